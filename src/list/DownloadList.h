@@ -1,0 +1,64 @@
+#pragma once
+
+#include "list/DownloadItem.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace vidtrawl::list {
+
+// The ordered list of download items. The item at index i always has
+// ID = i + 1; every operation here keeps that, so other code addresses the
+// item with ID n directly at index n - 1. The list order is the display
+// order and the order of the download pass.
+class DownloadList {
+public:
+  // ID is a 16-bit signed number: IDs 1 to 32767.
+  static constexpr std::size_t kMaxItems = 32767;
+
+  bool IsListEmpty() const { return items_.empty(); }
+  std::size_t Count() const { return items_.size(); }
+
+  // Appends an item unless an item with exactly this Video_URL (case
+  // significant) is listed already. An empty status stores "Waiting", an
+  // empty size "????". True when the address is in the list afterwards;
+  // false when the list is full or storage is exhausted (list unchanged).
+  bool AddItem(const std::string &url, const std::string &fileName, const std::string &status,
+               const std::string &size);
+
+  // Sets, in the item with this ID, each field whose new value is non-empty.
+  // An unknown ID changes nothing. Always true.
+  bool UpdateItem(int id, const std::string &url, const std::string &fileName,
+                  const std::string &status, const std::string &size);
+
+  // Removes the item(s) with this ID and renumbers the rest 1, 2, 3 ... in
+  // their old order. Survivors with an empty Status or FileSize get the
+  // defaults of AddItem; equal Video_URL texts all survive. False only when
+  // the list was empty.
+  bool RemoveItem(int id);
+
+  // Exchanges the item with this ID with the one before (after) it. The
+  // first item never moves up, the last never down; an unknown ID or a
+  // one-item list changes nothing.
+  void MoveItemUp(int id);
+  void MoveItemDown(int id);
+
+  // Direct access by index (ID - 1). operator[] does not check; At throws
+  // std::out_of_range.
+  DownloadItem &operator[](std::size_t index) { return items_[index]; }
+  const DownloadItem &operator[](std::size_t index) const { return items_[index]; }
+  DownloadItem &At(std::size_t index) { return items_.at(index); }
+  const DownloadItem &At(std::size_t index) const { return items_.at(index); }
+
+  const std::vector<DownloadItem> &Items() const { return items_; }
+  std::vector<DownloadItem>::iterator begin() { return items_.begin(); }
+  std::vector<DownloadItem>::iterator end() { return items_.end(); }
+  std::vector<DownloadItem>::const_iterator begin() const { return items_.begin(); }
+  std::vector<DownloadItem>::const_iterator end() const { return items_.end(); }
+
+private:
+  std::vector<DownloadItem> items_;
+};
+
+} // namespace vidtrawl::list
