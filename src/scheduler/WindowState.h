@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace vidtrawl::scheduler {
+
+// The window-level state of the main window, shared by both front ends
+// through the engine: one instance per running program.
+struct WindowState {
+  bool bDownloading = false;   // a download pass is running
+  bool bStopRequested = false; // the user asked to stop the pass
+  int iCurrentItem = 0;        // index of the item being processed
+  std::string sDownloadResult; // "1" after a completed transfer, or its error text
+  bool bGettingLink = false;   // the running transfer is a page fetch
+  std::string sActivePage;     // the movie page on show
+};
+
+} // namespace vidtrawl::scheduler
