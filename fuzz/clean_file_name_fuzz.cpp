@@ -1,0 +1,48 @@
+// File naming and size texts: CleanFileName on the input, FormatSize on its
+// first eight bytes read as a number.
+#include "FuzzCheck.h"
+#include "list/CleanFileName.h"
+#include "list/FormatSize.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+using namespace vidtrawl::list;
+
+namespace {
+
+bool Forbidden(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < 32 || u == 127 || std::string_view("\\/:*?\"<>|&").find(c) != std::string_view::npos;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char *>(data), size);
+
+  const std::string name = CleanFileName(text);
+  FUZZ_CHECK(!name.empty());
+  FUZZ_CHECK(name != "." && name != "..");
+  if (name != kEnterFileName) {
+    std::string kept;
+    for (const char c : text)
+      if (!Forbidden(c))
+        kept += c;
+    FUZZ_CHECK(name == kept);
+  }
+
+  if (size >= sizeof(double)) {
+    double bytes = 0;
+    std::memcpy(&bytes, data, sizeof bytes);
+    const std::string separator(text.substr(sizeof bytes, 2));
+    const std::string sizeText = FormatSize(bytes, separator.empty() ? "." : separator);
+    if (!sizeText.empty())
+      FUZZ_CHECK(sizeText.ends_with(" Bytes") || sizeText.ends_with(" KB") ||
+                 sizeText.ends_with(" MB") || sizeText.ends_with(" GB"));
+  }
+  return 0;
+}
