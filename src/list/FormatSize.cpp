@@ -14,14 +14,13 @@ constexpr double kMega = 1048576.0;
 constexpr double kGiga = 1073741824.0;
 constexpr double kTera = 1099511627776.0;
 
-// Shortest decimal text that reads back as the same value, never in
-// exponent form, with the given separator in place of the point.
+// Shortest decimal text that reads back as the same value (an exponent only
+// for magnitudes no size reaches), with the given separator for the point.
 template <typename Number> std::string NumberText(Number value, std::string_view separator) {
   if (value == 0)
     value = 0; // no "-0"
-  std::array<char, 512> buffer{};
-  const auto result =
-      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::fixed);
+  std::array<char, 64> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
   if (result.ec != std::errc())
     return {};
   std::string text;
