@@ -107,6 +107,8 @@ void Download::RequestInformation() {
       CURL *easy = request->Easy();
       curl_easy_setopt(easy, CURLOPT_USERAGENT, kAgent);
       curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+      // The length is read from the block here, also when it is not a number.
+      curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
       curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
       if (!siteUser_.empty()) {
         curl_easy_setopt(easy, CURLOPT_USERNAME, siteUser_.c_str());
