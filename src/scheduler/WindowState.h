@@ -1,5 +1,8 @@
 #pragma once
 
+#include "listview/GridRow.h"
+
+#include <optional>
 #include <string>
 
 namespace vidtrawl::scheduler {
@@ -13,6 +16,10 @@ struct WindowState {
   std::string sDownloadResult; // "1" after a completed transfer, or its error text
   bool bGettingLink = false;   // the running transfer is a page fetch
   std::string sActivePage;     // the movie page on show
+  bool bGridFormatted = false; // the grid's columns are laid out
+  // The grid row that shows iCurrentItem, or nothing; looked up again after
+  // every rebuild of the grid.
+  std::optional<listview::GridRow> oCurrentRow;
 };
 
 } // namespace vidtrawl::scheduler
