@@ -1,0 +1,68 @@
+#pragma once
+
+#include "list/DownloadRecordset.h"
+
+#include <chrono>
+#include <memory>
+
+namespace vidtrawl::host {
+class Pump;
+class MessageBox;
+} // namespace vidtrawl::host
+namespace vidtrawl::listview {
+class Grid;
+}
+namespace vidtrawl::scheduler {
+struct WindowState;
+}
+
+namespace vidtrawl::list {
+
+class DownloadList;
+
+// Shows the download list in the grid: every change of the list is followed
+// by BindList, which rebuilds the recordset rsDownloadList from the items and
+// hands it to the grid.
+class ListBinder {
+public:
+  // How long a fill may run before it lets the host process its events.
+  static constexpr std::chrono::microseconds kDefaultYieldInterval{4000};
+
+  ListBinder(DownloadList &items, listview::Grid &grid, host::Pump &pump,
+             host::MessageBox &messages, scheduler::WindowState &state);
+
+  // Rebuilds the recordset and shows it. Returns false at once while a
+  // rebuild is filling (the grid then shows the outer fill's state until the
+  // next rebuild); with an empty list detaches the grid (no rows) and returns
+  // false. A failure leaves the grid on its previous recordset and returns
+  // false; the user is told, with the error's number and description, unless
+  // the grid is gone. True when the rebuild ran to its end.
+  bool BindList();
+
+  // Connects the grid to rsDownloadList, laying the columns out when the
+  // grid is not formatted yet (see listview::FormatDownloadGrid).
+  bool FormatDownloadGrid(bool bInit);
+
+  bool BindBusy() const { return bBindBusy_; }
+  // The recordset shown after the last successful rebuild; nullptr before.
+  const DownloadRecordset *rsDownloadList() const { return rsDownloadList_.get(); }
+
+  // A fill lets the host process events before its first record and then
+  // whenever this much time has passed since it last did; zero: before every
+  // record and after the last.
+  void SetYieldInterval(std::chrono::nanoseconds interval) { yieldInterval_ = interval; }
+
+private:
+  void Fill(DownloadRecordset &recordset);
+
+  DownloadList &items_;
+  listview::Grid &grid_;
+  host::Pump &pump_;
+  host::MessageBox &messages_;
+  scheduler::WindowState &state_;
+  bool bBindBusy_ = false;
+  std::unique_ptr<DownloadRecordset> rsDownloadList_;
+  std::chrono::nanoseconds yieldInterval_ = kDefaultYieldInterval;
+};
+
+} // namespace vidtrawl::list
