@@ -12,7 +12,7 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kPumpInterval{40};
 constexpr long kPollMillis = 50;
 constexpr long kMaxRedirects = 10;
-constexpr long kReceiveBufferSize = 512 * 1024;
+constexpr long kReceiveBufferSize = 128 * 1024;
 
 bool IsRedirect(long status) {
   return status >= 300 && status < 400;
@@ -129,6 +129,10 @@ void CurlRequest::DriveUntilBody() {
 }
 
 void CurlRequest::WaitForBytes(std::size_t bytes) {
+  if (paused_) {
+    paused_ = false;
+    curl_easy_pause(easy_, CURLPAUSE_CONT); // delivers what was held back at once
+  }
   Drive([this, bytes] { return Available() >= bytes; });
 }
 
@@ -175,6 +179,10 @@ std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count,
     return 0;
   }
   request.bodyStarted_ = true;
+  if (request.Available() >= kHighWater) {
+    request.paused_ = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
   if (request.begin_ > 0) {
     request.buffer_.erase(request.buffer_.begin(),
                           request.buffer_.begin() + static_cast<std::ptrdiff_t>(request.begin_));

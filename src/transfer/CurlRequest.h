@@ -52,6 +52,9 @@ public:
     if (Available() < bytes && !finished_)
       WaitForBytes(bytes);
   }
+  // Bytes buffered beyond which receiving pauses until the caller has taken
+  // them (the network keeps pace with the caller instead of running ahead).
+  static constexpr std::size_t kHighWater = 256 * 1024;
 
   bool Finished() const { return finished_; }
   bool Succeeded() const { return finished_ && result_ == CURLE_OK; }
@@ -91,6 +94,7 @@ private:
   bool activity_ = false;
   bool bodyStarted_ = false;
   bool rejected_ = false;
+  bool paused_ = false;
 
   std::vector<char> buffer_;
   std::size_t begin_ = 0;

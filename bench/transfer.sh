@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Compares the transfer component (build/bin/transfer_bench) with curl on a
+# 1 GiB file served by nginx on loopback: median wall time, CPU time
+# (user+sys) and peak RSS over alternating runs.
+# Usage: bench/transfer.sh [BUILD_DIR] [RUNS]   (BUILD_DIR defaults to build/)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+runs=${2:-5}
+bench=$build/bin/transfer_bench
+[ -x "$bench" ] || { echo "missing $bench (build it first)" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "missing /usr/bin/time (apt-get install time)" >&2; exit 2; }
+command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || { echo "missing nginx" >&2; exit 2; }
+nginx=$(command -v nginx || echo /usr/sbin/nginx)
+
+work=$(mktemp -d "${TMPDIR:-/var/tmp}/vidtrawl-bench-XXXXXX")
+pid=
+cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/www" "$work/tmp"
+fallocate -l 1G "$work/www/big.bin" 2>/dev/null ||
+  dd if=/dev/zero of="$work/www/big.bin" bs=1M count=1024 status=none
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+user=""
+[ "$(id -u)" = 0 ] && user="user root;"
+cat >"$work/nginx.conf" <<CONF
+$user
+daemon off;
+worker_processes 1;
+error_log $work/error.log;
+pid $work/nginx.pid;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  default_type application/octet-stream;
+  client_body_temp_path $work/tmp/body;
+  proxy_temp_path $work/tmp/proxy;
+  fastcgi_temp_path $work/tmp/fastcgi;
+  uwsgi_temp_path $work/tmp/uwsgi;
+  scgi_temp_path $work/tmp/scgi;
+  server { listen 127.0.0.1:$port; root $work/www; }
+}
+CONF
+"$nginx" -c "$work/nginx.conf" -p "$work/" &
+pid=$!
+for _ in $(seq 100); do
+  curl -s -o /dev/null "http://127.0.0.1:$port/" 2>/dev/null && break
+  sleep 0.05
+done
+url="http://127.0.0.1:$port/big.bin"
+
+# One run: prints "wall cpu rss_kib".
+measure() {
+  local out=$work/out.bin
+  rm -f "$out"
+  /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" "$out" >/dev/null
+  [ "$(stat -c %s "$out")" = 1073741824 ] || { echo "short file from $*" >&2; exit 1; }
+  awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time.txt"
+}
+
+: >"$work/ours.txt"
+: >"$work/curl.txt"
+for i in $(seq "$runs"); do
+  measure "$bench" "$url" >>"$work/ours.txt"
+  measure curl -s "$url" -o >>"$work/curl.txt"
+done
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+report() {
+  local name=$1 file=$2
+  printf '%-16s wall %6.2f s  cpu %6.2f s  peak RSS %7d KiB\n' "$name" \
+    "$(cut -d' ' -f1 "$file" | median)" "$(cut -d' ' -f2 "$file" | median)" \
+    "$(cut -d' ' -f3 "$file" | median)"
+}
+echo "1 GiB from nginx on loopback, median of $runs alternating runs each"
+report transfer_bench "$work/ours.txt"
+report "curl -s -o" "$work/curl.txt"
+awk -v a="$(cut -d' ' -f1 "$work/ours.txt" | median)" -v b="$(cut -d' ' -f1 "$work/curl.txt" | median)" \
+  -v c="$(cut -d' ' -f2 "$work/ours.txt" | median)" -v d="$(cut -d' ' -f2 "$work/curl.txt" | median)" \
+  'BEGIN { printf "ratio (transfer_bench / curl): wall %.2f  cpu %.2f\n", a / b, (d > 0 ? c / d : 0) }'
