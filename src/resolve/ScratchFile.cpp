@@ -41,7 +41,14 @@ fs::path ScratchFile::CacheRoot() {
   return fs::path(home && *home ? home : "/tmp") / ".cache" / "vidtrawl";
 }
 
-ScratchFile::ScratchFile() : owned_(true) {
+ScratchFile::ScratchFile(std::optional<fs::path> folder) : owned_(!folder) {
+  if (folder) {
+    folder_ = std::move(*folder);
+    std::error_code ec;
+    fs::create_directories(folder_, ec);
+    path_ = folder_ / kName;
+    return;
+  }
   const fs::path root = CacheRoot();
   std::error_code ec;
   fs::create_directories(root, ec);
@@ -49,12 +56,6 @@ ScratchFile::ScratchFile() : owned_(true) {
   folder_ = root / std::to_string(::getpid());
   fs::create_directories(folder_, ec);
   fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::replace, ec);
-  path_ = folder_ / kName;
-}
-
-ScratchFile::ScratchFile(fs::path folder) : folder_(std::move(folder)) {
-  std::error_code ec;
-  fs::create_directories(folder_, ec);
   path_ = folder_ / kName;
 }
 

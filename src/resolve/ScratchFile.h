@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 namespace vidtrawl::resolve {
 
@@ -13,10 +14,9 @@ class ScratchFile {
 public:
   static constexpr const char *kName = "Parse.wvi";
 
-  // The folder under the user's cache folder.
-  ScratchFile();
-  // A folder of the caller's choice (created if missing; left in place).
-  explicit ScratchFile(std::filesystem::path folder);
+  // Without a folder: the per-instance folder under the user's cache folder.
+  // With one: that folder (created if missing; left in place afterwards).
+  explicit ScratchFile(std::optional<std::filesystem::path> folder = std::nullopt);
   ~ScratchFile();
   ScratchFile(const ScratchFile &) = delete;
   ScratchFile &operator=(const ScratchFile &) = delete;
