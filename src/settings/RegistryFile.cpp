@@ -1,0 +1,123 @@
+#include "settings/RegistryFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <system_error>
+
+namespace vidtrawl::settings {
+
+namespace {
+
+// Open without blocking (a FIFO put in the file's place must not hang us).
+int OpenForReading(const std::filesystem::path &file) {
+  int fd = ::open(file.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+    fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  return fd;
+}
+
+bool WriteAll(int fd, const std::string &text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The file a write must replace: the target of a symbolic link, else the path.
+std::filesystem::path WriteTarget(const std::filesystem::path &file) {
+  std::error_code ec;
+  std::filesystem::path target = file;
+  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
+    std::filesystem::path next = std::filesystem::read_symlink(target, ec);
+    if (ec)
+      break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target;
+}
+
+void SyncFolder(const std::filesystem::path &folder) {
+  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+} // namespace
+
+RegistryFileText ReadRegistryFile(const std::filesystem::path &file) {
+  RegistryFileText result;
+  if (file.empty())
+    return result;
+  int fd = OpenForReading(file);
+  if (fd < 0) {
+    result.state = (errno == ENOENT || errno == ENOTDIR) ? RegistryFileText::State::Missing
+                                                         : RegistryFileText::State::Unreadable;
+    return result;
+  }
+  result.state = RegistryFileText::State::Unreadable;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+      ssize_t n = ::read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n < 0)
+        break;
+      if (n == 0) {
+        result.state = RegistryFileText::State::Read;
+        result.text = std::move(text);
+        break;
+      }
+      text.append(buffer, static_cast<std::size_t>(n));
+    }
+  }
+  ::close(fd);
+  return result;
+}
+
+bool ReplaceRegistryFile(const std::filesystem::path &file, const std::string &text) {
+  if (file.empty() || !file.has_filename())
+    return false;
+  std::filesystem::path target = WriteTarget(file);
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty())
+    folder = ".";
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) {
+    std::filesystem::create_directories(folder, ec);
+    if (ec)
+      return false;
+    // The folder holds the user's settings: private to the user.
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::replace, ec);
+  }
+
+  std::string temp = (folder / (target.filename().string() + ".XXXXXX")).string();
+  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  SyncFolder(folder);
+  return true;
+}
+
+} // namespace vidtrawl::settings
