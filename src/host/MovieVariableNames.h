@@ -31,7 +31,9 @@ inline constexpr char kAboutText[] =
 // Flags travel to the movie as "1" and "0".
 inline constexpr char kFlagOn[] = "1";
 inline constexpr char kFlagOff[] = "0";
-inline std::string FlashFlag(bool on) { return on ? kFlagOn : kFlagOff; }
+inline std::string FlashFlag(bool on) {
+  return on ? kFlagOn : kFlagOff;
+}
 
 // The value of kAboutTxt for the given version numbers.
 inline std::string AboutTxtValue(int major, int minor, int revision) {
