@@ -18,8 +18,8 @@ namespace {
 
 class SilentMessageBox final : public vidtrawl::host::MessageBox {
 public:
-  Answer Show(const std::string &text, Buttons) override {
-    std::fprintf(stderr, "message: %s\n", text.c_str());
+  Answer ShowMessage(const Message &message) override {
+    std::fprintf(stderr, "message: %s\n", message.text.c_str());
     return Answer::Ok;
   }
 };

@@ -4,13 +4,29 @@
 
 namespace vidtrawl::host {
 
-// Modal messages carrying the application's title "Vidtrawl".
+// Modal messages. The title is the application's, "Vidtrawl", unless a
+// message names another.
 class MessageBox {
 public:
   enum class Buttons { Ok, YesNo };
+  enum class Icon { None, Error, Exclamation, Question };
   enum class Answer { Ok, Yes, No };
+
+  static constexpr const char *kAppTitle = "Vidtrawl";
+
+  struct Message {
+    std::string text;
+    Buttons buttons = Buttons::Ok;
+    Icon icon = Icon::None;
+    std::string title = kAppTitle;
+  };
+
   virtual ~MessageBox() = default;
-  virtual Answer Show(const std::string &text, Buttons buttons = Buttons::Ok) = 0;
+  virtual Answer ShowMessage(const Message &message) = 0;
+
+  Answer Show(const std::string &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None) {
+    return ShowMessage(Message{text, buttons, icon, kAppTitle});
+  }
 };
 
 } // namespace vidtrawl::host

@@ -13,9 +13,12 @@ public:
   struct Shown {
     std::string text;
     Buttons buttons;
+    Icon icon;
+    std::string title;
   };
-  Answer Show(const std::string &text, Buttons buttons) override {
-    shown.push_back({text, buttons});
+  using host::MessageBox::Show;
+  Answer ShowMessage(const Message &message) override {
+    shown.push_back({message.text, message.buttons, message.icon, message.title});
     return answer;
   }
   std::vector<Shown> shown;
