@@ -7,16 +7,21 @@
 #include "resolve/LinkFetcher.h"
 #include "resolve/RedirectResolver.h"
 #include "resolve/ScratchFile.h"
+#include "scheduler/DownloadPass.h"
+#include "scheduler/StartStopControl.h"
 #include "scheduler/TransferEventHandler.h"
 #include "scheduler/WindowState.h"
+#include "settings/Settings.h"
 #include "transfer/Download.h"
 
 #include <filesystem>
 #include <optional>
 
 namespace vidtrawl::host {
-class Pump;
+class Connectivity;
 class MessageBox;
+class MovieVariables;
+class Pump;
 } // namespace vidtrawl::host
 namespace vidtrawl::listview {
 class Grid;
@@ -29,6 +34,17 @@ struct EngineHosts {
   host::Pump &pump;
   host::MessageBox &messages;
   listview::Grid &grid;
+  host::MovieVariables &movie;
+  host::Connectivity &connectivity;
+};
+
+// Where the engine keeps its files.
+struct EnginePaths {
+  // The settings file (default: the user's registry file).
+  std::optional<std::filesystem::path> registryFile;
+  // The folder of the page scratch file (default: a private per-instance
+  // folder under the user's cache folder).
+  std::optional<std::filesystem::path> scratchFolder;
 };
 
 // The engine object both front ends share: the window-level state, the
@@ -36,15 +52,13 @@ struct EngineHosts {
 // nothing itself; each piece holds its own rules.
 class Engine {
 public:
-  // connections: where connections go (VIDTRAWL_CONNECT_TO and the like);
-  // scratchFolder: the folder of the page scratch file (default: a private
-  // per-instance folder under the user's cache folder).
-  Engine(EngineHosts hosts, transfer::ConnectionMap connections,
-         std::optional<std::filesystem::path> scratchFolder = std::nullopt);
+  // connections: where connections go (VIDTRAWL_CONNECT_TO and the like).
+  Engine(EngineHosts hosts, transfer::ConnectionMap connections, EnginePaths paths = {});
   Engine(const Engine &) = delete;
   Engine &operator=(const Engine &) = delete;
 
   WindowState state;
+  settings::Settings settings;
   list::DownloadList items;
   transfer::Download download;
   resolve::RedirectResolver resolver;
@@ -54,6 +68,8 @@ public:
   list::ListEditor editor;
   list::LinkAdder adder;
   TransferEventHandler events;
+  DownloadPass pass;
+  StartStopControl control;
 };
 
 } // namespace vidtrawl::scheduler

@@ -1,0 +1,187 @@
+#include "scheduler/DownloadPass.h"
+
+#include "host/MovieVariableNames.h"
+#include "host/MovieVariables.h"
+#include "list/DownloadList.h"
+#include "list/LinkAdder.h"
+#include "list/ListBinder.h"
+#include "list/ListEditor.h"
+#include "list/Status.h"
+#include "scheduler/WindowState.h"
+#include "settings/Settings.h"
+#include "transfer/Download.h"
+
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace vidtrawl::scheduler {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kAboutPage[] = "About";
+
+// Runs one step of the pass; a step that fails is skipped.
+template <typename Step> void Guarded(Step &&step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+// Marks the pass as running for as long as it lasts, however it ends.
+class RunningScope {
+public:
+  explicit RunningScope(bool &flag) : flag_(flag) { flag_ = true; }
+  ~RunningScope() { flag_ = false; }
+  RunningScope(const RunningScope &) = delete;
+  RunningScope &operator=(const RunningScope &) = delete;
+
+private:
+  bool &flag_;
+};
+
+} // namespace
+
+DownloadPass::DownloadPass(list::DownloadList &items, list::ListBinder &binder,
+                           list::ListEditor &editor, list::LinkAdder &adder,
+                           transfer::Download &download, WindowState &state,
+                           host::MovieVariables &movie, const settings::Settings &settings)
+    : items_(items), binder_(binder), editor_(editor), adder_(adder), download_(download),
+      state_(state), movie_(movie), settings_(settings) {}
+
+bool DownloadPass::SizeTextMeansFailure(const std::string &sizeText) {
+  // The first two characters, read as a number: an optional sign, digits and
+  // at most one decimal separator, blanks around it allowed.
+  std::string head = sizeText.substr(0, 2);
+  while (!head.empty() && head.back() == ' ')
+    head.pop_back();
+  while (!head.empty() && head.front() == ' ')
+    head.erase(0, 1);
+  std::size_t at = 0;
+  bool negative = false;
+  if (at < head.size() && (head[at] == '-' || head[at] == '+'))
+    negative = head[at++] == '-';
+  bool digits = false;
+  for (; at < head.size(); ++at) {
+    const char c = head[at];
+    if (std::isdigit(static_cast<unsigned char>(c)))
+      digits = true;
+    else if (c != '.' && c != ',')
+      return true; // not a number
+  }
+  // Two characters hold at most one digit after a sign: -1 is "-1" exactly.
+  return !digits || (negative && head == "-1");
+}
+
+bool DownloadPass::HasStatus(std::size_t index, const char *status) const {
+  return index < items_.Count() && items_[index].Status == status;
+}
+
+void DownloadPass::SetStatus(std::size_t index, const char *status) {
+  if (index < items_.Count())
+    items_[index].Status = status;
+}
+
+void DownloadPass::StartDownloading() {
+  if (state_.bDownloading)
+    return; // one pass at a time: the transfer component serves one caller
+  if (state_.sActivePage == kAboutPage)
+    Guarded([&] { movie_.SetFlashVariable(host::movie::kDownloadBtnTab, host::movie::kFlagOn); });
+
+  // The whole path is created, parents included.
+  Guarded([&] {
+    std::error_code ec;
+    if (!settings_.sDownloadDir.empty() && !fs::is_directory(settings_.sDownloadDir, ec))
+      fs::create_directories(settings_.sDownloadDir, ec);
+  });
+
+  state_.bStopRequested = false;
+  RunningScope running(state_.bDownloading);
+
+  if (items_.IsListEmpty())
+    return;
+  const std::size_t lastNoted = items_.Count() - 1;
+  std::size_t i = 0;
+  for (;;) {
+    Outcome outcome = Outcome::Skipped;
+    Guarded([&] {
+      if (!list::IsFinishedStatus(items_.At(i).Status))
+        outcome = Outcome::Process;
+    });
+    if (outcome == Outcome::Process)
+      outcome = ProcessItem(i);
+    if (outcome == Outcome::Stopped)
+      return;
+    const bool transferred = outcome == Outcome::Transferred;
+    // After a transfer the pass follows the list's current end, so items
+    // appended meanwhile are reached; after a skip it stops at the end noted
+    // when it began.
+    if (transferred && i + 1 < items_.Count()) {
+      ++i;
+      continue;
+    }
+    ++i;
+    if (i > lastNoted)
+      return;
+  }
+}
+
+DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t i) {
+  Guarded([&] {
+    state_.iCurrentItem = items_.At(i).ID - 1;
+    editor_.LocateCurrentRow();
+  });
+
+  std::string videoAddress;
+  try {
+    videoAddress = adder_.ResolveItem(static_cast<std::size_t>(state_.iCurrentItem));
+  } catch (...) {
+    SetStatus(i, list::kError);
+  }
+  Guarded([&] { binder_.BindList(); });
+
+  if (state_.bStopRequested) {
+    SetStatus(i, list::kCancelled);
+    Guarded([&] { binder_.BindList(); });
+    return Outcome::Stopped;
+  }
+  if (i >= items_.Count() || HasStatus(i, list::kError))
+    return Outcome::Skipped;
+
+  const fs::path target = fs::path(settings_.sDownloadDir) / items_[i].FileName;
+  download_.SetUrl(videoAddress);
+  download_.SetLocalFile(target.string());
+  Guarded([&] {
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec)) && !fs::is_directory(target, ec))
+      fs::remove(target, ec);
+  });
+
+  // Judged by what this transfer itself reported: a transfer that could not
+  // write its file raises no event and must not pass for a completed one.
+  bool completed = false;
+  state_.sDownloadResult.clear();
+  try {
+    editor_.LocateCurrentRow();
+    download_.StartDownload();
+    completed = state_.sDownloadResult == "1";
+  } catch (...) {
+    completed = false;
+  }
+
+  if (state_.bStopRequested) {
+    SetStatus(i, list::kCancelled);
+    Guarded([&] { binder_.BindList(); });
+    return Outcome::Stopped;
+  }
+
+  bool failed = true;
+  Guarded([&] { failed = !completed || SizeTextMeansFailure(items_.At(i).FileSize); });
+  SetStatus(i, failed ? list::kError : list::kComplete);
+  Guarded([&] { binder_.BindList(); });
+  return Outcome::Transferred;
+}
+
+} // namespace vidtrawl::scheduler

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vidtrawl::host {
+class MovieVariables;
+}
+namespace vidtrawl::list {
+class DownloadList;
+class LinkAdder;
+class ListBinder;
+class ListEditor;
+} // namespace vidtrawl::list
+namespace vidtrawl::settings {
+class Settings;
+}
+namespace vidtrawl::transfer {
+class Download;
+}
+
+namespace vidtrawl::scheduler {
+
+struct WindowState;
+
+// One pass over the download list: every item that is neither "Complete"
+// nor "ERROR" is resolved, its video downloaded into the download folder,
+// and its outcome recorded in its status. The pass runs synchronously; the
+// host's pump runs inside it, so a stop, an add or an edit can arrive at any
+// step, and the pass always ends with every item in a status of the list's
+// vocabulary.
+class DownloadPass {
+public:
+  DownloadPass(list::DownloadList &items, list::ListBinder &binder, list::ListEditor &editor,
+               list::LinkAdder &adder, transfer::Download &download, WindowState &state,
+               host::MovieVariables &movie, const settings::Settings &settings);
+
+  void StartDownloading();
+
+  // The outcome test: true when a size text names a failed item, i.e. its
+  // first two characters read as a number give -1, or cannot be read as one.
+  static bool SizeTextMeansFailure(const std::string &sizeText);
+
+private:
+  enum class Outcome { Process, Skipped, Transferred, Stopped };
+  // One unfinished item: skipped when it failed before its transfer,
+  // transferred, or stopped (the pass ends).
+  Outcome ProcessItem(std::size_t index);
+  void SetStatus(std::size_t index, const char *status);
+  bool HasStatus(std::size_t index, const char *status) const;
+
+  list::DownloadList &items_;
+  list::ListBinder &binder_;
+  list::ListEditor &editor_;
+  list::LinkAdder &adder_;
+  transfer::Download &download_;
+  WindowState &state_;
+  host::MovieVariables &movie_;
+  const settings::Settings &settings_;
+};
+
+} // namespace vidtrawl::scheduler

@@ -1,0 +1,278 @@
+#include "scheduler/DownloadPass.h"
+
+#include "list/Status.h"
+#include "support/EngineFixture.h"
+
+#include <cctype>
+
+using namespace vidtrawl;
+using vidtrawl::testing::Pattern;
+using vidtrawl::testing::ReadFile;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsTransferStatus(const std::string &status) {
+  if (status.empty())
+    return false;
+  if (status.size() > 9 && status.compare(status.size() - 9, 9, " so far..") == 0)
+    return true;
+  for (char c : status)
+    if (!std::isdigit(static_cast<unsigned char>(c)))
+      return false;
+  return true;
+}
+
+class DownloadPassTest : public vidtrawl::testing::EngineFixture {
+protected:
+  // A PutFile page at /page/NAME pointing at /files/NAME.flv, with that file.
+  std::string AddVideo(const std::string &name, const std::string &body, bool sized = true) {
+    Serve("/page/" + name, "<param value=\"http://media.putfile.com/files/" + name + ".flv\">");
+    if (sized)
+      Serve("/files/" + name + ".flv", body);
+    else
+      ServeUnsized("/files/" + name + ".flv", body);
+    const std::string page = "http://www.putfile.com/page/" + name;
+    engine->adder.AddLink(page);
+    return page;
+  }
+  fs::path Saved(const std::string &name) const {
+    return fs::path(engine->settings.sDownloadDir) / (name + ".flv");
+  }
+  std::string Status(std::size_t index) { return engine->items[index].Status; }
+  void Run() { engine->pass.StartDownloading(); }
+};
+
+} // namespace
+
+TEST_F(DownloadPassTest, DownloadsEveryUnfinishedItemIntoANewFolder) {
+  engine->settings.sDownloadDir = (dir.path() / "deep" / "er" / "videos").string();
+  const std::string a = Pattern(200000, 1), b = Pattern(2049, 2);
+  AddVideo("a", a);
+  AddVideo("b", b);
+  bool downloadingSeen = false;
+  pump.action = [&](long) { downloadingSeen = downloadingSeen || engine->state.bDownloading; };
+  Run();
+  EXPECT_TRUE(downloadingSeen);
+  EXPECT_FALSE(engine->state.bDownloading);
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+  EXPECT_EQ(ReadFile(Saved("a")), a);
+  EXPECT_EQ(ReadFile(Saved("b")), b);
+  EXPECT_EQ(grid.Texts().at(1)[3], "Complete");
+  EXPECT_EQ(engine->items[0].FileSize, "195.3 KB");
+}
+
+TEST_F(DownloadPassTest, FinishedItemsAreLeftAlone) {
+  engine->items.AddItem("http://www.putfile.com/page/x", "x.flv", "Complete", "1 KB");
+  engine->items.AddItem("http://www.putfile.com/page/y", "y.flv", "ERROR", "????");
+  const auto before = engine->items.Items();
+  Run();
+  EXPECT_EQ(engine->items.Items(), before);
+  EXPECT_FALSE(engine->state.bDownloading);
+  EXPECT_FALSE(fs::exists(Saved("x")));
+}
+
+TEST_F(DownloadPassTest, ProgressStatusesFollowTheSizeText) {
+  AddVideo("known", Pattern(100000));
+  AddVideo("unknown", Pattern(50000), false);
+  std::vector<std::string> seen0, seen1;
+  pump.action = [&](long) {
+    for (auto [index, seen] : {std::pair{0, &seen0}, std::pair{1, &seen1}}) {
+      const std::string status = engine->items[index].Status;
+      if (IsTransferStatus(status) && (seen->empty() || seen->back() != status))
+        seen->push_back(status);
+    }
+  };
+  Run();
+  ASSERT_FALSE(seen0.empty());
+  EXPECT_EQ(seen0.back(), "100");
+  EXPECT_EQ(engine->items[1].FileSize, "0");
+  ASSERT_FALSE(seen1.empty());
+  EXPECT_EQ(seen1.back(), "48.8 KB so far..");
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+}
+
+TEST_F(DownloadPassTest, PreparingPercentagesUseTheLastKnownSize) {
+  // The first fetch measures the page against its own size; the second one
+  // against the size the previous item's header request left behind.
+  const std::string page1 =
+      "<param value=\"http://media.putfile.com/files/one.flv\">" + std::string(6000, ' ');
+  Serve("/page/one", page1);
+  Serve("/files/one.flv", Pattern(100000));
+  Serve("/page/two", "<param value=\"http://media.putfile.com/files/two.flv\">" +
+                         std::string(4946, ' ')); // 5000 bytes: 5 % of 100000
+  Serve("/files/two.flv", Pattern(10));
+  engine->adder.AddLink("http://www.putfile.com/page/one");
+  engine->adder.AddLink("http://www.putfile.com/page/two");
+  std::set<std::string> preparing0, preparing1;
+  pump.action = [&](long) {
+    if (!engine->state.bGettingLink)
+      return;
+    (engine->state.iCurrentItem == 0 ? preparing0 : preparing1)
+        .insert(grid.Texts().at(engine->state.iCurrentItem)[3]);
+  };
+  Run();
+  EXPECT_TRUE(preparing0.count("Preparing (100%)"));
+  EXPECT_TRUE(preparing1.count("Preparing (5%)"));
+  EXPECT_FALSE(preparing1.count("Preparing (100%)"));
+}
+
+TEST_F(DownloadPassTest, FailedTransfersMakeErrors) {
+  // The page resolves, but the video cannot be opened.
+  AddVideo("gone", "");
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    content.erase("/files/gone.flv");
+  }
+  // HEAD finds no file (so the size text is "-1 Bytes") but GET delivers.
+  Serve("/page/ghost", "<param value=\"http://media.putfile.com/files/ghost.flv\">");
+  handlers["/files/ghost.flv"] = [](const httplib::Request &req, httplib::Response &res) {
+    if (req.method == "HEAD") {
+      res.status = 404;
+      res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink &sink) {
+        sink.done();
+        return true;
+      });
+      return;
+    }
+    res.set_content("ghost bytes", "video/x-flv");
+  };
+  engine->adder.AddLink("http://www.putfile.com/page/ghost");
+  // The server dies in the middle of the body.
+  Serve("/page/cut", "<param value=\"http://media.putfile.com/files/cut.flv\">");
+  handlers["/files/cut.flv"] = [](const httplib::Request &, httplib::Response &res) {
+    res.set_content_provider(100000, "video/x-flv",
+                             [](size_t offset, size_t, httplib::DataSink &sink) {
+                               if (offset >= 40000)
+                                 return false;
+                               const std::string block(8000, 'c');
+                               sink.write(block.data(), block.size());
+                               return true;
+                             });
+  };
+  engine->adder.AddLink("http://www.putfile.com/page/cut");
+
+  Run();
+  EXPECT_EQ(Status(0), "ERROR");
+  EXPECT_EQ(engine->items[1].FileSize, "-1 Bytes");
+  EXPECT_EQ(Status(1), "ERROR");
+  EXPECT_EQ(ReadFile(Saved("ghost")), "ghost bytes");
+  EXPECT_EQ(Status(2), "ERROR");
+  EXPECT_EQ(engine->state.sDownloadResult, "Could not read URL");
+  EXPECT_GT(fs::file_size(Saved("cut")), 0u); // the partial file stays
+}
+
+TEST_F(DownloadPassTest, UnwritableFolderFailsTheItemInsteadOfCompletingIt) {
+  vidtrawl::testing::WriteFile(dir / "afile", "x");
+  engine->settings.sDownloadDir = (dir.path() / "afile" / "videos").string();
+  AddVideo("a", Pattern(5000));
+  Run();
+  EXPECT_EQ(Status(0), "ERROR");
+}
+
+TEST_F(DownloadPassTest, ExistingFileIsReplaced) {
+  const std::string body = Pattern(3000);
+  AddVideo("a", body);
+  fs::create_directories(engine->settings.sDownloadDir);
+  vidtrawl::testing::WriteFile(Saved("a"), std::string(50000, 'o'));
+  fs::permissions(Saved("a"), fs::perms::owner_read, fs::perm_options::replace);
+  Run();
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(ReadFile(Saved("a")), body);
+}
+
+TEST_F(DownloadPassTest, StopDuringTheTransferCancelsAndKeepsThePartialFile) {
+  AddVideo("a", Pattern(400000));
+  AddVideo("b", Pattern(100));
+  pump.action = [&](long) {
+    if (IsTransferStatus(engine->items[0].Status) && engine->items[0].Status != "0")
+      engine->state.bStopRequested = true;
+  };
+  Run();
+  EXPECT_EQ(Status(0), "Cancelled");
+  EXPECT_EQ(Status(1), "Waiting");
+  EXPECT_TRUE(fs::exists(Saved("a")));
+  EXPECT_LT(fs::file_size(Saved("a")), 400000u);
+  EXPECT_FALSE(engine->state.bDownloading);
+}
+
+TEST_F(DownloadPassTest, StopDuringThePageFetchCancelsTheItem) {
+  Serve("/page/big",
+        std::string(300000, ' ') + "<param value=\"http://media.putfile.com/files/big.flv\">");
+  Serve("/files/big.flv", "v");
+  engine->adder.AddLink("http://www.putfile.com/page/big");
+  AddVideo("b", "b");
+  pump.action = [&](long) {
+    if (engine->state.bGettingLink)
+      engine->state.bStopRequested = true;
+  };
+  Run();
+  EXPECT_EQ(Status(0), "Cancelled");
+  EXPECT_EQ(Status(1), "Waiting");
+  EXPECT_FALSE(fs::exists(Saved("big")));
+}
+
+TEST_F(DownloadPassTest, ItemsAppendedDuringATransferAreReached) {
+  AddVideo("a", Pattern(100000));
+  Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
+  Serve("/files/late.flv", "late");
+  pump.action = [&](long) {
+    if (IsTransferStatus(engine->items[0].Status) && engine->items.Count() == 1)
+      engine->adder.AddLink("http://www.putfile.com/page/late");
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 2u);
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+  EXPECT_EQ(ReadFile(Saved("late")), "late");
+}
+
+TEST_F(DownloadPassTest, ASkipThatReachesTheNotedEndEndsThePass) {
+  AddVideo("a", Pattern(100000));
+  engine->items.AddItem("http://www.putfile.com/page/done", "done.flv", "Complete", "1 KB");
+  Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
+  Serve("/files/late.flv", "late");
+  pump.action = [&](long) {
+    if (IsTransferStatus(engine->items[0].Status) && engine->items.Count() == 2)
+      engine->adder.AddLink("http://www.putfile.com/page/late");
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 3u);
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(2), "Waiting"); // waits for the next pass
+}
+
+TEST_F(DownloadPassTest, ListEmptiedDuringThePassEndsIt) {
+  AddVideo("a", Pattern(100000));
+  AddVideo("b", Pattern(100));
+  pump.action = [&](long) {
+    if (!engine->items.IsListEmpty() && IsTransferStatus(engine->items[0].Status)) {
+      engine->editor.SelectAll();
+      engine->editor.RemoveSelected();
+    }
+  };
+  Run();
+  EXPECT_TRUE(engine->items.IsListEmpty());
+  EXPECT_FALSE(engine->state.bDownloading);
+  EXPECT_EQ(grid.RowCount(), 0);
+}
+
+TEST_F(DownloadPassTest, AboutPageSwitchesTheMovieToDownloads) {
+  engine->state.sActivePage = "About";
+  Run();
+  ASSERT_EQ(movie.sets.size(), 1u);
+  EXPECT_EQ(movie.sets[0], (std::pair<std::string, std::string>{"_root.downloadBtnTab", "1"}));
+}
+
+TEST(SizeTextMeansFailure, FirstTwoCharactersAsANumber) {
+  const struct {
+    const char *text;
+    bool failure;
+  } cases[] = {{"-1 Bytes", true}, {"-1", true},   {"0", false},        {"1.5 KB", false},
+               {"12 MB", false},   {"????", true}, {"", true},          {"-2 Bytes", false},
+               {"1,5 KB", false},  {"-", true},    {" 5 Bytes", false}, {"-0", false}};
+  for (const auto &c : cases)
+    EXPECT_EQ(scheduler::DownloadPass::SizeTextMeansFailure(c.text), c.failure) << c.text;
+}

@@ -1,0 +1,28 @@
+#include "scheduler/SystemConnectivity.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+// The kernel's own view, read from sysfs: an interface other than loopback
+// whose flags say up (0x1) and running (0x40).
+static bool SysfsSaysOnline() {
+  std::error_code ec;
+  for (const auto &entry : std::filesystem::directory_iterator("/sys/class/net", ec)) {
+    std::ifstream in(entry.path() / "flags");
+    unsigned flags = 0;
+    if (!(in >> std::hex >> flags))
+      continue;
+    if ((flags & 0x1) && (flags & 0x40) && !(flags & 0x8))
+      return true;
+  }
+  return false;
+}
+
+TEST(SystemConnectivity, AgreesWithTheKernelsInterfaceFlags) {
+  if (!std::filesystem::exists("/sys/class/net"))
+    GTEST_SKIP() << "no sysfs";
+  vidtrawl::scheduler::SystemConnectivity connectivity;
+  EXPECT_EQ(connectivity.IsConnected(), SysfsSaysOnline());
+}
