@@ -33,44 +33,44 @@ ListBinder::ListBinder(DownloadList &items, listview::Grid &grid, host::Pump &pu
 bool ListBinder::BindList() {
   if (bBindBusy_)
     return false;
-  std::exception_ptr error;
-  if (items_.IsListEmpty()) {
-    try {
+  try {
+    if (items_.IsListEmpty()) {
       grid_.SetDataSource(nullptr);
       return false;
-    } catch (...) {
-      error = std::current_exception();
     }
-  } else {
     bBindBusy_ = true;
-    try {
-      auto recordset = std::make_unique<DownloadRecordset>();
-      Fill(*recordset);
-      rsDownloadList_ = std::move(recordset);
-    } catch (...) {
-      error = std::current_exception();
-    }
-    if (!error) {
-      rsDownloadList_->MoveFirst();
-      FormatDownloadGrid(false);
+    auto recordset = std::make_unique<DownloadRecordset>();
+    Fill(*recordset);
+    if (recordset->RecordCount() == 0) {
+      // The list was emptied while events ran: shown as an empty list.
       bBindBusy_ = false;
-      return true;
+      grid_.SetDataSource(nullptr);
+      return false;
     }
+    rsDownloadList_ = std::move(recordset);
+    rsDownloadList_->MoveFirst();
+    FormatDownloadGrid(false);
     bBindBusy_ = false;
+    return true;
+  } catch (...) {
+    // The grid keeps showing its previous recordset.
+    bBindBusy_ = false;
+    Report(std::current_exception());
+    return false;
   }
+}
 
-  // The grid keeps showing its previous recordset.
+void ListBinder::Report(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
   } catch (const listview::GridUnavailable &) {
-    return false;
+    return; // the grid is gone: nobody to tell
   } catch (...) {
   }
   const ErrorReport report = DescribeError(error);
   messages_.Show(std::string(kFillError) + "\r" + std::to_string(report.number) + ":" +
                      report.description,
-                 host::MessageBox::Buttons::Ok);
-  return false;
+                 host::MessageBox::Buttons::Ok, host::MessageBox::Icon::Error);
 }
 
 void ListBinder::Fill(DownloadRecordset &recordset) {

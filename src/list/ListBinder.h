@@ -3,6 +3,7 @@
 #include "list/DownloadRecordset.h"
 
 #include <chrono>
+#include <exception>
 #include <memory>
 
 namespace vidtrawl::host {
@@ -54,6 +55,7 @@ public:
 
 private:
   void Fill(DownloadRecordset &recordset);
+  void Report(std::exception_ptr error);
 
   DownloadList &items_;
   listview::Grid &grid_;
