@@ -6,7 +6,7 @@
 #include <fstream>
 
 // The kernel's own view, read from sysfs: an interface other than loopback
-// whose flags say up (0x1) and running (0x40).
+// (0x8) whose flags say up (0x1) and that has a carrier (running).
 static bool SysfsSaysOnline() {
   std::error_code ec;
   for (const auto &entry : std::filesystem::directory_iterator("/sys/class/net", ec)) {
@@ -14,7 +14,10 @@ static bool SysfsSaysOnline() {
     unsigned flags = 0;
     if (!(in >> std::hex >> flags))
       continue;
-    if ((flags & 0x1) && (flags & 0x40) && !(flags & 0x8))
+    std::ifstream carrierFile(entry.path() / "carrier");
+    int carrier = 0;
+    carrierFile >> carrier;
+    if ((flags & 0x1) && !(flags & 0x8) && carrier == 1)
       return true;
   }
   return false;
