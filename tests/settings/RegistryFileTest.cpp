@@ -43,10 +43,10 @@ TEST(RegistryFile, ReadStates) {
   EXPECT_EQ(ReadRegistryFile(dir / "missing" / "registry.ini").state, State::Missing);
   EXPECT_EQ(ReadRegistryFile("").state, State::Missing);
 
-  WriteFile(dir / "registry.ini", std::string("a=1\n\0b", 7));
+  WriteFile(dir / "registry.ini", std::string("a=1\n\0b", 6));
   RegistryFileText read = ReadRegistryFile(dir / "registry.ini");
   EXPECT_EQ(read.state, State::Read);
-  EXPECT_EQ(read.text, std::string("a=1\n\0b", 7));
+  EXPECT_EQ(read.text, std::string("a=1\n\0b", 6));
 
   WriteFile(dir / "empty.ini", "");
   EXPECT_EQ(ReadRegistryFile(dir / "empty.ini").state, State::Read);
