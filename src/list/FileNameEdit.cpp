@@ -1,0 +1,66 @@
+#include "list/FileNameEdit.h"
+
+#include "list/CleanFileName.h"
+#include "list/DownloadList.h"
+#include "listview/Grid.h"
+#include "listview/GridLayout.h"
+
+#include <charconv>
+#include <optional>
+
+namespace vidtrawl::list {
+
+namespace {
+
+constexpr std::string_view kFileNameKey = "FileName";
+
+bool IsFileNameColumn(int column) {
+  return column >= 0 && column < listview::kColumnCount &&
+         listview::kColumnLayouts[static_cast<std::size_t>(column)].key == kFileNameKey;
+}
+
+// The item ID a row shows in its ID cell; nothing when it is not a number.
+std::optional<int> RowID(const listview::Grid &grid, listview::GridRow row) {
+  const std::optional<std::string> text = grid.CellText(row, listview::kColumnID);
+  if (!text)
+    return std::nullopt;
+  int id = 0;
+  const char *end = text->data() + text->size();
+  const auto [ptr, ec] = std::from_chars(text->data(), end, id);
+  if (ec != std::errc() || ptr != end)
+    return std::nullopt;
+  return id;
+}
+
+} // namespace
+
+FileNameEdit::FileNameEdit(DownloadList &items, listview::Grid &grid)
+    : items_(items), grid_(grid) {}
+
+void FileNameEdit::DownloadGrid_BeforeCellUpdate(listview::GridCell cell,
+                                                 const std::string &newValue, bool &cancel) {
+  if (!IsFileNameColumn(cell.column))
+    return;
+  std::string name = CleanFileName(newValue);
+  if (name.empty() || name == kEnterFileName) {
+    cancel = true;
+    return;
+  }
+  sPendingFileName_ = std::move(name);
+}
+
+void FileNameEdit::DownloadGrid_AfterCellUpdate(listview::GridCell cell) {
+  if (!IsFileNameColumn(cell.column))
+    return;
+  // A row that went stale meanwhile is left alone: its ID might name
+  // another item now.
+  if (!grid_.SetCellValue(cell.row, cell.column, sPendingFileName_))
+    return;
+  const std::optional<int> id = RowID(grid_, cell.row);
+  if (!id)
+    return;
+  const std::optional<std::string> name = grid_.CellText(cell.row, cell.column);
+  items_.UpdateItem(*id, "", name.value_or(sPendingFileName_), "", "");
+}
+
+} // namespace vidtrawl::list
