@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vidtrawl::cli {
+
+// What the command line asks for.
+struct CliOptions {
+  std::vector<std::string> urls;      // page addresses, in the order given
+  std::optional<std::string> dir;     // -d, --dir: the download folder for this run
+  std::vector<std::string> connectTo; // --connect-to entries, in the order given
+  bool resolveOnly = false;           // --resolve-only
+  bool tsv = false;                   // --tsv
+  bool quiet = false;                 // -q, --quiet
+  bool demo = false;                  // --demo
+  bool help = false;                  // -h, --help
+  bool version = false;               // --version
+};
+
+// The outcome of reading the command line: the options, or the one-line
+// reason why the command line is unusable.
+struct ParsedCommandLine {
+  CliOptions options;
+  std::string error; // empty when the command line is usable
+};
+
+// Reads the arguments after the program name. Options and addresses may be
+// mixed; "--" ends the options. Short options may be bundled ("-qd DIR");
+// long options take their value as "--dir DIR" or "--dir=DIR".
+ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args);
+
+// The usage text printed by --help and after a usage error.
+std::string UsageText(const std::string &program);
+
+} // namespace vidtrawl::cli

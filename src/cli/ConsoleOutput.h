@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace vidtrawl::cli {
+
+// Writes all of a text to a file descriptor (1 or 2) in as few system calls
+// as it takes; false when the descriptor refuses it (a closed pipe).
+bool WriteAll(int fd, const std::string &text);
+
+// How the console behind stderr can show progress.
+struct ConsoleTraits {
+  bool terminal = false; // redraw lines in place
+  bool unicode = false;  // the locale's character set is UTF-8
+  bool colour = false;   // ANSI colours are welcome
+};
+
+// stderr is a terminal, or VIDTRAWL_PROGRESS=live asks for the terminal
+// display anyway (VIDTRAWL_PROGRESS=plain for the log lines); colours unless
+// NO_COLOR is set or TERM is "dumb".
+ConsoleTraits DetectConsole();
+
+} // namespace vidtrawl::cli

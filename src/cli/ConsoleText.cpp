@@ -1,0 +1,120 @@
+#include "cli/ConsoleText.h"
+
+#include "list/FormatSize.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace vidtrawl::cli {
+namespace {
+
+bool IsContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// The byte length of the first `columns` characters of a text.
+std::size_t PrefixBytes(std::string_view text, std::size_t columns) {
+  std::size_t at = 0;
+  std::size_t seen = 0;
+  while (at < text.size()) {
+    if (!IsContinuation(text[at])) {
+      if (seen == columns)
+        break;
+      ++seen;
+    }
+    ++at;
+  }
+  return at;
+}
+
+} // namespace
+
+std::string ProgressBar(double fraction, std::size_t width, bool unicode) {
+  if (!(fraction >= 0))
+    fraction = 0;
+  if (fraction > 1)
+    fraction = 1;
+  if (!unicode) {
+    const auto done = static_cast<std::size_t>(std::floor(fraction * static_cast<double>(width)));
+    return std::string(done, '#') + std::string(width - done, '-');
+  }
+  // Eighths of a cell for a smooth front.
+  static const char *const kPartial[8] = {"", "▏", "▎", "▍", "▌", "▋", "▊", "▉"};
+  const auto eighths =
+      static_cast<std::size_t>(std::floor(fraction * static_cast<double>(width) * 8.0));
+  const std::size_t full = eighths / 8;
+  std::string bar;
+  for (std::size_t i = 0; i < full; ++i)
+    bar += "█";
+  std::size_t cells = full;
+  if (cells < width && eighths % 8 != 0) {
+    bar += kPartial[eighths % 8];
+    ++cells;
+  }
+  for (; cells < width; ++cells)
+    bar += "·";
+  return bar;
+}
+
+std::string PercentText(double fraction) {
+  if (!(fraction >= 0))
+    fraction = 0;
+  if (fraction > 1)
+    fraction = 1;
+  char buffer[16];
+  std::snprintf(buffer, sizeof buffer, "%3d%%", static_cast<int>(std::floor(fraction * 100.0)));
+  return buffer;
+}
+
+std::string DurationText(double seconds) {
+  if (!std::isfinite(seconds) || seconds < 0 || seconds >= 360000)
+    return "--:--";
+  const long total = std::lround(seconds);
+  char buffer[32];
+  if (total >= 3600)
+    std::snprintf(buffer, sizeof buffer, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60,
+                  total % 60);
+  else
+    std::snprintf(buffer, sizeof buffer, "%ld:%02ld", total / 60, total % 60);
+  return buffer;
+}
+
+std::string ElapsedText(double seconds) {
+  if (!std::isfinite(seconds) || seconds < 0 || seconds >= 59.95)
+    return DurationText(seconds);
+  const long tenths = std::lround(seconds * 10.0);
+  return std::to_string(tenths / 10) + list::LocaleDecimalSeparator() +
+         std::to_string(tenths % 10) + " s";
+}
+
+std::string RateText(double bytesPerSecond) {
+  if (!(bytesPerSecond > 0) || !std::isfinite(bytesPerSecond))
+    return {};
+  return list::FormatSize(bytesPerSecond) + "/s";
+}
+
+std::size_t DisplayWidth(std::string_view text) {
+  std::size_t width = 0;
+  for (const char c : text)
+    if (!IsContinuation(c))
+      ++width;
+  return width;
+}
+
+std::string FitWidth(std::string_view text, std::size_t width) {
+  const std::size_t columns = DisplayWidth(text);
+  if (columns <= width)
+    return std::string(text) + std::string(width - columns, ' ');
+  if (width == 0)
+    return {};
+  return std::string(text.substr(0, PrefixBytes(text, width - 1))) + "~";
+}
+
+std::string FitWidthRight(std::string_view text, std::size_t width) {
+  const std::size_t columns = DisplayWidth(text);
+  if (columns <= width)
+    return std::string(width - columns, ' ') + std::string(text);
+  return FitWidth(text, width);
+}
+
+} // namespace vidtrawl::cli

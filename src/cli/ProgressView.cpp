@@ -1,0 +1,20 @@
+#include "cli/ProgressView.h"
+
+#include "list/Status.h"
+
+namespace vidtrawl::cli {
+
+std::string DisplayName(const ItemView &item) {
+  if (item.kind == StatusKind::Unsupported || item.fileName.empty() ||
+      item.fileName == list::kWaitingAutoDetect)
+    return item.url;
+  return item.fileName;
+}
+
+std::string DisplayState(const ItemView &item) {
+  if (item.kind == StatusKind::Preparing || item.kind == StatusKind::Other)
+    return item.status;
+  return std::string(KindName(item.kind));
+}
+
+} // namespace vidtrawl::cli
