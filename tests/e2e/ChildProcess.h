@@ -1,0 +1,62 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/types.h>
+
+namespace vidtrawl::testing {
+
+// A program run as a child process with its standard output and error
+// captured through pipes.
+class ChildProcess {
+public:
+  struct Result {
+    int exitCode = -1; // the exit status, or -1 when it ended by a signal
+    int signal = 0;    // the signal that ended it, or 0
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+  };
+
+  // Starts `program` with `args` in an environment of exactly `env`.
+  ChildProcess(const std::filesystem::path &program, const std::vector<std::string> &args,
+               const std::map<std::string, std::string> &env);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess &) = delete;
+  ChildProcess &operator=(const ChildProcess &) = delete;
+
+  void Signal(int signal);
+  // Waits for the end; past the limit the child is killed (timedOut set).
+  Result Wait(std::chrono::seconds limit = std::chrono::seconds(60));
+
+private:
+  pid_t pid_ = -1;
+  std::thread outReader_;
+  std::thread errReader_;
+  std::string out_;
+  std::string err_;
+  bool waited_ = false;
+};
+
+// The built vidtrawl-cli.
+std::filesystem::path CliBinary();
+
+// An environment for the program under test: PATH and a locale, with HOME
+// and the XDG folders inside `home` so that no real user's files are touched.
+std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &home);
+
+// Runs vidtrawl-cli to its end.
+ChildProcess::Result RunCli(const std::vector<std::string> &args,
+                            const std::map<std::string, std::string> &env);
+
+// The lines of a text, without their line ends.
+std::vector<std::string> Lines(const std::string &text);
+// The tab-separated fields of a line.
+std::vector<std::string> Fields(const std::string &line);
+
+} // namespace vidtrawl::testing

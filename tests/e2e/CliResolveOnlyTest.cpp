@@ -1,0 +1,85 @@
+// --resolve-only: one URL<TAB>RESULT line per address, nothing downloaded.
+#include "cli/DemoServer.h"
+#include "cli/DemoSite.h"
+#include "e2e/ChildProcess.h"
+#include "support/LocalServer.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace vidtrawl::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using cli::TheDemoSite;
+
+class CliResolveOnlyTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    // A PutFile page without a video address, beside the demo's pages.
+    server.server().Get("/empty-page", [](const httplib::Request &, httplib::Response &res) {
+      res.set_content("<html><body>This video was removed.</body></html>", "text/html");
+    });
+    cli::MountDemoSite(server.server(), TheDemoSite(), std::chrono::milliseconds(0));
+    server.Start();
+    env = CliEnvironment(home.path());
+    env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
+  }
+
+  TempDir home;
+  LocalServer server;
+  std::map<std::string, std::string> env;
+};
+
+TEST_F(CliResolveOnlyTest, EachResultCodeAndAnAddress) {
+  struct Case {
+    std::string url;
+    std::string result;
+  };
+  const std::vector<Case> cases = {
+      {TheDemoSite().pages[10].address, TheDemoSite().pages[10].videoAddress},
+      {"http://www.example.org/video/1", "-1"},        // no supported site
+      {"http://media.putfile.com/no-such-page", "-2"}, // 404: the page is not fetched
+      {"http://media.putfile.com/empty-page", "0"},    // no video address in it
+      {TheDemoSite().pages[1].address, TheDemoSite().pages[1].videoAddress}, // via the redirect
+  };
+  std::vector<std::string> args{"--resolve-only"};
+  for (const Case &c : cases)
+    args.push_back(c.url);
+
+  const ChildProcess::Result result = RunCli(args, env);
+  EXPECT_EQ(result.exitCode, 1) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), cases.size()) << result.out;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].url);
+    EXPECT_EQ(lines[i], cases[i].url + "\t" + cases[i].result);
+  }
+}
+
+TEST_F(CliResolveOnlyTest, EveryPageOfTheTwelveSitesResolvesAndNothingIsDownloaded) {
+  std::vector<std::string> args{"--resolve-only"};
+  for (const cli::DemoPage &page : TheDemoSite().pages)
+    args.push_back(page.address);
+  const ChildProcess::Result result = RunCli(args, env);
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), TheDemoSite().pages.size());
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    EXPECT_EQ(lines[i],
+              TheDemoSite().pages[i].address + "\t" + TheDemoSite().pages[i].videoAddress);
+  // No download folder was made for the saved setting.
+  EXPECT_FALSE(fs::exists(home / "Downloaded Videos"));
+}
+
+TEST_F(CliResolveOnlyTest, TabsInAnAddressDoNotBreakTheLine) {
+  const ChildProcess::Result result =
+      RunCli({"--resolve-only", "http://www.example.org/a\tb"}, env);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.out, "http://www.example.org/a b\t-1\n");
+}
+
+} // namespace
+} // namespace vidtrawl::testing
