@@ -1,0 +1,70 @@
+#pragma once
+
+#include "listview/Grid.h"
+
+#include <QTableView>
+
+#include <utility>
+#include <vector>
+
+class QItemSelection;
+
+namespace vidtrawl::listview {
+class CellUpdateEvents;
+}
+
+namespace vidtrawl::listview::qt {
+
+class DownloadGridModel;
+class GridCellDelegate;
+class StatusCellPainter;
+
+// The download grid on screen: a table view that shows the list recordset
+// and implements the engine's grid contract. A selected cell is a selected
+// index of the view; a row is selected when all its cells are. The selected
+// cells are kept in the order they were selected. The status column is
+// painted by the status painter; a committed edit raises the cell update
+// events (see SetCellUpdateEvents).
+class DownloadGrid final : public QTableView, public Grid {
+  Q_OBJECT
+
+public:
+  explicit DownloadGrid(QWidget *parent = nullptr);
+  ~DownloadGrid() override;
+
+  // Who hears BeforeCellUpdate / AfterCellUpdate (nullptr: nobody; the
+  // typed value is then taken as it is).
+  void SetCellUpdateEvents(CellUpdateEvents *events) { events_ = events; }
+
+  DownloadGridModel &Model() const { return *model_; }
+  int LayoutsApplied() const { return layoutsApplied_; }
+  // A width in twips in pixels at this screen's resolution.
+  int TwipsToScreenPixels(int twips) const;
+
+protected:
+  void AttachSource(const list::DownloadRecordset *recordset) override;
+  int Rows() const override;
+  std::string Text(int row, int column) const override;
+  void WriteValue(int row, int column, const std::string &value) override;
+  bool RowSelectedAt(int row) const override;
+  void SelectRowAt(int row, bool selected) override;
+  bool CellSelectedAt(int row, int column) const override;
+  void SelectCellAt(int row, int column, bool selected) override;
+  int SelectedCellsCount() const override { return static_cast<int>(selectionOrder_.size()); }
+  std::pair<int, int> SelectedCellAt(int position) const override;
+  void Layout() override;
+
+private:
+  bool CommitEdit(int row, int column, const std::string &value);
+  void TrackSelection(const QItemSelection &selected, const QItemSelection &deselected);
+  void ApplyColours();
+
+  DownloadGridModel *model_;
+  GridCellDelegate *cellDelegate_;
+  StatusCellPainter *statusPainter_;
+  CellUpdateEvents *events_ = nullptr;
+  std::vector<std::pair<int, int>> selectionOrder_;
+  int layoutsApplied_ = 0;
+};
+
+} // namespace vidtrawl::listview::qt

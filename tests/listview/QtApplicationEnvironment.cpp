@@ -1,0 +1,34 @@
+// The Qt grid tests need one QApplication for the whole run. It runs on
+// Qt's offscreen platform unless another one is asked for, with the Fusion
+// style so that every machine paints alike.
+
+#include <QApplication>
+#include <QByteArray>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class QtApplicationEnvironment final : public ::testing::Environment {
+public:
+  void SetUp() override {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+      qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+  }
+  void TearDown() override { application_.reset(); }
+
+private:
+  int argc_ = 1;
+  char name_[16] = "test_listview";
+  char *argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> application_;
+};
+
+[[maybe_unused]] ::testing::Environment *const environment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+} // namespace
