@@ -68,8 +68,7 @@ bool IsResultCode(const std::string &result) {
 class Run {
 public:
   Run(const CliOptions &options, const transfer::ConnectionMap &connections)
-      : options_(options), traits_(DetectConsole()),
-        pump_([] { return InterruptRequested(); }, kRedrawInterval),
+      : options_(options), traits_(DetectConsole()), pump_(InterruptFlag()),
         messages_([](const std::string &text) { Err(text); }),
         engine_(scheduler::EngineHosts{pump_, messages_, grid_, movie_, online_}, connections) {
     pump_.SetState(&engine_.state);
@@ -110,7 +109,9 @@ public:
     std::unique_ptr<ProgressView> view = MakeView();
     messages_.SetProgressView(view.get());
     ProgressTracker tracker(engine_.items, engine_.state, engine_.download, dir);
-    pump_.SetTick([&] { view->Show(tracker.Sample(ProgressTracker::Clock::now())); });
+    if (!options_.quiet)
+      pump_.StartTicks([&] { view->Show(tracker.Sample(ProgressTracker::Clock::now())); },
+                       kRedrawInterval);
 
     if (!InterruptRequested()) {
       view->Show(tracker.Sample(ProgressTracker::Clock::now()));
@@ -120,7 +121,7 @@ public:
         Err("vidtrawl-cli: " + std::string(error.what()) + "\n");
       }
     }
-    pump_.SetTick({});
+    pump_.StopTicks();
     view->Finish(tracker.Sample(ProgressTracker::Clock::now()));
     messages_.SetProgressView(nullptr);
 

@@ -2,8 +2,12 @@
 
 #include "host/Pump.h"
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 
 namespace vidtrawl::scheduler {
 struct WindowState;
@@ -12,30 +16,51 @@ struct WindowState;
 namespace vidtrawl::cli {
 
 // The console's pump: turns a pending interrupt into a confirmed stop and
-// calls the progress display at most once per interval. It runs for every
-// chunk of a transfer, so it does no more than an atomic load and a clock
-// read per call.
+// runs the progress display when a redraw is due. It is called for every
+// chunk of a transfer, so a call costs two relaxed atomic loads: the clock
+// is watched by a ticker thread that only raises the "due" flag; the
+// display itself runs on the engine's thread, inside the pump.
 class ConsolePump final : public host::Pump {
 public:
-  using Clock = std::chrono::steady_clock;
-
-  ConsolePump(std::function<bool()> interrupted, std::chrono::milliseconds interval)
-      : interrupted_(std::move(interrupted)), interval_(interval) {}
+  // interrupted: raised (by a signal handler) when the user asks to stop.
+  explicit ConsolePump(const std::atomic<bool> &interrupted) : interrupted_(interrupted) {}
+  ~ConsolePump() override { StopTicks(); }
+  ConsolePump(const ConsolePump &) = delete;
+  ConsolePump &operator=(const ConsolePump &) = delete;
 
   // The state whose stop flag an interrupt sets (the engine's).
   void SetState(scheduler::WindowState *state) { state_ = state; }
-  // Called at most once per interval while the engine works.
-  void SetTick(std::function<void()> tick) { tick_ = std::move(tick); }
 
-  void Yield() override;
+  // Calls `tick` from the pump at most once per interval until StopTicks.
+  void StartTicks(std::function<void()> tick, std::chrono::milliseconds interval);
+  void StopTicks();
+
+  // Makes the next Yield run the tick (as the ticker thread does).
+  void RaiseTick() { due_.store(true, std::memory_order_relaxed); }
+
+  void Yield() override {
+    // Set again at every call: a pass clears the flag when it begins, and a
+    // stop asked for just before must still stop it.
+    if (interrupted_.load(std::memory_order_relaxed) && state_ != nullptr)
+      Stop();
+    if (due_.load(std::memory_order_relaxed))
+      Tick();
+  }
 
 private:
-  std::function<bool()> interrupted_;
-  std::chrono::milliseconds interval_;
+  void Stop();
+  void Tick();
+
+  const std::atomic<bool> &interrupted_;
   scheduler::WindowState *state_ = nullptr;
+  std::atomic<bool> due_{false};
   std::function<void()> tick_;
-  Clock::time_point next_{};
   bool inTick_ = false;
+
+  std::thread ticker_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool stopping_ = false;
 };
 
 } // namespace vidtrawl::cli

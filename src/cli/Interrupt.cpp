@@ -32,6 +32,10 @@ void InstallInterruptHandlers() {
   sigaction(SIGPIPE, &ignore, nullptr);
 }
 
+const std::atomic<bool> &InterruptFlag() {
+  return gInterrupted;
+}
+
 bool InterruptRequested() {
   return gInterrupted.load(std::memory_order_relaxed);
 }

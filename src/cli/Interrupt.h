@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 namespace vidtrawl::cli {
 
 // Ctrl-C (SIGINT) and SIGTERM ask the program to stop: the handler only
@@ -11,5 +13,8 @@ void InstallInterruptHandlers();
 
 // True once a stop was asked for by a signal.
 bool InterruptRequested();
+
+// The flag behind InterruptRequested, for a cheap look from a hot loop.
+const std::atomic<bool> &InterruptFlag();
 
 } // namespace vidtrawl::cli
