@@ -1,0 +1,54 @@
+#include "cli/ResultTable.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace vidtrawl::cli {
+namespace {
+
+using testing::TempDir;
+
+list::DownloadList Items() {
+  list::DownloadList items;
+  items.AddItem("http://blip.tv/file/1", "a.flv", "Complete", "0");
+  items.AddItem("http://www.example.org/\tx", "ERROR", "Link is not supported", "????");
+  items.AddItem("http://media.putfile.com/2", "long name.flv", "Cancelled", "1 MB");
+  return items;
+}
+
+TEST(ResultTable, TsvHasFiveFieldsPerItemAndNoStrayTabs) {
+  EXPECT_EQ(TsvLines(Items()), "1\thttp://blip.tv/file/1\ta.flv\tComplete\t0\n"
+                               "2\thttp://www.example.org/ x\tERROR\tLink is not supported\t????\n"
+                               "3\thttp://media.putfile.com/2\tlong name.flv\tCancelled\t1 MB\n");
+  EXPECT_EQ(TsvField("a\r\nb"), "a  b");
+}
+
+TEST(ResultTable, ColumnsLineUpAndSizesComeFromTheFiles) {
+  TempDir dir;
+  testing::WriteFile(dir / "a.flv", std::string(3072, 'x'));
+  testing::WriteFile(dir / "long name.flv", std::string(512 * 1024, 'x'));
+  const std::string table = ResultTable(Items(), dir.path().string());
+  // Every row starts its columns at the same places.
+  const auto lines = [&] {
+    std::vector<std::string> out;
+    std::size_t start = 0, end;
+    while ((end = table.find('\n', start)) != std::string::npos) {
+      out.push_back(table.substr(start, end - start));
+      start = end + 1;
+    }
+    return out;
+  }();
+  ASSERT_EQ(lines.size(), 4u);
+  const std::size_t nameColumn = lines[0].find("FILE NAME");
+  EXPECT_EQ(lines[1].find("a.flv"), nameColumn);
+  EXPECT_EQ(lines[3].find("long name.flv"), nameColumn);
+  const std::size_t addressColumn = lines[0].find("ADDRESS");
+  for (std::size_t i = 1; i < 4; ++i)
+    EXPECT_EQ(lines[i].find("http://"), addressColumn) << lines[i];
+  EXPECT_NE(lines[1].find(" 3 KB  "), std::string::npos) << lines[1]; // received, not "0"
+  EXPECT_NE(lines[3].find("512 KB of 1 MB"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[2].find("????"), std::string::npos);
+}
+
+} // namespace
+} // namespace vidtrawl::cli
