@@ -37,7 +37,7 @@ DownloadGrid::DownloadGrid(QWidget *parent)
   setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
                   QAbstractItemView::EditKeyPressed);
   setWordWrap(false);
-  setTextElideMode(Qt::ElideRight);
+  setTextElideMode(Qt::ElideNone);
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   horizontalHeader()->setHighlightSections(false);
