@@ -22,7 +22,9 @@ bool DownloadList::AddItem(const std::string &url, const std::string &fileName,
     item.FileName = fileName;
     item.Status = status.empty() ? std::string(kWaiting) : status;
     item.FileSize = size.empty() ? std::string(kUnknownSize) : size;
+    serials_.reserve(items_.size() + 1);
     items_.push_back(std::move(item)); // strong guarantee: unchanged on failure
+    serials_.push_back(nextSerial_++); // cannot throw: reserved
   } catch (const std::bad_alloc &) {
     return false;
   }
@@ -51,15 +53,23 @@ bool DownloadList::RemoveItem(int id) {
   // Same outcome as rebuilding the list from a snapshot of the survivors,
   // done in place: drop the matching items, then renumber and apply the
   // add defaults to every survivor.
-  std::erase_if(items_, [id](const DownloadItem &item) { return item.ID == id; });
-  int next = 1;
-  for (DownloadItem &item : items_) {
-    item.ID = next++;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].ID == id)
+      continue;
+    if (kept != i) {
+      items_[kept] = std::move(items_[i]);
+      serials_[kept] = serials_[i];
+    }
+    DownloadItem &item = items_[kept];
+    item.ID = static_cast<int>(++kept);
     if (item.Status.empty())
       item.Status = kWaiting;
     if (item.FileSize.empty())
       item.FileSize = kUnknownSize;
   }
+  items_.resize(kept);
+  serials_.resize(kept);
   return true;
 }
 
@@ -70,6 +80,7 @@ void DownloadList::MoveItemUp(int id) {
     if (items_[i].ID != id)
       continue;
     std::swap(items_[i - 1], items_[i]);
+    std::swap(serials_[i - 1], serials_[i]);
     items_[i - 1].ID -= 1;
     items_[i].ID += 1;
     return;
@@ -83,10 +94,31 @@ void DownloadList::MoveItemDown(int id) {
     if (items_[i].ID != id)
       continue;
     std::swap(items_[i], items_[i + 1]);
+    std::swap(serials_[i], serials_[i + 1]);
     items_[i + 1].ID += 1;
     items_[i].ID -= 1;
     return;
   }
+}
+
+std::optional<std::size_t> DownloadList::IndexOfSerial(std::uint64_t serial,
+                                                       std::size_t hint) const {
+  if (serials_.empty())
+    return std::nullopt;
+  hint = std::min(hint, serials_.size() - 1);
+  if (serials_[hint] == serial)
+    return hint;
+  // Serials grow with the list order except where items were moved, so the
+  // search starts near the hint and widens both ways.
+  for (std::size_t step = 1; step <= serials_.size(); ++step) {
+    if (hint >= step && hint - step < serials_.size() && serials_[hint - step] == serial)
+      return hint - step;
+    if (hint + step < serials_.size() && serials_[hint + step] == serial)
+      return hint + step;
+    if (hint < step && hint + step >= serials_.size())
+      break;
+  }
+  return std::nullopt;
 }
 
 } // namespace vidtrawl::list

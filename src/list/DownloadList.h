@@ -3,6 +3,8 @@
 #include "list/DownloadItem.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,16 @@ public:
   const DownloadItem &At(std::size_t index) const { return items_.at(index); }
 
   const std::vector<DownloadItem> &Items() const { return items_; }
+
+  // Every item also carries a serial number of its own, given when it is
+  // added and never reused nor shown. Code that works on an item across a
+  // yield (the pass, its event handlers) holds the serial and finds the
+  // item's index again afterwards, since the user may remove or move items
+  // at any yield.
+  std::uint64_t SerialAt(std::size_t index) const { return serials_.at(index); }
+  // The index of the item with this serial, looked for first at `hint`;
+  // nothing when the item is gone.
+  std::optional<std::size_t> IndexOfSerial(std::uint64_t serial, std::size_t hint = 0) const;
   std::vector<DownloadItem>::iterator begin() { return items_.begin(); }
   std::vector<DownloadItem>::iterator end() { return items_.end(); }
   std::vector<DownloadItem>::const_iterator begin() const { return items_.begin(); }
@@ -59,6 +71,8 @@ public:
 
 private:
   std::vector<DownloadItem> items_;
+  std::vector<std::uint64_t> serials_; // parallel to items_
+  std::uint64_t nextSerial_ = 1;
 };
 
 } // namespace vidtrawl::list

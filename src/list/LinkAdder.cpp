@@ -32,34 +32,43 @@ std::string LinkAdder::ResolveItem(std::size_t index) {
   std::string result = resolve::kResultNoSupportedSite;
   if (index >= items_.Count())
     return result;
+  // The list may change at every yield (the rebuild, the page fetch and the
+  // header request let the host run): the item is found again by its
+  // serial after each of them, and an item that is gone is left alone.
+  const std::uint64_t serial = items_.SerialAt(index);
   items_[index].Status = kPreparingZero;
   binder_.BindList();
 
-  // The list may change while the page is fetched (the transfer lets the
-  // host run): the item is addressed by index again after every call that
-  // yields, and an item that is gone is left alone.
-  const std::string answer = fetcher_.GetDownloadLink(items_.At(index).Video_URL);
-  if (index >= items_.Count())
+  auto find = [&]() -> DownloadItem * {
+    const auto at = items_.IndexOfSerial(serial, index);
+    if (!at)
+      return nullptr;
+    index = *at;
+    return &items_[index];
+  };
+  DownloadItem *item = find();
+  if (item == nullptr)
     return result;
-  DownloadItem &item = items_[index];
+  const std::string page = item->Video_URL; // a copy: the item may move during the fetch
+  const std::string answer = fetcher_.GetDownloadLink(page);
+  if ((item = find()) == nullptr)
+    return result;
   if (answer == resolve::kResultNoSupportedSite) {
-    item.Status = kError;
-    item.FileName = kUnsupportedLink;
+    item->Status = kError;
+    item->FileName = kUnsupportedLink;
   } else if (answer == resolve::kResultNoVideoAddress) {
-    item.FileName = kProcessFailed;
-    item.Status = kError;
-    item.Video_URL = kVideoInappropriate;
+    item->FileName = kProcessFailed;
+    item->Status = kError;
+    item->Video_URL = kVideoInappropriate;
   } else if (answer == resolve::kResultPageNotFetched) {
-    item.Status = kError;
+    item->Status = kError;
   } else {
-    const int site = resolve::GetSiteID(item.Video_URL);
-    const FileInfo info = GetFileInfo(download_, answer, site);
-    if (index >= items_.Count())
+    const FileInfo info = GetFileInfo(download_, answer, resolve::GetSiteID(page));
+    if ((item = find()) == nullptr)
       return result;
-    DownloadItem &resolved = items_[index];
-    if (resolved.FileName == kWaitingAutoDetect)
-      resolved.FileName = info.FileName;
-    resolved.FileSize = info.SizeText;
+    if (item->FileName == kWaitingAutoDetect)
+      item->FileName = info.FileName;
+    item->FileSize = info.SizeText;
     result = answer;
   }
   return result;

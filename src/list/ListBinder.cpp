@@ -22,6 +22,10 @@ constexpr std::size_t kClockEvery = 32;
 // The Video_URL column shows at most this many characters.
 constexpr std::size_t kShownUrlCharacters = 219;
 
+// A rebuild repeats itself at most this often for changes made while it
+// filled, so a host that changes the list at every yield cannot hold it.
+constexpr int kMaxRounds = 8;
+
 constexpr char kFillError[] = "An error occured while filling the Download list";
 
 } // namespace
@@ -31,8 +35,24 @@ ListBinder::ListBinder(DownloadList &items, listview::Grid &grid, host::Pump &pu
     : items_(items), grid_(grid), pump_(pump), messages_(messages), state_(state) {}
 
 bool ListBinder::BindList() {
-  if (bBindBusy_)
+  if (bBindBusy_) {
+    // Dropped, but not forgotten: the outer rebuild runs once more when it
+    // is done, so the grid never keeps showing rows whose IDs now name
+    // other items.
+    bRebindPending_ = true;
     return false;
+  }
+  bool result = false;
+  for (int round = 0; round < kMaxRounds; ++round) {
+    bRebindPending_ = false;
+    result = BindOnce();
+    if (!bRebindPending_)
+      break;
+  }
+  return result;
+}
+
+bool ListBinder::BindOnce() {
   try {
     if (items_.IsListEmpty()) {
       grid_.SetDataSource(nullptr);

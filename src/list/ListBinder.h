@@ -33,11 +33,11 @@ public:
              host::MessageBox &messages, scheduler::WindowState &state);
 
   // Rebuilds the recordset and shows it. Returns false at once while a
-  // rebuild is filling (the grid then shows the outer fill's state until the
-  // next rebuild); with an empty list detaches the grid (no rows) and returns
-  // false. A failure leaves the grid on its previous recordset and returns
-  // false; the user is told, with the error's number and description, unless
-  // the grid is gone. True when the rebuild ran to its end.
+  // rebuild is filling; that rebuild then fills once more when it is done,
+  // so the grid ends up showing the list as it is; with an empty list detaches the grid (no rows)
+  // and returns false. A failure leaves the grid on its previous recordset and returns false; the
+  // user is told, with the error's number and description, unless the grid is gone. True when the
+  // rebuild ran to its end.
   bool BindList();
 
   // Connects the grid to rsDownloadList, laying the columns out when the
@@ -54,6 +54,7 @@ public:
   void SetYieldInterval(std::chrono::nanoseconds interval) { yieldInterval_ = interval; }
 
 private:
+  bool BindOnce();
   void Fill(DownloadRecordset &recordset);
   void Report(std::exception_ptr error);
 
@@ -63,6 +64,7 @@ private:
   host::MessageBox &messages_;
   scheduler::WindowState &state_;
   bool bBindBusy_ = false;
+  bool bRebindPending_ = false; // a rebuild was asked for while one was filling
   std::unique_ptr<DownloadRecordset> rsDownloadList_;
   std::chrono::nanoseconds yieldInterval_ = kDefaultYieldInterval;
 };

@@ -1,5 +1,7 @@
 #include "list/ListEditor.h"
 
+#include "list/CurrentItem.h"
+
 #include "list/DownloadList.h"
 #include "list/ListBinder.h"
 #include "list/Status.h"
@@ -112,6 +114,9 @@ void ListEditor::MoveSelectedDown() {
 
 void ListEditor::LocateCurrentRow() {
   state_.oCurrentRow.reset();
+  // The item being processed may have moved or gone since it was chosen.
+  if (state_.currentSerial != 0 && !CurrentItemIndex(items_, state_))
+    return;
   const std::string wanted = std::to_string(static_cast<long long>(state_.iCurrentItem) + 1);
   for (std::optional<GridRow> row = grid_.FirstRow(); row; row = grid_.NextRow(*row)) {
     if (grid_.CellText(*row, listview::kColumnID) == wanted) {

@@ -27,7 +27,7 @@ LinkFetcher::LinkFetcher(transfer::Download &download, RedirectResolver &resolve
     : download_(download), resolver_(resolver), state_(state),
       scratchFile_(std::move(scratchFile)) {}
 
-std::string LinkFetcher::GetDownloadLink(const std::string &sLink) {
+std::string LinkFetcher::GetDownloadLink(std::string sLink) {
   if (GetSiteID(sLink) == kNoSite)
     return kResultNoSupportedSite;
 

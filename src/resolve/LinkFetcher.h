@@ -26,7 +26,9 @@ public:
 
   // The video address, or "-1" (no supported site, nothing fetched), "-2"
   // (the page was not fetched) or "0" (no video address in the page).
-  std::string GetDownloadLink(const std::string &sLink);
+  // The address is taken by value: the caller's text may change while the page
+  // is fetched (the host runs during the transfer).
+  std::string GetDownloadLink(std::string sLink);
 
   const std::filesystem::path &ScratchFile() const { return scratchFile_; }
 

@@ -1,5 +1,6 @@
 #include "resolve/PageFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -12,10 +13,11 @@ std::optional<std::string> ReadPageFile(const std::filesystem::path &path) {
     return std::nullopt;
   std::string page;
   char buffer[65536];
-  for (;;) {
-    const std::size_t got = std::fread(buffer, 1, sizeof buffer, file.get());
+  while (page.size() < kMaxPageBytes) {
+    const std::size_t want = std::min(sizeof buffer, kMaxPageBytes - page.size());
+    const std::size_t got = std::fread(buffer, 1, want, file.get());
     page.append(buffer, got);
-    if (got < sizeof buffer)
+    if (got < want)
       break;
   }
   if (std::ferror(file.get()))

@@ -1,5 +1,10 @@
 #include "resolve/PumpedSocket.h"
 
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -59,16 +64,67 @@ bool PumpedSocket::WaitFor(short events) {
   }
 }
 
-bool PumpedSocket::Connect(const std::string &host, int port) {
-  Close();
+// A host name lookup can take long (a slow or dead name server): it runs on
+// a thread of its own while the host's pump keeps turning, and the wait ends
+// at the deadline. A lookup still running then finishes unseen.
+bool PumpedSocket::Lookup(const std::string &host, int port, addrinfo *&found) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICSERV;
-  addrinfo *found = nullptr;
+  hints.ai_flags = AI_NUMERICSERV | AI_NUMERICHOST;
   const std::string service = std::to_string(port);
-  if (const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found); rc != 0)
-    return Fail(rc == EAI_SYSTEM ? std::strerror(errno) : ::gai_strerror(rc));
+  if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) == 0)
+    return true; // an address literal: nothing to look up
+
+  struct Pending {
+    std::mutex mutex;
+    bool done = false;
+    int rc = 0;
+    int error = 0;
+    addrinfo *result = nullptr;
+    ~Pending() {
+      if (result != nullptr)
+        ::freeaddrinfo(result);
+    }
+  };
+  auto pending = std::make_shared<Pending>();
+  hints.ai_flags = AI_NUMERICSERV;
+  std::thread([pending, host, service, hints] {
+    addrinfo *result = nullptr;
+    const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+    const int error = errno;
+    const std::lock_guard<std::mutex> lock(pending->mutex);
+    pending->rc = rc;
+    pending->error = error;
+    pending->result = result;
+    pending->done = true;
+  }).detach();
+
+  for (;;) {
+    {
+      const std::lock_guard<std::mutex> lock(pending->mutex);
+      if (pending->done) {
+        if (pending->rc != 0)
+          return Fail(pending->rc == EAI_SYSTEM ? std::strerror(pending->error)
+                                                : ::gai_strerror(pending->rc));
+        found = std::exchange(pending->result, nullptr);
+        return true;
+      }
+    }
+    const auto now = Clock::now();
+    if (now >= deadline_)
+      return Fail("Connection timed out");
+    pump_.Yield();
+    std::this_thread::sleep_for(
+        std::min<Clock::duration>(std::chrono::milliseconds(5), deadline_ - now));
+  }
+}
+
+bool PumpedSocket::Connect(const std::string &host, int port) {
+  Close();
+  addrinfo *found = nullptr;
+  if (!Lookup(host, port, found))
+    return false;
   const std::unique_ptr<addrinfo, AddrInfoFree> addresses(found);
   error_ = "Connection refused";
   for (const addrinfo *a = addresses.get(); a != nullptr; a = a->ai_next) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <netdb.h>
+
 #include "host/Pump.h"
 
 #include <chrono>
@@ -32,6 +34,7 @@ public:
   const std::string &Error() const { return error_; }
 
 private:
+  bool Lookup(const std::string &host, int port, addrinfo *&found);
   bool WaitFor(short events);
   bool Fail(const std::string &description);
 

@@ -2,6 +2,7 @@
 
 #include "host/MovieVariableNames.h"
 #include "host/MovieVariables.h"
+#include "list/CurrentItem.h"
 #include "list/DownloadList.h"
 #include "list/LinkAdder.h"
 #include "list/ListBinder.h"
@@ -114,6 +115,13 @@ void DownloadPass::StartDownloading() {
       outcome = ProcessItem(i);
     if (outcome == Outcome::Stopped)
       return;
+    if (outcome == Outcome::Gone) {
+      // The item was removed meanwhile: the one that followed it now
+      // stands at its index.
+      if (i < items_.Count())
+        continue;
+      return;
+    }
     const bool transferred = outcome == Outcome::Transferred;
     // After a transfer the pass follows the list's current end, so items
     // appended meanwhile are reached; after a skip it stops at the end noted
@@ -128,26 +136,42 @@ void DownloadPass::StartDownloading() {
   }
 }
 
-DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t i) {
+DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
+  // The user may remove or move items at every yield: the item is followed
+  // by its serial, and nothing is written for an item that is gone.
   Guarded([&] {
-    state_.iCurrentItem = items_.At(i).ID - 1;
+    list::SetCurrentItem(items_, state_, i);
     editor_.LocateCurrentRow();
   });
+  const std::uint64_t serial = state_.currentSerial;
+  auto refind = [&] {
+    const auto at = items_.IndexOfSerial(serial, i);
+    if (at) {
+      i = *at;
+      state_.iCurrentItem = static_cast<int>(i);
+    }
+    return at.has_value();
+  };
 
   std::string videoAddress;
   try {
-    videoAddress = adder_.ResolveItem(static_cast<std::size_t>(state_.iCurrentItem));
+    videoAddress = adder_.ResolveItem(i);
   } catch (...) {
-    SetStatus(i, list::kError);
+    if (refind())
+      SetStatus(i, list::kError);
   }
   Guarded([&] { binder_.BindList(); });
 
+  bool present = refind();
   if (state_.bStopRequested) {
-    SetStatus(i, list::kCancelled);
+    if (present)
+      SetStatus(i, list::kCancelled);
     Guarded([&] { binder_.BindList(); });
     return Outcome::Stopped;
   }
-  if (i >= items_.Count() || HasStatus(i, list::kError))
+  if (!present)
+    return Outcome::Gone;
+  if (HasStatus(i, list::kError))
     return Outcome::Skipped;
 
   const fs::path target = fs::path(settings_.sDownloadDir) / items_[i].FileName;
@@ -171,17 +195,21 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t i) {
     completed = false;
   }
 
+  present = refind();
   if (state_.bStopRequested) {
-    SetStatus(i, list::kCancelled);
+    if (present)
+      SetStatus(i, list::kCancelled);
     Guarded([&] { binder_.BindList(); });
     return Outcome::Stopped;
   }
+  if (!present)
+    return Outcome::Gone;
 
   bool failed = true;
   Guarded([&] { failed = !completed || SizeTextMeansFailure(items_.At(i).FileSize); });
   SetStatus(i, failed ? list::kError : list::kComplete);
   Guarded([&] { binder_.BindList(); });
-  return Outcome::Transferred;
+  return refind() ? Outcome::Transferred : Outcome::Gone;
 }
 
 } // namespace vidtrawl::scheduler

@@ -42,10 +42,11 @@ public:
   static bool SizeTextMeansFailure(const std::string &sizeText);
 
 private:
-  enum class Outcome { Process, Skipped, Transferred, Stopped };
+  enum class Outcome { Process, Skipped, Transferred, Stopped, Gone };
   // One unfinished item: skipped when it failed before its transfer,
-  // transferred, or stopped (the pass ends).
-  Outcome ProcessItem(std::size_t index);
+  // transferred, stopped (the pass ends) or gone (removed by the user
+  // meanwhile). `index` follows the item when items before it move.
+  Outcome ProcessItem(std::size_t &index);
   void SetStatus(std::size_t index, const char *status);
   bool HasStatus(std::size_t index, const char *status) const;
 

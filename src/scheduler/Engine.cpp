@@ -9,7 +9,7 @@ Engine::Engine(EngineHosts hosts, transfer::ConnectionMap connections, EnginePat
       binder(items, hosts.grid, hosts.pump, hosts.messages, state),
       editor(items, hosts.grid, binder, state),
       adder(items, binder, editor, fetcher, download, state),
-      events(items, binder, hosts.grid, download, state),
+      events(items, binder, editor, hosts.grid, download, state),
       pass(items, binder, editor, adder, download, state, hosts.movie, settings),
       control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity) {
   download.SetEvents(&events);

@@ -53,15 +53,8 @@ void StartStopControl::SetMovieFlags(const char *value, const char *const (&orde
 }
 
 void StartStopControl::cmdStartDownload_Click() {
-  if (items_.IsListEmpty()) {
-    Guarded([&] { movie_.SetFlashVariable(movie::kStartDownload, movie::kFlagOn); });
-    Guarded([&] {
-      messages_.ShowMessage(
-          Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
-    });
-    return;
-  }
-
+  // A running pass can always be stopped, also when its list was emptied
+  // meanwhile.
   if (caption_ == kStopCaption) {
     Box::Answer answer = Box::Answer::No;
     Guarded([&] {
@@ -73,6 +66,15 @@ void StartStopControl::cmdStartDownload_Click() {
     SetCaption(kStartCaption);
     SetMenuCaption(kStartCaption);
     SetMovieFlags(movie::kFlagOn, kStopOrder);
+    return;
+  }
+
+  if (items_.IsListEmpty()) {
+    Guarded([&] { movie_.SetFlashVariable(movie::kStartDownload, movie::kFlagOn); });
+    Guarded([&] {
+      messages_.ShowMessage(
+          Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
+    });
     return;
   }
 

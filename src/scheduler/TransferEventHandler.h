@@ -5,6 +5,7 @@
 namespace vidtrawl::list {
 class DownloadList;
 class ListBinder;
+class ListEditor;
 } // namespace vidtrawl::list
 namespace vidtrawl::listview {
 class Grid;
@@ -22,8 +23,9 @@ struct WindowState;
 // status and its grid cell, and turn a stop request into a cancel.
 class TransferEventHandler final : public transfer::DownloadEvents {
 public:
-  TransferEventHandler(list::DownloadList &items, list::ListBinder &binder, listview::Grid &grid,
-                       transfer::Download &download, WindowState &state);
+  TransferEventHandler(list::DownloadList &items, list::ListBinder &binder,
+                       list::ListEditor &editor, listview::Grid &grid, transfer::Download &download,
+                       WindowState &state);
 
   void DownloadComplete() override;
   void DownloadProgress(std::int64_t lProgress) override;
@@ -32,10 +34,11 @@ public:
 private:
   // Stores a new status in the current item and its grid row; false when
   // the text is what the item already shows (nothing is written then).
-  bool ShowStatus(const std::string &status);
+  bool ShowStatus(std::size_t index, const std::string &status);
 
   list::DownloadList &items_;
   list::ListBinder &binder_;
+  list::ListEditor &editor_;
   listview::Grid &grid_;
   transfer::Download &download_;
   WindowState &state_;

@@ -200,6 +200,7 @@ bool Download::RunTransfer() {
   Yield();
   OutputFile file(localFile_);
   std::int64_t total = 0;
+  bytesReceived_ = 0;
   for (;;) {
     Yield();
     request->DriveUntilAvailable(kChunkSize);
@@ -216,6 +217,7 @@ bool Download::RunTransfer() {
       return false;
     }
     total += static_cast<std::int64_t>(read);
+    bytesReceived_ = total;
     Yield();
     if (read > 0) {
       file.Write(request->Data(), read);

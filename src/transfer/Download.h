@@ -53,6 +53,8 @@ public:
 
   // State visible for hosts and tests.
   bool HasSession() const;
+  // Bytes received by the running (or last) transfer.
+  std::int64_t BytesReceived() const { return bytesReceived_; }
   bool InfoRequested() const { return bInfoRequested_; }
   bool CloseSessionAfterInfo() const { return bCloseSessionAfterInfo_; }
   const ConnectionMap &Connections() const { return connections_; }
@@ -88,6 +90,7 @@ private:
   std::string sitePassword_;
 
   bool bCancelRequested_ = false;
+  std::int64_t bytesReceived_ = 0;
   std::unique_ptr<Session> hSession_;
   bool bInfoRequested_ = false;
   bool bCloseSessionAfterInfo_ = false;

@@ -276,3 +276,60 @@ TEST(SizeTextMeansFailure, FirstTwoCharactersAsANumber) {
   for (const auto &c : cases)
     EXPECT_EQ(scheduler::DownloadPass::SizeTextMeansFailure(c.text), c.failure) << c.text;
 }
+
+TEST_F(DownloadPassTest, RemovingTheRunningItemLeavesTheOthersTheirOwnOutcome) {
+  AddVideo("a", Pattern(300000));
+  AddVideo("b", Pattern(1000));
+  pump.action = [&](long) {
+    if (engine->items.Count() == 2 && IsTransferStatus(engine->items[0].Status)) {
+      engine->items.RemoveItem(1);
+      engine->binder.BindList();
+    }
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 1u);
+  EXPECT_EQ(engine->items[0].Video_URL, "http://www.putfile.com/page/b");
+  EXPECT_EQ(Status(0), "Complete"); // processed in its own right, not given a's outcome
+  EXPECT_EQ(ReadFile(Saved("b")), Pattern(1000));
+}
+
+TEST_F(DownloadPassTest, RemovingAnEarlierItemKeepsTheOutcomeOnTheRunningOne) {
+  engine->items.AddItem("http://www.putfile.com/page/old", "old.flv", "Complete", "1 KB");
+  AddVideo("a", Pattern(300000));
+  AddVideo("b", Pattern(1000));
+  std::string rowShownForA;
+  pump.action = [&](long) {
+    if (engine->items.Count() == 3 && IsTransferStatus(engine->items[1].Status)) {
+      engine->items.RemoveItem(1);
+      engine->binder.BindList();
+    }
+    if (engine->items.Count() == 2 && !engine->state.bGettingLink &&
+        engine->items[0].Status != "Complete" && IsTransferStatus(engine->items[0].Status))
+      rowShownForA = grid.Texts().at(0)[3];
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 2u);
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+  EXPECT_FALSE(rowShownForA.empty()); // progress still reached a's row after the rebuild
+}
+
+TEST_F(DownloadPassTest, AddsDuringThePageFetchDoNotDisturbIt) {
+  AddVideo("a", Pattern(1000));
+  pump.action = [&](long) {
+    if (engine->state.bGettingLink && engine->items.Count() < 200)
+      for (int n = 0; n < 50; ++n) // enough to move the list's storage
+        engine->adder.AddLink("http://www.example.org/" + std::to_string(engine->items.Count()));
+  };
+  Run();
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(ReadFile(Saved("a")), Pattern(1000));
+}
+
+TEST_F(DownloadPassTest, APageAddressThatDeliversTooMuchIsNoPage) {
+  Serve("/page/huge", std::string(17 * 1024 * 1024, 'x'));
+  engine->adder.AddLink("http://www.putfile.com/page/huge");
+  Run();
+  EXPECT_EQ(Status(0), "ERROR");
+  EXPECT_EQ(engine->items[0].FileName, "Waiting (Auto Detect)"); // not fetched: -2
+}

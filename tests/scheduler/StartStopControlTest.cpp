@@ -136,3 +136,26 @@ TEST_F(StartStopControlTest, AStartDuringTheWindDownStartsNoSecondPass) {
   EXPECT_EQ(control().Caption(), "Start Downloading");
   EXPECT_FALSE(engine->state.bDownloading);
 }
+
+TEST_F(StartStopControlTest, StopStillWorksAfterTheListWasEmptied) {
+  AddVideo("a", 400000);
+  messages.answer = Box::Answer::Yes;
+  bool stopped = false;
+  pump.action = [&](long) {
+    if (stopped || engine->items.IsListEmpty() ||
+        engine->items[0].Status.find_first_not_of("0123456789") != std::string::npos)
+      return;
+    engine->editor.SelectAll();
+    engine->editor.RemoveSelected();
+    control().cmdStartDownload_Click();
+    stopped = true;
+  };
+  control().cmdStartDownload_Click();
+  ASSERT_TRUE(stopped);
+  EXPECT_TRUE(engine->state.bStopRequested);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text, "Are you sure that you want to cancel downloading?");
+  EXPECT_LT(
+      std::filesystem::file_size(std::filesystem::path(engine->settings.sDownloadDir) / "a.flv"),
+      400000u); // the transfer was cancelled, not run to its end
+}
