@@ -133,6 +133,7 @@ double PaintMs(vidtrawl::listview::qt::DownloadGrid &grid) {
 int main(int argc, char **argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   QApplication app(argc, argv);
   const fs::path folder =
       fs::temp_directory_path() / ("vidtrawl-gui-bench-" + std::to_string(::getpid()));
@@ -246,6 +247,22 @@ int main(int argc, char **argv) {
     const Figures write = Summarise(writes);
     std::printf("progress write into a status cell and paint it: median %.3f ms, max %.3f ms\n",
                 write.median, write.max);
+
+    // Select all, then remove the selected items (the list empties).
+    {
+      const auto start = Clock::now();
+      w.engine.editor.SelectAll();
+      const double selectMs = MsSince(start);
+      const auto removeStart = Clock::now();
+      w.engine.editor.RemoveSelected();
+      const double removeMs = MsSince(removeStart);
+      std::printf("select all %d rows: %.1f ms; remove them all: %.1f ms\n", kItems, selectMs,
+                  removeMs);
+      if (!w.engine.items.IsListEmpty() || w.grid.RowCount() != 0) {
+        std::fprintf(stderr, "remove selected left %zu items\n", w.engine.items.Count());
+        ++failures;
+      }
+    }
   }
 
   std::error_code ignored;

@@ -118,7 +118,10 @@ TEST(QtDownloadGrid, RowSelectionIsTheWholeRowOfTheView) {
   w.grid.SetRowSelected(row, true);
   EXPECT_TRUE(w.grid.RowSelected(row));
   EXPECT_FALSE(w.grid.RowSelected(*w.grid.Row(0)));
+  // The view gets it once the engine's operation has returned.
+  QApplication::processEvents();
   EXPECT_TRUE(w.grid.selectionModel()->isRowSelected(1, QModelIndex()));
+  EXPECT_FALSE(w.grid.selectionModel()->isRowSelected(0, QModelIndex()));
   for (int column = 0; column < kColumnCount; ++column)
     EXPECT_TRUE(w.grid.CellSelected({row, column}));
   EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{10, 11, 12, 13, 14}));
@@ -129,6 +132,39 @@ TEST(QtDownloadGrid, RowSelectionIsTheWholeRowOfTheView) {
   EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{10, 11, 12, 14}));
   w.grid.SetRowSelected(row, false);
   EXPECT_EQ(w.grid.SelectedCellCount(), 0);
+  w.grid.SyncSelection();
+  EXPECT_FALSE(w.grid.selectionModel()->hasSelection());
+}
+
+TEST(QtDownloadGrid, EngineAndUserSelectionsAddUp) {
+  QtGridWindow w;
+  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2), QtGridWindow::Url(3)});
+  w.Show();
+  // The engine selects a row; before any event runs the user adds a cell.
+  w.grid.SetRowSelected(*w.grid.Row(2), true);
+  const QRect cell = w.grid.visualRect(w.Index(0, kColumnFileSize));
+  QTest::mouseClick(w.grid.viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
+  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{20, 21, 22, 23, 24, 4}));
+  EXPECT_TRUE(w.grid.RowSelected(*w.grid.Row(2)));
+  EXPECT_TRUE(w.grid.selectionModel()->isSelected(w.Index(0, kColumnFileSize)));
+  EXPECT_TRUE(w.grid.selectionModel()->isRowSelected(2, QModelIndex()));
+
+  // A plain click selects only the clicked cell.
+  QTest::mouseClick(w.grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{4}));
+  EXPECT_FALSE(w.grid.RowSelected(*w.grid.Row(2)));
+}
+
+TEST(QtDownloadGrid, SelectingEveryRowGivesTheViewOneRange) {
+  QtGridWindow w;
+  for (int i = 1; i <= 500; ++i)
+    w.engine->items.AddItem(QtGridWindow::Url(i), "f", "", "");
+  w.engine->binder.BindList();
+  w.engine->editor.SelectAll();
+  w.grid.SyncSelection();
+  EXPECT_EQ(w.grid.selectionModel()->selection().size(), 1);
+  EXPECT_EQ(w.grid.SelectedCellCount(), 500 * kColumnCount);
+  EXPECT_TRUE(w.grid.selectionModel()->isRowSelected(499, QModelIndex()));
 }
 
 TEST(QtDownloadGrid, SelectedCellsComeInSelectionOrder) {

@@ -9,7 +9,6 @@
 #include <QItemSelectionModel>
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace vidtrawl::listview::qt {
 
@@ -19,10 +18,11 @@ QColor ToColor(Rgb rgb) {
   return QColor(rgb.r, rgb.g, rgb.b);
 }
 
-// One number per cell, for quick lookups.
-int CellKey(int row, int column) {
-  return row * kColumnCount + column;
+std::uint8_t Bit(int column) {
+  return static_cast<std::uint8_t>(1u << column);
 }
+
+constexpr std::uint8_t kWholeRow = (1u << kColumnCount) - 1;
 
 } // namespace
 
@@ -61,6 +61,8 @@ void DownloadGrid::AttachSource(const list::DownloadRecordset *recordset) {
   model_->Reset(recordset);
   // A reset clears the view's selection without a signal.
   selectionOrder_.clear();
+  cellSelected_.assign(static_cast<std::size_t>(model_->Rows()), 0);
+  selectionPending_ = false;
 }
 
 int DownloadGrid::Rows() const {
@@ -76,44 +78,117 @@ void DownloadGrid::WriteValue(int row, int column, const std::string &value) {
 }
 
 bool DownloadGrid::RowSelectedAt(int row) const {
-  return selectionModel()->isRowSelected(row, QModelIndex());
+  return cellSelected_[static_cast<std::size_t>(row)] == kWholeRow;
 }
 
 void DownloadGrid::SelectRowAt(int row, bool selected) {
-  const QItemSelection cells(model_->index(row, 0), model_->index(row, kColumnCount - 1));
-  selectionModel()->select(cells,
-                           selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+  for (int column = 0; column < kColumnCount; ++column)
+    MarkCell(row, column, selected);
+  SelectionChanged();
 }
 
 bool DownloadGrid::CellSelectedAt(int row, int column) const {
-  return selectionModel()->isSelected(model_->index(row, column));
+  return (cellSelected_[static_cast<std::size_t>(row)] & Bit(column)) != 0;
 }
 
 void DownloadGrid::SelectCellAt(int row, int column, bool selected) {
-  selectionModel()->select(model_->index(row, column),
-                           selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+  MarkCell(row, column, selected);
+  SelectionChanged();
 }
 
 std::pair<int, int> DownloadGrid::SelectedCellAt(int position) const {
   return selectionOrder_[static_cast<std::size_t>(position)];
 }
 
+void DownloadGrid::MarkCell(int row, int column, bool selected) {
+  std::uint8_t &mask = cellSelected_[static_cast<std::size_t>(row)];
+  if (selected == ((mask & Bit(column)) != 0))
+    return;
+  if (selected) {
+    mask = static_cast<std::uint8_t>(mask | Bit(column));
+    selectionOrder_.emplace_back(row, column);
+  } else {
+    mask = static_cast<std::uint8_t>(mask & ~Bit(column));
+    std::erase(selectionOrder_, std::pair<int, int>(row, column));
+  }
+}
+
+void DownloadGrid::SelectionChanged() {
+  if (selectionPending_)
+    return;
+  selectionPending_ = true;
+  // Handed over once the engine's current operation has returned.
+  QMetaObject::invokeMethod(this, &DownloadGrid::SyncSelection, Qt::QueuedConnection);
+}
+
+void DownloadGrid::SyncSelection() {
+  if (!selectionPending_)
+    return;
+  selectionPending_ = false;
+  // Whole rows run together into one range; other cells by runs of columns.
+  QItemSelection ranges;
+  const int rows = model_->Rows();
+  int wholeFrom = -1;
+  auto closeWholeRows = [&](int end) {
+    if (wholeFrom >= 0)
+      ranges.select(model_->index(wholeFrom, 0), model_->index(end - 1, kColumnCount - 1));
+    wholeFrom = -1;
+  };
+  for (int row = 0; row < rows; ++row) {
+    const std::uint8_t mask = cellSelected_[static_cast<std::size_t>(row)];
+    if (mask == kWholeRow) {
+      if (wholeFrom < 0)
+        wholeFrom = row;
+      continue;
+    }
+    closeWholeRows(row);
+    for (int column = 0; column < kColumnCount;) {
+      if (!(mask & Bit(column))) {
+        ++column;
+        continue;
+      }
+      const int first = column;
+      while (column < kColumnCount && (mask & Bit(column)))
+        ++column;
+      ranges.select(model_->index(row, first), model_->index(row, column - 1));
+    }
+  }
+  closeWholeRows(rows);
+  syncing_ = true;
+  selectionModel()->select(ranges, QItemSelectionModel::ClearAndSelect);
+  syncing_ = false;
+}
+
+bool DownloadGrid::viewportEvent(QEvent *event) {
+  SyncSelection(); // the user acts on, and sees, the current selection
+  return QTableView::viewportEvent(event);
+}
+
+void DownloadGrid::keyPressEvent(QKeyEvent *event) {
+  SyncSelection();
+  QTableView::keyPressEvent(event);
+}
+
 void DownloadGrid::TrackSelection(const QItemSelection &selected,
                                   const QItemSelection &deselected) {
-  if (!deselected.isEmpty()) {
-    std::unordered_set<int> gone;
-    for (const QItemSelectionRange &range : deselected)
-      for (int row = range.top(); row <= range.bottom(); ++row)
-        for (int column = range.left(); column <= range.right(); ++column)
-          gone.insert(CellKey(row, column));
-    std::erase_if(selectionOrder_, [&gone](const std::pair<int, int> &cell) {
-      return gone.count(CellKey(cell.first, cell.second)) != 0;
+  if (syncing_)
+    return; // our own record is what the view was given
+  // The user changed the selection: the view's model holds everything the
+  // engine asked for (it was handed over before the user's event).
+  for (const QItemSelectionRange &range : deselected)
+    for (int row = range.top(); row <= range.bottom(); ++row)
+      for (int column = range.left(); column <= range.right(); ++column) {
+        std::uint8_t &mask = cellSelected_[static_cast<std::size_t>(row)];
+        mask = static_cast<std::uint8_t>(mask & ~Bit(column));
+      }
+  if (!deselected.isEmpty())
+    std::erase_if(selectionOrder_, [this](const std::pair<int, int> &cell) {
+      return !CellSelectedAt(cell.first, cell.second);
     });
-  }
   for (const QItemSelectionRange &range : selected)
     for (int row = range.top(); row <= range.bottom(); ++row)
       for (int column = range.left(); column <= range.right(); ++column)
-        selectionOrder_.emplace_back(row, column);
+        MarkCell(row, column, true);
 }
 
 bool DownloadGrid::CommitEdit(int row, int column, const std::string &value) {
