@@ -64,9 +64,11 @@ measure() {
 }
 
 : >"$work/ours.txt"
+: >"$work/behind.txt"
 : >"$work/curl.txt"
 for i in $(seq "$runs"); do
   measure "$bench" "$url" >>"$work/ours.txt"
+  measure "$bench" --write-behind "$url" >>"$work/behind.txt"
   measure curl -s "$url" -o >>"$work/curl.txt"
 done
 
@@ -79,7 +81,12 @@ report() {
 }
 echo "1 GiB from nginx on loopback, median of $runs alternating runs each"
 report transfer_bench "$work/ours.txt"
+report "  --write-behind" "$work/behind.txt"
 report "curl -s -o" "$work/curl.txt"
-awk -v a="$(cut -d' ' -f1 "$work/ours.txt" | median)" -v b="$(cut -d' ' -f1 "$work/curl.txt" | median)" \
-  -v c="$(cut -d' ' -f2 "$work/ours.txt" | median)" -v d="$(cut -d' ' -f2 "$work/curl.txt" | median)" \
-  'BEGIN { printf "ratio (transfer_bench / curl): wall %.2f  cpu %.2f\n", a / b, (d > 0 ? c / d : 0) }'
+ratio() {
+  awk -v name="$1" -v a="$(cut -d' ' -f1 "$2" | median)" -v b="$(cut -d' ' -f1 "$work/curl.txt" | median)" \
+    -v c="$(cut -d' ' -f2 "$2" | median)" -v d="$(cut -d' ' -f2 "$work/curl.txt" | median)" \
+    'BEGIN { printf "ratio (%s / curl): wall %.2f  cpu %.2f\n", name, a / b, (d > 0 ? c / d : 0) }'
+}
+ratio transfer_bench "$work/ours.txt"
+ratio "transfer_bench --write-behind" "$work/behind.txt"

@@ -103,6 +103,9 @@ public:
   int Download(const std::vector<std::string> &urls, const std::string &dir,
                const std::vector<std::string> &expectErrors) {
     engine_.settings.sDownloadDir = dir;
+    // Nothing here reads a file while it is being received: write it in
+    // large blocks (every byte is on disk when its transfer ends).
+    engine_.download.SetWriteBehind(true);
     for (const std::string &url : urls)
       engine_.adder.AddLink(url);
 

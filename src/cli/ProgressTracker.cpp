@@ -40,7 +40,10 @@ void ProgressTracker::FollowTransfer(Track &track, Clock::time_point now) {
     track.started = true;
     track.start = now;
   }
-  const std::int64_t bytes = FileBytes(download_.LocalFile());
+  // What the transfer received: the file itself may lag behind it, since
+  // the console writes video files in large blocks.
+  const std::int64_t bytes =
+      download_.BytesReceived() > 0 ? download_.BytesReceived() : FileBytes(download_.LocalFile());
   if (bytes >= 0)
     track.bytes = bytes;
   track.total = download_.FileSize() > 0 ? download_.FileSize() : 0;

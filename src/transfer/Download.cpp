@@ -198,7 +198,7 @@ bool Download::RunTransfer() {
   }
 
   Yield();
-  OutputFile file(localFile_);
+  OutputFile file(localFile_, writeBehind_ ? kWriteBehindBlock : 0);
   std::int64_t total = 0;
   bytesReceived_ = 0;
   for (;;) {
@@ -211,6 +211,7 @@ bool Download::RunTransfer() {
       Yield();
       request.reset();
       CloseSession();
+      file.Flush();
       file.Abandon();
       if (events_ != nullptr)
         events_->DownloadError(kCouldNotRead);
@@ -229,6 +230,7 @@ bool Download::RunTransfer() {
     Yield();
     if (bCancelRequested_) {
       Yield();
+      file.Flush(); // the event sees every byte received
       if (events_ != nullptr)
         events_->DownloadCancelled(total);
       request.reset();
