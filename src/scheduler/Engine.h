@@ -1,6 +1,7 @@
 #pragma once
 
 #include "list/DownloadList.h"
+#include "list/FileNameEdit.h"
 #include "list/LinkAdder.h"
 #include "list/ListBinder.h"
 #include "list/ListEditor.h"
@@ -67,6 +68,7 @@ public:
   list::ListBinder binder;
   list::ListEditor editor;
   list::LinkAdder adder;
+  list::FileNameEdit fileNameEdit; // a grid that lets the user edit file names reports here
   TransferEventHandler events;
   DownloadPass pass;
   StartStopControl control;
