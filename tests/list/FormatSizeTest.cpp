@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -69,6 +70,10 @@ TEST(FormatSize, UsesTheCurrentLocale) {
   ASSERT_NE(std::setlocale(LC_NUMERIC, "C"), nullptr);
   EXPECT_EQ(LocaleDecimalSeparator(), ".");
   EXPECT_EQ(FormatSize(1536), "1.5 KB");
+#ifdef VIDTRAWL_TEST_LOCPATH
+  // The build compiled a locale with a decimal comma for this test.
+  ::setenv("LOCPATH", VIDTRAWL_TEST_LOCPATH, 1);
+#endif
   const char *comma = nullptr;
   for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE", "nl_NL.UTF-8"})
     if (std::setlocale(LC_NUMERIC, name) != nullptr) {
@@ -80,6 +85,9 @@ TEST(FormatSize, UsesTheCurrentLocale) {
     EXPECT_EQ(FormatSize(1536), "1,5 KB") << comma;
   }
   std::setlocale(LC_NUMERIC, saved.c_str());
+#ifdef VIDTRAWL_TEST_LOCPATH
+  ::unsetenv("LOCPATH");
+#endif
   if (comma == nullptr)
     GTEST_SKIP() << "no locale with a decimal comma installed";
 }
