@@ -15,8 +15,6 @@ runs=${2:-5}
 cli=$build/bin/vidtrawl-cli
 [ -x "$cli" ] || { echo "missing $cli (build it first)" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "missing /usr/bin/time (apt-get install time)" >&2; exit 2; }
-nginx=$(command -v nginx || echo /usr/sbin/nginx)
-[ -x "$nginx" ] || { echo "missing nginx" >&2; exit 2; }
 
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/vidtrawl-clibench-XXXXXX")
 pid=
@@ -25,6 +23,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# shellcheck source=bench/nginx.sh
+. "$root/bench/nginx.sh"
 
 mkdir -p "$work/www" "$work/tmp" "$work/home" "$work/out"
 fallocate -l 1G "$work/www/big.flv" 2>/dev/null ||
@@ -35,34 +35,7 @@ var so = new SWFObject("/flow.swf");
 so.addVariable("file","http://www.putfile.com/big.flv");
 </script></body></html>
 PAGE
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-user=""
-[ "$(id -u)" = 0 ] && user="user root;"
-cat >"$work/nginx.conf" <<CONF
-$user
-daemon off;
-worker_processes 1;
-error_log $work/error.log;
-pid $work/nginx.pid;
-events { worker_connections 64; }
-http {
-  access_log off;
-  sendfile on;
-  default_type application/octet-stream;
-  client_body_temp_path $work/tmp/body;
-  proxy_temp_path $work/tmp/proxy;
-  fastcgi_temp_path $work/tmp/fastcgi;
-  uwsgi_temp_path $work/tmp/uwsgi;
-  scgi_temp_path $work/tmp/scgi;
-  server { listen 127.0.0.1:$port; root $work/www; }
-}
-CONF
-"$nginx" -c "$work/nginx.conf" -p "$work/" &
-pid=$!
-for _ in $(seq 100); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/page.html" 2>/dev/null && break
-  sleep 0.05
-done
+start_nginx
 
 # The settings and caches of the runs stay in the work folder.
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache

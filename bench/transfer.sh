@@ -10,8 +10,6 @@ runs=${2:-5}
 bench=$build/bin/transfer_bench
 [ -x "$bench" ] || { echo "missing $bench (build it first)" >&2; exit 2; }
 [ -x /usr/bin/time ] || { echo "missing /usr/bin/time (apt-get install time)" >&2; exit 2; }
-command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || { echo "missing nginx" >&2; exit 2; }
-nginx=$(command -v nginx || echo /usr/sbin/nginx)
 
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/vidtrawl-bench-XXXXXX")
 pid=
@@ -20,38 +18,13 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# shellcheck source=bench/nginx.sh
+. "$root/bench/nginx.sh"
 
 mkdir -p "$work/www" "$work/tmp"
 fallocate -l 1G "$work/www/big.bin" 2>/dev/null ||
   dd if=/dev/zero of="$work/www/big.bin" bs=1M count=1024 status=none
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-user=""
-[ "$(id -u)" = 0 ] && user="user root;"
-cat >"$work/nginx.conf" <<CONF
-$user
-daemon off;
-worker_processes 1;
-error_log $work/error.log;
-pid $work/nginx.pid;
-events { worker_connections 64; }
-http {
-  access_log off;
-  sendfile on;
-  default_type application/octet-stream;
-  client_body_temp_path $work/tmp/body;
-  proxy_temp_path $work/tmp/proxy;
-  fastcgi_temp_path $work/tmp/fastcgi;
-  uwsgi_temp_path $work/tmp/uwsgi;
-  scgi_temp_path $work/tmp/scgi;
-  server { listen 127.0.0.1:$port; root $work/www; }
-}
-CONF
-"$nginx" -c "$work/nginx.conf" -p "$work/" &
-pid=$!
-for _ in $(seq 100); do
-  curl -s -o /dev/null "http://127.0.0.1:$port/" 2>/dev/null && break
-  sleep 0.05
-done
+start_nginx
 url="http://127.0.0.1:$port/big.bin"
 
 # One run: prints "wall cpu rss_kib".

@@ -5,7 +5,6 @@
 #include "listview/Grid.h"
 #include "listview/GridLayout.h"
 
-#include <charconv>
 #include <optional>
 
 namespace vidtrawl::list {
@@ -17,19 +16,6 @@ constexpr std::string_view kFileNameKey = "FileName";
 bool IsFileNameColumn(int column) {
   return column >= 0 && column < listview::kColumnCount &&
          listview::kColumnLayouts[static_cast<std::size_t>(column)].key == kFileNameKey;
-}
-
-// The item ID a row shows in its ID cell; nothing when it is not a number.
-std::optional<int> RowID(const listview::Grid &grid, listview::GridRow row) {
-  const std::optional<std::string> text = grid.CellText(row, listview::kColumnID);
-  if (!text)
-    return std::nullopt;
-  int id = 0;
-  const char *end = text->data() + text->size();
-  const auto [ptr, ec] = std::from_chars(text->data(), end, id);
-  if (ec != std::errc() || ptr != end)
-    return std::nullopt;
-  return id;
 }
 
 } // namespace
@@ -56,7 +42,7 @@ void FileNameEdit::DownloadGrid_AfterCellUpdate(listview::GridCell cell) {
   // another item now.
   if (!grid_.SetCellValue(cell.row, cell.column, sPendingFileName_))
     return;
-  const std::optional<int> id = RowID(grid_, cell.row);
+  const std::optional<int> id = grid_.RowID(cell.row);
   if (!id)
     return;
   const std::optional<std::string> name = grid_.CellText(cell.row, cell.column);

@@ -1,7 +1,6 @@
 #include "list/ListEditor.h"
 
 #include "list/CurrentItem.h"
-
 #include "list/DownloadList.h"
 #include "list/ListBinder.h"
 #include "list/Status.h"
@@ -9,7 +8,6 @@
 #include "listview/GridLayout.h"
 #include "scheduler/WindowState.h"
 
-#include <charconv>
 #include <optional>
 #include <string>
 
@@ -21,20 +19,6 @@ using listview::Grid;
 using listview::GridCell;
 using listview::GridRow;
 
-// The ID shown in a row; nothing when the row is stale or its ID text is not
-// a whole decimal number.
-std::optional<int> RowID(const Grid &grid, GridRow row) {
-  const std::optional<std::string> text = grid.CellText(row, listview::kColumnID);
-  if (!text || text->empty())
-    return std::nullopt;
-  int id = 0;
-  const char *end = text->data() + text->size();
-  const auto [ptr, ec] = std::from_chars(text->data(), end, id);
-  if (ec != std::errc() || ptr != end)
-    return std::nullopt;
-  return id;
-}
-
 // Walks the rows from the last to the first and removes the item of every
 // row the predicate picks. The grid is not rebuilt during the walk, and a
 // removal renumbers only the items after it, so every row still to be
@@ -43,7 +27,7 @@ template <class Picks> void RemoveRowsFromLast(DownloadList &items, const Grid &
   for (std::optional<GridRow> row = grid.LastRow(); row; row = grid.PreviousRow(*row)) {
     if (!picks(*row))
       continue;
-    if (const std::optional<int> id = RowID(grid, *row))
+    if (const std::optional<int> id = grid.RowID(*row))
       items.RemoveItem(*id);
   }
 }
@@ -94,7 +78,7 @@ void ListEditor::SelectAll() {
 void ListEditor::MoveSelected(bool up) {
   const std::vector<GridCell> cells = grid_.SelectedCells();
   if (!cells.empty()) {
-    if (const std::optional<int> id = RowID(grid_, cells.front().row)) {
+    if (const std::optional<int> id = grid_.RowID(cells.front().row)) {
       if (up)
         items_.MoveItemUp(*id);
       else

@@ -2,6 +2,8 @@
 
 #include "listview/GridLayout.h"
 
+#include <charconv>
+
 namespace vidtrawl::listview {
 
 void Grid::SetDataSource(const list::DownloadRecordset *recordset) {
@@ -82,6 +84,18 @@ std::vector<GridCell> Grid::SelectedCells() const {
     if (std::optional<GridCell> cell = SelectedCell(position))
       cells.push_back(*cell);
   return cells;
+}
+
+std::optional<int> Grid::RowID(GridRow row) const {
+  const std::optional<std::string> text = CellText(row, kColumnID);
+  if (!text || text->empty())
+    return std::nullopt;
+  int id = 0;
+  const char *end = text->data() + text->size();
+  const auto [ptr, ec] = std::from_chars(text->data(), end, id);
+  if (ec != std::errc() || ptr != end)
+    return std::nullopt;
+  return id;
 }
 
 } // namespace vidtrawl::listview

@@ -53,6 +53,10 @@ public:
   bool RowSelected(GridRow row) const;
   void SetRowSelected(GridRow row, bool selected);
 
+  // The item ID a row shows in its ID cell; nothing for a stale row or an
+  // ID text that is not a whole decimal number.
+  std::optional<int> RowID(GridRow row) const;
+
   // The text of a cell; nothing for a stale row or an unknown column.
   std::optional<std::string> CellText(GridRow row, int column) const;
   // Shows the value at once, without a rebuild. False (nothing written) for

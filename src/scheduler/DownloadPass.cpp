@@ -76,6 +76,20 @@ bool DownloadPass::SizeTextMeansFailure(const std::string &sizeText) {
   return !digits || (negative && head == "-1");
 }
 
+// After a step that yields: a stop request ends the pass (the item, when
+// still there, becomes "Cancelled"), and an item removed meanwhile is gone.
+std::optional<DownloadPass::Outcome> DownloadPass::EndedMeanwhile(std::size_t index, bool present) {
+  if (state_.bStopRequested) {
+    if (present)
+      SetStatus(index, list::kCancelled);
+    Guarded([&] { binder_.BindList(); });
+    return Outcome::Stopped;
+  }
+  if (!present)
+    return Outcome::Gone;
+  return std::nullopt;
+}
+
 bool DownloadPass::HasStatus(std::size_t index, const char *status) const {
   return index < items_.Count() && items_[index].Status == status;
 }
@@ -163,14 +177,8 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   Guarded([&] { binder_.BindList(); });
 
   bool present = refind();
-  if (state_.bStopRequested) {
-    if (present)
-      SetStatus(i, list::kCancelled);
-    Guarded([&] { binder_.BindList(); });
-    return Outcome::Stopped;
-  }
-  if (!present)
-    return Outcome::Gone;
+  if (const auto ended = EndedMeanwhile(i, present))
+    return *ended;
   if (HasStatus(i, list::kError))
     return Outcome::Skipped;
 
@@ -196,14 +204,8 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   }
 
   present = refind();
-  if (state_.bStopRequested) {
-    if (present)
-      SetStatus(i, list::kCancelled);
-    Guarded([&] { binder_.BindList(); });
-    return Outcome::Stopped;
-  }
-  if (!present)
-    return Outcome::Gone;
+  if (const auto ended = EndedMeanwhile(i, present))
+    return *ended;
 
   bool failed = true;
   Guarded([&] { failed = !completed || SizeTextMeansFailure(items_.At(i).FileSize); });

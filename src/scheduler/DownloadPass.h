@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace vidtrawl::host {
@@ -47,6 +48,7 @@ private:
   // transferred, stopped (the pass ends) or gone (removed by the user
   // meanwhile). `index` follows the item when items before it move.
   Outcome ProcessItem(std::size_t &index);
+  std::optional<Outcome> EndedMeanwhile(std::size_t index, bool present);
   void SetStatus(std::size_t index, const char *status);
   bool HasStatus(std::size_t index, const char *status) const;
 

@@ -1,6 +1,7 @@
 #include "transfer/Download.h"
 
 #include "resolve/UrlHelpers.h"
+#include "transfer/AsciiCase.h"
 #include "transfer/CurlRequest.h"
 #include "transfer/HeaderBlock.h"
 #include "transfer/OutputFile.h"
@@ -24,19 +25,6 @@ struct Download::Session {
 };
 
 namespace {
-
-bool StartsWithIgnoringCase(const std::string &text, std::string_view prefix) {
-  if (text.size() < prefix.size())
-    return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i])
-      return false;
-  }
-  return true;
-}
 
 // The address of the header request: the host is taken from the start of
 // the text (after "http://", if any) and the path from its first "/" on.

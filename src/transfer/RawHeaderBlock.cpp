@@ -1,20 +1,9 @@
 #include "transfer/RawHeaderBlock.h"
 
+#include "transfer/AsciiCase.h"
+
 namespace vidtrawl::transfer {
 namespace {
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size())
-    return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i])
-      return false;
-  }
-  return true;
-}
 
 // "HTTP/1.1 200 OK" -> 200; 0 when there is no three-digit code.
 long ReadStatus(std::string_view line) {

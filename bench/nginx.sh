@@ -1,0 +1,36 @@
+# Sourced by the benchmark scripts: serves $work/www with nginx on a free
+# loopback port. Sets $port and $pid (stopped by the caller's cleanup).
+start_nginx() {
+  local nginx
+  nginx=$(command -v nginx || echo /usr/sbin/nginx)
+  [ -x "$nginx" ] || { echo "missing nginx" >&2; exit 2; }
+  mkdir -p "$work/www" "$work/tmp"
+  port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+  local user=""
+  [ "$(id -u)" = 0 ] && user="user root;"
+  cat >"$work/nginx.conf" <<CONF
+$user
+daemon off;
+worker_processes 1;
+error_log $work/error.log;
+pid $work/nginx.pid;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  default_type application/octet-stream;
+  client_body_temp_path $work/tmp/body;
+  proxy_temp_path $work/tmp/proxy;
+  fastcgi_temp_path $work/tmp/fastcgi;
+  uwsgi_temp_path $work/tmp/uwsgi;
+  scgi_temp_path $work/tmp/scgi;
+  server { listen 127.0.0.1:$port; root $work/www; }
+}
+CONF
+  "$nginx" -c "$work/nginx.conf" -p "$work/" &
+  pid=$!
+  for _ in $(seq 100); do
+    curl -s -o /dev/null "http://127.0.0.1:$port/" 2>/dev/null && return 0
+    sleep 0.05
+  done
+}
