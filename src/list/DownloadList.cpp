@@ -22,9 +22,14 @@ bool DownloadList::AddItem(const std::string &url, const std::string &fileName,
     item.FileName = fileName;
     item.Status = status.empty() ? std::string(kWaiting) : status;
     item.FileSize = size.empty() ? std::string(kUnknownSize) : size;
-    serials_.reserve(items_.size() + 1);
-    items_.push_back(std::move(item)); // strong guarantee: unchanged on failure
-    serials_.push_back(nextSerial_++); // cannot throw: reserved
+    serials_.push_back(nextSerial_);
+    try {
+      items_.push_back(std::move(item)); // strong guarantee: unchanged on failure
+    } catch (...) {
+      serials_.pop_back();
+      throw;
+    }
+    ++nextSerial_;
   } catch (const std::bad_alloc &) {
     return false;
   }

@@ -45,8 +45,10 @@ bool ListBinder::BindList() {
   bool result = false;
   for (int round = 0; round < kMaxRounds; ++round) {
     bRebindPending_ = false;
+    bFillFailed_ = false;
     result = BindOnce();
-    if (!bRebindPending_)
+    // A failed fill was reported once; it is not repeated.
+    if (!bRebindPending_ || bFillFailed_)
       break;
   }
   return result;
@@ -75,6 +77,7 @@ bool ListBinder::BindOnce() {
   } catch (...) {
     // The grid keeps showing its previous recordset.
     bBindBusy_ = false;
+    bFillFailed_ = true;
     Report(std::current_exception());
     return false;
   }

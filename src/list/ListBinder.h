@@ -65,6 +65,7 @@ private:
   scheduler::WindowState &state_;
   bool bBindBusy_ = false;
   bool bRebindPending_ = false; // a rebuild was asked for while one was filling
+  bool bFillFailed_ = false;    // the last fill ended with an error
   std::unique_ptr<DownloadRecordset> rsDownloadList_;
   std::chrono::nanoseconds yieldInterval_ = kDefaultYieldInterval;
 };

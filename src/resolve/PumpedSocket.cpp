@@ -1,7 +1,9 @@
 #include "resolve/PumpedSocket.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -87,18 +89,33 @@ bool PumpedSocket::Lookup(const std::string &host, int port, addrinfo *&found) {
         ::freeaddrinfo(result);
     }
   };
+  // Lookups left behind by earlier time-outs still run; a dead name server
+  // must not make them pile up.
+  static std::atomic<int> running{0};
+  constexpr int kMaxRunning = 4;
+  if (running.load() >= kMaxRunning)
+    return Fail("Connection timed out");
   auto pending = std::make_shared<Pending>();
   hints.ai_flags = AI_NUMERICSERV;
-  std::thread([pending, host, service, hints] {
-    addrinfo *result = nullptr;
-    const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
-    const int error = errno;
-    const std::lock_guard<std::mutex> lock(pending->mutex);
-    pending->rc = rc;
-    pending->error = error;
-    pending->result = result;
-    pending->done = true;
-  }).detach();
+  try {
+    ++running;
+    std::thread([pending, host, service, hints] {
+      addrinfo *result = nullptr;
+      const int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+      const int error = errno;
+      {
+        const std::lock_guard<std::mutex> lock(pending->mutex);
+        pending->rc = rc;
+        pending->error = error;
+        pending->result = result;
+        pending->done = true;
+      }
+      --running;
+    }).detach();
+  } catch (const std::system_error &failure) {
+    --running;
+    return Fail(failure.what());
+  }
 
   for (;;) {
     {

@@ -117,36 +117,44 @@ void DownloadPass::StartDownloading() {
 
   if (items_.IsListEmpty())
     return;
-  const std::size_t lastNoted = items_.Count() - 1;
+  // Items are followed by their serials, since the user may add, remove or
+  // move items while an item is processed: the pass goes on with the item
+  // that followed the processed one, and the last item noted now is where a
+  // pass that got there by skipping ends.
+  const std::uint64_t lastNoted = items_.SerialAt(items_.Count() - 1);
   std::size_t i = 0;
-  for (;;) {
+  while (i < items_.Count()) {
+    const std::size_t at = i;
+    const std::uint64_t serial = items_.SerialAt(at);
+    const std::uint64_t following = at + 1 < items_.Count() ? items_.SerialAt(at + 1) : 0;
+
     Outcome outcome = Outcome::Skipped;
     Guarded([&] {
-      if (!list::IsFinishedStatus(items_.At(i).Status))
+      if (!list::IsFinishedStatus(items_.At(at).Status))
         outcome = Outcome::Process;
     });
+    std::size_t processed = at;
     if (outcome == Outcome::Process)
-      outcome = ProcessItem(i);
+      outcome = ProcessItem(processed);
     if (outcome == Outcome::Stopped)
       return;
-    if (outcome == Outcome::Gone) {
-      // The item was removed meanwhile: the one that followed it now
-      // stands at its index.
-      if (i < items_.Count())
-        continue;
-      return;
+
+    // The next item: the one that followed this one, wherever it stands
+    // now; else the one after this item's place (items appended meanwhile
+    // are reached that way).
+    std::optional<std::size_t> next;
+    if (following != 0)
+      next = items_.IndexOfSerial(following, at + 1);
+    if (!next)
+      next = outcome == Outcome::Gone ? std::min(at, items_.Count()) : processed + 1;
+
+    if (outcome == Outcome::Skipped) {
+      // After a skip the pass ends at the last item noted when it began.
+      const auto last = items_.IndexOfSerial(lastNoted, at);
+      if (serial == lastNoted || !last || *last < *next)
+        return;
     }
-    const bool transferred = outcome == Outcome::Transferred;
-    // After a transfer the pass follows the list's current end, so items
-    // appended meanwhile are reached; after a skip it stops at the end noted
-    // when it began.
-    if (transferred && i + 1 < items_.Count()) {
-      ++i;
-      continue;
-    }
-    ++i;
-    if (i > lastNoted)
-      return;
+    i = *next;
   }
 }
 

@@ -151,6 +151,7 @@ bool Download::StartDownload() {
 
 bool Download::RunTransfer() {
   bCancelRequested_ = false;
+  bytesReceived_ = 0;
   Yield();
   if (!hSession_)
     OpenSession();
@@ -199,8 +200,7 @@ bool Download::RunTransfer() {
       Yield();
       request.reset();
       CloseSession();
-      file.Flush();
-      file.Abandon();
+      file.Abandon(); // writes what it holds first
       if (events_ != nullptr)
         events_->DownloadError(kCouldNotRead);
       return false;

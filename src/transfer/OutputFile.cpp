@@ -74,7 +74,7 @@ void OutputFile::Abandon() {
   if (fd_ >= 0 && pending_ > 0) {
     try {
       Flush();
-    } catch (const TransferFault &) {
+    } catch (...) {
     }
   }
   if (fd_ >= 0)

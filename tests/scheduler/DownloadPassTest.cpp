@@ -333,3 +333,61 @@ TEST_F(DownloadPassTest, APageAddressThatDeliversTooMuchIsNoPage) {
   EXPECT_EQ(Status(0), "ERROR");
   EXPECT_EQ(engine->items[0].FileName, "Waiting (Auto Detect)"); // not fetched: -2
 }
+
+TEST_F(DownloadPassTest, MovingTheRunningItemDownSkipsNoItem) {
+  AddVideo("a", Pattern(300000));
+  AddVideo("b", Pattern(1000));
+  bool moved = false;
+  pump.action = [&](long) {
+    if (!moved && IsTransferStatus(engine->items[0].Status)) {
+      moved = true;
+      engine->items.MoveItemDown(1);
+      engine->binder.BindList();
+    }
+  };
+  Run();
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(engine->items[0].Video_URL, "http://www.putfile.com/page/b");
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+}
+
+TEST_F(DownloadPassTest, RemovalsDoNotMoveTheNotedEnd) {
+  AddVideo("a", Pattern(300000));
+  engine->items.AddItem("http://www.putfile.com/page/d1", "d1.flv", "Complete", "1 KB");
+  engine->items.AddItem("http://www.putfile.com/page/d2", "d2.flv", "Complete", "1 KB");
+  Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
+  Serve("/files/late.flv", "late");
+  bool edited = false;
+  pump.action = [&](long) {
+    if (!edited && IsTransferStatus(engine->items[0].Status)) {
+      edited = true;
+      engine->items.RemoveItem(2); // a finished item goes
+      engine->adder.AddLink("http://www.putfile.com/page/late");
+    }
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 3u);
+  EXPECT_EQ(Status(0), "Complete");
+  // The pass reached the noted last item by skipping: the late one waits.
+  EXPECT_EQ(Status(2), "Waiting");
+}
+
+TEST_F(DownloadPassTest, RemovingTheRunningItemAndAnEarlierOneReachesTheRest) {
+  engine->items.AddItem("http://www.putfile.com/page/x", "x.flv", "Complete", "1 KB");
+  AddVideo("a", Pattern(300000));
+  AddVideo("b", Pattern(1000));
+  bool edited = false;
+  pump.action = [&](long) {
+    if (!edited && engine->items.Count() == 3 && IsTransferStatus(engine->items[1].Status)) {
+      edited = true;
+      engine->items.RemoveItem(2); // the running one
+      engine->items.RemoveItem(1); // and the one before it
+      engine->binder.BindList();
+    }
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 1u);
+  EXPECT_EQ(engine->items[0].Video_URL, "http://www.putfile.com/page/b");
+  EXPECT_EQ(Status(0), "Complete");
+}
