@@ -14,17 +14,9 @@ build=${1:-$root/build}
 runs=${2:-5}
 cli=$build/bin/vidtrawl-cli
 [ -x "$cli" ] || { echo "missing $cli (build it first)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "missing /usr/bin/time (apt-get install time)" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/var/tmp}/vidtrawl-clibench-XXXXXX")
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 # shellcheck source=bench/nginx.sh
 . "$root/bench/nginx.sh"
+bench_setup clibench
 
 mkdir -p "$work/www" "$work/tmp" "$work/home" "$work/out"
 fallocate -l 1G "$work/www/big.flv" 2>/dev/null ||

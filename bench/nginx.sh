@@ -1,5 +1,20 @@
-# Sourced by the benchmark scripts: serves $work/www with nginx on a free
-# loopback port. Sets $port and $pid (stopped by the caller's cleanup).
+# Sourced by the benchmark scripts: a work folder removed at exit, and nginx
+# serving $work/www on a free loopback port.
+
+# bench_setup NAME: checks /usr/bin/time, makes $work and arranges that nginx
+# is stopped and $work removed when the script exits.
+bench_setup() {
+  [ -x /usr/bin/time ] || { echo "missing /usr/bin/time (apt-get install time)" >&2; exit 2; }
+  work=$(mktemp -d "${TMPDIR:-/var/tmp}/vidtrawl-$1-XXXXXX")
+  pid=
+  trap 'bench_cleanup' EXIT
+}
+bench_cleanup() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+
+# start_nginx: serves $work/www; sets $port and $pid.
 start_nginx() {
   local nginx
   nginx=$(command -v nginx || echo /usr/sbin/nginx)

@@ -9,17 +9,9 @@ build=${1:-$root/build}
 runs=${2:-5}
 bench=$build/bin/transfer_bench
 [ -x "$bench" ] || { echo "missing $bench (build it first)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "missing /usr/bin/time (apt-get install time)" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/var/tmp}/vidtrawl-bench-XXXXXX")
-pid=
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
 # shellcheck source=bench/nginx.sh
 . "$root/bench/nginx.sh"
+bench_setup bench
 
 mkdir -p "$work/www" "$work/tmp"
 fallocate -l 1G "$work/www/big.bin" 2>/dev/null ||

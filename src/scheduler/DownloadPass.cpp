@@ -12,6 +12,7 @@
 #include "settings/Settings.h"
 #include "transfer/Download.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>

@@ -102,27 +102,28 @@ TEST_F(FileInfoTest, SizeTextsForUnknownAndMissingFiles) {
   EXPECT_EQ(Info("/big.flv", resolve::kSiteBolt).SizeText, "3.3 MB");
 }
 
-TEST(FileInfo, MissingFileWithoutSizeGivesMinusOneBytes) {
+// GetFileInfo against a raw server that answers with exactly `answer`.
+list::FileInfo InfoFromRawAnswer(const std::string &answer, const std::string &path) {
   vidtrawl::testing::TcpServer server;
-  server.Reply("HTTP/1.1 404 Not Found\r\nConnection: close\r\n\r\n");
+  server.Reply(answer);
   server.Start();
   host::NoopPump pump;
   transfer::Download download{pump, transfer::ConnectionMap{}};
-  const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/v/a.flv";
-  const auto info = list::GetFileInfo(download, url, resolve::kSiteBolt);
+  return list::GetFileInfo(download, "http://127.0.0.1:" + std::to_string(server.port()) + path,
+                           resolve::kSiteBolt);
+}
+
+TEST(FileInfo, MissingFileWithoutSizeGivesMinusOneBytes) {
+  const auto info =
+      InfoFromRawAnswer("HTTP/1.1 404 Not Found\r\nConnection: close\r\n\r\n", "/v/a.flv");
   EXPECT_EQ(info.SizeText, "-1 Bytes");
   EXPECT_EQ(info.FileName, "a.flv");
 }
 
 TEST(FileInfo, SizeHeaderThatIsNotANumberReachesTheCaller) {
-  vidtrawl::testing::TcpServer server;
-  server.Reply("HTTP/1.1 200 OK\r\nContent-Length: lots\r\nConnection: close\r\n\r\n");
-  server.Start();
-  host::NoopPump pump;
-  transfer::Download download{pump, transfer::ConnectionMap{}};
-  const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/a.flv";
   try {
-    list::GetFileInfo(download, url, resolve::kSiteBolt);
+    InfoFromRawAnswer("HTTP/1.1 200 OK\r\nContent-Length: lots\r\nConnection: close\r\n\r\n",
+                      "/a.flv");
     ADD_FAILURE() << "no fault reported";
   } catch (const transfer::TransferFault &fault) {
     EXPECT_EQ(fault.kind(), transfer::TransferFault::Kind::HeaderValue);
