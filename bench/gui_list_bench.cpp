@@ -10,13 +10,13 @@
 //
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
+#include "gui/DownloadGrid.h"
 #include "host/Connectivity.h"
+#include "host/GridLayout.h"
 #include "host/MessageBox.h"
 #include "host/MovieVariables.h"
 #include "host/Pump.h"
-#include "listview/GridLayout.h"
-#include "listview/qt/DownloadGrid.h"
-#include "scheduler/Engine.h"
+#include "scheduler/EngineParts.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -104,7 +104,7 @@ std::string Url(int n) {
 struct GuiWindow {
   explicit GuiWindow(const fs::path &folder)
       : engine(vidtrawl::scheduler::EngineHosts{pump, messages, grid, movie, online},
-               vidtrawl::transfer::ConnectionMap{},
+               vidtrawl::net::ConnectionMap{},
                vidtrawl::scheduler::EnginePaths{folder / "registry.ini", folder / "scratch"}) {
     grid.resize(900, 400);
     grid.show();
@@ -114,12 +114,12 @@ struct GuiWindow {
   StderrMessages messages;
   Movie movie;
   Online online;
-  vidtrawl::listview::qt::DownloadGrid grid;
-  vidtrawl::scheduler::Engine engine;
+  vidtrawl::gui::DownloadGrid grid;
+  vidtrawl::scheduler::EngineParts engine;
 };
 
 // Paints the viewport now and returns how long that took.
-double PaintMs(vidtrawl::listview::qt::DownloadGrid &grid) {
+double PaintMs(vidtrawl::gui::DownloadGrid &grid) {
   const auto start = Clock::now();
   const QPixmap shot = grid.viewport()->grab();
   const double ms = MsSince(start);
@@ -235,12 +235,11 @@ int main(int argc, char **argv) {
     bar->setValue(0);
     QApplication::processEvents();
     const auto row5 = w.grid.Row(5);
-    const QRect cell =
-        w.grid.visualRect(w.grid.model()->index(5, vidtrawl::listview::kColumnStatus));
+    const QRect cell = w.grid.visualRect(w.grid.model()->index(5, vidtrawl::host::kColumnStatus));
     std::vector<double> writes;
     for (int percent = 0; percent <= 100; ++percent) {
       const auto start = Clock::now();
-      w.grid.SetCellValue(*row5, vidtrawl::listview::kColumnStatus, std::to_string(percent));
+      w.grid.SetCellValue(*row5, vidtrawl::host::kColumnStatus, std::to_string(percent));
       w.grid.viewport()->repaint(cell);
       writes.push_back(MsSince(start));
     }

@@ -1,12 +1,11 @@
 // Rebuilds a 10,000-item download list into a headless grid several times
 // and prints each run's time; the last line is the median.
 
+#include "host/HeadlessGrid.h"
 #include "host/MessageBox.h"
 #include "host/Pump.h"
 #include "list/DownloadList.h"
 #include "list/ListBinder.h"
-#include "listview/HeadlessGrid.h"
-#include "scheduler/WindowState.h"
 
 #include <algorithm>
 #include <chrono>
@@ -38,11 +37,10 @@ int main() {
                   i % 3 == 0 ? "Complete" : "Waiting", i % 3 == 0 ? "12.3 MB" : "????");
   }
 
-  vidtrawl::listview::HeadlessGrid grid;
+  vidtrawl::host::HeadlessGrid grid;
   vidtrawl::host::NoopPump pump;
   SilentMessageBox messages;
-  vidtrawl::scheduler::WindowState state;
-  vidtrawl::list::ListBinder binder(items, grid, pump, messages, state);
+  vidtrawl::list::ListBinder binder(items, grid, pump, messages);
 
   std::vector<double> times;
   for (int run = 0; run < kRuns; ++run) {

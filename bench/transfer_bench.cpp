@@ -3,7 +3,7 @@
 // progress events; exits 0 when the transfer completed and 1 otherwise.
 // --write-behind writes the file in large blocks instead of chunk by chunk.
 #include "host/Pump.h"
-#include "transfer/Download.h"
+#include "net/Download.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -12,7 +12,7 @@
 
 namespace {
 
-class Counter final : public vidtrawl::transfer::DownloadEvents {
+class Counter final : public vidtrawl::net::DownloadEvents {
 public:
   void DownloadComplete() override { complete = true; }
   void DownloadProgress(std::int64_t) override { ++progressEvents; }
@@ -36,7 +36,7 @@ int main(int argc, char **argv) {
   if (writeBehind)
     ++argv;
   vidtrawl::host::NoopPump pump;
-  vidtrawl::transfer::Download download(pump);
+  vidtrawl::net::Download download(pump);
   download.SetWriteBehind(writeBehind);
   Counter events;
   download.SetEvents(&events);

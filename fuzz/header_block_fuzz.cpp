@@ -1,15 +1,15 @@
 // The transfer component's header reading: the raw block rebuilt line by
 // line (limit taken from the first input byte), then read for its fields.
 #include "FuzzCheck.h"
-#include "transfer/HeaderBlock.h"
-#include "transfer/RawHeaderBlock.h"
+#include "net/HeaderBlock.h"
+#include "net/RawHeaderBlock.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-using namespace vidtrawl::transfer;
+using namespace vidtrawl::net;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   std::string_view text(reinterpret_cast<const char *>(data), size);

@@ -1,7 +1,7 @@
 // The redirect resolver's pure steps: reading the player host's answer,
 // taking the player address's host text apart, and building the request.
 #include "FuzzCheck.h"
-#include "resolve/HostAndPort.h"
+#include "net/HostAndPort.h"
 #include "resolve/RedirectAnswer.h"
 #include "resolve/RedirectRequest.h"
 

@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "resolve/UrlHelpers.h"
+#include "net/UrlHelpers.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "resolve/UrlHelpers.h"
+#include "net/UrlHelpers.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::string text(reinterpret_cast<const char *>(data), size);
-  const std::string decoded = vidtrawl::resolve::UnescapeURL(text);
+  const std::string decoded = vidtrawl::net::UnescapeURL(text);
   FUZZ_CHECK(decoded.size() <= 1023);
   FUZZ_CHECK(decoded.size() <= text.size());
   if (text.find('%') == std::string::npos)

@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "base/FileDescriptor.h"
 #include "cli/ConsoleHosts.h"
 #include "cli/ConsoleMessageBox.h"
 #include "cli/ConsoleOutput.h"
@@ -10,16 +11,21 @@
 #include "cli/PlainProgressView.h"
 #include "cli/ProgressTracker.h"
 #include "cli/ResultTable.h"
-#include "list/Status.h"
-#include "listview/HeadlessGrid.h"
-#include "resolve/LinkFetcher.h"
-#include "scheduler/Engine.h"
+#include "cli/StatusKind.h"
+#include "engine/Engine.h"
+#include "host/HeadlessGrid.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 #include <unistd.h>
@@ -28,6 +34,7 @@ namespace vidtrawl::cli {
 namespace {
 
 namespace fs = std::filesystem;
+using base::WriteAll;
 
 constexpr std::chrono::milliseconds kRedrawInterval{200};
 
@@ -37,8 +44,8 @@ void Err(const std::string &text) {
 
 // Where this run's connections go: the demo's server first (it must reach
 // it whatever else is mapped), then --connect-to, then VIDTRAWL_CONNECT_TO.
-transfer::ConnectionMap MakeConnections(const CliOptions &options, int demoPort) {
-  transfer::ConnectionMap map;
+engine::ConnectionMap MakeConnections(const CliOptions &options, int demoPort) {
+  engine::ConnectionMap map;
   if (demoPort > 0)
     map.Add("::127.0.0.1:" + std::to_string(demoPort));
   for (const std::string &entry : options.connectTo)
@@ -59,36 +66,56 @@ std::optional<std::string> MakeDemoFolder() {
   return folder;
 }
 
-bool IsResultCode(const std::string &result) {
-  return result == resolve::kResultNoSupportedSite || result == resolve::kResultPageNotFetched ||
-         result == resolve::kResultNoVideoAddress;
+// The text of an input file ("-": standard input); nothing, with the reason
+// in error, when it cannot be read.
+std::optional<std::string> ReadInput(const std::string &name, std::string &error) {
+  std::ostringstream text;
+  if (name == "-") {
+    text << std::cin.rdbuf();
+    if (std::cin.bad()) {
+      error = "cannot read standard input";
+      return std::nullopt;
+    }
+    return text.str();
+  }
+  std::ifstream file(name, std::ios::binary);
+  if (!file || fs::is_directory(name)) {
+    error = "cannot read input file '" + name + "'" +
+            (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
+    return std::nullopt;
+  }
+  text << file.rdbuf();
+  return text.str();
 }
 
 // Everything one run needs, wired together.
 class Run {
 public:
-  Run(const CliOptions &options, const transfer::ConnectionMap &connections)
+  Run(const CliOptions &options, engine::ConnectionMap connections)
       : options_(options), traits_(DetectConsole()), pump_(InterruptFlag()),
         messages_([](const std::string &text) { Err(text); }),
-        engine_(scheduler::EngineHosts{pump_, messages_, grid_, movie_, online_}, connections) {
-    pump_.SetState(&engine_.state);
-    engine_.settings.LoadSettings(movie_, [](bool) {}); // the console never watches the clipboard
+        engine_(engine::Hosts{pump_, messages_, grid_, movie_, online_},
+                engine::Options{std::move(connections), {}, {}}) {
+    pump_.OnInterrupt([this] { engine_.RequestStop(); });
+    engine_.LoadSettings([](bool) {}); // the console never watches the clipboard
   }
+
+  // The download folder setting as loaded.
+  const std::string &SavedDownloadDir() const { return engine_.DownloadDir(); }
 
   int ResolveOnly(const std::vector<std::string> &urls) {
     bool allAddresses = true;
     for (const std::string &url : urls) {
       if (InterruptRequested())
         break;
-      engine_.state.bStopRequested = false;
       std::string result;
       try {
-        result = engine_.fetcher.GetDownloadLink(url);
+        result = engine_.ResolvePage(url);
       } catch (const std::exception &error) {
         Err("vidtrawl-cli: " + std::string(error.what()) + "\n");
-        result = resolve::kResultPageNotFetched;
+        result = "-2";
       }
-      if (IsResultCode(result))
+      if (!engine::Engine::IsVideoAddress(result))
         allAddresses = false;
       if (!WriteAll(STDOUT_FILENO, TsvField(url) + "\t" + TsvField(result) + "\n"))
         return kExitIncomplete;
@@ -102,16 +129,15 @@ public:
   // that are meant to end "ERROR" (the demo's unsupported one).
   int Download(const std::vector<std::string> &urls, const std::string &dir,
                const std::vector<std::string> &expectErrors) {
-    engine_.settings.sDownloadDir = dir;
+    engine_.SetDownloadDir(dir);
     // Nothing here reads a file while it is being received: write it in
     // large blocks (every byte is on disk when its transfer ends).
-    engine_.download.SetWriteBehind(true);
-    for (const std::string &url : urls)
-      engine_.adder.AddLink(url);
+    engine_.SetWriteBehind(true);
+    engine_.AddLinks(urls);
 
     std::unique_ptr<ProgressView> view = MakeView();
     messages_.SetProgressView(view.get());
-    ProgressTracker tracker(engine_.items, engine_.state, engine_.download, dir);
+    ProgressTracker tracker(engine_, dir);
     if (!options_.quiet)
       pump_.StartTicks([&] { view->Show(tracker.Sample(ProgressTracker::Clock::now())); },
                        kRedrawInterval);
@@ -119,7 +145,7 @@ public:
     if (!InterruptRequested()) {
       view->Show(tracker.Sample(ProgressTracker::Clock::now()));
       try {
-        engine_.pass.StartDownloading();
+        engine_.cmdStartDownload_Click();
       } catch (const std::exception &error) {
         Err("vidtrawl-cli: " + std::string(error.what()) + "\n");
       }
@@ -131,10 +157,11 @@ public:
     Report(dir);
     if (InterruptRequested())
       return kExitInterrupted;
-    for (const list::DownloadItem &item : engine_.items) {
+    for (const engine::DownloadItem &item : engine_.Items()) {
       const bool expectedError =
           std::find(expectErrors.begin(), expectErrors.end(), item.Video_URL) != expectErrors.end();
-      if (expectedError ? item.Status != list::kError : item.Status != list::kComplete)
+      const StatusKind kind = KindOf(item.Status);
+      if (expectedError ? kind != StatusKind::Error : kind != StatusKind::Complete)
         return kExitIncomplete;
     }
     return kExitComplete;
@@ -154,9 +181,9 @@ private:
 
   void Report(const std::string &dir) {
     if (options_.tsv)
-      WriteAll(STDOUT_FILENO, TsvLines(engine_.items));
+      WriteAll(STDOUT_FILENO, TsvLines(engine_.Items()));
     if (!options_.quiet) {
-      const std::string table = "\n" + ResultTable(engine_.items, dir);
+      const std::string table = "\n" + ResultTable(engine_.Items(), dir);
       WriteAll(options_.tsv ? STDERR_FILENO : STDOUT_FILENO, table);
     }
   }
@@ -165,50 +192,35 @@ private:
   ConsoleTraits traits_;
   ConsolePump pump_;
   ConsoleMessageBox messages_;
-  listview::HeadlessGrid grid_;
+  host::HeadlessGrid grid_;
   NoMovie movie_;
   AssumeOnline online_;
-  scheduler::Engine engine_;
+  engine::Engine engine_;
 };
-
-std::string SettingsDownloadDir() {
-  NoMovie movie;
-  settings::Settings settings;
-  settings.LoadSettings(movie, [](bool) {});
-  return settings.sDownloadDir;
-}
 
 } // namespace
 
 int RunCli(const CliOptions &options, const std::string &program) {
   InstallInterruptHandlers();
 
-  // The folder of this run: the one asked for must exist before anything starts.
-  std::string dir;
-  if (!options.resolveOnly) {
-    if (options.dir) {
-      std::error_code ec;
-      fs::create_directories(*options.dir, ec);
-      if (!fs::is_directory(*options.dir)) {
-        Err(program + ": cannot create the download folder '" + *options.dir + "'" +
-            (ec ? ": " + ec.message() : std::string()) + "\n" + UsageText(program));
-        return kExitUsage;
-      }
-      dir = *options.dir;
-    } else if (options.demo) {
-      const std::optional<std::string> folder = MakeDemoFolder();
-      if (!folder) {
-        Err(program + ": cannot create a folder for the demo under the temporary folder\n");
-        return kExitIncomplete;
-      }
-      dir = *folder;
-    } else {
-      dir = SettingsDownloadDir();
+  std::vector<std::string> urls = options.urls;
+  for (const std::string &input : options.inputFiles) {
+    std::string error;
+    errno = 0;
+    const std::optional<std::string> text = ReadInput(input, error);
+    if (!text) {
+      Err(UsageErrorText(program, error));
+      return kExitUsage;
     }
+    const std::vector<std::string> more = AddressesOfInput(*text);
+    urls.insert(urls.end(), more.begin(), more.end());
+  }
+  if (!options.demo && urls.empty()) {
+    Err(UsageErrorText(program, "no URL given"));
+    return kExitUsage;
   }
 
   std::unique_ptr<DemoServer> demo;
-  std::vector<std::string> urls = options.urls;
   std::vector<std::string> expectErrors;
   if (options.demo) {
     demo = std::make_unique<DemoServer>();
@@ -221,16 +233,36 @@ int RunCli(const CliOptions &options, const std::string &program) {
       urls.push_back(page.address);
     urls.push_back(TheDemoSite().unsupportedAddress);
     expectErrors.push_back(TheDemoSite().unsupportedAddress);
-    if (!options.quiet && !options.resolveOnly)
-      Err("Vidtrawl demo: a local server plays the twelve sites on 127.0.0.1:" +
-          std::to_string(demo->Port()) + "; downloading into " + dir + "\n");
   }
 
-  const transfer::ConnectionMap connections = MakeConnections(options, demo ? demo->Port() : 0);
   try {
-    Run run(options, connections);
+    Run run(options, MakeConnections(options, demo ? demo->Port() : 0));
     if (options.resolveOnly)
       return run.ResolveOnly(urls);
+
+    // The folder of this run: the one asked for must exist before anything starts.
+    std::string dir = run.SavedDownloadDir();
+    if (options.dir) {
+      std::error_code ec;
+      fs::create_directories(*options.dir, ec);
+      if (!fs::is_directory(*options.dir)) {
+        Err(UsageErrorText(program, "cannot create the download folder '" + *options.dir + "'" +
+                                        (ec ? ": " + ec.message() : std::string())));
+        return kExitUsage;
+      }
+      dir = *options.dir;
+    } else if (options.demo) {
+      const std::optional<std::string> folder = MakeDemoFolder();
+      if (!folder) {
+        Err(program + ": cannot create a folder for the demo under the temporary folder\n");
+        return kExitIncomplete;
+      }
+      dir = *folder;
+    }
+    if (demo && !options.quiet)
+      Err("Vidtrawl demo: a local server plays the twelve sites on 127.0.0.1:" +
+          std::to_string(demo->Port()) + "; downloading into " + dir + "\n");
+
     const int status = run.Download(urls, dir, expectErrors);
     if (options.demo && !options.quiet)
       WriteAll(options.tsv ? STDERR_FILENO : STDOUT_FILENO,

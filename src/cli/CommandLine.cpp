@@ -1,7 +1,8 @@
 #include "cli/CommandLine.h"
 
-#include "transfer/ConnectionMap.h"
+#include "engine/Engine.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace vidtrawl::cli {
@@ -16,13 +17,10 @@ struct OptionSpec {
 };
 
 constexpr OptionSpec kOptions[] = {
-    {'d', "dir", Takes::Value},
-    {'\0', "connect-to", Takes::Value},
-    {'\0', "resolve-only", Takes::Nothing},
-    {'\0', "tsv", Takes::Nothing},
-    {'q', "quiet", Takes::Nothing},
-    {'\0', "demo", Takes::Nothing},
-    {'h', "help", Takes::Nothing},
+    {'d', "dir", Takes::Value},        {'\0', "connect-to", Takes::Value},
+    {'i', "input-file", Takes::Value}, {'\0', "resolve-only", Takes::Nothing},
+    {'\0', "tsv", Takes::Nothing},     {'q', "quiet", Takes::Nothing},
+    {'\0', "demo", Takes::Nothing},    {'h', "help", Takes::Nothing},
     {'\0', "version", Takes::Nothing},
 };
 
@@ -48,9 +46,13 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
       return "option '--dir' needs a folder name";
     options.dir = value;
   } else if (name == "connect-to") {
-    if (!transfer::ConnectionMap::ParseEntry(value))
+    if (!engine::ConnectionMap::ParseEntry(value))
       return "malformed --connect-to entry '" + value + "' (expected HOST1:PORT1:HOST2:PORT2)";
     options.connectTo.push_back(value);
+  } else if (name == "input-file") {
+    if (value.empty())
+      return "option '--input-file' needs a file name ('-' for standard input)";
+    options.inputFiles.push_back(value);
   } else if (name == "resolve-only") {
     options.resolveOnly = true;
   } else if (name == "tsv") {
@@ -144,7 +146,9 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args) {
     return parsed;
   if (options.demo && !options.urls.empty())
     parsed.error = "--demo takes no URL";
-  else if (!options.demo && options.urls.empty())
+  else if (options.demo && !options.inputFiles.empty())
+    parsed.error = "--demo takes no input file";
+  else if (!options.demo && options.urls.empty() && options.inputFiles.empty())
     parsed.error = "no URL given";
   return parsed;
 }
@@ -165,6 +169,8 @@ std::string UsageText(const std::string &program) {
          "                             send connections meant for H1:P1 to H2:P2; an empty\n"
          "                             H1 or P1 matches any (repeatable; adds to\n"
          "                             VIDTRAWL_CONNECT_TO)\n"
+         "  -i, --input-file FILE      more addresses, one per line ('-': standard input;\n"
+         "                             blank lines and lines starting with # skipped)\n"
          "      --resolve-only         print URL<TAB>RESULT per address, download nothing\n"
          "                             (RESULT: the video address, -1, -2 or 0)\n"
          "      --tsv                  after the pass print ID, address, file name, status\n"
@@ -175,6 +181,27 @@ std::string UsageText(const std::string &program) {
          "      --version              show the version and exit\n"
          "\n"
          "Exit status: 0 every item complete, 1 otherwise, 2 bad usage, 130 interrupted.\n";
+}
+
+std::string UsageErrorText(const std::string &program, const std::string &reason) {
+  return program + ": " + reason + "\nTry '" + program + " --help' for more information.\n";
+}
+
+std::vector<std::string> AddressesOfInput(const std::string &text) {
+  constexpr std::string_view kBlanks = " \t\r\f\v";
+  std::vector<std::string> addresses;
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\n'), rest.size());
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+    const std::size_t first = line.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos || line[first] == '#')
+      continue;
+    line = line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
+    addresses.emplace_back(line);
+  }
+  return addresses;
 }
 
 } // namespace vidtrawl::cli

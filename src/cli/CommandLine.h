@@ -8,15 +8,16 @@ namespace vidtrawl::cli {
 
 // What the command line asks for.
 struct CliOptions {
-  std::vector<std::string> urls;      // page addresses, in the order given
-  std::optional<std::string> dir;     // -d, --dir: the download folder for this run
-  std::vector<std::string> connectTo; // --connect-to entries, in the order given
-  bool resolveOnly = false;           // --resolve-only
-  bool tsv = false;                   // --tsv
-  bool quiet = false;                 // -q, --quiet
-  bool demo = false;                  // --demo
-  bool help = false;                  // -h, --help
-  bool version = false;               // --version
+  std::vector<std::string> urls;       // page addresses, in the order given
+  std::optional<std::string> dir;      // -d, --dir: the download folder for this run
+  std::vector<std::string> connectTo;  // --connect-to entries, in the order given
+  std::vector<std::string> inputFiles; // -i, --input-file: files of addresses ("-": stdin)
+  bool resolveOnly = false;            // --resolve-only
+  bool tsv = false;                    // --tsv
+  bool quiet = false;                  // -q, --quiet
+  bool demo = false;                   // --demo
+  bool help = false;                   // -h, --help
+  bool version = false;                // --version
 };
 
 // The outcome of reading the command line: the options, or the one-line
@@ -31,7 +32,14 @@ struct ParsedCommandLine {
 // long options take their value as "--dir DIR" or "--dir=DIR".
 ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args);
 
-// The usage text printed by --help and after a usage error.
+// The usage text printed by --help.
 std::string UsageText(const std::string &program);
+
+// What a usage error prints: the reason and a hint to --help.
+std::string UsageErrorText(const std::string &program, const std::string &reason);
+
+// The addresses of an input file's text: one per line, blanks around it
+// removed; blank lines and lines whose first non-blank is '#' skipped.
+std::vector<std::string> AddressesOfInput(const std::string &text);
 
 } // namespace vidtrawl::cli

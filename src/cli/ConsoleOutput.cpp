@@ -9,20 +9,6 @@
 
 namespace vidtrawl::cli {
 
-bool WriteAll(int fd, const std::string &text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
 ConsoleTraits DetectConsole() {
   ConsoleTraits traits;
   traits.terminal = ::isatty(STDERR_FILENO) == 1;

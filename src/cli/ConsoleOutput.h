@@ -4,10 +4,6 @@
 
 namespace vidtrawl::cli {
 
-// Writes all of a text to a file descriptor (1 or 2) in as few system calls
-// as it takes; false when the descriptor refuses it (a closed pipe).
-bool WriteAll(int fd, const std::string &text);
-
 // How the console behind stderr can show progress.
 struct ConsoleTraits {
   bool terminal = false; // redraw lines in place

@@ -1,12 +1,6 @@
 #include "cli/ConsolePump.h"
 
-#include "scheduler/WindowState.h"
-
 namespace vidtrawl::cli {
-
-void ConsolePump::Stop() {
-  state_->bStopRequested = true;
-}
 
 void ConsolePump::Tick() {
   if (!tick_ || inTick_)

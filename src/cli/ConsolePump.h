@@ -9,10 +9,6 @@
 #include <mutex>
 #include <thread>
 
-namespace vidtrawl::scheduler {
-struct WindowState;
-}
-
 namespace vidtrawl::cli {
 
 // The console's pump: turns a pending interrupt into a confirmed stop and
@@ -28,8 +24,8 @@ public:
   ConsolePump(const ConsolePump &) = delete;
   ConsolePump &operator=(const ConsolePump &) = delete;
 
-  // The state whose stop flag an interrupt sets (the engine's).
-  void SetState(scheduler::WindowState *state) { state_ = state; }
+  // What an interrupt does: the engine's confirmed stop request.
+  void OnInterrupt(std::function<void()> stop) { stop_ = std::move(stop); }
 
   // Calls `tick` from the pump at most once per interval until StopTicks.
   void StartTicks(std::function<void()> tick, std::chrono::milliseconds interval);
@@ -41,18 +37,17 @@ public:
   void Yield() override {
     // Set again at every call: a pass clears the flag when it begins, and a
     // stop asked for just before must still stop it.
-    if (interrupted_.load(std::memory_order_relaxed) && state_ != nullptr)
-      Stop();
+    if (interrupted_.load(std::memory_order_relaxed) && stop_)
+      stop_();
     if (due_.load(std::memory_order_relaxed))
       Tick();
   }
 
 private:
-  void Stop();
   void Tick();
 
   const std::atomic<bool> &interrupted_;
-  scheduler::WindowState *state_ = nullptr;
+  std::function<void()> stop_;
   std::atomic<bool> due_{false};
   std::function<void()> tick_;
   bool inTick_ = false;

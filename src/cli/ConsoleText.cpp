@@ -1,6 +1,6 @@
 #include "cli/ConsoleText.h"
 
-#include "list/FormatSize.h"
+#include "engine/Engine.h"
 
 #include <cmath>
 #include <cstdio>
@@ -83,14 +83,14 @@ std::string ElapsedText(double seconds) {
   if (!std::isfinite(seconds) || seconds < 0 || seconds >= 59.95)
     return DurationText(seconds);
   const long tenths = std::lround(seconds * 10.0);
-  return std::to_string(tenths / 10) + list::LocaleDecimalSeparator() +
+  return std::to_string(tenths / 10) + engine::LocaleDecimalSeparator() +
          std::to_string(tenths % 10) + " s";
 }
 
 std::string RateText(double bytesPerSecond) {
   if (!(bytesPerSecond > 0) || !std::isfinite(bytesPerSecond))
     return {};
-  return list::FormatSize(bytesPerSecond) + "/s";
+  return engine::FormatSize(bytesPerSecond) + "/s";
 }
 
 std::size_t DisplayWidth(std::string_view text) {

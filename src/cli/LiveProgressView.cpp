@@ -1,7 +1,7 @@
 #include "cli/LiveProgressView.h"
 
 #include "cli/ConsoleText.h"
-#include "list/FormatSize.h"
+#include "engine/Engine.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -32,7 +32,7 @@ const char *ColourOf(StatusKind kind) {
 }
 
 std::string SizeOf(std::int64_t bytes) {
-  return list::FormatSize(static_cast<double>(bytes));
+  return engine::FormatSize(static_cast<double>(bytes));
 }
 
 // Column widths for a terminal width: the bar, and the name.
@@ -67,7 +67,7 @@ std::string LiveProgressView::Line(const ItemView &item, std::size_t width) cons
     const double fraction = item.bytes > 0 ? static_cast<double>(item.bytes) / item.total : 0;
     state = ProgressBar(fraction, columns.bar, style_.unicode) + " " + PercentText(fraction);
     details = (item.bytes >= 0 ? SizeOf(item.bytes) : std::string("0 Bytes")) + " of " +
-              list::FormatSize(item.total);
+              engine::FormatSize(item.total);
     const std::string rate = RateText(item.rate);
     if (!rate.empty()) {
       details += "  " + rate;

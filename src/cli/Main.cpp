@@ -1,6 +1,6 @@
+#include "base/FileDescriptor.h"
 #include "cli/CliApp.h"
 #include "cli/CommandLine.h"
-#include "cli/ConsoleOutput.h"
 
 #include <clocale>
 #include <string>
@@ -10,6 +10,7 @@
 
 int main(int argc, char **argv) {
   using namespace vidtrawl::cli;
+  using vidtrawl::base::WriteAll;
   // Size texts follow the user's locale (its decimal separator); everything
   // else the program writes is built without the locale.
   std::setlocale(LC_ALL, "");
@@ -18,7 +19,7 @@ int main(int argc, char **argv) {
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
   const ParsedCommandLine parsed = ParseCommandLine(args);
   if (!parsed.error.empty()) {
-    WriteAll(STDERR_FILENO, program + ": " + parsed.error + "\n" + UsageText(program));
+    WriteAll(STDERR_FILENO, UsageErrorText(program, parsed.error));
     return kExitUsage;
   }
   if (parsed.options.help) {

@@ -1,7 +1,7 @@
 #include "cli/PlainProgressView.h"
 
 #include "cli/ConsoleText.h"
-#include "list/FormatSize.h"
+#include "engine/Engine.h"
 
 #include <cmath>
 
@@ -13,7 +13,7 @@ std::string Prefix(const ItemView &item) {
 }
 
 std::string SizeOf(std::int64_t bytes) {
-  return list::FormatSize(static_cast<double>(bytes));
+  return engine::FormatSize(static_cast<double>(bytes));
 }
 
 } // namespace
@@ -28,7 +28,7 @@ std::string PlainProgressView::ChangeLine(const ItemView &item) const {
     break;
   case StatusKind::Downloading:
     line += " " + DisplayName(item);
-    line += item.total > 0 ? " (" + list::FormatSize(item.total) + ")" : " (size unknown)";
+    line += item.total > 0 ? " (" + engine::FormatSize(item.total) + ")" : " (size unknown)";
     break;
   case StatusKind::Complete:
   case StatusKind::Cancelled:
@@ -86,7 +86,7 @@ void PlainProgressView::Report(const ProgressSnapshot &snapshot, Clock::time_poi
       if (decile > seen.decile && decile < 10) {
         seen.decile = decile;
         text += Prefix(item) + std::to_string(decile * 10) + "% (" + SizeOf(item.bytes) + " of " +
-                list::FormatSize(item.total) + ")\n";
+                engine::FormatSize(item.total) + ")\n";
       }
     } else if (now - seen.lastLine >= kUnsizedInterval) {
       seen.lastLine = now;

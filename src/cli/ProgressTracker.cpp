@@ -1,8 +1,6 @@
 #include "cli/ProgressTracker.h"
 
-#include "list/DownloadList.h"
-#include "scheduler/WindowState.h"
-#include "transfer/Download.h"
+#include "engine/Engine.h"
 
 #include <filesystem>
 #include <system_error>
@@ -29,24 +27,20 @@ double Seconds(ProgressTracker::Clock::duration span) {
 
 } // namespace
 
-ProgressTracker::ProgressTracker(const list::DownloadList &items,
-                                 const scheduler::WindowState &state,
-                                 const transfer::Download &download, std::string downloadDir)
-    : items_(items), state_(state), download_(download), downloadDir_(std::move(downloadDir)) {}
+ProgressTracker::ProgressTracker(const engine::Engine &engine, std::string downloadDir)
+    : engine_(engine), downloadDir_(std::move(downloadDir)) {}
 
-void ProgressTracker::FollowTransfer(Track &track, Clock::time_point now) {
+void ProgressTracker::FollowTransfer(Track &track, const engine::Activity &activity,
+                                     Clock::time_point now) {
   if (!track.started || track.finalized) {
     track = Track{};
     track.started = true;
     track.start = now;
   }
   // What the transfer received: the file itself may lag behind it, since
-  // the console writes video files in large blocks.
-  const std::int64_t bytes =
-      download_.BytesReceived() > 0 ? download_.BytesReceived() : FileBytes(download_.LocalFile());
-  if (bytes >= 0)
-    track.bytes = bytes;
-  track.total = download_.FileSize() > 0 ? download_.FileSize() : 0;
+  // it is written in large blocks.
+  track.bytes = activity.bytesReceived;
+  track.total = activity.fileSize;
   track.seconds = Seconds(now - track.start);
   if (track.bytes < 0)
     return;
@@ -76,14 +70,16 @@ void ProgressTracker::Finalize(Track &track, const std::string &fileName, Clock:
 
 ProgressSnapshot ProgressTracker::Sample(Clock::time_point now) {
   ProgressSnapshot snapshot;
-  snapshot.running = state_.bDownloading;
-  const std::size_t count = items_.Count();
+  const engine::Activity activity = engine_.CurrentActivity();
+  snapshot.running = activity.downloading;
+  const std::vector<engine::DownloadItem> &items = engine_.Items();
+  const std::size_t count = items.size();
   if (tracks_.size() < count)
     tracks_.resize(count);
   snapshot.items.reserve(count);
 
   for (std::size_t i = 0; i < count; ++i) {
-    const list::DownloadItem &item = items_[i];
+    const engine::DownloadItem &item = items[i];
     ItemView view;
     view.id = item.ID;
     view.url = item.Video_URL;
@@ -91,12 +87,11 @@ ProgressSnapshot ProgressTracker::Sample(Clock::time_point now) {
     view.status = item.Status;
     view.sizeText = item.FileSize;
     view.kind = KindOf(item.Status);
-    view.current = state_.bDownloading && state_.iCurrentItem >= 0 &&
-                   static_cast<std::size_t>(state_.iCurrentItem) == i;
+    view.current = activity.currentIndex == i;
 
     Track &track = tracks_[i];
-    if (view.kind == StatusKind::Downloading && view.current && !state_.bGettingLink) {
-      FollowTransfer(track, now);
+    if (view.kind == StatusKind::Downloading && view.current && !activity.fetchingPage) {
+      FollowTransfer(track, activity, now);
     } else if (view.kind == StatusKind::Complete || view.kind == StatusKind::Cancelled) {
       if (!track.finalized)
         Finalize(track, item.FileName, now);

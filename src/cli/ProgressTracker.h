@@ -9,28 +9,21 @@
 #include <utility>
 #include <vector>
 
-namespace vidtrawl::list {
-class DownloadList;
-}
-namespace vidtrawl::scheduler {
-struct WindowState;
-}
-namespace vidtrawl::transfer {
-class Download;
-}
+namespace vidtrawl::engine {
+class Engine;
+struct Activity;
+} // namespace vidtrawl::engine
 
 namespace vidtrawl::cli {
 
 // Watches the download list and the running transfer and turns them into
-// snapshots with byte counts, rates and times. The bytes of a transfer are
-// read from its file, which always holds exactly what was received so far.
+// snapshots with byte counts, rates and times.
 class ProgressTracker {
 public:
   using Clock = std::chrono::steady_clock;
 
   // downloadDir: where finished files lie (the folder of this run).
-  ProgressTracker(const list::DownloadList &items, const scheduler::WindowState &state,
-                  const transfer::Download &download, std::string downloadDir);
+  ProgressTracker(const engine::Engine &engine, std::string downloadDir);
 
   ProgressSnapshot Sample(Clock::time_point now);
 
@@ -46,12 +39,10 @@ private:
     std::deque<std::pair<Clock::time_point, std::int64_t>> samples;
   };
 
-  void FollowTransfer(Track &track, Clock::time_point now);
+  void FollowTransfer(Track &track, const engine::Activity &activity, Clock::time_point now);
   void Finalize(Track &track, const std::string &fileName, Clock::time_point now);
 
-  const list::DownloadList &items_;
-  const scheduler::WindowState &state_;
-  const transfer::Download &download_;
+  const engine::Engine &engine_;
   std::string downloadDir_;
   std::vector<Track> tracks_;
 };

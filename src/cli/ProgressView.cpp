@@ -1,12 +1,12 @@
 #include "cli/ProgressView.h"
 
-#include "list/Status.h"
+#include "engine/Engine.h"
 
 namespace vidtrawl::cli {
 
 std::string DisplayName(const ItemView &item) {
   if (item.kind == StatusKind::Unsupported || item.fileName.empty() ||
-      item.fileName == list::kWaitingAutoDetect)
+      engine::IsFileNamePlaceholder(item.fileName))
     return item.url;
   return item.fileName;
 }

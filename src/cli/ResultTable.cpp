@@ -2,8 +2,7 @@
 
 #include "cli/ConsoleText.h"
 #include "cli/StatusKind.h"
-#include "list/FormatSize.h"
-#include "list/Status.h"
+#include "engine/Engine.h"
 
 #include <algorithm>
 #include <array>
@@ -20,7 +19,7 @@ constexpr std::size_t kColumns = 5;
 using Row = std::array<std::string, kColumns>;
 
 // What the table shows as an item's size.
-std::string SizeCell(const list::DownloadItem &item, const std::string &downloadDir) {
+std::string SizeCell(const engine::DownloadItem &item, const std::string &downloadDir) {
   const StatusKind kind = KindOf(item.Status);
   if (kind != StatusKind::Complete && kind != StatusKind::Cancelled)
     return item.FileSize;
@@ -28,9 +27,9 @@ std::string SizeCell(const list::DownloadItem &item, const std::string &download
   const auto bytes = fs::file_size(fs::path(downloadDir) / item.FileName, ec);
   if (ec)
     return item.FileSize;
-  const std::string received = list::FormatSize(static_cast<double>(bytes));
-  const bool sizeKnown = item.FileSize != list::kZeroSize && item.FileSize != list::kUnknownSize;
-  if (kind == StatusKind::Cancelled && sizeKnown && received != item.FileSize)
+  const std::string received = engine::FormatSize(static_cast<double>(bytes));
+  if (kind == StatusKind::Cancelled && engine::IsKnownSizeText(item.FileSize) &&
+      received != item.FileSize)
     return received + " of " + item.FileSize;
   return received;
 }
@@ -45,19 +44,20 @@ std::string TsvField(const std::string &text) {
   return field;
 }
 
-std::string TsvLines(const list::DownloadList &items) {
+std::string TsvLines(const std::vector<engine::DownloadItem> &items) {
   std::string text;
-  for (const list::DownloadItem &item : items)
+  for (const engine::DownloadItem &item : items)
     text += std::to_string(item.ID) + "\t" + TsvField(item.Video_URL) + "\t" +
             TsvField(item.FileName) + "\t" + TsvField(item.Status) + "\t" +
             TsvField(item.FileSize) + "\n";
   return text;
 }
 
-std::string ResultTable(const list::DownloadList &items, const std::string &downloadDir) {
+std::string ResultTable(const std::vector<engine::DownloadItem> &items,
+                        const std::string &downloadDir) {
   std::vector<Row> rows;
   rows.push_back({"ID", "STATUS", "FILE NAME", "SIZE", "ADDRESS"});
-  for (const list::DownloadItem &item : items)
+  for (const engine::DownloadItem &item : items)
     rows.push_back({std::to_string(item.ID), TsvField(item.Status), TsvField(item.FileName),
                     SizeCell(item, downloadDir), TsvField(item.Video_URL)});
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "list/DownloadList.h"
+#include "engine/Engine.h"
 
 #include <string>
 
@@ -12,11 +12,12 @@ std::string TsvField(const std::string &text);
 
 // One line per item: ID, Video_URL, FileName, Status, FileSize, separated
 // by tabs, each line ended by "\n".
-std::string TsvLines(const list::DownloadList &items);
+std::string TsvLines(const std::vector<engine::DownloadItem> &items);
 
 // The final table of every item (ID, status, file name, size, address) in
 // aligned columns under a heading. Sizes of received files are read from
 // the download folder: a file of unknown size shows what was received.
-std::string ResultTable(const list::DownloadList &items, const std::string &downloadDir);
+std::string ResultTable(const std::vector<engine::DownloadItem> &items,
+                        const std::string &downloadDir);
 
 } // namespace vidtrawl::cli

@@ -1,27 +1,29 @@
 #include "cli/StatusKind.h"
 
-#include "list/Status.h"
+#include "engine/Engine.h"
 
 namespace vidtrawl::cli {
 
 StatusKind KindOf(std::string_view status) {
-  if (status == list::kWaiting)
+  switch (engine::ClassifyStatus(status).kind) {
+  case engine::StatusKind::Waiting:
     return StatusKind::Waiting;
-  if (status == list::kLinkNotSupported)
+  case engine::StatusKind::Unsupported:
     return StatusKind::Unsupported;
-  if (status == list::kComplete)
-    return StatusKind::Complete;
-  if (status == list::kError)
-    return StatusKind::Error;
-  if (status == list::kCancelled)
-    return StatusKind::Cancelled;
-  if (status.rfind("Preparing", 0) == 0 || status == list::kStartDownloading)
+  case engine::StatusKind::Fetching:
+  case engine::StatusKind::Preparing:
     return StatusKind::Preparing;
-  const std::string_view soFar = list::kSoFarSuffix;
-  if (status.size() > soFar.size() && status.substr(status.size() - soFar.size()) == soFar)
+  case engine::StatusKind::Progress:
     return StatusKind::Downloading;
-  if (!status.empty() && status.find_first_not_of("0123456789") == std::string_view::npos)
-    return StatusKind::Downloading;
+  case engine::StatusKind::Complete:
+    return StatusKind::Complete;
+  case engine::StatusKind::Error:
+    return StatusKind::Error;
+  case engine::StatusKind::Cancelled:
+    return StatusKind::Cancelled;
+  case engine::StatusKind::Other:
+    break;
+  }
   return StatusKind::Other;
 }
 

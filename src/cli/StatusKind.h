@@ -4,7 +4,7 @@
 
 namespace vidtrawl::cli {
 
-// What an item's status text says, in the coarse terms the console shows.
+// The coarse states the console shows, from the engine's reading of a status.
 enum class StatusKind {
   Waiting,     // "Waiting"
   Unsupported, // "Link is not supported"

@@ -1,18 +1,44 @@
 #include "list/DownloadList.h"
 
+#include "list/ItemObserver.h"
 #include "list/Status.h"
 
-#include <algorithm>
 #include <new>
 #include <utility>
 
 namespace vidtrawl::list {
+namespace {
+
+// Room for one more element, growing geometrically (reserve alone would
+// reallocate at every add).
+template <typename Vector> void ReserveOneMore(Vector &vector) {
+  if (vector.size() == vector.capacity())
+    vector.reserve(vector.capacity() < 16 ? 16 : vector.capacity() * 2);
+}
+
+} // namespace
+
+void DownloadList::CountUrl(const std::string &url, int delta) {
+  const auto it = urlCounts_.try_emplace(url, 0).first;
+  it->second += delta;
+  if (it->second <= 0)
+    urlCounts_.erase(it);
+}
+
+void DownloadList::Changed(std::size_t index) {
+  if (observer_ != nullptr)
+    observer_->ItemChanged(index);
+}
+
+void DownloadList::Restructured() {
+  if (observer_ != nullptr)
+    observer_->ListChanged();
+}
 
 bool DownloadList::AddItem(const std::string &url, const std::string &fileName,
                            const std::string &status, const std::string &size) {
-  for (const DownloadItem &item : items_)
-    if (item.Video_URL == url)
-      return true;
+  if (urlCounts_.count(url) != 0)
+    return true;
   if (items_.size() >= kMaxItems)
     return false;
   try {
@@ -22,17 +48,23 @@ bool DownloadList::AddItem(const std::string &url, const std::string &fileName,
     item.FileName = fileName;
     item.Status = status.empty() ? std::string(kWaiting) : status;
     item.FileSize = size.empty() ? std::string(kUnknownSize) : size;
-    serials_.push_back(nextSerial_);
+    ReserveOneMore(items_);
+    ReserveOneMore(serials_);
+    // Only the two map insertions below can still fail; the list is left
+    // as it was when one does.
+    urlCounts_.emplace(url, 1);
     try {
-      items_.push_back(std::move(item)); // strong guarantee: unchanged on failure
+      indexOfSerial_.emplace(nextSerial_, items_.size());
     } catch (...) {
-      serials_.pop_back();
+      urlCounts_.erase(url);
       throw;
     }
-    ++nextSerial_;
+    serials_.push_back(nextSerial_++);
+    items_.push_back(std::move(item));
   } catch (const std::bad_alloc &) {
     return false;
   }
+  Restructured();
   return true;
 }
 
@@ -40,16 +72,46 @@ bool DownloadList::UpdateItem(int id, const std::string &url, const std::string 
                               const std::string &status, const std::string &size) {
   if (id < 1 || static_cast<std::size_t>(id) > items_.size())
     return true;
-  DownloadItem &item = items_[static_cast<std::size_t>(id) - 1];
+  const std::size_t index = static_cast<std::size_t>(id) - 1;
   if (!url.empty())
-    item.Video_URL = url;
+    SetVideoURL(index, url);
   if (!fileName.empty())
-    item.FileName = fileName;
+    SetFileName(index, fileName);
   if (!status.empty())
-    item.Status = status;
+    SetStatus(index, status);
   if (!size.empty())
-    item.FileSize = size;
+    SetFileSize(index, size);
   return true;
+}
+
+void DownloadList::SetVideoURL(std::size_t index, const std::string &url) {
+  if (index >= items_.size())
+    return;
+  CountUrl(url, 1);
+  CountUrl(items_[index].Video_URL, -1);
+  items_[index].Video_URL = url;
+  Changed(index);
+}
+
+void DownloadList::SetFileName(std::size_t index, const std::string &fileName) {
+  if (index >= items_.size())
+    return;
+  items_[index].FileName = fileName;
+  Changed(index);
+}
+
+void DownloadList::SetStatus(std::size_t index, const std::string &status) {
+  if (index >= items_.size())
+    return;
+  items_[index].Status = status;
+  Changed(index);
+}
+
+void DownloadList::SetFileSize(std::size_t index, const std::string &size) {
+  if (index >= items_.size())
+    return;
+  items_[index].FileSize = size;
+  Changed(index);
 }
 
 bool DownloadList::RemoveItem(int id) {
@@ -60,11 +122,15 @@ bool DownloadList::RemoveItem(int id) {
   // add defaults to every survivor.
   std::size_t kept = 0;
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    if (items_[i].ID == id)
+    if (items_[i].ID == id) {
+      CountUrl(items_[i].Video_URL, -1);
+      indexOfSerial_.erase(serials_[i]);
       continue;
+    }
     if (kept != i) {
       items_[kept] = std::move(items_[i]);
       serials_[kept] = serials_[i];
+      indexOfSerial_[serials_[kept]] = kept;
     }
     DownloadItem &item = items_[kept];
     item.ID = static_cast<int>(++kept);
@@ -73,57 +139,38 @@ bool DownloadList::RemoveItem(int id) {
     if (item.FileSize.empty())
       item.FileSize = kUnknownSize;
   }
+  const bool removed = kept != items_.size();
   items_.resize(kept);
   serials_.resize(kept);
+  if (removed)
+    Restructured();
   return true;
 }
 
 void DownloadList::MoveItemUp(int id) {
-  if (items_.size() == 1)
-    return;
-  for (std::size_t i = 1; i < items_.size(); ++i) {
-    if (items_[i].ID != id)
-      continue;
-    std::swap(items_[i - 1], items_[i]);
-    std::swap(serials_[i - 1], serials_[i]);
-    items_[i - 1].ID -= 1;
-    items_[i].ID += 1;
-    return;
-  }
+  if (id >= 2 && static_cast<std::size_t>(id) <= items_.size())
+    MoveItemDown(id - 1);
 }
 
 void DownloadList::MoveItemDown(int id) {
-  if (items_.size() == 1)
+  // ID n is at index n - 1: the item and the one after it change places.
+  if (id < 1 || static_cast<std::size_t>(id) >= items_.size())
     return;
-  for (std::size_t i = 0; i + 1 < items_.size(); ++i) {
-    if (items_[i].ID != id)
-      continue;
-    std::swap(items_[i], items_[i + 1]);
-    std::swap(serials_[i], serials_[i + 1]);
-    items_[i + 1].ID += 1;
-    items_[i].ID -= 1;
-    return;
-  }
+  const auto i = static_cast<std::size_t>(id) - 1;
+  std::swap(items_[i], items_[i + 1]);
+  std::swap(serials_[i], serials_[i + 1]);
+  items_[i].ID = id;
+  items_[i + 1].ID = id + 1;
+  indexOfSerial_[serials_[i]] = i;
+  indexOfSerial_[serials_[i + 1]] = i + 1;
+  Restructured();
 }
 
-std::optional<std::size_t> DownloadList::IndexOfSerial(std::uint64_t serial,
-                                                       std::size_t hint) const {
-  if (serials_.empty())
+std::optional<std::size_t> DownloadList::IndexOfSerial(std::uint64_t serial) const {
+  const auto it = indexOfSerial_.find(serial);
+  if (it == indexOfSerial_.end())
     return std::nullopt;
-  hint = std::min(hint, serials_.size() - 1);
-  if (serials_[hint] == serial)
-    return hint;
-  // Serials grow with the list order except where items were moved, so the
-  // search starts near the hint and widens both ways.
-  for (std::size_t step = 1; step <= serials_.size(); ++step) {
-    if (hint >= step && hint - step < serials_.size() && serials_[hint - step] == serial)
-      return hint - step;
-    if (hint + step < serials_.size() && serials_[hint + step] == serial)
-      return hint + step;
-    if (hint < step && hint + step >= serials_.size())
-      break;
-  }
-  return std::nullopt;
+  return it->second;
 }
 
 } // namespace vidtrawl::list

@@ -1,5 +1,7 @@
 #include "list/FileInfo.h"
 
+#include "base/AsciiCase.h"
+
 #include "list/CleanFileName.h"
 #include "list/FormatSize.h"
 #include "resolve/SiteTable.h"
@@ -11,10 +13,8 @@ namespace vidtrawl::list {
 namespace {
 
 std::string LowerLastFour(const std::string &text) {
-  std::string ext = text.size() > 4 ? text.substr(text.size() - 4) : text;
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return ext;
+  return base::LowerAscii(text.size() > 4 ? std::string_view(text).substr(text.size() - 4)
+                                          : std::string_view(text));
 }
 
 std::string AfterLastSlash(const std::string &text) {
@@ -31,7 +31,7 @@ void CutKeepingExtension(std::string &name, std::size_t head) {
 
 } // namespace
 
-FileInfo GetFileInfo(transfer::Download &download, const std::string &videoAddress, int site) {
+FileInfo GetFileInfo(net::Download &download, const std::string &videoAddress, int site) {
   download.SetUrl(videoAddress);
   download.RequestInformation();
 

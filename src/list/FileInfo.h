@@ -1,6 +1,6 @@
 #pragma once
 
-#include "transfer/Download.h"
+#include "net/Download.h"
 
 #include <string>
 
@@ -16,7 +16,7 @@ struct FileInfo {
 // information request and derives the local file name and the size text.
 // Leaves the component's FileSize as the request set it, so that the transfer
 // of the same address that follows reports its progress against it. A size
-// header that is not a number ends the call with transfer::TransferFault.
-FileInfo GetFileInfo(transfer::Download &download, const std::string &videoAddress, int site);
+// header that is not a number ends the call with net::TransferFault.
+FileInfo GetFileInfo(net::Download &download, const std::string &videoAddress, int site);
 
 } // namespace vidtrawl::list

@@ -1,9 +1,9 @@
 #include "list/FileNameEdit.h"
 
+#include "host/Grid.h"
+#include "host/GridLayout.h"
 #include "list/CleanFileName.h"
 #include "list/DownloadList.h"
-#include "listview/Grid.h"
-#include "listview/GridLayout.h"
 
 #include <optional>
 
@@ -14,17 +14,16 @@ namespace {
 constexpr std::string_view kFileNameKey = "FileName";
 
 bool IsFileNameColumn(int column) {
-  return column >= 0 && column < listview::kColumnCount &&
-         listview::kColumnLayouts[static_cast<std::size_t>(column)].key == kFileNameKey;
+  return column >= 0 && column < host::kColumnCount &&
+         host::kColumnLayouts[static_cast<std::size_t>(column)].key == kFileNameKey;
 }
 
 } // namespace
 
-FileNameEdit::FileNameEdit(DownloadList &items, listview::Grid &grid)
-    : items_(items), grid_(grid) {}
+FileNameEdit::FileNameEdit(DownloadList &items, host::Grid &grid) : items_(items), grid_(grid) {}
 
-void FileNameEdit::DownloadGrid_BeforeCellUpdate(listview::GridCell cell,
-                                                 const std::string &newValue, bool &cancel) {
+void FileNameEdit::DownloadGrid_BeforeCellUpdate(host::GridCell cell, const std::string &newValue,
+                                                 bool &cancel) {
   if (!IsFileNameColumn(cell.column))
     return;
   std::string name = CleanFileName(newValue);
@@ -35,7 +34,7 @@ void FileNameEdit::DownloadGrid_BeforeCellUpdate(listview::GridCell cell,
   sPendingFileName_ = std::move(name);
 }
 
-void FileNameEdit::DownloadGrid_AfterCellUpdate(listview::GridCell cell) {
+void FileNameEdit::DownloadGrid_AfterCellUpdate(host::GridCell cell) {
   if (!IsFileNameColumn(cell.column))
     return;
   // A row that went stale meanwhile is left alone: its ID might name

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "listview/CellUpdateEvents.h"
+#include "host/CellUpdateEvents.h"
 
 #include <string>
 
-namespace vidtrawl::listview {
+namespace vidtrawl::host {
 class Grid;
 }
 
@@ -17,13 +17,13 @@ class DownloadList;
 // (the cell keeps its previous value). An accepted name is written back into
 // the cell in its cleaned form and stored in the item of the row's ID,
 // without rebuilding the grid. Edits of other columns pass untouched.
-class FileNameEdit final : public listview::CellUpdateEvents {
+class FileNameEdit final : public host::CellUpdateEvents {
 public:
-  FileNameEdit(DownloadList &items, listview::Grid &grid);
+  FileNameEdit(DownloadList &items, host::Grid &grid);
 
-  void DownloadGrid_BeforeCellUpdate(listview::GridCell cell, const std::string &newValue,
+  void DownloadGrid_BeforeCellUpdate(host::GridCell cell, const std::string &newValue,
                                      bool &cancel) override;
-  void DownloadGrid_AfterCellUpdate(listview::GridCell cell) override;
+  void DownloadGrid_AfterCellUpdate(host::GridCell cell) override;
 
   // The cleaned name accepted by the last BeforeCellUpdate of a file name
   // cell; empty at start, never cleared.
@@ -31,7 +31,7 @@ public:
 
 private:
   DownloadList &items_;
-  listview::Grid &grid_;
+  host::Grid &grid_;
   std::string sPendingFileName_;
 };
 

@@ -2,52 +2,52 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
-namespace vidtrawl::transfer {
+namespace vidtrawl::net {
 class Download;
 }
 namespace vidtrawl::resolve {
 class LinkFetcher;
-}
-namespace vidtrawl::scheduler {
-struct WindowState;
 }
 
 namespace vidtrawl::list {
 
 class DownloadList;
 class ListBinder;
-class ListEditor;
 
 // Brings page addresses into the download list and turns an item into a
 // downloadable one when the download pass reaches it.
 class LinkAdder {
 public:
-  LinkAdder(DownloadList &items, ListBinder &binder, ListEditor &editor,
-            resolve::LinkFetcher &fetcher, transfer::Download &download,
-            scheduler::WindowState &state);
+  LinkAdder(DownloadList &items, ListBinder &binder, resolve::LinkFetcher &fetcher,
+            net::Download &download);
 
   // Adds one page address exactly as received (not trimmed) with its first
   // status; an address already listed is silently left as it is.
   void AddLink(const std::string &url);
+
+  // Adds many addresses as AddLink does, with one rebuild of the grid at the
+  // end instead of one per address.
+  void AddLinks(const std::vector<std::string> &urls);
 
   // The hidden add button: adds the text of its address box unchanged.
   void cmdAdd2List_Click(const std::string &txtURL) { AddLink(txtURL); }
 
   // Fetches and parses the item's page and fills its file name and size
   // from the video file. Returns the video address, or "-1" when the item
-  // failed (its Status then says "ERROR"). The grid is not rebuilt at the
-  // end; the caller does that. A size header that is not a number ends the
-  // call with transfer::TransferFault.
+  // failed (its Status then says "ERROR"). The item's row shows each change
+  // as it is made. A size header that is not a number ends the call with
+  // net::TransferFault.
   std::string ResolveItem(std::size_t index);
 
 private:
+  void Add(const std::string &url);
+
   DownloadList &items_;
   ListBinder &binder_;
-  ListEditor &editor_;
   resolve::LinkFetcher &fetcher_;
-  transfer::Download &download_;
-  scheduler::WindowState &state_;
+  net::Download &download_;
 };
 
 } // namespace vidtrawl::list

@@ -1,11 +1,11 @@
 #include "list/ListBinder.h"
 
+#include "host/Grid.h"
 #include "host/MessageBox.h"
 #include "host/Pump.h"
 #include "list/DownloadList.h"
 #include "list/ErrorReport.h"
-#include "listview/FormatDownloadGrid.h"
-#include "listview/Grid.h"
+#include "list/FormatDownloadGrid.h"
 
 #include <exception>
 #include <string>
@@ -30,9 +30,9 @@ constexpr char kFillError[] = "An error occured while filling the Download list"
 
 } // namespace
 
-ListBinder::ListBinder(DownloadList &items, listview::Grid &grid, host::Pump &pump,
-                       host::MessageBox &messages, scheduler::WindowState &state)
-    : items_(items), grid_(grid), pump_(pump), messages_(messages), state_(state) {}
+ListBinder::ListBinder(DownloadList &items, host::Grid &grid, host::Pump &pump,
+                       host::MessageBox &messages)
+    : items_(items), grid_(grid), pump_(pump), messages_(messages) {}
 
 bool ListBinder::BindList() {
   if (bBindBusy_) {
@@ -86,7 +86,7 @@ bool ListBinder::BindOnce() {
 void ListBinder::Report(std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
-  } catch (const listview::GridUnavailable &) {
+  } catch (const host::GridUnavailable &) {
     return; // the grid is gone: nobody to tell
   } catch (...) {
   }
@@ -94,6 +94,38 @@ void ListBinder::Report(std::exception_ptr error) {
   messages_.Show(std::string(kFillError) + "\r" + std::to_string(report.number) + ":" +
                      report.description,
                  host::MessageBox::Buttons::Ok, host::MessageBox::Icon::Error);
+}
+
+void ListBinder::RefreshRow(std::size_t index) {
+  if (bBindBusy_) {
+    bRebindPending_ = true;
+    return;
+  }
+  if (index >= items_.Count())
+    return;
+  const DownloadItem &item = items_[index];
+  const std::optional<host::GridRow> row = grid_.Row(static_cast<int>(index));
+  if (!rsDownloadList_ || index >= rsDownloadList_->RecordCount() || !row ||
+      grid_.RowID(*row) != item.ID) {
+    BindList();
+    return;
+  }
+  try {
+    rsDownloadList_->Move(index);
+    rsDownloadList_->SetText(DownloadRecordset::Video_URL,
+                             host::FirstCharacters(item.Video_URL, kShownUrlCharacters));
+    rsDownloadList_->SetText(DownloadRecordset::FileName, item.FileName);
+    rsDownloadList_->SetText(DownloadRecordset::Status, item.Status);
+    rsDownloadList_->SetText(DownloadRecordset::FileSize, item.FileSize);
+    for (const int field : {DownloadRecordset::Video_URL, DownloadRecordset::FileName,
+                            DownloadRecordset::Status, DownloadRecordset::FileSize}) {
+      std::string text = rsDownloadList_->Text(index, field);
+      if (grid_.CellText(*row, field) != text)
+        grid_.SetCellValue(*row, field, text);
+    }
+  } catch (...) {
+    // The grid is gone or cannot take the value: the next rebuild shows it.
+  }
 }
 
 void ListBinder::Fill(DownloadRecordset &recordset) {
@@ -118,7 +150,7 @@ void ListBinder::Fill(DownloadRecordset &recordset) {
     recordset.AddNew();
     recordset.SetID(item.ID);
     recordset.SetText(DownloadRecordset::Video_URL,
-                      FirstCharacters(item.Video_URL, kShownUrlCharacters));
+                      host::FirstCharacters(item.Video_URL, kShownUrlCharacters));
     recordset.SetText(DownloadRecordset::FileName, item.FileName);
     recordset.SetText(DownloadRecordset::Status, item.Status);
     recordset.SetText(DownloadRecordset::FileSize, item.FileSize);
@@ -128,7 +160,7 @@ void ListBinder::Fill(DownloadRecordset &recordset) {
 }
 
 bool ListBinder::FormatDownloadGrid(bool bInit) {
-  return listview::FormatDownloadGrid(grid_, rsDownloadList_.get(), state_, bInit);
+  return list::FormatDownloadGrid(grid_, rsDownloadList_.get(), bGridFormatted_, bInit);
 }
 
 } // namespace vidtrawl::list

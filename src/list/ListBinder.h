@@ -1,6 +1,6 @@
 #pragma once
 
-#include "list/DownloadRecordset.h"
+#include "host/DownloadRecordset.h"
 
 #include <chrono>
 #include <exception>
@@ -10,16 +10,13 @@ namespace vidtrawl::host {
 class Pump;
 class MessageBox;
 } // namespace vidtrawl::host
-namespace vidtrawl::listview {
+namespace vidtrawl::host {
 class Grid;
 }
-namespace vidtrawl::scheduler {
-struct WindowState;
-}
-
 namespace vidtrawl::list {
 
 class DownloadList;
+using host::DownloadRecordset;
 
 // Shows the download list in the grid: every change of the list is followed
 // by BindList, which rebuilds the recordset rsDownloadList from the items and
@@ -29,8 +26,7 @@ public:
   // How long a fill may run before it lets the host process its events.
   static constexpr std::chrono::microseconds kDefaultYieldInterval{4000};
 
-  ListBinder(DownloadList &items, listview::Grid &grid, host::Pump &pump,
-             host::MessageBox &messages, scheduler::WindowState &state);
+  ListBinder(DownloadList &items, host::Grid &grid, host::Pump &pump, host::MessageBox &messages);
 
   // Rebuilds the recordset and shows it. Returns false at once while a
   // rebuild is filling; that rebuild then fills once more when it is done,
@@ -40,11 +36,21 @@ public:
   // rebuild ran to its end.
   bool BindList();
 
+  // Shows the current fields of the item at this index in its row, without
+  // a rebuild: what a change of one item's status, name or size costs. While
+  // a rebuild is filling, that rebuild picks the change up instead; when the
+  // grid's row does not show this item, the grid is rebuilt.
+  void RefreshRow(std::size_t index);
+
   // Connects the grid to rsDownloadList, laying the columns out when the
-  // grid is not formatted yet (see listview::FormatDownloadGrid).
+  // grid is not formatted yet (see list::FormatDownloadGrid).
   bool FormatDownloadGrid(bool bInit);
 
   bool BindBusy() const { return bBindBusy_; }
+  // bGridFormatted: the grid's columns are laid out; cleared to have the
+  // next binding lay them out afresh.
+  bool GridFormatted() const { return bGridFormatted_; }
+  void SetGridFormatted(bool formatted) { bGridFormatted_ = formatted; }
   // The recordset shown after the last successful rebuild; nullptr before.
   const DownloadRecordset *rsDownloadList() const { return rsDownloadList_.get(); }
 
@@ -59,10 +65,10 @@ private:
   void Report(std::exception_ptr error);
 
   DownloadList &items_;
-  listview::Grid &grid_;
+  host::Grid &grid_;
   host::Pump &pump_;
   host::MessageBox &messages_;
-  scheduler::WindowState &state_;
+  bool bGridFormatted_ = false;
   bool bBindBusy_ = false;
   bool bRebindPending_ = false; // a rebuild was asked for while one was filling
   bool bFillFailed_ = false;    // the last fill ended with an error

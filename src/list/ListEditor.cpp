@@ -1,12 +1,11 @@
 #include "list/ListEditor.h"
 
+#include "host/Grid.h"
+#include "host/GridLayout.h"
 #include "list/CurrentItem.h"
 #include "list/DownloadList.h"
 #include "list/ListBinder.h"
 #include "list/Status.h"
-#include "listview/Grid.h"
-#include "listview/GridLayout.h"
-#include "scheduler/WindowState.h"
 
 #include <optional>
 #include <string>
@@ -15,9 +14,9 @@ namespace vidtrawl::list {
 
 namespace {
 
-using listview::Grid;
-using listview::GridCell;
-using listview::GridRow;
+using host::Grid;
+using host::GridCell;
+using host::GridRow;
 
 // Walks the rows from the last to the first and removes the item of every
 // row the predicate picks. The grid is not rebuilt during the walk, and a
@@ -34,14 +33,14 @@ template <class Picks> void RemoveRowsFromLast(DownloadList &items, const Grid &
 
 } // namespace
 
-ListEditor::ListEditor(DownloadList &items, listview::Grid &grid, ListBinder &binder,
-                       scheduler::WindowState &state)
-    : items_(items), grid_(grid), binder_(binder), state_(state) {}
+ListEditor::ListEditor(DownloadList &items, host::Grid &grid, ListBinder &binder,
+                       CurrentItem &current)
+    : items_(items), grid_(grid), binder_(binder), current_(current) {}
 
 void ListEditor::AfterRemoval() {
   // The next binding of a non-empty list lays the columns out afresh.
   if (items_.IsListEmpty())
-    state_.bGridFormatted = false;
+    binder_.SetGridFormatted(false);
   binder_.BindList();
 }
 
@@ -49,7 +48,7 @@ void ListEditor::ClearCompleted() {
   if (!grid_.LastRow())
     return;
   RemoveRowsFromLast(items_, grid_, [this](GridRow row) {
-    return grid_.CellText(row, listview::kColumnStatus) == std::string(kComplete);
+    return grid_.CellText(row, host::kColumnStatus) == std::string(kComplete);
   });
   AfterRemoval();
 }
@@ -60,12 +59,12 @@ void ListEditor::RemoveSelected() {
   // positions visited.
   for (int position = grid_.SelectedCellCount() - 1; position >= 0; --position)
     if (const std::optional<GridCell> cell = grid_.SelectedCell(position))
-      grid_.SetCellSelected(GridCell{cell->row, listview::kColumnVideoURL}, true);
+      grid_.SetCellSelected(GridCell{cell->row, host::kColumnVideoURL}, true);
 
   if (!grid_.LastRow())
     return;
   RemoveRowsFromLast(items_, grid_, [this](GridRow row) {
-    return grid_.RowSelected(row) || grid_.CellSelected(GridCell{row, listview::kColumnVideoURL});
+    return grid_.RowSelected(row) || grid_.CellSelected(GridCell{row, host::kColumnVideoURL});
   });
   AfterRemoval();
 }
@@ -97,14 +96,22 @@ void ListEditor::MoveSelectedDown() {
 }
 
 void ListEditor::LocateCurrentRow() {
-  state_.oCurrentRow.reset();
+  current_.SetRow(std::nullopt);
   // The item being processed may have moved or gone since it was chosen.
-  if (state_.currentSerial != 0 && !CurrentItemIndex(items_, state_))
+  const std::optional<std::size_t> index = current_.Find(items_);
+  if (!index)
     return;
-  const std::string wanted = std::to_string(static_cast<long long>(state_.iCurrentItem) + 1);
+  const int wanted = static_cast<int>(*index) + 1;
+  // Rows follow the list order, so the row at the item's index is the one
+  // unless the grid was not rebuilt since the list changed.
+  if (const std::optional<GridRow> row = grid_.Row(static_cast<int>(*index));
+      row && grid_.RowID(*row) == wanted) {
+    current_.SetRow(row);
+    return;
+  }
   for (std::optional<GridRow> row = grid_.FirstRow(); row; row = grid_.NextRow(*row)) {
-    if (grid_.CellText(*row, listview::kColumnID) == wanted) {
-      state_.oCurrentRow = *row;
+    if (grid_.RowID(*row) == wanted) {
+      current_.SetRow(row);
       return;
     }
   }

@@ -1,14 +1,11 @@
 #pragma once
 
-namespace vidtrawl::listview {
+namespace vidtrawl::host {
 class Grid;
 }
-namespace vidtrawl::scheduler {
-struct WindowState;
-}
-
 namespace vidtrawl::list {
 
+class CurrentItem;
 class DownloadList;
 class ListBinder;
 
@@ -18,8 +15,7 @@ class ListBinder;
 // text is not a number is passed over. None shows a message.
 class ListEditor {
 public:
-  ListEditor(DownloadList &items, listview::Grid &grid, ListBinder &binder,
-             scheduler::WindowState &state);
+  ListEditor(DownloadList &items, host::Grid &grid, ListBinder &binder, CurrentItem &current);
 
   // Removes every item whose row shows the status "Complete".
   void ClearCompleted();
@@ -31,8 +27,8 @@ public:
   // that one item moves. The grid is rebuilt also when nothing moved.
   void MoveSelectedUp();
   void MoveSelectedDown();
-  // Points oCurrentRow at the row whose ID cell reads iCurrentItem + 1, or
-  // at nothing.
+  // Points the current item's row (oCurrentRow) at the row whose ID cell
+  // reads its ID, or at nothing.
   void LocateCurrentRow();
 
 private:
@@ -40,9 +36,9 @@ private:
   void MoveSelected(bool up);
 
   DownloadList &items_;
-  listview::Grid &grid_;
+  host::Grid &grid_;
   ListBinder &binder_;
-  scheduler::WindowState &state_;
+  CurrentItem &current_;
 };
 
 } // namespace vidtrawl::list

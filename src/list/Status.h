@@ -45,6 +45,16 @@ inline std::string PreparingStatus(long n) {
   return "Preparing (" + std::to_string(n) + "%)";
 }
 
+// A file name that names no file yet: the placeholder of a new item.
+inline bool IsFileNamePlaceholder(std::string_view fileName) {
+  return fileName == kWaitingAutoDetect;
+}
+
+// A size text that states a size (not "????" nor the server's "0").
+inline bool IsKnownSizeText(std::string_view size) {
+  return size != kUnknownSize && size != kZeroSize;
+}
+
 // The download pass passes over exactly these two statuses.
 inline bool IsFinishedStatus(std::string_view status) {
   return status == kComplete || status == kError;

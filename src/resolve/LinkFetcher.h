@@ -1,8 +1,7 @@
 #pragma once
 
+#include "net/Download.h"
 #include "resolve/RedirectResolver.h"
-#include "scheduler/WindowState.h"
-#include "transfer/Download.h"
 
 #include <filesystem>
 #include <string>
@@ -16,13 +15,12 @@ inline constexpr char kResultNoVideoAddress[] = "0";
 
 // Turns a page address into the address of the video file behind it: fetches
 // the page into the scratch file through the transfer component and hands it
-// to the site's parser. The transfer's events must reach handlers that set
-// the window state's sDownloadResult ("1" on completion, the error text on
-// an error).
+// to the site's parser. While the page is fetched, GettingLink() tells the
+// transfer's event handlers that the transfer is a page fetch.
 class LinkFetcher {
 public:
-  LinkFetcher(transfer::Download &download, RedirectResolver &resolver,
-              scheduler::WindowState &state, std::filesystem::path scratchFile);
+  LinkFetcher(net::Download &download, RedirectResolver &resolver,
+              std::filesystem::path scratchFile);
 
   // The video address, or "-1" (no supported site, nothing fetched), "-2"
   // (the page was not fetched) or "0" (no video address in the page).
@@ -32,11 +30,14 @@ public:
 
   const std::filesystem::path &ScratchFile() const { return scratchFile_; }
 
+  // bGettingLink: the running transfer is a page fetch.
+  bool GettingLink() const { return bGettingLink_; }
+
 private:
-  transfer::Download &download_;
+  net::Download &download_;
   RedirectResolver &resolver_;
-  scheduler::WindowState &state_;
   std::filesystem::path scratchFile_;
+  bool bGettingLink_ = false;
 };
 
 } // namespace vidtrawl::resolve

@@ -1,16 +1,14 @@
 #include "resolve/PageSearch.h"
 
+#include "base/AsciiCase.h"
+
 #include <algorithm>
 
 namespace vidtrawl::resolve {
 namespace {
 
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualNoCase(char a, char b) {
-  return Lower(a) == Lower(b);
+  return base::LowerAscii(a) == base::LowerAscii(b);
 }
 
 Pos Length(std::string_view text) {
@@ -22,11 +20,10 @@ Pos Length(std::string_view text) {
 std::optional<Pos> FindFrom(std::string_view text, std::string_view what, Pos start) {
   if (what.empty() || start < 1 || start > Length(text))
     return std::nullopt;
-  const auto first = text.begin() + (start - 1);
-  const auto found = std::search(first, text.end(), what.begin(), what.end(), EqualNoCase);
-  if (found == text.end())
+  const std::size_t found = base::FindIgnoringCase(text, what, static_cast<std::size_t>(start - 1));
+  if (found == std::string_view::npos)
     return std::nullopt;
-  return static_cast<Pos>(found - text.begin()) + 1;
+  return static_cast<Pos>(found) + 1;
 }
 
 std::optional<Pos> FindBackward(std::string_view text, std::string_view what, Pos within) {
@@ -58,9 +55,7 @@ std::optional<std::string> MidToEnd(std::string_view text, Pos start) {
 }
 
 bool ContainsNoCase(std::string_view text, std::string_view what) {
-  return std::search(text.begin(), text.end(), what.begin(), what.end(), EqualNoCase) !=
-             text.end() ||
-         what.empty();
+  return base::FindIgnoringCase(text, what) != std::string_view::npos;
 }
 
 std::string ReplaceAll(std::string_view text, std::string_view what, std::string_view with) {

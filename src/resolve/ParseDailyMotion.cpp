@@ -1,6 +1,6 @@
+#include "net/UrlHelpers.h"
 #include "resolve/ExtractionRule.h"
 #include "resolve/PageParsers.h"
-#include "resolve/UrlHelpers.h"
 
 namespace vidtrawl::resolve {
 namespace {
@@ -17,7 +17,7 @@ std::string ParseDailyMotion(std::string_view pageText, std::string_view) {
   const std::optional<std::string> value = ExtractValue(pageText, kRule);
   if (!value)
     return {};
-  return UnescapeURL(*value);
+  return net::UnescapeURL(*value);
 }
 
 } // namespace vidtrawl::resolve

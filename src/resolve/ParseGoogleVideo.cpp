@@ -1,6 +1,6 @@
+#include "net/UrlHelpers.h"
 #include "resolve/PageParsers.h"
 #include "resolve/PageSearch.h"
-#include "resolve/UrlHelpers.h"
 
 namespace vidtrawl::resolve {
 namespace {
@@ -36,7 +36,7 @@ std::string VideoUrl(std::string_view page) {
   const std::optional<std::string> value = Mid(page, *http, *quote - *http);
   if (!value)
     return {};
-  return UnescapeURL(*value);
+  return net::UnescapeURL(*value);
 }
 
 } // namespace

@@ -1,26 +1,15 @@
 #include "resolve/RedirectAnswer.h"
 
+#include "base/AsciiCase.h"
+
 #include <algorithm>
 #include <cstddef>
 
 namespace vidtrawl::resolve {
-namespace {
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::size_t FindIgnoringCase(std::string_view text, std::string_view lowerNeedle) {
-  const auto it = std::search(text.begin(), text.end(), lowerNeedle.begin(), lowerNeedle.end(),
-                              [](char a, char b) { return Lower(a) == b; });
-  return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
-}
-
-} // namespace
 
 std::string YoutubePathFromAnswer(std::string_view answer) {
   constexpr std::string_view kHeader = "location:";
-  const std::size_t l = FindIgnoringCase(answer, kHeader);
+  const std::size_t l = base::FindIgnoringCase(answer, kHeader);
   if (l == std::string_view::npos)
     return {};
   const std::size_t e = answer.find("\r\n", l);

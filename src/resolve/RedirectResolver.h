@@ -2,7 +2,7 @@
 
 #include "host/MessageBox.h"
 #include "host/Pump.h"
-#include "transfer/ConnectionMap.h"
+#include "net/ConnectionMap.h"
 
 #include <chrono>
 #include <string>
@@ -19,7 +19,7 @@ public:
   static constexpr int kDefaultPort = 80;
 
   RedirectResolver(host::Pump &pump, host::MessageBox &messages,
-                   transfer::ConnectionMap connections = {});
+                   net::ConnectionMap connections = {});
 
   // The video address "http://" + host + "/get_video?..." for a player
   // address, or empty text when it cannot be had (a connection error, shown
@@ -40,7 +40,7 @@ private:
 
   host::Pump &pump_;
   host::MessageBox &messages_;
-  transfer::ConnectionMap connections_;
+  net::ConnectionMap connections_;
   std::chrono::milliseconds timeout_ = kDefaultTimeout;
 };
 

@@ -1,5 +1,7 @@
 #include "scheduler/DownloadPass.h"
 
+#include "base/Guarded.h"
+#include "base/ScopedFlag.h"
 #include "host/MovieVariableNames.h"
 #include "host/MovieVariables.h"
 #include "list/CurrentItem.h"
@@ -8,9 +10,9 @@
 #include "list/ListBinder.h"
 #include "list/ListEditor.h"
 #include "list/Status.h"
-#include "scheduler/WindowState.h"
+#include "net/Download.h"
+#include "scheduler/RunState.h"
 #include "settings/Settings.h"
-#include "transfer/Download.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,37 +23,18 @@ namespace vidtrawl::scheduler {
 namespace {
 
 namespace fs = std::filesystem;
+using base::Guarded;
 
 constexpr char kAboutPage[] = "About";
 
-// Runs one step of the pass; a step that fails is skipped.
-template <typename Step> void Guarded(Step &&step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
-
-// Marks the pass as running for as long as it lasts, however it ends.
-class RunningScope {
-public:
-  explicit RunningScope(bool &flag) : flag_(flag) { flag_ = true; }
-  ~RunningScope() { flag_ = false; }
-  RunningScope(const RunningScope &) = delete;
-  RunningScope &operator=(const RunningScope &) = delete;
-
-private:
-  bool &flag_;
-};
-
 } // namespace
 
-DownloadPass::DownloadPass(list::DownloadList &items, list::ListBinder &binder,
-                           list::ListEditor &editor, list::LinkAdder &adder,
-                           transfer::Download &download, WindowState &state,
+DownloadPass::DownloadPass(list::DownloadList &items, list::CurrentItem &current,
+                           list::ListBinder &binder, list::ListEditor &editor,
+                           list::LinkAdder &adder, net::Download &download, RunState &state,
                            host::MovieVariables &movie, const settings::Settings &settings)
-    : items_(items), binder_(binder), editor_(editor), adder_(adder), download_(download),
-      state_(state), movie_(movie), settings_(settings) {}
+    : items_(items), current_(current), binder_(binder), editor_(editor), adder_(adder),
+      download_(download), state_(state), movie_(movie), settings_(settings) {}
 
 bool DownloadPass::SizeTextMeansFailure(const std::string &sizeText) {
   // The first two characters, read as a number: an optional sign, digits and
@@ -81,9 +64,10 @@ bool DownloadPass::SizeTextMeansFailure(const std::string &sizeText) {
 // still there, becomes "Cancelled"), and an item removed meanwhile is gone.
 std::optional<DownloadPass::Outcome> DownloadPass::EndedMeanwhile(std::size_t index, bool present) {
   if (state_.bStopRequested) {
-    if (present)
+    if (present) {
       SetStatus(index, list::kCancelled);
-    Guarded([&] { binder_.BindList(); });
+      binder_.RefreshRow(index);
+    }
     return Outcome::Stopped;
   }
   if (!present)
@@ -96,8 +80,7 @@ bool DownloadPass::HasStatus(std::size_t index, const char *status) const {
 }
 
 void DownloadPass::SetStatus(std::size_t index, const char *status) {
-  if (index < items_.Count())
-    items_[index].Status = status;
+  items_.SetStatus(index, status);
 }
 
 void DownloadPass::StartDownloading() {
@@ -114,7 +97,12 @@ void DownloadPass::StartDownloading() {
   });
 
   state_.bStopRequested = false;
-  RunningScope running(state_.bDownloading);
+  base::ScopedFlag running(state_.bDownloading);
+  // However the pass ends, it follows no item afterwards.
+  struct Unfollow {
+    list::CurrentItem &current;
+    ~Unfollow() { current.Clear(); }
+  } unfollow{current_};
 
   if (items_.IsListEmpty())
     return;
@@ -145,13 +133,13 @@ void DownloadPass::StartDownloading() {
     // are reached that way).
     std::optional<std::size_t> next;
     if (following != 0)
-      next = items_.IndexOfSerial(following, at + 1);
+      next = items_.IndexOfSerial(following);
     if (!next)
       next = outcome == Outcome::Gone ? std::min(at, items_.Count()) : processed + 1;
 
     if (outcome == Outcome::Skipped) {
       // After a skip the pass ends at the last item noted when it began.
-      const auto last = items_.IndexOfSerial(lastNoted, at);
+      const auto last = items_.IndexOfSerial(lastNoted);
       if (serial == lastNoted || !last || *last < *next)
         return;
     }
@@ -163,16 +151,13 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   // The user may remove or move items at every yield: the item is followed
   // by its serial, and nothing is written for an item that is gone.
   Guarded([&] {
-    list::SetCurrentItem(items_, state_, i);
+    current_.Set(items_, i);
     editor_.LocateCurrentRow();
   });
-  const std::uint64_t serial = state_.currentSerial;
   auto refind = [&] {
-    const auto at = items_.IndexOfSerial(serial, i);
-    if (at) {
+    const auto at = current_.Find(items_);
+    if (at)
       i = *at;
-      state_.iCurrentItem = static_cast<int>(i);
-    }
     return at.has_value();
   };
 
@@ -183,8 +168,9 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
     if (refind())
       SetStatus(i, list::kError);
   }
-  Guarded([&] { binder_.BindList(); });
-
+  // The row may be rebuilt (a yield) when the grid lags behind the list.
+  if (refind())
+    binder_.RefreshRow(i);
   bool present = refind();
   if (const auto ended = EndedMeanwhile(i, present))
     return *ended;
@@ -203,11 +189,9 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   // Judged by what this transfer itself reported: a transfer that could not
   // write its file raises no event and must not pass for a completed one.
   bool completed = false;
-  state_.sDownloadResult.clear();
   try {
     editor_.LocateCurrentRow();
-    download_.StartDownload();
-    completed = state_.sDownloadResult == "1";
+    completed = download_.StartDownload();
   } catch (...) {
     completed = false;
   }
@@ -219,7 +203,7 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   bool failed = true;
   Guarded([&] { failed = !completed || SizeTextMeansFailure(items_.At(i).FileSize); });
   SetStatus(i, failed ? list::kError : list::kComplete);
-  Guarded([&] { binder_.BindList(); });
+  binder_.RefreshRow(i);
   return refind() ? Outcome::Transferred : Outcome::Gone;
 }
 

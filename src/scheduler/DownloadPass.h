@@ -8,6 +8,7 @@ namespace vidtrawl::host {
 class MovieVariables;
 }
 namespace vidtrawl::list {
+class CurrentItem;
 class DownloadList;
 class LinkAdder;
 class ListBinder;
@@ -16,13 +17,13 @@ class ListEditor;
 namespace vidtrawl::settings {
 class Settings;
 }
-namespace vidtrawl::transfer {
+namespace vidtrawl::net {
 class Download;
 }
 
 namespace vidtrawl::scheduler {
 
-struct WindowState;
+struct RunState;
 
 // One pass over the download list: every item that is neither "Complete"
 // nor "ERROR" is resolved, its video downloaded into the download folder,
@@ -32,9 +33,9 @@ struct WindowState;
 // vocabulary.
 class DownloadPass {
 public:
-  DownloadPass(list::DownloadList &items, list::ListBinder &binder, list::ListEditor &editor,
-               list::LinkAdder &adder, transfer::Download &download, WindowState &state,
-               host::MovieVariables &movie, const settings::Settings &settings);
+  DownloadPass(list::DownloadList &items, list::CurrentItem &current, list::ListBinder &binder,
+               list::ListEditor &editor, list::LinkAdder &adder, net::Download &download,
+               RunState &state, host::MovieVariables &movie, const settings::Settings &settings);
 
   void StartDownloading();
 
@@ -53,11 +54,12 @@ private:
   bool HasStatus(std::size_t index, const char *status) const;
 
   list::DownloadList &items_;
+  list::CurrentItem &current_;
   list::ListBinder &binder_;
   list::ListEditor &editor_;
   list::LinkAdder &adder_;
-  transfer::Download &download_;
-  WindowState &state_;
+  net::Download &download_;
+  RunState &state_;
   host::MovieVariables &movie_;
   const settings::Settings &settings_;
 };

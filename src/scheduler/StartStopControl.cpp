@@ -1,12 +1,13 @@
 #include "scheduler/StartStopControl.h"
 
+#include "base/Guarded.h"
 #include "host/Connectivity.h"
 #include "host/MessageBox.h"
 #include "host/MovieVariableNames.h"
 #include "host/MovieVariables.h"
 #include "list/DownloadList.h"
 #include "scheduler/DownloadPass.h"
-#include "scheduler/WindowState.h"
+#include "scheduler/RunState.h"
 
 namespace vidtrawl::scheduler {
 namespace {
@@ -14,13 +15,7 @@ namespace {
 namespace movie = host::movie;
 using Box = host::MessageBox;
 
-// Runs one step of the control; a step that fails is skipped.
-template <typename Step> void Guarded(Step &&step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
+using base::Guarded;
 
 constexpr const char *kStopOrder[3] = {movie::kDownloadBtn, movie::kStartDownload,
                                        movie::kDownloadTab};
@@ -29,9 +24,9 @@ constexpr const char *kEndOrder[3] = {movie::kStartDownload, movie::kDownloadBtn
 
 } // namespace
 
-StartStopControl::StartStopControl(list::DownloadList &items, DownloadPass &pass,
-                                   WindowState &state, host::MovieVariables &movie,
-                                   host::MessageBox &messages, host::Connectivity &connectivity)
+StartStopControl::StartStopControl(list::DownloadList &items, DownloadPass &pass, RunState &state,
+                                   host::MovieVariables &movie, host::MessageBox &messages,
+                                   host::Connectivity &connectivity)
     : items_(items), pass_(pass), state_(state), movie_(movie), messages_(messages),
       connectivity_(connectivity) {}
 
@@ -52,6 +47,15 @@ void StartStopControl::SetMovieFlags(const char *value, const char *const (&orde
     Guarded([&] { movie_.SetFlashVariable(name, value); });
 }
 
+void StartStopControl::RequestStop() {
+  state_.bStopRequested = true;
+  if (caption_ != kStopCaption)
+    return; // no pass of the control's, or one already stopping
+  SetCaption(kStartCaption);
+  SetMenuCaption(kStartCaption);
+  SetMovieFlags(movie::kFlagOn, kStopOrder);
+}
+
 void StartStopControl::cmdStartDownload_Click() {
   // A running pass can always be stopped, also when its list was emptied
   // meanwhile.
@@ -60,12 +64,8 @@ void StartStopControl::cmdStartDownload_Click() {
     Guarded([&] {
       answer = messages_.Show(kConfirmStopText, Box::Buttons::YesNo, Box::Icon::Question);
     });
-    if (answer != Box::Answer::Yes)
-      return;
-    state_.bStopRequested = true;
-    SetCaption(kStartCaption);
-    SetMenuCaption(kStartCaption);
-    SetMovieFlags(movie::kFlagOn, kStopOrder);
+    if (answer == Box::Answer::Yes)
+      RequestStop();
     return;
   }
 

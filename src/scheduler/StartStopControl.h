@@ -15,7 +15,7 @@ class DownloadList;
 namespace vidtrawl::scheduler {
 
 class DownloadPass;
-struct WindowState;
+struct RunState;
 
 // The one toggle that starts a download pass and stops a running one. Its
 // caption decides which; the GUI's button and tray entry mirror the two
@@ -31,7 +31,7 @@ public:
   static constexpr const char *kOfflineText =
       "You are not connected to the internet, Please connect first then try again";
 
-  StartStopControl(list::DownloadList &items, DownloadPass &pass, WindowState &state,
+  StartStopControl(list::DownloadList &items, DownloadPass &pass, RunState &state,
                    host::MovieVariables &movie, host::MessageBox &messages,
                    host::Connectivity &connectivity);
 
@@ -41,6 +41,11 @@ public:
 
   // The deferred start: the host's one-shot timer has fired (and is off).
   void tmrDownload_Timer() { cmdStartDownload_Click(); }
+
+  // A stop the user has already confirmed (the answer Yes to the control's
+  // question, an interrupt, an exit): the running pass stops after the
+  // current chunk and the captions show the idle state at once.
+  void RequestStop();
 
   // The button's caption and the tray entry's (mnuDownload) caption.
   const std::string &Caption() const { return caption_; }
@@ -56,7 +61,7 @@ private:
 
   list::DownloadList &items_;
   DownloadPass &pass_;
-  WindowState &state_;
+  RunState &state_;
   host::MovieVariables &movie_;
   host::MessageBox &messages_;
   host::Connectivity &connectivity_;

@@ -1,60 +1,64 @@
 #include "scheduler/TransferEventHandler.h"
 
+#include "host/Grid.h"
+#include "host/GridLayout.h"
 #include "list/CurrentItem.h"
 #include "list/DownloadList.h"
 #include "list/FormatSize.h"
 #include "list/ListBinder.h"
 #include "list/ListEditor.h"
 #include "list/Status.h"
-#include "listview/Grid.h"
-#include "listview/GridLayout.h"
+#include "net/Download.h"
+#include "resolve/LinkFetcher.h"
 #include "resolve/PageFile.h"
-#include "scheduler/WindowState.h"
-#include "transfer/Download.h"
+#include "scheduler/RunState.h"
 
 #include <string>
 
 namespace vidtrawl::scheduler {
 
-TransferEventHandler::TransferEventHandler(list::DownloadList &items, list::ListBinder &binder,
-                                           list::ListEditor &editor, listview::Grid &grid,
-                                           transfer::Download &download, WindowState &state)
-    : items_(items), binder_(binder), editor_(editor), grid_(grid), download_(download),
-      state_(state) {}
+TransferEventHandler::TransferEventHandler(list::DownloadList &items, list::CurrentItem &current,
+                                           list::ListBinder &binder, list::ListEditor &editor,
+                                           host::Grid &grid, net::Download &download,
+                                           const resolve::LinkFetcher &fetcher,
+                                           const RunState &state)
+    : items_(items), current_(current), binder_(binder), editor_(editor), grid_(grid),
+      download_(download), fetcher_(fetcher), state_(state) {}
 
 void TransferEventHandler::DownloadComplete() {
-  if (state_.bGettingLink)
-    if (const auto index = list::CurrentItemIndex(items_, state_))
-      items_[*index].Status = list::kStartDownloading;
-  state_.sDownloadResult = "1";
+  if (fetcher_.GettingLink())
+    if (const auto index = current_.Find(items_))
+      items_.SetStatus(*index, list::kStartDownloading);
 }
 
 void TransferEventHandler::DownloadError(const std::string &sErrorDescription) {
-  state_.sDownloadResult = sErrorDescription;
+  lastError_ = sErrorDescription;
 }
 
 void TransferEventHandler::DownloadProgress(std::int64_t lProgress) {
   if (state_.bStopRequested)
     download_.CancelDownload();
+  const bool gettingLink = fetcher_.GettingLink();
   // A page address that delivers a video or an endless stream is no page.
-  if (state_.bGettingLink &&
-      download_.BytesReceived() > static_cast<std::int64_t>(resolve::kMaxPageBytes))
+  if (gettingLink && download_.BytesReceived() > static_cast<std::int64_t>(resolve::kMaxPageBytes))
     download_.CancelDownload();
   // The user may have removed or moved items meanwhile: the status goes to
   // the item being transferred or, when it was removed, nowhere.
-  const auto found = list::CurrentItemIndex(items_, state_);
+  const auto found = current_.Find(items_);
   if (!found) {
-    state_.oCurrentRow.reset();
+    current_.SetRow(std::nullopt);
     return;
   }
   const std::size_t index = *found;
 
-  if (state_.bGettingLink) {
+  if (gettingLink) {
     const std::string status = lProgress <= 100
                                    ? list::PreparingStatus(static_cast<long>(lProgress))
                                    : std::string(list::kPreparingEllipsis);
-    if (ShowStatus(index, status))
-      binder_.BindList();
+    if (items_[index].Status != status) {
+      items_.SetStatus(index, status);
+      binder_.RefreshRow(index);
+    }
     return;
   }
   if (items_[index].FileSize == list::kZeroSize)
@@ -64,15 +68,14 @@ void TransferEventHandler::DownloadProgress(std::int64_t lProgress) {
 }
 
 bool TransferEventHandler::ShowStatus(std::size_t index, const std::string &status) {
-  std::string &current = items_[index].Status;
-  if (current == status)
+  if (items_[index].Status == status)
     return false;
-  current = status;
+  items_.SetStatus(index, status);
   // An edit command rebuilt the grid without looking the row up again.
-  if (state_.oCurrentRow && !grid_.IsCurrent(*state_.oCurrentRow))
+  if (current_.Row() && !grid_.IsCurrent(*current_.Row()))
     editor_.LocateCurrentRow();
-  if (state_.oCurrentRow)
-    grid_.SetCellValue(*state_.oCurrentRow, listview::kColumnStatus, status);
+  if (current_.Row())
+    grid_.SetCellValue(*current_.Row(), host::kColumnStatus, status);
   return true;
 }
 

@@ -1,6 +1,6 @@
 #include "settings/BooleanText.h"
 
-#include "settings/RegistryDocument.h"
+#include "base/AsciiCase.h"
 
 namespace vidtrawl::settings {
 
@@ -48,9 +48,9 @@ std::optional<bool> NonZeroNumber(std::string_view text) {
 } // namespace
 
 std::optional<bool> BooleanFromText(std::string_view text) {
-  if (EqualsIgnoringCase(text, "true"))
+  if (base::EqualsIgnoringCase(text, "true"))
     return true;
-  if (EqualsIgnoringCase(text, "false"))
+  if (base::EqualsIgnoringCase(text, "false"))
     return false;
   return NonZeroNumber(text);
 }

@@ -1,14 +1,12 @@
 #include "settings/RegistryDocument.h"
 
+#include "base/AsciiCase.h"
+
 #include <algorithm>
 
 namespace vidtrawl::settings {
 
 namespace {
-
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 std::string_view WithoutCarriageReturn(std::string_view line) {
   if (!line.empty() && line.back() == '\r')
@@ -16,17 +14,7 @@ std::string_view WithoutCarriageReturn(std::string_view line) {
   return line;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 } // namespace
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerAscii(x) == LowerAscii(y);
-         });
-}
 
 std::string RegistryDocument::Escape(std::string_view value) {
   std::string out;
@@ -110,7 +98,7 @@ std::string RegistryDocument::Text() const {
 }
 
 bool RegistryDocument::IsSection(std::size_t index, std::string_view key) const {
-  return lines_[index].kind == Kind::Section && EqualsIgnoringCase(lines_[index].name, key);
+  return lines_[index].kind == Kind::Section && base::EqualsIgnoringCase(lines_[index].name, key);
 }
 
 std::size_t RegistryDocument::SectionEnd(std::size_t header) const {
@@ -126,8 +114,8 @@ bool RegistryDocument::HasKey(std::string_view key) const {
   // A key exists with its own section, or as the parent of one.
   std::string below = std::string(key) + "\\";
   for (const Line &line : lines_)
-    if (line.kind == Kind::Section &&
-        (EqualsIgnoringCase(line.name, key) || StartsWithIgnoringCase(line.name, below)))
+    if (line.kind == Kind::Section && (base::EqualsIgnoringCase(line.name, key) ||
+                                       base::StartsWithIgnoringCase(line.name, below)))
       return true;
   return false;
 }
@@ -154,13 +142,13 @@ bool RegistryDocument::DeleteKey(std::string_view key) {
     return false;
   std::string below = std::string(key) + "\\";
   for (const Line &line : lines_)
-    if (line.kind == Kind::Section && StartsWithIgnoringCase(line.name, below))
+    if (line.kind == Kind::Section && base::StartsWithIgnoringCase(line.name, below))
       return false;
   std::vector<Line> kept;
   bool inKey = false;
   for (Line &line : lines_) {
     if (line.kind == Kind::Section)
-      inKey = EqualsIgnoringCase(line.name, key);
+      inKey = base::EqualsIgnoringCase(line.name, key);
     bool blank = WithoutCarriageReturn(line.raw).empty();
     // Lines that are not understood stay, even inside the deleted key.
     if (inKey && (line.kind != Kind::Other || blank))
@@ -178,7 +166,7 @@ std::optional<std::size_t> RegistryDocument::FindValue(std::string_view key,
       continue;
     std::size_t end = SectionEnd(i);
     for (std::size_t j = i + 1; j < end; ++j)
-      if (lines_[j].kind == Kind::Value && EqualsIgnoringCase(lines_[j].name, name))
+      if (lines_[j].kind == Kind::Value && base::EqualsIgnoringCase(lines_[j].name, name))
         return j;
   }
   return std::nullopt;

@@ -58,6 +58,4 @@ private:
   bool finalNewline_ = true;
 };
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-
 } // namespace vidtrawl::settings

@@ -1,5 +1,4 @@
 #include "cli/ConsoleText.h"
-#include "cli/StatusKind.h"
 
 #include <gtest/gtest.h>
 
@@ -43,32 +42,6 @@ TEST(ConsoleText, FittingCountsCharactersNotBytes) {
   EXPECT_EQ(FitWidth("abcdef", 4), "abc~");
   EXPECT_EQ(FitWidth("ééééé", 3), "éé~");
   EXPECT_EQ(FitWidth("abc", 0), "");
-}
-
-TEST(StatusKind, EveryStatusTextHasItsKind) {
-  struct Case {
-    const char *status;
-    StatusKind kind;
-  };
-  const Case cases[] = {
-      {"Waiting", StatusKind::Waiting},
-      {"Link is not supported", StatusKind::Unsupported},
-      {"Preparing (0%)", StatusKind::Preparing},
-      {"Preparing (100%)", StatusKind::Preparing},
-      {"Preparing...", StatusKind::Preparing},
-      {"Start Downloading...", StatusKind::Preparing},
-      {"0", StatusKind::Downloading},
-      {"57", StatusKind::Downloading},
-      {"1.5 MB so far..", StatusKind::Downloading},
-      {"Complete", StatusKind::Complete},
-      {"ERROR", StatusKind::Error},
-      {"Cancelled", StatusKind::Cancelled},
-      {"complete", StatusKind::Other},
-      {"", StatusKind::Other},
-      {"-5", StatusKind::Other},
-  };
-  for (const Case &c : cases)
-    EXPECT_EQ(KindOf(c.status), c.kind) << c.status;
 }
 
 } // namespace

@@ -8,12 +8,10 @@ namespace {
 
 using testing::TempDir;
 
-list::DownloadList Items() {
-  list::DownloadList items;
-  items.AddItem("http://blip.tv/file/1", "a.flv", "Complete", "0");
-  items.AddItem("http://www.example.org/\tx", "ERROR", "Link is not supported", "????");
-  items.AddItem("http://media.putfile.com/2", "long name.flv", "Cancelled", "1 MB");
-  return items;
+std::vector<engine::DownloadItem> Items() {
+  return {{1, "http://blip.tv/file/1", "a.flv", "Complete", "0"},
+          {2, "http://www.example.org/\tx", "ERROR", "Link is not supported", "????"},
+          {3, "http://media.putfile.com/2", "long name.flv", "Cancelled", "1 MB"}};
 }
 
 TEST(ResultTable, TsvHasFiveFieldsPerItemAndNoStrayTabs) {

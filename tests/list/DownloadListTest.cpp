@@ -115,10 +115,10 @@ TEST(DownloadListRemove, EqualAddressesAllSurviveAndDefaultsApply) {
   list.AddItem("p2", "", "", "");
   list.AddItem("p3", "", "", "");
   // Both failed items now carry the same message as their address.
-  list[0].Video_URL = vidtrawl::list::kVideoInappropriate;
-  list[1].Video_URL = vidtrawl::list::kVideoInappropriate;
-  list[1].Status = "";
-  list[1].FileSize = "";
+  list.SetVideoURL(0, vidtrawl::list::kVideoInappropriate);
+  list.SetVideoURL(1, vidtrawl::list::kVideoInappropriate);
+  list.SetStatus(1, "");
+  list.SetFileSize(1, "");
   EXPECT_TRUE(list.RemoveItem(3));
   const std::string message = vidtrawl::list::kVideoInappropriate;
   EXPECT_EQ(Rows(list),
@@ -189,7 +189,7 @@ TEST(DownloadListMove, TwoItemsAndOneItem) {
 
 TEST(DownloadListAccess, IndexAndCheckedAccess) {
   DownloadList list = ThreeItems();
-  list[1].Status = "42";
+  list.SetStatus(1, "42");
   EXPECT_EQ(list.At(1).Status, "42");
   EXPECT_EQ(list.Items().size(), 3u);
   EXPECT_THROW(list.At(3), std::out_of_range);

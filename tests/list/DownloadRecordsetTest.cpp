@@ -1,11 +1,11 @@
-#include "list/DownloadRecordset.h"
+#include "host/DownloadRecordset.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using vidtrawl::list::DownloadRecordset;
-using vidtrawl::list::FirstCharacters;
+using vidtrawl::host::DownloadRecordset;
+using vidtrawl::host::FirstCharacters;
 
 TEST(FirstCharacters, Table) {
   struct Case {

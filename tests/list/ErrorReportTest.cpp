@@ -1,5 +1,5 @@
 #include "list/ErrorReport.h"
-#include "listview/Grid.h"
+#include "host/Grid.h"
 
 #include <gtest/gtest.h>
 

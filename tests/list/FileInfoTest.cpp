@@ -39,7 +39,7 @@ protected:
 
   LocalServer server;
   host::NoopPump pump;
-  transfer::Download download{pump, transfer::ConnectionMap{}};
+  net::Download download{pump, net::ConnectionMap{}};
   std::string disposition;
   std::size_t body = 1536;
 };
@@ -108,7 +108,7 @@ list::FileInfo InfoFromRawAnswer(const std::string &answer, const std::string &p
   server.Reply(answer);
   server.Start();
   host::NoopPump pump;
-  transfer::Download download{pump, transfer::ConnectionMap{}};
+  net::Download download{pump, net::ConnectionMap{}};
   return list::GetFileInfo(download, "http://127.0.0.1:" + std::to_string(server.port()) + path,
                            resolve::kSiteBolt);
 }
@@ -125,7 +125,7 @@ TEST(FileInfo, SizeHeaderThatIsNotANumberReachesTheCaller) {
     InfoFromRawAnswer("HTTP/1.1 200 OK\r\nContent-Length: lots\r\nConnection: close\r\n\r\n",
                       "/a.flv");
     ADD_FAILURE() << "no fault reported";
-  } catch (const transfer::TransferFault &fault) {
-    EXPECT_EQ(fault.kind(), transfer::TransferFault::Kind::HeaderValue);
+  } catch (const net::TransferFault &fault) {
+    EXPECT_EQ(fault.kind(), net::TransferFault::Kind::HeaderValue);
   }
 }

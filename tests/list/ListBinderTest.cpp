@@ -1,7 +1,7 @@
 #include "ListWindow.h"
 
-#include "listview/Grid.h"
-#include "listview/GridLayout.h"
+#include "host/Grid.h"
+#include "host/GridLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <stdexcept>
 #include <string>
 
-using vidtrawl::list::DownloadRecordset;
-using vidtrawl::listview::GridCell;
-using vidtrawl::listview::kColumnFileName;
-using vidtrawl::listview::kColumnFileSize;
-using vidtrawl::listview::kColumnStatus;
-using vidtrawl::listview::kColumnVideoURL;
+using vidtrawl::host::DownloadRecordset;
+using vidtrawl::host::GridCell;
+using vidtrawl::host::kColumnFileName;
+using vidtrawl::host::kColumnFileSize;
+using vidtrawl::host::kColumnStatus;
+using vidtrawl::host::kColumnVideoURL;
 using vidtrawl::testing::ListWindow;
 using vidtrawl::testing::Texts;
 
@@ -175,21 +175,21 @@ TEST(BindListReentrancy, RowsShownAfterARemovalDuringTheFillNameTheirOwnItems) {
 TEST(BindListReentrancy, ProgressWritesReachTheShownRowsDuringTheFill) {
   ListWindow w;
   w.Add({"a", "b"});
-  w.state.iCurrentItem = 1;
+  w.current.Set(w.items, 1);
   w.editor.LocateCurrentRow();
   bool written = false;
   std::string seen;
   w.OnPump([&](long call) {
     if (call == 1) {
-      written = w.grid.SetCellValue(*w.state.oCurrentRow, kColumnStatus, "37");
-      seen = *w.grid.CellText(*w.state.oCurrentRow, kColumnStatus);
+      written = w.grid.SetCellValue(*w.current.Row(), kColumnStatus, "37");
+      seen = *w.grid.CellText(*w.current.Row(), kColumnStatus);
     }
   });
   w.binder.BindList();
   EXPECT_TRUE(written);
   EXPECT_EQ(seen, "37");
   // Afterwards the row reference is stale until it is looked up again.
-  EXPECT_FALSE(w.grid.SetCellValue(*w.state.oCurrentRow, kColumnStatus, "38"));
+  EXPECT_FALSE(w.grid.SetCellValue(*w.current.Row(), kColumnStatus, "38"));
   EXPECT_EQ(w.grid.Texts()[1][kColumnStatus], "Waiting");
 }
 
@@ -210,7 +210,7 @@ TEST(BindListReentrancy, EmptiedDuringTheFillShowsNoRows) {
   EXPECT_TRUE(w.items.IsListEmpty());
   EXPECT_EQ(w.grid.RowCount(), 0);
   EXPECT_FALSE(w.grid.HasDataSource());
-  EXPECT_FALSE(w.state.bGridFormatted);
+  EXPECT_FALSE(w.binder.GridFormatted());
   w.pump.action = nullptr;
   const int layouts = w.grid.LayoutsApplied();
   w.Add({"z"});
@@ -267,8 +267,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "An error occured while filling the Download list\r9:Subscript out of range"},
         FailureCase{"OtherError", [] { throw std::runtime_error("disk on fire"); },
                     "An error occured while filling the Download list\r440:disk on fire"},
-        FailureCase{"GridGone", [] { throw vidtrawl::listview::GridUnavailable("grid closed"); },
-                    ""}),
+        FailureCase{"GridGone", [] { throw vidtrawl::host::GridUnavailable("grid closed"); }, ""}),
     [](const ::testing::TestParamInfo<FailureCase> &info) { return info.param.name; });
 
 // --- Layout through binding -------------------------------------------------
@@ -277,11 +276,11 @@ TEST(BindListLayout, FirstBindingLaysOutLaterOnesOnlyReattach) {
   ListWindow w;
   w.binder.FormatDownloadGrid(true); // start-up: laid out, not marked
   EXPECT_EQ(w.grid.LayoutsApplied(), 1);
-  EXPECT_FALSE(w.state.bGridFormatted);
+  EXPECT_FALSE(w.binder.GridFormatted());
 
   w.Add({"a"});
   EXPECT_EQ(w.grid.LayoutsApplied(), 2);
-  EXPECT_TRUE(w.state.bGridFormatted);
+  EXPECT_TRUE(w.binder.GridFormatted());
 
   w.grid.SetColumnWidth(kColumnVideoURL, 5000); // the user widens a column
   w.Add({"b"});
@@ -297,12 +296,12 @@ TEST(BindListLayout, AfterEmptyingTheNextBindingLaysOutAgain) {
   w.grid.SetColumnWidth(kColumnFileName, 4000);
   const int layouts = w.grid.LayoutsApplied();
   w.editor.ClearCompleted();
-  EXPECT_FALSE(w.state.bGridFormatted);
+  EXPECT_FALSE(w.binder.GridFormatted());
   EXPECT_EQ(w.grid.LayoutsApplied(), layouts); // an empty list is only detached
   w.Add({"b"});
   EXPECT_EQ(w.grid.LayoutsApplied(), layouts + 1);
   EXPECT_EQ(w.grid.ColumnWidth(kColumnFileName), 1800);
-  EXPECT_TRUE(w.state.bGridFormatted);
+  EXPECT_TRUE(w.binder.GridFormatted());
   EXPECT_EQ(w.Shown(), (Texts{"1|b|f-b|Waiting|????"}));
 }
 

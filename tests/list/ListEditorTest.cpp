@@ -1,15 +1,15 @@
 #include "ListWindow.h"
 
-#include "listview/GridLayout.h"
+#include "host/GridLayout.h"
 
 #include <gtest/gtest.h>
 
-using vidtrawl::listview::GridCell;
-using vidtrawl::listview::GridRow;
-using vidtrawl::listview::kColumnFileSize;
-using vidtrawl::listview::kColumnID;
-using vidtrawl::listview::kColumnStatus;
-using vidtrawl::listview::kColumnVideoURL;
+using vidtrawl::host::GridCell;
+using vidtrawl::host::GridRow;
+using vidtrawl::host::kColumnFileSize;
+using vidtrawl::host::kColumnID;
+using vidtrawl::host::kColumnStatus;
+using vidtrawl::host::kColumnVideoURL;
 using vidtrawl::testing::ListWindow;
 using vidtrawl::testing::Texts;
 
@@ -46,7 +46,7 @@ TEST(ClearCompleted, NoneCompleteStillRebuildsAndChangesNothingElse) {
   EXPECT_GT(w.grid.Generation(), generation);
   EXPECT_EQ(w.Shown(), before);
   EXPECT_EQ(w.Stored(), (Texts{"1|a|Waiting", "2|b|ERROR"}));
-  EXPECT_TRUE(w.state.bGridFormatted);
+  EXPECT_TRUE(w.binder.GridFormatted());
 }
 
 TEST(ClearCompleted, EmptyGridDoesNothingAtAll) {
@@ -54,22 +54,22 @@ TEST(ClearCompleted, EmptyGridDoesNothingAtAll) {
   // Items in the store that the grid does not show yet: nothing is read,
   // removed or rebuilt.
   w.items.AddItem("a", "f", "Complete", "");
-  w.state.bGridFormatted = true;
+  w.binder.SetGridFormatted(true);
   const auto generation = w.grid.Generation();
   w.editor.ClearCompleted();
   EXPECT_EQ(w.items.Count(), 1u);
   EXPECT_EQ(w.grid.Generation(), generation);
-  EXPECT_TRUE(w.state.bGridFormatted);
+  EXPECT_TRUE(w.binder.GridFormatted());
   EXPECT_EQ(w.pump.calls, 0);
 }
 
 TEST(ClearCompleted, EmptyingTheListClearsFormattedAndDetachesTheGrid) {
   ListWindow w;
   w.Add({"a|Complete", "b|Complete"});
-  ASSERT_TRUE(w.state.bGridFormatted);
+  ASSERT_TRUE(w.binder.GridFormatted());
   w.editor.ClearCompleted();
   EXPECT_TRUE(w.items.IsListEmpty());
-  EXPECT_FALSE(w.state.bGridFormatted);
+  EXPECT_FALSE(w.binder.GridFormatted());
   EXPECT_EQ(w.grid.RowCount(), 0);
   EXPECT_FALSE(w.grid.HasDataSource());
 }
@@ -128,7 +128,7 @@ TEST(RemoveSelected, AfterSelectAllEmptiesListClearsFormattedAndLeavesEmptyGrid)
   w.editor.SelectAll();
   w.editor.RemoveSelected();
   EXPECT_TRUE(w.items.IsListEmpty());
-  EXPECT_FALSE(w.state.bGridFormatted);
+  EXPECT_FALSE(w.binder.GridFormatted());
   EXPECT_EQ(w.grid.RowCount(), 0);
 }
 
@@ -227,50 +227,50 @@ TEST(MoveSelectedCommands, EmptyGridStillRebuilds) {
 
 // --- LocateCurrentRow -----------------------------------------------------
 
-TEST(LocateCurrentRow, PicksTheRowWhoseIdReadsCurrentItemPlusOne) {
+TEST(LocateCurrentRow, PicksTheRowWhoseIdReadsTheCurrentItemsId) {
   ListWindow w;
   w.Add({"a", "b", "c", "d"});
-  w.state.iCurrentItem = 2;
+  w.current.Set(w.items, 2);
   w.editor.LocateCurrentRow();
-  ASSERT_TRUE(w.state.oCurrentRow);
-  EXPECT_EQ(w.grid.CellText(*w.state.oCurrentRow, kColumnID), "3");
-  EXPECT_EQ(w.grid.CellText(*w.state.oCurrentRow, kColumnVideoURL), "c");
+  ASSERT_TRUE(w.current.Row());
+  EXPECT_EQ(w.grid.CellText(*w.current.Row(), kColumnID), "3");
+  EXPECT_EQ(w.grid.CellText(*w.current.Row(), kColumnVideoURL), "c");
 }
 
 TEST(LocateCurrentRow, NoMatchingRowLeavesNothing) {
   ListWindow w;
   w.Add({"a", "b"});
-  w.state.iCurrentItem = 0;
+  w.current.Set(w.items, 1);
   w.editor.LocateCurrentRow();
-  ASSERT_TRUE(w.state.oCurrentRow);
-  w.state.iCurrentItem = 5;
+  ASSERT_TRUE(w.current.Row());
+  w.items.RemoveItem(2); // the current item is gone
   w.editor.LocateCurrentRow();
-  EXPECT_FALSE(w.state.oCurrentRow);
+  EXPECT_FALSE(w.current.Row());
 }
 
 TEST(LocateCurrentRow, IdTextMustReadExactly) {
   ListWindow w;
   w.Add({"a", "b"});
   ASSERT_TRUE(w.grid.SetCellValue(w.RowAt(0), kColumnID, " 2"));
-  w.state.iCurrentItem = 1;
+  w.current.Set(w.items, 1);
   w.editor.LocateCurrentRow();
-  ASSERT_TRUE(w.state.oCurrentRow);
-  EXPECT_EQ(w.state.oCurrentRow->index, 1);
+  ASSERT_TRUE(w.current.Row());
+  EXPECT_EQ(w.current.Row()->index, 1);
 }
 
 TEST(LocateCurrentRow, EmptyGridLeavesNothing) {
   ListWindow w;
-  w.state.oCurrentRow = GridRow{0, w.grid.Generation()};
+  w.current.SetRow(GridRow{0, w.grid.Generation()});
   w.editor.LocateCurrentRow();
-  EXPECT_FALSE(w.state.oCurrentRow);
+  EXPECT_FALSE(w.current.Row());
 }
 
 TEST(LocateCurrentRow, ProgressWriteThroughStaleRowIsIgnoredUntilRelocated) {
   ListWindow w;
   w.Add({"a", "b", "c"});
-  w.state.iCurrentItem = 2;
+  w.current.Set(w.items, 2);
   w.editor.LocateCurrentRow();
-  const GridRow before = *w.state.oCurrentRow;
+  const GridRow before = *w.current.Row();
 
   // An item is moved: the rebuild replaces the rows, and the row that was
   // the current item's now shows another item.
@@ -282,9 +282,8 @@ TEST(LocateCurrentRow, ProgressWriteThroughStaleRowIsIgnoredUntilRelocated) {
   EXPECT_EQ(w.Shown(),
             (Texts{"1|a|f-a|Waiting|????", "2|c|f-c|Waiting|????", "3|b|f-b|Waiting|????"}));
 
-  w.state.iCurrentItem = 1; // the scheduler follows its item
-  w.editor.LocateCurrentRow();
-  ASSERT_TRUE(w.state.oCurrentRow);
-  EXPECT_TRUE(w.grid.SetCellValue(*w.state.oCurrentRow, kColumnStatus, "42"));
+  w.editor.LocateCurrentRow(); // the current item is followed where it went
+  ASSERT_TRUE(w.current.Row());
+  EXPECT_TRUE(w.grid.SetCellValue(*w.current.Row(), kColumnStatus, "42"));
   EXPECT_EQ(w.grid.Texts()[1][kColumnStatus], "42");
 }

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "host/HeadlessGrid.h"
+#include "list/CurrentItem.h"
 #include "list/DownloadList.h"
 #include "list/ListBinder.h"
 #include "list/ListEditor.h"
-#include "listview/HeadlessGrid.h"
-#include "scheduler/WindowState.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScriptedPump.h"
 
@@ -52,15 +52,15 @@ struct ListWindow {
     pump.action = std::move(action);
   }
 
-  listview::GridRow RowAt(int index) const { return *grid.Row(index); }
+  host::GridRow RowAt(int index) const { return *grid.Row(index); }
 
   list::DownloadList items;
-  listview::HeadlessGrid grid;
+  host::HeadlessGrid grid;
   ScriptedPump pump;
   RecordingMessageBox messages;
-  scheduler::WindowState state;
-  list::ListBinder binder{items, grid, pump, messages, state};
-  list::ListEditor editor{items, grid, binder, state};
+  list::CurrentItem current;
+  list::ListBinder binder{items, grid, pump, messages};
+  list::ListEditor editor{items, grid, binder, current};
 };
 
 using Texts = std::vector<std::string>;

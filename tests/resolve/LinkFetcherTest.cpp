@@ -16,16 +16,14 @@ using vidtrawl::testing::TempDir;
 
 namespace {
 
-// Stands in for the main window's transfer event handlers: records the
-// outcome of the last transfer and can stop the running one.
-class OutcomeHandler final : public transfer::DownloadEvents {
+// Stands in for the main window's transfer event handlers: sees whether
+// the transfer is a page fetch and can stop it.
+class FetchWatcher final : public net::DownloadEvents {
 public:
-  OutcomeHandler(scheduler::WindowState &state, transfer::Download &download)
-      : state_(state), download_(download) {}
-  void DownloadComplete() override { state_.sDownloadResult = "1"; }
-  void DownloadError(const std::string &text) override { state_.sDownloadResult = text; }
+  FetchWatcher(const resolve::LinkFetcher &fetcher, net::Download &download)
+      : fetcher_(fetcher), download_(download) {}
   void DownloadProgress(std::int64_t) override {
-    sawGettingLink = sawGettingLink || state_.bGettingLink;
+    sawGettingLink = sawGettingLink || fetcher_.GettingLink();
     if (cancel)
       download_.CancelDownload();
   }
@@ -33,8 +31,8 @@ public:
   bool sawGettingLink = false;
 
 private:
-  scheduler::WindowState &state_;
-  transfer::Download &download_;
+  const resolve::LinkFetcher &fetcher_;
+  net::Download &download_;
 };
 
 class LinkFetcherTest : public ::testing::Test {
@@ -51,7 +49,7 @@ protected:
       res.set_content(it->second, "text/html");
     });
     server.Start();
-    transfer::ConnectionMap pageMap;
+    net::ConnectionMap pageMap;
     pageMap.Add(":80:127.0.0.1:" + std::to_string(server.port()));
     download.SetConnections(pageMap);
     download.SetEvents(&handler);
@@ -63,21 +61,18 @@ protected:
   TempDir dir;
   host::NoopPump pump;
   vidtrawl::testing::RecordingMessageBox messages;
-  transfer::Download download{pump, transfer::ConnectionMap{}};
+  net::Download download{pump, net::ConnectionMap{}};
   resolve::RedirectResolver resolver{pump, messages};
-  scheduler::WindowState state;
-  OutcomeHandler handler{state, download};
-  resolve::LinkFetcher fetcher{download, resolver, state, dir / "Parse.wvi"};
+  resolve::LinkFetcher fetcher{download, resolver, dir / "Parse.wvi"};
+  FetchWatcher handler{fetcher, download};
 };
 
 } // namespace
 
 TEST_F(LinkFetcherTest, UnsupportedAddressTouchesNothing) {
   vidtrawl::testing::WriteFile(fetcher.ScratchFile(), "old page");
-  state.sDownloadResult = "before";
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.example.org/watch?v=1"), "-1");
   EXPECT_EQ(vidtrawl::testing::ReadFile(fetcher.ScratchFile()), "old page");
-  EXPECT_EQ(state.sDownloadResult, "before");
   EXPECT_EQ(requests.load(), 0);
 }
 
@@ -87,11 +82,10 @@ TEST_F(LinkFetcherTest, ResultCodesAndAddresses) {
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/file/clip"),
             "http://media.putfile.com/c/clip.flv");
   EXPECT_TRUE(handler.sawGettingLink);
-  EXPECT_FALSE(state.bGettingLink);
+  EXPECT_FALSE(fetcher.GettingLink());
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/file/nothing"), "0");
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/file/gone"), "-2");
-  EXPECT_EQ(state.sDownloadResult, "Could not find URL");
-  EXPECT_FALSE(state.bGettingLink);
+  EXPECT_FALSE(fetcher.GettingLink());
 }
 
 TEST_F(LinkFetcherTest, MyspaceNeedsTheFetchButNotThePage) {
@@ -118,15 +112,15 @@ TEST_F(LinkFetcherTest, CancelledFetchIsNotFetched) {
   pages["/big"] = std::string(100000, 'x') + "http://a.putfile.com/v.flv";
   handler.cancel = true;
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/big"), "-2");
-  EXPECT_FALSE(state.bGettingLink);
+  EXPECT_FALSE(fetcher.GettingLink());
 }
 
 TEST_F(LinkFetcherTest, UnwritableScratchFileMeansNotFetched) {
   vidtrawl::testing::WriteFile(dir / "plainfile", "x");
-  resolve::LinkFetcher blocked{download, resolver, state, dir / "plainfile" / "Parse.wvi"};
+  resolve::LinkFetcher blocked{download, resolver, dir / "plainfile" / "Parse.wvi"};
   pages["/p"] = "<a href='http://a.putfile.com/v.flv'>";
   EXPECT_EQ(blocked.GetDownloadLink("http://www.putfile.com/p"), "-2");
-  EXPECT_FALSE(state.bGettingLink);
+  EXPECT_FALSE(blocked.GettingLink());
 }
 
 TEST_F(LinkFetcherTest, YoutubeGoesThroughTheRedirectResolver) {
@@ -134,10 +128,10 @@ TEST_F(LinkFetcherTest, YoutubeGoesThroughTheRedirectResolver) {
   player.Reply("HTTP/1.1 303 See Other\r\nlocation: http://other.example/watch?video_id=abc&t=xyz"
                "\r\nContent-Length: 0\r\n\r\n");
   player.Start();
-  transfer::ConnectionMap playerMap;
+  net::ConnectionMap playerMap;
   playerMap.Add("www.youtube.com:80:127.0.0.1:" + std::to_string(player.port()));
   resolve::RedirectResolver mapped{pump, messages, playerMap};
-  resolve::LinkFetcher youtube{download, mapped, state, dir / "Parse.wvi"};
+  resolve::LinkFetcher youtube{download, mapped, dir / "Parse.wvi"};
   pages["/watch"] = "<embed src=\"/p.swf\" flashvars=\"a;http://www.youtube.com/swf/"
                     "l.swf?video_id=abc&t=xyz\">";
   EXPECT_EQ(youtube.GetDownloadLink("http://www.youtube.com/watch?v=abc"),

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 using vidtrawl::host::MessageBox;
+using vidtrawl::net::ConnectionMap;
 using vidtrawl::resolve::RedirectResolver;
 using vidtrawl::testing::RecordingMessageBox;
 using vidtrawl::testing::ScriptedPump;
 using vidtrawl::testing::TcpServer;
-using vidtrawl::transfer::ConnectionMap;
 
 namespace {
 

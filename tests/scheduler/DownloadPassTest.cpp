@@ -108,10 +108,10 @@ TEST_F(DownloadPassTest, PreparingPercentagesUseTheLastKnownSize) {
   engine->adder.AddLink("http://www.putfile.com/page/two");
   std::set<std::string> preparing0, preparing1;
   pump.action = [&](long) {
-    if (!engine->state.bGettingLink)
+    const auto current = engine->current.Find(engine->items);
+    if (!engine->fetcher.GettingLink() || !current)
       return;
-    (engine->state.iCurrentItem == 0 ? preparing0 : preparing1)
-        .insert(grid.Texts().at(engine->state.iCurrentItem)[3]);
+    (*current == 0 ? preparing0 : preparing1).insert(grid.Texts().at(*current)[3]);
   };
   Run();
   EXPECT_TRUE(preparing0.count("Preparing (100%)"));
@@ -160,7 +160,7 @@ TEST_F(DownloadPassTest, FailedTransfersMakeErrors) {
   EXPECT_EQ(Status(1), "ERROR");
   EXPECT_EQ(ReadFile(Saved("ghost")), "ghost bytes");
   EXPECT_EQ(Status(2), "ERROR");
-  EXPECT_EQ(engine->state.sDownloadResult, "Could not read URL");
+  EXPECT_EQ(engine->events.LastError(), "Could not read URL");
   EXPECT_GT(fs::file_size(Saved("cut")), 0u); // the partial file stays
 }
 
@@ -205,7 +205,7 @@ TEST_F(DownloadPassTest, StopDuringThePageFetchCancelsTheItem) {
   engine->adder.AddLink("http://www.putfile.com/page/big");
   AddVideo("b", "b");
   pump.action = [&](long) {
-    if (engine->state.bGettingLink)
+    if (engine->fetcher.GettingLink())
       engine->state.bStopRequested = true;
   };
   Run();
@@ -303,7 +303,7 @@ TEST_F(DownloadPassTest, RemovingAnEarlierItemKeepsTheOutcomeOnTheRunningOne) {
       engine->items.RemoveItem(1);
       engine->binder.BindList();
     }
-    if (engine->items.Count() == 2 && !engine->state.bGettingLink &&
+    if (engine->items.Count() == 2 && !engine->fetcher.GettingLink() &&
         engine->items[0].Status != "Complete" && IsTransferStatus(engine->items[0].Status))
       rowShownForA = grid.Texts().at(0)[3];
   };
@@ -317,7 +317,7 @@ TEST_F(DownloadPassTest, RemovingAnEarlierItemKeepsTheOutcomeOnTheRunningOne) {
 TEST_F(DownloadPassTest, AddsDuringThePageFetchDoNotDisturbIt) {
   AddVideo("a", Pattern(1000));
   pump.action = [&](long) {
-    if (engine->state.bGettingLink && engine->items.Count() < 200)
+    if (engine->fetcher.GettingLink() && engine->items.Count() < 200)
       for (int n = 0; n < 50; ++n) // enough to move the list's storage
         engine->adder.AddLink("http://www.example.org/" + std::to_string(engine->items.Count()));
   };

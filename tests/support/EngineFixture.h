@@ -1,8 +1,8 @@
 #pragma once
 
 #include "host/Connectivity.h"
-#include "listview/HeadlessGrid.h"
-#include "scheduler/Engine.h"
+#include "host/HeadlessGrid.h"
+#include "scheduler/EngineParts.h"
 #include "support/LocalServer.h"
 #include "support/RecordingMessageBox.h"
 #include "support/RecordingMovie.h"
@@ -55,9 +55,9 @@ protected:
           });
     });
     server.Start();
-    transfer::ConnectionMap map;
+    net::ConnectionMap map;
     map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
-    engine = std::make_unique<scheduler::Engine>(
+    engine = std::make_unique<scheduler::EngineParts>(
         scheduler::EngineHosts{pump, messages, grid, movie, connectivity}, map,
         scheduler::EnginePaths{dir.path() / "registry.ini", dir.path() / "scratch"});
     engine->binder.SetYieldInterval(std::chrono::nanoseconds::zero());
@@ -73,7 +73,7 @@ protected:
     std::lock_guard<std::mutex> lock(mutex);
     content[path] = body;
   }
-  list::DownloadItem &Item(std::size_t index) { return engine->items[index]; }
+  const list::DownloadItem &Item(std::size_t index) { return engine->items[index]; }
 
   TempDir dir;
   LocalServer server;
@@ -89,8 +89,8 @@ protected:
     bool IsConnected() override { return online; }
     bool online = true;
   } connectivity;
-  listview::HeadlessGrid grid;
-  std::unique_ptr<scheduler::Engine> engine;
+  host::HeadlessGrid grid;
+  std::unique_ptr<scheduler::EngineParts> engine;
 };
 
 } // namespace vidtrawl::testing

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "gui/GridCellDelegate.h"
+
+namespace vidtrawl::gui {
+
+// Paints the status cells: a bare percentage as a progress bar in the
+// user's highlight colours (a selected cell wholly in the cell's own
+// selection colours), every other status as ordinary text.
+class StatusCellPainter final : public GridCellDelegate {
+  Q_OBJECT
+
+public:
+  explicit StatusCellPainter(QObject *parent = nullptr);
+
+  void paint(QPainter *painter, const QStyleOptionViewItem &option,
+             const QModelIndex &index) const override;
+};
+
+} // namespace vidtrawl::gui

@@ -1,0 +1,195 @@
+#include "net/CurlRequest.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace vidtrawl::net {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The longest the pump is left waiting while the network is idle.
+constexpr std::chrono::milliseconds kPumpInterval{40};
+constexpr long kPollMillis = 50;
+constexpr long kMaxRedirects = 10;
+constexpr long kReceiveBufferSize = 128 * 1024;
+
+bool IsRedirect(long status) {
+  return status >= 300 && status < 400;
+}
+
+} // namespace
+
+void InitCurlOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CurlRequest::CurlRequest(CURLM *multi, host::Pump &pump, Limits limits,
+                         const ConnectionMap &connections, std::size_t headerLimit)
+    : multi_(multi), pump_(pump), limits_(limits), headers_(headerLimit),
+      headerCap_(headerLimit * 16) {
+  InitCurlOnce();
+  if (multi_ == nullptr)
+    return;
+  easy_ = curl_easy_init();
+  if (easy_ == nullptr)
+    return;
+  for (const std::string &entry : connections.CurlEntries())
+    if (curl_slist *grown = curl_slist_append(connectTo_, entry.c_str()))
+      connectTo_ = grown;
+
+  curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(easy_, CURLOPT_PROXY, ""); // a direct connection, whatever the environment says
+  curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect.count()));
+  curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
+  curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, connectTo_);
+  curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader);
+  curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody);
+  curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+}
+
+CurlRequest::~CurlRequest() {
+  if (added_)
+    curl_multi_remove_handle(multi_, easy_);
+  if (easy_ != nullptr)
+    curl_easy_cleanup(easy_);
+  curl_slist_free_all(connectTo_);
+}
+
+void CurlRequest::Begin(const std::string &url) {
+  if (curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) != CURLE_OK) {
+    Finish(CURLE_URL_MALFORMAT);
+    return;
+  }
+  const CURLMcode added = curl_multi_add_handle(multi_, easy_);
+  if (added != CURLM_OK) {
+    Finish(CURLE_FAILED_INIT);
+    return;
+  }
+  added_ = true;
+}
+
+void CurlRequest::Finish(CURLcode result) {
+  finished_ = true;
+  result_ = result;
+  if (added_) {
+    curl_multi_remove_handle(multi_, easy_); // the connection goes back to the session's cache
+    added_ = false;
+  }
+}
+
+void CurlRequest::CollectFinished() {
+  int queued = 0;
+  while (CURLMsg *message = curl_multi_info_read(multi_, &queued))
+    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_)
+      Finish(message->data.result);
+}
+
+template <class Done> void CurlRequest::Drive(Done done) {
+  Clock::time_point lastActivity = Clock::now();
+  Clock::time_point lastYield = lastActivity;
+  activity_ = false;
+  while (!finished_) {
+    int running = 0;
+    curl_multi_perform(multi_, &running);
+    CollectFinished();
+    if (finished_ || done())
+      return;
+    const Clock::time_point now = Clock::now();
+    if (activity_) {
+      activity_ = false;
+      lastActivity = now;
+    } else if (now - lastActivity >= limits_.idle) {
+      Finish(CURLE_OPERATION_TIMEDOUT);
+      return;
+    }
+    if (now - lastYield >= kPumpInterval) {
+      pump_.Yield();
+      lastYield = Clock::now();
+    }
+    const auto idleLeft =
+        std::chrono::duration_cast<std::chrono::milliseconds>(limits_.idle - (now - lastActivity));
+    const long wait = std::clamp<long>(static_cast<long>(idleLeft.count()) + 1, 1, kPollMillis);
+    curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait), nullptr);
+  }
+}
+
+void CurlRequest::DriveToEnd() {
+  Drive([] { return false; });
+}
+
+void CurlRequest::DriveUntilBody() {
+  Drive([this] { return bodyStarted_ || rejected_; });
+}
+
+void CurlRequest::WaitForBytes(std::size_t bytes) {
+  if (paused_) {
+    paused_ = false;
+    curl_easy_pause(easy_, CURLPAUSE_CONT); // delivers what was held back at once
+  }
+  Drive([this, bytes] { return Available() >= bytes; });
+}
+
+bool CurlRequest::Opened() const {
+  if (rejected_)
+    return false;
+  if (bodyStarted_)
+    return true;
+  if (!headers_.Ended())
+    return false;
+  const long status = headers_.Status();
+  if (status < 200 || status >= 400)
+    return false;
+  return !(IsRedirect(status) && headers_.HasLocation());
+}
+
+void CurlRequest::Consume(std::size_t bytes) {
+  begin_ += bytes;
+  if (begin_ >= buffer_.size()) {
+    buffer_.clear();
+    begin_ = 0;
+  }
+}
+
+std::size_t CurlRequest::OnHeader(char *data, std::size_t size, std::size_t count, void *self) {
+  auto &request = *static_cast<CurlRequest *>(self);
+  const std::size_t bytes = size * count;
+  request.activity_ = true;
+  request.headers_.AddLine(std::string_view(data, bytes));
+  if (request.headers_.TotalBytes() > request.headerCap_)
+    return 0; // a server that never ends its headers
+  return bytes;
+}
+
+std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count, void *self) {
+  auto &request = *static_cast<CurlRequest *>(self);
+  const std::size_t bytes = size * count;
+  request.activity_ = true;
+  const long status = request.headers_.Status();
+  if (IsRedirect(status) && request.headers_.HasLocation())
+    return bytes; // the body of a redirect that is being followed
+  if (status >= 400) {
+    request.rejected_ = true;
+    return 0;
+  }
+  request.bodyStarted_ = true;
+  if (request.Available() >= kHighWater) {
+    request.paused_ = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
+  if (request.begin_ > 0) {
+    request.buffer_.erase(request.buffer_.begin(),
+                          request.buffer_.begin() + static_cast<std::ptrdiff_t>(request.begin_));
+    request.begin_ = 0;
+  }
+  request.buffer_.insert(request.buffer_.end(), data, data + bytes);
+  return bytes;
+}
+
+} // namespace vidtrawl::net

@@ -1,0 +1,244 @@
+#include "net/Download.h"
+
+#include "base/AsciiCase.h"
+#include "net/CurlRequest.h"
+#include "net/HeaderBlock.h"
+#include "net/OutputFile.h"
+#include "net/UrlHelpers.h"
+
+#include <curl/curl.h>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace vidtrawl::net {
+
+// The open internet session: curl's connection cache, shared by the header
+// request and the transfer that follows it.
+struct Download::Session {
+  explicit Session(CURLM *handle) : multi(handle) {}
+  ~Session() { curl_multi_cleanup(multi); }
+  Session(const Session &) = delete;
+  Session &operator=(const Session &) = delete;
+  CURLM *multi;
+};
+
+namespace {
+
+// The address of the header request: the host is taken from the start of
+// the text (after "http://", if any) and the path from its first "/" on.
+std::string HeaderRequestAddress(const std::string &url) {
+  if (base::StartsWithIgnoringCase(url, "https://"))
+    return "https://" + url.substr(8);
+  std::string host = url;
+  std::string path;
+  net::SplitURL(host, path);
+  return "http://" + host + path;
+}
+
+// Only full http and https addresses are opened for a transfer.
+bool IsTransferAddress(const std::string &url) {
+  return base::StartsWithIgnoringCase(url, "http://") ||
+         base::StartsWithIgnoringCase(url, "https://");
+}
+
+std::int64_t ProgressValue(std::int64_t total, double fileSize) {
+  if (!(fileSize > 0))
+    return total;
+  const double percent = std::nearbyint(static_cast<double>(total) / fileSize * 100.0);
+  constexpr double kMax = 9.2e18; // within std::int64_t
+  if (!(percent < kMax))
+    return static_cast<std::int64_t>(kMax);
+  return static_cast<std::int64_t>(percent);
+}
+
+} // namespace
+
+Download::Download(host::Pump &pump, ConnectionMap connections)
+    : pump_(pump), connections_(std::move(connections)) {
+  InitCurlOnce();
+}
+
+Download::~Download() = default;
+
+bool Download::HasSession() const {
+  return hSession_ != nullptr;
+}
+
+void Download::OpenSession() {
+  CURLM *multi = curl_multi_init();
+  if (multi == nullptr) {
+    hSession_.reset(); // no session: the next open fails
+    return;
+  }
+  hSession_ = std::make_unique<Session>(multi);
+}
+
+void Download::CloseSession() {
+  hSession_.reset();
+}
+
+void Download::RequestInformation() {
+  bInfoRequested_ = true;
+  const std::string address = HeaderRequestAddress(url_);
+  Yield();
+  if (!hSession_)
+    OpenSession();
+  Yield();
+
+  std::optional<CurlRequest> request;
+  try {
+    if (hSession_)
+      request.emplace(hSession_->multi, pump_, CurlRequest::Limits{connectTimeout_, idleTimeout_},
+                      connections_, kMaxHeaderBlock);
+    if (request && request->Valid()) {
+      CURL *easy = request->Easy();
+      curl_easy_setopt(easy, CURLOPT_USERAGENT, kAgent);
+      curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+      // The length is read from the block here, also when it is not a number.
+      curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+      curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+      if (!siteUser_.empty()) {
+        curl_easy_setopt(easy, CURLOPT_USERNAME, siteUser_.c_str());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, sitePassword_.c_str());
+      }
+      Yield();
+      request->Begin(address);
+      request->DriveToEnd();
+      Yield();
+      const RawHeaderBlock &headers = request->Headers();
+      if (request->Succeeded() && !headers.Overflowed() && !headers.Block().empty()) {
+        const HeaderFields fields = ReadHeaderBlock(headers.Block());
+        lastModified_ = fields.lastModified;
+        Yield();
+        if (fields.sizeState == HeaderFields::Size::NotANumber)
+          throw TransferFault(TransferFault::Kind::HeaderValue,
+                              "the content-length value of " + url_ + " is not a number");
+        fileSize_ = fields.fileSize;
+        Yield();
+        remoteFileName_ = fields.remoteFileName;
+        Yield();
+        remoteFileType_ = fields.remoteFileType;
+        Yield();
+        fileExists_ = fields.fileExists;
+      } else {
+        Yield();
+        fileExists_ = false;
+        lastModified_ = "Not Available";
+        fileSize_ = -1;
+      }
+    }
+  } catch (...) {
+    request.reset();
+    if (bCloseSessionAfterInfo_)
+      CloseSession();
+    throw;
+  }
+  Yield();
+  request.reset();
+  if (bCloseSessionAfterInfo_)
+    CloseSession();
+}
+
+bool Download::StartDownload() {
+  try {
+    return RunTransfer();
+  } catch (...) {
+    CloseSession();
+    throw;
+  }
+}
+
+bool Download::RunTransfer() {
+  bCancelRequested_ = false;
+  bytesReceived_ = 0;
+  Yield();
+  if (!hSession_)
+    OpenSession();
+  Yield();
+
+  bCloseSessionAfterInfo_ = false;
+  if (!bInfoRequested_) {
+    try {
+      RequestInformation();
+    } catch (...) {
+      bCloseSessionAfterInfo_ = true;
+      throw;
+    }
+  }
+  bCloseSessionAfterInfo_ = true;
+  Yield();
+
+  std::optional<CurlRequest> request;
+  if (hSession_ && IsTransferAddress(url_)) {
+    request.emplace(hSession_->multi, pump_, CurlRequest::Limits{connectTimeout_, idleTimeout_},
+                    connections_, kMaxHeaderBlock);
+    if (request->Valid()) {
+      curl_easy_setopt(request->Easy(), CURLOPT_USERAGENT, kAgent);
+      request->Begin(url_);
+      request->DriveUntilBody();
+    }
+  }
+  if (!request || !request->Valid() || !request->Opened()) {
+    request.reset();
+    if (events_ != nullptr)
+      events_->DownloadError(kCouldNotFind);
+    return false;
+  }
+
+  Yield();
+  OutputFile file(localFile_, writeBehind_ ? kWriteBehindBlock : 0);
+  std::int64_t total = 0;
+  bytesReceived_ = 0;
+  for (;;) {
+    Yield();
+    request->DriveUntilAvailable(kChunkSize);
+    const std::size_t read = std::min(request->Available(), kChunkSize);
+    const bool failed = read == 0 && !request->Succeeded();
+    Yield();
+    if (failed) {
+      Yield();
+      request.reset();
+      CloseSession();
+      file.Abandon(); // writes what it holds first
+      if (events_ != nullptr)
+        events_->DownloadError(kCouldNotRead);
+      return false;
+    }
+    total += static_cast<std::int64_t>(read);
+    bytesReceived_ = total;
+    Yield();
+    if (read > 0) {
+      file.Write(request->Data(), read);
+      request->Consume(read);
+      Yield();
+    }
+    if (events_ != nullptr)
+      events_->DownloadProgress(ProgressValue(total, fileSize_));
+    Yield();
+    if (bCancelRequested_) {
+      Yield();
+      file.Flush(); // the event sees every byte received
+      if (events_ != nullptr)
+        events_->DownloadCancelled(total);
+      request.reset();
+      CloseSession();
+      file.Abandon();
+      return false;
+    }
+    if (read == 0) {
+      Yield();
+      break;
+    }
+  }
+
+  request.reset();
+  CloseSession();
+  file.Close();
+  if (events_ != nullptr)
+    events_->DownloadComplete();
+  return true;
+}
+
+} // namespace vidtrawl::net

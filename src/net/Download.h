@@ -1,0 +1,113 @@
+#pragma once
+
+#include "host/Pump.h"
+#include "net/ConnectionMap.h"
+#include "net/DownloadEvents.h"
+#include "net/TransferFault.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace vidtrawl::net {
+
+// The one component through which data is moved over HTTP: a page fetch, a
+// header request or a video transfer, one at a time, synchronously, yielding
+// to the host's pump between steps.
+class Download {
+public:
+  static constexpr const char *kAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+  static constexpr std::size_t kChunkSize = 2048;
+  static constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
+  static constexpr const char *kCouldNotFind = "Could not find URL";
+  static constexpr const char *kCouldNotRead = "Could not read URL";
+
+  Download(host::Pump &pump, ConnectionMap connections = ConnectionMap::FromEnvironment());
+  ~Download();
+  Download(const Download &) = delete;
+  Download &operator=(const Download &) = delete;
+
+  void SetEvents(DownloadEvents *events) { events_ = events; }
+
+  // Properties.
+  bool FileExists() const { return fileExists_; }
+  const std::string &LastModified() const { return lastModified_; }
+  double FileSize() const { return fileSize_; }
+  void SetFileSize(double New_FileSize) { fileSize_ = New_FileSize; }
+  const std::string &LocalFile() const { return localFile_; }
+  void SetLocalFile(const std::string &New_LocalFile) { localFile_ = New_LocalFile; }
+  const std::string &RemoteFileName() const { return remoteFileName_; }
+  const std::string &RemoteFileType() const { return remoteFileType_; }
+  const std::string &Url() const { return url_; }
+  void SetUrl(const std::string &New_Url) { url_ = New_Url; }
+  const std::string &SiteUser() const { return siteUser_; }
+  void SetSiteUser(const std::string &New_SiteUser) { siteUser_ = New_SiteUser; }
+  const std::string &SitePassword() const { return sitePassword_; }
+  void SetSitePassword(const std::string &New_SitePassword) { sitePassword_ = New_SitePassword; }
+
+  // Operations. StartDownload and RequestInformation throw TransferFault for
+  // the faults they do not report through events.
+  bool StartDownload();
+  void CancelDownload() { bCancelRequested_ = true; }
+  void RequestInformation();
+
+  // State visible for hosts and tests.
+  bool HasSession() const;
+  // Bytes received by the running (or last) transfer.
+  std::int64_t BytesReceived() const { return bytesReceived_; }
+  bool InfoRequested() const { return bInfoRequested_; }
+  bool CloseSessionAfterInfo() const { return bCloseSessionAfterInfo_; }
+  const ConnectionMap &Connections() const { return connections_; }
+  void SetConnections(ConnectionMap connections) { connections_ = std::move(connections); }
+
+  // Write-behind: the file is written in large blocks instead of chunk by
+  // chunk, which costs far less for big files. At a DownloadProgress event
+  // the file may then lag behind the bytes reported; it holds every byte
+  // received before DownloadComplete, DownloadError or DownloadCancelled is
+  // raised. Off by default: then the file holds exactly the bytes reported
+  // at every event.
+  void SetWriteBehind(bool on) { writeBehind_ = on; }
+  bool WriteBehind() const { return writeBehind_; }
+  static constexpr std::size_t kWriteBehindBlock = 64 * 1024;
+
+  // Network time limits: a connection attempt, and a transfer that receives
+  // nothing at all for this long, give up.
+  void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds idle) {
+    connectTimeout_ = connect;
+    idleTimeout_ = idle;
+  }
+
+private:
+  struct Session;
+
+  void OpenSession();
+  void CloseSession();
+  bool RunTransfer();
+  void Yield() { pump_.Yield(); }
+
+  host::Pump &pump_;
+  ConnectionMap connections_;
+  DownloadEvents *events_ = nullptr;
+
+  bool fileExists_ = false;
+  std::string lastModified_;
+  double fileSize_ = 0;
+  std::string localFile_;
+  std::string remoteFileName_;
+  std::string remoteFileType_;
+  std::string url_;
+  std::string siteUser_;
+  std::string sitePassword_;
+
+  bool writeBehind_ = false;
+  bool bCancelRequested_ = false;
+  std::int64_t bytesReceived_ = 0;
+  std::unique_ptr<Session> hSession_;
+  bool bInfoRequested_ = false;
+  bool bCloseSessionAfterInfo_ = false;
+
+  std::chrono::milliseconds connectTimeout_{30000};
+  std::chrono::milliseconds idleTimeout_{60000};
+};
+
+} // namespace vidtrawl::net

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <netdb.h>
+
+#include "host/Pump.h"
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace vidtrawl::net {
+
+// A non-blocking TCP client whose waits (connect, send, receive) keep the
+// host's pump turning and end at a deadline. Every failure leaves a
+// description in Error() and returns false.
+class PumpedSocket {
+public:
+  using Clock = std::chrono::steady_clock;
+
+  PumpedSocket(host::Pump &pump, Clock::time_point deadline);
+  ~PumpedSocket();
+  PumpedSocket(const PumpedSocket &) = delete;
+  PumpedSocket &operator=(const PumpedSocket &) = delete;
+
+  // Connects to host (a name or an IPv4/IPv6 literal without brackets) and
+  // port, trying each address the name resolves to in turn.
+  bool Connect(const std::string &host, int port);
+  bool Send(std::string_view data);
+  // Waits for the first arrival of data and reads everything received so far
+  // into out. A peer that closes before sending anything is a failure.
+  bool ReceiveFirst(std::string &out);
+  void Close();
+
+  const std::string &Error() const { return error_; }
+
+private:
+  bool Lookup(const std::string &host, int port, addrinfo *&found);
+  bool WaitFor(short events);
+  bool Fail(const std::string &description);
+
+  host::Pump &pump_;
+  Clock::time_point deadline_;
+  int fd_ = -1;
+  std::string error_;
+};
+
+} // namespace vidtrawl::net

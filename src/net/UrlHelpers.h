@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace vidtrawl::net {
+
+// Decodes every "%" followed by two hexadecimal digits into the byte of that
+// value, in the whole text (query and fragment included); everything else,
+// "+" and a "%" without two hex digits after it included, stays as it is.
+// A decoded text of more than 1,023 characters cannot be held and gives
+// empty text, as does empty input.
+std::string UnescapeURL(const std::string &text);
+
+// On entry hostInOut holds a whole address. A leading "http://" (any letter
+// case) is removed; no other scheme is. When a "/" follows, hostInOut keeps
+// the text before it (the host, with its port if any) and pathOut receives
+// the rest, the "/" included. Otherwise hostInOut keeps the whole remainder
+// and pathOut is left unchanged.
+void SplitURL(std::string &hostInOut, std::string &pathOut);
+
+// The part of text before its first NUL character, or the whole text.
+std::string TrimNull(const std::string &text);
+
+} // namespace vidtrawl::net

@@ -1,0 +1,23 @@
+#include "scheduler/EngineParts.h"
+
+namespace vidtrawl::scheduler {
+
+EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, EnginePaths paths)
+    : hosts(hosts_),
+      settings(paths.registryFile ? settings::Settings(*paths.registryFile) : settings::Settings()),
+      download(hosts.pump, connections), resolver(hosts.pump, hosts.messages, connections),
+      scratch(std::move(paths.scratchFolder)), fetcher(download, resolver, scratch.Path()),
+      binder(items, hosts.grid, hosts.pump, hosts.messages),
+      editor(items, hosts.grid, binder, current), adder(items, binder, fetcher, download),
+      fileNameEdit(items, hosts.grid),
+      events(items, current, binder, editor, hosts.grid, download, fetcher, state),
+      pass(items, current, binder, editor, adder, download, state, hosts.movie, settings),
+      control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity) {
+  download.SetEvents(&events);
+}
+
+EngineParts::~EngineParts() {
+  download.SetEvents(nullptr);
+}
+
+} // namespace vidtrawl::scheduler
