@@ -1,5 +1,6 @@
 #include "net/OutputFile.h"
 
+#include "base/FileDescriptor.h"
 #include "net/TransferFault.h"
 
 #include <algorithm>
@@ -46,18 +47,8 @@ void OutputFile::Flush() {
 }
 
 void OutputFile::WriteThrough(const char *data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd_, data, size);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      Fail("cannot write", errno);
-    }
-    if (written == 0)
-      Fail("cannot write", ENOSPC);
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
+  if (!base::WriteAll(fd_, std::string_view(data, size)))
+    Fail("cannot write", errno);
 }
 
 void OutputFile::Close() {

@@ -1,5 +1,7 @@
 #include "settings/RegistryFile.h"
 
+#include "base/FileDescriptor.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,19 +21,6 @@ int OpenForReading(const std::filesystem::path &file) {
   return fd;
 }
 
-bool WriteAll(int fd, const std::string &text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // The file a write must replace: the target of a symbolic link, else the path.
 std::filesystem::path WriteTarget(const std::filesystem::path &file) {
   std::error_code ec;
@@ -46,11 +35,9 @@ std::filesystem::path WriteTarget(const std::filesystem::path &file) {
 }
 
 void SyncFolder(const std::filesystem::path &folder) {
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
+  const base::FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd)
+    ::fsync(fd.Get());
 }
 
 } // namespace
@@ -59,19 +46,19 @@ RegistryFileText ReadRegistryFile(const std::filesystem::path &file) {
   RegistryFileText result;
   if (file.empty())
     return result;
-  int fd = OpenForReading(file);
-  if (fd < 0) {
+  const base::FileDescriptor fd(OpenForReading(file));
+  if (!fd) {
     result.state = (errno == ENOENT || errno == ENOTDIR) ? RegistryFileText::State::Missing
                                                          : RegistryFileText::State::Unreadable;
     return result;
   }
   result.state = RegistryFileText::State::Unreadable;
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+  if (::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
     std::string text;
     char buffer[65536];
     for (;;) {
-      ssize_t n = ::read(fd, buffer, sizeof buffer);
+      ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
       if (n < 0 && errno == EINTR)
         continue;
       if (n < 0)
@@ -84,7 +71,6 @@ RegistryFileText ReadRegistryFile(const std::filesystem::path &file) {
       text.append(buffer, static_cast<std::size_t>(n));
     }
   }
-  ::close(fd);
   return result;
 }
 
@@ -106,11 +92,12 @@ bool ReplaceRegistryFile(const std::filesystem::path &file, const std::string &t
   }
 
   std::string temp = (folder / (target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0)
+  base::FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd)
     return false;
-  bool ok = ::fchmod(fd, 0600) == 0 && WriteAll(fd, text) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
+  bool ok = ::fchmod(fd.Get(), 0600) == 0 && base::WriteAll(fd.Get(), text) &&
+            ::fsync(fd.Get()) == 0;
+  ok = fd.Close() && ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(temp.c_str());

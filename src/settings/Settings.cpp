@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "base/Guarded.h"
 #include "host/MovieVariableNames.h"
 #include "settings/BooleanText.h"
 #include "settings/CRegister.h"
@@ -10,17 +11,7 @@
 
 namespace vidtrawl::settings {
 
-namespace {
-
-// One guarded step: whatever it throws is dropped and the caller goes on.
-template <typename Step> void Guarded(Step &&step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
-
-} // namespace
+using base::Guarded;
 
 Settings::Settings() : registryFile_(CRegister::DefaultFile()) {}
 
