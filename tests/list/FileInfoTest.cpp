@@ -2,7 +2,7 @@
 
 #include "resolve/SiteTable.h"
 #include "support/LocalServer.h"
-#include "support/TcpServer.h"
+#include "support/RawServer.h"
 
 #include <gtest/gtest.h>
 
@@ -104,9 +104,8 @@ TEST_F(FileInfoTest, SizeTextsForUnknownAndMissingFiles) {
 
 // GetFileInfo against a raw server that answers with exactly `answer`.
 list::FileInfo InfoFromRawAnswer(const std::string &answer, const std::string &path) {
-  vidtrawl::testing::TcpServer server;
-  server.Reply(answer);
-  server.Start();
+  vidtrawl::testing::RawServer server;
+  server.SetReply({answer});
   host::NoopPump pump;
   net::Download download{pump, net::ConnectionMap{}};
   return list::GetFileInfo(download, "http://127.0.0.1:" + std::to_string(server.port()) + path,

@@ -1,5 +1,5 @@
 #include "EventLog.h"
-#include "RawServer.h"
+#include "support/RawServer.h"
 #include "net/Download.h"
 #include "support/LocalServer.h"
 

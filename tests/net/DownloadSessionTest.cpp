@@ -1,5 +1,5 @@
 #include "EventLog.h"
-#include "RawServer.h"
+#include "support/RawServer.h"
 #include "TransferTestSupport.h"
 #include "net/Download.h"
 

@@ -3,7 +3,7 @@
 #include "resolve/PageParsers.h"
 #include "support/LocalServer.h"
 #include "support/RecordingMessageBox.h"
-#include "support/TcpServer.h"
+#include "support/RawServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -124,10 +124,9 @@ TEST_F(LinkFetcherTest, UnwritableScratchFileMeansNotFetched) {
 }
 
 TEST_F(LinkFetcherTest, YoutubeGoesThroughTheRedirectResolver) {
-  vidtrawl::testing::TcpServer player;
-  player.Reply("HTTP/1.1 303 See Other\r\nlocation: http://other.example/watch?video_id=abc&t=xyz"
-               "\r\nContent-Length: 0\r\n\r\n");
-  player.Start();
+  vidtrawl::testing::RawServer player;
+  player.SetReply({"HTTP/1.1 303 See Other\r\nlocation: http://other.example/watch?video_id=abc&t=xyz"
+                   "\r\nContent-Length: 0\r\n\r\n"});
   net::ConnectionMap playerMap;
   playerMap.Add("www.youtube.com:80:127.0.0.1:" + std::to_string(player.port()));
   resolve::RedirectResolver mapped{pump, messages, playerMap};

@@ -2,7 +2,7 @@
 
 #include "support/RecordingMessageBox.h"
 #include "support/ScriptedPump.h"
-#include "support/TcpServer.h"
+#include "support/RawServer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@ using vidtrawl::net::ConnectionMap;
 using vidtrawl::resolve::RedirectResolver;
 using vidtrawl::testing::RecordingMessageBox;
 using vidtrawl::testing::ScriptedPump;
-using vidtrawl::testing::TcpServer;
+using vidtrawl::testing::RawServer;
 
 namespace {
 
@@ -40,7 +40,7 @@ protected:
   }
   std::string HostText() const { return "127.0.0.1:" + std::to_string(server.port()); }
 
-  TcpServer server;
+  RawServer server;
   ScriptedPump pump;
   RecordingMessageBox messages;
   RedirectResolver resolver{pump, messages};
@@ -49,8 +49,7 @@ protected:
 } // namespace
 
 TEST_F(RedirectResolverTest, SendsTheRequestByteForByteAndBuildsTheVideoAddress) {
-  server.Reply(kRedirect);
-  server.Start();
+  server.SetReply({kRedirect});
   const std::string result = resolver.GetYoutubePathLnik(Local("/p.swf?video_id=abc&t=T0k"));
   EXPECT_EQ(result, "http://" + HostText() + "/get_video?video_id=abc&t=T0k&l=125");
   ASSERT_EQ(server.Requests().size(), 1u);
@@ -63,8 +62,7 @@ TEST_F(RedirectResolverTest, SendsTheRequestByteForByteAndBuildsTheVideoAddress)
 }
 
 TEST_F(RedirectResolverTest, AnAddressWithoutSchemeOrPathIsSplitAsItIs) {
-  server.Reply(kRedirect);
-  server.Start();
+  server.SetReply({kRedirect});
   EXPECT_EQ(resolver.GetYoutubePathLnik(HostText() + "/w?v=1"),
             "http://" + HostText() + "/get_video?video_id=abc&t=T0k&l=125");
   EXPECT_EQ(resolver.GetYoutubePathLnik("HTTP://" + HostText()),
@@ -87,9 +85,8 @@ TEST_F(RedirectResolverTest, ReadsTheLocationOfTheAnswer) {
       {"HTTP/1.1 303 See Other\r\nLocation: http://other.host/a?b", ""},
   };
   for (const auto &c : cases) {
-    TcpServer server;
-    server.Reply(c.answer);
-    server.Start();
+    RawServer server;
+    server.SetReply({c.answer});
     const std::string host = "127.0.0.1:" + std::to_string(server.port());
     const std::string expected = c.result.empty() ? "" : "http://" + host + c.result;
     EXPECT_EQ(resolver.GetYoutubePathLnik("http://" + host + "/player?v=1"), expected) << c.answer;
@@ -101,16 +98,14 @@ TEST_F(RedirectResolverTest, ReadsTheLocationOfTheAnswer) {
 
 TEST_F(RedirectResolverTest, OnlyTheFirstArrivalOfTheAnswerIsRead) {
   // The header comes only after the resolver has closed the connection.
-  server.Reply("HTTP/1.1 303 See Other\r\n", "Location: http://h/p?v=1\r\n\r\n");
-  server.Start();
+  server.SetReply({"HTTP/1.1 303 See Other\r\n", false, "Location: http://h/p?v=1\r\n\r\n"});
   EXPECT_EQ(resolver.GetYoutubePathLnik(Local("/p?v=1")), "");
   EXPECT_EQ(resolver.sYoutubeDownLink, "");
   EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(RedirectResolverTest, AHostThatNeverAnswersTimesOut) {
-  server.StaySilent();
-  server.Start();
+  server.SetReply({"", true});
   resolver.SetTimeout(std::chrono::milliseconds(200));
   EXPECT_EQ(resolver.GetYoutubePathLnik(Local("/p?v=1")), "");
   ASSERT_EQ(messages.shown.size(), 1u);
@@ -122,8 +117,7 @@ TEST_F(RedirectResolverTest, AHostThatNeverAnswersTimesOut) {
 }
 
 TEST_F(RedirectResolverTest, TheHostRunsDuringTheWait) {
-  server.StaySilent();
-  server.Start();
+  server.SetReply({"", true});
   resolver.SetTimeout(std::chrono::seconds(30));
   // A message box raised by the host in the middle of the wait is shown.
   pump.action = [&](long call) {
@@ -142,7 +136,7 @@ TEST_F(RedirectResolverTest, ConnectionFailuresAreShownAndGiveEmptyText) {
   struct Case {
     std::string address, message;
   } cases[] = {
-      {"http://127.0.0.1:" + std::to_string(TcpServer::UnusedPort()) + "/p?v=1",
+      {"http://127.0.0.1:" + std::to_string(RawServer::UnusedPort()) + "/p?v=1",
        "Connection Error,Connection refused"},
       {"http:///p?v=1", "Connection Error,Invalid host name"},
       {"http://", "Connection Error,Invalid host name"},
@@ -161,8 +155,7 @@ TEST_F(RedirectResolverTest, ConnectionFailuresAreShownAndGiveEmptyText) {
 }
 
 TEST_F(RedirectResolverTest, APathThatWouldBreakTheRequestIsNotSent) {
-  server.Reply(kRedirect);
-  server.Start();
+  server.SetReply({kRedirect});
   EXPECT_EQ(resolver.GetYoutubePathLnik(Local("/p?v=1\r\nX-Injected: 1")), "");
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, "Connection Error,Invalid path");
@@ -170,16 +163,13 @@ TEST_F(RedirectResolverTest, APathThatWouldBreakTheRequestIsNotSent) {
 }
 
 TEST_F(RedirectResolverTest, AHostThatClosesWithoutAnsweringIsAnError) {
-  server.CloseAtOnce();
-  server.Start();
   EXPECT_EQ(resolver.GetYoutubePathLnik(Local("/p?v=1")), "");
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].text, "Connection Error,Connection closed by the host");
 }
 
 TEST_F(RedirectResolverTest, TheConnectionMapSendsThePlayerHostToAnotherServer) {
-  server.Reply(kRedirect);
-  server.Start();
+  server.SetReply({kRedirect});
   ConnectionMap map;
   ASSERT_TRUE(map.Add("www.youtube.com:80:127.0.0.1:" + std::to_string(server.port())));
   RedirectResolver mapped(pump, messages, map);
@@ -195,17 +185,15 @@ TEST_F(RedirectResolverTest, TheConnectionMapSendsThePlayerHostToAnotherServer) 
 }
 
 TEST_F(RedirectResolverTest, AnEarlierResultNeverReachesALaterOne) {
-  server.Reply(kRedirect);
-  server.Start();
+  server.SetReply({kRedirect});
   const std::string refused =
-      "http://127.0.0.1:" + std::to_string(TcpServer::UnusedPort()) + "/p?v=2";
+      "http://127.0.0.1:" + std::to_string(RawServer::UnusedPort()) + "/p?v=2";
   EXPECT_NE(resolver.GetYoutubePathLnik(Local("/p?v=1")), "");
   EXPECT_EQ(resolver.GetYoutubePathLnik(refused), "");
   EXPECT_EQ(resolver.sYoutubeDownLink, "");
 
-  TcpServer plain;
-  plain.Reply("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
-  plain.Start();
+  RawServer plain;
+  plain.SetReply({"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"});
   EXPECT_NE(resolver.GetYoutubePathLnik(Local("/p?v=3")), "");
   EXPECT_EQ(resolver.GetYoutubePathLnik("http://127.0.0.1:" + std::to_string(plain.port()) + "/"),
             "");

@@ -1,7 +1,6 @@
-#include "RawServer.h"
+#include "support/RawServer.h"
 
 #include <arpa/inet.h>
-#include <chrono>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -9,23 +8,46 @@
 #include <unistd.h>
 
 namespace vidtrawl::testing {
+namespace {
 
-RawServer::RawServer(Script script) : script_(std::move(script)) {
-  listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (listener_ < 0)
+// A socket bound to a free loopback port; its port in `port`.
+int BoundLoopbackSocket(int &port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0)
     throw std::runtime_error("socket failed");
   const int yes = 1;
-  ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  if (::bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
-      ::listen(listener_, 16) != 0)
-    throw std::runtime_error("bind/listen failed");
+  if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+    ::close(fd);
+    throw std::runtime_error("bind failed");
+  }
   socklen_t length = sizeof address;
-  ::getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length);
-  port_ = ntohs(address.sin_port);
+  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+  port = ntohs(address.sin_port);
+  return fd;
+}
+
+void SendAll(int fd, const std::string &bytes) {
+  std::size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t put = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (put <= 0)
+      return;
+    sent += static_cast<std::size_t>(put);
+  }
+}
+
+} // namespace
+
+RawServer::RawServer() : RawServer(Script{}) {}
+
+RawServer::RawServer(Script script) : script_(std::move(script)) {
+  listener_ = BoundLoopbackSocket(port_);
+  if (::listen(listener_, 16) != 0)
+    throw std::runtime_error("listen failed");
   thread_ = std::thread([this] { Serve(); });
 }
 
@@ -33,6 +55,17 @@ RawServer::~RawServer() {
   stop_ = true;
   thread_.join();
   ::close(listener_);
+}
+
+void RawServer::SetReply(Reply reply) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  reply_ = std::move(reply);
+}
+
+int RawServer::UnusedPort() {
+  int port = 0;
+  ::close(BoundLoopbackSocket(port));
+  return port;
 }
 
 std::string RawServer::url(const std::string &path) const {
@@ -47,6 +80,17 @@ std::vector<std::string> RawServer::Requests() const {
 bool RawServer::WaitReadable(int fd, int millis) const {
   pollfd entry{fd, POLLIN, 0};
   return ::poll(&entry, 1, millis) > 0;
+}
+
+// Until the client has closed its end (or the server stops).
+void RawServer::WaitForClose(int client) const {
+  while (!stop_) {
+    if (!WaitReadable(client, 20))
+      continue;
+    char buffer[1024];
+    if (::recv(client, buffer, sizeof buffer, 0) <= 0)
+      return;
+  }
 }
 
 void RawServer::Serve() {
@@ -69,26 +113,24 @@ void RawServer::Answer(int client) {
     char buffer[4096];
     const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
     if (got <= 0)
-      return;
+      break;
     request.append(buffer, static_cast<std::size_t>(got));
   }
   if (stop_)
     return;
+  Reply reply;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.push_back(request);
+    if (!script_)
+      reply = reply_;
   }
-  const Reply reply = script_(request);
-  std::size_t sent = 0;
-  while (sent < reply.bytes.size()) {
-    const ssize_t put =
-        ::send(client, reply.bytes.data() + sent, reply.bytes.size() - sent, MSG_NOSIGNAL);
-    if (put <= 0)
-      return;
-    sent += static_cast<std::size_t>(put);
-  }
-  while (reply.stall && !stop_) // keep the connection open and silent
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (script_)
+    reply = script_(request);
+  SendAll(client, reply.bytes);
+  if (reply.stall || !reply.later.empty())
+    WaitForClose(client);
+  SendAll(client, reply.later);
   ::shutdown(client, SHUT_WR);
 }
 

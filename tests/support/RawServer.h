@@ -10,32 +10,45 @@
 namespace vidtrawl::testing {
 
 // A loopback TCP server that answers each connection with scripted bytes,
-// for responses an HTTP library would not send: odd header blocks, bodies
-// cut short, servers that stall. Connections are served one at a time.
+// for answers an HTTP library would not send: odd header blocks, bodies cut
+// short, servers that stall or close. It reads each request up to its blank
+// line, records it and answers; connections are served one at a time.
 class RawServer {
 public:
   struct Reply {
-    std::string bytes;  // sent as they are
-    bool stall = false; // then keep the connection open, silent, until the server stops
+    Reply(std::string sent = {}, bool silent = false, std::string late = {})
+        : bytes(std::move(sent)), stall(silent), later(std::move(late)) {}
+    std::string bytes; // sent as they are (nothing: the connection is closed at once)
+    bool stall;        // then stay silent until the client closes or the server stops
+    std::string later; // sent after the client has closed its end (a late arrival)
   };
   // Called with the request head (up to and including the blank line).
   using Script = std::function<Reply(const std::string &request)>;
 
+  // Answers every request with the reply last given to SetReply.
+  RawServer();
   explicit RawServer(Script script);
   ~RawServer();
   RawServer(const RawServer &) = delete;
   RawServer &operator=(const RawServer &) = delete;
 
+  void SetReply(Reply reply);
+
   int port() const { return port_; }
   std::string url(const std::string &path) const;
   std::vector<std::string> Requests() const;
+
+  // A loopback port nobody listens on (bound, then released).
+  static int UnusedPort();
 
 private:
   void Serve();
   void Answer(int client);
   bool WaitReadable(int fd, int millis) const;
+  void WaitForClose(int client) const;
 
   Script script_;
+  Reply reply_;
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stop_{false};
