@@ -25,7 +25,7 @@ void InitCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-CurlRequest::CurlRequest(CURLM *multi, host::Pump &pump, Limits limits,
+CurlRequest::CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits limits,
                          const ConnectionMap &connections, std::size_t headerLimit)
     : multi_(multi), pump_(pump), limits_(limits), headers_(headerLimit),
       headerCap_(headerLimit * 16) {
@@ -40,6 +40,8 @@ CurlRequest::CurlRequest(CURLM *multi, host::Pump &pump, Limits limits,
       connectTo_ = grown;
 
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+  if (pool != nullptr)
+    curl_easy_setopt(easy_, CURLOPT_SHARE, pool);
   curl_easy_setopt(easy_, CURLOPT_PROXY, ""); // a direct connection, whatever the environment says
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");

@@ -30,8 +30,10 @@ public:
 
   // A request whose body may be read; the caller sets its own options on
   // Easy() before Begin().
-  CurlRequest(CURLM *multi, host::Pump &pump, Limits limits, const ConnectionMap &connections,
-              std::size_t headerLimit);
+  // `pool`: where open connections are kept for the next request (nullptr:
+  // the session's own cache).
+  CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits limits,
+              const ConnectionMap &connections, std::size_t headerLimit);
   ~CurlRequest();
   CurlRequest(const CurlRequest &) = delete;
   CurlRequest &operator=(const CurlRequest &) = delete;

@@ -24,6 +24,19 @@ struct Download::Session {
   CURLM *multi;
 };
 
+struct Download::ConnectionPool {
+  ConnectionPool() : share(curl_share_init()) {
+    if (share != nullptr) {
+      curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+      curl_share_setopt(share, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+    }
+  }
+  ~ConnectionPool() { curl_share_cleanup(share); }
+  ConnectionPool(const ConnectionPool &) = delete;
+  ConnectionPool &operator=(const ConnectionPool &) = delete;
+  CURLSH *share;
+};
+
 namespace {
 
 // The address of the header request: the host is taken from the start of
@@ -58,6 +71,7 @@ std::int64_t ProgressValue(std::int64_t total, double fileSize) {
 Download::Download(host::Pump &pump, ConnectionMap connections)
     : pump_(pump), connections_(std::move(connections)) {
   InitCurlOnce();
+  pool_ = std::make_unique<ConnectionPool>();
 }
 
 Download::~Download() = default;
@@ -90,8 +104,9 @@ void Download::RequestInformation() {
   std::optional<CurlRequest> request;
   try {
     if (hSession_)
-      request.emplace(hSession_->multi, pump_, CurlRequest::Limits{connectTimeout_, idleTimeout_},
-                      connections_, kMaxHeaderBlock);
+      request.emplace(hSession_->multi, pool_->share, pump_,
+                      CurlRequest::Limits{connectTimeout_, idleTimeout_}, connections_,
+                      kMaxHeaderBlock);
     if (request && request->Valid()) {
       CURL *easy = request->Easy();
       curl_easy_setopt(easy, CURLOPT_USERAGENT, kAgent);
@@ -172,8 +187,9 @@ bool Download::RunTransfer() {
 
   std::optional<CurlRequest> request;
   if (hSession_ && IsTransferAddress(url_)) {
-    request.emplace(hSession_->multi, pump_, CurlRequest::Limits{connectTimeout_, idleTimeout_},
-                    connections_, kMaxHeaderBlock);
+    request.emplace(hSession_->multi, pool_->share, pump_,
+                    CurlRequest::Limits{connectTimeout_, idleTimeout_}, connections_,
+                    kMaxHeaderBlock);
     if (request->Valid()) {
       curl_easy_setopt(request->Easy(), CURLOPT_USERAGENT, kAgent);
       request->Begin(url_);

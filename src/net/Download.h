@@ -79,6 +79,7 @@ public:
 
 private:
   struct Session;
+  struct ConnectionPool;
 
   void OpenSession();
   void CloseSession();
@@ -102,6 +103,9 @@ private:
   bool writeBehind_ = false;
   bool bCancelRequested_ = false;
   std::int64_t bytesReceived_ = 0;
+  // Connections outlive the session that opened them, so that the next
+  // request to the same server needs no new one (declared first: it goes last).
+  std::unique_ptr<ConnectionPool> pool_;
   std::unique_ptr<Session> hSession_;
   bool bInfoRequested_ = false;
   bool bCloseSessionAfterInfo_ = false;
