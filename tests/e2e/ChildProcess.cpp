@@ -32,7 +32,8 @@ void ReadAll(int fd, std::string &into) {
 
 ChildProcess::ChildProcess(const std::filesystem::path &program,
                            const std::vector<std::string> &args,
-                           const std::map<std::string, std::string> &env) {
+                           const std::map<std::string, std::string> &env,
+                           const std::filesystem::path &input) {
   int outPipe[2];
   int errPipe[2];
   if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
@@ -42,7 +43,7 @@ ChildProcess::ChildProcess(const std::filesystem::path &program,
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
 
   // The child starts with default signal handling and nothing blocked.
   posix_spawnattr_t attributes;
@@ -146,8 +147,9 @@ std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &h
 }
 
 ChildProcess::Result RunCli(const std::vector<std::string> &args,
-                            const std::map<std::string, std::string> &env) {
-  ChildProcess child(CliBinary(), args, env);
+                            const std::map<std::string, std::string> &env,
+                           const std::filesystem::path &input) {
+  ChildProcess child(CliBinary(), args, env, input);
   return child.Wait();
 }
 

@@ -23,9 +23,11 @@ public:
     std::string err;
   };
 
-  // Starts `program` with `args` in an environment of exactly `env`.
+  // Starts `program` with `args` in an environment of exactly `env`, its
+  // standard input read from `input`.
   ChildProcess(const std::filesystem::path &program, const std::vector<std::string> &args,
-               const std::map<std::string, std::string> &env);
+               const std::map<std::string, std::string> &env,
+               const std::filesystem::path &input = "/dev/null");
   ~ChildProcess();
   ChildProcess(const ChildProcess &) = delete;
   ChildProcess &operator=(const ChildProcess &) = delete;
@@ -52,7 +54,8 @@ std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &h
 
 // Runs vidtrawl-cli to its end.
 ChildProcess::Result RunCli(const std::vector<std::string> &args,
-                            const std::map<std::string, std::string> &env);
+                            const std::map<std::string, std::string> &env,
+                            const std::filesystem::path &input = "/dev/null");
 
 // The lines of a text, without their line ends.
 std::vector<std::string> Lines(const std::string &text);

@@ -74,6 +74,28 @@ TEST_F(CliResolveOnlyTest, EveryPageOfTheTwelveSitesResolvesAndNothingIsDownload
   EXPECT_FALSE(fs::exists(home / "Downloaded Videos"));
 }
 
+TEST_F(CliResolveOnlyTest, AddressesComeFromAFileAndFromStandardInput) {
+  const std::string first = TheDemoSite().pages[0].address;
+  const std::string second = TheDemoSite().pages[2].address;
+  WriteFile(home / "urls.txt", "# my list\r\n\n  " + first + " \r\n\t# " + second + "\n" + second);
+  ChildProcess::Result result =
+      RunCli({"--resolve-only", "-i", (home / "urls.txt").string(), "http://www.example.org/1"}, env);
+  auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 3u) << result.out << result.err;
+  EXPECT_EQ(lines[0], "http://www.example.org/1\t-1"); // the command line's addresses come first
+  EXPECT_EQ(lines[1], first + "\t" + TheDemoSite().pages[0].videoAddress);
+  EXPECT_EQ(lines[2], second + "\t" + TheDemoSite().pages[2].videoAddress);
+
+  result = RunCli({"--resolve-only", "--input-file", "-"}, env, home / "urls.txt");
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(Lines(result.out).size(), 2u) << result.out;
+
+  WriteFile(home / "none.txt", "# nothing but comments\n\n");
+  result = RunCli({"-i", (home / "none.txt").string()}, env);
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("no URL given"), std::string::npos) << result.err;
+}
+
 TEST_F(CliResolveOnlyTest, TabsInAnAddressDoNotBreakTheLine) {
   const ChildProcess::Result result =
       RunCli({"--resolve-only", "http://www.example.org/a\tb"}, env);
