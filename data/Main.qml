@@ -1,6 +1,14 @@
 // The main window's movie: everything the user sees in the 630 x 535 frameless
 // window. It talks to the program only through fsCommand() and the string
 // properties of the root item, which the program sets and reads by name.
+//
+// Every control is declared where it stands and shares its look through the
+// helper functions below, not through inline `component` types: Qt 6.4 never
+// takes a file with inline components from its compiled-QML disk cache, and
+// compiling this file afresh at every start would cost more than everything
+// else the movie does. Delegates are no way out either: items a Repeater
+// makes are not children of the root object, so the program and its tests
+// could not find them by name.
 import QtQuick
 
 Item {
@@ -30,12 +38,19 @@ Item {
     property string targetPage: "Download"
     readonly property bool sliding: slide.running
 
-    function send(command) {
+    readonly property font labelFont: Qt.font({ pixelSize: 13, weight: Font.Medium })
+    readonly property font strongFont: Qt.font({ pixelSize: 13, weight: Font.DemiBold })
+
+    function send(command: string) {
         root.fsCommand(command, "");
+        // The program reads video_url while it handles the add command, so
+        // the field is cleared only once the command has been delivered.
+        if (command === "IDC_FS_addDownloadURL")
+            root.video_url = "";
     }
 
-    function showPage(page) {
-        // Asking for the page already on show (or already on its way) does nothing.
+    function showPage(page: string) {
+        // Asking for the page on show, or the one already on its way, does nothing.
         if (page === root.targetPage)
             return;
         root.targetPage = page;
@@ -45,18 +60,60 @@ Item {
         slide.start();
     }
 
-    function addUrl() {
-        // The program reads video_url while handling the command, so the
-        // field is cleared only afterwards.
-        root.send("IDC_FS_addDownloadURL");
-        root.video_url = "";
+    // Space, Return and Enter press a focused control.
+    function keyPress(event: KeyEvent, command: string) {
+        if (event.key !== Qt.Key_Space && event.key !== Qt.Key_Return && event.key !== Qt.Key_Enter)
+            return;
+        event.accepted = true;
+        if (!event.isAutoRepeat)
+            root.send(command);
+    }
+
+    // Face colour of a push button of the given variant, following its mouse area.
+    function fill(variant: string, area: MouseArea): color {
+        const down = area.pressed;
+        const hover = area.containsMouse;
+        switch (variant) {
+        case "primary":
+            return down ? pal.accentPressed : hover ? pal.accentHover : pal.accent;
+        case "danger":
+            return down ? pal.dangerPressed : hover ? pal.dangerHover : pal.danger;
+        case "tonal":
+            return down ? pal.accentSoftPressed : hover ? pal.accentSoftHover : pal.accentSoft;
+        case "chrome":
+            return down ? pal.chromePressed : hover ? pal.chromeHover : "transparent";
+        case "close":
+            return down ? pal.closePressed : hover ? pal.closeHover : "transparent";
+        default:
+            return down ? pal.pressed : hover ? pal.hover : pal.surface;
+        }
+    }
+
+    // Glyph colour of a title strip button.
+    function chromeInk(button: Item, area: MouseArea): color {
+        return area.containsMouse || button.activeFocus ? pal.chromeText : pal.chromeMuted;
+    }
+
+    // Geometry of a straight stroke with round ends from (x1, y1) to (x2, y2),
+    // for a Rectangle: icons are drawn from these so they stay sharp at any scale.
+    function stroke(x1: real, y1: real, x2: real, y2: real, weight: real): var {
+        const dx = x2 - x1;
+        const dy = y2 - y1;
+        const length = Math.sqrt(dx * dx + dy * dy) + weight;
+        return {
+            x: (x1 + x2 - length) / 2,
+            y: (y1 + y2 - weight) / 2,
+            width: length,
+            height: weight,
+            angle: Math.atan2(dy, dx) * 180 / Math.PI
+        };
     }
 
     onDownloadBtnTabChanged: {
         if (root.downloadBtnTab !== "1")
             return;
         root.showPage("Download");
-        // Cleared so that the next "1" is a change again.
+        // Cleared so that the next "1" the program sets is a change again.
         root.downloadBtnTab = "";
     }
 
@@ -74,16 +131,10 @@ Item {
         }
     }
 
-    Theme {
+    QtObject {
         id: pal
-    }
-
-    // ------------------------------------------------------------------
-    // Building blocks
-    // ------------------------------------------------------------------
-
-    component Theme: QtObject {
         readonly property color windowBg: "#f2f4f8"
+        readonly property color footerBg: "#e8ecf2"
         readonly property color surface: "#ffffff"
         readonly property color sunken: "#eaeef4"
         readonly property color border: "#d2d8e2"
@@ -91,6 +142,9 @@ Item {
         readonly property color text: "#18202c"
         readonly property color textMuted: "#536074"
         readonly property color textFaint: "#8a94a6"
+        readonly property color glyphMuted: "#7b8799"
+        readonly property color hover: "#f5f7fa"
+        readonly property color pressed: "#e6eaf1"
         readonly property color accent: "#2563eb"
         readonly property color accentHover: "#1d54d6"
         readonly property color accentPressed: "#1a46b0"
@@ -113,585 +167,14 @@ Item {
         readonly property int radius: 7
     }
 
-    // A straight line with round ends from (x1, y1) to (x2, y2); icons are
-    // built from these so they stay sharp at any scale.
-    component Stroke: Rectangle {
-        property real x1
-        property real y1
-        property real x2
-        property real y2
-        property real weight: 2
-        readonly property real length: Math.sqrt((x2 - x1) * (x2 - x1) + (y2 - y1) * (y2 - y1))
-        width: length + weight
-        height: weight
-        radius: weight / 2
-        x: (x1 + x2 - width) / 2
-        y: (y1 + y2 - height) / 2
-        rotation: Math.atan2(y2 - y1, x2 - x1) * 180 / Math.PI
-        antialiasing: true
-    }
-
-    component Chevron: Item {
-        property color tint: "black"
-        property bool up: true
-        width: 16
-        height: 16
-        Stroke {
-            color: parent.tint
-            x1: 3.5; y1: parent.up ? 10.5 : 5.5
-            x2: 8; y2: parent.up ? 6 : 10
-        }
-        Stroke {
-            color: parent.tint
-            x1: 8; y1: parent.up ? 6 : 10
-            x2: 12.5; y2: parent.up ? 10.5 : 5.5
-        }
-    }
-
-    component PlusGlyph: Item {
-        property color tint: "black"
-        width: 16
-        height: 16
-        Stroke { color: parent.tint; x1: 8; y1: 3; x2: 8; y2: 13 }
-        Stroke { color: parent.tint; x1: 3; y1: 8; x2: 13; y2: 8 }
-    }
-
-    component DownloadGlyph: Item {
-        property color tint: "black"
-        width: 16
-        height: 16
-        Stroke { color: parent.tint; x1: 8; y1: 2; x2: 8; y2: 10.5 }
-        Stroke { color: parent.tint; x1: 4.5; y1: 7; x2: 8; y2: 10.5 }
-        Stroke { color: parent.tint; x1: 11.5; y1: 7; x2: 8; y2: 10.5 }
-        Stroke { color: parent.tint; x1: 3; y1: 14; x2: 13; y2: 14 }
-    }
-
-    component StopGlyph: Item {
-        property color tint: "black"
-        width: 16
-        height: 16
-        Rectangle {
-            x: 3.5
-            y: 3.5
-            width: 9
-            height: 9
-            radius: 2
-            color: parent.tint
-        }
-    }
-
-    component FolderGlyph: Item {
-        property color tint: "black"
-        width: 16
-        height: 16
-        Rectangle {
-            x: 1.5
-            y: 3
-            width: 6
-            height: 4
-            radius: 1.5
-            color: parent.tint
-        }
-        Rectangle {
-            x: 1.5
-            y: 4.5
-            width: 13
-            height: 9
-            radius: 2
-            color: parent.tint
-        }
-    }
-
-    component HelpGlyph: Item {
-        property color tint: "black"
-        width: 16
-        height: 16
-        Rectangle {
-            anchors.fill: parent
-            anchors.margins: 1
-            radius: width / 2
-            color: "transparent"
-            border.width: 1.6
-            border.color: parent.tint
-            antialiasing: true
-        }
-        Text {
-            anchors.centerIn: parent
-            anchors.verticalCenterOffset: 0.5
-            text: "?"
-            color: parent.tint
-            font.pixelSize: 10
-            font.bold: true
-        }
-    }
-
-    component GlobeGlyph: Item {
-        property color tint: "black"
-        width: 16
-        height: 16
-        Rectangle {
-            anchors.fill: parent
-            anchors.margins: 1
-            radius: width / 2
-            color: "transparent"
-            border.width: 1.6
-            border.color: parent.tint
-            antialiasing: true
-        }
-        Rectangle {
-            anchors.centerIn: parent
-            width: 6.5
-            height: 14
-            radius: width / 2
-            color: "transparent"
-            border.width: 1.4
-            border.color: parent.tint
-            antialiasing: true
-        }
-        Rectangle {
-            anchors.centerIn: parent
-            width: 13
-            height: 1.4
-            color: parent.tint
-        }
-    }
-
-    // The program's mark: a play sign over a landing line, on a blue tile.
-    component Logo: Item {
-        id: logo
-        property real size: 28
-        width: size
-        height: size
-        Rectangle {
-            anchors.fill: parent
-            radius: logo.size * 0.28
-            antialiasing: true
-            gradient: Gradient {
-                GradientStop { position: 0.0; color: "#4f8df7" }
-                GradientStop { position: 1.0; color: "#5b3fd6" }
-            }
-        }
-        Item {
-            id: play
-            // The visible right half of a stretched diamond is the triangle.
-            readonly property real tall: logo.size * 0.44
-            clip: true
-            width: tall * 0.866
-            height: tall
-            x: (logo.size - width) / 2 + logo.size * 0.04
-            y: logo.size * 0.17
-            Rectangle {
-                readonly property real side: play.tall / Math.SQRT2
-                width: side
-                height: side
-                x: -side / 2
-                y: (play.tall - side) / 2
-                color: "white"
-                antialiasing: true
-                transform: [
-                    Rotation { origin.x: play.tall / Math.SQRT2 / 2; origin.y: play.tall / Math.SQRT2 / 2; angle: 45 },
-                    Scale { origin.x: play.tall / Math.SQRT2 / 2; origin.y: play.tall / Math.SQRT2 / 2; xScale: 1.732 }
-                ]
-            }
-        }
-        Rectangle {
-            width: logo.size * 0.5
-            height: Math.max(2, logo.size * 0.085)
-            radius: height / 2
-            x: (logo.size - width) / 2
-            y: logo.size * 0.72
-            color: "white"
-            opacity: 0.9
-        }
-    }
-
-    // Focus ring drawn just outside a control while it has keyboard focus.
-    component FocusRing: Rectangle {
-        property real gap: 3
-        property real outerRadius: 10
+    Rectangle {
         anchors.fill: parent
-        anchors.margins: -gap
-        radius: outerRadius
-        color: "transparent"
-        border.width: 2
-        border.color: "#3b82f6"
-        antialiasing: true
-    }
-
-    // Rounded push button. variant: "secondary", "tonal", "primary" or "danger".
-    component FlatButton: Item {
-        id: button
-        required property Theme theme
-        property string text
-        property string variant: "secondary"
-        property real fontSize: 13
-        property bool iconOnly: false
-        readonly property bool hovered: mouse.containsMouse
-        readonly property bool down: mouse.pressed || keyDown
-        property bool keyDown: false
-        default property alias glyph: glyphSlot.data
-        readonly property color foreground: {
-            if (variant === "primary" || variant === "danger")
-                return "white";
-            if (variant === "tonal")
-                return theme.accentText;
-            return theme.text;
-        }
-        signal activated
-
-        implicitWidth: iconOnly ? implicitHeight : content.width + 30
-        implicitHeight: 32
-        width: implicitWidth
-        height: implicitHeight
-        activeFocusOnTab: true
-        Accessible.role: Accessible.Button
-        Accessible.name: text
-        Accessible.onPressAction: activated()
-
-        Keys.onPressed: (event) => {
-            if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
-                if (!event.isAutoRepeat)
-                    button.keyDown = true;
-                event.accepted = true;
-            }
-        }
-        Keys.onReleased: (event) => {
-            if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
-                if (!event.isAutoRepeat && button.keyDown) {
-                    button.keyDown = false;
-                    button.activated();
-                }
-                event.accepted = true;
-            }
-        }
-        onActiveFocusChanged: if (!activeFocus) keyDown = false
-
-        Rectangle {
-            id: face
-            anchors.fill: parent
-            radius: button.theme.radius
-            antialiasing: true
-            border.width: button.variant === "secondary" ? 1 : 0
-            border.color: button.down ? button.theme.borderStrong : button.theme.border
-            color: {
-                const t = button.theme;
-                switch (button.variant) {
-                case "primary":
-                    return button.down ? t.accentPressed : button.hovered ? t.accentHover : t.accent;
-                case "danger":
-                    return button.down ? t.dangerPressed : button.hovered ? t.dangerHover : t.danger;
-                case "tonal":
-                    return button.down ? t.accentSoftPressed : button.hovered ? t.accentSoftHover : t.accentSoft;
-                default:
-                    return button.down ? "#e6eaf1" : button.hovered ? "#f5f7fa" : t.surface;
-                }
-            }
-        }
-
-        Row {
-            id: content
-            anchors.centerIn: parent
-            anchors.verticalCenterOffset: button.down ? 0.5 : 0
-            spacing: glyphSlot.children.length > 0 && label.text !== "" ? 7 : 0
-            Item {
-                id: glyphSlot
-                width: children.length > 0 ? 16 : 0
-                height: 16
-                anchors.verticalCenter: parent.verticalCenter
-            }
-            Text {
-                id: label
-                anchors.verticalCenter: parent.verticalCenter
-                text: button.iconOnly ? "" : button.text
-                color: button.foreground
-                font.pixelSize: button.fontSize
-                font.weight: button.variant === "secondary" ? Font.Medium : Font.DemiBold
-            }
-        }
-
-        FocusRing {
-            visible: button.activeFocus
-            outerRadius: button.theme.radius + 3
-        }
-
-        MouseArea {
-            id: mouse
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: button.activated()
-        }
-    }
-
-    // Window button of the title strip.
-    component TitleButton: Item {
-        id: tb
-        required property Theme theme
-        property string text
-        property bool isClose: false
-        readonly property bool hovered: mouse.containsMouse
-        default property alias glyph: glyphSlot.data
-        readonly property color tint: hovered || activeFocus ? theme.chromeText : theme.chromeMuted
-        signal activated
-
-        width: 44
-        height: 48
-        activeFocusOnTab: true
-        Accessible.role: Accessible.Button
-        Accessible.name: text
-        Accessible.onPressAction: activated()
-        Keys.onPressed: (event) => {
-            if ((event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
-                    && !event.isAutoRepeat) {
-                event.accepted = true;
-                tb.activated();
-            }
-        }
-
-        Rectangle {
-            anchors.fill: parent
-            color: {
-                if (tb.isClose)
-                    return mouse.pressed ? tb.theme.closePressed : tb.hovered ? tb.theme.closeHover : "transparent";
-                return mouse.pressed ? tb.theme.chromePressed : tb.hovered ? tb.theme.chromeHover : "transparent";
-            }
-        }
-        Item {
-            id: glyphSlot
-            width: 16
-            height: 16
-            anchors.centerIn: parent
-        }
-        Rectangle {
-            anchors.fill: parent
-            anchors.margins: 6
-            radius: 6
-            color: "transparent"
-            border.width: 2
-            border.color: tb.theme.focus
-            visible: tb.activeFocus
-        }
-        MouseArea {
-            id: mouse
-            anchors.fill: parent
-            hoverEnabled: true
-            onClicked: tb.activated()
-        }
-    }
-
-    // Page tab of the title strip.
-    component PageTab: Item {
-        id: tab
-        required property Theme theme
-        property string text
-        property bool current: false
-        property bool busy: false
-        readonly property bool hovered: mouse.containsMouse
-        signal activated
-
-        width: label.implicitWidth + 26
-        height: 48
-        activeFocusOnTab: true
-        Accessible.role: Accessible.PageTab
-        Accessible.name: text
-        Accessible.selected: current
-        Accessible.onPressAction: activated()
-        Keys.onPressed: (event) => {
-            if ((event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
-                    && !event.isAutoRepeat) {
-                event.accepted = true;
-                tab.activated();
-            }
-        }
-
-        Text {
-            id: label
-            anchors.centerIn: parent
-            text: tab.text
-            color: tab.current ? tab.theme.chromeText : tab.hovered ? "#d3d9e3" : tab.theme.chromeMuted
-            font.pixelSize: 13
-            font.weight: Font.DemiBold
-        }
-
-        // A download run is going: a small beacon beside the caption.
-        Item {
-            visible: tab.busy
-            width: 6
-            height: 6
-            x: label.x + label.width + 4
-            y: label.y + 1
-            Rectangle {
-                anchors.centerIn: parent
-                height: width
-                radius: width / 2
-                color: tab.theme.live
-                antialiasing: true
-                SequentialAnimation on width {
-                    running: tab.busy
-                    loops: Animation.Infinite
-                    NumberAnimation { from: 6; to: 16; duration: 1100; easing.type: Easing.OutQuad }
-                    PauseAnimation { duration: 300 }
-                }
-                SequentialAnimation on opacity {
-                    running: tab.busy
-                    loops: Animation.Infinite
-                    NumberAnimation { from: 0.6; to: 0; duration: 1100; easing.type: Easing.OutQuad }
-                    PauseAnimation { duration: 300 }
-                }
-            }
-            Rectangle {
-                anchors.fill: parent
-                radius: width / 2
-                color: tab.theme.live
-                antialiasing: true
-            }
-        }
-
-        Rectangle {
-            anchors.fill: parent
-            anchors.topMargin: 8
-            anchors.bottomMargin: 8
-            radius: 6
-            color: "transparent"
-            border.width: 2
-            border.color: tab.theme.focus
-            visible: tab.activeFocus
-        }
-
-        MouseArea {
-            id: mouse
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: tab.current ? Qt.ArrowCursor : Qt.PointingHandCursor
-            onClicked: tab.activated()
-        }
-    }
-
-    // Check box with a caption that may wrap.
-    component CheckOption: Item {
-        id: option
-        required property Theme theme
-        property string text
-        property bool checked: false
-        signal toggled
-
-        implicitHeight: Math.max(20, caption.implicitHeight)
-        height: implicitHeight
-        activeFocusOnTab: true
-        Accessible.role: Accessible.CheckBox
-        Accessible.name: text
-        Accessible.checkable: true
-        Accessible.checked: checked
-        Accessible.onToggleAction: toggled()
-        Accessible.onPressAction: toggled()
-        Keys.onPressed: (event) => {
-            if (event.key === Qt.Key_Space && !event.isAutoRepeat) {
-                event.accepted = true;
-                option.toggled();
-            }
-        }
-
-        Rectangle {
-            id: box
-            width: 20
-            height: 20
-            anchors.verticalCenter: parent.verticalCenter
-            radius: 5
-            antialiasing: true
-            color: option.checked ? (mouse.pressed ? option.theme.accentPressed : option.theme.accent)
-                                  : (mouse.pressed ? "#e6eaf1" : option.theme.surface)
-            border.width: option.checked ? 0 : 1.5
-            border.color: mouse.containsMouse ? option.theme.accent : option.theme.borderStrong
-            Stroke { visible: option.checked; color: "white"; x1: 5; y1: 10.5; x2: 8.5; y2: 14 }
-            Stroke { visible: option.checked; color: "white"; x1: 8.5; y1: 14; x2: 15; y2: 6.5 }
-            FocusRing {
-                visible: option.activeFocus
-                gap: 3
-                outerRadius: 8
-            }
-        }
-        Text {
-            id: caption
-            anchors.left: box.right
-            anchors.leftMargin: 10
-            anchors.right: parent.right
-            anchors.verticalCenter: parent.verticalCenter
-            text: option.text
-            wrapMode: Text.WordWrap
-            color: option.theme.text
-            font.pixelSize: 13
-            lineHeight: 1.15
-        }
-        MouseArea {
-            id: mouse
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: option.toggled()
-        }
-    }
-
-    // Numbered step card of the About page.
-    component StepCard: Rectangle {
-        id: card
-        required property Theme theme
-        property int number
-        property string title
-        property string body
-        height: 128
-        radius: 10
-        color: theme.surface
-        border.width: 1
-        border.color: theme.border
-        Rectangle {
-            id: badge
-            x: 14
-            y: 14
-            width: 24
-            height: 24
-            radius: 12
-            color: card.theme.accentSoft
-            antialiasing: true
-            Text {
-                anchors.centerIn: parent
-                text: card.number
-                color: card.theme.accentText
-                font.pixelSize: 12
-                font.bold: true
-            }
-        }
-        Text {
-            anchors.left: badge.right
-            anchors.leftMargin: 9
-            anchors.right: parent.right
-            anchors.rightMargin: 12
-            anchors.verticalCenter: badge.verticalCenter
-            text: card.title
-            elide: Text.ElideRight
-            color: card.theme.text
-            font.pixelSize: 13
-            font.weight: Font.DemiBold
-        }
-        Text {
-            x: 14
-            y: 48
-            width: card.width - 28
-            text: card.body
-            wrapMode: Text.WordWrap
-            color: card.theme.textMuted
-            font.pixelSize: 12
-            lineHeight: 1.2
-        }
+        color: pal.windowBg
     }
 
     // ------------------------------------------------------------------
     // Pages: both side by side on one strip that slides under the title.
     // ------------------------------------------------------------------
-
-    Rectangle {
-        anchors.fill: parent
-        color: pal.windowBg
-    }
 
     Item {
         id: pages
@@ -715,7 +198,6 @@ Item {
             }
 
             Rectangle {
-                id: urlBox
                 x: 29
                 y: 84
                 width: 456
@@ -726,11 +208,38 @@ Item {
                 border.color: urlField.activeFocus ? pal.accent : urlMouse.containsMouse ? pal.borderStrong : pal.border
                 antialiasing: true
 
-                GlobeGlyph {
+                // A globe: the field takes web addresses.
+                Item {
                     id: webGlyph
                     x: 11
                     anchors.verticalCenter: parent.verticalCenter
-                    tint: pal.textFaint
+                    width: 16
+                    height: 16
+                    Rectangle {
+                        anchors.fill: parent
+                        anchors.margins: 1
+                        radius: width / 2
+                        color: "transparent"
+                        border.width: 1.5
+                        border.color: pal.textFaint
+                        antialiasing: true
+                    }
+                    Rectangle {
+                        anchors.centerIn: parent
+                        width: 6.5
+                        height: 14
+                        radius: width / 2
+                        color: "transparent"
+                        border.width: 1.5
+                        border.color: pal.textFaint
+                        antialiasing: true
+                    }
+                    Rectangle {
+                        anchors.centerIn: parent
+                        width: 12.5
+                        height: 1.5
+                        color: pal.textFaint
+                    }
                 }
 
                 MouseArea {
@@ -747,7 +256,6 @@ Item {
                 TextInput {
                     id: urlField
                     objectName: "urlField"
-                    Accessible.name: "Video page address"
                     anchors.left: webGlyph.right
                     anchors.leftMargin: 8
                     anchors.right: parent.right
@@ -761,10 +269,11 @@ Item {
                     selectionColor: pal.accent
                     selectedTextColor: "white"
                     font.pixelSize: 13
+                    Accessible.name: "Video page address"
                     // Bound both ways: the program may set the address too.
                     text: root.video_url
                     onTextChanged: if (root.video_url !== text) root.video_url = text
-                    onAccepted: root.addUrl()
+                    onAccepted: root.send("IDC_FS_addDownloadURL")
 
                     Text {
                         anchors.fill: parent
@@ -778,18 +287,72 @@ Item {
                 }
             }
 
-            FlatButton {
+            Rectangle {
                 id: addButton
                 objectName: "addButton"
-                theme: pal
+                readonly property string command: "IDC_FS_addDownloadURL"
                 x: 493
                 y: 84
                 width: 106
                 height: 36
-                variant: "tonal"
-                text: "Add to list"
-                onActivated: root.addUrl()
-                PlusGlyph { tint: addButton.foreground }
+                radius: pal.radius
+                color: root.fill("tonal", addMouse)
+                antialiasing: true
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: addText.text
+                Accessible.onPressAction: root.send(addButton.command)
+                Keys.onPressed: (event) => root.keyPress(event, addButton.command)
+
+                Row {
+                    anchors.centerIn: parent
+                    spacing: 6
+                    Item {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 16
+                        height: 16
+                        Rectangle {
+                            x: 7
+                            y: 2.5
+                            width: 2
+                            height: 11
+                            radius: 1
+                            color: pal.accentText
+                        }
+                        Rectangle {
+                            x: 2.5
+                            y: 7
+                            width: 11
+                            height: 2
+                            radius: 1
+                            color: pal.accentText
+                        }
+                    }
+                    Text {
+                        id: addText
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: "Add to list"
+                        color: pal.accentText
+                        font: root.strongFont
+                    }
+                }
+                Rectangle {
+                    visible: addButton.activeFocus
+                    anchors.fill: parent
+                    anchors.margins: -3
+                    radius: pal.radius + 3
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                    antialiasing: true
+                }
+                MouseArea {
+                    id: addMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: root.send(addButton.command)
+                }
             }
 
             Text {
@@ -803,54 +366,277 @@ Item {
                 font.weight: Font.DemiBold
             }
 
+            // List tools, right-aligned above the list.
             Row {
-                id: listTools
                 x: 599 - width
                 y: 144
                 spacing: 6
-                FlatButton {
+
+                Rectangle {
+                    id: selectAllButton
                     objectName: "selectAllButton"
-                    theme: pal
-                    text: "Select all"
-                    onActivated: root.send("IDC_FS_selectAllD")
+                    readonly property string command: "IDC_FS_selectAllD"
+                    width: selectAllText.implicitWidth + 30
+                    height: 32
+                    radius: pal.radius
+                    color: root.fill("secondary", selectAllMouse)
+                    border.width: 1
+                    border.color: selectAllMouse.pressed ? pal.borderStrong : pal.border
+                    antialiasing: true
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: selectAllText.text
+                    Accessible.onPressAction: root.send(selectAllButton.command)
+                    Keys.onPressed: (event) => root.keyPress(event, selectAllButton.command)
+
+                    Text {
+                        id: selectAllText
+                        anchors.centerIn: parent
+                        text: "Select all"
+                        color: pal.text
+                        font: root.labelFont
+                    }
+                    Rectangle {
+                        visible: selectAllButton.activeFocus
+                        anchors.fill: parent
+                        anchors.margins: -3
+                        radius: pal.radius + 3
+                        color: "transparent"
+                        border.width: 2
+                        border.color: pal.focus
+                        antialiasing: true
+                    }
+                    MouseArea {
+                        id: selectAllMouse
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: root.send(selectAllButton.command)
+                    }
                 }
-                FlatButton {
+
+                Rectangle {
+                    id: removeSelectedButton
                     objectName: "removeSelectedButton"
-                    theme: pal
-                    text: "Remove selected"
-                    onActivated: root.send("IDC_FS_removeSelectedD")
+                    readonly property string command: "IDC_FS_removeSelectedD"
+                    width: removeSelectedText.implicitWidth + 30
+                    height: 32
+                    radius: pal.radius
+                    color: root.fill("secondary", removeSelectedMouse)
+                    border.width: 1
+                    border.color: removeSelectedMouse.pressed ? pal.borderStrong : pal.border
+                    antialiasing: true
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: removeSelectedText.text
+                    Accessible.onPressAction: root.send(removeSelectedButton.command)
+                    Keys.onPressed: (event) => root.keyPress(event, removeSelectedButton.command)
+
+                    Text {
+                        id: removeSelectedText
+                        anchors.centerIn: parent
+                        text: "Remove selected"
+                        color: pal.text
+                        font: root.labelFont
+                    }
+                    Rectangle {
+                        visible: removeSelectedButton.activeFocus
+                        anchors.fill: parent
+                        anchors.margins: -3
+                        radius: pal.radius + 3
+                        color: "transparent"
+                        border.width: 2
+                        border.color: pal.focus
+                        antialiasing: true
+                    }
+                    MouseArea {
+                        id: removeSelectedMouse
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: root.send(removeSelectedButton.command)
+                    }
                 }
-                FlatButton {
+
+                Rectangle {
+                    id: clearCompletedButton
                     objectName: "clearCompletedButton"
-                    theme: pal
-                    text: "Clear completed"
-                    onActivated: root.send("ID_FS_clearComplete")
+                    readonly property string command: "ID_FS_clearComplete"
+                    width: clearCompletedText.implicitWidth + 30
+                    height: 32
+                    radius: pal.radius
+                    color: root.fill("secondary", clearCompletedMouse)
+                    border.width: 1
+                    border.color: clearCompletedMouse.pressed ? pal.borderStrong : pal.border
+                    antialiasing: true
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: clearCompletedText.text
+                    Accessible.onPressAction: root.send(clearCompletedButton.command)
+                    Keys.onPressed: (event) => root.keyPress(event, clearCompletedButton.command)
+
+                    Text {
+                        id: clearCompletedText
+                        anchors.centerIn: parent
+                        text: "Clear completed"
+                        color: pal.text
+                        font: root.labelFont
+                    }
+                    Rectangle {
+                        visible: clearCompletedButton.activeFocus
+                        anchors.fill: parent
+                        anchors.margins: -3
+                        radius: pal.radius + 3
+                        color: "transparent"
+                        border.width: 2
+                        border.color: pal.focus
+                        antialiasing: true
+                    }
+                    MouseArea {
+                        id: clearCompletedMouse
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: root.send(clearCompletedButton.command)
+                    }
                 }
+
                 Item {
                     width: 6
                     height: 32
                 }
-                FlatButton {
+
+                Rectangle {
                     id: moveUpButton
                     objectName: "moveUpButton"
-                    theme: pal
-                    text: "Move up"
-                    iconOnly: true
-                    onActivated: root.send("IDC_FS_moveUp")
-                    Chevron { tint: moveUpButton.foreground; up: true }
+                    readonly property string command: "IDC_FS_moveUp"
+                    width: 32
+                    height: 32
+                    radius: pal.radius
+                    color: root.fill("secondary", moveUpMouse)
+                    border.width: 1
+                    border.color: moveUpMouse.pressed ? pal.borderStrong : pal.border
+                    antialiasing: true
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: "Move up"
+                    Accessible.onPressAction: root.send(moveUpButton.command)
+                    Keys.onPressed: (event) => root.keyPress(event, moveUpButton.command)
+
+                    // Chevron pointing up.
+                    Item {
+                        anchors.centerIn: parent
+                        width: 16
+                        height: 16
+                        Rectangle {
+                            readonly property var g: root.stroke(3.5, 10.5, 8, 6, 2)
+                            x: g.x
+                            y: g.y
+                            width: g.width
+                            height: g.height
+                            radius: height / 2
+                            rotation: g.angle
+                            color: pal.text
+                            antialiasing: true
+                        }
+                        Rectangle {
+                            readonly property var g: root.stroke(8, 6, 12.5, 10.5, 2)
+                            x: g.x
+                            y: g.y
+                            width: g.width
+                            height: g.height
+                            radius: height / 2
+                            rotation: g.angle
+                            color: pal.text
+                            antialiasing: true
+                        }
+                    }
+                    Rectangle {
+                        visible: moveUpButton.activeFocus
+                        anchors.fill: parent
+                        anchors.margins: -3
+                        radius: pal.radius + 3
+                        color: "transparent"
+                        border.width: 2
+                        border.color: pal.focus
+                        antialiasing: true
+                    }
+                    MouseArea {
+                        id: moveUpMouse
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: root.send(moveUpButton.command)
+                    }
                 }
-                FlatButton {
+
+                Rectangle {
                     id: moveDownButton
                     objectName: "moveDownButton"
-                    theme: pal
-                    text: "Move down"
-                    iconOnly: true
-                    onActivated: root.send("IDC_FS_moveDown")
-                    Chevron { tint: moveDownButton.foreground; up: false }
+                    readonly property string command: "IDC_FS_moveDown"
+                    width: 32
+                    height: 32
+                    radius: pal.radius
+                    color: root.fill("secondary", moveDownMouse)
+                    border.width: 1
+                    border.color: moveDownMouse.pressed ? pal.borderStrong : pal.border
+                    antialiasing: true
+                    activeFocusOnTab: true
+                    Accessible.role: Accessible.Button
+                    Accessible.name: "Move down"
+                    Accessible.onPressAction: root.send(moveDownButton.command)
+                    Keys.onPressed: (event) => root.keyPress(event, moveDownButton.command)
+
+                    // Chevron pointing down.
+                    Item {
+                        anchors.centerIn: parent
+                        width: 16
+                        height: 16
+                        Rectangle {
+                            readonly property var g: root.stroke(3.5, 5.5, 8, 10, 2)
+                            x: g.x
+                            y: g.y
+                            width: g.width
+                            height: g.height
+                            radius: height / 2
+                            rotation: g.angle
+                            color: pal.text
+                            antialiasing: true
+                        }
+                        Rectangle {
+                            readonly property var g: root.stroke(8, 10, 12.5, 5.5, 2)
+                            x: g.x
+                            y: g.y
+                            width: g.width
+                            height: g.height
+                            radius: height / 2
+                            rotation: g.angle
+                            color: pal.text
+                            antialiasing: true
+                        }
+                    }
+                    Rectangle {
+                        visible: moveDownButton.activeFocus
+                        anchors.fill: parent
+                        anchors.margins: -3
+                        radius: pal.radius + 3
+                        color: "transparent"
+                        border.width: 2
+                        border.color: pal.focus
+                        antialiasing: true
+                    }
+                    MouseArea {
+                        id: moveDownMouse
+                        anchors.fill: parent
+                        hoverEnabled: true
+                        cursorShape: Qt.PointingHandCursor
+                        onClicked: root.send(moveDownButton.command)
+                    }
                 }
             }
 
-            // The download grid is laid over this panel by the program.
+            // The download grid is laid over gridArea by the program; the
+            // card around it shows a few pixels past its edges.
             Rectangle {
                 x: 25
                 y: 186
@@ -863,7 +649,6 @@ Item {
                 antialiasing: true
             }
             Item {
-                id: gridArea
                 objectName: "gridArea"
                 x: 29
                 y: 190
@@ -897,14 +682,32 @@ Item {
                 border.width: 1
                 border.color: pal.border
                 antialiasing: true
-                FolderGlyph {
+
+                // A folder.
+                Item {
                     id: folderGlyph
                     x: 10
                     anchors.verticalCenter: parent.verticalCenter
-                    tint: "#7b8799"
+                    width: 16
+                    height: 16
+                    Rectangle {
+                        x: 1.5
+                        y: 3
+                        width: 6
+                        height: 4
+                        radius: 1.5
+                        color: pal.glyphMuted
+                    }
+                    Rectangle {
+                        x: 1.5
+                        y: 4.5
+                        width: 13
+                        height: 9
+                        radius: 2
+                        color: pal.glyphMuted
+                    }
                 }
                 Text {
-                    id: folderText
                     objectName: "folderText"
                     anchors.left: folderGlyph.right
                     anchors.leftMargin: 8
@@ -917,24 +720,58 @@ Item {
                     font.pixelSize: 13
                 }
             }
-            FlatButton {
+
+            Rectangle {
+                id: browseButton
                 objectName: "browseButton"
-                theme: pal
+                readonly property string command: "ID_FS_downloadBrowse"
                 x: 493
                 y: 386
                 width: 106
                 height: 34
-                text: "Browse…"
-                onActivated: root.send("ID_FS_downloadBrowse")
+                radius: pal.radius
+                color: root.fill("secondary", browseMouse)
+                border.width: 1
+                border.color: browseMouse.pressed ? pal.borderStrong : pal.border
+                antialiasing: true
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: browseText.text
+                Accessible.onPressAction: root.send(browseButton.command)
+                Keys.onPressed: (event) => root.keyPress(event, browseButton.command)
+
+                Text {
+                    id: browseText
+                    anchors.centerIn: parent
+                    text: "Browse…"
+                    color: pal.text
+                    font: root.labelFont
+                }
+                Rectangle {
+                    visible: browseButton.activeFocus
+                    anchors.fill: parent
+                    anchors.margins: -3
+                    radius: pal.radius + 3
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                    antialiasing: true
+                }
+                MouseArea {
+                    id: browseMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: root.send(browseButton.command)
+                }
             }
 
             // Footer with the run controls.
             Rectangle {
-                x: 0
                 y: 440
                 width: root.width
                 height: root.height - y
-                color: "#e8ecf2"
+                color: pal.footerBg
                 Rectangle {
                     width: parent.width
                     height: 1
@@ -942,69 +779,244 @@ Item {
                 }
             }
 
-            CheckOption {
+            Item {
                 id: monitorCheck
                 objectName: "monitorCheck"
-                theme: pal
+                readonly property bool checked: root.autoToDownloadList_CB === "1"
+
+                // The check box keeps its variable itself and reports which way it went.
+                function toggle() {
+                    root.autoToDownloadList_CB = monitorCheck.checked ? "0" : "1";
+                    root.send(monitorCheck.checked ? "ID_FS_autoDownloadCheck" : "ID_FS_autoDownloadUncheck");
+                }
+
                 x: 29
                 y: 487 - height / 2
                 width: 320
-                text: "Monitor video URL's in clipboard and automatically add and download"
-                checked: root.autoToDownloadList_CB === "1"
-                onToggled: {
-                    root.autoToDownloadList_CB = checked ? "0" : "1";
-                    root.send(root.autoToDownloadList_CB === "1" ? "ID_FS_autoDownloadCheck"
-                                                                 : "ID_FS_autoDownloadUncheck");
+                height: Math.max(20, caption.implicitHeight)
+                activeFocusOnTab: true
+                Accessible.role: Accessible.CheckBox
+                Accessible.name: caption.text
+                Accessible.checkable: true
+                Accessible.checked: checked
+                Accessible.onToggleAction: toggle()
+                Accessible.onPressAction: toggle()
+                Keys.onPressed: (event) => {
+                    if (event.key === Qt.Key_Space) {
+                        event.accepted = true;
+                        if (!event.isAutoRepeat)
+                            monitorCheck.toggle();
+                    }
+                }
+
+                Rectangle {
+                    id: checkBox
+                    width: 20
+                    height: 20
+                    anchors.verticalCenter: parent.verticalCenter
+                    radius: 5
+                    antialiasing: true
+                    color: monitorCheck.checked ? (checkMouse.pressed ? pal.accentPressed : pal.accent)
+                                                : (checkMouse.pressed ? pal.pressed : pal.surface)
+                    border.width: monitorCheck.checked ? 0 : 1.5
+                    border.color: checkMouse.containsMouse ? pal.accent : pal.borderStrong
+
+                    // Tick.
+                    Rectangle {
+                        readonly property var g: root.stroke(5.5, 10.5, 8.5, 13.5, 2)
+                        visible: monitorCheck.checked
+                        x: g.x
+                        y: g.y
+                        width: g.width
+                        height: g.height
+                        radius: height / 2
+                        rotation: g.angle
+                        color: "white"
+                        antialiasing: true
+                    }
+                    Rectangle {
+                        readonly property var g: root.stroke(8.5, 13.5, 14.5, 6.5, 2)
+                        visible: monitorCheck.checked
+                        x: g.x
+                        y: g.y
+                        width: g.width
+                        height: g.height
+                        radius: height / 2
+                        rotation: g.angle
+                        color: "white"
+                        antialiasing: true
+                    }
+                    Rectangle {
+                        visible: monitorCheck.activeFocus
+                        anchors.fill: parent
+                        anchors.margins: -3
+                        radius: 8
+                        color: "transparent"
+                        border.width: 2
+                        border.color: pal.focus
+                        antialiasing: true
+                    }
+                }
+                Text {
+                    id: caption
+                    anchors.left: checkBox.right
+                    anchors.leftMargin: 10
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: "Monitor video URL's in clipboard and automatically add and download"
+                    wrapMode: Text.WordWrap
+                    color: pal.text
+                    font.pixelSize: 13
+                    lineHeight: 1.15
+                }
+                MouseArea {
+                    id: checkMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: monitorCheck.toggle()
                 }
             }
 
-            FlatButton {
+            // Start or stop, as the program's startDownload says; downloadBtn
+            // gives it its running look.
+            Rectangle {
                 id: startStopButton
                 objectName: "startStopButton"
-                theme: pal
                 readonly property bool idle: root.startDownload !== "0"
                 readonly property bool running: root.downloadBtn === "0"
+                readonly property string text: idle ? "Start Downloading" : "Stop Downloading"
+                readonly property string command: idle ? "IDC_FS_startDownload" : "IDC_FS_stopDownload"
                 x: 379
                 y: 464
                 width: 220
                 height: 46
-                fontSize: 14
-                variant: idle ? "primary" : "danger"
-                text: idle ? "Start Downloading" : "Stop Downloading"
-                onActivated: root.send(idle ? "IDC_FS_startDownload" : "IDC_FS_stopDownload")
+                radius: pal.radius
+                color: root.fill(idle ? "primary" : "danger", startStopMouse)
+                antialiasing: true
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: text
+                Accessible.onPressAction: root.send(startStopButton.command)
+                Keys.onPressed: (event) => root.keyPress(event, startStopButton.command)
 
-                DownloadGlyph { visible: startStopButton.idle; tint: "white" }
-                StopGlyph { visible: !startStopButton.idle; tint: "white" }
-            }
-
-            // Running look: a light sweeping along the bottom edge of the button.
-            Item {
-                visible: startStopButton.running
-                x: startStopButton.x + 12
-                y: startStopButton.y + startStopButton.height - 6
-                width: startStopButton.width - 24
-                height: 3
-                clip: true
-                Rectangle {
-                    anchors.fill: parent
-                    radius: 1.5
-                    color: "white"
-                    opacity: 0.25
-                }
-                Rectangle {
-                    width: 56
-                    height: 3
-                    radius: 1.5
-                    color: "white"
-                    opacity: 0.9
-                    NumberAnimation on x {
-                        running: startStopButton.running
-                        loops: Animation.Infinite
-                        from: -56
-                        to: 196
-                        duration: 1200
-                        easing.type: Easing.InOutSine
+                Row {
+                    anchors.centerIn: parent
+                    spacing: 8
+                    Item {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: 16
+                        height: 16
+                        // Arrow into a tray: start.
+                        Rectangle {
+                            visible: startStopButton.idle
+                            x: 7
+                            y: 1
+                            width: 2
+                            height: 10
+                            radius: 1
+                            color: "white"
+                        }
+                        Rectangle {
+                            readonly property var g: root.stroke(4.5, 7, 8, 10.5, 2)
+                            visible: startStopButton.idle
+                            x: g.x
+                            y: g.y
+                            width: g.width
+                            height: g.height
+                            radius: height / 2
+                            rotation: g.angle
+                            color: "white"
+                            antialiasing: true
+                        }
+                        Rectangle {
+                            readonly property var g: root.stroke(11.5, 7, 8, 10.5, 2)
+                            visible: startStopButton.idle
+                            x: g.x
+                            y: g.y
+                            width: g.width
+                            height: g.height
+                            radius: height / 2
+                            rotation: g.angle
+                            color: "white"
+                            antialiasing: true
+                        }
+                        Rectangle {
+                            visible: startStopButton.idle
+                            x: 2
+                            y: 13
+                            width: 12
+                            height: 2
+                            radius: 1
+                            color: "white"
+                        }
+                        // Square: stop.
+                        Rectangle {
+                            visible: !startStopButton.idle
+                            x: 3
+                            y: 3
+                            width: 10
+                            height: 10
+                            radius: 2
+                            color: "white"
+                        }
                     }
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: startStopButton.text
+                        color: "white"
+                        font.pixelSize: 14
+                        font.weight: Font.DemiBold
+                    }
+                }
+
+                // Running look: a light sweeping along the bottom edge.
+                Item {
+                    visible: startStopButton.running
+                    x: 12
+                    y: parent.height - 6
+                    width: parent.width - 24
+                    height: 3
+                    clip: true
+                    Rectangle {
+                        anchors.fill: parent
+                        radius: 1.5
+                        color: "white"
+                        opacity: 0.25
+                    }
+                    Rectangle {
+                        width: 56
+                        height: 3
+                        radius: 1.5
+                        color: "white"
+                        opacity: 0.9
+                        NumberAnimation on x {
+                            running: startStopButton.running
+                            loops: Animation.Infinite
+                            from: -56
+                            to: startStopButton.width - 24
+                            duration: 1200
+                            easing.type: Easing.InOutSine
+                        }
+                    }
+                }
+
+                Rectangle {
+                    visible: startStopButton.activeFocus
+                    anchors.fill: parent
+                    anchors.margins: -3
+                    radius: pal.radius + 3
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                    antialiasing: true
+                }
+                MouseArea {
+                    id: startStopMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: root.send(startStopButton.command)
                 }
             }
         }
@@ -1028,10 +1040,47 @@ Item {
                 border.width: 1
                 border.color: pal.border
 
-                Logo {
+                // The program's mark, large.
+                Rectangle {
                     x: 24
                     y: 24
-                    size: 72
+                    width: 72
+                    height: 72
+                    radius: 20
+                    antialiasing: true
+                    gradient: Gradient {
+                        GradientStop { position: 0.0; color: "#4f8df7" }
+                        GradientStop { position: 1.0; color: "#5b3fd6" }
+                    }
+                    // The visible right half of a stretched diamond is the play sign.
+                    Item {
+                        x: 25.2
+                        y: 12.2
+                        width: 27.4
+                        height: 31.7
+                        clip: true
+                        Rectangle {
+                            x: -width / 2
+                            y: (parent.height - height) / 2
+                            width: 22.4
+                            height: 22.4
+                            color: "white"
+                            antialiasing: true
+                            transform: [
+                                Rotation { origin.x: 11.2; origin.y: 11.2; angle: 45 },
+                                Scale { origin.x: 11.2; origin.y: 11.2; xScale: 1.732 }
+                            ]
+                        }
+                    }
+                    Rectangle {
+                        x: 18
+                        y: 52
+                        width: 36
+                        height: 6
+                        radius: 3
+                        color: "white"
+                        opacity: 0.9
+                    }
                 }
 
                 Column {
@@ -1048,7 +1097,6 @@ Item {
                         font.weight: Font.Bold
                     }
                     Text {
-                        id: aboutText
                         objectName: "aboutText"
                         width: parent.width
                         text: root.aboutTxt.replace(/\r\n|\r/g, "\n")
@@ -1063,24 +1111,147 @@ Item {
                     }
                     Row {
                         spacing: 10
-                        FlatButton {
+
+                        Rectangle {
                             id: helpButton
                             objectName: "helpButton"
-                            theme: pal
+                            readonly property string command: "IDC_FS_Help"
+                            width: helpContent.width + 30
                             height: 34
-                            text: "Help"
-                            onActivated: root.send("IDC_FS_Help")
-                            HelpGlyph { tint: helpButton.foreground }
+                            radius: pal.radius
+                            color: root.fill("secondary", helpMouse)
+                            border.width: 1
+                            border.color: helpMouse.pressed ? pal.borderStrong : pal.border
+                            antialiasing: true
+                            activeFocusOnTab: true
+                            Accessible.role: Accessible.Button
+                            Accessible.name: "Help"
+                            Accessible.onPressAction: root.send(helpButton.command)
+                            Keys.onPressed: (event) => root.keyPress(event, helpButton.command)
+
+                            Row {
+                                id: helpContent
+                                anchors.centerIn: parent
+                                spacing: 7
+                                // A question mark in a ring.
+                                Rectangle {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    width: 16
+                                    height: 16
+                                    radius: 8
+                                    color: "transparent"
+                                    border.width: 1.5
+                                    border.color: pal.text
+                                    antialiasing: true
+                                    Text {
+                                        anchors.centerIn: parent
+                                        anchors.verticalCenterOffset: 0.5
+                                        text: "?"
+                                        color: pal.text
+                                        font.pixelSize: 11
+                                        font.bold: true
+                                    }
+                                }
+                                Text {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    text: "Help"
+                                    color: pal.text
+                                    font: root.labelFont
+                                }
+                            }
+                            Rectangle {
+                                visible: helpButton.activeFocus
+                                anchors.fill: parent
+                                anchors.margins: -3
+                                radius: pal.radius + 3
+                                color: "transparent"
+                                border.width: 2
+                                border.color: pal.focus
+                                antialiasing: true
+                            }
+                            MouseArea {
+                                id: helpMouse
+                                anchors.fill: parent
+                                hoverEnabled: true
+                                cursorShape: Qt.PointingHandCursor
+                                onClicked: root.send(helpButton.command)
+                            }
                         }
-                        FlatButton {
+
+                        Rectangle {
                             id: webSiteButton
                             objectName: "webSiteButton"
-                            theme: pal
+                            readonly property string command: "ID_FS_webSite"
+                            width: webSiteContent.width + 30
                             height: 34
-                            variant: "tonal"
-                            text: "Visit the web site"
-                            onActivated: root.send("ID_FS_webSite")
-                            GlobeGlyph { tint: webSiteButton.foreground }
+                            radius: pal.radius
+                            color: root.fill("tonal", webSiteMouse)
+                            antialiasing: true
+                            activeFocusOnTab: true
+                            Accessible.role: Accessible.Button
+                            Accessible.name: "Visit the web site"
+                            Accessible.onPressAction: root.send(webSiteButton.command)
+                            Keys.onPressed: (event) => root.keyPress(event, webSiteButton.command)
+
+                            Row {
+                                id: webSiteContent
+                                anchors.centerIn: parent
+                                spacing: 7
+                                // A globe.
+                                Item {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    width: 16
+                                    height: 16
+                                    Rectangle {
+                                        anchors.fill: parent
+                                        anchors.margins: 1
+                                        radius: width / 2
+                                        color: "transparent"
+                                        border.width: 1.5
+                                        border.color: pal.accentText
+                                        antialiasing: true
+                                    }
+                                    Rectangle {
+                                        anchors.centerIn: parent
+                                        width: 6.5
+                                        height: 14
+                                        radius: width / 2
+                                        color: "transparent"
+                                        border.width: 1.5
+                                        border.color: pal.accentText
+                                        antialiasing: true
+                                    }
+                                    Rectangle {
+                                        anchors.centerIn: parent
+                                        width: 12.5
+                                        height: 1.5
+                                        color: pal.accentText
+                                    }
+                                }
+                                Text {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    text: "Visit the web site"
+                                    color: pal.accentText
+                                    font: root.strongFont
+                                }
+                            }
+                            Rectangle {
+                                visible: webSiteButton.activeFocus
+                                anchors.fill: parent
+                                anchors.margins: -3
+                                radius: pal.radius + 3
+                                color: "transparent"
+                                border.width: 2
+                                border.color: pal.focus
+                                antialiasing: true
+                            }
+                            MouseArea {
+                                id: webSiteMouse
+                                anchors.fill: parent
+                                hoverEnabled: true
+                                cursorShape: Qt.PointingHandCursor
+                                onClicked: root.send(webSiteButton.command)
+                            }
                         }
                     }
                 }
@@ -1095,36 +1266,136 @@ Item {
                 font.weight: Font.DemiBold
             }
 
-            Row {
+            // Three steps; each badge, title and body sit at the same place in its card.
+            Rectangle {
+                id: stepsCard
                 x: 29
                 y: heroCard.y + heroCard.height + 50
-                spacing: 12
-                StepCard {
-                    theme: pal
-                    width: 182
-                    number: 1
-                    title: "Copy an address"
-                    body: "In your browser, copy the address of a page that plays a video."
-                }
-                StepCard {
-                    theme: pal
-                    width: 182
-                    number: 2
-                    title: "Add it to the list"
-                    body: "Paste it on the Download page and press Add to list, or let clipboard monitoring add it for you."
-                }
-                StepCard {
-                    theme: pal
-                    width: 182
-                    number: 3
-                    title: "Press Start"
-                    body: "Vidtrawl finds the video file behind each page and saves it in your download folder."
+                width: 570
+                height: 128
+                radius: 10
+                color: pal.surface
+                border.width: 1
+                border.color: pal.border
+
+                Row {
+                    x: 14
+                    y: 14
+                    spacing: 0
+                    Column {
+                        width: 181
+                        spacing: 10
+                        Row {
+                            spacing: 9
+                            Rectangle {
+                                width: 24
+                                height: 24
+                                radius: 12
+                                color: pal.accentSoft
+                                antialiasing: true
+                                Text {
+                                    anchors.centerIn: parent
+                                    text: "1"
+                                    color: pal.accentText
+                                    font.pixelSize: 12
+                                    font.bold: true
+                                }
+                            }
+                            Text {
+                                height: 24
+                                verticalAlignment: Text.AlignVCenter
+                                text: "Copy an address"
+                                color: pal.text
+                                font: root.strongFont
+                            }
+                        }
+                        Text {
+                            width: 160
+                            text: "In your browser, copy the address of a page that plays a video."
+                            wrapMode: Text.WordWrap
+                            color: pal.textMuted
+                            font.pixelSize: 12
+                            lineHeight: 1.2
+                        }
+                    }
+                    Column {
+                        width: 181
+                        spacing: 10
+                        Row {
+                            spacing: 9
+                            Rectangle {
+                                width: 24
+                                height: 24
+                                radius: 12
+                                color: pal.accentSoft
+                                antialiasing: true
+                                Text {
+                                    anchors.centerIn: parent
+                                    text: "2"
+                                    color: pal.accentText
+                                    font.pixelSize: 12
+                                    font.bold: true
+                                }
+                            }
+                            Text {
+                                height: 24
+                                verticalAlignment: Text.AlignVCenter
+                                text: "Add it to the list"
+                                color: pal.text
+                                font: root.strongFont
+                            }
+                        }
+                        Text {
+                            width: 160
+                            text: "Paste it on the Download page and press Add to list, or let clipboard monitoring add it for you."
+                            wrapMode: Text.WordWrap
+                            color: pal.textMuted
+                            font.pixelSize: 12
+                            lineHeight: 1.2
+                        }
+                    }
+                    Column {
+                        width: 181
+                        spacing: 10
+                        Row {
+                            spacing: 9
+                            Rectangle {
+                                width: 24
+                                height: 24
+                                radius: 12
+                                color: pal.accentSoft
+                                antialiasing: true
+                                Text {
+                                    anchors.centerIn: parent
+                                    text: "3"
+                                    color: pal.accentText
+                                    font.pixelSize: 12
+                                    font.bold: true
+                                }
+                            }
+                            Text {
+                                height: 24
+                                verticalAlignment: Text.AlignVCenter
+                                text: "Press Start"
+                                color: pal.text
+                                font: root.strongFont
+                            }
+                        }
+                        Text {
+                            width: 160
+                            text: "Vidtrawl finds the video file behind each page and saves it in your download folder."
+                            wrapMode: Text.WordWrap
+                            color: pal.textMuted
+                            font.pixelSize: 12
+                            lineHeight: 1.2
+                        }
+                    }
                 }
             }
 
             Text {
                 x: 29
-                y: heroCard.y + heroCard.height + 50 + 128 + 20
+                y: stepsCard.y + stepsCard.height + 20
                 width: 570
                 text: "Tip: press Enter in the address field to add a video without reaching for the mouse."
                 elide: Text.ElideRight
@@ -1151,10 +1422,47 @@ Item {
             onPressed: root.send("IDC_FS_Drag")
         }
 
-        Logo {
+        // The program's mark: a play sign over a landing line, on a blue tile.
+        Rectangle {
             x: 14
             y: 10
-            size: 28
+            width: 28
+            height: 28
+            radius: 8
+            antialiasing: true
+            gradient: Gradient {
+                GradientStop { position: 0.0; color: "#4f8df7" }
+                GradientStop { position: 1.0; color: "#5b3fd6" }
+            }
+            // The visible right half of a stretched diamond is the play sign.
+            Item {
+                x: 9.8
+                y: 4.8
+                width: 10.7
+                height: 12.3
+                clip: true
+                Rectangle {
+                    x: -width / 2
+                    y: (parent.height - height) / 2
+                    width: 8.7
+                    height: 8.7
+                    color: "white"
+                    antialiasing: true
+                    transform: [
+                        Rotation { origin.x: 4.35; origin.y: 4.35; angle: 45 },
+                        Scale { origin.x: 4.35; origin.y: 4.35; xScale: 1.732 }
+                    ]
+                }
+            }
+            Rectangle {
+                x: 7
+                y: 20
+                width: 14
+                height: 2.4
+                radius: 1.2
+                color: "white"
+                opacity: 0.9
+            }
         }
         Text {
             x: 52
@@ -1165,35 +1473,143 @@ Item {
             font.weight: Font.Bold
         }
 
-        // Tabs stay left of the middle of the strip, which is left free for dragging.
+        // Tabs stay left of the middle of the strip, which is kept free for dragging.
         Row {
             id: tabRow
             x: 136
-            PageTab {
+
+            Item {
                 id: downloadTab
                 objectName: "downloadTab"
-                theme: pal
-                text: "Download"
-                current: root.targetPage === "Download"
-                busy: root.downloadTab === "0"
-                onActivated: root.showPage("Download")
+                readonly property bool current: root.targetPage === "Download"
+                // A download run is going: a user on the other page can see it here.
+                readonly property bool busy: root.downloadTab === "0"
+                width: downloadTabText.implicitWidth + 26
+                height: 48
+                activeFocusOnTab: true
+                Accessible.role: Accessible.PageTab
+                Accessible.name: downloadTabText.text
+                Accessible.selected: current
+                Accessible.onPressAction: root.showPage("Download")
+                Keys.onPressed: (event) => {
+                    if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+                        event.accepted = true;
+                        root.showPage("Download");
+                    }
+                }
+
+                Text {
+                    id: downloadTabText
+                    anchors.centerIn: parent
+                    text: "Download"
+                    color: downloadTab.current ? pal.chromeText : downloadTabMouse.containsMouse ? "#d3d9e3" : pal.chromeMuted
+                    font: root.strongFont
+                }
+
+                // Activity beacon: a dot with a ring growing out of it.
+                Item {
+                    visible: downloadTab.busy
+                    x: downloadTabText.x + downloadTabText.width + 4
+                    y: downloadTabText.y + 1
+                    width: 6
+                    height: 6
+                    Rectangle {
+                        anchors.centerIn: parent
+                        height: width
+                        radius: width / 2
+                        color: pal.live
+                        antialiasing: true
+                        SequentialAnimation on width {
+                            running: downloadTab.busy
+                            loops: Animation.Infinite
+                            NumberAnimation { from: 6; to: 16; duration: 1100; easing.type: Easing.OutQuad }
+                            PauseAnimation { duration: 300 }
+                        }
+                        SequentialAnimation on opacity {
+                            running: downloadTab.busy
+                            loops: Animation.Infinite
+                            NumberAnimation { from: 0.6; to: 0; duration: 1100; easing.type: Easing.OutQuad }
+                            PauseAnimation { duration: 300 }
+                        }
+                    }
+                    Rectangle {
+                        anchors.fill: parent
+                        radius: width / 2
+                        color: pal.live
+                        antialiasing: true
+                    }
+                }
+
+                Rectangle {
+                    visible: downloadTab.activeFocus
+                    anchors.fill: parent
+                    anchors.topMargin: 8
+                    anchors.bottomMargin: 8
+                    radius: 6
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                }
+                MouseArea {
+                    id: downloadTabMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    cursorShape: downloadTab.current ? Qt.ArrowCursor : Qt.PointingHandCursor
+                    onClicked: root.showPage("Download")
+                }
             }
-            PageTab {
+
+            Item {
                 id: aboutTab
                 objectName: "aboutTab"
-                theme: pal
-                text: "About"
-                current: root.targetPage === "About"
-                onActivated: root.showPage("About")
+                readonly property bool current: root.targetPage === "About"
+                width: aboutTabText.implicitWidth + 26
+                height: 48
+                activeFocusOnTab: true
+                Accessible.role: Accessible.PageTab
+                Accessible.name: aboutTabText.text
+                Accessible.selected: current
+                Accessible.onPressAction: root.showPage("About")
+                Keys.onPressed: (event) => {
+                    if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+                        event.accepted = true;
+                        root.showPage("About");
+                    }
+                }
+
+                Text {
+                    id: aboutTabText
+                    anchors.centerIn: parent
+                    text: "About"
+                    color: aboutTab.current ? pal.chromeText : aboutTabMouse.containsMouse ? "#d3d9e3" : pal.chromeMuted
+                    font: root.strongFont
+                }
+                Rectangle {
+                    visible: aboutTab.activeFocus
+                    anchors.fill: parent
+                    anchors.topMargin: 8
+                    anchors.bottomMargin: 8
+                    radius: 6
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                }
+                MouseArea {
+                    id: aboutTabMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    cursorShape: aboutTab.current ? Qt.ArrowCursor : Qt.PointingHandCursor
+                    onClicked: root.showPage("About")
+                }
             }
         }
 
         // Underline of the current tab; it follows the slide.
         Rectangle {
             readonly property real progress: -pages.x / root.width
-            x: tabRow.x + downloadTab.x + 11 + (aboutTab.x - downloadTab.x) * progress
-            width: downloadTab.width - 22 + (aboutTab.width - downloadTab.width) * progress
+            x: tabRow.x + 11 + downloadTab.x + (aboutTab.x - downloadTab.x) * progress
             y: parent.height - 3
+            width: downloadTab.width - 22 + (aboutTab.width - downloadTab.width) * progress
             height: 3
             radius: 1.5
             color: pal.accent
@@ -1201,40 +1617,168 @@ Item {
 
         Row {
             anchors.right: parent.right
-            TitleButton {
+
+            Rectangle {
                 id: trayButton
                 objectName: "trayButton"
-                theme: pal
-                text: "Send to tray"
-                onActivated: root.send("IDC_FS_Tray")
+                readonly property string command: "IDC_FS_Tray"
+                readonly property color ink: root.chromeInk(trayButton, trayMouse)
+                width: 44
+                height: 48
+                color: root.fill("chrome", trayMouse)
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: "Send to tray"
+                Accessible.onPressAction: root.send(trayButton.command)
+                Keys.onPressed: (event) => root.keyPress(event, trayButton.command)
+
+                // Chevron dropping onto a bar.
                 Item {
+                    anchors.centerIn: parent
                     width: 16
                     height: 16
-                    Stroke { color: trayButton.tint; weight: 1.6; x1: 8; y1: 2; x2: 8; y2: 9 }
-                    Stroke { color: trayButton.tint; weight: 1.6; x1: 5; y1: 6.5; x2: 8; y2: 9.5 }
-                    Stroke { color: trayButton.tint; weight: 1.6; x1: 11; y1: 6.5; x2: 8; y2: 9.5 }
-                    Stroke { color: trayButton.tint; weight: 1.6; x1: 2.5; y1: 10; x2: 2.5; y2: 13.5 }
-                    Stroke { color: trayButton.tint; weight: 1.6; x1: 2.5; y1: 13.5; x2: 13.5; y2: 13.5 }
-                    Stroke { color: trayButton.tint; weight: 1.6; x1: 13.5; y1: 10; x2: 13.5; y2: 13.5 }
+                    Rectangle {
+                        readonly property var g: root.stroke(4, 4.5, 8, 8.5, 1.6)
+                        x: g.x
+                        y: g.y
+                        width: g.width
+                        height: g.height
+                        radius: height / 2
+                        rotation: g.angle
+                        color: trayButton.ink
+                        antialiasing: true
+                    }
+                    Rectangle {
+                        readonly property var g: root.stroke(8, 8.5, 12, 4.5, 1.6)
+                        x: g.x
+                        y: g.y
+                        width: g.width
+                        height: g.height
+                        radius: height / 2
+                        rotation: g.angle
+                        color: trayButton.ink
+                        antialiasing: true
+                    }
+                    Rectangle {
+                        x: 2.5
+                        y: 12.2
+                        width: 11
+                        height: 1.6
+                        radius: 0.8
+                        color: trayButton.ink
+                    }
+                }
+                Rectangle {
+                    visible: trayButton.activeFocus
+                    anchors.fill: parent
+                    anchors.margins: 6
+                    radius: 6
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                }
+                MouseArea {
+                    id: trayMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    onClicked: root.send(trayButton.command)
                 }
             }
-            TitleButton {
+
+            Rectangle {
                 id: minimizeButton
                 objectName: "minimizeButton"
-                theme: pal
-                text: "Minimize"
-                onActivated: root.send("IDC_FS_Minimize")
-                Stroke { color: minimizeButton.tint; weight: 1.6; x1: 3; y1: 8; x2: 13; y2: 8 }
+                readonly property string command: "IDC_FS_Minimize"
+                width: 44
+                height: 48
+                color: root.fill("chrome", minimizeMouse)
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: "Minimize"
+                Accessible.onPressAction: root.send(minimizeButton.command)
+                Keys.onPressed: (event) => root.keyPress(event, minimizeButton.command)
+
+                Rectangle {
+                    anchors.centerIn: parent
+                    width: 11
+                    height: 1.6
+                    radius: 0.8
+                    color: root.chromeInk(minimizeButton, minimizeMouse)
+                }
+                Rectangle {
+                    visible: minimizeButton.activeFocus
+                    anchors.fill: parent
+                    anchors.margins: 6
+                    radius: 6
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                }
+                MouseArea {
+                    id: minimizeMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    onClicked: root.send(minimizeButton.command)
+                }
             }
-            TitleButton {
+
+            Rectangle {
                 id: closeButton
                 objectName: "closeButton"
-                theme: pal
-                text: "Close"
-                isClose: true
-                onActivated: root.send("IDC_FS_Close")
-                Stroke { color: closeButton.tint; weight: 1.6; x1: 3.5; y1: 3.5; x2: 12.5; y2: 12.5 }
-                Stroke { color: closeButton.tint; weight: 1.6; x1: 12.5; y1: 3.5; x2: 3.5; y2: 12.5 }
+                readonly property string command: "IDC_FS_Close"
+                readonly property color ink: root.chromeInk(closeButton, closeMouse)
+                width: 44
+                height: 48
+                color: root.fill("close", closeMouse)
+                activeFocusOnTab: true
+                Accessible.role: Accessible.Button
+                Accessible.name: "Close"
+                Accessible.onPressAction: root.send(closeButton.command)
+                Keys.onPressed: (event) => root.keyPress(event, closeButton.command)
+
+                // A cross.
+                Item {
+                    anchors.centerIn: parent
+                    width: 16
+                    height: 16
+                    Rectangle {
+                        readonly property var g: root.stroke(3.5, 3.5, 12.5, 12.5, 1.6)
+                        x: g.x
+                        y: g.y
+                        width: g.width
+                        height: g.height
+                        radius: height / 2
+                        rotation: g.angle
+                        color: closeButton.ink
+                        antialiasing: true
+                    }
+                    Rectangle {
+                        readonly property var g: root.stroke(12.5, 3.5, 3.5, 12.5, 1.6)
+                        x: g.x
+                        y: g.y
+                        width: g.width
+                        height: g.height
+                        radius: height / 2
+                        rotation: g.angle
+                        color: closeButton.ink
+                        antialiasing: true
+                    }
+                }
+                Rectangle {
+                    visible: closeButton.activeFocus
+                    anchors.fill: parent
+                    anchors.margins: 6
+                    radius: 6
+                    color: "transparent"
+                    border.width: 2
+                    border.color: pal.focus
+                }
+                MouseArea {
+                    id: closeMouse
+                    anchors.fill: parent
+                    hoverEnabled: true
+                    onClicked: root.send(closeButton.command)
+                }
             }
         }
     }
