@@ -117,7 +117,14 @@ Item {
         root.downloadBtnTab = "";
     }
 
-    Component.onCompleted: root.send("IDC_FS_Download")
+    // The movie opens on the Download page. The report waits for the first
+    // turn of the event loop: the program can connect to fsCommand only once
+    // the root object exists, which is after the movie has been completed.
+    Timer {
+        interval: 0
+        running: true
+        onTriggered: root.send("IDC_FS_Download")
+    }
 
     NumberAnimation {
         id: slide
