@@ -809,7 +809,7 @@ Item {
                 Accessible.onToggleAction: toggle()
                 Accessible.onPressAction: toggle()
                 Keys.onPressed: (event) => {
-                    if (event.key === Qt.Key_Space) {
+                    if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
                         event.accepted = true;
                         if (!event.isAutoRepeat)
                             monitorCheck.toggle();
@@ -998,7 +998,7 @@ Item {
                         color: "white"
                         opacity: 0.9
                         NumberAnimation on x {
-                            running: startStopButton.running
+                            running: startStopButton.running && downloadPage.visible
                             loops: Animation.Infinite
                             from: -56
                             to: startStopButton.width - 24
