@@ -97,7 +97,7 @@ public:
         engine_(engine::Hosts{pump_, messages_, grid_, movie_, online_},
                 engine::Options{std::move(connections), {}, {}}) {
     pump_.OnInterrupt([this] { engine_.RequestStop(); });
-    engine_.LoadSettings([](bool) {}); // the console never watches the clipboard
+    engine_.LoadSettings();
   }
 
   // The download folder setting as loaded.

@@ -1,8 +1,36 @@
 #include "engine/Engine.h"
 
+#include "engine/ExitPath.h"
+#include "engine/FolderChoice.h"
+#include "engine/MovieCommands.h"
+#include "engine/TrayMenu.h"
+#include "host/MovieVariableNames.h"
+#include "host/MovieVariables.h"
 #include "scheduler/EngineParts.h"
 
+#include <stdexcept>
+
 namespace vidtrawl::engine {
+
+// The pieces only the desktop program has, wired once it is attached.
+struct DesktopParts {
+  DesktopParts(scheduler::EngineParts &p, DesktopHosts hosts, std::string helpFile,
+               std::string webSite)
+      : folder(hosts.folders, p.hosts.movie, p.settings),
+        exit(p.state, p.control, p.monitor, p.hosts.messages, hosts.window, hosts.timers),
+        commands(
+            {p.state, p.adder, p.editor, p.binder, p.control, p.monitor, p.settings, folder, exit},
+            {p.hosts.movie, hosts.window, hosts.timers, hosts.shell}, std::move(helpFile),
+            std::move(webSite)),
+        tray(commands, p.control, p.monitor, p.settings, p.hosts.movie, hosts.timers),
+        timers(hosts.timers) {}
+
+  FolderChoice folder;
+  ExitPath exit;
+  MovieCommands commands;
+  TrayMenu tray;
+  host::Timers &timers;
+};
 
 Engine::Engine(Hosts hosts, Options options)
     : parts_(std::make_unique<scheduler::EngineParts>(
@@ -14,8 +42,9 @@ Engine::Engine(Hosts hosts, Options options)
 
 Engine::~Engine() = default;
 
-void Engine::LoadSettings(const std::function<void(bool on)> &monitorSwitch) {
-  parts_->settings.LoadSettings(parts_->hosts.movie, monitorSwitch);
+void Engine::LoadSettings() {
+  parts_->settings.LoadSettings(parts_->hosts.movie,
+                                [this](bool on) { parts_->monitor.Monitor(on); });
 }
 
 void Engine::SaveSettings() const {
@@ -142,6 +171,64 @@ Activity Engine::CurrentActivity() const {
 
 void Engine::SetWriteBehind(bool on) {
   parts_->download.SetWriteBehind(on);
+}
+
+void Engine::AttachDesktop(DesktopHosts hosts, std::string helpFile, std::string webSite) {
+  desktop_ =
+      std::make_unique<DesktopParts>(*parts_, hosts, std::move(helpFile), std::move(webSite));
+}
+
+DesktopParts &Engine::Desktop() const {
+  if (!desktop_)
+    throw std::logic_error("the desktop program's hosts are not attached");
+  return *desktop_;
+}
+
+void Engine::FormatDownloadGrid(bool bInit) {
+  parts_->binder.FormatDownloadGrid(bInit);
+}
+
+void Engine::ShowAboutText(int major, int minor, int revision) {
+  parts_->hosts.movie.SetFlashVariable(host::movie::kAboutTxt,
+                                       host::movie::AboutTxtValue(major, minor, revision));
+}
+
+void Engine::Flash_FSCommand(const std::string &command, const std::string &args) {
+  Desktop().commands.Flash_FSCommand(command, args);
+}
+
+void Engine::OnTimer(host::Timers::Id timer) {
+  switch (timer) {
+  case host::Timers::Id::Download:
+    Desktop().commands.tmrDownload_Timer();
+    break;
+  case host::Timers::Id::End:
+    Desktop().exit.tmrend_Timer();
+    break;
+  case host::Timers::Id::Monitor:
+    Desktop().timers.StopTimer(timer); // the clipboard poll arrives with its monitor
+    break;
+  }
+}
+
+void Engine::EndMe() {
+  Desktop().exit.EndMe();
+}
+
+bool Engine::TrayMonitorChecked() const {
+  return Desktop().tray.MonitorChecked();
+}
+
+void Engine::mnuDownload_Click() {
+  Desktop().tray.mnuDownload_Click();
+}
+
+void Engine::mnuMonitor_Click(bool checked) {
+  Desktop().tray.mnuMonitor_Click(checked);
+}
+
+void Engine::mnuExit_Click() {
+  Desktop().tray.mnuExit_Click();
 }
 
 } // namespace vidtrawl::engine

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "engine/DesktopHosts.h"
 #include "host/CellUpdateEvents.h"
+#include "host/Timers.h"
 #include "list/DownloadItem.h"
 #include "list/FormatSize.h"
 #include "list/ItemObserver.h"
@@ -26,6 +28,9 @@ class Pump;
 } // namespace vidtrawl::host
 namespace vidtrawl::scheduler {
 struct EngineParts;
+}
+namespace vidtrawl::engine {
+struct DesktopParts;
 }
 
 // The engine's public face: everything a front end may use. Front ends
@@ -79,9 +84,9 @@ public:
   Engine &operator=(const Engine &) = delete;
 
   // Settings: monitoring and the download folder. LoadSettings reads them
-  // (calling monitorSwitch(true) when monitoring is on) and shows them in
-  // the movie; SaveSettings stores them; ShowSettings shows them again.
-  void LoadSettings(const std::function<void(bool on)> &monitorSwitch);
+  // (switching the clipboard monitor on when monitoring is on) and shows
+  // them in the movie; SaveSettings stores them; ShowSettings shows them again.
+  void LoadSettings();
   void SaveSettings() const;
   void ShowSettings();
   const std::string &DownloadDir() const;
@@ -132,8 +137,32 @@ public:
   // chunk (for front ends that never read a file while it is received).
   void SetWriteBehind(bool on);
 
+  // --- The desktop program --------------------------------------------------
+
+  // The desktop's window, timers, opener and folder dialog; helpFile is the
+  // help document, webSite the address the movie's web-site command opens.
+  void AttachDesktop(DesktopHosts hosts, std::string helpFile, std::string webSite);
+
+  // Start-up: the grid's columns laid out (not yet marked formatted) and the
+  // about text ("Version major.minor.0.revision" and the description).
+  void FormatDownloadGrid(bool bInit);
+  void ShowAboutText(int major, int minor, int revision);
+
+  // A command of the movie (Flash_FSCommand), a timer that fired, the exit
+  // path (for a close request of the window system), and the tray menu.
+  void Flash_FSCommand(const std::string &command, const std::string &args);
+  void OnTimer(host::Timers::Id timer);
+  void EndMe();
+  bool TrayMonitorChecked() const;
+  void mnuDownload_Click();
+  void mnuMonitor_Click(bool checked);
+  void mnuExit_Click();
+
 private:
+  DesktopParts &Desktop() const;
+
   std::unique_ptr<scheduler::EngineParts> parts_;
+  std::unique_ptr<DesktopParts> desktop_;
 };
 
 } // namespace vidtrawl::engine

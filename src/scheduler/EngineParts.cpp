@@ -12,7 +12,8 @@ EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, Eng
       fileNameEdit(items, hosts.grid),
       events(items, current, binder, editor, hosts.grid, download, fetcher, state),
       pass(items, current, binder, editor, adder, download, state, hosts.movie, settings),
-      control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity) {
+      control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity),
+      monitor(settings) {
   download.SetEvents(&events);
 }
 

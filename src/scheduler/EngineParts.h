@@ -10,6 +10,7 @@
 #include "resolve/LinkFetcher.h"
 #include "resolve/RedirectResolver.h"
 #include "resolve/ScratchFile.h"
+#include "scheduler/ClipboardMonitor.h"
 #include "scheduler/DownloadPass.h"
 #include "scheduler/RunState.h"
 #include "scheduler/StartStopControl.h"
@@ -72,6 +73,7 @@ struct EngineParts {
   TransferEventHandler events;
   DownloadPass pass;
   StartStopControl control;
+  ClipboardMonitor monitor;
 };
 
 } // namespace vidtrawl::scheduler
