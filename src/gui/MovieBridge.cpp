@@ -1,0 +1,78 @@
+#include "gui/MovieBridge.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QQmlError>
+#include <QQuickItem>
+#include <QUrl>
+#include <QVariant>
+
+#include <cstdio>
+
+namespace vidtrawl::gui {
+namespace {
+
+constexpr char kRootPrefix[] = "_root.";
+
+// The root item's property behind a movie variable.
+QByteArray PropertyName(const std::string &variable) {
+  std::string name = variable;
+  if (name.rfind(kRootPrefix, 0) == 0)
+    name.erase(0, sizeof kRootPrefix - 1);
+  return QByteArray::fromStdString(name);
+}
+
+} // namespace
+
+MovieBridge::MovieBridge(QWidget *parent) : QQuickWidget(parent) {
+  setResizeMode(QQuickWidget::SizeRootObjectToView);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+bool MovieBridge::Load(const QString &file) {
+  if (!QFileInfo(file).isFile()) {
+    std::fprintf(stderr, "vidtrawl: the movie %s is missing; the window stays empty\n",
+                 qUtf8Printable(file));
+    return false;
+  }
+  setSource(QUrl::fromLocalFile(file));
+  if (status() != QQuickWidget::Ready || rootObject() == nullptr) {
+    std::fprintf(stderr, "vidtrawl: the movie %s cannot be shown; the window stays empty\n",
+                 qUtf8Printable(file));
+    for (const QQmlError &error : errors())
+      std::fprintf(stderr, "  %s\n", qUtf8Printable(error.toString()));
+    setSource(QUrl());
+    return false;
+  }
+  root_ = rootObject();
+  // Connected at once: the movie announces its first page on the next turn.
+  if (!connect(root_, SIGNAL(fsCommand(QString, QString)), this,
+               SLOT(Flash_FSCommand(QString, QString)))) {
+    std::fprintf(stderr, "vidtrawl: the movie %s sends no commands\n", qUtf8Printable(file));
+  }
+  return true;
+}
+
+void MovieBridge::Flash_FSCommand(const QString &command, const QString &args) {
+  if (handler_)
+    handler_(command.toStdString(), args.toStdString());
+}
+
+void MovieBridge::SetFlashVariable(const std::string &name, const std::string &value) {
+  // Without a movie, and for names the movie does not declare, the value is
+  // kept as a dynamic property and read back as it was set.
+  QObject *target = root_ != nullptr ? root_ : this;
+  target->setProperty(PropertyName(name).constData(), QString::fromStdString(value));
+}
+
+std::string MovieBridge::GetFlashVariable(const std::string &name) {
+  const QObject *target = root_ != nullptr ? root_ : this;
+  return target->property(PropertyName(name).constData()).toString().toStdString();
+}
+
+void MovieBridge::ShowPage(const QString &page) {
+  if (root_ != nullptr)
+    QMetaObject::invokeMethod(root_, "showPage", Q_ARG(QString, page));
+}
+
+} // namespace vidtrawl::gui

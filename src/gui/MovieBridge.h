@@ -1,0 +1,45 @@
+#pragma once
+
+#include "host/MovieVariables.h"
+
+#include <QQuickWidget>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace vidtrawl::gui {
+
+// The movie's player: shows Main.qml, hands its commands on and sets and
+// reads its variables ("_root.name" is the root item's property "name").
+// A movie that is missing or broken leaves the player empty: the reason
+// goes to stderr and every variable set is kept, so nothing else breaks.
+class MovieBridge final : public QQuickWidget, public host::MovieVariables {
+  Q_OBJECT
+
+public:
+  using CommandHandler = std::function<void(const std::string &command, const std::string &args)>;
+
+  explicit MovieBridge(QWidget *parent = nullptr);
+
+  // Loads the movie; false (and the reason on stderr) when it cannot be shown.
+  bool Load(const QString &file);
+  bool Loaded() const { return root_ != nullptr; }
+  // Where the movie's commands go (Flash_FSCommand).
+  void OnCommand(CommandHandler handler) { handler_ = std::move(handler); }
+
+  void SetFlashVariable(const std::string &name, const std::string &value) override;
+  std::string GetFlashVariable(const std::string &name) override;
+
+  // Brings a page of the movie on show as its own tab would.
+  void ShowPage(const QString &page);
+
+private slots:
+  void Flash_FSCommand(const QString &command, const QString &args);
+
+private:
+  QObject *root_ = nullptr;
+  CommandHandler handler_;
+};
+
+} // namespace vidtrawl::gui

@@ -1,0 +1,54 @@
+#include "gui/WindowFilters.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+namespace vidtrawl::gui {
+
+bool MovieInputFilter::eventFilter(QObject *, QEvent *event) {
+  switch (event->type()) {
+  case QEvent::MouseButtonPress:
+  case QEvent::MouseButtonDblClick:
+    return static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
+  case QEvent::KeyPress:
+    return static_cast<QKeyEvent *>(event)->key() == Qt::Key_Menu;
+  case QEvent::ContextMenu:
+    return true;
+  default:
+    return false;
+  }
+}
+
+bool GridWheelFilter::eventFilter(QObject *watched, QEvent *event) {
+  if (event->type() != QEvent::Wheel || !watched->isWidgetType() ||
+      static_cast<QWidget *>(watched)->window() != &window_)
+    return false;
+  QWidget *focus = QApplication::focusWidget();
+  const bool gridFocused = focus == &grid_ || (focus != nullptr && grid_.isAncestorOf(focus));
+  if (!gridFocused)
+    return false;
+  const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
+  if (delta == 0)
+    return false; // a sideways turn is not the list's
+  if (delta > 0)
+    ScrollDown();
+  else
+    ScrollUp();
+  return true; // one row, not the view's own three
+}
+
+void GridWheelFilter::ScrollUp() {
+  QScrollBar *bar = grid_.verticalScrollBar();
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+}
+
+void GridWheelFilter::ScrollDown() {
+  QScrollBar *bar = grid_.verticalScrollBar();
+  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+}
+
+} // namespace vidtrawl::gui
