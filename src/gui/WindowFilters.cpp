@@ -29,8 +29,12 @@ bool GridWheelFilter::eventFilter(QObject *watched, QEvent *event) {
     return false;
   QWidget *focus = QApplication::focusWidget();
   const bool gridFocused = focus == &grid_ || (focus != nullptr && grid_.isAncestorOf(focus));
-  if (!gridFocused)
-    return false;
+  if (!gridFocused) {
+    // The wheel follows the focus, not the pointer: over the grid while the
+    // movie has the focus it scrolls nothing.
+    auto *target = static_cast<QWidget *>(watched);
+    return target == &grid_ || grid_.isAncestorOf(target);
+  }
   const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
   if (delta == 0)
     return false; // a sideways turn is not the list's

@@ -19,7 +19,7 @@ public:
 // One turn of the wheel over the main window, while the grid has the focus,
 // scrolls the grid exactly one row: away from the user shows one earlier
 // row, towards the user one later row, whatever the size of the turn. With
-// the focus anywhere else the wheel is left alone.
+// the focus anywhere else the grid does not scroll.
 class GridWheelFilter final : public QObject {
 public:
   // Installed on the application, it looks at wheel events for any widget of

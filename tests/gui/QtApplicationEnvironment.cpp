@@ -1,9 +1,12 @@
-// The Qt grid tests need one QApplication for the whole run. It runs on
+// The desktop's tests need one QApplication for the whole run. It runs on
 // Qt's offscreen platform unless another one is asked for, with the Fusion
-// style so that every machine paints alike.
+// style so that every machine paints alike, and Qt Quick's software
+// renderer, as the program itself uses.
 
 #include <QApplication>
 #include <QByteArray>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +19,7 @@ public:
   void SetUp() override {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
       qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     application_ = std::make_unique<QApplication>(argc_, argv_);
     QApplication::setStyle(QStringLiteral("Fusion"));
   }
@@ -23,7 +27,7 @@ public:
 
 private:
   int argc_ = 1;
-  char name_[16] = "test_listview";
+  char name_[16] = "test_gui";
   char *argv_[2] = {name_, nullptr};
   std::unique_ptr<QApplication> application_;
 };

@@ -1,0 +1,50 @@
+// The desktop program for real, under Xvfb: a user types a page address
+// into the movie, adds it, starts, and the video lands in the folder.
+#include "cli/DemoServer.h"
+#include "cli/DemoSite.h"
+#include "e2e/ChildProcess.h"
+#include "support/LocalServer.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace vidtrawl::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool OnPath(const std::string &program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+TEST(GuiDownload, AnAddressTypedIntoTheMovieIsDownloaded) {
+  if (!OnPath("xvfb-run") || !OnPath("xdotool"))
+    GTEST_SKIP() << "xvfb-run and xdotool are needed (scripts/setup-deps installs them)";
+  LocalServer server;
+  cli::MountDemoSite(server.server(), cli::TheDemoSite(), std::chrono::milliseconds(0));
+  server.Start();
+  TempDir home;
+  std::map<std::string, std::string> env = CliEnvironment(home.path());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
+  env["QT_QPA_PLATFORM"] = "xcb";
+  // Monitoring off: the test's clipboard is nobody's business.
+  WriteFile(home / ".config/vidtrawl/registry.ini",
+            "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n");
+
+  const cli::DemoPage &page = cli::TheDemoSite().pages[10];
+  const fs::path video = home / "Downloaded Videos" / page.fileName;
+  ChildProcess run("/usr/bin/xvfb-run",
+                   {"-a", "-s", "-screen 0 1024x768x24", VIDTRAWL_E2E_DIR "/gui_download.sh",
+                    VIDTRAWL_GUI_BINARY, page.address, video.string()},
+                   env);
+  const ChildProcess::Result result = run.Wait(std::chrono::seconds(60));
+  EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+  ASSERT_TRUE(fs::exists(video)) << result.err;
+  EXPECT_GT(fs::file_size(video), 0u);
+}
+
+} // namespace
+} // namespace vidtrawl::testing
