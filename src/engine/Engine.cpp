@@ -6,6 +6,7 @@
 #include "engine/TrayMenu.h"
 #include "host/MovieVariableNames.h"
 #include "host/MovieVariables.h"
+#include "resolve/SiteTable.h"
 #include "scheduler/EngineParts.h"
 
 #include <stdexcept>
@@ -91,6 +92,30 @@ const std::vector<DownloadItem> &Engine::Items() const {
   return parts_->items.Items();
 }
 
+void Engine::AddLinksFromText(const std::string &text) {
+  std::vector<std::string> urls;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find('\n', start), text.size());
+    std::string line = text.substr(start, end - start);
+    const std::size_t first = line.find_first_not_of(" \t\r");
+    if (first != std::string::npos)
+      line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+    if (NamesSupportedSite(line))
+      urls.push_back(std::move(line));
+    start = end + 1;
+  }
+  if (urls.empty())
+    return;
+  parts_->adder.AddLinks(urls);
+  if (parts_->state.bDownloading)
+    parts_->editor.LocateCurrentRow();
+}
+
+bool Engine::NamesSupportedSite(const std::string &address) {
+  return resolve::GetSiteID(address) != resolve::kNoSite;
+}
+
 void Engine::SetItemObserver(ItemObserver *observer) {
   parts_->items.SetObserver(observer);
 }
@@ -135,6 +160,17 @@ bool Engine::Downloading() const {
   return parts_->state.bDownloading;
 }
 
+void Engine::OnPassEnded(std::function<void(const PassSummary &)> listener) {
+  if (!listener) {
+    parts_->control.OnPassEnded({});
+    return;
+  }
+  parts_->control.OnPassEnded([this, listener = std::move(listener)] {
+    const scheduler::DownloadPass::Summary &summary = parts_->pass.LastSummary();
+    listener(PassSummary{summary.completed, summary.failed, parts_->monitor.TakeStartRequest()});
+  });
+}
+
 const std::string &Engine::Caption() const {
   return parts_->control.Caption();
 }
@@ -174,6 +210,7 @@ void Engine::SetWriteBehind(bool on) {
 }
 
 void Engine::AttachDesktop(DesktopHosts hosts, std::string helpFile, std::string webSite) {
+  parts_->monitor.Attach(hosts.clipboard, hosts.timers);
   desktop_ =
       std::make_unique<DesktopParts>(*parts_, hosts, std::move(helpFile), std::move(webSite));
 }
@@ -206,7 +243,7 @@ void Engine::OnTimer(host::Timers::Id timer) {
     Desktop().exit.tmrend_Timer();
     break;
   case host::Timers::Id::Monitor:
-    Desktop().timers.StopTimer(timer); // the clipboard poll arrives with its monitor
+    parts_->monitor.tmrMonitor_Timer();
     break;
   }
 }
@@ -217,6 +254,18 @@ void Engine::EndMe() {
 
 bool Engine::TrayMonitorChecked() const {
   return Desktop().tray.MonitorChecked();
+}
+
+void Engine::txtMonitor_Change(const std::string &text) {
+  parts_->monitor.txtMonitor_Change(text);
+}
+
+void Engine::CallMonTimer() {
+  parts_->monitor.CallMonTimer();
+}
+
+void Engine::chkMonitor_Click() {
+  parts_->monitor.chkMonitor_Click();
 }
 
 void Engine::mnuDownload_Click() {

@@ -67,6 +67,14 @@ struct Options {
   std::optional<std::filesystem::path> scratchFolder;
 };
 
+// How a download pass ended: its items complete and failed, and whether
+// the clipboard monitor had started it.
+struct PassSummary {
+  int completed = 0;
+  int failed = 0;
+  bool startedByMonitor = false;
+};
+
 // What the engine is doing right now, for progress displays.
 struct Activity {
   bool downloading = false;                // a download pass is running
@@ -95,9 +103,12 @@ public:
   void SetMonitorEnabled(bool on);
 
   // The list. AddLink adds one page address as the add command does;
-  // AddLinks adds many with one rebuild of the grid.
+  // AddLinks adds many with one rebuild of the grid; AddLinksFromText adds
+  // each line of a text (a drop, a paste) that names a supported site.
   void AddLink(const std::string &url);
   void AddLinks(const std::vector<std::string> &urls);
+  void AddLinksFromText(const std::string &text);
+  static bool NamesSupportedSite(const std::string &address);
   std::size_t ItemCount() const;
   const DownloadItem &Item(std::size_t index) const;
   const std::vector<DownloadItem> &Items() const;
@@ -120,6 +131,8 @@ public:
   // A stop the user has confirmed already (an interrupt, the exit path).
   void RequestStop();
   bool Downloading() const;
+  // Called whenever a pass the start/stop control started has ended.
+  void OnPassEnded(std::function<void(const PassSummary &)> listener);
   // The start/stop button's caption and the tray entry's, and a listener
   // called after either changed.
   const std::string &Caption() const;
@@ -154,6 +167,12 @@ public:
   void OnTimer(host::Timers::Id timer);
   void EndMe();
   bool TrayMonitorChecked() const;
+  // The clipboard monitor: a text the watcher delivered (the receiver's
+  // change event), one poll at once, and the hidden check box that
+  // switches the poll.
+  void txtMonitor_Change(const std::string &text);
+  void CallMonTimer();
+  void chkMonitor_Click();
   void mnuDownload_Click();
   void mnuMonitor_Click(bool checked);
   void mnuExit_Click();

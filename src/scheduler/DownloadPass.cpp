@@ -97,6 +97,7 @@ void DownloadPass::StartDownloading() {
   });
 
   state_.bStopRequested = false;
+  summary_ = {};
   base::ScopedFlag running(state_.bDownloading);
   // However the pass ends, it follows no item afterwards.
   struct Unfollow {
@@ -174,8 +175,10 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   bool present = refind();
   if (const auto ended = EndedMeanwhile(i, present))
     return *ended;
-  if (HasStatus(i, list::kError))
+  if (HasStatus(i, list::kError)) {
+    ++summary_.failed;
     return Outcome::Skipped;
+  }
 
   const fs::path target = fs::path(settings_.sDownloadDir) / items_[i].FileName;
   download_.SetUrl(videoAddress);
@@ -203,6 +206,7 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   bool failed = true;
   Guarded([&] { failed = !completed || SizeTextMeansFailure(items_.At(i).FileSize); });
   SetStatus(i, failed ? list::kError : list::kComplete);
+  ++(failed ? summary_.failed : summary_.completed);
   binder_.RefreshRow(i);
   return refind() ? Outcome::Transferred : Outcome::Gone;
 }

@@ -39,6 +39,13 @@ public:
 
   void StartDownloading();
 
+  // How the items the last pass processed ended.
+  struct Summary {
+    int completed = 0;
+    int failed = 0;
+  };
+  const Summary &LastSummary() const { return summary_; }
+
   // The outcome test: true when a size text names a failed item, i.e. its
   // first two characters read as a number give -1, or cannot be read as one.
   static bool SizeTextMeansFailure(const std::string &sizeText);
@@ -62,6 +69,7 @@ private:
   RunState &state_;
   host::MovieVariables &movie_;
   const settings::Settings &settings_;
+  Summary summary_;
 };
 
 } // namespace vidtrawl::scheduler

@@ -13,7 +13,7 @@ EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, Eng
       events(items, current, binder, editor, hosts.grid, download, fetcher, state),
       pass(items, current, binder, editor, adder, download, state, hosts.movie, settings),
       control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity),
-      monitor(settings) {
+      monitor(settings, state, adder, hosts.movie, control) {
   download.SetEvents(&events);
 }
 

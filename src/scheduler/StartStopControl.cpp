@@ -99,6 +99,8 @@ void StartStopControl::cmdStartDownload_Click() {
     SetMovieFlags(movie::kFlagOn, kEndOrder);
     SetMenuCaption(kStartCaption);
   }
+  if (passEnded_)
+    Guarded(passEnded_);
 }
 
 } // namespace vidtrawl::scheduler

@@ -53,6 +53,8 @@ public:
 
   // Called after either caption changed.
   void OnCaptionsChanged(std::function<void()> listener) { listener_ = std::move(listener); }
+  // Called when a pass this control started has ended, however it ended.
+  void OnPassEnded(std::function<void()> listener) { passEnded_ = std::move(listener); }
 
 private:
   void SetCaption(const char *caption);
@@ -68,6 +70,7 @@ private:
   std::string caption_ = kStartCaption;
   std::string menuCaption_ = kStartCaption;
   std::function<void()> listener_;
+  std::function<void()> passEnded_;
 };
 
 } // namespace vidtrawl::scheduler

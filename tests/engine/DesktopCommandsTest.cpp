@@ -24,7 +24,7 @@ protected:
     options.scratchFolder = dir / "scratch";
     engine = std::make_unique<engine::Engine>(
         engine::Hosts{pump, messages, grid, movie, connectivity}, std::move(options));
-    engine->AttachDesktop({desktop, desktop, desktop, desktop}, "/data/help.html",
+    engine->AttachDesktop({desktop, desktop, desktop, desktop, desktop}, "/data/help.html",
                           "https://vidtrawl.example/");
     engine->SetDownloadDir((dir / "videos").string());
   }
@@ -85,7 +85,7 @@ TEST_F(DesktopCommandsTest, EachCommandReachesItsOperation) {
       {"IDC_FS_Drag ", {}},
       {"", {}},
       // The idle exit: no question, and everything goes.
-      {"IDC_FS_Close", {"unhook", "unload menu", "end"}},
+      {"IDC_FS_Close", {"unhook", "watch off", "unload menu", "end"}},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.command);
@@ -228,7 +228,7 @@ TEST_F(DesktopCommandsTest, TrayMenuFollowsTheEngine) {
   engine->mnuExit_Click();
   EXPECT_EQ(desktop.calls, (Calls{"start tmrend"}));
   engine->OnTimer(Id::End);
-  EXPECT_EQ(desktop.calls, (Calls{"start tmrend", "unhook", "unload menu", "end"}));
+  EXPECT_EQ(desktop.calls, (Calls{"start tmrend", "unhook", "watch off", "unload menu", "end"}));
   EXPECT_FALSE(engine->MonitorEnabled());
 }
 
@@ -251,10 +251,102 @@ TEST_F(DesktopCommandsTest, ExitDuringAPassAsksFirst) {
       EXPECT_TRUE(desktop.calls.empty());
       EXPECT_EQ(status, "Complete");
     } else {
-      EXPECT_EQ(desktop.calls, (Calls{"unhook", "unload menu", "end"}));
+      EXPECT_EQ(desktop.calls, (Calls{"unhook", "watch off", "unload menu", "end"}));
       EXPECT_EQ(status, "Cancelled");
     }
   }
+}
+
+TEST_F(DesktopCommandsTest, CopiedAddressesReachTheListThroughTheReceiver) {
+  std::vector<engine::PassSummary> passes;
+  engine->OnPassEnded([&](const engine::PassSummary &summary) { passes.push_back(summary); });
+  engine->LoadSettings(); // monitoring is on at the first start: the watcher starts
+  EXPECT_EQ(desktop.calls, (Calls{"watch on"}));
+
+  Serve("/page/c", "<param value=\"http://media.putfile.com/files/c.flv\">");
+  Serve("/files/c.flv", Pattern(100));
+  const std::string page = "http://www.putfile.com/page/c";
+  const struct {
+    std::string text;
+    std::size_t items;
+    bool startsTimer;
+  } deliveries[] = {
+      {"", 0, false},                           // an empty box does nothing
+      {page, 1, true},                          // added, shown, started 200 ms later
+      {page, 1, true},                          // the same copy twice: listed once
+      {"http://www.example.org/clip", 2, true}, // no test here: listed as not supported
+  };
+  for (const auto &d : deliveries) {
+    SCOPED_TRACE(d.text);
+    desktop.running.clear();
+    engine->txtMonitor_Change(d.text);
+    EXPECT_EQ(engine->ItemCount(), d.items);
+    EXPECT_EQ(desktop.TimerRunning(Id::Download), d.startsTimer);
+  }
+  EXPECT_EQ(movie.variables["_root.video_url"], "http://www.example.org/clip");
+  EXPECT_EQ(engine->Item(1).Status, "Link is not supported");
+
+  engine->OnTimer(Id::Download); // the pass it asked for
+  EXPECT_EQ(engine->Item(0).Status, "Complete");
+  ASSERT_EQ(passes.size(), 1u);
+  EXPECT_EQ(passes[0].completed, 1);
+  EXPECT_EQ(passes[0].failed, 1);
+  EXPECT_TRUE(passes[0].startedByMonitor);
+
+  // A copy during a pass is added, and starts nothing more.
+  AddVideo("big", 300000);
+  desktop.running.clear();
+  DuringTransfer([&] { engine->txtMonitor_Change("http://www.putfile.com/page/late"); });
+  engine->cmdStartDownload_Click();
+  EXPECT_EQ(engine->ItemCount(), 4u);
+  EXPECT_FALSE(desktop.TimerRunning(Id::Download));
+  ASSERT_EQ(passes.size(), 2u);
+  EXPECT_FALSE(passes[1].startedByMonitor);
+}
+
+TEST_F(DesktopCommandsTest, ThePollSkipsRepeatsAndUnsupportedTextAndStartsAtOnce) {
+  Serve("/page/p", "<param value=\"http://media.putfile.com/files/p.flv\">");
+  Serve("/files/p.flv", Pattern(100));
+  engine->chkMonitor_Click(); // the poll's switch
+  EXPECT_TRUE(desktop.TimerRunning(Id::Monitor));
+  EXPECT_TRUE(engine->MonitorEnabled());
+
+  const struct {
+    const char *clipboard;
+    std::size_t items;
+  } polls[] = {
+      {"", 0},
+      {"http://www.example.org/not-a-site", 0}, // unsupported: nothing added
+      {"http://www.putfile.com/page/p", 1},     // added and downloaded at once
+      {"http://www.putfile.com/page/p", 1},     // the same text again: skipped
+  };
+  for (const auto &p : polls) {
+    SCOPED_TRACE(p.clipboard);
+    desktop.clipboardText = p.clipboard;
+    engine->OnTimer(Id::Monitor);
+    EXPECT_EQ(engine->ItemCount(), p.items);
+  }
+  EXPECT_EQ(engine->Item(0).Status, "Complete");
+  EXPECT_EQ(movie.variables["_root.video_url"], "http://www.putfile.com/page/p");
+
+  // The switch clears what the poll saw last: the same text is taken again,
+  // and the duplicate rule keeps it listed once.
+  engine->chkMonitor_Click();
+  EXPECT_FALSE(desktop.TimerRunning(Id::Monitor));
+  EXPECT_FALSE(engine->MonitorEnabled());
+  engine->chkMonitor_Click();
+  engine->CallMonTimer();
+  EXPECT_EQ(engine->ItemCount(), 1u);
+  EXPECT_EQ(movie.variables["_root.video_url"], "http://www.putfile.com/page/p");
+}
+
+TEST_F(DesktopCommandsTest, DroppedTextAddsEachLineThatNamesASite) {
+  engine->AddLinksFromText("http://www.putfile.com/page/1\r\n  http://blip.tv/file/2 \n"
+                           "just words\n\nhttp://www.example.org/3\nhttp://www.putfile.com/page/1");
+  ASSERT_EQ(engine->ItemCount(), 2u);
+  EXPECT_EQ(engine->Item(0).Video_URL, "http://www.putfile.com/page/1");
+  EXPECT_EQ(engine->Item(1).Video_URL, "http://blip.tv/file/2");
+  EXPECT_EQ(grid.RowCount(), 2);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/Clipboard.h"
 #include "host/FolderChooser.h"
 #include "host/MainWindow.h"
 #include "host/ShellOpen.h"
@@ -11,13 +12,15 @@
 
 namespace vidtrawl::testing {
 
-// The desktop's window, timers, opener and folder dialog as one recorder:
-// every call is written down in order ("drag", "timer+Download", "open X",
-// ...); the folder dialog answers `chosenFolder`.
+// The desktop's window, timers, opener, folder dialog and clipboard as one
+// recorder: every call is written down in order ("drag", "start tmrDownload",
+// "open X", "watch on", ...); the folder dialog answers `chosenFolder`, the
+// clipboard holds `clipboardText`.
 class RecordingDesktop final : public host::MainWindow,
                                public host::Timers,
                                public host::ShellOpen,
-                               public host::FolderChooser {
+                               public host::FolderChooser,
+                               public host::Clipboard {
 public:
   void DragWindow() override { calls.push_back("drag"); }
   void Minimize() override { calls.push_back("minimize"); }
@@ -44,6 +47,9 @@ public:
     return chosenFolder;
   }
 
+  void Watch(bool on) override { calls.push_back(on ? "watch on" : "watch off"); }
+  std::string Text() override { return clipboardText; }
+
   static std::string Name(Id timer) {
     return timer == Id::Download ? "tmrDownload" : timer == Id::End ? "tmrend" : "tmrMonitor";
   }
@@ -51,6 +57,7 @@ public:
   std::vector<std::string> calls;
   std::set<Id> running;
   std::string chosenFolder;
+  std::string clipboardText;
 };
 
 } // namespace vidtrawl::testing
