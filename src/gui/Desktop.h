@@ -1,7 +1,9 @@
 #pragma once
 
 #include "engine/Engine.h"
+#include "gui/ClipboardWatcher.h"
 #include "gui/DesktopServices.h"
+#include "gui/LinkDropFilter.h"
 #include "gui/QtMessageBox.h"
 #include "gui/QtPump.h"
 #include "gui/QtTimers.h"
@@ -26,6 +28,7 @@ public:
     host::Connectivity *connectivity = nullptr; // default: the network interfaces
     host::ShellOpen *shell = nullptr;           // default: the desktop's opener
     host::FolderChooser *folders = nullptr;     // default: Qt's folder dialog
+    host::Clipboard *clipboard = nullptr;       // default: the clipboard watcher
     engine::Options engine;                     // connections, settings and scratch folders
   };
 
@@ -42,8 +45,15 @@ public:
   frmMenu &Menu() { return *menu_; }
   QtTimers &Timers() { return timers_; }
   QtPump &Pump() { return pump_; }
+  ClipboardWatcher &Clipboard() { return clipboard_; }
+
+  // A note for the user that needs no answer: the tray's balloon where the
+  // desktop shows one, and stderr.
+  void Tell(const std::string &text);
 
 private:
+  void PassEnded(const engine::PassSummary &summary);
+
   Options options_;
   QtPump pump_;
   QtMessageBox messages_;
@@ -52,8 +62,10 @@ private:
   FolderDialog folders_;
   frmMain window_;
   QtTimers timers_;
+  ClipboardWatcher clipboard_;
   std::unique_ptr<engine::Engine> engine_;
   std::unique_ptr<frmMenu> menu_;
+  LinkDropFilter drops_;
 };
 
 } // namespace vidtrawl::gui

@@ -1,6 +1,8 @@
 #include "gui/MovieBridge.h"
 
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMetaObject>
 #include <QQmlError>
 #include <QQuickItem>
@@ -45,6 +47,14 @@ bool MovieBridge::Load(const QString &file) {
     return false;
   }
   root_ = rootObject();
+  // A text field follows every change of the clipboard by asking its owner
+  // what it holds, on the program's thread, for up to five seconds when the
+  // owner does not answer: with the clipboard monitor copying is common,
+  // and a window that stops answering at each copy is no good. Pasting
+  // still reads the clipboard when the user asks for it.
+  for (QObject *item : root_->findChildren<QObject *>())
+    if (item->inherits("QQuickTextInput"))
+      QObject::disconnect(QGuiApplication::clipboard(), nullptr, item, nullptr);
   // Connected at once: the movie announces its first page on the next turn.
   if (!connect(root_, SIGNAL(fsCommand(QString, QString)), this,
                SLOT(Flash_FSCommand(QString, QString)))) {

@@ -148,7 +148,7 @@ std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &h
 
 ChildProcess::Result RunCli(const std::vector<std::string> &args,
                             const std::map<std::string, std::string> &env,
-                           const std::filesystem::path &input) {
+                            const std::filesystem::path &input) {
   ChildProcess child(CliBinary(), args, env, input);
   return child.Wait();
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -20,9 +21,14 @@ bool OnPath(const std::string &program) {
   return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-TEST(GuiDownload, AnAddressTypedIntoTheMovieIsDownloaded) {
-  if (!OnPath("xvfb-run") || !OnPath("xdotool"))
-    GTEST_SKIP() << "xvfb-run and xdotool are needed (scripts/setup-deps installs them)";
+// How the address reaches the program: typed into the movie, or copied to
+// the clipboard with the window shown or hidden.
+class GuiDownload : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(GuiDownload, TheAddressIsDownloaded) {
+  if (!OnPath("xvfb-run") || !OnPath("xdotool") || !OnPath("xclip"))
+    GTEST_SKIP() << "xvfb-run, xdotool and xclip are needed (scripts/setup-deps installs them)";
+  const bool typed = std::string(GetParam()) == "type";
   LocalServer server;
   cli::MountDemoSite(server.server(), cli::TheDemoSite(), std::chrono::milliseconds(0));
   server.Start();
@@ -30,21 +36,29 @@ TEST(GuiDownload, AnAddressTypedIntoTheMovieIsDownloaded) {
   std::map<std::string, std::string> env = CliEnvironment(home.path());
   env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
   env["QT_QPA_PLATFORM"] = "xcb";
-  // Monitoring off: the test's clipboard is nobody's business.
-  WriteFile(home / ".config/vidtrawl/registry.ini",
-            "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n");
+  // Typing needs no clipboard monitor; copying needs it on (as it is at first).
+  if (typed)
+    WriteFile(home / ".config/vidtrawl/registry.ini",
+              "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n");
 
   const cli::DemoPage &page = cli::TheDemoSite().pages[10];
   const fs::path video = home / "Downloaded Videos" / page.fileName;
   ChildProcess run("/usr/bin/xvfb-run",
                    {"-a", "-s", "-screen 0 1024x768x24", VIDTRAWL_E2E_DIR "/gui_download.sh",
-                    VIDTRAWL_GUI_BINARY, page.address, video.string()},
+                    VIDTRAWL_GUI_BINARY, GetParam(), page.address, video.string()},
                    env);
   const ChildProcess::Result result = run.Wait(std::chrono::seconds(60));
   EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
   ASSERT_TRUE(fs::exists(video)) << result.err;
   EXPECT_GT(fs::file_size(video), 0u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, GuiDownload, ::testing::Values("type", "copy", "copy-hidden"),
+                         [](const auto &info) {
+                           std::string name = info.param;
+                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                           return name;
+                         });
 
 } // namespace
 } // namespace vidtrawl::testing

@@ -1,27 +1,44 @@
 #!/bin/sh
-# Runs under a fresh X display (xvfb-run): starts the desktop program, types
-# ADDRESS into the movie's address field, presses "Add to list" and "Start
-# Downloading", waits for FILE to appear, then closes the window with the
-# movie's close button. The positions are the movie's controls in window
-# coordinates. Exit status: the program's, or 1 when FILE never came.
+# Runs under a fresh X display (xvfb-run): starts the desktop program and
+# gives it ADDRESS the way HOW says, then waits for FILE to appear and closes
+# the window with the movie's close button. HOW is "type" (typed into the
+# movie's address field, then "Add to list" and "Start Downloading"), or
+# "copy" (copied to the clipboard while the window is shown), or
+# "copy-hidden" (the same with the window unmapped, as in the tray). The
+# positions are the movie's controls in window coordinates. The file must
+# come within four seconds: a window that waits on a clipboard owner stalls
+# for five. Exit status: the program's, or 1 when FILE did not come in time.
 set -eu
-program=$1 address=$2 file=$3
+program=$1 how=$2 address=$3 file=$4
 "$program" &
 pid=$!
 window=$(xdotool search --sync --onlyvisible --name '^Vidtrawl$' | head -n 1)
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
-click 250 101
-xdotool type --delay 2 "$address"
-click 545 101
-click 488 486
-for _ in $(seq 300); do
+case $how in
+type)
+  click 250 101
+  xdotool type --delay 2 "$address"
+  click 545 101
+  click 488 486
+  ;;
+copy | copy-hidden)
+  [ "$how" = copy-hidden ] && xdotool windowunmap --sync "$window"
+  # Something else first: neither a huge text nor binary data may hold the
+  # watcher up.
+  head -c 10485760 /dev/zero | tr '\0' 'x' | xclip -selection clipboard
+  head -c 4096 /dev/urandom | xclip -selection clipboard -t image/png
+  printf '%s' "$address" | xclip -selection clipboard
+  ;;
+esac
+for _ in $(seq 40); do
   [ -f "$file" ] && break
   sleep 0.1
 done
 if [ ! -f "$file" ]; then
-  echo "gui_download: $file did not appear" >&2
+  echo "gui_download: $file did not appear within 4 s" >&2
   kill "$pid"
   exit 1
 fi
+[ "$how" = copy-hidden ] && xdotool windowmap --sync "$window"
 click 607 23
 wait "$pid"

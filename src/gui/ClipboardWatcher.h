@@ -1,0 +1,41 @@
+#pragma once
+
+#include "host/Clipboard.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace vidtrawl::gui {
+
+class X11ClipboardReader;
+
+// The clipboard monitor's watcher, built into the program. On X11 it reads
+// the CLIPBOARD selection on a thread of its own (it sees copies while the
+// window is hidden in the tray and never waits on the clipboard's owner);
+// elsewhere it follows Qt's clipboard, which on Wayland sees copies only
+// while the window has the focus: the user is told so once.
+class ClipboardWatcher final : public QObject, public host::Clipboard {
+public:
+  // `deliver` receives each copied text on the program's thread.
+  explicit ClipboardWatcher(std::function<void(const std::string &)> deliver,
+                            std::function<void(const std::string &)> tell);
+  ~ClipboardWatcher() override;
+
+  void Watch(bool on) override;
+  std::string Text() override;
+  bool Watching() const { return watching_; }
+
+private:
+  void Delivered(const std::string &text);
+
+  std::function<void(const std::string &)> deliver_;
+  std::function<void(const std::string &)> tell_;
+  std::unique_ptr<X11ClipboardReader> x11_;
+  bool watching_ = false;
+  bool toldAboutFocus_ = false;
+};
+
+} // namespace vidtrawl::gui
