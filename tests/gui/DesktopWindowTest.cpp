@@ -6,6 +6,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QQuickItem>
 #include <QScrollBar>
@@ -176,6 +177,27 @@ TEST(DesktopMovie, VariablesShowInTheMovie) {
   QTRY_COMPARE_WITH_TIMEOUT(movie.rootObject()->property("activePage").toString(),
                             QStringLiteral("Download"), 2000);
   EXPECT_EQ(t.sent.back(), "IDC_FS_Download");
+}
+
+TEST(DesktopMovie, LinksDroppedOnTheWindowAreAdded) {
+  TestDesktop t;
+  QMimeData links;
+  links.setUrls({QUrl(QStringLiteral("http://www.putfile.com/v/1")),
+                 QUrl(QStringLiteral("http://www.example.org/not-a-site"))});
+  QMimeData text;
+  text.setText(QStringLiteral("http://blip.tv/file/2\nsome words\n"));
+  for (QMimeData *data : {&links, &text}) {
+    QWidget *target =
+        data == &links ? static_cast<QWidget *>(&t.Movie()) : t.desktop->Window().Grid().viewport();
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, data, Qt::LeftButton, {});
+    QApplication::sendEvent(target, &drop);
+  }
+  ASSERT_EQ(t.desktop->Engine().ItemCount(), 2u);
+  EXPECT_EQ(t.desktop->Engine().Item(0).Video_URL, "http://www.putfile.com/v/1");
+  EXPECT_EQ(t.desktop->Engine().Item(1).Video_URL, "http://blip.tv/file/2");
 }
 
 TEST(DesktopTray, MenuEntriesFollowTheEngine) {
