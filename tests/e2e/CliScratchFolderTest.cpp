@@ -1,7 +1,7 @@
-// vidtrawl-cli run the way services and scripts run it, where the usual
-// folder for fetched pages is missing, read-only or not the user's own: the
-// downloads end complete, the user is told why once, and nothing is written
-// outside the user's own folders.
+// vidtrawl-cli run the way services and scripts run it, with the usual
+// folder for fetched pages missing, read-only or not the user's own: the
+// pages go to a folder only this user controls, the user is told why once,
+// the downloads end complete and nothing is written anywhere else.
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
@@ -9,6 +9,9 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -18,74 +21,128 @@ namespace {
 namespace fs = std::filesystem;
 using cli::TheDemoSite;
 
-std::size_t Count(const std::string &text, const std::string &part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-    ++count;
-  return count;
-}
+constexpr uid_t kNobody = 65534;
 
-TEST(CliScratchFolder, PagesFindAPrivateFolderAndTheUserIsToldWhyOnce) {
-  struct Case {
-    const char *name;
-    bool asNobody; // else as root, who may write anywhere
-    bool homeSet;
-    bool linkPlanted; // the pages' folder in the home links to another folder
-    std::string said;
-  };
-  TempDir base;
-  const Case cases[] = {
-      {"HOME unset, as a system service runs", true, false, false, "cannot create /nonexistent"},
-      {"a read-only home", true, true, false,
-       "cannot create " + (base / "home/.cache").string() + ": Permission denied"},
-      {"a link planted for the pages' folder", false, true, true, "is a symbolic link"},
-  };
-  // Everything "nobody" needs is reachable by it, the program included.
-  fs::permissions(base.path(), fs::perms::owner_all | fs::perms::others_exec);
-  for (const char *folder : {"home", "victim", "tmp", "videos", "bin"})
-    fs::create_directory(base / folder);
-  fs::permissions(base / "tmp", fs::perms::all | fs::perms::sticky_bit);
-  ASSERT_EQ(::chown((base / "videos").c_str(), 65534, 65534), 0);
-  fs::copy_file(CliBinary(), base / "bin/vidtrawl-cli");
+enum class Goes { ToRoot, ToFallback, Nowhere };
+
+class CliScratchFolderTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    cli::MountDemoSite(server.server(), TheDemoSite(), std::chrono::milliseconds(0));
+    server.Start();
+    // Everything nobody needs is reachable by it, the program included; the
+    // temporary folder is shared as /tmp is.
+    fs::permissions(base.path(), fs::perms::owner_all | fs::perms::others_exec);
+    Plant("@/config:755 @/home:755 @/victim:755 @/bin:755 @/tmp:1777");
+    fs::copy_file(CliBinary(), base / "bin/vidtrawl-cli");
+  }
+  // "@" in a text stands for the base folder.
+  std::string At(std::string text) const {
+    for (std::size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at))
+      text.replace(at, 1, base.path().string());
+    return text;
+  }
+  // The words of a text, "@" standing for the base folder.
+  std::vector<std::string> Words(const std::string &text) const {
+    std::istringstream words(At(text));
+    return {std::istream_iterator<std::string>(words), {}};
+  }
+  // Makes folders "PATH:MODE" (octal; ":nobody" after it: nobody's) and
+  // links "PATH->TARGET".
+  void Plant(const std::string &what) {
+    for (const std::string &entry : Words(what)) {
+      const std::size_t arrow = entry.find("->");
+      const std::size_t colon = entry.find(':');
+      const fs::path path = entry.substr(0, std::min(arrow, colon));
+      fs::create_directories(path.parent_path());
+      if (arrow != std::string::npos) {
+        fs::create_directory_symlink(entry.substr(arrow + 2), path);
+        continue;
+      }
+      const uid_t owner = entry.ends_with(":nobody") ? kNobody : 0;
+      fs::create_directory(path);
+      fs::permissions(path, static_cast<fs::perms>(std::stoi(entry.substr(colon + 1), nullptr, 8)));
+      ASSERT_EQ(::chown(path.c_str(), owner, owner), 0);
+    }
+  }
 
   LocalServer server;
-  cli::MountDemoSite(server.server(), TheDemoSite(), std::chrono::milliseconds(0));
-  server.Start();
-  const cli::DemoPage &first = TheDemoSite().pages[4];
-  const cli::DemoPage &second = TheDemoSite().pages[10];
+  TempDir base;
+};
 
+TEST_F(CliScratchFolderTest, PagesGoWhereOnlyThisUserCanReach) {
+  struct Case {
+    const char *name;
+    bool asNobody;     // else as root, whom no permission stops
+    std::string env;   // NAME=VALUE ...
+    std::string plant; // for Plant
+    Goes goes;
+    std::string where; // ToRoot: the root of the instance folders; else part of the one message
+  };
+  const bool nobody = true;
+  const bool root = false;
+  const Case cases[] = {
+      {"HOME unset: the password database's home", nobody, "", "", Goes::ToFallback,
+       "cannot create /nonexistent: Permission denied"},
+      {"the runtime folder first", root, "XDG_RUNTIME_DIR=@/run XDG_CACHE_HOME=@/c HOME=@/home", "",
+       Goes::ToRoot, "@/run/vidtrawl"},
+      {"then XDG_CACHE_HOME", root, "XDG_CACHE_HOME=@/c HOME=@/home", "", Goes::ToRoot,
+       "@/c/vidtrawl"},
+      {"then HOME/.cache", root, "HOME=@/home", "", Goes::ToRoot, "@/home/.cache/vidtrawl"},
+      {"a root that is a link", root, "XDG_CACHE_HOME=@/cache", "@/cache/vidtrawl->@/victim",
+       Goes::ToFallback, "@/cache/vidtrawl is a symbolic link"},
+      {"a root of another user", root, "XDG_CACHE_HOME=@/cache", "@/cache/vidtrawl:700:nobody",
+       Goes::ToFallback, "@/cache/vidtrawl belongs to another user"},
+      {"a cache folder planted by another user", root, "HOME=@/shared",
+       "@/shared:1777 @/shared/.cache:777:nobody", Goes::ToFallback,
+       "another user can change @/shared/.cache"},
+      {"a folder on the way that others may write to", root, "XDG_CACHE_HOME=@/open/c",
+       "@/open:777", Goes::ToFallback, "another user can change @/open"},
+      {"a read-only home", nobody, "HOME=@/home", "", Goes::ToFallback,
+       "cannot create @/home/.cache: Permission denied"},
+      {"a root made before the home became read-only", nobody, "XDG_CACHE_HOME=@/cache",
+       "@/cache/vidtrawl:500:nobody", Goes::ToFallback,
+       "cannot lock @/cache/vidtrawl/lock: Permission denied"},
+      {"no folder at all", nobody, "HOME=@/home TMPDIR=@/home", "", Goes::Nowhere,
+       "Pages cannot be fetched: cannot create @/home/.cache: Permission denied; cannot create "
+       "a folder in @/home: Permission denied."},
+  };
+  const auto &pages = TheDemoSite().pages;
   for (const Case &c : cases) {
     SCOPED_TRACE(c.name);
-    fs::remove_all(base / "home/.cache");
-    if (c.linkPlanted) {
-      fs::create_directory(base / "home/.cache");
-      fs::create_directory_symlink(base / "victim", base / "home/.cache/vidtrawl");
+    for (const char *left : {"cache", "home/.cache", "videos"})
+      fs::remove_all(base / left);
+    Plant("@/videos:700:nobody " + c.plant);
+    std::map<std::string, std::string> env{{"PATH", "/usr/bin:/bin"}, {"LC_ALL", "C"}};
+    for (const std::string &entry : Words("XDG_CONFIG_HOME=@/config TMPDIR=@/tmp " + c.env))
+      env[entry.substr(0, entry.find('='))] = entry.substr(entry.find('=') + 1);
+    const std::string id = std::to_string(c.asNobody ? kNobody : 0);
+    const ChildProcess::Result result =
+        ChildProcess("/usr/bin/setpriv",
+                     Words("--reuid=" + id + " --regid=" + id + " --clear-groups -- " +
+                           "@/bin/vidtrawl-cli --tsv -q -d @/videos --connect-to ::127.0.0.1:" +
+                           std::to_string(server.port()) + " " + pages[4].address + " " +
+                           pages[10].address),
+                     env)
+            .Wait();
+
+    EXPECT_EQ(result.exitCode, c.goes == Goes::Nowhere ? 1 : 0) << result.err;
+    if (c.goes == Goes::ToRoot) {
+      EXPECT_EQ(result.err, "");
+      // The root is private, and only its lock file is left in it.
+      EXPECT_EQ(fs::status(At(c.where)).permissions(), fs::perms::owner_all);
+      std::error_code missing;
+      EXPECT_EQ(std::distance(fs::directory_iterator(At(c.where), missing), {}), 1);
+    } else {
+      EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+      EXPECT_NE(result.err.find(At(c.where)), std::string::npos) << result.err;
     }
-    std::map<std::string, std::string> env = CliEnvironment(base / "home");
-    env.erase("XDG_CACHE_HOME");
-    if (!c.homeSet)
-      env.erase("HOME");
-    env["TMPDIR"] = (base / "tmp").string();
-    std::vector<std::string> args{"--tsv",        "-q",
-                                  "-d",           (base / "videos").string(),
-                                  "--connect-to", "::127.0.0.1:" + std::to_string(server.port()),
-                                  first.address,  second.address};
-    fs::path program = base / "bin/vidtrawl-cli";
-    if (c.asNobody) {
-      args.insert(args.begin(),
-                  {"--reuid=65534", "--regid=65534", "--clear-groups", "--", program.string()});
-      program = "/usr/bin/setpriv";
+    if (c.goes != Goes::Nowhere) {
+      EXPECT_EQ(ReadFile(base / "videos" / pages[4].fileName).size(), 384u * 1024u);
+      EXPECT_EQ(ReadFile(base / "videos" / pages[10].fileName).size(), 768u * 1024u);
     }
-    ChildProcess child(program, args, env);
-    const ChildProcess::Result result = child.Wait();
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(Count(result.err, "Fetched pages are kept in"), 1u) << result.err;
-    EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
-    EXPECT_EQ(ReadFile(base / "videos" / first.fileName).size(), 384u * 1024u);
-    EXPECT_EQ(ReadFile(base / "videos" / second.fileName).size(), 768u * 1024u);
-    EXPECT_TRUE(fs::is_empty(base / "victim"));
-    EXPECT_TRUE(fs::is_empty(base / "tmp")) << "this run's folder goes with it";
-    EXPECT_TRUE(c.linkPlanted || fs::is_empty(base / "home"));
+    EXPECT_TRUE(fs::is_empty(base / "victim")) << "nothing written through a link";
+    EXPECT_TRUE(fs::is_empty(base / "tmp")) << "the run's own folder goes with it";
   }
 }
 
