@@ -78,8 +78,8 @@ TEST_F(CliResolveOnlyTest, AddressesComeFromAFileAndFromStandardInput) {
   const std::string first = TheDemoSite().pages[0].address;
   const std::string second = TheDemoSite().pages[2].address;
   WriteFile(home / "urls.txt", "# my list\r\n\n  " + first + " \r\n\t# " + second + "\n" + second);
-  ChildProcess::Result result =
-      RunCli({"--resolve-only", "-i", (home / "urls.txt").string(), "http://www.example.org/1"}, env);
+  ChildProcess::Result result = RunCli(
+      {"--resolve-only", "-i", (home / "urls.txt").string(), "http://www.example.org/1"}, env);
   auto lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 3u) << result.out << result.err;
   EXPECT_EQ(lines[0], "http://www.example.org/1\t-1"); // the command line's addresses come first
