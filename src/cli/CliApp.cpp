@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "base/ControlCharacters.h"
 #include "base/FileDescriptor.h"
 #include "cli/ConsoleHosts.h"
 #include "cli/ConsoleMessageBox.h"
@@ -112,7 +113,7 @@ public:
       try {
         result = engine_.ResolvePage(url);
       } catch (const std::exception &error) {
-        Err("vidtrawl-cli: " + std::string(error.what()) + "\n");
+        Err("vidtrawl-cli: " + base::VisibleText(error.what()) + "\n");
         result = "-2";
       }
       if (!engine::Engine::IsVideoAddress(result))
@@ -147,7 +148,7 @@ public:
       try {
         engine_.cmdStartDownload_Click();
       } catch (const std::exception &error) {
-        Err("vidtrawl-cli: " + std::string(error.what()) + "\n");
+        Err("vidtrawl-cli: " + base::VisibleText(error.what()) + "\n");
       }
     }
     pump_.StopTicks();
@@ -269,7 +270,7 @@ int RunCli(const CliOptions &options, const std::string &program) {
                "\nThe demo's files are in " + dir + "\n");
     return status;
   } catch (const std::exception &error) {
-    Err(program + ": " + error.what() + "\n");
+    Err(program + ": " + base::VisibleText(error.what()) + "\n");
     return InterruptRequested() ? kExitInterrupted : kExitIncomplete;
   }
 }

@@ -1,5 +1,7 @@
 #include "cli/ConsoleMessageBox.h"
 
+#include "base/ControlCharacters.h"
+
 namespace vidtrawl::cli {
 
 host::MessageBox::Answer ConsoleMessageBox::ShowMessage(const Message &message) {
@@ -15,7 +17,7 @@ host::MessageBox::Answer ConsoleMessageBox::ShowMessage(const Message &message) 
   }
   if (view_ != nullptr)
     view_->MakeRoomForMessage();
-  writer_(line + "\n");
+  writer_(base::VisibleText(line) + "\n");
   return message.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok;
 }
 

@@ -1,10 +1,12 @@
 #include "cli/LiveProgressView.h"
 
+#include "base/NumberScan.h"
 #include "cli/ConsoleText.h"
 #include "engine/Engine.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -195,14 +197,21 @@ void LiveProgressView::MakeRoomForMessage() {
 }
 
 std::pair<std::size_t, std::size_t> TerminalSizeOf(int fd) {
-  struct winsize size {};
-  if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0)
-    return {size.ws_col, size.ws_row};
   std::size_t columns = 80;
-  if (const char *env = std::getenv("COLUMNS"))
-    if (const long value = std::strtol(env, nullptr, 10); value > 0)
-      columns = static_cast<std::size_t>(value);
-  return {columns, 24};
+  std::size_t rows = 24;
+  struct winsize size {};
+  const bool asked = ::ioctl(fd, TIOCGWINSZ, &size) == 0;
+  // A terminal that does not know its size says 0; COLUMNS may know better.
+  if (asked && size.ws_col > 0)
+    columns = size.ws_col;
+  else if (const char *env = std::getenv("COLUMNS"))
+    if (const std::optional<long> value = base::ParseInteger<long>(env); value && *value > 0)
+      columns = static_cast<std::size_t>(*value);
+  if (asked && size.ws_row > 0)
+    rows = size.ws_row;
+  // Every line is built to the full width at each redraw: a width no
+  // terminal has would cost memory and time in proportion.
+  return {std::clamp(columns, kMinColumns, kMaxColumns), std::clamp(rows, kMinRows, kMaxRows)};
 }
 
 } // namespace vidtrawl::cli

@@ -40,7 +40,16 @@ private:
   std::size_t drawn_ = 0; // lines of the last frame, below which the cursor stands
 };
 
-// The size of the terminal behind a file descriptor; 80 x 24 when unknown.
+// The sizes a terminal can have; what is reported beyond them is taken as
+// the nearest.
+inline constexpr std::size_t kMinColumns = 20;
+inline constexpr std::size_t kMaxColumns = 1000;
+inline constexpr std::size_t kMinRows = 5;
+inline constexpr std::size_t kMaxRows = 1000;
+
+// The size of the terminal behind a file descriptor in columns and rows:
+// what the terminal says, else $COLUMNS (a positive number; anything else is
+// ignored), else 80 x 24; kept within the sizes above.
 std::pair<std::size_t, std::size_t> TerminalSizeOf(int fd);
 
 } // namespace vidtrawl::cli

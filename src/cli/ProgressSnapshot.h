@@ -9,7 +9,8 @@
 
 namespace vidtrawl::cli {
 
-// How one item looks at one moment, for the progress display.
+// How one item looks at one moment, for the progress display. Its texts are
+// as shown: control characters replaced (base::VisibleText).
 struct ItemView {
   int id = 0;
   std::string url;      // the item's address text

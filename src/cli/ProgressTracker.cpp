@@ -1,5 +1,6 @@
 #include "cli/ProgressTracker.h"
 
+#include "base/ControlCharacters.h"
 #include "engine/Engine.h"
 
 #include <filesystem>
@@ -82,10 +83,10 @@ ProgressSnapshot ProgressTracker::Sample(Clock::time_point now) {
     const engine::DownloadItem &item = items[i];
     ItemView view;
     view.id = item.ID;
-    view.url = item.Video_URL;
-    view.fileName = item.FileName;
-    view.status = item.Status;
-    view.sizeText = item.FileSize;
+    view.url = base::VisibleText(item.Video_URL);
+    view.fileName = base::VisibleText(item.FileName);
+    view.status = base::VisibleText(item.Status);
+    view.sizeText = base::VisibleText(item.FileSize);
     view.kind = KindOf(item.Status);
     view.current = activity.currentIndex == i;
 

@@ -1,5 +1,6 @@
 #include "cli/ResultTable.h"
 
+#include "base/ControlCharacters.h"
 #include "cli/ConsoleText.h"
 #include "cli/StatusKind.h"
 #include "engine/Engine.h"
@@ -41,7 +42,7 @@ std::string TsvField(const std::string &text) {
   for (char &c : field)
     if (c == '\t' || c == '\n' || c == '\r')
       c = ' ';
-  return field;
+  return base::VisibleText(field);
 }
 
 std::string TsvLines(const std::vector<engine::DownloadItem> &items) {
@@ -59,7 +60,7 @@ std::string ResultTable(const std::vector<engine::DownloadItem> &items,
   rows.push_back({"ID", "STATUS", "FILE NAME", "SIZE", "ADDRESS"});
   for (const engine::DownloadItem &item : items)
     rows.push_back({std::to_string(item.ID), TsvField(item.Status), TsvField(item.FileName),
-                    SizeCell(item, downloadDir), TsvField(item.Video_URL)});
+                    TsvField(SizeCell(item, downloadDir)), TsvField(item.Video_URL)});
 
   std::array<std::size_t, kColumns> widths{};
   for (const Row &row : rows)

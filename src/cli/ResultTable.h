@@ -6,8 +6,9 @@
 
 namespace vidtrawl::cli {
 
-// A field for a tab-separated line: tabs and line breaks become blanks, so
-// that every record stays one line of the same number of fields.
+// A field for a tab-separated line or the table: tabs and line breaks become
+// blanks, so that every record stays one line of the same number of fields,
+// and other control characters a visible stand-in (base::VisibleText).
 std::string TsvField(const std::string &text);
 
 // One line per item: ID, Video_URL, FileName, Status, FileSize, separated

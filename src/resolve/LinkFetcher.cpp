@@ -15,6 +15,8 @@ LinkFetcher::LinkFetcher(net::Download &download, RedirectResolver &resolver,
 std::string LinkFetcher::GetDownloadLink(std::string sLink) {
   if (GetSiteID(sLink) == kNoSite)
     return kResultNoSupportedSite;
+  if (scratchFile_.empty())
+    return kResultPageNotFetched; // no folder for pages; the user was told why
 
   download_.SetUrl(sLink);
   // Removing a file needs no write permission on the file itself, so a

@@ -43,8 +43,8 @@ struct EngineHosts {
 struct EnginePaths {
   // The settings file (default: the user's registry file).
   std::optional<std::filesystem::path> registryFile;
-  // The folder of the page scratch file (default: a private per-instance
-  // folder under the user's cache folder).
+  // The folder of the page scratch file (default: resolve::ScratchFile's
+  // private folder of this running instance).
   std::optional<std::filesystem::path> scratchFolder;
 };
 

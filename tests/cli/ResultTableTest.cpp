@@ -14,13 +14,6 @@ std::vector<engine::DownloadItem> Items() {
           {3, "http://media.putfile.com/2", "long name.flv", "Cancelled", "1 MB"}};
 }
 
-TEST(ResultTable, TsvHasFiveFieldsPerItemAndNoStrayTabs) {
-  EXPECT_EQ(TsvLines(Items()), "1\thttp://blip.tv/file/1\ta.flv\tComplete\t0\n"
-                               "2\thttp://www.example.org/ x\tERROR\tLink is not supported\t????\n"
-                               "3\thttp://media.putfile.com/2\tlong name.flv\tCancelled\t1 MB\n");
-  EXPECT_EQ(TsvField("a\r\nb"), "a  b");
-}
-
 TEST(ResultTable, ColumnsLineUpAndSizesComeFromTheFiles) {
   TempDir dir;
   testing::WriteFile(dir / "a.flv", std::string(3072, 'x'));

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include <fcntl.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,20 +29,32 @@ void ReadAll(int fd, std::string &into) {
   ::close(fd);
 }
 
+// A pseudo-terminal, both ends close-on-exec: [0] reads what is written to [1].
+bool OpenTerminal(int ends[2], TerminalSize terminal) {
+  struct winsize size {};
+  size.ws_col = terminal.columns;
+  size.ws_row = terminal.rows;
+  return ::openpty(&ends[0], &ends[1], nullptr, nullptr, &size) == 0 &&
+         ::fcntl(ends[0], F_SETFD, FD_CLOEXEC) == 0 && ::fcntl(ends[1], F_SETFD, FD_CLOEXEC) == 0;
+}
+
 } // namespace
 
 ChildProcess::ChildProcess(const std::filesystem::path &program,
                            const std::vector<std::string> &args,
                            const std::map<std::string, std::string> &env,
-                           const std::filesystem::path &input) {
+                           const std::filesystem::path &input,
+                           std::optional<TerminalSize> terminal) {
   int outPipe[2];
   int errPipe[2];
-  if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
+  // On a terminal, its near end stands for stderr's pipe; stdout's stays unused.
+  if (::pipe2(outPipe, O_CLOEXEC) != 0 ||
+      !(terminal ? OpenTerminal(errPipe, *terminal) : ::pipe2(errPipe, O_CLOEXEC) == 0))
     throw std::runtime_error("pipe failed");
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, terminal ? errPipe[1] : outPipe[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input.c_str(), O_RDONLY, 0);
 
@@ -148,8 +161,9 @@ std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &h
 
 ChildProcess::Result RunCli(const std::vector<std::string> &args,
                             const std::map<std::string, std::string> &env,
-                            const std::filesystem::path &input) {
-  ChildProcess child(CliBinary(), args, env, input);
+                            const std::filesystem::path &input,
+                            std::optional<TerminalSize> terminal) {
+  ChildProcess child(CliBinary(), args, env, input, terminal);
   return child.Wait();
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -11,8 +12,15 @@
 
 namespace vidtrawl::testing {
 
+// A pseudo-terminal's size; 0 x 0 is a terminal that does not know it.
+struct TerminalSize {
+  unsigned short columns = 0;
+  unsigned short rows = 0;
+};
+
 // A program run as a child process with its standard output and error
-// captured through pipes.
+// captured through pipes, or both written to a pseudo-terminal as a user's
+// terminal window receives them (into Result::err, "\n" as "\r\n").
 class ChildProcess {
 public:
   struct Result {
@@ -27,7 +35,8 @@ public:
   // standard input read from `input`.
   ChildProcess(const std::filesystem::path &program, const std::vector<std::string> &args,
                const std::map<std::string, std::string> &env,
-               const std::filesystem::path &input = "/dev/null");
+               const std::filesystem::path &input = "/dev/null",
+               std::optional<TerminalSize> terminal = std::nullopt);
   ~ChildProcess();
   ChildProcess(const ChildProcess &) = delete;
   ChildProcess &operator=(const ChildProcess &) = delete;
@@ -55,7 +64,8 @@ std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &h
 // Runs vidtrawl-cli to its end.
 ChildProcess::Result RunCli(const std::vector<std::string> &args,
                             const std::map<std::string, std::string> &env,
-                            const std::filesystem::path &input = "/dev/null");
+                            const std::filesystem::path &input = "/dev/null",
+                            std::optional<TerminalSize> terminal = std::nullopt);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> Lines(const std::string &text);

@@ -96,12 +96,5 @@ TEST_F(CliResolveOnlyTest, AddressesComeFromAFileAndFromStandardInput) {
   EXPECT_NE(result.err.find("no URL given"), std::string::npos) << result.err;
 }
 
-TEST_F(CliResolveOnlyTest, TabsInAnAddressDoNotBreakTheLine) {
-  const ChildProcess::Result result =
-      RunCli({"--resolve-only", "http://www.example.org/a\tb"}, env);
-  EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out, "http://www.example.org/a b\t-1\n");
-}
-
 } // namespace
 } // namespace vidtrawl::testing

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs under a fresh X display (xvfb-run): starts the desktop program and
+# Runs on an X display of its own (DISPLAY, Xvfb): starts the desktop program and
 # gives it ADDRESS the way HOW says, then waits for FILE to appear and closes
 # the window with the movie's close button. HOW is "type" (typed into the
 # movie's address field, then "Add to list" and "Start Downloading"), or
@@ -12,7 +12,8 @@ set -eu
 program=$1 how=$2 address=$3 file=$4
 "$program" &
 pid=$!
-window=$(xdotool search --sync --onlyvisible --name '^Vidtrawl$' | head -n 1)
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vidtrawl$' | head -n 1)
+[ -n "$window" ] || { echo "gui_download: no window" >&2; kill "$pid"; exit 1; }
 click() { xdotool mousemove --window "$window" "$1" "$2" click 1; }
 case $how in
 type)
@@ -24,10 +25,11 @@ type)
 copy | copy-hidden)
   [ "$how" = copy-hidden ] && xdotool windowunmap --sync "$window"
   # Something else first: neither a huge text nor binary data may hold the
-  # watcher up.
-  head -c 10485760 /dev/zero | tr '\0' 'x' | xclip -selection clipboard
-  head -c 4096 /dev/urandom | xclip -selection clipboard -t image/png
-  printf '%s' "$address" | xclip -selection clipboard
+  # watcher up. (xclip stays to serve its copy: its output goes nowhere, so
+  # that whoever reads this script's output sees it end.)
+  head -c 10485760 /dev/zero | tr '\0' 'x' | xclip -selection clipboard >/dev/null 2>&1
+  head -c 4096 /dev/urandom | xclip -selection clipboard -t image/png >/dev/null 2>&1
+  printf '%s' "$address" | xclip -selection clipboard >/dev/null 2>&1
   ;;
 esac
 for _ in $(seq 40); do

@@ -7,7 +7,9 @@ namespace vidtrawl::testing {
 
 LocalServer::LocalServer() = default;
 
-LocalServer::~LocalServer() { Stop(); }
+LocalServer::~LocalServer() {
+  Stop();
+}
 
 void LocalServer::Start() {
   port_ = server_.bind_to_any_port("127.0.0.1");
@@ -25,6 +27,8 @@ void LocalServer::Stop() {
   }
 }
 
-std::string LocalServer::base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+std::string LocalServer::base() const {
+  return "http://127.0.0.1:" + std::to_string(port_);
+}
 
 } // namespace vidtrawl::testing

@@ -17,7 +17,7 @@ XvfbDisplay::XvfbDisplay() {
   if (pid_ == 0) {
     // The server writes its display number to descriptor 3 once it listens.
     ::dup2(pipe[1], 3);
-    ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "640x480x24",
+    ::execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24",
              static_cast<char *>(nullptr));
     ::_exit(127);
   }

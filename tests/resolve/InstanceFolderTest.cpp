@@ -1,0 +1,70 @@
+// Other instances are alive while they hold their locks: process ids say
+// nothing across PID namespaces, containers or hosts that share a home.
+#include "resolve/InstanceFolder.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace vidtrawl::resolve {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What another instance left in the root.
+enum class Left { HeldLock, FreeLock, NoLock, LiveInstance, OtherUsers, Link };
+
+TEST(InstanceFolder, AnInstanceIsAliveWhileItHoldsItsLock) {
+  struct Case {
+    const char *name;
+    Left left;
+    std::string folder; // its name in the root
+    bool stays;
+  };
+  const Case cases[] = {
+      {"a lock held under an id that is no process here", Left::HeldLock, "999999999", true},
+      {"a lock that can be taken", Left::FreeLock, "Zq81xP", false},
+      {"no lock, under the id of a running process", Left::NoLock, std::to_string(::getppid()),
+       false},
+      {"an instance of this same process", Left::LiveInstance, "", true},
+      {"another user's folder", Left::OtherUsers, "theirs", true},
+      {"a link to a folder elsewhere", Left::Link, "link", true},
+  };
+  testing::TempDir base;
+  const fs::path root = base / "root";
+  testing::WriteFile(base / "keep", "keep");
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(root);
+    fs::create_directory(root);
+    std::string problem;
+    std::optional<InstanceFolder> other;
+    base::FileDescriptor lock;
+    fs::path left = root / c.folder;
+    if (c.left == Left::LiveInstance)
+      left = other.emplace(std::move(*InstanceFolder::Make(root, problem))).Path();
+    else if (c.left == Left::Link)
+      fs::create_directory_symlink(base.path(), left);
+    else
+      fs::create_directory(left);
+    ASSERT_EQ(::lchown(left.c_str(), c.left == Left::OtherUsers ? 65534 : 0, 0), 0);
+    if (c.left == Left::HeldLock || c.left == Left::FreeLock)
+      lock = base::FileDescriptor(::open((left / "lock").c_str(), O_RDWR | O_CREAT, 0600));
+    ASSERT_TRUE(c.left != Left::HeldLock || ::flock(lock.Get(), LOCK_EX) == 0);
+    {
+      const std::optional<InstanceFolder> made = InstanceFolder::Make(root, problem);
+      ASSERT_TRUE(made) << problem;
+      EXPECT_NE(made->Path(), left);
+      EXPECT_EQ(fs::exists(fs::symlink_status(left)), c.stays);
+    }
+    EXPECT_EQ(fs::exists(fs::symlink_status(left)), c.stays) << "after the new one ended";
+    EXPECT_EQ(testing::ReadFile(base / "keep"), "keep");
+  }
+}
+
+} // namespace
+} // namespace vidtrawl::resolve
