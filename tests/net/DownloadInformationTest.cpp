@@ -1,7 +1,7 @@
 #include "EventLog.h"
-#include "support/RawServer.h"
 #include "net/Download.h"
 #include "support/LocalServer.h"
+#include "support/RawServer.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +55,7 @@ TEST(RequestInformation, ReadsEachHeaderOfTheResponse) {
       {"/all", "HTTP/1.1 200 OK",
        "Last-Modified: Wed, 21 Oct 2015 07:28:00 GMT\r\nContent-Length: 1234\r\n"
        "Content-Type: video/x-flv\r\nContent-Disposition: attachment; filename=\"a b.flv\"\r\n",
-       "Wed, 21 Oct 2015 07:28:00 GMT", 1234, "\"a b.flv\"", "x-flv", true},
+       "Wed, 21 Oct 2015 07:28:00 GMT", 1234, "a b.flv", "x-flv", true},
       {"/none", "HTTP/1.1 200 OK", "", "Not Available", -1, "", "", true},
       {"/zero", "HTTP/1.1 200 OK", "Content-Length: 0\r\n", "Not Available", 0, "", "", true},
       {"/html", "HTTP/1.1 200 OK", "Content-Type: text/html; charset=ISO-8859-1\r\n",
@@ -78,6 +78,8 @@ TEST(RequestInformation, ReadsEachHeaderOfTheResponse) {
        4096, "", "", true},
       {"/huge", "HTTP/1.1 200 OK", "Content-Length: 3000000000\r\n", "Not Available", 3e9, "", "",
        true},
+      {"/inside", "HTTP/1.1 200 OK", "X-Orig-Content-Length: 99999999\r\nContent-Length: 12\r\n",
+       "Not Available", 12, "", "", true},
   };
   std::map<std::string, std::pair<std::string, std::string>> answers;
   for (const InfoCase &c : cases)
