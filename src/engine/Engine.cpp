@@ -140,8 +140,4 @@ Activity Engine::CurrentActivity() const {
   return activity;
 }
 
-void Engine::SetWriteBehind(bool on) {
-  parts_->download.SetWriteBehind(on);
-}
-
 } // namespace vidtrawl::engine

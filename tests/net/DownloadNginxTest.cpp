@@ -134,7 +134,7 @@ TEST(RealServer, NginxServesHeadersAndTransfers) {
   EXPECT_NE(download.LastModified().find("GMT"), std::string::npos);
 
   const auto file = dir / "clip.flv";
-  EventLog log(file);
+  EventLog log;
   download.SetEvents(&log);
   download.SetLocalFile(file.string());
   EXPECT_TRUE(download.StartDownload());
