@@ -11,7 +11,8 @@ EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, Eng
       editor(items, hosts.grid, binder, current), adder(items, binder, fetcher, download),
       fileNameEdit(items, hosts.grid),
       events(items, current, binder, editor, hosts.grid, download, fetcher, state),
-      pass(items, current, binder, editor, adder, download, state, hosts.movie, settings),
+      pass(items, current, binder, editor, adder, download, state, hosts.movie, hosts.messages,
+           settings),
       control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity) {
   download.SetEvents(&events);
 }

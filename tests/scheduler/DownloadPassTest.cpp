@@ -8,6 +8,7 @@
 using namespace vidtrawl;
 using vidtrawl::testing::Pattern;
 using vidtrawl::testing::ReadFile;
+using vidtrawl::testing::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -87,11 +88,11 @@ TEST_F(DownloadPassTest, ProgressStatusesFollowTheSizeText) {
   Run();
   ASSERT_FALSE(seen0.empty());
   EXPECT_EQ(seen0.back(), "100");
-  EXPECT_EQ(engine->items[1].FileSize, "0");
   ASSERT_FALSE(seen1.empty());
   EXPECT_EQ(seen1.back(), "48.8 KB so far..");
   EXPECT_EQ(Status(0), "Complete");
   EXPECT_EQ(Status(1), "Complete");
+  EXPECT_EQ(engine->items[1].FileSize, "48.8 KB"); // "0" until the size was known
 }
 
 TEST_F(DownloadPassTest, PreparingPercentagesUseTheLastKnownSize) {
@@ -154,6 +155,10 @@ TEST_F(DownloadPassTest, FailedTransfersMakeErrors) {
   };
   engine->adder.AddLink("http://www.putfile.com/page/cut");
 
+  AddVideo("fine", "fine");
+  fs::create_directories(engine->settings.sDownloadDir);
+  WriteFile(Saved("cut"), "earlier");
+
   Run();
   EXPECT_EQ(Status(0), "ERROR");
   EXPECT_EQ(engine->items[1].FileSize, "-1 Bytes");
@@ -161,7 +166,44 @@ TEST_F(DownloadPassTest, FailedTransfersMakeErrors) {
   EXPECT_EQ(ReadFile(Saved("ghost")), "ghost bytes");
   EXPECT_EQ(Status(2), "ERROR");
   EXPECT_EQ(engine->events.LastError(), "Could not read URL");
-  EXPECT_GT(fs::file_size(Saved("cut")), 0u); // the partial file stays
+  // The partial bytes are kept as such, the earlier file stays as it was.
+  EXPECT_EQ(ReadFile(Saved("cut").string() + ".part"), std::string(40000, 'c'));
+  EXPECT_EQ(ReadFile(Saved("cut")), "earlier");
+  EXPECT_EQ(Status(3), "Complete");
+  // Why each failed goes to the log.
+  ASSERT_EQ(messages.logged.size(), 3u) << ::testing::PrintToString(messages.logged);
+  EXPECT_EQ(messages.logged[0].rfind("gone.flv: the server answered 404", 0), 0u)
+      << messages.logged[0];
+  EXPECT_EQ(messages.logged[1], "ghost.flv: the server reported no such file");
+  EXPECT_EQ(messages.logged[2].rfind("cut.flv: ", 0), 0u);
+}
+
+// Items whose videos carry one name are saved under free variants of it,
+// also when the item that completed the name has left the list; a file
+// that was there before the pass is replaced by a complete download.
+TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
+  for (const std::string page : {"x", "y", "z"}) {
+    Serve("/page/" + page, "<param value=\"http://media.putfile.com/" + page + "/clip.flv\">");
+    Serve("/" + page + "/clip.flv", "video " + page);
+    engine->adder.AddLink("http://www.putfile.com/page/" + page);
+  }
+  fs::create_directories(engine->settings.sDownloadDir);
+  WriteFile(Saved("clip"), "there before");
+  pump.action = [&](long) {
+    if (engine->items.Count() == 3 && engine->items[2].Status.rfind("Preparing", 0) == 0) {
+      engine->items.RemoveItem(1);
+      engine->binder.BindList();
+    }
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 2u);
+  EXPECT_EQ(Item(0).FileName, "clip (2).flv");
+  EXPECT_EQ(Item(1).FileName, "clip (3).flv");
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+  EXPECT_EQ(ReadFile(Saved("clip")), "video x");
+  EXPECT_EQ(ReadFile(Saved("clip (2)")), "video y");
+  EXPECT_EQ(ReadFile(Saved("clip (3)")), "video z");
 }
 
 TEST_F(DownloadPassTest, UnwritableFolderFailsTheItemInsteadOfCompletingIt) {
@@ -193,8 +235,8 @@ TEST_F(DownloadPassTest, StopDuringTheTransferCancelsAndKeepsThePartialFile) {
   Run();
   EXPECT_EQ(Status(0), "Cancelled");
   EXPECT_EQ(Status(1), "Waiting");
-  EXPECT_TRUE(fs::exists(Saved("a")));
-  EXPECT_LT(fs::file_size(Saved("a")), 400000u);
+  EXPECT_FALSE(fs::exists(Saved("a")));
+  EXPECT_LT(fs::file_size(Saved("a").string() + ".part"), 400000u);
   EXPECT_FALSE(engine->state.bDownloading);
 }
 
