@@ -61,6 +61,9 @@ std::string LinkAdder::ResolveItem(std::size_t index) {
     items_.SetVideoURL(index, kVideoInappropriate);
   } else if (answer == resolve::kResultPageNotFetched) {
     items_.SetStatus(index, kError);
+  } else if (download_.StopRequested()) {
+    // Stopped while the page was read: no header request; the item keeps
+    // its name for the next pass.
   } else {
     const FileInfo info = GetFileInfo(download_, answer, resolve::GetSiteID(page));
     if (!found())

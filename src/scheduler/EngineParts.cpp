@@ -15,6 +15,10 @@ EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, Eng
            settings),
       control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity) {
   download.SetEvents(&events);
+  // A stop ends every wait of the transfer and of the redirect resolver,
+  // not only a transfer that is receiving.
+  download.SetStopCheck([this] { return state.bStopRequested; });
+  resolver.SetStopCheck([this] { return state.bStopRequested; });
 }
 
 EngineParts::~EngineParts() {
