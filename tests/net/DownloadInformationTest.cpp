@@ -107,21 +107,6 @@ TEST(RequestInformation, ReadsEachHeaderOfTheResponse) {
             std::string::npos);
 }
 
-TEST(RequestInformation, BareLineFeedsAreReadAsLineEnds) {
-  RawServer server([](const std::string &) {
-    return RawServer::Reply{"HTTP/1.1 200 OK\nContent-Length: 12\nContent-Type: video/mp4\n"
-                            "Last-Modified: today\nConnection: close\n\n"};
-  });
-  NoopPump pump;
-  Download download(pump, ConnectionMap{});
-  download.SetUrl(server.url("/lf"));
-  download.RequestInformation();
-  EXPECT_TRUE(download.FileExists());
-  EXPECT_EQ(download.FileSize(), 12);
-  EXPECT_EQ(download.RemoteFileType(), "mp4");
-  EXPECT_EQ(download.LastModified(), "today");
-}
-
 TEST(RequestInformation, ALengthThatIsNotANumberThrowsAfterLastModified) {
   const char *values[] = {"abc", "-5", "", "12abc", "1 2"};
   for (const char *value : values) {

@@ -55,13 +55,18 @@ protected:
           });
     });
     server.Start();
+    NewEngine();
+  }
+  // A fresh engine (an empty list, its own download folder) on the same server.
+  void NewEngine() {
+    engine.reset();
     net::ConnectionMap map;
     map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
     engine = std::make_unique<scheduler::EngineParts>(
         scheduler::EngineHosts{pump, messages, grid, movie, connectivity}, map,
         scheduler::EnginePaths{dir.path() / "registry.ini", dir.path() / "scratch"});
     engine->binder.SetYieldInterval(std::chrono::nanoseconds::zero());
-    engine->settings.sDownloadDir = (dir.path() / "videos").string();
+    engine->settings.sDownloadDir = (dir.path() / ("videos" + std::to_string(++engines))).string();
   }
   // Answers with a chunked body: no size announced.
   void ServeUnsized(const std::string &path, const std::string &body) {
@@ -91,6 +96,7 @@ protected:
   } connectivity;
   host::HeadlessGrid grid;
   std::unique_ptr<scheduler::EngineParts> engine;
+  int engines = 0;
 };
 
 } // namespace vidtrawl::testing
