@@ -86,6 +86,7 @@ TEST_P(CliStopTest, EndsAtOnceAndStartsNothingNew) {
   EXPECT_EQ(server.Requests().size(), c.requests); // nothing new started
   const auto lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 2u) << result.out;
+  EXPECT_EQ(Fields(lines[0])[1], c.page); // the item is as it was, for the next pass
   EXPECT_EQ(Fields(lines[0])[3], "Cancelled");
   EXPECT_EQ(Fields(lines[1])[3], "Waiting"); // later items keep their status
   EXPECT_FALSE(fs::exists(downloads / "v.flv"));
