@@ -241,37 +241,37 @@ bool Download::RunTransfer() {
   };
 
   std::int64_t total = 0;
+  // The connection and the session end first; the partial file keeps
+  // exactly the bytes the events counted.
+  const auto giveUp = [&] {
+    request.reset();
+    CloseSession();
+    file.Abandon(static_cast<std::uint64_t>(total));
+  };
   for (;;) {
     Yield();
     request->DriveUntilDelivered(static_cast<std::uint64_t>(total) + kChunkSize);
     if (file.Failed()) { // raises no event: the fault reaches the caller
-      request.reset();
-      CloseSession();
+      giveUp();
       file.ThrowIfFailed();
     }
     const auto read = static_cast<std::int64_t>(std::min<std::uint64_t>(
         request->Delivered() - static_cast<std::uint64_t>(total), kChunkSize));
     if (read == 0 && CancelRequested()) {
-      request.reset();
-      CloseSession();
-      file.Abandon(static_cast<std::uint64_t>(total));
+      giveUp();
       return Cancelled(total);
     }
     if (read == 0 && !request->Succeeded()) {
       Yield();
       std::string reason = request->FailureText();
-      request.reset();
-      CloseSession();
-      file.Abandon(static_cast<std::uint64_t>(total));
+      giveUp();
       return ReadFailed(std::move(reason));
     }
     if (read == 0 && static_cast<double>(total) < expected()) {
-      const std::string reason = "the body ended after " + std::to_string(total) + " of " +
-                                 std::to_string(static_cast<std::int64_t>(expected())) + " bytes";
-      request.reset();
-      CloseSession();
-      file.Abandon(static_cast<std::uint64_t>(total));
-      return ReadFailed(reason);
+      std::string reason = "the body ended after " + std::to_string(total) + " of " +
+                           std::to_string(static_cast<std::int64_t>(expected())) + " bytes";
+      giveUp();
+      return ReadFailed(std::move(reason));
     }
     total += read;
     bytesReceived_ = total;
@@ -280,9 +280,7 @@ bool Download::RunTransfer() {
       events_->DownloadProgress(ProgressValue(total, fileSize_));
     Yield();
     if (CancelRequested()) {
-      request.reset();
-      CloseSession();
-      file.Abandon(static_cast<std::uint64_t>(total));
+      giveUp();
       return Cancelled(total);
     }
     if (read == 0)
