@@ -19,7 +19,7 @@ void InitCurlOnce();
 
 // One HTTP request on a session's connection cache (a curl multi handle),
 // driven synchronously: while it waits for the network it calls the host's
-// pump at least every 25 ms and asks after each call whether to give up.
+// pump at least every 20 ms and asks after each call whether to give up.
 // The response body goes straight from curl's receive buffer to a sink
 // (the caller's file) without a copy of its own; the caller counts it by
 // Delivered(). The headers of the final response are rebuilt as a raw block.
