@@ -14,7 +14,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kPumpInterval{20};
 constexpr long kPollMillis = 20;
 constexpr long kMaxRedirects = 10;
-constexpr long kReceiveBufferSize = 128 * 1024;
+// What one read from the socket may bring, and so one write into the file:
+// 512 KiB took a fifth less time per GiB than 128 KiB here; 1 MiB no less.
+constexpr long kReceiveBufferSize = 512 * 1024;
 
 bool IsRedirect(long status) {
   return status >= 300 && status < 400;
