@@ -5,10 +5,13 @@
 # resolves the video address from it, asks for the file's name and size and
 # downloads it, with its live progress line drawn (VIDTRAWL_PROGRESS=live
 # draws the terminal display although stderr is a file). curl just fetches
-# the file: `curl -s -o FILE URL`. Runs alternate; reports the median wall
-# time, CPU time (user+sys) and peak RSS of each.
+# the file: `curl -s -o FILE URL`. Files are written into memory (tmpfs when
+# /dev/shm is there); memory is touched before each run and the file removed
+# between runs. Runs alternate; reports the median wall time, CPU time
+# (user+sys) and peak RSS of each.
 # Usage: bench/cli.sh [BUILD_DIR] [RUNS]   (BUILD_DIR defaults to build/, RUNS to 5)
 set -euo pipefail
+[ -z "${TMPDIR:-}" ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 runs=${2:-5}
@@ -19,8 +22,7 @@ cli=$build/bin/vidtrawl-cli
 bench_setup clibench
 
 mkdir -p "$work/www" "$work/tmp" "$work/home" "$work/out"
-fallocate -l 1G "$work/www/big.flv" 2>/dev/null ||
-  dd if=/dev/zero of="$work/www/big.flv" bs=1M count=1024 status=none
+head -c 1G /dev/zero >"$work/www/big.flv"
 cat >"$work/www/page.html" <<'PAGE'
 <html><body><script type="text/javascript">
 var so = new SWFObject("/flow.swf");
@@ -36,9 +38,11 @@ out=$work/out/big.flv
 # One run of a command (its output kept in cmd.out and cmd.err): prints
 # "wall cpu rss_kib".
 measure() {
-  rm -f "$out"
+  rm -f "$out" "$out.part"
+  touch_memory
   /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >"$work/cmd.out" 2>"$work/cmd.err"
   [ "$(stat -c %s "$out")" = 1073741824 ] || { echo "short file from $*" >&2; cat "$work/cmd.err" >&2; exit 1; }
+  rm -f "$out"
   awk '{ printf "%s %.2f %s\n", $1, $2 + $3, $4 }' "$work/time.txt"
 }
 

@@ -14,6 +14,13 @@ bench_cleanup() {
   rm -rf "$work"
 }
 
+# touch_memory: writes into 2 GiB of fresh memory and frees it, so that a
+# run does not pay for the first touch of the memory its file lands in
+# (on a virtual machine that costs more than the copy itself).
+touch_memory() {
+  python3 -c 'bytearray(b"\x01") * (2 << 30)'
+}
+
 # start_nginx: serves $work/www; sets $port and $pid.
 start_nginx() {
   local nginx

@@ -1,7 +1,7 @@
-// transfer_bench [--write-behind] URL FILE: one fresh transfer component
-// downloads URL into FILE; prints the bytes received and the number of
-// progress events; exits 0 when the transfer completed and 1 otherwise.
-// --write-behind writes the file in large blocks instead of chunk by chunk.
+// transfer_bench URL FILE: one fresh transfer component downloads URL into
+// FILE, the way the program does (through FILE.part, renamed when
+// complete); prints the bytes received and the number of progress events;
+// exits 0 when the transfer completed and 1 otherwise.
 #include "host/Pump.h"
 #include "net/Download.h"
 
@@ -28,16 +28,12 @@ public:
 } // namespace
 
 int main(int argc, char **argv) {
-  const bool writeBehind = argc == 4 && std::string(argv[1]) == "--write-behind";
-  if (argc != 3 && !writeBehind) {
-    std::fprintf(stderr, "usage: %s [--write-behind] URL FILE\n", argv[0]);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s URL FILE\n", argv[0]);
     return 2;
   }
-  if (writeBehind)
-    ++argv;
   vidtrawl::host::NoopPump pump;
   vidtrawl::net::Download download(pump);
-  download.SetWriteBehind(writeBehind);
   Counter events;
   download.SetEvents(&events);
   download.SetUrl(argv[1]);

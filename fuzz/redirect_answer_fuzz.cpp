@@ -11,6 +11,7 @@
 #include <string_view>
 
 using namespace vidtrawl::resolve;
+using vidtrawl::net::ParseHostAndPort;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char *>(data), size);

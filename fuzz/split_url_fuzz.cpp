@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-using namespace vidtrawl::resolve;
+using namespace vidtrawl::net;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::string text(reinterpret_cast<const char *>(data), size);

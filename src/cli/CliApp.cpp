@@ -131,9 +131,6 @@ public:
   int Download(const std::vector<std::string> &urls, const std::string &dir,
                const std::vector<std::string> &expectErrors) {
     engine_.SetDownloadDir(dir);
-    // Nothing here reads a file while it is being received: write it in
-    // large blocks (every byte is on disk when its transfer ends).
-    engine_.SetWriteBehind(true);
     engine_.AddLinks(urls);
 
     std::unique_ptr<ProgressView> view = MakeView();

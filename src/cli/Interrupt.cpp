@@ -30,6 +30,9 @@ void InstallInterruptHandlers() {
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGPIPE, &ignore, nullptr);
+  // Past a file-size limit (ulimit -f) a write fails with EFBIG instead:
+  // that item fails and the others go on.
+  sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 const std::atomic<bool> &InterruptFlag() {

@@ -7,8 +7,8 @@ namespace vidtrawl::cli {
 // Ctrl-C (SIGINT) and SIGTERM ask the program to stop: the handler only
 // records the request; the pump turns it into a confirmed stop. A second
 // signal while the first is still pending ends the program at once with
-// status 130. SIGPIPE is ignored so that a closed output pipe shows up as a
-// failed write, not as a killed process.
+// status 130. SIGPIPE and SIGXFSZ are ignored so that a closed output pipe
+// or a file-size limit shows up as a failed write, not as a killed process.
 void InstallInterruptHandlers();
 
 // True once a stop was asked for by a signal.

@@ -95,7 +95,10 @@ ProgressSnapshot ProgressTracker::Sample(Clock::time_point now) {
       FollowTransfer(track, activity, now);
     } else if (view.kind == StatusKind::Complete || view.kind == StatusKind::Cancelled) {
       if (!track.finalized)
-        Finalize(track, item.FileName, now);
+        Finalize(track,
+                 view.kind == StatusKind::Cancelled ? item.FileName + engine::kPartialSuffix
+                                                    : item.FileName,
+                 now);
     } else if (view.kind == StatusKind::Preparing || view.kind == StatusKind::Waiting) {
       track = Track{}; // a new attempt at the item starts from nothing
     }

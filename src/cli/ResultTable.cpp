@@ -25,7 +25,9 @@ std::string SizeCell(const engine::DownloadItem &item, const std::string &downlo
   if (kind != StatusKind::Complete && kind != StatusKind::Cancelled)
     return item.FileSize;
   std::error_code ec;
-  const auto bytes = fs::file_size(fs::path(downloadDir) / item.FileName, ec);
+  const std::string file =
+      kind == StatusKind::Cancelled ? item.FileName + engine::kPartialSuffix : item.FileName;
+  const auto bytes = fs::file_size(fs::path(downloadDir) / file, ec);
   if (ec)
     return item.FileSize;
   const std::string received = engine::FormatSize(static_cast<double>(bytes));

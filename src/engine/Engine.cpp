@@ -205,10 +205,6 @@ Activity Engine::CurrentActivity() const {
   return activity;
 }
 
-void Engine::SetWriteBehind(bool on) {
-  parts_->download.SetWriteBehind(on);
-}
-
 void Engine::AttachDesktop(DesktopHosts hosts, std::string helpFile, std::string webSite) {
   parts_->monitor.Attach(hosts.clipboard, hosts.timers);
   desktop_ =

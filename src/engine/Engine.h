@@ -9,6 +9,7 @@
 #include "list/Status.h"
 #include "list/StatusKind.h"
 #include "net/ConnectionMap.h"
+#include "net/PartialFile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -48,6 +49,10 @@ using list::LocaleDecimalSeparator;
 using list::StatusClass;
 using list::StatusKind;
 using net::ConnectionMap;
+
+// A download is received into its file name with this added, and renamed
+// when complete: a cancelled or failed item's bytes are under that name.
+inline constexpr const char *kPartialSuffix = net::PartialFile::kSuffix;
 
 struct Hosts {
   host::Pump &pump;
@@ -145,10 +150,6 @@ public:
   static bool IsVideoAddress(const std::string &result);
 
   Activity CurrentActivity() const;
-
-  // The download's file is written in large blocks rather than chunk by
-  // chunk (for front ends that never read a file while it is received).
-  void SetWriteBehind(bool on);
 
   // --- The desktop program --------------------------------------------------
 

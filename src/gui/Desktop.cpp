@@ -39,6 +39,7 @@ Desktop::Desktop(Options options)
   if (options_.dataFolder.isEmpty())
     options_.dataFolder = DataFolder();
   messages_.SetOwner(&window_);
+  messages_.SetLog([this](const std::string &text) { Tell(text); });
   folders_.SetOwner(&window_);
   host::MessageBox &messages = options_.messages ? *options_.messages : messages_;
   host::Connectivity &online = options_.connectivity ? *options_.connectivity : connectivity_;

@@ -2,20 +2,19 @@
 
 #include "host/Pump.h"
 
-#include <chrono>
+#include <cstdint>
 
 namespace vidtrawl::gui {
 
 // The desktop's pump: lets Qt handle pending events, but no more often than
-// every few milliseconds of work. The engine yields after every 2 KiB of a
-// transfer; handling events each time would cost more than the transfer,
-// while a few milliseconds keep the window answering at once.
+// every few milliseconds of work. The engine yields several times per 2 KiB
+// of a transfer; handling events each time would cost more than the
+// transfer, while a few milliseconds keep the window answering at once.
 class QtPump final : public host::Pump {
 public:
-  using Clock = std::chrono::steady_clock;
-  static constexpr std::chrono::milliseconds kDefaultInterval{4};
+  static constexpr std::int64_t kDefaultIntervalNs = 4'000'000;
 
-  explicit QtPump(Clock::duration interval = kDefaultInterval) : interval_(interval) {}
+  explicit QtPump(std::int64_t intervalNs = kDefaultIntervalNs) : intervalNs_(intervalNs) {}
 
   void Yield() override;
 
@@ -23,8 +22,8 @@ public:
   long Turns() const { return turns_; }
 
 private:
-  Clock::duration interval_;
-  Clock::time_point last_{};
+  std::int64_t intervalNs_;
+  std::int64_t last_ = 0;
   long turns_ = 0;
 };
 

@@ -1,7 +1,5 @@
 #include "list/CleanFileName.h"
 
-#include <algorithm>
-
 namespace vidtrawl::list {
 namespace {
 
@@ -20,9 +18,10 @@ std::string CleanFileName(std::string_view value) {
   for (const char c : value)
     if (!IsRemoved(c))
       name += c;
-  const bool usable =
-      std::any_of(name.begin(), name.end(), [](char c) { return c != '.' && c != ' '; });
-  return usable ? name : std::string(kEnterFileName);
+  // A leading dot would hide the file (or name the folder itself, or its
+  // parent); leading blanks only hide the dot.
+  name.erase(0, name.find_first_not_of(". "));
+  return name.empty() ? std::string(kEnterFileName) : name;
 }
 
 } // namespace vidtrawl::list

@@ -9,10 +9,11 @@ namespace vidtrawl::list {
 inline constexpr char kEnterFileName[] = "Enter File Name";
 
 // Removes the characters that may not stand in a file name: \ / : * ? " < >
-// | & and every control character (codes 0-31 and 127). Nothing is put in
-// their place and nothing else changes (no trimming, no length limit, letter
-// case kept). When nothing is left, or only dots and blanks (".", ".." would
-// name the download folder or its parent), the result is "Enter File Name".
+// | & and every control character (codes 0-31 and 127), then the dots and
+// blanks at its start, so that no name is hidden (".bashrc") or names the
+// download folder or its parent. Nothing is put in their place and nothing
+// else changes (no length limit, letter case kept). When nothing is left,
+// the result is "Enter File Name".
 std::string CleanFileName(std::string_view value);
 
 } // namespace vidtrawl::list

@@ -18,11 +18,17 @@ template <typename Vector> void ReserveOneMore(Vector &vector) {
 
 } // namespace
 
-void DownloadList::CountUrl(const std::string &url, int delta) {
-  const auto it = urlCounts_.try_emplace(url, 0).first;
+void DownloadList::Count(std::unordered_map<std::string, int> &counts, const std::string &key,
+                         int delta) {
+  const auto it = counts.try_emplace(key, 0).first;
   it->second += delta;
   if (it->second <= 0)
-    urlCounts_.erase(it);
+    counts.erase(it);
+}
+
+std::size_t DownloadList::CountOfFileName(const std::string &fileName) const {
+  const auto it = fileNameCounts_.find(fileName);
+  return it == fileNameCounts_.end() ? 0 : static_cast<std::size_t>(it->second);
 }
 
 void DownloadList::Changed(std::size_t index) {
@@ -50,11 +56,17 @@ bool DownloadList::AddItem(const std::string &url, const std::string &fileName,
     item.FileSize = size.empty() ? std::string(kUnknownSize) : size;
     ReserveOneMore(items_);
     ReserveOneMore(serials_);
-    // Only the two map insertions below can still fail; the list is left
-    // as it was when one does.
+    // Only the map insertions below can still fail; the list is left as
+    // it was when one does.
     urlCounts_.emplace(url, 1);
     try {
       indexOfSerial_.emplace(nextSerial_, items_.size());
+      try {
+        Count(fileNameCounts_, item.FileName, 1);
+      } catch (...) {
+        indexOfSerial_.erase(nextSerial_);
+        throw;
+      }
     } catch (...) {
       urlCounts_.erase(url);
       throw;
@@ -96,6 +108,8 @@ void DownloadList::SetVideoURL(std::size_t index, const std::string &url) {
 void DownloadList::SetFileName(std::size_t index, const std::string &fileName) {
   if (index >= items_.size())
     return;
+  Count(fileNameCounts_, fileName, 1);
+  Count(fileNameCounts_, items_[index].FileName, -1);
   items_[index].FileName = fileName;
   Changed(index);
 }
@@ -124,6 +138,7 @@ bool DownloadList::RemoveItem(int id) {
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (items_[i].ID == id) {
       CountUrl(items_[i].Video_URL, -1);
+      Count(fileNameCounts_, items_[i].FileName, -1);
       indexOfSerial_.erase(serials_[i]);
       continue;
     }

@@ -73,19 +73,27 @@ public:
   // The index of the item with this serial; nothing when the item is gone.
   std::optional<std::size_t> IndexOfSerial(std::uint64_t serial) const;
 
+  // How many items carry exactly this file name (a constant-time look-up,
+  // for the names the download pass gives).
+  std::size_t CountOfFileName(const std::string &fileName) const;
+
   // The observer told of every change from now on (nullptr: none).
   void SetObserver(ItemObserver *observer) { observer_ = observer; }
 
 private:
-  void CountUrl(const std::string &url, int delta);
+  static void Count(std::unordered_map<std::string, int> &counts, const std::string &key,
+                    int delta);
+  void CountUrl(const std::string &url, int delta) { Count(urlCounts_, url, delta); }
   void Changed(std::size_t index);
   void Restructured();
 
   std::vector<DownloadItem> items_;
   std::vector<std::uint64_t> serials_; // parallel to items_
   std::uint64_t nextSerial_ = 1;
-  // The duplicate test and the serial lookup take constant time.
+  // The duplicate test, the serial and the file name look-ups take
+  // constant time.
   std::unordered_map<std::string, int> urlCounts_;
+  std::unordered_map<std::string, int> fileNameCounts_;
   std::unordered_map<std::uint64_t, std::size_t> indexOfSerial_;
   ItemObserver *observer_ = nullptr;
 };

@@ -6,9 +6,6 @@
 #include "list/FormatSize.h"
 #include "resolve/SiteTable.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace vidtrawl::list {
 namespace {
 
@@ -22,11 +19,29 @@ std::string AfterLastSlash(const std::string &text) {
   return slash == std::string::npos ? text : text.substr(slash + 1);
 }
 
-// Keeps the first `head` and the last four characters of a name longer than
-// head + 4 (the last four usually hold the extension).
-void CutKeepingExtension(std::string &name, std::size_t head) {
-  if (name.size() > head + 4)
-    name = name.substr(0, head) + name.substr(name.size() - 4);
+// The longest extension kept whole by a cut; failing one, the last four
+// bytes are kept, as they usually hold it.
+constexpr std::size_t kMaxExtension = 8;
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Cuts a name longer than `limit` bytes to that many, keeping its extension
+// and never splitting a UTF-8 character.
+void ShortenKeepingExtension(std::string &name, std::size_t limit) {
+  if (name.size() <= limit)
+    return;
+  const std::size_t dot = name.rfind('.');
+  std::size_t tail = dot != std::string::npos && dot > 0 && name.size() - dot <= kMaxExtension
+                         ? dot
+                         : name.size() - 4;
+  while (tail < name.size() && IsContinuationByte(name[tail]))
+    ++tail;
+  std::size_t head = limit - (name.size() - tail);
+  while (head > 0 && IsContinuationByte(name[head]))
+    --head;
+  name = name.substr(0, head) + name.substr(tail);
 }
 
 } // namespace
@@ -53,11 +68,13 @@ FileInfo GetFileInfo(net::Download &download, const std::string &videoAddress, i
       site == resolve::kSiteZippyVideos)
     name += ".flv";
 
-  CutKeepingExtension(name, 96);
+  // Cleaned before it is cut, so that the cut keeps what is left of the
+  // extension and the name stays within its length.
+  name = CleanFileName(name);
+  ShortenKeepingExtension(name, kMaxNameLength);
   if (site == resolve::kSiteYoutube)
-    CutKeepingExtension(name, 31);
-
-  return FileInfo{CleanFileName(name), sizeText};
+    ShortenKeepingExtension(name, kMaxYoutubeNameLength);
+  return FileInfo{name, sizeText};
 }
 
 } // namespace vidtrawl::list

@@ -52,6 +52,11 @@ std::string LinkAdder::ResolveItem(std::size_t index) {
   const std::string answer = fetcher_.GetDownloadLink(page);
   if (!found())
     return result;
+  // Stopped while the page was read or resolved: the answer says nothing
+  // about the item, which keeps its address and name for the next pass (and
+  // no header request is made).
+  if (download_.StopRequested())
+    return result;
   if (answer == resolve::kResultNoSupportedSite) {
     items_.SetStatus(index, kError);
     items_.SetFileName(index, kUnsupportedLink);

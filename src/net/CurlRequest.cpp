@@ -8,11 +8,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The longest the pump is left waiting while the network is idle.
-constexpr std::chrono::milliseconds kPumpInterval{40};
-constexpr long kPollMillis = 50;
+// The longest the pump is left waiting while the network is idle: well
+// inside the 50 ms a window may go without its messages, and so a stop
+// ends a wait in about this time.
+constexpr std::chrono::milliseconds kPumpInterval{20};
+constexpr long kPollMillis = 20;
 constexpr long kMaxRedirects = 10;
-constexpr long kReceiveBufferSize = 128 * 1024;
+// What one read from the socket may bring, and so one write into the file:
+// 512 KiB took a fifth less time per GiB than 128 KiB here; 1 MiB no less.
+constexpr long kReceiveBufferSize = 512 * 1024;
 
 bool IsRedirect(long status) {
   return status >= 300 && status < 400;
@@ -26,9 +30,9 @@ void InitCurlOnce() {
 }
 
 CurlRequest::CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits limits,
-                         const ConnectionMap &connections, std::size_t headerLimit)
-    : multi_(multi), pump_(pump), limits_(limits), headers_(headerLimit),
-      headerCap_(headerLimit * 16) {
+                         const ConnectionMap &connections, std::size_t headerLimit, GiveUp giveUp)
+    : multi_(multi), pump_(pump), limits_(limits), giveUp_(std::move(giveUp)),
+      headers_(headerLimit), headerCap_(headerLimit * 16) {
   InitCurlOnce();
   if (multi_ == nullptr)
     return;
@@ -54,6 +58,7 @@ CurlRequest::CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits li
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+  curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, error_);
 }
 
 CurlRequest::~CurlRequest() {
@@ -114,6 +119,11 @@ template <class Done> void CurlRequest::Drive(Done done) {
     if (now - lastYield >= kPumpInterval) {
       pump_.Yield();
       lastYield = Clock::now();
+      if (giveUp_ && giveUp_()) {
+        gaveUp_ = true;
+        Finish(CURLE_ABORTED_BY_CALLBACK);
+        return;
+      }
     }
     const auto idleLeft =
         std::chrono::duration_cast<std::chrono::milliseconds>(limits_.idle - (now - lastActivity));
@@ -130,12 +140,34 @@ void CurlRequest::DriveUntilBody() {
   Drive([this] { return bodyStarted_ || rejected_; });
 }
 
-void CurlRequest::WaitForBytes(std::size_t bytes) {
+void CurlRequest::SetSink(Sink sink) {
+  sink_ = std::move(sink);
   if (paused_) {
     paused_ = false;
     curl_easy_pause(easy_, CURLPAUSE_CONT); // delivers what was held back at once
   }
-  Drive([this, bytes] { return Available() >= bytes; });
+}
+
+void CurlRequest::WaitForBytes(std::uint64_t bytes) {
+  Drive([this, bytes] { return delivered_ >= bytes; });
+}
+
+std::string CurlRequest::FailureText() const {
+  if (gaveUp_)
+    return {};
+  if (rejected_ || (result_ == CURLE_OK && !Opened() && headers_.Status() != 0))
+    return "the server answered " + std::to_string(headers_.Status());
+  if (result_ == CURLE_OK)
+    return {};
+  return error_[0] != '\0' ? std::string(error_) : std::string(curl_easy_strerror(result_));
+}
+
+std::int64_t CurlRequest::AnnouncedLength() const {
+  curl_off_t length = -1;
+  if (easy_ == nullptr ||
+      curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+    return -1;
+  return static_cast<std::int64_t>(length);
 }
 
 bool CurlRequest::Opened() const {
@@ -149,14 +181,6 @@ bool CurlRequest::Opened() const {
   if (status < 200 || status >= 400)
     return false;
   return !(IsRedirect(status) && headers_.HasLocation());
-}
-
-void CurlRequest::Consume(std::size_t bytes) {
-  begin_ += bytes;
-  if (begin_ >= buffer_.size()) {
-    buffer_.clear();
-    begin_ = 0;
-  }
 }
 
 std::size_t CurlRequest::OnHeader(char *data, std::size_t size, std::size_t count, void *self) {
@@ -181,16 +205,13 @@ std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count,
     return 0;
   }
   request.bodyStarted_ = true;
-  if (request.Available() >= kHighWater) {
-    request.paused_ = true;
+  if (!request.sink_) {
+    request.paused_ = true; // until the caller has a place for the body
     return CURL_WRITEFUNC_PAUSE;
   }
-  if (request.begin_ > 0) {
-    request.buffer_.erase(request.buffer_.begin(),
-                          request.buffer_.begin() + static_cast<std::ptrdiff_t>(request.begin_));
-    request.begin_ = 0;
-  }
-  request.buffer_.insert(request.buffer_.end(), data, data + bytes);
+  if (!request.sink_(data, bytes))
+    return 0; // curl ends the request with a write error
+  request.delivered_ += bytes;
   return bytes;
 }
 

@@ -8,8 +8,9 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
 namespace vidtrawl::net {
 
@@ -18,22 +19,27 @@ void InitCurlOnce();
 
 // One HTTP request on a session's connection cache (a curl multi handle),
 // driven synchronously: while it waits for the network it calls the host's
-// pump at least every 50 ms. The response body is kept in a receive buffer
-// from which the caller takes chunks; the headers of the final response are
-// rebuilt as a raw block.
+// pump at least every 20 ms and asks after each call whether to give up.
+// The response body goes straight from curl's receive buffer to a sink
+// (the caller's file) without a copy of its own; the caller counts it by
+// Delivered(). The headers of the final response are rebuilt as a raw block.
 class CurlRequest {
 public:
   struct Limits {
     std::chrono::milliseconds connect;
     std::chrono::milliseconds idle; // nothing received for this long ends the request
   };
+  // Takes body bytes; false refuses them and ends the request.
+  using Sink = std::function<bool(const char *data, std::size_t size)>;
+  // Asked after each call of the pump: true ends the wait and the request.
+  using GiveUp = std::function<bool()>;
 
   // A request whose body may be read; the caller sets its own options on
   // Easy() before Begin().
   // `pool`: where open connections are kept for the next request (nullptr:
   // the session's own cache).
   CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits limits,
-              const ConnectionMap &connections, std::size_t headerLimit);
+              const ConnectionMap &connections, std::size_t headerLimit, GiveUp giveUp = {});
   ~CurlRequest();
   CurlRequest(const CurlRequest &) = delete;
   CurlRequest &operator=(const CurlRequest &) = delete;
@@ -47,20 +53,28 @@ public:
 
   // Waits until the request has finished.
   void DriveToEnd();
-  // Waits until the final response's body has begun or the request finished.
+  // Waits until the final response's body has begun or the request
+  // finished. The body is held back until a sink is given.
   void DriveUntilBody();
-  // Waits until at least `bytes` body bytes are buffered or the request finished.
-  void DriveUntilAvailable(std::size_t bytes) {
-    if (Available() < bytes && !finished_)
+  // Gives the body to `sink` from now on.
+  void SetSink(Sink sink);
+  // Waits until at least `bytes` body bytes were delivered in all, or the
+  // request finished.
+  void DriveUntilDelivered(std::uint64_t bytes) {
+    if (delivered_ < bytes && !finished_)
       WaitForBytes(bytes);
   }
-  // Bytes buffered beyond which receiving pauses until the caller has taken
-  // them (the network keeps pace with the caller instead of running ahead).
-  static constexpr std::size_t kHighWater = 256 * 1024;
+  std::uint64_t Delivered() const { return delivered_; }
 
   bool Finished() const { return finished_; }
   bool Succeeded() const { return finished_ && result_ == CURLE_OK; }
+  // The wait was ended by the give-up question.
+  bool GaveUp() const { return gaveUp_; }
   CURLcode Result() const { return result_; }
+  // What went wrong, in curl's words (empty when nothing did).
+  std::string FailureText() const;
+  // The length the final response announced; -1 when it announced none.
+  std::int64_t AnnouncedLength() const;
 
   // The final response arrived with a status that can be read as a
   // resource (below 400, not a redirect still to be followed).
@@ -68,14 +82,9 @@ public:
 
   const RawHeaderBlock &Headers() const { return headers_; }
 
-  // The receive buffer.
-  std::size_t Available() const { return buffer_.size() - begin_; }
-  const char *Data() const { return buffer_.data() + begin_; }
-  void Consume(std::size_t bytes);
-
 private:
   template <class Done> void Drive(Done done);
-  void WaitForBytes(std::size_t bytes);
+  void WaitForBytes(std::uint64_t bytes);
   void CollectFinished();
   void Finish(CURLcode result);
 
@@ -87,7 +96,9 @@ private:
   curl_slist *connectTo_ = nullptr;
   host::Pump &pump_;
   Limits limits_;
+  GiveUp giveUp_;
   bool added_ = false;
+  bool gaveUp_ = false;
   bool finished_ = false;
   CURLcode result_ = CURLE_OK;
 
@@ -97,9 +108,10 @@ private:
   bool bodyStarted_ = false;
   bool rejected_ = false;
   bool paused_ = false;
+  char error_[CURL_ERROR_SIZE] = {};
 
-  std::vector<char> buffer_;
-  std::size_t begin_ = 0;
+  Sink sink_;
+  std::uint64_t delivered_ = 0;
 };
 
 } // namespace vidtrawl::net

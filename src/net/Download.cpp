@@ -3,7 +3,7 @@
 #include "base/AsciiCase.h"
 #include "net/CurlRequest.h"
 #include "net/HeaderBlock.h"
-#include "net/OutputFile.h"
+#include "net/PartialFile.h"
 #include "net/UrlHelpers.h"
 
 #include <curl/curl.h>
@@ -95,6 +95,8 @@ void Download::CloseSession() {
 
 void Download::RequestInformation() {
   bInfoRequested_ = true;
+  infoUrl_ = url_;
+  failureReason_.clear();
   const std::string address = HeaderRequestAddress(url_);
   Yield();
   if (!hSession_)
@@ -103,11 +105,17 @@ void Download::RequestInformation() {
 
   std::optional<CurlRequest> request;
   try {
-    if (hSession_)
+    if (hSession_ && !StopRequested())
       request.emplace(hSession_->multi, pool_->share, pump_,
                       CurlRequest::Limits{connectTimeout_, idleTimeout_}, connections_,
-                      kMaxHeaderBlock);
-    if (request && request->Valid()) {
+                      kMaxHeaderBlock, [this] { return StopRequested(); });
+    if (!request) {
+      // Stopped before it was sent: as if no response had arrived.
+      Yield();
+      fileExists_ = false;
+      lastModified_ = "Not Available";
+      fileSize_ = -1;
+    } else if (request->Valid()) {
       CURL *easy = request->Easy();
       curl_easy_setopt(easy, CURLOPT_USERAGENT, kAgent);
       curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
@@ -139,6 +147,8 @@ void Download::RequestInformation() {
         fileExists_ = fields.fileExists;
       } else {
         Yield();
+        failureReason_ =
+            headers.Overflowed() ? "the response headers are too long" : request->FailureText();
         fileExists_ = false;
         lastModified_ = "Not Available";
         fileSize_ = -1;
@@ -168,7 +178,10 @@ bool Download::StartDownload() {
 bool Download::RunTransfer() {
   bCancelRequested_ = false;
   bytesReceived_ = 0;
+  failureReason_.clear();
   Yield();
+  if (StopRequested()) // nothing new starts after a stop
+    return Cancelled(0);
   if (!hSession_)
     OpenSession();
   Yield();
@@ -184,19 +197,31 @@ bool Download::RunTransfer() {
   }
   bCloseSessionAfterInfo_ = true;
   Yield();
+  if (StopRequested()) // during the header request: the transfer does not start
+    return Cancelled(0);
 
   std::optional<CurlRequest> request;
   if (hSession_ && IsTransferAddress(url_)) {
     request.emplace(hSession_->multi, pool_->share, pump_,
                     CurlRequest::Limits{connectTimeout_, idleTimeout_}, connections_,
-                    kMaxHeaderBlock);
+                    kMaxHeaderBlock, [this] { return CancelRequested(); });
     if (request->Valid()) {
       curl_easy_setopt(request->Easy(), CURLOPT_USERAGENT, kAgent);
       request->Begin(url_);
       request->DriveUntilBody();
     }
   }
+  if (request && request->GaveUp()) {
+    request.reset();
+    CloseSession();
+    return Cancelled(0);
+  }
   if (!request || !request->Valid() || !request->Opened()) {
+    failureReason_ = request ? request->FailureText() : "";
+    if (failureReason_.empty())
+      failureReason_ = !hSession_                 ? "no internet session"
+                       : !IsTransferAddress(url_) ? "not an http or https address"
+                                                  : "no answer";
     request.reset();
     if (events_ != nullptr)
       events_->DownloadError(kCouldNotFind);
@@ -204,57 +229,84 @@ bool Download::RunTransfer() {
   }
 
   Yield();
-  OutputFile file(localFile_, writeBehind_ ? kWriteBehindBlock : 0);
+  PartialFile file(localFile_);
+  request->SetSink([&file](const char *data, std::size_t size) { return file.Write(data, size); });
+  // A body that announces no length of its own (or none worth having) is
+  // held to what the header request for this address announced.
+  const auto expected = [&]() -> double {
+    const std::int64_t own = request->AnnouncedLength();
+    if (own > 0)
+      return static_cast<double>(own);
+    return infoUrl_ == url_ && fileSize_ > 0 ? fileSize_ : 0;
+  };
+
   std::int64_t total = 0;
-  bytesReceived_ = 0;
+  // The connection and the session end first; the partial file keeps
+  // exactly the bytes the events counted.
+  const auto giveUp = [&] {
+    request.reset();
+    CloseSession();
+    file.Abandon(static_cast<std::uint64_t>(total));
+  };
   for (;;) {
     Yield();
-    request->DriveUntilAvailable(kChunkSize);
-    const std::size_t read = std::min(request->Available(), kChunkSize);
-    const bool failed = read == 0 && !request->Succeeded();
-    Yield();
-    if (failed) {
-      Yield();
-      request.reset();
-      CloseSession();
-      file.Abandon(); // writes what it holds first
-      if (events_ != nullptr)
-        events_->DownloadError(kCouldNotRead);
-      return false;
+    request->DriveUntilDelivered(static_cast<std::uint64_t>(total) + kChunkSize);
+    if (file.Failed()) { // raises no event: the fault reaches the caller
+      giveUp();
+      file.ThrowIfFailed();
     }
-    total += static_cast<std::int64_t>(read);
+    const auto read = static_cast<std::int64_t>(std::min<std::uint64_t>(
+        request->Delivered() - static_cast<std::uint64_t>(total), kChunkSize));
+    if (read == 0 && CancelRequested()) {
+      giveUp();
+      return Cancelled(total);
+    }
+    if (read == 0 && !request->Succeeded()) {
+      Yield();
+      std::string reason = request->FailureText();
+      giveUp();
+      return ReadFailed(std::move(reason));
+    }
+    if (read == 0 && static_cast<double>(total) < expected()) {
+      std::string reason = "the body ended after " + std::to_string(total) + " of " +
+                           std::to_string(static_cast<std::int64_t>(expected())) + " bytes";
+      giveUp();
+      return ReadFailed(std::move(reason));
+    }
+    total += read;
     bytesReceived_ = total;
     Yield();
-    if (read > 0) {
-      file.Write(request->Data(), read);
-      request->Consume(read);
-      Yield();
-    }
     if (events_ != nullptr)
       events_->DownloadProgress(ProgressValue(total, fileSize_));
     Yield();
-    if (bCancelRequested_) {
-      Yield();
-      file.Flush(); // the event sees every byte received
-      if (events_ != nullptr)
-        events_->DownloadCancelled(total);
-      request.reset();
-      CloseSession();
-      file.Abandon();
-      return false;
+    if (CancelRequested()) {
+      giveUp();
+      return Cancelled(total);
     }
-    if (read == 0) {
-      Yield();
+    if (read == 0)
       break;
-    }
   }
 
   request.reset();
   CloseSession();
-  file.Close();
+  file.Complete();
   if (events_ != nullptr)
     events_->DownloadComplete();
   return true;
+}
+
+bool Download::Cancelled(std::int64_t total) {
+  Yield();
+  if (events_ != nullptr)
+    events_->DownloadCancelled(total);
+  return false;
+}
+
+bool Download::ReadFailed(std::string reason) {
+  failureReason_ = std::move(reason);
+  if (events_ != nullptr)
+    events_->DownloadError(kCouldNotRead);
+  return false;
 }
 
 } // namespace vidtrawl::net

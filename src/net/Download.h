@@ -6,6 +6,7 @@
 #include "net/TransferFault.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,13 @@ namespace vidtrawl::net {
 // The one component through which data is moved over HTTP: a page fetch, a
 // header request or a video transfer, one at a time, synchronously, yielding
 // to the host's pump between steps.
+//
+// A transfer writes LocalFile + ".part" (see PartialFile) and renames it
+// over LocalFile before DownloadComplete; after an error or a cancel the
+// partial file holds exactly the bytes the last event counted. Between
+// events the file may run ahead of them: the body goes to the file as
+// curl receives it, in curl's large blocks, while the events still come
+// one per 2048-byte chunk on the caller's thread.
 class Download {
 public:
   static constexpr const char *kAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
@@ -51,6 +59,20 @@ public:
   void CancelDownload() { bCancelRequested_ = true; }
   void RequestInformation();
 
+  // The user's stop of the whole operation, asked after every call of the
+  // pump: while it holds, a wait ends within one pump interval, a running
+  // transfer ends as cancelled, and nothing new is sent (a transfer ends
+  // cancelled at once, a header request reports no response).
+  void SetStopCheck(std::function<bool()> stopRequested) {
+    stopRequested_ = std::move(stopRequested);
+  }
+  bool StopRequested() const { return stopRequested_ && stopRequested_(); }
+
+  // Why the last transfer or header request failed, for the user: curl's
+  // reason, the server's status, or a body shorter than announced. Empty
+  // after a success.
+  const std::string &FailureReason() const { return failureReason_; }
+
   // State visible for hosts and tests.
   bool HasSession() const;
   // Bytes received by the running (or last) transfer.
@@ -59,16 +81,6 @@ public:
   bool CloseSessionAfterInfo() const { return bCloseSessionAfterInfo_; }
   const ConnectionMap &Connections() const { return connections_; }
   void SetConnections(ConnectionMap connections) { connections_ = std::move(connections); }
-
-  // Write-behind: the file is written in large blocks instead of chunk by
-  // chunk, which costs far less for big files. At a DownloadProgress event
-  // the file may then lag behind the bytes reported; it holds every byte
-  // received before DownloadComplete, DownloadError or DownloadCancelled is
-  // raised. Off by default: then the file holds exactly the bytes reported
-  // at every event.
-  void SetWriteBehind(bool on) { writeBehind_ = on; }
-  bool WriteBehind() const { return writeBehind_; }
-  static constexpr std::size_t kWriteBehindBlock = 64 * 1024;
 
   // Network time limits: a connection attempt, and a transfer that receives
   // nothing at all for this long, give up.
@@ -84,6 +96,9 @@ private:
   void OpenSession();
   void CloseSession();
   bool RunTransfer();
+  bool Cancelled(std::int64_t total);
+  bool ReadFailed(std::string reason);
+  bool CancelRequested() const { return bCancelRequested_ || StopRequested(); }
   void Yield() { pump_.Yield(); }
 
   host::Pump &pump_;
@@ -100,7 +115,11 @@ private:
   std::string siteUser_;
   std::string sitePassword_;
 
-  bool writeBehind_ = false;
+  std::function<bool()> stopRequested_;
+  std::string failureReason_;
+  // The address the last header request asked about: its size is what a
+  // transfer of that same address is held to when it announces none.
+  std::string infoUrl_;
   bool bCancelRequested_ = false;
   std::int64_t bytesReceived_ = 0;
   // Connections outlive the session that opened them, so that the next

@@ -1,6 +1,7 @@
 #include "net/HeaderBlock.h"
 
 #include "base/AsciiCase.h"
+#include "net/ContentDisposition.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,18 +9,26 @@
 namespace vidtrawl::net {
 namespace {
 
-// The value after a key (given in lower case), or nullopt when the key is
-// not in the block.
-std::optional<std::string_view> ValueAfter(std::string_view block, std::string_view lower,
-                                           std::string_view key) {
-  const std::size_t at = lower.find(key);
-  if (at == std::string_view::npos)
-    return std::nullopt;
-  const std::size_t start = at + key.size();
-  std::size_t end = block.find("\r\n", start);
-  if (end == std::string_view::npos)
-    end = block.size();
-  return block.substr(start, end - start);
+// The value of the first line that begins with `key` (given in lower case,
+// its colon and blank included), letters compared without regard to case;
+// nothing when no line does. A name inside another ("X-Orig-Content-Length")
+// or inside a value is no match.
+std::optional<std::string_view> ValueAfter(std::string_view block, std::string_view key) {
+  std::size_t start = 0;
+  while (start < block.size()) {
+    std::size_t end = block.find("\r\n", start);
+    if (end == std::string_view::npos)
+      end = block.size();
+    const std::string_view line = block.substr(start, end - start);
+    if (base::StartsWithIgnoringCase(line, key))
+      return line.substr(key.size());
+    start = end + 2;
+  }
+  return std::nullopt;
+}
+
+bool HasLine(std::string_view block, std::string_view start) {
+  return ValueAfter(block, start).has_value();
 }
 
 bool IsDigit(char c) {
@@ -73,13 +82,12 @@ HeaderFields ReadHeaderBlock(std::string_view block) {
   const std::size_t nul = block.find('\0');
   if (nul != std::string_view::npos)
     block = block.substr(0, nul);
-  const std::string lower = base::LowerAscii(block);
 
   HeaderFields fields;
-  if (const auto value = ValueAfter(block, lower, "last-modified: "))
+  if (const auto value = ValueAfter(block, "last-modified: "))
     fields.lastModified = std::string(*value);
 
-  if (const auto value = ValueAfter(block, lower, "content-length: ")) {
+  if (const auto value = ValueAfter(block, "content-length: ")) {
     if (const auto size = ReadSizeValue(*value)) {
       fields.sizeState = HeaderFields::Size::Number;
       fields.fileSize = *size;
@@ -88,17 +96,17 @@ HeaderFields ReadHeaderBlock(std::string_view block) {
     }
   }
 
-  if (const auto value = ValueAfter(block, lower, "filename="))
-    fields.remoteFileName = std::string(*value);
+  if (const auto value = ValueAfter(block, "content-disposition:"))
+    fields.remoteFileName = FileNameOfContentDisposition(*value);
 
-  if (const auto value = ValueAfter(block, lower, "content-type: ")) {
+  if (const auto value = ValueAfter(block, "content-type: ")) {
     const std::size_t slash = value->find('/');
     fields.remoteFileType =
         std::string(slash == std::string_view::npos ? *value : value->substr(slash + 1));
   }
 
-  fields.fileExists = lower.find("http/1.1 404 not found") == std::string::npos &&
-                      lower.find("http/1.1 404 file not found") == std::string::npos;
+  fields.fileExists =
+      !HasLine(block, "http/1.1 404 not found") && !HasLine(block, "http/1.1 404 file not found");
   return fields;
 }
 

@@ -24,10 +24,12 @@ struct HeaderFields {
 };
 
 // Reads a raw header block (status line and header lines, each ended by
-// CR LF). Keys are looked for anywhere in the block, ignoring letter case; a
-// value is taken as received, from right after its key up to the next CR LF
-// (or the end of the block). The block ends at its first NUL character.
-// Never throws; any byte sequence is accepted.
+// CR LF). A header is found only at the start of a line, ignoring letter
+// case, and the first such line counts; its value is taken as received,
+// from right after its name up to the line's end. The file name is the one
+// the Content-Disposition header offers, parsed (quotes and other
+// parameters are not part of it). The block ends at its first NUL
+// character. Never throws; any byte sequence is accepted.
 HeaderFields ReadHeaderBlock(std::string_view block);
 
 // Reads a header value as a size: blanks around it are ignored; a decimal

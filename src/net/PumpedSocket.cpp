@@ -1,16 +1,14 @@
 #include "net/PumpedSocket.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <memory>
 
 #include <netdb.h>
 #include <poll.h>
@@ -30,8 +28,16 @@ struct AddrInfoFree {
 
 } // namespace
 
-PumpedSocket::PumpedSocket(host::Pump &pump, Clock::time_point deadline)
-    : pump_(pump), deadline_(deadline) {}
+PumpedSocket::PumpedSocket(host::Pump &pump, Clock::time_point deadline,
+                           std::function<bool()> stopRequested)
+    : pump_(pump), deadline_(deadline), stopRequested_(std::move(stopRequested)) {}
+
+bool PumpedSocket::PumpAndCheck() {
+  pump_.Yield();
+  if (stopRequested_ && stopRequested_())
+    stopped_ = true;
+  return stopped_;
+}
 
 PumpedSocket::~PumpedSocket() {
   Close();
@@ -62,7 +68,8 @@ bool PumpedSocket::WaitFor(short events) {
       return true;
     if (ready < 0 && errno != EINTR)
       return Fail(std::strerror(errno));
-    pump_.Yield();
+    if (PumpAndCheck())
+      return Fail("Stopped");
   }
 }
 
@@ -131,7 +138,8 @@ bool PumpedSocket::Lookup(const std::string &host, int port, addrinfo *&found) {
     const auto now = Clock::now();
     if (now >= deadline_)
       return Fail("Connection timed out");
-    pump_.Yield();
+    if (PumpAndCheck())
+      return Fail("Stopped");
     std::this_thread::sleep_for(
         std::min<Clock::duration>(std::chrono::milliseconds(5), deadline_ - now));
   }

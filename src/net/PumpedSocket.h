@@ -5,19 +5,22 @@
 #include "host/Pump.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace vidtrawl::net {
 
-// A non-blocking TCP client whose waits (connect, send, receive) keep the
-// host's pump turning and end at a deadline. Every failure leaves a
-// description in Error() and returns false.
+// A non-blocking TCP client whose waits (name look-up, connect, send,
+// receive) keep the host's pump turning at least every 20 ms and end at a
+// deadline, or as soon as the stop check says so after a pump. Every
+// failure leaves a description in Error() and returns false.
 class PumpedSocket {
 public:
   using Clock = std::chrono::steady_clock;
 
-  PumpedSocket(host::Pump &pump, Clock::time_point deadline);
+  PumpedSocket(host::Pump &pump, Clock::time_point deadline,
+               std::function<bool()> stopRequested = {});
   ~PumpedSocket();
   PumpedSocket(const PumpedSocket &) = delete;
   PumpedSocket &operator=(const PumpedSocket &) = delete;
@@ -32,14 +35,20 @@ public:
   void Close();
 
   const std::string &Error() const { return error_; }
+  // A wait ended because a stop was requested.
+  bool Stopped() const { return stopped_; }
 
 private:
   bool Lookup(const std::string &host, int port, addrinfo *&found);
   bool WaitFor(short events);
   bool Fail(const std::string &description);
+  // Pumps the host; true when a stop was requested meanwhile.
+  bool PumpAndCheck();
 
   host::Pump &pump_;
   Clock::time_point deadline_;
+  std::function<bool()> stopRequested_;
+  bool stopped_ = false;
   int fd_ = -1;
   std::string error_;
 };

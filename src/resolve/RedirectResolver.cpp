@@ -42,12 +42,15 @@ bool RedirectResolver::Exchange() {
     ShowConnectionError("Invalid path");
     return false;
   }
+  if (stopRequested_ && stopRequested_())
+    return false; // nothing new starts after a stop
   const net::ConnectionMap::Target target = connections_.Resolve(address->host, address->port);
-  net::PumpedSocket socket(pump_, net::PumpedSocket::Clock::now() + timeout_);
+  net::PumpedSocket socket(pump_, net::PumpedSocket::Clock::now() + timeout_, stopRequested_);
   if (!socket.Connect(target.host, target.port) ||
       !socket.Send(BuildRedirectRequest(wsHost, wsLink)) ||
       !socket.ReceiveFirst(sYoutubeDownLink)) {
-    ShowConnectionError(socket.Error());
+    if (!socket.Stopped())
+      ShowConnectionError(socket.Error());
     return false;
   }
   socket.Close();

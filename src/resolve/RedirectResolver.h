@@ -5,6 +5,7 @@
 #include "net/ConnectionMap.h"
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 namespace vidtrawl::resolve {
@@ -28,6 +29,11 @@ public:
 
   // The longest the whole exchange may take before it counts as an error.
   void SetTimeout(std::chrono::milliseconds timeout) { timeout_ = timeout; }
+  // The user's stop: asked after every call of the pump; while it holds no
+  // exchange starts and a running one ends at once, without a message.
+  void SetStopCheck(std::function<bool()> stopRequested) {
+    stopRequested_ = std::move(stopRequested);
+  }
 
   std::string wsHost;              // host of the player address, with its port if any
   std::string wsLink;              // path and query of the player address
@@ -42,6 +48,7 @@ private:
   host::MessageBox &messages_;
   net::ConnectionMap connections_;
   std::chrono::milliseconds timeout_ = kDefaultTimeout;
+  std::function<bool()> stopRequested_;
 };
 
 } // namespace vidtrawl::resolve

@@ -2,10 +2,12 @@
 
 #include "base/Guarded.h"
 #include "base/ScopedFlag.h"
+#include "host/MessageBox.h"
 #include "host/MovieVariableNames.h"
 #include "host/MovieVariables.h"
 #include "list/CurrentItem.h"
 #include "list/DownloadList.h"
+#include "list/FormatSize.h"
 #include "list/LinkAdder.h"
 #include "list/ListBinder.h"
 #include "list/ListEditor.h"
@@ -32,9 +34,11 @@ constexpr char kAboutPage[] = "About";
 DownloadPass::DownloadPass(list::DownloadList &items, list::CurrentItem &current,
                            list::ListBinder &binder, list::ListEditor &editor,
                            list::LinkAdder &adder, net::Download &download, RunState &state,
-                           host::MovieVariables &movie, const settings::Settings &settings)
+                           host::MovieVariables &movie, host::MessageBox &messages,
+                           const settings::Settings &settings)
     : items_(items), current_(current), binder_(binder), editor_(editor), adder_(adder),
-      download_(download), state_(state), movie_(movie), settings_(settings) {}
+      download_(download), state_(state), movie_(movie), messages_(messages), settings_(settings),
+      names_(items) {}
 
 bool DownloadPass::SizeTextMeansFailure(const std::string &sizeText) {
   // The first two characters, read as a number: an optional sign, digits and
@@ -83,6 +87,10 @@ void DownloadPass::SetStatus(std::size_t index, const char *status) {
   items_.SetStatus(index, status);
 }
 
+void DownloadPass::LogFailure(const std::string &name, const std::string &reason) {
+  Guarded([&] { messages_.Log(name + ": " + reason); });
+}
+
 void DownloadPass::StartDownloading() {
   if (state_.bDownloading)
     return; // one pass at a time: the transfer component serves one caller
@@ -98,6 +106,7 @@ void DownloadPass::StartDownloading() {
 
   state_.bStopRequested = false;
   summary_ = {};
+  names_.Clear();
   base::ScopedFlag running(state_.bDownloading);
   // However the pass ends, it follows no item afterwards.
   struct Unfollow {
@@ -180,23 +189,28 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
     return Outcome::Skipped;
   }
 
-  const fs::path target = fs::path(settings_.sDownloadDir) / items_[i].FileName;
+  // The file of another item, or one this pass completed, is not overwritten:
+  // the item is saved under a free variant of its name, and shows it.
+  const std::string name = names_.NameFor(i);
+  if (name != items_[i].FileName) {
+    items_.SetFileName(i, name);
+    binder_.RefreshRow(i);
+  }
   download_.SetUrl(videoAddress);
-  download_.SetLocalFile(target.string());
-  Guarded([&] {
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(target, ec)) && !fs::is_directory(target, ec))
-      fs::remove(target, ec);
-  });
+  download_.SetLocalFile((fs::path(settings_.sDownloadDir) / name).string());
 
   // Judged by what this transfer itself reported: a transfer that could not
   // write its file raises no event and must not pass for a completed one.
   bool completed = false;
+  std::string reason;
   try {
     editor_.LocateCurrentRow();
     completed = download_.StartDownload();
+    reason = download_.FailureReason();
+  } catch (const std::exception &fault) {
+    reason = fault.what();
   } catch (...) {
-    completed = false;
+    reason = "the transfer failed";
   }
 
   present = refind();
@@ -205,6 +219,15 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
 
   bool failed = true;
   Guarded([&] { failed = !completed || SizeTextMeansFailure(items_.At(i).FileSize); });
+  if (failed) {
+    LogFailure(name, completed ? "the server reported no such file" : reason);
+  } else {
+    names_.Completed(name);
+    // The size text names what is on disk, announced or not.
+    const std::string size = list::FormatSize(static_cast<double>(download_.BytesReceived()));
+    if (!size.empty())
+      items_.SetFileSize(i, size);
+  }
   SetStatus(i, failed ? list::kError : list::kComplete);
   ++(failed ? summary_.failed : summary_.completed);
   binder_.RefreshRow(i);

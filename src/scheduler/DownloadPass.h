@@ -4,9 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "list/TargetNames.h"
+
 namespace vidtrawl::host {
+class MessageBox;
 class MovieVariables;
-}
+} // namespace vidtrawl::host
 namespace vidtrawl::list {
 class CurrentItem;
 class DownloadList;
@@ -30,12 +33,14 @@ struct RunState;
 // and its outcome recorded in its status. The pass runs synchronously; the
 // host's pump runs inside it, so a stop, an add or an edit can arrive at any
 // step, and the pass always ends with every item in a status of the list's
-// vocabulary.
+// vocabulary. No two items are saved under one name (TargetNames), and why
+// an item's transfer failed goes to the message host's log.
 class DownloadPass {
 public:
   DownloadPass(list::DownloadList &items, list::CurrentItem &current, list::ListBinder &binder,
                list::ListEditor &editor, list::LinkAdder &adder, net::Download &download,
-               RunState &state, host::MovieVariables &movie, const settings::Settings &settings);
+               RunState &state, host::MovieVariables &movie, host::MessageBox &messages,
+               const settings::Settings &settings);
 
   void StartDownloading();
 
@@ -59,6 +64,7 @@ private:
   std::optional<Outcome> EndedMeanwhile(std::size_t index, bool present);
   void SetStatus(std::size_t index, const char *status);
   bool HasStatus(std::size_t index, const char *status) const;
+  void LogFailure(const std::string &name, const std::string &reason);
 
   list::DownloadList &items_;
   list::CurrentItem &current_;
@@ -68,8 +74,10 @@ private:
   net::Download &download_;
   RunState &state_;
   host::MovieVariables &movie_;
+  host::MessageBox &messages_;
   const settings::Settings &settings_;
   Summary summary_;
+  list::TargetNames names_;
 };
 
 } // namespace vidtrawl::scheduler

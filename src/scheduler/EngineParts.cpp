@@ -12,10 +12,15 @@ EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, Eng
       editor(items, hosts.grid, binder, current), adder(items, binder, fetcher, download),
       fileNameEdit(items, hosts.grid),
       events(items, current, binder, editor, hosts.grid, download, fetcher, state),
-      pass(items, current, binder, editor, adder, download, state, hosts.movie, settings),
+      pass(items, current, binder, editor, adder, download, state, hosts.movie, hosts.messages,
+           settings),
       control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity),
       monitor(settings, state, adder, hosts.movie, control) {
   download.SetEvents(&events);
+  // A stop ends every wait of the transfer and of the redirect resolver,
+  // not only a transfer that is receiving.
+  download.SetStopCheck([this] { return state.bStopRequested; });
+  resolver.SetStopCheck([this] { return state.bStopRequested; });
 }
 
 EngineParts::~EngineParts() {

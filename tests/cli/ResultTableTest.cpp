@@ -17,7 +17,8 @@ std::vector<engine::DownloadItem> Items() {
 TEST(ResultTable, ColumnsLineUpAndSizesComeFromTheFiles) {
   TempDir dir;
   testing::WriteFile(dir / "a.flv", std::string(3072, 'x'));
-  testing::WriteFile(dir / "long name.flv", std::string(512 * 1024, 'x'));
+  testing::WriteFile(dir / "long name.flv", "an earlier file");
+  testing::WriteFile(dir / "long name.flv.part", std::string(512 * 1024, 'x'));
   const std::string table = ResultTable(Items(), dir.path().string());
   // Every row starts its columns at the same places.
   const auto lines = [&] {

@@ -87,7 +87,7 @@ TEST(CliSites, SizeTextsShowKnownAndUnknownSizes) {
   const auto lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(Fields(lines[0])[4], "768 KB");
-  EXPECT_EQ(Fields(lines[1])[4], "0"); // the server knows the file but not its size
+  EXPECT_EQ(Fields(lines[1])[4], "512 KB"); // announced as "0": the size received
 }
 
 TEST(CliSites, TableAndPlainProgressWhenNotQuiet) {

@@ -6,7 +6,7 @@
 
 using vidtrawl::list::CleanFileName;
 
-TEST(CleanFileName, RemovesTheTenCharactersAndNothingElse) {
+TEST(CleanFileName, RemovesTheTenCharactersAndLeadingDotsAndBlanks) {
   struct Case {
     std::string in, out;
   } cases[] = {
@@ -15,12 +15,14 @@ TEST(CleanFileName, RemovesTheTenCharactersAndNothingElse) {
       {"\\/:*?\"<>|&x", "x"},
       {"x\\y", "xy"},
       {"a<b>c|d\"e*f", "abcdef"},
-      {" Clip .FLV ", " Clip .FLV "}, // no trimming, case kept
-      {".hidden", ".hidden"},
+      {" Clip .FLV ", "Clip .FLV "}, // case kept
+      {".bashrc", "bashrc"},         // never a hidden file
+      {" . .x", "x"},
+      {"\x01.x", "x"},
       {"a..b", "a..b"},
       {"caf\xc3\xa9.flv", "caf\xc3\xa9.flv"},
       {std::string(300, 'n'), std::string(300, 'n')}, // no length limit
-      {"../../x.flv", "....x.flv"},                   // stays in the folder
+      {"../../x.flv", "x.flv"},                       // stays in the folder
   };
   for (const Case &c : cases)
     EXPECT_EQ(CleanFileName(c.in), c.out) << c.in;

@@ -43,7 +43,7 @@ TEST(Https, AnUntrustedCertificateIsRefused) {
   const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/v";
   NoopPump pump;
   const auto file = dir / "v.flv";
-  EventLog log(file);
+  EventLog log;
   Download download(pump, ConnectionMap{});
   download.SetEvents(&log);
   download.SetUrl(url);

@@ -1,6 +1,7 @@
 #include "EventLog.h"
 #include "TransferTestSupport.h"
 #include "net/Download.h"
+#include "support/RawServer.h"
 
 #include <gtest/gtest.h>
 
@@ -26,18 +27,6 @@ namespace {
 
 constexpr const char *kNginx = "/usr/sbin/nginx";
 
-int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
-  ::close(fd);
-  return ntohs(address.sin_port);
-}
-
 bool Accepts(int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
@@ -52,39 +41,31 @@ bool Accepts(int port) {
 // nginx in the foreground with a generated configuration, serving `root`.
 class Nginx {
 public:
-  explicit Nginx(const std::filesystem::path &prefix) : port_(FreePort()) {
-    const auto root = prefix / "www";
-    std::filesystem::create_directories(root);
+  explicit Nginx(const std::filesystem::path &prefix) : port_(RawServer::UnusedPort()) {
+    std::filesystem::create_directories(prefix / "www");
     std::filesystem::create_directories(prefix / "tmp");
-    const std::string p = prefix.string();
+    // Relative paths are the prefix's.
     WriteFile(prefix / "nginx.conf", std::string(::geteuid() == 0 ? "user root;\n" : "") +
-                                         "daemon off;\nworker_processes 1;\nerror_log " + p +
-                                         "/error.log;\npid " + p +
-                                         "/nginx.pid;\nevents { worker_connections 64; }\nhttp {\n"
-                                         "  access_log off;\n  types { video/x-flv flv; }\n"
-                                         "  default_type application/octet-stream;\n"
-                                         "  client_body_temp_path " +
-                                         p +
-                                         "/tmp/body;\n"
-                                         "  proxy_temp_path " +
-                                         p +
-                                         "/tmp/proxy;\n"
-                                         "  fastcgi_temp_path " +
-                                         p +
-                                         "/tmp/fastcgi;\n"
-                                         "  uwsgi_temp_path " +
-                                         p +
-                                         "/tmp/uwsgi;\n"
-                                         "  scgi_temp_path " +
-                                         p +
-                                         "/tmp/scgi;\n"
-                                         "  server {\n    listen 127.0.0.1:" +
-                                         std::to_string(port_) +
-                                         ";\n"
-                                         "    root " +
-                                         root.string() + ";\n  }\n}\n");
+                                         R"(daemon off;
+worker_processes 1;
+error_log error.log;
+pid nginx.pid;
+events { worker_connections 64; }
+http {
+  access_log off;
+  types { video/x-flv flv; }
+  default_type application/octet-stream;
+  client_body_temp_path tmp/body;
+  proxy_temp_path tmp/proxy;
+  fastcgi_temp_path tmp/fastcgi;
+  uwsgi_temp_path tmp/uwsgi;
+  scgi_temp_path tmp/scgi;
+  server { listen 127.0.0.1:)" + std::to_string(port_) +
+                                         R"(; root www; }
+}
+)");
     const std::string conf = (prefix / "nginx.conf").string();
-    const std::string prefixArg = p + "/";
+    const std::string prefixArg = prefix.string() + "/";
     const char *argv[] = {kNginx, "-c", conf.c_str(), "-p", prefixArg.c_str(), nullptr};
     if (::posix_spawn(&pid_, kNginx, nullptr, nullptr, const_cast<char **>(argv), environ) != 0)
       pid_ = -1;
@@ -134,7 +115,7 @@ TEST(RealServer, NginxServesHeadersAndTransfers) {
   EXPECT_NE(download.LastModified().find("GMT"), std::string::npos);
 
   const auto file = dir / "clip.flv";
-  EventLog log(file);
+  EventLog log;
   download.SetEvents(&log);
   download.SetLocalFile(file.string());
   EXPECT_TRUE(download.StartDownload());

@@ -1,7 +1,7 @@
 #include "EventLog.h"
-#include "support/RawServer.h"
 #include "TransferTestSupport.h"
 #include "net/Download.h"
+#include "support/RawServer.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ protected:
 
 TEST_F(Session, AFreshComponentRequestsInformationOnlyForItsFirstTransfer) {
   const auto file = dir / "f";
-  EventLog log(file);
+  EventLog log;
   Download download(pump, ConnectionMap{});
   download.SetEvents(&log);
   EXPECT_FALSE(download.HasSession());
@@ -85,7 +85,7 @@ TEST_F(Session, AnInformationRequestKeepsTheSessionUntilTheFirstTransfer) {
 
 TEST_F(Session, NotFoundKeepsTheSessionForTheNextTransfer) {
   const auto file = dir / "f";
-  EventLog log(file);
+  EventLog log;
   Download download(pump, ConnectionMap{});
   download.SetEvents(&log);
   download.SetUrl(server.url("/missing"));
@@ -109,7 +109,7 @@ TEST(SessionFaults, ABadLengthInTheFirstTransfersInformationStepThrows) {
   });
   TempDir dir;
   const auto file = dir / "f";
-  EventLog log(file);
+  EventLog log;
   NoopPump pump;
   Download download(pump, ConnectionMap{});
   download.SetEvents(&log);

@@ -25,19 +25,6 @@ inline std::vector<std::string> ProgressEvents(std::size_t size, double fileSize
   }
 }
 
-// The file sizes seen at those events: the bytes received so far.
-inline std::vector<std::int64_t> ProgressFileSizes(std::size_t size) {
-  std::vector<std::int64_t> sizes;
-  std::size_t total = 0;
-  for (;;) {
-    const std::size_t chunk = std::min<std::size_t>(2048, size - total);
-    total += chunk;
-    sizes.push_back(static_cast<std::int64_t>(total));
-    if (chunk == 0)
-      return sizes;
-  }
-}
-
 // Serves Pattern(N) at "/body/N" (with its length) and at "/chunked/N"
 // (without one), and records the method of every request.
 inline void ServeBodies(LocalServer &server, std::vector<std::string> &methods) {

@@ -8,6 +8,7 @@
 using namespace vidtrawl;
 using vidtrawl::testing::Pattern;
 using vidtrawl::testing::ReadFile;
+using vidtrawl::testing::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
@@ -87,11 +88,11 @@ TEST_F(DownloadPassTest, ProgressStatusesFollowTheSizeText) {
   Run();
   ASSERT_FALSE(seen0.empty());
   EXPECT_EQ(seen0.back(), "100");
-  EXPECT_EQ(engine->items[1].FileSize, "0");
   ASSERT_FALSE(seen1.empty());
   EXPECT_EQ(seen1.back(), "48.8 KB so far..");
   EXPECT_EQ(Status(0), "Complete");
   EXPECT_EQ(Status(1), "Complete");
+  EXPECT_EQ(engine->items[1].FileSize, "48.8 KB"); // "0" until the size was known
 }
 
 TEST_F(DownloadPassTest, PreparingPercentagesUseTheLastKnownSize) {
@@ -154,6 +155,10 @@ TEST_F(DownloadPassTest, FailedTransfersMakeErrors) {
   };
   engine->adder.AddLink("http://www.putfile.com/page/cut");
 
+  AddVideo("fine", "fine");
+  fs::create_directories(engine->settings.sDownloadDir);
+  WriteFile(Saved("cut"), "earlier");
+
   Run();
   EXPECT_EQ(Status(0), "ERROR");
   EXPECT_EQ(engine->items[1].FileSize, "-1 Bytes");
@@ -161,7 +166,44 @@ TEST_F(DownloadPassTest, FailedTransfersMakeErrors) {
   EXPECT_EQ(ReadFile(Saved("ghost")), "ghost bytes");
   EXPECT_EQ(Status(2), "ERROR");
   EXPECT_EQ(engine->events.LastError(), "Could not read URL");
-  EXPECT_GT(fs::file_size(Saved("cut")), 0u); // the partial file stays
+  // The partial bytes are kept as such, the earlier file stays as it was.
+  EXPECT_EQ(ReadFile(Saved("cut").string() + ".part"), std::string(40000, 'c'));
+  EXPECT_EQ(ReadFile(Saved("cut")), "earlier");
+  EXPECT_EQ(Status(3), "Complete");
+  // Why each failed goes to the log.
+  ASSERT_EQ(messages.logged.size(), 3u) << ::testing::PrintToString(messages.logged);
+  EXPECT_EQ(messages.logged[0].rfind("gone.flv: the server answered 404", 0), 0u)
+      << messages.logged[0];
+  EXPECT_EQ(messages.logged[1], "ghost.flv: the server reported no such file");
+  EXPECT_EQ(messages.logged[2].rfind("cut.flv: ", 0), 0u);
+}
+
+// Items whose videos carry one name are saved under free variants of it,
+// also when the item that completed the name has left the list; a file
+// that was there before the pass is replaced by a complete download.
+TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
+  for (const std::string page : {"x", "y", "z"}) {
+    Serve("/page/" + page, "<param value=\"http://media.putfile.com/" + page + "/clip.flv\">");
+    Serve("/" + page + "/clip.flv", "video " + page);
+    engine->adder.AddLink("http://www.putfile.com/page/" + page);
+  }
+  fs::create_directories(engine->settings.sDownloadDir);
+  WriteFile(Saved("clip"), "there before");
+  pump.action = [&](long) {
+    if (engine->items.Count() == 3 && engine->items[2].Status.rfind("Preparing", 0) == 0) {
+      engine->items.RemoveItem(1);
+      engine->binder.BindList();
+    }
+  };
+  Run();
+  ASSERT_EQ(engine->items.Count(), 2u);
+  EXPECT_EQ(Item(0).FileName, "clip (2).flv");
+  EXPECT_EQ(Item(1).FileName, "clip (3).flv");
+  EXPECT_EQ(Status(0), "Complete");
+  EXPECT_EQ(Status(1), "Complete");
+  EXPECT_EQ(ReadFile(Saved("clip")), "video x");
+  EXPECT_EQ(ReadFile(Saved("clip (2)")), "video y");
+  EXPECT_EQ(ReadFile(Saved("clip (3)")), "video z");
 }
 
 TEST_F(DownloadPassTest, UnwritableFolderFailsTheItemInsteadOfCompletingIt) {
@@ -183,82 +225,6 @@ TEST_F(DownloadPassTest, ExistingFileIsReplaced) {
   EXPECT_EQ(ReadFile(Saved("a")), body);
 }
 
-TEST_F(DownloadPassTest, StopDuringTheTransferCancelsAndKeepsThePartialFile) {
-  AddVideo("a", Pattern(400000));
-  AddVideo("b", Pattern(100));
-  pump.action = [&](long) {
-    if (IsTransferStatus(engine->items[0].Status) && engine->items[0].Status != "0")
-      engine->state.bStopRequested = true;
-  };
-  Run();
-  EXPECT_EQ(Status(0), "Cancelled");
-  EXPECT_EQ(Status(1), "Waiting");
-  EXPECT_TRUE(fs::exists(Saved("a")));
-  EXPECT_LT(fs::file_size(Saved("a")), 400000u);
-  EXPECT_FALSE(engine->state.bDownloading);
-}
-
-TEST_F(DownloadPassTest, StopDuringThePageFetchCancelsTheItem) {
-  Serve("/page/big",
-        std::string(300000, ' ') + "<param value=\"http://media.putfile.com/files/big.flv\">");
-  Serve("/files/big.flv", "v");
-  engine->adder.AddLink("http://www.putfile.com/page/big");
-  AddVideo("b", "b");
-  pump.action = [&](long) {
-    if (engine->fetcher.GettingLink())
-      engine->state.bStopRequested = true;
-  };
-  Run();
-  EXPECT_EQ(Status(0), "Cancelled");
-  EXPECT_EQ(Status(1), "Waiting");
-  EXPECT_FALSE(fs::exists(Saved("big")));
-}
-
-TEST_F(DownloadPassTest, ItemsAppendedDuringATransferAreReached) {
-  AddVideo("a", Pattern(100000));
-  Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
-  Serve("/files/late.flv", "late");
-  pump.action = [&](long) {
-    if (IsTransferStatus(engine->items[0].Status) && engine->items.Count() == 1)
-      engine->adder.AddLink("http://www.putfile.com/page/late");
-  };
-  Run();
-  ASSERT_EQ(engine->items.Count(), 2u);
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "Complete");
-  EXPECT_EQ(ReadFile(Saved("late")), "late");
-}
-
-TEST_F(DownloadPassTest, ASkipThatReachesTheNotedEndEndsThePass) {
-  AddVideo("a", Pattern(100000));
-  engine->items.AddItem("http://www.putfile.com/page/done", "done.flv", "Complete", "1 KB");
-  Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
-  Serve("/files/late.flv", "late");
-  pump.action = [&](long) {
-    if (IsTransferStatus(engine->items[0].Status) && engine->items.Count() == 2)
-      engine->adder.AddLink("http://www.putfile.com/page/late");
-  };
-  Run();
-  ASSERT_EQ(engine->items.Count(), 3u);
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(2), "Waiting"); // waits for the next pass
-}
-
-TEST_F(DownloadPassTest, ListEmptiedDuringThePassEndsIt) {
-  AddVideo("a", Pattern(100000));
-  AddVideo("b", Pattern(100));
-  pump.action = [&](long) {
-    if (!engine->items.IsListEmpty() && IsTransferStatus(engine->items[0].Status)) {
-      engine->editor.SelectAll();
-      engine->editor.RemoveSelected();
-    }
-  };
-  Run();
-  EXPECT_TRUE(engine->items.IsListEmpty());
-  EXPECT_FALSE(engine->state.bDownloading);
-  EXPECT_EQ(grid.RowCount(), 0);
-}
-
 TEST_F(DownloadPassTest, AboutPageSwitchesTheMovieToDownloads) {
   engine->state.sActivePage = "About";
   Run();
@@ -275,43 +241,6 @@ TEST(SizeTextMeansFailure, FirstTwoCharactersAsANumber) {
                {"1,5 KB", false},  {"-", true},    {" 5 Bytes", false}, {"-0", false}};
   for (const auto &c : cases)
     EXPECT_EQ(scheduler::DownloadPass::SizeTextMeansFailure(c.text), c.failure) << c.text;
-}
-
-TEST_F(DownloadPassTest, RemovingTheRunningItemLeavesTheOthersTheirOwnOutcome) {
-  AddVideo("a", Pattern(300000));
-  AddVideo("b", Pattern(1000));
-  pump.action = [&](long) {
-    if (engine->items.Count() == 2 && IsTransferStatus(engine->items[0].Status)) {
-      engine->items.RemoveItem(1);
-      engine->binder.BindList();
-    }
-  };
-  Run();
-  ASSERT_EQ(engine->items.Count(), 1u);
-  EXPECT_EQ(engine->items[0].Video_URL, "http://www.putfile.com/page/b");
-  EXPECT_EQ(Status(0), "Complete"); // processed in its own right, not given a's outcome
-  EXPECT_EQ(ReadFile(Saved("b")), Pattern(1000));
-}
-
-TEST_F(DownloadPassTest, RemovingAnEarlierItemKeepsTheOutcomeOnTheRunningOne) {
-  engine->items.AddItem("http://www.putfile.com/page/old", "old.flv", "Complete", "1 KB");
-  AddVideo("a", Pattern(300000));
-  AddVideo("b", Pattern(1000));
-  std::string rowShownForA;
-  pump.action = [&](long) {
-    if (engine->items.Count() == 3 && IsTransferStatus(engine->items[1].Status)) {
-      engine->items.RemoveItem(1);
-      engine->binder.BindList();
-    }
-    if (engine->items.Count() == 2 && !engine->fetcher.GettingLink() &&
-        engine->items[0].Status != "Complete" && IsTransferStatus(engine->items[0].Status))
-      rowShownForA = grid.Texts().at(0)[3];
-  };
-  Run();
-  ASSERT_EQ(engine->items.Count(), 2u);
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "Complete");
-  EXPECT_FALSE(rowShownForA.empty()); // progress still reached a's row after the rebuild
 }
 
 TEST_F(DownloadPassTest, AddsDuringThePageFetchDoNotDisturbIt) {
@@ -334,60 +263,93 @@ TEST_F(DownloadPassTest, APageAddressThatDeliversTooMuchIsNoPage) {
   EXPECT_EQ(engine->items[0].FileName, "Waiting (Auto Detect)"); // not fetched: -2
 }
 
-TEST_F(DownloadPassTest, MovingTheRunningItemDownSkipsNoItem) {
-  AddVideo("a", Pattern(300000));
-  AddVideo("b", Pattern(1000));
-  bool moved = false;
-  pump.action = [&](long) {
-    if (!moved && IsTransferStatus(engine->items[0].Status)) {
-      moved = true;
-      engine->items.MoveItemDown(1);
-      engine->binder.BindList();
-    }
+// Edits the user makes while an item is received: every item keeps its own
+// outcome, items appended are reached, and a pass that gets to the last
+// item noted at its start by skipping ends there.
+TEST_F(DownloadPassTest, EditsDuringATransfer) {
+  using Edit = std::function<void(scheduler::EngineParts &)>;
+  const auto add = [](scheduler::EngineParts &e) {
+    e.adder.AddLink("http://www.putfile.com/page/late");
   };
-  Run();
-  ASSERT_TRUE(moved);
-  EXPECT_EQ(engine->items[0].Video_URL, "http://www.putfile.com/page/b");
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "Complete");
-}
-
-TEST_F(DownloadPassTest, RemovalsDoNotMoveTheNotedEnd) {
-  AddVideo("a", Pattern(300000));
-  engine->items.AddItem("http://www.putfile.com/page/d1", "d1.flv", "Complete", "1 KB");
-  engine->items.AddItem("http://www.putfile.com/page/d2", "d2.flv", "Complete", "1 KB");
-  Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
-  Serve("/files/late.flv", "late");
-  bool edited = false;
-  pump.action = [&](long) {
-    if (!edited && IsTransferStatus(engine->items[0].Status)) {
-      edited = true;
-      engine->items.RemoveItem(2); // a finished item goes
-      engine->adder.AddLink("http://www.putfile.com/page/late");
-    }
+  const auto remove = [](std::vector<int> ids) {
+    return [ids](scheduler::EngineParts &e) {
+      for (const int id : ids)
+        e.items.RemoveItem(id);
+      e.binder.BindList();
+    };
   };
-  Run();
-  ASSERT_EQ(engine->items.Count(), 3u);
-  EXPECT_EQ(Status(0), "Complete");
-  // The pass reached the noted last item by skipping: the late one waits.
-  EXPECT_EQ(Status(2), "Waiting");
-}
-
-TEST_F(DownloadPassTest, RemovingTheRunningItemAndAnEarlierOneReachesTheRest) {
-  engine->items.AddItem("http://www.putfile.com/page/x", "x.flv", "Complete", "1 KB");
-  AddVideo("a", Pattern(300000));
-  AddVideo("b", Pattern(1000));
-  bool edited = false;
-  pump.action = [&](long) {
-    if (!edited && engine->items.Count() == 3 && IsTransferStatus(engine->items[1].Status)) {
-      edited = true;
-      engine->items.RemoveItem(2); // the running one
-      engine->items.RemoveItem(1); // and the one before it
-      engine->binder.BindList();
-    }
+  const struct {
+    const char *name;
+    std::vector<std::string> before; // a video of that name, or "=name": finished already
+    std::size_t running;             // the edit comes once this item receives
+    Edit edit;
+    std::vector<std::string> after; // "name status", in list order
+  } cases[] = {
+      {"appended", {"a"}, 0, add, {"a Complete", "late Complete"}},
+      {"appended after a finished last item",
+       {"a", "=done"},
+       0,
+       add,
+       {"a Complete", "done Complete", "late Waiting"}},
+      {"a finished item removed, one appended",
+       {"a", "=d1", "=d2"},
+       0,
+       [&](scheduler::EngineParts &e) {
+         e.items.RemoveItem(2);
+         add(e);
+       },
+       {"a Complete", "d2 Complete", "late Waiting"}},
+      {"all removed",
+       {"a", "b"},
+       0,
+       [](scheduler::EngineParts &e) {
+         e.editor.SelectAll();
+         e.editor.RemoveSelected();
+       },
+       {}},
+      {"the running item removed", {"a", "b"}, 0, remove({1}), {"b Complete"}},
+      {"an earlier item removed", {"=old", "a", "b"}, 1, remove({1}), {"a Complete", "b Complete"}},
+      {"the running and an earlier item removed",
+       {"=x", "a", "b"},
+       1,
+       remove({2, 1}),
+       {"b Complete"}},
+      {"the running item moved down",
+       {"a", "b"},
+       0,
+       [](scheduler::EngineParts &e) {
+         e.items.MoveItemDown(1);
+         e.binder.BindList();
+       },
+       {"b Complete", "a Complete"}},
   };
-  Run();
-  ASSERT_EQ(engine->items.Count(), 1u);
-  EXPECT_EQ(engine->items[0].Video_URL, "http://www.putfile.com/page/b");
-  EXPECT_EQ(Status(0), "Complete");
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.name);
+    pump.action = nullptr; // the last row's edit looks at that row's locals
+    NewEngine();
+    Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
+    Serve("/files/late.flv", "late");
+    for (const std::string &item : c.before)
+      if (item[0] == '=')
+        engine->items.AddItem("http://www.putfile.com/page/" + item.substr(1),
+                              item.substr(1) + ".flv", "Complete", "1 KB");
+      else
+        AddVideo(item, Pattern(item == "a" ? 300000 : 1000));
+    bool edited = false;
+    pump.action = [&](long) {
+      if (!edited && c.running < engine->items.Count() &&
+          IsTransferStatus(engine->items[c.running].Status)) {
+        edited = true;
+        c.edit(*engine);
+      }
+    };
+    Run();
+    EXPECT_TRUE(edited);
+    EXPECT_FALSE(engine->state.bDownloading);
+    std::vector<std::string> after;
+    for (const auto &item : engine->items)
+      after.push_back(item.Video_URL.substr(item.Video_URL.rfind('/') + 1) + " " + item.Status);
+    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(grid.RowCount(), static_cast<int>(engine->items.Count()));
+  }
 }

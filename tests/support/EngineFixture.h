@@ -26,14 +26,17 @@ struct FixedConnectivity final : host::Connectivity {
 // goes to one in-process server that serves what the test puts there.
 class EngineFixture : public ::testing::Test, public ContentServer {
 protected:
-  void SetUp() override {
+  void SetUp() override { NewEngine(); }
+  // A fresh engine (an empty list, its own download folder) on the same server.
+  void NewEngine() {
+    engine.reset();
     net::ConnectionMap map;
     map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
     engine = std::make_unique<scheduler::EngineParts>(
         scheduler::EngineHosts{pump, messages, grid, movie, connectivity}, map,
         scheduler::EnginePaths{dir.path() / "registry.ini", dir.path() / "scratch"});
     engine->binder.SetYieldInterval(std::chrono::nanoseconds::zero());
-    engine->settings.sDownloadDir = (dir.path() / "videos").string();
+    engine->settings.sDownloadDir = (dir.path() / ("videos" + std::to_string(++engines))).string();
   }
   const list::DownloadItem &Item(std::size_t index) { return engine->items[index]; }
 
@@ -44,6 +47,7 @@ protected:
   FixedConnectivity connectivity;
   host::HeadlessGrid grid;
   std::unique_ptr<scheduler::EngineParts> engine;
+  int engines = 0;
 };
 
 } // namespace vidtrawl::testing
