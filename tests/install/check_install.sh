@@ -15,7 +15,8 @@ files="bin/vidtrawl-cli share/man/man1/vidtrawl-cli.1
   share/metainfo/org.example.vidtrawl.metainfo.xml"
 [ "$front" = gui ] && files="$files bin/vidtrawl"
 # Every picture the help document shows.
-for image in $(grep -o 'src="[^"]*"' "$prefix/share/vidtrawl/help.html" 2>/dev/null | sed 's/^src="//; s/"$//'); do
+images=$(grep -o 'src="[^"]*"' "$prefix/share/vidtrawl/help.html" 2>/dev/null | sed 's/^src="//; s/"$//') || true
+for image in $images; do
   files="$files share/vidtrawl/$image"
 done
 
