@@ -1,0 +1,35 @@
+#!/bin/sh
+# Installs the build tree into a fresh prefix and checks that every file is
+# where it belongs, the help document's pictures included, and that the
+# installed metadata, launcher and icon agree (appstreamcli validate-tree).
+# Usage: check_install.sh CMAKE BUILD_DIR gui|cli  (cli: built without Qt)
+set -eu
+cmake=$1 build=$2 front=$3
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/vidtrawl-install-XXXXXX")
+trap 'rm -rf "$prefix"' EXIT
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+
+files="bin/vidtrawl-cli share/man/man1/vidtrawl-cli.1
+  share/vidtrawl/Main.qml share/vidtrawl/vidtrawl.svg share/vidtrawl/help.html
+  share/applications/vidtrawl.desktop share/icons/hicolor/scalable/apps/vidtrawl.svg
+  share/metainfo/org.example.vidtrawl.metainfo.xml"
+[ "$front" = gui ] && files="$files bin/vidtrawl"
+# Every picture the help document shows.
+images=$(grep -o 'src="[^"]*"' "$prefix/share/vidtrawl/help.html" 2>/dev/null | sed 's/^src="//; s/"$//') || true
+for image in $images; do
+  files="$files share/vidtrawl/$image"
+done
+
+missing=0
+for file in $files; do
+  [ -s "$prefix/$file" ] || { echo "not installed: $file" >&2; missing=1; }
+done
+for program in vidtrawl-cli vidtrawl; do
+  [ ! -e "$prefix/bin/$program" ] || [ -x "$prefix/bin/$program" ] ||
+    { echo "not executable: bin/$program" >&2; missing=1; }
+done
+# The metadata, the launcher it names and the icon agree as installed.
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate-tree --no-net "$prefix" >&2 || missing=1
+fi
+exit $missing
