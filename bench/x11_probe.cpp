@@ -15,7 +15,9 @@
 //       reply. Prints one line:
 //       "sent=.. answered=.. lost=.. p50_ms=.. p99_ms=.. max_ms=.." and, with
 //       --until-size, "size_reached_ns=.." (CLOCK_REALTIME, to compare with
-//       `date +%s%N`). --log writes "SENT_MS LATENCY_MS" per ping (-1: lost).
+//       `date +%s%N`). --log writes "SENT LATENCY_MS" per ping, SENT in seconds
+//       of CLOCK_REALTIME (to pick the pings of a stretch of time by the
+//       clock), LATENCY_MS -1 for a lost one.
 //
 // Only listening is done on the root window: no window manager runs under
 // Xvfb, and taking SubstructureRedirect would make the probe one, changing
@@ -465,7 +467,7 @@ int Ping(std::vector<std::string_view> args) {
       start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
   // The timestamp is what matches a reply to its ping: one per ping.
   std::map<std::uint32_t, Clock::time_point> outstanding;
-  std::vector<std::pair<double, double>> log; // sent at, latency (-1 lost)
+  std::vector<std::pair<long long, double>> log; // sent at (ns, realtime), latency (-1 lost)
   std::map<std::uint32_t, std::size_t> logIndex;
   PingResult result;
   std::uint32_t sequence = 0;
@@ -518,7 +520,7 @@ int Ping(std::vector<std::string_view> args) {
       const Clock::time_point sentAt = Clock::now();
       outstanding.emplace(stamp, sentAt);
       logIndex.emplace(stamp, log.size());
-      log.emplace_back(Millis(sentAt - start), -1.0);
+      log.emplace_back(RealtimeNanos(), -1.0);
       ++result.sent;
       // A late turn sends one ping, not a burst to catch up.
       next = std::max(next + interval, sentAt);
@@ -538,7 +540,8 @@ int Ping(std::vector<std::string_view> args) {
     if (out == nullptr)
       Fail("cannot write " + logFile);
     for (const auto &[sent, latency] : log)
-      std::fprintf(out, "%.3f %.3f\n", sent, latency);
+      std::fprintf(out, "%lld.%06lld %.3f\n", sent / 1000000000LL, sent % 1000000000LL / 1000,
+                   latency);
     std::fclose(out);
   }
   std::printf("sent=%zu answered=%zu lost=%zu p50_ms=%.2f p99_ms=%.2f max_ms=%.2f", result.sent,
