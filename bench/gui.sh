@@ -10,7 +10,8 @@
 #    "Add to list", "Start Downloading" (xdotool);
 #  - that download's wall time, from the click until the file is there at
 #    full size, against vidtrawl-cli downloading the same page into another
-#    folder (RUNS alternating runs, one fresh window per run).
+#    folder (RUNS alternating runs, one fresh window per run), with the CPU
+#    time (user + system) each program spends on it.
 # A first download, not counted, takes docs/gui-download.png.
 # The page is in PutFile's format; VIDTRAWL_CONNECT_TO maps www.putfile.com
 # to nginx for both programs. HOME and the XDG folders are private to the
@@ -66,8 +67,10 @@ export QT_QPA_PLATFORM=xcb
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY SESSION_MANAGER
 
 # Xvfb picks a free display and writes its number when it is ready. A
-# black root (-br) is what the probe tells an unpainted window by.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br 3>"$work/display" 2>"$work/xvfb.log" &
+# black root (-br) is what the probe tells an unpainted window by; without
+# -noreset the server resets when its last client leaves, refusing
+# connections for a moment between runs.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -br -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 for _ in $(seq 200); do
   [ -s "$work/display" ] && break
@@ -81,8 +84,13 @@ export DISPLAY
 # start_app: the program with its window viewable; sets $win and $app_pid.
 start_app() {
   local result
-  result=$("$probe" launch --keep --timeout 30 -- "$app" 2>>"$work/app.log")
+  result=$("$probe" launch --keep --timeout 30 -- "$app" 2>>"$work/app.log") || launch_failed
   read -r _ win app_pid <<<"$result"
+}
+launch_failed() {
+  echo "the window did not show; the program and the probe said:" >&2
+  tail -20 "$work/app.log" >&2
+  exit 1
 }
 # stop_app: ends the program (the probe, its parent, is gone: no wait).
 stop_app() {
@@ -105,6 +113,8 @@ add_page() {
   click 545 101
   sleep 1 # the row is listed and painted; the window is at rest again
 }
+# The program's user + system time so far, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$app_pid/stat"; }
 file_size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 # ping_figures LOG...: "p50 p99 max count lost" of the pings in the logs.
 ping_figures() {
@@ -119,16 +129,18 @@ ping_figures() {
 
 # One download through the window, timed from the click on "Start
 # Downloading" until the file is there at full size, with pings all
-# through; leaves the pings in $1 and prints the wall time in seconds.
+# through; leaves the pings in $1 and prints "wall cpu" in seconds (cpu:
+# the program's user + system time over the same stretch).
 # With a second argument, a screenshot of the window goes there once
 # 40 % of the file is in.
 gui_download() {
-  local log=$1 shot=${2:-} out=$gui_out/big.flv clicked reached
+  local log=$1 shot=${2:-} out=$gui_out/big.flv clicked reached cpu0
   rm -f "$out" "$out.part"
   add_page
   "$probe" ping "$win" --seconds 600 --until-size "$out" "$size" --log "$log" >"$work/ping.txt" &
   local pinger=$!
   sleep 0.2
+  cpu0=$(cpu_ticks)
   clicked=$(date +%s%N)
   click 488 486
   if [ -n "$shot" ]; then
@@ -141,16 +153,17 @@ gui_download() {
   wait "$pinger" || { echo "the download did not complete:" >&2; cat "$work/app.log" >&2; exit 1; }
   reached=$(sed -n 's/.*size_reached_ns=\([0-9]*\).*/\1/p' "$work/ping.txt")
   echo "$clicked" >"$log.clicked"
-  awk -v a="$clicked" -v b="$reached" 'BEGIN { printf "%.3f\n", (b - a) / 1e9 }'
+  awk -v a="$clicked" -v b="$reached" -v c="$(($(cpu_ticks) - cpu0))" -v hz="$(getconf CLK_TCK)" \
+    'BEGIN { printf "%.3f %.2f\n", (b - a) / 1e9, c / hz }'
 }
 cli_download() {
   local out=$cli_out/big.flv
   rm -f "$out"
-  /usr/bin/time -f "%e" -o "$work/time.txt" env VIDTRAWL_PROGRESS=live COLUMNS=100 \
+  /usr/bin/time -f "%e %U %S" -o "$work/time.txt" env VIDTRAWL_PROGRESS=live COLUMNS=100 \
     "$cli" -d "$cli_out" "$page_url" >/dev/null 2>"$work/cli.err"
   [ "$(file_size "$out")" = "$size" ] || { echo "short file from vidtrawl-cli" >&2; cat "$work/cli.err" >&2; exit 1; }
   rm -f "$out"
-  cat "$work/time.txt"
+  awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$work/time.txt"
 }
 
 echo "vidtrawl under Xvfb ($DISPLAY), $runs runs; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -158,7 +171,8 @@ echo "vidtrawl under Xvfb ($DISPLAY), $runs runs; $(nproc) cores, load $(cut -d'
 # Launch: each run a fresh program, ended once its window shows.
 : >"$work/launch.txt"
 for _ in $(seq "$runs"); do
-  "$probe" launch --drawn --timeout 30 -- "$app" 2>>"$work/app.log" >>"$work/launch.txt"
+  "$probe" launch --drawn --timeout 30 -- "$app" 2>>"$work/app.log" >>"$work/launch.txt" ||
+    launch_failed
 done
 
 # The screenshot's download, not counted (it also brings the served file
@@ -193,8 +207,8 @@ verdict() { awk -v v="$1" -v bar="$2" 'BEGIN { print (v <= bar) ? "within" : "OV
 launch=$(figure 1 "$work/launch.txt")
 drawn=$(figure 4 "$work/launch.txt")
 rss=$(awk '{ printf "%.1f\n", $1 / 1024 }' "$work/rss.txt" | median)
-gui=$(median <"$work/gui.txt")
-cons=$(median <"$work/cli.txt")
+gui=$(figure 1 "$work/gui.txt")
+cons=$(figure 1 "$work/cli.txt")
 ratio=$(awk -v a="$gui" -v b="$cons" 'BEGIN { printf "%.2f", a / b }')
 read -r rp50 rp99 rmax rcount rlost <<<"$(ping_figures "${rest_logs[@]}")"
 # During the download: the pings sent after each run's click.
@@ -216,7 +230,9 @@ printf '%-34s p50 %.2f  p99 %.2f  max %.2f ms  (%d pings, %d lost)  p99 <= 50 ms
 printf '%-34s p50 %.2f  p99 %.2f  max %.2f ms  (%d pings, %d lost)  p99 <= 50 ms  %s\n' \
   "_NET_WM_PING during the download" "$dp50" "$dp99" "$dmax" "$dcount" "$dlost" \
   "$([ "$dlost" = 0 ] && verdict "$dp99" 50 || echo OVER)"
-printf '%-34s %7.2f s    (runs: %s)\n' "1 GiB download, vidtrawl" "$gui" "$(tr '\n' ' ' <"$work/gui.txt")"
-printf '%-34s %7.2f s    (runs: %s)\n' "1 GiB download, vidtrawl-cli" "$cons" "$(tr '\n' ' ' <"$work/cli.txt")"
+printf '%-34s %7.2f s    cpu %.2f s  (walls: %s)\n' "1 GiB download, vidtrawl" "$gui" \
+  "$(figure 2 "$work/gui.txt")" "$(cut -d' ' -f1 "$work/gui.txt" | tr '\n' ' ')"
+printf '%-34s %7.2f s    cpu %.2f s  (walls: %s)\n' "1 GiB download, vidtrawl-cli" "$cons" \
+  "$(figure 2 "$work/cli.txt")" "$(cut -d' ' -f1 "$work/cli.txt" | tr '\n' ' ')"
 printf '%-34s %7s      <= 1.25    %s\n' "ratio vidtrawl / vidtrawl-cli" "$ratio" "$(verdict "$ratio" 1.25)"
 echo "screenshot: $root/docs/gui-download.png"
