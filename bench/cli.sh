@@ -21,14 +21,8 @@ cli=$build/bin/vidtrawl-cli
 . "$root/bench/nginx.sh"
 bench_setup clibench
 
-mkdir -p "$work/www" "$work/tmp" "$work/home" "$work/out"
-head -c 1G /dev/zero >"$work/www/big.flv"
-cat >"$work/www/page.html" <<'PAGE'
-<html><body><script type="text/javascript">
-var so = new SWFObject("/flow.swf");
-so.addVariable("file","http://www.putfile.com/big.flv");
-</script></body></html>
-PAGE
+mkdir -p "$work/home" "$work/out"
+serve_big_page
 start_nginx
 
 # The settings and caches of the runs stay in the work folder.
@@ -58,7 +52,6 @@ for _ in $(seq "$runs"); do
 done
 frames=$(grep -o $'\x1b\\[2K' "$work/cmd.err" 2>/dev/null | wc -l || true)
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 report() {
   local name=$1 file=$2
   printf '%-14s wall %6.2f s  cpu %6.2f s  peak RSS %7d KiB   (walls: %s)\n' "$name" \

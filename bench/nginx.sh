@@ -1,5 +1,6 @@
-# Sourced by the benchmark scripts: a work folder removed at exit, and nginx
-# serving $work/www on a free loopback port.
+# Sourced by the benchmark scripts: a work folder removed at exit, nginx
+# serving $work/www on a free loopback port, the 1 GiB download behind a
+# page in PutFile's format, and a median.
 
 # bench_setup NAME: checks /usr/bin/time, makes $work and arranges that nginx
 # is stopped and $work removed when the script exits.
@@ -56,3 +57,21 @@ CONF
     sleep 0.05
   done
 }
+
+# serve_big_page: $work/www/big.flv (1 GiB) and $work/www/page.html, a page
+# in PutFile's format whose video is http://www.putfile.com/big.flv; the
+# caller maps www.putfile.com to nginx.
+serve_big_page() {
+  mkdir -p "$work/www"
+  fallocate -l 1G "$work/www/big.flv" 2>/dev/null ||
+    dd if=/dev/zero of="$work/www/big.flv" bs=1M count=1024 status=none
+  cat >"$work/www/page.html" <<'PAGE'
+<html><body><script type="text/javascript">
+var so = new SWFObject("/flow.swf");
+so.addVariable("file","http://www.putfile.com/big.flv");
+</script></body></html>
+PAGE
+}
+
+# median: of the numbers on standard input, one a line.
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }

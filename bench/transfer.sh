@@ -39,7 +39,6 @@ for _ in $(seq "$runs"); do
   measure curl -s "$url" -o >>"$work/curl.txt"
 done
 
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 report() {
   local name=$1 file=$2
   printf '%-16s wall %6.2f s  cpu %6.2f s  peak RSS %7d KiB   (walls: %s)\n' "$name" \
