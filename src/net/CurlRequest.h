@@ -108,6 +108,10 @@ private:
   bool bodyStarted_ = false;
   bool rejected_ = false;
   bool paused_ = false;
+  // When the current turn of curl began: a turn that has received for a
+  // while stops receiving, so that the host runs between turns.
+  std::chrono::steady_clock::time_point turnStarted_{};
+  bool turnDelivered_ = false;
   char error_[CURL_ERROR_SIZE] = {};
 
   Sink sink_;
