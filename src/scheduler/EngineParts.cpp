@@ -1,5 +1,9 @@
 #include "scheduler/EngineParts.h"
 
+#include "net/TimeLimits.h"
+
+#include <algorithm>
+
 namespace vidtrawl::scheduler {
 
 EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, EnginePaths paths)
@@ -17,6 +21,9 @@ EngineParts::EngineParts(EngineHosts hosts_, net::ConnectionMap connections, Eng
       control(items, pass, state, hosts.movie, hosts.messages, hosts.connectivity),
       monitor(settings, state, adder, hosts.movie, control) {
   download.SetEvents(&events);
+  const net::TimeLimits limits = net::TimeLimits::FromEnvironment();
+  download.SetTimeouts(limits.connect, limits.silence);
+  resolver.SetTimeout(std::min(resolve::RedirectResolver::kDefaultTimeout, limits.silence));
   // A stop ends every wait of the transfer and of the redirect resolver,
   // not only a transfer that is receiving.
   download.SetStopCheck([this] { return state.bStopRequested; });
