@@ -1,5 +1,7 @@
 #include "list/LinkAdder.h"
 
+#include "base/Guarded.h"
+#include "host/MessageBox.h"
 #include "list/DownloadList.h"
 #include "list/FileInfo.h"
 #include "list/ListBinder.h"
@@ -10,25 +12,39 @@
 namespace vidtrawl::list {
 
 LinkAdder::LinkAdder(DownloadList &items, ListBinder &binder, resolve::LinkFetcher &fetcher,
-                     net::Download &download)
-    : items_(items), binder_(binder), fetcher_(fetcher), download_(download) {}
+                     net::Download &download, host::MessageBox &messages)
+    : items_(items), binder_(binder), fetcher_(fetcher), download_(download), messages_(messages) {}
 
-void LinkAdder::Add(const std::string &url) {
+bool LinkAdder::Add(const std::string &url) {
   if (resolve::GetSiteID(url) == resolve::kNoSite)
-    items_.AddItem(url, kError, kLinkNotSupported, kUnknownSize);
-  else
-    items_.AddItem(url, kWaitingAutoDetect, kWaiting, kUnknownSize);
+    return items_.AddItem(url, kError, kLinkNotSupported, kUnknownSize);
+  return items_.AddItem(url, kWaitingAutoDetect, kWaiting, kUnknownSize);
+}
+
+void LinkAdder::TellFull(std::size_t dropped) {
+  const std::string what =
+      dropped == 1 ? "1 address was" : std::to_string(dropped) + " addresses were";
+  base::Guarded([&] {
+    messages_.Show("The download list is full (" + std::to_string(DownloadList::kMaxItems) +
+                       " items): " + what + " not added.",
+                   host::MessageBox::Buttons::Ok, host::MessageBox::Icon::Exclamation);
+  });
 }
 
 void LinkAdder::AddLink(const std::string &url) {
-  Add(url);
+  const bool added = Add(url);
   binder_.BindList();
+  if (!added)
+    TellFull(1);
 }
 
 void LinkAdder::AddLinks(const std::vector<std::string> &urls) {
+  std::size_t dropped = 0;
   for (const std::string &url : urls)
-    Add(url);
+    dropped += Add(url) ? 0 : 1;
   binder_.BindList();
+  if (dropped > 0)
+    TellFull(dropped);
 }
 
 std::string LinkAdder::ResolveItem(std::size_t index) {

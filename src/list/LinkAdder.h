@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+namespace vidtrawl::host {
+class MessageBox;
+}
 namespace vidtrawl::net {
 class Download;
 }
@@ -21,10 +24,11 @@ class ListBinder;
 class LinkAdder {
 public:
   LinkAdder(DownloadList &items, ListBinder &binder, resolve::LinkFetcher &fetcher,
-            net::Download &download);
+            net::Download &download, host::MessageBox &messages);
 
   // Adds one page address exactly as received (not trimmed) with its first
-  // status; an address already listed is silently left as it is.
+  // status; an address already listed is silently left as it is. When the
+  // list is full the user is told what was not added.
   void AddLink(const std::string &url);
 
   // Adds many addresses as AddLink does, with one rebuild of the grid at the
@@ -42,12 +46,15 @@ public:
   std::string ResolveItem(std::size_t index);
 
 private:
-  void Add(const std::string &url);
+  // False when the address did not fit.
+  bool Add(const std::string &url);
+  void TellFull(std::size_t dropped);
 
   DownloadList &items_;
   ListBinder &binder_;
   resolve::LinkFetcher &fetcher_;
   net::Download &download_;
+  host::MessageBox &messages_;
 };
 
 } // namespace vidtrawl::list

@@ -1,0 +1,378 @@
+// vidtrawl-cli against servers that answer badly, send hostile names, stall
+// or stop half-way, and against a full disk, a file-size limit, a read-only
+// folder, damaged settings and a full list: each row is one run, with the
+// items, files and message it must leave, and nothing written beside the
+// download folder.
+#include "e2e/ChildProcess.h"
+#include "support/LocalServer.h"
+#include "support/RawServer.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace vidtrawl::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A video of the server: the header request's answer (200 with these
+// headers) and the transfer's whole answer. Each gets a page in AngryAlien's
+// format that names it as it stands, so that a path without an extension
+// leaves the name to the server.
+struct Video {
+  std::string path{};
+  std::string headHeaders{};
+  std::string get{};
+  bool stall = false; // after the answer, silence
+};
+
+struct Expected {
+  std::string fileName{}, status{}, size{};
+};
+
+enum class Disk { Plain, SizeLimit, Full, ReadOnly };
+enum class Settings { None, Corrupt, Folder, ReadOnly };
+
+struct FaultCase {
+  const char *name = "";
+  std::vector<Video> videos{};
+  std::map<std::string, std::string> before{}; // files in the folder before the run
+  Disk disk = Disk::Plain;
+  Settings settings = Settings::None;
+  std::string timeout{}; // VIDTRAWL_TIMEOUT
+  std::vector<Expected> items{};
+  std::map<std::string, std::optional<std::string>> after{}; // nothing: no such file
+  std::string err{};                                         // a text stderr must hold
+};
+
+std::string Ok(const std::string &headers, const std::string &body = "") {
+  return RawResponse("HTTP/1.1 200 OK", headers, body);
+}
+std::string Length(std::size_t size) {
+  return "Content-Length: " + std::to_string(size) + "\r\n";
+}
+std::string Named(const std::string &name, std::size_t size = 5000) {
+  return Length(size) + "Content-Disposition: attachment; filename=\"" + name + "\"\r\n";
+}
+std::string Padding(std::size_t bytes) {
+  std::string lines;
+  for (int n = 0; lines.size() < bytes; ++n)
+    lines += "X-Padding-" + std::to_string(n) + ": " + std::string(60, 'p') + "\r\n";
+  return lines;
+}
+std::string Accents(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i)
+    text += "\xc3\xa9";
+  return text;
+}
+
+RawServer::Reply Answer(const std::vector<Video> &videos, const std::string &request) {
+  const std::size_t space = request.find(' ');
+  const bool head = request.rfind("HEAD ", 0) == 0;
+  const std::string path = request.substr(space + 1, request.find(' ', space + 1) - space - 1);
+  if (path.rfind("/page/", 0) == 0)
+    return {Ok("", head ? ""
+                        : "<embed src=\"http://x.angryalien.com" +
+                              videos.at(std::stoul(path.substr(6))).path + "\">")};
+  if (path == "/loop") // a redirect to itself, for the header request and the transfer
+    return {RawResponse("HTTP/1.1 302 Found", "Location: /loop\r\n")};
+  for (const Video &video : videos)
+    if (video.path == path)
+      return head ? RawServer::Reply{Ok(video.headHeaders)}
+                  : RawServer::Reply{video.get, video.stall};
+  return {RawResponse("HTTP/1.1 404 Not Found", "")};
+}
+
+// The command that runs the program on a disk of the given kind: the
+// download folder is a small tmpfs (full, or read-only) of a mount
+// namespace of its own, or the file size is limited.
+std::vector<std::string> Wrapped(Disk disk, const fs::path &folder) {
+  const std::string mount = "mount -t tmpfs -o " +
+                            std::string(disk == Disk::Full ? "size=64k" : "ro,size=64k") +
+                            " tmpfs \"$0\" && exec \"$@\"";
+  switch (disk) {
+  case Disk::SizeLimit:
+    return {"/usr/bin/prlimit", "--fsize=20000"};
+  case Disk::Full:
+  case Disk::ReadOnly:
+    return {"/usr/bin/unshare", "--mount", "--", "/bin/sh", "-c", mount, folder.string()};
+  case Disk::Plain:
+    break;
+  }
+  return {};
+}
+
+bool CanMountTmpfs() {
+  return std::system("unshare --mount -- sh -c 'mount -t tmpfs tmpfs /mnt' >/dev/null 2>&1") == 0;
+}
+
+class CliFaultsTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(CliFaultsTest, LeavesTheRightItemsFilesAndMessage) {
+  const FaultCase &c = GetParam();
+  if ((c.disk == Disk::Full || c.disk == Disk::ReadOnly) && !CanMountTmpfs())
+    GTEST_SKIP() << "a tmpfs of its own needs root and a mount namespace";
+  RawServer server([&c](const std::string &request) { return Answer(c.videos, request); });
+  TempDir home, jail;
+  const fs::path downloads = jail / "videos";
+  fs::create_directories(downloads);
+  for (const auto &[name, content] : c.before)
+    WriteFile(downloads / name, content);
+  const fs::path settings = home / ".config/vidtrawl/registry.ini";
+  fs::create_directories(settings.parent_path());
+  if (c.settings == Settings::Folder)
+    fs::create_directories(settings);
+  else if (c.settings != Settings::None)
+    WriteFile(settings, c.settings == Settings::Corrupt ? std::string("\x00[\xff\n=\n[", 7)
+                                                        : "[HKEY_CURRENT_USER]\nx=1\n");
+  if (c.settings == Settings::ReadOnly)
+    fs::permissions(settings, fs::perms::owner_read);
+  const auto settingsText = [&] { return fs::is_regular_file(settings) ? ReadFile(settings) : ""; };
+  const std::string settingsBefore = settingsText();
+
+  auto env = CliEnvironment(home.path());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
+  if (!c.timeout.empty())
+    env["VIDTRAWL_TIMEOUT"] = c.timeout;
+  std::vector<std::string> args = Wrapped(c.disk, downloads);
+  args.insert(args.end(), {CliBinary().string(), "--tsv", "-d", downloads.string()});
+  for (std::size_t n = 0; n < c.videos.size(); ++n)
+    args.push_back("http://www.angryalien.com/page/" + std::to_string(n));
+  const fs::path program = args.front();
+  args.erase(args.begin());
+  const ChildProcess::Result result = ChildProcess(program, args, env).Wait();
+
+  bool allComplete = true;
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), c.items.size()) << result.out << result.err;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto fields = Fields(lines[i]);
+    const Expected &item = c.items[i];
+    EXPECT_EQ(fields[2], item.fileName);
+    EXPECT_EQ(fields[3], item.status);
+    EXPECT_EQ(fields[4], item.size);
+    allComplete = allComplete && item.status == "Complete";
+    // The table on stderr names the same size as the TSV.
+    bool inTable = false;
+    for (const std::string &row : Lines(result.err))
+      inTable = inTable || (row.find("  " + item.status + "  ") != std::string::npos &&
+                            row.find(item.fileName) != std::string::npos &&
+                            row.find("  " + item.size + "  ") != std::string::npos);
+    EXPECT_TRUE(inTable) << item.fileName << "\n" << result.err;
+  }
+  EXPECT_EQ(result.exitCode, allComplete ? 0 : 1) << result.err;
+  EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+  for (const auto &[name, content] : c.after) {
+    EXPECT_EQ(fs::exists(downloads / name) ? std::optional(ReadFile(downloads / name))
+                                           : std::nullopt,
+              content)
+        << name;
+  }
+  // Nothing beside the download folder, and the settings as they were.
+  EXPECT_EQ(std::distance(fs::directory_iterator(jail.path()), {}), 1);
+  EXPECT_EQ(settingsText(), settingsBefore);
+}
+
+const std::string kBody = Pattern(5000);
+const std::string kStored = "4.9 KB";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CliFaultsTest,
+    ::testing::Values(
+        FaultCase{
+            .name = "NotFoundKeepsTheEarlierFile",
+            .videos = {{"/clip.flv", Length(5000), RawResponse("HTTP/1.1 404 Not Found", "")}},
+            .before = {{"clip.flv", "earlier"}},
+            .items = {{"clip.flv", "ERROR", kStored}},
+            .after = {{"clip.flv", "earlier"}, {"clip.flv.part", std::nullopt}},
+            .err = "vidtrawl-cli: clip.flv: the server answered 404"},
+        FaultCase{.name = "ADroppedConnectionKeepsTheEarlierFileAndThePartialBytes",
+                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody.substr(0, 3000))}},
+                  .before = {{"clip.flv", "earlier"}},
+                  .items = {{"clip.flv", "ERROR", kStored}},
+                  .after = {{"clip.flv", "earlier"}, {"clip.flv.part", kBody.substr(0, 3000)}},
+                  .err = "vidtrawl-cli: clip.flv: "},
+        FaultCase{
+            .name = "AStallingServerIsGivenUpOnWithinTheTimeLimit",
+            .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody.substr(0, 3000)), true}},
+            .timeout = "0.5",
+            .items = {{"clip.flv", "ERROR", kStored}},
+            .after = {{"clip.flv", std::nullopt}},
+            .err = "vidtrawl-cli: clip.flv: "},
+        FaultCase{.name = "ABodyShorterThanTheHeaderRequestSaidIsAnError",
+                  .videos = {{"/clip.flv", Length(100000), Ok("", Pattern(40000))}},
+                  .items = {{"clip.flv", "ERROR", "97.7 KB"}},
+                  .after = {{"clip.flv", std::nullopt}},
+                  .err = "vidtrawl-cli: clip.flv: the body ended after 40000 of 100000 bytes"},
+        FaultCase{.name = "AnEmptyBodyAfterAnnouncedBytesIsAnError",
+                  .videos = {{"/clip.flv", Length(100000), Ok(Length(0))}},
+                  .items = {{"clip.flv", "ERROR", "97.7 KB"}},
+                  .err = "the body ended after 0 of 100000 bytes"},
+        FaultCase{
+            .name = "TwoItemsOfOneNameGetTwoFiles",
+            .videos = {{"/a/clip.flv", Length(5000), Ok(Length(5000), kBody)},
+                       {"/b/clip.flv", Length(3000), Ok(Length(3000), Pattern(3000, 2))}},
+            .items = {{"clip.flv", "Complete", kStored}, {"clip (2).flv", "Complete", "2.9 KB"}},
+            .after = {{"clip.flv", kBody}, {"clip (2).flv", Pattern(3000, 2)}}},
+        FaultCase{
+            .name = "HostileNamesStayInTheFolderAndInSight",
+            .videos = {{"/get", Named("../../x.flv"), Ok(Length(5000), kBody)},
+                       {"/g2", Named(".."), Ok(Length(5000), kBody)},
+                       {"/g3", Named(".bashrc"), Ok(Length(5000), kBody)},
+                       {"/g4",
+                        Named("a\x01"
+                              "b\x1b[2Jc.flv"),
+                        Ok(Length(5000), kBody)},
+                       {"/g5", Named(std::string(10000, 'a') + ".flv"), Ok(Length(5000), kBody)},
+                       {"/g6", Named("\xff\xfe.flv"), Ok(Length(5000), kBody)}},
+            .before = {{".bashrc", "mine"}},
+            .items = {{"x.flv", "Complete", kStored},
+                      {"Enter File Name", "Complete", kStored},
+                      {"bashrc", "Complete", kStored},
+                      {"ab[2Jc.flv", "Complete", kStored},
+                      {std::string(96, 'a') + ".flv", "Complete", kStored},
+                      {"\xef\xbf\xbd\xef\xbf\xbd.flv", "Complete", kStored}},
+            .after = {{".bashrc", "mine"}, {"x.flv", kBody}, {"\xff\xfe.flv", kBody}}},
+        FaultCase{.name = "AHeaderNameInsideAnotherIsNotIt",
+                  .videos = {{"/clip.flv", "X-Orig-Content-Length: 99999999\r\n" + Length(5000),
+                              Ok(Length(5000), kBody)}},
+                  .items = {{"clip.flv", "Complete", kStored}}},
+        FaultCase{.name = "ALongQuotedUtf8NameKeepsItsExtension",
+                  .videos = {{"/get", Named(Accents(95) + ".flv\"; size=\"1000"),
+                              Ok(Length(5000), kBody)}},
+                  .items = {{Accents(48) + ".flv", "Complete", kStored}},
+                  .after = {{Accents(48) + ".flv", kBody}}},
+        FaultCase{.name = "HeaderBlocksOf3KiBAndBeyond64KiB",
+                  .videos = {{"/a.flv", Padding(3000) + Length(5000), Ok(Length(5000), kBody)},
+                             {"/b.flv", Padding(70000) + Length(5000), Ok(Length(5000), kBody)}},
+                  .items = {{"a.flv", "Complete", kStored}, {"b.flv", "ERROR", "-1 Bytes"}}},
+        FaultCase{.name = "ARedirectLoopEndsAsAnError",
+                  .videos = {{"/loop", "", ""}},
+                  .items = {{"loop", "ERROR", "-1 Bytes"}}},
+        FaultCase{.name = "AFileSizeLimitFailsOneItemAndThePassGoesOn",
+                  .videos = {{"/big.flv", Length(100000), Ok(Length(100000), Pattern(100000))},
+                             {"/small.flv", Length(5000), Ok(Length(5000), kBody)}},
+                  .disk = Disk::SizeLimit,
+                  .items = {{"big.flv", "ERROR", "97.7 KB"}, {"small.flv", "Complete", kStored}},
+                  .after = {{"big.flv", std::nullopt}, {"small.flv", kBody}},
+                  .err = "vidtrawl-cli: big.flv: cannot write "},
+        FaultCase{.name = "AFullDiskFailsTheItem",
+                  .videos = {{"/big.flv", Length(200000), Ok(Length(200000), Pattern(200000))}},
+                  .disk = Disk::Full,
+                  .items = {{"big.flv", "ERROR", "195.3 KB"}},
+                  .err = "No space left on device"},
+        FaultCase{.name = "AReadOnlyFolderFailsTheItem",
+                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
+                  .disk = Disk::ReadOnly,
+                  .items = {{"clip.flv", "ERROR", kStored}},
+                  .err = "Read-only file system"},
+        FaultCase{.name = "CorruptSettingsAreReadAsNone",
+                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
+                  .settings = Settings::Corrupt,
+                  .items = {{"clip.flv", "Complete", kStored}}},
+        FaultCase{.name = "UnreadableSettingsAreReadAsNone",
+                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
+                  .settings = Settings::Folder,
+                  .items = {{"clip.flv", "Complete", kStored}}},
+        FaultCase{.name = "ReadOnlySettingsAreRead",
+                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
+                  .settings = Settings::ReadOnly,
+                  .items = {{"clip.flv", "Complete", kStored}}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The list holds 32,767 items: one address more is not added, and the
+// user is told.
+TEST(CliFullList, OneAddressBeyondTheCapacityIsToldNotLost) {
+  TempDir home, downloads;
+  std::string addresses;
+  for (int n = 0; n <= 32767; ++n)
+    addresses += "http://www.example.org/" + std::to_string(n) + "\n";
+  WriteFile(home / "urls.txt", addresses);
+  const ChildProcess::Result result =
+      RunCli({"-q", "--tsv", "-d", downloads.path().string(), "-i", (home / "urls.txt").string()},
+             CliEnvironment(home.path()));
+  EXPECT_EQ(result.exitCode, 1);
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 32767u);
+  EXPECT_EQ(Fields(lines.back())[1], "http://www.example.org/32766");
+  EXPECT_EQ(Fields(lines.back())[3], "ERROR");
+  EXPECT_NE(result.err.find("The download list is full (32767 items): 1 address was not added."),
+            std::string::npos)
+      << result.err;
+}
+
+// Two copies of the program saving one name at once: the file holds one
+// whole body, and a copy that says Complete wrote that body.
+TEST(CliTwoCopies, NeitherCompletesWithBytesItDidNotWrite) {
+  constexpr std::size_t kSize = 400000;
+  std::mutex mutex;
+  std::condition_variable changed;
+  int gets = 0;
+  LocalServer server; // after what its thread uses: it stops first
+  server.server().Get("/page", [](const httplib::Request &, httplib::Response &response) {
+    response.set_content("so.addVariable(\"file\",\"http://x.putfile.com/clip.flv\");",
+                         "text/html");
+  });
+  server.server().Get(
+      "/clip.flv", [&](const httplib::Request &request, httplib::Response &response) {
+        if (request.method == "HEAD") {
+          response.set_content(std::string(kSize, 'h'), "video/x-flv"); // its length only
+          return;
+        }
+        int number = 0;
+        {
+          const std::lock_guard<std::mutex> lock(mutex);
+          number = ++gets;
+        }
+        changed.notify_all();
+        // The first copy's body is held half-way until the second copy asked.
+        response.set_content_provider(
+            kSize, "video/x-flv",
+            [&, number](std::size_t offset, std::size_t, httplib::DataSink &sink) {
+              if (number == 1 && offset == kSize / 2) {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait_for(lock, std::chrono::seconds(10), [&] { return gets >= 2; });
+                lock.unlock();
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+              }
+              const std::string body = Pattern(kSize, static_cast<unsigned>(number));
+              return sink.write(body.data() + offset, kSize / 2);
+            });
+      });
+  server.Start();
+  TempDir home, downloads;
+  auto env = CliEnvironment(home.path());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
+  const std::vector<std::string> args = {"--tsv", "-q", "-d", downloads.path().string(),
+                                         "http://media.putfile.com/page"};
+  ChildProcess first(CliBinary(), args, env);
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), [&] { return gets >= 1; }));
+  }
+  ChildProcess second(CliBinary(), args, env);
+  const ChildProcess::Result results[] = {first.Wait(), second.Wait()};
+
+  const std::string file = ReadFile(downloads / "clip.flv");
+  int complete = 0;
+  for (unsigned copy = 1; copy <= 2; ++copy) {
+    const auto lines = Lines(results[copy - 1].out);
+    ASSERT_EQ(lines.size(), 1u) << results[copy - 1].err;
+    if (Fields(lines[0])[3] != "Complete")
+      continue;
+    ++complete;
+    EXPECT_TRUE(file == Pattern(kSize, copy)) << "copy " << copy << " completed another's bytes";
+  }
+  EXPECT_GE(complete, 1);
+}
+
+} // namespace
+} // namespace vidtrawl::testing
