@@ -1,0 +1,229 @@
+// vidtrawl-cli as users and scripts run it: every site through both kinds of
+// mapping, the outputs (TSV, table, progress lines), the saved folder, the
+// resolve-only codes, addresses from a file or stdin, the demo, usage
+// errors and exit statuses.
+#include "cli/DemoServer.h"
+#include "cli/DemoSite.h"
+#include "e2e/ChildProcess.h"
+#include "support/LocalServer.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace vidtrawl::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using cli::TheDemoSite;
+
+class CliRunsTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    server.server().Get("/empty-page", [](const httplib::Request &, httplib::Response &res) {
+      res.set_content("<html><body>This video was removed.</body></html>", "text/html");
+    });
+    cli::MountDemoSite(server.server(), TheDemoSite(), std::chrono::milliseconds(0));
+    server.Start();
+    env = CliEnvironment(home.path());
+  }
+  std::string Mapping() const { return "::127.0.0.1:" + std::to_string(server.port()); }
+  ChildProcess::Result Run(std::vector<std::string> args, const fs::path &input = "/dev/null") {
+    env["VIDTRAWL_CONNECT_TO"] = Mapping();
+    return RunCli(args, env, input);
+  }
+  const cli::DemoPage &Page(std::size_t n) const { return TheDemoSite().pages[n]; }
+
+  TempDir home, downloads;
+  LocalServer server;
+  std::map<std::string, std::string> env;
+};
+
+TEST_F(CliRunsTest, EverySiteDownloadsItsVideoThroughEitherMapping) {
+  for (const bool option : {true, false}) {
+    SCOPED_TRACE(option ? "--connect-to" : "VIDTRAWL_CONNECT_TO");
+    TempDir folder;
+    std::vector<std::string> args{"--tsv", "--quiet", "--dir", folder.path().string()};
+    auto plain = CliEnvironment(home.path());
+    if (option)
+      args.insert(args.end(), {"--connect-to", Mapping()});
+    else
+      plain["VIDTRAWL_CONNECT_TO"] = Mapping();
+    for (const cli::DemoPage &page : TheDemoSite().pages)
+      args.push_back(page.address);
+    const ChildProcess::Result result = RunCli(args, plain);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, ""); // --quiet
+    const auto lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), TheDemoSite().pages.size()) << result.out;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      const cli::DemoPage &page = Page(i);
+      EXPECT_EQ(Fields(lines[i]),
+                (std::vector<std::string>{std::to_string(i + 1), page.address, page.fileName,
+                                          "Complete", Fields(lines[i]).at(4)}));
+      for (const cli::DemoVideo &video : TheDemoSite().videos) {
+        if (page.videoAddress.find(video.path) != std::string::npos) {
+          EXPECT_EQ(ReadFile(folder / page.fileName), cli::DemoVideoBytes(video)) << page.site;
+        }
+      }
+    }
+    // PutFile announces its size; Break sends its video without one.
+    EXPECT_EQ(Fields(lines[10])[4], "768 KB");
+    EXPECT_EQ(Fields(lines[7])[4], "512 KB");
+  }
+}
+
+TEST_F(CliRunsTest, OutputsGoWhereTheyBelong) {
+  // A log (stderr is a pipe): plain lines; the table on stdout under its heading.
+  auto result = Run({"-d", downloads.path().string(), Page(4).address});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_NE(result.err.find("[1] Complete " + Page(4).fileName + ", 384 KB"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(result.err.find("\x1b["), std::string::npos) << "no terminal codes in a log";
+  auto lines = Lines(result.out);
+  ASSERT_GE(lines.size(), 3u) << result.out;
+  EXPECT_EQ(lines[1].rfind("ID  STATUS", 0), 0u) << result.out;
+  EXPECT_NE(lines[2].find("Complete  " + Page(4).fileName), std::string::npos) << result.out;
+
+  // With --tsv the records alone go to stdout, the table to stderr.
+  result = Run({"--tsv", "-d", downloads.path().string(), Page(5).address});
+  EXPECT_EQ(Lines(result.out).size(), 1u) << result.out;
+  EXPECT_NE(result.err.find("ID  STATUS"), std::string::npos) << result.err;
+
+  // Without -d the saved folder is used, and the settings stay as they were.
+  const fs::path saved = home / "saved videos";
+  const fs::path registry = home / ".config/vidtrawl/registry.ini";
+  fs::create_directories(registry.parent_path());
+  const std::string settings = "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\n"
+                               "URL Mon=False\nDownload Dir=" +
+                               saved.string() + "\n";
+  WriteFile(registry, settings);
+  result = Run({"-q", Page(10).address});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(fs::exists(saved / Page(10).fileName));
+  EXPECT_EQ(ReadFile(registry), settings);
+}
+
+TEST_F(CliRunsTest, ResolveOnlyPrintsEachCodeOrAddressAndDownloadsNothing) {
+  WriteFile(home / "urls.txt", "# my list\r\n\n  " + Page(0).address + " \r\n\t# " +
+                                   Page(2).address + "\n" + Page(2).address);
+  const struct {
+    std::vector<std::string> args;
+    std::vector<std::string> lines;
+    int exitCode;
+  } runs[] = {
+      {{Page(10).address, "http://www.example.org/video/1", "http://media.putfile.com/nothing",
+        "http://media.putfile.com/empty-page", Page(1).address, "http://www.example.org/a\tb"},
+       {Page(10).address + "\t" + Page(10).videoAddress, "http://www.example.org/video/1\t-1",
+        "http://media.putfile.com/nothing\t-2", "http://media.putfile.com/empty-page\t0",
+        Page(1).address + "\t" + Page(1).videoAddress, "http://www.example.org/a b\t-1"},
+       1},
+      // The command line's addresses first, then the file's; blanks, CR and comments gone.
+      {{"-i", (home / "urls.txt").string(), "http://www.example.org/1"},
+       {"http://www.example.org/1\t-1", Page(0).address + "\t" + Page(0).videoAddress,
+        Page(2).address + "\t" + Page(2).videoAddress},
+       1},
+  };
+  for (const auto &run : runs) {
+    std::vector<std::string> args{"--resolve-only"};
+    args.insert(args.end(), run.args.begin(), run.args.end());
+    const auto result = Run(args);
+    EXPECT_EQ(result.exitCode, run.exitCode) << result.err;
+    EXPECT_EQ(Lines(result.out), run.lines);
+  }
+  // Standard input, every line an address: exit 0.
+  const auto stdinResult = Run({"--resolve-only", "--input-file", "-"}, home / "urls.txt");
+  EXPECT_EQ(stdinResult.exitCode, 0) << stdinResult.err;
+  EXPECT_EQ(Lines(stdinResult.out).size(), 2u);
+  EXPECT_FALSE(fs::exists(home / "Downloaded Videos"));
+}
+
+TEST_F(CliRunsTest, ExitStatusesAndTheList) {
+  const std::string dir = downloads.path().string();
+  const auto oneGone =
+      Run({"-q", "--tsv", "-d", dir, Page(10).address, "http://media.putfile.com/nothing",
+           "http://www.example.org/x", "http://www.example.org/x"});
+  EXPECT_EQ(oneGone.exitCode, 1) << oneGone.err;
+  EXPECT_EQ(Lines(oneGone.out),
+            (std::vector<std::string>{
+                "1\t" + Page(10).address + "\t" + Page(10).fileName + "\tComplete\t768 KB",
+                "2\thttp://media.putfile.com/nothing\tWaiting (Auto "
+                "Detect)\tERROR\t????",
+                "3\thttp://www.example.org/x\tUn supported link\tERROR\t????"}));
+  // The folder is made with its parents.
+  const fs::path nested = downloads / "a/b/c";
+  EXPECT_EQ(Run({"-q", "-d", nested.string(), Page(4).address}).exitCode, 0);
+  EXPECT_TRUE(fs::exists(nested / Page(4).fileName));
+}
+
+TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
+  TempDir home;
+  const struct {
+    std::vector<std::string> args;
+    const char *error; // part of the one-line error; empty: no error
+  } cases[] = {
+      {{"--bogus", "http://blip.tv/file/1"}, "unknown option '--bogus'"},
+      {{"-x", "http://blip.tv/file/1"}, "unknown option '-x'"},
+      {{"http://blip.tv/file/1", "--dir"}, "option '--dir' needs an argument"},
+      {{"http://blip.tv/file/1", "-d"}, "option '-d' needs an argument"},
+      {{"--connect-to", "localhost", "http://blip.tv/file/1"}, "malformed --connect-to"},
+      {{"--connect-to=a:b:c:d", "http://blip.tv/file/1"}, "malformed --connect-to"},
+      {{"--tsv"}, "no URL given"},
+      {{}, "no URL given"},
+      {{"--demo", "http://blip.tv/file/1"}, "--demo takes no URL"},
+      {{"--tsv=yes", "http://blip.tv/file/1"}, "takes no argument"},
+      {{"-i", "/nonexistent/urls.txt"}, "cannot read input file '/nonexistent/urls.txt'"},
+      {{"--input-file"}, "needs an argument"},
+      {{"--dir", "/proc/self/no-such-folder", "http://blip.tv/file/1"},
+       "cannot create the download folder"},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.error);
+    const auto result = RunCli(c.args, CliEnvironment(home.path()));
+    EXPECT_EQ(result.exitCode, 2);
+    const auto lines = Lines(result.err);
+    ASSERT_EQ(lines.size(), 2u) << result.err;
+    EXPECT_EQ(lines[0].rfind("vidtrawl-cli: ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find(c.error), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[1], "Try 'vidtrawl-cli --help' for more information.");
+    EXPECT_EQ(result.out, "");
+  }
+  const auto help = RunCli({"--help"}, CliEnvironment(home.path()));
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("Usage: vidtrawl-cli", 0), 0u);
+  EXPECT_EQ(RunCli({"-h"}, CliEnvironment(home.path())).out, help.out);
+  const auto version = RunCli({"--version"}, CliEnvironment(home.path()));
+  EXPECT_EQ(version.out, std::string("vidtrawl-cli ") + VIDTRAWL_VERSION + "\n");
+}
+
+TEST(CliDemo, ThePagesOfTheTwelveSitesAndOneUnsupportedAddress) {
+  TempDir home, downloads;
+  // A mapping in the environment does not lead the demo astray.
+  auto env = CliEnvironment(home.path());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:9";
+  const auto quiet = RunCli({"--demo", "--tsv", "--quiet"}, env);
+  EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+  const auto lines = Lines(quiet.out);
+  ASSERT_EQ(lines.size(), 13u) << quiet.out;
+  for (std::size_t i = 0; i < 12; ++i)
+    EXPECT_EQ(Fields(lines[i])[3], "Complete") << lines[i];
+  EXPECT_EQ(lines[12],
+            "13\t" + TheDemoSite().unsupportedAddress + "\tUn supported link\tERROR\t????");
+  // Without --dir the files go to a new folder under the temporary folder
+  // (TMPDIR is the test's home here).
+  std::size_t files = 0;
+  for (const auto &entry : fs::directory_iterator(home.path()))
+    if (entry.path().filename().string().rfind("vidtrawl-demo-", 0) == 0)
+      files = static_cast<std::size_t>(std::distance(fs::directory_iterator(entry.path()), {}));
+  EXPECT_EQ(files, 12u);
+
+  const auto shown = RunCli({"--demo", "--dir", downloads.path().string()}, env);
+  EXPECT_EQ(shown.exitCode, 0) << shown.err;
+  EXPECT_NE(shown.out.find("ID  STATUS"), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("files are in " + downloads.path().string()), std::string::npos);
+  EXPECT_NE(shown.err.find("[2] Complete youtube-harbour.flv"), std::string::npos) << shown.err;
+}
+
+} // namespace
+} // namespace vidtrawl::testing
