@@ -28,8 +28,7 @@ protected:
   // its size or without, and added to the list.
   void AddVideo(const std::string &name, const std::string &body, bool sized = true) {
     Serve("/page/" + name, "<param value=\"http://media.putfile.com/files/" + name + ".flv\">");
-    (sized ? Serve("/files/" + name + ".flv", body)
-           : ServeUnsized("/files/" + name + ".flv", body));
+    Serve("/files/" + name + ".flv", body, sized);
     engine->adder.AddLink("http://www.putfile.com/page/" + name);
   }
   fs::path Saved(const std::string &name) const {

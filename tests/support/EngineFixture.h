@@ -3,7 +3,7 @@
 #include "host/Connectivity.h"
 #include "host/HeadlessGrid.h"
 #include "scheduler/EngineParts.h"
-#include "support/ContentServer.h"
+#include "support/LocalServer.h"
 #include "support/RecordingMessageBox.h"
 #include "support/RecordingMovie.h"
 #include "support/ScriptedPump.h"
