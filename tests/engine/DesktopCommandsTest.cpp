@@ -23,20 +23,15 @@ protected:
                           "https://vidtrawl.example/");
     engine->SetDownloadDir((dir / "videos").string());
   }
-  // A page of PutFile's format whose video is `size` bytes, added.
   void AddVideo(const std::string &name, std::size_t size) {
-    Serve("/page/" + name, "<param value=\"http://media.putfile.com/files/" + name + ".flv\">");
-    Serve("/files/" + name + ".flv", Pattern(size));
-    engine->AddLink("http://www.putfile.com/page/" + name);
+    engine->AddLink(ServeVideo(*this, name, Pattern(size)));
   }
   // Runs `action` once, from inside the pass, while the last item's video
   // is received.
   void DuringTransfer(std::function<void()> action) {
     pump.action = [this, action, done = false](long) mutable {
       const std::size_t count = engine->ItemCount();
-      if (done || count == 0 ||
-          engine::ClassifyStatus(engine->Item(count - 1).Status).kind !=
-              engine::StatusKind::Progress)
+      if (done || count == 0 || !Receiving(engine->Item(count - 1).Status))
         return;
       done = true;
       action();
@@ -211,8 +206,7 @@ TEST_F(DesktopCommandsTest, TheTrayMenuAndTheExitPath) {
 TEST_F(DesktopCommandsTest, CopiedAddressesReachTheListThroughTheReceiver) {
   std::vector<engine::PassSummary> passes;
   engine->OnPassEnded([&](const engine::PassSummary &summary) { passes.push_back(summary); });
-  Serve("/page/c", "<param value=\"http://media.putfile.com/files/c.flv\">");
-  Serve("/files/c.flv", Pattern(100));
+  ServeVideo(*this, "c", Pattern(100));
   const struct {
     std::string text;
     std::size_t items;
@@ -246,8 +240,7 @@ TEST_F(DesktopCommandsTest, CopiedAddressesReachTheListThroughTheReceiver) {
 }
 
 TEST_F(DesktopCommandsTest, ThePollSkipsRepeatsAndUnsupportedTextAndStartsAtOnce) {
-  Serve("/page/p", "<param value=\"http://media.putfile.com/files/p.flv\">");
-  Serve("/files/p.flv", Pattern(100));
+  ServeVideo(*this, "p", Pattern(100));
   engine->chkMonitor_Click(); // the poll's switch
   EXPECT_TRUE(desktop.TimerRunning(Id::Monitor));
   EXPECT_TRUE(engine->MonitorEnabled());

@@ -86,44 +86,36 @@ TEST(FormatSize, TheCurrentLocalesDecimalSeparator) {
 }
 
 TEST(StatusKind, EveryStatusTextIsReadOnce) {
+  using K = StatusKind;
   const std::optional<int> none;
   const struct {
     const char *status;
     StatusKind kind;
     std::optional<int> percent;
-    bool finished;
   } cases[] = {
-      {"Waiting", StatusKind::Waiting, none, false},
-      {"Link is not supported", StatusKind::Unsupported, none, false},
-      {"Preparing (0%)", StatusKind::Fetching, 0, false},
-      {"Preparing (100%)", StatusKind::Fetching, 100, false},
-      {"Preparing...", StatusKind::Fetching, none, false},
-      {"Preparing (x%)", StatusKind::Other, none, false},
-      {"Preparing (%)", StatusKind::Other, none, false},
-      {"Start Downloading...", StatusKind::Preparing, none, false},
-      {"0", StatusKind::Progress, 0, false},
-      {"007", StatusKind::Progress, 7, false},
-      {"999999", StatusKind::Progress, 999999, false},
-      {"99999999999999999999", StatusKind::Progress, 1000000, false},
-      {"1.5 MB so far..", StatusKind::Progress, none, false},
-      {"x so far..", StatusKind::Progress, none, false},
-      {" so far..", StatusKind::Other, none, false},
-      {"Complete", StatusKind::Complete, none, true},
-      {"ERROR", StatusKind::Error, none, true},
-      {"Cancelled", StatusKind::Cancelled, none, false},
-      {"complete", StatusKind::Other, none, false},
-      {"Complete ", StatusKind::Other, none, false},
-      {"Error", StatusKind::Other, none, false},
-      {"", StatusKind::Other, none, false},
-      {"-5", StatusKind::Other, none, false},
-      {" 42", StatusKind::Other, none, false},
-      {"4.2", StatusKind::Other, none, false},
+      {"Waiting", K::Waiting, none},
+      {"Link is not supported", K::Unsupported, none},
+      {"Preparing (0%)", K::Fetching, 0},
+      {"Preparing (100%)", K::Fetching, 100},
+      {"Preparing...", K::Fetching, none},
+      {"Preparing (x%)", K::Other, none},
+      {"Start Downloading...", K::Preparing, none},
+      {"007", K::Progress, 7},
+      {"99999999999999999999", K::Progress, 1000000},
+      {"x so far..", K::Progress, none},
+      {" so far..", K::Other, none},
+      {"Complete", K::Complete, none},
+      {"ERROR", K::Error, none},
+      {"Cancelled", K::Cancelled, none},
+      {"complete", K::Other, none},
+      {"Complete ", K::Other, none},
+      {"", K::Other, none},
+      {" 42", K::Other, none},
+      {"4.2", K::Other, none},
   };
   for (const auto &c : cases) {
-    const StatusClass status = ClassifyStatus(c.status);
-    EXPECT_EQ(status.kind, c.kind) << c.status;
-    EXPECT_EQ(status.percent, c.percent) << c.status;
-    EXPECT_EQ(IsFinishedStatus(c.status), c.finished) << c.status;
+    EXPECT_EQ(ClassifyStatus(c.status).kind, c.kind) << c.status;
+    EXPECT_EQ(ClassifyStatus(c.status).percent, c.percent) << c.status;
   }
 }
 

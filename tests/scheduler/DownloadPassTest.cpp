@@ -1,9 +1,8 @@
-// The download pass over a whole engine whose every site is a local server:
-// what each item becomes, the files it leaves, and the edits the user makes
-// while it runs.
+// The download pass and its start/stop control over a whole engine whose
+// every site is a local server: what each item becomes, the files it leaves,
+// the edits the user makes while it runs, and how a pass starts and stops.
 #include "scheduler/DownloadPass.h"
-
-#include "list/StatusKind.h"
+#include "scheduler/StartStopControl.h"
 #include "support/EngineFixture.h"
 
 #include <set>
@@ -15,22 +14,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::Pattern;
 using testing::ReadFile;
+using testing::Receiving;
 using testing::WriteFile;
 using Texts = std::vector<std::string>;
 
-bool Receiving(const std::string &status) {
-  return list::ClassifyStatus(status).kind == list::StatusKind::Progress;
-}
-
 class DownloadPassTest : public testing::EngineFixture {
 protected:
-  // A PutFile page at /page/NAME pointing at /files/NAME.flv, served with
-  // its size or without, and added to the list.
-  void AddVideo(const std::string &name, const std::string &body, bool sized = true) {
-    Serve("/page/" + name, "<param value=\"http://media.putfile.com/files/" + name + ".flv\">");
-    Serve("/files/" + name + ".flv", body, sized);
-    engine->adder.AddLink("http://www.putfile.com/page/" + name);
-  }
   fs::path Saved(const std::string &name) const {
     return fs::path(engine->settings.sDownloadDir) / (name + ".flv");
   }
@@ -101,7 +90,7 @@ TEST_F(DownloadPassTest, FailedTransfersAreErrorsAndKeepTheEarlierFile) {
   Serve("/page/gone", "<param value=\"http://media.putfile.com/files/gone.flv\">");
   engine->adder.AddLink("http://www.putfile.com/page/gone"); // the video cannot be opened
   // The header request finds no file (the size text "-1 Bytes"), the transfer does.
-  Serve("/page/ghost", "<param value=\"http://media.putfile.com/files/ghost.flv\">");
+  AddVideo("ghost", "");
   handlers["/files/ghost.flv"] = [](const httplib::Request &req, httplib::Response &res) {
     if (req.method != "HEAD")
       return res.set_content("ghost bytes", "video/x-flv");
@@ -111,15 +100,13 @@ TEST_F(DownloadPassTest, FailedTransfersAreErrorsAndKeepTheEarlierFile) {
       return true;
     });
   };
-  engine->adder.AddLink("http://www.putfile.com/page/ghost");
   // The server goes silent in the middle of the body.
-  Serve("/page/cut", "<param value=\"http://media.putfile.com/files/cut.flv\">");
+  AddVideo("cut", "");
   handlers["/files/cut.flv"] = [](const httplib::Request &, httplib::Response &res) {
     res.set_content_provider(100000, "video/x-flv", [](size_t at, size_t, httplib::DataSink &sink) {
       return at < 40000 && sink.write(std::string(8000, 'c').data(), 8000);
     });
   };
-  engine->adder.AddLink("http://www.putfile.com/page/cut");
   AddVideo("fine", "fine");
   fs::create_directories(engine->settings.sDownloadDir);
   WriteFile(Saved("cut"), "earlier");
@@ -220,8 +207,7 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
     SCOPED_TRACE(std::string(c.edit) + " on " + c.before);
     pump.action = nullptr; // the last row's edit looks at that row's locals
     NewEngine();
-    Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
-    Serve("/files/late.flv", "late");
+    ServeVideo(*this, "late", "late");
     std::istringstream before(c.before);
     for (std::string item; std::getline(before, item, ',');)
       if (item[0] == '=')
@@ -255,6 +241,122 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
     EXPECT_EQ(after, c.after);
     EXPECT_EQ(grid.RowCount(), static_cast<int>(engine->items.Count()));
   }
+}
+
+using Box = host::MessageBox;
+using Sets = std::vector<std::pair<std::string, std::string>>;
+
+class StartStopControlTest : public testing::EngineFixture {
+protected:
+  void AddVideo(const std::string &name, std::size_t size) {
+    EngineFixture::AddVideo(name, testing::Pattern(size));
+  }
+  // Whether the first item's video is being received.
+  bool Receiving() const {
+    return !engine->items.IsListEmpty() && testing::Receiving(engine->items[0].Status);
+  }
+  // Clicks the control `clicks` times from inside the pass, while the first
+  // item's video is received.
+  void ClickDuringTransfer(int clicks) {
+    pump.action = [this, clicks](long) {
+      if (clicked >= clicks || !Receiving())
+        return;
+      if (++clicked == 1)
+        captionAtClick = control().Caption();
+      control().cmdStartDownload_Click();
+    };
+  }
+  StartStopControl &control() { return engine->control; }
+  std::string Shown() { return messages.shown.empty() ? "" : messages.shown.back().text; }
+
+  int clicked = 0;
+  std::string captionAtClick;
+};
+
+TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOffline) {
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(movie.sets, (Sets{{"_root.startDownload", "1"}}));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(Shown(), "Please add video URL's first.");
+  EXPECT_EQ(messages.shown[0].title, "Empty List");
+  EXPECT_EQ(messages.shown[0].icon, Box::Icon::Exclamation);
+  AddVideo("a", 10);
+  connectivity.online = false;
+  movie.sets.clear();
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(Shown(), "You are not connected to the internet, Please connect first then try again");
+  EXPECT_EQ(messages.shown[1].title, "Vidtrawl");
+  EXPECT_TRUE(movie.sets.empty());
+  EXPECT_EQ(control().Caption(), "Start Downloading");
+  EXPECT_EQ(engine->items[0].Status, "Waiting");
+}
+
+TEST_F(StartStopControlTest, APassThatEndsByItselfRestoresTheIdleState) {
+  AddVideo("a", 100000);
+  std::vector<std::string> captions;
+  control().OnCaptionsChanged(
+      [&] { captions.push_back(control().Caption() + "/" + control().MenuCaption()); });
+  std::string captionDuring;
+  pump.action = [&](long) { captionDuring = control().Caption(); };
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(engine->items[0].Status, "Complete");
+  EXPECT_EQ(captionDuring, "Stop Downloading");
+  EXPECT_EQ(movie.sets, (Sets{{"_root.downloadBtn", "0"},
+                              {"_root.startDownload", "0"},
+                              {"_root.downloadTab", "0"},
+                              {"_root.startDownload", "1"},
+                              {"_root.downloadBtn", "1"},
+                              {"_root.downloadTab", "1"}}));
+  EXPECT_EQ(captions, (std::vector<std::string>{"Stop Downloading/Start Downloading",
+                                                "Stop Downloading/Stop Downloading",
+                                                "Start Downloading/Stop Downloading",
+                                                "Start Downloading/Start Downloading"}));
+}
+
+// A confirmed stop shows the idle state at once and cancels the item; a
+// start while the pass winds down starts no second pass.
+TEST_F(StartStopControlTest, AConfirmedStopCancelsTheItemAndNothingMoreStarts) {
+  AddVideo("a", 400000);
+  AddVideo("b", 10);
+  messages.answer = Box::Answer::Yes;
+  ClickDuringTransfer(2);
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(clicked, 2);
+  EXPECT_EQ(captionAtClick, "Stop Downloading");
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(Shown(), "Are you sure that you want to cancel downloading?");
+  EXPECT_EQ(messages.shown[0].buttons, Box::Buttons::YesNo);
+  EXPECT_EQ(messages.shown[0].icon, Box::Icon::Question);
+  EXPECT_EQ(engine->items[0].Status, "Cancelled");
+  EXPECT_EQ(engine->items[1].Status, "Waiting");
+  EXPECT_EQ(control().Caption(), "Start Downloading");
+  EXPECT_FALSE(engine->state.bDownloading);
+  // The stop set the idle variables; the end of the pass did not set them again.
+  EXPECT_EQ(movie.sets, (Sets{{"_root.downloadBtn", "0"},
+                              {"_root.startDownload", "0"},
+                              {"_root.downloadTab", "0"},
+                              {"_root.downloadBtn", "1"},
+                              {"_root.startDownload", "1"},
+                              {"_root.downloadTab", "1"}}));
+}
+
+TEST_F(StartStopControlTest, AStopStillWorksAfterTheListWasEmptied) {
+  AddVideo("a", 400000);
+  messages.answer = Box::Answer::Yes;
+  pump.action = [&](long) {
+    if (!Receiving())
+      return;
+    engine->editor.SelectAll();
+    engine->editor.RemoveSelected();
+    control().cmdStartDownload_Click();
+  };
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(Shown(), "Are you sure that you want to cancel downloading?");
+  EXPECT_TRUE(engine->state.bStopRequested);
+  // The transfer was cancelled, not run to its end.
+  const auto saved = std::filesystem::path(engine->settings.sDownloadDir) / "a.flv";
+  EXPECT_FALSE(std::filesystem::exists(saved));
+  EXPECT_LT(std::filesystem::file_size(saved.string() + ".part"), 400000u);
 }
 
 } // namespace

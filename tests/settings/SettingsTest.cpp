@@ -1,5 +1,6 @@
+// The settings: the file as CRegister reads and writes it, one operation per
+// row with the file's text before and after, and the two settings kept in it.
 #include "settings/Settings.h"
-
 #include "settings/BooleanText.h"
 #include "settings/CRegister.h"
 #include "support/RecordingMovie.h"
@@ -7,10 +8,242 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <functional>
 #include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vidtrawl::settings {
 namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+constexpr RegRoot kHKCU = RegRoot::HKEY_CURRENT_USER;
+
+// "$" in a file text stands for HKEY_CURRENT_USER.
+std::string Text(std::string text) {
+  for (std::size_t at = text.find('$'); at != std::string::npos; at = text.find('$', at))
+    text.replace(at, 1, "HKEY_CURRENT_USER");
+  return text;
+}
+
+std::vector<std::string> Names(const fs::path &folder) {
+  std::vector<std::string> names;
+  for (const auto &entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+unsigned Mode(const fs::path &path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The answer of `check` run as a user without privileges: as root, in a
+// child that has become "nobody" (permission bits do not bind root).
+bool RunUnprivileged(const std::function<bool()> &check) {
+  if (::geteuid() != 0)
+    return check();
+  const pid_t child = ::fork();
+  if (child == 0)
+    ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && check() ? 0 : 1);
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
+  struct Case {
+    const char *before; // nothing: no file
+    char op;            // 'g'et (answer: the value or "<none>"), 's'ave or 'd'elete ("yes"/"no")
+    const char *key, *name, *value, *answer;
+    const char *after; // nothing: as before
+  } cases[] = {
+      {nullptr, 'g', "A", "v", "", "<none>", nullptr},
+      {nullptr, 'd', "A", "v", "", "no", nullptr},
+      {nullptr, 'd', "A", "", "", "no", nullptr},
+      {nullptr, 's', "Software\\Q\\Settings", "URL Mon", "C:\\a\r\nb", "yes",
+       "[$\\Software]\n\n[$\\Software\\Q]\n\n[$\\Software\\Q\\Settings]\nURL Mon=C:\\\\a\\r\\nb\n"},
+      {"[$\\A]\nv=a\\tb\\\\\\nc\\\n", 'g', "A", "v", "", "a\\tb\\\nc\\", nullptr},
+      // The default value: "*" or "", written "@"; "@" is no name of its own.
+      {nullptr, 's', "A", "*", "d", "yes", "[$\\A]\n@=d\n"},
+      {"[$\\A]\n@=d\n", 'g', "A", "", "", "d", nullptr},
+      {"[$\\A]\n@=d\n", 'g', "A", "@", "", "<none>", nullptr},
+      {"[$\\A]\n@=d\n", 's', "A", "@", "x", "no", nullptr},
+      {"[$\\A]\n@=d\nx=1\n", 'd', "A", "*", "", "yes", "[$\\A]\nx=1\n"},
+      // Names and keys the file cannot hold.
+      {"[$\\A]\n", 's', "A", "a=b", "v", "no", nullptr},
+      {"[$\\A]\n", 's', "A", "[b", "v", "no", nullptr},
+      {"[$\\A]\n", 's', "A", "line\nbreak", "v", "no", nullptr},
+      {nullptr, 's', "W [k] = ok", "n] \\ ;#", "v", "yes", "[$\\W [k] = ok]\nn] \\ ;#=v\n"},
+      // Letter case is ignored; the first spelling stays.
+      {"[$\\W [k] = ok]\nn] \\ ;#=v\n", 'g', "w [K] = OK", "N] \\ ;#", "", "v", nullptr},
+      {"[$\\Soft\\Q]\nURL Mon=True\n", 's', "SOFT\\q", "url mon", "False", "yes",
+       "[$\\Soft\\Q]\nURL Mon=False\n"},
+      {"[hkey_current_user\\a]\r\nv=True\r\n", 'g', "A", "V", "", "True", nullptr},
+      // One separator at each end of a key path is ignored, no more.
+      {"[$\\A\\B]\nv=1\n", 'g', "\\A\\B\\", "v", "", "1", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "\\\\A\\B", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "A\\\\B", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "A\\B\\\\", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "A", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'd', "A", "v", "", "no", nullptr},
+      // The root holds values of its own and is never deleted.
+      {nullptr, 's', "", "top", "1", "yes", "[$]\ntop=1\n"},
+      {"[$]\ntop=1\n", 'g', "\\", "top", "", "1", nullptr},
+      {"[$]\ntop=1\n", 'd', "", "", "", "no", nullptr},
+      {"[$\\A]\nv=\n", 'g', "A", "v", "", "<none>", nullptr}, // an empty value holds nothing
+      {"[$\\A]\na=1\nb=2\n", 'd', "\\A\\", "A", "", "yes", "[$\\A]\nb=2\n"},
+      {"[$\\A]\nb=2\n", 'd', "A", "a", "", "no", nullptr},
+      {"[$\\A]\nb=2\n", 'd', "Nothing", "b", "", "no", nullptr},
+      // A key is deleted by its path as given, never with subkeys; lines
+      // that are not understood stay.
+      {"[$\\A]\nx=1\n\n[$\\A\\B]\n", 'd', "A", "", "", "no", nullptr},
+      {"[$\\A]\nx=1\n", 'd', "\\A", "", "", "no", nullptr},
+      {"[$\\A]\nx=1\n", 'd', "B", "", "", "no", nullptr},
+      {"[$\\A]\nx=1\n\n[$\\A\\B]\nz=1\n??? junk\n\n[$\\C]\n", 'd', "a\\b", "", "", "yes",
+       "[$\\A]\nx=1\n\n??? junk\n[$\\C]\n"},
+      // Hand-edited and damaged files keep every line a change does not touch.
+      {"# notes\r\n[hkey_current_user\\a]\r\nURL Mon=false\r\nX=1\r\n", 's', "A", "url mon", "True",
+       "yes", "# notes\r\n[hkey_current_user\\a]\r\nURL Mon=True\nX=1\r\n"},
+      {"[$\\A]\nD=/v\n\x01 torn\n[$\\Other\nO=1\n", 'g', "A", "O", "", "1", nullptr},
+      {"[$\\A]\nD=/v\n\x01 torn\n[$\\Other\nO=1\n", 's', "A", "N", "2", "yes",
+       "[$\\A]\nD=/v\n\x01 torn\n[$\\Other\nO=1\nN=2\n"},
+      {"[$\\A]\nx=1\n\nstray\n[$\\B]\n", 's', "a", "y", "2", "yes",
+       "[$\\A]\nx=1\ny=2\n\nstray\n[$\\B]\n"},
+      {"[$\\A]\nx=1", 's', "A", "x", "3", "yes", "[$\\A]\nx=3"},
+      {"[$\\A]\nx=1", 's', "A", "y", "2", "yes", "[$\\A]\nx=1\ny=2\n"},
+      {"[$\\A]\n\n", 's', "B", "v", "1", "yes", "[$\\A]\n\n[$\\B]\nv=1\n"},
+      // A section named twice is one key.
+      {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 'g', "A", "y", "", "2", nullptr},
+      {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 's', "A", "y", "4", "yes",
+       "[$\\A]\nx=1\n[$\\a]\ny=4\ny=3\n"},
+      {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 'd', "A", "Y", "", "yes", "[$\\A]\nx=1\n[$\\a]\n"},
+      // Keys above a section exist without a section of their own.
+      {"[$\\A\\B\\C]\nv=1\n", 's', "A", "w", "2", "yes", "[$\\A\\B\\C]\nv=1\n\n[$\\A]\nw=2\n"},
+      {"[$\\A\\BC]\n", 's', "A\\B", "w", "1", "yes", "[$\\A\\BC]\n\n[$\\A\\B]\nw=1\n"},
+  };
+  TempDir dir;
+  const fs::path file = dir / "registry.ini";
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(1, c.op) + " " + c.key + " " + c.name + " in " +
+                 (c.before ? c.before : "no file"));
+    fs::remove(file);
+    if (c.before)
+      WriteFile(file, Text(c.before));
+    CRegister reg(file);
+    const std::string answer =
+        c.op == 'g'   ? reg.REGGetSetting(kHKCU, c.key, c.name, "<none>")
+        : c.op == 's' ? (reg.REGSaveSetting(kHKCU, c.key, c.name, c.value) ? "yes" : "no")
+                      : (reg.REGDeleteSetting(kHKCU, c.key, c.name) ? "yes" : "no");
+    EXPECT_EQ(answer, c.answer);
+    const char *after = c.after ? c.after : c.before;
+    EXPECT_EQ(fs::exists(file), after != nullptr);
+    EXPECT_EQ(ReadFile(file), after ? Text(after) : "");
+  }
+}
+
+TEST(SettingsFile, ACorruptFileHoldsNoValuesAndSurvivesAWrite) {
+  TempDir dir;
+  const std::string garbage = testing::Pattern(8192, 7);
+  WriteFile(dir / "registry.ini", garbage);
+  CRegister reg(dir / "registry.ini");
+  EXPECT_EQ(reg.REGGetSetting(kHKCU, "A", "*", "<none>"), "<none>");
+  ASSERT_TRUE(reg.REGSaveSetting(kHKCU, "A", "v", "1"));
+  EXPECT_EQ(ReadFile(dir / "registry.ini").substr(0, garbage.size()), garbage);
+  EXPECT_EQ(reg.REGGetSetting(kHKCU, "A", "v", ""), "1");
+}
+
+// A folder, a FIFO (read without waiting for a writer), a path below a
+// plain file and no path at all.
+TEST(SettingsFile, WhatIsNoRegularFileHoldsNoValuesAndIsNeverReplaced) {
+  TempDir dir;
+  fs::create_directory(dir / "folder.ini");
+  ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+  WriteFile(dir / "plain", "x");
+  for (const fs::path &file :
+       {dir / "folder.ini", dir / "fifo.ini", dir / "plain" / "r.ini", fs::path()}) {
+    SCOPED_TRACE(file);
+    CRegister reg(file);
+    EXPECT_EQ(reg.REGGetSetting(kHKCU, "A", "v", "<none>"), "<none>");
+    EXPECT_FALSE(reg.REGSaveSetting(kHKCU, "A", "v", "1"));
+    EXPECT_FALSE(reg.REGDeleteSetting(kHKCU, "A", ""));
+  }
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo.ini"));
+  EXPECT_TRUE(fs::is_empty(dir / "folder.ini"));
+  EXPECT_EQ(ReadFile(dir / "plain"), "x");
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"fifo.ini", "folder.ini", "plain"}));
+}
+
+TEST(SettingsFile, ReplacedWholePrivatelyAndThroughALink) {
+  TempDir dir;
+  const fs::path file = dir / "a" / "vidtrawl" / "registry.ini";
+  ASSERT_TRUE(CRegister(file).REGSaveSetting(kHKCU, "A", "v", "1"));
+  EXPECT_EQ(Mode(file.parent_path()), 0700u);
+  fs::permissions(file, fs::perms(0644));
+  fs::create_symlink("a/vidtrawl/registry.ini", dir / "link.ini");
+  ASSERT_TRUE(CRegister(dir / "link.ini").REGSaveSetting(kHKCU, "A", "w", "2"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(ReadFile(file), Text("[$\\A]\nv=1\nw=2\n"));
+  EXPECT_EQ(Mode(file), 0600u);
+  EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"registry.ini"});
+
+  // The disk fills up in the middle of the write: files may not grow past 64 bytes.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool replaced = CRegister(file).REGSaveSetting(kHKCU, "A", "v", std::string(4096, 'x'));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(ReadFile(file), Text("[$\\A]\nv=1\nw=2\n"));
+  EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"registry.ini"});
+}
+
+TEST(SettingsFile, AFileTheUserMayOnlyReadIsReadAndKept) {
+  TempDir dir;
+  const fs::path file = dir / "registry.ini";
+  ASSERT_TRUE(CRegister(file).REGSaveSetting(kHKCU, "A", "v", "1"));
+  const std::string before = ReadFile(file);
+  // Readable by everyone in a folder nobody may write to.
+  fs::permissions(file, fs::perms(0444));
+  fs::permissions(dir.path(), fs::perms(0555));
+  EXPECT_TRUE(RunUnprivileged([&] {
+    CRegister reg(file);
+    return reg.REGGetSetting(kHKCU, "A", "v", "") == "1" &&
+           !reg.REGSaveSetting(kHKCU, "A", "v", "2") && !reg.REGDeleteSetting(kHKCU, "A", "v");
+  }));
+  // Readable by its owner only, in a folder everyone may write to.
+  fs::permissions(file, fs::perms(0400));
+  fs::permissions(dir.path(), fs::perms(0777));
+  EXPECT_TRUE(RunUnprivileged([&] {
+    CRegister reg(file);
+    return reg.REGGetSetting(kHKCU, "A", "v", "<none>") == "<none>" &&
+           !reg.REGSaveSetting(kHKCU, "A", "w", "2");
+  }));
+  EXPECT_EQ(ReadFile(file), before);
+}
+
+TEST(SettingsFile, TheDefaultFileIsUnderXdgConfigHomeWhenAbsoluteElseUnderHome) {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", "/h", 1);
+  for (const char *config : {"/cfg", "relative"}) {
+    ::setenv("XDG_CONFIG_HOME", config, 1);
+    EXPECT_EQ(CRegister::DefaultFile(),
+              *config == '/' ? "/cfg/vidtrawl/registry.ini" : "/h/.config/vidtrawl/registry.ini");
+  }
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::setenv("HOME", home.c_str(), 1);
+}
 
 using Sets = std::vector<std::pair<std::string, std::string>>;
 
