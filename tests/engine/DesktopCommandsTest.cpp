@@ -157,16 +157,6 @@ TEST_F(DesktopCommandsTest, AStartIsDeferredAndAStopAsks) {
   EXPECT_EQ(engine->Item(2).Status, "Complete"); // "No" let it go on
 }
 
-TEST_F(DesktopCommandsTest, AboutPageLeadsTheStartingPassToTheDownloadPage) {
-  for (const char *page : {"IDC_FS_Download", "IDC_FS_About"}) {
-    movie.variables.erase("_root.downloadBtnTab");
-    AddVideo(page, 10);
-    engine->Flash_FSCommand(page, "");
-    engine->cmdStartDownload_Click();
-    EXPECT_EQ(movie.variables.count("_root.downloadBtnTab"), std::string(page) == "IDC_FS_About");
-  }
-}
-
 // The tray menu follows the engine; an exit during a pass asks first and a
 // "Yes" stops the pass.
 TEST_F(DesktopCommandsTest, TheTrayMenuAndTheExitPath) {

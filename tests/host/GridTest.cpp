@@ -1,6 +1,8 @@
 // The grid contract, through the headless grid: rows taken before the data
-// source changed (stale) or out of range read nothing and take nothing.
+// source changed (stale) or out of range read nothing and take nothing; and
+// the recordset the grid shows.
 #include "host/DownloadRecordset.h"
+#include "host/GridLayout.h"
 #include "host/HeadlessGrid.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +51,37 @@ TEST(Grid, StaleAndOutOfRangeRowsReadNothingAndTakeNothing) {
   grid.SetDataSource(nullptr);
   EXPECT_FALSE(grid.FirstRow());
   EXPECT_FALSE(grid.HasDataSource());
+  // Widths of no column, and negative ones, are not taken.
+  const int width = grid.ColumnWidth(kColumnStatus);
+  grid.SetColumnWidth(kColumnStatus, -1);
+  grid.SetColumnWidth(kColumnCount, 6000);
+  grid.SetColumnWidth(-1, 6000);
+  EXPECT_EQ(grid.ColumnWidth(kColumnStatus), width);
+  EXPECT_EQ(grid.ColumnWidth(kColumnCount), 0);
+  EXPECT_EQ(grid.LayoutsApplied(), 0);
+}
+
+// Texts are cut to their field's width in characters, never inside one.
+TEST(DownloadRecordset, TextsGoToTheCurrentRecordCutToTheirWidth) {
+  DownloadRecordset records;
+  records.SetID(9); // no record yet: nothing happens
+  records.SetText(DownloadRecordset::Status, "x");
+  records.AddNew();
+  records.SetText(DownloadRecordset::FileSize, "12345678901");
+  records.AddNew();
+  records.SetID(2);
+  records.MoveFirst();
+  records.SetText(DownloadRecordset::Status, "first");
+  EXPECT_EQ(records.RecordCount(), 2u);
+  EXPECT_EQ(records.Text(0, DownloadRecordset::FileSize), "1234567890");
+  EXPECT_EQ(records.Text(0, DownloadRecordset::Status), "first");
+  EXPECT_EQ(records.Text(1, DownloadRecordset::ID), "2");
+  EXPECT_EQ(records.Text(2, DownloadRecordset::ID), "");
+  const std::string e = "\xC3\xA9", euro = "\xE2\x82\xAC";
+  EXPECT_EQ(FirstCharacters(e + e + e, 2), e + e);
+  EXPECT_EQ(FirstCharacters("a" + euro + "b", 2), "a" + euro);
+  EXPECT_EQ(FirstCharacters(e + "b", 5), e + "b");
+  EXPECT_EQ(FirstCharacters("\x80\x80" + std::string("ab"), 1), "\x80\x80" + std::string("a"));
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "list/CurrentItem.h"
 #include "list/DownloadList.h"
 #include "list/FileNameEdit.h"
+#include "list/FormatDownloadGrid.h"
 #include "list/ListBinder.h"
 #include "list/ListEditor.h"
 #include "support/RecordingMessageBox.h"
@@ -252,6 +253,32 @@ TEST(BindList, OnlyTheFirstBindingOfAListLaysTheColumnsOut) {
   EXPECT_EQ(w.grid.ColumnWidth(kColumnVideoURL), 3800);
 }
 
+// A grid that cannot take a data source (its control is gone) is laid out
+// afresh by the next binding instead of being thought formatted.
+TEST(BindList, AGridThatRefusesItsSourceIsLaidOutAfresh) {
+  struct DetachedGrid final : host::Grid {
+    void AttachSource(const host::DownloadRecordset *) override { throw std::runtime_error(""); }
+    int Rows() const override { return 0; }
+    std::string Text(int, int) const override { return {}; }
+    void WriteValue(int, int, const std::string &) override {}
+    bool RowSelectedAt(int) const override { return false; }
+    void SelectRowAt(int, bool) override {}
+    bool CellSelectedAt(int, int) const override { return false; }
+    void SelectCellAt(int, int, bool) override {}
+    int SelectedCellsCount() const override { return 0; }
+    std::pair<int, int> SelectedCellAt(int) const override { return {}; }
+    void Layout() override { ++layouts; }
+    int layouts = 0;
+  } grid;
+  bool formatted = true;
+  EXPECT_TRUE(FormatDownloadGrid(grid, nullptr, formatted, false));
+  EXPECT_EQ(grid.layouts, 0);
+  EXPECT_FALSE(formatted);
+  EXPECT_TRUE(FormatDownloadGrid(grid, nullptr, formatted, true)); // at start-up: not marked
+  EXPECT_EQ(grid.layouts, 1);
+  EXPECT_FALSE(formatted);
+}
+
 // Each command on the rows the grid shows: the items it leaves, and a
 // rebuild that shows them (none when the grid showed no rows).
 TEST(ListEditor, EachCommandWorksOnTheRowsShown) {
@@ -341,65 +368,35 @@ TEST(ListEditor, AStaleRowIsIgnoredUntilTheMovedItemIsFollowed) {
             (Texts{"1|a|f-a|Waiting|????", "2|c|f-c|42|????", "3|b|f-b|Waiting|????"}));
 }
 
-// A name typed into a FileName cell: cleaned, or refused when nothing is
-// left; written to the item whose ID the row shows, unless a rebuild came
-// between the two events.
-TEST(FileNameEdit, ATypedNameIsCleanedOrRefused) {
-  const struct {
-    const char *typed;
-    int column;
-    bool accepted;
-    const char *cell, *item;
-  } cases[] = {
-      {"my:clip?.flv", kColumnFileName, true, "myclip.flv", "myclip.flv"},
-      {"a<b>|c\".flv", kColumnFileName, true, "abc.flv", "abc.flv"},
-      {"???", kColumnFileName, false, "f-b", "f-b"},
-      {"", kColumnFileName, false, "f-b", "f-b"},
-      {"Enter File Name", kColumnFileName, false, "f-b", "f-b"},
-      {"..", kColumnFileName, false, "f-b", "f-b"},
-      {"4?2", kColumnStatus, true, "4?2", "f-b"}, // another column passes untouched
-  };
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.typed);
-    ListWindow w;
-    w.Add({"a", "b", "c"});
-    FileNameEdit edit(w.items, w.grid);
-    const GridCell cell{w.RowAt(1), c.column};
-    bool cancel = false;
-    edit.DownloadGrid_BeforeCellUpdate(cell, c.typed, cancel);
-    EXPECT_EQ(cancel, !c.accepted);
-    if (!cancel) {
-      w.grid.SetCellValue(cell.row, cell.column, c.typed);
-      edit.DownloadGrid_AfterCellUpdate(cell);
-    }
-    EXPECT_EQ(w.grid.CellText(cell.row, c.column), c.cell);
-    EXPECT_EQ(w.Rows(true)[2], "3|c|f-c|Waiting|????");
-    EXPECT_EQ(w.items[1].FileName, c.item);
-    EXPECT_EQ(w.items[1].Status, "Waiting");
-  }
-}
-
-TEST(FileNameEdit, TheNameGoesToTheItemTheRowShowsWhileTheRowIsCurrent) {
+// A name typed into a FileName cell is cleaned, or refused when nothing is
+// left, and goes to the item whose ID the row shows, unless a rebuild came
+// between the two events; other columns pass untouched.
+TEST(FileNameEdit, TheCleanedNameGoesToTheItemTheRowShowsWhileTheRowIsCurrent) {
   ListWindow w;
   w.Add({"a", "b"});
   FileNameEdit edit(w.items, w.grid);
-  const auto type = [&](int row, const std::string &typed, bool rebuildBetween = false) {
-    const GridCell cell{w.RowAt(row), kColumnFileName};
+  const auto type = [&](int row, const std::string &typed, int column = kColumnFileName,
+                        bool rebuildBetween = false) {
+    const GridCell cell{w.RowAt(row), column};
     bool cancel = false;
     edit.DownloadGrid_BeforeCellUpdate(cell, typed, cancel);
     if (rebuildBetween)
       w.binder.BindList();
-    if (!cancel)
+    if (!cancel && w.grid.SetCellValue(cell.row, column, typed))
       edit.DownloadGrid_AfterCellUpdate(cell);
+    return !cancel;
   };
-  type(0, "one:.flv");
-  type(0, "*"); // refused: the name accepted last stays
-  EXPECT_EQ(w.items[0].FileName, "one.flv");
+  EXPECT_TRUE(type(0, "my:clip?.flv"));
+  EXPECT_FALSE(type(0, "..")); // the name accepted last stays
+  EXPECT_FALSE(type(0, "Enter File Name"));
+  EXPECT_TRUE(type(0, "4?2", kColumnStatus));
+  EXPECT_EQ(w.Rows(true)[0], "1|a|myclip.flv|4?2|????");
+  EXPECT_EQ(w.items[0].Status, "Waiting");
   w.grid.SetCellValue(w.RowAt(0), kColumnID, "2"); // as after a move not shown yet
-  type(0, "new.flv");
-  EXPECT_EQ(w.items[0].FileName, "one.flv");
+  EXPECT_TRUE(type(0, "new.flv"));
+  EXPECT_EQ(w.items[0].FileName, "myclip.flv");
   EXPECT_EQ(w.items[1].FileName, "new.flv");
-  type(1, "late.flv", true);
+  EXPECT_TRUE(type(1, "late.flv", kColumnFileName, true));
   EXPECT_EQ(w.items[1].FileName, "new.flv");
   EXPECT_EQ(w.grid.CellText(w.RowAt(1), kColumnFileName), "new.flv");
 }

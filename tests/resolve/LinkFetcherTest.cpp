@@ -6,7 +6,6 @@
 #include "resolve/PageParsers.h"
 #include "resolve/SiteTable.h"
 #include "support/LocalServer.h"
-#include "support/RawServer.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
 
@@ -90,23 +89,6 @@ TEST_F(LinkFetcherTest, AStalePageNeverReachesAParser) {
   EXPECT_EQ(blocked.GetDownloadLink("http://www.putfile.com/p"), "-2"); // cannot be written
   LinkFetcher noFolder{download, resolver, fs::path()};
   EXPECT_EQ(noFolder.GetDownloadLink("http://www.putfile.com/p"), "-2");
-}
-
-TEST_F(LinkFetcherTest, YoutubeGoesThroughTheRedirectResolver) {
-  testing::RawServer player;
-  player.SetReply(
-      {"HTTP/1.1 303 See Other\r\nlocation: http://o.example/w?video_id=abc&t=xyz\r\n\r\n"});
-  net::ConnectionMap playerMap;
-  playerMap.Add("www.youtube.com:80:127.0.0.1:" + std::to_string(player.port()));
-  RedirectResolver mapped{pump, messages, playerMap};
-  LinkFetcher youtube{download, mapped, dir / "Parse.wvi"};
-  Serve("/watch", "<embed src=\"/p.swf\" flashvars=\"a;http://www.youtube.com/swf/"
-                  "l.swf?video_id=abc&t=xyz\">");
-  EXPECT_EQ(youtube.GetDownloadLink("http://www.youtube.com/watch?v=abc"),
-            "http://www.youtube.com/get_video?video_id=abc&t=xyz");
-  ASSERT_EQ(player.Requests().size(), 1u);
-  EXPECT_EQ(player.Requests()[0].rfind("GET /swf/l.swf?video_id=abc HTTP/1.1\r\n", 0), 0u);
-  EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST(ReadPageFile, EveryByteOrNothing) {

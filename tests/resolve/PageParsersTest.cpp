@@ -113,20 +113,6 @@ TEST(PageParsers, FailureBranchesAndOffsets) {
   EXPECT_EQ(ParseYoutube("embed src=;p&", "", nullptr), "");
 }
 
-TEST(GetSiteID, TheFirstDomainOfTheTableInAnyCase) {
-  const std::pair<const char *, int> cases[] = {
-      {"http://WWW.YOUTUBE.COM/watch?v=x", kSiteYoutube},
-      {"http://www.youtube.com/watch?v=x&from=google.com", kSiteGoogleVideo},
-      {"http://www.zippyvideos.com/?ref=break.com", kSiteBreak},
-      {"http://blip.tv/?r=bolt.com", kSiteBolt},
-      {"", kNoSite},
-      {"http://youtube.co/x", kNoSite},
-      {"google com", kNoSite},
-  };
-  for (const auto &[address, site] : cases)
-    EXPECT_EQ(GetSiteID(address), site) << address;
-}
-
 TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {
   const struct {
     std::string text, what;

@@ -144,18 +144,5 @@ TEST_F(RedirectResolverTest, TheHostRunsDuringTheWait) {
   EXPECT_EQ(messages.shown.size(), 1u);
 }
 
-TEST_F(RedirectResolverTest, AnEarlierResultNeverReachesALaterOne) {
-  server.SetReply({kRedirect});
-  RawServer plain;
-  plain.SetReply({"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"});
-  const std::string refused =
-      "http://127.0.0.1:" + std::to_string(RawServer::UnusedPort()) + "/p?v=2";
-  for (const std::string &later : {refused, plain.url("/p?v=3")}) {
-    EXPECT_NE(resolver.GetYoutubePathLnik(server.url("/p?v=1")), "");
-    EXPECT_EQ(resolver.GetYoutubePathLnik(later), "");
-    EXPECT_EQ(resolver.sYoutubeDownLink, "");
-  }
-}
-
 } // namespace
 } // namespace vidtrawl::resolve
