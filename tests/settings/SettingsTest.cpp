@@ -67,7 +67,6 @@ TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
   } cases[] = {
       {nullptr, 'g', "A", "v", "", "<none>", nullptr},
       {nullptr, 'd', "A", "v", "", "no", nullptr},
-      {nullptr, 'd', "A", "", "", "no", nullptr},
       {nullptr, 's', "Software\\Q\\Settings", "URL Mon", "C:\\a\r\nb", "yes",
        "[$\\Software]\n\n[$\\Software\\Q]\n\n[$\\Software\\Q\\Settings]\nURL Mon=C:\\\\a\\r\\nb\n"},
       {"[$\\A]\nv=a\\tb\\\\\\nc\\\n", 'g', "A", "v", "", "a\\tb\\\nc\\", nullptr},
