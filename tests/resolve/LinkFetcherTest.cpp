@@ -1,141 +1,108 @@
+// From a page address to the video's: the page fetched into the scratch
+// file, read back whole and handed to its site's parser.
 #include "resolve/LinkFetcher.h"
 
+#include "resolve/PageFile.h"
 #include "resolve/PageParsers.h"
+#include "resolve/SiteTable.h"
 #include "support/LocalServer.h"
 #include "support/RecordingMessageBox.h"
-#include "support/RawServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-
-using namespace vidtrawl;
-using vidtrawl::testing::LocalServer;
-using vidtrawl::testing::TempDir;
-
+namespace vidtrawl::resolve {
 namespace {
 
-// Stands in for the main window's transfer event handlers: sees whether
-// the transfer is a page fetch and can stop it.
-class FetchWatcher final : public net::DownloadEvents {
-public:
-  FetchWatcher(const resolve::LinkFetcher &fetcher, net::Download &download)
-      : fetcher_(fetcher), download_(download) {}
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::WriteFile;
+
+// Sees whether the transfer is a page fetch, as the main window's transfer
+// event handlers do, and can stop it.
+struct FetchWatcher final : net::DownloadEvents {
   void DownloadProgress(std::int64_t) override {
-    sawGettingLink = sawGettingLink || fetcher_.GettingLink();
+    sawGettingLink = sawGettingLink || fetcher->GettingLink();
     if (cancel)
-      download_.CancelDownload();
+      download->CancelDownload();
   }
-  bool cancel = false;
-  bool sawGettingLink = false;
-
-private:
-  const resolve::LinkFetcher &fetcher_;
-  net::Download &download_;
+  const LinkFetcher *fetcher = nullptr;
+  net::Download *download = nullptr;
+  bool cancel = false, sawGettingLink = false;
 };
 
-class LinkFetcherTest : public ::testing::Test {
+class LinkFetcherTest : public ::testing::Test, public testing::ContentServer {
 protected:
-  void SetUp() override {
-    server.server().Get(R"(/(.*))", [this](const httplib::Request &req, httplib::Response &res) {
-      ++requests;
-      const auto it = pages.find(req.path);
-      if (it == pages.end()) {
-        res.status = 404;
-        res.set_content("not here", "text/html");
-        return;
-      }
-      res.set_content(it->second, "text/html");
-    });
-    server.Start();
-    net::ConnectionMap pageMap;
-    pageMap.Add(":80:127.0.0.1:" + std::to_string(server.port()));
-    download.SetConnections(pageMap);
-    download.SetEvents(&handler);
+  LinkFetcherTest() {
+    net::ConnectionMap map;
+    map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
+    download.SetConnections(map);
+    download.SetEvents(&watcher);
+    watcher.fetcher = &fetcher;
+    watcher.download = &download;
   }
-
-  LocalServer server;
-  std::map<std::string, std::string> pages;
-  std::atomic<int> requests{0};
-  TempDir dir;
+  testing::TempDir dir;
   host::NoopPump pump;
-  vidtrawl::testing::RecordingMessageBox messages;
+  testing::RecordingMessageBox messages;
   net::Download download{pump, net::ConnectionMap{}};
-  resolve::RedirectResolver resolver{pump, messages};
-  resolve::LinkFetcher fetcher{download, resolver, dir / "Parse.wvi"};
-  FetchWatcher handler{fetcher, download};
+  RedirectResolver resolver{pump, messages};
+  LinkFetcher fetcher{download, resolver, dir / "Parse.wvi"};
+  FetchWatcher watcher;
 };
-
-} // namespace
-
-TEST_F(LinkFetcherTest, UnsupportedAddressTouchesNothing) {
-  vidtrawl::testing::WriteFile(fetcher.ScratchFile(), "old page");
-  EXPECT_EQ(fetcher.GetDownloadLink("http://www.example.org/watch?v=1"), "-1");
-  EXPECT_EQ(vidtrawl::testing::ReadFile(fetcher.ScratchFile()), "old page");
-  EXPECT_EQ(requests.load(), 0);
-}
 
 TEST_F(LinkFetcherTest, ResultCodesAndAddresses) {
-  pages["/file/clip"] = "<a href='http://media.putfile.com/c/clip.flv'>watch</a>";
-  pages["/file/nothing"] = "<html>no video here</html>";
+  Serve("/file/clip", "<a href='http://media.putfile.com/c/clip.flv'>watch</a>");
+  Serve("/file/nothing", "<html>no video here</html>");
+  Serve("/index.cfm", "anything");
+  WriteFile(fetcher.ScratchFile(), "old page");
+  EXPECT_EQ(fetcher.GetDownloadLink("http://www.example.org/watch?v=1"), "-1");
+  EXPECT_EQ(ReadFile(fetcher.ScratchFile()), "old page"); // nothing fetched
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/file/clip"),
             "http://media.putfile.com/c/clip.flv");
-  EXPECT_TRUE(handler.sawGettingLink);
+  EXPECT_TRUE(watcher.sawGettingLink);
   EXPECT_FALSE(fetcher.GettingLink());
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/file/nothing"), "0");
   EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/file/gone"), "-2");
-  EXPECT_FALSE(fetcher.GettingLink());
-}
-
-TEST_F(LinkFetcherTest, MyspaceNeedsTheFetchButNotThePage) {
-  pages["/index.cfm"] = "anything";
+  // MySpace reads the address alone, but its page must still arrive.
   EXPECT_EQ(fetcher.GetDownloadLink("http://vids.myspace.com/index.cfm?videoid=1234567890"),
-            std::string(resolve::kMyspaceContentBase) + "0012345/09/87/1234567890.flv");
-  EXPECT_EQ(fetcher.GetDownloadLink("http://vids.myspace.com/missing?videoid=1234567890"), "-2");
-}
-
-TEST_F(LinkFetcherTest, ReadOnlyScratchFileIsReplaced) {
-  const auto scratch = fetcher.ScratchFile();
-  vidtrawl::testing::WriteFile(scratch, "<a href='http://stale.putfile.com/old.flv'>");
-  std::filesystem::permissions(scratch, std::filesystem::perms::owner_read,
-                               std::filesystem::perm_options::replace);
-  pages["/p"] = "plain page";
-  EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/p"), "0");
-  EXPECT_EQ(vidtrawl::testing::ReadFile(scratch), "plain page");
-  // A failed fetch leaves no stale page for a parser to find.
-  EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/none"), "-2");
-  EXPECT_FALSE(std::filesystem::exists(scratch));
-}
-
-TEST_F(LinkFetcherTest, CancelledFetchIsNotFetched) {
-  pages["/big"] = std::string(100000, 'x') + "http://a.putfile.com/v.flv";
-  handler.cancel = true;
-  EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/big"), "-2");
+            std::string(kMyspaceContentBase) + "0012345/09/87/1234567890.flv");
+  EXPECT_EQ(fetcher.GetDownloadLink("http://vids.myspace.com/gone?videoid=1234567890"), "-2");
   EXPECT_FALSE(fetcher.GettingLink());
 }
 
-TEST_F(LinkFetcherTest, UnwritableScratchFileMeansNotFetched) {
-  vidtrawl::testing::WriteFile(dir / "plainfile", "x");
-  resolve::LinkFetcher blocked{download, resolver, dir / "plainfile" / "Parse.wvi"};
-  pages["/p"] = "<a href='http://a.putfile.com/v.flv'>";
-  EXPECT_EQ(blocked.GetDownloadLink("http://www.putfile.com/p"), "-2");
-  EXPECT_FALSE(blocked.GettingLink());
+TEST_F(LinkFetcherTest, AStalePageNeverReachesAParser) {
+  const fs::path scratch = fetcher.ScratchFile();
+  WriteFile(scratch, "<a href='http://stale.putfile.com/old.flv'>");
+  fs::permissions(scratch, fs::perms::owner_read);
+  Serve("/p", "plain page");
+  EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/p"), "0"); // read-only: replaced
+  EXPECT_EQ(ReadFile(scratch), "plain page");
+  EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/none"), "-2");
+  EXPECT_FALSE(fs::exists(scratch));
+  Serve("/big", std::string(100000, 'x') + "http://a.putfile.com/v.flv");
+  watcher.cancel = true;
+  EXPECT_EQ(fetcher.GetDownloadLink("http://www.putfile.com/big"), "-2"); // cancelled
+  EXPECT_FALSE(fetcher.GettingLink());
+  WriteFile(dir / "plainfile", "x");
+  LinkFetcher blocked{download, resolver, dir / "plainfile" / "Parse.wvi"};
+  watcher.cancel = false;
+  EXPECT_EQ(blocked.GetDownloadLink("http://www.putfile.com/p"), "-2"); // cannot be written
+  LinkFetcher noFolder{download, resolver, fs::path()};
+  EXPECT_EQ(noFolder.GetDownloadLink("http://www.putfile.com/p"), "-2");
 }
 
-TEST_F(LinkFetcherTest, YoutubeGoesThroughTheRedirectResolver) {
-  vidtrawl::testing::RawServer player;
-  player.SetReply({"HTTP/1.1 303 See Other\r\nlocation: http://other.example/watch?video_id=abc&t=xyz"
-                   "\r\nContent-Length: 0\r\n\r\n"});
-  net::ConnectionMap playerMap;
-  playerMap.Add("www.youtube.com:80:127.0.0.1:" + std::to_string(player.port()));
-  resolve::RedirectResolver mapped{pump, messages, playerMap};
-  resolve::LinkFetcher youtube{download, mapped, dir / "Parse.wvi"};
-  pages["/watch"] = "<embed src=\"/p.swf\" flashvars=\"a;http://www.youtube.com/swf/"
-                    "l.swf?video_id=abc&t=xyz\">";
-  EXPECT_EQ(youtube.GetDownloadLink("http://www.youtube.com/watch?v=abc"),
-            "http://www.youtube.com/get_video?video_id=abc&t=xyz");
-  ASSERT_EQ(player.Requests().size(), 1u);
-  EXPECT_EQ(player.Requests()[0].rfind("GET /swf/l.swf?video_id=abc HTTP/1.1\r\n", 0), 0u);
-  EXPECT_TRUE(messages.shown.empty());
+TEST(ReadPageFile, EveryByteOrNothing) {
+  testing::TempDir dir;
+  std::string bytes = testing::Pattern(200000, 7);
+  bytes[10] = '\0';
+  WriteFile(dir / "page", bytes);
+  EXPECT_EQ(ReadPageFile(dir / "page"), bytes);
+  WriteFile(dir / "empty", "");
+  EXPECT_EQ(ReadPageFile(dir / "empty"), "");
+  EXPECT_EQ(ReadPageFile(dir / "missing"), std::nullopt);
+  EXPECT_EQ(ReadPageFile(dir.path()), std::nullopt); // a folder
+  EXPECT_EQ(ParsePageFile(kSiteMyspace, dir / "missing", "http://v/?videoid=12345", nullptr), "");
 }
+
+} // namespace
+} // namespace vidtrawl::resolve

@@ -1,181 +1,133 @@
+// The download pass and its start/stop control over a whole engine whose
+// every site is a local server: what each item becomes, the files it leaves,
+// the edits the user makes while it runs, and how a pass starts and stops.
 #include "scheduler/DownloadPass.h"
-
-#include "list/Status.h"
+#include "scheduler/StartStopControl.h"
 #include "support/EngineFixture.h"
 
-#include <cctype>
+#include <set>
+#include <sstream>
 
-using namespace vidtrawl;
-using vidtrawl::testing::Pattern;
-using vidtrawl::testing::ReadFile;
-using vidtrawl::testing::WriteFile;
-namespace fs = std::filesystem;
-
+namespace vidtrawl::scheduler {
 namespace {
 
-bool IsTransferStatus(const std::string &status) {
-  if (status.empty())
-    return false;
-  if (status.size() > 9 && status.compare(status.size() - 9, 9, " so far..") == 0)
-    return true;
-  for (char c : status)
-    if (!std::isdigit(static_cast<unsigned char>(c)))
-      return false;
-  return true;
-}
+namespace fs = std::filesystem;
+using testing::Pattern;
+using testing::ReadFile;
+using testing::Receiving;
+using testing::WriteFile;
+using Texts = std::vector<std::string>;
 
-class DownloadPassTest : public vidtrawl::testing::EngineFixture {
+class DownloadPassTest : public testing::EngineFixture {
 protected:
-  // A PutFile page at /page/NAME pointing at /files/NAME.flv, with that file.
-  std::string AddVideo(const std::string &name, const std::string &body, bool sized = true) {
-    Serve("/page/" + name, "<param value=\"http://media.putfile.com/files/" + name + ".flv\">");
-    if (sized)
-      Serve("/files/" + name + ".flv", body);
-    else
-      ServeUnsized("/files/" + name + ".flv", body);
-    const std::string page = "http://www.putfile.com/page/" + name;
-    engine->adder.AddLink(page);
-    return page;
-  }
   fs::path Saved(const std::string &name) const {
     return fs::path(engine->settings.sDownloadDir) / (name + ".flv");
   }
-  std::string Status(std::size_t index) { return engine->items[index].Status; }
-  void Run() { engine->pass.StartDownloading(); }
+  // Each item as "PAGE STATUS SIZE" (PAGE the last part of its address), or
+  // without the size.
+  Texts Items(bool size = true) const {
+    Texts items;
+    for (const auto &item : engine->items)
+      items.push_back(item.Video_URL.substr(item.Video_URL.rfind('/') + 1) + " " + item.Status +
+                      (size ? " " + item.FileSize : ""));
+    return items;
+  }
 };
 
-} // namespace
-
-TEST_F(DownloadPassTest, DownloadsEveryUnfinishedItemIntoANewFolder) {
-  engine->settings.sDownloadDir = (dir.path() / "deep" / "er" / "videos").string();
-  const std::string a = Pattern(200000, 1), b = Pattern(2049, 2);
-  AddVideo("a", a);
-  AddVideo("b", b);
-  bool downloadingSeen = false;
-  pump.action = [&](long) { downloadingSeen = downloadingSeen || engine->state.bDownloading; };
-  Run();
-  EXPECT_TRUE(downloadingSeen);
-  EXPECT_FALSE(engine->state.bDownloading);
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "Complete");
-  EXPECT_EQ(ReadFile(Saved("a")), a);
-  EXPECT_EQ(ReadFile(Saved("b")), b);
-  EXPECT_EQ(grid.Texts().at(1)[3], "Complete");
-  EXPECT_EQ(engine->items[0].FileSize, "195.3 KB");
-}
-
-TEST_F(DownloadPassTest, FinishedItemsAreLeftAlone) {
+TEST_F(DownloadPassTest, EveryUnfinishedItemIsReceivedIntoItsFolder) {
+  engine->settings.sDownloadDir = (dir / "deep" / "er" / "videos").string();
+  engine->state.sActivePage = "About";
+  AddVideo("known", Pattern(100000));
+  AddVideo("unknown", Pattern(50000, 2), false);
   engine->items.AddItem("http://www.putfile.com/page/x", "x.flv", "Complete", "1 KB");
   engine->items.AddItem("http://www.putfile.com/page/y", "y.flv", "ERROR", "????");
-  const auto before = engine->items.Items();
-  Run();
-  EXPECT_EQ(engine->items.Items(), before);
-  EXPECT_FALSE(engine->state.bDownloading);
-  EXPECT_FALSE(fs::exists(Saved("x")));
-}
-
-TEST_F(DownloadPassTest, ProgressStatusesFollowTheSizeText) {
-  AddVideo("known", Pattern(100000));
-  AddVideo("unknown", Pattern(50000), false);
-  std::vector<std::string> seen0, seen1;
+  Texts seen[2];
+  bool downloading = false;
   pump.action = [&](long) {
-    for (auto [index, seen] : {std::pair{0, &seen0}, std::pair{1, &seen1}}) {
-      const std::string status = engine->items[index].Status;
-      if (IsTransferStatus(status) && (seen->empty() || seen->back() != status))
-        seen->push_back(status);
-    }
+    downloading = downloading || engine->state.bDownloading;
+    for (std::size_t i : {0, 1})
+      if (Receiving(Item(i).Status) && (seen[i].empty() || seen[i].back() != Item(i).Status))
+        seen[i].push_back(Item(i).Status);
   };
-  Run();
-  ASSERT_FALSE(seen0.empty());
-  EXPECT_EQ(seen0.back(), "100");
-  ASSERT_FALSE(seen1.empty());
-  EXPECT_EQ(seen1.back(), "48.8 KB so far..");
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "Complete");
-  EXPECT_EQ(engine->items[1].FileSize, "48.8 KB"); // "0" until the size was known
+  engine->pass.StartDownloading();
+  EXPECT_TRUE(downloading);
+  EXPECT_FALSE(engine->state.bDownloading);
+  EXPECT_EQ(seen[0].back(), "100");
+  EXPECT_EQ(seen[1].back(), "48.8 KB so far.."); // the size was "0" until now
+  EXPECT_EQ(Items(), (Texts{"known Complete 97.7 KB", "unknown Complete 48.8 KB", "x Complete 1 KB",
+                            "y ERROR ????"}));
+  EXPECT_EQ(grid.Texts().at(1)[3], "Complete");
+  EXPECT_EQ(ReadFile(Saved("known")), Pattern(100000));
+  EXPECT_EQ(ReadFile(Saved("unknown")), Pattern(50000, 2));
+  EXPECT_FALSE(fs::exists(Saved("x")));
+  EXPECT_EQ(movie.sets, (std::vector<std::pair<std::string, std::string>>{
+                            {"_root.downloadBtnTab", "1"}})); // from the About page
 }
 
+// The first fetch measures the page against its own size; the second one
+// against the size the previous item's header request left behind.
 TEST_F(DownloadPassTest, PreparingPercentagesUseTheLastKnownSize) {
-  // The first fetch measures the page against its own size; the second one
-  // against the size the previous item's header request left behind.
-  const std::string page1 =
-      "<param value=\"http://media.putfile.com/files/one.flv\">" + std::string(6000, ' ');
-  Serve("/page/one", page1);
+  Serve("/page/one",
+        "<param value=\"http://media.putfile.com/files/one.flv\">" + std::string(6000, ' '));
   Serve("/files/one.flv", Pattern(100000));
   Serve("/page/two", "<param value=\"http://media.putfile.com/files/two.flv\">" +
                          std::string(4946, ' ')); // 5000 bytes: 5 % of 100000
   Serve("/files/two.flv", Pattern(10));
-  engine->adder.AddLink("http://www.putfile.com/page/one");
-  engine->adder.AddLink("http://www.putfile.com/page/two");
-  std::set<std::string> preparing0, preparing1;
+  engine->adder.AddLinks({"http://www.putfile.com/page/one", "http://www.putfile.com/page/two"});
+  std::set<std::string> preparing[2];
   pump.action = [&](long) {
     const auto current = engine->current.Find(engine->items);
-    if (!engine->fetcher.GettingLink() || !current)
-      return;
-    (*current == 0 ? preparing0 : preparing1).insert(grid.Texts().at(*current)[3]);
+    if (current && engine->fetcher.GettingLink())
+      preparing[*current].insert(grid.Texts().at(*current)[3]);
   };
-  Run();
-  EXPECT_TRUE(preparing0.count("Preparing (100%)"));
-  EXPECT_TRUE(preparing1.count("Preparing (5%)"));
-  EXPECT_FALSE(preparing1.count("Preparing (100%)"));
+  engine->pass.StartDownloading();
+  EXPECT_TRUE(preparing[0].count("Preparing (100%)"));
+  EXPECT_TRUE(preparing[1].count("Preparing (5%)"));
+  EXPECT_FALSE(preparing[1].count("Preparing (100%)"));
 }
 
-TEST_F(DownloadPassTest, FailedTransfersMakeErrors) {
-  // The page resolves, but the video cannot be opened.
-  AddVideo("gone", "");
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    content.erase("/files/gone.flv");
-  }
-  // HEAD finds no file (so the size text is "-1 Bytes") but GET delivers.
-  Serve("/page/ghost", "<param value=\"http://media.putfile.com/files/ghost.flv\">");
+TEST_F(DownloadPassTest, FailedTransfersAreErrorsAndKeepTheEarlierFile) {
+  Serve("/page/gone", "<param value=\"http://media.putfile.com/files/gone.flv\">");
+  engine->adder.AddLink("http://www.putfile.com/page/gone"); // the video cannot be opened
+  // The header request finds no file (the size text "-1 Bytes"), the transfer does.
+  AddVideo("ghost", "");
   handlers["/files/ghost.flv"] = [](const httplib::Request &req, httplib::Response &res) {
-    if (req.method == "HEAD") {
-      res.status = 404;
-      res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink &sink) {
-        sink.done();
-        return true;
-      });
-      return;
-    }
-    res.set_content("ghost bytes", "video/x-flv");
+    if (req.method != "HEAD")
+      return res.set_content("ghost bytes", "video/x-flv");
+    res.status = 404;
+    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink &sink) {
+      sink.done();
+      return true;
+    });
   };
-  engine->adder.AddLink("http://www.putfile.com/page/ghost");
-  // The server dies in the middle of the body.
-  Serve("/page/cut", "<param value=\"http://media.putfile.com/files/cut.flv\">");
+  // The server goes silent in the middle of the body.
+  AddVideo("cut", "");
   handlers["/files/cut.flv"] = [](const httplib::Request &, httplib::Response &res) {
-    res.set_content_provider(100000, "video/x-flv",
-                             [](size_t offset, size_t, httplib::DataSink &sink) {
-                               if (offset >= 40000)
-                                 return false;
-                               const std::string block(8000, 'c');
-                               sink.write(block.data(), block.size());
-                               return true;
-                             });
+    res.set_content_provider(100000, "video/x-flv", [](size_t at, size_t, httplib::DataSink &sink) {
+      return at < 40000 && sink.write(std::string(8000, 'c').data(), 8000);
+    });
   };
-  engine->adder.AddLink("http://www.putfile.com/page/cut");
-
   AddVideo("fine", "fine");
   fs::create_directories(engine->settings.sDownloadDir);
   WriteFile(Saved("cut"), "earlier");
-
-  Run();
-  EXPECT_EQ(Status(0), "ERROR");
-  EXPECT_EQ(engine->items[1].FileSize, "-1 Bytes");
-  EXPECT_EQ(Status(1), "ERROR");
+  engine->pass.StartDownloading();
+  EXPECT_EQ(Items(), (Texts{"gone ERROR 0 Bytes", "ghost ERROR -1 Bytes", "cut ERROR 97.7 KB",
+                            "fine Complete 4 Bytes"}));
   EXPECT_EQ(ReadFile(Saved("ghost")), "ghost bytes");
-  EXPECT_EQ(Status(2), "ERROR");
   EXPECT_EQ(engine->events.LastError(), "Could not read URL");
-  // The partial bytes are kept as such, the earlier file stays as it was.
   EXPECT_EQ(ReadFile(Saved("cut").string() + ".part"), std::string(40000, 'c'));
   EXPECT_EQ(ReadFile(Saved("cut")), "earlier");
-  EXPECT_EQ(Status(3), "Complete");
-  // Why each failed goes to the log.
   ASSERT_EQ(messages.logged.size(), 3u) << ::testing::PrintToString(messages.logged);
-  EXPECT_EQ(messages.logged[0].rfind("gone.flv: the server answered 404", 0), 0u)
-      << messages.logged[0];
+  EXPECT_EQ(messages.logged[0].rfind("gone.flv: the server answered 404", 0), 0u);
   EXPECT_EQ(messages.logged[1], "ghost.flv: the server reported no such file");
   EXPECT_EQ(messages.logged[2].rfind("cut.flv: ", 0), 0u);
+  // A folder that cannot be made fails the item instead of completing it.
+  NewEngine();
+  WriteFile(dir / "afile", "x");
+  engine->settings.sDownloadDir = (dir / "afile" / "videos").string();
+  AddVideo("fine", "fine");
+  engine->pass.StartDownloading();
+  EXPECT_EQ(Items(), Texts{"fine ERROR 4 Bytes"});
 }
 
 // Items whose videos carry one name are saved under free variants of it,
@@ -189,167 +141,223 @@ TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
   }
   fs::create_directories(engine->settings.sDownloadDir);
   WriteFile(Saved("clip"), "there before");
+  fs::permissions(Saved("clip"), fs::perms::owner_read);
   pump.action = [&](long) {
-    if (engine->items.Count() == 3 && engine->items[2].Status.rfind("Preparing", 0) == 0) {
+    if (engine->items.Count() == 3 && Item(2).Status.rfind("Preparing", 0) == 0) {
       engine->items.RemoveItem(1);
       engine->binder.BindList();
     }
   };
-  Run();
+  engine->pass.StartDownloading();
   ASSERT_EQ(engine->items.Count(), 2u);
   EXPECT_EQ(Item(0).FileName, "clip (2).flv");
   EXPECT_EQ(Item(1).FileName, "clip (3).flv");
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(Status(1), "Complete");
+  EXPECT_EQ(Items(), (Texts{"y Complete 7 Bytes", "z Complete 7 Bytes"}));
   EXPECT_EQ(ReadFile(Saved("clip")), "video x");
   EXPECT_EQ(ReadFile(Saved("clip (2)")), "video y");
   EXPECT_EQ(ReadFile(Saved("clip (3)")), "video z");
 }
 
-TEST_F(DownloadPassTest, UnwritableFolderFailsTheItemInsteadOfCompletingIt) {
-  vidtrawl::testing::WriteFile(dir / "afile", "x");
-  engine->settings.sDownloadDir = (dir.path() / "afile" / "videos").string();
-  AddVideo("a", Pattern(5000));
-  Run();
-  EXPECT_EQ(Status(0), "ERROR");
+TEST(SizeTextMeansFailure, TheFirstTwoCharactersAsANumber) {
+  const std::pair<const char *, bool> cases[] = {
+      {"-1 Bytes", true}, {"-1", true},   {"0", false},        {"1.5 KB", false},
+      {"12 MB", false},   {"????", true}, {"", true},          {"-2 Bytes", false},
+      {"1,5 KB", false},  {"-", true},    {" 5 Bytes", false}, {"-0", false},
+      {"+1", false},      {"1-", true},   {"..", true},        {" -1", true}};
+  for (const auto &[text, failure] : cases)
+    EXPECT_EQ(DownloadPass::SizeTextMeansFailure(text), failure) << text;
 }
 
-TEST_F(DownloadPassTest, ExistingFileIsReplaced) {
-  const std::string body = Pattern(3000);
-  AddVideo("a", body);
-  fs::create_directories(engine->settings.sDownloadDir);
-  vidtrawl::testing::WriteFile(Saved("a"), std::string(50000, 'o'));
-  fs::permissions(Saved("a"), fs::perms::owner_read, fs::perm_options::replace);
-  Run();
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(ReadFile(Saved("a")), body);
-}
-
-TEST_F(DownloadPassTest, AboutPageSwitchesTheMovieToDownloads) {
-  engine->state.sActivePage = "About";
-  Run();
-  ASSERT_EQ(movie.sets.size(), 1u);
-  EXPECT_EQ(movie.sets[0], (std::pair<std::string, std::string>{"_root.downloadBtnTab", "1"}));
-}
-
-TEST(SizeTextMeansFailure, FirstTwoCharactersAsANumber) {
-  const struct {
-    const char *text;
-    bool failure;
-  } cases[] = {{"-1 Bytes", true}, {"-1", true},   {"0", false},        {"1.5 KB", false},
-               {"12 MB", false},   {"????", true}, {"", true},          {"-2 Bytes", false},
-               {"1,5 KB", false},  {"-", true},    {" 5 Bytes", false}, {"-0", false}};
-  for (const auto &c : cases)
-    EXPECT_EQ(scheduler::DownloadPass::SizeTextMeansFailure(c.text), c.failure) << c.text;
-}
-
-TEST_F(DownloadPassTest, AddsDuringThePageFetchDoNotDisturbIt) {
+TEST_F(DownloadPassTest, ThePageFetchIsNeitherDisturbedNorEndless) {
   AddVideo("a", Pattern(1000));
-  pump.action = [&](long) {
-    if (engine->fetcher.GettingLink() && engine->items.Count() < 200)
-      for (int n = 0; n < 50; ++n) // enough to move the list's storage
-        engine->adder.AddLink("http://www.example.org/" + std::to_string(engine->items.Count()));
-  };
-  Run();
-  EXPECT_EQ(Status(0), "Complete");
-  EXPECT_EQ(ReadFile(Saved("a")), Pattern(1000));
-}
-
-TEST_F(DownloadPassTest, APageAddressThatDeliversTooMuchIsNoPage) {
-  Serve("/page/huge", std::string(17 * 1024 * 1024, 'x'));
+  Serve("/page/huge", std::string(17 * 1024 * 1024, 'x')); // no page
   engine->adder.AddLink("http://www.putfile.com/page/huge");
-  Run();
-  EXPECT_EQ(Status(0), "ERROR");
-  EXPECT_EQ(engine->items[0].FileName, "Waiting (Auto Detect)"); // not fetched: -2
+  pump.action = [&](long) {
+    if (engine->fetcher.GettingLink() && engine->items.Count() == 2)
+      for (int n = 0; n < 50; ++n) // enough to move the list's storage
+        engine->adder.AddLink("http://www.example.org/" + std::to_string(n));
+  };
+  engine->pass.StartDownloading();
+  EXPECT_EQ(Item(0).Status, "Complete");
+  EXPECT_EQ(ReadFile(Saved("a")), Pattern(1000));
+  EXPECT_EQ(Item(1).Status, "ERROR");
+  EXPECT_EQ(Item(1).FileName, "Waiting (Auto Detect)"); // not fetched: -2
 }
 
 // Edits the user makes while an item is received: every item keeps its own
 // outcome, items appended are reached, and a pass that gets to the last
 // item noted at its start by skipping ends there.
 TEST_F(DownloadPassTest, EditsDuringATransfer) {
-  using Edit = std::function<void(scheduler::EngineParts &)>;
-  const auto add = [](scheduler::EngineParts &e) {
-    e.adder.AddLink("http://www.putfile.com/page/late");
-  };
-  const auto remove = [](std::vector<int> ids) {
-    return [ids](scheduler::EngineParts &e) {
-      for (const int id : ids)
-        e.items.RemoveItem(id);
-      e.binder.BindList();
-    };
-  };
   const struct {
-    const char *name;
-    std::vector<std::string> before; // a video of that name, or "=name": finished already
-    std::size_t running;             // the edit comes once this item receives
-    Edit edit;
-    std::vector<std::string> after; // "name status", in list order
+    const char *before;  // videos, or "=name": finished already
+    std::size_t running; // the edit comes once this item receives
+    const char *edit;    // "+": the late video is added; "-N": item N removed
+    const char *after;   // "page status", in list order
   } cases[] = {
-      {"appended", {"a"}, 0, add, {"a Complete", "late Complete"}},
-      {"appended after a finished last item",
-       {"a", "=done"},
-       0,
-       add,
-       {"a Complete", "done Complete", "late Waiting"}},
-      {"a finished item removed, one appended",
-       {"a", "=d1", "=d2"},
-       0,
-       [&](scheduler::EngineParts &e) {
-         e.items.RemoveItem(2);
-         add(e);
-       },
-       {"a Complete", "d2 Complete", "late Waiting"}},
-      {"all removed",
-       {"a", "b"},
-       0,
-       [](scheduler::EngineParts &e) {
-         e.editor.SelectAll();
-         e.editor.RemoveSelected();
-       },
-       {}},
-      {"the running item removed", {"a", "b"}, 0, remove({1}), {"b Complete"}},
-      {"an earlier item removed", {"=old", "a", "b"}, 1, remove({1}), {"a Complete", "b Complete"}},
-      {"the running and an earlier item removed",
-       {"=x", "a", "b"},
-       1,
-       remove({2, 1}),
-       {"b Complete"}},
-      {"the running item moved down",
-       {"a", "b"},
-       0,
-       [](scheduler::EngineParts &e) {
-         e.items.MoveItemDown(1);
-         e.binder.BindList();
-       },
-       {"b Complete", "a Complete"}},
+      {"a", 0, "+", "a Complete,late Complete"},
+      {"a,=done", 0, "+", "a Complete,done Complete,late Waiting"},
+      {"a,=d1,=d2", 0, "-2 +", "a Complete,d2 Complete,late Waiting"},
+      {"a,b", 0, "all", ""},
+      {"a,b", 0, "-1", "b Complete"},
+      {"=old,a,b", 1, "-1", "a Complete,b Complete"},
+      {"=x,a,b", 1, "-2 -1", "b Complete"},
+      {"a,b", 0, "down", "b Complete,a Complete"},
   };
   for (const auto &c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(std::string(c.edit) + " on " + c.before);
     pump.action = nullptr; // the last row's edit looks at that row's locals
     NewEngine();
-    Serve("/page/late", "<param value=\"http://media.putfile.com/files/late.flv\">");
-    Serve("/files/late.flv", "late");
-    for (const std::string &item : c.before)
+    ServeVideo(*this, "late", "late");
+    std::istringstream before(c.before);
+    for (std::string item; std::getline(before, item, ',');)
       if (item[0] == '=')
-        engine->items.AddItem("http://www.putfile.com/page/" + item.substr(1),
-                              item.substr(1) + ".flv", "Complete", "1 KB");
+        engine->items.AddItem("http://www.putfile.com/page/" + item.substr(1), "f", "Complete", "");
       else
         AddVideo(item, Pattern(item == "a" ? 300000 : 1000));
     bool edited = false;
     pump.action = [&](long) {
-      if (!edited && c.running < engine->items.Count() &&
-          IsTransferStatus(engine->items[c.running].Status)) {
-        edited = true;
-        c.edit(*engine);
-      }
+      if (edited || c.running >= engine->items.Count() || !Receiving(Item(c.running).Status))
+        return;
+      edited = true;
+      std::istringstream words(c.edit);
+      for (std::string word; words >> word;)
+        if (word == "+")
+          engine->adder.AddLink("http://www.putfile.com/page/late");
+        else if (word == "all") {
+          engine->editor.SelectAll();
+          engine->editor.RemoveSelected();
+        } else if (word == "down")
+          engine->items.MoveItemDown(1);
+        else
+          engine->items.RemoveItem(std::stoi(word.substr(1)));
+      engine->binder.BindList();
     };
-    Run();
+    engine->pass.StartDownloading();
     EXPECT_TRUE(edited);
     EXPECT_FALSE(engine->state.bDownloading);
-    std::vector<std::string> after;
-    for (const auto &item : engine->items)
-      after.push_back(item.Video_URL.substr(item.Video_URL.rfind('/') + 1) + " " + item.Status);
+    std::string after;
+    for (const auto &item : Items(false))
+      after += (after.empty() ? "" : ",") + item;
     EXPECT_EQ(after, c.after);
     EXPECT_EQ(grid.RowCount(), static_cast<int>(engine->items.Count()));
   }
 }
+
+using Box = host::MessageBox;
+using Sets = std::vector<std::pair<std::string, std::string>>;
+
+class StartStopControlTest : public testing::EngineFixture {
+protected:
+  void AddVideo(const std::string &name, std::size_t size) {
+    EngineFixture::AddVideo(name, testing::Pattern(size));
+  }
+  // Whether the first item's video is being received.
+  bool Receiving() const {
+    return !engine->items.IsListEmpty() && testing::Receiving(engine->items[0].Status);
+  }
+  // Clicks the control `clicks` times from inside the pass, while the first
+  // item's video is received.
+  void ClickDuringTransfer(int clicks) {
+    pump.action = [this, clicks](long) {
+      if (clicked >= clicks || !Receiving())
+        return;
+      if (++clicked == 1)
+        captionAtClick = control().Caption();
+      control().cmdStartDownload_Click();
+    };
+  }
+  StartStopControl &control() { return engine->control; }
+  std::string Shown() { return messages.shown.empty() ? "" : messages.shown.back().text; }
+
+  int clicked = 0;
+  std::string captionAtClick;
+};
+
+TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOffline) {
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(movie.sets, (Sets{{"_root.startDownload", "1"}}));
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(Shown(), "Please add video URL's first.");
+  EXPECT_EQ(messages.shown[0].title, "Empty List");
+  EXPECT_EQ(messages.shown[0].icon, Box::Icon::Exclamation);
+  AddVideo("a", 10);
+  connectivity.online = false;
+  movie.sets.clear();
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(Shown(), "You are not connected to the internet, Please connect first then try again");
+  EXPECT_EQ(messages.shown[1].title, "Vidtrawl");
+  EXPECT_TRUE(movie.sets.empty());
+  EXPECT_EQ(control().Caption(), "Start Downloading");
+  EXPECT_EQ(engine->items[0].Status, "Waiting");
+}
+
+TEST_F(StartStopControlTest, APassThatEndsByItselfRestoresTheIdleState) {
+  AddVideo("a", 100000);
+  std::vector<std::string> captions;
+  control().OnCaptionsChanged(
+      [&] { captions.push_back(control().Caption() + "/" + control().MenuCaption()); });
+  std::string captionDuring;
+  pump.action = [&](long) { captionDuring = control().Caption(); };
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(engine->items[0].Status, "Complete");
+  EXPECT_EQ(captionDuring, "Stop Downloading");
+  EXPECT_EQ(movie.sets, (Sets{{"_root.downloadBtn", "0"},
+                              {"_root.startDownload", "0"},
+                              {"_root.downloadTab", "0"},
+                              {"_root.startDownload", "1"},
+                              {"_root.downloadBtn", "1"},
+                              {"_root.downloadTab", "1"}}));
+  EXPECT_EQ(captions, (std::vector<std::string>{"Stop Downloading/Start Downloading",
+                                                "Stop Downloading/Stop Downloading",
+                                                "Start Downloading/Stop Downloading",
+                                                "Start Downloading/Start Downloading"}));
+}
+
+// A confirmed stop shows the idle state at once and cancels the item; a
+// start while the pass winds down starts no second pass.
+TEST_F(StartStopControlTest, AConfirmedStopCancelsTheItemAndNothingMoreStarts) {
+  AddVideo("a", 400000);
+  AddVideo("b", 10);
+  messages.answer = Box::Answer::Yes;
+  ClickDuringTransfer(2);
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(clicked, 2);
+  EXPECT_EQ(captionAtClick, "Stop Downloading");
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(Shown(), "Are you sure that you want to cancel downloading?");
+  EXPECT_EQ(messages.shown[0].buttons, Box::Buttons::YesNo);
+  EXPECT_EQ(messages.shown[0].icon, Box::Icon::Question);
+  EXPECT_EQ(engine->items[0].Status, "Cancelled");
+  EXPECT_EQ(engine->items[1].Status, "Waiting");
+  EXPECT_EQ(control().Caption(), "Start Downloading");
+  EXPECT_FALSE(engine->state.bDownloading);
+  // The stop set the idle variables; the end of the pass did not set them again.
+  EXPECT_EQ(movie.sets, (Sets{{"_root.downloadBtn", "0"},
+                              {"_root.startDownload", "0"},
+                              {"_root.downloadTab", "0"},
+                              {"_root.downloadBtn", "1"},
+                              {"_root.startDownload", "1"},
+                              {"_root.downloadTab", "1"}}));
+}
+
+TEST_F(StartStopControlTest, AStopStillWorksAfterTheListWasEmptied) {
+  AddVideo("a", 400000);
+  messages.answer = Box::Answer::Yes;
+  pump.action = [&](long) {
+    if (!Receiving())
+      return;
+    engine->editor.SelectAll();
+    engine->editor.RemoveSelected();
+    control().cmdStartDownload_Click();
+  };
+  control().cmdStartDownload_Click();
+  EXPECT_EQ(Shown(), "Are you sure that you want to cancel downloading?");
+  EXPECT_TRUE(engine->state.bStopRequested);
+  // The transfer was cancelled, not run to its end.
+  const auto saved = std::filesystem::path(engine->settings.sDownloadDir) / "a.flv";
+  EXPECT_FALSE(std::filesystem::exists(saved));
+  EXPECT_LT(std::filesystem::file_size(saved.string() + ".part"), 400000u);
+}
+
+} // namespace
+} // namespace vidtrawl::scheduler

@@ -1,45 +1,275 @@
+// The settings: the file as CRegister reads and writes it, one operation per
+// row with the file's text before and after, and the two settings kept in it.
 #include "settings/Settings.h"
-
+#include "settings/BooleanText.h"
 #include "settings/CRegister.h"
 #include "support/RecordingMovie.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <csignal>
+#include <functional>
 #include <optional>
-#include <stdexcept>
-#include <string>
-#include <utility>
-#include <vector>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-using vidtrawl::settings::CRegister;
-using vidtrawl::settings::kSettingsKey;
-using vidtrawl::settings::RegRoot;
-using vidtrawl::settings::Settings;
-using vidtrawl::testing::ReadFile;
-using vidtrawl::testing::RecordingMovie;
-using vidtrawl::testing::TempDir;
-using vidtrawl::testing::WriteFile;
+namespace vidtrawl::settings {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+constexpr RegRoot kHKCU = RegRoot::HKEY_CURRENT_USER;
+
+// "$" in a file text stands for HKEY_CURRENT_USER.
+std::string Text(std::string text) {
+  for (std::size_t at = text.find('$'); at != std::string::npos; at = text.find('$', at))
+    text.replace(at, 1, "HKEY_CURRENT_USER");
+  return text;
+}
+
+std::vector<std::string> Names(const fs::path &folder) {
+  std::vector<std::string> names;
+  for (const auto &entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+unsigned Mode(const fs::path &path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The answer of `check` run as a user without privileges: as root, in a
+// child that has become "nobody" (permission bits do not bind root).
+bool RunUnprivileged(const std::function<bool()> &check) {
+  if (::geteuid() != 0)
+    return check();
+  const pid_t child = ::fork();
+  if (child == 0)
+    ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && check() ? 0 : 1);
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
+  struct Case {
+    const char *before; // nothing: no file
+    char op;            // 'g'et (answer: the value or "<none>"), 's'ave or 'd'elete ("yes"/"no")
+    const char *key, *name, *value, *answer;
+    const char *after; // nothing: as before
+  } cases[] = {
+      {nullptr, 'g', "A", "v", "", "<none>", nullptr},
+      {nullptr, 'd', "A", "v", "", "no", nullptr},
+      {nullptr, 's', "Software\\Q\\Settings", "URL Mon", "C:\\a\r\nb", "yes",
+       "[$\\Software]\n\n[$\\Software\\Q]\n\n[$\\Software\\Q\\Settings]\nURL Mon=C:\\\\a\\r\\nb\n"},
+      {"[$\\A]\nv=a\\tb\\\\\\nc\\\n", 'g', "A", "v", "", "a\\tb\\\nc\\", nullptr},
+      // The default value: "*" or "", written "@"; "@" is no name of its own.
+      {nullptr, 's', "A", "*", "d", "yes", "[$\\A]\n@=d\n"},
+      {"[$\\A]\n@=d\n", 'g', "A", "", "", "d", nullptr},
+      {"[$\\A]\n@=d\n", 'g', "A", "@", "", "<none>", nullptr},
+      {"[$\\A]\n@=d\n", 's', "A", "@", "x", "no", nullptr},
+      {"[$\\A]\n@=d\nx=1\n", 'd', "A", "*", "", "yes", "[$\\A]\nx=1\n"},
+      // Names and keys the file cannot hold.
+      {"[$\\A]\n", 's', "A", "a=b", "v", "no", nullptr},
+      {"[$\\A]\n", 's', "A", "[b", "v", "no", nullptr},
+      {"[$\\A]\n", 's', "A", "line\nbreak", "v", "no", nullptr},
+      {nullptr, 's', "W [k] = ok", "n] \\ ;#", "v", "yes", "[$\\W [k] = ok]\nn] \\ ;#=v\n"},
+      // Letter case is ignored; the first spelling stays.
+      {"[$\\W [k] = ok]\nn] \\ ;#=v\n", 'g', "w [K] = OK", "N] \\ ;#", "", "v", nullptr},
+      {"[$\\Soft\\Q]\nURL Mon=True\n", 's', "SOFT\\q", "url mon", "False", "yes",
+       "[$\\Soft\\Q]\nURL Mon=False\n"},
+      {"[hkey_current_user\\a]\r\nv=True\r\n", 'g', "A", "V", "", "True", nullptr},
+      // One separator at each end of a key path is ignored, no more.
+      {"[$\\A\\B]\nv=1\n", 'g', "\\A\\B\\", "v", "", "1", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "\\\\A\\B", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "A\\\\B", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "A\\B\\\\", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'g', "A", "v", "", "<none>", nullptr},
+      {"[$\\A\\B]\nv=1\n", 'd', "A", "v", "", "no", nullptr},
+      // The root holds values of its own and is never deleted.
+      {nullptr, 's', "", "top", "1", "yes", "[$]\ntop=1\n"},
+      {"[$]\ntop=1\n", 'g', "\\", "top", "", "1", nullptr},
+      {"[$]\ntop=1\n", 'd', "", "", "", "no", nullptr},
+      {"[$\\A]\nv=\n", 'g', "A", "v", "", "<none>", nullptr}, // an empty value holds nothing
+      {"[$\\A]\na=1\nb=2\n", 'd', "\\A\\", "A", "", "yes", "[$\\A]\nb=2\n"},
+      {"[$\\A]\nb=2\n", 'd', "A", "a", "", "no", nullptr},
+      {"[$\\A]\nb=2\n", 'd', "Nothing", "b", "", "no", nullptr},
+      // A key is deleted by its path as given, never with subkeys; lines
+      // that are not understood stay.
+      {"[$\\A]\nx=1\n\n[$\\A\\B]\n", 'd', "A", "", "", "no", nullptr},
+      {"[$\\A]\nx=1\n", 'd', "\\A", "", "", "no", nullptr},
+      {"[$\\A]\nx=1\n", 'd', "B", "", "", "no", nullptr},
+      {"[$\\A]\nx=1\n\n[$\\A\\B]\nz=1\n??? junk\n\n[$\\C]\n", 'd', "a\\b", "", "", "yes",
+       "[$\\A]\nx=1\n\n??? junk\n[$\\C]\n"},
+      // Hand-edited and damaged files keep every line a change does not touch.
+      {"# notes\r\n[hkey_current_user\\a]\r\nURL Mon=false\r\nX=1\r\n", 's', "A", "url mon", "True",
+       "yes", "# notes\r\n[hkey_current_user\\a]\r\nURL Mon=True\nX=1\r\n"},
+      {"[$\\A]\nD=/v\n\x01 torn\n[$\\Other\nO=1\n", 'g', "A", "O", "", "1", nullptr},
+      {"[$\\A]\nD=/v\n\x01 torn\n[$\\Other\nO=1\n", 's', "A", "N", "2", "yes",
+       "[$\\A]\nD=/v\n\x01 torn\n[$\\Other\nO=1\nN=2\n"},
+      {"[$\\A]\nx=1\n\nstray\n[$\\B]\n", 's', "a", "y", "2", "yes",
+       "[$\\A]\nx=1\ny=2\n\nstray\n[$\\B]\n"},
+      {"[$\\A]\nx=1", 's', "A", "x", "3", "yes", "[$\\A]\nx=3"},
+      {"[$\\A]\nx=1", 's', "A", "y", "2", "yes", "[$\\A]\nx=1\ny=2\n"},
+      {"[$\\A]\n\n", 's', "B", "v", "1", "yes", "[$\\A]\n\n[$\\B]\nv=1\n"},
+      // A section named twice is one key.
+      {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 'g', "A", "y", "", "2", nullptr},
+      {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 's', "A", "y", "4", "yes",
+       "[$\\A]\nx=1\n[$\\a]\ny=4\ny=3\n"},
+      {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 'd', "A", "Y", "", "yes", "[$\\A]\nx=1\n[$\\a]\n"},
+      // Keys above a section exist without a section of their own.
+      {"[$\\A\\B\\C]\nv=1\n", 's', "A", "w", "2", "yes", "[$\\A\\B\\C]\nv=1\n\n[$\\A]\nw=2\n"},
+      {"[$\\A\\BC]\n", 's', "A\\B", "w", "1", "yes", "[$\\A\\BC]\n\n[$\\A\\B]\nw=1\n"},
+  };
+  TempDir dir;
+  const fs::path file = dir / "registry.ini";
+  for (const Case &c : cases) {
+    SCOPED_TRACE(std::string(1, c.op) + " " + c.key + " " + c.name + " in " +
+                 (c.before ? c.before : "no file"));
+    fs::remove(file);
+    if (c.before)
+      WriteFile(file, Text(c.before));
+    CRegister reg(file);
+    const std::string answer =
+        c.op == 'g'   ? reg.REGGetSetting(kHKCU, c.key, c.name, "<none>")
+        : c.op == 's' ? (reg.REGSaveSetting(kHKCU, c.key, c.name, c.value) ? "yes" : "no")
+                      : (reg.REGDeleteSetting(kHKCU, c.key, c.name) ? "yes" : "no");
+    EXPECT_EQ(answer, c.answer);
+    const char *after = c.after ? c.after : c.before;
+    EXPECT_EQ(fs::exists(file), after != nullptr);
+    EXPECT_EQ(ReadFile(file), after ? Text(after) : "");
+  }
+}
+
+TEST(SettingsFile, ACorruptFileHoldsNoValuesAndSurvivesAWrite) {
+  TempDir dir;
+  const std::string garbage = testing::Pattern(8192, 7);
+  WriteFile(dir / "registry.ini", garbage);
+  CRegister reg(dir / "registry.ini");
+  EXPECT_EQ(reg.REGGetSetting(kHKCU, "A", "*", "<none>"), "<none>");
+  ASSERT_TRUE(reg.REGSaveSetting(kHKCU, "A", "v", "1"));
+  EXPECT_EQ(ReadFile(dir / "registry.ini").substr(0, garbage.size()), garbage);
+  EXPECT_EQ(reg.REGGetSetting(kHKCU, "A", "v", ""), "1");
+}
+
+// A folder, a FIFO (read without waiting for a writer), a path below a
+// plain file and no path at all.
+TEST(SettingsFile, WhatIsNoRegularFileHoldsNoValuesAndIsNeverReplaced) {
+  TempDir dir;
+  fs::create_directory(dir / "folder.ini");
+  ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+  WriteFile(dir / "plain", "x");
+  for (const fs::path &file :
+       {dir / "folder.ini", dir / "fifo.ini", dir / "plain" / "r.ini", fs::path()}) {
+    SCOPED_TRACE(file);
+    CRegister reg(file);
+    EXPECT_EQ(reg.REGGetSetting(kHKCU, "A", "v", "<none>"), "<none>");
+    EXPECT_FALSE(reg.REGSaveSetting(kHKCU, "A", "v", "1"));
+    EXPECT_FALSE(reg.REGDeleteSetting(kHKCU, "A", ""));
+  }
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo.ini"));
+  EXPECT_TRUE(fs::is_empty(dir / "folder.ini"));
+  EXPECT_EQ(ReadFile(dir / "plain"), "x");
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"fifo.ini", "folder.ini", "plain"}));
+}
+
+TEST(SettingsFile, ReplacedWholePrivatelyAndThroughALink) {
+  TempDir dir;
+  const fs::path file = dir / "a" / "vidtrawl" / "registry.ini";
+  ASSERT_TRUE(CRegister(file).REGSaveSetting(kHKCU, "A", "v", "1"));
+  EXPECT_EQ(Mode(file.parent_path()), 0700u);
+  fs::permissions(file, fs::perms(0644));
+  fs::create_symlink("a/vidtrawl/registry.ini", dir / "link.ini");
+  ASSERT_TRUE(CRegister(dir / "link.ini").REGSaveSetting(kHKCU, "A", "w", "2"));
+  EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
+  EXPECT_EQ(ReadFile(file), Text("[$\\A]\nv=1\nw=2\n"));
+  EXPECT_EQ(Mode(file), 0600u);
+  EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"registry.ini"});
+
+  // The disk fills up in the middle of the write: files may not grow past 64 bytes.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 64;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool replaced = CRegister(file).REGSaveSetting(kHKCU, "A", "v", std::string(4096, 'x'));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(ReadFile(file), Text("[$\\A]\nv=1\nw=2\n"));
+  EXPECT_EQ(Names(file.parent_path()), std::vector<std::string>{"registry.ini"});
+}
+
+TEST(SettingsFile, AFileTheUserMayOnlyReadIsReadAndKept) {
+  TempDir dir;
+  const fs::path file = dir / "registry.ini";
+  ASSERT_TRUE(CRegister(file).REGSaveSetting(kHKCU, "A", "v", "1"));
+  const std::string before = ReadFile(file);
+  // Readable by everyone in a folder nobody may write to.
+  fs::permissions(file, fs::perms(0444));
+  fs::permissions(dir.path(), fs::perms(0555));
+  EXPECT_TRUE(RunUnprivileged([&] {
+    CRegister reg(file);
+    return reg.REGGetSetting(kHKCU, "A", "v", "") == "1" &&
+           !reg.REGSaveSetting(kHKCU, "A", "v", "2") && !reg.REGDeleteSetting(kHKCU, "A", "v");
+  }));
+  // Readable by its owner only, in a folder everyone may write to.
+  fs::permissions(file, fs::perms(0400));
+  fs::permissions(dir.path(), fs::perms(0777));
+  EXPECT_TRUE(RunUnprivileged([&] {
+    CRegister reg(file);
+    return reg.REGGetSetting(kHKCU, "A", "v", "<none>") == "<none>" &&
+           !reg.REGSaveSetting(kHKCU, "A", "w", "2");
+  }));
+  EXPECT_EQ(ReadFile(file), before);
+}
+
+TEST(SettingsFile, TheDefaultFileIsUnderXdgConfigHomeWhenAbsoluteElseUnderHome) {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+  ::setenv("HOME", "/h", 1);
+  for (const char *config : {"/cfg", "relative"}) {
+    ::setenv("XDG_CONFIG_HOME", config, 1);
+    EXPECT_EQ(CRegister::DefaultFile(),
+              *config == '/' ? "/cfg/vidtrawl/registry.ini" : "/h/.config/vidtrawl/registry.ini");
+  }
+  ::unsetenv("XDG_CONFIG_HOME");
+  ::setenv("HOME", home.c_str(), 1);
+}
+
 using Sets = std::vector<std::pair<std::string, std::string>>;
 
-namespace {
+TEST(BooleanFromText, WordsInAnyCaseAndDecimalNumbers) {
+  const std::optional<bool> T = true, F = false, none;
+  const std::pair<const char *, std::optional<bool>> cases[] = {
+      {"true", T},   {"TRUE", T},    {"tRuE", T},   {"false", F},  {"fAlSe", F},    {"0", F},
+      {"1", T},      {"-1", T},      {"+0", F},     {"-0", F},     {"000", F},      {"0.0", F},
+      {".5", T},     {"5.", T},      {"0.001", T},  {"1e3", T},    {"0E5", F},      {"2e-3", T},
+      {"1e+2", T},   {"", none},     {"yes", none}, {"tru", none}, {"true ", none}, {" 1", none},
+      {"1x", none},  {".", none},    {"-", none},   {"+", none},   {"e5", none},    {"1e", none},
+      {"1e+", none}, {"0x10", none}, {"inf", none}, {"1,5", none}, {"1.2.3", none}};
+  for (const auto &[text, result] : cases)
+    EXPECT_EQ(BooleanFromText(text), result) << '"' << text << '"';
+}
 
 // A home folder of its own for each test, with the settings file under it.
 class SettingsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    for (auto &[name, value] : saved)
-      if (const char *current = std::getenv(name))
-        value = current;
+    if (const char *home = std::getenv("HOME"))
+      savedHome = home;
     ::setenv("HOME", dir.path().c_str(), 1);
-    ::unsetenv("XDG_CONFIG_HOME");
   }
   void TearDown() override {
-    for (const auto &[name, value] : saved)
-      value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    savedHome ? ::setenv("HOME", savedHome->c_str(), 1) : ::unsetenv("HOME");
   }
-
   void Store(const std::string &name, const std::string &value) {
     ASSERT_TRUE(
         CRegister(file).REGSaveSetting(RegRoot::HKEY_CURRENT_USER, kSettingsKey, name, value));
@@ -48,168 +278,89 @@ protected:
     return CRegister(file).REGGetSetting(RegRoot::HKEY_CURRENT_USER, kSettingsKey, name, "<none>");
   }
   void Load(Settings &settings) {
+    movie.sets.clear();
+    monitorCalls.clear();
     settings.LoadSettings(movie, [this](bool state) { monitorCalls.push_back(state); });
   }
-  std::string DefaultDir() const { return (dir.path() / "Downloaded Videos").string(); }
+  Sets Shown(bool monitoring, const std::string &folder) {
+    return {{"_root.autoToDownloadList_CB", monitoring ? "1" : "0"},
+            {"_root.Download_CB", "1"},
+            {"_root.Convert_CB", "1"},
+            {"_root.download_dir", folder}};
+  }
 
-  TempDir dir;
-  std::vector<std::pair<const char *, std::optional<std::string>>> saved = {
-      {"HOME", std::nullopt}, {"XDG_CONFIG_HOME", std::nullopt}};
-  std::filesystem::path file = dir / "config" / "vidtrawl" / "registry.ini";
-  RecordingMovie movie;
+  testing::TempDir dir;
+  std::optional<std::string> savedHome;
+  std::filesystem::path file = dir / "config" / "registry.ini";
+  testing::RecordingMovie movie;
   std::vector<bool> monitorCalls;
 };
 
-} // namespace
-
-TEST_F(SettingsTest, OffAndEmptyUntilLoaded) {
-  Settings settings(file);
-  EXPECT_FALSE(settings.bMonitorEnabled);
-  EXPECT_EQ(settings.sDownloadDir, "");
-}
-
-TEST_F(SettingsTest, FirstStartTurnsMonitoringOnWithTheHomeFolder) {
+TEST_F(SettingsTest, FirstStartMonitorsIntoTheHomeFolderAndWritesNothing) {
   Settings settings(file);
   Load(settings);
   EXPECT_TRUE(settings.bMonitorEnabled);
   EXPECT_EQ(monitorCalls, std::vector<bool>{true});
-  EXPECT_EQ(settings.sDownloadDir, DefaultDir());
-  EXPECT_EQ(movie.sets, (Sets{{"_root.autoToDownloadList_CB", "1"},
-                              {"_root.Download_CB", "1"},
-                              {"_root.Convert_CB", "1"},
-                              {"_root.download_dir", DefaultDir()}}));
-  EXPECT_FALSE(std::filesystem::exists(file)); // loading writes nothing
+  EXPECT_EQ(movie.sets, Shown(true, (dir / "Downloaded Videos").string()));
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-TEST_F(SettingsTest, StoredMonitorTextConversions) {
-  struct Case {
-    std::string stored;
-    bool monitoring;
-  } cases[] =
-      {
-          {"True", true}, {"False", false}, {"FALSE", false}, {"tRUe", true},
-          {"0", false},   {"5", true},      {"-1", true},     {"0.0", false},
-          {"yes", false}, {"Tru", false},   {"", true}, // an empty value counts as absent: the
-                                                        // default "true"
-      };
-  for (const Case &c : cases) {
-    Store("URL Mon", c.stored);
+TEST_F(SettingsTest, StoredValuesAreTakenAsTheyStand) {
+  const struct {
+    const char *monitorText; // "": not stored
+    bool held, monitoring;
+    const char *folder;
+  } cases[] = {{"False", true, false, "/srv/Videos/"},
+               {"0.0", true, false, "relative dir"},
+               {"tRUe", false, true, "C:\\Videos"},
+               {"-1", false, true, "/x"},
+               {"yes", true, true, "/x"},
+               {"yes", false, false, "/x"},
+               {"", false, true, "/x"}};
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.monitorText);
+    Store("URL Mon", c.monitorText);
+    Store("Download Dir", c.folder);
     Settings settings(file);
-    movie.sets.clear();
-    monitorCalls.clear();
+    settings.bMonitorEnabled = c.held;
     Load(settings);
-    EXPECT_EQ(settings.bMonitorEnabled, c.monitoring) << c.stored;
-    EXPECT_EQ(monitorCalls.size(), c.monitoring ? 1u : 0u) << c.stored;
-    ASSERT_FALSE(movie.sets.empty());
-    EXPECT_EQ(movie.sets[0], (std::pair<std::string, std::string>{"_root.autoToDownloadList_CB",
-                                                                  c.monitoring ? "1" : "0"}))
-        << c.stored;
-    EXPECT_EQ(Stored("URL Mon"), c.stored.empty() ? "<none>" : c.stored); // loading keeps it
-  }
-}
-
-TEST_F(SettingsTest, UnconvertibleTextKeepsTheValueHeld) {
-  Store("URL Mon", "yes");
-  Settings settings(file);
-  settings.bMonitorEnabled = true;
-  Load(settings);
-  EXPECT_TRUE(settings.bMonitorEnabled);
-  EXPECT_EQ(monitorCalls, std::vector<bool>{true});
-}
-
-TEST_F(SettingsTest, FolderIsTakenExactlyAsStored) {
-  for (const std::string folder : {"/media/usb/", "/srv/Videos", "relative dir", "C:\\Videos"}) {
-    Store("Download Dir", folder);
-    Settings settings(file);
-    movie.sets.clear();
-    Load(settings);
-    EXPECT_EQ(settings.sDownloadDir, folder);
-    EXPECT_EQ(movie.sets.back(),
-              (std::pair<std::string, std::string>{"_root.download_dir", folder}));
+    EXPECT_EQ(settings.bMonitorEnabled, c.monitoring);
+    EXPECT_EQ(monitorCalls, c.monitoring ? std::vector<bool>{true} : std::vector<bool>{});
+    EXPECT_EQ(movie.sets, Shown(c.monitoring, c.folder));
+    EXPECT_EQ(Stored("URL Mon"), *c.monitorText ? c.monitorText : "<none>"); // loading keeps it
   }
 }
 
 TEST_F(SettingsTest, SaveWritesTrueOrFalseAndTheFolder) {
-  Settings settings(file);
-  settings.bMonitorEnabled = true;
-  settings.sDownloadDir = "/srv/Videos";
-  settings.SaveSettings();
-  EXPECT_EQ(Stored("URL Mon"), "True");
-  EXPECT_EQ(Stored("Download Dir"), "/srv/Videos");
-  EXPECT_NE(ReadFile(file).find("[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\n"
-                                "URL Mon=True\n"
-                                "Download Dir=/srv/Videos\n"),
-            std::string::npos)
-      << ReadFile(file);
-
-  settings.bMonitorEnabled = false;
-  settings.SaveSettings();
-  EXPECT_EQ(Stored("URL Mon"), "False");
-
-  Settings again(file);
-  Load(again);
-  EXPECT_FALSE(again.bMonitorEnabled);
-  EXPECT_TRUE(monitorCalls.empty());
-  EXPECT_EQ(again.sDownloadDir, "/srv/Videos");
-}
-
-TEST_F(SettingsTest, SaveReplacesAnUnconvertibleText) {
   Store("URL Mon", "yes");
   Settings settings(file);
-  Load(settings);
+  Load(settings); // an unconvertible text leaves the monitor off
   settings.SaveSettings();
   EXPECT_EQ(Stored("URL Mon"), "False");
-}
-
-TEST_F(SettingsTest, FailedSaveChangesNothingAndReportsNothing) {
-  WriteFile(dir / "config", "a file where the folder should be");
-  Settings settings(file);
   settings.bMonitorEnabled = true;
   settings.sDownloadDir = "/srv/Videos";
-  EXPECT_NO_THROW(settings.SaveSettings());
-  EXPECT_TRUE(settings.bMonitorEnabled);
-  EXPECT_EQ(settings.sDownloadDir, "/srv/Videos");
-  EXPECT_EQ(ReadFile(dir / "config"), "a file where the folder should be");
-}
-
-TEST_F(SettingsTest, ShowPushesFourVariablesInOrder) {
-  Settings settings(file);
-  settings.sDownloadDir = "/srv/Videos";
-  for (bool monitoring : {false, true}) {
-    settings.bMonitorEnabled = monitoring;
-    movie.sets.clear();
-    settings.ShowSettings(movie);
-    EXPECT_EQ(movie.sets, (Sets{{"_root.autoToDownloadList_CB", monitoring ? "1" : "0"},
-                                {"_root.Download_CB", "1"},
-                                {"_root.Convert_CB", "1"},
-                                {"_root.download_dir", "/srv/Videos"}}));
-  }
-  EXPECT_EQ(movie.GetFlashVariable("_root.download_dir"), "/srv/Videos");
+  settings.SaveSettings();
+  EXPECT_EQ(testing::ReadFile(file),
+            "[HKEY_CURRENT_USER\\Software]\n\n[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl]\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\n"
+            "URL Mon=True\nDownload Dir=/srv/Videos\n");
 }
 
 TEST_F(SettingsTest, EveryStepIsGuardedOnItsOwn) {
-  movie.failing = {"_root.autoToDownloadList_CB", "_root.Convert_CB"};
+  testing::WriteFile(dir / "config", "a file where the folder should be");
   Settings settings(file);
+  movie.failing = {"_root.autoToDownloadList_CB", "_root.Convert_CB"};
   settings.LoadSettings(movie, [](bool) { throw std::runtime_error("watcher did not start"); });
   EXPECT_TRUE(settings.bMonitorEnabled);
-  EXPECT_EQ(settings.sDownloadDir, DefaultDir());
-  EXPECT_EQ(movie.sets, (Sets{{"_root.Download_CB", "1"}, {"_root.download_dir", DefaultDir()}}));
-
-  movie.sets.clear();
+  const std::string home = (dir / "Downloaded Videos").string();
+  EXPECT_EQ(movie.sets, (Sets{{"_root.Download_CB", "1"}, {"_root.download_dir", home}}));
+  EXPECT_NO_THROW(settings.SaveSettings()); // fails without a word
+  EXPECT_EQ(testing::ReadFile(dir / "config"), "a file where the folder should be");
   movie.failing.clear();
-  Settings noMonitor(file);
-  noMonitor.LoadSettings(movie, nullptr); // no switch wired: the rest still runs
-  EXPECT_TRUE(noMonitor.bMonitorEnabled);
-  EXPECT_EQ(movie.sets.size(), 4u);
+  movie.sets.clear();
+  Settings(file).LoadSettings(movie, nullptr); // no switch wired: the rest still runs
+  EXPECT_EQ(movie.sets, Shown(true, home));
 }
 
-TEST_F(SettingsTest, DefaultFileIsUnderTheConfigFolder) {
-  ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-  Settings settings;
-  ::unsetenv("XDG_CONFIG_HOME");
-  EXPECT_EQ(settings.RegistryFile(), file);
-  settings.bMonitorEnabled = false;
-  settings.sDownloadDir = "/x";
-  settings.SaveSettings();
-  EXPECT_EQ(Stored("URL Mon"), "False");
-}
+} // namespace
+} // namespace vidtrawl::settings

@@ -2,8 +2,9 @@
 
 #include "host/Connectivity.h"
 #include "host/HeadlessGrid.h"
+#include "list/StatusKind.h"
 #include "scheduler/EngineParts.h"
-#include "support/ContentServer.h"
+#include "support/LocalServer.h"
 #include "support/RecordingMessageBox.h"
 #include "support/RecordingMovie.h"
 #include "support/ScriptedPump.h"
@@ -22,6 +23,21 @@ struct FixedConnectivity final : host::Connectivity {
   bool online = true;
 };
 
+// A PutFile page at /page/NAME leading to /files/NAME.flv, whose `body` is
+// sent with its size or without; the page's address.
+inline std::string ServeVideo(ContentServer &server, const std::string &name,
+                              const std::string &body, bool sized = true) {
+  server.Serve("/page/" + name,
+               "<param value=\"http://media.putfile.com/files/" + name + ".flv\">");
+  server.Serve("/files/" + name + ".flv", body, sized);
+  return "http://www.putfile.com/page/" + name;
+}
+
+// Whether the status says that the item's video is being received.
+inline bool Receiving(const std::string &status) {
+  return list::ClassifyStatus(status).kind == list::StatusKind::Progress;
+}
+
 // A whole engine over a headless grid whose every connection on port 80
 // goes to one in-process server that serves what the test puts there.
 class EngineFixture : public ::testing::Test, public ContentServer {
@@ -39,6 +55,9 @@ protected:
     engine->settings.sDownloadDir = (dir.path() / ("videos" + std::to_string(++engines))).string();
   }
   const list::DownloadItem &Item(std::size_t index) { return engine->items[index]; }
+  void AddVideo(const std::string &name, const std::string &body, bool sized = true) {
+    engine->adder.AddLink(ServeVideo(*this, name, body, sized));
+  }
 
   TempDir dir;
   ScriptedPump pump;

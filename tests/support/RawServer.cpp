@@ -13,26 +13,24 @@ namespace {
 // A socket bound to a free loopback port; its port in `port`.
 int BoundLoopbackSocket(int &port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0)
-    throw std::runtime_error("socket failed");
-  const int yes = 1;
-  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-    ::close(fd);
-    throw std::runtime_error("bind failed");
-  }
   socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length);
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), length) != 0 ||
+      ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+    throw std::runtime_error("no loopback port");
   port = ntohs(address.sin_port);
   return fd;
 }
 
+bool Readable(int fd) {
+  pollfd entry{fd, POLLIN, 0};
+  return ::poll(&entry, 1, 20) > 0;
+}
+
 void SendAll(int fd, const std::string &bytes) {
-  std::size_t sent = 0;
-  while (sent < bytes.size()) {
+  for (std::size_t sent = 0; sent < bytes.size();) {
     const ssize_t put = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (put <= 0)
       return;
@@ -41,8 +39,6 @@ void SendAll(int fd, const std::string &bytes) {
 }
 
 } // namespace
-
-RawServer::RawServer() : RawServer(Script{}) {}
 
 RawServer::RawServer(Script script) : script_(std::move(script)) {
   listener_ = BoundLoopbackSocket(port_);
@@ -77,40 +73,24 @@ std::vector<std::string> RawServer::Requests() const {
   return requests_;
 }
 
-bool RawServer::WaitReadable(int fd, int millis) const {
-  pollfd entry{fd, POLLIN, 0};
-  return ::poll(&entry, 1, millis) > 0;
-}
-
-// Until the client has closed its end (or the server stops).
-void RawServer::WaitForClose(int client) const {
-  while (!stop_) {
-    if (!WaitReadable(client, 20))
-      continue;
-    char buffer[1024];
-    if (::recv(client, buffer, sizeof buffer, 0) <= 0)
-      return;
-  }
-}
-
 void RawServer::Serve() {
   while (!stop_) {
-    if (!WaitReadable(listener_, 20))
+    if (!Readable(listener_))
       continue;
     const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client < 0)
-      continue;
-    Answer(client);
-    ::close(client);
+    if (client >= 0) {
+      Answer(client);
+      ::close(client);
+    }
   }
 }
 
 void RawServer::Answer(int client) {
   std::string request;
+  char buffer[4096];
   while (!stop_ && request.find("\r\n\r\n") == std::string::npos) {
-    if (!WaitReadable(client, 20))
+    if (!Readable(client))
       continue;
-    char buffer[4096];
     const ssize_t got = ::recv(client, buffer, sizeof buffer, 0);
     if (got <= 0)
       break;
@@ -122,21 +102,17 @@ void RawServer::Answer(int client) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.push_back(request);
-    if (!script_)
-      reply = reply_;
+    reply = script_ ? Reply{} : reply_;
   }
   if (script_)
     reply = script_(request);
   SendAll(client, reply.bytes);
-  if (reply.stall || !reply.later.empty())
-    WaitForClose(client);
+  // Silent, or until the client's end is closed, before the late bytes.
+  while ((reply.stall || !reply.later.empty()) && !stop_)
+    if (Readable(client) && ::recv(client, buffer, sizeof buffer, 0) <= 0)
+      break;
   SendAll(client, reply.later);
   ::shutdown(client, SHUT_WR);
-}
-
-std::string RawResponse(const std::string &statusLine, const std::string &headerLines,
-                        const std::string &body) {
-  return statusLine + "\r\n" + headerLines + "Connection: close\r\n\r\n" + body;
 }
 
 } // namespace vidtrawl::testing

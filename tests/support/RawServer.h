@@ -26,26 +26,22 @@ public:
   using Script = std::function<Reply(const std::string &request)>;
 
   // Answers every request with the reply last given to SetReply.
-  RawServer();
+  RawServer() : RawServer(Script{}) {}
   explicit RawServer(Script script);
   ~RawServer();
   RawServer(const RawServer &) = delete;
   RawServer &operator=(const RawServer &) = delete;
 
   void SetReply(Reply reply);
-
   int port() const { return port_; }
   std::string url(const std::string &path) const;
   std::vector<std::string> Requests() const;
-
   // A loopback port nobody listens on (bound, then released).
   static int UnusedPort();
 
 private:
   void Serve();
   void Answer(int client);
-  bool WaitReadable(int fd, int millis) const;
-  void WaitForClose(int client) const;
 
   Script script_;
   Reply reply_;
@@ -59,7 +55,9 @@ private:
 
 // A complete response: status line, the given header lines, Connection:
 // close, then the body.
-std::string RawResponse(const std::string &statusLine, const std::string &headerLines,
-                        const std::string &body = "");
+inline std::string RawResponse(const std::string &statusLine, const std::string &headerLines,
+                               const std::string &body = "") {
+  return statusLine + "\r\n" + headerLines + "Connection: close\r\n\r\n" + body;
+}
 
 } // namespace vidtrawl::testing

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace vidtrawl::testing {
@@ -9,8 +13,21 @@ namespace vidtrawl::testing {
 // in it when the object goes away.
 class TempDir {
 public:
-  TempDir();
-  ~TempDir();
+  TempDir() {
+    std::string name = (std::filesystem::temp_directory_path() / "vidtrawl-test-XXXXXX").string();
+    if (::mkdtemp(name.data()) == nullptr)
+      throw std::runtime_error("mkdtemp failed");
+    path_ = name;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    // Read-only leftovers are made removable first.
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
   TempDir(const TempDir &) = delete;
   TempDir &operator=(const TempDir &) = delete;
 
@@ -22,10 +39,24 @@ private:
 };
 
 // The whole content of a file as bytes; empty when it cannot be read.
-std::string ReadFile(const std::filesystem::path &file);
-void WriteFile(const std::filesystem::path &file, const std::string &content);
+inline std::string ReadFile(const std::filesystem::path &file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::filesystem::path &file, const std::string &content) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+}
 
 // Deterministic test data of the given size.
-std::string Pattern(std::size_t size, unsigned seed = 1);
+inline std::string Pattern(std::size_t size, unsigned seed = 1) {
+  std::string data(size, '\0');
+  unsigned state = seed * 2654435761u + 1u;
+  for (char &byte : data) {
+    state = state * 1103515245u + 12345u;
+    byte = static_cast<char>(state >> 16);
+  }
+  return data;
+}
 
 } // namespace vidtrawl::testing

@@ -1,0 +1,255 @@
+// What the network layer reads from text: host names, connection entries,
+// escaped addresses, time limits and a server's header lines.
+#include "net/ConnectionMap.h"
+#include "net/ContentDisposition.h"
+#include "net/HeaderBlock.h"
+#include "net/HostAndPort.h"
+#include "net/RawHeaderBlock.h"
+#include "net/TimeLimits.h"
+#include "net/UrlHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace vidtrawl::net {
+namespace {
+
+TEST(ConnectionMap, ParsesWellFormedAndRejectsMalformedEntries) {
+  for (const char *text :
+       {"a.com:80:127.0.0.1:8080", "::127.0.0.1:9", "a.com:::", ":80:[::1]:81", "[::1]:80:h:"})
+    EXPECT_TRUE(ConnectionMap::ParseEntry(text).has_value()) << text;
+  for (const char *text :
+       {"", "a.com", "a.com:80", "a.com:80:b", "a:b:c:d", "a:80:b:99999", "a:80:b:0", "a:80:b:8:9",
+        "[::1:80:b:1", "a b:80:c:1", "a:-1:b:2", "a:80:b/c:1", "[::1]x:80:b:1"})
+    EXPECT_FALSE(ConnectionMap::ParseEntry(text).has_value()) << text;
+}
+
+TEST(ConnectionMap, FirstMatchingEntryWinsAndEmptyFieldsMatchAny) {
+  ConnectionMap map;
+  EXPECT_TRUE(map.AddList(" www.youtube.com:80:127.0.0.1:9001 , :443::8443,:80:[::1]:"));
+  const struct {
+    const char *host;
+    int port;
+    const char *toHost;
+    int toPort;
+  } cases[] = {{"WWW.YouTube.com", 80, "127.0.0.1", 9001},
+               {"other", 443, "other", 8443},
+               {"other", 80, "::1", 80},
+               {"other", 21, "other", 21},
+               {"[::2]", 21, "::2", 21}};
+  for (const auto &c : cases) {
+    const auto target = map.Resolve(c.host, c.port);
+    EXPECT_EQ(target.host, c.toHost) << c.host << ":" << c.port;
+    EXPECT_EQ(target.port, c.toPort) << c.host << ":" << c.port;
+  }
+  EXPECT_EQ(map.CurlEntries().front(), "www.youtube.com:80:127.0.0.1:9001");
+  ConnectionMap partly;
+  EXPECT_FALSE(partly.AddList("bad,a:1:b:2,,"));
+  EXPECT_EQ(partly.CurlEntries(), std::vector<std::string>{"a:1:b:2"});
+  ::setenv("VIDTRAWL_CONNECT_TO", "x.test:80:127.0.0.2:81", 1);
+  EXPECT_EQ(ConnectionMap::FromEnvironment().Resolve("x.test", 80).port, 81);
+  ::unsetenv("VIDTRAWL_CONNECT_TO");
+  EXPECT_TRUE(ConnectionMap::FromEnvironment().Empty());
+}
+
+TEST(ParseHostAndPort, SplitsOffThePortOrSaysWhatIsWrong) {
+  const std::pair<std::string, std::string> cases[] = {{"www.youtube.com", "www.youtube.com 80"},
+                                                       {"h:1", "h 1"},
+                                                       {"h:65535", "h 65535"},
+                                                       {"h:", "h 80"},
+                                                       {"[::1]", "[::1] 80"},
+                                                       {"[::1]:8081", "[::1] 8081"},
+                                                       {"::1", "::1 80"}, // no brackets: no port
+                                                       {"", "Invalid host name"},
+                                                       {"evil\r\nX: 1", "Invalid host name"},
+                                                       {"a b", "Invalid host name"},
+                                                       {"a\x7f", "Invalid host name"},
+                                                       {":80", "Invalid host name"},
+                                                       {"[::1", "Invalid host name"},
+                                                       {"[::1]x", "Invalid host name"},
+                                                       {"[]:80", "Invalid host name"},
+                                                       {"h:0", "Invalid port"},
+                                                       {"h:65536", "Invalid port"},
+                                                       {"h:8o", "Invalid port"}};
+  for (const auto &[text, result] : cases) {
+    std::string error;
+    const auto parsed = ParseHostAndPort(text, 80, error);
+    EXPECT_EQ(parsed ? parsed->host + " " + std::to_string(parsed->port) : error, result) << text;
+  }
+}
+
+TEST(TimeLimits, TheEnvironmentOnlyShortensTheLimits) {
+  const struct {
+    const char *text;
+    long connect, silence;
+  } cases[] = {
+      {nullptr, 30000, 60000}, {"", 30000, 60000},    {"0.5", 500, 500},    {"45", 30000, 45000},
+      {"90", 30000, 60000},    {"0", 30000, 60000},   {"-2", 30000, 60000}, {"2s", 30000, 60000},
+      {"nan", 30000, 60000},   {"inf", 30000, 60000}, {"0.0001", 1, 1},     {"1e999", 30000, 60000},
+  };
+  for (const auto &c : cases) {
+    const TimeLimits limits =
+        TimeLimits::FromText(c.text ? std::optional<std::string_view>(c.text) : std::nullopt);
+    EXPECT_EQ(limits.connect.count(), c.connect) << (c.text ? c.text : "(unset)");
+    EXPECT_EQ(limits.silence.count(), c.silence) << (c.text ? c.text : "(unset)");
+  }
+}
+
+TEST(UnescapeURL, DecodesEveryEscapeOnceUpTo1023Bytes) {
+  std::string escapes;
+  for (int i = 0; i < 1023; ++i)
+    escapes += "%41";
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"http%3A%2F%2Fhost%2fa", "http://host/a"},
+      {"a%zzb", "a%zzb"},
+      {"%g1%1g", "%g1%1g"},
+      {"a%4", "a%4"},
+      {"a%", "a%"},
+      {"%41%42?x=%43#%44", "AB?x=C#D"},
+      {"%aF%Af", "\xaf\xaf"},
+      {"a+b%20c", "a+b c"},
+      {"%2541", "%41"},
+      {std::string("%00x", 4), std::string("\0x", 2)},
+      {std::string(1023, 'a'), std::string(1023, 'a')},
+      {std::string(1024, 'a'), ""},
+      {escapes, std::string(1023, 'A')},
+      {escapes + "%41", ""}};
+  for (const auto &[in, out] : cases)
+    EXPECT_EQ(UnescapeURL(in), out) << in.substr(0, 40);
+}
+
+// "last modified|size|file name|file type|exists", the size "-" when no
+// length is given and "NaN" when the length is not a number.
+std::string Read(std::string_view block) {
+  const HeaderFields fields = ReadHeaderBlock(block);
+  std::ostringstream text;
+  text << fields.lastModified << "|";
+  if (fields.sizeState == HeaderFields::Size::Number)
+    text << fields.fileSize;
+  else
+    text << (fields.sizeState == HeaderFields::Size::Absent ? "-" : "NaN");
+  text << "|" << fields.remoteFileName << "|" << fields.remoteFileType << "|"
+       << (fields.fileExists ? "exists" : "missing");
+  return text.str();
+}
+
+TEST(ReadHeaderBlock, ReadsEachNameAtTheStartOfALineInAnyCase) {
+  const std::string ok = "HTTP/1.1 200 OK\r\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {ok + "Last-Modified: Wed, 21 Oct 2015 07:28:00 GMT\r\nContent-Length: 1234\r\n"
+            "Content-Type: video/x-flv\r\nContent-Disposition: attachment; filename=\"c.flv\"\r\n",
+       "Wed, 21 Oct 2015 07:28:00 GMT|1234|c.flv|x-flv|exists"},
+      {ok + "Server: x\r\n", "Not Available|-|||exists"},
+      {ok + "Content-Length: 0\r\n", "Not Available|0|||exists"},
+      {ok + "Content-Type: text/html; charset=UTF-8\r\n",
+       "Not Available|-||html; charset=UTF-8|exists"},
+      {ok + "Content-Type: weird\r\n", "Not Available|-||weird|exists"},
+      {ok + "LAST-modified: Today\r\ncOnTeNt-LeNgTh: 77\r\nCONTENT-TYPE: Video/MP4\r\n"
+            "content-DISPOSITION:X; FILENAME=A.FLV\r\n",
+       "Today|77|A.FLV|MP4|exists"},
+      {ok + "Last-Modified:Today\r\nContent-Length:77\r\nContent-Type:video/mp4\r\n",
+       "Not Available|-|||exists"},
+      {"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n", "Not Available|9|||missing"},
+      {"HTTP/1.1 404 File Not Found\r\n", "Not Available|-|||missing"},
+      {"http/1.1 404 NOT FOUND\r\n", "Not Available|-|||missing"},
+      {"HTTP/1.1 404 Gone\r\n", "Not Available|-|||exists"},
+      {"HTTP/1.0 404 Not Found\r\n", "Not Available|-|||exists"},
+      {ok + "Content-Length:  12.5 \r\n", "Not Available|12.5|||exists"},
+      {ok + "Last-Modified: X\r\nContent-Length: 12abc\r\n", "X|NaN|||exists"},
+      {ok + "Content-Length: \r\n", "Not Available|NaN|||exists"},
+      {ok + "Content-Type: a/b", "Not Available|-||b|exists"},
+      {ok + std::string("\0Content-Length: 5\r\n", 20), "Not Available|-|||exists"},
+      {ok + "X-Orig-Content-Length: 99\r\nX-Last-Modified: then\r\nX-Content-Type: a/b\r\n"
+            "X: filename=evil; HTTP/1.1 404 Not Found\r\n",
+       "Not Available|-|||exists"},
+      {ok + "Content-Length: 1\r\nContent-Length: 2\r\n", "Not Available|1|||exists"},
+  };
+  for (const auto &[block, fields] : cases)
+    EXPECT_EQ(Read(block), fields) << block;
+}
+
+TEST(ContentDisposition, OffersTheNameAloneWhateverItsForm) {
+  const std::string longName = std::string(60, 'a') + "\xc3\xa9" + ".flv";
+  const std::pair<std::string, std::string> cases[] = {
+      {"attachment; filename=\"a b.flv\"", "a b.flv"},
+      {"attachment; filename=a.flv; size=1000", "a.flv"},
+      {"attachment; filename=\"a;b=\\\"c\\\".flv\"; size=1", "a;b=\"c\".flv"},
+      {"inline;FILENAME = plain name.flv ", "plain name.flv"},
+      {"filename=first.flv; filename=second.flv", "first.flv"},
+      {"attachment; filename=\"" + longName + "\"", longName},
+      {"attachment; filename=fallback.flv; filename*=UTF-8''%e2%82%ac%20rates.flv",
+       "\xe2\x82\xac rates.flv"},
+      {"attachment; filename*=iso-8859-1'en'caf%E9.flv", "caf\xc3\xa9.flv"},
+      {"attachment; filename*=KOI8-R''x.flv; filename=y.flv", "y.flv"},
+      {"attachment; filename*=UTF-8'x.flv; filename=y.flv", "y.flv"},
+      {"attachment; filename*=UTF-8''; filename=y.flv", "y.flv"},
+      {"attachment; name=\"field\"", ""},
+      {"attachment; filename=\"unterminated", "unterminated"},
+      {"", ""},
+      {";;;==;", ""},
+  };
+  for (const auto &[value, name] : cases)
+    EXPECT_EQ(FileNameOfContentDisposition(value), name) << value;
+}
+
+TEST(ReadSizeValue, AcceptsDecimalNumbersOnly) {
+  const std::pair<const char *, double> numbers[] = {{"0", 0},
+                                                     {"123", 123},
+                                                     {"  42\t", 42},
+                                                     {"1.5", 1.5},
+                                                     {".5", 0.5},
+                                                     {"7.", 7},
+                                                     {"1e3", 1000},
+                                                     {"2E+2", 200},
+                                                     {"5e-1", 0.5},
+                                                     {"000012", 12},
+                                                     {"4294967296", 4294967296.0}};
+  for (const auto &[text, value] : numbers)
+    EXPECT_EQ(ReadSizeValue(text), std::optional<double>(value)) << text;
+  for (const char *text : {"", "  ", "-1", "+1", "abc", "12abc", "1 2", "0x10", ".", "e5", "1e",
+                           "1e+", "1e999", "nan", "inf", "1,000"})
+    EXPECT_FALSE(ReadSizeValue(text).has_value()) << text;
+}
+
+// Only the final response's header block is kept, with CR LF line ends and
+// within its limit.
+TEST(RawHeaderBlock, KeepsTheFinalResponseWithinItsLimit) {
+  const std::string pad(60, 'a'), fits(64 - 17 - 5, 'b');
+  const struct {
+    std::size_t limit;
+    std::vector<std::string> lines;
+    std::string block; // "status[ location][ ended][ overflowed]|block"
+  } cases[] = {
+      {1024,
+       {"HTTP/1.1 301 Moved\r\n", "Location: /x\r\n", "\r\n"},
+       "301 location ended|HTTP/1.1 301 Moved\r\nLocation: /x\r\n"},
+      {1024,
+       {"HTTP/1.1 301 Moved\r\n", "location: /x\r\n", "\r\n", "HTTP/1.1 200 OK\n",
+        "Content-Length: 5\n", "X-Last: no line end"},
+       "200|HTTP/1.1 200 OK\r\nContent-Length: 5\r\nX-Last: no line end\r\n"},
+      {1024, {"HTTP/1.1 200 OK\r\n", "\n"}, "200 ended|HTTP/1.1 200 OK\r\n"},
+      {64, {"HTTP/1.1 200 OK\r\n", "X-Pad: " + pad + "\r\n", "A: 1\r\n"}, "200 overflowed|"},
+      {64,
+       {"HTTP/1.1 200 OK\r\n", "X-Pad: " + pad + "\r\n", "HTTP/1.1 200 OK\r\n", "X: " + fits},
+       "200|HTTP/1.1 200 OK\r\nX: " + fits + "\r\n"},
+      {1024, {"HTTP/1.1\r\n"}, "0|HTTP/1.1\r\n"},
+      {1024, {"HTTP/1.1 2x0 OK\r\n"}, "0|HTTP/1.1 2x0 OK\r\n"},
+      {1024, {"HTTP/1.1 20\r\n"}, "0|HTTP/1.1 20\r\n"},
+      {1024, {"HTTP/1.1 200"}, "200|HTTP/1.1 200\r\n"},
+  };
+  for (const auto &c : cases) {
+    RawHeaderBlock block(c.limit);
+    for (const std::string &line : c.lines)
+      block.AddLine(line);
+    const std::string read = std::to_string(block.Status()) +
+                             (block.HasLocation() ? " location" : "") +
+                             (block.Ended() ? " ended" : "") +
+                             (block.Overflowed() ? " overflowed" : "") + "|" + block.Block();
+    EXPECT_EQ(read, c.block) << c.lines[0];
+  }
+}
+
+} // namespace
+} // namespace vidtrawl::net

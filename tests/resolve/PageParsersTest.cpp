@@ -1,0 +1,153 @@
+// The twelve page parsers: every site's sample page (the demo's) against the
+// address it leads to, then the failure branches and offsets those pages
+// do not reach.
+#include "resolve/PageParsers.h"
+
+#include "cli/DemoSite.h"
+#include "resolve/PageSearch.h"
+#include "resolve/SiteTable.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace vidtrawl::resolve {
+namespace {
+
+TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
+  const cli::DemoSite &demo = cli::TheDemoSite();
+  std::set<int> sites;
+  std::string junk = testing::Pattern(8192, 3);
+  for (std::size_t i = 0; i < junk.size(); i += 97)
+    junk[i] = '\0';
+  for (const cli::DemoPage &page : demo.pages) {
+    SCOPED_TRACE(page.site);
+    const int site = GetSiteID(page.address);
+    sites.insert(site);
+    std::vector<std::string> players; // what the redirect resolver is asked
+    const PlayerResolver resolver = [&](const std::string &player) {
+      players.push_back(player);
+      return page.videoAddress;
+    };
+    EXPECT_EQ(ParsePage(site, page.body, page.address, resolver), page.videoAddress);
+    EXPECT_EQ(ParsePage(site, junk + page.body + junk, page.address, resolver), page.videoAddress);
+    // A cut page gives the whole address or nothing, never a part of it.
+    for (std::size_t n = 0; n < page.body.size(); ++n) {
+      const std::string found = ParsePage(site, page.body.substr(0, n), page.address, resolver);
+      ASSERT_TRUE(found.empty() || found == page.videoAddress) << "cut at " << n << ": " << found;
+    }
+    for (int other : {kNoSite, 0, 7, 14})
+      EXPECT_EQ(ParsePage(other, page.body, page.address, resolver), "");
+    if (site == kSiteYoutube) {
+      EXPECT_EQ(players.front(), "http://www.youtube.com/v/vidtrawl42?video_id=vidtrawl42");
+      EXPECT_EQ(demo.redirect.playerPath, "/v/vidtrawl42");
+    }
+  }
+  EXPECT_EQ(sites.size(), 12u) << "one page per site";
+  EXPECT_EQ(sites.count(kNoSite), 0u);
+  EXPECT_EQ(GetSiteID(demo.unsupportedAddress), kNoSite);
+}
+
+TEST(PageParsers, FailureBranchesAndOffsets) {
+  const std::string bolt = "http://www.bolt.com/video/123";
+  const auto boltPage = [](const std::string &address, const std::string &image) {
+    return "Value=\"[url=" + address + "][IMG]" + image + "[/IMG][/url]\">";
+  };
+  const std::string blip = "readonly=\"readonly\" type=\"text\" class=\"permalink_input\" value=\"";
+  const std::string myspace = "http://vids.myspace.com/index.cfm?videoid=";
+  const std::string content = kMyspaceContentBase, media = kBreakMediaBase;
+  const struct {
+    int site;
+    std::string page, address, expected;
+  } cases[] = {
+      {kSiteGoogleVideo, "<a href=\"http://v/d?a=1&amp;b=%2F\" id=\"ipoddownloadlink\">", "",
+       "http://v/d?a=1&b=%2F"},
+      {kSiteGoogleVideo, "<a href=\"http://1\"><A HREF=\"http://2\" ID=IPODDOWNLOADLINK href=\"3\"",
+       "", "http://2"},
+      {kSiteGoogleVideo, "<a href=\"http://no-quote ipoddownloadlink", "", ""},
+      {kSiteGoogleVideo, "ipoddownloadlink <a href=\"http://after\">", "", ""},
+      {kSiteGoogleVideo, "http://x \"var videoUrl = \"http%3A%2F%2Fv%2Fx.flv%3Fa%3D1\";", "",
+       "http://v/x.flv?a=1"},
+      {kSiteGoogleVideo, "videoUrl = \"ftp://a\"", "", ""},
+      {kSiteGoogleVideo, "videoUrl = \"http://a", "", ""},
+      {kSiteYoutube, "a;b& <EMBED SRC=x;http://y/p?v=1&z", "", "resolved http://y/p?v=1"},
+      {kSiteYoutube, "embed src=x;&http://y/p&", "", ""}, // an empty player address is not asked
+      {kSiteYoutube, "embed src=x&y;z", "", ""},
+      {kSiteYoutube, "embed src=x&y", "", ""},
+      {kSiteBolt, boltPage(bolt, "http://i.bolt.com/image/123.jpg"), bolt,
+       "http://i.bolt.com/movie/123.flv"},
+      {kSiteBolt, boltPage(bolt, "http://i/image/a_b.c_d.jpg"), bolt, "http://i/movie/a_b.c.flv"},
+      {kSiteBolt, boltPage(bolt, "http://i/image/A.FLV_x"), bolt, "http://i/movie/A.FLV"},
+      {kSiteBolt, boltPage(bolt, "abc"), bolt, "abc.flv"},
+      {kSiteBolt, boltPage(bolt + "/", "/image/1.jpg"), bolt, ""},
+      {kSiteBolt, "Value=\"[url=" + bolt + "][IMG]http://i/image/1.jpg", bolt, ""},
+      {kSiteMyspace, "", myspace + "12345", content + "0000000/54/32/12345.flv"},
+      {kSiteMyspace, "", myspace + "123456", content + "0000001/65/43/123456.flv"},
+      {kSiteMyspace, "", myspace + "1234567890123", content + "12345678/32/10/1234567890123.flv"},
+      {kSiteMyspace, "", myspace + "1234", ""},
+      {kSiteAngryAlien, "<embed src=\"/media/x.swf\">", "", ""}, // relative: of no use
+      {kSiteThatVideoSite, "<embed src='videos/1.flv'>", "", ""},
+      {kSiteIFilm, "{*URL* : *HTTP://I/A$$*,", "", "HTTP://I/A&&"},
+      {kSiteIFilm, "*, *url* : *http://a/b*, x*,", "", "http://a/b"},
+      {kSiteBreak, "sGlobalFileName='';x='y'; sGlobalContentFilePath='p';", "",
+       media + "p/';x=.flv"},
+      {kSiteBreak, "sGlobalContentFilePath='p'; sGlobalFileName='n';", "", ""},
+      {kSiteBreak, "sGlobalFileName='n'; sGlobalContentFilePath='p", "", ""},
+      {kSiteBlipTV, blip + "ab\"cdefghij\"rest", "", "ab\"cdefghij"}, // the quote from the 10th
+      {kSiteBlipTV, blip + "123456789\"x\"", "", "123456789"},
+      {kSiteDailyMotion, "addVariable(\"url\",\"http://x/y.flv\")", "", "ttp://x/y.flv"},
+      {kSitePutFile, "<a href=\"http://x/a.wmv\"><param value=\"http://p/b.flv\">", "",
+       "http://p/b.flv"},
+      {kSitePutFile, "so=\"http://x/a.wmv\" other", "", "http://x/a.wmv"},
+      {kSitePutFile, "http.flv", "", "http.flv"},
+      {kSitePutFile, "see b.flv then http://x/c.flv", "", ""},
+      {kSiteZippyVideos, "srvURL=http://s/' STORAGEID=1&USERNAME=u&VIDEOID=9&", "",
+       "http://s//1/u/9"},
+      {kSiteZippyVideos, "srvURL=http://s' storageId=1&userName=u&videoId=9", "", ""},
+  };
+  const PlayerResolver resolver = [](const std::string &player) { return "resolved " + player; };
+  for (const auto &c : cases)
+    EXPECT_EQ(ParsePage(c.site, c.page, c.address, resolver), c.expected)
+        << c.site << " " << c.page;
+  EXPECT_EQ(ParseYoutube("embed src=;p&", "", nullptr), "");
+}
+
+TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {
+  const struct {
+    std::string text, what;
+    Pos at;
+    std::optional<Pos> from, backward;
+  } cases[] = {
+      {"abcABC", "bc", 1, 2, {}},   {"abcABC", "bc", 2, 2, {}},
+      {"abcABC", "bc", 3, 5, 2},    {"abcABC", "BC", 6, {}, 5},
+      {"abcABC", "c", 6, 6, 6},     {"abcABC", "a", 7, {}, 4},
+      {"abcABC", "a", 0, {}, {}},   {"abcABC", "a", -3, {}, {}},
+      {"", "a", 1, {}, {}},         {"abc", "", 1, {}, {}},
+      {"abc", "abcd", 9, {}, {}},   {"xHTTPx", "http", 1, 2, {}},
+      {"abcabc", "abc", 5, {}, 1},  {"abcabc", "abc", 2, 4, {}},
+      {"abcabc", "abc", 99, {}, 4}, {std::string("a\0b", 3), "b", 1, 3, {}},
+  };
+  for (const auto &c : cases) {
+    EXPECT_EQ(FindFrom(c.text, c.what, c.at), c.from) << c.text << " / " << c.what << " @" << c.at;
+    EXPECT_EQ(FindBackward(c.text, c.what, c.at), c.backward)
+        << c.text << " / " << c.what << " @" << c.at;
+  }
+  const struct {
+    Pos start, length;
+    std::optional<std::string> mid, toEnd;
+  } cuts[] = {{2, 3, "ell", "ello"}, {1, 0, "", "hello"}, {5, 10, "o", "o"},    {6, 1, "", ""},
+              {600, 1, "", ""},      {0, 1, {}, {}},      {1, -1, {}, "hello"}, {-4, 2, {}, {}}};
+  for (const auto &c : cuts) {
+    EXPECT_EQ(Mid("hello", c.start, c.length), c.mid) << c.start << " " << c.length;
+    EXPECT_EQ(MidToEnd("hello", c.start), c.toEnd) << c.start;
+  }
+  EXPECT_TRUE(ContainsNoCase("xxHtTpxx", "http"));
+  EXPECT_FALSE(ContainsNoCase("htt", "http"));
+  EXPECT_EQ(ReplaceAll("a&amp;b&AMP;c&amp;", "&amp;", "&"), "a&b&AMP;c&"); // exact case
+  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");                           // left to right
+  EXPECT_EQ(ReplaceAll("abc", "", "z"), "abc");
+}
+
+} // namespace
+} // namespace vidtrawl::resolve
