@@ -1,45 +1,54 @@
 #include "cli/ResultTable.h"
+#include "cli/ConsoleText.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace vidtrawl::cli {
 namespace {
 
 using testing::TempDir;
 
-std::vector<engine::DownloadItem> Items() {
-  return {{1, "http://blip.tv/file/1", "a.flv", "Complete", "0"},
-          {2, "http://www.example.org/\tx", "ERROR", "Link is not supported", "????"},
-          {3, "http://media.putfile.com/2", "long name.flv", "Cancelled", "1 MB"}};
-}
+// A page's file name with a terminal's title sequence in it, and an address
+// with a tab: both must stay one visible field.
+const std::vector<engine::DownloadItem> kItems = {
+    {1, "http://blip.tv/file/1", "a.flv", "Complete", "0"},
+    {2, "http://www.example.org/\tx", "bad\x1b]0;title\x07.flv", "Link is not supported", "????"},
+    {3, "http://media.putfile.com/2", "long name.flv", "Cancelled", "1 MB"}};
 
 TEST(ResultTable, ColumnsLineUpAndSizesComeFromTheFiles) {
   TempDir dir;
   testing::WriteFile(dir / "a.flv", std::string(3072, 'x'));
   testing::WriteFile(dir / "long name.flv", "an earlier file");
   testing::WriteFile(dir / "long name.flv.part", std::string(512 * 1024, 'x'));
-  const std::string table = ResultTable(Items(), dir.path().string());
-  // Every row starts its columns at the same places.
-  const auto lines = [&] {
-    std::vector<std::string> out;
-    std::size_t start = 0, end;
-    while ((end = table.find('\n', start)) != std::string::npos) {
-      out.push_back(table.substr(start, end - start));
-      start = end + 1;
-    }
-    return out;
-  }();
+  std::istringstream table(ResultTable(kItems, dir.path().string()));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(table, line);)
+    lines.push_back(line);
   ASSERT_EQ(lines.size(), 4u);
-  const std::size_t nameColumn = lines[0].find("FILE NAME");
-  EXPECT_EQ(lines[1].find("a.flv"), nameColumn);
-  EXPECT_EQ(lines[3].find("long name.flv"), nameColumn);
-  const std::size_t addressColumn = lines[0].find("ADDRESS");
-  for (std::size_t i = 1; i < 4; ++i)
-    EXPECT_EQ(lines[i].find("http://"), addressColumn) << lines[i];
+  // Where a text begins on a line, in the terminal's columns.
+  const auto at = [&](std::size_t line, const char *text) {
+    return DisplayWidth(lines[line].substr(0, lines[line].find(text)));
+  };
+  const char *names[] = {"FILE NAME", "a.flv", "bad", "long name.flv"};
+  for (std::size_t i = 1; i < 4; ++i) {
+    EXPECT_EQ(at(i, names[i]), at(0, names[0])) << lines[i];
+    EXPECT_EQ(at(i, "http://"), at(0, "ADDRESS")) << lines[i];
+    EXPECT_EQ(lines[i].find_first_of("\t\x1b\x07"), std::string::npos) << lines[i];
+  }
   EXPECT_NE(lines[1].find(" 3 KB  "), std::string::npos) << lines[1]; // received, not "0"
+  EXPECT_NE(lines[2].find("????"), std::string::npos) << lines[2];
   EXPECT_NE(lines[3].find("512 KB of 1 MB"), std::string::npos) << lines[3];
-  EXPECT_NE(lines[2].find("????"), std::string::npos);
+}
+
+TEST(ResultTable, TsvIsOneLineOfFiveVisibleFieldsPerItem) {
+  EXPECT_EQ(
+      TsvLines(kItems),
+      "1\thttp://blip.tv/file/1\ta.flv\tComplete\t0\n"
+      "2\thttp://www.example.org/ x\tbad\uFFFD]0;title\uFFFD.flv\tLink is not supported\t????\n"
+      "3\thttp://media.putfile.com/2\tlong name.flv\tCancelled\t1 MB\n");
 }
 
 } // namespace
