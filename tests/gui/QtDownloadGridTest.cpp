@@ -1,313 +1,310 @@
-#include "QtGridWindow.h"
-
+// The download grid on screen: the engine's grid contract carried by the Qt
+// view (what it shows, one-cell writes, stale rows, the selection shared by
+// the engine and the user, names typed into the cell, column widths) and
+// the status cells it paints.
+#include "engine/Engine.h"
+#include "gui/CellTextCache.h"
+#include "gui/DownloadGrid.h"
+#include "gui/DownloadGridModel.h"
+#include "host/Connectivity.h"
 #include "host/GridLayout.h"
-#include "list/Status.h"
+#include "support/RecordingMessageBox.h"
+#include "support/RecordingMovie.h"
+#include "support/ScriptedPump.h"
+#include "support/TempDir.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <algorithm>
+#include <set>
 
-namespace host = vidtrawl::host;
-
-using vidtrawl::host::GridCell;
-using vidtrawl::host::GridRow;
-using vidtrawl::host::kColumnCount;
-using vidtrawl::host::kColumnFileName;
-using vidtrawl::host::kColumnFileSize;
-using vidtrawl::host::kColumnID;
-using vidtrawl::host::kColumnLayouts;
-using vidtrawl::host::kColumnStatus;
-using vidtrawl::host::kColumnVideoURL;
-using vidtrawl::testing::QtGridWindow;
-
+namespace vidtrawl::testing {
 namespace {
 
-std::vector<int> Positions(const std::vector<host::GridCell> &cells) {
-  std::vector<int> out;
-  for (const host::GridCell &cell : cells)
-    out.push_back(cell.row.index * 10 + cell.column);
-  return out;
-}
+using namespace host; // the grid contract and its column numbers
 
-QColor ToQColor(vidtrawl::host::Rgb rgb) {
-  return QColor(rgb.r, rgb.g, rgb.b);
-}
+// The whole engine over the Qt grid, wired as the main window wires it (the
+// grid's edits go to the file name edit), shown offscreen.
+struct QtGridWindow : host::Connectivity {
+  explicit QtGridWindow(std::initializer_list<int> clips = {}) {
+    grid.SetCellUpdateEvents(&engine.CellEvents());
+    grid.resize(700, 300);
+    Add(clips);
+    grid.show();
+    QApplication::processEvents();
+  }
+  bool IsConnected() override { return true; }
+  void Add(std::initializer_list<int> clips) {
+    for (int clip : clips)
+      engine.AddLink(Url(clip));
+  }
+  static std::string Url(int clip) {
+    return "http://www.youtube.com/watch?v=" + std::to_string(clip);
+  }
+  QModelIndex Index(int row, int column) const { return grid.Model().index(row, column); }
+  std::string Shown(int row, int column) const {
+    return Index(row, column).data().toString().toStdString();
+  }
 
-} // namespace
+  TempDir dir;
+  ScriptedPump pump;
+  RecordingMessageBox messages;
+  RecordingMovie movie;
+  gui::DownloadGrid grid;
+  engine::Engine engine{{pump, messages, grid, movie, *this},
+                        {{}, dir / "registry.ini", dir / "scratch"}};
+};
 
-// --- data source -------------------------------------------------------------
-
-TEST(QtDownloadGrid, ShowsTheListRecordsetColumnByColumn) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), "http://example.org/unsupported"});
-  ASSERT_EQ(w.grid.RowCount(), 2);
-  ASSERT_EQ(w.grid.Model().rowCount(), 2);
-  ASSERT_EQ(w.grid.Model().columnCount(), host::kColumnCount);
-  EXPECT_EQ(w.Shown(0, host::kColumnID), "1");
-  EXPECT_EQ(w.Shown(0, host::kColumnVideoURL), QtGridWindow::Url(1));
-  EXPECT_EQ(w.Shown(0, host::kColumnFileName), "Waiting (Auto Detect)");
-  EXPECT_EQ(w.Shown(0, host::kColumnStatus), "Waiting");
-  EXPECT_EQ(w.Shown(0, host::kColumnFileSize), "????");
-  EXPECT_EQ(w.Shown(1, host::kColumnID), "2");
-  // The contract's reads give the same texts.
-  EXPECT_EQ(w.grid.CellText(*w.grid.Row(1), host::kColumnVideoURL),
-            "http://example.org/unsupported");
-}
-
-TEST(QtDownloadGrid, EveryRebindReplacesAllRowsAndNothingShowsNoRows) {
-  QtGridWindow w;
-  QSignalSpy resets(&w.grid.Model(), &QAbstractItemModel::modelReset);
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2)});
-  EXPECT_EQ(resets.count(), 2);
-  w.grid.SetDataSource(nullptr);
-  EXPECT_EQ(resets.count(), 3);
-  EXPECT_EQ(w.grid.RowCount(), 0);
-  EXPECT_EQ(w.grid.Model().rowCount(), 0);
-  EXPECT_FALSE(w.grid.FirstRow());
-}
-
-TEST(QtDownloadGrid, LongAddressesAreShownCut) {
-  QtGridWindow w;
-  const std::string url = "http://www.youtube.com/watch?v=" + std::string(269, 'x');
-  ASSERT_EQ(url.size(), 300u);
-  w.Add({url});
-  EXPECT_EQ(w.Shown(0, host::kColumnVideoURL), url.substr(0, 219));
-  EXPECT_EQ(w.engine->Item(0).Video_URL, url);
-}
-
-// --- writing a cell -------------------------------------------------------------
-
-TEST(QtDownloadGrid, WrittenValueShowsAtOnceInThatCellOnly) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2)});
+TEST(QtDownloadGrid, ShowsEachItemAndChangesOneCellAtATime) {
+  QtGridWindow w({1, 2});
+  w.engine.AddLink("http://www.example.org/unsupported");
+  for (int row = 0; row < 3; ++row) {
+    const engine::DownloadItem &item = w.engine.Item(static_cast<std::size_t>(row));
+    EXPECT_EQ((std::vector<std::string>{w.Shown(row, 0), w.Shown(row, 1), w.Shown(row, 2),
+                                        w.Shown(row, 3), w.Shown(row, 4)}),
+              (std::vector<std::string>{std::to_string(item.ID), item.Video_URL, item.FileName,
+                                        item.Status, item.FileSize}));
+  }
+  const GridRow old = *w.grid.Row(0);
   QSignalSpy changed(&w.grid.Model(), &QAbstractItemModel::dataChanged);
   QSignalSpy resets(&w.grid.Model(), &QAbstractItemModel::modelReset);
-  const auto generation = w.grid.Generation();
-  ASSERT_TRUE(w.grid.SetCellValue(*w.grid.Row(1), host::kColumnStatus, "42"));
-  EXPECT_EQ(w.Shown(1, host::kColumnStatus), "42");
-  EXPECT_EQ(w.Shown(0, host::kColumnStatus), "Waiting");
+  ASSERT_TRUE(w.grid.SetCellValue(*w.grid.Row(1), kColumnStatus, "42"));
+  EXPECT_EQ(w.Shown(1, kColumnStatus), "42");
   ASSERT_EQ(changed.count(), 1);
-  EXPECT_EQ(changed[0][0].toModelIndex(), w.Index(1, host::kColumnStatus));
-  EXPECT_EQ(changed[0][1].toModelIndex(), w.Index(1, host::kColumnStatus));
+  EXPECT_EQ(changed[0][0].toModelIndex(), w.Index(1, kColumnStatus));
+  EXPECT_EQ(changed[0][1].toModelIndex(), w.Index(1, kColumnStatus));
   EXPECT_EQ(resets.count(), 0);
-  EXPECT_EQ(w.grid.Generation(), generation);
-}
 
-TEST(QtDownloadGrid, RowTakenBeforeARebuildIsStale) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2)});
-  const host::GridRow old = *w.grid.Row(0);
-  w.Add({QtGridWindow::Url(3)});
-  EXPECT_FALSE(w.grid.IsCurrent(old));
-  EXPECT_FALSE(w.grid.SetCellValue(old, host::kColumnStatus, "99"));
-  EXPECT_FALSE(w.grid.CellText(old, host::kColumnStatus));
-  EXPECT_FALSE(w.grid.NextRow(old));
+  w.Add({4}); // every rebuild replaces all rows; rows taken before are stale
+  EXPECT_EQ(resets.count(), 1);
+  EXPECT_EQ(w.grid.Model().rowCount(), 4);
+  EXPECT_FALSE(w.grid.SetCellValue(old, kColumnStatus, "99"));
+  EXPECT_FALSE(w.grid.CellText(old, kColumnStatus));
   w.grid.SetRowSelected(old, true);
   EXPECT_EQ(w.grid.SelectedCellCount(), 0);
-  for (int row = 0; row < 3; ++row)
-    EXPECT_EQ(w.Shown(row, host::kColumnStatus), "Waiting");
+  EXPECT_EQ(w.Shown(0, kColumnStatus), "Waiting");
+  w.grid.SetDataSource(nullptr);
+  EXPECT_EQ(w.grid.Model().rowCount(), 0);
 }
 
-// --- selection -------------------------------------------------------------------
-
-TEST(QtDownloadGrid, RowSelectionIsTheWholeRowOfTheView) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2)});
-  const host::GridRow row = *w.grid.Row(1);
-  w.grid.SetRowSelected(row, true);
-  EXPECT_TRUE(w.grid.RowSelected(row));
-  EXPECT_FALSE(w.grid.RowSelected(*w.grid.Row(0)));
-  // The view gets it once the engine's operation has returned.
-  QApplication::processEvents();
-  EXPECT_TRUE(w.grid.selectionModel()->isRowSelected(1, QModelIndex()));
-  EXPECT_FALSE(w.grid.selectionModel()->isRowSelected(0, QModelIndex()));
-  for (int column = 0; column < host::kColumnCount; ++column)
-    EXPECT_TRUE(w.grid.CellSelected({row, column}));
-  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{10, 11, 12, 13, 14}));
-
-  // One cell less and the row no longer counts as selected.
-  w.grid.SetCellSelected({row, host::kColumnStatus}, false);
-  EXPECT_FALSE(w.grid.RowSelected(row));
-  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{10, 11, 12, 14}));
-  w.grid.SetRowSelected(row, false);
-  EXPECT_EQ(w.grid.SelectedCellCount(), 0);
-  w.grid.SyncSelection();
-  EXPECT_FALSE(w.grid.selectionModel()->hasSelection());
+// Each step changes the selection, by the engine or by a click; the grid
+// then lists the selected cells (row * 10 + column) in the order they were
+// selected, a row counts as selected with all its cells, and the view shows
+// exactly those cells.
+TEST(QtDownloadGrid, EngineAndUserSelectionsAddUpInSelectionOrder) {
+  enum class By { Engine, Click, CtrlClick, Rebind, Remove };
+  constexpr int kRow = -1; // the whole row
+  const struct {
+    By by;
+    int row, column;
+    bool on;
+    std::vector<int> selected;
+  } steps[] = {
+      {By::Engine, 2, kColumnFileName, true, {22}},
+      {By::Engine, 0, kColumnStatus, true, {22, 3}},
+      {By::Engine, 1, kColumnID, true, {22, 3, 10}},
+      {By::Engine, 0, kColumnStatus, false, {22, 10}},
+      {By::Engine, 1, kRow, true, {22, 10, 11, 12, 13, 14}},
+      {By::Engine, 1, kColumnStatus, false, {22, 10, 11, 12, 14}},
+      {By::CtrlClick, 0, kColumnFileSize, true, {22, 10, 11, 12, 14, 4}},
+      {By::Click, 0, kColumnFileSize, true, {4}},
+      {By::Engine, 2, kRow, true, {4, 20, 21, 22, 23, 24}},
+      {By::CtrlClick, 2, kColumnVideoURL, false, {4, 20, 22, 23, 24}},
+      {By::Engine, 2, kRow, false, {4}},
+      {By::Rebind, 0, 0, true, {}},
+      {By::Click, 0, kColumnStatus, true, {3}},
+      {By::CtrlClick, 2, kColumnVideoURL, true, {3, 21}},
+      {By::Remove, 0, 0, true, {}}, // the engine removes the rows the user picked
+  };
+  QtGridWindow w({1, 2, 3});
+  for (const auto &step : steps) {
+    SCOPED_TRACE(::testing::Message() << "step " << &step - steps);
+    if (step.by == By::Engine && step.column == kRow)
+      w.grid.SetRowSelected(*w.grid.Row(step.row), step.on);
+    else if (step.by == By::Engine)
+      w.grid.SetCellSelected({*w.grid.Row(step.row), step.column}, step.on);
+    else if (step.by == By::Rebind)
+      w.Add({4});
+    else if (step.by == By::Remove)
+      w.engine.RemoveSelected();
+    else
+      QTest::mouseClick(w.grid.viewport(), Qt::LeftButton,
+                        step.by == By::Click ? Qt::NoModifier : Qt::ControlModifier,
+                        w.grid.visualRect(w.Index(step.row, step.column)).center());
+    std::vector<int> listed, shown;
+    for (const GridCell &cell : w.grid.SelectedCells())
+      listed.push_back(cell.row.index * 10 + cell.column);
+    EXPECT_EQ(listed, step.selected);
+    for (int row = 0; row < w.grid.RowCount(); ++row)
+      EXPECT_EQ(w.grid.RowSelected(*w.grid.Row(row)),
+                std::ranges::count_if(listed, [&](int at) { return at / 10 == row; }) == 5);
+    QApplication::processEvents(); // the view gets the engine's selection
+    for (const QModelIndex &index : w.grid.selectionModel()->selectedIndexes())
+      shown.push_back(index.row() * 10 + index.column());
+    std::ranges::sort(listed);
+    std::ranges::sort(shown);
+    EXPECT_EQ(shown, listed);
+  }
+  ASSERT_EQ(w.engine.ItemCount(), 2u);
+  EXPECT_EQ(w.engine.Item(0).Video_URL, QtGridWindow::Url(2));
+  EXPECT_EQ(w.engine.Item(1).Video_URL, QtGridWindow::Url(4));
 }
 
-TEST(QtDownloadGrid, EngineAndUserSelectionsAddUp) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2), QtGridWindow::Url(3)});
-  w.Show();
-  // The engine selects a row; before any event runs the user adds a cell.
-  w.grid.SetRowSelected(*w.grid.Row(2), true);
-  const QRect cell = w.grid.visualRect(w.Index(0, host::kColumnFileSize));
-  QTest::mouseClick(w.grid.viewport(), Qt::LeftButton, Qt::ControlModifier, cell.center());
-  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{20, 21, 22, 23, 24, 4}));
-  EXPECT_TRUE(w.grid.RowSelected(*w.grid.Row(2)));
-  EXPECT_TRUE(w.grid.selectionModel()->isSelected(w.Index(0, host::kColumnFileSize)));
-  EXPECT_TRUE(w.grid.selectionModel()->isRowSelected(2, QModelIndex()));
-
-  // A plain click selects only the clicked cell.
-  QTest::mouseClick(w.grid.viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
-  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{4}));
-  EXPECT_FALSE(w.grid.RowSelected(*w.grid.Row(2)));
-}
-
+// Selecting row by row must not cost the view time quadratic in the rows.
 TEST(QtDownloadGrid, SelectingEveryRowGivesTheViewOneRange) {
   QtGridWindow w;
   std::vector<std::string> urls;
   for (int i = 1; i <= 500; ++i)
     urls.push_back(QtGridWindow::Url(i));
-  w.engine->AddLinks(urls);
-  w.engine->SelectAll();
+  w.engine.AddLinks(urls);
+  w.engine.SelectAll();
   w.grid.SyncSelection();
   EXPECT_EQ(w.grid.selectionModel()->selection().size(), 1);
-  EXPECT_EQ(w.grid.SelectedCellCount(), 500 * host::kColumnCount);
+  EXPECT_EQ(w.grid.SelectedCellCount(), 500 * kColumnCount);
   EXPECT_TRUE(w.grid.selectionModel()->isRowSelected(499, QModelIndex()));
 }
 
-TEST(QtDownloadGrid, SelectedCellsComeInSelectionOrder) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2), QtGridWindow::Url(3)});
-  w.grid.SetCellSelected({*w.grid.Row(2), host::kColumnFileName}, true);
-  w.grid.SetCellSelected({*w.grid.Row(0), host::kColumnStatus}, true);
-  w.grid.SetCellSelected({*w.grid.Row(1), host::kColumnID}, true);
-  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{22, 3, 10}));
-  w.grid.SetCellSelected({*w.grid.Row(0), host::kColumnStatus}, false);
-  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{22, 10}));
-  ASSERT_TRUE(w.grid.SelectedCell(1));
-  EXPECT_EQ(w.grid.SelectedCell(1)->column, host::kColumnID);
-  EXPECT_FALSE(w.grid.SelectedCell(2));
-}
-
-TEST(QtDownloadGrid, UserClicksReachTheSelectionAndTheEditingCommands) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2), QtGridWindow::Url(3)});
-  w.Show();
-  const QRect first = w.grid.visualRect(w.Index(0, host::kColumnStatus));
-  const QRect third = w.grid.visualRect(w.Index(2, host::kColumnVideoURL));
-  QTest::mouseClick(w.grid.viewport(), Qt::LeftButton, Qt::NoModifier, first.center());
-  QTest::mouseClick(w.grid.viewport(), Qt::LeftButton, Qt::ControlModifier, third.center());
-  EXPECT_EQ(Positions(w.grid.SelectedCells()), (std::vector<int>{3, 21}));
-
-  w.engine->RemoveSelected();
-  ASSERT_EQ(w.engine->ItemCount(), 1u);
-  EXPECT_EQ(w.engine->Item(0).Video_URL, QtGridWindow::Url(2));
-  EXPECT_EQ(w.grid.RowCount(), 1);
-  EXPECT_EQ(w.grid.SelectedCellCount(), 0);
-}
-
-TEST(QtDownloadGrid, SelectAllSelectsEveryRowAndARebindDropsTheSelection) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1), QtGridWindow::Url(2)});
-  w.engine->SelectAll();
-  EXPECT_TRUE(w.grid.RowSelected(*w.grid.Row(0)));
-  EXPECT_TRUE(w.grid.RowSelected(*w.grid.Row(1)));
-  EXPECT_EQ(w.grid.SelectedCellCount(), 2 * host::kColumnCount);
-  w.Add({QtGridWindow::Url(3)});
-  EXPECT_EQ(w.grid.SelectedCellCount(), 0);
-  EXPECT_FALSE(w.grid.selectionModel()->hasSelection());
-}
-
-// --- layout ----------------------------------------------------------------------
-
-TEST(QtDownloadGrid, ColumnsHaveTheirCaptionsAndWidths) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1)});
-  EXPECT_EQ(w.grid.LayoutsApplied(), 1);
-  const char *captions[] = {" ", "Video URL", "Local File Name", "Download Status", "File Size"};
-  const int twips[] = {300, 3800, 1800, 1700, 750};
-  const int dpi = w.grid.logicalDpiX();
-  for (int column = 0; column < host::kColumnCount; ++column) {
-    SCOPED_TRACE(column);
-    EXPECT_EQ(w.grid.Model().headerData(column, Qt::Horizontal).toString().toStdString(),
-              captions[column]);
-    EXPECT_EQ(w.grid.horizontalHeader()->sectionSize(column), (twips[column] * dpi + 720) / 1440);
+TEST(QtDownloadGrid, NamesTypedIntoTheCellAreCleanedOrRefusedWithoutARebuild) {
+  const struct {
+    int column;
+    const char *typed;
+    const char *name; // shown and stored afterwards
+  } edits[] = {
+      {kColumnFileName, "my:clip?.flv", "myclip.flv"},
+      {kColumnFileName, "???", "myclip.flv"},
+      {kColumnFileName, "", "myclip.flv"},
+      {kColumnFileName, "Enter File Name", "myclip.flv"},
+      {kColumnFileName, "Ünïcode clip.flv", "Ünïcode clip.flv"},
+      {kColumnStatus, "Complete", "Ünïcode clip.flv"}, // no other column takes an edit
+  };
+  QtGridWindow w({1, 2, 3});
+  const std::string untouched = w.engine.Item(0).FileName;
+  QSignalSpy resets(&w.grid.Model(), &QAbstractItemModel::modelReset);
+  for (const auto &edit : edits) {
+    SCOPED_TRACE(edit.typed);
+    // Through the view's editor, committed with Enter; a cell that opens no
+    // editor takes nothing.
+    w.grid.setCurrentIndex(w.Index(1, edit.column));
+    w.grid.edit(w.Index(1, edit.column));
+    for (QLineEdit *editor : w.grid.viewport()->findChildren<QLineEdit *>())
+      if (editor->isVisible()) {
+        editor->setText(QString::fromUtf8(edit.typed));
+        QTest::keyClick(editor, Qt::Key_Return);
+      }
+    QApplication::processEvents();
+    EXPECT_EQ(w.Shown(1, kColumnFileName), edit.name);
+    EXPECT_EQ(w.engine.Item(1).FileName, edit.name);
+    EXPECT_EQ(w.engine.Item(1).Status, "Waiting");
   }
-  EXPECT_TRUE(w.grid.windowTitle().isEmpty());
+  EXPECT_EQ(resets.count(), 0);
+  EXPECT_EQ(w.engine.Item(0).FileName, untouched);
+  EXPECT_EQ(w.engine.Item(2).FileName, untouched);
+  w.Add({4});
+  EXPECT_EQ(w.Shown(1, kColumnFileName), "Ünïcode clip.flv");
 }
 
-TEST(QtDownloadGrid, OnlyTheLocalFileNameCanBeEdited) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1)});
-  for (int column = 0; column < host::kColumnCount; ++column) {
-    SCOPED_TRACE(column);
-    const bool editable = w.grid.Model().flags(w.Index(0, column)) & Qt::ItemIsEditable;
-    EXPECT_EQ(editable, column == host::kColumnFileName);
-    EXPECT_EQ(editable, host::kColumnLayouts[static_cast<std::size_t>(column)].editable);
+TEST(QtDownloadGrid, TheUsersColumnWidthsLastUntilTheListIsEmptied) {
+  QtGridWindow w({1});
+  QHeaderView &header = *w.grid.horizontalHeader();
+  const int laidOut = header.sectionSize(kColumnVideoURL);
+  header.resizeSection(kColumnVideoURL, laidOut + 77);
+  w.Add({2});
+  EXPECT_EQ(header.sectionSize(kColumnVideoURL), laidOut + 77);
+  w.engine.SelectAll();
+  w.engine.RemoveSelected();
+  EXPECT_EQ(header.sectionSize(kColumnVideoURL), laidOut + 77); // no rows, the columns stay
+  w.Add({3});
+  EXPECT_EQ(header.sectionSize(kColumnVideoURL), laidOut);
+}
+
+int Count(const QImage &image, const QRect &area, const QColor &colour) {
+  int n = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      n += image.pixelColor(x, y) == colour;
+  return n;
+}
+
+// More than one colour in the area: some text is drawn on its ground.
+bool HasText(const QImage &image, const QRect &area) {
+  std::set<QRgb> colours;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      colours.insert(image.pixel(x, y));
+  return colours.size() > 1;
+}
+
+TEST(StatusCellPainter, APercentageIsABarInTheUsersColoursAndAnythingElseText) {
+  const struct {
+    const char *status;
+    bool selected;
+    int bar; // percent of the cell the bar covers; -1: no bar
+  } cases[] = {
+      {"0", false, 0},     {"42", false, 42},       {"100", false, 100},
+      {"150", false, 100}, {"Complete", false, -1}, {"Preparing (40%)", false, -1},
+      {"42", true, -1},    {"Complete", true, -1},
+  };
+  QtGridWindow w({1, 2});
+  const QPalette saved = QApplication::palette();
+  const QColor ground(250, 240, 10);
+  for (const auto &c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.status << (c.selected ? " selected" : ""));
+    // The user's colours change from case to case: they are read at every paint.
+    const QColor bar(20, 40, 100 + 10 * static_cast<int>(&c - cases));
+    QPalette user = saved;
+    user.setColor(QPalette::Highlight, bar);
+    user.setColor(QPalette::HighlightedText, ground);
+    QApplication::setPalette(user);
+    const GridRow row = *w.grid.Row(0);
+    w.grid.SetCellValue(row, kColumnStatus, c.status);
+    w.grid.SetCellValue(row, kColumnFileSize, c.status);
+    w.grid.SetRowSelected(row, c.selected);
+    QApplication::processEvents();
+    const QImage image = w.grid.viewport()->grab().toImage();
+    const QRect cell = w.grid.visualRect(w.Index(0, kColumnStatus));
+    const auto at = [&](int x, int y) { return image.pixelColor(x, y); };
+    if (c.bar >= 0) {
+      const int end = cell.left() + cell.width() * c.bar / 100; // where the ground begins
+      for (int x : {cell.left(), end - 2, end + 2, cell.right()}) {
+        x = std::clamp(x, cell.left(), cell.right());
+        EXPECT_EQ(at(x, cell.top()), x < end ? bar : ground) << x;
+      }
+    } else if (c.selected) {
+      EXPECT_EQ(at(cell.left(), cell.top()), w.grid.palette().color(QPalette::Highlight));
+      EXPECT_EQ(at(cell.right(), cell.bottom()), w.grid.palette().color(QPalette::Highlight));
+    }
+    // Every cell shows its text (a percentage in the colour opposite to what
+    // lies under it); neither plain cells nor the neighbours show the bar's colours.
+    for (int column : {kColumnFileName, kColumnStatus, kColumnFileSize}) {
+      const QRect other = w.grid.visualRect(w.Index(0, column));
+      EXPECT_TRUE(HasText(image, other)) << column;
+      EXPECT_TRUE((column == kColumnStatus && c.bar >= 0) ||
+                  Count(image, other, bar) + Count(image, other, ground) == 0)
+          << column;
+    }
   }
-  // An edit of a locked column is not taken.
-  EXPECT_FALSE(w.grid.Model().setData(w.Index(0, host::kColumnStatus), QStringLiteral("Complete")));
-  EXPECT_EQ(w.Shown(0, host::kColumnStatus), "Waiting");
-  EXPECT_EQ(w.engine->Item(0).Status, "Waiting");
+  QApplication::setPalette(saved);
 }
 
-TEST(QtDownloadGrid, ColourSchemeIsApplied) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1)});
-  const QPalette grid = w.grid.palette();
-  EXPECT_EQ(grid.color(QPalette::Base), ToQColor(vidtrawl::host::kGridBackColour));
-  EXPECT_EQ(grid.color(QPalette::Mid), ToQColor(vidtrawl::host::kGridSecondColour));
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    EXPECT_EQ(grid.color(group, QPalette::Highlight), ToQColor(vidtrawl::host::kAppearanceDBack));
-    EXPECT_EQ(grid.color(group, QPalette::HighlightedText),
-              ToQColor(vidtrawl::host::kAppearanceDFore));
-  }
-  const QPalette header = w.grid.horizontalHeader()->palette();
-  EXPECT_EQ(header.color(QPalette::Window), ToQColor(vidtrawl::host::kAppearanceABack));
-  EXPECT_EQ(header.color(QPalette::Button), ToQColor(vidtrawl::host::kAppearanceBBack));
-  EXPECT_EQ(header.color(QPalette::ButtonText), ToQColor(vidtrawl::host::kAppearanceBFore));
-
-  // Rows on white, the ground below them grey-blue, as painted.
-  w.Show();
-  const QImage image = w.grid.viewport()->grab().toImage();
-  const QRect cell = w.grid.visualRect(w.Index(0, host::kColumnVideoURL));
-  EXPECT_EQ(image.pixelColor(cell.right() - 2, cell.top() + 2),
-            ToQColor(vidtrawl::host::kAppearanceCBack));
-  EXPECT_EQ(image.pixelColor(cell.left() + 5, cell.bottom() + 20),
-            ToQColor(vidtrawl::host::kGridBackColour));
+TEST(CellTextCache, LaysATextOutOncePerFontAndNeverAsMarkup) {
+  gui::CellTextCache cache(8);
+  QFont small, big;
+  small.setPointSize(9);
+  big.setPointSize(20);
+  const QString name = QStringLiteral("<b>clip</b>.flv");
+  const QStaticText &first = cache.Get(name, small);
+  EXPECT_EQ(first.textFormat(), Qt::PlainText);
+  EXPECT_EQ(&cache.Get(name, small), &first);
+  const qreal width = first.size().width();
+  EXPECT_GT(width, 0);
+  EXPECT_GT(cache.Get(name, big).size().width(), width * 1.5);
 }
 
-TEST(QtDownloadGrid, RebindKeepsTheUsersColumnWidths) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1)});
-  w.grid.horizontalHeader()->resizeSection(host::kColumnVideoURL, 77);
-  w.grid.horizontalHeader()->resizeSection(host::kColumnStatus, 201);
-  w.Add({QtGridWindow::Url(2), QtGridWindow::Url(3)});
-  // The first item's row shows it complete, and it is cleared.
-  w.grid.SetCellValue(*w.grid.Row(0), host::kColumnStatus, "Complete");
-  w.engine->ClearCompleted();
-  EXPECT_EQ(w.grid.RowCount(), 2);
-  EXPECT_EQ(w.grid.LayoutsApplied(), 1);
-  EXPECT_EQ(w.grid.horizontalHeader()->sectionSize(host::kColumnVideoURL), 77);
-  EXPECT_EQ(w.grid.horizontalHeader()->sectionSize(host::kColumnStatus), 201);
-}
-
-TEST(QtDownloadGrid, EmptyingTheListLaysTheColumnsOutAgainOnTheNextBinding) {
-  QtGridWindow w;
-  w.Add({QtGridWindow::Url(1)});
-  w.grid.horizontalHeader()->resizeSection(host::kColumnVideoURL, 77);
-  w.engine->SelectAll();
-  w.engine->RemoveSelected();
-  EXPECT_EQ(w.grid.RowCount(), 0);
-  // No rows, but the columns stay as they were.
-  EXPECT_EQ(w.grid.Model().columnCount(), host::kColumnCount);
-  EXPECT_EQ(w.grid.horizontalHeader()->sectionSize(host::kColumnVideoURL), 77);
-
-  w.Add({QtGridWindow::Url(2)});
-  EXPECT_EQ(w.grid.LayoutsApplied(), 2);
-  EXPECT_EQ(w.grid.horizontalHeader()->sectionSize(host::kColumnVideoURL),
-            w.grid.TwipsToScreenPixels(3800));
-}
-
-TEST(QtDownloadGrid, TwipsFollowTheScreenResolution) {
-  QtGridWindow w;
-  const int dpi = w.grid.logicalDpiX();
-  EXPECT_EQ(w.grid.TwipsToScreenPixels(1440), dpi);
-  EXPECT_EQ(w.grid.TwipsToScreenPixels(0), 0);
-}
+} // namespace
+} // namespace vidtrawl::testing
