@@ -5,82 +5,60 @@
 namespace vidtrawl::cli {
 namespace {
 
-TEST(CommandLine, OptionsAndAddressesInAnyOrder) {
-  const ParsedCommandLine parsed = ParseCommandLine(
-      {"http://a.blip.tv/1", "-d", "/tmp/x", "--connect-to", "::127.0.0.1:8080", "--tsv",
-       "--connect-to=h:80:i:81", "-q", "http://b.blip.tv/2", "--resolve-only"});
-  ASSERT_EQ(parsed.error, "");
+// What the parser made of a command line: its error, or every value and flag it set.
+std::string Read(const std::vector<std::string> &args) {
+  const ParsedCommandLine parsed = ParseCommandLine(args);
+  if (!parsed.error.empty())
+    return "error: " + parsed.error;
   const CliOptions &o = parsed.options;
-  EXPECT_EQ(o.urls, (std::vector<std::string>{"http://a.blip.tv/1", "http://b.blip.tv/2"}));
-  EXPECT_EQ(o.dir, "/tmp/x");
-  EXPECT_EQ(o.connectTo, (std::vector<std::string>{"::127.0.0.1:8080", "h:80:i:81"}));
-  EXPECT_TRUE(o.tsv);
-  EXPECT_TRUE(o.quiet);
-  EXPECT_TRUE(o.resolveOnly);
-  EXPECT_FALSE(o.demo);
+  std::string text = o.dir ? "dir=" + *o.dir : "";
+  using Values = std::pair<const char *, std::vector<std::string>>;
+  for (const auto &[name, values] :
+       {Values{" url=", o.urls}, Values{" connect=", o.connectTo}, Values{" input=", o.inputFiles}})
+    for (const std::string &value : values)
+      text += name + value;
+  return text + (o.resolveOnly ? " resolve-only" : "") + (o.tsv ? " tsv" : "") +
+         (o.quiet ? " quiet" : "") + (o.demo ? " demo" : "") + (o.help ? " help" : "") +
+         (o.version ? " version" : "");
 }
 
-TEST(CommandLine, ValueForms) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string dir;
-  };
-  const Case cases[] = {
-      {{"--dir", "A", "u"}, "A"}, {{"--dir=B", "u"}, "B"}, {{"-d", "C", "u"}, "C"},
-      {{"-dD", "u"}, "D"},        {{"-qdE", "u"}, "E"},    {{"-q", "--dir=x=y", "u"}, "x=y"},
-  };
-  for (const Case &c : cases) {
-    const ParsedCommandLine parsed = ParseCommandLine(c.args);
-    EXPECT_EQ(parsed.error, "") << c.args[0];
-    EXPECT_EQ(parsed.options.dir, c.dir) << c.args[0];
-    EXPECT_EQ(parsed.options.urls, std::vector<std::string>{"u"});
-  }
-}
-
-TEST(CommandLine, DoubleDashEndsOptions) {
-  const ParsedCommandLine parsed = ParseCommandLine({"-q", "--", "--tsv", "-d"});
-  ASSERT_EQ(parsed.error, "");
-  EXPECT_FALSE(parsed.options.tsv);
-  EXPECT_EQ(parsed.options.urls, (std::vector<std::string>{"--tsv", "-d"}));
-}
-
-TEST(CommandLine, HelpAndVersionNeedNoAddress) {
-  EXPECT_TRUE(ParseCommandLine({"-h"}).options.help);
-  EXPECT_TRUE(ParseCommandLine({"--help"}).options.help);
-  EXPECT_TRUE(ParseCommandLine({"--version"}).options.version);
-  EXPECT_EQ(ParseCommandLine({"--version"}).error, "");
-  EXPECT_EQ(ParseCommandLine({"--demo"}).error, "");
-  EXPECT_TRUE(ParseCommandLine({"--demo", "-q"}).options.demo);
-}
-
-TEST(CommandLine, UsageErrors) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string error;
-  };
-  const Case cases[] = {
-      {{}, "no URL given"},
-      {{"-q"}, "no URL given"},
-      {{"--nope", "u"}, "unknown option '--nope'"},
-      {{"-qz", "u"}, "unknown option '-z'"},
-      {{"u", "--dir"}, "option '--dir' needs an argument"},
-      {{"u", "-d"}, "option '-d' needs an argument"},
-      {{"u", "--dir="}, "option '--dir' needs a folder name"},
-      {{"u", "--connect-to"}, "option '--connect-to' needs an argument"},
+TEST(CommandLine, ReadsOptionsAndAddressesOrSaysWhatIsWrong) {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"http://a/1", "-d", "/tmp/x", "--connect-to", "::127.0.0.1:8080", "--tsv",
+        "--connect-to=h:80:i:81", "-q", "http://b/2", "--resolve-only"},
+       "dir=/tmp/x url=http://a/1 url=http://b/2 connect=::127.0.0.1:8080 connect=h:80:i:81 "
+       "resolve-only tsv quiet"},
+      {{"--dir=x=y", "u"}, "dir=x=y url=u"},
+      {{"-qdE", "u"}, "dir=E url=u quiet"},
+      {{"--input-file=-", "-qi", "more"}, " input=- input=more quiet"},
+      {{"-", "-q", "--", "--tsv", "-d"}, " url=- url=--tsv url=-d quiet"},
+      {{"-h"}, " help"},
+      {{"--demo", "-d", "D"}, "dir=D demo"},
+      {{}, "error: no URL given"},
+      {{"--nope", "u"}, "error: unknown option '--nope'"},
+      {{"-qz", "u"}, "error: unknown option '-z'"},
+      {{"u", "-i"}, "error: option '-i' needs an argument"},
+      {{"u", "--dir="}, "error: option '--dir' needs a folder name"},
+      {{"--input-file=", "u"},
+       "error: option '--input-file' needs a file name ('-' for standard input)"},
       {{"--connect-to", "a:b", "u"},
-       "malformed --connect-to entry 'a:b' (expected HOST1:PORT1:HOST2:PORT2)"},
-      {{"--quiet=1", "u"}, "option '--quiet' takes no argument"},
-      {{"--demo", "u"}, "--demo takes no URL"},
+       "error: malformed --connect-to entry 'a:b' (expected HOST1:PORT1:HOST2:PORT2)"},
+      {{"--quiet=1", "u"}, "error: option '--quiet' takes no argument"},
+      {{"--demo", "u"}, "error: --demo takes no URL"},
+      {{"--demo", "-i", "f"}, "error: --demo takes no input file"},
   };
-  for (const Case &c : cases)
-    EXPECT_EQ(ParseCommandLine(c.args).error, c.error);
+  for (const auto &[args, read] : cases)
+    EXPECT_EQ(Read(args), read) << ::testing::PrintToString(args);
 }
 
-TEST(CommandLine, UsageNamesEveryOption) {
-  const std::string usage = UsageText("vidtrawl-cli");
-  for (const char *option : {"--dir", "--connect-to", "--resolve-only", "--tsv", "--quiet",
-                             "--demo", "--help", "--version"})
-    EXPECT_NE(usage.find(option), std::string::npos) << option;
+TEST(CommandLine, AnInputFileHoldsOneAddressPerLineBesideBlanksAndComments) {
+  const std::pair<std::string, std::vector<std::string>> cases[] = {
+      {"\n \t\r\n# a comment\n   # an indented one\n", {}},
+      {"http://a/1\n  http://a/2 \t\r\nhttp://a/3", {"http://a/1", "http://a/2", "http://a/3"}},
+      {"http://a/1#part\r\n\n\nx y\n", {"http://a/1#part", "x y"}},
+  };
+  for (const auto &[text, addresses] : cases)
+    EXPECT_EQ(AddressesOfInput(text), addresses) << text;
 }
 
 } // namespace
