@@ -156,6 +156,10 @@ std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &h
   env["XDG_CONFIG_HOME"] = (home / ".config").string();
   env["XDG_CACHE_HOME"] = (home / ".cache").string();
   env["TMPDIR"] = home.string();
+  // A sanitizer build's children report under the suite's own options.
+  for (const char *name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"})
+    if (const char *value = std::getenv(name))
+      env[name] = value;
   return env;
 }
 
