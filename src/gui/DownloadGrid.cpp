@@ -18,11 +18,7 @@ QColor ToColor(host::Rgb rgb) {
   return QColor(rgb.r, rgb.g, rgb.b);
 }
 
-std::uint8_t Bit(int column) {
-  return static_cast<std::uint8_t>(1u << column);
-}
-
-constexpr std::uint8_t kWholeRow = (1u << host::kColumnCount) - 1;
+constexpr std::uint8_t kWholeRow = host::CellSelection::kWholeRow;
 
 } // namespace
 
@@ -60,8 +56,7 @@ int DownloadGrid::TwipsToScreenPixels(int twips) const {
 void DownloadGrid::AttachSource(const host::DownloadRecordset *recordset) {
   model_->Reset(recordset);
   // A reset clears the view's selection without a signal.
-  selectionOrder_.clear();
-  cellSelected_.assign(static_cast<std::size_t>(model_->Rows()), 0);
+  cells_.Reset(static_cast<std::size_t>(model_->Rows()));
   selectionPending_ = false;
 }
 
@@ -78,39 +73,26 @@ void DownloadGrid::WriteValue(int row, int column, const std::string &value) {
 }
 
 bool DownloadGrid::RowSelectedAt(int row) const {
-  return cellSelected_[static_cast<std::size_t>(row)] == kWholeRow;
+  return cells_.Mask(row) == kWholeRow;
 }
 
 void DownloadGrid::SelectRowAt(int row, bool selected) {
   for (int column = 0; column < host::kColumnCount; ++column)
-    MarkCell(row, column, selected);
+    cells_.Set(row, column, selected);
   SelectionChanged();
 }
 
 bool DownloadGrid::CellSelectedAt(int row, int column) const {
-  return (cellSelected_[static_cast<std::size_t>(row)] & Bit(column)) != 0;
+  return cells_.Has(row, column);
 }
 
 void DownloadGrid::SelectCellAt(int row, int column, bool selected) {
-  MarkCell(row, column, selected);
+  cells_.Set(row, column, selected);
   SelectionChanged();
 }
 
 std::pair<int, int> DownloadGrid::SelectedCellAt(int position) const {
-  return selectionOrder_[static_cast<std::size_t>(position)];
-}
-
-void DownloadGrid::MarkCell(int row, int column, bool selected) {
-  std::uint8_t &mask = cellSelected_[static_cast<std::size_t>(row)];
-  if (selected == ((mask & Bit(column)) != 0))
-    return;
-  if (selected) {
-    mask = static_cast<std::uint8_t>(mask | Bit(column));
-    selectionOrder_.emplace_back(row, column);
-  } else {
-    mask = static_cast<std::uint8_t>(mask & ~Bit(column));
-    std::erase(selectionOrder_, std::pair<int, int>(row, column));
-  }
+  return cells_.At(position);
 }
 
 void DownloadGrid::SelectionChanged() {
@@ -135,7 +117,7 @@ void DownloadGrid::SyncSelection() {
     wholeFrom = -1;
   };
   for (int row = 0; row < rows; ++row) {
-    const std::uint8_t mask = cellSelected_[static_cast<std::size_t>(row)];
+    const std::uint8_t mask = cells_.Mask(row);
     if (mask == kWholeRow) {
       if (wholeFrom < 0)
         wholeFrom = row;
@@ -143,12 +125,12 @@ void DownloadGrid::SyncSelection() {
     }
     closeWholeRows(row);
     for (int column = 0; column < host::kColumnCount;) {
-      if (!(mask & Bit(column))) {
+      if (!cells_.Has(row, column)) {
         ++column;
         continue;
       }
       const int first = column;
-      while (column < host::kColumnCount && (mask & Bit(column)))
+      while (column < host::kColumnCount && cells_.Has(row, column))
         ++column;
       ranges.select(model_->index(row, first), model_->index(row, column - 1));
     }
@@ -175,20 +157,16 @@ void DownloadGrid::TrackSelection(const QItemSelection &selected,
     return; // our own record is what the view was given
   // The user changed the selection: the view's model holds everything the
   // engine asked for (it was handed over before the user's event).
-  for (const QItemSelectionRange &range : deselected)
-    for (int row = range.top(); row <= range.bottom(); ++row)
-      for (int column = range.left(); column <= range.right(); ++column) {
-        std::uint8_t &mask = cellSelected_[static_cast<std::size_t>(row)];
-        mask = static_cast<std::uint8_t>(mask & ~Bit(column));
-      }
-  if (!deselected.isEmpty())
-    std::erase_if(selectionOrder_, [this](const std::pair<int, int> &cell) {
-      return !CellSelectedAt(cell.first, cell.second);
-    });
+  cells_.ClearMany([&](const auto &clear) {
+    for (const QItemSelectionRange &range : deselected)
+      for (int row = range.top(); row <= range.bottom(); ++row)
+        for (int column = range.left(); column <= range.right(); ++column)
+          clear(row, column);
+  });
   for (const QItemSelectionRange &range : selected)
     for (int row = range.top(); row <= range.bottom(); ++row)
       for (int column = range.left(); column <= range.right(); ++column)
-        MarkCell(row, column, true);
+        cells_.Set(row, column, true);
 }
 
 bool DownloadGrid::CommitEdit(int row, int column, const std::string &value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/CellSelection.h"
 #include "host/Grid.h"
 
 #include <QTableView>
@@ -61,7 +62,7 @@ protected:
   void SelectRowAt(int row, bool selected) override;
   bool CellSelectedAt(int row, int column) const override;
   void SelectCellAt(int row, int column, bool selected) override;
-  int SelectedCellsCount() const override { return static_cast<int>(selectionOrder_.size()); }
+  int SelectedCellsCount() const override { return cells_.Count(); }
   std::pair<int, int> SelectedCellAt(int position) const override;
   void Layout() override;
   bool viewportEvent(QEvent *event) override;
@@ -70,7 +71,6 @@ protected:
 private:
   bool CommitEdit(int row, int column, const std::string &value);
   void TrackSelection(const QItemSelection &selected, const QItemSelection &deselected);
-  void MarkCell(int row, int column, bool selected);
   void SelectionChanged();
   void ApplyColours();
 
@@ -81,8 +81,7 @@ private:
   GridCellDelegate *cellDelegate_;
   StatusCellPainter *statusPainter_;
   host::CellUpdateEvents *events_ = nullptr;
-  std::vector<std::pair<int, int>> selectionOrder_;
-  std::vector<std::uint8_t> cellSelected_; // one bit per column, per row
+  host::CellSelection cells_;
   int layoutsApplied_ = 0;
 };
 

@@ -2,17 +2,7 @@
 
 #include "host/DownloadRecordset.h"
 
-#include <algorithm>
-
 namespace vidtrawl::host {
-
-namespace {
-
-std::uint8_t Bit(int column) {
-  return static_cast<std::uint8_t>(1u << column);
-}
-
-} // namespace
 
 HeadlessGrid::HeadlessGrid() {
   for (int column = 0; column < kColumnCount; ++column)
@@ -29,9 +19,6 @@ void HeadlessGrid::SetColumnWidth(int column, int widthTwips) {
 }
 
 void HeadlessGrid::AttachSource(const DownloadRecordset *recordset) {
-  rowSelected_.clear();
-  cellSelected_.clear();
-  selectedCells_.clear();
   attached_ = recordset != nullptr;
   const std::size_t count = recordset ? recordset->RecordCount() : 0;
   // Existing strings are assigned to, so their storage is reused.
@@ -46,7 +33,7 @@ void HeadlessGrid::AttachSource(const DownloadRecordset *recordset) {
     row[kColumnFileSize] = record.FileSize;
   }
   rowSelected_.assign(count, false);
-  cellSelected_.assign(count, 0);
+  cells_.Reset(count);
 }
 
 std::string HeadlessGrid::Text(int row, int column) const {
@@ -66,24 +53,15 @@ void HeadlessGrid::SelectRowAt(int row, bool selected) {
 }
 
 bool HeadlessGrid::CellSelectedAt(int row, int column) const {
-  return (cellSelected_[static_cast<std::size_t>(row)] & Bit(column)) != 0;
+  return cells_.Has(row, column);
 }
 
 void HeadlessGrid::SelectCellAt(int row, int column, bool selected) {
-  std::uint8_t &mask = cellSelected_[static_cast<std::size_t>(row)];
-  if (selected == ((mask & Bit(column)) != 0))
-    return;
-  if (selected) {
-    mask = static_cast<std::uint8_t>(mask | Bit(column));
-    selectedCells_.emplace_back(row, column);
-  } else {
-    mask = static_cast<std::uint8_t>(mask & ~Bit(column));
-    std::erase(selectedCells_, std::pair<int, int>(row, column));
-  }
+  cells_.Set(row, column, selected);
 }
 
 std::pair<int, int> HeadlessGrid::SelectedCellAt(int position) const {
-  return selectedCells_[static_cast<std::size_t>(position)];
+  return cells_.At(position);
 }
 
 void HeadlessGrid::Layout() {

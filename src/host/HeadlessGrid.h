@@ -1,10 +1,10 @@
 #pragma once
 
+#include "host/CellSelection.h"
 #include "host/Grid.h"
 #include "host/GridLayout.h"
 
 #include <array>
-#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,15 +38,14 @@ protected:
   void SelectRowAt(int row, bool selected) override;
   bool CellSelectedAt(int row, int column) const override;
   void SelectCellAt(int row, int column, bool selected) override;
-  int SelectedCellsCount() const override { return static_cast<int>(selectedCells_.size()); }
+  int SelectedCellsCount() const override { return cells_.Count(); }
   std::pair<int, int> SelectedCellAt(int position) const override;
   void Layout() override;
 
 private:
   std::vector<std::array<std::string, kColumnCount>> rows_;
   std::vector<bool> rowSelected_;
-  std::vector<std::uint8_t> cellSelected_; // one bit per column, per row
-  std::vector<std::pair<int, int>> selectedCells_;
+  CellSelection cells_;
   std::array<int, kColumnCount> widths_{};
   int layoutsApplied_ = 0;
   bool attached_ = false;
