@@ -22,6 +22,7 @@ std::string Read(const std::vector<std::string> &args) {
          (o.version ? " version" : "");
 }
 
+// Options in every spelling, addresses after "--", errors the runs of vidtrawl-cli do not show.
 TEST(CommandLine, ReadsOptionsAndAddressesOrSaysWhatIsWrong) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"http://a/1", "-d", "/tmp/x", "--connect-to", "::127.0.0.1:8080", "--tsv",
@@ -32,33 +33,21 @@ TEST(CommandLine, ReadsOptionsAndAddressesOrSaysWhatIsWrong) {
       {{"-qdE", "u"}, "dir=E url=u quiet"},
       {{"--input-file=-", "-qi", "more"}, " input=- input=more quiet"},
       {{"-", "-q", "--", "--tsv", "-d"}, " url=- url=--tsv url=-d quiet"},
-      {{"-h"}, " help"},
       {{"--demo", "-d", "D"}, "dir=D demo"},
-      {{}, "error: no URL given"},
-      {{"--nope", "u"}, "error: unknown option '--nope'"},
       {{"-qz", "u"}, "error: unknown option '-z'"},
-      {{"u", "-i"}, "error: option '-i' needs an argument"},
       {{"u", "--dir="}, "error: option '--dir' needs a folder name"},
       {{"--input-file=", "u"},
        "error: option '--input-file' needs a file name ('-' for standard input)"},
-      {{"--connect-to", "a:b", "u"},
-       "error: malformed --connect-to entry 'a:b' (expected HOST1:PORT1:HOST2:PORT2)"},
-      {{"--quiet=1", "u"}, "error: option '--quiet' takes no argument"},
-      {{"--demo", "u"}, "error: --demo takes no URL"},
       {{"--demo", "-i", "f"}, "error: --demo takes no input file"},
   };
   for (const auto &[args, read] : cases)
     EXPECT_EQ(Read(args), read) << ::testing::PrintToString(args);
 }
 
+// Blank and comment lines go; an address keeps its '#' and inner spaces.
 TEST(CommandLine, AnInputFileHoldsOneAddressPerLineBesideBlanksAndComments) {
-  const std::pair<std::string, std::vector<std::string>> cases[] = {
-      {"\n \t\r\n# a comment\n   # an indented one\n", {}},
-      {"http://a/1\n  http://a/2 \t\r\nhttp://a/3", {"http://a/1", "http://a/2", "http://a/3"}},
-      {"http://a/1#part\r\n\n\nx y\n", {"http://a/1#part", "x y"}},
-  };
-  for (const auto &[text, addresses] : cases)
-    EXPECT_EQ(AddressesOfInput(text), addresses) << text;
+  EXPECT_EQ(AddressesOfInput("http://a/1#part\r\n \t\r\n\n# note\nx y\n"),
+            (std::vector<std::string>{"http://a/1#part", "x y"}));
 }
 
 } // namespace

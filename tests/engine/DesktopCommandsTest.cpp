@@ -5,12 +5,15 @@
 #include "support/EngineFixture.h"
 #include "support/RecordingDesktop.h"
 
+#include <tuple>
+
 namespace vidtrawl::testing {
 namespace {
 
 using Calls = std::vector<std::string>;
 using Id = host::Timers::Id;
 using Reply = host::MessageBox::Answer;
+const std::string kBrowse = "browse Please select the desired Download directory then press Ok.";
 
 class DesktopCommandsTest : public ::testing::Test, public ContentServer {
 protected:
@@ -53,10 +56,8 @@ protected:
 };
 
 TEST_F(DesktopCommandsTest, EachCommandReachesItsOperation) {
-  const struct {
-    const char *command;
-    Calls calls; // what the window, timers and opener were asked
-  } cases[] = {
+  // Each command and what the window, timers and opener were asked.
+  const std::pair<const char *, Calls> cases[] = {
       {"IDC_FS_Drag", {"drag"}},
       {"IDC_FS_Minimize", {"minimize"}},
       {"IDC_FS_Tray", {"tray"}},
@@ -66,17 +67,16 @@ TEST_F(DesktopCommandsTest, EachCommandReachesItsOperation) {
       {"IDC_FS_Help", {"open /data/help.html"}},
       {"ID_FS_webSite", {"open https://vidtrawl.example/"}},
       {"IDC_FS_startDownload", {"start tmrDownload"}},
-      {"ID_FS_downloadBrowse",
-       {"browse Please select the desired Download directory then press Ok."}},
+      {"ID_FS_downloadBrowse", {kBrowse}},
       {"idc_fs_close", {}}, // compared exactly
       {"IDC_FS_Drag ", {}},
       {"", {}},
       {"IDC_FS_Close", {"unhook", "watch off", "unload menu", "end"}}, // idle: no question
   };
-  for (const auto &c : cases) {
+  for (const auto &[command, calls] : cases) {
     desktop.calls.clear();
-    engine->Flash_FSCommand(c.command, "ignored argument");
-    EXPECT_EQ(desktop.calls, c.calls) << c.command;
+    engine->Flash_FSCommand(command, "ignored argument");
+    EXPECT_EQ(desktop.calls, calls) << command;
   }
   EXPECT_TRUE(messages.shown.empty());
 }
@@ -125,12 +125,7 @@ TEST_F(DesktopCommandsTest, FolderAndMonitorCommandsSaveTheSettings) {
   engine->Flash_FSCommand("ID_FS_autoDownloadCheck", "");
   EXPECT_TRUE(engine->MonitorEnabled());
   EXPECT_TRUE(Saved("URL Mon=True\n"));
-  EXPECT_EQ(desktop.calls, (Calls{"watch on",
-                                  "browse Please select the desired Download "
-                                  "directory then press Ok.",
-                                  "browse Please select the desired Download directory then "
-                                  "press Ok.",
-                                  "watch off", "watch on"}));
+  EXPECT_EQ(desktop.calls, (Calls{"watch on", kBrowse, kBrowse, "watch off", "watch on"}));
 }
 
 // A start waits for the download timer, and for a rebuild that is letting
@@ -197,21 +192,18 @@ TEST_F(DesktopCommandsTest, CopiedAddressesReachTheListThroughTheReceiver) {
   std::vector<engine::PassSummary> passes;
   engine->OnPassEnded([&](const engine::PassSummary &summary) { passes.push_back(summary); });
   ServeVideo(*this, "c", Pattern(100));
-  const struct {
-    std::string text;
-    std::size_t items;
-    bool startsTimer;
-  } deliveries[] = {
+  // The text copied, the items then listed, and whether a pass is asked for.
+  const std::tuple<std::string, std::size_t, bool> deliveries[] = {
       {"", 0, false},
       {"http://www.putfile.com/page/c", 1, true},
       {"http://www.putfile.com/page/c", 1, true}, // the same copy twice: listed once
       {"http://www.example.org/clip", 2, true},   // listed as not supported
   };
-  for (const auto &d : deliveries) {
+  for (const auto &[text, items, startsTimer] : deliveries) {
     desktop.running.clear();
-    engine->txtMonitor_Change(d.text);
-    EXPECT_EQ(engine->ItemCount(), d.items) << d.text;
-    EXPECT_EQ(desktop.TimerRunning(Id::Download), d.startsTimer) << d.text;
+    engine->txtMonitor_Change(text);
+    EXPECT_EQ(engine->ItemCount(), items) << text;
+    EXPECT_EQ(desktop.TimerRunning(Id::Download), startsTimer) << text;
   }
   EXPECT_EQ(movie.variables["_root.video_url"], "http://www.example.org/clip");
   engine->OnTimer(Id::Download); // the pass it asked for

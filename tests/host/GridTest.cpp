@@ -10,19 +10,14 @@
 namespace vidtrawl::host {
 namespace {
 
-DownloadRecordset Records(int count) {
-  DownloadRecordset records;
-  for (int i = 1; i <= count; ++i) {
-    records.AddNew();
-    records.SetID(i);
-    records.SetText(DownloadRecordset::Status, "Waiting");
-  }
-  return records;
-}
-
 TEST(Grid, StaleAndOutOfRangeRowsReadNothingAndTakeNothing) {
   HeadlessGrid grid;
-  const DownloadRecordset records = Records(3);
+  DownloadRecordset records;
+  for (int id = 1; id <= 3; ++id) {
+    records.AddNew();
+    records.SetID(id);
+    records.SetText(DownloadRecordset::Status, "Waiting");
+  }
   grid.SetDataSource(&records);
   const GridRow old = *grid.Row(1);
   EXPECT_EQ(grid.PreviousRow(old)->index, 0);

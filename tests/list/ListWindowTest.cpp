@@ -1,8 +1,5 @@
-// The list as the main window shows and edits it: the grid's rebuild, with
-// changes arriving while it fills, the editing commands and the file name
-// typed into a cell.
-#include "host/Grid.h"
-#include "host/GridLayout.h"
+// The list as the main window shows and edits it: the grid's rebuild (with
+// changes arriving while it fills), the editing commands, typed file names.
 #include "host/HeadlessGrid.h"
 #include "list/CurrentItem.h"
 #include "list/DownloadList.h"
@@ -16,14 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <sstream>
+#include <tuple>
 
 namespace vidtrawl::list {
 namespace {
 
-using host::GridCell;
 using host::kColumnFileName;
-using host::kColumnFileSize;
 using host::kColumnID;
 using host::kColumnStatus;
 using host::kColumnVideoURL;
@@ -73,26 +70,22 @@ struct ListWindow {
     pump.action = std::move(action);
   }
   host::GridRow RowAt(int index) const { return *grid.Row(index); }
-  // Changes the grid or the store word by word: "rN" selects row N, "cN.M"
-  // the cell of row N and column M, "all" every row; "iN=TEXT" puts TEXT
-  // ('_' for a blank) into row N's ID cell; "+U" adds an item of address U
-  // and "-N" removes item N, to the store alone; "bind" is a rebuild while
-  // one fills; "remove", "clear", "up", "down" the editing commands;
-  // "detach" leaves the grid without rows.
+  // Word by word: "rN" selects row N, "cN.M" cell M of row N, "all" every
+  // row; "iN=TEXT" puts TEXT ('_': blank) into row N's ID cell; "+U" adds
+  // address U, "-N" removes item N (the store alone); "bind" is a nested
+  // rebuild; "remove", "clear", "up", "down" the commands; "detach" unbinds.
   void Change(const std::string &words) {
+    const std::map<std::string, void (ListEditor::*)()> commands = {
+        {"all", &ListEditor::SelectAll},
+        {"remove", &ListEditor::RemoveSelected},
+        {"clear", &ListEditor::ClearCompleted},
+        {"up", &ListEditor::MoveSelectedUp},
+        {"down", &ListEditor::MoveSelectedDown}};
     std::istringstream in(words);
     for (std::string word; in >> word;) {
       const int row = std::atoi(word.c_str() + 1);
-      if (word == "all")
-        editor.SelectAll();
-      else if (word == "remove")
-        editor.RemoveSelected();
-      else if (word == "clear")
-        editor.ClearCompleted();
-      else if (word == "up")
-        editor.MoveSelectedUp();
-      else if (word == "down")
-        editor.MoveSelectedDown();
+      if (const auto command = commands.find(word); command != commands.end())
+        (editor.*command->second)();
       else if (word == "bind")
         EXPECT_FALSE(binder.BindList()) << "a nested rebuild returns at once";
       else if (word[0] == '+')
@@ -162,28 +155,24 @@ TEST(BindList, PumpsBeforeEveryRecordAndAfterTheLast) {
 // once and the outer one fills again, so the grid ends showing the list as
 // it is, and no row names another item than the one it shows.
 TEST(BindList, ChangesDuringTheFillAreShownAfterIt) {
-  const struct {
-    const char *items;
-    long call;
-    const char *change, *then;
-    bool shown;
-  } cases[] = {{"a,b,c", 2, "+d bind", "", true},
-               {"a,b,c", 1, "-1 -1 bind", "", true},
-               {"a,b,c,d", 3, "-4 -1 clear", "", true},
-               {"a,b", 1, "all remove", "", false},
-               {"A,B,C", 2, "-1 bind", "r0 remove", true}}; // the row showing B: B goes, not C
-  for (const auto &c : cases) {
-    SCOPED_TRACE(std::string(c.change) + " on " + c.items);
+  const std::tuple<const char *, long, const char *, const char *, bool> cases[] = {
+      {"a,b,c", 2, "+d bind", "", true},
+      {"a,b,c", 1, "-1 -1 bind", "", true},
+      {"a,b,c,d", 3, "-4 -1 clear", "", true},
+      {"a,b", 1, "all remove", "", false},
+      {"A,B,C", 2, "-1 bind", "r0 remove", true}}; // the row showing B: B goes, not C
+  for (const auto &[items, at, change, then, shown] : cases) {
+    SCOPED_TRACE(std::string(change) + " on " + items);
     ListWindow w;
-    w.Add(Split(c.items));
+    w.Add(Split(items));
     w.OnPump([&](long call) {
-      if (call == c.call)
-        w.Change(c.change);
+      if (call == at)
+        w.Change(change);
     });
-    EXPECT_EQ(w.binder.BindList(), c.shown);
+    EXPECT_EQ(w.binder.BindList(), shown);
     EXPECT_FALSE(w.binder.BindBusy());
     w.pump.action = nullptr;
-    w.Change(c.then);
+    w.Change(then);
     EXPECT_EQ(w.Rows(), w.Stored());
     EXPECT_EQ(w.grid.HasDataSource(), !w.items.IsListEmpty());
   }
@@ -214,13 +203,11 @@ TEST(BindList, AFailedFillKeepsThePreviousRowsAndSaysWhy) {
     EXPECT_FALSE(w.binder.BindBusy());
     EXPECT_EQ(w.grid.Generation(), generation);
     EXPECT_EQ(w.binder.rsDownloadList(), before);
-    if (message.empty()) {
-      EXPECT_TRUE(w.messages.shown.empty());
-    } else {
-      ASSERT_EQ(w.messages.shown.size(), 1u);
-      EXPECT_EQ(w.messages.shown[0].text, message);
-      EXPECT_EQ(w.messages.shown[0].icon, host::MessageBox::Icon::Error);
-      EXPECT_EQ(w.messages.shown[0].title, "Vidtrawl");
+    ASSERT_EQ(w.messages.shown.size(), message.empty() ? 0u : 1u);
+    for (const auto &shown : w.messages.shown) {
+      EXPECT_EQ(shown.text, message);
+      EXPECT_EQ(shown.icon, host::MessageBox::Icon::Error);
+      EXPECT_EQ(shown.title, "Vidtrawl");
     }
     w.pump.action = nullptr; // usable again
     EXPECT_TRUE(w.binder.BindList());
@@ -280,13 +267,8 @@ TEST(BindList, AGridThatRefusesItsSourceIsLaidOutAfresh) {
 // Each command on the rows the grid shows: the items it leaves, and a
 // rebuild that shows them (none when the grid showed no rows).
 TEST(ListEditor, EachCommandWorksOnTheRowsShown) {
-  const struct {
-    const char *items; // "-" first: not shown yet
-    const char *change;
-    const char *command;
-    const char *stored;
-    bool rebuilt;
-  } cases[] = {
+  // Items ("-" first: not shown yet), change, command, items left, rebuilt.
+  const std::tuple<const char *, const char *, const char *, const char *, bool> cases[] = {
       {"a|Complete,b,c|Complete", "", "clear", "1|b|Waiting", true},
       {"a|Complete,b|Complete,c,d|Complete,e|ERROR", "", "clear", "1|c|Waiting,2|e|ERROR", true},
       {"a|complete,b|Complete ,c|Completed", "", "clear",
@@ -310,42 +292,39 @@ TEST(ListEditor, EachCommandWorksOnTheRowsShown) {
       {"-,a,b", "", "down", "1|a|Waiting,2|b|Waiting", true},
       {"a,b", "", "all", "1|a|Waiting,2|b|Waiting", false},
   };
-  for (const auto &c : cases) {
-    SCOPED_TRACE(std::string(c.command) + " " + c.change + " on " + c.items);
+  for (const auto &[list, change, command, stored, rebuilt] : cases) {
+    SCOPED_TRACE(std::string(command) + " " + change + " on " + list);
     ListWindow w;
-    const Texts items = Split(c.items);
+    const Texts items = Split(list);
     const bool shown = items.empty() || items[0] != "-";
     w.Add(shown ? items : Texts(items.begin() + 1, items.end()), shown);
-    w.Change(c.change);
+    w.Change(change);
     const auto generation = w.grid.Generation();
     w.pump.calls = 0;
-    w.Change(c.command);
-    EXPECT_EQ(w.Stored(), Split(c.stored));
-    EXPECT_EQ(w.grid.Generation() != generation, c.rebuilt);
-    EXPECT_EQ(w.pump.calls != 0, c.rebuilt && *c.stored != '\0');
-    if (c.rebuilt) {
-      EXPECT_EQ(w.Rows(), Split(c.stored));
-      EXPECT_EQ(w.grid.HasDataSource(), *c.stored != '\0');
+    w.Change(command);
+    EXPECT_EQ(w.Stored(), Split(stored));
+    EXPECT_EQ(w.grid.Generation() != generation, rebuilt);
+    EXPECT_EQ(w.pump.calls != 0, rebuilt && *stored != '\0');
+    if (rebuilt) {
+      EXPECT_EQ(w.Rows(), Split(stored));
+      EXPECT_EQ(w.grid.HasDataSource(), *stored != '\0');
     }
   }
 }
 
 TEST(ListEditor, TheCurrentItemsRowIsTheRowShowingItsId) {
-  const struct {
-    std::size_t current;
-    const char *change;
-    int row; // -1: none
-  } cases[] = {
+  // The current item, a change, the row found (-1: none).
+  const std::tuple<std::size_t, const char *, int> cases[] = {
       {2, "", 2}, {1, "-2", -1}, {1, "i1=x i0=2", 0}, {1, "i1=x i0=_2", -1}, {0, "detach", -1}};
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.change);
+  for (const auto &[current, change, row] : cases) {
+    SCOPED_TRACE(change);
     ListWindow w;
     w.Add({"a", "b", "c", "d"});
-    w.current.Set(w.items, c.current);
+    w.current.Set(w.items, current);
     w.current.SetRow(w.RowAt(3));
-    w.Change(c.change);
+    w.Change(change);
     w.editor.LocateCurrentRow();
-    EXPECT_EQ(w.current.Row() ? w.current.Row()->index : -1, c.row);
+    EXPECT_EQ(w.current.Row() ? w.current.Row()->index : -1, row);
   }
 }
 
@@ -375,7 +354,7 @@ TEST(FileNameEdit, TheCleanedNameGoesToTheItemTheRowShowsWhileTheRowIsCurrent) {
   FileNameEdit edit(w.items, w.grid);
   const auto type = [&](int row, const std::string &typed, int column = kColumnFileName,
                         bool rebuildBetween = false) {
-    const GridCell cell{w.RowAt(row), column};
+    const host::GridCell cell{w.RowAt(row), column};
     bool cancel = false;
     edit.DownloadGrid_BeforeCellUpdate(cell, typed, cancel);
     if (rebuildBetween)

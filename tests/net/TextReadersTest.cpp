@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 namespace vidtrawl::net {
 namespace {
@@ -28,21 +29,15 @@ TEST(ConnectionMap, ParsesWellFormedAndRejectsMalformedEntries) {
 TEST(ConnectionMap, FirstMatchingEntryWinsAndEmptyFieldsMatchAny) {
   ConnectionMap map;
   EXPECT_TRUE(map.AddList(" www.youtube.com:80:127.0.0.1:9001 , :443::8443,:80:[::1]:"));
-  const struct {
-    const char *host;
-    int port;
-    const char *toHost;
-    int toPort;
-  } cases[] = {{"WWW.YouTube.com", 80, "127.0.0.1", 9001},
-               {"other", 443, "other", 8443},
-               {"other", 80, "::1", 80},
-               {"other", 21, "other", 21},
-               {"[::2]", 21, "::2", 21}};
-  for (const auto &c : cases) {
-    const auto target = map.Resolve(c.host, c.port);
-    EXPECT_EQ(target.host, c.toHost) << c.host << ":" << c.port;
-    EXPECT_EQ(target.port, c.toPort) << c.host << ":" << c.port;
-  }
+  const auto to = [&map](const char *host, int port) {
+    const auto target = map.Resolve(host, port);
+    return target.host + " " + std::to_string(target.port);
+  };
+  EXPECT_EQ(to("WWW.YouTube.com", 80), "127.0.0.1 9001");
+  EXPECT_EQ(to("other", 443), "other 8443");
+  EXPECT_EQ(to("other", 80), "::1 80");
+  EXPECT_EQ(to("other", 21), "other 21");
+  EXPECT_EQ(to("[::2]", 21), "::2 21");
   EXPECT_EQ(map.CurlEntries().front(), "www.youtube.com:80:127.0.0.1:9001");
   ConnectionMap partly;
   EXPECT_FALSE(partly.AddList("bad,a:1:b:2,,"));
@@ -53,46 +48,36 @@ TEST(ConnectionMap, FirstMatchingEntryWinsAndEmptyFieldsMatchAny) {
   EXPECT_TRUE(ConnectionMap::FromEnvironment().Empty());
 }
 
+// Each text gives "HOST PORT" or the reason it is refused.
 TEST(ParseHostAndPort, SplitsOffThePortOrSaysWhatIsWrong) {
-  const std::pair<std::string, std::string> cases[] = {{"www.youtube.com", "www.youtube.com 80"},
-                                                       {"h:1", "h 1"},
-                                                       {"h:65535", "h 65535"},
-                                                       {"h:", "h 80"},
-                                                       {"[::1]", "[::1] 80"},
-                                                       {"[::1]:8081", "[::1] 8081"},
-                                                       {"::1", "::1 80"}, // no brackets: no port
-                                                       {"", "Invalid host name"},
-                                                       {"evil\r\nX: 1", "Invalid host name"},
-                                                       {"a b", "Invalid host name"},
-                                                       {"a\x7f", "Invalid host name"},
-                                                       {":80", "Invalid host name"},
-                                                       {"[::1", "Invalid host name"},
-                                                       {"[::1]x", "Invalid host name"},
-                                                       {"[]:80", "Invalid host name"},
-                                                       {"h:0", "Invalid port"},
-                                                       {"h:65536", "Invalid port"},
-                                                       {"h:8o", "Invalid port"}};
-  for (const auto &[text, result] : cases) {
+  const auto parse = [](const std::string &text) {
     std::string error;
     const auto parsed = ParseHostAndPort(text, 80, error);
-    EXPECT_EQ(parsed ? parsed->host + " " + std::to_string(parsed->port) : error, result) << text;
-  }
+    return parsed ? parsed->host + " " + std::to_string(parsed->port) : error;
+  };
+  const std::pair<const char *, const char *> cases[] = {
+      {"a.com", "a.com 80"},   {"h:1", "h 1"},          {"h:65535", "h 65535"},
+      {"h:", "h 80"},          {"[::1]", "[::1] 80"},   {"[::1]:8081", "[::1] 8081"},
+      {"::1", "::1 80"},       {"h:0", "Invalid port"}, {"h:65536", "Invalid port"},
+      {"h:8o", "Invalid port"}};
+  for (const auto &[text, result] : cases)
+    EXPECT_EQ(parse(text), result) << text; // "::1": no brackets, no port
+  for (const char *text : {"", "evil\r\nX: 1", "a b", "a\x7f", ":80", "[::1", "[::1]x", "[]:80"})
+    EXPECT_EQ(parse(text), "Invalid host name") << text;
 }
 
 TEST(TimeLimits, TheEnvironmentOnlyShortensTheLimits) {
-  const struct {
-    const char *text;
-    long connect, silence;
-  } cases[] = {
+  const std::tuple<const char *, long, long> cases[] = {
+      // text, connect, silence
       {nullptr, 30000, 60000}, {"", 30000, 60000},    {"0.5", 500, 500},    {"45", 30000, 45000},
       {"90", 30000, 60000},    {"0", 30000, 60000},   {"-2", 30000, 60000}, {"2s", 30000, 60000},
       {"nan", 30000, 60000},   {"inf", 30000, 60000}, {"0.0001", 1, 1},     {"1e999", 30000, 60000},
   };
-  for (const auto &c : cases) {
-    const TimeLimits limits =
-        TimeLimits::FromText(c.text ? std::optional<std::string_view>(c.text) : std::nullopt);
-    EXPECT_EQ(limits.connect.count(), c.connect) << (c.text ? c.text : "(unset)");
-    EXPECT_EQ(limits.silence.count(), c.silence) << (c.text ? c.text : "(unset)");
+  for (const auto &[text, connect, silence] : cases) {
+    const auto limits =
+        TimeLimits::FromText(text ? std::optional<std::string_view>(text) : std::nullopt);
+    EXPECT_EQ(limits.connect.count(), connect) << (text ? text : "(unset)");
+    EXPECT_EQ(limits.silence.count(), silence) << (text ? text : "(unset)");
   }
 }
 
@@ -100,24 +85,25 @@ TEST(UnescapeURL, DecodesEveryEscapeOnceUpTo1023Bytes) {
   std::string escapes;
   for (int i = 0; i < 1023; ++i)
     escapes += "%41";
-  const std::pair<std::string, std::string> cases[] = {
+  const std::pair<const char *, const char *> cases[] = {
       {"", ""},
-      {"http%3A%2F%2Fhost%2fa", "http://host/a"},
       {"a%zzb", "a%zzb"},
       {"%g1%1g", "%g1%1g"},
       {"a%4", "a%4"},
       {"a%", "a%"},
-      {"%41%42?x=%43#%44", "AB?x=C#D"},
       {"%aF%Af", "\xaf\xaf"},
       {"a+b%20c", "a+b c"},
       {"%2541", "%41"},
-      {std::string("%00x", 4), std::string("\0x", 2)},
-      {std::string(1023, 'a'), std::string(1023, 'a')},
-      {std::string(1024, 'a'), ""},
-      {escapes, std::string(1023, 'A')},
-      {escapes + "%41", ""}};
+      {"%41%42?x=%43#%44", "AB?x=C#D"},
+  };
   for (const auto &[in, out] : cases)
-    EXPECT_EQ(UnescapeURL(in), out) << in.substr(0, 40);
+    EXPECT_EQ(UnescapeURL(in), out) << in;
+  EXPECT_EQ(UnescapeURL("http%3A%2F%2Fhost%2fa"), "http://host/a");
+  EXPECT_EQ(UnescapeURL(std::string("%00x", 4)), std::string("\0x", 2));
+  EXPECT_EQ(UnescapeURL(std::string(1023, 'a')), std::string(1023, 'a'));
+  EXPECT_EQ(UnescapeURL(std::string(1024, 'a')), "");
+  EXPECT_EQ(UnescapeURL(escapes), std::string(1023, 'A'));
+  EXPECT_EQ(UnescapeURL(escapes + "%41"), "");
 }
 
 // "last modified|size|file name|file type|exists", the size "-" when no

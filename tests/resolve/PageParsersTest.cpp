@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <tuple>
 
 namespace vidtrawl::resolve {
 namespace {
@@ -57,10 +58,8 @@ TEST(PageParsers, FailureBranchesAndOffsets) {
   const std::string blip = "readonly=\"readonly\" type=\"text\" class=\"permalink_input\" value=\"";
   const std::string myspace = "http://vids.myspace.com/index.cfm?videoid=";
   const std::string content = kMyspaceContentBase, media = kBreakMediaBase;
-  const struct {
-    int site;
-    std::string page, address, expected;
-  } cases[] = {
+  const std::tuple<int, std::string, std::string, std::string> cases[] = {
+      // page, address, video
       {kSiteGoogleVideo, "<a href=\"http://v/d?a=1&amp;b=%2F\" id=\"ipoddownloadlink\">", "",
        "http://v/d?a=1&b=%2F"},
       {kSiteGoogleVideo, "<a href=\"http://1\"><A HREF=\"http://2\" ID=IPODDOWNLOADLINK href=\"3\"",
@@ -107,18 +106,15 @@ TEST(PageParsers, FailureBranchesAndOffsets) {
       {kSiteZippyVideos, "srvURL=http://s' storageId=1&userName=u&videoId=9", "", ""},
   };
   const PlayerResolver resolver = [](const std::string &player) { return "resolved " + player; };
-  for (const auto &c : cases)
-    EXPECT_EQ(ParsePage(c.site, c.page, c.address, resolver), c.expected)
-        << c.site << " " << c.page;
+  for (const auto &[site, page, address, expected] : cases)
+    EXPECT_EQ(ParsePage(site, page, address, resolver), expected) << site << " " << page;
   EXPECT_EQ(ParseYoutube("embed src=;p&", "", nullptr), "");
 }
 
 TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {
-  const struct {
-    std::string text, what;
-    Pos at;
-    std::optional<Pos> from, backward;
-  } cases[] = {
+  // Text, what is sought, where from, and what FindFrom and FindBackward find.
+  using Found = std::optional<Pos>;
+  const std::tuple<std::string, std::string, Pos, Found, Found> cases[] = {
       {"abcABC", "bc", 1, 2, {}},   {"abcABC", "bc", 2, 2, {}},
       {"abcABC", "bc", 3, 5, 2},    {"abcABC", "BC", 6, {}, 5},
       {"abcABC", "c", 6, 6, 6},     {"abcABC", "a", 7, {}, 4},
@@ -128,19 +124,18 @@ TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {
       {"abcabc", "abc", 5, {}, 1},  {"abcabc", "abc", 2, 4, {}},
       {"abcabc", "abc", 99, {}, 4}, {std::string("a\0b", 3), "b", 1, 3, {}},
   };
-  for (const auto &c : cases) {
-    EXPECT_EQ(FindFrom(c.text, c.what, c.at), c.from) << c.text << " / " << c.what << " @" << c.at;
-    EXPECT_EQ(FindBackward(c.text, c.what, c.at), c.backward)
-        << c.text << " / " << c.what << " @" << c.at;
+  for (const auto &[text, what, at, from, backward] : cases) {
+    SCOPED_TRACE(text + " / " + what + " @" + std::to_string(at));
+    EXPECT_EQ(FindFrom(text, what, at), from);
+    EXPECT_EQ(FindBackward(text, what, at), backward);
   }
-  const struct {
-    Pos start, length;
-    std::optional<std::string> mid, toEnd;
-  } cuts[] = {{2, 3, "ell", "ello"}, {1, 0, "", "hello"}, {5, 10, "o", "o"},    {6, 1, "", ""},
-              {600, 1, "", ""},      {0, 1, {}, {}},      {1, -1, {}, "hello"}, {-4, 2, {}, {}}};
-  for (const auto &c : cuts) {
-    EXPECT_EQ(Mid("hello", c.start, c.length), c.mid) << c.start << " " << c.length;
-    EXPECT_EQ(MidToEnd("hello", c.start), c.toEnd) << c.start;
+  using Cut = std::optional<std::string>; // start, length, Mid, MidToEnd
+  const std::tuple<Pos, Pos, Cut, Cut> cuts[] = {
+      {2, 3, "ell", "ello"}, {1, 0, "", "hello"}, {5, 10, "o", "o"},    {6, 1, "", ""},
+      {600, 1, "", ""},      {0, 1, {}, {}},      {1, -1, {}, "hello"}, {-4, 2, {}, {}}};
+  for (const auto &[start, length, mid, toEnd] : cuts) {
+    EXPECT_EQ(Mid("hello", start, length), mid) << start << " " << length;
+    EXPECT_EQ(MidToEnd("hello", start), toEnd) << start;
   }
   EXPECT_TRUE(ContainsNoCase("xxHtTpxx", "http"));
   EXPECT_FALSE(ContainsNoCase("htt", "http"));
