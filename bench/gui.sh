@@ -17,18 +17,27 @@
 # to nginx for both programs. HOME and the XDG folders are private to the
 # run; the settings file turns the clipboard monitor off (its timer would
 # read the clipboard during the measures) and sets the download folder.
-# Usage: bench/gui.sh [BUILD_DIR] [RUNS]   (BUILD_DIR defaults to build/, RUNS to 5)
+# VIA=copy starts each measured download the clipboard monitor's way
+# instead: the monitor is on and the page's address is copied with xclip
+# (the clock starts at the copy); the window stays shown, or with
+# VIA=copy-hidden is hidden in the tray (unmapped) first.
+# Usage: [VIA=type|copy|copy-hidden] bench/gui.sh [BUILD_DIR] [RUNS]
+#   (BUILD_DIR defaults to build/, RUNS to 5, VIA to type)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 runs=${2:-5}
+via=${VIA:-type}
+case $via in type | copy | copy-hidden) ;; *) echo "VIA is type, copy or copy-hidden" >&2; exit 2 ;; esac
 app=$build/bin/vidtrawl
 cli=$build/bin/vidtrawl-cli
 probe=$build/bin/x11_probe
 for f in "$app" "$cli" "$probe"; do
   [ -x "$f" ] || { echo "missing $f (build it first)" >&2; exit 2; }
 done
-for tool in Xvfb xdotool import; do
+tools="Xvfb xdotool import"
+[ "$via" = type ] || tools="$tools xclip"
+for tool in $tools; do
   command -v "$tool" >/dev/null || { echo "missing $tool (scripts/setup-deps installs it)" >&2; exit 2; }
 done
 # shellcheck source=bench/nginx.sh
@@ -59,8 +68,12 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/h
   XDG_DATA_HOME=$work/home/.local/share XDG_RUNTIME_DIR=$work/run
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/vidtrawl"
 chmod 700 "$XDG_RUNTIME_DIR"
-printf '[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\nDownload Dir=%s\n' \
-  "$gui_out" >"$XDG_CONFIG_HOME/vidtrawl/registry.ini"
+# settings MONITOR: the settings file with the clipboard monitor True or False.
+settings() {
+  printf '[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=%s\nDownload Dir=%s\n' \
+    "$1" "$gui_out" >"$XDG_CONFIG_HOME/vidtrawl/registry.ini"
+}
+settings False
 export VIDTRAWL_CONNECT_TO=www.putfile.com:80:127.0.0.1:$port
 # Only the X server of this run; no session bus or desktop of the caller's.
 export QT_QPA_PLATFORM=xcb
@@ -134,9 +147,10 @@ ping_figures() {
 # With a second argument, a screenshot of the window goes there once
 # 40 % of the file is in.
 gui_download() {
-  local log=$1 shot=${2:-} out=$gui_out/big.flv clicked reached cpu0
+  local log=$1 shot=${2:-} out=$gui_out/big.flv clicked reached cpu0 how=${3:-type}
   rm -f "$out" "$out.part"
-  add_page
+  [ "$how" = type ] && add_page
+  [ "$how" = copy-hidden ] && xdotool windowunmap --sync "$win"
   "$probe" ping "$win" --seconds 600 --until-size "$out" "$size" --log "$log" >"$work/ping.txt" &
   local pinger=$!
   sleep 0.2
@@ -145,7 +159,11 @@ gui_download() {
   # press and release arriving 5 ms after xdotool started and xdotool
   # returning 0.1 s after that.
   clicked=$(date +%s%N)
-  click 488 486
+  if [ "$how" = type ]; then
+    click 488 486
+  else
+    printf '%s' "$page_url" | xclip -selection clipboard >/dev/null 2>&1
+  fi
   if [ -n "$shot" ]; then
     while [ "$(file_size "$out")" -lt $((size * 2 / 5)) ] && kill -0 "$pinger" 2>/dev/null; do
       sleep 0.02
@@ -169,7 +187,7 @@ cli_download() {
   awk '{ printf "%s %.2f\n", $1, $2 + $3 }' "$work/time.txt"
 }
 
-echo "vidtrawl under Xvfb ($DISPLAY), $runs runs; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "vidtrawl under Xvfb ($DISPLAY), $runs runs, downloads started by: $via; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 # Launch: each run a fresh program, ended once its window shows.
 : >"$work/launch.txt"
@@ -193,13 +211,17 @@ fi
 : >"$work/cli.txt"
 rest_logs=()
 download_logs=()
+[ "$via" = type ] || settings True
 for i in $(seq "$runs"); do
+  # A fresh program must not find the last run's address on the clipboard.
+  [ "$via" = type ] || printf 'nothing' | xclip -selection clipboard >/dev/null 2>&1
   start_app
   sleep 1
   awk '/^VmRSS:/ { print $2 }' "/proc/$app_pid/status" >>"$work/rss.txt"
   "$probe" ping "$win" --seconds 5 --log "$work/ping-rest-$i.txt" >/dev/null
   rest_logs+=("$work/ping-rest-$i.txt")
-  gui_download "$work/ping-download-$i.txt" >>"$work/gui.txt"
+  gui_download "$work/ping-download-$i.txt" "" "$via" >>"$work/gui.txt"
+  [ "$via" = copy-hidden ] && xdotool windowmap --sync "$win"
   download_logs+=("$work/ping-download-$i.txt")
   stop_app
   cli_download >>"$work/cli.txt"
