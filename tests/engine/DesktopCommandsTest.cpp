@@ -15,7 +15,9 @@ using Id = host::Timers::Id;
 using Reply = host::MessageBox::Answer;
 const std::string kBrowse = "browse Please select the desired Download directory then press Ok.";
 
-class DesktopCommandsTest : public ::testing::Test, public ContentServer {
+class DesktopCommandsTest : public ::testing::Test,
+                            public ContentServer,
+                            public EngineHostsForTests {
 protected:
   DesktopCommandsTest() {
     engine::Options options{net::ConnectionMap{}, dir / "registry.ini", dir / "scratch"};
@@ -45,12 +47,6 @@ protected:
   }
   std::string Shown() const { return messages.shown.empty() ? "" : messages.shown.back().text; }
 
-  TempDir dir;
-  ScriptedPump pump;
-  RecordingMessageBox messages;
-  RecordingMovie movie;
-  FixedConnectivity connectivity;
-  host::HeadlessGrid grid;
   RecordingDesktop desktop;
   std::unique_ptr<engine::Engine> engine;
 };

@@ -38,9 +38,19 @@ inline bool Receiving(const std::string &status) {
   return list::ClassifyStatus(status).kind == list::StatusKind::Progress;
 }
 
+// The hosts an engine runs on in the tests, and the folder of its files.
+struct EngineHostsForTests {
+  TempDir dir;
+  ScriptedPump pump;
+  RecordingMessageBox messages;
+  RecordingMovie movie;
+  FixedConnectivity connectivity;
+  host::HeadlessGrid grid;
+};
+
 // A whole engine over a headless grid whose every connection on port 80
 // goes to one in-process server that serves what the test puts there.
-class EngineFixture : public ::testing::Test, public ContentServer {
+class EngineFixture : public ::testing::Test, public ContentServer, public EngineHostsForTests {
 protected:
   void SetUp() override { NewEngine(); }
   // A fresh engine (an empty list, its own download folder) on the same server.
@@ -59,12 +69,6 @@ protected:
     engine->adder.AddLink(ServeVideo(*this, name, body, sized));
   }
 
-  TempDir dir;
-  ScriptedPump pump;
-  RecordingMessageBox messages;
-  RecordingMovie movie;
-  FixedConnectivity connectivity;
-  host::HeadlessGrid grid;
   std::unique_ptr<scheduler::EngineParts> engine;
   int engines = 0;
 };
