@@ -1,4 +1,5 @@
 // What the console shows: pieces of lines, progress for a log and a terminal, ticks, the table.
+#include "base/ControlCharacters.h"
 #include "cli/ConsolePump.h"
 #include "cli/ConsoleText.h"
 #include "cli/LiveProgressView.h"
@@ -24,9 +25,13 @@ ItemView Item(int id, std::string status, std::int64_t bytes = -1, double total 
 // Bars that never overflow, times that may be unknown, texts cut at a character, not a byte.
 TEST(ConsoleText, BarsTimesAndFittedTexts) {
   const std::pair<std::string, std::string> cases[] = {
-      {ProgressBar(7, 4, false), "####"}, {ProgressBar(0.999, 3, true), "██▉"},
-      {DurationText(1.0 / 0.0), "--:--"}, {FitWidth("ééééé", 3), "éé~"},
+      {ProgressBar(7, 4, false), "####"},
+      {ProgressBar(0.999, 3, true), "██▉"},
+      {DurationText(1.0 / 0.0), "--:--"},
+      {FitWidth("ééééé", 3), "éé~"},
       {FitWidth("abc", 0), ""},
+      // The last characters of two bytes: U+07FF, and one that ends the text.
+      {base::VisibleText("\xDF\xBF\xC3\xA9"), "\xDF\xBF\xC3\xA9"},
   };
   for (const auto &[made, expected] : cases)
     EXPECT_EQ(made, expected);

@@ -24,15 +24,14 @@ struct TerminalSize {
 class ChildProcess {
 public:
   struct Result {
-    int exitCode = -1; // the exit status, or -1 when it ended by a signal
-    int signal = 0;    // the signal that ended it, or 0
+    int exitCode = -1; // -1 when it ended by a signal
     bool timedOut = false;
     std::string out;
     std::string err;
   };
 
   // Starts `program` with `args` in an environment of exactly `env`, its
-  // standard input read from `input`.
+  // standard input read from `input`, with default signal handling.
   ChildProcess(const std::filesystem::path &program, const std::vector<std::string> &args,
                const std::map<std::string, std::string> &env,
                const std::filesystem::path &input = "/dev/null",
@@ -47,10 +46,8 @@ public:
 
 private:
   pid_t pid_ = -1;
-  std::thread outReader_;
-  std::thread errReader_;
-  std::string out_;
-  std::string err_;
+  std::thread readers_[2];
+  std::string texts_[2];
   bool waited_ = false;
 };
 
@@ -67,9 +64,11 @@ ChildProcess::Result RunCli(const std::vector<std::string> &args,
                             const std::filesystem::path &input = "/dev/null",
                             std::optional<TerminalSize> terminal = std::nullopt);
 
-// The lines of a text, without their line ends.
-std::vector<std::string> Lines(const std::string &text);
-// The tab-separated fields of a line.
-std::vector<std::string> Fields(const std::string &line);
+// The pieces of a text between separators, without an empty last one: the
+// lines of an output, or the tab-separated fields of a line.
+std::vector<std::string> Lines(const std::string &text, char separator = '\n');
+inline std::vector<std::string> Fields(const std::string &line) {
+  return Lines(line, '\t');
+}
 
 } // namespace vidtrawl::testing

@@ -5,7 +5,6 @@
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
-#include "support/LocalServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,14 +20,10 @@ using cli::TheDemoSite;
 class CliRunsTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    server.server().Get("/empty-page", [](const httplib::Request &, httplib::Response &res) {
-      res.set_content("<html><body>This video was removed.</body></html>", "text/html");
-    });
-    cli::MountDemoSite(server.server(), TheDemoSite(), std::chrono::milliseconds(0));
-    server.Start();
+    ASSERT_TRUE(server.Start());
     env = CliEnvironment(home.path());
   }
-  std::string Mapping() const { return "::127.0.0.1:" + std::to_string(server.port()); }
+  std::string Mapping() const { return "::127.0.0.1:" + std::to_string(server.Port()); }
   ChildProcess::Result Run(std::vector<std::string> args, const fs::path &input = "/dev/null") {
     env["VIDTRAWL_CONNECT_TO"] = Mapping();
     return RunCli(args, env, input);
@@ -36,7 +31,7 @@ protected:
   const cli::DemoPage &Page(std::size_t n) const { return TheDemoSite().pages[n]; }
 
   TempDir home, downloads;
-  LocalServer server;
+  cli::DemoServer server{std::chrono::milliseconds(0)};
   std::map<std::string, std::string> env;
 };
 
@@ -114,10 +109,10 @@ TEST_F(CliRunsTest, ResolveOnlyPrintsEachCodeOrAddressAndDownloadsNothing) {
     int exitCode;
   } runs[] = {
       {{Page(10).address, "http://www.example.org/video/1", "http://media.putfile.com/nothing",
-        "http://media.putfile.com/empty-page", Page(1).address, "http://www.example.org/a\tb"},
+        Page(1).address, "http://www.example.org/a\tb"},
        {Page(10).address + "\t" + Page(10).videoAddress, "http://www.example.org/video/1\t-1",
-        "http://media.putfile.com/nothing\t-2", "http://media.putfile.com/empty-page\t0",
-        Page(1).address + "\t" + Page(1).videoAddress, "http://www.example.org/a b\t-1"},
+        "http://media.putfile.com/nothing\t-2", Page(1).address + "\t" + Page(1).videoAddress,
+        "http://www.example.org/a b\t-1"},
        1},
       // The command line's addresses first, then the file's; blanks, CR and comments gone.
       {{"-i", (home / "urls.txt").string(), "http://www.example.org/1"},

@@ -5,7 +5,6 @@
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
-#include "support/LocalServer.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -28,8 +27,7 @@ enum class Goes { ToRoot, ToFallback, Nowhere };
 class CliScratchFolderTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    cli::MountDemoSite(server.server(), TheDemoSite(), std::chrono::milliseconds(0));
-    server.Start();
+    ASSERT_TRUE(server.Start());
     // Everything nobody needs is reachable by it, the program included; the
     // temporary folder is shared as /tmp is.
     fs::permissions(base.path(), fs::perms::owner_all | fs::perms::others_exec);
@@ -66,7 +64,7 @@ protected:
     }
   }
 
-  LocalServer server;
+  cli::DemoServer server{std::chrono::milliseconds(0)};
   TempDir base;
 };
 
@@ -121,7 +119,7 @@ TEST_F(CliScratchFolderTest, PagesGoWhereOnlyThisUserCanReach) {
         ChildProcess("/usr/bin/setpriv",
                      Words("--reuid=" + id + " --regid=" + id + " --clear-groups -- " +
                            "@/bin/vidtrawl-cli --tsv -q -d @/videos --connect-to ::127.0.0.1:" +
-                           std::to_string(server.port()) + " " + pages[4].address + " " +
+                           std::to_string(server.Port()) + " " + pages[4].address + " " +
                            pages[10].address),
                      env)
             .Wait();

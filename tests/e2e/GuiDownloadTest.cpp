@@ -3,7 +3,6 @@
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
-#include "support/LocalServer.h"
 #include "support/TempDir.h"
 #include "support/XvfbDisplay.h"
 
@@ -31,12 +30,11 @@ TEST_P(GuiDownload, TheAddressIsDownloaded) {
   if (!display.Valid() || !OnPath("xdotool") || !OnPath("xclip"))
     GTEST_SKIP() << "Xvfb, xdotool and xclip are needed (scripts/setup-deps installs them)";
   const bool typed = std::string(GetParam()) == "type";
-  LocalServer server;
-  cli::MountDemoSite(server.server(), cli::TheDemoSite(), std::chrono::milliseconds(0));
-  server.Start();
+  cli::DemoServer server(std::chrono::milliseconds(0));
+  ASSERT_TRUE(server.Start());
   TempDir home;
   std::map<std::string, std::string> env = CliEnvironment(home.path());
-  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.Port());
   env["QT_QPA_PLATFORM"] = "xcb";
   env["DISPLAY"] = display.Name();
   // Typing needs no clipboard monitor; copying needs it on (as it is at first).

@@ -53,6 +53,8 @@ TEST(Grid, StaleAndOutOfRangeRowsReadNothingAndTakeNothing) {
   grid.SetColumnWidth(-1, 6000);
   EXPECT_EQ(grid.ColumnWidth(kColumnStatus), width);
   EXPECT_EQ(grid.ColumnWidth(kColumnCount), 0);
+  grid.SetColumnWidth(kColumnStatus, 0); // a hidden column
+  EXPECT_EQ(grid.ColumnWidth(kColumnStatus), 0);
   EXPECT_EQ(grid.LayoutsApplied(), 0);
 }
 

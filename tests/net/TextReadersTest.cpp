@@ -173,6 +173,7 @@ TEST(ContentDisposition, OffersTheNameAloneWhateverItsForm) {
       {"attachment; filename*=UTF-8''; filename=y.flv", "y.flv"},
       {"attachment; name=\"field\"", ""},
       {"attachment; filename=\"unterminated", "unterminated"},
+      {"attachment; filename=\"a\\", "a\\"}, // a backslash that escapes nothing
       {"", ""},
       {";;;==;", ""},
   };

@@ -5,7 +5,7 @@
 #include "resolve/PageFile.h"
 #include "resolve/PageParsers.h"
 #include "resolve/SiteTable.h"
-#include "support/LocalServer.h"
+#include "support/RawServer.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
 

@@ -2,6 +2,7 @@
 // every site is a local server: what each item becomes, the files it leaves,
 // the edits the user makes while it runs, and how a pass starts and stops.
 #include "scheduler/DownloadPass.h"
+#include "list/TargetNames.h"
 #include "scheduler/StartStopControl.h"
 #include "support/EngineFixture.h"
 
@@ -91,22 +92,17 @@ TEST_F(DownloadPassTest, FailedTransfersAreErrorsAndKeepTheEarlierFile) {
   engine->adder.AddLink("http://www.putfile.com/page/gone"); // the video cannot be opened
   // The header request finds no file (the size text "-1 Bytes"), the transfer does.
   AddVideo("ghost", "");
-  handlers["/files/ghost.flv"] = [](const httplib::Request &req, httplib::Response &res) {
-    if (req.method != "HEAD")
-      return res.set_content("ghost bytes", "video/x-flv");
-    res.status = 404;
-    res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink &sink) {
-      sink.done();
-      return true;
-    });
-  };
-  // The server goes silent in the middle of the body.
+  Serve("/files/ghost.flv", [](bool head) {
+    return testing::RawServer::Reply{
+        head ? testing::RawResponse("HTTP/1.1 404 Not Found", "")
+             : testing::RawResponse("HTTP/1.1 200 OK", "", "ghost bytes")};
+  });
+  // The connection ends in the middle of the body.
   AddVideo("cut", "");
-  handlers["/files/cut.flv"] = [](const httplib::Request &, httplib::Response &res) {
-    res.set_content_provider(100000, "video/x-flv", [](size_t at, size_t, httplib::DataSink &sink) {
-      return at < 40000 && sink.write(std::string(8000, 'c').data(), 8000);
-    });
-  };
+  Serve("/files/cut.flv", [](bool head) {
+    return testing::RawServer::Reply{testing::RawResponse(
+        "HTTP/1.1 200 OK", "Content-Length: 100000\r\n", head ? "" : std::string(40000, 'c'))};
+  });
   AddVideo("fine", "fine");
   fs::create_directories(engine->settings.sDownloadDir);
   WriteFile(Saved("cut"), "earlier");
@@ -156,6 +152,7 @@ TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
   EXPECT_EQ(ReadFile(Saved("clip")), "video x");
   EXPECT_EQ(ReadFile(Saved("clip (2)")), "video y");
   EXPECT_EQ(ReadFile(Saved("clip (3)")), "video z");
+  EXPECT_EQ(list::NameVariant("Enter File Name", 2), "Enter File Name (2)"); // no extension
 }
 
 TEST(SizeTextMeansFailure, TheFirstTwoCharactersAsANumber) {

@@ -4,7 +4,7 @@
 #include "host/HeadlessGrid.h"
 #include "list/StatusKind.h"
 #include "scheduler/EngineParts.h"
-#include "support/LocalServer.h"
+#include "support/RawServer.h"
 #include "support/RecordingMessageBox.h"
 #include "support/RecordingMovie.h"
 #include "support/ScriptedPump.h"

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -59,5 +60,45 @@ inline std::string RawResponse(const std::string &statusLine, const std::string 
                                const std::string &body = "") {
   return statusLine + "\r\n" + headerLines + "Connection: close\r\n\r\n" + body;
 }
+
+// Serves what a test puts into it: a body per path, sent with its length or
+// until the connection closes, or what a script gives for its path (`head`:
+// a HEAD request); 404 for any other path. A query is no part of the path.
+class ContentServer {
+public:
+  using Script = std::function<RawServer::Reply(bool head)>;
+  void Serve(const std::string &path, const std::string &body, bool sized = true) {
+    Serve(path, [body, sized](bool head) {
+      const std::string length = "Content-Length: " + std::to_string(body.size()) + "\r\n";
+      return RawServer::Reply{
+          RawResponse("HTTP/1.1 200 OK", sized ? length : "", head ? "" : body)};
+    });
+  }
+  void Serve(const std::string &path, Script script) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    scripts_[path] = std::move(script);
+  }
+
+private:
+  RawServer::Reply Answer(const std::string &request) {
+    const std::size_t start = request.find(' ') + 1;
+    Script script;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const auto found =
+          scripts_.find(request.substr(start, request.find_first_of(" ?", start) - start));
+      if (found == scripts_.end())
+        return {RawResponse("HTTP/1.1 404 Not Found", "Content-Length: 0\r\n")};
+      script = found->second;
+    }
+    return script(request.rfind("HEAD ", 0) == 0);
+  }
+
+  std::mutex mutex_;
+  std::map<std::string, Script> scripts_;
+
+public:
+  RawServer server{[this](const std::string &request) { return Answer(request); }};
+};
 
 } // namespace vidtrawl::testing
