@@ -1,7 +1,5 @@
 // vidtrawl-cli on a pseudo-terminal and into pipes: text from pages never
-// drives the terminal, and a width no terminal has costs nothing.
-#include "cli/DemoServer.h"
-#include "cli/DemoSite.h"
+// drives the terminal.
 #include "e2e/ChildProcess.h"
 #include "support/LocalServer.h"
 #include "support/TempDir.h"
@@ -12,8 +10,6 @@
 
 namespace vidtrawl::testing {
 namespace {
-
-using cli::TheDemoSite;
 
 // Video addresses in pages that carry what a hostile page may send.
 const std::string kEscapes = "\x1b]2;owned\x07\x1b[2J\x7f"
@@ -38,7 +34,6 @@ protected:
     server.server().Get(R"(/c1-.*)", [](const httplib::Request &, httplib::Response &res) {
       res.set_content(kVideo, "video/x-flv");
     });
-    cli::MountDemoSite(server.server(), TheDemoSite(), std::chrono::milliseconds(0));
     server.Start();
     env = CliEnvironment(home.path());
     env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
@@ -80,45 +75,6 @@ TEST_F(CliTerminalTest, PageTextNeverDrivesTheTerminal) {
       EXPECT_EQ(output.find(planted), std::string::npos) << output;
   }
   EXPECT_EQ(ReadFile(downloads / kOddName), kVideo) << "the file keeps its name";
-}
-
-// The widest line of the progress display (before the final table) without
-// the display's own control sequences.
-std::size_t WidestProgressLine(const std::string &screen) {
-  const std::string progress = screen.substr(0, screen.find("ID  STATUS"));
-  std::size_t widest = 0;
-  for (const std::string &line :
-       Lines(std::regex_replace(progress, std::regex("\x1b\\[[0-9;]*[A-Za-z]|\r"), "")))
-    widest = std::max(widest, line.size());
-  return widest;
-}
-
-TEST_F(CliTerminalTest, AWidthNoTerminalHasIsKeptWithinBounds) {
-  struct Case {
-    TerminalSize terminal; // 0 x 0: the terminal does not know its size
-    const char *columns;   // $COLUMNS; nullptr: unset
-    std::size_t width;     // what the display uses
-  };
-  const Case cases[] = {
-      {{0, 0}, "1000000000000", 1000}, {{0, 0}, "100000000", 1000}, {{65535, 24}, nullptr, 1000},
-      {{12, 24}, nullptr, 20},         {{0, 0}, "12abc", 80},       {{0, 0}, "-120", 80},
-  };
-  // More items than rows: the summary line under them is as wide as the display.
-  const cli::DemoPage &page = TheDemoSite().pages[0];
-  std::vector<std::string> args{"-d", downloads.path().string(), page.address};
-  for (int i = 0; i < 25; ++i)
-    args.push_back("http://www.example.org/" + std::to_string(i));
-  for (const Case &c : cases) {
-    SCOPED_TRACE(c.columns ? c.columns : std::to_string(c.terminal.columns) + " columns");
-    std::filesystem::remove(downloads / page.fileName);
-    std::map<std::string, std::string> withColumns = env;
-    if (c.columns != nullptr)
-      withColumns["COLUMNS"] = c.columns;
-    const ChildProcess::Result result = RunCli(args, withColumns, "/dev/null", c.terminal);
-    EXPECT_EQ(result.exitCode, 1) << "the unsupported addresses fail";
-    EXPECT_EQ(WidestProgressLine(result.err), c.width - 1) << result.err.substr(0, 3000);
-    EXPECT_EQ(ReadFile(downloads / page.fileName).size(), 1536u * 1024u);
-  }
 }
 
 } // namespace

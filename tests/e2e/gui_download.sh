@@ -24,11 +24,8 @@ type)
   ;;
 copy | copy-hidden)
   [ "$how" = copy-hidden ] && xdotool windowunmap --sync "$window"
-  # Something else first: neither a huge text nor binary data may hold the
-  # watcher up. (xclip stays to serve its copy: its output goes nowhere, so
-  # that whoever reads this script's output sees it end.)
-  head -c 10485760 /dev/zero | tr '\0' 'x' | xclip -selection clipboard >/dev/null 2>&1
-  head -c 4096 /dev/urandom | xclip -selection clipboard -t image/png >/dev/null 2>&1
+  # (xclip stays to serve its copy: its output goes nowhere, so that
+  # whoever reads this script's output sees it end.)
   printf '%s' "$address" | xclip -selection clipboard >/dev/null 2>&1
   ;;
 esac
