@@ -44,11 +44,5 @@ TEST(CommandLine, ReadsOptionsAndAddressesOrSaysWhatIsWrong) {
     EXPECT_EQ(Read(args), read) << ::testing::PrintToString(args);
 }
 
-// Blank and comment lines go; an address keeps its '#' and inner spaces.
-TEST(CommandLine, AnInputFileHoldsOneAddressPerLineBesideBlanksAndComments) {
-  EXPECT_EQ(AddressesOfInput("http://a/1#part\r\n \t\r\n\n# note\nx y\n"),
-            (std::vector<std::string>{"http://a/1#part", "x y"}));
-}
-
 } // namespace
 } // namespace vidtrawl::cli

@@ -269,13 +269,14 @@ TEST(CliFullList, OneAddressBeyondTheCapacityIsToldNotLost) {
       << result.err;
 }
 
-// Two copies of the program saving one name at once: the file holds one
-// whole body, and a copy that says Complete wrote that body.
+// Two copies of the program saving one name at once, the first one's body held half-way until
+// the second asked: the file holds one whole body, and a copy that says Complete wrote it.
 TEST(CliTwoCopies, NeitherCompletesWithBytesItDidNotWrite) {
   constexpr std::size_t kSize = 400000;
   std::mutex mutex;
   std::condition_variable changed;
   int gets = 0;
+  const auto got = [&](int count) { return [&gets, count] { return gets >= count; }; };
   LocalServer server; // after what its thread uses: it stops first
   server.server().Get("/page", [](const httplib::Request &, httplib::Response &response) {
     response.set_content("so.addVariable(\"file\",\"http://x.putfile.com/clip.flv\");",
@@ -283,28 +284,22 @@ TEST(CliTwoCopies, NeitherCompletesWithBytesItDidNotWrite) {
   });
   server.server().Get(
       "/clip.flv", [&](const httplib::Request &request, httplib::Response &response) {
-        if (request.method == "HEAD") {
-          response.set_content(std::string(kSize, 'h'), "video/x-flv"); // its length only
-          return;
-        }
-        int number = 0;
-        {
-          const std::lock_guard<std::mutex> lock(mutex);
-          number = ++gets;
-        }
+        if (request.method == "HEAD")
+          return response.set_content(std::string(kSize, 'h'), "video/x-flv"); // its length only
+        std::unique_lock<std::mutex> lock(mutex);
+        const unsigned number = static_cast<unsigned>(++gets);
         changed.notify_all();
-        // The first copy's body is held half-way until the second copy asked.
+        lock.unlock();
         response.set_content_provider(
             kSize, "video/x-flv",
             [&, number](std::size_t offset, std::size_t, httplib::DataSink &sink) {
               if (number == 1 && offset == kSize / 2) {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait_for(lock, std::chrono::seconds(10), [&] { return gets >= 2; });
-                lock.unlock();
+                std::unique_lock<std::mutex> held(mutex);
+                changed.wait_for(held, std::chrono::seconds(10), got(2));
+                held.unlock(); // the second copy's body flows while the first's waits
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
               }
-              const std::string body = Pattern(kSize, static_cast<unsigned>(number));
-              return sink.write(body.data() + offset, kSize / 2);
+              return sink.write(Pattern(kSize, number).data() + offset, kSize / 2);
             });
       });
   server.Start();
@@ -316,20 +311,17 @@ TEST(CliTwoCopies, NeitherCompletesWithBytesItDidNotWrite) {
   ChildProcess first(CliBinary(), args, env);
   {
     std::unique_lock<std::mutex> lock(mutex);
-    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), [&] { return gets >= 1; }));
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(20), got(1)));
   }
   ChildProcess second(CliBinary(), args, env);
   const ChildProcess::Result results[] = {first.Wait(), second.Wait()};
-
-  const std::string file = ReadFile(downloads / "clip.flv");
   int complete = 0;
-  for (unsigned copy = 1; copy <= 2; ++copy) {
+  for (unsigned copy : {1u, 2u}) {
     const auto lines = Lines(results[copy - 1].out);
     ASSERT_EQ(lines.size(), 1u) << results[copy - 1].err;
-    if (Fields(lines[0])[3] != "Complete")
-      continue;
-    ++complete;
-    EXPECT_TRUE(file == Pattern(kSize, copy)) << "copy " << copy << " completed another's bytes";
+    if (Fields(lines[0])[3] == "Complete" && ++complete) {
+      EXPECT_TRUE(ReadFile(downloads / "clip.flv") == Pattern(kSize, copy)) << "copy " << copy;
+    }
   }
   EXPECT_GE(complete, 1);
 }

@@ -109,13 +109,9 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
     const char *error; // part of the one-line error; empty: no error
   } cases[] = {
       {{"--bogus", "http://blip.tv/file/1"}, "unknown option '--bogus'"},
-      {{"-x", "http://blip.tv/file/1"}, "unknown option '-x'"},
       {{"http://blip.tv/file/1", "--dir"}, "option '--dir' needs an argument"},
-      {{"http://blip.tv/file/1", "-d"}, "option '-d' needs an argument"},
       {{"--connect-to", "localhost", "http://blip.tv/file/1"}, "malformed --connect-to"},
-      {{"--connect-to=a:b:c:d", "http://blip.tv/file/1"}, "malformed --connect-to"},
       {{"--tsv"}, "no URL given"},
-      {{}, "no URL given"},
       {{"--demo", "http://blip.tv/file/1"}, "--demo takes no URL"},
       {{"--tsv=yes", "http://blip.tv/file/1"}, "takes no argument"},
       {{"-i", "/nonexistent/urls.txt"}, "cannot read input file '/nonexistent/urls.txt'"},

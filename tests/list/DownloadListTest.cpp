@@ -134,23 +134,17 @@ TEST(FormatSize, UnitsAndRoundingHalfToEven) {
     EXPECT_EQ(FormatSize(std::stod(c), "."), c.substr(c.find(':') + 1)) << c;
   EXPECT_EQ(FormatSize(1310720, ","), "1,2 MB");
   EXPECT_EQ(FormatSize(1048575, ","), "1024 KB"); // no thousands separator
-}
-
-TEST(FormatSize, TheCurrentLocalesDecimalSeparator) {
+  // The current locale's separator, from a locale with a decimal comma built for the tests.
   const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
   ASSERT_NE(std::setlocale(LC_NUMERIC, "C"), nullptr);
   EXPECT_EQ(FormatSize(1536), "1.5 KB");
 #ifdef VIDTRAWL_TEST_LOCPATH
-  ::setenv("LOCPATH", VIDTRAWL_TEST_LOCPATH, 1); // a locale with a decimal comma, built for this
-#endif
-  const bool comma = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-  if (comma) {
-    EXPECT_EQ(FormatSize(1536), "1,5 KB");
-  }
+  ::setenv("LOCPATH", VIDTRAWL_TEST_LOCPATH, 1);
+  ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr);
+  EXPECT_EQ(FormatSize(1536), "1,5 KB");
   std::setlocale(LC_NUMERIC, saved.c_str());
   ::unsetenv("LOCPATH");
-  if (!comma)
-    GTEST_SKIP() << "no locale with a decimal comma";
+#endif
 }
 
 // Each status text with its kind, and its percentage where it has one.

@@ -258,7 +258,8 @@ protected:
   std::string captionAtClick;
 };
 
-TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOffline) {
+// No pass starts for an empty list or offline; one that ends by itself restores the idle state.
+TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOfflineAndAnEndRestoresTheIdleState) {
   control().cmdStartDownload_Click();
   EXPECT_EQ(movie.sets, (Sets{{"_root.startDownload", "1"}}));
   ASSERT_EQ(messages.shown.size(), 1u);
@@ -274,10 +275,11 @@ TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOffline) {
   EXPECT_TRUE(movie.sets.empty());
   EXPECT_EQ(control().Caption(), "Start Downloading");
   EXPECT_EQ(engine->items[0].Status, "Waiting");
-}
-
-TEST_F(StartStopControlTest, APassThatEndsByItselfRestoresTheIdleState) {
+  // Online, a pass runs and, ending by itself, restores the idle state.
+  connectivity.online = true;
+  engine->items.RemoveItem(1);
   AddVideo("a", 100000);
+  movie.sets.clear();
   std::vector<std::string> captions;
   control().OnCaptionsChanged(
       [&] { captions.push_back(control().Caption() + "/" + control().MenuCaption()); });
