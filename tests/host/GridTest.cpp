@@ -46,14 +46,14 @@ TEST(Grid, StaleAndOutOfRangeRowsReadNothingAndTakeNothing) {
   grid.SetDataSource(nullptr);
   EXPECT_FALSE(grid.FirstRow());
   EXPECT_FALSE(grid.HasDataSource());
-  // Widths of no column, and negative ones, are not taken.
-  const int width = grid.ColumnWidth(kColumnStatus);
+  // Widths of no column, and negative ones, are not taken; 0 hides a column.
+  grid.SetColumnWidth(kColumnStatus, 900);
   grid.SetColumnWidth(kColumnStatus, -1);
   grid.SetColumnWidth(kColumnCount, 6000);
   grid.SetColumnWidth(-1, 6000);
-  EXPECT_EQ(grid.ColumnWidth(kColumnStatus), width);
+  EXPECT_EQ(grid.ColumnWidth(kColumnStatus), 900);
   EXPECT_EQ(grid.ColumnWidth(kColumnCount), 0);
-  grid.SetColumnWidth(kColumnStatus, 0); // a hidden column
+  grid.SetColumnWidth(kColumnStatus, 0);
   EXPECT_EQ(grid.ColumnWidth(kColumnStatus), 0);
   EXPECT_EQ(grid.LayoutsApplied(), 0);
 }
