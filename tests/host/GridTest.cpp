@@ -47,14 +47,14 @@ TEST(Grid, StaleAndOutOfRangeRowsReadNothingAndTakeNothing) {
   EXPECT_FALSE(grid.FirstRow());
   EXPECT_FALSE(grid.HasDataSource());
   // Widths of no column, and negative ones, are not taken; 0 hides a column.
-  grid.SetColumnWidth(kColumnStatus, 900);
-  grid.SetColumnWidth(kColumnStatus, -1);
+  grid.SetColumnWidth(kColumnID, 900);
+  grid.SetColumnWidth(kColumnID, -1);
   grid.SetColumnWidth(kColumnCount, 6000);
   grid.SetColumnWidth(-1, 6000);
-  EXPECT_EQ(grid.ColumnWidth(kColumnStatus), 900);
+  EXPECT_EQ(grid.ColumnWidth(kColumnID), 900);
   EXPECT_EQ(grid.ColumnWidth(kColumnCount), 0);
-  grid.SetColumnWidth(kColumnStatus, 0);
-  EXPECT_EQ(grid.ColumnWidth(kColumnStatus), 0);
+  grid.SetColumnWidth(kColumnID, 0);
+  EXPECT_EQ(grid.ColumnWidth(kColumnID), 0);
   EXPECT_EQ(grid.LayoutsApplied(), 0);
 }
 
