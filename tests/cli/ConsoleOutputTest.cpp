@@ -33,8 +33,8 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
       {DurationText(1.0 / 0.0), "--:--"},
       {FitWidth("ééééé", 3), "éé~"},
       {FitWidth("abc", 0), ""},
-      // The last characters of two bytes: U+07FF, and one that ends the text.
-      {base::VisibleText("\xDF\xBF\xC3\xA9"), "\xDF\xBF\xC3\xA9"},
+      // The last characters of two and three bytes (U+07FF, U+FF01), and one that ends the text.
+      {base::VisibleText("\xDF\xBF\xEF\xBC\x81\xC3\xA9"), "\xDF\xBF\xEF\xBC\x81\xC3\xA9"},
   };
   for (const auto &[made, expected] : cases)
     EXPECT_EQ(made, expected);
