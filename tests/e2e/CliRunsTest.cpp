@@ -38,7 +38,7 @@ TEST_F(CliRunsTest, OutputsGoWhereTheyBelong) {
   // A log (stderr is a pipe): plain lines; the table on stdout under its heading. The mapping
   // is an option here, in the environment elsewhere.
   auto result =
-      RunCli({"-d", downloads.path().string(), "--connect-to", Mapping(), Page(4).address},
+      RunCli({"--dir=" + downloads.path().string(), "--connect-to=" + Mapping(), Page(4).address},
              CliEnvironment(home.path()));
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_NE(result.err.find("[1] Complete " + Page(4).fileName + ", 384 KB"), std::string::npos)
@@ -77,13 +77,13 @@ TEST_F(CliRunsTest, ResolveOnlyPrintsEachCodeOrAddressAndDownloadsNothing) {
     int exitCode;
   } runs[] = {
       {{Page(10).address, "http://www.example.org/video/1", "http://media.putfile.com/nothing",
-        Page(1).address, "http://www.example.org/a\tb"},
+        Page(1).address, "http://www.example.org/a\tb", "-", "--", "-d"},
        {Page(10).address + "\t" + Page(10).videoAddress, "http://www.example.org/video/1\t-1",
         "http://media.putfile.com/nothing\t-2", Page(1).address + "\t" + Page(1).videoAddress,
-        "http://www.example.org/a b\t-1"},
+        "http://www.example.org/a b\t-1", "-\t-1", "-d\t-1"},
        1},
       // The command line's addresses first, then the file's; blanks, CR and comments gone.
-      {{"-i", (home / "urls.txt").string(), "http://www.example.org/1"},
+      {{"-qi", (home / "urls.txt").string(), "http://www.example.org/1"},
        {"http://www.example.org/1\t-1", Page(0).address + "\t" + Page(0).videoAddress,
         Page(2).address + "\t" + Page(2).videoAddress},
        1},
@@ -96,7 +96,7 @@ TEST_F(CliRunsTest, ResolveOnlyPrintsEachCodeOrAddressAndDownloadsNothing) {
     EXPECT_EQ(Lines(result.out), run.lines);
   }
   // Standard input, every line an address: exit 0.
-  const auto stdinResult = Run({"--resolve-only", "--input-file", "-"}, home / "urls.txt");
+  const auto stdinResult = Run({"--resolve-only", "--input-file=-"}, home / "urls.txt");
   EXPECT_EQ(stdinResult.exitCode, 0) << stdinResult.err;
   EXPECT_EQ(Lines(stdinResult.out).size(), 2u);
   EXPECT_FALSE(fs::exists(home / "Downloaded Videos"));
@@ -116,6 +116,10 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
       {{"--tsv=yes", "http://blip.tv/file/1"}, "takes no argument"},
       {{"-i", "/nonexistent/urls.txt"}, "cannot read input file '/nonexistent/urls.txt'"},
       {{"--input-file"}, "needs an argument"},
+      {{"--input-file=", "u"}, "option '--input-file' needs a file name ('-' for standard input)"},
+      {{"u", "--dir="}, "option '--dir' needs a folder name"},
+      {{"-qz", "u"}, "unknown option '-z'"},
+      {{"--demo", "-i", "f"}, "--demo takes no input file"},
       {{"--dir", "/proc/self/no-such-folder", "http://blip.tv/file/1"},
        "cannot create the download folder"},
   };

@@ -87,19 +87,6 @@ TEST(DownloadList, FieldsTakeDefaultsAndOnlyNonEmptyUpdates) {
   EXPECT_EQ(list.CountOfFileName("n"), 0u);
 }
 
-TEST(DownloadList, HoldsAtMost32767Items) {
-  DownloadList list;
-  for (std::size_t i = 0; i < 32767; ++i)
-    ASSERT_TRUE(list.AddItem(std::to_string(i), "", "", ""));
-  EXPECT_FALSE(list.AddItem("one more", "", "", ""));
-  EXPECT_TRUE(list.AddItem("5", "", "", "")); // listed already
-  EXPECT_TRUE(list.RemoveItem(5));
-  EXPECT_TRUE(list.AddItem("one more", "", "", ""));
-  EXPECT_EQ(list[4].Video_URL, "5");
-  EXPECT_EQ(list[32766].ID, 32767);
-  EXPECT_EQ(list[32766].Video_URL, "one more");
-}
-
 // Case and bytes above 127 stay; names never start hidden nor leave the folder.
 TEST(CleanFileName, RemovesWhatNoNameMayHoldAndLeadingDotsAndBlanks) {
   const std::pair<std::string, std::string> cases[] = {
