@@ -1,6 +1,6 @@
 // vidtrawl-cli against servers that answer badly, send hostile names, stall
 // or stop half-way, and against a full disk, a file-size limit, a read-only
-// folder, damaged settings and a full list: each row is one run, with the
+// folder and a full list: each row is one run, with the
 // items, files and message it must leave, and nothing written beside the
 // download folder.
 #include "e2e/ChildProcess.h"
@@ -39,14 +39,12 @@ struct Expected {
 };
 
 enum class Disk { Plain, SizeLimit, Full, ReadOnly };
-enum class Settings { None, Corrupt, Folder, ReadOnly };
 
 struct FaultCase {
   const char *name = "";
   std::vector<Video> videos{};
   std::map<std::string, std::string> before{}; // files in the folder before the run
   Disk disk = Disk::Plain;
-  Settings settings = Settings::None;
   std::string timeout{}; // VIDTRAWL_TIMEOUT
   std::vector<Expected> items{};
   std::map<std::string, std::optional<std::string>> after{}; // nothing: no such file
@@ -120,17 +118,6 @@ TEST_P(CliFaultsTest, LeavesTheRightItemsFilesAndMessage) {
   fs::create_directories(downloads);
   for (const auto &[name, content] : c.before)
     WriteFile(downloads / name, content);
-  const fs::path settings = home / ".config/vidtrawl/registry.ini";
-  fs::create_directories(settings.parent_path());
-  if (c.settings == Settings::Folder)
-    fs::create_directories(settings);
-  else if (c.settings != Settings::None)
-    WriteFile(settings, c.settings == Settings::Corrupt ? std::string("\x00[\xff\n=\n[", 7)
-                                                        : "[HKEY_CURRENT_USER]\nx=1\n");
-  if (c.settings == Settings::ReadOnly)
-    fs::permissions(settings, fs::perms::owner_read);
-  const auto settingsText = [&] { return fs::is_regular_file(settings) ? ReadFile(settings) : ""; };
-  const std::string settingsBefore = settingsText();
 
   auto env = CliEnvironment(home.path());
   env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.port());
@@ -163,9 +150,8 @@ TEST_P(CliFaultsTest, LeavesTheRightItemsFilesAndMessage) {
               content)
         << name;
   }
-  // Nothing beside the download folder, and the settings as they were.
+  // Nothing beside the download folder.
   EXPECT_EQ(std::distance(fs::directory_iterator(jail.path()), {}), 1);
-  EXPECT_EQ(settingsText(), settingsBefore);
 }
 
 const std::string kBody = Pattern(5000);
@@ -234,19 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
                   .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
                   .disk = Disk::ReadOnly,
                   .items = {{"clip.flv", "ERROR", kStored}},
-                  .err = "Read-only file system"},
-        FaultCase{.name = "CorruptSettingsAreReadAsNone",
-                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
-                  .settings = Settings::Corrupt,
-                  .items = {{"clip.flv", "Complete", kStored}}},
-        FaultCase{.name = "UnreadableSettingsAreReadAsNone",
-                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
-                  .settings = Settings::Folder,
-                  .items = {{"clip.flv", "Complete", kStored}}},
-        FaultCase{.name = "ReadOnlySettingsAreRead",
-                  .videos = {{"/clip.flv", Length(5000), Ok(Length(5000), kBody)}},
-                  .settings = Settings::ReadOnly,
-                  .items = {{"clip.flv", "Complete", kStored}}}),
+                  .err = "Read-only file system"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The list holds 32,767 items: one address more is not added, and the

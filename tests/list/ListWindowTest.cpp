@@ -328,23 +328,6 @@ TEST(ListEditor, TheCurrentItemsRowIsTheRowShowingItsId) {
   }
 }
 
-TEST(ListEditor, AStaleRowIsIgnoredUntilTheMovedItemIsFollowed) {
-  ListWindow w;
-  w.Add({"a", "b", "c"});
-  w.current.Set(w.items, 2);
-  w.editor.LocateCurrentRow();
-  const host::GridRow before = *w.current.Row();
-  w.Change("c2.3");
-  w.editor.MoveSelectedUp(); // c is now item 2, b item 3
-  EXPECT_FALSE(w.grid.SetCellValue(before, kColumnStatus, "42"));
-  EXPECT_FALSE(w.grid.CellText(before, kColumnStatus));
-  w.editor.LocateCurrentRow();
-  ASSERT_TRUE(w.current.Row());
-  EXPECT_TRUE(w.grid.SetCellValue(*w.current.Row(), kColumnStatus, "42"));
-  EXPECT_EQ(w.Rows(true),
-            (Texts{"1|a|f-a|Waiting|????", "2|c|f-c|42|????", "3|b|f-b|Waiting|????"}));
-}
-
 // A name typed into a FileName cell is cleaned, or refused when nothing is
 // left, and goes to the item whose ID the row shows, unless a rebuild came
 // between the two events; other columns pass untouched.

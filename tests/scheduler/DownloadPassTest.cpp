@@ -61,8 +61,7 @@ TEST_F(DownloadPassTest, EveryUnfinishedItemIsReceivedIntoItsFolder) {
   EXPECT_EQ(ReadFile(Saved("known")), Pattern(100000));
   EXPECT_EQ(ReadFile(Saved("unknown")), Pattern(50000, 2));
   EXPECT_FALSE(fs::exists(Saved("x")));
-  EXPECT_EQ(movie.sets, (std::vector<std::pair<std::string, std::string>>{
-                            {"_root.downloadBtnTab", "1"}})); // from the About page
+  EXPECT_EQ(movie.sets, "downloadBtnTab=1"); // from the About page
 }
 
 // The first fetch measures the page against its own size; the second one
@@ -229,7 +228,6 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
 }
 
 using Box = host::MessageBox;
-using Sets = std::vector<std::pair<std::string, std::string>>;
 
 class StartStopControlTest : public testing::EngineFixture {
 protected:
@@ -261,7 +259,7 @@ protected:
 // No pass starts for an empty list or offline; one that ends by itself restores the idle state.
 TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOfflineAndAnEndRestoresTheIdleState) {
   control().cmdStartDownload_Click();
-  EXPECT_EQ(movie.sets, (Sets{{"_root.startDownload", "1"}}));
+  EXPECT_EQ(movie.sets, "startDownload=1");
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(Shown(), "Please add video URL's first.");
   EXPECT_EQ(messages.shown[0].title, "Empty List");
@@ -288,12 +286,8 @@ TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOfflineAndAnEndRestores
   control().cmdStartDownload_Click();
   EXPECT_EQ(engine->items[0].Status, "Complete");
   EXPECT_EQ(captionDuring, "Stop Downloading");
-  EXPECT_EQ(movie.sets, (Sets{{"_root.downloadBtn", "0"},
-                              {"_root.startDownload", "0"},
-                              {"_root.downloadTab", "0"},
-                              {"_root.startDownload", "1"},
-                              {"_root.downloadBtn", "1"},
-                              {"_root.downloadTab", "1"}}));
+  EXPECT_EQ(movie.sets, "downloadBtn=0 startDownload=0 downloadTab=0 startDownload=1 "
+                        "downloadBtn=1 downloadTab=1");
   EXPECT_EQ(captions, (std::vector<std::string>{"Stop Downloading/Start Downloading",
                                                 "Stop Downloading/Stop Downloading",
                                                 "Start Downloading/Stop Downloading",
@@ -319,12 +313,8 @@ TEST_F(StartStopControlTest, AConfirmedStopCancelsTheItemAndNothingMoreStarts) {
   EXPECT_EQ(control().Caption(), "Start Downloading");
   EXPECT_FALSE(engine->state.bDownloading);
   // The stop set the idle variables; the end of the pass did not set them again.
-  EXPECT_EQ(movie.sets, (Sets{{"_root.downloadBtn", "0"},
-                              {"_root.startDownload", "0"},
-                              {"_root.downloadTab", "0"},
-                              {"_root.downloadBtn", "1"},
-                              {"_root.startDownload", "1"},
-                              {"_root.downloadTab", "1"}}));
+  EXPECT_EQ(movie.sets, "downloadBtn=0 startDownload=0 downloadTab=0 downloadBtn=1 "
+                        "startDownload=1 downloadTab=1");
 }
 
 TEST_F(StartStopControlTest, AStopStillWorksAfterTheListWasEmptied) {

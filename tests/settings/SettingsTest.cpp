@@ -239,8 +239,6 @@ TEST(SettingsFile, TheDefaultFileIsUnderXdgConfigHomeWhenAbsoluteElseUnderHome) 
   ::setenv("HOME", home.c_str(), 1);
 }
 
-using Sets = std::vector<std::pair<std::string, std::string>>;
-
 TEST(BooleanFromText, WordsInAnyCaseAndDecimalNumbers) {
   const std::optional<bool> T = true, F = false, none;
   const std::pair<const char *, std::optional<bool>> cases[] = {
@@ -276,11 +274,9 @@ protected:
     monitorCalls.clear();
     settings.LoadSettings(movie, [this](bool state) { monitorCalls.push_back(state); });
   }
-  Sets Shown(bool monitoring, const std::string &folder) {
-    return {{"_root.autoToDownloadList_CB", monitoring ? "1" : "0"},
-            {"_root.Download_CB", "1"},
-            {"_root.Convert_CB", "1"},
-            {"_root.download_dir", folder}};
+  std::string Shown(bool monitoring, const std::string &folder) {
+    return std::string("autoToDownloadList_CB=") + (monitoring ? "1" : "0") +
+           " Download_CB=1 Convert_CB=1 download_dir=" + folder;
   }
 
   testing::TempDir dir;
@@ -328,7 +324,7 @@ TEST_F(SettingsTest, EveryStepIsGuardedOnItsOwn) {
   settings.LoadSettings(movie, [](bool) { throw std::runtime_error("watcher did not start"); });
   EXPECT_TRUE(settings.bMonitorEnabled);
   const std::string home = (dir / "Downloaded Videos").string();
-  EXPECT_EQ(movie.sets, (Sets{{"_root.Download_CB", "1"}, {"_root.download_dir", home}}));
+  EXPECT_EQ(movie.sets, "Download_CB=1 download_dir=" + home);
   EXPECT_NO_THROW(settings.SaveSettings()); // fails without a word
   EXPECT_EQ(testing::ReadFile(dir / "config"), "a file where the folder should be");
   movie.failing.clear();
