@@ -1,6 +1,5 @@
-// What the console shows: pieces of lines, progress for a log and a terminal, ticks, the table.
+// What the console shows: pieces of lines, progress for a log and a terminal, the table.
 #include "base/ControlCharacters.h"
-#include "cli/ConsolePump.h"
 #include "cli/ConsoleText.h"
 #include "cli/LiveProgressView.h"
 #include "cli/PlainProgressView.h"
@@ -11,8 +10,6 @@
 
 #include <tuple>
 
-#include <pty.h>
-#include <unistd.h>
 
 namespace vidtrawl::cli {
 namespace {
@@ -100,53 +97,6 @@ TEST(LiveProgressView, ATransfersFiguresAWindowOverATallListRedrawnInPlace) {
   screen.clear();
   view.MakeRoomForMessage();
   EXPECT_EQ(screen, "\x1b[8A\r\x1b[J");
-}
-
-// The terminal's width, else COLUMNS, else 80, within 20 to 1000 columns: a width no terminal
-// has would cost memory and time at every redraw.
-TEST(TerminalSizeOf, TheTerminalsWidthElseColumnsWithinBounds) {
-  const std::tuple<unsigned short, const char *, std::size_t> cases[] = {
-      {0, "1000000000000", 1000}, {0, "100000000", 1000}, {65535, nullptr, 1000}, {12, nullptr, 20},
-      {0, "12abc", 80},           {0, "-120", 80},        {100, "50", 100},       {0, "50", 50}};
-  for (const auto &[columns, variable, width] : cases) {
-    int ends[2];
-    winsize size{24, columns, 0, 0};
-    ASSERT_EQ(::openpty(&ends[0], &ends[1], nullptr, nullptr, &size), 0);
-    variable ? ::setenv("COLUMNS", variable, 1) : ::unsetenv("COLUMNS");
-    EXPECT_EQ(TerminalSizeOf(ends[1]).first, width) << columns << " " << (variable ? variable : "");
-    ::close(ends[0]);
-    ::close(ends[1]);
-  }
-  ::unsetenv("COLUMNS");
-}
-
-// Every pass asked to stop hears the interrupt; a tick never runs inside another.
-TEST(ConsolePump, AnInterruptStopsEvenAPassThatClearedTheFlagAndTicksNeverNest) {
-  std::atomic<bool> interrupted{false};
-  int stops = 0, ticks = 0;
-  ConsolePump pump(interrupted);
-  pump.OnInterrupt([&] { ++stops; });
-  pump.StartTicks(
-      [&] {
-        ++ticks;
-        pump.RaiseTick();
-        pump.Yield(); // a tick that pumps does not tick again inside
-      },
-      std::chrono::hours(1));
-  pump.Yield(); // nothing due
-  pump.RaiseTick();
-  pump.Yield();
-  EXPECT_EQ(ticks, 1);
-  pump.Yield(); // raised again inside the tick
-  pump.StopTicks();
-  pump.RaiseTick();
-  pump.Yield();
-  EXPECT_EQ(ticks, 2);
-  EXPECT_EQ(stops, 0);
-  interrupted = true;
-  pump.Yield();
-  pump.Yield(); // asked again: a pass that began meanwhile cleared its flag
-  EXPECT_EQ(stops, 2);
 }
 
 // A file name from a page with a terminal's title sequence, and an address with a tab.

@@ -1,5 +1,5 @@
 // The desktop program on Qt's offscreen platform: start and close, the grid, its painter, the
-// movie's controls and variables, drops, the tray menu and the window filters.
+// movie's controls and variables, and the tray menu.
 #include "gui/Desktop.h"
 #include "gui/DownloadGridModel.h"
 #include "host/GridLayout.h"
@@ -9,10 +9,8 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -301,25 +299,6 @@ TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
   }
 }
 
-// Links and text dropped on the movie or the grid are added; lines of no supported site are not.
-TEST(DesktopMovie, LinksAndTextDroppedOnTheMovieOrTheGridAreAdded) {
-  TestDesktop t;
-  QMimeData links, text;
-  links.setUrls({QUrl("http://www.putfile.com/v/1"), QUrl("http://www.example.org/not-a-site")});
-  text.setText(QStringLiteral("http://blip.tv/file/2\nsome words\n"));
-  for (const auto &[data, target] :
-       {std::pair<QMimeData *, QWidget *>{&links, &t.movie}, {&text, t.grid.viewport()}}) {
-    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, data, Qt::LeftButton, {});
-    QApplication::sendEvent(target, &drop);
-  }
-  ASSERT_EQ(t.grid.RowCount(), 2);
-  EXPECT_EQ(t.engine.Item(0).Video_URL, "http://www.putfile.com/v/1");
-  EXPECT_EQ(t.engine.Item(1).Video_URL, "http://blip.tv/file/2");
-}
-
 // Each tray entry reaches the engine and the monitor entry shows its state; a window hidden to the
 // tray comes back with a double-click only.
 TEST(DesktopTray, EachEntryReachesTheEngine) {
@@ -351,42 +330,6 @@ TEST(DesktopTray, EachEntryReachesTheEngine) {
   EXPECT_FALSE(t.window.isVisible());
   menu.IconActivated(QSystemTrayIcon::DoubleClick);
   EXPECT_TRUE(t.window.isVisible());
-}
-
-// The movie never gets the right button or the menu key; a turn of the wheel anywhere over the
-// window scrolls the grid one row while the grid has the focus, and not at all otherwise.
-TEST(DesktopFilters, TheMovieLosesTheRightButtonAndTheGridScrollsARowPerTurnWithTheFocus) {
-  const QPointF at(10, 10);
-  QMouseEvent right(QEvent::MouseButtonPress, at, at, Qt::RightButton, Qt::RightButton, {});
-  QMouseEvent left(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, {});
-  QKeyEvent menuKey(QEvent::KeyPress, Qt::Key_Menu, {});
-  QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, {}, QStringLiteral("a"));
-  gui::MovieInputFilter filter;
-  for (const auto &[event, eaten] : {std::pair<QEvent *, bool>{&right, true},
-                                     {&menuKey, true},
-                                     {&left, false},
-                                     {&letter, false}})
-    EXPECT_EQ(filter.eventFilter(&filter, event), eaten) << event->type();
-  TestDesktop t;
-  for (int i = 0; i < 60; ++i)
-    t.engine.AddLink("http://www.putfile.com/v/" + std::to_string(i));
-  QApplication::processEvents(); // laid out, so that the grid can scroll
-  QScrollBar *bar = t.grid.verticalScrollBar();
-  bar->setValue(10);
-  QWidget *grid = &t.grid, *rows = t.grid.viewport();
-  // Where the focus is, what the wheel turns over, how far, and the first row shown: away from
-  // the user one earlier row, the same over the movie; with the focus on the movie, none.
-  const std::tuple<QWidget *, QWidget *, int, int> turns[] = {{grid, rows, 240, 9},
-                                                              {grid, &t.movie, -120, 10},
-                                                              {&t.movie, rows, 120, 10},
-                                                              {&t.movie, rows, -120, 10}};
-  for (const auto &[focus, target, delta, row] : turns) {
-    focus->setFocus();
-    QWheelEvent wheel(at, target->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, {},
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(target, &wheel);
-    EXPECT_EQ(bar->value(), row) << delta;
-  }
 }
 
 } // namespace

@@ -133,24 +133,6 @@ TEST(BindList, ShowsEveryItemCutToItsColumnInCharacters) {
   EXPECT_TRUE(w.messages.shown.empty());
 }
 
-TEST(BindList, PumpsBeforeEveryRecordAndAfterTheLast) {
-  ListWindow w;
-  w.Add({"a", "b", "c"}, false);
-  bool busyWhilePumping = true;
-  w.pump.action = [&](long) { busyWhilePumping = busyWhilePumping && w.binder.BindBusy(); };
-  w.binder.BindList();
-  EXPECT_EQ(w.pump.calls, 4);
-  EXPECT_TRUE(busyWhilePumping);
-  EXPECT_FALSE(w.binder.BindBusy());
-  // Pumping by the clock still pumps at the start of every fill.
-  ListWindow one;
-  one.binder.SetYieldInterval(ListBinder::kDefaultYieldInterval);
-  one.Add({"a"});
-  EXPECT_GE(one.pump.calls, 1);
-  one.binder.BindList();
-  EXPECT_GE(one.pump.calls, 2);
-}
-
 // Changes that arrive while the grid fills: a nested rebuild returns at
 // once and the outer one fills again, so the grid ends showing the list as
 // it is, and no row names another item than the one it shows.
