@@ -1,5 +1,5 @@
-// The desktop program on Qt's offscreen platform: start and close, the grid, its painter, the
-// movie's controls and variables, and the tray menu.
+// The desktop program on Qt's offscreen platform: the grid, its painter, the movie's controls and
+// variables, and the tray menu.
 #include "gui/Desktop.h"
 #include "gui/DownloadGridModel.h"
 #include "host/GridLayout.h"
@@ -47,9 +47,9 @@ struct QtApplication final : ::testing::Environment {
 // The program started over a private settings file, recording hosts in place of the dialogs and
 // the desktop's opener. The movie's commands go to the engine, or to `sent` after RecordCommands.
 struct TestDesktop {
-  explicit TestDesktop(QString data = QStringLiteral(VIDTRAWL_TEST_DATA_DIR))
+  TestDesktop()
       : desktop(std::make_unique<gui::Desktop>(
-            gui::Desktop::Options{.dataFolder = std::move(data),
+            gui::Desktop::Options{.dataFolder = QStringLiteral(VIDTRAWL_TEST_DATA_DIR),
                                   .messages = &messages,
                                   .shell = &recorder,
                                   .folders = &recorder,
@@ -84,27 +84,6 @@ struct TestDesktop {
 };
 
 using namespace host; // the grid contract and its column numbers
-
-// A broken or missing movie leaves the window empty; the movie's list area holds the grid; the
-// window system's close takes the way out without a question when idle.
-TEST(DesktopWindow, StartsWithTheGridOverTheMoviesListOrEmptyAndACloseTakesTheWayOut) {
-  TempDir broken, missing;
-  WriteFile(broken / "Main.qml", "import QtQuick\nItem { this is not QML");
-  for (const TempDir *data : {&broken, &missing}) {
-    ::testing::internal::CaptureStderr();
-    TestDesktop t(QString::fromStdString(data->path().string()));
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(t.movie.Loaded());
-    EXPECT_NE(err.find("the window stays empty"), std::string::npos) << err;
-  }
-  TestDesktop t;
-  QQuickItem *list = t.Item("gridArea");
-  EXPECT_EQ(list->mapRectToScene(list->boundingRect()).toRect(), t.grid.geometry());
-  EXPECT_TRUE(t.grid.isVisibleTo(&t.window)); // the download page, shown at start
-  t.window.close();
-  EXPECT_TRUE(t.messages.shown.empty());
-  EXPECT_FALSE(t.window.isVisible() || t.window.Hooked() || t.desktop->Menu().Icon().isVisible());
-}
 
 void Add(TestDesktop &t, std::initializer_list<int> clips) {
   for (int clip : clips)

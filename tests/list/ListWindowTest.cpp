@@ -49,19 +49,20 @@ struct ListWindow {
     if (bind)
       binder.BindList();
   }
-  // The grid's rows as "ID|Video_URL|Status", or with every column.
-  Texts Rows(bool everyColumn = false) const {
-    Texts rows;
+  // The grid's rows as "ID|Video_URL|Status,...", or with every column.
+  std::string Rows(bool everyColumn = false) const {
+    std::string rows;
     for (const auto &row : grid.Texts())
-      rows.push_back(row[0] + "|" + row[1] + "|" + (everyColumn ? row[2] + "|" : "") + row[3] +
-                     (everyColumn ? "|" + row[4] : ""));
+      rows += (rows.empty() ? "" : ",") + row[0] + "|" + row[1] + "|" +
+              (everyColumn ? row[2] + "|" : "") + row[3] + (everyColumn ? "|" + row[4] : "");
     return rows;
   }
-  // The store's items as "ID|Video_URL|Status".
-  Texts Stored() const {
-    Texts rows;
+  // The store's items as "ID|Video_URL|Status,...".
+  std::string Stored() const {
+    std::string rows;
     for (const DownloadItem &item : items)
-      rows.push_back(std::to_string(item.ID) + "|" + item.Video_URL + "|" + item.Status);
+      rows += (rows.empty() ? "" : ",") + std::to_string(item.ID) + "|" + item.Video_URL + "|" +
+              item.Status;
     return rows;
   }
   // Runs the action at each pump call from now on, counting calls from 1.
@@ -125,10 +126,9 @@ TEST(BindList, ShowsEveryItemCutToItsColumnInCharacters) {
                   "123456789012");
   w.items.AddItem(accents, "f", "", "");
   EXPECT_TRUE(w.binder.BindList());
-  EXPECT_EQ(w.Rows(true), (Texts{"1|http://a|fa|Complete|1 MB",
-                                 "2|" + std::string(219, 'u') + "|" + std::string(100, 'n') + "|" +
-                                     std::string(120, 's') + "|1234567890",
-                                 "3|" + accents.substr(0, 2 * 219) + "|f|Waiting|????"}));
+  EXPECT_EQ(w.Rows(true), "1|http://a|fa|Complete|1 MB,2|" + std::string(219, 'u') + "|" +
+                              std::string(100, 'n') + "|" + std::string(120, 's') +
+                              "|1234567890,3|" + accents.substr(0, 2 * 219) + "|f|Waiting|????");
   EXPECT_EQ(w.items[1].Video_URL, std::string(300, 'u')); // the store keeps it whole
   EXPECT_TRUE(w.messages.shown.empty());
 }
@@ -284,11 +284,11 @@ TEST(ListEditor, EachCommandWorksOnTheRowsShown) {
     const auto generation = w.grid.Generation();
     w.pump.calls = 0;
     w.Change(command);
-    EXPECT_EQ(w.Stored(), Split(stored));
+    EXPECT_EQ(w.Stored(), stored);
     EXPECT_EQ(w.grid.Generation() != generation, rebuilt);
     EXPECT_EQ(w.pump.calls != 0, rebuilt && *stored != '\0');
     if (rebuilt) {
-      EXPECT_EQ(w.Rows(), Split(stored));
+      EXPECT_EQ(w.Rows(), stored);
       EXPECT_EQ(w.grid.HasDataSource(), *stored != '\0');
     }
   }
@@ -332,7 +332,7 @@ TEST(FileNameEdit, TheCleanedNameGoesToTheItemTheRowShowsWhileTheRowIsCurrent) {
   EXPECT_FALSE(type(0, "..")); // the name accepted last stays
   EXPECT_FALSE(type(0, "Enter File Name"));
   EXPECT_TRUE(type(0, "4?2", kColumnStatus));
-  EXPECT_EQ(w.Rows(true)[0], "1|a|myclip.flv|4?2|????");
+  EXPECT_EQ(w.Rows(true), "1|a|myclip.flv|4?2|????,2|b|f-b|Waiting|????");
   EXPECT_EQ(w.items[0].Status, "Waiting");
   w.grid.SetCellValue(w.RowAt(0), kColumnID, "2"); // as after a move not shown yet
   EXPECT_TRUE(type(0, "new.flv"));

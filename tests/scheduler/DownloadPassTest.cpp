@@ -24,13 +24,12 @@ protected:
   fs::path Saved(const std::string &name) const {
     return fs::path(engine->settings.sDownloadDir) / (name + ".flv");
   }
-  // Each item as "PAGE STATUS SIZE" (PAGE the last part of its address), or
-  // without the size.
-  Texts Items(bool size = true) const {
-    Texts items;
+  // The items as "PAGE STATUS SIZE,..." (PAGE the last part of its address), or without sizes.
+  std::string Items(bool size = true) const {
+    std::string items;
     for (const auto &item : engine->items)
-      items.push_back(item.Video_URL.substr(item.Video_URL.rfind('/') + 1) + " " + item.Status +
-                      (size ? " " + item.FileSize : ""));
+      items += (items.empty() ? "" : ",") + item.Video_URL.substr(item.Video_URL.rfind('/') + 1) +
+               " " + item.Status + (size ? " " + item.FileSize : "");
     return items;
   }
 };
@@ -55,8 +54,8 @@ TEST_F(DownloadPassTest, EveryUnfinishedItemIsReceivedIntoItsFolder) {
   EXPECT_FALSE(engine->state.bDownloading);
   EXPECT_EQ(seen[0].back(), "100");
   EXPECT_EQ(seen[1].back(), "48.8 KB so far.."); // the size was "0" until now
-  EXPECT_EQ(Items(), (Texts{"known Complete 97.7 KB", "unknown Complete 48.8 KB", "x Complete 1 KB",
-                            "y ERROR ????"}));
+  EXPECT_EQ(Items(),
+            "known Complete 97.7 KB,unknown Complete 48.8 KB,x Complete 1 KB,y ERROR ????");
   EXPECT_EQ(grid.Texts().at(1)[3], "Complete");
   EXPECT_EQ(ReadFile(Saved("known")), Pattern(100000));
   EXPECT_EQ(ReadFile(Saved("unknown")), Pattern(50000, 2));
@@ -98,8 +97,7 @@ TEST_F(DownloadPassTest, FailedTransfersAreErrorsAndSayWhy) {
   });
   AddVideo("fine", "fine");
   engine->pass.StartDownloading();
-  EXPECT_EQ(Items(),
-            (Texts{"gone ERROR 0 Bytes", "ghost ERROR -1 Bytes", "fine Complete 4 Bytes"}));
+  EXPECT_EQ(Items(), "gone ERROR 0 Bytes,ghost ERROR -1 Bytes,fine Complete 4 Bytes");
   EXPECT_EQ(ReadFile(Saved("ghost")), "ghost bytes");
   ASSERT_EQ(messages.logged.size(), 2u) << ::testing::PrintToString(messages.logged);
   EXPECT_EQ(messages.logged[0].rfind("gone.flv: the server answered 404", 0), 0u);
@@ -110,7 +108,7 @@ TEST_F(DownloadPassTest, FailedTransfersAreErrorsAndSayWhy) {
   engine->settings.sDownloadDir = (dir / "afile" / "videos").string();
   AddVideo("fine", "fine");
   engine->pass.StartDownloading();
-  EXPECT_EQ(Items(), Texts{"fine ERROR 4 Bytes"});
+  EXPECT_EQ(Items(), "fine ERROR 4 Bytes");
 }
 
 // Items whose videos carry one name are saved under free variants of it,
@@ -135,7 +133,7 @@ TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
   ASSERT_EQ(engine->items.Count(), 2u);
   EXPECT_EQ(Item(0).FileName, "clip (2).flv");
   EXPECT_EQ(Item(1).FileName, "clip (3).flv");
-  EXPECT_EQ(Items(), (Texts{"y Complete 7 Bytes", "z Complete 7 Bytes"}));
+  EXPECT_EQ(Items(), "y Complete 7 Bytes,z Complete 7 Bytes");
   EXPECT_EQ(ReadFile(Saved("clip")), "video x");
   EXPECT_EQ(ReadFile(Saved("clip (2)")), "video y");
   EXPECT_EQ(ReadFile(Saved("clip (3)")), "video z");
@@ -219,10 +217,7 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
     engine->pass.StartDownloading();
     EXPECT_TRUE(edited);
     EXPECT_FALSE(engine->state.bDownloading);
-    std::string after;
-    for (const auto &item : Items(false))
-      after += (after.empty() ? "" : ",") + item;
-    EXPECT_EQ(after, c.after);
+    EXPECT_EQ(Items(false), c.after);
     EXPECT_EQ(grid.RowCount(), static_cast<int>(engine->items.Count()));
   }
 }
@@ -278,9 +273,9 @@ TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOfflineAndAnEndRestores
   engine->items.RemoveItem(1);
   AddVideo("a", 100000);
   movie.sets.clear();
-  std::vector<std::string> captions;
+  std::string captions;
   control().OnCaptionsChanged(
-      [&] { captions.push_back(control().Caption() + "/" + control().MenuCaption()); });
+      [&] { captions += control().Caption() + "/" + control().MenuCaption() + ";"; });
   std::string captionDuring;
   pump.action = [&](long) { captionDuring = control().Caption(); };
   control().cmdStartDownload_Click();
@@ -288,10 +283,8 @@ TEST_F(StartStopControlTest, NoPassStartsForAnEmptyListOrOfflineAndAnEndRestores
   EXPECT_EQ(captionDuring, "Stop Downloading");
   EXPECT_EQ(movie.sets, "downloadBtn=0 startDownload=0 downloadTab=0 startDownload=1 "
                         "downloadBtn=1 downloadTab=1");
-  EXPECT_EQ(captions, (std::vector<std::string>{"Stop Downloading/Start Downloading",
-                                                "Stop Downloading/Stop Downloading",
-                                                "Start Downloading/Stop Downloading",
-                                                "Start Downloading/Start Downloading"}));
+  EXPECT_EQ(captions, "Stop Downloading/Start Downloading;Stop Downloading/Stop Downloading;"
+                      "Start Downloading/Stop Downloading;Start Downloading/Start Downloading;");
 }
 
 // A confirmed stop shows the idle state at once and cancels the item; a
