@@ -1,8 +1,6 @@
-// vidtrawl-cli against servers that answer badly, send hostile names, stall
-// or stop half-way, and against a full disk, a file-size limit, a read-only
-// folder and a full list: each row is one run, with the
-// items, files and message it must leave, and nothing written beside the
-// download folder.
+// vidtrawl-cli against servers that answer badly, send hostile names, stall or stop half-way, a
+// full disk, a file-size limit, a read-only folder and a full list: each row is one run, with the
+// items, files and message it must leave and nothing written beside the download folder.
 #include "e2e/ChildProcess.h"
 #include "support/RawServer.h"
 #include "support/TempDir.h"
@@ -23,10 +21,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A video of the server: the header request's answer (200 with these
-// headers) and the transfer's whole answer. Each gets a page in AngryAlien's
-// format that names it as it stands, so that a path without an extension
-// leaves the name to the server.
+// A video of the server: the header request's answer (200 with these headers) and the transfer's
+// whole answer. Each gets a page in AngryAlien's format that names it as it stands, so that a path
+// without an extension leaves the name to the server.
 struct Video {
   std::string path{};
   std::string headHeaders{};
@@ -83,9 +80,8 @@ RawServer::Reply Answer(const std::vector<Video> &videos, const std::string &req
   return {RawResponse("HTTP/1.1 404 Not Found", "")};
 }
 
-// The command that runs the program on a disk of the given kind: the
-// download folder is a small tmpfs (full, or read-only) of a mount
-// namespace of its own, or the file size is limited.
+// The command that runs the program on a disk of the given kind: the download folder is a small
+// tmpfs (full, or read-only) of a mount namespace of its own, or the file size is limited.
 std::vector<std::string> Wrapped(Disk disk, const fs::path &folder) {
   const std::string mount = "mount -t tmpfs -o " +
                             std::string(disk == Disk::Full ? "size=64k" : "ro,size=64k") +

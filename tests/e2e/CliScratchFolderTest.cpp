@@ -1,7 +1,6 @@
-// vidtrawl-cli run the way services and scripts run it, with the usual
-// folder for fetched pages missing, read-only or not the user's own: the
-// pages go to a folder only this user controls, the user is told why once,
-// the downloads end complete and nothing is written anywhere else.
+// vidtrawl-cli with the usual folder for fetched pages missing, read-only or not the user's own:
+// the pages go to a folder only this user controls, the user is told why once, the downloads end
+// complete and nothing is written anywhere else.
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
@@ -45,8 +44,7 @@ protected:
     std::istringstream words(At(text));
     return {std::istream_iterator<std::string>(words), {}};
   }
-  // Makes folders "PATH:MODE" (octal; ":nobody" after it: nobody's) and
-  // links "PATH->TARGET".
+  // Makes folders "PATH:MODE" (octal; ":nobody" after it: nobody's) and links "PATH->TARGET".
   void Plant(const std::string &what) {
     for (const std::string &entry : Words(what)) {
       const std::size_t arrow = entry.find("->");

@@ -28,9 +28,8 @@ struct StopCase {
                         // program asks for the headers of its first page, too)
 };
 
-// A PutFile page and its video, or a YouTube page whose player host (the
-// redirect resolver's) is this server too; the step `silent` gets no answer
-// (the transfer's after its first 10,000 bytes).
+// A PutFile page and its video, or a YouTube page whose player host (the redirect resolver's) is
+// this server too; the step `silent` gets no answer (the transfer's after its first 10,000 bytes).
 RawServer::Reply Answer(const std::string &request, Silent silent) {
   const RawServer::Reply silence{"", true};
   const auto is = [&](const char *start) { return request.rfind(start, 0) == 0; };

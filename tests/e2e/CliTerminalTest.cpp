@@ -1,5 +1,4 @@
-// vidtrawl-cli on a pseudo-terminal and into pipes: text from pages never
-// drives the terminal.
+// vidtrawl-cli on a pseudo-terminal and into pipes: text from pages never drives the terminal.
 #include "e2e/ChildProcess.h"
 #include "support/RawServer.h"
 #include "support/TempDir.h"

@@ -1,13 +1,8 @@
 #!/bin/sh
-# Runs on an X display of its own (DISPLAY, Xvfb): starts the desktop program and
-# gives it ADDRESS the way HOW says, then waits for FILE to appear and closes
-# the window with the movie's close button. HOW is "type" (typed into the
-# movie's address field, then "Add to list" and "Start Downloading"), or
-# "copy" (copied to the clipboard while the window is shown), or
-# "copy-hidden" (the same with the window unmapped, as in the tray). The
-# positions are the movie's controls in window coordinates. The file must
-# come within four seconds: a window that waits on a clipboard owner stalls
-# for five. Exit status: the program's, or 1 when FILE did not come in time.
+# On a display of its own, starts the desktop program, gives it ADDRESS as HOW says ("type": into
+# the movie's field, then "Add to list" and "Start Downloading"; "copy": to the clipboard; "copy-
+# hidden": the same with the window unmapped, as in the tray), waits four seconds at most for FILE
+# (a wait on a clipboard owner stalls five) and closes the window. Exit: the program's, else 1.
 set -eu
 program=$1 how=$2 address=$3 file=$4
 "$program" &

@@ -31,8 +31,7 @@ protected:
   void AddVideo(const std::string &name, std::size_t size) {
     engine->AddLink(ServeVideo(*this, name, Pattern(size)));
   }
-  // Runs `action` once, from inside the pass, while the last item's video
-  // is received.
+  // Runs `action` once, from inside the pass, while the last item's video is received.
   void DuringTransfer(std::function<void()> action) {
     pump.action = [this, action, done = false](long) mutable {
       const std::size_t count = engine->ItemCount();
@@ -148,8 +147,7 @@ TEST_F(DesktopCommandsTest, AStartIsDeferredAndAStopAsks) {
   EXPECT_EQ(engine->Item(2).Status, "Complete"); // "No" let it go on
 }
 
-// The tray menu follows the engine; an exit during a pass asks first and a
-// "Yes" stops the pass.
+// The tray menu follows the engine; an exit during a pass asks first and a "Yes" stops the pass.
 TEST_F(DesktopCommandsTest, TheTrayMenuAndTheExitPath) {
   engine->LoadSettings();
   EXPECT_TRUE(engine->TrayMonitorChecked()); // monitoring is on at the first start

@@ -1,5 +1,5 @@
-// The desktop program on Qt's offscreen platform: the grid, its painter, the movie's controls and
-// variables, and the tray menu.
+// The desktop program on Qt's offscreen platform: the grid, the movie's controls and variables,
+// and the tray menu.
 #include "gui/Desktop.h"
 #include "gui/DownloadGridModel.h"
 #include "host/GridLayout.h"
@@ -186,49 +186,6 @@ TEST(QtDownloadGrid, NamesTypedIntoTheCellAreCleanedOrRefusedWithoutARebuild) {
   }
   EXPECT_EQ(resets.count(), 0);
   EXPECT_NE(w.engine.Item(0).FileName, "myclip.flv");
-}
-
-// A percentage is a bar to its share of the status cell in the user's colours, read at every
-// paint, under its text; anything else and a selected row are text.
-TEST(StatusCellPainter, APercentageIsABarInTheUsersColoursAndAnythingElseText) {
-  // A status, whether its row is selected, and the share of the cell its bar covers.
-  const std::tuple<const char *, bool, int> cases[] = {
-      {"0", false, 0}, {"42", false, 42}, {"Complete", false, -1}, {"42", true, 100}};
-  TestDesktop w;
-  Add(w, {1});
-  const QPalette saved = QApplication::palette();
-  const QColor ground(250, 240, 10);
-  int blue = 100;
-  for (const auto &[status, selected, share] : cases) {
-    SCOPED_TRACE(::testing::Message() << status << (selected ? " selected" : ""));
-    const QColor bar(20, 40, blue += 10);
-    QPalette user = saved;
-    user.setColor(QPalette::Highlight, bar);
-    user.setColor(QPalette::HighlightedText, ground);
-    QApplication::setPalette(user);
-    w.grid.SetCellValue(*w.grid.Row(0), kColumnStatus, status);
-    w.grid.SetRowSelected(*w.grid.Row(0), selected);
-    QApplication::processEvents();
-    const QImage image = w.grid.viewport()->grab().toImage();
-    const QRect cell = w.grid.visualRect(w.Index(0, kColumnStatus));
-    // The cell's first line: the selection's colour, else the bar to its end, then the ground;
-    // no bar for anything else. On its middle line, the text: more colours than those two.
-    const int end = cell.left() + cell.width() * share / 100;
-    std::set<QRgb> colours;
-    for (int x = cell.left(); x <= cell.right(); ++x) {
-      colours.insert(image.pixel(x, cell.center().y()));
-      const QColor expected = selected  ? w.grid.palette().color(QPalette::Highlight)
-                              : x < end ? bar
-                                        : ground;
-      if (x == cell.left() || x == end - 2 || x == end + 2 || x == cell.right()) {
-        EXPECT_TRUE(share < 0 ? image.pixelColor(x, cell.top()) != bar
-                              : image.pixelColor(x, cell.top()) == expected)
-            << x;
-      }
-    }
-    EXPECT_GT(colours.size(), 2u);
-  }
-  QApplication::setPalette(saved);
 }
 
 // The movie's variables reach its items, and each control sends its commands (add, start and

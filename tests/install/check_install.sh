@@ -1,7 +1,6 @@
 #!/bin/sh
-# Installs the build tree into a fresh prefix and checks that every file is
-# where it belongs, the help document's pictures included, and that the
-# installed metadata, launcher and icon agree (appstreamcli validate-tree).
+# Installs the build tree into a fresh prefix: every file where it belongs, the help document's
+# pictures included, and the metadata, launcher and icon agree (appstreamcli validate-tree).
 # Usage: check_install.sh CMAKE BUILD_DIR gui|cli  (cli: built without Qt)
 set -eu
 cmake=$1 build=$2 front=$3

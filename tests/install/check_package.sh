@@ -1,7 +1,6 @@
 #!/bin/sh
-# Builds the Debian package from the build folder, unpacks it into a fresh
-# root and runs the offline demo of the vidtrawl-cli it holds; lintian (when
-# there) may warn but finds no error.
+# Builds the Debian package, unpacks it into a fresh root and runs the offline demo of the
+# vidtrawl-cli it holds; lintian (when there) may warn but finds no error.
 # Usage: check_package.sh CPACK BUILD_DIR
 set -eu
 cpack=$1 build=$2

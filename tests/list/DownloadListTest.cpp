@@ -1,6 +1,5 @@
-// The items of the list: their store, the texts they carry (file name, size,
-// status), the name and size read from a video's headers, and how an added
-// link is resolved into them.
+// The items of the list: their store, the texts they carry (file name, size, status), the name and
+// size read from a video's headers, and how an added link is resolved into them.
 #include "list/DownloadList.h"
 #include "list/CleanFileName.h"
 #include "list/FileInfo.h"
@@ -32,9 +31,8 @@ std::string Addresses(const DownloadList &list) {
   return text;
 }
 
-// Operations on the list "a b c", word by word, then ':' and the addresses
-// left: "rN" removes ID N, "uN" and "dN" move it up and down, "+X" adds
-// address X, "N=X" sets the address of ID N to X.
+// Operations on the list "a b c", word by word, then ':' and the addresses left: "rN" removes ID N,
+// "uN" and "dN" move it up and down, "+X" adds address X, "N=X" sets the address of ID N to X.
 TEST(DownloadList, EachOperationKeepsTheItemsNumberedInOrder) {
   for (const std::string c :
        {"r1:b c",      "r2:a c",         "r3:a b",         "r4:a b c",          "r0:a b c",

@@ -71,10 +71,9 @@ struct ListWindow {
     pump.action = std::move(action);
   }
   host::GridRow RowAt(int index) const { return *grid.Row(index); }
-  // Word by word: "rN" selects row N, "cN.M" cell M of row N, "all" every
-  // row; "iN=TEXT" puts TEXT ('_': blank) into row N's ID cell; "+U" adds
-  // address U, "-N" removes item N (the store alone); "bind" is a nested
-  // rebuild; "remove", "clear", "up", "down" the commands; "detach" unbinds.
+  // Word by word: "rN" selects row N, "cN.M" cell M of row N, "all" every row; "iN=TEXT" puts TEXT
+  // ('_': blank) into row N's ID cell; "+U" adds address U, "-N" removes item N (the store alone);
+  // "bind" is a nested rebuild; "remove", "clear", "up", "down" the commands; "detach" unbinds.
   void Change(const std::string &words) {
     const std::map<std::string, void (ListEditor::*)()> commands = {
         {"all", &ListEditor::SelectAll},

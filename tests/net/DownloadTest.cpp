@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace vidtrawl::net {
@@ -56,10 +57,9 @@ bool IsHead(const std::string &request) {
   return request.rfind("HEAD ", 0) == 0;
 }
 
-// /body/N: N bytes with their length; /open/N: without one; /loop and
-// /start redirect (to itself, to /body/3000); /named names its file; /nan
-// gives a length that is no number, /huge a header block past its limit,
-// /stall nothing, /bad an unreadable status line, /closed a closed
+// /body/N: N bytes with their length; /open/N: without one; /loop and /start redirect (to itself,
+// to /body/3000); /named names its file; /nan gives a length that is no number, /huge a header
+// block past its limit, /stall nothing, /bad an unreadable status line, /closed a closed
 // connection; all else is missing.
 RawServer::Reply Site(const std::string &request) {
   const std::size_t start = request.find(' ') + 1;
@@ -179,9 +179,8 @@ TEST_F(DownloadTest, AnAddressThatCannotBeOpenedRaisesOneErrorAndMakesNoFile) {
   }
 }
 
-// What stands at NAME.part (or NAME) before the transfer: a stale partial
-// file is replaced, anything else is left alone and the transfer fails with
-// a local-file fault before any event.
+// What stands at NAME.part (or NAME) before the transfer: a stale partial file is replaced,
+// anything else is left alone and the transfer fails with a local-file fault before any event.
 TEST_F(DownloadTest, ThePartialFileIsClaimedSafely) {
   const fs::path sub = dir / "sub", outside = dir / "outside", part = sub / "v.flv.part";
   const std::pair<std::string, bool> cases[] = {{"stale", true},       {"stale read-only", true},
@@ -288,10 +287,9 @@ TEST_F(DownloadTest, TheHeaderRequestSaysWhoAsksAndForWhat) {
   EXPECT_NE(requests[1].find("Authorization: Basic Ym9iOnNlY3JldA==\r\n"), std::string::npos);
 }
 
-// A failed header request forgets the size and date the last one learnt
-// but keeps the server's names for the file; a length that is no number
-// is a fault, thrown once Last-Modified is read, and before anything else
-// in a first transfer.
+// A failed header request forgets the size and date the last one learnt but keeps the server's
+// names for the file; a length that is no number is a fault, thrown once Last-Modified is read, and
+// before anything else in a first transfer.
 TEST_F(DownloadTest, AFailedHeaderRequestKeepsOnlyTheRemoteNames) {
   for (const std::string &url : {server.url("/huge"), server.url("/stall"), server.url("/bad"),
                                  server.url("/closed"), std::string("http://bad host/")}) {
@@ -300,11 +298,10 @@ TEST_F(DownloadTest, AFailedHeaderRequestKeepsOnlyTheRemoteNames) {
     ASSERT_EQ(download.LastModified(), "then");
     download.SetUrl(url);
     download.RequestInformation();
-    EXPECT_FALSE(download.FileExists()) << url;
-    EXPECT_EQ(download.LastModified(), "Not Available") << url;
-    EXPECT_EQ(download.FileSize(), -1) << url;
-    EXPECT_EQ(download.RemoteFileName(), "v.flv") << url;
-    EXPECT_EQ(download.RemoteFileType(), "x-flv") << url;
+    EXPECT_EQ(std::make_tuple(download.FileExists(), download.LastModified(), download.FileSize(),
+                              download.RemoteFileName(), download.RemoteFileType()),
+              std::make_tuple(false, "Not Available", -1.0, "v.flv", "x-flv"))
+        << url;
   }
   download.SetUrl(server.url("/nan"));
   download.SetFileSize(77);
@@ -351,20 +348,20 @@ TEST_F(DownloadTest, ARealServerServesHeadersAndTransfers) {
   if (!fs::exists(nginx))
     GTEST_SKIP() << "nginx is not installed";
   fs::create_directories(dir / "www");
-  const std::string port = std::to_string(RawServer::UnusedPort()), temp = " www;";
-  WriteFile(dir / "nginx.conf", std::string(::geteuid() == 0 ? "user root;" : "") +
-                                    "daemon off; error_log error.log; pid nginx.pid; events {}\n"
-                                    "http { access_log off; types { video/x-flv flv; }" +
-                                    " client_body_temp_path" + temp + " proxy_temp_path" + temp +
-                                    " fastcgi_temp_path" + temp + " uwsgi_temp_path" + temp +
-                                    " scgi_temp_path" + temp +
-                                    " server { listen 127.0.0.1:" + port + "; root www; } }\n");
+  const std::string port = std::to_string(RawServer::UnusedPort());
+  std::string conf = std::string(::geteuid() == 0 ? "user root;" : "") +
+                     "daemon off; error_log error.log; pid nginx.pid; events {}\nhttp { access_log "
+                     "off; types { video/x-flv flv; } server { listen 127.0.0.1:" +
+                     port + "; root www; }";
+  for (const char *temp : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
+    conf += std::string(" ") + temp + "_temp_path www;";
+  WriteFile(dir / "nginx.conf", conf + " }\n");
   const std::size_t size = 3 * 1024 * 1024 + 7;
   WriteFile(dir / "www" / "clip.flv", Pattern(size, 7));
-  const std::string conf = (dir / "nginx.conf").string(), prefix = dir.path().string() + "/";
+  const std::string file = (dir / "nginx.conf").string(), prefix = dir.path().string() + "/";
   const pid_t pid = ::fork();
   if (pid == 0)
-    ::_exit(::execl(nginx, nginx, "-c", conf.c_str(), "-p", prefix.c_str(), nullptr));
+    ::_exit(::execl(nginx, nginx, "-c", file.c_str(), "-p", prefix.c_str(), nullptr));
   download.SetUrl("http://127.0.0.1:" + port + "/clip.flv");
   for (int i = 0; i < 500 && !download.FileExists(); ++i, std::this_thread::sleep_for(10ms))
     download.RequestInformation();

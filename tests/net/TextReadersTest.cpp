@@ -27,15 +27,14 @@ TEST(ConnectionMap, ParsesEntriesAndTheFirstMatchingOneWins) {
   // The first matching entry wins; an empty field matches anything.
   ConnectionMap map;
   EXPECT_TRUE(map.AddList(" www.youtube.com:80:127.0.0.1:9001 , :443::8443,:80:[::1]:"));
-  const auto to = [&map](const char *host, int port) {
-    const auto target = map.Resolve(host, port);
-    return target.host + " " + std::to_string(target.port);
-  };
-  EXPECT_EQ(to("WWW.YouTube.com", 80), "127.0.0.1 9001");
-  EXPECT_EQ(to("other", 443), "other 8443");
-  EXPECT_EQ(to("other", 80), "::1 80");
-  EXPECT_EQ(to("other", 21), "other 21");
-  EXPECT_EQ(to("[::2]", 21), "::2 21");
+  std::string to;
+  for (const auto &[host, port] : {std::pair{"WWW.YouTube.com", 80},
+                                   {"other", 443},
+                                   {"other", 80},
+                                   {"other", 21},
+                                   {"[::2]", 21}})
+    to += map.Resolve(host, port).host + ":" + std::to_string(map.Resolve(host, port).port) + " ";
+  EXPECT_EQ(to, "127.0.0.1:9001 other:8443 ::1:80 other:21 ::2:21 ");
   EXPECT_EQ(map.CurlEntries().front(), "www.youtube.com:80:127.0.0.1:9001");
   ConnectionMap partly;
   EXPECT_FALSE(partly.AddList("bad,a:1:b:2,,"));
@@ -189,8 +188,7 @@ TEST(ReadSizeValue, AcceptsDecimalNumbersOnly) {
     EXPECT_FALSE(ReadSizeValue(text).has_value()) << text;
 }
 
-// Only the final response's header block is kept, with CR LF line ends and
-// within its limit.
+// Only the final response's header block is kept, with CR LF line ends and within its limit.
 TEST(RawHeaderBlock, KeepsTheFinalResponseWithinItsLimit) {
   const std::string pad(60, 'a'), fits(64 - 17 - 5, 'b');
   const struct {

@@ -1,6 +1,5 @@
-// The twelve page parsers: every site's sample page (the demo's) against the
-// address it leads to, then the failure branches and offsets those pages
-// do not reach.
+// The twelve page parsers: every site's sample page (the demo's) against the address it leads to,
+// then the failure branches and offsets those pages do not reach.
 #include "resolve/PageParsers.h"
 
 #include "cli/DemoSite.h"

@@ -166,9 +166,8 @@ TEST_F(DownloadPassTest, ThePageFetchIsNeitherDisturbedNorEndless) {
   EXPECT_EQ(Item(1).FileName, "Waiting (Auto Detect)"); // not fetched: -2
 }
 
-// Edits the user makes while an item is received: every item keeps its own
-// outcome, items appended are reached, and a pass that gets to the last
-// item noted at its start by skipping ends there.
+// Edits the user makes while an item is received: every item keeps its own outcome, items appended
+// are reached, and a pass that gets to the last item noted at its start by skipping ends there.
 TEST_F(DownloadPassTest, EditsDuringATransfer) {
   const struct {
     const char *before;  // videos, or "=name": finished already

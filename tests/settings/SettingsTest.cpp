@@ -58,9 +58,8 @@ bool RunUnprivileged(const std::function<bool()> &check) {
 }
 
 TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
-  // The file before (nothing: none), 'g'et (answer: the value or "<none>"),
-  // 's'ave or 'd'elete ("yes"/"no"), key, name, value, answer, the file after
-  // (nothing: as before).
+  // The file before (nothing: none), 'g'et (answer: the value or "<none>"), 's'ave or 'd'elete
+  // ("yes"/"no"), key, name, value, answer, the file after (nothing: as before).
   using S = const char *;
   const std::tuple<S, char, S, S, S, S, S> cases[] = {
       {nullptr, 'g', "A", "v", "", "<none>", nullptr},

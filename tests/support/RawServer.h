@@ -54,8 +54,7 @@ private:
   std::thread thread_;
 };
 
-// A complete response: status line, the given header lines, Connection:
-// close, then the body.
+// A complete response: status line, the given header lines, Connection: close, then the body.
 inline std::string RawResponse(const std::string &statusLine, const std::string &headerLines,
                                const std::string &body = "") {
   return statusLine + "\r\n" + headerLines + "Connection: close\r\n\r\n" + body;

@@ -12,10 +12,9 @@
 
 namespace vidtrawl::testing {
 
-// The desktop's window, timers, opener, folder dialog and clipboard as one
-// recorder: every call is written down in order ("drag", "start tmrDownload",
-// "open X", "watch on", ...); the folder dialog answers `chosenFolder`, the
-// clipboard holds `clipboardText`.
+// The desktop's window, timers, opener, folder dialog and clipboard as one recorder: every call is
+// written down in order ("drag", "start tmrDownload", "open X", "watch on", ...); the folder dialog
+// answers `chosenFolder`, the clipboard holds `clipboardText`.
 class RecordingDesktop final : public host::MainWindow,
                                public host::Timers,
                                public host::ShellOpen,
