@@ -291,9 +291,10 @@ TEST(CliTwoCopies, NeitherCompletesWithBytesItDidNotWrite) {
   for (unsigned copy : {1u, 2u}) {
     const auto lines = Lines(results[copy - 1].out);
     EXPECT_EQ(lines.size(), 1u) << results[copy - 1].err;
-    if (lines.size() == 1 && Fields(lines[0])[3] == "Complete" && ++complete) {
-      EXPECT_TRUE(ReadFile(downloads / "clip.flv") == Pattern(kSize, copy)) << "copy " << copy;
-    }
+    if (lines.size() != 1 || Fields(lines[0])[3] != "Complete")
+      continue;
+    ++complete;
+    EXPECT_TRUE(ReadFile(downloads / "clip.flv") == Pattern(kSize, copy)) << "copy " << copy;
   }
   EXPECT_GE(complete, 1);
   server.stop();

@@ -32,8 +32,10 @@ TEST(ConnectionMap, ParsesEntriesAndTheFirstMatchingOneWins) {
                                    {"other", 443},
                                    {"other", 80},
                                    {"other", 21},
-                                   {"[::2]", 21}})
-    to += map.Resolve(host, port).host + ":" + std::to_string(map.Resolve(host, port).port) + " ";
+                                   {"[::2]", 21}}) {
+    const auto target = map.Resolve(host, port);
+    to += target.host + ":" + std::to_string(target.port) + " ";
+  }
   EXPECT_EQ(to, "127.0.0.1:9001 other:8443 ::1:80 other:21 ::2:21 ");
   EXPECT_EQ(map.CurlEntries().front(), "www.youtube.com:80:127.0.0.1:9001");
   ConnectionMap partly;
