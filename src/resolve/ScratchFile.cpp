@@ -1,6 +1,7 @@
 #include "resolve/ScratchFile.h"
 
 #include "host/MessageBox.h"
+#include "net/PartialFile.h"
 #include "resolve/PrivateFolder.h"
 #include "settings/PlatformPaths.h"
 
@@ -23,7 +24,8 @@ ScratchFile::ScratchFile(host::MessageBox &messages, std::optional<fs::path> fol
     const PrivateFolder checked = MakePrivateFolder(root);
     problem = checked.problem;
     if (problem.empty())
-      if (std::optional<InstanceFolder> made = InstanceFolder::Make(checked.path, problem))
+      if (std::optional<InstanceFolder> made = InstanceFolder::Make(
+              checked.path, {kName, std::string(kName) + net::PartialFile::kSuffix}, problem))
         instance_.emplace(std::move(*made));
     if (instance_) {
       path_ = instance_->Path() / kName;
@@ -50,8 +52,11 @@ ScratchFile::ScratchFile(host::MessageBox &messages, std::optional<fs::path> fol
 ScratchFile::~ScratchFile() {
   if (fallback_.empty())
     return;
+  // Only what this run put there: the folder stays if anything else is in it.
   std::error_code ignored;
-  fs::remove_all(fallback_, ignored);
+  fs::remove(path_, ignored);
+  fs::remove(path_.string() + net::PartialFile::kSuffix, ignored);
+  fs::remove(fallback_, ignored);
 }
 
 } // namespace vidtrawl::resolve

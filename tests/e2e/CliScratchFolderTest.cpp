@@ -82,7 +82,8 @@ TEST_F(CliScratchFolderTest, PagesGoWhereOnlyThisUserCanReach) {
        "cannot create /nonexistent: Permission denied"},
       {"the runtime folder first", root, "XDG_RUNTIME_DIR=@/run XDG_CACHE_HOME=@/c HOME=@/home", "",
        Goes::ToRoot, "@/run/vidtrawl"},
-      {"then XDG_CACHE_HOME", root, "XDG_CACHE_HOME=@/c HOME=@/home", "", Goes::ToRoot,
+      {"then XDG_CACHE_HOME, where a folder of the user's stays", root,
+       "XDG_CACHE_HOME=@/c HOME=@/home", "@/c/vidtrawl:700 @/c/vidtrawl/mystuff:700", Goes::ToRoot,
        "@/c/vidtrawl"},
       {"then HOME/.cache", root, "HOME=@/home", "", Goes::ToRoot, "@/home/.cache/vidtrawl"},
       {"a root that is a link", root, "XDG_CACHE_HOME=@/cache", "@/cache/vidtrawl->@/victim",
@@ -125,10 +126,12 @@ TEST_F(CliScratchFolderTest, PagesGoWhereOnlyThisUserCanReach) {
     EXPECT_EQ(result.exitCode, c.goes == Goes::Nowhere ? 1 : 0) << result.err;
     if (c.goes == Goes::ToRoot) {
       EXPECT_EQ(result.err, "");
-      // The root is private, and only its lock file is left in it.
+      // The root is private, and only its lock file is left in it, beside what was there.
       EXPECT_EQ(fs::status(At(c.where)).permissions(), fs::perms::owner_all);
       std::error_code missing;
-      EXPECT_EQ(std::distance(fs::directory_iterator(At(c.where), missing), {}), 1);
+      const bool kept = c.plant.find("mystuff") != std::string::npos;
+      EXPECT_EQ(std::distance(fs::directory_iterator(At(c.where), missing), {}), kept ? 2 : 1);
+      EXPECT_EQ(fs::is_directory(At(c.where + "/mystuff")), kept);
     } else {
       EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
       EXPECT_NE(result.err.find(At(c.where)), std::string::npos) << result.err;

@@ -15,10 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// What another instance left in the root.
-enum class Left { HeldLock, FreeLock, NoLock, LiveInstance, OtherUsers, Link };
+// What another instance left in the root, or what the user put there.
+enum class Left { HeldLock, FreeLock, NoLock, LiveInstance, OtherUsers, Link, UsersFile };
 
-TEST(InstanceFolder, AnInstanceIsAliveWhileItHoldsItsLock) {
+// Only a folder an instance made and left goes: its name, its free lock and only its own files.
+TEST(InstanceFolder, AnInstanceIsAliveWhileItHoldsItsLockAndNothingElseGoes) {
   struct Case {
     const char *name;
     Left left;
@@ -26,13 +27,16 @@ TEST(InstanceFolder, AnInstanceIsAliveWhileItHoldsItsLock) {
     bool stays;
   };
   const Case cases[] = {
-      {"a lock held under an id that is no process here", Left::HeldLock, "999999999", true},
-      {"a lock that can be taken", Left::FreeLock, "Zq81xP", false},
-      {"no lock, under the id of a running process", Left::NoLock, std::to_string(::getppid()),
-       false},
+      {"a lock held under an id that is no process here", Left::HeldLock, "instance-999999", true},
+      {"a lock that can be taken", Left::FreeLock, "instance-Zq81xP", false},
+      {"a free lock in a folder not named as instances name theirs", Left::FreeLock, "Zq81xP",
+       true},
+      {"no lock", Left::NoLock, "instance-abcdef", true},
+      {"the user's own folder", Left::UsersFile, "mystuff", true},
+      {"a free lock beside a file of the user's", Left::UsersFile, "instance-Ab12Cd", true},
       {"an instance of this same process", Left::LiveInstance, "", true},
-      {"another user's folder", Left::OtherUsers, "theirs", true},
-      {"a link to a folder elsewhere", Left::Link, "link", true},
+      {"another user's folder", Left::OtherUsers, "instance-theirs", true},
+      {"a link to a folder elsewhere", Left::Link, "instance-link00", true},
   };
   testing::TempDir base;
   const fs::path root = base / "root";
@@ -46,23 +50,31 @@ TEST(InstanceFolder, AnInstanceIsAliveWhileItHoldsItsLock) {
     base::FileDescriptor lock;
     fs::path left = root / c.folder;
     if (c.left == Left::LiveInstance)
-      left = other.emplace(std::move(*InstanceFolder::Make(root, problem))).Path();
+      left = other.emplace(std::move(*InstanceFolder::Make(root, {}, problem))).Path();
     else if (c.left == Left::Link)
       fs::create_directory_symlink(base.path(), left);
     else
       fs::create_directory(left);
     ASSERT_EQ(::lchown(left.c_str(), c.left == Left::OtherUsers ? 65534 : 0, 0), 0);
-    if (c.left == Left::HeldLock || c.left == Left::FreeLock)
+    if (c.left == Left::HeldLock || c.left == Left::FreeLock ||
+        (c.left == Left::UsersFile && c.folder.starts_with("instance")))
       lock = base::FileDescriptor(::open((left / "lock").c_str(), O_RDWR | O_CREAT, 0600));
+    if (c.left == Left::UsersFile)
+      testing::WriteFile(left / "notes.txt", "mine");
+    if (c.left == Left::FreeLock)
+      testing::WriteFile(left / "Parse.wvi", "a page");
     ASSERT_TRUE(c.left != Left::HeldLock || ::flock(lock.Get(), LOCK_EX) == 0);
     {
-      const std::optional<InstanceFolder> made = InstanceFolder::Make(root, problem);
+      const std::optional<InstanceFolder> made = InstanceFolder::Make(root, {"Parse.wvi"}, problem);
       ASSERT_TRUE(made) << problem;
       EXPECT_NE(made->Path(), left);
       EXPECT_EQ(fs::exists(fs::symlink_status(left)), c.stays);
     }
     EXPECT_EQ(fs::exists(fs::symlink_status(left)), c.stays) << "after the new one ended";
     EXPECT_EQ(testing::ReadFile(base / "keep"), "keep");
+    if (c.left == Left::UsersFile) {
+      EXPECT_EQ(testing::ReadFile(left / "notes.txt"), "mine");
+    }
   }
 }
 
