@@ -103,7 +103,7 @@ bool CRegister::REGSaveSetting(RegRoot regHKEY, const std::string &sSection,
   if (!key || !name)
     return false;
   RegistryFileText file = ReadRegistryFile(file_);
-  if (file.state == RegistryFileText::State::Unreadable)
+  if (file.state != RegistryFileText::State::Missing && file.state != RegistryFileText::State::Read)
     return false; // replacing it would lose whatever it holds
   RegistryDocument doc = RegistryDocument::Parse(file.text);
   doc.CreateKey(*key);

@@ -58,6 +58,12 @@ RegistryFileText ReadRegistryFile(const std::filesystem::path &file) {
     std::string text;
     char buffer[65536];
     for (;;) {
+      // Checked as it is read too: a file may grow meanwhile.
+      if (static_cast<std::size_t>(st.st_size) > kMaxRegistryFile ||
+          text.size() > kMaxRegistryFile) {
+        result.state = RegistryFileText::State::TooLarge;
+        break;
+      }
       ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
       if (n < 0 && errno == EINTR)
         continue;
@@ -95,8 +101,8 @@ bool ReplaceRegistryFile(const std::filesystem::path &file, const std::string &t
   base::FileDescriptor fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (!fd)
     return false;
-  bool ok = ::fchmod(fd.Get(), 0600) == 0 && base::WriteAll(fd.Get(), text) &&
-            ::fsync(fd.Get()) == 0;
+  bool ok =
+      ::fchmod(fd.Get(), 0600) == 0 && base::WriteAll(fd.Get(), text) && ::fsync(fd.Get()) == 0;
   ok = fd.Close() && ok;
   ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {

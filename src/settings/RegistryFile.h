@@ -11,10 +11,14 @@ struct RegistryFileText {
     Missing,    // there is no such file: no values
     Read,       // text holds the whole file
     Unreadable, // it exists (or may) but could not be read: no values, and not to be replaced
+    TooLarge,   // over kMaxRegistryFile: not read, no values, and not to be replaced
   };
   State state = State::Missing;
   std::string text;
 };
+
+// No settings file is that large: a larger one is not read at all.
+inline constexpr std::size_t kMaxRegistryFile = 1024 * 1024;
 
 // Opens the file with full access first and, when that is denied, read-only:
 // a file the user may only read is still read. Anything but a regular file

@@ -5,6 +5,7 @@
 #include "settings/BooleanText.h"
 #include "settings/CRegister.h"
 #include "settings/PlatformPaths.h"
+#include "settings/RegistryFile.h"
 
 #include <optional>
 #include <utility>
@@ -17,7 +18,15 @@ Settings::Settings() : registryFile_(CRegister::DefaultFile()) {}
 
 Settings::Settings(std::filesystem::path registryFile) : registryFile_(std::move(registryFile)) {}
 
-void Settings::LoadSettings(host::MovieVariables &movie, const MonitorSwitch &monitor) {
+void Settings::LoadSettings(host::MovieVariables &movie, const MonitorSwitch &monitor,
+                            const SettingsNote &note) {
+  Guarded([&] {
+    if (note && ReadRegistryFile(registryFile_).state == RegistryFileText::State::TooLarge)
+      note("The settings file " + registryFile_.string() + " is larger than " +
+           std::to_string(kMaxRegistryFile / 1024) +
+           " KiB, too large to be Vidtrawl's: it is left as it is, and the default settings "
+           "are used and not saved.");
+  });
   {
     CRegister reg(registryFile_);
     Guarded([&] {

@@ -10,6 +10,8 @@ namespace vidtrawl::settings {
 
 // Switches the clipboard monitor on (true) or off (false); wired by the host.
 using MonitorSwitch = std::function<void(bool state)>;
+// Tells the user something about the settings file that needs no answer.
+using SettingsNote = std::function<void(const std::string &text)>;
 
 // Where the settings are kept, under HKEY_CURRENT_USER.
 inline constexpr char kSettingsKey[] = "Software\\Quillmark Vidtrawl\\Settings";
@@ -33,8 +35,10 @@ public:
   std::string sDownloadDir;
 
   // Reads both values (defaults: monitoring on, $HOME/Downloaded Videos),
-  // switches the monitor on when monitoring is on, then ShowSettings.
-  void LoadSettings(host::MovieVariables &movie, const MonitorSwitch &monitor);
+  // switches the monitor on when monitoring is on, then ShowSettings. A
+  // settings file too large to be one is left as it is, and `note` says so.
+  void LoadSettings(host::MovieVariables &movie, const MonitorSwitch &monitor,
+                    const SettingsNote &note = {});
   // Writes "URL Mon" as "True" or "False" and "Download Dir".
   void SaveSettings() const;
   // Pushes the settings into the movie's variables.

@@ -316,6 +316,24 @@ TEST_F(SettingsTest, StoredValuesAreTakenAsTheyStand) {
   }
 }
 
+// A file far larger than any settings file (sparse: 300 MB on no disk) is not read: the defaults
+// hold, the user is told once, and the file stays as it is, also after a save.
+TEST_F(SettingsTest, AHugeFileIsLeftAsItIs) {
+  Store("URL Mon", "False");
+  std::filesystem::resize_file(file, 300'000'000);
+  const auto size = [&] { return std::filesystem::file_size(file); };
+  std::vector<std::string> notes;
+  Settings settings(file);
+  settings.LoadSettings(
+      movie, [](bool) {}, [&](const std::string &note) { notes.push_back(note); });
+  EXPECT_TRUE(settings.bMonitorEnabled);
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_NE(notes[0].find(file.string() + " is larger than 1024 KiB"), std::string::npos);
+  settings.SaveSettings();
+  EXPECT_EQ(size(), 300'000'000u);
+  EXPECT_EQ(Stored("URL Mon"), "<none>");
+}
+
 TEST_F(SettingsTest, EveryStepIsGuardedOnItsOwn) {
   testing::WriteFile(dir / "config", "a file where the folder should be");
   Settings settings(file);
