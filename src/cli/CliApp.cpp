@@ -2,11 +2,13 @@
 
 #include "base/ControlCharacters.h"
 #include "base/FileDescriptor.h"
+#include "base/TrimBlanks.h"
 #include "cli/ConsoleHosts.h"
 #include "cli/ConsoleMessageBox.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/ConsolePump.h"
 #include "cli/DemoServer.h"
+#include "cli/InputFile.h"
 #include "cli/Interrupt.h"
 #include "cli/LiveProgressView.h"
 #include "cli/PlainProgressView.h"
@@ -17,17 +19,12 @@
 #include "host/HeadlessGrid.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <system_error>
+#include <unordered_set>
 
 #include <unistd.h>
 
@@ -65,28 +62,6 @@ std::optional<std::string> MakeDemoFolder() {
   if (::mkdtemp(folder.data()) == nullptr)
     return std::nullopt;
   return folder;
-}
-
-// The text of an input file ("-": standard input); nothing, with the reason
-// in error, when it cannot be read.
-std::optional<std::string> ReadInput(const std::string &name, std::string &error) {
-  std::ostringstream text;
-  if (name == "-") {
-    text << std::cin.rdbuf();
-    if (std::cin.bad()) {
-      error = "cannot read standard input";
-      return std::nullopt;
-    }
-    return text.str();
-  }
-  std::ifstream file(name, std::ios::binary);
-  if (!file || fs::is_directory(name)) {
-    error = "cannot read input file '" + name + "'" +
-            (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
-    return std::nullopt;
-  }
-  text << file.rdbuf();
-  return text.str();
 }
 
 // Everything one run needs, wired together.
@@ -202,16 +177,32 @@ int RunCli(const CliOptions &options, const std::string &program) {
   InstallInterruptHandlers();
 
   std::vector<std::string> urls = options.urls;
+  // Input files are read only while the list has room: an address the list
+  // holds already takes none, and one beyond its capacity ends the reading
+  // (the list then says it was not added).
+  std::unordered_set<std::string> distinct;
+  for (const std::string &url : urls)
+    distinct.emplace(base::TrimBlanks(url));
+  const auto take = [&](std::string address) {
+    if (!distinct.insert(address).second)
+      return true;
+    urls.push_back(std::move(address));
+    return distinct.size() <= engine::kListCapacity;
+  };
   for (const std::string &input : options.inputFiles) {
     std::string error;
-    errno = 0;
-    const std::optional<std::string> text = ReadInput(input, error);
-    if (!text) {
+    const InputEnd end = ReadAddresses(input, InterruptFlag(), take, error);
+    if (end == InputEnd::Interrupted)
+      return kExitInterrupted;
+    if (end == InputEnd::Failed) {
       Err(UsageErrorText(program, error));
       return kExitUsage;
     }
-    const std::vector<std::string> more = AddressesOfInput(*text);
-    urls.insert(urls.end(), more.begin(), more.end());
+    if (end == InputEnd::Stopped) {
+      Err(program + ": the rest of " + (input == "-" ? "standard input" : "'" + input + "'") +
+          " was not read: the download list is full\n");
+      break;
+    }
   }
   if (!options.demo && urls.empty()) {
     Err(UsageErrorText(program, "no URL given"));

@@ -187,21 +187,4 @@ std::string UsageErrorText(const std::string &program, const std::string &reason
   return program + ": " + reason + "\nTry '" + program + " --help' for more information.\n";
 }
 
-std::vector<std::string> AddressesOfInput(const std::string &text) {
-  constexpr std::string_view kBlanks = " \t\r\f\v";
-  std::vector<std::string> addresses;
-  std::string_view rest = text;
-  while (!rest.empty()) {
-    const std::size_t end = std::min(rest.find('\n'), rest.size());
-    std::string_view line = rest.substr(0, end);
-    rest.remove_prefix(std::min(end + 1, rest.size()));
-    const std::size_t first = line.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos || line[first] == '#')
-      continue;
-    line = line.substr(first, line.find_last_not_of(kBlanks) - first + 1);
-    addresses.emplace_back(line);
-  }
-  return addresses;
-}
-
 } // namespace vidtrawl::cli

@@ -38,8 +38,4 @@ std::string UsageText(const std::string &program);
 // What a usage error prints: the reason and a hint to --help.
 std::string UsageErrorText(const std::string &program, const std::string &reason);
 
-// The addresses of an input file's text: one per line, blanks around it
-// removed; blank lines and lines whose first non-blank is '#' skipped.
-std::vector<std::string> AddressesOfInput(const std::string &text);
-
 } // namespace vidtrawl::cli

@@ -53,6 +53,8 @@ using net::ConnectionMap;
 // A download is received into its file name with this added, and renamed
 // when complete: a cancelled or failed item's bytes are under that name.
 inline constexpr const char *kPartialSuffix = net::PartialFile::kSuffix;
+// The most items the list holds.
+inline constexpr std::size_t kListCapacity = 32767;
 
 struct Hosts {
   host::Pump &pump;

@@ -104,9 +104,11 @@ TEST_F(CliRunsTest, ResolveOnlyPrintsEachCodeOrAddressAndDownloadsNothing) {
 
 TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
   TempDir home;
+  const std::string longLines = (home / "long.txt").string();
+  WriteFile(longLines, "http://blip.tv/file/1\n" + std::string(9000, 'a'));
   const struct {
     std::vector<std::string> args;
-    const char *error; // part of the one-line error; empty: no error
+    std::string error; // part of the one-line error
   } cases[] = {
       {{"--bogus", "http://blip.tv/file/1"}, "unknown option '--bogus'"},
       {{"http://blip.tv/file/1", "--dir"}, "option '--dir' needs an argument"},
@@ -115,6 +117,9 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
       {{"--demo", "http://blip.tv/file/1"}, "--demo takes no URL"},
       {{"--tsv=yes", "http://blip.tv/file/1"}, "takes no argument"},
       {{"-i", "/nonexistent/urls.txt"}, "cannot read input file '/nonexistent/urls.txt'"},
+      // Input that is no list of addresses ends the reading before it costs memory.
+      {{"-i", "/dev/zero"}, "line 1 of input file '/dev/zero' holds a NUL byte"},
+      {{"-i", longLines}, "line 2 of input file '" + longLines + "' is longer than 8192 bytes"},
       {{"--input-file"}, "needs an argument"},
       {{"--input-file=", "u"}, "option '--input-file' needs a file name ('-' for standard input)"},
       {{"u", "--dir="}, "option '--dir' needs a folder name"},

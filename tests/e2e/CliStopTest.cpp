@@ -11,6 +11,10 @@
 #include <iostream>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vidtrawl::testing {
 namespace {
 
@@ -90,7 +94,7 @@ TEST_P(CliStopTest, EndsAtOnceAndStartsNothingNew) {
   EXPECT_EQ(Fields(lines[1])[3], "Waiting"); // later items keep their status
   EXPECT_FALSE(fs::exists(downloads / "v.flv"));
   if (c.silent == Silent::Transfer) {
-    EXPECT_EQ(ReadFile(downloads / "v.flv.part"), std::string(10000, 'v'));
+    EXPECT_EQ(ReadFile(downloads / "v.flv.vidtrawl-part"), std::string(10000, 'v'));
     EXPECT_NE(result.err.find("[1] Cancelled v.flv"), std::string::npos) << result.err;
   }
 }
@@ -105,6 +109,26 @@ INSTANTIATE_TEST_SUITE_P(Waits, CliStopTest,
                                            StopCase{"resolver", Silent::Resolver, SIGINT,
                                                     "http://www.youtube.com/watch?v=x", 3}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// An input that never ends: Ctrl-C ends the reading at once, and nothing is downloaded.
+TEST(CliStopReading, CtrlCWhileReadingStandardInputEndsAtOnce) {
+  TempDir home, downloads;
+  const fs::path fifo = home / "input";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const int writer = ::open(fifo.c_str(), O_RDWR | O_CLOEXEC); // held open, says one line
+  ASSERT_EQ(::write(writer, "http://media.putfile.com/a\n", 27), 27);
+  ChildProcess child(CliBinary(), {"--tsv", "-d", (downloads / "v").string(), "-i", "-"},
+                     CliEnvironment(home.path()), fifo);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const auto asked = Clock::now();
+  child.Signal(SIGINT);
+  const ChildProcess::Result result = child.Wait(std::chrono::seconds(30));
+  ::close(writer);
+  EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(1000));
+  EXPECT_EQ(result.exitCode, 130) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_FALSE(fs::exists(downloads / "v"));
+}
 
 } // namespace
 } // namespace vidtrawl::testing
