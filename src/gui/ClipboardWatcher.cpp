@@ -9,16 +9,26 @@
 
 namespace vidtrawl::gui {
 
+namespace {
+
+// How often a copy waiting for the claim asks again.
+constexpr int kRetryMillis = 1000;
+
+} // namespace
+
 ClipboardWatcher::ClipboardWatcher(std::function<void(const std::string &)> deliver,
-                                   std::function<void(const std::string &)> tell)
-    : deliver_(std::move(deliver)), tell_(std::move(tell)) {
+                                   std::function<void(const std::string &)> tell,
+                                   ClipboardClaim claim)
+    : deliver_(std::move(deliver)), tell_(std::move(tell)), claim_(std::move(claim)) {
   if (QGuiApplication::platformName() == QLatin1String("xcb"))
     x11_ = X11ClipboardReader::Open();
   if (!x11_)
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
-      if (watching_)
+      if (watching_ && claim_.Held())
         Delivered(Text());
     });
+  retry_.setInterval(kRetryMillis);
+  connect(&retry_, &QTimer::timeout, this, [this] { StartWhenClaimed(); });
 }
 
 ClipboardWatcher::~ClipboardWatcher() {
@@ -28,11 +38,34 @@ ClipboardWatcher::~ClipboardWatcher() {
 
 void ClipboardWatcher::Watch(bool on) {
   watching_ = on;
-  if (x11_) {
-    if (!on) {
+  if (!on) {
+    retry_.stop();
+    if (x11_)
       x11_->Stop();
-      return;
-    }
+    claim_.Release(); // a copy waiting for it takes over
+    return;
+  }
+  StartWhenClaimed();
+  if (!claim_.Held() && !toldAboutOther_) {
+    toldAboutOther_ = true;
+    if (tell_)
+      tell_("Another copy of Vidtrawl is watching the clipboard: this one takes over when that "
+            "copy ends or stops watching.");
+  }
+}
+
+void ClipboardWatcher::StartWhenClaimed() {
+  if (!watching_ || !claim_.Take()) {
+    if (watching_)
+      retry_.start();
+    return;
+  }
+  retry_.stop();
+  StartReading();
+}
+
+void ClipboardWatcher::StartReading() {
+  if (x11_) {
     // Handed to the program's thread; a watcher stopped meanwhile drops it.
     x11_->Start([self = QPointer<ClipboardWatcher>(this)](const std::string &text) {
       QMetaObject::invokeMethod(
@@ -45,7 +78,7 @@ void ClipboardWatcher::Watch(bool on) {
     });
     return;
   }
-  if (on && !toldAboutFocus_ && QGuiApplication::platformName().startsWith(u"wayland")) {
+  if (!toldAboutFocus_ && QGuiApplication::platformName().startsWith(u"wayland")) {
     toldAboutFocus_ = true;
     if (tell_)
       tell_("On Wayland the clipboard monitor sees a copied address only while the Vidtrawl "
@@ -54,6 +87,8 @@ void ClipboardWatcher::Watch(bool on) {
 }
 
 std::string ClipboardWatcher::Text() {
+  if (!claim_.Held())
+    return {}; // another copy's clipboard
   if (x11_)
     return x11_->LastText();
   const QString text = QGuiApplication::clipboard()->text();

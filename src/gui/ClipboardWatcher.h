@@ -1,8 +1,10 @@
 #pragma once
 
+#include "gui/ClipboardClaim.h"
 #include "host/Clipboard.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -16,26 +18,37 @@ class X11ClipboardReader;
 // the CLIPBOARD selection on a thread of its own (it sees copies while the
 // window is hidden in the tray and never waits on the clipboard's owner);
 // elsewhere it follows Qt's clipboard, which on Wayland sees copies only
-// while the window has the focus: the user is told so once.
+// while the window has the focus: the user is told so once. Only one running
+// copy of the program watches a clipboard (ClipboardClaim): another one that
+// is asked to says so once, and takes over when the first ends or stops.
 class ClipboardWatcher final : public QObject, public host::Clipboard {
 public:
   // `deliver` receives each copied text on the program's thread.
   explicit ClipboardWatcher(std::function<void(const std::string &)> deliver,
-                            std::function<void(const std::string &)> tell);
+                            std::function<void(const std::string &)> tell,
+                            ClipboardClaim claim = {});
   ~ClipboardWatcher() override;
 
   void Watch(bool on) override;
   std::string Text() override;
   bool Watching() const { return watching_; }
 
+  bool Claimed() const { return claim_.Held(); }
+
 private:
   void Delivered(const std::string &text);
+  // Starts reading once the claim is this copy's.
+  void StartWhenClaimed();
+  void StartReading();
 
   std::function<void(const std::string &)> deliver_;
   std::function<void(const std::string &)> tell_;
   std::unique_ptr<X11ClipboardReader> x11_;
+  ClipboardClaim claim_;
+  QTimer retry_; // while another copy holds the claim
   bool watching_ = false;
   bool toldAboutFocus_ = false;
+  bool toldAboutOther_ = false;
 };
 
 } // namespace vidtrawl::gui

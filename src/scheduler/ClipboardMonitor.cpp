@@ -1,12 +1,13 @@
 #include "scheduler/ClipboardMonitor.h"
 
 #include "base/Guarded.h"
+#include "base/TrimBlanks.h"
 #include "host/Clipboard.h"
 #include "host/MovieVariableNames.h"
 #include "host/MovieVariables.h"
 #include "host/Timers.h"
 #include "list/LinkAdder.h"
-#include "resolve/SiteTable.h"
+#include "resolve/VideoPageAddress.h"
 #include "scheduler/RunState.h"
 #include "scheduler/StartStopControl.h"
 #include "settings/Settings.h"
@@ -31,11 +32,11 @@ void ClipboardMonitor::Monitor(bool state) {
   settings_.bMonitorEnabled = state;
 }
 
-void ClipboardMonitor::txtMonitor_Change(const std::string &text) {
-  if (text.empty())
+void ClipboardMonitor::txtMonitor_Change(const std::string &copied) {
+  // Whatever else the user copies is not the monitor's: it leaves no trace.
+  if (!resolve::IsVideoPageAddress(copied))
     return;
-  // Taken as it is: the add itself tells supported sites from others and
-  // lists an address once.
+  const std::string text(base::TrimBlanks(copied));
   adder_.AddLink(text);
   Guarded([&] { movie_.SetFlashVariable(host::movie::kVideoUrl, text); });
   if (!state_.bDownloading && timers_ != nullptr) {
@@ -52,13 +53,12 @@ void ClipboardMonitor::tmrMonitor_Timer() {
   });
   if (text == sLastClipText_)
     return;
-  if (resolve::GetSiteID(text) == resolve::kNoSite) {
-    sLastClipText_ = text;
-    return;
-  }
-  Guarded([&] { adder_.AddLink(text); });
-  Guarded([&] { movie_.SetFlashVariable(host::movie::kVideoUrl, text); });
   sLastClipText_ = text;
+  if (!resolve::IsVideoPageAddress(text))
+    return;
+  const std::string address(base::TrimBlanks(text));
+  Guarded([&] { adder_.AddLink(address); });
+  Guarded([&] { movie_.SetFlashVariable(host::movie::kVideoUrl, address); });
   Guarded([&] {
     if (!state_.bDownloading) {
       startRequested_ = true;

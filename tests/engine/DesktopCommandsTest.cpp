@@ -77,7 +77,7 @@ TEST_F(DesktopCommandsTest, EachCommandReachesItsOperation) {
 }
 
 TEST_F(DesktopCommandsTest, TheListCommandsEditTheList) {
-  for (const char *url : {"", "   \t ", "  http://www.putfile.com/page/a ", "x"}) {
+  for (const char *url : {"", "   \t ", "  http://www.putfile.com/page/a \r\n", "x"}) {
     movie.variables["_root.video_url"] = url;
     engine->Flash_FSCommand("IDC_FS_addDownloadURL", "");
   }
@@ -89,18 +89,18 @@ TEST_F(DesktopCommandsTest, TheListCommandsEditTheList) {
       text += item.Video_URL.substr(item.Video_URL.rfind('/') + 1) + ",";
     return text;
   };
-  EXPECT_EQ(urls(), "a ,x,b,2,"); // the movie's address taken as it stands
+  EXPECT_EQ(urls(), "a,x,b,2,"); // blanks and line ends around an address are no part of it
   EXPECT_EQ(engine->Item(1).Status, "Link is not supported");
   grid.SetCellSelected({*grid.Row(2), host::kColumnID}, true);
   engine->Flash_FSCommand("IDC_FS_moveUp", "");
   grid.SetCellSelected({*grid.Row(0), host::kColumnStatus}, true);
   engine->Flash_FSCommand("IDC_FS_moveDown", "");
-  EXPECT_EQ(urls(), "b,a ,x,2,");
+  EXPECT_EQ(urls(), "b,a,x,2,");
   grid.SetRowSelected(*grid.Row(3), true);
   engine->Flash_FSCommand("IDC_FS_removeSelectedD", "");
   grid.SetCellValue(*grid.Row(2), host::kColumnStatus, "Complete");
   engine->Flash_FSCommand("ID_FS_clearComplete", "");
-  EXPECT_EQ(urls(), "b,a ,");
+  EXPECT_EQ(urls(), "b,a,");
   engine->Flash_FSCommand("IDC_FS_selectAllD", "");
   EXPECT_TRUE(grid.RowSelected(*grid.Row(0)) && grid.RowSelected(*grid.Row(1)));
 }
@@ -186,12 +186,16 @@ TEST_F(DesktopCommandsTest, CopiedAddressesReachTheListThroughTheReceiver) {
   std::vector<engine::PassSummary> passes;
   engine->OnPassEnded([&](const engine::PassSummary &summary) { passes.push_back(summary); });
   ServeVideo(*this, "c", Pattern(100));
+  Serve("/c", "<param value=\"http://media.putfile.com/files/c.flv\">");
   // The text copied, the items then listed, and whether a pass is asked for.
   const std::tuple<std::string, std::size_t, bool> deliveries[] = {
       {"", 0, false},
-      {"http://www.putfile.com/page/c", 1, true},
-      {"http://www.putfile.com/page/c", 1, true}, // the same copy twice: listed once
-      {"http://www.example.org/clip", 2, true},   // listed as not supported
+      {" http://media.putfile.com/c\r\n", 1, true},
+      {"http://media.putfile.com/c", 1, true}, // the same copy twice: listed once
+      // Texts that are no video page leave no trace: nothing listed, shown or fetched.
+      {"http://www.example.org/clip", 1, false},
+      {"my password: hunter2", 1, false},
+      {"https://docs.google.com/document/d/1/edit", 1, false},
   };
   for (const auto &[text, items, startsTimer] : deliveries) {
     desktop.running.clear();
@@ -199,32 +203,34 @@ TEST_F(DesktopCommandsTest, CopiedAddressesReachTheListThroughTheReceiver) {
     EXPECT_EQ(engine->ItemCount(), items) << text;
     EXPECT_EQ(desktop.TimerRunning(Id::Download), startsTimer) << text;
   }
-  EXPECT_EQ(movie.variables["_root.video_url"], "http://www.example.org/clip");
+  EXPECT_EQ(movie.variables["_root.video_url"], "http://media.putfile.com/c");
   engine->OnTimer(Id::Download); // the pass it asked for
   EXPECT_EQ(engine->Item(0).Status, "Complete");
   AddVideo("big", 300000);
   desktop.running.clear();
-  DuringTransfer([&] { engine->txtMonitor_Change("http://www.putfile.com/page/late"); });
+  DuringTransfer([&] { engine->txtMonitor_Change("http://media.putfile.com/late"); });
   engine->cmdStartDownload_Click(); // a copy during a pass is added and starts nothing more
-  EXPECT_EQ(engine->ItemCount(), 4u);
+  EXPECT_EQ(engine->ItemCount(), 3u);
   EXPECT_FALSE(desktop.TimerRunning(Id::Download));
   ASSERT_EQ(passes.size(), 2u);
   EXPECT_EQ(passes[0].completed, 1);
-  EXPECT_EQ(passes[0].failed, 1);
+  EXPECT_EQ(passes[0].failed, 0);
   EXPECT_TRUE(passes[0].startedByMonitor);
   EXPECT_FALSE(passes[1].startedByMonitor);
 }
 
 TEST_F(DesktopCommandsTest, ThePollSkipsRepeatsAndUnsupportedTextAndStartsAtOnce) {
   ServeVideo(*this, "p", Pattern(100));
+  Serve("/p", "<param value=\"http://media.putfile.com/files/p.flv\">");
   engine->chkMonitor_Click(); // the poll's switch
   EXPECT_TRUE(desktop.TimerRunning(Id::Monitor));
   EXPECT_TRUE(engine->MonitorEnabled());
   const std::pair<const char *, std::size_t> polls[] = {
       {"", 0},
       {"http://www.example.org/not-a-site", 0},
-      {"http://www.putfile.com/page/p", 1}, // added and downloaded at once
-      {"http://www.putfile.com/page/p", 1}, // the same text again: skipped
+      {"http://www.putfile.com/page/p", 0}, // a site's page, but no video page
+      {"http://media.putfile.com/p", 1},    // added and downloaded at once
+      {"http://media.putfile.com/p", 1},    // the same text again: skipped
   };
   for (const auto &[clipboard, items] : polls) {
     desktop.clipboardText = clipboard;
@@ -240,7 +246,7 @@ TEST_F(DesktopCommandsTest, ThePollSkipsRepeatsAndUnsupportedTextAndStartsAtOnce
   engine->chkMonitor_Click();
   engine->CallMonTimer();
   EXPECT_EQ(engine->ItemCount(), 1u);
-  EXPECT_EQ(movie.variables["_root.video_url"], "http://www.putfile.com/page/p");
+  EXPECT_EQ(movie.variables["_root.video_url"], "http://media.putfile.com/p");
 }
 
 } // namespace

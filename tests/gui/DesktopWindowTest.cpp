@@ -8,6 +8,7 @@
 #include "support/TempDir.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -237,6 +238,37 @@ TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
 
 // Each tray entry reaches the engine and the monitor entry shows its state; a window hidden to the
 // tray comes back with a double-click only.
+// Two running copies watching one clipboard: the first takes each copy, the second says so once
+// and takes over when the first stops watching.
+TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
+  TempDir dir;
+  const QString lock = QString::fromStdString((dir / "clipboard.lock").string());
+  std::vector<std::string> got[2], told[2];
+  std::unique_ptr<gui::ClipboardWatcher> copies[2];
+  for (int n : {0, 1})
+    copies[n] = std::make_unique<gui::ClipboardWatcher>(
+        [&got, n](const std::string &text) { got[n].push_back(text); },
+        [&told, n](const std::string &text) { told[n].push_back(text); },
+        gui::ClipboardClaim(lock));
+  for (int n : {0, 1, 1})
+    copies[n]->Watch(true);
+  const auto copy = [](const char *text) {
+    QGuiApplication::clipboard()->setText(QString::fromLatin1(text));
+    QApplication::processEvents();
+  };
+  copy("http://media.putfile.com/a");
+  EXPECT_EQ(got[0], std::vector<std::string>{"http://media.putfile.com/a"});
+  EXPECT_TRUE(got[1].empty());
+  EXPECT_TRUE(told[0].empty());
+  ASSERT_EQ(told[1].size(), 1u);
+  EXPECT_EQ(told[1][0].rfind("Another copy of Vidtrawl is watching the clipboard", 0), 0u);
+  copies[0]->Watch(false);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return copies[1]->Claimed(); }, 5000));
+  copy("http://media.putfile.com/b");
+  EXPECT_EQ(got[0].size(), 1u);
+  EXPECT_EQ(got[1], std::vector<std::string>{"http://media.putfile.com/b"});
+}
+
 TEST(DesktopTray, EachEntryReachesTheEngine) {
   TestDesktop t;
   gui::frmMenu &menu = t.desktop->Menu();

@@ -5,6 +5,7 @@
 #include "cli/DemoSite.h"
 #include "resolve/PageSearch.h"
 #include "resolve/SiteTable.h"
+#include "resolve/VideoPageAddress.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,8 @@ TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
     SCOPED_TRACE(page.site);
     const int site = GetSiteID(page.address);
     sites.insert(site);
-    std::vector<std::string> players; // what the redirect resolver is asked
+    EXPECT_TRUE(IsVideoPageAddress(page.address)); // what the clipboard monitor takes
+    std::vector<std::string> players;              // what the redirect resolver is asked
     const PlayerResolver resolver = [&](const std::string &player) {
       players.push_back(player);
       return page.videoAddress;
@@ -47,6 +49,43 @@ TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
   EXPECT_EQ(sites.size(), 12u) << "one page per site";
   EXPECT_EQ(sites.count(kNoSite), 0u);
   EXPECT_EQ(GetSiteID(demo.unsupportedAddress), kNoSite);
+}
+
+// What the clipboard monitor takes: a site's video page, by its host and the page's shape.
+TEST(VideoPageAddress, OnlyAVideoPageOfASiteIsTaken) {
+  const std::pair<std::string, bool> texts[] = {
+      {" \t http://www.youtube.com/watch?v=abc \r\n", true},
+      {"HTTPS://YOUTUBE.COM/watch?feature=x&v=abc", true},
+      {"http://video.google.com:8080/videoplay?docid=1", true},
+      {"http://www.bolt.com/someone/video/123", true},
+      {"http://www.putfile.com/video/1", true},
+      {"http://www.zippyvideos.com/4518/nets", true},
+      {"http://www.break.com/index/a.htm", true},
+      {"my password: hunter2", false},
+      {"alice@google.com", false},
+      {"mailto:alice@google.com", false},
+      {"https://docs.google.com/document/d/1/edit", false},
+      {"http://www.youtube.com/", false},
+      {"http://www.youtube.com/watch", false},
+      {"http://www.youtube.com/watch?v=", false},
+      {"http://youtube.com@evil.example/watch?v=abc", false},
+      {"http://evil.example/youtube.com/watch?v=abc", false},
+      {"http://evil.example/watch?v=abc&u=youtube.com", false},
+      {"http://notyoutube.com/watch?v=abc", false},
+      {"ftp://www.youtube.com/watch?v=abc", false},
+      {"www.youtube.com/watch?v=abc", false},
+      {"http://www.youtube.com/watch?v=a b", false},
+      {"http://www.youtube.com/watch?v=abc\nhttp://blip.tv/file/1", false},
+      {"http://blip.tv/file/1" + std::string(2048, 'x'), false},
+      {"http://blip.tv/file/x", false},
+      {"http://vids.myspace.com/index.cfm?videoid=1234", false},
+      {"http://www.angryalien.com/index.html", false},
+      {"http://www.putfile.com/about", false},
+      {"http://www.dailymotion.com/video/x/y", false},
+      {"", false},
+  };
+  for (const auto &[text, taken] : texts)
+    EXPECT_EQ(IsVideoPageAddress(text), taken) << text;
 }
 
 TEST(PageParsers, FailureBranchesAndOffsets) {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace vidtrawl::resolve {
+
+// The longest text the clipboard monitor takes for an address.
+inline constexpr std::size_t kMaxCopiedAddress = 2048;
+
+// Whether a copied text is the address of a video page of a supported site,
+// as the clipboard monitor must know before it takes the text: after the
+// blanks and line ends around it, one line of at most kMaxCopiedAddress
+// bytes, an http or https address whose host (not its path, query or user
+// part) is a site's domain or a host under it, and whose path and query have
+// the shape of that site's video pages. Every other text (a password, a mail
+// address, a document on another host of a site's domain) stays private.
+bool IsVideoPageAddress(std::string_view text);
+
+} // namespace vidtrawl::resolve
