@@ -32,7 +32,7 @@ out=$work/out/big.flv
 # One run of a command (its output kept in cmd.out and cmd.err): prints
 # "wall cpu rss_kib".
 measure() {
-  rm -f "$out" "$out.part"
+  rm -f "$out" "$out.vidtrawl-part"
   touch_memory
   /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >"$work/cmd.out" 2>"$work/cmd.err"
   [ "$(stat -c %s "$out")" = 1073741824 ] || { echo "short file from $*" >&2; cat "$work/cmd.err" >&2; exit 1; }

@@ -148,7 +148,7 @@ ping_figures() {
 # 40 % of the file is in.
 gui_download() {
   local log=$1 shot=${2:-} out=$gui_out/big.flv clicked reached cpu0 how=${3:-type}
-  rm -f "$out" "$out.part"
+  rm -f "$out" "$out.vidtrawl-part"
   [ "$how" = type ] && add_page
   [ "$how" = copy-hidden ] && xdotool windowunmap --sync "$win"
   "$probe" ping "$win" --seconds 600 --until-size "$out" "$size" --log "$log" >"$work/ping.txt" &

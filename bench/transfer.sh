@@ -24,7 +24,7 @@ url="http://127.0.0.1:$port/big.bin"
 # One run: prints "wall cpu rss_kib".
 measure() {
   local out=$work/out.bin
-  rm -f "$out" "$out.part"
+  rm -f "$out" "$out.vidtrawl-part"
   touch_memory
   /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" "$out" >/dev/null
   [ "$(stat -c %s "$out")" = 1073741824 ] || { echo "short file from $*" >&2; exit 1; }

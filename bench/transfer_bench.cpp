@@ -1,5 +1,5 @@
 // transfer_bench URL FILE: one fresh transfer component downloads URL into
-// FILE, the way the program does (through FILE.part, renamed when
+// FILE, the way the program does (through FILE.vidtrawl-part, renamed when
 // complete); prints the bytes received and the number of progress events;
 // exits 0 when the transfer completed and 1 otherwise.
 #include "host/Pump.h"

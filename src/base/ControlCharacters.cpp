@@ -40,12 +40,31 @@ std::size_t SequenceLength(std::string_view text) {
   return length;
 }
 
-// A C1 control: U+0080 to U+009F, written C2 80 to C2 9F.
-bool IsC1(std::string_view sequence) {
-  return sequence.size() == 2 && Byte(sequence, 0) == 0xC2 && Byte(sequence, 1) <= 0x9F;
+// The code point of a well-formed sequence of `length` bytes.
+char32_t CodePoint(std::string_view sequence, std::size_t length) {
+  if (length == 1)
+    return Byte(sequence, 0);
+  char32_t code = Byte(sequence, 0) & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i)
+    code = (code << 6) | (Byte(sequence, i) & 0x3F);
+  return code;
+}
+
+bool IsInvisibleFormat(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E || c == 0x200B ||
+         c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x206F) || c == 0xFEFF ||
+         (c >= 0xFFF9 && c <= 0xFFFB) || c == 0xE0001 || (c >= 0xE0020 && c <= 0xE007F);
 }
 
 } // namespace
+
+std::size_t InvisibleFormatLength(std::string_view text) {
+  if (text.empty())
+    return 0;
+  const std::size_t length = SequenceLength(text);
+  return length > 1 && IsInvisibleFormat(CodePoint(text, length)) ? length : 0;
+}
 
 std::string VisibleText(std::string_view text) {
   std::string shown;
@@ -53,7 +72,8 @@ std::string VisibleText(std::string_view text) {
   while (!text.empty()) {
     const std::size_t length = SequenceLength(text);
     const std::string_view sequence = text.substr(0, length == 0 ? 1 : length);
-    if (length == 0 || IsC1(sequence) || (length == 1 && IsControlCharacter(sequence[0])))
+    if (length == 0 || (length == 1 && IsControlCharacter(sequence[0])) ||
+        InvisibleFormatLength(sequence) != 0)
       shown += kStandIn;
     else
       shown += sequence;

@@ -1,9 +1,11 @@
 #include "engine/Engine.h"
 
+#include "base/TrimBlanks.h"
 #include "engine/ExitPath.h"
 #include "engine/FolderChoice.h"
 #include "engine/MovieCommands.h"
 #include "engine/TrayMenu.h"
+#include "host/MessageBox.h"
 #include "host/MovieVariableNames.h"
 #include "host/MovieVariables.h"
 #include "resolve/SiteTable.h"
@@ -12,6 +14,8 @@
 #include <stdexcept>
 
 namespace vidtrawl::engine {
+
+static_assert(kListCapacity == list::DownloadList::kMaxItems);
 
 // The pieces only the desktop program has, wired once it is attached.
 struct DesktopParts {
@@ -44,8 +48,12 @@ Engine::Engine(Hosts hosts, Options options)
 Engine::~Engine() = default;
 
 void Engine::LoadSettings() {
-  parts_->settings.LoadSettings(parts_->hosts.movie,
-                                [this](bool on) { parts_->monitor.Monitor(on); });
+  parts_->settings.LoadSettings(
+      parts_->hosts.movie, [this](bool on) { parts_->monitor.Monitor(on); },
+      [this](const std::string &text) {
+        parts_->hosts.messages.Show(text, host::MessageBox::Buttons::Ok,
+                                    host::MessageBox::Icon::Exclamation);
+      });
 }
 
 void Engine::SaveSettings() const {
@@ -97,10 +105,7 @@ void Engine::AddLinksFromText(const std::string &text) {
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string line = text.substr(start, end - start);
-    const std::size_t first = line.find_first_not_of(" \t\r");
-    if (first != std::string::npos)
-      line = line.substr(first, line.find_last_not_of(" \t\r") - first + 1);
+    std::string line(base::TrimBlanks(std::string_view(text).substr(start, end - start)));
     if (NamesSupportedSite(line))
       urls.push_back(std::move(line));
     start = end + 1;

@@ -1,5 +1,7 @@
 #include "list/CleanFileName.h"
 
+#include "base/ControlCharacters.h"
+
 namespace vidtrawl::list {
 namespace {
 
@@ -15,9 +17,17 @@ bool IsRemoved(char c) {
 std::string CleanFileName(std::string_view value) {
   std::string name;
   name.reserve(value.size());
-  for (const char c : value)
-    if (!IsRemoved(c))
-      name += c;
+  while (!value.empty()) {
+    // An invisible character would hide what the name really is (its
+    // extension, behind a right-to-left override).
+    if (const std::size_t invisible = base::InvisibleFormatLength(value)) {
+      value.remove_prefix(invisible);
+      continue;
+    }
+    if (!IsRemoved(value.front()))
+      name += value.front();
+    value.remove_prefix(1);
+  }
   // A leading dot would hide the file (or name the folder itself, or its
   // parent); leading blanks only hide the dot.
   name.erase(0, name.find_first_not_of(". "));

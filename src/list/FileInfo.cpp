@@ -74,7 +74,11 @@ FileInfo GetFileInfo(net::Download &download, const std::string &videoAddress, i
   ShortenKeepingExtension(name, kMaxNameLength);
   if (site == resolve::kSiteYoutube)
     ShortenKeepingExtension(name, kMaxYoutubeNameLength);
-  return FileInfo{name, sizeText};
+  std::string missing;
+  if (!download.FileExists())
+    missing = download.FailureReason().empty() ? "the server reported no such file"
+                                               : download.FailureReason();
+  return FileInfo{name, sizeText, missing};
 }
 
 } // namespace vidtrawl::list

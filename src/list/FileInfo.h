@@ -7,9 +7,12 @@
 namespace vidtrawl::list {
 
 // The local file name (already cleaned) and size text of a video file.
+// `missing` holds why the server has no such file (it answered 404 or 410,
+// or not at all): the item fails without a transfer.
 struct FileInfo {
   std::string FileName;
   std::string SizeText;
+  std::string missing;
 };
 
 // The longest local file names, in bytes (YouTube's are shorter).

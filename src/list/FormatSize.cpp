@@ -11,8 +11,6 @@ namespace {
 
 constexpr double kKilo = 1024.0;
 constexpr double kMega = 1048576.0;
-constexpr double kGiga = 1073741824.0;
-constexpr double kTera = 1099511627776.0;
 
 // Shortest decimal text that reads back as the same value (an exponent only
 // for magnitudes no size reaches), with the given separator for the point.
@@ -73,11 +71,18 @@ std::string FormatSize(double bytes, std::string_view decimalSeparator) {
     const float kilo = count / 1024.0f; // single precision, as stored
     return NumberText(RoundOneDecimal(kilo), decimalSeparator) + " KB";
   }
-  if (count < kGiga)
+  if (count < kMega * kKilo)
     return NumberText(RoundOneDecimal(count / kMega), decimalSeparator) + " MB";
-  if (count < kTera)
-    return NumberText(RoundOneDecimal(count / kGiga), decimalSeparator) + " GB";
-  return {};
+  // Every size a file can have gets a text: beyond gigabytes the units go on
+  // in steps of 1024 up to exabytes (a 64-bit size ends below 16 EB).
+  constexpr std::array<const char *, 4> kUnits = {" GB", " TB", " PB", " EB"};
+  double unit = kMega * kKilo;
+  std::size_t at = 0;
+  while (at + 1 < kUnits.size() && count >= unit * kKilo) {
+    unit *= kKilo;
+    ++at;
+  }
+  return NumberText(RoundOneDecimal(count / unit), decimalSeparator) + kUnits[at];
 }
 
 } // namespace vidtrawl::list

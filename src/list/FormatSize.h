@@ -5,11 +5,12 @@
 
 namespace vidtrawl::list {
 
-// A byte count as a short size text: "n Bytes", "n KB", "n MB" or "n GB",
-// rounded to one decimal place (ties to the even neighbour), shortest form,
-// with the decimal separator of the current C locale (LC_NUMERIC). Empty
-// text from 1024^4 bytes on and for a value that is not a number or is
-// infinite. The count is held in single precision, as the transfer reports it.
+// A byte count as a short size text: "n Bytes", "n KB", "n MB", "n GB",
+// "n TB", "n PB" or "n EB", rounded to one decimal place (ties to the even
+// neighbour), shortest form, with the decimal separator of the current C
+// locale (LC_NUMERIC). Empty text for a value that is not a number, is
+// infinite or lies beyond single precision, in which the count is held, as
+// the transfer reports it.
 std::string FormatSize(double bytes);
 
 // The same with an explicit decimal separator.

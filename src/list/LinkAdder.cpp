@@ -1,6 +1,7 @@
 #include "list/LinkAdder.h"
 
 #include "base/Guarded.h"
+#include "base/TrimBlanks.h"
 #include "host/MessageBox.h"
 #include "list/DownloadList.h"
 #include "list/FileInfo.h"
@@ -15,7 +16,12 @@ LinkAdder::LinkAdder(DownloadList &items, ListBinder &binder, resolve::LinkFetch
                      net::Download &download, host::MessageBox &messages)
     : items_(items), binder_(binder), fetcher_(fetcher), download_(download), messages_(messages) {}
 
-bool LinkAdder::Add(const std::string &url) {
+bool LinkAdder::Add(const std::string &text) {
+  // Blanks and line ends around an address (a pasted line, a dropped one)
+  // are no part of it, nor of the duplicate test.
+  const std::string url(base::TrimBlanks(text));
+  if (url.empty())
+    return true;
   if (resolve::GetSiteID(url) == resolve::kNoSite)
     return items_.AddItem(url, kError, kLinkNotSupported, kUnknownSize);
   return items_.AddItem(url, kWaitingAutoDetect, kWaiting, kUnknownSize);
@@ -49,6 +55,7 @@ void LinkAdder::AddLinks(const std::vector<std::string> &urls) {
 
 std::string LinkAdder::ResolveItem(std::size_t index) {
   std::string result = resolve::kResultNoSupportedSite;
+  failure_.clear();
   if (index >= items_.Count())
     return result;
   // The list may change at every yield (the page fetch and the header
@@ -84,11 +91,18 @@ std::string LinkAdder::ResolveItem(std::size_t index) {
     items_.SetStatus(index, kError);
   } else {
     const FileInfo info = GetFileInfo(download_, answer, resolve::GetSiteID(page));
-    if (!found())
+    if (!found() || download_.StopRequested())
       return result;
     if (items_[index].FileName == kWaitingAutoDetect)
       items_.SetFileName(index, info.FileName);
     items_.SetFileSize(index, info.SizeText);
+    // A file the server does not have is not transferred: its error page
+    // would take the file's name.
+    if (!info.missing.empty()) {
+      items_.SetStatus(index, kError);
+      failure_ = info.missing;
+      return result;
+    }
     result = answer;
   }
   return result;

@@ -26,9 +26,10 @@ public:
   LinkAdder(DownloadList &items, ListBinder &binder, resolve::LinkFetcher &fetcher,
             net::Download &download, host::MessageBox &messages);
 
-  // Adds one page address exactly as received (not trimmed) with its first
-  // status; an address already listed is silently left as it is. When the
-  // list is full the user is told what was not added.
+  // Adds one page address, blanks and line ends around it removed, with its
+  // first status; an address already listed is silently left as it is, and
+  // an empty one is no address. When the list is full the user is told what
+  // was not added.
   void AddLink(const std::string &url);
 
   // Adds many addresses as AddLink does, with one rebuild of the grid at the
@@ -44,10 +45,12 @@ public:
   // as it is made. A size header that is not a number ends the call with
   // net::TransferFault.
   std::string ResolveItem(std::size_t index);
+  // Why the last ResolveItem failed the item, where a reason is known.
+  const std::string &Failure() const { return failure_; }
 
 private:
   // False when the address did not fit.
-  bool Add(const std::string &url);
+  bool Add(const std::string &text);
   void TellFull(std::size_t dropped);
 
   DownloadList &items_;
@@ -55,6 +58,7 @@ private:
   resolve::LinkFetcher &fetcher_;
   net::Download &download_;
   host::MessageBox &messages_;
+  std::string failure_;
 };
 
 } // namespace vidtrawl::list

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -9,16 +10,12 @@ namespace vidtrawl::list {
 
 class DownloadList;
 
-// "clip.flv" with the number n: "clip (n).flv" (the number goes before the
-// extension, or at the end of a name without one).
-std::string NameVariant(const std::string &name, int n);
-
-// The names the items of one download pass are saved under, so that no two
-// items write the same file: a name that another item of the list carries,
-// or that a file completed in this pass carries, is replaced by its first
-// free variant. A file that was in the folder before the pass is no reason
-// for a variant: a complete download of its name replaces it. Each look-up
-// takes constant time, also for many items of one name.
+// The names the items of one download pass are saved under, so that no
+// download takes another's file or one that was there before: a name that
+// another item of the list carries, that a file completed in this pass
+// carries, or that the folder holds already, is replaced by its first free
+// variant ("NAME (n).ext"). Each look-up in the list takes constant time,
+// also for many items of one name.
 class TargetNames {
 public:
   explicit TargetNames(const DownloadList &items) : items_(items) {}
@@ -26,8 +23,9 @@ public:
   // A new pass: no file is completed yet.
   void Clear();
   // The name the item at `index` is to be saved under: its own file name,
-  // or a free variant of it.
-  std::string NameFor(std::size_t index);
+  // or a free variant of it. `inFolder` tells whether the folder has a
+  // name in use.
+  std::string NameFor(std::size_t index, const std::function<bool(const std::string &)> &inFolder);
   // A file of this name was completed in this pass.
   void Completed(const std::string &name) { completed_.insert(name); }
 

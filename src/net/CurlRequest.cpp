@@ -24,6 +24,27 @@ bool IsRedirect(long status) {
   return status >= 300 && status < 400;
 }
 
+// Only a whole resource is one: no request asks for a part or a
+// comparison, so a 206 or a 304 answers something else, and a 204 or a
+// redirect that names no new address holds no file.
+bool IsWholeResource(long status) {
+  return status == 200;
+}
+
+std::string AnswerText(long status, bool hasLocation) {
+  const std::string code = "the server answered " + std::to_string(status);
+  switch (status) {
+  case 204:
+    return code + " (no content)";
+  case 206:
+    return code + " (part of the file) when all of it was asked for";
+  case 304:
+    return code + " (not modified) to a request that compared nothing";
+  default:
+    return IsRedirect(status) && !hasLocation ? code + " without a new address" : code;
+  }
+}
+
 } // namespace
 
 void InitCurlOnce() {
@@ -164,7 +185,7 @@ std::string CurlRequest::FailureText() const {
   if (gaveUp_)
     return {};
   if (rejected_ || (result_ == CURLE_OK && !Opened() && headers_.Status() != 0))
-    return "the server answered " + std::to_string(headers_.Status());
+    return AnswerText(headers_.Status(), headers_.HasLocation());
   if (result_ == CURLE_OK)
     return {};
   return error_[0] != '\0' ? std::string(error_) : std::string(curl_easy_strerror(result_));
@@ -185,10 +206,7 @@ bool CurlRequest::Opened() const {
     return true;
   if (!headers_.Ended())
     return false;
-  const long status = headers_.Status();
-  if (status < 200 || status >= 400)
-    return false;
-  return !(IsRedirect(status) && headers_.HasLocation());
+  return IsWholeResource(headers_.Status());
 }
 
 std::size_t CurlRequest::OnHeader(char *data, std::size_t size, std::size_t count, void *self) {
@@ -208,7 +226,7 @@ std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count,
   const long status = request.headers_.Status();
   if (IsRedirect(status) && request.headers_.HasLocation())
     return bytes; // the body of a redirect that is being followed
-  if (status >= 400) {
+  if (!IsWholeResource(status)) {
     request.rejected_ = true;
     return 0;
   }

@@ -76,8 +76,7 @@ public:
   // The length the final response announced; -1 when it announced none.
   std::int64_t AnnouncedLength() const;
 
-  // The final response arrived with a status that can be read as a
-  // resource (below 400, not a redirect still to be followed).
+  // The final response is the whole resource: a 200 whose headers ended.
   bool Opened() const;
 
   const RawHeaderBlock &Headers() const { return headers_; }

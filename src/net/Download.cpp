@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace vidtrawl::net {
 
@@ -144,7 +145,7 @@ void Download::RequestInformation() {
         Yield();
         remoteFileType_ = fields.remoteFileType;
         Yield();
-        fileExists_ = fields.fileExists;
+        fileExists_ = fields.fileExists && headers.Status() != 404 && headers.Status() != 410;
       } else {
         Yield();
         failureReason_ =
@@ -176,6 +177,7 @@ bool Download::StartDownload() {
 }
 
 bool Download::RunTransfer() {
+  PartialFile *const claimed = std::exchange(target_, nullptr);
   bCancelRequested_ = false;
   bytesReceived_ = 0;
   failureReason_.clear();
@@ -229,7 +231,8 @@ bool Download::RunTransfer() {
   }
 
   Yield();
-  PartialFile file(localFile_);
+  std::optional<PartialFile> own;
+  PartialFile &file = claimed != nullptr ? *claimed : own.emplace(localFile_);
   request->SetSink([&file](const char *data, std::size_t size) { return file.Write(data, size); });
   // A body that announces no length of its own (or none worth having) is
   // held to what the header request for this address announced.

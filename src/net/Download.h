@@ -3,6 +3,7 @@
 #include "host/Pump.h"
 #include "net/ConnectionMap.h"
 #include "net/DownloadEvents.h"
+#include "net/PartialFile.h"
 #include "net/TransferFault.h"
 
 #include <chrono>
@@ -44,6 +45,9 @@ public:
   void SetFileSize(double New_FileSize) { fileSize_ = New_FileSize; }
   const std::string &LocalFile() const { return localFile_; }
   void SetLocalFile(const std::string &New_LocalFile) { localFile_ = New_LocalFile; }
+  // A partial file claimed already, for the next transfer only, instead of
+  // one of LocalFile's name (nullptr: none).
+  void SetTarget(PartialFile *target) { target_ = target; }
   const std::string &RemoteFileName() const { return remoteFileName_; }
   const std::string &RemoteFileType() const { return remoteFileType_; }
   const std::string &Url() const { return url_; }
@@ -109,6 +113,7 @@ private:
   std::string lastModified_;
   double fileSize_ = 0;
   std::string localFile_;
+  PartialFile *target_ = nullptr;
   std::string remoteFileName_;
   std::string remoteFileType_;
   std::string url_;

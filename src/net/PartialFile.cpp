@@ -1,5 +1,6 @@
 #include "net/PartialFile.h"
 
+#include "base/NameVariant.h"
 #include "net/TransferFault.h"
 
 #include <cerrno>
@@ -9,14 +10,21 @@
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace vidtrawl::net {
 namespace {
 
-// Claiming gives up after this many files were found and removed under it:
-// something else keeps making them.
+namespace fs = std::filesystem;
+
+// Claiming gives up after this many stale files were found and removed
+// under it: something else keeps making them.
 constexpr int kClaimAttempts = 3;
+// A completed file whose target keeps appearing takes at most this many
+// variants of its name before the transfer fails.
+constexpr int kMaxVariants = 1000;
+constexpr char kMarkValue[] = "1";
 
 int OpenRetrying(const char *path, int flags, mode_t mode = 0) {
   int fd;
@@ -37,6 +45,29 @@ bool NamedBy(int fd, const std::string &path) {
   return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(open, named);
 }
 
+bool Marked(int fd) {
+  char value[sizeof kMarkValue] = {};
+  return ::fgetxattr(fd, PartialFile::kMark, value, sizeof value) > 0;
+}
+
+// The partial file that `part` names, opened for a look when it is a
+// regular file with the program's mark that nobody writes; else nothing.
+// errno tells why not (0: it is something else, or another's).
+base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
+  errno = 0;
+  if (::lstat(part.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
+    return {};
+  base::FileDescriptor old(
+      OpenRetrying(part.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat opened {};
+  if (!old || ::fstat(old.Get(), &opened) != 0 || !SameFile(opened, named) || !Marked(old.Get()) ||
+      ::flock(old.Get(), LOCK_EX | LOCK_NB) != 0) {
+    errno = 0;
+    return {};
+  }
+  return old;
+}
+
 } // namespace
 
 PartialFile::PartialFile(std::string target)
@@ -46,6 +77,16 @@ PartialFile::PartialFile(std::string target)
   Claim();
 }
 
+bool PartialFile::NameInUse(const fs::path &target) {
+  // A name that cannot be looked at is no reason for another: the claim
+  // of it fails and says why.
+  struct stat info {};
+  if (::lstat(target.c_str(), &info) == 0)
+    return true;
+  const std::string part = target.string() + kSuffix;
+  return ::lstat(part.c_str(), &info) == 0 && !OpenOwnStale(part, info);
+}
+
 void PartialFile::Claim() {
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
     base::FileDescriptor fd(
@@ -53,7 +94,7 @@ void PartialFile::Claim() {
     if (!fd) {
       if (errno != EEXIST)
         Fail("cannot create " + part_, errno);
-      RemoveStale();
+      RemoveOwnStale();
       continue;
     }
     // Another copy may have taken the new file for a stale one between its
@@ -62,34 +103,24 @@ void PartialFile::Claim() {
       Fail(part_ + " is being written by another download", 0);
     if (!NamedBy(fd.Get(), part_))
       continue;
+    // Where the folder's file system keeps no marks, a file left by this
+    // run is taken for another's next time: nothing is lost either way.
+    ::fsetxattr(fd.Get(), kMark, kMarkValue, sizeof kMarkValue - 1, 0);
     fd_ = std::move(fd);
     return;
   }
   Fail("cannot claim " + part_, EEXIST);
 }
 
-void PartialFile::RemoveStale() {
+void PartialFile::RemoveOwnStale() {
   struct stat named {};
-  if (::lstat(part_.c_str(), &named) != 0) {
-    if (errno == ENOENT)
-      return;
-    Fail("cannot examine " + part_, errno);
-  }
-  if (!S_ISREG(named.st_mode))
-    Fail(part_ + " is in the way and is not a regular file", 0);
-  const base::FileDescriptor old(
-      OpenRetrying(part_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  const base::FileDescriptor old = OpenOwnStale(part_, named);
   if (!old) {
     if (errno == ENOENT)
-      return;
-    Fail("cannot remove the earlier " + part_, errno);
+      return; // gone meanwhile: look again
+    Fail(part_ + " is in the way and is not a partial download of this program", 0);
   }
-  struct stat opened {};
-  if (::fstat(old.Get(), &opened) != 0 || !SameFile(opened, named))
-    return; // replaced meanwhile: look again
   // A writer holds its lock until it has renamed or given up its file.
-  if (::flock(old.Get(), LOCK_EX | LOCK_NB) != 0)
-    Fail(part_ + " is being written by another download", 0);
   if (NamedBy(old.Get(), part_) && ::unlink(part_.c_str()) != 0 && errno != ENOENT)
     Fail("cannot remove the earlier " + part_, errno);
 }
@@ -110,6 +141,29 @@ void PartialFile::ThrowIfFailed() const {
     Fail("cannot write " + part_, writeError_);
 }
 
+// Renames the partial file to `to` unless something has that name already;
+// false (errno EEXIST) when something has.
+bool PartialFile::RenameWithoutReplacing(const std::string &to) const {
+  if (::renameat2(AT_FDCWD, part_.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+    return false;
+  // A file system without that rename: a new link fails where a name exists.
+  if (::link(part_.c_str(), to.c_str()) == 0) {
+    ::unlink(part_.c_str());
+    return true;
+  }
+  if (errno != EPERM && errno != ENOTSUP)
+    return false;
+  // Nor links (FAT): the narrowest check there is.
+  struct stat info {};
+  if (::lstat(to.c_str(), &info) == 0 || errno != ENOENT) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(part_.c_str(), to.c_str()) == 0;
+}
+
 void PartialFile::Complete() {
   ThrowIfFailed();
   if (!fd_)
@@ -118,19 +172,32 @@ void PartialFile::Complete() {
   // in between.
   if (!NamedBy(fd_.Get(), part_))
     Fail(part_ + " was removed or replaced while it was written", 0);
-  if (::rename(part_.c_str(), target_.c_str()) != 0)
-    Fail("cannot rename " + part_ + " to " + target_, errno);
+  const fs::path target(target_);
+  const std::string name = target.filename().string();
+  for (int n = 1;; ++n) {
+    if (n > kMaxVariants)
+      Fail("cannot rename " + part_ + ": every name like " + target_ + " is taken", EEXIST);
+    const std::string to = (target.parent_path() / base::NameVariant(name, n)).string();
+    if (RenameWithoutReplacing(to)) {
+      target_ = to;
+      break;
+    }
+    if (errno != EEXIST)
+      Fail("cannot rename " + part_ + " to " + to, errno);
+  }
+  ::fremovexattr(fd_.Get(), kMark);
   if (!fd_.Close())
     Fail("cannot close " + target_, errno);
 }
 
 void PartialFile::Abandon(std::uint64_t size) {
-  if (fd_ && written_ > size && ::ftruncate(fd_.Get(), static_cast<off_t>(size)) == 0)
+  if (!fd_)
+    return;
+  if (written_ > size && ::ftruncate(fd_.Get(), static_cast<off_t>(size)) == 0)
     written_ = size;
-  fd_.Reset();
-}
-
-void PartialFile::Abandon() {
+  // An empty file holds nothing worth keeping; the lock still shows it is ours.
+  if (written_ == 0 && NamedBy(fd_.Get(), part_))
+    ::unlink(part_.c_str());
   fd_.Reset();
 }
 

@@ -13,11 +13,11 @@
 #include "list/ListEditor.h"
 #include "list/Status.h"
 #include "net/Download.h"
+#include "net/PartialFile.h"
 #include "scheduler/RunState.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -39,30 +39,6 @@ DownloadPass::DownloadPass(list::DownloadList &items, list::CurrentItem &current
     : items_(items), current_(current), binder_(binder), editor_(editor), adder_(adder),
       download_(download), state_(state), movie_(movie), messages_(messages), settings_(settings),
       names_(items) {}
-
-bool DownloadPass::SizeTextMeansFailure(const std::string &sizeText) {
-  // The first two characters, read as a number: an optional sign, digits and
-  // at most one decimal separator, blanks around it allowed.
-  std::string head = sizeText.substr(0, 2);
-  while (!head.empty() && head.back() == ' ')
-    head.pop_back();
-  while (!head.empty() && head.front() == ' ')
-    head.erase(0, 1);
-  std::size_t at = 0;
-  bool negative = false;
-  if (at < head.size() && (head[at] == '-' || head[at] == '+'))
-    negative = head[at++] == '-';
-  bool digits = false;
-  for (; at < head.size(); ++at) {
-    const char c = head[at];
-    if (std::isdigit(static_cast<unsigned char>(c)))
-      digits = true;
-    else if (c != '.' && c != ',')
-      return true; // not a number
-  }
-  // Two characters hold at most one digit after a sign: -1 is "-1" exactly.
-  return !digits || (negative && head == "-1");
-}
 
 // After a step that yields: a stop request ends the pass (the item, when
 // still there, becomes "Cancelled"), and an item removed meanwhile is gone.
@@ -185,25 +161,34 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   if (const auto ended = EndedMeanwhile(i, present))
     return *ended;
   if (HasStatus(i, list::kError)) {
+    if (!adder_.Failure().empty())
+      LogFailure(items_[i].FileName, adder_.Failure());
     ++summary_.failed;
     return Outcome::Skipped;
   }
 
-  // The file of another item, or one this pass completed, is not overwritten:
-  // the item is saved under a free variant of its name, and shows it.
-  const std::string name = names_.NameFor(i);
+  // No file is overwritten, neither another item's, nor one this pass
+  // completed, nor one the folder holds: the item is saved under a free
+  // variant of its name, and shows it.
+  const fs::path folder(settings_.sDownloadDir);
+  std::string name = names_.NameFor(i, [&](const std::string &candidate) {
+    return net::PartialFile::NameInUse(folder / candidate);
+  });
   if (name != items_[i].FileName) {
     items_.SetFileName(i, name);
     binder_.RefreshRow(i);
   }
   download_.SetUrl(videoAddress);
-  download_.SetLocalFile((fs::path(settings_.sDownloadDir) / name).string());
+  download_.SetLocalFile((folder / name).string());
 
   // Judged by what this transfer itself reported: a transfer that could not
   // write its file raises no event and must not pass for a completed one.
   bool completed = false;
   std::string reason;
+  std::optional<net::PartialFile> target;
   try {
+    target.emplace(download_.LocalFile());
+    download_.SetTarget(&*target);
     editor_.LocateCurrentRow();
     completed = download_.StartDownload();
     reason = download_.FailureReason();
@@ -212,16 +197,20 @@ DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
   } catch (...) {
     reason = "the transfer failed";
   }
+  download_.SetTarget(nullptr);
 
   present = refind();
   if (const auto ended = EndedMeanwhile(i, present))
     return *ended;
 
-  bool failed = true;
-  Guarded([&] { failed = !completed || SizeTextMeansFailure(items_.At(i).FileSize); });
+  const bool failed = !completed;
   if (failed) {
-    LogFailure(name, completed ? "the server reported no such file" : reason);
+    LogFailure(name, reason);
   } else {
+    // A file of the item's name may have appeared while it was received.
+    name = fs::path(target->Target()).filename().string();
+    if (name != items_[i].FileName)
+      items_.SetFileName(i, name);
     names_.Completed(name);
     // The size text names what is on disk, announced or not.
     const std::string size = list::FormatSize(static_cast<double>(download_.BytesReceived()));

@@ -51,10 +51,6 @@ public:
   };
   const Summary &LastSummary() const { return summary_; }
 
-  // The outcome test: true when a size text names a failed item, i.e. its
-  // first two characters read as a number give -1, or cannot be read as one.
-  static bool SizeTextMeansFailure(const std::string &sizeText);
-
 private:
   enum class Outcome { Process, Skipped, Transferred, Stopped, Gone };
   // One unfinished item: skipped when it failed before its transfer,

@@ -17,6 +17,11 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
       {FitWidth("abc", 0), ""},
       // The last characters of two and three bytes (U+07FF, U+FF01), and one that ends the text.
       {base::VisibleText("\xDF\xBF\xEF\xBC\x81\xC3\xA9"), "\xDF\xBF\xEF\xBC\x81\xC3\xA9"},
+      // A right-to-left override in an address shows as what it is.
+      {base::VisibleText("a\xE2\x80\xAE"
+                         "b"),
+       "a\xEF\xBF\xBD"
+       "b"},
   };
   for (const auto &[made, expected] : cases)
     EXPECT_EQ(made, expected);

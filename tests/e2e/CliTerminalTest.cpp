@@ -55,12 +55,13 @@ TEST_F(CliTerminalTest, PageTextNeverDrivesTheTerminal) {
   };
   const std::string dir = downloads.path().string();
   const std::string address = kSite + "/#]2;owned##[2J#clip.flv";
-  const std::string odd = "c1-#2J-#-\xc3\xa9t\xc3\xa9-\xe2\x82\xac-##-###-####-##.flv";
+  // The C1 control goes from the name; the bytes that are no UTF-8 stay in the file's name.
+  const std::string odd = "c1-2J-#-\xc3\xa9t\xc3\xa9-\xe2\x82\xac-##-###-####-##.flv";
   const Case cases[] = {
       {{"--resolve-only", kSite + "/escapes.asp"}, true, 0, address},
       {{"--resolve-only", "http://www.example.org/a\tb\x1b[2J"}, false, 1, "org/a b#[2J\t-1"},
       {{"-d", dir, kSite + "/odd.asp"}, true, 0, odd},
-      {{"--tsv", "-d", dir, kSite + "/odd.asp"}, false, 0, "\t" + odd + "\tComplete\t"},
+      {{"--tsv", "-d", dir + "/tsv", kSite + "/odd.asp"}, false, 0, "\t" + odd + "\tComplete\t"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.args.back());
@@ -75,7 +76,8 @@ TEST_F(CliTerminalTest, PageTextNeverDrivesTheTerminal) {
     for (const std::string planted : {"\x1b]", "\x07", "\x1b[2J", "\x9b"})
       EXPECT_EQ(output.find(planted), std::string::npos) << output;
   }
-  EXPECT_EQ(ReadFile(downloads / kOddName), kVideo) << "the file keeps its name";
+  EXPECT_EQ(ReadFile(downloads / std::string(kOddName).erase(3, 2)), kVideo)
+      << "the file keeps its name";
 }
 
 } // namespace

@@ -98,6 +98,14 @@ TEST(CleanFileName, RemovesWhatNoNameMayHoldAndLeadingDotsAndBlanks) {
       {std::string("a\0b.flv", 7), "ab.flv"},
       {"a\tb\r\nc\x1f\x7f.flv", "abc.flv"},
       {" \x80\xff", "\x80\xff"},
+      // Invisible characters that change how a name reads go; the joiners scripts need stay.
+      {"clip\xe2\x80\xaevlf.exe", "clipvlf.exe"},
+      {"\xe2\x81\xa6"
+       "a\xe2\x80\x8b\xef\xbb\xbf"
+       "b\xc2\x9b\xf3\xa0\x80\x81.flv",
+       "ab.flv"},
+      {"\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x92\xbb",
+       "\xf0\x9f\x91\xa8\xe2\x80\x8d\xf0\x9f\x92\xbb"},
       {std::string(300, 'n'), std::string(300, 'n')}};
   for (const auto &[in, out] : cases)
     EXPECT_EQ(CleanFileName(in), out) << in;
@@ -107,14 +115,16 @@ TEST(CleanFileName, RemovesWhatNoNameMayHoldAndLeadingDotsAndBlanks) {
 }
 
 // "bytes:text;..."; sizes are held in single precision (1073741823 as 2^30),
-// halves round to even (1280 is 1.25 KB) and a terabyte has no text.
+// halves round to even (1280 is 1.25 KB), and every size a 64-bit file can
+// have has a text.
 TEST(FormatSize, UnitsAndRoundingHalfToEven) {
   std::istringstream cases(
       "0:0 Bytes;-0:0 Bytes;1023.5:1023.5 Bytes;-1:-1 Bytes;-1e300:-1e+300 Bytes;"
       "-999900000:-999900032 Bytes;1024:1 KB;1280:1.2 KB;1792:1.8 KB;"
       "1331.2:1.3 KB;2047:2 KB;1048575:1024 KB;1048576:1 MB;1310720:1.2 MB;"
       "1073741823:1 GB;2415919104:2.2 GB;1099510579200:1024 GB;"
-      "1099511627776:;1e300:;nan:");
+      "1099511627776:1 TB;1649267441664:1.5 TB;1125899906842624:1 PB;"
+      "9223372036854775807:8 EB;1e300:;nan:");
   for (std::string c; std::getline(cases, c, ';');)
     EXPECT_EQ(FormatSize(std::stod(c), "."), c.substr(c.find(':') + 1)) << c;
   EXPECT_EQ(FormatSize(1310720, ","), "1,2 MB");

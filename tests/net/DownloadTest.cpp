@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -105,20 +106,21 @@ protected:
   RawServer server{Site};
   testing::TempDir dir;
   fs::path target = dir / "v.flv";
+  fs::path part = dir / "v.flv.vidtrawl-part";
   host::NoopPump pump;
   EventLog log;
   Download download{pump, ConnectionMap{}};
 };
 
-// Every end of a first transfer: its events, the target (replaced only by a
-// complete transfer) and the partial file (exactly the bytes the last
-// event counted). Lengths of -1 are not sent; bodies are Pattern(size).
+// Every end of a first transfer: its events, the file a complete transfer makes beside the
+// earlier one (which stays), and the partial file (exactly the bytes the last event counted; an
+// empty one goes). Lengths of -1 are not sent; bodies are Pattern(size).
 TEST_F(DownloadTest, EachEndLeavesItsEventsTargetAndPartialFile) {
   const struct {
     long head, get, body;
     int cancelAt;
     const char *events;
-    long target, part; // -1: the earlier file, no partial file
+    long target, part; // -1: no new file, no partial file
   } cases[] = {
       {0, 0, 0, 0, "progress 0, complete", 0, -1},
       {2049, 2049, 2049, 0, "progress 100, progress 100, progress 100, complete", 2049, -1},
@@ -131,7 +133,7 @@ TEST_F(DownloadTest, EachEndLeavesItsEventsTargetAndPartialFile) {
        5000},
       {10000, -1, 5000, 0, "progress 20, progress 41, progress 50, error Could not read URL", -1,
        5000},
-      {100000, 0, 0, 0, "error Could not read URL", -1, 0},
+      {100000, 0, 0, 0, "error Could not read URL", -1, -1},
       {3000, 3000, 5000, 0, "progress 68, progress 100, progress 100, complete", 3000, -1},
   };
   for (const auto &c : cases) {
@@ -141,7 +143,8 @@ TEST_F(DownloadTest, EachEndLeavesItsEventsTargetAndPartialFile) {
                                               : Ok(Length(c.get), Pattern(c.body))};
     });
     WriteFile(target, "earlier");
-    fs::remove(dir / "v.flv.part");
+    fs::remove(dir / "v (2).flv");
+    fs::remove(part);
     Download fresh(pump, ConnectionMap{});
     EventLog seen;
     seen.download = &fresh;
@@ -151,9 +154,10 @@ TEST_F(DownloadTest, EachEndLeavesItsEventsTargetAndPartialFile) {
     fresh.SetLocalFile(target.string());
     EXPECT_EQ(fresh.StartDownload(), c.target >= 0);
     EXPECT_EQ(seen.events, c.events);
-    EXPECT_EQ(Content(target), c.target < 0 ? "earlier" : Pattern(c.target));
-    EXPECT_EQ(Content(dir / "v.flv.part"),
-              c.part < 0 ? std::nullopt : std::optional(Pattern(c.part)));
+    EXPECT_EQ(Content(target), "earlier");
+    EXPECT_EQ(Content(dir / "v (2).flv"),
+              c.target < 0 ? std::nullopt : std::optional(Pattern(c.target)));
+    EXPECT_EQ(Content(part), c.part < 0 ? std::nullopt : std::optional(Pattern(c.part)));
   }
 }
 
@@ -175,26 +179,31 @@ TEST_F(DownloadTest, AnAddressThatCannotBeOpenedRaisesOneErrorAndMakesNoFile) {
     EXPECT_EQ(log.events, kNotFound) << url;
     EXPECT_FALSE(download.FailureReason().empty()) << url;
     EXPECT_FALSE(fs::exists(target)) << url;
-    EXPECT_FALSE(fs::exists(dir / "v.flv.part")) << url;
+    EXPECT_FALSE(fs::exists(part)) << url;
   }
 }
 
-// What stands at NAME.part (or NAME) before the transfer: a stale partial file is replaced,
-// anything else is left alone and the transfer fails with a local-file fault before any event.
+// What stands at the partial name (or NAME) before the transfer: a stale partial file of the
+// program's (it carries the mark) is replaced; anything else is left alone and the transfer
+// fails with a local-file fault before any event. A NAME in the way is kept: the complete file
+// takes the next free name.
 TEST_F(DownloadTest, ThePartialFileIsClaimedSafely) {
-  const fs::path sub = dir / "sub", outside = dir / "outside", part = sub / "v.flv.part";
-  const std::pair<std::string, bool> cases[] = {{"stale", true},       {"stale read-only", true},
-                                                {"target link", true}, {"locked", false},
-                                                {"folder", false},     {"link", false},
-                                                {"no folder", false},  {"file for folder", false}};
+  const fs::path sub = dir / "sub", outside = dir / "outside", part = sub / "v.flv.vidtrawl-part";
+  const std::pair<std::string, bool> cases[] = {
+      {"stale", true},      {"stale read-only", true}, {"target link", true},
+      {"another's", false}, {"locked", false},         {"folder", false},
+      {"link", false},      {"no folder", false},      {"file for folder", false}};
   for (const auto &[before, completes] : cases) {
     SCOPED_TRACE(before);
     fs::remove_all(sub);
     fs::create_directories(sub);
     WriteFile(outside, "outside");
     int held = -1; // a descriptor locked by "another copy"
-    if (before.rfind("stale", 0) == 0 || before == "locked")
+    if (before.rfind("stale", 0) == 0 || before == "locked" || before == "another's")
       WriteFile(part, before);
+    if (before != "another's" && fs::exists(part)) {
+      ASSERT_EQ(::setxattr(part.c_str(), PartialFile::kMark, "1", 1, 0), 0);
+    }
     if (before == "stale read-only")
       fs::permissions(part, fs::perms::owner_read);
     if (before == "locked")
@@ -212,17 +221,18 @@ TEST_F(DownloadTest, ThePartialFileIsClaimedSafely) {
     download.SetLocalFile((sub / "v.flv").string());
     if (completes) {
       EXPECT_TRUE(download.StartDownload());
-      EXPECT_EQ(ReadFile(sub / "v.flv"), Pattern(5000));
+      EXPECT_EQ(ReadFile(sub / (before == "target link" ? "v (2).flv" : "v.flv")), Pattern(5000));
       EXPECT_FALSE(fs::exists(fs::symlink_status(part)));
     } else {
       EXPECT_THROW(download.StartDownload(), TransferFault);
       EXPECT_EQ(log.events, "");
     }
     EXPECT_EQ(ReadFile(outside), "outside");
-    if (held >= 0) {
-      EXPECT_EQ(ReadFile(part), "locked");
-      ::close(held);
+    if (held >= 0 || before == "another's") {
+      EXPECT_EQ(ReadFile(part), before);
     }
+    if (held >= 0)
+      ::close(held);
   }
   download.SetLocalFile("");
   EXPECT_THROW(download.StartDownload(), TransferFault);
@@ -244,7 +254,7 @@ TEST_F(DownloadTest, OnlyTheFirstTransferAsksForHeadersAndItsSizeCounts) {
   download.RequestInformation();
   download.SetUrl(server.url("/body/5000")); // another address: its size is no limit
   EXPECT_TRUE(download.StartDownload());
-  EXPECT_EQ(ReadFile(target), Pattern(5000));
+  EXPECT_EQ(ReadFile(dir / "v (3).flv"), Pattern(5000)); // v.flv and v (2).flv came first
   EXPECT_EQ(log.events, "error Could not find URL, progress 100, progress 100, complete, "
                         "progress 12, progress 25, progress 38, progress 38, complete, "
                         "progress 205, progress 410, progress 500, progress 500, complete");
