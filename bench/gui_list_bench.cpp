@@ -1,22 +1,21 @@
-// The download list on screen: the Qt grid driven by the whole engine.
+// The download list on screen: the list model and view over the whole engine.
 //
-// 1. Adds 1,000 links one by one, each through AddLink, which rebuilds the
-//    list into the grid; the pump processes Qt's events (paints included).
-// 2. Rebinds a 32,767-item list into the grid several times (median).
-// 3. Scrolls that list one row at a time and one page at a time, painting
-//    the grid's viewport synchronously after every step.
-// 4. Writes progress into a status cell and paints it, as the download pass
-//    does after every chunk.
+// 1. Adds 1,000 links one by one through the engine, letting Qt handle its events (paints
+//    included) after each.
+// 2. Adds a 32,767-item list at once and paints it.
+// 3. Scrolls that list one row at a time and one page at a time, painting the view's viewport
+//    synchronously after every step.
+// 4. Tells the model of an item's progress and paints its status cell, as a transfer does.
+// 5. Selects all rows and removes them.
 //
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "gui/DownloadGrid.h"
-#include "host/Connectivity.h"
-#include "host/GridLayout.h"
+#include "engine/Engine.h"
+#include "gui/DownloadListModel.h"
+#include "gui/DownloadListView.h"
+#include "gui/ListColumns.h"
 #include "host/MessageBox.h"
-#include "host/MovieVariables.h"
 #include "host/Pump.h"
-#include "scheduler/EngineParts.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -30,7 +29,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -67,20 +65,6 @@ public:
   }
 };
 
-class Movie final : public vidtrawl::host::MovieVariables {
-public:
-  void SetFlashVariable(const std::string &name, const std::string &value) override {
-    variables[name] = value;
-  }
-  std::string GetFlashVariable(const std::string &name) override { return variables[name]; }
-  std::map<std::string, std::string> variables;
-};
-
-class Online final : public vidtrawl::host::Connectivity {
-public:
-  bool IsConnected() override { return true; }
-};
-
 struct Figures {
   double median = 0, mean = 0, max = 0;
 };
@@ -100,28 +84,28 @@ std::string Url(int n) {
   return "http://www.youtube.com/watch?v=clip" + std::to_string(n) + "&feature=related";
 }
 
-// One engine over one shown grid, with its files in a private folder.
+// One engine over one shown list view, with its settings in a private folder.
 struct GuiWindow {
   explicit GuiWindow(const fs::path &folder)
-      : engine(vidtrawl::scheduler::EngineHosts{pump, messages, grid, movie, online},
-               vidtrawl::net::ConnectionMap{},
-               vidtrawl::scheduler::EnginePaths{folder / "registry.ini", folder / "scratch"}) {
-    grid.resize(900, 400);
-    grid.show();
+      : engine(vidtrawl::engine::Hosts{pump, messages},
+               vidtrawl::engine::Options{{}, folder / "registry.ini"}),
+        model(engine), view(model) {
+    view.resize(900, 400);
+    view.Layout();
+    view.show();
     QApplication::processEvents();
   }
   QtPump pump;
   StderrMessages messages;
-  Movie movie;
-  Online online;
-  vidtrawl::gui::DownloadGrid grid;
-  vidtrawl::scheduler::EngineParts engine;
+  vidtrawl::engine::Engine engine;
+  vidtrawl::gui::DownloadListModel model;
+  vidtrawl::gui::DownloadListView view;
 };
 
 // Paints the viewport now and returns how long that took.
-double PaintMs(vidtrawl::gui::DownloadGrid &grid) {
+double PaintMs(vidtrawl::gui::DownloadListView &view) {
   const auto start = Clock::now();
-  const QPixmap shot = grid.viewport()->grab();
+  const QPixmap shot = view.viewport()->grab();
   const double ms = MsSince(start);
   if (shot.isNull())
     std::fprintf(stderr, "empty paint\n");
@@ -151,7 +135,8 @@ int main(int argc, char **argv) {
     const double cpuStart = CpuMs();
     for (int i = 1; i <= kLinks; ++i) {
       const auto one = Clock::now();
-      w.engine.adder.AddLink(Url(i));
+      w.engine.Add({Url(i)});
+      QApplication::processEvents();
       perAdd.push_back(MsSince(one));
     }
     QApplication::processEvents();
@@ -161,8 +146,8 @@ int main(int argc, char **argv) {
     std::printf("add %d links one by one: %.1f ms in all, %.1f ms CPU (per add: median %.3f ms, "
                 "last %.3f ms, max %.3f ms; %ld pump calls)\n",
                 kLinks, total, cpu, f.median, perAdd.back(), f.max, w.pump.calls);
-    if (w.grid.RowCount() != kLinks) {
-      std::fprintf(stderr, "grid shows %d rows, expected %d\n", w.grid.RowCount(), kLinks);
+    if (w.model.rowCount() != kLinks) {
+      std::fprintf(stderr, "the view shows %d rows, expected %d\n", w.model.rowCount(), kLinks);
       ++failures;
     }
     if (total > 2000)
@@ -171,41 +156,41 @@ int main(int argc, char **argv) {
 
   // 2.-4. A full list of 32,767 items ("add" as the argument: part 1 only).
   if (argc < 2 || std::string(argv[1]) != "add") {
-    constexpr int kItems = static_cast<int>(vidtrawl::list::DownloadList::kMaxItems);
+    constexpr int kItems = static_cast<int>(vidtrawl::engine::kListCapacity);
     constexpr int kRuns = 7;
-    GuiWindow w(folder / "full");
-    for (int i = 0; i < kItems; ++i) {
-      const char *status = i % 3 == 0 ? "Complete" : i % 3 == 1 ? "Waiting" : nullptr;
-      w.engine.items.AddItem(
-          Url(i), "A video with a fairly long title number " + std::to_string(i) + ".flv",
-          status ? status : std::to_string(i % 151), "12.3 MB");
-    }
-    std::vector<double> rebinds;
+    std::vector<std::string> urls;
+    for (int i = 0; i < kItems; ++i)
+      urls.push_back(Url(i));
+    std::vector<double> adds;
     for (int run = 0; run < kRuns; ++run) {
+      GuiWindow fresh(folder / ("full" + std::to_string(run)));
       const auto start = Clock::now();
-      const bool ok = w.engine.binder.BindList();
-      QApplication::processEvents(); // the repaint after the reset
-      rebinds.push_back(MsSince(start));
-      if (!ok || w.grid.RowCount() != kItems) {
-        std::fprintf(stderr, "rebind %d failed (%d rows)\n", run + 1, w.grid.RowCount());
+      fresh.engine.Add(urls);
+      QApplication::processEvents(); // the repaint after the rows came
+      adds.push_back(MsSince(start));
+      if (fresh.model.rowCount() != kItems) {
+        std::fprintf(stderr, "add %d failed (%d rows)\n", run + 1, fresh.model.rowCount());
         ++failures;
       }
     }
-    const Figures rebind = Summarise(rebinds);
-    std::printf("rebind %d items into the grid (with the repaint): median %.2f ms, max %.2f ms\n",
-                kItems, rebind.median, rebind.max);
+    const Figures add = Summarise(adds);
+    std::printf("add %d items at once (with the repaint): median %.2f ms, max %.2f ms\n", kItems,
+                add.median, add.max);
+    GuiWindow w(folder / "full");
+    w.engine.Add(urls);
+    QApplication::processEvents();
 
-    QScrollBar *bar = w.grid.verticalScrollBar();
+    QScrollBar *bar = w.view.verticalScrollBar();
     const int rowsPerPage = std::max(1, bar->pageStep());
     std::vector<double> rowSteps, pageSteps, jumps;
     // One row at a time from the top, from the middle and near the end.
     for (int origin : {0, bar->maximum() / 2, bar->maximum() - 250}) {
       bar->setValue(origin);
-      PaintMs(w.grid);
+      PaintMs(w.view);
       for (int step = 0; step < 200; ++step) {
         const auto start = Clock::now();
         bar->setValue(bar->value() + 1);
-        PaintMs(w.grid);
+        PaintMs(w.view);
         rowSteps.push_back(MsSince(start));
       }
     }
@@ -213,13 +198,13 @@ int main(int argc, char **argv) {
     while (bar->value() < bar->maximum() && pageSteps.size() < 400) {
       const auto start = Clock::now();
       bar->setValue(bar->value() + rowsPerPage);
-      PaintMs(w.grid);
+      PaintMs(w.view);
       pageSteps.push_back(MsSince(start));
     }
     for (int i = 0; i < 100; ++i) {
       const auto start = Clock::now();
       bar->setValue(static_cast<int>((static_cast<long long>(i) * 7919) % (bar->maximum() + 1)));
-      PaintMs(w.grid);
+      PaintMs(w.view);
       jumps.push_back(MsSince(start));
     }
     const Figures row = Summarise(rowSteps), page = Summarise(pageSteps), jump = Summarise(jumps);
@@ -231,34 +216,35 @@ int main(int argc, char **argv) {
     std::printf("jump anywhere and paint: median %.3f ms, max %.3f ms (%zu jumps)\n", jump.median,
                 jump.max, jumps.size());
 
-    // Progress writes into one visible status cell, each painted at once.
+    // Progress of one visible item, told and painted at once.
     bar->setValue(0);
     QApplication::processEvents();
-    const auto row5 = w.grid.Row(5);
-    const QRect cell = w.grid.visualRect(w.grid.model()->index(5, vidtrawl::host::kColumnStatus));
+    const QRect cell = w.view.visualRect(w.model.index(5, vidtrawl::gui::kColumnStatus));
     std::vector<double> writes;
     for (int percent = 0; percent <= 100; ++percent) {
       const auto start = Clock::now();
-      w.grid.SetCellValue(*row5, vidtrawl::host::kColumnStatus, std::to_string(percent));
-      w.grid.viewport()->repaint(cell);
+      w.model.ItemChanged(5);
+      w.view.viewport()->repaint(cell);
       writes.push_back(MsSince(start));
     }
     const Figures write = Summarise(writes);
-    std::printf("progress write into a status cell and paint it: median %.3f ms, max %.3f ms\n",
+    std::printf("progress of an item told and its status cell painted: median %.3f ms, max %.3f "
+                "ms\n",
                 write.median, write.max);
 
     // Select all, then remove the selected items (the list empties).
     {
       const auto start = Clock::now();
-      w.engine.editor.SelectAll();
+      w.view.SelectAll();
       const double selectMs = MsSince(start);
       const auto removeStart = Clock::now();
-      w.engine.editor.RemoveSelected();
+      w.engine.Remove(w.view.SelectedItems());
+      QApplication::processEvents();
       const double removeMs = MsSince(removeStart);
       std::printf("select all %d rows: %.1f ms; remove them all: %.1f ms\n", kItems, selectMs,
                   removeMs);
-      if (!w.engine.items.IsListEmpty() || w.grid.RowCount() != 0) {
-        std::fprintf(stderr, "remove selected left %zu items\n", w.engine.items.Count());
+      if (!w.engine.List().Empty() || w.model.rowCount() != 0) {
+        std::fprintf(stderr, "remove selected left %zu items\n", w.engine.List().Count());
         ++failures;
       }
     }

@@ -1,61 +1,81 @@
-// Rebuilds a 10,000-item download list into a headless grid several times
-// and prints each run's time; the last line is the median.
+// The download list's own cost: adding 10,000 items at once and one by one, 100,000 state changes
+// of one item (what a transfer's progress costs), and removing them all. Each measure runs several
+// times on a fresh list; the medians are printed last.
 
-#include "host/HeadlessGrid.h"
-#include "host/MessageBox.h"
-#include "host/Pump.h"
 #include "list/DownloadList.h"
-#include "list/ListBinder.h"
+#include "list/ListObserver.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
-class SilentMessageBox final : public vidtrawl::host::MessageBox {
-public:
-  Answer ShowMessage(const Message &message) override {
-    std::fprintf(stderr, "message: %s\n", message.text.c_str());
-    return Answer::Ok;
-  }
+using Clock = std::chrono::steady_clock;
+
+// An observer that does what a cheap one does: notes the change.
+struct Counting final : vidtrawl::list::ListObserver {
+  void ItemChanged(std::size_t) override { ++told; }
+  void ItemsAdded(std::size_t, std::size_t) override { ++told; }
+  void ItemsRemoved(std::size_t, std::size_t) override { ++told; }
+  void ItemsSwapped(std::size_t) override { ++told; }
+  void ListReset() override { ++told; }
+  long told = 0;
 };
+
+double Median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+double Ms(const std::function<void()> &work) {
+  const auto start = Clock::now();
+  work();
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
 
 } // namespace
 
 int main() {
   constexpr int kItems = 10000;
-  constexpr int kRuns = 15;
-
-  vidtrawl::list::DownloadList items;
-  for (int i = 0; i < kItems; ++i) {
-    const std::string n = std::to_string(i);
-    items.AddItem("http://www.youtube.com/watch?v=clip" + n + "&feature=related&list=abcdef",
-                  "A video with a fairly long title number " + n + ".flv",
-                  i % 3 == 0 ? "Complete" : "Waiting", i % 3 == 0 ? "12.3 MB" : "????");
-  }
-
-  vidtrawl::host::HeadlessGrid grid;
-  vidtrawl::host::NoopPump pump;
-  SilentMessageBox messages;
-  vidtrawl::list::ListBinder binder(items, grid, pump, messages);
-
-  std::vector<double> times;
+  constexpr int kRuns = 9;
+  std::vector<std::string> urls;
+  for (int i = 0; i < kItems; ++i)
+    urls.push_back("http://www.youtube.com/watch?v=clip" + std::to_string(i) +
+                   "&feature=related&list=abcdef");
+  std::vector<double> addAll, addOne, changes, removeAll;
   for (int run = 0; run < kRuns; ++run) {
-    const auto start = std::chrono::steady_clock::now();
-    const bool ok = binder.BindList();
-    const auto stop = std::chrono::steady_clock::now();
-    const double ms = std::chrono::duration<double, std::milli>(stop - start).count();
-    if (!ok || grid.RowCount() != kItems) {
-      std::fprintf(stderr, "rebuild %d failed (%d rows)\n", run + 1, grid.RowCount());
+    vidtrawl::list::DownloadList list;
+    Counting observer;
+    list.Subscribe(&observer);
+    addAll.push_back(Ms([&] { list.Add(urls); }));
+    vidtrawl::list::DownloadList single;
+    addOne.push_back(Ms([&] {
+      for (const std::string &url : urls)
+        single.Add({url});
+    }));
+    changes.push_back(Ms([&] {
+      for (std::uint64_t bytes = 0; bytes < 100000; ++bytes)
+        list.Update(kItems / 2, [bytes](vidtrawl::list::Item &item) {
+          item.phase = vidtrawl::list::Phase::Transferring;
+          item.received = bytes;
+        });
+    }));
+    std::vector<vidtrawl::list::Serial> all;
+    for (const auto &item : list.Items())
+      all.push_back(item.serial);
+    removeAll.push_back(Ms([&] { list.Remove(all); }));
+    if (!list.Empty() || single.Count() != kItems || observer.told < 100000) {
+      std::fprintf(stderr, "run %d went wrong\n", run + 1);
       return 1;
     }
-    times.push_back(ms);
-    std::printf("run %2d: %.3f ms\n", run + 1, ms);
   }
-  std::sort(times.begin(), times.end());
-  std::printf("rebind %d items: %.3f ms\n", kItems, times[times.size() / 2]);
+  std::printf("add %d items at once: %.3f ms\n", kItems, Median(addAll));
+  std::printf("add %d items one by one: %.3f ms\n", kItems, Median(addOne));
+  std::printf("100000 changes of one item: %.3f ms\n", Median(changes));
+  std::printf("remove %d items at once: %.3f ms\n", kItems, Median(removeAll));
   return 0;
 }

@@ -1,31 +1,12 @@
-// transfer_bench URL FILE: one fresh transfer component downloads URL into
-// FILE, the way the program does (through FILE.vidtrawl-part, renamed when
-// complete); prints the bytes received and the number of progress events;
-// exits 0 when the transfer completed and 1 otherwise.
+// transfer_bench URL FILE: one transfer receives URL into FILE, the way the program does (through
+// FILE.vidtrawl-part, renamed when complete); prints the bytes received and the number of progress
+// reports; exits 0 when the transfer completed and 1 otherwise.
 #include "host/Pump.h"
-#include "net/Download.h"
+#include "net/FileTransfer.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <string>
-
-namespace {
-
-class Counter final : public vidtrawl::net::DownloadEvents {
-public:
-  void DownloadComplete() override { complete = true; }
-  void DownloadProgress(std::int64_t) override { ++progressEvents; }
-  void DownloadError(const std::string &text) override { error = text; }
-  void DownloadCancelled(std::int64_t position) override { bytes = position; }
-
-  bool complete = false;
-  std::int64_t progressEvents = 0;
-  std::int64_t bytes = 0;
-  std::string error;
-};
-
-} // namespace
 
 int main(int argc, char **argv) {
   if (argc != 3) {
@@ -33,30 +14,22 @@ int main(int argc, char **argv) {
     return 2;
   }
   vidtrawl::host::NoopPump pump;
-  vidtrawl::net::Download download(pump);
-  Counter events;
-  download.SetEvents(&events);
-  download.SetUrl(argv[1]);
-  download.SetLocalFile(argv[2]);
-  try {
-    download.StartDownload();
-  } catch (const std::exception &fault) {
-    std::fprintf(stderr, "transfer_bench: %s\n", fault.what());
+  vidtrawl::net::Session session(pump, vidtrawl::net::ConnectionMap{});
+  vidtrawl::base::Outcome<vidtrawl::net::PartialFile> file =
+      vidtrawl::net::PartialFile::Claim(argv[2]);
+  if (file.Failed()) {
+    std::fprintf(stderr, "transfer_bench: %s\n", file.Failure().detail.c_str());
     return 1;
   }
-  std::FILE *file = std::fopen(argv[2], "rb");
-  long long bytes = -1;
-  if (file != nullptr) {
-    std::fseek(file, 0, SEEK_END);
-    bytes = std::ftell(file);
-    std::fclose(file);
-  }
-  std::printf("bytes %lld progress_events %lld\n", bytes,
-              static_cast<long long>(events.progressEvents));
-  if (!events.complete) {
+  long long reports = 0;
+  const vidtrawl::base::Outcome<std::uint64_t> received = vidtrawl::net::TransferFile(
+      session, argv[1], file.Value(), 0, [&](std::uint64_t, std::uint64_t) { ++reports; }, {});
+  if (!received.Done()) {
     std::fprintf(stderr, "transfer_bench: %s\n",
-                 events.error.empty() ? "cancelled" : events.error.c_str());
+                 received.Failed() ? received.Failure().detail.c_str() : "stopped");
     return 1;
   }
+  std::printf("bytes %llu progress_reports %lld\n",
+              static_cast<unsigned long long>(received.Value()), reports);
   return 0;
 }

@@ -3,7 +3,6 @@
 #include "base/ControlCharacters.h"
 #include "base/FileDescriptor.h"
 #include "base/TrimBlanks.h"
-#include "cli/ConsoleHosts.h"
 #include "cli/ConsoleMessageBox.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/ConsolePump.h"
@@ -14,12 +13,12 @@
 #include "cli/PlainProgressView.h"
 #include "cli/ProgressTracker.h"
 #include "cli/ResultTable.h"
-#include "cli/StatusKind.h"
 #include "engine/Engine.h"
-#include "host/HeadlessGrid.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -64,14 +63,46 @@ std::optional<std::string> MakeDemoFolder() {
   return folder;
 }
 
+// Says why each item that fails failed, as it fails: one line on stderr,
+// "vidtrawl-cli: NAME: reason", also when progress is silenced.
+class FailureLines final : public engine::ListObserver {
+public:
+  FailureLines(engine::Engine &engine, ProgressView *&view) : engine_(engine), view_(view) {
+    engine_.Subscribe(this);
+  }
+  ~FailureLines() override { engine_.Unsubscribe(this); }
+  FailureLines(const FailureLines &) = delete;
+  FailureLines &operator=(const FailureLines &) = delete;
+
+  void ItemChanged(std::size_t index) override {
+    const engine::Item &item = engine_.List()[index];
+    if (item.phase != engine::Phase::Failed || !told_.insert(item.serial).second)
+      return;
+    const std::string name =
+        engine::FileNamePlaceholder(item) ? engine::AddressText(item) : engine::FileNameText(item);
+    if (view_ != nullptr)
+      view_->MakeRoomForMessage();
+    Err(base::VisibleText("vidtrawl-cli: " + name + ": " + engine::ReasonText(item)) + "\n");
+  }
+  void ItemsAdded(std::size_t, std::size_t) override {}
+  void ItemsRemoved(std::size_t, std::size_t) override {}
+  void ItemsSwapped(std::size_t) override {}
+  void ListReset() override {}
+
+private:
+  engine::Engine &engine_;
+  ProgressView *&view_;
+  std::unordered_set<engine::Serial> told_;
+};
+
 // Everything one run needs, wired together.
 class Run {
 public:
   Run(const CliOptions &options, engine::ConnectionMap connections)
       : options_(options), traits_(DetectConsole()), pump_(InterruptFlag()),
         messages_([](const std::string &text) { Err(text); }),
-        engine_(engine::Hosts{pump_, messages_, grid_, movie_, online_},
-                engine::Options{std::move(connections), {}, {}}) {
+        engine_(engine::Hosts{pump_, messages_},
+                engine::Options{std::move(connections), std::nullopt}) {
     pump_.OnInterrupt([this] { engine_.RequestStop(); });
     engine_.LoadSettings();
   }
@@ -84,17 +115,10 @@ public:
     for (const std::string &url : urls) {
       if (InterruptRequested())
         break;
-      std::string result;
-      try {
-        result = engine_.ResolvePage(url);
-      } catch (const std::exception &error) {
-        Err("vidtrawl-cli: " + base::VisibleText(error.what()) + "\n");
-        result = "-2";
-      }
-      if (!engine::Engine::IsVideoAddress(result))
-        allAddresses = false;
-      if (!WriteAll(STDOUT_FILENO, TsvField(url) + "\t" + TsvField(result) + "\n"))
-        return kExitIncomplete;
+      const engine::Resolution resolution = engine_.ResolvePage(url);
+      allAddresses = allAddresses && resolution.address.has_value();
+      if (!WriteAll(STDOUT_FILENO, TsvField(url) + "\t" + TsvField(resolution.Text()) + "\n"))
+        return WriteFailed("the results");
     }
     if (InterruptRequested())
       return kExitInterrupted;
@@ -106,35 +130,36 @@ public:
   int Download(const std::vector<std::string> &urls, const std::string &dir,
                const std::vector<std::string> &expectErrors) {
     engine_.SetDownloadDir(dir);
-    engine_.AddLinks(urls);
+    engine_.Add(urls);
 
     std::unique_ptr<ProgressView> view = MakeView();
-    messages_.SetProgressView(view.get());
-    ProgressTracker tracker(engine_, dir);
+    ProgressView *shown = view.get();
+    messages_.SetProgressView(shown);
+    FailureLines failures(engine_, shown);
+    ProgressTracker tracker(engine_);
+    const auto show = [&] { view->Show(tracker.Sample(ProgressTracker::Clock::now())); };
     if (!options_.quiet)
-      pump_.StartTicks([&] { view->Show(tracker.Sample(ProgressTracker::Clock::now())); },
-                       kRedrawInterval);
+      pump_.StartTicks(show, kRedrawInterval);
 
     if (!InterruptRequested()) {
-      view->Show(tracker.Sample(ProgressTracker::Clock::now()));
-      try {
-        engine_.cmdStartDownload_Click();
-      } catch (const std::exception &error) {
-        Err("vidtrawl-cli: " + base::VisibleText(error.what()) + "\n");
-      }
+      show();
+      engine_.RunPass();
     }
     pump_.StopTicks();
     view->Finish(tracker.Sample(ProgressTracker::Clock::now()));
+    shown = nullptr;
     messages_.SetProgressView(nullptr);
 
-    Report(dir);
+    if (const int status = Report(); status != kExitComplete)
+      return status;
     if (InterruptRequested())
       return kExitInterrupted;
-    for (const engine::DownloadItem &item : engine_.Items()) {
-      const bool expectedError =
-          std::find(expectErrors.begin(), expectErrors.end(), item.Video_URL) != expectErrors.end();
-      const StatusKind kind = KindOf(item.Status);
-      if (expectedError ? kind != StatusKind::Error : kind != StatusKind::Complete)
+    const engine::DownloadList &items = engine_.List();
+    for (std::size_t i = 0; i < items.Count(); ++i) {
+      const bool expectedError = std::find(expectErrors.begin(), expectErrors.end(),
+                                           items[i].address) != expectErrors.end();
+      const engine::Phase wanted = expectedError ? engine::Phase::Failed : engine::Phase::Complete;
+      if (items[i].phase != wanted)
         return kExitIncomplete;
     }
     return kExitComplete;
@@ -152,22 +177,25 @@ private:
     return std::make_unique<PlainProgressView>(writer);
   }
 
-  void Report(const std::string &dir) {
-    if (options_.tsv)
-      WriteAll(STDOUT_FILENO, TsvLines(engine_.Items()));
-    if (!options_.quiet) {
-      const std::string table = "\n" + ResultTable(engine_.Items(), dir);
-      WriteAll(options_.tsv ? STDERR_FILENO : STDOUT_FILENO, table);
-    }
+  static int WriteFailed(const std::string &what) {
+    Err("vidtrawl-cli: cannot write " + what + ": " + std::strerror(errno) + "\n");
+    return kExitIncomplete;
+  }
+
+  // The records and the table; a failed write is a failed run.
+  int Report() {
+    if (options_.tsv && !WriteAll(STDOUT_FILENO, TsvLines(engine_.List())))
+      return WriteFailed("the results");
+    if (!options_.quiet &&
+        !WriteAll(options_.tsv ? STDERR_FILENO : STDOUT_FILENO, "\n" + ResultTable(engine_.List())))
+      return WriteFailed("the table");
+    return kExitComplete;
   }
 
   const CliOptions &options_;
   ConsoleTraits traits_;
   ConsolePump pump_;
   ConsoleMessageBox messages_;
-  host::HeadlessGrid grid_;
-  NoMovie movie_;
-  AssumeOnline online_;
   engine::Engine engine_;
 };
 

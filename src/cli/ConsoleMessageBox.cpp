@@ -4,10 +4,6 @@
 
 namespace vidtrawl::cli {
 
-void ConsoleMessageBox::Log(const std::string &text) {
-  ShowMessage(Message{text});
-}
-
 host::MessageBox::Answer ConsoleMessageBox::ShowMessage(const Message &message) {
   std::string line = "vidtrawl-cli: ";
   if (!message.title.empty() && message.title != kAppTitle)

@@ -9,7 +9,7 @@ namespace vidtrawl::cli {
 // line each, prefixed with the program's name (and the box's title when it
 // is not the application's). Nobody is there to answer a question: the
 // answer is the one the user's Ctrl-C implies, "Yes" (the only question the
-// engine asks is whether to stop). Log lines go the same way.
+// engine asks is whether to stop).
 class ConsoleMessageBox final : public host::MessageBox {
 public:
   explicit ConsoleMessageBox(ConsoleWriter writer) : writer_(std::move(writer)) {}
@@ -18,7 +18,6 @@ public:
   void SetProgressView(ProgressView *view) { view_ = view; }
 
   Answer ShowMessage(const Message &message) override;
-  void Log(const std::string &text) override;
 
 private:
   ConsoleWriter writer_;

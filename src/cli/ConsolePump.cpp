@@ -2,37 +2,26 @@
 
 namespace vidtrawl::cli {
 
-void ConsolePump::Tick() {
+void ConsolePump::StartTicks(std::function<void()> tick, std::chrono::milliseconds interval) {
+  tick_ = std::move(tick);
+  interval_ = interval;
+  lastTick_ = Clock::now();
+}
+
+void ConsolePump::Yield() {
+  // Asked again at every call: a pass clears its stop when it begins, and a
+  // stop asked for just before must still stop it.
+  if (interrupted_.load(std::memory_order_relaxed) && stop_)
+    stop_();
   if (!tick_ || inTick_)
     return;
-  due_.store(false, std::memory_order_relaxed);
-  inTick_ = true;
+  const Clock::time_point now = Clock::now();
+  if (now - lastTick_ < interval_)
+    return;
+  lastTick_ = now;
+  inTick_ = true; // a display that yields does not draw inside itself
   tick_();
   inTick_ = false;
-}
-
-void ConsolePump::StartTicks(std::function<void()> tick, std::chrono::milliseconds interval) {
-  StopTicks();
-  tick_ = std::move(tick);
-  stopping_ = false;
-  ticker_ = std::thread([this, interval] {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!wake_.wait_for(lock, interval, [this] { return stopping_; }))
-      due_.store(true, std::memory_order_relaxed);
-  });
-}
-
-void ConsolePump::StopTicks() {
-  if (ticker_.joinable()) {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      stopping_ = true;
-    }
-    wake_.notify_all();
-    ticker_.join();
-  }
-  tick_ = {};
-  due_.store(false, std::memory_order_relaxed);
 }
 
 } // namespace vidtrawl::cli

@@ -2,8 +2,11 @@
 
 #include "engine/Engine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
+#include <utility>
 
 namespace vidtrawl::cli {
 namespace {
@@ -12,19 +15,39 @@ bool IsContinuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// The byte length of the first `columns` characters of a text.
-std::size_t PrefixBytes(std::string_view text, std::size_t columns) {
-  std::size_t at = 0;
-  std::size_t seen = 0;
-  while (at < text.size()) {
-    if (!IsContinuation(text[at])) {
-      if (seen == columns)
-        break;
-      ++seen;
-    }
-    ++at;
+// The UTF-8 sequence at the start of `text`: its length and the columns its
+// character takes (wcwidth: two for wide East Asian characters, none for a
+// combining mark; one for what the locale cannot tell).
+std::pair<std::size_t, std::size_t> Character(std::string_view text) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  length = std::min(length, text.size());
+  char32_t code = length == 1 ? lead : lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if (!IsContinuation(text[i]))
+      return {i, 1}; // a broken sequence: one column, as the stand-in shows
+    code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
   }
-  return at;
+  const int columns = ::wcwidth(static_cast<wchar_t>(code));
+  return {length, columns < 0 ? 1 : static_cast<std::size_t>(columns)};
+}
+
+// The byte length of the longest start of a text that takes at most
+// `columns` columns, and the columns it takes.
+std::pair<std::size_t, std::size_t> PrefixBytes(std::string_view text, std::size_t columns) {
+  std::size_t at = 0;
+  std::size_t taken = 0;
+  while (at < text.size()) {
+    const auto [length, width] = Character(text.substr(at));
+    if (taken + width > columns)
+      break;
+    taken += width;
+    at += length;
+  }
+  // Marks that combine with the last character go with it.
+  while (at < text.size() && Character(text.substr(at)).second == 0)
+    at += Character(text.substr(at)).first;
+  return {at, taken};
 }
 
 } // namespace
@@ -95,9 +118,11 @@ std::string RateText(double bytesPerSecond) {
 
 std::size_t DisplayWidth(std::string_view text) {
   std::size_t width = 0;
-  for (const char c : text)
-    if (!IsContinuation(c))
-      ++width;
+  while (!text.empty()) {
+    const auto [length, columns] = Character(text);
+    width += columns;
+    text.remove_prefix(length);
+  }
   return width;
 }
 
@@ -107,7 +132,9 @@ std::string FitWidth(std::string_view text, std::size_t width) {
     return std::string(text) + std::string(width - columns, ' ');
   if (width == 0)
     return {};
-  return std::string(text.substr(0, PrefixBytes(text, width - 1))) + "~";
+  // A wide character that does not fit leaves a blank before the "~".
+  const auto [bytes, taken] = PrefixBytes(text, width - 1);
+  return std::string(text.substr(0, bytes)) + std::string(width - 1 - taken, ' ') + "~";
 }
 
 std::string FitWidthRight(std::string_view text, std::size_t width) {

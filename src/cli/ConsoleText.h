@@ -28,12 +28,14 @@ std::string ElapsedText(double seconds);
 // for a rate that is not positive.
 std::string RateText(double bytesPerSecond);
 
-// Columns a text takes on a terminal: one per character, counting a UTF-8
-// sequence as one.
+// Columns a text takes on a terminal: what wcwidth says of each character
+// under the user's locale (two for wide East Asian characters, none for a
+// combining mark), one for a character it cannot tell.
 std::size_t DisplayWidth(std::string_view text);
 
 // The text cut or padded with blanks to exactly `width` columns; a cut text
-// ends in "~" so that the cut shows. Cuts never split a UTF-8 sequence.
+// ends in "~" so that the cut shows. Cuts never split a UTF-8 sequence nor a
+// character from its combining marks.
 std::string FitWidth(std::string_view text, std::size_t width);
 
 // The same, padded on the left.

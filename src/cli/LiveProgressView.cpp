@@ -58,8 +58,8 @@ LiveProgressView::LiveProgressView(ConsoleWriter writer, Style style, TerminalSi
 
 std::string LiveProgressView::Line(const ItemView &item, std::size_t width) const {
   const Columns columns = ColumnsFor(width);
-  std::string line = FitWidthRight(std::to_string(item.id), 3) + " " +
-                     FitWidth(DisplayName(item), columns.name) + "  ";
+  std::string line =
+      FitWidthRight(std::to_string(item.id), 3) + " " + FitWidth(item.name, columns.name) + "  ";
 
   std::string state;
   std::string details;

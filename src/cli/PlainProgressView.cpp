@@ -27,12 +27,12 @@ std::string PlainProgressView::ChangeLine(const ItemView &item) const {
     line += " " + item.url;
     break;
   case StatusKind::Downloading:
-    line += " " + DisplayName(item);
+    line += " " + item.name;
     line += item.total > 0 ? " (" + engine::FormatSize(item.total) + ")" : " (size unknown)";
     break;
   case StatusKind::Complete:
   case StatusKind::Cancelled:
-    line += " " + DisplayName(item);
+    line += " " + item.name;
     if (item.bytes >= 0) {
       line += ", " + SizeOf(item.bytes);
       if (item.seconds > 0)
@@ -42,13 +42,10 @@ std::string PlainProgressView::ChangeLine(const ItemView &item) const {
     }
     break;
   case StatusKind::Error:
-    line += ": " + item.fileName + " (" + item.url + ")";
+    line += ": " + item.name + (item.name == item.url ? "" : " (" + item.url + ")");
     break;
   case StatusKind::Unsupported:
     line += " " + item.url;
-    break;
-  case StatusKind::Other:
-    line = Prefix(item) + item.status;
     break;
   case StatusKind::Waiting:
     break;
@@ -69,7 +66,7 @@ void PlainProgressView::Report(const ProgressSnapshot &snapshot, Clock::time_poi
       seen.kind = item.kind;
       if (item.kind == StatusKind::Waiting || item.kind == StatusKind::Unsupported)
         continue;
-      seen.kind = StatusKind::Other;
+      seen.kind.reset();
     }
     if (item.kind != seen.kind) {
       seen.kind = item.kind;

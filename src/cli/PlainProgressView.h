@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace vidtrawl::cli {
@@ -28,7 +29,7 @@ public:
 private:
   struct Seen {
     bool known = false;
-    StatusKind kind = StatusKind::Other;
+    std::optional<StatusKind> kind; // nothing: not seen yet, or its first line is due
     int decile = 0;
     Clock::time_point lastLine;
   };

@@ -14,12 +14,13 @@ namespace vidtrawl::cli {
 struct ItemView {
   int id = 0;
   std::string url;      // the item's address text
-  std::string fileName; // the item's file name text
-  std::string status;   // the item's status text
-  std::string sizeText; // the item's size text
-  StatusKind kind = StatusKind::Other;
-  std::int64_t bytes = -1; // bytes in its file (transferring or finished); -1: not known
-  double total = 0;        // the size the server announced; 0: not known
+  std::string name;     // its file name, or its address while it has none
+  std::string status;   // its status text
+  std::string sizeText; // its size text
+  std::string reason;   // why it failed
+  StatusKind kind = StatusKind::Waiting;
+  std::int64_t bytes = -1; // bytes received or saved; -1: none yet
+  double total = 0;        // the size the transfer announced; 0: not known
   double rate = 0;         // bytes per second: recent while transferring, average after
   double seconds = 0;      // time spent transferring
   bool current = false;    // the item the pass is working on

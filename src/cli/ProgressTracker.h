@@ -1,50 +1,58 @@
 #pragma once
 
 #include "cli/ProgressSnapshot.h"
+#include "engine/Engine.h"
 
 #include <chrono>
 #include <cstdint>
 #include <deque>
-#include <string>
 #include <utility>
 #include <vector>
 
-namespace vidtrawl::engine {
-class Engine;
-struct Activity;
-} // namespace vidtrawl::engine
-
 namespace vidtrawl::cli {
 
-// Watches the download list and the running transfer and turns them into
-// snapshots with byte counts, rates and times.
-class ProgressTracker {
+// Follows the download list as it changes and turns it into snapshots with
+// byte counts, rates and times. An item's view is made again only when the
+// item changed (or while its file is arriving, for its rate).
+class ProgressTracker final : public engine::ListObserver {
 public:
   using Clock = std::chrono::steady_clock;
 
-  // downloadDir: where finished files lie (the folder of this run).
-  ProgressTracker(const engine::Engine &engine, std::string downloadDir);
+  explicit ProgressTracker(engine::Engine &engine);
+  ~ProgressTracker() override;
+  ProgressTracker(const ProgressTracker &) = delete;
+  ProgressTracker &operator=(const ProgressTracker &) = delete;
 
-  ProgressSnapshot Sample(Clock::time_point now);
+  const ProgressSnapshot &Sample(Clock::time_point now);
+
+  void ItemChanged(std::size_t index) override;
+  void ItemsAdded(std::size_t first, std::size_t count) override;
+  void ItemsRemoved(std::size_t first, std::size_t count) override;
+  void ItemsSwapped(std::size_t index) override;
+  void ListReset() override;
 
 private:
   struct Track {
-    bool started = false;   // seen transferring
-    bool finalized = false; // final bytes taken
+    bool started = false; // seen transferring
+    bool ended = false;
     Clock::time_point start;
-    std::int64_t bytes = -1;
-    double total = 0;
     double rate = 0;
     double seconds = 0;
-    std::deque<std::pair<Clock::time_point, std::int64_t>> samples;
+    std::deque<std::pair<Clock::time_point, std::uint64_t>> samples;
+  };
+  struct Entry {
+    engine::Serial serial = 0;
+    bool dirty = true;
+    Track track;
   };
 
-  void FollowTransfer(Track &track, const engine::Activity &activity, Clock::time_point now);
-  void Finalize(Track &track, const std::string &fileName, Clock::time_point now);
+  void Refresh(std::size_t index, Clock::time_point now);
+  void Follow(Track &track, std::uint64_t bytes, Clock::time_point now);
+  void End(Track &track, std::uint64_t bytes, Clock::time_point now);
 
-  const engine::Engine &engine_;
-  std::string downloadDir_;
-  std::vector<Track> tracks_;
+  engine::Engine &engine_;
+  std::vector<Entry> entries_; // in list order, beside snapshot_.items
+  ProgressSnapshot snapshot_;
 };
 
 } // namespace vidtrawl::cli

@@ -29,10 +29,6 @@ public:
   void Finish(const ProgressSnapshot &) override {}
 };
 
-// The text shown for an item's name: its file name, or its address while
-// the file name says nothing yet (placeholder, unsupported address).
-std::string DisplayName(const ItemView &item);
-
 // The text shown for an item's state when no bar is drawn.
 std::string DisplayState(const ItemView &item);
 

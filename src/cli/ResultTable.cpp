@@ -2,39 +2,26 @@
 
 #include "base/ControlCharacters.h"
 #include "cli/ConsoleText.h"
-#include "cli/StatusKind.h"
 #include "engine/Engine.h"
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 namespace vidtrawl::cli {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::size_t kColumns = 5;
 using Row = std::array<std::string, kColumns>;
 
 // What the table shows as an item's size.
-std::string SizeCell(const engine::DownloadItem &item, const std::string &downloadDir) {
-  const StatusKind kind = KindOf(item.Status);
-  if (kind != StatusKind::Complete && kind != StatusKind::Cancelled)
-    return item.FileSize;
-  std::error_code ec;
-  const std::string file =
-      kind == StatusKind::Cancelled ? item.FileName + engine::kPartialSuffix : item.FileName;
-  const auto bytes = fs::file_size(fs::path(downloadDir) / file, ec);
-  if (ec)
-    return item.FileSize;
-  const std::string received = engine::FormatSize(static_cast<double>(bytes));
-  if (kind == StatusKind::Cancelled && engine::IsKnownSizeText(item.FileSize) &&
-      received != item.FileSize)
-    return received + " of " + item.FileSize;
-  return received;
+std::string SizeCell(const engine::Item &item) {
+  if (item.phase != engine::Phase::Cancelled)
+    return engine::SizeText(item);
+  const std::string received = engine::FormatSize(static_cast<double>(item.received));
+  if (item.sizeKnown != engine::SizeKnown::Bytes)
+    return received;
+  return received + " of " + engine::SizeText(item);
 }
 
 } // namespace
@@ -47,22 +34,29 @@ std::string TsvField(const std::string &text) {
   return base::VisibleText(field);
 }
 
-std::string TsvLines(const std::vector<engine::DownloadItem> &items) {
+std::string TsvLines(const engine::DownloadList &items) {
   std::string text;
-  for (const engine::DownloadItem &item : items)
-    text += std::to_string(item.ID) + "\t" + TsvField(item.Video_URL) + "\t" +
-            TsvField(item.FileName) + "\t" + TsvField(item.Status) + "\t" +
-            TsvField(item.FileSize) + "\n";
+  for (std::size_t i = 0; i < items.Count(); ++i) {
+    const engine::Item &item = items[i];
+    text += std::to_string(i + 1) + "\t" + TsvField(engine::AddressText(item)) + "\t" +
+            TsvField(engine::FileNameText(item)) + "\t" + TsvField(engine::StatusText(item)) +
+            "\t" + TsvField(engine::SizeText(item)) + "\n";
+  }
   return text;
 }
 
-std::string ResultTable(const std::vector<engine::DownloadItem> &items,
-                        const std::string &downloadDir) {
+std::string ResultTable(const engine::DownloadList &items) {
   std::vector<Row> rows;
+  std::vector<std::string> reasons;
   rows.push_back({"ID", "STATUS", "FILE NAME", "SIZE", "ADDRESS"});
-  for (const engine::DownloadItem &item : items)
-    rows.push_back({std::to_string(item.ID), TsvField(item.Status), TsvField(item.FileName),
-                    TsvField(SizeCell(item, downloadDir)), TsvField(item.Video_URL)});
+  reasons.emplace_back();
+  for (std::size_t i = 0; i < items.Count(); ++i) {
+    const engine::Item &item = items[i];
+    rows.push_back({std::to_string(i + 1), TsvField(engine::StatusText(item)),
+                    TsvField(engine::FileNameText(item)), TsvField(SizeCell(item)),
+                    TsvField(engine::AddressText(item))});
+    reasons.push_back(TsvField(engine::ReasonText(item)));
+  }
 
   std::array<std::size_t, kColumns> widths{};
   for (const Row &row : rows)
@@ -70,7 +64,8 @@ std::string ResultTable(const std::vector<engine::DownloadItem> &items,
       widths[c] = std::max(widths[c], DisplayWidth(row[c]));
 
   std::string text;
-  for (const Row &row : rows) {
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    const Row &row = rows[r];
     std::string line = FitWidthRight(row[0], widths[0]);
     for (std::size_t c = 1; c < kColumns; ++c) {
       line += "  ";
@@ -83,6 +78,8 @@ std::string ResultTable(const std::vector<engine::DownloadItem> &items,
         line += FitWidth(row[c], widths[c]);
     }
     text += line + "\n";
+    if (!reasons[r].empty())
+      text += std::string(widths[0] + 2, ' ') + "why: " + reasons[r] + "\n";
   }
   return text;
 }

@@ -13,12 +13,12 @@ std::string TsvField(const std::string &text);
 
 // One line per item: ID, Video_URL, FileName, Status, FileSize, separated
 // by tabs, each line ended by "\n".
-std::string TsvLines(const std::vector<engine::DownloadItem> &items);
+std::string TsvLines(const engine::DownloadList &items);
 
 // The final table of every item (ID, status, file name, size, address) in
-// aligned columns under a heading. Sizes of received files are read from
-// the download folder: a file of unknown size shows what was received.
-std::string ResultTable(const std::vector<engine::DownloadItem> &items,
-                        const std::string &downloadDir);
+// aligned columns under a heading; a failed item's reason on a line of its
+// own below it. A cancelled item shows what was received of what was
+// announced ("1.2 MB of 4 MB").
+std::string ResultTable(const engine::DownloadList &items);
 
 } // namespace vidtrawl::cli

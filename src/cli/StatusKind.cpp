@@ -1,30 +1,25 @@
 #include "cli/StatusKind.h"
 
-#include "engine/Engine.h"
-
 namespace vidtrawl::cli {
 
-StatusKind KindOf(std::string_view status) {
-  switch (engine::ClassifyStatus(status).kind) {
-  case engine::StatusKind::Waiting:
+StatusKind KindOf(engine::Phase phase) {
+  switch (phase) {
+  case engine::Phase::Waiting:
     return StatusKind::Waiting;
-  case engine::StatusKind::Unsupported:
+  case engine::Phase::Unsupported:
     return StatusKind::Unsupported;
-  case engine::StatusKind::Fetching:
-  case engine::StatusKind::Preparing:
+  case engine::Phase::Preparing:
     return StatusKind::Preparing;
-  case engine::StatusKind::Progress:
+  case engine::Phase::Transferring:
     return StatusKind::Downloading;
-  case engine::StatusKind::Complete:
+  case engine::Phase::Complete:
     return StatusKind::Complete;
-  case engine::StatusKind::Error:
+  case engine::Phase::Failed:
     return StatusKind::Error;
-  case engine::StatusKind::Cancelled:
-    return StatusKind::Cancelled;
-  case engine::StatusKind::Other:
+  case engine::Phase::Cancelled:
     break;
   }
-  return StatusKind::Other;
+  return StatusKind::Cancelled;
 }
 
 std::string_view KindName(StatusKind kind) {
@@ -42,11 +37,9 @@ std::string_view KindName(StatusKind kind) {
   case StatusKind::Error:
     return "ERROR";
   case StatusKind::Cancelled:
-    return "Cancelled";
-  case StatusKind::Other:
     break;
   }
-  return "";
+  return "Cancelled";
 }
 
 } // namespace vidtrawl::cli

@@ -1,22 +1,23 @@
 #pragma once
 
+#include "engine/Engine.h"
+
 #include <string_view>
 
 namespace vidtrawl::cli {
 
-// The coarse states the console shows, from the engine's reading of a status.
+// The coarse states the console shows.
 enum class StatusKind {
-  Waiting,     // "Waiting"
-  Unsupported, // "Link is not supported"
-  Preparing,   // "Preparing (N%)", "Preparing...", "Start Downloading..."
-  Downloading, // a percentage, or a size text followed by " so far.."
-  Complete,    // "Complete"
-  Error,       // "ERROR"
-  Cancelled,   // "Cancelled"
-  Other,       // any other text
+  Waiting,
+  Unsupported,
+  Preparing,   // the page is fetched and read, the file asked about
+  Downloading, // the file's bytes are arriving
+  Complete,
+  Error,
+  Cancelled,
 };
 
-StatusKind KindOf(std::string_view status);
+StatusKind KindOf(engine::Phase phase);
 
 // A short name of the kind for progress lines ("Waiting", "Downloading", ...).
 std::string_view KindName(StatusKind kind);

@@ -86,11 +86,7 @@ void ClipboardWatcher::StartReading() {
   }
 }
 
-std::string ClipboardWatcher::Text() {
-  if (!claim_.Held())
-    return {}; // another copy's clipboard
-  if (x11_)
-    return x11_->LastText();
+std::string ClipboardWatcher::Text() const {
   const QString text = QGuiApplication::clipboard()->text();
   if (static_cast<std::size_t>(text.size()) > X11ClipboardReader::kMaxText)
     return {};

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "gui/ClipboardClaim.h"
-#include "host/Clipboard.h"
+#include "gui/DesktopHosts.h"
 
 #include <QObject>
 #include <QTimer>
@@ -21,7 +21,7 @@ class X11ClipboardReader;
 // while the window has the focus: the user is told so once. Only one running
 // copy of the program watches a clipboard (ClipboardClaim): another one that
 // is asked to says so once, and takes over when the first ends or stops.
-class ClipboardWatcher final : public QObject, public host::Clipboard {
+class ClipboardWatcher final : public QObject, public ClipboardSwitch {
 public:
   // `deliver` receives each copied text on the program's thread.
   explicit ClipboardWatcher(std::function<void(const std::string &)> deliver,
@@ -30,13 +30,14 @@ public:
   ~ClipboardWatcher() override;
 
   void Watch(bool on) override;
-  std::string Text() override;
   bool Watching() const { return watching_; }
 
   bool Claimed() const { return claim_.Held(); }
 
 private:
   void Delivered(const std::string &text);
+  // Qt's clipboard's text; none beyond the largest text an address may be.
+  std::string Text() const;
   // Starts reading once the claim is this copy's.
   void StartWhenClaimed();
   void StartReading();

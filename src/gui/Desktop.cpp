@@ -29,35 +29,32 @@ QString WebSite(const QString &dataFolder) {
 Desktop::Desktop() : Desktop(Options{}) {}
 
 Desktop::Desktop(Options options)
-    : options_(std::move(options)), timers_([this](host::Timers::Id id) {
-        if (engine_)
-          engine_->OnTimer(id);
-      }),
-      clipboard_([this](const std::string &text) { engine_->txtMonitor_Change(text); },
+    : options_(std::move(options)),
+      engine_(engine::Hosts{pump_, options_.messages ? *options_.messages : messages_},
+              options_.engine),
+      model_(engine_), window_(std::make_unique<MainWindow>(model_)),
+      clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
-      drops_([this](const std::string &text) { engine_->AddLinksFromText(text); }) {
+      drops_([this](const std::string &text) { engine_.AddFromText(text); }) {
   if (options_.dataFolder.isEmpty())
     options_.dataFolder = DataFolder();
-  messages_.SetOwner(&window_);
-  messages_.SetLog([this](const std::string &text) { Tell(text); });
-  folders_.SetOwner(&window_);
-  host::MessageBox &messages = options_.messages ? *options_.messages : messages_;
-  host::Connectivity &online = options_.connectivity ? *options_.connectivity : connectivity_;
-  engine_ = std::make_unique<engine::Engine>(
-      engine::Hosts{pump_, messages, window_.Grid(), window_.Movie(), online}, options_.engine);
-  engine_->AttachDesktop(
-      engine::DesktopHosts{window_, timers_, options_.shell ? *options_.shell : shell_,
-                           options_.folders ? *options_.folders : folders_,
-                           options_.clipboard ? *options_.clipboard : clipboard_},
+  messages_.SetOwner(window_.get());
+  folders_.SetOwner(window_.get());
+  controller_ = std::make_unique<DesktopController>(
+      engine_,
+      DesktopController::Hosts{window_->Movie(), *window_,
+                               options_.shell ? *options_.shell : shell_,
+                               options_.folders ? *options_.folders : folders_,
+                               options_.connectivity ? *options_.connectivity : connectivity_,
+                               options_.clipboard ? *options_.clipboard : clipboard_,
+                               options_.messages ? *options_.messages : messages_, window_->List()},
       (options_.dataFolder + QStringLiteral("/help.html")).toStdString(),
       WebSite(options_.dataFolder).toStdString());
-  window_.Grid().SetCellUpdateEvents(&engine_->CellEvents());
-  window_.Movie().OnCommand([this](const std::string &command, const std::string &args) {
-    engine_->Flash_FSCommand(command, args);
-  });
-  window_.OnCloseRequest([this] { engine_->EndMe(); });
-  engine_->OnPassEnded([this](const engine::PassSummary &summary) { PassEnded(summary); });
-  for (QWidget *target : {static_cast<QWidget *>(&window_.Movie()), window_.Grid().viewport()}) {
+  window_->Movie().OnCommand(
+      [this](const std::string &command, const std::string &) { controller_->Command(command); });
+  window_->OnCloseRequest([this] { controller_->Exit(); });
+  controller_->OnPassEnded([this](const DesktopController::PassEnd &end) { PassEnded(end); });
+  for (QWidget *target : {static_cast<QWidget *>(&window_->Movie()), window_->List().viewport()}) {
     target->setAcceptDrops(true);
     target->installEventFilter(&drops_);
   }
@@ -71,34 +68,38 @@ void Desktop::Tell(const std::string &text) {
 
 // A pass the clipboard monitor started while the window was hidden ends
 // unseen: the tray says how it went.
-void Desktop::PassEnded(const engine::PassSummary &summary) {
-  if (!summary.startedByMonitor || window_.isVisible() || !menu_ || !menu_->Icon().isVisible() ||
+void Desktop::PassEnded(const DesktopController::PassEnd &end) {
+  if (!end.startedByMonitor || window_->isVisible() || !menu_ || !menu_->Icon().isVisible() ||
       !QSystemTrayIcon::supportsMessages())
     return;
-  const QString text =
-      QStringLiteral("%1 complete, %2 failed.").arg(summary.completed).arg(summary.failed);
+  QString text =
+      QStringLiteral("%1 complete, %2 failed.").arg(end.summary.completed).arg(end.summary.failed);
+  // Why the failed ones failed, the first few of them.
+  int told = 0;
+  for (const engine::Item &item : engine_.List().Items())
+    if (const std::string reason = engine::ReasonText(item); !reason.empty() && told++ < 3)
+      text += QStringLiteral("\n") + QString::fromStdString(engine::FileNameText(item)) +
+              QStringLiteral(": ") + QString::fromStdString(reason);
   menu_->Icon().showMessage(QStringLiteral("Downloads finished"), text,
-                            summary.failed > 0 ? QSystemTrayIcon::Warning
-                                               : QSystemTrayIcon::Information);
+                            end.summary.failed > 0 ? QSystemTrayIcon::Warning
+                                                   : QSystemTrayIcon::Information);
 }
 
 void Desktop::Start() {
   CreateNamedMutex();
 
   // The main window: icon in the tray, the movie over the whole window,
-  // the grid's columns, the about text.
+  // the list's columns, the about text and the settings.
   const QIcon icon(options_.dataFolder + QStringLiteral("/vidtrawl.svg"));
-  window_.setWindowIcon(icon);
-  menu_ = std::make_unique<frmMenu>(*engine_, window_, icon);
-  window_.SetMenu(menu_.get());
+  window_->setWindowIcon(icon);
+  menu_ = std::make_unique<TrayMenu>(*controller_, *window_, icon);
+  window_->SetMenu(menu_.get());
   menu_->ShowIcon();
-  window_.Movie().Load(options_.dataFolder + QStringLiteral("/Main.qml"));
-  engine_->FormatDownloadGrid(true);
-  engine_->ShowAboutText(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
-
-  engine_->LoadSettings();
-  window_.StartHook();
-  window_.show();
+  window_->Movie().Load(options_.dataFolder + QStringLiteral("/Main.qml"));
+  window_->List().Layout();
+  controller_->Start(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
+  window_->StartFilters();
+  window_->show();
 }
 
 } // namespace vidtrawl::gui

@@ -2,14 +2,15 @@
 
 #include "engine/Engine.h"
 #include "gui/ClipboardWatcher.h"
+#include "gui/DesktopController.h"
 #include "gui/DesktopServices.h"
+#include "gui/DownloadListModel.h"
 #include "gui/LinkDropFilter.h"
+#include "gui/MainWindow.h"
 #include "gui/QtMessageBox.h"
 #include "gui/QtPump.h"
-#include "gui/QtTimers.h"
-#include "gui/frmMain.h"
-#include "gui/frmMenu.h"
-#include "host/SystemConnectivity.h"
+#include "gui/SystemConnectivity.h"
+#include "gui/TrayMenu.h"
 
 #include <QString>
 
@@ -17,19 +18,20 @@
 
 namespace vidtrawl::gui {
 
-// The desktop program put together: the engine with the Qt hosts, the
-// main window and the tray menu. Start runs the start-up sequence.
+// The desktop program put together: the engine with the Qt hosts, the list
+// model, the main window, the controller of the desktop's rules and the tray
+// menu. Start runs the start-up sequence.
 class Desktop {
 public:
   // Hosts a test may put in place of the real ones, and where the files go.
   struct Options {
-    QString dataFolder;                         // the movie, help and icon; empty: DataFolder()
-    host::MessageBox *messages = nullptr;       // default: Qt's message boxes
-    host::Connectivity *connectivity = nullptr; // default: the network interfaces
-    host::ShellOpen *shell = nullptr;           // default: the desktop's opener
-    host::FolderChooser *folders = nullptr;     // default: Qt's folder dialog
-    host::Clipboard *clipboard = nullptr;       // default: the clipboard watcher
-    engine::Options engine;                     // connections, settings and scratch folders
+    QString dataFolder;                   // the movie, help and icon; empty: DataFolder()
+    host::MessageBox *messages = nullptr; // default: Qt's message boxes
+    Connectivity *connectivity = nullptr; // default: the network interfaces
+    ShellOpen *shell = nullptr;           // default: the desktop's opener
+    FolderChooser *folders = nullptr;     // default: Qt's folder dialog
+    ClipboardSwitch *clipboard = nullptr; // default: the clipboard watcher
+    engine::Options engine;               // connections and the settings file
   };
 
   Desktop();
@@ -40,10 +42,10 @@ public:
   // The start-up sequence; the window shows at its end.
   void Start();
 
-  engine::Engine &Engine() { return *engine_; }
-  frmMain &Window() { return window_; }
-  frmMenu &Menu() { return *menu_; }
-  QtTimers &Timers() { return timers_; }
+  engine::Engine &Engine() { return engine_; }
+  DesktopController &Controller() { return *controller_; }
+  MainWindow &Window() { return *window_; }
+  TrayMenu &Menu() { return *menu_; }
   QtPump &Pump() { return pump_; }
   ClipboardWatcher &Clipboard() { return clipboard_; }
 
@@ -52,19 +54,20 @@ public:
   void Tell(const std::string &text);
 
 private:
-  void PassEnded(const engine::PassSummary &summary);
+  void PassEnded(const DesktopController::PassEnd &end);
 
   Options options_;
   QtPump pump_;
   QtMessageBox messages_;
-  host::SystemConnectivity connectivity_;
+  SystemConnectivity connectivity_;
   DesktopOpener shell_;
   FolderDialog folders_;
-  frmMain window_;
-  QtTimers timers_;
+  engine::Engine engine_;
+  DownloadListModel model_;
+  std::unique_ptr<MainWindow> window_;
   ClipboardWatcher clipboard_;
-  std::unique_ptr<engine::Engine> engine_;
-  std::unique_ptr<frmMenu> menu_;
+  std::unique_ptr<DesktopController> controller_;
+  std::unique_ptr<TrayMenu> menu_;
   LinkDropFilter drops_;
 };
 

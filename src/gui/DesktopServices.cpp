@@ -8,7 +8,7 @@
 
 namespace vidtrawl::gui {
 
-bool DesktopOpener::OpenDocument(const std::string &fileOrAddress) {
+bool DesktopOpener::Open(const std::string &fileOrAddress) {
   const QString target = QString::fromStdString(fileOrAddress);
   // A file is opened by its path: a help document that is missing opens nothing.
   const QUrl url = target.startsWith(u'/') ? QUrl::fromLocalFile(target) : QUrl(target);
@@ -17,7 +17,7 @@ bool DesktopOpener::OpenDocument(const std::string &fileOrAddress) {
   return QDesktopServices::openUrl(url);
 }
 
-std::string FolderDialog::BrowseForFolder(const std::string &prompt) {
+std::string FolderDialog::ChooseFolder(const std::string &prompt) {
   const QString folder = QFileDialog::getExistingDirectory(
       owner_, QString::fromStdString(prompt), QDir::homePath(), QFileDialog::ShowDirsOnly);
   if (folder.isEmpty())

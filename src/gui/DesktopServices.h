@@ -1,23 +1,22 @@
 #pragma once
 
-#include "host/FolderChooser.h"
-#include "host/ShellOpen.h"
+#include "gui/DesktopHosts.h"
 
 class QWidget;
 
 namespace vidtrawl::gui {
 
 // Opens documents and web addresses with the desktop's default handler.
-class DesktopOpener final : public host::ShellOpen {
+class DesktopOpener final : public ShellOpen {
 public:
-  bool OpenDocument(const std::string &fileOrAddress) override;
+  bool Open(const std::string &fileOrAddress) override;
 };
 
 // Qt's folder dialog, titled with the prompt, over the main window.
-class FolderDialog final : public host::FolderChooser {
+class FolderDialog final : public FolderChooser {
 public:
   void SetOwner(QWidget *owner) { owner_ = owner; }
-  std::string BrowseForFolder(const std::string &prompt) override;
+  std::string ChooseFolder(const std::string &prompt) override;
 
 private:
   QWidget *owner_ = nullptr;

@@ -57,25 +57,25 @@ bool MovieBridge::Load(const QString &file) {
       QObject::disconnect(QGuiApplication::clipboard(), nullptr, item, nullptr);
   // Connected at once: the movie announces its first page on the next turn.
   if (!connect(root_, SIGNAL(fsCommand(QString, QString)), this,
-               SLOT(Flash_FSCommand(QString, QString)))) {
+               SLOT(CommandSent(QString, QString)))) {
     std::fprintf(stderr, "vidtrawl: the movie %s sends no commands\n", qUtf8Printable(file));
   }
   return true;
 }
 
-void MovieBridge::Flash_FSCommand(const QString &command, const QString &args) {
+void MovieBridge::CommandSent(const QString &command, const QString &args) {
   if (handler_)
     handler_(command.toStdString(), args.toStdString());
 }
 
-void MovieBridge::SetFlashVariable(const std::string &name, const std::string &value) {
+void MovieBridge::Set(const std::string &name, const std::string &value) {
   // Without a movie, and for names the movie does not declare, the value is
   // kept as a dynamic property and read back as it was set.
   QObject *target = root_ != nullptr ? root_ : this;
   target->setProperty(PropertyName(name).constData(), QString::fromStdString(value));
 }
 
-std::string MovieBridge::GetFlashVariable(const std::string &name) {
+std::string MovieBridge::Get(const std::string &name) {
   const QObject *target = root_ != nullptr ? root_ : this;
   return target->property(PropertyName(name).constData()).toString().toStdString();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/MovieVariables.h"
+#include "gui/DesktopHosts.h"
 
 #include <QQuickWidget>
 #include <QString>
@@ -14,7 +14,7 @@ namespace vidtrawl::gui {
 // reads its variables ("_root.name" is the root item's property "name").
 // A movie that is missing or broken leaves the player empty: the reason
 // goes to stderr and every variable set is kept, so nothing else breaks.
-class MovieBridge final : public QQuickWidget, public host::MovieVariables {
+class MovieBridge final : public QQuickWidget, public MovieVariables {
   Q_OBJECT
 
 public:
@@ -25,17 +25,17 @@ public:
   // Loads the movie; false (and the reason on stderr) when it cannot be shown.
   bool Load(const QString &file);
   bool Loaded() const { return root_ != nullptr; }
-  // Where the movie's commands go (Flash_FSCommand).
+  // Where the movie's commands go.
   void OnCommand(CommandHandler handler) { handler_ = std::move(handler); }
 
-  void SetFlashVariable(const std::string &name, const std::string &value) override;
-  std::string GetFlashVariable(const std::string &name) override;
+  void Set(const std::string &name, const std::string &value) override;
+  std::string Get(const std::string &name) override;
 
   // Brings a page of the movie on show as its own tab would.
   void ShowPage(const QString &page);
 
 private slots:
-  void Flash_FSCommand(const QString &command, const QString &args);
+  void CommandSent(const QString &command, const QString &args);
 
 private:
   QObject *root_ = nullptr;

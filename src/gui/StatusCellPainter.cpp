@@ -1,11 +1,13 @@
 #include "gui/StatusCellPainter.h"
 
-#include "engine/Engine.h"
+#include "gui/DownloadListModel.h"
 #include "gui/DrawProgressCell.h"
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
+
+#include <algorithm>
 
 namespace vidtrawl::gui {
 
@@ -14,13 +16,12 @@ StatusCellPainter::StatusCellPainter(QObject *parent) : GridCellDelegate(parent)
 void StatusCellPainter::paint(QPainter *painter, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const {
   // A bar for a transfer's percentage; every other status is plain text.
-  const engine::StatusClass status =
-      engine::ClassifyStatus(index.data(Qt::DisplayRole).toString().toStdString());
-  if (status.kind != engine::StatusKind::Progress || !status.percent) {
+  const QVariant percentage = index.data(DownloadListModel::PercentRole);
+  if (!percentage.isValid()) {
     GridCellDelegate::paint(painter, option, index);
     return;
   }
-  const int percent = *status.percent;
+  const int percent = static_cast<int>(std::clamp<qlonglong>(percentage.toLongLong(), 0, 100));
   if (option.state & QStyle::State_Selected) {
     // The cell's own selection colours, over the whole cell.
     const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled

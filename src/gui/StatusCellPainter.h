@@ -4,9 +4,9 @@
 
 namespace vidtrawl::gui {
 
-// Paints the status cells: a bare percentage as a progress bar in the
-// user's highlight colours (a selected cell wholly in the cell's own
-// selection colours), every other status as ordinary text.
+// Paints the status cells: a transfer's percentage (the model's
+// PercentRole) as a progress bar in the user's highlight colours (a selected cell wholly in the
+// cell's own selection colours), every other status as ordinary text.
 class StatusCellPainter final : public GridCellDelegate {
   Q_OBJECT
 

@@ -23,36 +23,34 @@ bool MovieInputFilter::eventFilter(QObject *, QEvent *event) {
   }
 }
 
-bool GridWheelFilter::eventFilter(QObject *watched, QEvent *event) {
+bool ListWheelFilter::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() != QEvent::Wheel || !watched->isWidgetType() ||
       static_cast<QWidget *>(watched)->window() != &window_)
     return false;
   QWidget *focus = QApplication::focusWidget();
-  const bool gridFocused = focus == &grid_ || (focus != nullptr && grid_.isAncestorOf(focus));
-  if (!gridFocused) {
-    // The wheel follows the focus, not the pointer: over the grid while the
+  const bool listFocused = focus == &list_ || (focus != nullptr && list_.isAncestorOf(focus));
+  if (!listFocused) {
+    // The wheel follows the focus, not the pointer: over the list while the
     // movie has the focus it scrolls nothing.
     auto *target = static_cast<QWidget *>(watched);
-    return target == &grid_ || grid_.isAncestorOf(target);
+    return target == &list_ || list_.isAncestorOf(target);
   }
   const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
   if (delta == 0)
     return false; // a sideways turn is not the list's
   if (delta > 0)
-    ScrollDown();
+    ShowEarlierRow();
   else
-    ScrollUp();
+    ShowLaterRow();
   return true; // one row, not the view's own three
 }
 
-void GridWheelFilter::ScrollUp() {
-  QScrollBar *bar = grid_.verticalScrollBar();
-  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+void ListWheelFilter::ShowLaterRow() {
+  list_.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
 }
 
-void GridWheelFilter::ScrollDown() {
-  QScrollBar *bar = grid_.verticalScrollBar();
-  bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+void ListWheelFilter::ShowEarlierRow() {
+  list_.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
 }
 
 } // namespace vidtrawl::gui

@@ -16,25 +16,24 @@ public:
   bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-// One turn of the wheel over the main window, while the grid has the focus,
-// scrolls the grid exactly one row: away from the user shows one earlier
+// One turn of the wheel over the main window, while the list has the focus,
+// scrolls the list exactly one row: away from the user shows one earlier
 // row, towards the user one later row, whatever the size of the turn. With
-// the focus anywhere else the grid does not scroll.
-class GridWheelFilter final : public QObject {
+// the focus anywhere else the list does not scroll.
+class ListWheelFilter final : public QObject {
 public:
   // Installed on the application, it looks at wheel events for any widget of
   // `window`.
-  GridWheelFilter(QWidget &window, QAbstractItemView &grid, QObject *parent = nullptr)
-      : QObject(parent), window_(window), grid_(grid) {}
+  ListWheelFilter(QWidget &window, QAbstractItemView &list, QObject *parent = nullptr)
+      : QObject(parent), window_(window), list_(list) {}
   bool eventFilter(QObject *watched, QEvent *event) override;
 
-  // ScrollUp shows one later row, ScrollDown one earlier row.
-  void ScrollUp();
-  void ScrollDown();
+  void ShowLaterRow();
+  void ShowEarlierRow();
 
 private:
   QWidget &window_;
-  QAbstractItemView &grid_;
+  QAbstractItemView &list_;
 };
 
 } // namespace vidtrawl::gui

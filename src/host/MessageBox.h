@@ -4,9 +4,8 @@
 
 namespace vidtrawl::host {
 
-// Modal messages, and a log for what the user should read without being
-// asked anything (why an item failed). The title is the application's,
-// "Vidtrawl", unless a message names another.
+// Modal messages. The title is the application's, "Vidtrawl", unless a
+// message names another.
 class MessageBox {
 public:
   enum class Buttons { Ok, YesNo };
@@ -24,8 +23,6 @@ public:
 
   virtual ~MessageBox() = default;
   virtual Answer ShowMessage(const Message &message) = 0;
-  // One line for the log; never modal. Hosts without a log drop it.
-  virtual void Log(const std::string & /*text*/) {}
 
   Answer Show(const std::string &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None) {
     return ShowMessage(Message{text, buttons, icon, kAppTitle});

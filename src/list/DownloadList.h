@@ -1,9 +1,9 @@
 #pragma once
 
-#include "list/DownloadItem.h"
+#include "list/Item.h"
 
 #include <cstddef>
-#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -11,91 +11,64 @@
 
 namespace vidtrawl::list {
 
-class ItemObserver;
+class ListObserver;
 
-// The ordered list of download items. The item at index i always has
-// ID = i + 1; every operation here keeps that, so other code addresses the
-// item with ID n directly at index n - 1. The list order is the display
-// order and the order of the download pass. Fields change only through the
-// list's own operations, which tell the observer.
+// The download list: the one, typed source of truth of what is to be
+// downloaded and how each item stands. The order is the display order and
+// the pass's; an item's number (ID) is its index + 1. Commands name items by
+// their serials; every change goes out to the observers. Each look-up (by
+// serial, address or file name) takes constant time.
 class DownloadList {
 public:
-  // ID is a 16-bit signed number: IDs 1 to 32767.
-  static constexpr std::size_t kMaxItems = 32767;
+  // IDs are 16-bit signed numbers: IDs 1 to 32767.
+  static constexpr std::size_t kCapacity = 32767;
 
-  bool IsListEmpty() const { return items_.empty(); }
+  bool Empty() const { return items_.empty(); }
   std::size_t Count() const { return items_.size(); }
-
-  // Appends an item unless an item with exactly this Video_URL (case
-  // significant) is listed already. An empty status stores "Waiting", an
-  // empty size "????". True when the address is in the list afterwards;
-  // false when the list is full or storage is exhausted (list unchanged).
-  bool AddItem(const std::string &url, const std::string &fileName, const std::string &status,
-               const std::string &size);
-
-  // Sets, in the item with this ID, each field whose new value is non-empty.
-  // An unknown ID changes nothing. Always true.
-  bool UpdateItem(int id, const std::string &url, const std::string &fileName,
-                  const std::string &status, const std::string &size);
-
-  // One field of the item at this index; an index out of range changes nothing.
-  void SetVideoURL(std::size_t index, const std::string &url);
-  void SetFileName(std::size_t index, const std::string &fileName);
-  void SetStatus(std::size_t index, const std::string &status);
-  void SetFileSize(std::size_t index, const std::string &size);
-
-  // Removes the item(s) with this ID and renumbers the rest 1, 2, 3 ... in
-  // their old order. Survivors with an empty Status or FileSize get the
-  // defaults of AddItem; equal Video_URL texts all survive. False only when
-  // the list was empty.
-  bool RemoveItem(int id);
-
-  // Exchanges the item with this ID with the one before (after) it. The
-  // first item never moves up, the last never down; an unknown ID or a
-  // one-item list changes nothing.
-  void MoveItemUp(int id);
-  void MoveItemDown(int id);
-
-  // Access by index (ID - 1). operator[] does not check; At throws
-  // std::out_of_range.
-  const DownloadItem &operator[](std::size_t index) const { return items_[index]; }
-  const DownloadItem &At(std::size_t index) const { return items_.at(index); }
-  const std::vector<DownloadItem> &Items() const { return items_; }
-  std::vector<DownloadItem>::const_iterator begin() const { return items_.begin(); }
-  std::vector<DownloadItem>::const_iterator end() const { return items_.end(); }
-
-  // Every item also carries a serial number of its own, given when it is
-  // added and never reused nor shown. Code that works on an item across a
-  // yield (the pass, its event handlers) holds the serial and finds the
-  // item's index again afterwards, since the user may remove or move items
-  // at any yield.
-  std::uint64_t SerialAt(std::size_t index) const { return serials_.at(index); }
-  // The index of the item with this serial; nothing when the item is gone.
-  std::optional<std::size_t> IndexOfSerial(std::uint64_t serial) const;
-
-  // How many items carry exactly this file name (a constant-time look-up,
-  // for the names the download pass gives).
+  const Item &operator[](std::size_t index) const { return items_[index]; }
+  const std::vector<Item> &Items() const { return items_; }
+  std::optional<std::size_t> IndexOf(Serial serial) const;
+  const Item *Find(Serial serial) const;
+  // How many items carry exactly this file name.
   std::size_t CountOfFileName(const std::string &fileName) const;
 
-  // The observer told of every change from now on (nullptr: none).
-  void SetObserver(ItemObserver *observer) { observer_ = observer; }
+  // Appends an item for each address (blanks and line ends around it
+  // removed) that is not empty nor listed already (letter case counts); an
+  // address of no supported site is listed as unsupported. Returns how many
+  // did not fit.
+  std::size_t Add(const std::vector<std::string> &addresses);
+
+  // Removes the items; unknown serials are passed over. How many went.
+  std::size_t Remove(const std::vector<Serial> &serials);
+  // Every complete item goes.
+  std::size_t ClearCompleted();
+  // The item changes places with the one before (after) it; false at the
+  // list's edge or for an unknown serial.
+  bool MoveUp(Serial serial);
+  bool MoveDown(Serial serial);
+  // The user's name for the item's file: cleaned (CleanFileName); a name of
+  // which nothing usable is left is refused. The cleaned name when taken.
+  std::optional<std::string> Rename(Serial serial, const std::string &typed);
+
+  // Changes an item's state (what the pass does); false when it is gone.
+  bool Update(Serial serial, const std::function<void(Item &)> &change);
+
+  // Observers hear of every change from now on, in the order they came.
+  void Subscribe(ListObserver *observer);
+  void Unsubscribe(ListObserver *observer);
 
 private:
-  static void Count(std::unordered_map<std::string, int> &counts, const std::string &key,
-                    int delta);
-  void CountUrl(const std::string &url, int delta) { Count(urlCounts_, url, delta); }
-  void Changed(std::size_t index);
-  void Restructured();
+  void Index(const Item &item, int delta);
+  void Reindex(std::size_t from);
+  template <typename Call> void Tell(Call call);
 
-  std::vector<DownloadItem> items_;
-  std::vector<std::uint64_t> serials_; // parallel to items_
-  std::uint64_t nextSerial_ = 1;
-  // The duplicate test, the serial and the file name look-ups take
-  // constant time.
-  std::unordered_map<std::string, int> urlCounts_;
-  std::unordered_map<std::string, int> fileNameCounts_;
-  std::unordered_map<std::uint64_t, std::size_t> indexOfSerial_;
-  ItemObserver *observer_ = nullptr;
+  std::vector<Item> items_;
+  Serial nextSerial_ = 1;
+  std::unordered_map<Serial, std::size_t> indexOfSerial_;
+  // Address texts as listed (AddressText) and file names, with their counts.
+  std::unordered_map<std::string, int> listed_;
+  std::unordered_map<std::string, int> fileNames_;
+  std::vector<ListObserver *> observers_;
 };
 
 } // namespace vidtrawl::list

@@ -16,7 +16,7 @@ bool TargetNames::Taken(const std::string &name, std::size_t ownCount) const {
 
 std::string TargetNames::NameFor(std::size_t index,
                                  const std::function<bool(const std::string &)> &inFolder) {
-  const std::string &name = items_[index].FileName;
+  const std::string &name = items_[index].fileName.value();
   if (!Taken(name, 1) && !inFolder(name))
     return name;
   int &last = lastVariant_.try_emplace(name, 1).first->second;

@@ -22,8 +22,8 @@ public:
 
   // A new pass: no file is completed yet.
   void Clear();
-  // The name the item at `index` is to be saved under: its own file name,
-  // or a free variant of it. `inFolder` tells whether the folder has a
+  // The name the item at `index` (which has a file name) is to be saved
+  // under: its own file name, or a free variant of it. `inFolder` tells whether the folder has a
   // name in use.
   std::string NameFor(std::size_t index, const std::function<bool(const std::string &)> &inFolder);
   // A file of this name was completed in this pass.

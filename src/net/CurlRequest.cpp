@@ -1,7 +1,6 @@
 #include "net/CurlRequest.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace vidtrawl::net {
 namespace {
@@ -47,36 +46,32 @@ std::string AnswerText(long status, bool hasLocation) {
 
 } // namespace
 
-void InitCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-CurlRequest::CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits limits,
-                         const ConnectionMap &connections, std::size_t headerLimit, GiveUp giveUp)
-    : multi_(multi), pump_(pump), limits_(limits), giveUp_(std::move(giveUp)),
-      headers_(headerLimit), headerCap_(headerLimit * 16) {
+CurlRequest::CurlRequest(Session &session, std::size_t headerLimit, StopCheck stop)
+    : session_(session), stop_(std::move(stop)), headers_(headerLimit),
+      headerCap_(headerLimit * 16) {
   InitCurlOnce();
-  if (multi_ == nullptr)
+  if (session_.Multi() == nullptr)
     return;
   easy_ = curl_easy_init();
   if (easy_ == nullptr)
     return;
-  for (const std::string &entry : connections.CurlEntries())
+  for (const std::string &entry : session_.Connections().CurlEntries())
     if (curl_slist *grown = curl_slist_append(connectTo_, entry.c_str()))
       connectTo_ = grown;
 
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-  if (pool != nullptr)
-    curl_easy_setopt(easy_, CURLOPT_SHARE, pool);
+  if (session_.Pool() != nullptr)
+    curl_easy_setopt(easy_, CURLOPT_SHARE, session_.Pool());
   curl_easy_setopt(easy_, CURLOPT_PROXY, ""); // a direct connection, whatever the environment says
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect.count()));
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS,
+                   static_cast<long>(session_.Limits().connect.count()));
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
   curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, connectTo_);
+  curl_easy_setopt(easy_, CURLOPT_USERAGENT, Session::kAgent);
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader);
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody);
@@ -86,7 +81,7 @@ CurlRequest::CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits li
 
 CurlRequest::~CurlRequest() {
   if (added_)
-    curl_multi_remove_handle(multi_, easy_);
+    curl_multi_remove_handle(session_.Multi(), easy_);
   if (easy_ != nullptr)
     curl_easy_cleanup(easy_);
   curl_slist_free_all(connectTo_);
@@ -97,31 +92,33 @@ void CurlRequest::Begin(const std::string &url) {
     Finish(CURLE_URL_MALFORMAT);
     return;
   }
-  const CURLMcode added = curl_multi_add_handle(multi_, easy_);
+  const CURLMcode added = curl_multi_add_handle(session_.Multi(), easy_);
   if (added != CURLM_OK) {
     Finish(CURLE_FAILED_INIT);
     return;
   }
   added_ = true;
+  begun_ = Clock::now();
 }
 
 void CurlRequest::Finish(CURLcode result) {
   finished_ = true;
   result_ = result;
   if (added_) {
-    curl_multi_remove_handle(multi_, easy_); // the connection goes back to the session's cache
+    curl_multi_remove_handle(session_.Multi(), easy_); // the connection goes back to the pool
     added_ = false;
   }
 }
 
 void CurlRequest::CollectFinished() {
   int queued = 0;
-  while (CURLMsg *message = curl_multi_info_read(multi_, &queued))
+  while (CURLMsg *message = curl_multi_info_read(session_.Multi(), &queued))
     if (message->msg == CURLMSG_DONE && message->easy_handle == easy_)
       Finish(message->data.result);
 }
 
 template <class Done> void CurlRequest::Drive(Done done) {
+  const TimeLimits &limits = session_.Limits();
   Clock::time_point lastActivity = Clock::now();
   Clock::time_point lastYield = lastActivity;
   activity_ = false;
@@ -133,7 +130,7 @@ template <class Done> void CurlRequest::Drive(Done done) {
       paused_ = false;
       curl_easy_pause(easy_, CURLPAUSE_CONT); // delivers what was held back at once
     }
-    curl_multi_perform(multi_, &running);
+    curl_multi_perform(session_.Multi(), &running);
     CollectFinished();
     if (finished_ || done())
       return;
@@ -141,23 +138,30 @@ template <class Done> void CurlRequest::Drive(Done done) {
     if (activity_) {
       activity_ = false;
       lastActivity = now;
-    } else if (now - lastActivity >= limits_.idle) {
+    } else if (now - lastActivity >= limits.silence) {
+      Finish(CURLE_OPERATION_TIMEDOUT);
+      return;
+    }
+    // A server that sends one header line now and then never trips the
+    // silence limit: the whole header phase has one of its own.
+    if (!bodyStarted_ && !headers_.Ended() && now - begun_ >= limits.headers) {
+      headersTooSlow_ = true;
       Finish(CURLE_OPERATION_TIMEDOUT);
       return;
     }
     if (now - lastYield >= kPumpInterval) {
-      pump_.Yield();
+      session_.Pump().Yield();
       lastYield = Clock::now();
-      if (giveUp_ && giveUp_()) {
-        gaveUp_ = true;
+      if (stop_ && stop_()) {
+        stopped_ = true;
         Finish(CURLE_ABORTED_BY_CALLBACK);
         return;
       }
     }
-    const auto idleLeft =
-        std::chrono::duration_cast<std::chrono::milliseconds>(limits_.idle - (now - lastActivity));
+    const auto idleLeft = std::chrono::duration_cast<std::chrono::milliseconds>(
+        limits.silence - (now - lastActivity));
     const long wait = std::clamp<long>(static_cast<long>(idleLeft.count()) + 1, 1, kPollMillis);
-    curl_multi_poll(multi_, nullptr, 0, static_cast<int>(wait), nullptr);
+    curl_multi_poll(session_.Multi(), nullptr, 0, static_cast<int>(wait), nullptr);
   }
 }
 
@@ -177,18 +181,28 @@ void CurlRequest::SetSink(Sink sink) {
   }
 }
 
-void CurlRequest::WaitForBytes(std::uint64_t bytes) {
-  Drive([this, bytes] { return delivered_ >= bytes; });
+void CurlRequest::DriveBeyond(std::uint64_t bytes) {
+  if (delivered_ <= bytes && !finished_)
+    Drive([this, bytes] { return delivered_ > bytes; });
 }
 
-std::string CurlRequest::FailureText() const {
-  if (gaveUp_)
-    return {};
-  if (rejected_ || (result_ == CURLE_OK && !Opened() && headers_.Status() != 0))
-    return AnswerText(headers_.Status(), headers_.HasLocation());
+base::Fault CurlRequest::Failure() const {
+  using base::FaultKind;
+  const long status = headers_.Status();
+  if (rejected_ || (result_ == CURLE_OK && !Opened() && status != 0))
+    return {FaultKind::HttpStatus, AnswerText(status, headers_.HasLocation()),
+            static_cast<int>(status)};
+  if (headersTooSlow_)
+    return {FaultKind::Network, "the server did not finish its headers within " +
+                                    std::to_string(session_.Limits().headers.count() / 1000) +
+                                    " s"};
+  const std::string words =
+      error_[0] != '\0' ? std::string(error_) : std::string(curl_easy_strerror(result_));
+  if (result_ == CURLE_URL_MALFORMAT || result_ == CURLE_UNSUPPORTED_PROTOCOL)
+    return {FaultKind::BadAddress, words};
   if (result_ == CURLE_OK)
-    return {};
-  return error_[0] != '\0' ? std::string(error_) : std::string(curl_easy_strerror(result_));
+    return {FaultKind::Network, "no answer"};
+  return {FaultKind::Network, words};
 }
 
 std::int64_t CurlRequest::AnnouncedLength() const {

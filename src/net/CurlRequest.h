@@ -1,8 +1,8 @@
 #pragma once
 
-#include "host/Pump.h"
-#include "net/ConnectionMap.h"
+#include "base/Fault.h"
 #include "net/RawHeaderBlock.h"
+#include "net/Session.h"
 
 #include <curl/curl.h>
 
@@ -14,32 +14,21 @@
 
 namespace vidtrawl::net {
 
-// Initialises libcurl once per process; safe to call from anywhere.
-void InitCurlOnce();
-
-// One HTTP request on a session's connection cache (a curl multi handle),
-// driven synchronously: while it waits for the network it calls the host's
-// pump at least every 20 ms and asks after each call whether to give up.
-// The response body goes straight from curl's receive buffer to a sink
-// (the caller's file) without a copy of its own; the caller counts it by
+// One HTTP request of a session, driven synchronously: while it waits for
+// the network it calls the host's pump at least every 20 ms and asks the
+// stop check after each call. The body goes straight from curl's receive
+// buffer to a sink without a copy of its own; the caller counts it by
 // Delivered(). The headers of the final response are rebuilt as a raw block.
+// The session's limits hold: a connection attempt, silence, the whole header
+// phase (a server that trickles its header lines is given up on).
 class CurlRequest {
 public:
-  struct Limits {
-    std::chrono::milliseconds connect;
-    std::chrono::milliseconds idle; // nothing received for this long ends the request
-  };
   // Takes body bytes; false refuses them and ends the request.
   using Sink = std::function<bool(const char *data, std::size_t size)>;
-  // Asked after each call of the pump: true ends the wait and the request.
-  using GiveUp = std::function<bool()>;
 
   // A request whose body may be read; the caller sets its own options on
-  // Easy() before Begin().
-  // `pool`: where open connections are kept for the next request (nullptr:
-  // the session's own cache).
-  CurlRequest(CURLM *multi, CURLSH *pool, host::Pump &pump, Limits limits,
-              const ConnectionMap &connections, std::size_t headerLimit, GiveUp giveUp = {});
+  // Easy() before Begin(). `headerLimit`: the longest header block kept.
+  CurlRequest(Session &session, std::size_t headerLimit, StopCheck stop);
   ~CurlRequest();
   CurlRequest(const CurlRequest &) = delete;
   CurlRequest &operator=(const CurlRequest &) = delete;
@@ -58,21 +47,18 @@ public:
   void DriveUntilBody();
   // Gives the body to `sink` from now on.
   void SetSink(Sink sink);
-  // Waits until at least `bytes` body bytes were delivered in all, or the
+  // Waits until more than `bytes` body bytes were delivered in all, or the
   // request finished.
-  void DriveUntilDelivered(std::uint64_t bytes) {
-    if (delivered_ < bytes && !finished_)
-      WaitForBytes(bytes);
-  }
+  void DriveBeyond(std::uint64_t bytes);
   std::uint64_t Delivered() const { return delivered_; }
 
   bool Finished() const { return finished_; }
   bool Succeeded() const { return finished_ && result_ == CURLE_OK; }
-  // The wait was ended by the give-up question.
-  bool GaveUp() const { return gaveUp_; }
+  // The wait was ended by the stop check.
+  bool Stopped() const { return stopped_; }
   CURLcode Result() const { return result_; }
-  // What went wrong, in curl's words (empty when nothing did).
-  std::string FailureText() const;
+  // What went wrong: the server's answer, or curl's words.
+  base::Fault Failure() const;
   // The length the final response announced; -1 when it announced none.
   std::int64_t AnnouncedLength() const;
 
@@ -83,23 +69,22 @@ public:
 
 private:
   template <class Done> void Drive(Done done);
-  void WaitForBytes(std::uint64_t bytes);
   void CollectFinished();
   void Finish(CURLcode result);
 
   static std::size_t OnHeader(char *data, std::size_t size, std::size_t count, void *self);
   static std::size_t OnBody(char *data, std::size_t size, std::size_t count, void *self);
 
-  CURLM *multi_;
+  Session &session_;
   CURL *easy_ = nullptr;
   curl_slist *connectTo_ = nullptr;
-  host::Pump &pump_;
-  Limits limits_;
-  GiveUp giveUp_;
+  StopCheck stop_;
   bool added_ = false;
-  bool gaveUp_ = false;
+  bool stopped_ = false;
   bool finished_ = false;
+  bool headersTooSlow_ = false;
   CURLcode result_ = CURLE_OK;
+  std::chrono::steady_clock::time_point begun_{};
 
   RawHeaderBlock headers_;
   std::size_t headerCap_;

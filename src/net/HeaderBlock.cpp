@@ -40,6 +40,20 @@ bool IsBlank(char c) {
 
 } // namespace
 
+std::optional<double> ReadSizeList(std::string_view text) {
+  std::optional<double> size;
+  for (;;) {
+    const std::size_t comma = text.find(',');
+    const std::optional<double> one = ReadSizeValue(text.substr(0, comma));
+    if (!one || (size && *size != *one))
+      return std::nullopt;
+    size = one;
+    if (comma == std::string_view::npos)
+      return size;
+    text.remove_prefix(comma + 1);
+  }
+}
+
 std::optional<double> ReadSizeValue(std::string_view text) {
   while (!text.empty() && IsBlank(text.front()))
     text.remove_prefix(1);
@@ -88,7 +102,7 @@ HeaderFields ReadHeaderBlock(std::string_view block) {
     fields.lastModified = std::string(*value);
 
   if (const auto value = ValueAfter(block, "content-length: ")) {
-    if (const auto size = ReadSizeValue(*value)) {
+    if (const auto size = ReadSizeList(*value)) {
       fields.sizeState = HeaderFields::Size::Number;
       fields.fileSize = *size;
     } else {

@@ -37,4 +37,8 @@ HeaderFields ReadHeaderBlock(std::string_view block);
 // anything else, a sign or an empty value included, is not.
 std::optional<double> ReadSizeValue(std::string_view text);
 
+// A Content-Length value: one size, or a list of equal sizes ("42, 42", as a
+// proxy that joined two headers sends it); anything else is not a size.
+std::optional<double> ReadSizeList(std::string_view text);
+
 } // namespace vidtrawl::net

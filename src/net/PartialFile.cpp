@@ -1,7 +1,6 @@
 #include "net/PartialFile.h"
 
 #include "base/NameVariant.h"
-#include "net/TransferFault.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -71,10 +70,15 @@ base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
 } // namespace
 
 PartialFile::PartialFile(std::string target)
-    : target_(std::move(target)), part_(target_ + kSuffix) {
-  if (target_.empty())
-    Fail("cannot save a file without a name", ENOENT);
-  Claim();
+    : target_(std::move(target)), part_(target_ + kSuffix) {}
+
+base::Outcome<PartialFile> PartialFile::Claim(std::string target) {
+  PartialFile file(std::move(target));
+  if (file.target_.empty())
+    return file.LocalFault("cannot save a file without a name", ENOENT);
+  if (std::optional<base::Fault> fault = file.Take())
+    return std::move(*fault);
+  return file;
 }
 
 bool PartialFile::NameInUse(const fs::path &target) {
@@ -87,42 +91,44 @@ bool PartialFile::NameInUse(const fs::path &target) {
   return ::lstat(part.c_str(), &info) == 0 && !OpenOwnStale(part, info);
 }
 
-void PartialFile::Claim() {
+std::optional<base::Fault> PartialFile::Take() {
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
     base::FileDescriptor fd(
         OpenRetrying(part_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd) {
       if (errno != EEXIST)
-        Fail("cannot create " + part_, errno);
-      RemoveOwnStale();
+        return LocalFault("cannot create " + part_, errno);
+      if (std::optional<base::Fault> fault = RemoveOwnStale())
+        return fault;
       continue;
     }
     // Another copy may have taken the new file for a stale one between its
     // creation and this lock; then it is either locked or gone already.
     if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
-      Fail(part_ + " is being written by another download", 0);
+      return LocalFault(part_ + " is being written by another download", 0);
     if (!NamedBy(fd.Get(), part_))
       continue;
     // Where the folder's file system keeps no marks, a file left by this
     // run is taken for another's next time: nothing is lost either way.
     ::fsetxattr(fd.Get(), kMark, kMarkValue, sizeof kMarkValue - 1, 0);
     fd_ = std::move(fd);
-    return;
+    return std::nullopt;
   }
-  Fail("cannot claim " + part_, EEXIST);
+  return LocalFault("cannot claim " + part_, EEXIST);
 }
 
-void PartialFile::RemoveOwnStale() {
+std::optional<base::Fault> PartialFile::RemoveOwnStale() {
   struct stat named {};
   const base::FileDescriptor old = OpenOwnStale(part_, named);
   if (!old) {
     if (errno == ENOENT)
-      return; // gone meanwhile: look again
-    Fail(part_ + " is in the way and is not a partial download of this program", 0);
+      return std::nullopt; // gone meanwhile: look again
+    return LocalFault(part_ + " is in the way and is not a partial download of this program", 0);
   }
   // A writer holds its lock until it has renamed or given up its file.
   if (NamedBy(old.Get(), part_) && ::unlink(part_.c_str()) != 0 && errno != ENOENT)
-    Fail("cannot remove the earlier " + part_, errno);
+    return LocalFault("cannot remove the earlier " + part_, errno);
+  return std::nullopt;
 }
 
 bool PartialFile::Write(const char *data, std::size_t size) {
@@ -136,9 +142,10 @@ bool PartialFile::Write(const char *data, std::size_t size) {
   return true;
 }
 
-void PartialFile::ThrowIfFailed() const {
-  if (writeError_ != 0)
-    Fail("cannot write " + part_, writeError_);
+std::optional<base::Fault> PartialFile::WriteFault() const {
+  if (writeError_ == 0)
+    return std::nullopt;
+  return LocalFault("cannot write " + part_, writeError_);
 }
 
 // Renames the partial file to `to` unless something has that name already;
@@ -164,46 +171,47 @@ bool PartialFile::RenameWithoutReplacing(const std::string &to) const {
   return ::rename(part_.c_str(), to.c_str()) == 0;
 }
 
-void PartialFile::Complete() {
-  ThrowIfFailed();
+std::optional<base::Fault> PartialFile::Complete() {
+  if (std::optional<base::Fault> fault = WriteFault())
+    return fault;
   if (!fd_)
-    Fail("cannot complete " + part_, EBADF);
+    return LocalFault("cannot complete " + part_, EBADF);
   // The lock is held through the rename: no other copy removes the file
   // in between.
   if (!NamedBy(fd_.Get(), part_))
-    Fail(part_ + " was removed or replaced while it was written", 0);
+    return LocalFault(part_ + " was removed or replaced while it was written", 0);
   const fs::path target(target_);
   const std::string name = target.filename().string();
   for (int n = 1;; ++n) {
     if (n > kMaxVariants)
-      Fail("cannot rename " + part_ + ": every name like " + target_ + " is taken", EEXIST);
+      return LocalFault("cannot rename " + part_ + ": every name like " + target_ + " is taken",
+                        EEXIST);
     const std::string to = (target.parent_path() / base::NameVariant(name, n)).string();
     if (RenameWithoutReplacing(to)) {
       target_ = to;
       break;
     }
     if (errno != EEXIST)
-      Fail("cannot rename " + part_ + " to " + to, errno);
+      return LocalFault("cannot rename " + part_ + " to " + to, errno);
   }
   ::fremovexattr(fd_.Get(), kMark);
   if (!fd_.Close())
-    Fail("cannot close " + target_, errno);
+    return LocalFault("cannot close " + target_, errno);
+  return std::nullopt;
 }
 
-void PartialFile::Abandon(std::uint64_t size) {
+void PartialFile::Abandon() {
   if (!fd_)
     return;
-  if (written_ > size && ::ftruncate(fd_.Get(), static_cast<off_t>(size)) == 0)
-    written_ = size;
   // An empty file holds nothing worth keeping; the lock still shows it is ours.
   if (written_ == 0 && NamedBy(fd_.Get(), part_))
     ::unlink(part_.c_str());
   fd_.Reset();
 }
 
-void PartialFile::Fail(const std::string &what, int error) const {
-  throw TransferFault(TransferFault::Kind::LocalFile,
-                      error == 0 ? what : what + ": " + std::strerror(error));
+base::Fault PartialFile::LocalFault(const std::string &what, int error) const {
+  return {base::FaultKind::LocalFile, error == 0 ? what : what + ": " + std::strerror(error), 0,
+          error};
 }
 
 } // namespace vidtrawl::net

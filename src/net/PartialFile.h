@@ -1,9 +1,11 @@
 #pragma once
 
 #include "base/FileDescriptor.h"
+#include "base/Outcome.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace vidtrawl::net {
@@ -20,15 +22,18 @@ namespace vidtrawl::net {
 // is used again only when it is a regular file with the mark that nobody
 // holds locked; anything else of that name stays, and the name counts as
 // taken (NameInUse). The rename never replaces a file: when the target
-// appeared meanwhile, the file gets the next free "NAME (n).ext". Faults throw
-// TransferFault (Kind::LocalFile) with a reason the user can read.
+// appeared meanwhile, the file gets the next free "NAME (n).ext". Faults are
+// LocalFile faults with a reason the user can read.
 class PartialFile {
 public:
   static constexpr const char *kSuffix = ".vidtrawl-part";
   static constexpr const char *kMark = "user.vidtrawl.partial";
 
-  explicit PartialFile(std::string target);
-  ~PartialFile() { Abandon(written_); }
+  // Claims TARGET's partial file; the fault says why it cannot be had.
+  static base::Outcome<PartialFile> Claim(std::string target);
+  ~PartialFile() { Abandon(); }
+  PartialFile(PartialFile &&) = default;
+  PartialFile &operator=(PartialFile &&) = delete;
   PartialFile(const PartialFile &) = delete;
   PartialFile &operator=(const PartialFile &) = delete;
 
@@ -41,28 +46,26 @@ public:
   // Where the file is (or will be) once complete.
   const std::string &Target() const { return target_; }
 
-  // Appends bytes; false with the reason kept (Fault) when the file refuses
-  // them. Safe to call from inside a network callback: it never throws.
+  // Appends bytes; false when the file refuses them (WriteFault says why).
+  // Safe to call from inside a network callback: it never throws.
   bool Write(const char *data, std::size_t size);
   std::uint64_t Written() const { return written_; }
-  bool Failed() const { return writeError_ != 0; }
-  // Throws the kept write fault, if any.
-  void ThrowIfFailed() const;
+  std::optional<base::Fault> WriteFault() const;
 
   // Closes the file and renames it to the target, or to the first free
   // variant of its name when the target appeared meanwhile (Target() then
-  // names it).
-  void Complete();
-  // Cuts the file to its first `size` bytes (when it holds more) and closes
-  // it, keeping it under its partial name; a file left empty is removed.
-  // Ignores faults.
-  void Abandon(std::uint64_t size);
+  // names it); the fault when it cannot.
+  std::optional<base::Fault> Complete();
+  // Closes the file, keeping it under its partial name; a file left empty
+  // is removed.
+  void Abandon();
 
 private:
-  void Claim();
-  void RemoveOwnStale();
+  explicit PartialFile(std::string target);
+  std::optional<base::Fault> Take();
+  std::optional<base::Fault> RemoveOwnStale();
   bool RenameWithoutReplacing(const std::string &to) const;
-  [[noreturn]] void Fail(const std::string &what, int error) const;
+  base::Fault LocalFault(const std::string &what, int error) const;
 
   std::string target_;
   std::string part_;

@@ -20,7 +20,7 @@ namespace vidtrawl::net {
 namespace {
 
 constexpr std::chrono::milliseconds kPollSlice{20};
-constexpr std::size_t kMaxFirstPart = 1 << 20; // what one arrival may hold at most
+constexpr std::size_t kMaxFirstPart = 64 * 1024; // the most of an answer's head that is read
 
 struct AddrInfoFree {
   void operator()(addrinfo *info) const { freeaddrinfo(info); }
@@ -196,7 +196,7 @@ bool PumpedSocket::Send(std::string_view data) {
   return true;
 }
 
-bool PumpedSocket::ReceiveFirst(std::string &out) {
+bool PumpedSocket::ReceiveHead(std::string &out) {
   out.clear();
   char buffer[16384];
   for (;;) {
@@ -204,8 +204,12 @@ bool PumpedSocket::ReceiveFirst(std::string &out) {
       return Fail("Socket is not connected");
     const ssize_t got = ::recv(fd_, buffer, sizeof buffer, 0);
     if (got > 0) {
+      const std::size_t before = out.size();
       out.append(buffer, static_cast<std::size_t>(got));
-      if (out.size() >= kMaxFirstPart)
+      // The head may come in pieces, however far apart: only its end (or
+      // the cap) ends the reading.
+      if (out.size() >= kMaxFirstPart ||
+          out.find("\r\n\r\n", before < 3 ? 0 : before - 3) != std::string::npos)
         return true;
       continue;
     }
@@ -215,8 +219,6 @@ bool PumpedSocket::ReceiveFirst(std::string &out) {
       continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK)
       return out.empty() ? Fail(std::strerror(errno)) : true;
-    if (!out.empty())
-      return true; // everything that had arrived is read
     if (!WaitFor(POLLIN))
       return false;
   }

@@ -29,9 +29,10 @@ public:
   // port, trying each address the name resolves to in turn.
   bool Connect(const std::string &host, int port);
   bool Send(std::string_view data);
-  // Waits for the first arrival of data and reads everything received so far
-  // into out. A peer that closes before sending anything is a failure.
-  bool ReceiveFirst(std::string &out);
+  // Reads the head of an answer into out: up to the blank line that ends
+  // its headers (or the connection's end, or the first 64 KiB), waiting for
+  // each piece. A peer that closes before sending anything is a failure.
+  bool ReceiveHead(std::string &out);
   void Close();
 
   const std::string &Error() const { return error_; }

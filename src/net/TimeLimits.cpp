@@ -25,6 +25,7 @@ TimeLimits TimeLimits::FromText(std::optional<std::string_view> seconds) {
       std::max<long long>(1, static_cast<long long>(std::min(value, 1e9) * 1000.0)));
   limits.connect = std::min(limits.connect, limit);
   limits.silence = std::min(limits.silence, limit);
+  limits.headers = std::min(limits.headers, limit);
   return limits;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -37,10 +36,5 @@ std::string ParseZippyVideos(std::string_view pageText, std::string_view pageAdd
 // number that belongs to no site.
 std::string ParsePage(int site, std::string_view pageText, std::string_view pageAddress,
                       const PlayerResolver &resolvePlayer);
-
-// Reads the page file whole and runs the site's parser on it; empty text
-// when the file cannot be read.
-std::string ParsePageFile(int site, const std::filesystem::path &pageFile,
-                          std::string_view pageAddress, const PlayerResolver &resolvePlayer);
 
 } // namespace vidtrawl::resolve

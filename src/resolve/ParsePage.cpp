@@ -1,4 +1,3 @@
-#include "resolve/PageFile.h"
 #include "resolve/PageParsers.h"
 #include "resolve/SiteTable.h"
 
@@ -34,14 +33,6 @@ std::string ParsePage(int site, std::string_view pageText, std::string_view page
   default:
     return {};
   }
-}
-
-std::string ParsePageFile(int site, const std::filesystem::path &pageFile,
-                          std::string_view pageAddress, const PlayerResolver &resolvePlayer) {
-  const std::optional<std::string> page = ReadPageFile(pageFile);
-  if (!page)
-    return {};
-  return ParsePage(site, *page, pageAddress, resolvePlayer);
 }
 
 } // namespace vidtrawl::resolve

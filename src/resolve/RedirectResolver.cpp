@@ -13,56 +13,41 @@ RedirectResolver::RedirectResolver(host::Pump &pump, host::MessageBox &messages,
                                    net::ConnectionMap connections)
     : pump_(pump), messages_(messages), connections_(std::move(connections)) {}
 
-std::string RedirectResolver::GetYoutubePathLnik(const std::string &sLink) {
-  sYoutubeDownLink.clear(); // nothing of an earlier resolution may reach this result
-  wsHost = sLink;
-  wsLink.assign(1, '/'); // an address without a path asks for the root
-  net::SplitURL(wsHost, wsLink);
-  bFindYoutubeFinish = false;
-  const bool answered = Exchange();
-  bFindYoutubeFinish = true;
-  if (!answered) {
-    sYoutubeDownLink.clear();
-    return {};
+RedirectResolver::Answer RedirectResolver::Fail(const std::string &problem, bool tell) {
+  if (tell) {
+    try {
+      messages_.Show("Connection Error," + problem, host::MessageBox::Buttons::Ok);
+    } catch (...) {
+      // a message that cannot be shown changes nothing
+    }
   }
-  sYoutubeDownLink = YoutubePathFromAnswer(sYoutubeDownLink);
-  if (sYoutubeDownLink.empty())
-    return {};
-  return "http://" + wsHost + sYoutubeDownLink;
+  return {{}, problem};
 }
 
-bool RedirectResolver::Exchange() {
+RedirectResolver::Answer RedirectResolver::Resolve(const std::string &playerAddress,
+                                                   const net::StopCheck &stop) {
+  std::string host = playerAddress;
+  std::string path(1, '/'); // an address without a path asks for the root
+  net::SplitURL(host, path);
   std::string error;
-  const auto address = net::ParseHostAndPort(wsHost, kDefaultPort, error);
-  if (!address) {
-    ShowConnectionError(error);
-    return false;
-  }
-  if (base::HasControlCharacter(wsLink)) {
-    ShowConnectionError("Invalid path");
-    return false;
-  }
-  if (stopRequested_ && stopRequested_())
-    return false; // nothing new starts after a stop
+  const auto address = net::ParseHostAndPort(host, kDefaultPort, error);
+  if (!address)
+    return Fail(error, true);
+  if (base::HasControlCharacter(path))
+    return Fail("Invalid path", true);
+  if (stop && stop())
+    return {}; // nothing new starts after a stop
   const net::ConnectionMap::Target target = connections_.Resolve(address->host, address->port);
-  net::PumpedSocket socket(pump_, net::PumpedSocket::Clock::now() + timeout_, stopRequested_);
-  if (!socket.Connect(target.host, target.port) ||
-      !socket.Send(BuildRedirectRequest(wsHost, wsLink)) ||
-      !socket.ReceiveFirst(sYoutubeDownLink)) {
-    if (!socket.Stopped())
-      ShowConnectionError(socket.Error());
-    return false;
-  }
+  net::PumpedSocket socket(pump_, net::PumpedSocket::Clock::now() + timeout_, stop);
+  std::string head;
+  if (!socket.Connect(target.host, target.port) || !socket.Send(BuildRedirectRequest(host, path)) ||
+      !socket.ReceiveHead(head))
+    return socket.Stopped() ? Answer{} : Fail(socket.Error(), true);
   socket.Close();
-  return true;
-}
-
-void RedirectResolver::ShowConnectionError(const std::string &description) {
-  try {
-    messages_.Show("Connection Error," + description, host::MessageBox::Buttons::Ok);
-  } catch (...) {
-    // a message that cannot be shown changes nothing
-  }
+  const std::string videoPath = YoutubePathFromAnswer(head);
+  if (videoPath.empty())
+    return Fail("the player host's answer names no video", false);
+  return {"http://" + host + videoPath, {}};
 }
 
 } // namespace vidtrawl::resolve

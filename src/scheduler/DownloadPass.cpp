@@ -1,226 +1,210 @@
 #include "scheduler/DownloadPass.h"
 
-#include "base/Guarded.h"
 #include "base/ScopedFlag.h"
-#include "host/MessageBox.h"
-#include "host/MovieVariableNames.h"
-#include "host/MovieVariables.h"
-#include "list/CurrentItem.h"
 #include "list/DownloadList.h"
-#include "list/FormatSize.h"
-#include "list/LinkAdder.h"
-#include "list/ListBinder.h"
-#include "list/ListEditor.h"
-#include "list/Status.h"
-#include "net/Download.h"
+#include "list/FileNaming.h"
+#include "net/FileInfoRequest.h"
+#include "net/FileTransfer.h"
 #include "net/PartialFile.h"
-#include "scheduler/RunState.h"
-#include "settings/Settings.h"
+#include "resolve/PageResolver.h"
 
-#include <algorithm>
-#include <filesystem>
+#include <cmath>
 #include <system_error>
 
 namespace vidtrawl::scheduler {
 namespace {
 
 namespace fs = std::filesystem;
-using base::Guarded;
-
-constexpr char kAboutPage[] = "About";
+using list::Item;
+using list::Phase;
+using list::Serial;
 
 } // namespace
 
-DownloadPass::DownloadPass(list::DownloadList &items, list::CurrentItem &current,
-                           list::ListBinder &binder, list::ListEditor &editor,
-                           list::LinkAdder &adder, net::Download &download, RunState &state,
-                           host::MovieVariables &movie, host::MessageBox &messages,
-                           const settings::Settings &settings)
-    : items_(items), current_(current), binder_(binder), editor_(editor), adder_(adder),
-      download_(download), state_(state), movie_(movie), messages_(messages), settings_(settings),
-      names_(items) {}
+DownloadPass::DownloadPass(list::DownloadList &items, resolve::PageResolver &pages,
+                           net::Session &session)
+    : items_(items), pages_(pages), session_(session), names_(items) {}
 
-// After a step that yields: a stop request ends the pass (the item, when
-// still there, becomes "Cancelled"), and an item removed meanwhile is gone.
-std::optional<DownloadPass::Outcome> DownloadPass::EndedMeanwhile(std::size_t index, bool present) {
-  if (state_.bStopRequested) {
-    if (present) {
-      SetStatus(index, list::kCancelled);
-      binder_.RefreshRow(index);
-    }
+void DownloadPass::RequestStop() {
+  if (running_)
+    stopRequested_ = true;
+}
+
+std::optional<DownloadPass::Outcome> DownloadPass::EndedMeanwhile(Serial serial) {
+  if (stopRequested_) {
+    items_.Update(serial, [](Item &item) { item.phase = Phase::Cancelled; });
     return Outcome::Stopped;
   }
-  if (!present)
+  if (!items_.IndexOf(serial))
     return Outcome::Gone;
   return std::nullopt;
 }
 
-bool DownloadPass::HasStatus(std::size_t index, const char *status) const {
-  return index < items_.Count() && items_[index].Status == status;
-}
-
-void DownloadPass::SetStatus(std::size_t index, const char *status) {
-  items_.SetStatus(index, status);
-}
-
-void DownloadPass::LogFailure(const std::string &name, const std::string &reason) {
-  Guarded([&] { messages_.Log(name + ": " + reason); });
-}
-
-void DownloadPass::StartDownloading() {
-  if (state_.bDownloading)
-    return; // one pass at a time: the transfer component serves one caller
-  if (state_.sActivePage == kAboutPage)
-    Guarded([&] { movie_.SetFlashVariable(host::movie::kDownloadBtnTab, host::movie::kFlagOn); });
-
-  // The whole path is created, parents included.
-  Guarded([&] {
-    std::error_code ec;
-    if (!settings_.sDownloadDir.empty() && !fs::is_directory(settings_.sDownloadDir, ec))
-      fs::create_directories(settings_.sDownloadDir, ec);
+void DownloadPass::Fail(Serial serial, base::Fault fault, bool fileMissing) {
+  items_.Update(serial, [&](Item &item) {
+    item.phase = Phase::Failed;
+    item.fault = std::move(fault);
+    if (fileMissing)
+      item.sizeKnown = list::SizeKnown::Missing;
   });
+  ++summary_.failed;
+}
 
-  state_.bStopRequested = false;
+DownloadPass::Summary DownloadPass::Run(const fs::path &folder) {
+  if (running_)
+    return {}; // one pass at a time: requests run one at a time
+  std::error_code ec;
+  fs::create_directories(folder, ec); // a folder that cannot be made fails each item, with why
+
+  stopRequested_ = false;
   summary_ = {};
   names_.Clear();
-  base::ScopedFlag running(state_.bDownloading);
-  // However the pass ends, it follows no item afterwards.
+  base::ScopedFlag running(running_);
   struct Unfollow {
-    list::CurrentItem &current;
-    ~Unfollow() { current.Clear(); }
+    std::optional<Serial> &current;
+    ~Unfollow() { current.reset(); }
   } unfollow{current_};
 
-  if (items_.IsListEmpty())
-    return;
+  if (items_.Empty())
+    return summary_;
   // Items are followed by their serials, since the user may add, remove or
-  // move items while an item is processed: the pass goes on with the item
-  // that followed the processed one, and the last item noted now is where a
-  // pass that got there by skipping ends.
-  const std::uint64_t lastNoted = items_.SerialAt(items_.Count() - 1);
+  // move items while one is processed: the pass goes on with the item that
+  // followed the processed one, and the last item noted now is where a pass
+  // that got there by skipping ends.
+  const Serial lastNoted = items_[items_.Count() - 1].serial;
   std::size_t i = 0;
   while (i < items_.Count()) {
-    const std::size_t at = i;
-    const std::uint64_t serial = items_.SerialAt(at);
-    const std::uint64_t following = at + 1 < items_.Count() ? items_.SerialAt(at + 1) : 0;
-
-    Outcome outcome = Outcome::Skipped;
-    Guarded([&] {
-      if (!list::IsFinishedStatus(items_.At(at).Status))
-        outcome = Outcome::Process;
-    });
-    std::size_t processed = at;
-    if (outcome == Outcome::Process)
-      outcome = ProcessItem(processed);
+    const Serial serial = items_[i].serial;
+    const Serial following = i + 1 < items_.Count() ? items_[i + 1].serial : 0;
+    const Outcome outcome =
+        list::IsFinished(items_[i]) ? Outcome::Skipped : Process(serial, folder);
     if (outcome == Outcome::Stopped)
-      return;
+      break;
 
     // The next item: the one that followed this one, wherever it stands
     // now; else the one after this item's place (items appended meanwhile
     // are reached that way).
     std::optional<std::size_t> next;
     if (following != 0)
-      next = items_.IndexOfSerial(following);
-    if (!next)
-      next = outcome == Outcome::Gone ? std::min(at, items_.Count()) : processed + 1;
-
+      next = items_.IndexOf(following);
+    if (!next) {
+      const std::optional<std::size_t> here = items_.IndexOf(serial);
+      next = here ? *here + 1 : std::min(i, items_.Count());
+    }
     if (outcome == Outcome::Skipped) {
       // After a skip the pass ends at the last item noted when it began.
-      const auto last = items_.IndexOfSerial(lastNoted);
+      const std::optional<std::size_t> last = items_.IndexOf(lastNoted);
       if (serial == lastNoted || !last || *last < *next)
-        return;
+        break;
     }
     i = *next;
   }
+  return summary_;
 }
 
-DownloadPass::Outcome DownloadPass::ProcessItem(std::size_t &i) {
-  // The user may remove or move items at every yield: the item is followed
-  // by its serial, and nothing is written for an item that is gone.
-  Guarded([&] {
-    current_.Set(items_, i);
-    editor_.LocateCurrentRow();
+DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folder) {
+  current_ = serial;
+  const net::StopCheck stop = [this, serial] { return stopRequested_ || !items_.IndexOf(serial); };
+  const Item *item = items_.Find(serial);
+  const std::string page = item->address;
+  const int site = item->site;
+  items_.Update(serial, [](Item &it) {
+    it.phase = Phase::Preparing;
+    it.pagePercent = 0;
+    it.pageRead = false;
+    it.received = it.total = 0;
+    it.fault.reset();
   });
-  auto refind = [&] {
-    const auto at = current_.Find(items_);
-    if (at)
-      i = *at;
-    return at.has_value();
-  };
-
-  std::string videoAddress;
-  try {
-    videoAddress = adder_.ResolveItem(i);
-  } catch (...) {
-    if (refind())
-      SetStatus(i, list::kError);
-  }
-  // The row may be rebuilt (a yield) when the grid lags behind the list.
-  if (refind())
-    binder_.RefreshRow(i);
-  bool present = refind();
-  if (const auto ended = EndedMeanwhile(i, present))
+  // The host runs between the steps: the user sees each, and may stop or edit.
+  session_.Pump().Yield();
+  if (const auto ended = EndedMeanwhile(serial))
     return *ended;
-  if (HasStatus(i, list::kError)) {
-    if (!adder_.Failure().empty())
-      LogFailure(items_[i].FileName, adder_.Failure());
-    ++summary_.failed;
+
+  const base::Outcome<std::string> video = pages_.Resolve(
+      page,
+      [&](std::uint64_t received, std::uint64_t announced) {
+        items_.Update(serial, [&](Item &it) {
+          it.pagePercent =
+              announced == 0
+                  ? std::nullopt
+                  : std::optional<int>(static_cast<int>(std::nearbyint(
+                        static_cast<double>(received) * 100.0 / static_cast<double>(announced))));
+        });
+      },
+      stop);
+  if (const auto ended = EndedMeanwhile(serial))
+    return *ended;
+  if (video.Failed()) {
+    Fail(serial, video.Failure());
+    return Outcome::Skipped;
+  }
+  items_.Update(serial, [](Item &it) { it.pageRead = true; });
+  session_.Pump().Yield();
+  if (const auto ended = EndedMeanwhile(serial))
+    return *ended;
+
+  const base::Outcome<net::RemoteFile> remote = net::AskFileInfo(session_, video.Value(), stop);
+  if (const auto ended = EndedMeanwhile(serial))
+    return *ended;
+  // The name comes from the address when the server gave none (or no answer).
+  const net::RemoteFile file = remote.Done() ? remote.Value() : net::RemoteFile{};
+  items_.Update(serial, [&](Item &it) {
+    if (!it.fileName)
+      it.fileName = list::NameOfVideo(file, video.Value(), site);
+    it.sizeKnown = file.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
+    it.size = file.size.value_or(0);
+  });
+  if (remote.Failed()) {
+    Fail(serial, remote.Failure(), true);
+    return Outcome::Skipped;
+  }
+  // A file the server does not have is not received: its error page would
+  // take the file's name.
+  if (!file.exists) {
+    Fail(serial, {base::FaultKind::FileMissing, {}}, true);
     return Outcome::Skipped;
   }
 
   // No file is overwritten, neither another item's, nor one this pass
   // completed, nor one the folder holds: the item is saved under a free
   // variant of its name, and shows it.
-  const fs::path folder(settings_.sDownloadDir);
-  std::string name = names_.NameFor(i, [&](const std::string &candidate) {
-    return net::PartialFile::NameInUse(folder / candidate);
-  });
-  if (name != items_[i].FileName) {
-    items_.SetFileName(i, name);
-    binder_.RefreshRow(i);
+  const std::string name =
+      names_.NameFor(*items_.IndexOf(serial), [&](const std::string &candidate) {
+        return net::PartialFile::NameInUse(folder / candidate);
+      });
+  items_.Update(serial, [&](Item &it) { it.fileName = name; });
+  base::Outcome<net::PartialFile> claimed = net::PartialFile::Claim((folder / name).string());
+  if (claimed.Failed()) {
+    Fail(serial, claimed.Failure());
+    return Outcome::Skipped;
   }
-  download_.SetUrl(videoAddress);
-  download_.SetLocalFile((folder / name).string());
-
-  // Judged by what this transfer itself reported: a transfer that could not
-  // write its file raises no event and must not pass for a completed one.
-  bool completed = false;
-  std::string reason;
-  std::optional<net::PartialFile> target;
-  try {
-    target.emplace(download_.LocalFile());
-    download_.SetTarget(&*target);
-    editor_.LocateCurrentRow();
-    completed = download_.StartDownload();
-    reason = download_.FailureReason();
-  } catch (const std::exception &fault) {
-    reason = fault.what();
-  } catch (...) {
-    reason = "the transfer failed";
-  }
-  download_.SetTarget(nullptr);
-
-  present = refind();
-  if (const auto ended = EndedMeanwhile(i, present))
+  const base::Outcome<std::uint64_t> received = net::TransferFile(
+      session_, video.Value(), claimed.Value(), file.size.value_or(0),
+      [&](std::uint64_t bytes, std::uint64_t announced) {
+        items_.Update(serial, [&](Item &it) {
+          it.phase = Phase::Transferring;
+          it.received = bytes;
+          it.total = announced;
+        });
+      },
+      stop);
+  if (const auto ended = EndedMeanwhile(serial))
     return *ended;
-
-  const bool failed = !completed;
-  if (failed) {
-    LogFailure(name, reason);
-  } else {
-    // A file of the item's name may have appeared while it was received.
-    name = fs::path(target->Target()).filename().string();
-    if (name != items_[i].FileName)
-      items_.SetFileName(i, name);
-    names_.Completed(name);
-    // The size text names what is on disk, announced or not.
-    const std::string size = list::FormatSize(static_cast<double>(download_.BytesReceived()));
-    if (!size.empty())
-      items_.SetFileSize(i, size);
+  if (received.Failed()) {
+    Fail(serial, received.Failure());
+    return Outcome::Transferred;
   }
-  SetStatus(i, failed ? list::kError : list::kComplete);
-  ++(failed ? summary_.failed : summary_.completed);
-  binder_.RefreshRow(i);
-  return refind() ? Outcome::Transferred : Outcome::Gone;
+  // A file of the item's name may have appeared while it was received.
+  const std::string saved = fs::path(claimed.Value().Target()).filename().string();
+  names_.Completed(saved);
+  items_.Update(serial, [&](Item &it) {
+    it.phase = Phase::Complete;
+    it.fileName = saved;
+    it.sizeKnown = list::SizeKnown::Bytes;
+    it.size = received.Value();
+  });
+  ++summary_.completed;
+  return Outcome::Transferred;
 }
 
 } // namespace vidtrawl::scheduler

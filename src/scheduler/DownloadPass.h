@@ -1,79 +1,67 @@
 #pragma once
 
-#include <cstddef>
-#include <optional>
-#include <string>
-
+#include "list/Item.h"
 #include "list/TargetNames.h"
 
-namespace vidtrawl::host {
-class MessageBox;
-class MovieVariables;
-} // namespace vidtrawl::host
+#include <filesystem>
+#include <optional>
+
 namespace vidtrawl::list {
-class CurrentItem;
 class DownloadList;
-class LinkAdder;
-class ListBinder;
-class ListEditor;
-} // namespace vidtrawl::list
-namespace vidtrawl::settings {
-class Settings;
 }
 namespace vidtrawl::net {
-class Download;
+class Session;
+}
+namespace vidtrawl::resolve {
+class PageResolver;
 }
 
 namespace vidtrawl::scheduler {
 
-struct RunState;
-
-// One pass over the download list: every item that is neither "Complete"
-// nor "ERROR" is resolved, its video downloaded into the download folder,
-// and its outcome recorded in its status. The pass runs synchronously; the
-// host's pump runs inside it, so a stop, an add or an edit can arrive at any
-// step, and the pass always ends with every item in a status of the list's
-// vocabulary. No two items are saved under one name (TargetNames), and why
-// an item's transfer failed goes to the message host's log.
+// One pass over the download list: every item that is neither complete nor
+// failed has its page resolved, its file asked about and received into the
+// download folder, and its outcome recorded in its state. The pass runs
+// synchronously and the host's pump runs inside it, so a stop, an add or an
+// edit can arrive at any step: items are followed by their serials, an item
+// removed while it is worked on ends its transfer, and a stop ends the pass
+// with the item worked on "Cancelled".
 class DownloadPass {
 public:
-  DownloadPass(list::DownloadList &items, list::CurrentItem &current, list::ListBinder &binder,
-               list::ListEditor &editor, list::LinkAdder &adder, net::Download &download,
-               RunState &state, host::MovieVariables &movie, host::MessageBox &messages,
-               const settings::Settings &settings);
-
-  void StartDownloading();
-
-  // How the items the last pass processed ended.
   struct Summary {
     int completed = 0;
     int failed = 0;
   };
-  const Summary &LastSummary() const { return summary_; }
+
+  DownloadPass(list::DownloadList &items, resolve::PageResolver &pages, net::Session &session);
+
+  // Runs a pass into `folder` (made with its parents when missing); returns
+  // at once, with nothing done, while one runs.
+  Summary Run(const std::filesystem::path &folder);
+  // The pass stops at once: the item worked on is "Cancelled", the items
+  // after it keep their state. Nothing when no pass runs.
+  void RequestStop();
+
+  bool Running() const { return running_; }
+  bool StopRequested() const { return stopRequested_; }
+  // The item the pass works on.
+  std::optional<list::Serial> Current() const { return current_; }
 
 private:
-  enum class Outcome { Process, Skipped, Transferred, Stopped, Gone };
-  // One unfinished item: skipped when it failed before its transfer,
-  // transferred, stopped (the pass ends) or gone (removed by the user
-  // meanwhile). `index` follows the item when items before it move.
-  Outcome ProcessItem(std::size_t &index);
-  std::optional<Outcome> EndedMeanwhile(std::size_t index, bool present);
-  void SetStatus(std::size_t index, const char *status);
-  bool HasStatus(std::size_t index, const char *status) const;
-  void LogFailure(const std::string &name, const std::string &reason);
+  enum class Outcome { Skipped, Transferred, Stopped, Gone };
+  Outcome Process(list::Serial serial, const std::filesystem::path &folder);
+  // The item is gone (removed by the user), or the pass stops: the item,
+  // when still there, is "Cancelled".
+  std::optional<Outcome> EndedMeanwhile(list::Serial serial);
+  void Fail(list::Serial serial, base::Fault fault, bool fileMissing = false);
 
   list::DownloadList &items_;
-  list::CurrentItem &current_;
-  list::ListBinder &binder_;
-  list::ListEditor &editor_;
-  list::LinkAdder &adder_;
-  net::Download &download_;
-  RunState &state_;
-  host::MovieVariables &movie_;
-  host::MessageBox &messages_;
-  const settings::Settings &settings_;
-  Summary summary_;
+  resolve::PageResolver &pages_;
+  net::Session &session_;
   list::TargetNames names_;
+  Summary summary_;
+  bool running_ = false;
+  bool stopRequested_ = false;
+  std::optional<list::Serial> current_;
 };
 
 } // namespace vidtrawl::scheduler

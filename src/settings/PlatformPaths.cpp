@@ -23,17 +23,6 @@ std::filesystem::path ConfigFolder() {
   return home / ".config";
 }
 
-std::filesystem::path ScratchRoot() {
-  if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/')
-    return std::filesystem::path(runtime) / "vidtrawl";
-  if (const char *cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/')
-    return std::filesystem::path(cache) / "vidtrawl";
-  std::filesystem::path home = HomeFolder();
-  if (home.empty())
-    return {};
-  return home / ".cache" / "vidtrawl";
-}
-
 std::filesystem::path DefaultDownloadDir() {
   std::filesystem::path home = HomeFolder();
   if (home.empty())

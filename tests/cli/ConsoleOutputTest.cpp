@@ -1,20 +1,37 @@
-// The console's pieces of lines; what it shows as a whole is seen in the program's own runs.
+// What the console shows: the pieces of its lines, the live view on a terminal, the log lines'
+// cadence, and the final table.
 #include "base/ControlCharacters.h"
 #include "cli/ConsoleText.h"
+#include "cli/LiveProgressView.h"
+#include "cli/PlainProgressView.h"
+#include "cli/ResultTable.h"
 
 #include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
 
 namespace vidtrawl::cli {
 namespace {
 
-// Bars that never overflow, times that may be unknown, texts cut at a character, not a byte.
+// Bars that never overflow, times that may be unknown, texts cut at a character, not a byte, and
+// fitted by the columns they take.
 TEST(ConsoleText, BarsTimesAndFittedTexts) {
+  std::setlocale(LC_CTYPE, "C.UTF-8");
   const std::pair<std::string, std::string> cases[] = {
       {ProgressBar(7, 4, false), "####"},
+      {ProgressBar(0.5, 4, false), "##--"},
       {ProgressBar(0.999, 3, true), "██▉"},
+      {PercentText(0.426), " 42%"},
       {DurationText(1.0 / 0.0), "--:--"},
+      {DurationText(3725), "1:02:05"},
+      {ElapsedText(0.44), "0.4 s"},
       {FitWidth("ééééé", 3), "éé~"},
+      {FitWidth("日本語の名前", 6), "日本 ~"}, // a wide character that does not fit leaves a blank
+      {FitWidth("e\xcc\x81x", 1), "~"},
+      {FitWidthRight("ab", 4), "  ab"},
       {FitWidth("abc", 0), ""},
+      {std::to_string(DisplayWidth("日本e\xcc\x81")), "5"},
       // The last characters of two and three bytes (U+07FF, U+FF01), and one that ends the text.
       {base::VisibleText("\xDF\xBF\xEF\xBC\x81\xC3\xA9"), "\xDF\xBF\xEF\xBC\x81\xC3\xA9"},
       // A right-to-left override in an address shows as what it is.
@@ -25,6 +42,119 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
   };
   for (const auto &[made, expected] : cases)
     EXPECT_EQ(made, expected);
+}
+
+ItemView View(int id, StatusKind kind, std::string name = "clip.flv") {
+  ItemView view;
+  view.id = id;
+  view.kind = kind;
+  view.name = std::move(name);
+  view.url = "http://www.putfile.com/" + std::to_string(id);
+  view.status = std::string(KindName(kind));
+  return view;
+}
+
+// A list taller than the terminal shows a window around the current item and a summary; each
+// redraw goes up exactly the lines it drew; no line reaches the last column, wide names included.
+TEST(LiveProgressView, FramesFitTheTerminal) {
+  std::setlocale(LC_CTYPE, "C.UTF-8");
+  std::string out;
+  std::pair<std::size_t, std::size_t> size{60, 10};
+  LiveProgressView view([&](const std::string &text) { out += text; }, {true, false},
+                        [&] { return size; });
+  ProgressSnapshot snapshot;
+  for (int i = 1; i <= 30; ++i)
+    snapshot.items.push_back(View(i, StatusKind::Waiting,
+                                  i == 20 ? "日本語のとても長い動画の名前です.flv" : "clip.flv"));
+  snapshot.items[19].current = true;
+  snapshot.items[19].kind = StatusKind::Downloading;
+  snapshot.items[19].bytes = 500;
+  snapshot.items[19].total = 1000;
+  view.Show(snapshot);
+  const auto lines = [](const std::string &text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  };
+  EXPECT_EQ(lines(out), 8u); // rows - 2: seven items and the summary
+  EXPECT_NE(out.find("20 日本"), std::string::npos) << out;
+  EXPECT_NE(out.find("    ... 23 more; of 30 items: 0 complete, 0 failed, 0 canc~\n"),
+            std::string::npos)
+      << out; // cut to the width
+  std::size_t start = 0;
+  for (std::size_t end = out.find('\n'); end != std::string::npos; end = out.find('\n', start)) {
+    std::string line = out.substr(start, end - start);
+    line = line.substr(line.rfind("\x1b[2K") + 4);
+    EXPECT_LT(DisplayWidth(line), 60u) << line;
+    start = end + 1;
+  }
+  out.clear();
+  size = {60, 24};
+  view.Show(snapshot);
+  EXPECT_EQ(out.rfind("\x1b[8A\r", 0), 0u) << "up the eight lines drawn before";
+  EXPECT_EQ(lines(out), 22u);
+  ::setenv("COLUMNS", "100000", 1);
+  EXPECT_EQ(TerminalSizeOf(-1).first, kMaxColumns);
+  ::setenv("COLUMNS", "0", 1);
+  EXPECT_EQ(TerminalSizeOf(-1).first, 80u);
+  ::unsetenv("COLUMNS");
+}
+
+// A log gets a line per change of state, and while a file arrives one per tenth of its size, or
+// one every five seconds when its size is unknown.
+TEST(PlainProgressView, LinesComeAtTheirCadence) {
+  std::string out;
+  PlainProgressView view([&](const std::string &text) { out += text; });
+  const PlainProgressView::Clock::time_point start{};
+  ProgressSnapshot snapshot;
+  snapshot.items = {View(1, StatusKind::Waiting), View(2, StatusKind::Waiting)};
+  view.Report(snapshot, start);
+  EXPECT_EQ(out, "");
+  ItemView &sized = snapshot.items[0];
+  sized.kind = StatusKind::Downloading;
+  sized.current = true;
+  sized.total = 1000;
+  for (int bytes = 0; bytes <= 1000; bytes += 50) {
+    sized.bytes = bytes;
+    view.Report(snapshot, start);
+  }
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10) << out; // the change and nine tenths
+  EXPECT_NE(out.find("[1] Downloading clip.flv (1000 Bytes)\n[1] 10% (100 Bytes of 1000 Bytes)\n"),
+            std::string::npos)
+      << out;
+  out.clear();
+  sized.kind = StatusKind::Complete;
+  sized.current = false;
+  snapshot.items[1].kind = StatusKind::Downloading;
+  snapshot.items[1].current = true;
+  snapshot.items[1].bytes = 10;
+  for (int second = 0; second <= 12; ++second)
+    view.Report(snapshot, start + std::chrono::seconds(second));
+  EXPECT_EQ(out, "[1] Complete clip.flv, 1000 Bytes\n[2] Downloading clip.flv (size unknown)\n"
+                 "[2] 10 Bytes so far\n[2] 10 Bytes so far\n");
+}
+
+// The table: sizes on the right, what a cancelled item kept of what was announced, and why an
+// item failed on a line of its own.
+TEST(ResultTable, SizesAndReasons) {
+  list::DownloadList list;
+  list.Add({"http://www.putfile.com/a", "http://www.example.org/b", "http://www.putfile.com/c"});
+  list.Update(1, [](list::Item &item) {
+    item.phase = list::Phase::Cancelled;
+    item.fileName = "a.flv";
+    item.received = 1536;
+    item.sizeKnown = list::SizeKnown::Bytes;
+    item.size = 4 * 1024 * 1024;
+  });
+  list.Update(2, [](list::Item &item) {
+    item.phase = list::Phase::Failed;
+    item.fault = base::Fault{base::FaultKind::UnsupportedSite, {}};
+  });
+  EXPECT_EQ(ResultTable(list),
+            "ID  STATUS     FILE NAME                        SIZE  ADDRESS\n"
+            " 1  Cancelled  a.flv                  1.5 KB of 4 MB  http://www.putfile.com/a\n"
+            " 2  ERROR      Un supported link                ????  http://www.example.org/b\n"
+            "    why: the address belongs to no supported site\n"
+            " 3  Waiting    Waiting (Auto Detect)            ????  http://www.putfile.com/c\n");
+  EXPECT_EQ(TsvLines(list).substr(0, 49), "1\thttp://www.putfile.com/a\ta.flv\tCancelled\t4 MB\n2");
 }
 
 } // namespace

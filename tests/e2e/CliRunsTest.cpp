@@ -54,6 +54,16 @@ TEST_F(CliRunsTest, OutputsGoWhereTheyBelong) {
   EXPECT_EQ(Lines(result.out).size(), 1u) << result.out;
   EXPECT_NE(result.err.find("ID  STATUS"), std::string::npos) << result.err;
 
+  // Records that cannot be written make a failed run.
+  env["VIDTRAWL_CONNECT_TO"] = Mapping();
+  result = ChildProcess("/bin/sh",
+                        {"-c", "exec \"$0\" \"$@\" >/dev/full", CliBinary().string(), "--tsv", "-q",
+                         "-d", downloads.path().string(), Page(6).address},
+                        env)
+               .Wait();
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "vidtrawl-cli: cannot write the results: No space left on device\n");
+
   // Without -d the saved folder is used, and the settings stay as they were.
   const fs::path saved = home / "saved videos";
   const fs::path registry = home / ".config/vidtrawl/registry.ini";

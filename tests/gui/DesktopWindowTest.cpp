@@ -1,8 +1,13 @@
-// The desktop program on Qt's offscreen platform: the grid, the movie's controls and variables,
-// and the tray menu.
+// The desktop program on Qt's offscreen platform: the rules of the desktop over a real engine (the
+// movie's commands, the start/stop toggle, the way out, the clipboard's copies, the tray), the list
+// as Qt's views see it, its painter, drops and wheel, and the movie's controls.
 #include "gui/Desktop.h"
-#include "gui/DownloadGridModel.h"
-#include "host/GridLayout.h"
+#include "gui/DownloadListModel.h"
+#include "gui/DrawProgressCell.h"
+#include "gui/ListColumns.h"
+#include "gui/MovieContract.h"
+#include "gui/StatusCellPainter.h"
+#include "support/RawServer.h"
 #include "support/RecordingDesktop.h"
 #include "support/RecordingMessageBox.h"
 #include "support/TempDir.h"
@@ -10,22 +15,24 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-#include <memory>
-#include <set>
 #include <sstream>
-#include <tuple>
 
 namespace vidtrawl::testing {
 namespace {
+
+using Box = host::MessageBox;
+using gui::DesktopController;
 
 // One QApplication for the run: offscreen unless asked otherwise, the Fusion style so that every
 // machine paints alike, and Qt Quick's software renderer as in the program.
@@ -45,154 +52,351 @@ struct QtApplication final : ::testing::Environment {
 [[maybe_unused]] ::testing::Environment *const environment =
     ::testing::AddGlobalTestEnvironment(new QtApplication);
 
-// The program started over a private settings file, recording hosts in place of the dialogs and
-// the desktop's opener. The movie's commands go to the engine, or to `sent` after RecordCommands.
+// The desktop's rules over an engine whose every site is one scripted server, with recording hosts.
+struct Rules {
+  // /done leads to a small video; /page to one whose server stops sending after 64 KB.
+  Rules() {
+    server.Serve("/small.flv", "abc");
+    server.Serve("/done", "<param value=\"http://media.putfile.com/small.flv\">");
+    server.Serve("/slow.flv", [](bool head) {
+      const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 3000000\r\n\r\n";
+      return RawServer::Reply{head ? ok : ok + std::string(65536, 'v'), !head};
+    });
+    server.Serve("/page", "<param value=\"http://media.putfile.com/slow.flv\">");
+    engine.SetDownloadDir((dir / "videos").string());
+  }
+  std::string Flags() { return desktop.Calls(); }
+
+  TempDir dir;
+  ContentServer server;
+  RecordingDesktop desktop;
+  RecordingMessageBox messages;
+  gui::QtPump pump{0};
+  engine::Engine engine{{pump, messages},
+                        {[&] {
+                           engine::ConnectionMap map;
+                           map.Add(":80:127.0.0.1:" + std::to_string(server.server.port()));
+                           return map;
+                         }(),
+                         dir / "registry.ini"}};
+  DesktopController controller{
+      engine,
+      {desktop, desktop, desktop, desktop, desktop, desktop, messages, desktop},
+      "/help.html",
+      "https://vidtrawl.example.org/"};
+};
+
+// Each of the movie's commands, and what it does or asks of the window system.
+TEST(DesktopController, EachMovieCommandDoesItsPart) {
+  Rules r;
+  r.controller.Start(1, 2, 3);
+  EXPECT_EQ(r.desktop.Calls(),
+            "aboutTxt=Version 1.2.0.3\r\n" + std::string(gui::movie::kAboutText) +
+                "; watch on; autoToDownloadList_CB=1; Download_CB=1; Convert_CB=1; download_dir=" +
+                r.engine.DownloadDir());
+  EXPECT_TRUE(r.engine.DownloadDir().ends_with("/Downloaded Videos"));
+  r.engine.SetDownloadDir((r.dir / "videos").string());
+  r.desktop.chosenFolder = "/srv/films";
+  r.desktop.variables["_root.video_url"] = "  http://www.putfile.com/page \n";
+  const std::pair<const char *, std::string> cases[] = {
+      {"IDC_FS_Drag", "drag"},
+      {"IDC_FS_Minimize", "minimize"},
+      {"IDC_FS_Tray", "tray"},
+      {"IDC_FS_Slider", "hide list"},
+      {"IDC_FS_Download", "show list"},
+      {"IDC_FS_About", "hide list"},
+      {"IDC_FS_Help", "open /help.html"},
+      {"ID_FS_webSite", "open https://vidtrawl.example.org/"},
+      {"IDC_FS_addDownloadURL", ""},
+      {"IDC_FS_selectAllD", "select all"},
+      {"ID_FS_downloadBrowse", "choose Please sel; download_dir=/srv/films"},
+      {"ID_FS_autoDownloadUncheck", "watch off"},
+      {"ID_FS_autoDownloadCheck", "watch on"},
+      {"idc_fs_drag", ""},
+      {"", ""},
+  };
+  for (const auto &[command, calls] : cases) {
+    r.controller.Command(command);
+    EXPECT_EQ(r.desktop.Calls(), calls) << command;
+  }
+  EXPECT_EQ(r.controller.ActivePage(), "About");
+  EXPECT_EQ(r.engine.List().Count(), 1u); // the address without its blanks
+  EXPECT_EQ(r.engine.List()[0].address, "http://www.putfile.com/page");
+  EXPECT_EQ(ReadFile(r.dir / "registry.ini").find("Download Dir=/srv/films") != std::string::npos,
+            true);
+  // The list's commands take the selected items.
+  r.engine.Add({"http://www.putfile.com/2", "http://www.putfile.com/3"});
+  r.desktop.selected = {3, 1};
+  r.controller.Command("IDC_FS_moveUp");
+  r.controller.Command("IDC_FS_removeSelectedD");
+  EXPECT_EQ(r.engine.List().Count(), 1u);
+  EXPECT_EQ(r.engine.List()[0].serial, 2u);
+  r.desktop.selected = {2};
+  r.controller.Command("IDC_FS_moveDown"); // the last item stays last
+  r.controller.Command("ID_FS_clearComplete");
+  EXPECT_EQ(r.engine.List().Count(), 1u);
+  // A help document that nothing opens says so.
+  r.desktop.opens = false;
+  r.controller.Command("IDC_FS_Help");
+  ASSERT_EQ(r.messages.shown.size(), 1u);
+  EXPECT_EQ(r.messages.shown[0].text, "No program could be started to open /help.html.");
+}
+
+// The toggle: no pass for an empty list or offline; a pass that ends by itself sets the idle flags
+// again; a confirmed stop cancels the item and shows the idle state at once; the way out asks
+// while a pass runs.
+TEST(DesktopController, StartStopAndTheWayOut) {
+  Rules r;
+  std::string captions;
+  r.controller.OnCaptionChanged([&] { captions += std::string(r.controller.Caption()) + ";"; });
+  r.controller.Command("IDC_FS_stopDownload");
+  EXPECT_EQ(r.Flags(), "startDownload=1");
+  EXPECT_EQ(r.messages.shown.back().text, "Please add video URL's first.");
+  EXPECT_EQ(r.messages.shown.back().title, "Empty List");
+  r.engine.Add({"http://www.putfile.com/done"});
+  r.desktop.online = false;
+  r.controller.Command("IDC_FS_stopDownload");
+  EXPECT_EQ(r.messages.shown.back().text,
+            "You are not connected to the internet, Please connect first then try again");
+  EXPECT_EQ(r.Flags(), "");
+  r.desktop.online = true;
+  r.controller.Command("IDC_FS_About");
+  r.Flags();
+  r.controller.Command("IDC_FS_startDownload"); // 200 ms later, outside the command
+  EXPECT_TRUE(r.controller.StartPending());
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        return !r.engine.List().Empty() && r.engine.List()[0].phase == engine::Phase::Complete;
+      },
+      5000));
+  EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtnTab=1; "
+                       "startDownload=1; downloadBtn=1; downloadTab=1");
+  EXPECT_EQ(captions, "Stop Downloading;Start Downloading;");
+  // A stop confirmed during the transfer; a second click while it winds down starts nothing.
+  r.controller.Command("IDC_FS_Download");
+  r.Flags();
+  r.engine.ClearCompleted();
+  r.engine.Add({"http://www.putfile.com/page", "http://www.example.org/x"});
+  r.messages.answer = Box::Answer::Yes;
+  int clicks = 0;
+  QTimer during;
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (r.engine.Downloading() && r.engine.List()[0].phase == engine::Phase::Transferring &&
+        clicks == 0)
+      for (; clicks < 2; ++clicks)
+        r.controller.Command("IDC_FS_stopDownload");
+  });
+  during.start(1);
+  r.controller.Command("IDC_FS_stopDownload");
+  EXPECT_EQ(clicks, 2);
+  EXPECT_EQ(engine::StatusText(r.engine.List()[0]), "Cancelled");
+  EXPECT_EQ(engine::StatusText(r.engine.List()[1]), "Link is not supported");
+  EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtn=1; "
+                       "startDownload=1; downloadTab=1");
+  EXPECT_EQ(r.messages.shown.back().text, "Are you sure that you want to cancel downloading?");
+  // The way out: asked while a pass runs; "No" keeps everything, "Yes" stops and ends.
+  r.messages.answer = Box::Answer::No;
+  QObject::disconnect(&during, nullptr, nullptr, nullptr);
+  QObject::connect(&during, &QTimer::timeout, [&] {
+    if (r.engine.Downloading()) {
+      r.controller.Exit();
+      r.messages.answer = Box::Answer::Yes;
+      r.controller.Exit();
+      r.controller.Exit(); // a second request while ending
+      during.stop();
+    }
+  });
+  r.controller.Command("IDC_FS_stopDownload");
+  EXPECT_EQ(r.messages.shown.back().text,
+            "Download is in Progress, Are you sure that you want to exit?");
+  EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtn=1; "
+                       "startDownload=1; downloadTab=1; unfilter; watch off; unload menu; end");
+  EXPECT_FALSE(r.engine.MonitorEnabled());
+}
+
+// Copies: a video page's address is added, shown and starts a pass 200 ms later; anything else
+// leaves no trace. The tray's entries come to the same rules.
+TEST(DesktopController, CopiesAndTheTray) {
+  Rules r;
+  std::vector<DesktopController::PassEnd> ends;
+  r.controller.OnPassEnded([&](const DesktopController::PassEnd &end) { ends.push_back(end); });
+  const std::tuple<const char *, std::size_t, bool> copies[] = {
+      {"my password: hunter2", 0, false},
+      {"https://docs.google.com/document/d/1/edit", 0, false},
+      {" http://media.putfile.com/done\n", 1, true},
+  };
+  for (const auto &[text, items, starts] : copies) {
+    r.controller.Copied(text);
+    EXPECT_EQ(r.engine.List().Count(), items) << text;
+    EXPECT_EQ(r.controller.StartPending(), starts) << text;
+  }
+  EXPECT_EQ(r.Flags(), "video_url=http://media.putfile.com/done");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !ends.empty(); }, 5000));
+  EXPECT_TRUE(ends[0].startedByMonitor);
+  EXPECT_EQ(ends[0].summary.completed, 1);
+  r.Flags();
+  r.controller.TrayMonitor(false); // shown unchecked: switched on, not saved
+  EXPECT_EQ(r.Flags(), "watch on; autoToDownloadList_CB=1; Download_CB=1; Convert_CB=1; "
+                       "download_dir=" +
+                           (r.dir / "videos").string());
+  EXPECT_FALSE(std::filesystem::exists(r.dir / "registry.ini"));
+  r.controller.TrayDownload();
+  EXPECT_TRUE(r.controller.StartPending());
+  r.controller.TrayExit();
+  EXPECT_TRUE(r.controller.ExitPending());
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return r.desktop.calls.size() >= 4 && r.desktop.calls.back() == "end"; }, 5000));
+}
+
+// The program put together, over a private settings file, with recording hosts.
 struct TestDesktop {
   TestDesktop()
       : desktop(std::make_unique<gui::Desktop>(
             gui::Desktop::Options{.dataFolder = QStringLiteral(VIDTRAWL_TEST_DATA_DIR),
                                   .messages = &messages,
+                                  .connectivity = &recorder,
                                   .shell = &recorder,
                                   .folders = &recorder,
-                                  .engine = {{}, dir / "registry.ini", dir / "scratch"}})) {
+                                  .clipboard = &recorder,
+                                  .engine = {{}, dir / "registry.ini"}})) {
     desktop->Start();
     QApplication::processEvents(); // the movie announces its page on its first turn
   }
-
   QQuickItem *Item(const char *name) {
     return movie.rootObject()->findChild<QQuickItem *>(QString::fromLatin1(name));
   }
   QString Page() { return movie.rootObject()->property("activePage").toString(); }
-  void RecordCommands() {
-    movie.OnCommand([this](const std::string &command, const std::string &) {
-      sent += (sent.empty() ? "" : " ") + command;
-    });
-  }
-  QModelIndex Index(int row, int column) const { return grid.Model().index(row, column); }
   std::string Shown(int row, int column) const {
-    return Index(row, column).data().toString().toStdString();
+    return list.model()->index(row, column).data().toString().toStdString();
   }
 
   TempDir dir;
   RecordingMessageBox messages;
   RecordingDesktop recorder;
   std::unique_ptr<gui::Desktop> desktop;
-  gui::frmMain &window = desktop->Window();
+  gui::MainWindow &window = desktop->Window();
   gui::MovieBridge &movie = window.Movie();
-  gui::DownloadGrid &grid = window.Grid();
+  gui::DownloadListView &list = window.List();
   engine::Engine &engine = desktop->Engine();
-  std::string sent;
 };
 
-using namespace host; // the grid contract and its column numbers
-
-void Add(TestDesktop &t, std::initializer_list<int> clips) {
-  for (int clip : clips)
-    t.engine.AddLink("http://www.youtube.com/watch?v=" + std::to_string(clip));
-}
-
-// Each item's fields in its row; a changed cell is one dataChanged of that cell, not a reset; a
-// rebuild resets the model and leaves rows taken before it stale.
-TEST(QtDownloadGrid, ShowsEachItemAndChangesOneCellAtATime) {
-  TestDesktop w;
-  Add(w, {1, 2});
-  w.engine.AddLink("http://www.example.org/unsupported");
-  const engine::DownloadItem &item = w.engine.Item(2);
-  const std::string fields[] = {std::to_string(item.ID), item.Video_URL, item.FileName, item.Status,
-                                item.FileSize};
-  for (int column = 0; column < kColumnCount; ++column)
-    EXPECT_EQ(w.Shown(2, column), fields[column]) << column;
-  const GridRow old = *w.grid.Row(0);
-  QSignalSpy changed(&w.grid.Model(), &QAbstractItemModel::dataChanged);
-  QSignalSpy resets(&w.grid.Model(), &QAbstractItemModel::modelReset);
-  ASSERT_TRUE(w.grid.SetCellValue(*w.grid.Row(1), kColumnStatus, "42"));
-  EXPECT_EQ(w.Shown(1, kColumnStatus), "42");
-  ASSERT_EQ(changed.count(), 1);
-  EXPECT_EQ(changed[0][0].toModelIndex(), w.Index(1, kColumnStatus));
-  EXPECT_EQ(changed[0][1].toModelIndex(), w.Index(1, kColumnStatus));
-  EXPECT_EQ(resets.count(), 0);
-  Add(w, {4});
-  EXPECT_EQ(resets.count(), 1);
-  EXPECT_EQ(w.grid.Model().rowCount(), 4);
-  EXPECT_FALSE(w.grid.SetCellValue(old, kColumnStatus, "99"));
-  EXPECT_FALSE(w.grid.CellText(old, kColumnStatus));
-  w.grid.SetRowSelected(old, true);
-  EXPECT_EQ(w.grid.SelectedCellCount(), 0);
-  EXPECT_EQ(w.Shown(0, kColumnStatus), "Waiting");
-}
-
-// Engine and user selections add up in selection order, and the view shows exactly them. A step:
-// "+RC"/"-RC" the engine (de)selects row R, column C ("*": the whole row), "cRC" a click, "CRC" one
-// with Ctrl, "new" a rebuild; then the cells selected (R * 10 + C) in order.
-TEST(QtDownloadGrid, EngineAndUserSelectionsAddUpInSelectionOrder) {
-  std::istringstream steps("+22 22;+1* 22 10 11 12 13 14;-13 22 10 11 12 14;C04 22 10 11 12 14 4;"
-                           "c04 4;+2* 4 20 21 22 23 24;C21 4 20 22 23 24;new;c03 3;C21 3 21");
-  TestDesktop w;
-  Add(w, {1, 2, 3});
-  for (std::string step; std::getline(steps, step, ';');) {
-    SCOPED_TRACE(step);
-    const int row = step[1] - '0', column = step[2] - '0';
-    if (step == "new")
-      Add(w, {4});
-    else if (step[0] == 'c' || step[0] == 'C')
-      QTest::mouseClick(w.grid.viewport(), Qt::LeftButton,
-                        step[0] == 'C' ? Qt::ControlModifier : Qt::NoModifier,
-                        w.grid.visualRect(w.Index(row, column)).center());
-    else if (step[2] == '*')
-      w.grid.SetRowSelected(*w.grid.Row(row), step[0] == '+');
-    else
-      w.grid.SetCellSelected({*w.grid.Row(row), column}, step[0] == '+');
-    std::string text = step.substr(0, 3);
-    std::set<int> listed, shown;
-    for (const GridCell &cell : w.grid.SelectedCells()) {
-      text += " " + std::to_string(cell.row.index * 10 + cell.column);
-      listed.insert(cell.row.index * 10 + cell.column);
-    }
-    EXPECT_EQ(text, step);
-    QApplication::processEvents(); // the view gets the engine's selection
-    for (const QModelIndex &index : w.grid.selectionModel()->selectedIndexes())
-      shown.insert(index.row() * 10 + index.column());
-    EXPECT_EQ(shown, listed);
-  }
-  // Whole rows reach the view as one range: cell by cell, its time grows as the rows squared.
-  w.engine.SelectAll();
-  w.grid.SyncSelection();
-  EXPECT_EQ(w.grid.selectionModel()->selection().size(), 1);
-}
-
-// A name typed into the view's editor (Enter commits) is cleaned, or refused, for its own item
-// and without a rebuild; no other column opens an editor.
-TEST(QtDownloadGrid, NamesTypedIntoTheCellAreCleanedOrRefusedWithoutARebuild) {
-  // A column, what is typed into it, and the file name shown and stored afterwards.
+// Each item's texts in its row and its reason in the tooltips; a change of an item is one
+// dataChanged of its row; rows come and go as the list's items do, and the selection follows
+// them; a name typed into the cell renames the item, or is refused.
+TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
+  TestDesktop t;
+  t.engine.Add(
+      {"http://www.youtube.com/watch?v=1", "http://www.example.org/u", "http://www.putfile.com/3"});
+  const auto &model = t.list.Model();
+  EXPECT_EQ(model.rowCount(), 3);
+  EXPECT_EQ(t.Shown(1, 0) + "|" + t.Shown(1, 1) + "|" + t.Shown(1, 2) + "|" + t.Shown(1, 3) + "|" +
+                t.Shown(1, 4),
+            "2|http://www.example.org/u|ERROR|Link is not supported|????");
+  QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+  t.engine.RunPass(); // the first and third fail: no server answers
+  EXPECT_EQ(model.index(1, gui::kColumnStatus).data(Qt::ToolTipRole).toString().toStdString(),
+            "the address belongs to no supported site");
+  EXPECT_NE(model.index(0, gui::kColumnAddress)
+                .data(Qt::ToolTipRole)
+                .toString()
+                .toStdString()
+                .find("http://www.youtube.com/watch?v=1\nthe page could not be fetched: "),
+            std::string::npos);
+  EXPECT_GE(changed.count(), 3);
+  for (const QList<QVariant> &signal : changed)
+    EXPECT_EQ(signal[0].toModelIndex().row(), signal[1].toModelIndex().row());
+  EXPECT_FALSE(
+      model.index(0, gui::kColumnStatus).data(gui::DownloadListModel::PercentRole).isValid());
+  // The selection follows moved rows; a removal takes the selected items only.
+  t.list.selectionModel()->select(model.index(2, 1), QItemSelectionModel::Select);
+  t.engine.MoveUp(3);
+  EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{3});
+  EXPECT_TRUE(t.list.selectionModel()->isSelected(model.index(1, 1)));
+  t.engine.Remove(t.list.SelectedItems());
+  EXPECT_EQ(t.Shown(1, 1), "http://www.example.org/u");
+  EXPECT_EQ(t.Shown(1, 0), "2");
+  // Names typed into the cell (Enter commits): cleaned, refused, or not editable at all.
   const std::tuple<int, const char *, const char *> edits[] = {
-      {kColumnFileName, "my:clip?.flv", "myclip.flv"},
-      {kColumnFileName, "???", "myclip.flv"},
-      {kColumnStatus, "Complete", "myclip.flv"}};
-  TestDesktop w;
-  Add(w, {1, 2});
-  QSignalSpy resets(&w.grid.Model(), &QAbstractItemModel::modelReset);
+      {gui::kColumnFileName, "my:clip?.flv", "myclip.flv"},
+      {gui::kColumnFileName, "???", "myclip.flv"},
+      {gui::kColumnStatus, "Complete", "myclip.flv"}};
   for (const auto &[column, typed, name] : edits) {
     SCOPED_TRACE(typed);
-    w.grid.setCurrentIndex(w.Index(1, column));
-    w.grid.edit(w.Index(1, column));
-    for (QLineEdit *editor : w.grid.viewport()->findChildren<QLineEdit *>())
+    t.list.setCurrentIndex(model.index(0, column));
+    t.list.edit(model.index(0, column));
+    for (QLineEdit *editor : t.list.viewport()->findChildren<QLineEdit *>())
       if (editor->isVisible()) {
         editor->setText(QString::fromUtf8(typed));
         QTest::keyClick(editor, Qt::Key_Return);
       }
     QApplication::processEvents();
-    EXPECT_EQ(w.Shown(1, kColumnFileName), name);
-    EXPECT_EQ(w.engine.Item(1).FileName, name);
-    EXPECT_EQ(w.engine.Item(1).Status, "Waiting");
+    EXPECT_EQ(t.Shown(0, gui::kColumnFileName), name);
   }
-  EXPECT_EQ(resets.count(), 0);
-  EXPECT_NE(w.engine.Item(0).FileName, "myclip.flv");
+  EXPECT_TRUE(t.engine.List()[0].nameTyped);
 }
 
-// The movie's variables reach its items, and each control sends its commands (add, start and
-// close are clicked by the end-to-end run of the program).
+// The status cell of a transfer: the bar over its share of the cell in the highlight colour, the
+// ground after it; no bar for anything else.
+TEST(StatusCellPainter, ABarForATransferOnly) {
+  QImage image(100, 20, QImage::Format_RGB32);
+  QPainter painter(&image);
+  gui::DrawProgressCell(painter, image.rect(), 40, Qt::blue, Qt::white, false, false);
+  EXPECT_EQ(image.pixelColor(5, 10), QColor(Qt::blue));
+  EXPECT_EQ(image.pixelColor(38, 10), QColor(Qt::blue));
+  EXPECT_EQ(image.pixelColor(42, 10), QColor(Qt::white));
+  EXPECT_EQ(gui::ProgressBarRight(QRect(0, 0, 100, 20), 150), 100);
+  // Through the painter: a complete item is text on the row's ground.
+  TestDesktop t;
+  t.engine.Add({"http://www.putfile.com/1"});
+  gui::StatusCellPainter cell;
+  QStyleOptionViewItem option;
+  option.rect = image.rect();
+  option.palette = QGuiApplication::palette();
+  image.fill(Qt::green);
+  cell.SetColours(Qt::white, Qt::yellow);
+  cell.paint(&painter, option, t.list.Model().index(0, gui::kColumnStatus));
+  EXPECT_EQ(image.pixelColor(90, 2), QColor(Qt::white));
+}
+
+// Links dropped on the window are added when they name a site: a list of links and plain text;
+// one wheel notch over the focused list scrolls one row, each way.
+TEST(DesktopWindow, DropsAndTheWheel) {
+  TestDesktop t;
+  gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddFromText(text); });
+  for (int kind : {0, 1}) {
+    QMimeData data;
+    if (kind == 0)
+      data.setUrls({QUrl("http://www.putfile.com/a"), QUrl("http://www.example.org/b")});
+    else
+      data.setText("http://blip.tv/file/1\nnot an address");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_TRUE(drops.eventFilter(&t.movie, &enter));
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    EXPECT_TRUE(drops.eventFilter(&t.movie, &drop));
+  }
+  ASSERT_EQ(t.engine.List().Count(), 2u);
+  EXPECT_EQ(t.engine.List()[1].address, "http://blip.tv/file/1");
+  std::vector<std::string> many;
+  for (int n = 0; n < 40; ++n)
+    many.push_back("http://www.putfile.com/" + std::to_string(n));
+  t.engine.Add(many);
+  t.window.ShowList();
+  t.list.setFocus();
+  QApplication::processEvents();
+  const auto wheel = [&](int delta) {
+    QWheelEvent event(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(t.list.viewport(), &event);
+    return t.list.verticalScrollBar()->value();
+  };
+  EXPECT_EQ(wheel(-120), 1);
+  EXPECT_EQ(wheel(-360), 2); // a big turn is still one row
+  EXPECT_EQ(wheel(120), 1);
+}
+
+// The movie's variables reach its items, and each control sends its commands (add, start and close
+// are clicked by the end-to-end run of the program).
 TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
-  // A movie variable, its value, and the item and property that show it (no item: the movie).
   const std::tuple<const char *, const char *, const char *, const char *, const char *> sets[] = {
       {"_root.download_dir", "/srv/films", "folderText", "text", "/srv/films"},
       {"_root.video_url", "http://blip.tv/file/7", "urlField", "text", "http://blip.tv/file/7"},
@@ -200,7 +404,6 @@ TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
       {"_root.startDownload", "0", "startStopButton", "text", "Stop Downloading"},
       // A pass that begins on the About page brings the download page back.
       {"_root.downloadBtnTab", "1", nullptr, "activePage", "Download"}};
-  // A control, and the commands a click on it sends (the start button has the running look).
   std::istringstream clicks(
       "minimizeButton IDC_FS_Minimize;trayButton IDC_FS_Tray;titleBar IDC_FS_Drag;"
       "selectAllButton IDC_FS_selectAllD;removeSelectedButton IDC_FS_removeSelectedD;"
@@ -211,33 +414,34 @@ TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
       "helpButton IDC_FS_Help;webSiteButton ID_FS_webSite;downloadTab IDC_FS_Slider "
       "IDC_FS_Download");
   TestDesktop t;
-  t.RecordCommands();
+  std::string sent;
+  t.movie.OnCommand([&](const std::string &command, const std::string &) {
+    sent += (sent.empty() ? "" : " ") + command;
+  });
   t.movie.ShowPage(QStringLiteral("About"));
   EXPECT_TRUE(QTest::qWaitFor([&] { return t.Page() == "About"; }, 2000));
   for (const auto &[variable, value, name, property, shown] : sets) {
     SCOPED_TRACE(variable);
-    t.movie.SetFlashVariable(variable, value);
+    t.movie.Set(variable, value);
     QObject *item = name ? t.Item(name) : t.movie.rootObject();
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return item->property(property).toString() == shown; }, 2000));
   }
-  EXPECT_TRUE(t.sent.ends_with("IDC_FS_Download")) << t.sent;  // the engine hears of it
+  EXPECT_TRUE(sent.ends_with("IDC_FS_Download")) << sent;
   for (std::string click; std::getline(clicks, click, ';');) { // monitoring is on at first
     SCOPED_TRACE(click);
     const std::string control = click.substr(0, click.find(' ')),
                       commands = click.substr(control.size() + 1);
-    t.sent.clear();
+    sent.clear();
     QQuickItem *item = t.Item(control.c_str());
     ASSERT_NE(item, nullptr);
     QTest::mouseClick(&t.movie, Qt::LeftButton, {},
                       item->mapToScene(item->boundingRect().center()).toPoint());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return t.sent.size() >= commands.size(); }, 2000));
-    EXPECT_EQ(t.sent, commands);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return sent.size() >= commands.size(); }, 2000));
+    EXPECT_EQ(sent, commands);
   }
 }
 
-// Each tray entry reaches the engine and the monitor entry shows its state; a window hidden to the
-// tray comes back with a double-click only.
 // Two running copies watching one clipboard: the first takes each copy, the second says so once
 // and takes over when the first stops watching.
 TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
@@ -269,24 +473,25 @@ TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
   EXPECT_EQ(got[1], std::vector<std::string>{"http://media.putfile.com/b"});
 }
 
-TEST(DesktopTray, EachEntryReachesTheEngine) {
+// Each tray entry reaches the desktop's rules and the monitor entry shows its state; a window
+// hidden to the tray comes back with a double-click only.
+TEST(DesktopTray, EachEntryReachesTheRules) {
   TestDesktop t;
-  gui::frmMenu &menu = t.desktop->Menu();
-  const auto running = [&](host::Timers::Id id) { return t.desktop->Timers().TimerRunning(id); };
+  gui::TrayMenu &menu = t.desktop->Menu();
   const std::pair<const char *, std::function<bool()>> cases[] = {
       {"Vidtrawl", [&] { return t.window.isVisible(); }},
-      {"Start Downloading", [&] { return running(host::Timers::Id::Download); }},
+      {"Start Downloading", [&] { return t.desktop->Controller().StartPending(); }},
       // The entry acts on the mark it showed.
       {"Monitor Video URL's in Clipboard", [&] { return !t.engine.MonitorEnabled(); }},
       {"Help",
        [&] { return t.recorder.calls.back() == "open " VIDTRAWL_TEST_DATA_DIR "/help.html"; }},
       {"About", [&] { return t.window.isVisible() && t.Page() == "About"; }},
-      {"Exit Vidtrawl", [&] { return running(host::Timers::Id::End); }}};
+      {"Exit Vidtrawl", [&] { return t.desktop->Controller().ExitPending(); }}};
   for (const auto &[caption, done] : cases) {
     SCOPED_TRACE(caption);
     t.window.hide();
     menu.PrepareMenu();
-    EXPECT_EQ(menu.mnuMonitor().isChecked(), t.engine.MonitorEnabled());
+    EXPECT_EQ(menu.MonitorEntry().isChecked(), t.engine.MonitorEnabled());
     const QList<QAction *> entries = menu.Menu().actions();
     const auto entry = std::ranges::find(entries, QString(caption), &QAction::text);
     ASSERT_NE(entry, entries.end());

@@ -1,88 +1,198 @@
-// The items of the list: their store, the texts they carry (file name, size, status), the name and
-// size read from a video's headers, and how an added link is resolved into them.
+// The download list: its commands and what its observers hear, the texts one formatter makes of an
+// item's state, and the names and size texts of files.
 #include "list/DownloadList.h"
 #include "list/CleanFileName.h"
-#include "list/FileInfo.h"
+#include "list/FileNaming.h"
 #include "list/FormatSize.h"
-#include "list/LinkAdder.h"
-#include "list/Status.h"
-#include "list/StatusKind.h"
+#include "list/ItemText.h"
+#include "list/ListObserver.h"
 #include "resolve/SiteTable.h"
-#include "support/EngineFixture.h"
-#include "support/RawServer.h"
 
-#include <cctype>
+#include <gtest/gtest.h>
+
 #include <clocale>
-#include <map>
 #include <sstream>
 
 namespace vidtrawl::list {
 namespace {
 
-// The addresses in list order, checking on the way that item n has ID n and
-// is found again by its serial.
+// What the observers hear, as one text: "changed 1, added 0+2, removed 1+1, swapped 0, reset".
+struct Heard final : ListObserver {
+  void ItemChanged(std::size_t i) override { Add("changed " + std::to_string(i)); }
+  void ItemsAdded(std::size_t f, std::size_t n) override { Add("added " + Range(f, n)); }
+  void ItemsRemoved(std::size_t f, std::size_t n) override { Add("removed " + Range(f, n)); }
+  void ItemsSwapped(std::size_t i) override { Add("swapped " + std::to_string(i)); }
+  void ListReset() override { Add("reset"); }
+  static std::string Range(std::size_t f, std::size_t n) {
+    return std::to_string(f) + "+" + std::to_string(n);
+  }
+  void Add(const std::string &event) { text += (text.empty() ? "" : ", ") + event; }
+  std::string text;
+};
+
+// The addresses in list order, checking on the way that each item is found by its serial.
 std::string Addresses(const DownloadList &list) {
   std::string text;
   for (std::size_t i = 0; i < list.Count(); ++i) {
-    EXPECT_EQ(list[i].ID, static_cast<int>(i) + 1);
-    EXPECT_EQ(list.IndexOfSerial(list.SerialAt(i)), i);
-    text += (i ? " " : "") + list[i].Video_URL;
+    EXPECT_EQ(list.IndexOf(list[i].serial), i);
+    text += (i ? " " : "") + list[i].address;
   }
   return text;
 }
 
-// Operations on the list "a b c", word by word, then ':' and the addresses left: "rN" removes ID N,
-// "uN" and "dN" move it up and down, "+X" adds address X, "N=X" sets the address of ID N to X.
-TEST(DownloadList, EachOperationKeepsTheItemsNumberedInOrder) {
-  for (const std::string c :
-       {"r1:b c",      "r2:a c",         "r3:a b",         "r4:a b c",          "r0:a b c",
-        "u1:a b c",    "u2:b a c",       "u3:a c b",       "u4:a b c",          "d0:a b c",
-        "d1:b a c",    "d2:a c b",       "d3:a b c",       "+b:a b c",          "+B +bb:a b c B bb",
-        "r1 +a:b c a", "3=z +c:a b z c", "1=s 2=s r3:s s", "1=s 2=s r1 +s:s c", "4=x:a b c"}) {
+// Commands on the list "a b c" (its serials 1, 2, 3), word by word, then what is left and what
+// the observer heard: "rN" removes serial N (several: "r1,3"), "uN" and "dN" move it up and down,
+// "+X" adds address X ("+_x": " x" and a line end), "c" clears the complete ones (serial 2 is
+// complete).
+TEST(DownloadList, EachCommandKeepsTheItemsInOrderAndTellsTheObservers) {
+  const std::tuple<const char *, const char *, const char *> cases[] = {
+      {"r1", "b c", "removed 0+1"},
+      {"r2,3", "a", "removed 1+2"},
+      {"r1,3", "b", "reset"},
+      {"r4", "a b c", ""},
+      {"u1 u2 u3", "b c a", "swapped 0, swapped 1"},
+      {"d3 d1", "b a c", "swapped 0"},
+      {"+b +B + +_x", "a b c B x", "added 3+1, added 4+1"},
+      {"c", "a c", "removed 1+1"},
+      {"r1 +a", "b c a", "removed 0+1, added 2+1"},
+  };
+  for (const auto &[commands, left, heard] : cases) {
+    SCOPED_TRACE(commands);
     DownloadList list;
-    for (const char *url : {"a", "b", "c"})
-      ASSERT_TRUE(list.AddItem(url, "", "", ""));
-    std::istringstream words(c.substr(0, c.find(':')));
+    list.Add({"a", "b", "c"});
+    list.Update(2, [](Item &item) { item.phase = Phase::Complete; });
+    Heard observer;
+    list.Subscribe(&observer);
+    std::istringstream words(commands);
     for (std::string word; words >> word;) {
-      const int id = std::atoi(word.c_str() + (std::isdigit(word[0]) ? 0 : 1));
+      std::vector<Serial> serials;
+      std::istringstream numbers(word.substr(1));
+      for (std::string n; std::getline(numbers, n, ',');)
+        if (!n.empty() && std::isdigit(static_cast<unsigned char>(n[0])))
+          serials.push_back(std::stoull(n));
       if (word[0] == 'r')
-        EXPECT_TRUE(list.RemoveItem(id));
+        list.Remove(serials);
       else if (word[0] == 'u')
-        list.MoveItemUp(id);
+        list.MoveUp(serials[0]);
       else if (word[0] == 'd')
-        list.MoveItemDown(id);
-      else if (word[0] == '+')
-        EXPECT_TRUE(list.AddItem(word.substr(1), "", "", ""));
+        list.MoveDown(serials[0]);
+      else if (word[0] == 'c')
+        list.ClearCompleted();
       else
-        list.SetVideoURL(static_cast<std::size_t>(id - 1), word.substr(word.find('=') + 1));
+        list.Add({word == "+_x" ? " x\n" : word.substr(1)});
     }
-    EXPECT_EQ(Addresses(list), c.substr(c.find(':') + 1)) << c;
+    EXPECT_EQ(Addresses(list), left);
+    EXPECT_EQ(observer.text, heard);
+    list.Unsubscribe(&observer);
+    list.Add({"after"});
+    EXPECT_EQ(observer.text, heard) << "no word after leaving";
   }
 }
 
-TEST(DownloadList, FieldsTakeDefaultsAndOnlyNonEmptyUpdates) {
+// Sites are recognised at the add; a full list takes no more; a typed name is cleaned, or
+// refused when nothing is left of it; names and addresses as listed are counted.
+TEST(DownloadList, AddsRenamesAndCounts) {
   DownloadList list;
-  EXPECT_FALSE(list.RemoveItem(1)); // an empty list
-  list.AddItem("a", "fa", "", "");
-  list.AddItem("b", "fb", "Complete", "1 MB");
-  list.AddItem("a", "other", "x", "x"); // listed already: unchanged
-  EXPECT_TRUE(list.UpdateItem(2, "", "", "", ""));
-  EXPECT_TRUE(list.UpdateItem(1, "", "n", "", "5"));
-  EXPECT_TRUE(list.UpdateItem(3, "x", "x", "x", "x"));
-  list.SetStatus(1, "");
-  list.SetFileSize(1, "");
-  list.SetFileName(2, "x"); // beyond the end
-  const auto text = [&](std::size_t i) {
-    return list[i].FileName + "|" + list[i].Status + "|" + list[i].FileSize;
+  EXPECT_EQ(list.Add({"http://www.youtube.com/watch?v=1", "http://www.example.org/", ""}), 0u);
+  EXPECT_EQ(list[0].site, resolve::kSiteYoutube);
+  EXPECT_EQ(list[0].phase, Phase::Waiting);
+  EXPECT_EQ(list[1].phase, Phase::Unsupported);
+  EXPECT_EQ(list.Count(), 2u);
+  EXPECT_EQ(list.Rename(1, "a/b:c.flv"), "abc.flv");
+  EXPECT_TRUE(list[0].nameTyped);
+  EXPECT_EQ(list.Rename(1, "???"), std::nullopt);
+  EXPECT_EQ(list.Rename(9, "x"), std::nullopt);
+  EXPECT_EQ(list.CountOfFileName("abc.flv"), 1u);
+  // A page that names no video frees its address: it may be added again.
+  list.Update(1, [](Item &item) {
+    item.phase = Phase::Failed;
+    item.fault = base::Fault{base::FaultKind::NoVideoInPage, {}};
+  });
+  list.Add({"http://www.youtube.com/watch?v=1"});
+  EXPECT_EQ(list.Count(), 3u);
+  std::vector<std::string> many;
+  for (std::size_t n = 0; n < DownloadList::kCapacity; ++n)
+    many.push_back(std::to_string(n));
+  EXPECT_EQ(list.Add(many), 3u);
+  EXPECT_EQ(list.Count(), DownloadList::kCapacity);
+}
+
+// The texts of every state, as users and scripts see them.
+TEST(ItemText, EveryStateHasItsTexts) {
+  using base::FaultKind;
+  const auto item = [](Phase phase, std::function<void(Item &)> more = {}) {
+    Item it;
+    it.address = "http://site/page";
+    it.phase = phase;
+    if (more)
+      more(it);
+    return it;
   };
-  EXPECT_EQ(text(0), "n|Waiting|5");
-  EXPECT_EQ(text(1), "fb||");
-  list.RemoveItem(3); // every survivor of a removal gets the defaults again
-  EXPECT_EQ(text(1), "fb|Waiting|????");
-  EXPECT_EQ(list.CountOfFileName("n"), 1u);
-  list.SetFileName(0, "fb");
-  EXPECT_EQ(list.CountOfFileName("fb"), 2u);
-  EXPECT_EQ(list.CountOfFileName("n"), 0u);
+  const auto failed = [&](FaultKind kind, bool pageRead = true) {
+    return item(Phase::Failed, [=](Item &it) {
+      it.fault = base::Fault{kind, "words"};
+      it.pageRead = pageRead;
+    });
+  };
+  const std::pair<Item, const char *> cases[] = {
+      {item(Phase::Waiting), "Waiting|Waiting (Auto Detect)|????|http://site/page|"},
+      {item(Phase::Unsupported), "Link is not supported|ERROR|????|http://site/page|"},
+      {item(Phase::Preparing, [](Item &it) { it.pagePercent = 0; }),
+       "Preparing (0%)|Waiting (Auto Detect)|????|http://site/page|"},
+      {item(Phase::Preparing), "Preparing...|Waiting (Auto Detect)|????|http://site/page|"},
+      {item(Phase::Preparing, [](Item &it) { it.pagePercent = 101; }),
+       "Preparing...|Waiting (Auto Detect)|????|http://site/page|"},
+      {item(Phase::Preparing,
+            [](Item &it) {
+              it.pageRead = true;
+              it.fileName = "v.flv";
+              it.sizeKnown = SizeKnown::NotReported;
+            }),
+       "Start Downloading...|v.flv|0|http://site/page|"},
+      {item(Phase::Transferring,
+            [](Item &it) {
+              it.received = 1250;
+              it.total = 10000;
+              it.sizeKnown = SizeKnown::Bytes;
+              it.size = 10000;
+            }),
+       "12|Waiting (Auto Detect)|9.8 KB|http://site/page|"},
+      {item(Phase::Transferring, [](Item &it) { it.received = 1536; }),
+       "1.5 KB so far..|Waiting (Auto Detect)|????|http://site/page|"},
+      {item(Phase::Complete), "Complete|Waiting (Auto Detect)|????|http://site/page|"},
+      {item(Phase::Cancelled), "Cancelled|Waiting (Auto Detect)|????|http://site/page|"},
+      {failed(FaultKind::UnsupportedSite),
+       "ERROR|Un supported link|????|http://site/page|the address belongs to no supported site"},
+      {failed(FaultKind::NoVideoInPage),
+       "ERROR|Process failed.|????|Video may be inappropriate and can not be downloaded|the "
+       "page names no video"},
+      {failed(FaultKind::PlayerLookup),
+       "ERROR|Process failed.|????|Video may be inappropriate and can not be downloaded|"
+       "YouTube's player host gave no video address: words"},
+      {failed(FaultKind::FileMissing),
+       "ERROR|Waiting (Auto Detect)|????|http://site/page|the server reported no such file "
+       "(words)"},
+      {failed(FaultKind::HttpStatus, false),
+       "ERROR|Waiting (Auto Detect)|????|http://site/page|the page could not be fetched: words"},
+      {failed(FaultKind::LocalFile), "ERROR|Waiting (Auto Detect)|????|http://site/page|words"},
+      {item(Phase::Failed, [](Item &it) { it.sizeKnown = SizeKnown::Missing; }),
+       "ERROR|Waiting (Auto Detect)|-1 Bytes|http://site/page|"},
+  };
+  for (const auto &[it, texts] : cases)
+    EXPECT_EQ(StatusText(it) + "|" + FileNameText(it) + "|" + SizeText(it) + "|" + AddressText(it) +
+                  "|" + ReasonText(it),
+              texts);
+  // Halves go to the even neighbour.
+  EXPECT_EQ(StatusText(item(Phase::Transferring,
+                            [](Item &it) {
+                              it.received = 125;
+                              it.total = 1000;
+                            })),
+            "12");
+  EXPECT_EQ(ResolutionText("http://v", std::nullopt) + ResolutionText({}, Item{}.fault) +
+                ResolutionText({}, base::Fault{FaultKind::UnsupportedSite, {}}) +
+                ResolutionText({}, base::Fault{FaultKind::PlayerLookup, {}}),
+            "http://v-2-10");
 }
 
 // Case and bytes above 127 stay; names never start hidden nor leave the folder.
@@ -142,127 +252,36 @@ TEST(FormatSize, UnitsAndRoundingHalfToEven) {
 #endif
 }
 
-// Each status text with its kind, and its percentage where it has one.
-TEST(StatusKind, EveryStatusTextIsReadOnce) {
-  using K = StatusKind;
-  const std::pair<K, std::vector<const char *>> kinds[] = {
-      {K::Waiting, {"Waiting"}},
-      {K::Unsupported, {"Link is not supported"}},
-      {K::Fetching, {"Preparing (0%)", "Preparing..."}},
-      {K::Preparing, {"Start Downloading..."}},
-      {K::Progress, {"007", "99999999999999999999", "x so far.."}},
-      {K::Complete, {"Complete"}},
-      {K::Error, {"ERROR"}},
-      {K::Cancelled, {"Cancelled"}},
-      {K::Other, {"Preparing (x%)", " so far..", "complete", "Complete ", "", "4.2"}}};
-  const std::map<std::string, int> percents = {
-      {"Preparing (0%)", 0}, {"007", 7}, {"99999999999999999999", 1000000}};
-  for (const auto &[kind, texts] : kinds)
-    for (const std::string text : texts) {
-      const auto percent = percents.find(text);
-      EXPECT_EQ(ClassifyStatus(text).kind, kind) << text;
-      EXPECT_EQ(ClassifyStatus(text).percent,
-                percent == percents.end() ? std::nullopt : std::optional(percent->second))
-          << text;
-    }
-}
-
-// A video extension in the address beats the server's name; long names are
-// cut at a character keeping their extension (after ".flv" is appended).
-TEST(GetFileInfo, NameAndSizeFromTheAddressAndTheHeaders) {
-  using testing::RawResponse;
-  const std::string ok = "HTTP/1.1 200 OK", small = "Content-Length: 1536\r\n";
-  const std::string plain = RawResponse(ok, small);
-  const auto named = [&](const std::string &name) {
-    return RawResponse(ok, small + "Content-Disposition: attachment; filename=" + name + "\r\n");
-  };
+// A video extension in the address beats the server's name; long names are cut at a character
+// keeping their extension (after ".flv" is appended).
+TEST(NameOfVideo, FromTheServerOrTheAddress) {
   std::string accents; // 190 bytes of two-byte characters
   for (int i = 0; i < 95; ++i)
     accents += "\xc3\xa9";
   const struct {
-    std::string answer, path, name;
+    std::string offered, address, name;
     int site = resolve::kSiteBolt;
-    std::string size = "1.5 KB";
-  } cases[] = {{plain, "/v/get_video?video_id=abc&t=xyz", "get_videovideo_id=abct=xyz.flv",
-                resolve::kSiteYoutube},
-               {named("other.mp4"), "/a/clip.FLV", "clip.FLV", resolve::kSitePutFile},
-               {named("other.mp4"), "/a/clip.FLV", "clip.FLV.flv", resolve::kSiteDailyMotion},
-               {named("other.mp4"), "/a/clip.wmv", "clip.wmv.flv", resolve::kSiteZippyVideos},
-               {named("other.mp4"), "/a/flv", "other.mp4"},
-               {plain, "/" + std::string(96, 'n') + ".flv", std::string(96, 'n') + ".flv"},
-               {plain, "/" + std::string(120, 'n') + ".flv", std::string(96, 'n') + ".flv"},
-               {named("\"" + accents + ".mp4\""), "/get", accents.substr(0, 96) + ".mp4"},
-               {named("\"a" + accents + ".webm\""), "/get", "a" + accents.substr(0, 94) + ".webm"},
-               {named(std::string(120, 'x') + ".abcdefghi"), "/get", std::string(96, 'x') + "fghi"},
-               {named(std::string(36, 'y') + ".mp4"), "/get", std::string(31, 'y') + ".flv",
-                resolve::kSiteYoutube},
-               {RawResponse(ok, ""), "/a.flv", "a.flv", resolve::kSiteBolt, "0"}, // size unknown
-               {RawResponse("HTTP/1.1 404 Not Found", "Content-Length: 0\r\n"), "/a.flv", "a.flv",
-                resolve::kSiteBolt, "0 Bytes"},
-               {RawResponse("HTTP/1.1 404 Not Found", ""), "/a.flv", "a.flv", resolve::kSiteBolt,
-                "-1 Bytes"},
-               {RawResponse(ok, "Content-Length: 3445728\r\n"), "/b.flv", "b.flv",
-                resolve::kSiteBolt, "3.3 MB"}};
-  testing::RawServer server;
-  host::NoopPump pump;
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.answer + c.path);
-    server.SetReply({c.answer});
-    net::Download download(pump, net::ConnectionMap{});
-    const FileInfo info = GetFileInfo(download, server.url(c.path), c.site);
-    EXPECT_EQ(info.FileName, c.name);
-    EXPECT_EQ(info.SizeText, c.size);
-  }
-}
-
-class LinkAdderTest : public testing::EngineFixture {
-protected:
-  LinkAdder &adder() { return engine->adder; }
-};
-
-TEST_F(LinkAdderTest, AResolvedItemGetsItsNameAndSizeUnlessTheUserNamedIt) {
-  Serve("/v/1", "<a href=\"http://media.putfile.com/files/Clip.flv\">");
-  Serve("/v/2", "<a href=\"http://media.putfile.com/files/Other.flv\">");
-  Serve("/files/Clip.flv", std::string(2048, 'v'));
-  Serve("/files/Other.flv", std::string(100, 'v'));
-  adder().AddLinks({"http://www.putfile.com/v/1", "http://www.putfile.com/v/2"});
-  engine->items.UpdateItem(2, "", "mine.flv", "", "");
-  std::string shownDuringFetch;
-  pump.action = [&](long) {
-    if (engine->fetcher.GettingLink() && shownDuringFetch.empty())
-      shownDuringFetch = grid.Texts().at(0)[3];
+  } cases[] = {
+      {"", "/v/get_video?video_id=abc&t=xyz", "get_videovideo_id=abct=xyz.flv",
+       resolve::kSiteYoutube},
+      {"other.mp4", "/a/clip.FLV", "clip.FLV", resolve::kSitePutFile},
+      {"other.mp4", "/a/clip.FLV", "clip.FLV.flv", resolve::kSiteDailyMotion},
+      {"other.mp4", "/a/clip.wmv", "clip.wmv.flv", resolve::kSiteZippyVideos},
+      {"other.mp4", "/a/flv", "other.mp4"},
+      {"", "/" + std::string(96, 'n') + ".flv", std::string(96, 'n') + ".flv"},
+      {"", "/" + std::string(120, 'n') + ".flv", std::string(96, 'n') + ".flv"},
+      {accents + ".mp4", "/get", accents.substr(0, 96) + ".mp4"},
+      {"a" + accents + ".webm", "/get", "a" + accents.substr(0, 94) + ".webm"},
+      {std::string(120, 'x') + ".abcdefghi", "/get", std::string(96, 'x') + "fghi"},
+      {std::string(36, 'y') + ".mp4", "/get", std::string(31, 'y') + ".flv", resolve::kSiteYoutube},
+      {"", "noslash", "noslash"},
   };
-  engine->current.Set(engine->items, 0); // as the pass does
-  EXPECT_EQ(adder().ResolveItem(0), "http://media.putfile.com/files/Clip.flv");
-  EXPECT_EQ(shownDuringFetch, "Preparing (0%)");
-  EXPECT_EQ(Item(0), (DownloadItem{1, "http://www.putfile.com/v/1", "Clip.flv",
-                                   "Start Downloading...", "2 KB"}));
-  EXPECT_EQ(engine->download.FileSize(), 2048); // for the transfer that follows
-  EXPECT_EQ(adder().ResolveItem(1), "http://media.putfile.com/files/Other.flv");
-  EXPECT_EQ(Item(1).FileName, "mine.flv");
-  EXPECT_EQ(Item(1).FileSize, "100 Bytes");
-  EXPECT_EQ(adder().ResolveItem(2), "-1"); // no such item
-}
-
-// An address is listed once, with its site's first status; each answer of
-// the page fetch is recorded in the item.
-TEST_F(LinkAdderTest, EachAnswerOfThePageFetchIsRecordedInTheItem) {
-  Serve("/empty", "no video in here");
-  adder().AddLink("http://www.example.org/x");
-  adder().AddLinks(
-      {"http://www.putfile.com/empty", "http://www.putfile.com/gone", "http://www.example.org/x"});
-  ASSERT_EQ(engine->items.Count(), 3u);
-  EXPECT_EQ(grid.RowCount(), 3);
-  EXPECT_EQ(Item(0), (DownloadItem{1, "http://www.example.org/x", "ERROR", "Link is not supported",
-                                   "????"}));
-  EXPECT_EQ(Item(2), (DownloadItem{3, "http://www.putfile.com/gone", "Waiting (Auto Detect)",
-                                   "Waiting", "????"}));
-  for (std::size_t i = 0; i < 3; ++i)
-    EXPECT_EQ(adder().ResolveItem(i), "-1");
-  EXPECT_EQ(Item(0).FileName, "Un supported link");
-  EXPECT_EQ(Item(1), (DownloadItem{2, "Video may be inappropriate and can not be downloaded",
-                                   "Process failed.", "ERROR", "????"}));
-  EXPECT_EQ(Item(2).Status, "ERROR");
+  for (const auto &c : cases) {
+    net::RemoteFile file;
+    file.name = c.offered;
+    const std::string address = c.address[0] == '/' ? "http://h" + c.address : c.address;
+    EXPECT_EQ(NameOfVideo(file, address, c.site), c.name) << c.address;
+  }
 }
 
 } // namespace

@@ -42,17 +42,17 @@ TEST_F(RedirectResolverTest, SendsTheRequestByteForByteAndBuildsTheVideoAddress)
   server.SetReply({kRedirect});
   const std::string video = "/get_video?video_id=abc&t=T0k";
   const std::string local = "localhost:" + std::to_string(server.port()); // a name looked up
-  EXPECT_EQ(resolver.GetYoutubePathLnik("http://" + Host() + "/p.swf?video_id=abc&t=T0k"),
+  EXPECT_EQ(resolver.Resolve("http://" + Host() + "/p.swf?video_id=abc&t=T0k", {}).address,
             "http://" + Host() + video);
-  EXPECT_EQ(resolver.GetYoutubePathLnik(Host() + "/w?v=1"), "http://" + Host() + video);
-  EXPECT_EQ(resolver.GetYoutubePathLnik("HTTP://" + local), "http://" + local + video);
+  EXPECT_EQ(resolver.Resolve(Host() + "/w?v=1", {}).address, "http://" + Host() + video);
+  EXPECT_EQ(resolver.Resolve("HTTP://" + local, {}).address, "http://" + local + video);
   EXPECT_TRUE(messages.shown.empty());
   net::ConnectionMap map;
   ASSERT_TRUE(map.Add("www.youtube.com:80:127.0.0.1:" + std::to_string(server.port())));
   RedirectResolver mapped(pump, messages, map);
-  EXPECT_EQ(mapped.GetYoutubePathLnik("http://www.youtube.com:80/p?v=1"),
+  EXPECT_EQ(mapped.Resolve("http://www.youtube.com:80/p?v=1", {}).address,
             "http://www.youtube.com:80" + video);
-  EXPECT_EQ(mapped.GetYoutubePathLnik("http://www.youtube.com/p?v=2"),
+  EXPECT_EQ(mapped.Resolve("http://www.youtube.com/p?v=2", {}).address,
             "http://www.youtube.com" + video);
   EXPECT_EQ(server.Requests(),
             (std::vector<std::string>{Request("/p.swf?video_id=abc&t=T0k", Host()),
@@ -103,7 +103,7 @@ TEST_F(RedirectResolverTest, FailuresAreShownAndGiveEmptyText) {
   for (const auto &[address, message] : cases) {
     SCOPED_TRACE(address);
     messages.shown.clear();
-    EXPECT_EQ(resolver.GetYoutubePathLnik(address), "");
+    EXPECT_EQ(resolver.Resolve(address, {}).address, "");
     ASSERT_EQ(messages.shown.size(), 1u);
     if (!message.empty()) {
       EXPECT_EQ(messages.shown[0].text, message);
@@ -114,10 +114,15 @@ TEST_F(RedirectResolverTest, FailuresAreShownAndGiveEmptyText) {
   EXPECT_GT(pump.calls, 0); // the host was kept live while waiting
 }
 
-TEST_F(RedirectResolverTest, OnlyTheFirstArrivalOfTheAnswerIsRead) {
-  // The header comes only after the resolver has closed the connection.
-  server.SetReply({"HTTP/1.1 303 See Other\r\n", false, "Location: http://h/p?v=1\r\n\r\n"});
-  EXPECT_EQ(resolver.GetYoutubePathLnik(server.url("/p?v=1")), "");
+// The head of the answer is read to its blank line, however far apart its lines come; the
+// answer's problem is the item's reason, without a message.
+TEST_F(RedirectResolverTest, TheWholeHeadIsReadThoughItComesInPieces) {
+  server.SetReply({kRedirect, false, {}, std::chrono::milliseconds(150)});
+  EXPECT_EQ(resolver.Resolve(server.url("/p?v=1"), {}).address,
+            "http://" + Host() + "/get_video?video_id=abc&t=T0k");
+  server.SetReply({"HTTP/1.1 200 OK\r\n\r\n"});
+  EXPECT_EQ(resolver.Resolve(server.url("/p?v=1"), {}).problem,
+            "the player host's answer names no video");
   EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -131,15 +136,15 @@ TEST_F(RedirectResolverTest, TheHostRunsDuringTheWait) {
     if (call == 5)
       throw std::runtime_error("host gave up");
   };
-  EXPECT_THROW(resolver.GetYoutubePathLnik(server.url("/p?v=1")), std::runtime_error);
+  EXPECT_THROW(resolver.Resolve(server.url("/p?v=1"), {}).address, std::runtime_error);
   EXPECT_EQ(Shown(), "from the host");
   EXPECT_EQ(pump.calls, 5);
   bool stop = false;
   pump.action = [&](long call) { stop = call >= 8; };
-  resolver.SetStopCheck([&] { return stop; });
-  EXPECT_EQ(resolver.GetYoutubePathLnik(server.url("/p?v=2")), "");
+  const auto stopped = [&] { return stop; };
+  EXPECT_EQ(resolver.Resolve(server.url("/p?v=2"), stopped).address, "");
   EXPECT_EQ(pump.calls, 8);
-  EXPECT_EQ(resolver.GetYoutubePathLnik(server.url("/p?v=3")), ""); // nothing new starts
+  EXPECT_EQ(resolver.Resolve(server.url("/p?v=3"), stopped).address, ""); // nothing new starts
   EXPECT_EQ(server.Requests().size(), 2u);
   EXPECT_EQ(messages.shown.size(), 1u);
 }

@@ -3,7 +3,6 @@
 #include "settings/Settings.h"
 #include "settings/BooleanText.h"
 #include "settings/CRegister.h"
-#include "support/RecordingMovie.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -268,31 +267,20 @@ protected:
   std::string Stored(const std::string &name) {
     return CRegister(file).REGGetSetting(kHKCU, kSettingsKey, name, "<none>");
   }
-  void Load(Settings &settings) {
-    movie.sets.clear();
-    monitorCalls.clear();
-    settings.LoadSettings(movie, [this](bool state) { monitorCalls.push_back(state); });
-  }
-  std::string Shown(bool monitoring, const std::string &folder) {
-    return std::string("autoToDownloadList_CB=") + (monitoring ? "1" : "0") +
-           " Download_CB=1 Convert_CB=1 download_dir=" + folder;
-  }
 
-  testing::TempDir dir;
+  TempDir dir;
   std::optional<std::string> savedHome;
-  std::filesystem::path file = dir / "config" / "registry.ini";
-  testing::RecordingMovie movie;
-  std::vector<bool> monitorCalls;
+  fs::path file = dir / "config" / "registry.ini";
 };
 
-// A first start monitors into the home folder and writes nothing; stored
-// values are taken as they stand, and a text that is no boolean changes nothing.
+// A first start monitors into the home folder and writes nothing; stored values are taken as
+// they stand, and a text that is no boolean changes nothing; a save writes both.
 TEST_F(SettingsTest, StoredValuesAreTakenAsTheyStand) {
   Settings first(file);
-  Load(first);
-  EXPECT_EQ(monitorCalls, std::vector<bool>{true});
-  EXPECT_EQ(movie.sets, Shown(true, (dir / "Downloaded Videos").string()));
-  EXPECT_FALSE(std::filesystem::exists(file));
+  first.Load();
+  EXPECT_TRUE(first.monitor);
+  EXPECT_EQ(first.downloadDir, (dir / "Downloaded Videos").string());
+  EXPECT_FALSE(fs::exists(file));
   // The text stored ("": none), the switch held before, after, the folder.
   const std::tuple<const char *, bool, bool, const char *> cases[] = {
       {"False", true, false, "/srv/Videos/"},
@@ -307,47 +295,40 @@ TEST_F(SettingsTest, StoredValuesAreTakenAsTheyStand) {
     Store("URL Mon", text);
     Store("Download Dir", folder);
     Settings settings(file);
-    settings.bMonitorEnabled = held;
-    Load(settings);
-    EXPECT_EQ(settings.bMonitorEnabled, monitoring);
-    EXPECT_EQ(monitorCalls, monitoring ? std::vector<bool>{true} : std::vector<bool>{});
-    EXPECT_EQ(movie.sets, Shown(monitoring, folder));
+    settings.monitor = held;
+    settings.Load();
+    EXPECT_EQ(settings.monitor, monitoring);
+    EXPECT_EQ(settings.downloadDir, folder);
     EXPECT_EQ(Stored("URL Mon"), *text ? text : "<none>"); // loading keeps it
   }
+  Settings saved(file);
+  saved.monitor = false;
+  saved.downloadDir = "/d";
+  saved.Save();
+  EXPECT_EQ(Stored("URL Mon") + Stored("Download Dir"), "False/d");
 }
 
 // A file far larger than any settings file (sparse: 300 MB on no disk) is not read: the defaults
-// hold, the user is told once, and the file stays as it is, also after a save.
-TEST_F(SettingsTest, AHugeFileIsLeftAsItIs) {
+// hold, the user is told once, and the file stays as it is, also after a save; a file where the
+// folder should be makes every save fail without a word.
+TEST_F(SettingsTest, AHugeOrMisplacedFileIsLeftAsItIs) {
   Store("URL Mon", "False");
-  std::filesystem::resize_file(file, 300'000'000);
-  const auto size = [&] { return std::filesystem::file_size(file); };
+  fs::resize_file(file, 300'000'000);
   std::vector<std::string> notes;
   Settings settings(file);
-  settings.LoadSettings(
-      movie, [](bool) {}, [&](const std::string &note) { notes.push_back(note); });
-  EXPECT_TRUE(settings.bMonitorEnabled);
+  settings.Load([&](const std::string &note) { notes.push_back(note); });
+  EXPECT_TRUE(settings.monitor);
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_NE(notes[0].find(file.string() + " is larger than 1024 KiB"), std::string::npos);
-  settings.SaveSettings();
-  EXPECT_EQ(size(), 300'000'000u);
+  settings.Save();
+  EXPECT_EQ(fs::file_size(file), 300'000'000u);
   EXPECT_EQ(Stored("URL Mon"), "<none>");
-}
-
-TEST_F(SettingsTest, EveryStepIsGuardedOnItsOwn) {
-  testing::WriteFile(dir / "config", "a file where the folder should be");
-  Settings settings(file);
-  movie.failing = {"_root.autoToDownloadList_CB", "_root.Convert_CB"};
-  settings.LoadSettings(movie, [](bool) { throw std::runtime_error("watcher did not start"); });
-  EXPECT_TRUE(settings.bMonitorEnabled);
-  const std::string home = (dir / "Downloaded Videos").string();
-  EXPECT_EQ(movie.sets, "Download_CB=1 download_dir=" + home);
-  EXPECT_NO_THROW(settings.SaveSettings()); // fails without a word
-  EXPECT_EQ(testing::ReadFile(dir / "config"), "a file where the folder should be");
-  movie.failing.clear();
-  movie.sets.clear();
-  Settings(file).LoadSettings(movie, nullptr); // no switch wired: the rest still runs
-  EXPECT_EQ(movie.sets, Shown(true, home));
+  fs::remove_all(dir / "config");
+  WriteFile(dir / "config", "a file where the folder should be");
+  Settings misplaced(file);
+  misplaced.Load();
+  misplaced.Save();
+  EXPECT_EQ(ReadFile(dir / "config"), "a file where the folder should be");
 }
 
 } // namespace

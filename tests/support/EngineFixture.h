@@ -1,12 +1,8 @@
 #pragma once
 
-#include "host/Connectivity.h"
-#include "host/HeadlessGrid.h"
-#include "list/StatusKind.h"
-#include "scheduler/EngineParts.h"
+#include "engine/Engine.h"
 #include "support/RawServer.h"
 #include "support/RecordingMessageBox.h"
-#include "support/RecordingMovie.h"
 #include "support/ScriptedPump.h"
 #include "support/TempDir.h"
 
@@ -16,12 +12,6 @@
 #include <string>
 
 namespace vidtrawl::testing {
-
-// Whether the machine is online, as a test says.
-struct FixedConnectivity final : host::Connectivity {
-  bool IsConnected() override { return online; }
-  bool online = true;
-};
 
 // A PutFile page at /page/NAME leading to /files/NAME.flv, whose `body` is
 // sent with its size or without; the page's address.
@@ -33,43 +23,44 @@ inline std::string ServeVideo(ContentServer &server, const std::string &name,
   return "http://www.putfile.com/page/" + name;
 }
 
-// Whether the status says that the item's video is being received.
-inline bool Receiving(const std::string &status) {
-  return list::ClassifyStatus(status).kind == list::StatusKind::Progress;
-}
-
-// The hosts an engine runs on in the tests, and the folder of its files.
-struct EngineHostsForTests {
-  TempDir dir;
-  ScriptedPump pump;
-  RecordingMessageBox messages;
-  RecordingMovie movie;
-  FixedConnectivity connectivity;
-  host::HeadlessGrid grid;
-};
-
-// A whole engine over a headless grid whose every connection on port 80
-// goes to one in-process server that serves what the test puts there.
-class EngineFixture : public ::testing::Test, public ContentServer, public EngineHostsForTests {
+// A whole engine whose every connection on port 80 goes to one in-process
+// server that serves what the test puts there, over a scripted pump.
+class EngineFixture : public ::testing::Test, public ContentServer {
 protected:
   void SetUp() override { NewEngine(); }
   // A fresh engine (an empty list, its own download folder) on the same server.
   void NewEngine() {
     engine.reset();
-    net::ConnectionMap map;
+    engine::ConnectionMap map;
     map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
-    engine = std::make_unique<scheduler::EngineParts>(
-        scheduler::EngineHosts{pump, messages, grid, movie, connectivity}, map,
-        scheduler::EnginePaths{dir.path() / "registry.ini", dir.path() / "scratch"});
-    engine->binder.SetYieldInterval(std::chrono::nanoseconds::zero());
-    engine->settings.sDownloadDir = (dir.path() / ("videos" + std::to_string(++engines))).string();
+    engine = std::make_unique<engine::Engine>(engine::Hosts{pump, messages},
+                                              engine::Options{map, dir / "registry.ini"});
+    engine->SetDownloadDir((dir.path() / ("videos" + std::to_string(++engines))).string());
   }
-  const list::DownloadItem &Item(std::size_t index) { return engine->items[index]; }
+  std::filesystem::path Saved(const std::string &name) const {
+    return std::filesystem::path(engine->DownloadDir()) / name;
+  }
+  const engine::Item &Item(std::size_t index) const { return engine->List()[index]; }
+  // The items as "ADDRESS-END NAME STATUS SIZE" joined by commas (ADDRESS-END the last part of
+  // its address text).
+  std::string Items() const {
+    std::string text;
+    for (const engine::Item &item : engine->List().Items()) {
+      const std::string address = engine::AddressText(item);
+      text += (text.empty() ? "" : ",") + address.substr(address.rfind('/') + 1) + " " +
+              engine::FileNameText(item) + " " + engine::StatusText(item) + " " +
+              engine::SizeText(item);
+    }
+    return text;
+  }
   void AddVideo(const std::string &name, const std::string &body, bool sized = true) {
-    engine->adder.AddLink(ServeVideo(*this, name, body, sized));
+    engine->Add({ServeVideo(*this, name, body, sized)});
   }
 
-  std::unique_ptr<scheduler::EngineParts> engine;
+  TempDir dir;
+  ScriptedPump pump;
+  RecordingMessageBox messages;
+  std::unique_ptr<engine::Engine> engine;
   int engines = 0;
 };
 

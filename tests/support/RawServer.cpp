@@ -29,13 +29,14 @@ bool Readable(int fd) {
   return ::poll(&entry, 1, 20) > 0;
 }
 
-void SendAll(int fd, const std::string &bytes) {
+bool SendAll(int fd, const std::string &bytes) {
   for (std::size_t sent = 0; sent < bytes.size();) {
     const ssize_t put = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
     if (put <= 0)
-      return;
+      return false;
     sent += static_cast<std::size_t>(put);
   }
+  return true;
 }
 
 } // namespace
@@ -106,7 +107,15 @@ void RawServer::Answer(int client) {
   }
   if (script_)
     reply = script_(request);
-  SendAll(client, reply.bytes);
+  if (reply.linePause.count() == 0)
+    SendAll(client, reply.bytes);
+  for (std::size_t at = 0; reply.linePause.count() > 0 && at < reply.bytes.size() && !stop_;) {
+    const std::size_t end = std::min(reply.bytes.find('\n', at), reply.bytes.size() - 1) + 1;
+    if (!SendAll(client, reply.bytes.substr(at, end - at)))
+      break;
+    at = end;
+    std::this_thread::sleep_for(reply.linePause);
+  }
   // Silent, or until the client's end is closed, before the late bytes.
   while ((reply.stall || !reply.later.empty()) && !stop_)
     if (Readable(client) && ::recv(client, buffer, sizeof buffer, 0) <= 0)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -17,11 +18,13 @@ namespace vidtrawl::testing {
 class RawServer {
 public:
   struct Reply {
-    Reply(std::string sent = {}, bool silent = false, std::string late = {})
-        : bytes(std::move(sent)), stall(silent), later(std::move(late)) {}
+    Reply(std::string sent = {}, bool silent = false, std::string late = {},
+          std::chrono::milliseconds perLine = {})
+        : bytes(std::move(sent)), stall(silent), later(std::move(late)), linePause(perLine) {}
     std::string bytes; // sent as they are (nothing: the connection is closed at once)
     bool stall;        // then stay silent until the client closes or the server stops
     std::string later; // sent after the client has closed its end (a late arrival)
+    std::chrono::milliseconds linePause; // a pause after each line of `bytes`
   };
   // Called with the request head (up to and including the blank line).
   using Script = std::function<Reply(const std::string &request)>;

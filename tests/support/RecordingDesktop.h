@@ -1,62 +1,75 @@
 #pragma once
 
-#include "host/Clipboard.h"
-#include "host/FolderChooser.h"
-#include "host/MainWindow.h"
-#include "host/ShellOpen.h"
-#include "host/Timers.h"
+#include "gui/DesktopHosts.h"
+#include "gui/ListSelection.h"
 
-#include <set>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vidtrawl::testing {
 
-// The desktop's window, timers, opener, folder dialog and clipboard as one recorder: every call is
-// written down in order ("drag", "start tmrDownload", "open X", "watch on", ...); the folder dialog
-// answers `chosenFolder`, the clipboard holds `clipboardText`.
-class RecordingDesktop final : public host::MainWindow,
-                               public host::Timers,
-                               public host::ShellOpen,
-                               public host::FolderChooser,
-                               public host::Clipboard {
+// The desktop's window, movie, opener, folder dialog, connectivity, clipboard and list selection
+// as one recorder: every call is written down in order ("drag", "open X", "watch on",
+// "download_dir=/x", ...); the folder dialog answers `chosenFolder`, the machine is `online`, and
+// the selection is `selected` (in selection order).
+class RecordingDesktop final : public gui::WindowActions,
+                               public gui::MovieVariables,
+                               public gui::ShellOpen,
+                               public gui::FolderChooser,
+                               public gui::Connectivity,
+                               public gui::ClipboardSwitch,
+                               public gui::ListSelection {
 public:
   void DragWindow() override { calls.push_back("drag"); }
   void Minimize() override { calls.push_back("minimize"); }
   void HideToTray() override { calls.push_back("tray"); }
-  void ShowDownloadGrid() override { calls.push_back("show grid"); }
-  void HideDownloadGrid() override { calls.push_back("hide grid"); }
-  void StopHook() override { calls.push_back("unhook"); }
+  void ShowList() override { calls.push_back("show list"); }
+  void HideList() override { calls.push_back("hide list"); }
+  void StopFilters() override { calls.push_back("unfilter"); }
   void UnloadMenu() override { calls.push_back("unload menu"); }
   void EndProcess() override { calls.push_back("end"); }
 
-  void StartTimer(Id timer) override {
-    calls.push_back("start " + Name(timer));
-    running.insert(timer);
+  // Variables as "NAME=VALUE" without the "_root." prefix.
+  void Set(const std::string &name, const std::string &value) override {
+    variables[name] = value;
+    calls.push_back(name.substr(6) + "=" + value);
   }
-  void StopTimer(Id timer) override { running.erase(timer); }
-  bool TimerRunning(Id timer) const override { return running.count(timer) != 0; }
+  std::string Get(const std::string &name) override { return variables[name]; }
 
-  bool OpenDocument(const std::string &target) override {
+  bool Open(const std::string &target) override {
     calls.push_back("open " + target);
-    return true;
+    return opens;
   }
-  std::string BrowseForFolder(const std::string &prompt) override {
-    calls.push_back("browse " + prompt);
+  std::string ChooseFolder(const std::string &prompt) override {
+    calls.push_back("choose " + prompt.substr(0, 10));
     return chosenFolder;
   }
-
+  bool IsConnected() override { return online; }
   void Watch(bool on) override { calls.push_back(on ? "watch on" : "watch off"); }
-  std::string Text() override { return clipboardText; }
 
-  static std::string Name(Id timer) {
-    return timer == Id::Download ? "tmrDownload" : timer == Id::End ? "tmrend" : "tmrMonitor";
+  void SelectAll() override { calls.push_back("select all"); }
+  std::vector<engine::Serial> SelectedItems() const override { return selected; }
+  std::optional<engine::Serial> FirstSelectedItem() const override {
+    return selected.empty() ? std::nullopt : std::optional(selected.front());
+  }
+
+  // The calls since the last look, joined by "; ".
+  std::string Calls() {
+    std::string text;
+    for (const std::string &call : calls)
+      text += (text.empty() ? "" : "; ") + call;
+    calls.clear();
+    return text;
   }
 
   std::vector<std::string> calls;
-  std::set<Id> running;
+  std::map<std::string, std::string> variables;
   std::string chosenFolder;
-  std::string clipboardText;
+  std::vector<engine::Serial> selected;
+  bool online = true;
+  bool opens = true;
 };
 
 } // namespace vidtrawl::testing

@@ -21,9 +21,7 @@ public:
     shown.push_back({message.text, message.buttons, message.icon, message.title});
     return answer;
   }
-  void Log(const std::string &text) override { logged.push_back(text); }
   std::vector<Shown> shown;
-  std::vector<std::string> logged;
   Answer answer = Answer::Ok;
 };
 

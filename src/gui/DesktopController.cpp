@@ -1,0 +1,241 @@
+#include "gui/DesktopController.h"
+
+#include "base/TrimBlanks.h"
+#include "gui/MovieContract.h"
+#include "host/MessageBox.h"
+
+namespace vidtrawl::gui {
+namespace {
+
+using Box = host::MessageBox;
+
+constexpr char kDownloadPage[] = "Download";
+constexpr char kAboutPage[] = "About";
+
+// The orders the three flags are written in: at a start and a stop, and
+// when a pass ends by itself.
+constexpr const char *kStartStopOrder[3] = {movie::kDownloadBtn, movie::kStartDownloadFlag,
+                                            movie::kDownloadTab};
+constexpr const char *kEndOrder[3] = {movie::kStartDownloadFlag, movie::kDownloadBtn,
+                                      movie::kDownloadTab};
+
+} // namespace
+
+DesktopController::DesktopController(engine::Engine &engine, Hosts hosts, std::string helpFile,
+                                     std::string webSite)
+    : engine_(engine), hosts_(hosts), helpFile_(std::move(helpFile)), webSite_(std::move(webSite)) {
+  for (QTimer *timer : {&startTimer_, &exitTimer_}) {
+    timer->setSingleShot(true);
+    timer->setInterval(kDeferMillis);
+  }
+  connect(&startTimer_, &QTimer::timeout, this, [this] { StartOrStop(); });
+  connect(&exitTimer_, &QTimer::timeout, this, [this] { Exit(); });
+}
+
+void DesktopController::Start(int major, int minor, int revision) {
+  hosts_.movie.Set(movie::kAboutTxt, movie::AboutTxtValue(major, minor, revision));
+  engine_.LoadSettings();
+  if (engine_.MonitorEnabled())
+    hosts_.clipboard.Watch(true);
+  ShowSettings();
+}
+
+void DesktopController::SetCaption(const char *caption) {
+  caption_ = caption;
+  if (captionChanged_)
+    captionChanged_();
+}
+
+void DesktopController::SetFlags(const char *value, const char *const (&order)[3]) {
+  for (const char *name : order)
+    hosts_.movie.Set(name, value);
+}
+
+void DesktopController::ShowSettings() {
+  hosts_.movie.Set(movie::kAutoToDownloadListCB, movie::Flag(engine_.MonitorEnabled()));
+  hosts_.movie.Set(movie::kDownloadCB, movie::kFlagOn);
+  hosts_.movie.Set(movie::kConvertCB, movie::kFlagOn);
+  hosts_.movie.Set(movie::kDownloadDir, engine_.DownloadDir());
+}
+
+void DesktopController::Monitor(bool on) {
+  hosts_.clipboard.Watch(on);
+  engine_.SetMonitorEnabled(on);
+}
+
+void DesktopController::Stop() {
+  engine_.RequestStop();
+  if (caption_ != kStopCaption)
+    return; // no pass of the toggle's, or one already stopping
+  SetCaption(kStartCaption);
+  SetFlags(movie::kFlagOn, kStartStopOrder);
+}
+
+void DesktopController::StartOrStop() {
+  // A running pass can always be stopped, also when its list was emptied.
+  if (caption_ == kStopCaption) {
+    if (hosts_.messages.Show(kConfirmStopText, Box::Buttons::YesNo, Box::Icon::Question) ==
+        Box::Answer::Yes)
+      Stop();
+    return;
+  }
+  if (engine_.List().Empty()) {
+    hosts_.movie.Set(movie::kStartDownloadFlag, movie::kFlagOn);
+    hosts_.messages.ShowMessage(
+        Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
+    return;
+  }
+  // A pass still winding down after a confirmed stop: a start now would run
+  // a second pass inside the first.
+  if (engine_.Downloading())
+    return;
+  if (!hosts_.connectivity.IsConnected()) {
+    hosts_.messages.Show(kOfflineText, Box::Buttons::Ok, Box::Icon::Exclamation);
+    return;
+  }
+  SetCaption(kStopCaption);
+  SetFlags(movie::kFlagOff, kStartStopOrder);
+  if (activePage_ == kAboutPage)
+    hosts_.movie.Set(movie::kDownloadBtnTab, movie::kFlagOn);
+  PassEnd end;
+  end.startedByMonitor = std::exchange(startedByMonitor_, false);
+  end.summary = engine_.RunPass(); // the whole pass runs inside this call
+  if (caption_ == kStopCaption) {  // a stop has shown the idle state already
+    SetFlags(movie::kFlagOn, kEndOrder);
+    SetCaption(kStartCaption);
+  }
+  if (passEnded_)
+    passEnded_(end);
+}
+
+void DesktopController::Command(std::string_view command) {
+  using Handler = void (*)(DesktopController &);
+  struct Row {
+    std::string_view command;
+    Handler run;
+  };
+  static constexpr Row kRows[] = {
+      {movie::kDrag, [](DesktopController &c) { c.hosts_.window.DragWindow(); }},
+      {movie::kMinimize, [](DesktopController &c) { c.hosts_.window.Minimize(); }},
+      {movie::kTray, [](DesktopController &c) { c.hosts_.window.HideToTray(); }},
+      {movie::kClose, [](DesktopController &c) { c.Exit(); }},
+      {movie::kSlider, [](DesktopController &c) { c.hosts_.window.HideList(); }},
+      {movie::kDownloadPage,
+       [](DesktopController &c) {
+         c.hosts_.window.ShowList();
+         c.activePage_ = kDownloadPage;
+       }},
+      {movie::kAboutPage,
+       [](DesktopController &c) {
+         c.hosts_.window.HideList();
+         c.activePage_ = kAboutPage;
+       }},
+      {movie::kHelp, [](DesktopController &c) { c.Open(c.helpFile_); }},
+      {movie::kWebSite, [](DesktopController &c) { c.Open(c.webSite_); }},
+      {movie::kStartDownload, [](DesktopController &c) { c.startTimer_.start(); }},
+      {movie::kStopDownload, [](DesktopController &c) { c.StartOrStop(); }},
+      {movie::kAddDownloadUrl, [](DesktopController &c) { c.AddFromMovie(); }},
+      {movie::kSelectAll, [](DesktopController &c) { c.hosts_.selection.SelectAll(); }},
+      {movie::kRemoveSelected,
+       [](DesktopController &c) { c.engine_.Remove(c.hosts_.selection.SelectedItems()); }},
+      {movie::kMoveUp,
+       [](DesktopController &c) {
+         if (const auto item = c.hosts_.selection.FirstSelectedItem())
+           c.engine_.MoveUp(*item);
+       }},
+      {movie::kMoveDown,
+       [](DesktopController &c) {
+         if (const auto item = c.hosts_.selection.FirstSelectedItem())
+           c.engine_.MoveDown(*item);
+       }},
+      {movie::kClearComplete, [](DesktopController &c) { c.engine_.ClearCompleted(); }},
+      {movie::kBrowse,
+       [](DesktopController &c) {
+         c.ChooseFolder();
+         c.engine_.SaveSettings();
+       }},
+      {movie::kMonitorOn,
+       [](DesktopController &c) {
+         c.Monitor(true);
+         c.engine_.SaveSettings();
+       }},
+      {movie::kMonitorOff,
+       [](DesktopController &c) {
+         c.Monitor(false);
+         c.engine_.SaveSettings();
+       }},
+  };
+  for (const Row &row : kRows)
+    if (row.command == command) {
+      row.run(*this);
+      return;
+    }
+}
+
+void DesktopController::AddFromMovie() {
+  const std::string url = hosts_.movie.Get(movie::kVideoUrl);
+  if (!base::TrimBlanks(url).empty())
+    engine_.Add({url});
+}
+
+void DesktopController::Copied(const std::string &text) {
+  // Whatever else the user copies is not the monitor's: it leaves no trace.
+  if (!engine::Engine::IsVideoPageAddress(text))
+    return;
+  const std::string address(base::TrimBlanks(text));
+  engine_.Add({address});
+  hosts_.movie.Set(movie::kVideoUrl, address);
+  if (!engine_.Downloading()) {
+    startedByMonitor_ = true;
+    startTimer_.start();
+  }
+}
+
+void DesktopController::ChooseFolder() {
+  const std::string folder = hosts_.folders.ChooseFolder(kFolderPrompt);
+  if (folder.empty())
+    return;
+  engine_.SetDownloadDir(folder);
+  hosts_.movie.Set(movie::kDownloadDir, folder);
+}
+
+void DesktopController::Open(const std::string &fileOrAddress) {
+  if (!hosts_.shell.Open(fileOrAddress))
+    hosts_.messages.Show("No program could be started to open " + fileOrAddress + ".",
+                         Box::Buttons::Ok, Box::Icon::Exclamation);
+}
+
+void DesktopController::Exit() {
+  exitTimer_.stop();
+  // A second request while the first is ending (a close during the
+  // question, say) has nothing left to do.
+  if (ending_)
+    return;
+  if (engine_.Downloading()) {
+    if (hosts_.messages.Show(kConfirmExitText, Box::Buttons::YesNo, Box::Icon::Question) !=
+        Box::Answer::Yes)
+      return;
+    Stop(); // a pass still winding down when the program ends is told too
+  }
+  ending_ = true;
+  hosts_.window.StopFilters();
+  hosts_.clipboard.Watch(false); // in memory: the saved setting stays
+  engine_.SetMonitorEnabled(false);
+  hosts_.window.UnloadMenu();
+  hosts_.window.EndProcess();
+}
+
+void DesktopController::TrayDownload() {
+  Command(caption_ == kStartCaption ? movie::kStartDownload : movie::kStopDownload);
+}
+
+void DesktopController::TrayMonitor(bool wasChecked) {
+  Monitor(!wasChecked);
+  ShowSettings();
+}
+
+void DesktopController::TrayExit() {
+  exitTimer_.start();
+}
+
+} // namespace vidtrawl::gui

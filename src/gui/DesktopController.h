@@ -1,0 +1,120 @@
+#pragma once
+
+#include "engine/Engine.h"
+#include "gui/DesktopHosts.h"
+#include "gui/ListSelection.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vidtrawl::host {
+class MessageBox;
+}
+
+namespace vidtrawl::gui {
+
+// The desktop program's own rules, over the engine: the movie's commands and
+// variables, the one start/stop toggle with its captions, the deferred start
+// and exit, the way out with its question, the folder choice, the settings
+// as the movie shows them, and the clipboard monitor's copies. The movie,
+// the tray menu and the window's close all come here.
+class DesktopController final : public QObject {
+public:
+  static constexpr const char *kStartCaption = "Start Downloading";
+  static constexpr const char *kStopCaption = "Stop Downloading";
+  static constexpr const char *kEmptyListText = "Please add video URL's first.";
+  static constexpr const char *kEmptyListTitle = "Empty List";
+  static constexpr const char *kConfirmStopText =
+      "Are you sure that you want to cancel downloading?";
+  static constexpr const char *kOfflineText =
+      "You are not connected to the internet, Please connect first then try again";
+  static constexpr const char *kConfirmExitText =
+      "Download is in Progress, Are you sure that you want to exit?";
+  static constexpr const char *kFolderPrompt =
+      "Please select the desired Download directory then press Ok.";
+  // The deferred start and exit run this long after they are asked for,
+  // outside the movie's command or the menu's click that asked.
+  static constexpr int kDeferMillis = 200;
+
+  struct Hosts {
+    MovieVariables &movie;
+    WindowActions &window;
+    ShellOpen &shell;
+    FolderChooser &folders;
+    Connectivity &connectivity;
+    ClipboardSwitch &clipboard;
+    host::MessageBox &messages;
+    ListSelection &selection;
+  };
+  // How a pass ended, and whether the clipboard monitor had started it.
+  struct PassEnd {
+    engine::PassSummary summary;
+    bool startedByMonitor = false;
+  };
+
+  // helpFile: the help document; webSite: the address the web-site command opens.
+  DesktopController(engine::Engine &engine, Hosts hosts, std::string helpFile, std::string webSite);
+
+  // Start-up: the about text, then the settings (the monitor switched on
+  // when they say so) shown in the movie.
+  void Start(int major, int minor, int revision);
+
+  // A command of the movie; unknown ones are ignored, the argument unused.
+  void Command(std::string_view command);
+  // A text the clipboard watcher delivered.
+  void Copied(const std::string &text);
+  // The window system asks to close the window: the way out.
+  void Exit();
+
+  // The tray menu's entries: start (200 ms later) or stop by the caption;
+  // monitoring the other way round from the mark shown, not saved; the exit
+  // 200 ms later, after the menu has closed.
+  void TrayDownload();
+  void TrayMonitor(bool wasChecked);
+  void TrayExit();
+
+  // The toggle's caption, and the monitor's state the tray's mark shows.
+  const char *Caption() const { return caption_; }
+  bool Monitoring() const { return engine_.MonitorEnabled(); }
+
+  void OnCaptionChanged(std::function<void()> listener) { captionChanged_ = std::move(listener); }
+  void OnPassEnded(std::function<void(const PassEnd &)> listener) {
+    passEnded_ = std::move(listener);
+  }
+
+  // The movie page on show ("Download", "About" or empty).
+  const std::string &ActivePage() const { return activePage_; }
+  bool StartPending() const { return startTimer_.isActive(); }
+  bool ExitPending() const { return exitTimer_.isActive(); }
+
+private:
+  void StartOrStop();
+  // A confirmed stop: the pass ends, the toggle shows the idle state.
+  void Stop();
+  void SetCaption(const char *caption);
+  void SetFlags(const char *value, const char *const (&order)[3]);
+  void Monitor(bool on);
+  void ShowSettings();
+  void ChooseFolder();
+  void AddFromMovie();
+  void Open(const std::string &fileOrAddress);
+
+  engine::Engine &engine_;
+  Hosts hosts_;
+  std::string helpFile_;
+  std::string webSite_;
+  std::string activePage_;
+  const char *caption_ = kStartCaption;
+  QTimer startTimer_;
+  QTimer exitTimer_;
+  bool startedByMonitor_ = false;
+  bool ending_ = false;
+  std::function<void()> captionChanged_;
+  std::function<void(const PassEnd &)> passEnded_;
+};
+
+} // namespace vidtrawl::gui

@@ -1,0 +1,145 @@
+#include "gui/DownloadListModel.h"
+
+#include "gui/ListColumns.h"
+
+namespace vidtrawl::gui {
+namespace {
+
+QString Text(const std::string &text) {
+  return QString::fromStdString(text);
+}
+
+} // namespace
+
+DownloadListModel::DownloadListModel(engine::Engine &engine, QObject *parent)
+    : QAbstractTableModel(parent), engine_(engine), rows_(static_cast<int>(engine.List().Count())) {
+  engine_.Subscribe(this);
+}
+
+DownloadListModel::~DownloadListModel() {
+  engine_.Unsubscribe(this);
+}
+
+engine::Serial DownloadListModel::SerialAt(int row) const {
+  return row >= 0 && row < rows_ ? engine_.List()[static_cast<std::size_t>(row)].serial : 0;
+}
+
+int DownloadListModel::RowOf(engine::Serial serial) const {
+  const std::optional<std::size_t> index = engine_.List().IndexOf(serial);
+  return index ? static_cast<int>(*index) : -1;
+}
+
+int DownloadListModel::rowCount(const QModelIndex &parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+int DownloadListModel::columnCount(const QModelIndex &parent) const {
+  // The columns stay while there are no rows, so their widths do too.
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
+  if (!index.isValid() || index.row() >= rows_ || index.column() >= kColumnCount)
+    return {};
+  const engine::Item &item = engine_.List()[static_cast<std::size_t>(index.row())];
+  const int column = index.column();
+  switch (role) {
+  case Qt::DisplayRole:
+  case Qt::EditRole:
+    switch (column) {
+    case kColumnID:
+      return index.row() + 1;
+    case kColumnAddress:
+      return Text(engine::AddressText(item));
+    case kColumnFileName:
+      return Text(engine::FileNameText(item));
+    case kColumnStatus:
+      return Text(engine::StatusText(item));
+    default:
+      return Text(engine::SizeText(item));
+    }
+  case Qt::ToolTipRole: {
+    // The whole address, and why the item failed.
+    if (column != kColumnAddress && column != kColumnStatus)
+      return {};
+    const std::string reason = engine::ReasonText(item);
+    if (column == kColumnStatus)
+      return reason.empty() ? QVariant() : Text(reason);
+    return Text(engine::AddressText(item) + (reason.empty() ? "" : "\n" + reason));
+  }
+  case PhaseRole:
+    return static_cast<int>(item.phase);
+  case PercentRole:
+    if (const auto percent = engine::TransferPercent(item);
+        percent && item.phase == engine::Phase::Transferring)
+      return static_cast<qlonglong>(*percent);
+    return {};
+  case SerialRole:
+    return static_cast<qulonglong>(item.serial);
+  default:
+    return {};
+  }
+}
+
+QVariant DownloadListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole || section < 0)
+    return {};
+  if (orientation == Qt::Vertical)
+    return section + 1;
+  if (section >= kColumnCount)
+    return {};
+  const std::string_view caption = kColumnLayouts[static_cast<std::size_t>(section)].caption;
+  return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+}
+
+Qt::ItemFlags DownloadListModel::flags(const QModelIndex &index) const {
+  if (!index.isValid() || index.column() >= kColumnCount)
+    return Qt::NoItemFlags;
+  Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (index.column() == kColumnFileName)
+    flags |= Qt::ItemIsEditable;
+  return flags;
+}
+
+bool DownloadListModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+  if (role != Qt::EditRole || index.column() != kColumnFileName || index.row() >= rows_)
+    return false;
+  // A name of which nothing usable is left is refused: the cell keeps its text.
+  return engine_.Rename(SerialAt(index.row()), value.toString().toStdString()).has_value();
+}
+
+void DownloadListModel::ItemChanged(std::size_t index) {
+  const int row = static_cast<int>(index);
+  if (row < rows_)
+    emit dataChanged(this->index(row, 0), this->index(row, kColumnCount - 1));
+}
+
+void DownloadListModel::ItemsAdded(std::size_t first, std::size_t count) {
+  beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count) - 1);
+  rows_ += static_cast<int>(count);
+  endInsertRows();
+}
+
+void DownloadListModel::ItemsRemoved(std::size_t first, std::size_t count) {
+  beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + count) - 1);
+  rows_ -= static_cast<int>(count);
+  endRemoveRows();
+  // The numbers of the rows after them changed.
+  if (static_cast<int>(first) < rows_)
+    emit dataChanged(index(static_cast<int>(first), kColumnID), index(rows_ - 1, kColumnID));
+}
+
+void DownloadListModel::ItemsSwapped(std::size_t index) {
+  const int row = static_cast<int>(index);
+  beginMoveRows({}, row + 1, row + 1, {}, row);
+  endMoveRows();
+  emit dataChanged(this->index(row, kColumnID), this->index(row + 1, kColumnID));
+}
+
+void DownloadListModel::ListReset() {
+  beginResetModel();
+  rows_ = static_cast<int>(engine_.List().Count());
+  endResetModel();
+}
+
+} // namespace vidtrawl::gui

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "engine/Engine.h"
+
+#include <QAbstractTableModel>
+
+namespace vidtrawl::gui {
+
+// The download list as Qt's views see it: the engine's list adapted, one row
+// per item, the columns of ListColumns.h, the texts made by the engine's
+// formatter. It follows the list through the engine's observer; the file
+// name cell edits rename the item. A failed item's reason is the tooltip of
+// its address and status cells.
+class DownloadListModel final : public QAbstractTableModel, public engine::ListObserver {
+  Q_OBJECT
+
+public:
+  enum Role {
+    PhaseRole = Qt::UserRole + 1, // the item's engine::Phase, as an int
+    PercentRole,                  // a transfer's percentage; none when unknown
+    SerialRole,                   // the item's serial (qulonglong)
+  };
+
+  explicit DownloadListModel(engine::Engine &engine, QObject *parent = nullptr);
+  ~DownloadListModel() override;
+
+  engine::Serial SerialAt(int row) const;
+  int RowOf(engine::Serial serial) const;
+
+  int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex &index) const override;
+  bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+
+  void ItemChanged(std::size_t index) override;
+  void ItemsAdded(std::size_t first, std::size_t count) override;
+  void ItemsRemoved(std::size_t first, std::size_t count) override;
+  void ItemsSwapped(std::size_t index) override;
+  void ListReset() override;
+
+private:
+  engine::Engine &engine_;
+  // The rows the views know of: the list's count once each change is told.
+  int rows_ = 0;
+};
+
+} // namespace vidtrawl::gui

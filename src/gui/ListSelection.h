@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/Engine.h"
+
+#include <optional>
+#include <vector>
+
+namespace vidtrawl::gui {
+
+// What the list's commands read of the user's selection in the list view.
+class ListSelection {
+public:
+  virtual ~ListSelection() = default;
+  // Every item is selected.
+  virtual void SelectAll() = 0;
+  // The items with a selected cell, in list order.
+  virtual std::vector<engine::Serial> SelectedItems() const = 0;
+  // The item of the cell selected first; nothing when none is.
+  virtual std::optional<engine::Serial> FirstSelectedItem() const = 0;
+};
+
+} // namespace vidtrawl::gui

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The movie's contract: the commands it sends and the variables the program
+// sets and reads in it, with the flag texts. Main.qml speaks the same names.
+namespace vidtrawl::gui::movie {
+
+// Commands.
+inline constexpr std::string_view kDrag = "IDC_FS_Drag";
+inline constexpr std::string_view kMinimize = "IDC_FS_Minimize";
+inline constexpr std::string_view kTray = "IDC_FS_Tray";
+inline constexpr std::string_view kClose = "IDC_FS_Close";
+inline constexpr std::string_view kSlider = "IDC_FS_Slider";
+inline constexpr std::string_view kDownloadPage = "IDC_FS_Download";
+inline constexpr std::string_view kAboutPage = "IDC_FS_About";
+inline constexpr std::string_view kHelp = "IDC_FS_Help";
+inline constexpr std::string_view kWebSite = "ID_FS_webSite";
+inline constexpr std::string_view kStartDownload = "IDC_FS_startDownload";
+inline constexpr std::string_view kStopDownload = "IDC_FS_stopDownload";
+inline constexpr std::string_view kAddDownloadUrl = "IDC_FS_addDownloadURL";
+inline constexpr std::string_view kSelectAll = "IDC_FS_selectAllD";
+inline constexpr std::string_view kRemoveSelected = "IDC_FS_removeSelectedD";
+inline constexpr std::string_view kMoveUp = "IDC_FS_moveUp";
+inline constexpr std::string_view kMoveDown = "IDC_FS_moveDown";
+inline constexpr std::string_view kClearComplete = "ID_FS_clearComplete";
+inline constexpr std::string_view kBrowse = "ID_FS_downloadBrowse";
+inline constexpr std::string_view kMonitorOn = "ID_FS_autoDownloadCheck";
+inline constexpr std::string_view kMonitorOff = "ID_FS_autoDownloadUncheck";
+
+// Variables.
+// "Version " + major + "." + minor + ".0." + revision, CR LF, then kAboutText;
+// set once at start-up.
+inline constexpr char kAboutTxt[] = "_root.aboutTxt";
+// The download folder.
+inline constexpr char kDownloadDir[] = "_root.download_dir";
+// Whether clipboard monitoring is on (flag).
+inline constexpr char kAutoToDownloadListCB[] = "_root.autoToDownloadList_CB";
+// Always "1" when the settings are pushed.
+inline constexpr char kDownloadCB[] = "_root.Download_CB";
+inline constexpr char kConvertCB[] = "_root.Convert_CB";
+// The address to add: set by the clipboard monitor, read by the add command.
+inline constexpr char kVideoUrl[] = "_root.video_url";
+// "0" when a download run begins, "1" when it ends or is cancelled.
+inline constexpr char kStartDownloadFlag[] = "_root.startDownload";
+inline constexpr char kDownloadBtn[] = "_root.downloadBtn";
+inline constexpr char kDownloadTab[] = "_root.downloadTab";
+// "1" when a run begins while the "About" page is on show.
+inline constexpr char kDownloadBtnTab[] = "_root.downloadBtnTab";
+
+inline constexpr char kAboutText[] =
+    "Vidtrawl is an easy to use program to download video files from iFilm,Google,youtube, "
+    "and other 9 video sharing sites to your PC.";
+
+// Flags travel to the movie as "1" and "0".
+inline constexpr char kFlagOn[] = "1";
+inline constexpr char kFlagOff[] = "0";
+inline std::string Flag(bool on) {
+  return on ? kFlagOn : kFlagOff;
+}
+
+// The value of kAboutTxt for the given version numbers.
+inline std::string AboutTxtValue(int major, int minor, int revision) {
+  return "Version " + std::to_string(major) + "." + std::to_string(minor) + ".0." +
+         std::to_string(revision) + "\r\n" + kAboutText;
+}
+
+} // namespace vidtrawl::gui::movie

@@ -1,0 +1,65 @@
+#include "list/FileNaming.h"
+
+#include "base/AsciiCase.h"
+#include "list/CleanFileName.h"
+#include "resolve/SiteTable.h"
+
+namespace vidtrawl::list {
+namespace {
+
+std::string LowerLastFour(const std::string &text) {
+  return base::LowerAscii(text.size() > 4 ? std::string_view(text).substr(text.size() - 4)
+                                          : std::string_view(text));
+}
+
+std::string AfterLastSlash(const std::string &text) {
+  const std::size_t slash = text.rfind('/');
+  return slash == std::string::npos ? text : text.substr(slash + 1);
+}
+
+// The longest extension kept whole by a cut; failing one, the last four
+// bytes are kept, as they usually hold it.
+constexpr std::size_t kMaxExtension = 8;
+
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Cuts a name longer than `limit` bytes to that many, keeping its extension
+// and never splitting a UTF-8 character.
+void ShortenKeepingExtension(std::string &name, std::size_t limit) {
+  if (name.size() <= limit)
+    return;
+  const std::size_t dot = name.rfind('.');
+  std::size_t tail = dot != std::string::npos && dot > 0 && name.size() - dot <= kMaxExtension
+                         ? dot
+                         : name.size() - 4;
+  while (tail < name.size() && IsContinuationByte(name[tail]))
+    ++tail;
+  std::size_t head = limit - (name.size() - tail);
+  while (head > 0 && IsContinuationByte(name[head]))
+    --head;
+  name = name.substr(0, head) + name.substr(tail);
+}
+
+} // namespace
+
+std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress, int site) {
+  std::string name = file.name;
+  const std::string ext = LowerLastFour(videoAddress);
+  const bool videoExtension = ext == ".flv" || ext == ".wmv";
+  if (name.empty() || videoExtension)
+    name = AfterLastSlash(videoAddress);
+  if (site == resolve::kSiteYoutube || site == resolve::kSiteDailyMotion ||
+      site == resolve::kSiteZippyVideos)
+    name += ".flv";
+  // Cleaned before it is cut, so that the cut keeps what is left of the
+  // extension and the name stays within its length.
+  name = CleanFileName(name);
+  ShortenKeepingExtension(name, kMaxNameLength);
+  if (site == resolve::kSiteYoutube)
+    ShortenKeepingExtension(name, kMaxYoutubeNameLength);
+  return name;
+}
+
+} // namespace vidtrawl::list

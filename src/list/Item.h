@@ -1,0 +1,71 @@
+#pragma once
+
+#include "base/Fault.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vidtrawl::list {
+
+// An item's own number: given when it is added, never reused, never shown.
+// Commands name items by it, since the list may change under any command
+// that lets the host run.
+using Serial = std::uint64_t;
+
+// Where an item stands.
+enum class Phase {
+  Waiting,      // added, its site recognised, not processed yet
+  Unsupported,  // added, but its address is no supported site's
+  Preparing,    // its page is fetched and read, then the file asked about
+  Transferring, // its file's bytes are arriving
+  Complete,     // its file is in the folder
+  Failed,       // it ended with a fault
+  Cancelled,    // the user stopped the pass while it was worked on
+};
+
+// What is known of the file's size.
+enum class SizeKnown {
+  Unknown,     // not asked yet
+  NotReported, // the server has the file but gives no size
+  Missing,     // the server has no such file, or did not answer
+  Bytes,       // `size` bytes: announced, or on disk once complete
+};
+
+// One download, in typed state: the texts users see are made from it where
+// they are shown (see ItemText.h).
+struct Item {
+  Serial serial = 0;
+  std::string address; // the page address, as added
+  int site = 0;        // its site's number (resolve/SiteTable.h), kNoSite for none
+
+  Phase phase = Phase::Waiting;
+  // The local file name: derived from the file (or its address) or typed by
+  // the user; nothing until one of them gives it. A typed name stays.
+  std::optional<std::string> fileName;
+  bool nameTyped = false;
+
+  SizeKnown sizeKnown = SizeKnown::Unknown;
+  std::uint64_t size = 0;
+
+  // Preparing: how much of the page arrived, in percent of its announced
+  // length (nothing when it announced none), and whether it is read.
+  std::optional<int> pagePercent;
+  bool pageRead = false;
+  // Transferring (and after): the bytes received, and what the transfer
+  // announced (0: nothing).
+  std::uint64_t received = 0;
+  std::uint64_t total = 0;
+
+  // Failed: why.
+  std::optional<base::Fault> fault;
+
+  friend bool operator==(const Item &, const Item &) = default;
+};
+
+// The pass leaves these alone: they are done, one way or the other.
+inline bool IsFinished(const Item &item) {
+  return item.phase == Phase::Complete || item.phase == Phase::Failed;
+}
+
+} // namespace vidtrawl::list

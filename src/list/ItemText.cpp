@@ -1,0 +1,118 @@
+#include "list/ItemText.h"
+
+#include "list/FormatSize.h"
+
+#include <cmath>
+
+namespace vidtrawl::list {
+namespace {
+
+using base::FaultKind;
+
+bool NamesNoVideo(const Item &item) {
+  return item.fault && (item.fault->kind == FaultKind::NoVideoInPage ||
+                        item.fault->kind == FaultKind::PlayerLookup);
+}
+
+} // namespace
+
+std::optional<long long> TransferPercent(const Item &item) {
+  // More than was announced: the announcement was wrong, and only the bytes are true.
+  if (item.total == 0 || item.received > item.total)
+    return std::nullopt;
+  return std::llround(
+      std::nearbyint(static_cast<double>(item.received) / static_cast<double>(item.total) * 100.0));
+}
+
+std::string StatusText(const Item &item) {
+  switch (item.phase) {
+  case Phase::Waiting:
+    return "Waiting";
+  case Phase::Unsupported:
+    return "Link is not supported";
+  case Phase::Preparing:
+    if (item.pageRead)
+      return "Start Downloading...";
+    if (item.pagePercent && *item.pagePercent <= 100)
+      return "Preparing (" + std::to_string(*item.pagePercent) + "%)";
+    return "Preparing...";
+  case Phase::Transferring:
+    if (const auto percent = TransferPercent(item))
+      return std::to_string(*percent);
+    return FormatSize(static_cast<double>(item.received)) + " so far..";
+  case Phase::Complete:
+    return "Complete";
+  case Phase::Failed:
+    return "ERROR";
+  case Phase::Cancelled:
+    return "Cancelled";
+  }
+  return {};
+}
+
+bool FileNamePlaceholder(const Item &item) {
+  return !item.fileName && !NamesNoVideo(item) &&
+         !(item.fault && item.fault->kind == FaultKind::UnsupportedSite);
+}
+
+std::string FileNameText(const Item &item) {
+  if (item.fault && item.fault->kind == FaultKind::UnsupportedSite)
+    return "Un supported link";
+  if (NamesNoVideo(item))
+    return "Process failed.";
+  if (item.fileName)
+    return *item.fileName;
+  return item.phase == Phase::Unsupported ? "ERROR" : "Waiting (Auto Detect)";
+}
+
+std::string SizeText(const Item &item) {
+  switch (item.sizeKnown) {
+  case SizeKnown::Unknown:
+    return "????";
+  case SizeKnown::NotReported:
+    return "0";
+  case SizeKnown::Missing:
+    return "-1 Bytes";
+  case SizeKnown::Bytes:
+    break;
+  }
+  return FormatSize(static_cast<double>(item.size));
+}
+
+std::string AddressText(const Item &item) {
+  return NamesNoVideo(item) ? "Video may be inappropriate and can not be downloaded" : item.address;
+}
+
+std::string ReasonText(const Item &item) {
+  if (item.phase != Phase::Failed || !item.fault)
+    return {};
+  const base::Fault &fault = *item.fault;
+  switch (fault.kind) {
+  case FaultKind::UnsupportedSite:
+    return "the address belongs to no supported site";
+  case FaultKind::NoVideoInPage:
+    return "the page names no video";
+  case FaultKind::PlayerLookup:
+    return "YouTube's player host gave no video address: " + fault.detail;
+  case FaultKind::FileMissing:
+    return "the server reported no such file" +
+           (fault.detail.empty() ? std::string() : " (" + fault.detail + ")");
+  default:
+    break;
+  }
+  // The page was not read: what stopped its fetch.
+  return (item.pageRead ? "" : "the page could not be fetched: ") + fault.detail;
+}
+
+std::string ResolutionText(const std::optional<std::string> &address,
+                           const std::optional<base::Fault> &fault) {
+  if (address)
+    return *address;
+  if (fault && fault->kind == FaultKind::UnsupportedSite)
+    return "-1";
+  if (fault && (fault->kind == FaultKind::NoVideoInPage || fault->kind == FaultKind::PlayerLookup))
+    return "0";
+  return "-2";
+}
+
+} // namespace vidtrawl::list

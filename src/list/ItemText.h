@@ -1,0 +1,45 @@
+#pragma once
+
+#include "list/Item.h"
+
+#include <optional>
+#include <string>
+
+namespace vidtrawl::list {
+
+// The one place an item's state becomes the texts users and scripts see: the
+// list's columns, the table, the --tsv lines. Nothing reads them back.
+
+// "Waiting", "Link is not supported", "Preparing (N%)", "Preparing...",
+// "Start Downloading...", a percentage, "SIZE so far..", "Complete",
+// "ERROR", "Cancelled".
+std::string StatusText(const Item &item);
+// The file name, "Waiting (Auto Detect)" before there is one, "ERROR" for an
+// unsupported address not processed yet, "Un supported link" and "Process
+// failed." for the faults that name no file.
+std::string FileNameText(const Item &item);
+// Whether FileNameText is a placeholder ("Waiting (Auto Detect)", "ERROR"):
+// no name and no fault that names no file.
+bool FileNamePlaceholder(const Item &item);
+// "????", "0" (the server gives no size), "-1 Bytes" (no such file), or the
+// size (FormatSize).
+std::string SizeText(const Item &item);
+// The page address, or "Video may be inappropriate and can not be
+// downloaded" when its page named no video.
+std::string AddressText(const Item &item);
+
+// Why the item failed, in words; empty when it did not.
+std::string ReasonText(const Item &item);
+
+// The percentage done of a transfer that announced its length, rounded half
+// to even; nothing when it announced none, or when more arrived than it
+// announced.
+std::optional<long long> TransferPercent(const Item &item);
+
+// The answer of a page resolution as --resolve-only prints it: the video
+// address, "-1" (no supported site), "-2" (the page was not fetched) or "0"
+// (the page named no video).
+std::string ResolutionText(const std::optional<std::string> &address,
+                           const std::optional<base::Fault> &fault);
+
+} // namespace vidtrawl::list

@@ -1,0 +1,326 @@
+// The three network operations against servers on loopback (raw scripted ones, a TLS one with an
+// untrusted certificate, nginx): what each request sends, each way each one ends, and the files a
+// transfer leaves.
+#include "net/FileInfoRequest.h"
+#include "net/FileTransfer.h"
+#include "net/PageFetch.h"
+
+#include "support/Nginx.h"
+#include "support/RawServer.h"
+#include "support/ScriptedPump.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <httplib.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/xattr.h>
+#include <thread>
+#include <unistd.h>
+
+namespace vidtrawl::net {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using base::FaultKind;
+using testing::Pattern;
+using testing::RawResponse;
+using testing::RawServer;
+using testing::ReadFile;
+using testing::WriteFile;
+
+std::string Ok(const std::string &headers, const std::string &body = "") {
+  return RawResponse("HTTP/1.1 200 OK", headers, body);
+}
+std::string Length(long size) {
+  return size < 0 ? "" : "Content-Length: " + std::to_string(size) + "\r\n";
+}
+bool IsHead(const std::string &request) {
+  return request.rfind("HEAD ", 0) == 0;
+}
+
+// /body/N: N bytes with their length; /open/N: without one; /loop and /start redirect (to
+// itself, to /body/3000); /named names its file; /nan gives a length that is no number, /twice
+// the same length twice; /huge a header block past its limit; /stall nothing; /closed a closed
+// connection; /trickle a header line every 150 ms; /gone 410 (HTTP/1.0); all else is missing.
+RawServer::Reply Site(const std::string &request) {
+  const std::size_t start = request.find(' ') + 1;
+  const std::string path = request.substr(start, request.find(' ', start) - start);
+  const long n = std::strtol(path.c_str() + path.rfind('/') + 1, nullptr, 10);
+  const std::string body = IsHead(request) ? "" : Pattern(static_cast<std::size_t>(n));
+  if (path.rfind("/body/", 0) == 0 || path.rfind("/open/", 0) == 0)
+    return {Ok(Length(path[1] == 'b' ? n : -1), body)};
+  if (path == "/loop" || path == "/start")
+    return {RawResponse("HTTP/1.1 302 Found",
+                        path == "/loop" ? "Location: /loop\r\n" : "Location: /body/3000\r\n")};
+  if (path == "/named")
+    return {Ok("Content-Type: video/x-flv\r\nContent-Disposition: a; filename=v.flv\r\n"
+               "Last-Modified: then\r\nContent-Length: 10\r\n")};
+  if (path == "/nan" || path == "/twice")
+    return {Ok(path == "/nan" ? "Content-Length: 12abc\r\n" : "Content-Length: 42, 42\r\n")};
+  if (path == "/huge")
+    return {Ok(std::string(70000, 'x').insert(0, "X-Pad: ") + "\r\n" + Length(10))};
+  if (path == "/trickle") {
+    std::string lines = "HTTP/1.1 200 OK\r\n";
+    for (int i = 0; i < 20; ++i)
+      lines += "X-Line-" + std::to_string(i) + ": slow\r\n";
+    return {lines, true, {}, 150ms};
+  }
+  if (path == "/gone")
+    return {RawResponse("HTTP/1.0 410 Gone", "")};
+  if (path == "/stall" || path == "/closed")
+    return {"", path == "/stall"};
+  return {RawResponse("HTTP/1.1 404 Not Found", "", IsHead(request) ? "" : "not found")};
+}
+
+class NetworkTest : public ::testing::Test {
+protected:
+  NetworkTest() { session.SetLimits({2000ms, 400ms, 400ms, 1}); }
+  // The request lines the server has seen ("HEAD /body/1").
+  std::string Requests() const {
+    std::string lines;
+    for (const std::string &request : server.Requests())
+      lines += (lines.empty() ? "" : ", ") + request.substr(0, request.find(" HTTP/"));
+    return lines;
+  }
+
+  RawServer server{Site};
+  testing::TempDir dir;
+  testing::ScriptedPump pump;
+  Session session{pump, ConnectionMap{}};
+};
+
+// What an outcome says, as one text: "done VALUE", "stopped", or "KIND: detail".
+template <typename T> std::string Said(const base::Outcome<T> &outcome) {
+  if (outcome.WasStopped())
+    return "stopped";
+  if (outcome.Failed())
+    return std::to_string(static_cast<int>(outcome.Failure().kind)) + ": " +
+           outcome.Failure().detail;
+  if constexpr (std::is_same_v<T, std::string>)
+    return "done " + std::to_string(outcome.Value().size());
+  else
+    return "done " + std::to_string(outcome.Value());
+}
+std::string Kind(FaultKind kind) {
+  return std::to_string(static_cast<int>(kind)) + ": ";
+}
+
+// Every end of a transfer: its outcome, the file it completes (beside an earlier one of the name,
+// which stays), and the partial file (the bytes received; an empty one goes). A stop comes at the
+// progress report `stopAt` (0: none); bodies are Pattern(size).
+TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
+  const struct {
+    std::string path;
+    std::uint64_t expected; // what a header request said
+    std::string said;
+    long complete, part; // the bytes of each file; -1: none
+    int stopAt = 0;
+  } cases[] = {
+      {"/body/0", 0, "done 0", 0, -1},
+      {"/body/5000", 0, "done 5000", 5000, -1},
+      {"/open/5000", 0, "done 5000", 5000, -1},
+      {"/start", 0, "done 3000", 3000, -1},
+      {"/open/600000", 0, "stopped", -1, 1, 1},
+      {"/open/4000", 10000, Kind(FaultKind::ShortBody) + "the body ended after 4000 of 10000 bytes",
+       -1, 4000},
+      {"/missing", 0, Kind(FaultKind::HttpStatus) + "the server answered 404", -1, -1},
+      {"/loop", 0, Kind(FaultKind::Network) + "Maximum (10) redirects followed", -1, -1},
+      {"/stall", 0, Kind(FaultKind::Network), -1, -1},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.path);
+    fs::remove_all(dir / "out");
+    fs::create_directories(dir / "out");
+    WriteFile(dir / "out/v.flv", "earlier");
+    base::Outcome<PartialFile> file = PartialFile::Claim((dir / "out/v.flv").string());
+    ASSERT_TRUE(file.Done());
+    int reports = 0;
+    const base::Outcome<std::uint64_t> outcome = TransferFile(
+        session, server.url(c.path), file.Value(), c.expected,
+        [&](std::uint64_t, std::uint64_t) { ++reports; },
+        [&] { return c.stopAt > 0 && reports >= c.stopAt; });
+    file.Value().Abandon();
+    EXPECT_EQ(Said(outcome).substr(0, c.said.size()), c.said);
+    EXPECT_EQ(ReadFile(dir / "out/v.flv"), "earlier");
+    for (const auto &[name, size] :
+         {std::pair{"v (2).flv", c.complete}, {"v.flv.vidtrawl-part", c.part}}) {
+      if (size < 0)
+        EXPECT_FALSE(fs::exists(dir / "out" / name)) << name;
+      else if (c.stopAt == 0)
+        EXPECT_EQ(ReadFile(dir / "out" / name), Pattern(static_cast<std::size_t>(size))) << name;
+      else
+        EXPECT_GT(fs::file_size(dir / "out" / name), 0u) << name;
+    }
+  }
+  // What cannot be asked for at all.
+  base::Outcome<PartialFile> file = PartialFile::Claim((dir / "x.flv").string());
+  EXPECT_EQ(Said(TransferFile(session, "ftp://127.0.0.1/x", file.Value(), 0, {}, {})),
+            Kind(FaultKind::BadAddress) + "not an http or https address");
+  EXPECT_EQ(Said(TransferFile(session,
+                              "http://127.0.0.1:" + std::to_string(RawServer::UnusedPort()) + "/",
+                              file.Value(), 0, {}, {}))
+                .substr(0, 3),
+            Kind(FaultKind::Network));
+}
+
+// A header request (HEAD, HTTP/1.0, the program's agent) for what a server says of a file; a
+// server that does not answer, or answers past the limits, is a fault.
+TEST_F(NetworkTest, AHeaderRequestReadsWhatTheServerSays) {
+  const auto said = [&](const std::string &url) {
+    const base::Outcome<RemoteFile> file = AskFileInfo(session, url, {});
+    if (!file.Done())
+      return file.Failed() ? Kind(file.Failure().kind) + file.Failure().detail : "stopped";
+    const RemoteFile &f = file.Value();
+    return std::string(f.exists ? "exists" : "missing") + " " +
+           (f.size ? std::to_string(*f.size) : "?") + " " + f.name + " " + f.type + " " +
+           f.lastModified;
+  };
+  const std::string port = std::to_string(server.port());
+  const std::pair<std::string, std::string> cases[] = {
+      {server.url("/named"), "exists 10 v.flv x-flv then"},
+      {server.url("/open/5"), "exists ?   Not Available"},
+      {server.url("/twice"), "exists 42   Not Available"},
+      {"127.0.0.1:" + port + "/body/4?x=1&y=2", "exists 4   Not Available"},
+      {server.url("/missing"), "missing ?   Not Available"},
+      {server.url("/gone"), "missing ?   Not Available"},
+      {server.url("/nan"),
+       Kind(FaultKind::BadHeader) + "the server's Content-Length is not a number"},
+      {server.url("/huge"), Kind(FaultKind::BadHeader) + "the response headers are too long"},
+      {server.url("/trickle"),
+       Kind(FaultKind::Network) + "the server did not finish its headers within 0 s"},
+      {server.url("/closed"), Kind(FaultKind::Network) + "Empty reply from server"},
+  };
+  for (const auto &[url, expected] : cases)
+    EXPECT_EQ(said(url), expected) << url;
+  const auto requests = server.Requests();
+  EXPECT_EQ(requests[0].rfind("HEAD /named HTTP/1.0\r\n", 0), 0u) << requests[0];
+  EXPECT_NE(requests[0].find(std::string("User-Agent: ") + Session::kAgent + "\r\n"),
+            std::string::npos);
+  EXPECT_EQ(requests[3].rfind("HEAD /body/4?x=1&y=2 HTTP/1.0\r\n", 0), 0u) << requests[3];
+}
+
+// A page: the body of a 200, in memory, with its progress against its own length; no header
+// request first.
+TEST_F(NetworkTest, APageIsTheWholeBodyOfAWholeAnswer) {
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+  const auto progress = [&](std::uint64_t got, std::uint64_t of) { reports.emplace_back(got, of); };
+  const base::Outcome<std::string> page =
+      FetchPage(session, server.url("/body/70000"), progress, {});
+  ASSERT_TRUE(page.Done());
+  EXPECT_TRUE(page.Value() == Pattern(70000));
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back(), (std::pair<std::uint64_t, std::uint64_t>{70000, 70000}));
+  EXPECT_EQ(Said(FetchPage(session, server.url("/open/70000"), {}, {}, 65536)),
+            Kind(FaultKind::PageTooLarge) + "the page is larger than 65536 bytes");
+  EXPECT_EQ(Said(FetchPage(session, server.url("/missing"), {}, {})),
+            Kind(FaultKind::HttpStatus) + "the server answered 404");
+  EXPECT_EQ(Said(FetchPage(session, "www.youtube.com/watch?v=1", {}, {})),
+            Kind(FaultKind::BadAddress) + "not an http or https address");
+  EXPECT_EQ(Said(FetchPage(session, server.url("/stall"), {}, [&] { return pump.calls > 3; })),
+            "stopped");
+  EXPECT_EQ(Requests(), "GET /body/70000, GET /open/70000, GET /missing, GET /stall");
+}
+
+// What stands at the partial name before a claim: a stale partial file of the program's (it
+// carries the mark) is replaced; anything else is left alone, and the claim fails with why. A name
+// in the way at the end is kept: the complete file takes the next free name.
+TEST_F(NetworkTest, APartialFileIsClaimedSafely) {
+  const fs::path sub = dir / "sub", outside = dir / "outside", part = sub / "v.flv.vidtrawl-part";
+  const std::pair<std::string, bool> cases[] = {
+      {"stale", true},      {"stale read-only", true}, {"target link", true},
+      {"another's", false}, {"locked", false},         {"folder", false},
+      {"link", false},      {"no folder", false},      {"file for folder", false}};
+  for (const auto &[before, completes] : cases) {
+    SCOPED_TRACE(before);
+    fs::remove_all(sub);
+    fs::create_directories(sub);
+    WriteFile(outside, "outside");
+    int held = -1; // a descriptor locked by "another copy"
+    if (before.rfind("stale", 0) == 0 || before == "locked" || before == "another's")
+      WriteFile(part, before);
+    if (before != "another's" && fs::exists(part)) {
+      ASSERT_EQ(::setxattr(part.c_str(), PartialFile::kMark, "1", 1, 0), 0);
+    }
+    if (before == "stale read-only")
+      fs::permissions(part, fs::perms::owner_read);
+    if (before == "locked")
+      ::flock(held = ::open(part.c_str(), O_RDONLY | O_CLOEXEC), LOCK_EX);
+    if (before == "target link" || before == "link")
+      fs::create_symlink(outside, before == "link" ? part : sub / "v.flv");
+    if (before == "folder")
+      fs::create_directory(part);
+    if (before == "no folder" || before == "file for folder")
+      fs::remove_all(sub);
+    if (before == "file for folder")
+      WriteFile(sub, "x");
+    EXPECT_EQ(PartialFile::NameInUse(sub / "v.flv"),
+              before != "stale" && before != "stale read-only" && before != "no folder" &&
+                  before != "file for folder");
+    base::Outcome<PartialFile> file = PartialFile::Claim((sub / "v.flv").string());
+    EXPECT_EQ(file.Done(), completes);
+    if (completes) {
+      ASSERT_TRUE(file.Value().Write("bytes", 5));
+      EXPECT_EQ(file.Value().Complete(), std::nullopt);
+      EXPECT_EQ(ReadFile(sub / (before == "target link" ? "v (2).flv" : "v.flv")), "bytes");
+      EXPECT_FALSE(fs::exists(fs::symlink_status(part)));
+    } else {
+      EXPECT_EQ(file.Failure().kind, FaultKind::LocalFile);
+    }
+    EXPECT_EQ(ReadFile(outside), "outside");
+    if (held >= 0 || before == "another's") {
+      EXPECT_EQ(ReadFile(part), before);
+    }
+    if (held >= 0)
+      ::close(held);
+  }
+  EXPECT_EQ(PartialFile::Claim("").Failure().detail,
+            "cannot save a file without a name: No such file or directory");
+}
+
+// Certificates are verified: a server whose certificate no authority signed is refused.
+TEST_F(NetworkTest, AnUntrustedCertificateIsRefused) {
+  const std::string key = (dir / "key.pem").string(), cert = (dir / "cert.pem").string();
+  if (std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+                   "-keyout '" +
+                   key + "' -out '" + cert + "' >/dev/null 2>&1")
+                      .c_str()) != 0)
+    GTEST_SKIP() << "openssl could not make a certificate";
+  httplib::SSLServer tls(cert.c_str(), key.c_str());
+  int requests = 0;
+  tls.Get("/v", [&](const httplib::Request &, httplib::Response &) { ++requests; });
+  const int port = tls.bind_to_any_port("127.0.0.1");
+  std::thread thread([&] { tls.listen_after_bind(); });
+  while (!tls.is_running())
+    std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(Said(FetchPage(session, "https://127.0.0.1:" + std::to_string(port) + "/v", {}, {}))
+                .substr(0, 3),
+            Kind(FaultKind::Network));
+  tls.stop();
+  thread.join();
+  EXPECT_EQ(requests, 0);
+}
+
+TEST_F(NetworkTest, ARealServerServesHeadersAndTransfers) {
+  if (!testing::Nginx::Installed())
+    GTEST_SKIP() << "nginx is not installed";
+  testing::Nginx nginx(dir / "nginx");
+  const std::size_t size = 3 * 1024 * 1024 + 7;
+  WriteFile(dir / "nginx/www/clip.flv", Pattern(size, 7));
+  const base::Outcome<RemoteFile> info = AskFileInfo(session, nginx.Url("/clip.flv"), {});
+  ASSERT_TRUE(info.Done()) << testing::ReadFile(dir / "nginx/error.log");
+  EXPECT_EQ(info.Value().size, size);
+  EXPECT_EQ(info.Value().type, "x-flv");
+  EXPECT_NE(info.Value().lastModified.find(" GMT"), std::string::npos);
+  base::Outcome<PartialFile> file = PartialFile::Claim((dir / "clip.flv").string());
+  EXPECT_EQ(Said(TransferFile(session, nginx.Url("/clip.flv"), file.Value(), size, {}, {})),
+            "done " + std::to_string(size));
+  EXPECT_TRUE(ReadFile(dir / "clip.flv") == Pattern(size, 7));
+  EXPECT_FALSE(AskFileInfo(session, nginx.Url("/missing.flv"), {}).Value().exists);
+}
+
+} // namespace
+} // namespace vidtrawl::net
