@@ -137,28 +137,6 @@ void RegistryDocument::CreateKey(std::string_view key) {
   }
 }
 
-bool RegistryDocument::DeleteKey(std::string_view key) {
-  if (key.find('\\') == std::string_view::npos || !HasKey(key))
-    return false;
-  std::string below = std::string(key) + "\\";
-  for (const Line &line : lines_)
-    if (line.kind == Kind::Section && base::StartsWithIgnoringCase(line.name, below))
-      return false;
-  std::vector<Line> kept;
-  bool inKey = false;
-  for (Line &line : lines_) {
-    if (line.kind == Kind::Section)
-      inKey = base::EqualsIgnoringCase(line.name, key);
-    bool blank = WithoutCarriageReturn(line.raw).empty();
-    // Lines that are not understood stay, even inside the deleted key.
-    if (inKey && (line.kind != Kind::Other || blank))
-      continue;
-    kept.push_back(std::move(line));
-  }
-  lines_ = std::move(kept);
-  return true;
-}
-
 std::optional<std::size_t> RegistryDocument::FindValue(std::string_view key,
                                                        std::string_view name) const {
   for (std::size_t i = 0; i < lines_.size(); ++i) {
@@ -206,15 +184,6 @@ void RegistryDocument::SetValue(std::string_view key, std::string_view name,
                 Classify(std::string(name) + "=" + Escape(value)));
   if (at == lines_.size() - 1)
     finalNewline_ = true;
-}
-
-bool RegistryDocument::DeleteValue(std::string_view key, std::string_view name) {
-  bool deleted = false;
-  while (std::optional<std::size_t> at = FindValue(key, name)) {
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*at));
-    deleted = true;
-  }
-  return deleted;
 }
 
 } // namespace vidtrawl::settings

@@ -27,14 +27,10 @@ public:
   bool HasKey(std::string_view key) const;
   // Creates the key and every missing key above it.
   void CreateKey(std::string_view key);
-  // False when the key does not exist or has subkeys.
-  bool DeleteKey(std::string_view key);
 
   std::optional<std::string> Value(std::string_view key, std::string_view name) const;
   // Creates the key's section when needed (the key itself must be valid).
   void SetValue(std::string_view key, std::string_view name, std::string_view value);
-  // False when the value does not exist.
-  bool DeleteValue(std::string_view key, std::string_view name);
 
   // Value texts in the file: backslash, CR and LF as "\\", "\r", "\n".
   static std::string Escape(std::string_view value);

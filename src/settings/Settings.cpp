@@ -1,16 +1,16 @@
 #include "settings/Settings.h"
 
 #include "settings/BooleanText.h"
-#include "settings/CRegister.h"
 #include "settings/PlatformPaths.h"
 #include "settings/RegistryFile.h"
+#include "settings/SettingsStore.h"
 
 #include <optional>
 #include <utility>
 
 namespace vidtrawl::settings {
 
-Settings::Settings() : registryFile_(CRegister::DefaultFile()) {}
+Settings::Settings() : registryFile_(SettingsStore::DefaultFile()) {}
 
 Settings::Settings(std::filesystem::path registryFile) : registryFile_(std::move(registryFile)) {}
 
@@ -20,20 +20,17 @@ void Settings::Load(const SettingsNote &note) {
          std::to_string(kMaxRegistryFile / 1024) +
          " KiB, too large to be Vidtrawl's: it is left as it is, and the default settings are "
          "used and not saved.");
-  CRegister registry(registryFile_);
-  const std::string text =
-      registry.REGGetSetting(RegRoot::HKEY_CURRENT_USER, kSettingsKey, kUrlMonName, kUrlMonDefault);
+  const SettingsStore store(registryFile_);
+  const std::string text = store.Get(kSettingsKey, kUrlMonName, kUrlMonDefault);
   if (const std::optional<bool> on = BooleanFromText(text))
     monitor = *on;
-  downloadDir = registry.REGGetSetting(RegRoot::HKEY_CURRENT_USER, kSettingsKey, kDownloadDirName,
-                                       DefaultDownloadDir().string());
+  downloadDir = store.Get(kSettingsKey, kDownloadDirName, DefaultDownloadDir().string());
 }
 
 void Settings::Save() const {
-  CRegister registry(registryFile_);
-  registry.REGSaveSetting(RegRoot::HKEY_CURRENT_USER, kSettingsKey, kUrlMonName,
-                          BooleanText(monitor));
-  registry.REGSaveSetting(RegRoot::HKEY_CURRENT_USER, kSettingsKey, kDownloadDirName, downloadDir);
+  SettingsStore store(registryFile_);
+  store.Save(kSettingsKey, kUrlMonName, BooleanText(monitor));
+  store.Save(kSettingsKey, kDownloadDirName, downloadDir);
 }
 
 } // namespace vidtrawl::settings

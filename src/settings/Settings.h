@@ -21,7 +21,7 @@ inline constexpr char kUrlMonDefault[] = "true";
 // until Load runs.
 class Settings {
 public:
-  // The settings file of the registry store (CRegister::DefaultFile()).
+  // The settings file of the store (SettingsStore::DefaultFile()).
   Settings();
   explicit Settings(std::filesystem::path registryFile);
 

@@ -1,8 +1,8 @@
-// The settings: the file as CRegister reads and writes it, one operation per
+// The settings: the file as the store reads and writes it, one operation per
 // row with the file's text before and after, and the two settings kept in it.
 #include "settings/Settings.h"
 #include "settings/BooleanText.h"
-#include "settings/CRegister.h"
+#include "settings/SettingsStore.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +24,6 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
-constexpr RegRoot kHKCU = RegRoot::HKEY_CURRENT_USER;
 
 // "$" in a file text stands for HKEY_CURRENT_USER.
 std::string Text(std::string text) {
@@ -57,12 +56,11 @@ bool RunUnprivileged(const std::function<bool()> &check) {
 }
 
 TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
-  // The file before (nothing: none), 'g'et (answer: the value or "<none>"), 's'ave or 'd'elete
+  // The file before (nothing: none), 'g'et (answer: the value or "<none>") or 's'ave
   // ("yes"/"no"), key, name, value, answer, the file after (nothing: as before).
   using S = const char *;
   const std::tuple<S, char, S, S, S, S, S> cases[] = {
       {nullptr, 'g', "A", "v", "", "<none>", nullptr},
-      {nullptr, 'd', "A", "v", "", "no", nullptr},
       {nullptr, 's', "Software\\Q\\Settings", "URL Mon", "C:\\a\r\nb", "yes",
        "[$\\Software]\n\n[$\\Software\\Q]\n\n[$\\Software\\Q\\Settings]\nURL "
        "Mon=C:\\\\a\\r\\nb\n"},
@@ -72,7 +70,6 @@ TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
       {"[$\\A]\n@=d\n", 'g', "A", "", "", "d", nullptr},
       {"[$\\A]\n@=d\n", 'g', "A", "@", "", "<none>", nullptr},
       {"[$\\A]\n@=d\n", 's', "A", "@", "x", "no", nullptr},
-      {"[$\\A]\n@=d\nx=1\n", 'd', "A", "*", "", "yes", "[$\\A]\nx=1\n"},
       // Names and keys the file cannot hold.
       {"[$\\A]\n", 's', "A", "a=b", "v", "no", nullptr},
       {"[$\\A]\n", 's', "A", "[b", "v", "no", nullptr},
@@ -89,22 +86,10 @@ TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
       {"[$\\A\\B]\nv=1\n", 'g', "A\\\\B", "v", "", "<none>", nullptr},
       {"[$\\A\\B]\nv=1\n", 'g', "A\\B\\\\", "v", "", "<none>", nullptr},
       {"[$\\A\\B]\nv=1\n", 'g', "A", "v", "", "<none>", nullptr},
-      {"[$\\A\\B]\nv=1\n", 'd', "A", "v", "", "no", nullptr},
-      // The root holds values of its own and is never deleted.
+      // The root holds values of its own.
       {nullptr, 's', "", "top", "1", "yes", "[$]\ntop=1\n"},
       {"[$]\ntop=1\n", 'g', "\\", "top", "", "1", nullptr},
-      {"[$]\ntop=1\n", 'd', "", "", "", "no", nullptr},
       {"[$\\A]\nv=\n", 'g', "A", "v", "", "<none>", nullptr}, // an empty value holds nothing
-      {"[$\\A]\na=1\nb=2\n", 'd', "\\A\\", "A", "", "yes", "[$\\A]\nb=2\n"},
-      {"[$\\A]\nb=2\n", 'd', "A", "a", "", "no", nullptr},
-      {"[$\\A]\nb=2\n", 'd', "Nothing", "b", "", "no", nullptr},
-      // A key is deleted by its path as given, never with subkeys; lines
-      // that are not understood stay.
-      {"[$\\A]\nx=1\n\n[$\\A\\B]\n", 'd', "A", "", "", "no", nullptr},
-      {"[$\\A]\nx=1\n", 'd', "\\A", "", "", "no", nullptr},
-      {"[$\\A]\nx=1\n", 'd', "B", "", "", "no", nullptr},
-      {"[$\\A]\nx=1\n\n[$\\A\\B]\nz=1\n??? junk\n\n[$\\C]\n", 'd', "a\\b", "", "", "yes",
-       "[$\\A]\nx=1\n\n??? junk\n[$\\C]\n"},
       // Hand-edited and damaged files keep every line a change does not touch.
       {"# notes\r\n[hkey_current_user\\a]\r\nURL Mon=false\r\nX=1\r\n", 's', "A", "url mon", "True",
        "yes", "# notes\r\n[hkey_current_user\\a]\r\nURL Mon=True\nX=1\r\n"},
@@ -120,7 +105,6 @@ TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
       {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 'g', "A", "y", "", "2", nullptr},
       {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 's', "A", "y", "4", "yes",
        "[$\\A]\nx=1\n[$\\a]\ny=4\ny=3\n"},
-      {"[$\\A]\nx=1\n[$\\a]\ny=2\ny=3\n", 'd', "A", "Y", "", "yes", "[$\\A]\nx=1\n[$\\a]\n"},
       // Keys above a section exist without a section of their own.
       {"[$\\A\\B\\C]\nv=1\n", 's', "A", "w", "2", "yes", "[$\\A\\B\\C]\nv=1\n\n[$\\A]\nw=2\n"},
       {"[$\\A\\BC]\n", 's', "A\\B", "w", "1", "yes", "[$\\A\\BC]\n\n[$\\A\\B]\nw=1\n"},
@@ -133,10 +117,10 @@ TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
     fs::remove(file);
     if (before)
       WriteFile(file, Text(before));
-    CRegister reg(file);
-    EXPECT_EQ(op == 'g'   ? reg.REGGetSetting(kHKCU, key, name, "<none>")
-              : op == 's' ? (reg.REGSaveSetting(kHKCU, key, name, value) ? "yes" : "no")
-                          : (reg.REGDeleteSetting(kHKCU, key, name) ? "yes" : "no"),
+    SettingsStore reg(file);
+    EXPECT_EQ(op == 'g'                    ? reg.Get(key, name, "<none>")
+              : reg.Save(key, name, value) ? "yes"
+                                           : "no",
               answer);
     const char *after = changed ? changed : before;
     EXPECT_EQ(fs::exists(file), after != nullptr);
@@ -151,21 +135,20 @@ TEST(SettingsFile, DamagedOrOddFilesHoldNoValuesAndLoseNothing) {
   TempDir dir;
   const std::string garbage = testing::Pattern(8192, 7);
   WriteFile(dir / "registry.ini", garbage);
-  CRegister corrupt(dir / "registry.ini");
-  EXPECT_EQ(corrupt.REGGetSetting(kHKCU, "A", "*", "<none>"), "<none>");
-  ASSERT_TRUE(corrupt.REGSaveSetting(kHKCU, "A", "v", "1"));
+  SettingsStore corrupt(dir / "registry.ini");
+  EXPECT_EQ(corrupt.Get("A", "*", "<none>"), "<none>");
+  ASSERT_TRUE(corrupt.Save("A", "v", "1"));
   EXPECT_EQ(ReadFile(dir / "registry.ini").substr(0, garbage.size()), garbage);
-  EXPECT_EQ(corrupt.REGGetSetting(kHKCU, "A", "v", ""), "1");
+  EXPECT_EQ(corrupt.Get("A", "v", ""), "1");
   fs::create_directory(dir / "folder.ini");
   ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
   WriteFile(dir / "plain", "x");
   for (const fs::path &file :
        {dir / "folder.ini", dir / "fifo.ini", dir / "plain" / "r.ini", fs::path()}) {
     SCOPED_TRACE(file);
-    CRegister reg(file);
-    EXPECT_EQ(reg.REGGetSetting(kHKCU, "A", "v", "<none>"), "<none>");
-    EXPECT_FALSE(reg.REGSaveSetting(kHKCU, "A", "v", "1"));
-    EXPECT_FALSE(reg.REGDeleteSetting(kHKCU, "A", ""));
+    SettingsStore reg(file);
+    EXPECT_EQ(reg.Get("A", "v", "<none>"), "<none>");
+    EXPECT_FALSE(reg.Save("A", "v", "1"));
   }
   EXPECT_TRUE(fs::is_fifo(dir / "fifo.ini"));
   EXPECT_TRUE(fs::is_empty(dir / "folder.ini"));
@@ -176,11 +159,11 @@ TEST(SettingsFile, DamagedOrOddFilesHoldNoValuesAndLoseNothing) {
 TEST(SettingsFile, ReplacedWholePrivatelyAndThroughALink) {
   TempDir dir;
   const fs::path file = dir / "a" / "vidtrawl" / "registry.ini";
-  ASSERT_TRUE(CRegister(file).REGSaveSetting(kHKCU, "A", "v", "1"));
+  ASSERT_TRUE(SettingsStore(file).Save("A", "v", "1"));
   EXPECT_EQ(Mode(file.parent_path()), 0700u);
   fs::permissions(file, fs::perms(0644));
   fs::create_symlink("a/vidtrawl/registry.ini", dir / "link.ini");
-  ASSERT_TRUE(CRegister(dir / "link.ini").REGSaveSetting(kHKCU, "A", "w", "2"));
+  ASSERT_TRUE(SettingsStore(dir / "link.ini").Save("A", "w", "2"));
   EXPECT_TRUE(fs::is_symlink(dir / "link.ini"));
   EXPECT_EQ(ReadFile(file), Text("[$\\A]\nv=1\nw=2\n"));
   EXPECT_EQ(Mode(file), 0600u);
@@ -193,7 +176,7 @@ TEST(SettingsFile, ReplacedWholePrivatelyAndThroughALink) {
   rlimit small = saved;
   small.rlim_cur = 64;
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool replaced = CRegister(file).REGSaveSetting(kHKCU, "A", "v", std::string(4096, 'x'));
+  const bool replaced = SettingsStore(file).Save("A", "v", std::string(4096, 'x'));
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, handler);
   EXPECT_FALSE(replaced);
@@ -204,23 +187,21 @@ TEST(SettingsFile, ReplacedWholePrivatelyAndThroughALink) {
 TEST(SettingsFile, AFileTheUserMayOnlyReadIsReadAndKept) {
   TempDir dir;
   const fs::path file = dir / "registry.ini";
-  ASSERT_TRUE(CRegister(file).REGSaveSetting(kHKCU, "A", "v", "1"));
+  ASSERT_TRUE(SettingsStore(file).Save("A", "v", "1"));
   const std::string before = ReadFile(file);
   // Readable by everyone in a folder nobody may write to.
   fs::permissions(file, fs::perms(0444));
   fs::permissions(dir.path(), fs::perms(0555));
   EXPECT_TRUE(RunUnprivileged([&] {
-    CRegister reg(file);
-    return reg.REGGetSetting(kHKCU, "A", "v", "") == "1" &&
-           !reg.REGSaveSetting(kHKCU, "A", "v", "2") && !reg.REGDeleteSetting(kHKCU, "A", "v");
+    SettingsStore reg(file);
+    return reg.Get("A", "v", "") == "1" && !reg.Save("A", "v", "2");
   }));
   // Readable by its owner only, in a folder everyone may write to.
   fs::permissions(file, fs::perms(0400));
   fs::permissions(dir.path(), fs::perms(0777));
   EXPECT_TRUE(RunUnprivileged([&] {
-    CRegister reg(file);
-    return reg.REGGetSetting(kHKCU, "A", "v", "<none>") == "<none>" &&
-           !reg.REGSaveSetting(kHKCU, "A", "w", "2");
+    SettingsStore reg(file);
+    return reg.Get("A", "v", "<none>") == "<none>" && !reg.Save("A", "w", "2");
   }));
   EXPECT_EQ(ReadFile(file), before);
 }
@@ -230,7 +211,7 @@ TEST(SettingsFile, TheDefaultFileIsUnderXdgConfigHomeWhenAbsoluteElseUnderHome) 
   ::setenv("HOME", "/h", 1);
   for (const char *config : {"/cfg", "relative"}) {
     ::setenv("XDG_CONFIG_HOME", config, 1);
-    EXPECT_EQ(CRegister::DefaultFile(),
+    EXPECT_EQ(SettingsStore::DefaultFile(),
               *config == '/' ? "/cfg/vidtrawl/registry.ini" : "/h/.config/vidtrawl/registry.ini");
   }
   ::unsetenv("XDG_CONFIG_HOME");
@@ -262,10 +243,10 @@ protected:
     savedHome ? ::setenv("HOME", savedHome->c_str(), 1) : ::unsetenv("HOME");
   }
   void Store(const std::string &name, const std::string &value) {
-    ASSERT_TRUE(CRegister(file).REGSaveSetting(kHKCU, kSettingsKey, name, value));
+    ASSERT_TRUE(SettingsStore(file).Save(kSettingsKey, name, value));
   }
   std::string Stored(const std::string &name) {
-    return CRegister(file).REGGetSetting(kHKCU, kSettingsKey, name, "<none>");
+    return SettingsStore(file).Get(kSettingsKey, name, "<none>");
   }
 
   TempDir dir;
