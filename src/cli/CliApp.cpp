@@ -277,8 +277,9 @@ int RunCli(const CliOptions &options, const std::string &program) {
       dir = *folder;
     }
     if (demo && !options.quiet)
-      Err("Vidtrawl demo: a local server plays the twelve sites on 127.0.0.1:" +
-          std::to_string(demo->Port()) + "; downloading into " + dir + "\n");
+      Err("Vidtrawl demo: a local server plays the " + std::to_string(TheDemoSite().pages.size()) +
+          " sites on 127.0.0.1:" + std::to_string(demo->Port()) + "; downloading into " + dir +
+          "\n");
 
     const int status = run.Download(urls, dir, expectErrors);
     if (options.demo && !options.quiet)

@@ -23,10 +23,12 @@ void MountDemoSite(httplib::Server &server, const DemoSite &site,
 
   server.Get(R"(/.*)", [&site, videos, pausePerPiece](const httplib::Request &request,
                                                       httplib::Response &response) {
-    if (request.path == site.redirect.playerPath) {
-      response.status = 303;
-      response.set_header("Location", site.redirect.location);
-      return;
+    for (const DemoRedirect &redirect : site.redirects) {
+      if (request.path == redirect.playerPath) {
+        response.status = 303;
+        response.set_header("Location", redirect.location);
+        return;
+      }
     }
     for (const DemoPage &page : site.pages) {
       if (page.path == request.path) {

@@ -25,21 +25,21 @@ struct DemoVideo {
   unsigned seed = 0;     // for the content
 };
 
-// The YouTube player's redirection: the raw request for the player address
-// is answered with a redirection whose query names the video.
+// A player address's redirection: the raw request for the player address is
+// answered with a redirection whose query names the video.
 struct DemoRedirect {
   std::string playerPath; // the player address's path
   std::string location;   // the "Location:" value of the answer
 };
 
-// The sample web of the offline demo: a page of each of the twelve sites,
-// the videos they lead to and one address of no supported site. Every
-// address names the site's real host; connections are mapped to the demo's
-// own server.
+// The sample web of the offline demo: each supported site's sample page, the
+// videos they lead to and one address of no supported site. Every address
+// names the site's real host; connections are mapped to the demo's own
+// server.
 struct DemoSite {
   std::vector<DemoPage> pages;
   std::vector<DemoVideo> videos;
-  DemoRedirect redirect;
+  std::vector<DemoRedirect> redirects;
   std::string unsupportedAddress;
 };
 

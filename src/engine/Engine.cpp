@@ -98,7 +98,7 @@ void Engine::AddFromText(const std::string &text) {
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
     std::string line(base::TrimBlanks(std::string_view(text).substr(start, end - start)));
-    if (resolve::GetSiteID(line) != resolve::kNoSite)
+    if (resolve::SiteOfAddress(line) != nullptr)
       urls.push_back(std::move(line));
     start = end + 1;
   }
@@ -108,6 +108,10 @@ void Engine::AddFromText(const std::string &text) {
 
 bool Engine::IsVideoPageAddress(const std::string &text) {
   return resolve::IsVideoPageAddress(text);
+}
+
+std::span<const Site *const> Engine::Sites() {
+  return resolve::Sites();
 }
 
 void Engine::Remove(const std::vector<Serial> &serials) {
@@ -155,8 +159,8 @@ std::optional<Serial> Engine::Current() const {
 Resolution Engine::ResolvePage(const std::string &url) {
   // A stop asked for before concerns what ran then, not this page.
   parts_->resolveStopped = false;
-  const base::Outcome<std::string> outcome =
-      parts_->pages.Resolve(url, {}, [this] { return parts_->resolveStopped; });
+  const base::Outcome<std::string> outcome = parts_->pages.Resolve(
+      resolve::SiteOfAddress(url), url, {}, [this] { return parts_->resolveStopped; });
   if (outcome.Done())
     return {outcome.Value(), std::nullopt};
   if (outcome.Failed())

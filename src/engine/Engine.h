@@ -8,11 +8,13 @@
 #include "list/ListObserver.h"
 #include "net/ConnectionMap.h"
 #include "net/PartialFile.h"
+#include "resolve/Site.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,8 @@ using list::SizeText;
 using list::StatusText;
 using list::TransferPercent;
 using net::ConnectionMap;
+using resolve::SamplePage;
+using resolve::Site;
 
 // A download is received into its file name with this added, and renamed
 // when complete: a cancelled or failed item's bytes are under that name.
@@ -106,6 +110,8 @@ public:
   // Whether a copied text is a video page's address the clipboard monitor
   // may take (see resolve/VideoPageAddress.h).
   static bool IsVideoPageAddress(const std::string &text);
+  // The supported sites, in the order in which addresses are tested.
+  static std::span<const Site *const> Sites();
 
   // Editing; removing the item the pass works on ends its transfer.
   void Remove(const std::vector<Serial> &serials);

@@ -79,8 +79,8 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses) {
     Item item;
     item.serial = nextSerial_++;
     item.address = address;
-    item.site = resolve::GetSiteID(address);
-    item.phase = item.site == resolve::kNoSite ? Phase::Unsupported : Phase::Waiting;
+    item.site = resolve::SiteOfAddress(address);
+    item.phase = item.site == nullptr ? Phase::Unsupported : Phase::Waiting;
     indexOfSerial_[item.serial] = items_.size();
     Index(item, 1);
     items_.push_back(std::move(item));

@@ -2,7 +2,6 @@
 
 #include "base/AsciiCase.h"
 #include "list/CleanFileName.h"
-#include "resolve/SiteTable.h"
 
 namespace vidtrawl::list {
 namespace {
@@ -44,21 +43,19 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit) {
 
 } // namespace
 
-std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress, int site) {
+std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
+                        const resolve::NamingRule &rule) {
   std::string name = file.name;
   const std::string ext = LowerLastFour(videoAddress);
   const bool videoExtension = ext == ".flv" || ext == ".wmv";
   if (name.empty() || videoExtension)
     name = AfterLastSlash(videoAddress);
-  if (site == resolve::kSiteYoutube || site == resolve::kSiteDailyMotion ||
-      site == resolve::kSiteZippyVideos)
+  if (rule.flashSuffix)
     name += ".flv";
   // Cleaned before it is cut, so that the cut keeps what is left of the
   // extension and the name stays within its length.
   name = CleanFileName(name);
-  ShortenKeepingExtension(name, kMaxNameLength);
-  if (site == resolve::kSiteYoutube)
-    ShortenKeepingExtension(name, kMaxYoutubeNameLength);
+  ShortenKeepingExtension(name, rule.maxNameLength);
   return name;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Fault.h"
+#include "resolve/Site.h"
 
 #include <cstdint>
 #include <optional>
@@ -36,8 +37,8 @@ enum class SizeKnown {
 // they are shown (see ItemText.h).
 struct Item {
   Serial serial = 0;
-  std::string address; // the page address, as added
-  int site = 0;        // its site's number (resolve/SiteTable.h), kNoSite for none
+  std::string address;                 // the page address, as added
+  const resolve::Site *site = nullptr; // none: no supported site's address
 
   Phase phase = Phase::Waiting;
   // The local file name: derived from the file (or its address) or typed by

@@ -1,5 +1,7 @@
 #include "resolve/ExtractionRule.h"
 
+#include <utility>
+
 namespace vidtrawl::resolve {
 
 std::optional<std::string> ExtractValue(std::string_view page, const ExtractionRule &rule) {
@@ -11,6 +13,13 @@ std::optional<std::string> ExtractValue(std::string_view page, const ExtractionR
   if (!d)
     return std::nullopt;
   return Mid(page, v, *d - v);
+}
+
+std::string ExtractAbsoluteAddress(std::string_view page, const ExtractionRule &rule) {
+  std::optional<std::string> value = ExtractValue(page, rule);
+  if (!value || !ContainsNoCase(*value, "http"))
+    return {};
+  return std::move(*value);
 }
 
 } // namespace vidtrawl::resolve

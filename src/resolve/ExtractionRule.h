@@ -22,4 +22,8 @@ struct ExtractionRule {
 // value would start after its delimiter.
 std::optional<std::string> ExtractValue(std::string_view page, const ExtractionRule &rule);
 
+// The value when it holds "http" (a relative address is of no use); empty
+// text otherwise.
+std::string ExtractAbsoluteAddress(std::string_view page, const ExtractionRule &rule);
+
 } // namespace vidtrawl::resolve

@@ -1,25 +1,22 @@
 #include "resolve/PageResolver.h"
 
 #include "net/PageFetch.h"
-#include "resolve/PageParsers.h"
-#include "resolve/SiteTable.h"
 
 namespace vidtrawl::resolve {
 
 PageResolver::PageResolver(net::Session &session, RedirectResolver &player)
     : session_(session), player_(player) {}
 
-base::Outcome<std::string> PageResolver::Resolve(const std::string &page,
+base::Outcome<std::string> PageResolver::Resolve(const Site *site, const std::string &page,
                                                  const net::ProgressSink &progress,
                                                  const net::StopCheck &stop) {
-  const int site = GetSiteID(page);
-  if (site == kNoSite)
+  if (site == nullptr)
     return base::Fault{base::FaultKind::UnsupportedSite, "the address is no supported site's"};
   base::Outcome<std::string> text = net::FetchPage(session_, page, progress, stop);
   if (!text.Done())
     return text;
   std::string playerProblem;
-  const std::string address = ParsePage(site, text.Value(), page, [&](const std::string &player) {
+  const std::string address = site->parse(text.Value(), page, [&](const std::string &player) {
     RedirectResolver::Answer answer = player_.Resolve(player, stop);
     playerProblem = std::move(answer.problem);
     return std::move(answer.address);

@@ -107,7 +107,7 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
   const net::StopCheck stop = [this, serial] { return stopRequested_ || !items_.IndexOf(serial); };
   const Item *item = items_.Find(serial);
   const std::string page = item->address;
-  const int site = item->site;
+  const resolve::Site *site = item->site;
   items_.Update(serial, [](Item &it) {
     it.phase = Phase::Preparing;
     it.pagePercent = 0;
@@ -121,7 +121,7 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
     return *ended;
 
   const base::Outcome<std::string> video = pages_.Resolve(
-      page,
+      site, page,
       [&](std::uint64_t received, std::uint64_t announced) {
         items_.Update(serial, [&](Item &it) {
           it.pagePercent =
@@ -150,7 +150,7 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
   const net::RemoteFile file = remote.Done() ? remote.Value() : net::RemoteFile{};
   items_.Update(serial, [&](Item &it) {
     if (!it.fileName)
-      it.fileName = list::NameOfVideo(file, video.Value(), site);
+      it.fileName = list::NameOfVideo(file, video.Value(), site->naming);
     it.sizeKnown = file.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
     it.size = file.size.value_or(0);
   });

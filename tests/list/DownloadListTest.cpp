@@ -6,7 +6,6 @@
 #include "list/FormatSize.h"
 #include "list/ItemText.h"
 #include "list/ListObserver.h"
-#include "resolve/SiteTable.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +93,7 @@ TEST(DownloadList, EachCommandKeepsTheItemsInOrderAndTellsTheObservers) {
 TEST(DownloadList, AddsRenamesAndCounts) {
   DownloadList list;
   EXPECT_EQ(list.Add({"http://www.youtube.com/watch?v=1", "http://www.example.org/", ""}), 0u);
-  EXPECT_EQ(list[0].site, resolve::kSiteYoutube);
+  EXPECT_EQ(list[0].site->name, "YouTube");
   EXPECT_EQ(list[0].phase, Phase::Waiting);
   EXPECT_EQ(list[1].phase, Phase::Unsupported);
   EXPECT_EQ(list.Count(), 2u);
@@ -258,29 +257,29 @@ TEST(NameOfVideo, FromTheServerOrTheAddress) {
   std::string accents; // 190 bytes of two-byte characters
   for (int i = 0; i < 95; ++i)
     accents += "\xc3\xa9";
+  const resolve::NamingRule flash{true, 100}, flash35{true, 35};
   const struct {
     std::string offered, address, name;
-    int site = resolve::kSiteBolt;
+    resolve::NamingRule rule = {};
   } cases[] = {
-      {"", "/v/get_video?video_id=abc&t=xyz", "get_videovideo_id=abct=xyz.flv",
-       resolve::kSiteYoutube},
-      {"other.mp4", "/a/clip.FLV", "clip.FLV", resolve::kSitePutFile},
-      {"other.mp4", "/a/clip.FLV", "clip.FLV.flv", resolve::kSiteDailyMotion},
-      {"other.mp4", "/a/clip.wmv", "clip.wmv.flv", resolve::kSiteZippyVideos},
+      {"", "/v/get_video?video_id=abc&t=xyz", "get_videovideo_id=abct=xyz.flv", flash35},
+      {"other.mp4", "/a/clip.FLV", "clip.FLV"},
+      {"other.mp4", "/a/clip.FLV", "clip.FLV.flv", flash},
+      {"other.mp4", "/a/clip.wmv", "clip.wmv.flv", flash},
       {"other.mp4", "/a/flv", "other.mp4"},
       {"", "/" + std::string(96, 'n') + ".flv", std::string(96, 'n') + ".flv"},
       {"", "/" + std::string(120, 'n') + ".flv", std::string(96, 'n') + ".flv"},
       {accents + ".mp4", "/get", accents.substr(0, 96) + ".mp4"},
       {"a" + accents + ".webm", "/get", "a" + accents.substr(0, 94) + ".webm"},
       {std::string(120, 'x') + ".abcdefghi", "/get", std::string(96, 'x') + "fghi"},
-      {std::string(36, 'y') + ".mp4", "/get", std::string(31, 'y') + ".flv", resolve::kSiteYoutube},
+      {std::string(36, 'y') + ".mp4", "/get", std::string(31, 'y') + ".flv", flash35},
       {"", "noslash", "noslash"},
   };
   for (const auto &c : cases) {
     net::RemoteFile file;
     file.name = c.offered;
     const std::string address = c.address[0] == '/' ? "http://h" + c.address : c.address;
-    EXPECT_EQ(NameOfVideo(file, address, c.site), c.name) << c.address;
+    EXPECT_EQ(NameOfVideo(file, address, c.rule), c.name) << c.address;
   }
 }
 

@@ -1,8 +1,5 @@
-// The twelve page parsers: every site's sample page (the demo's) against the address it leads to,
-// then the failure branches and offsets those pages do not reach.
-#include "resolve/PageParsers.h"
-
-#include "cli/DemoSite.h"
+// The sites' page parsers: every site's sample page (the demo serves them) against the address it
+// leads to, then the failure branches and offsets those pages do not reach.
 #include "resolve/PageSearch.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoPageAddress.h"
@@ -17,38 +14,37 @@ namespace vidtrawl::resolve {
 namespace {
 
 TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
-  const cli::DemoSite &demo = cli::TheDemoSite();
-  std::set<int> sites;
   std::string junk = testing::Pattern(8192, 3);
   for (std::size_t i = 0; i < junk.size(); i += 97)
     junk[i] = '\0';
-  for (const cli::DemoPage &page : demo.pages) {
-    SCOPED_TRACE(page.site);
-    const int site = GetSiteID(page.address);
-    sites.insert(site);
+  std::set<std::string_view> names;
+  for (const Site *site : Sites()) {
+    const SamplePage &page = site->sample;
+    SCOPED_TRACE(site->name);
+    names.insert(site->name);
+    EXPECT_EQ(SiteOfAddress(page.address), site);
     EXPECT_TRUE(IsVideoPageAddress(page.address)); // what the clipboard monitor takes
     std::vector<std::string> players;              // what the redirect resolver is asked
     const PlayerResolver resolver = [&](const std::string &player) {
       players.push_back(player);
-      return page.videoAddress;
+      return std::string(page.videoAddress);
     };
-    EXPECT_EQ(ParsePage(site, page.body, page.address, resolver), page.videoAddress);
-    EXPECT_EQ(ParsePage(site, junk + page.body + junk, page.address, resolver), page.videoAddress);
+    const std::string text(page.text);
+    EXPECT_EQ(site->parse(text, page.address, resolver), page.videoAddress);
+    EXPECT_EQ(site->parse(junk + text + junk, page.address, resolver), page.videoAddress);
     // A cut page gives the whole address or nothing, never a part of it.
-    for (std::size_t n = 0; n < page.body.size(); ++n) {
-      const std::string found = ParsePage(site, page.body.substr(0, n), page.address, resolver);
+    for (std::size_t n = 0; n < text.size(); ++n) {
+      const std::string found = site->parse(text.substr(0, n), page.address, resolver);
       ASSERT_TRUE(found.empty() || found == page.videoAddress) << "cut at " << n << ": " << found;
     }
-    for (int other : {kNoSite, 0, 7, 14})
-      EXPECT_EQ(ParsePage(other, page.body, page.address, resolver), "");
-    if (site == kSiteYoutube) {
-      EXPECT_EQ(players.front(), "http://www.youtube.com/v/vidtrawl42?video_id=vidtrawl42");
-      EXPECT_EQ(demo.redirect.playerPath, "/v/vidtrawl42");
+    // Only a page that names its player asks for it, and the player's path is served.
+    ASSERT_EQ(players.empty(), page.playerPath.empty());
+    if (!players.empty()) {
+      EXPECT_NE(players.front().find(page.playerPath), std::string::npos) << players.front();
     }
   }
-  EXPECT_EQ(sites.size(), 12u) << "one page per site";
-  EXPECT_EQ(sites.count(kNoSite), 0u);
-  EXPECT_EQ(GetSiteID(demo.unsupportedAddress), kNoSite);
+  EXPECT_EQ(names.size(), Sites().size()) << "one name per site";
+  EXPECT_EQ(SiteOfAddress("http://www.example.org/videos/trawler.html"), nullptr);
 }
 
 // What the clipboard monitor takes: a site's video page, by its host and the page's shape.
@@ -95,58 +91,60 @@ TEST(PageParsers, FailureBranchesAndOffsets) {
   };
   const std::string blip = "readonly=\"readonly\" type=\"text\" class=\"permalink_input\" value=\"";
   const std::string myspace = "http://vids.myspace.com/index.cfm?videoid=";
-  const std::string content = kMyspaceContentBase, media = kBreakMediaBase;
-  const std::tuple<int, std::string, std::string, std::string> cases[] = {
-      // page, address, video
-      {kSiteGoogleVideo, "<a href=\"http://v/d?a=1&amp;b=%2F\" id=\"ipoddownloadlink\">", "",
+  const std::string content = "http://content.myspace.com/";
+  const std::string media = "http://media1.break.com/dnet/media/";
+  const std::tuple<const char *, std::string, std::string, std::string> cases[] = {
+      // the site's domain, page, address, video
+      {"google.com", "<a href=\"http://v/d?a=1&amp;b=%2F\" id=\"ipoddownloadlink\">", "",
        "http://v/d?a=1&b=%2F"},
-      {kSiteGoogleVideo, "<a href=\"http://1\"><A HREF=\"http://2\" ID=IPODDOWNLOADLINK href=\"3\"",
-       "", "http://2"},
-      {kSiteGoogleVideo, "<a href=\"http://no-quote ipoddownloadlink", "", ""},
-      {kSiteGoogleVideo, "ipoddownloadlink <a href=\"http://after\">", "", ""},
-      {kSiteGoogleVideo, "http://x \"var videoUrl = \"http%3A%2F%2Fv%2Fx.flv%3Fa%3D1\";", "",
+      {"google.com", "<a href=\"http://1\"><A HREF=\"http://2\" ID=IPODDOWNLOADLINK href=\"3\"", "",
+       "http://2"},
+      {"google.com", "<a href=\"http://no-quote ipoddownloadlink", "", ""},
+      {"google.com", "ipoddownloadlink <a href=\"http://after\">", "", ""},
+      {"google.com", "http://x \"var videoUrl = \"http%3A%2F%2Fv%2Fx.flv%3Fa%3D1\";", "",
        "http://v/x.flv?a=1"},
-      {kSiteGoogleVideo, "videoUrl = \"ftp://a\"", "", ""},
-      {kSiteGoogleVideo, "videoUrl = \"http://a", "", ""},
-      {kSiteYoutube, "a;b& <EMBED SRC=x;http://y/p?v=1&z", "", "resolved http://y/p?v=1"},
-      {kSiteYoutube, "embed src=x;&http://y/p&", "", ""}, // an empty player address is not asked
-      {kSiteYoutube, "embed src=x&y;z", "", ""},
-      {kSiteYoutube, "embed src=x&y", "", ""},
-      {kSiteBolt, boltPage(bolt, "http://i.bolt.com/image/123.jpg"), bolt,
+      {"google.com", "videoUrl = \"ftp://a\"", "", ""},
+      {"google.com", "videoUrl = \"http://a", "", ""},
+      {"youtube.com", "a;b& <EMBED SRC=x;http://y/p?v=1&z", "", "resolved http://y/p?v=1"},
+      {"youtube.com", "embed src=x;&http://y/p&", "", ""}, // an empty player address is not asked
+      {"youtube.com", "embed src=x&y;z", "", ""},
+      {"youtube.com", "embed src=x&y", "", ""},
+      {"bolt.com", boltPage(bolt, "http://i.bolt.com/image/123.jpg"), bolt,
        "http://i.bolt.com/movie/123.flv"},
-      {kSiteBolt, boltPage(bolt, "http://i/image/a_b.c_d.jpg"), bolt, "http://i/movie/a_b.c.flv"},
-      {kSiteBolt, boltPage(bolt, "http://i/image/A.FLV_x"), bolt, "http://i/movie/A.FLV"},
-      {kSiteBolt, boltPage(bolt, "abc"), bolt, "abc.flv"},
-      {kSiteBolt, boltPage(bolt + "/", "/image/1.jpg"), bolt, ""},
-      {kSiteBolt, "Value=\"[url=" + bolt + "][IMG]http://i/image/1.jpg", bolt, ""},
-      {kSiteMyspace, "", myspace + "12345", content + "0000000/54/32/12345.flv"},
-      {kSiteMyspace, "", myspace + "123456", content + "0000001/65/43/123456.flv"},
-      {kSiteMyspace, "", myspace + "1234567890123", content + "12345678/32/10/1234567890123.flv"},
-      {kSiteMyspace, "", myspace + "1234", ""},
-      {kSiteAngryAlien, "<embed src=\"/media/x.swf\">", "", ""}, // relative: of no use
-      {kSiteThatVideoSite, "<embed src='videos/1.flv'>", "", ""},
-      {kSiteIFilm, "{*URL* : *HTTP://I/A$$*,", "", "HTTP://I/A&&"},
-      {kSiteIFilm, "*, *url* : *http://a/b*, x*,", "", "http://a/b"},
-      {kSiteBreak, "sGlobalFileName='';x='y'; sGlobalContentFilePath='p';", "",
+      {"bolt.com", boltPage(bolt, "http://i/image/a_b.c_d.jpg"), bolt, "http://i/movie/a_b.c.flv"},
+      {"bolt.com", boltPage(bolt, "http://i/image/A.FLV_x"), bolt, "http://i/movie/A.FLV"},
+      {"bolt.com", boltPage(bolt, "abc"), bolt, "abc.flv"},
+      {"bolt.com", boltPage(bolt + "/", "/image/1.jpg"), bolt, ""},
+      {"bolt.com", "Value=\"[url=" + bolt + "][IMG]http://i/image/1.jpg", bolt, ""},
+      {"myspace.com", "", myspace + "12345", content + "0000000/54/32/12345.flv"},
+      {"myspace.com", "", myspace + "123456", content + "0000001/65/43/123456.flv"},
+      {"myspace.com", "", myspace + "1234567890123", content + "12345678/32/10/1234567890123.flv"},
+      {"myspace.com", "", myspace + "1234", ""},
+      {"angryalien.com", "<embed src=\"/media/x.swf\">", "", ""}, // relative: of no use
+      {"thatvideosite.com", "<embed src='videos/1.flv'>", "", ""},
+      {"ifilm.com", "{*URL* : *HTTP://I/A$$*,", "", "HTTP://I/A&&"},
+      {"ifilm.com", "*, *url* : *http://a/b*, x*,", "", "http://a/b"},
+      {"break.com", "sGlobalFileName='';x='y'; sGlobalContentFilePath='p';", "",
        media + "p/';x=.flv"},
-      {kSiteBreak, "sGlobalContentFilePath='p'; sGlobalFileName='n';", "", ""},
-      {kSiteBreak, "sGlobalFileName='n'; sGlobalContentFilePath='p", "", ""},
-      {kSiteBlipTV, blip + "ab\"cdefghij\"rest", "", "ab\"cdefghij"}, // the quote from the 10th
-      {kSiteBlipTV, blip + "123456789\"x\"", "", "123456789"},
-      {kSiteDailyMotion, "addVariable(\"url\",\"http://x/y.flv\")", "", "ttp://x/y.flv"},
-      {kSitePutFile, "<a href=\"http://x/a.wmv\"><param value=\"http://p/b.flv\">", "",
+      {"break.com", "sGlobalContentFilePath='p'; sGlobalFileName='n';", "", ""},
+      {"break.com", "sGlobalFileName='n'; sGlobalContentFilePath='p", "", ""},
+      {"blip.tv", blip + "ab\"cdefghij\"rest", "", "ab\"cdefghij"}, // the quote from the 10th
+      {"blip.tv", blip + "123456789\"x\"", "", "123456789"},
+      {"dailymotion.com", "addVariable(\"url\",\"http://x/y.flv\")", "", "ttp://x/y.flv"},
+      {"putfile.com", "<a href=\"http://x/a.wmv\"><param value=\"http://p/b.flv\">", "",
        "http://p/b.flv"},
-      {kSitePutFile, "so=\"http://x/a.wmv\" other", "", "http://x/a.wmv"},
-      {kSitePutFile, "http.flv", "", "http.flv"},
-      {kSitePutFile, "see b.flv then http://x/c.flv", "", ""},
-      {kSiteZippyVideos, "srvURL=http://s/' STORAGEID=1&USERNAME=u&VIDEOID=9&", "",
+      {"putfile.com", "so=\"http://x/a.wmv\" other", "", "http://x/a.wmv"},
+      {"putfile.com", "http.flv", "", "http.flv"},
+      {"putfile.com", "see b.flv then http://x/c.flv", "", ""},
+      {"zippyvideos.com", "srvURL=http://s/' STORAGEID=1&USERNAME=u&VIDEOID=9&", "",
        "http://s//1/u/9"},
-      {kSiteZippyVideos, "srvURL=http://s' storageId=1&userName=u&videoId=9", "", ""},
+      {"zippyvideos.com", "srvURL=http://s' storageId=1&userName=u&videoId=9", "", ""},
   };
   const PlayerResolver resolver = [](const std::string &player) { return "resolved " + player; };
-  for (const auto &[site, page, address, expected] : cases)
-    EXPECT_EQ(ParsePage(site, page, address, resolver), expected) << site << " " << page;
-  EXPECT_EQ(ParseYoutube("embed src=;p&", "", nullptr), "");
+  for (const auto &[domain, page, address, expected] : cases)
+    EXPECT_EQ(SiteOfAddress(domain)->parse(page, address, resolver), expected)
+        << domain << " " << page;
+  EXPECT_EQ(SiteOfAddress("youtube.com")->parse("embed src=;p&", "", nullptr), "");
 }
 
 TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {
