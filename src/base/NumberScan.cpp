@@ -8,20 +8,6 @@ bool IsDigit(char c) {
 }
 } // namespace
 
-std::optional<long long> LeadingDigits(std::string_view text, long long cap) {
-  if (text.empty() || !IsDigit(text.front()))
-    return std::nullopt;
-  long long value = 0;
-  for (const char c : text) {
-    if (!IsDigit(c))
-      break;
-    value = value * 10 + (c - '0');
-    if (value >= cap)
-      return cap;
-  }
-  return value;
-}
-
 bool AllDigits(std::string_view text) {
   if (text.empty())
     return false;

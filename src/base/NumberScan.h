@@ -20,10 +20,6 @@ template <typename T> std::optional<T> ParseInteger(std::string_view text) {
   return value;
 }
 
-// The leading decimal digits of text as a number, capped at `cap` (a longer
-// number only grows); nothing when text does not begin with a digit.
-std::optional<long long> LeadingDigits(std::string_view text, long long cap);
-
 // True when text is one or more decimal digits and nothing else.
 bool AllDigits(std::string_view text);
 

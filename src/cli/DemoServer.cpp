@@ -12,8 +12,10 @@ struct Served {
   const DemoVideo *video;
 };
 
-} // namespace
-
+// Answers the demo site's requests: its pages, the players' redirections and
+// the videos, whatever host a request names. Each video is sent in pieces of
+// kPieceSize with a pause after each, so that a transfer takes long enough to
+// be watched.
 void MountDemoSite(httplib::Server &server, const DemoSite &site,
                    std::chrono::milliseconds pausePerPiece) {
   auto videos = std::make_shared<std::map<std::string, Served>>();
@@ -70,6 +72,8 @@ void MountDemoSite(httplib::Server &server, const DemoSite &site,
           [send](std::size_t offset, httplib::DataSink &sink) { return send(offset, sink); });
   });
 }
+
+} // namespace
 
 DemoServer::DemoServer(std::chrono::milliseconds pausePerPiece)
     : server_(std::make_unique<httplib::Server>()) {

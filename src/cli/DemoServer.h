@@ -13,13 +13,6 @@ class Server;
 
 namespace vidtrawl::cli {
 
-// Answers the demo site's requests on an HTTP server: its pages, the
-// player's redirection and the videos, whatever host a request names. Each
-// video is sent in pieces of kPieceSize with a pause after each, so that a
-// transfer takes long enough to be watched.
-void MountDemoSite(httplib::Server &server, const DemoSite &site,
-                   std::chrono::milliseconds pausePerPiece);
-
 // The demo's own HTTP server on a free loopback port, running on a thread
 // of its own from Start() until the object goes away.
 class DemoServer {

@@ -148,10 +148,6 @@ bool Engine::Downloading() const {
   return parts_->pass.Running();
 }
 
-bool Engine::StopRequested() const {
-  return parts_->pass.StopRequested();
-}
-
 std::optional<Serial> Engine::Current() const {
   return parts_->pass.Current();
 }

@@ -126,7 +126,6 @@ public:
   // A stop the user has confirmed: the running pass ends at once.
   void RequestStop();
   bool Downloading() const;
-  bool StopRequested() const;
   // The item the pass works on.
   std::optional<Serial> Current() const;
 

@@ -30,7 +30,6 @@ public:
   ~ClipboardWatcher() override;
 
   void Watch(bool on) override;
-  bool Watching() const { return watching_; }
 
   bool Claimed() const { return claim_.Held(); }
 

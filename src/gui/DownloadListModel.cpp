@@ -24,11 +24,6 @@ engine::Serial DownloadListModel::SerialAt(int row) const {
   return row >= 0 && row < rows_ ? engine_.List()[static_cast<std::size_t>(row)].serial : 0;
 }
 
-int DownloadListModel::RowOf(engine::Serial serial) const {
-  const std::optional<std::size_t> index = engine_.List().IndexOf(serial);
-  return index ? static_cast<int>(*index) : -1;
-}
-
 int DownloadListModel::rowCount(const QModelIndex &parent) const {
   return parent.isValid() ? 0 : rows_;
 }

@@ -25,7 +25,6 @@ public:
   ~DownloadListModel() override;
 
   engine::Serial SerialAt(int row) const;
-  int RowOf(engine::Serial serial) const;
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
   int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -24,7 +24,6 @@ public:
 
   // Loads the movie; false (and the reason on stderr) when it cannot be shown.
   bool Load(const QString &file);
-  bool Loaded() const { return root_ != nullptr; }
   // Where the movie's commands go.
   void OnCommand(CommandHandler handler) { handler_ = std::move(handler); }
 

@@ -45,7 +45,6 @@ public:
   // The entries in curl's CURLOPT_CONNECT_TO form.
   std::vector<std::string> CurlEntries() const;
 
-  const std::vector<Entry> &Entries() const { return entries_; }
   bool Empty() const { return entries_.empty(); }
 
 private:

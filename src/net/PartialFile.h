@@ -42,14 +42,12 @@ public:
   // stale partial file of this program.
   static bool NameInUse(const std::filesystem::path &target);
 
-  const std::string &Path() const { return part_; }
   // Where the file is (or will be) once complete.
   const std::string &Target() const { return target_; }
 
   // Appends bytes; false when the file refuses them (WriteFault says why).
   // Safe to call from inside a network callback: it never throws.
   bool Write(const char *data, std::size_t size);
-  std::uint64_t Written() const { return written_; }
   std::optional<base::Fault> WriteFault() const;
 
   // Closes the file and renames it to the target, or to the first free

@@ -54,9 +54,4 @@ void SplitURL(std::string &hostInOut, std::string &pathOut) {
   hostInOut.resize(slash);
 }
 
-std::string TrimNull(const std::string &text) {
-  const std::size_t nul = text.find('\0');
-  return nul == std::string::npos ? text : text.substr(0, nul);
-}
-
 } // namespace vidtrawl::net

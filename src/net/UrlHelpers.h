@@ -18,7 +18,4 @@ std::string UnescapeURL(const std::string &text);
 // and pathOut is left unchanged.
 void SplitURL(std::string &hostInOut, std::string &pathOut);
 
-// The part of text before its first NUL character, or the whole text.
-std::string TrimNull(const std::string &text);
-
 } // namespace vidtrawl::net

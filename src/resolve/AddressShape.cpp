@@ -3,7 +3,6 @@
 #include "base/AsciiCase.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace vidtrawl::resolve {
 
@@ -25,11 +24,6 @@ bool SegmentIs(std::string_view segment, std::string_view name) {
 bool SegmentEndsWith(std::string_view segment, std::string_view ending) {
   return segment.size() > ending.size() &&
          SegmentIs(segment.substr(segment.size() - ending.size()), ending);
-}
-
-bool AllDigits(std::string_view segment) {
-  return std::all_of(segment.begin(), segment.end(),
-                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 std::string_view QueryParameter(std::string_view query, std::string_view name) {

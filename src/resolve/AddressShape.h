@@ -16,8 +16,6 @@ bool SegmentIs(std::string_view segment, std::string_view name);
 // A segment longer than the ending that ends with it, ignoring ASCII letter case.
 bool SegmentEndsWith(std::string_view segment, std::string_view ending);
 
-bool AllDigits(std::string_view segment);
-
 // The value of a query parameter (its name compared ignoring ASCII letter
 // case); empty when it is missing.
 std::string_view QueryParameter(std::string_view query, std::string_view name);

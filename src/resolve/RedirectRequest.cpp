@@ -2,10 +2,10 @@
 
 namespace vidtrawl::resolve {
 
-std::string BuildRedirectRequest(const std::string &wsHost, const std::string &wsLink) {
+std::string BuildRedirectRequest(const std::string &host, const std::string &path) {
   std::string request;
-  request += "GET " + wsLink + " HTTP/1.1\r\n";
-  request += "Host: " + wsHost + "\r\n";
+  request += "GET " + path + " HTTP/1.1\r\n";
+  request += "Host: " + host + "\r\n";
   request += "Accept: text/xml,application/xml,application/xhtml+xml,text/html;q=0.9,"
              "text/plain;q=0.8,image/png,*/*;q=0.5\r\n";
   request += "User-Agent: Mozilla/5.0 (Windows; U; Windows NT 5.1; en-US; rv:1.8.1.9) "

@@ -42,7 +42,6 @@ public:
   void RequestStop();
 
   bool Running() const { return running_; }
-  bool StopRequested() const { return stopRequested_; }
   // The item the pass works on.
   std::optional<list::Serial> Current() const { return current_; }
 

@@ -1,4 +1,5 @@
 // AngryAlien: the address of the page's embedded movie.
+#include "base/NumberScan.h"
 #include "resolve/AddressShape.h"
 #include "resolve/ExtractionRule.h"
 #include "resolve/Site.h"
@@ -18,7 +19,7 @@ std::string Parse(std::string_view text, std::string_view, const PlayerResolver 
 // /0604/NAME.asp
 bool IsVideoPage(const net::WebAddress &address) {
   const std::vector<std::string_view> s = PathSegments(address.path);
-  return s.size() == 2 && AllDigits(s[0]) && SegmentEndsWith(s[1], ".asp");
+  return s.size() == 2 && base::AllDigits(s[0]) && SegmentEndsWith(s[1], ".asp");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // Blip: the page's permalink field holds the file's address.
+#include "base/NumberScan.h"
 #include "resolve/AddressShape.h"
 #include "resolve/ExtractionRule.h"
 #include "resolve/Site.h"
@@ -20,7 +21,7 @@ std::string Parse(std::string_view text, std::string_view, const PlayerResolver 
 // /file/N
 bool IsVideoPage(const net::WebAddress &address) {
   const std::vector<std::string_view> s = PathSegments(address.path);
-  return s.size() == 2 && SegmentIs(s[0], "file") && AllDigits(s[1]);
+  return s.size() == 2 && SegmentIs(s[0], "file") && base::AllDigits(s[1]);
 }
 
 } // namespace

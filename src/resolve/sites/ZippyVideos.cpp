@@ -1,5 +1,6 @@
 // ZippyVideos: the player's parameters name the server and the video. Flash
 // video under names of its own.
+#include "base/NumberScan.h"
 #include "resolve/AddressShape.h"
 #include "resolve/ExtractionRule.h"
 #include "resolve/Site.h"
@@ -38,7 +39,7 @@ std::string Parse(std::string_view text, std::string_view, const PlayerResolver 
 // /N/NAME/
 bool IsVideoPage(const net::WebAddress &address) {
   const std::vector<std::string_view> s = PathSegments(address.path);
-  return s.size() == 2 && AllDigits(s[0]);
+  return s.size() == 2 && base::AllDigits(s[0]);
 }
 
 } // namespace
