@@ -95,7 +95,7 @@ void Desktop::Start() {
   menu_ = std::make_unique<TrayMenu>(*controller_, *window_, icon);
   window_->SetMenu(menu_.get());
   menu_->ShowIcon();
-  window_->Movie().Load(options_.dataFolder + QStringLiteral("/Main.qml"));
+  window_->Movie().Load(options_.dataFolder + QStringLiteral("/movie/Main.qml"));
   window_->List().Layout();
   controller_->Start(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
   window_->StartFilters();

@@ -4,7 +4,8 @@
 #include <string_view>
 
 // The movie's contract: the commands it sends and the variables the program
-// sets and reads in it, with the flag texts. Main.qml speaks the same names.
+// sets and reads in it, with the flag texts. The movie's Main.qml speaks the
+// same names (and is the only file of the movie that does).
 namespace vidtrawl::gui::movie {
 
 // Commands.

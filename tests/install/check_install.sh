@@ -9,7 +9,7 @@ trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 
 files="bin/vidtrawl-cli share/man/man1/vidtrawl-cli.1.gz share/man/man1/vidtrawl.1.gz
-  share/vidtrawl/Main.qml share/vidtrawl/vidtrawl.svg share/vidtrawl/help.html
+  share/vidtrawl/movie/Main.qml share/vidtrawl/movie/qmldir share/vidtrawl/vidtrawl.svg share/vidtrawl/help.html
   share/applications/vidtrawl.desktop share/icons/hicolor/scalable/apps/vidtrawl.svg
   share/metainfo/org.example.vidtrawl.metainfo.xml"
 [ "$front" = gui ] && files="$files bin/vidtrawl"

@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 "$cpack" --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >/dev/null
 deb=$(ls "$work"/out/vidtrawl_*.deb)
 dpkg-deb -x "$deb" "$work/root"
-for file in usr/bin/vidtrawl usr/bin/vidtrawl-cli usr/share/vidtrawl/Main.qml \
+for file in usr/bin/vidtrawl usr/bin/vidtrawl-cli usr/share/vidtrawl/movie/Main.qml \
   usr/share/doc/vidtrawl/copyright usr/share/man/man1/vidtrawl-cli.1.gz; do
   [ -s "$work/root/$file" ] || { echo "not in the package: $file" >&2; exit 1; }
 done

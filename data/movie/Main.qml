@@ -1,0 +1,148 @@
+// The main window's movie: everything the user sees in the 630 x 535
+// frameless window. It talks to the program only through fsCommand() and the
+// string properties of the root item, which the program sets and reads by
+// name. This file holds that whole contract, every command the movie sends
+// and every variable it keeps; the pieces it is made of (one file each
+// beside it) show what they are given and say what the user did.
+import QtQuick
+
+Item {
+    id: root
+    objectName: "movie"
+    width: 630
+    height: 535
+
+    // Every command goes out through this one signal; args is always empty.
+    signal fsCommand(string command, string args)
+
+    // Movie variables, named as the program addresses them (without "_root.").
+    // The program also sets Download_CB and Convert_CB (always "1"); QML cannot
+    // declare a property whose name starts with a capital, so those two land
+    // as dynamic properties of this object, and nothing here reads them.
+    property string aboutTxt: ""
+    property string download_dir: ""
+    property string autoToDownloadList_CB: "0"
+    property string video_url: ""
+    property string startDownload: "1"
+    property string downloadBtn: "1"
+    property string downloadTab: "1"
+    property string downloadBtnTab: ""
+
+    // The page on show, and the page a slide is heading for.
+    property string activePage: "Download"
+    property string targetPage: "Download"
+    readonly property bool sliding: slide.running
+
+    function send(command: string) {
+        root.fsCommand(command, "");
+        // The program reads video_url while it handles the add command, so
+        // the field is cleared only once the command has been delivered.
+        if (command === "IDC_FS_addDownloadURL")
+            root.video_url = "";
+    }
+
+    function showPage(page: string) {
+        // Asking for the page on show, or the one already on its way, does nothing.
+        if (page === root.targetPage)
+            return;
+        root.targetPage = page;
+        root.send("IDC_FS_Slider");
+        slide.stop();
+        slide.to = page === "Download" ? 0 : -root.width;
+        slide.start();
+    }
+
+    // The check box keeps its variable itself and reports which way it went.
+    function toggleMonitor() {
+        const on = root.autoToDownloadList_CB !== "1";
+        root.autoToDownloadList_CB = on ? "1" : "0";
+        root.send(on ? "ID_FS_autoDownloadCheck" : "ID_FS_autoDownloadUncheck");
+    }
+
+    onDownloadBtnTabChanged: {
+        if (root.downloadBtnTab !== "1")
+            return;
+        root.showPage("Download");
+        // Cleared so that the next "1" the program sets is a change again.
+        root.downloadBtnTab = "";
+    }
+
+    // The movie opens on the Download page. The report waits for the first
+    // turn of the event loop: the program can connect to fsCommand only once
+    // the root object exists, which is after the movie has been completed.
+    Timer {
+        interval: 0
+        running: true
+        onTriggered: root.send("IDC_FS_Download")
+    }
+
+    NumberAnimation {
+        id: slide
+        target: pages
+        property: "x"
+        duration: 250
+        easing.type: Easing.OutCubic
+        onFinished: {
+            root.activePage = root.targetPage;
+            root.send(root.activePage === "Download" ? "IDC_FS_Download" : "IDC_FS_About");
+        }
+    }
+
+    Rectangle {
+        anchors.fill: parent
+        color: Theme.windowBg
+    }
+
+    // Both pages side by side on one strip that slides under the title.
+    Item {
+        id: pages
+        width: root.width * 2
+        height: root.height
+
+        DownloadPage {
+            width: root.width
+            height: root.height
+            visible: root.sliding || root.activePage === "Download"
+            videoUrl: root.video_url
+            folder: root.download_dir
+            monitoring: root.autoToDownloadList_CB === "1"
+            idle: root.startDownload !== "0"
+            running: root.downloadBtn === "0"
+            // The program may set the address too.
+            onVideoUrlEdited: (text) => root.video_url = text
+            onAddRequested: root.send("IDC_FS_addDownloadURL")
+            onSelectAllRequested: root.send("IDC_FS_selectAllD")
+            onRemoveSelectedRequested: root.send("IDC_FS_removeSelectedD")
+            onClearCompletedRequested: root.send("ID_FS_clearComplete")
+            onMoveUpRequested: root.send("IDC_FS_moveUp")
+            onMoveDownRequested: root.send("IDC_FS_moveDown")
+            onBrowseRequested: root.send("ID_FS_downloadBrowse")
+            onMonitorToggled: root.toggleMonitor()
+            onStartStopRequested: root.send(root.startDownload !== "0" ? "IDC_FS_startDownload" : "IDC_FS_stopDownload")
+        }
+
+        AboutPage {
+            x: root.width
+            width: root.width
+            height: root.height
+            visible: root.sliding || root.activePage === "About"
+            aboutText: root.aboutTxt
+            onHelpRequested: root.send("IDC_FS_Help")
+            onWebSiteRequested: root.send("ID_FS_webSite")
+        }
+    }
+
+    TitleStrip {
+        objectName: "titleBar"
+        width: root.width
+        targetPage: root.targetPage
+        progress: -pages.x / root.width
+        // A download run is going.
+        busy: root.downloadTab === "0"
+        onDragStarted: root.send("IDC_FS_Drag")
+        onPageChosen: (page) => root.showPage(page)
+        onTrayRequested: root.send("IDC_FS_Tray")
+        onMinimizeRequested: root.send("IDC_FS_Minimize")
+        onCloseRequested: root.send("IDC_FS_Close")
+    }
+}
