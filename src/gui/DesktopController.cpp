@@ -130,7 +130,7 @@ void DesktopController::Command(std::string_view command) {
          c.hosts_.window.HideList();
          c.activePage_ = kAboutPage;
        }},
-      {movie::kHelp, [](DesktopController &c) { c.Open(c.helpFile_); }},
+      {movie::kHelp, [](DesktopController &c) { c.OpenHelp(); }},
       {movie::kWebSite, [](DesktopController &c) { c.Open(c.webSite_); }},
       {movie::kStartDownload, [](DesktopController &c) { c.startTimer_.start(); }},
       {movie::kStopDownload, [](DesktopController &c) { c.StartOrStop(); }},
@@ -225,8 +225,15 @@ void DesktopController::Exit() {
   hosts_.window.EndProcess();
 }
 
+void DesktopController::OpenHelp() {
+  Open(helpFile_);
+}
+
 void DesktopController::TrayDownload() {
-  Command(caption_ == kStartCaption ? movie::kStartDownload : movie::kStopDownload);
+  if (caption_ == kStartCaption)
+    startTimer_.start();
+  else
+    StartOrStop();
 }
 
 void DesktopController::TrayMonitor(bool wasChecked) {

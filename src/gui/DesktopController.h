@@ -69,6 +69,8 @@ public:
   void Copied(const std::string &text);
   // The window system asks to close the window: the way out.
   void Exit();
+  // The help document, in the desktop's viewer; a failure is told.
+  void OpenHelp();
 
   // The tray menu's entries: start (200 ms later) or stop by the caption;
   // monitoring the other way round from the mark shown, not saved; the exit

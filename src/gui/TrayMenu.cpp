@@ -2,7 +2,6 @@
 
 #include "gui/DesktopController.h"
 #include "gui/MainWindow.h"
-#include "gui/MovieContract.h"
 
 namespace vidtrawl::gui {
 
@@ -22,7 +21,7 @@ TrayMenu::TrayMenu(DesktopController &controller, MainWindow &window, const QIco
   connect(monitor_, &QAction::triggered,
           [this](bool nowChecked) { controller_.TrayMonitor(!nowChecked); });
   menu_.addSeparator();
-  help_ = menu_.addAction(QStringLiteral("Help"), [this] { controller_.Command(movie::kHelp); });
+  help_ = menu_.addAction(QStringLiteral("Help"), [this] { controller_.OpenHelp(); });
   about_ = menu_.addAction(QStringLiteral("About"), [this] {
     window_.show();
     window_.Movie().ShowPage(QStringLiteral("About"));
