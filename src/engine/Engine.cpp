@@ -130,6 +130,10 @@ void Engine::ClearCompleted() {
   parts_->items.ClearCompleted();
 }
 
+void Engine::Retry(const std::vector<Serial> &serials) {
+  parts_->items.Retry(serials);
+}
+
 std::optional<std::string> Engine::Rename(Serial serial, const std::string &typed) {
   return parts_->items.Rename(serial, typed);
 }

@@ -118,6 +118,8 @@ public:
   bool MoveUp(Serial serial);
   bool MoveDown(Serial serial);
   void ClearCompleted();
+  // Failed and cancelled items wait again for the next pass.
+  void Retry(const std::vector<Serial> &serials);
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
 
   // A download pass over the list into the download folder; it runs inside

@@ -93,9 +93,18 @@ std::string ClipboardWatcher::Text() const {
   return text.toStdString();
 }
 
+void ClipboardWatcher::Copy(const std::string &text) {
+  ownCopy_ = text;
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
 void ClipboardWatcher::Delivered(const std::string &text) {
   if (text.empty() || text.size() > X11ClipboardReader::kMaxText)
     return;
+  if (!ownCopy_.empty() && text == ownCopy_) {
+    ownCopy_.clear();
+    return;
+  }
   deliver_(text);
 }
 

@@ -30,6 +30,7 @@ public:
   ~ClipboardWatcher() override;
 
   void Watch(bool on) override;
+  void Copy(const std::string &text) override;
 
   bool Claimed() const { return claim_.Held(); }
 
@@ -46,6 +47,8 @@ private:
   std::unique_ptr<X11ClipboardReader> x11_;
   ClipboardClaim claim_;
   QTimer retry_; // while another copy holds the claim
+  // The text this program put on the clipboard last: it is not a copy of the user's.
+  std::string ownCopy_;
   bool watching_ = false;
   bool toldAboutFocus_ = false;
   bool toldAboutOther_ = false;

@@ -1,12 +1,14 @@
 #include "gui/Desktop.h"
 
 #include "gui/DataFolder.h"
+#include "gui/ListMenu.h"
 #include "gui/NamedMutex.h"
 
 #include <QFileInfo>
 #include <QSystemTrayIcon>
 
 #include <QIcon>
+#include <QMenu>
 #include <QUrl>
 #include <cstdio>
 
@@ -54,7 +56,17 @@ Desktop::Desktop(Options options)
       [this](const std::string &command, const std::string &) { controller_->Command(command); });
   window_->OnCloseRequest([this] { controller_->Exit(); });
   controller_->OnPassEnded([this](const DesktopController::PassEnd &end) { PassEnded(end); });
-  for (QWidget *target : {static_cast<QWidget *>(&window_->Movie()), window_->List().viewport()}) {
+  DownloadListView &list = window_->List();
+  QObject::connect(&list, &DownloadListView::removeRequested, &list,
+                   [this] { controller_->RemoveSelected(); });
+  QObject::connect(&list, &DownloadListView::openRequested, &list,
+                   [this](engine::Serial serial) { controller_->OpenFile(serial); });
+  QObject::connect(&list, &DownloadListView::menuRequested, &list, [this](const QPoint &at) {
+    QMenu menu(window_.get());
+    FillListMenu(menu, *controller_, engine_, window_->List().SelectedItems());
+    menu.exec(at);
+  });
+  for (QWidget *target : {static_cast<QWidget *>(&window_->Movie()), list.viewport()}) {
     target->setAcceptDrops(true);
     target->installEventFilter(&drops_);
   }

@@ -4,6 +4,8 @@
 #include "gui/MovieContract.h"
 #include "host/MessageBox.h"
 
+#include <filesystem>
+
 namespace vidtrawl::gui {
 namespace {
 
@@ -131,13 +133,12 @@ void DesktopController::Command(std::string_view command) {
          c.activePage_ = kAboutPage;
        }},
       {movie::kHelp, [](DesktopController &c) { c.OpenHelp(); }},
-      {movie::kWebSite, [](DesktopController &c) { c.Open(c.webSite_); }},
+      {movie::kWebSite, [](DesktopController &c) { c.Open(c.webSite_, c.webSite_); }},
       {movie::kStartDownload, [](DesktopController &c) { c.startTimer_.start(); }},
       {movie::kStopDownload, [](DesktopController &c) { c.StartOrStop(); }},
       {movie::kAddDownloadUrl, [](DesktopController &c) { c.AddFromMovie(); }},
       {movie::kSelectAll, [](DesktopController &c) { c.hosts_.selection.SelectAll(); }},
-      {movie::kRemoveSelected,
-       [](DesktopController &c) { c.engine_.Remove(c.hosts_.selection.SelectedItems()); }},
+      {movie::kRemoveSelected, [](DesktopController &c) { c.RemoveSelected(); }},
       {movie::kMoveUp,
        [](DesktopController &c) {
          if (const auto item = c.hosts_.selection.FirstSelectedItem())
@@ -199,10 +200,54 @@ void DesktopController::ChooseFolder() {
   hosts_.movie.Set(movie::kDownloadDir, folder);
 }
 
-void DesktopController::Open(const std::string &fileOrAddress) {
-  if (!hosts_.shell.Open(fileOrAddress))
-    hosts_.messages.Show("No program could be started to open " + fileOrAddress + ".",
+void DesktopController::Open(const std::string &target, const std::string &what,
+                             const std::string &hint) {
+  hosts_.shell.Open(target, [this, what, hint](const std::string &reason) {
+    hosts_.messages.Show("Vidtrawl could not open " + what + ": " + reason + "." +
+                             (hint.empty() ? "" : "\n\n" + hint),
                          Box::Buttons::Ok, Box::Icon::Exclamation);
+  });
+}
+
+void DesktopController::RemoveSelected() {
+  engine_.Remove(hosts_.selection.SelectedItems());
+}
+
+void DesktopController::OpenFile(engine::Serial serial) {
+  const engine::Item *item = engine_.List().Find(serial);
+  if (item == nullptr || item->phase != engine::Phase::Complete || !item->fileName)
+    return;
+  const std::string path = (std::filesystem::path(item->folder) / *item->fileName).string();
+  Open(path, path);
+}
+
+void DesktopController::OpenFolder(engine::Serial serial) {
+  const engine::Item *item = engine_.List().Find(serial);
+  if (item == nullptr)
+    return;
+  const std::string folder = item->folder.empty() ? engine_.DownloadDir() : item->folder;
+  Open(folder, "the folder " + folder);
+}
+
+void DesktopController::CopyAddresses(const std::vector<engine::Serial> &serials) {
+  std::string text;
+  for (const engine::Serial serial : serials)
+    if (const engine::Item *item = engine_.List().Find(serial))
+      text += (text.empty() ? "" : "\n") + item->address;
+  if (!text.empty())
+    hosts_.clipboard.Copy(text);
+}
+
+void DesktopController::Retry(const std::vector<engine::Serial> &serials) {
+  engine_.Retry(serials);
+}
+
+void DesktopController::AddAndStart(const std::vector<std::string> &addresses) {
+  if (addresses.empty())
+    return;
+  engine_.Add(addresses);
+  if (!engine_.Downloading())
+    startTimer_.start();
 }
 
 void DesktopController::Exit() {
@@ -226,7 +271,8 @@ void DesktopController::Exit() {
 }
 
 void DesktopController::OpenHelp() {
-  Open(helpFile_);
+  Open(helpFile_, "its help",
+       "The help document is " + helpFile_ + "; you can open it in a web browser.");
 }
 
 void DesktopController::TrayDownload() {

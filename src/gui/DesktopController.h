@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vidtrawl::host {
 class MessageBox;
@@ -69,8 +70,22 @@ public:
   void Copied(const std::string &text);
   // The window system asks to close the window: the way out.
   void Exit();
-  // The help document, in the desktop's viewer; a failure is told.
+  // The help document, in the desktop's viewer; a failure is told, with
+  // where the document is.
   void OpenHelp();
+
+  // What the list offers for its items: the selected ones go; a complete
+  // item's file, or the folder an item's file is in (else the download
+  // folder), opens; the addresses go to the clipboard, one a line; failed
+  // and cancelled items wait again.
+  void RemoveSelected();
+  void OpenFile(engine::Serial serial);
+  void OpenFolder(engine::Serial serial);
+  void CopyAddresses(const std::vector<engine::Serial> &serials);
+  void Retry(const std::vector<engine::Serial> &serials);
+  // Addresses given when the program starts: added and downloaded as a
+  // copied address is (the pass starts 200 ms later).
+  void AddAndStart(const std::vector<std::string> &addresses);
 
   // The tray menu's entries: start (200 ms later) or stop by the caption;
   // monitoring the other way round from the mark shown, not saved; the exit
@@ -103,7 +118,8 @@ private:
   void ShowSettings();
   void ChooseFolder();
   void AddFromMovie();
-  void Open(const std::string &fileOrAddress);
+  // Opens it, or tells why not (and `hint`, when there is one).
+  void Open(const std::string &target, const std::string &what, const std::string &hint = {});
 
   engine::Engine &engine_;
   Hosts hosts_;

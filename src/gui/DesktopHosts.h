@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 // What the desktop's rules ask of the window system; each has a Qt side in
@@ -34,12 +35,14 @@ public:
   virtual std::string Get(const std::string &name) = 0;
 };
 
-// Opens a document or a web address with the desktop's default handler;
-// false when nothing could open it.
+// Opens a document, a folder or a web address with the desktop's default
+// handler. When nothing could open it, `failed` is called (maybe later, on
+// the program's thread) with the reason.
 class ShellOpen {
 public:
+  using Failed = std::function<void(const std::string &reason)>;
   virtual ~ShellOpen() = default;
-  virtual bool Open(const std::string &fileOrAddress) = 0;
+  virtual void Open(const std::string &target, Failed failed) = 0;
 };
 
 // The folder dialog: the chosen folder, or empty text when the user
@@ -63,6 +66,8 @@ public:
   virtual ~ClipboardSwitch() = default;
   // Starting again while watching changes nothing.
   virtual void Watch(bool on) = 0;
+  // Puts text on the clipboard; the watcher does not hand it back.
+  virtual void Copy(const std::string &text) = 0;
 };
 
 } // namespace vidtrawl::gui

@@ -1,20 +1,52 @@
 #include "gui/DesktopServices.h"
 
-#include <QDesktopServices>
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QUrl>
+#include <QMetaObject>
+
+#include <cerrno>
+#include <cstring>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace vidtrawl::gui {
 
-bool DesktopOpener::Open(const std::string &fileOrAddress) {
-  const QString target = QString::fromStdString(fileOrAddress);
-  // A file is opened by its path: a help document that is missing opens nothing.
-  const QUrl url = target.startsWith(u'/') ? QUrl::fromLocalFile(target) : QUrl(target);
-  if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile()))
-    return false;
-  return QDesktopServices::openUrl(url);
+void DesktopOpener::Open(const std::string &target, Failed failed) {
+  const auto tell = [failed](const std::string &reason) {
+    QMetaObject::invokeMethod(
+        qApp, [failed, reason] { failed(reason); }, Qt::QueuedConnection);
+  };
+  // A file or folder is opened by its path: one that is missing opens nothing.
+  if (!target.empty() && target.front() == '/' &&
+      !QFileInfo::exists(QString::fromStdString(target)))
+    return tell("there is no such file or folder");
+  const char *const argv[] = {"xdg-open", target.c_str(), nullptr};
+  pid_t child = 0;
+  const int error = ::posix_spawnp(&child, "xdg-open", nullptr, nullptr,
+                                   const_cast<char *const *>(argv), environ);
+  if (error != 0)
+    return tell(std::string("xdg-open could not be started (") + std::strerror(error) + ")");
+  std::thread([child, tell] {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) == 0)
+      return;
+    // xdg-open's own codes: 2 no such file, 3 no program for it, 4 it failed.
+    switch (WEXITSTATUS(status)) {
+    case 2:
+      return tell("there is no such file or folder");
+    case 3:
+      return tell("no program for it is installed");
+    default:
+      return tell("the program for it failed (xdg-open exit status " +
+                  std::to_string(WEXITSTATUS(status)) + ")");
+    }
+  }).detach();
 }
 
 std::string FolderDialog::ChooseFolder(const std::string &prompt) {

@@ -6,10 +6,13 @@ class QWidget;
 
 namespace vidtrawl::gui {
 
-// Opens documents and web addresses with the desktop's default handler.
+// Opens documents, folders and web addresses with the desktop's default
+// handler: `xdg-open`, whose exit status tells whether a program took the
+// target. It runs on its own (a browser it starts outlives Vidtrawl); a
+// thread waits for it and hands a failure to the program's thread.
 class DesktopOpener final : public ShellOpen {
 public:
-  bool Open(const std::string &fileOrAddress) override;
+  void Open(const std::string &target, Failed failed) override;
 };
 
 // Qt's folder dialog, titled with the prompt, over the main window.

@@ -54,13 +54,18 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
       return Text(engine::SizeText(item));
     }
   case Qt::ToolTipRole: {
-    // The whole address, and why the item failed.
-    if (column != kColumnAddress && column != kColumnStatus)
-      return {};
+    // The whole address or file name, and why the item failed.
     const std::string reason = engine::ReasonText(item);
-    if (column == kColumnStatus)
+    switch (column) {
+    case kColumnAddress:
+      return Text(engine::AddressText(item) + (reason.empty() ? "" : "\n" + reason));
+    case kColumnFileName:
+      return engine::FileNamePlaceholder(item) ? QVariant() : Text(engine::FileNameText(item));
+    case kColumnStatus:
       return reason.empty() ? QVariant() : Text(reason);
-    return Text(engine::AddressText(item) + (reason.empty() ? "" : "\n" + reason));
+    default:
+      return {};
+    }
   }
   case PhaseRole:
     return static_cast<int>(item.phase);
@@ -105,8 +110,14 @@ bool DownloadListModel::setData(const QModelIndex &index, const QVariant &value,
 
 void DownloadListModel::ItemChanged(std::size_t index) {
   const int row = static_cast<int>(index);
-  if (row < rows_)
-    emit dataChanged(this->index(row, 0), this->index(row, kColumnCount - 1));
+  if (row >= rows_)
+    return;
+  emit dataChanged(this->index(row, 0), this->index(row, kColumnCount - 1));
+  const engine::Item &item = engine_.List()[index];
+  if (item.phase == engine::Phase::Preparing && item.serial != started_) {
+    started_ = item.serial;
+    emit itemStarted(row);
+  }
 }
 
 void DownloadListModel::ItemsAdded(std::size_t first, std::size_t count) {

@@ -9,8 +9,8 @@ namespace vidtrawl::gui {
 // The download list as Qt's views see it: the engine's list adapted, one row
 // per item, the columns of ListColumns.h, the texts made by the engine's
 // formatter. It follows the list through the engine's observer; the file
-// name cell edits rename the item. A failed item's reason is the tooltip of
-// its address and status cells.
+// name cell edits rename the item. The tooltips show a whole address or file
+// name, and a failed item's reason.
 class DownloadListModel final : public QAbstractTableModel, public engine::ListObserver {
   Q_OBJECT
 
@@ -40,10 +40,15 @@ public:
   void ItemsSwapped(std::size_t index) override;
   void ListReset() override;
 
+signals:
+  // The pass began to work on the item in this row.
+  void itemStarted(int row);
+
 private:
   engine::Engine &engine_;
   // The rows the views know of: the list's count once each change is told.
   int rows_ = 0;
+  engine::Serial started_ = 0;
 };
 
 } // namespace vidtrawl::gui

@@ -2,21 +2,20 @@
 
 #include "gui/DownloadListModel.h"
 #include "gui/ListColumns.h"
+#include "gui/ListLook.h"
 #include "gui/StatusCellPainter.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
-#include <set>
+#include <algorithm>
+#include <cmath>
 
 namespace vidtrawl::gui {
-namespace {
-
-QColor ToColor(Rgb rgb) {
-  return QColor(rgb.r, rgb.g, rgb.b);
-}
-
-} // namespace
 
 DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
     : QTableView(parent), model_(model), cellDelegate_(new GridCellDelegate(this)),
@@ -24,18 +23,20 @@ DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
   setModel(&model_);
   setItemDelegate(cellDelegate_);
   setItemDelegateForColumn(kColumnStatus, statusPainter_);
-  setSelectionBehavior(QAbstractItemView::SelectItems);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
-                  QAbstractItemView::EditKeyPressed);
+  setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
   setWordWrap(false);
   setTextElideMode(Qt::ElideNone);
+  setAccessibleName(QStringLiteral("Downloads"));
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   horizontalHeader()->setHighlightSections(false);
   // The narrow ID column must be able to get its width.
   horizontalHeader()->setMinimumSectionSize(4);
   horizontalHeader()->setSectionsMovable(false);
+  connect(&model_, &DownloadListModel::itemStarted, this,
+          [this](int row) { scrollTo(model_.index(row, kColumnAddress)); });
 }
 
 void DownloadListView::SelectAll() {
@@ -43,10 +44,10 @@ void DownloadListView::SelectAll() {
 }
 
 std::vector<engine::Serial> DownloadListView::SelectedItems() const {
-  std::set<int> rows;
-  for (const QItemSelectionRange &range : selectionModel()->selection())
-    for (int row = range.top(); row <= range.bottom(); ++row)
-      rows.insert(row);
+  std::vector<int> rows;
+  for (const QModelIndex &index : selectionModel()->selectedRows())
+    rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
   std::vector<engine::Serial> serials;
   serials.reserve(rows.size());
   for (const int row : rows)
@@ -55,41 +56,99 @@ std::vector<engine::Serial> DownloadListView::SelectedItems() const {
 }
 
 std::optional<engine::Serial> DownloadListView::FirstSelectedItem() const {
-  const QItemSelection selection = selectionModel()->selection();
-  if (selection.isEmpty())
+  const std::vector<engine::Serial> selected = SelectedItems();
+  if (selected.empty())
     return std::nullopt;
-  return model_.SerialAt(selection.first().top());
+  return selected.front();
 }
 
-int DownloadListView::TwipsToScreenPixels(int twips) const {
-  return TwipsToPixels(twips, logicalDpiX());
-}
+void DownloadListView::Layout(double scale) {
+  // Each column as wide as its share of the window, and never narrower than
+  // its caption.
+  const QFontMetrics captions(horizontalHeader()->font());
+  const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+  for (int column = 0; column < kColumnCount; ++column) {
+    const ColumnLayout &layout = kColumnLayouts[static_cast<std::size_t>(column)];
+    const int width = static_cast<int>(
+        std::lround(TwipsToPixels(layout.widthTwips, logicalDpiX()) * std::max(1.0, scale)));
+    const int caption = captions.horizontalAdvance(QString::fromUtf8(
+                            layout.caption.data(), static_cast<qsizetype>(layout.caption.size()))) +
+                        padding;
+    horizontalHeader()->resizeSection(column, std::max(width, caption));
+  }
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
 
-void DownloadListView::Layout() {
-  for (int column = 0; column < kColumnCount; ++column)
-    horizontalHeader()->resizeSection(
-        column, TwipsToScreenPixels(kColumnLayouts[static_cast<std::size_t>(column)].widthTwips));
-  // The ground where there are no rows, and the grid lines.
+  const ListLook look = ListLook::For(QApplication::palette());
   QPalette grid = palette();
-  grid.setColor(QPalette::Window, ToColor(kGridBackColour));
-  grid.setColor(QPalette::Base, ToColor(kGridBackColour));
-  grid.setColor(QPalette::Mid, ToColor(kGridSecondColour));
-  // Selected cells, also while the list has no focus.
+  grid.setColor(QPalette::Window, look.ground);
+  grid.setColor(QPalette::Base, look.ground);
+  grid.setColor(QPalette::Mid, look.lines);
+  // Selected rows, also while the list has no focus.
   for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-    grid.setColor(group, QPalette::Highlight, ToColor(kSelectionBack));
-    grid.setColor(group, QPalette::HighlightedText, ToColor(kSelectionFore));
+    grid.setColor(group, QPalette::Text, look.rowText);
+    grid.setColor(group, QPalette::Highlight, look.selectedGround);
+    grid.setColor(group, QPalette::HighlightedText, look.selectedText);
   }
   setPalette(grid);
-  // The column headers: their ground, then the sections with their captions.
   QPalette header = horizontalHeader()->palette();
-  header.setColor(QPalette::Window, ToColor(kHeaderBack));
-  header.setColor(QPalette::Button, ToColor(kHeaderBack));
-  header.setColor(QPalette::ButtonText, ToColor(kHeaderFore));
+  header.setColor(QPalette::Window, look.headerGround);
+  header.setColor(QPalette::Button, look.headerGround);
+  header.setColor(QPalette::ButtonText, look.headerText);
   horizontalHeader()->setPalette(header);
-  // The rows, and a cell being edited.
-  cellDelegate_->SetColours(ToColor(kRowBack), ToColor(kEditorBack));
-  statusPainter_->SetColours(ToColor(kRowBack), ToColor(kEditorBack));
+  cellDelegate_->SetLook(look);
+  statusPainter_->SetLook(look);
   viewport()->update();
+}
+
+void DownloadListView::keyPressEvent(QKeyEvent *event) {
+  if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
+    emit removeRequested();
+    return;
+  }
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      state() != QAbstractItemView::EditingState) {
+    if (const auto item = FirstSelectedItem())
+      emit openRequested(*item);
+    return;
+  }
+  QTableView::keyPressEvent(event);
+}
+
+void DownloadListView::mouseDoubleClickEvent(QMouseEvent *event) {
+  const QModelIndex index = indexAt(event->position().toPoint());
+  if (!index.isValid()) {
+    QTableView::mouseDoubleClickEvent(event);
+    return;
+  }
+  // A complete item's file opens; any other item's file name is edited.
+  if (index.data(DownloadListModel::PhaseRole).toInt() ==
+      static_cast<int>(engine::Phase::Complete)) {
+    emit openRequested(model_.SerialAt(index.row()));
+    return;
+  }
+  if (index.column() == kColumnFileName)
+    edit(index);
+}
+
+void DownloadListView::contextMenuEvent(QContextMenuEvent *event) {
+  QPoint at = event->globalPos();
+  if (event->reason() == QContextMenuEvent::Mouse) {
+    // The row under the pointer joins the selection, or becomes it.
+    const QModelIndex index = indexAt(event->pos());
+    if (!index.isValid())
+      return;
+    if (!selectionModel()->isRowSelected(index.row(), {}))
+      selectionModel()->select(index,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    setCurrentIndex(index);
+  } else {
+    // From the keyboard: at the current row.
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || SelectedItems().empty())
+      return;
+    at = viewport()->mapToGlobal(visualRect(current).bottomLeft());
+  }
+  emit menuRequested(at);
 }
 
 } // namespace vidtrawl::gui

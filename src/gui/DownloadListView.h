@@ -10,10 +10,13 @@ class DownloadListModel;
 class GridCellDelegate;
 class StatusCellPainter;
 
-// The download list on screen: a table view over the list model, its cells
-// selectable one by one or in ranges (a row counts as chosen when any of its
-// cells is), the status column painted with a progress bar, the file name
-// editable. What the list commands read of the selection comes from here.
+// The download list on screen: a table view over the list model whose rows
+// are selected whole, the status column painted with a progress bar, the
+// file name editable (F2, or a click on a selected row's name). The row the
+// pass works on is scrolled into view. Delete asks for the selected rows'
+// removal, a double-click on a complete row for its file, the context menu
+// (right button, menu key or Shift+F10) for the row menu. What the list
+// commands read of the selection comes from here.
 class DownloadListView final : public QTableView, public ListSelection {
   Q_OBJECT
 
@@ -26,9 +29,19 @@ public:
   std::vector<engine::Serial> SelectedItems() const override;
   std::optional<engine::Serial> FirstSelectedItem() const override;
 
-  // Lays the columns out (widths, colours).
-  void Layout();
-  int TwipsToScreenPixels(int twips) const;
+  // Lays the columns out (widths at the given scale, colours from the
+  // palette in use).
+  void Layout(double scale = 1.0);
+
+signals:
+  void removeRequested();
+  void openRequested(engine::Serial serial);
+  void menuRequested(const QPoint &globalPosition);
+
+protected:
+  void keyPressEvent(QKeyEvent *event) override;
+  void mouseDoubleClickEvent(QMouseEvent *event) override;
+  void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
   DownloadListModel &model_;

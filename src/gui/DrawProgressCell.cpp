@@ -14,27 +14,27 @@ int ProgressBarRight(const QRect &cell, int percent) {
   return cell.left() + static_cast<int>(std::nearbyint(fraction * cell.width()));
 }
 
-void DrawProgressCell(QPainter &painter, const QRect &cell, int value, const QColor &bar,
-                      const QColor &ground, bool showText, bool wholeCell) {
+void DrawProgressCell(QPainter &painter, const QRect &cell, int value,
+                      const ProgressColours &colours, bool showText, bool wholeCell) {
   const int percent = std::clamp(value, 0, 100);
   const QString text = QString::number(percent) + u'%';
   constexpr int kTextFlags = Qt::AlignCenter | Qt::TextSingleLine;
 
   painter.save();
   painter.setClipRect(cell, Qt::IntersectClip);
-  painter.fillRect(cell, ground);
+  painter.fillRect(cell, colours.ground);
   if (showText) {
-    painter.setPen(bar);
+    painter.setPen(colours.groundText);
     painter.drawText(cell, kTextFlags, text);
   }
   const int right = wholeCell ? cell.left() + cell.width() : ProgressBarRight(cell, percent);
   const QRect barRect(cell.left(), cell.top(), right - cell.left(), cell.height());
   if (!barRect.isEmpty()) {
-    // The part of the text on the bar reads in the inverted colours.
-    painter.fillRect(barRect, bar);
+    // The part of the text on the bar reads in the bar's text colour.
+    painter.fillRect(barRect, colours.bar);
     if (showText) {
       painter.setClipRect(barRect, Qt::IntersectClip);
-      painter.setPen(ground);
+      painter.setPen(colours.barText);
       painter.drawText(cell, kTextFlags, text);
     }
   }

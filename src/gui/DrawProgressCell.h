@@ -7,14 +7,21 @@ class QPainter;
 
 namespace vidtrawl::gui {
 
-// Paints a progress cell into `cell`: the ground in `ground`, a bar in `bar`
-// from the left edge over `value` percent of the width (clamped to 0..100,
-// rounded to the nearest pixel, halves to even) or over the whole cell when
-// `wholeCell` is set, and, with `showText`, the percentage and "%" centred:
-// in `bar` on the ground and in `ground` on the bar. The painter's state is
-// left as it was.
-void DrawProgressCell(QPainter &painter, const QRect &cell, int value, const QColor &bar,
-                      const QColor &ground, bool showText, bool wholeCell);
+struct ProgressColours {
+  QColor bar;
+  QColor barText;
+  QColor ground;
+  QColor groundText;
+};
+
+// Paints a progress cell into `cell`: the ground, a bar from the left edge
+// over `value` percent of the width (clamped to 0..100, rounded to the
+// nearest pixel, halves to even) or over the whole cell when `wholeCell` is
+// set, and, with `showText`, the percentage and "%" centred, in the text
+// colour of what lies under each part of it. The painter's state is left as
+// it was.
+void DrawProgressCell(QPainter &painter, const QRect &cell, int value,
+                      const ProgressColours &colours, bool showText, bool wholeCell);
 
 // The right edge of the bar (exclusive) for a cell and a clamped percentage.
 int ProgressBarRight(const QRect &cell, int percent);

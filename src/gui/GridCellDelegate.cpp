@@ -9,18 +9,13 @@ namespace vidtrawl::gui {
 
 GridCellDelegate::GridCellDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
 
-void GridCellDelegate::SetColours(const QColor &rowGround, const QColor &editorGround) {
-  rowGround_ = rowGround;
-  editorGround_ = editorGround;
-}
-
 QWidget *GridCellDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                                         const QModelIndex &index) const {
   QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
-  if (editor && editorGround_.isValid()) {
+  if (editor && look_) {
     QPalette palette = editor->palette();
-    palette.setColor(QPalette::Base, editorGround_);
-    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::Base, look_->editorGround);
+    palette.setColor(QPalette::Text, look_->editorText);
     editor->setPalette(palette);
     editor->setAutoFillBackground(true);
   }
@@ -33,9 +28,9 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
                                      : (option.state & QStyle::State_Active) ? QPalette::Active
                                                                              : QPalette::Inactive;
   const bool selected = option.state & QStyle::State_Selected;
-  const QColor ground = selected               ? option.palette.color(group, QPalette::Highlight)
-                        : rowGround_.isValid() ? rowGround_
-                                               : option.palette.color(group, QPalette::Base);
+  const QColor ground = selected ? option.palette.color(group, QPalette::Highlight)
+                        : look_  ? look_->rowGround
+                                 : option.palette.color(group, QPalette::Base);
   painter->fillRect(option.rect, ground);
 
   const QString text = index.data(Qt::DisplayRole).toString();

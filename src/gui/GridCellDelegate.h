@@ -1,26 +1,27 @@
 #pragma once
 
 #include "gui/CellTextCache.h"
+#include "gui/ListLook.h"
 
-#include <QColor>
 #include <QStyledItemDelegate>
+
+#include <optional>
 
 namespace vidtrawl::gui {
 
-// Draws the grid's cells: the ground (the row ground colour, or the view's
-// selection colour for a selected cell), then the text on one line, left
-// aligned, cut at the cell's edge. Texts are laid out once and kept, so a
-// repaint costs little more than copying glyphs. The cell editor gets its
-// own ground colour. Until colours are set, the view's palette decides.
+// Draws the list's cells: the ground (the row's, or the selection's for a
+// selected row), then the text on one line, left aligned, cut at the cell's
+// edge. Texts are laid out once and kept, so a repaint costs little more
+// than copying glyphs. The cell editor gets the look's editor colours. Until
+// a look is set, the view's palette decides.
 class GridCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
 
 public:
   explicit GridCellDelegate(QObject *parent = nullptr);
 
-  void SetColours(const QColor &rowGround, const QColor &editorGround);
-  QColor RowGround() const { return rowGround_; }
-  QColor EditorGround() const { return editorGround_; }
+  void SetLook(const ListLook &look) { look_ = look; }
+  const std::optional<ListLook> &Look() const { return look_; }
 
   void paint(QPainter *painter, const QStyleOptionViewItem &option,
              const QModelIndex &index) const override;
@@ -29,8 +30,7 @@ public:
 
 private:
   mutable CellTextCache texts_;
-  QColor rowGround_;
-  QColor editorGround_;
+  std::optional<ListLook> look_;
 };
 
 } // namespace vidtrawl::gui

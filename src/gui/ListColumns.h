@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string_view>
 
 namespace vidtrawl::gui {
@@ -33,20 +32,5 @@ inline constexpr std::array<ColumnLayout, kColumnCount> kColumnLayouts{{
 constexpr int TwipsToPixels(int twips, int dpi = 96) {
   return (twips * dpi + 720) / 1440;
 }
-
-struct Rgb {
-  std::uint8_t r, g, b;
-  friend bool operator==(const Rgb &, const Rgb &) = default;
-};
-
-// The list's colour scheme.
-inline constexpr Rgb kGridBackColour{201, 211, 216};  // light grey-blue
-inline constexpr Rgb kGridSecondColour{39, 104, 146}; // dark blue
-inline constexpr Rgb kHeaderBack{60, 117, 157};       // steel blue ...
-inline constexpr Rgb kHeaderFore{255, 255, 255};      // ... with white text
-inline constexpr Rgb kRowBack{255, 255, 255};         // white
-inline constexpr Rgb kSelectionBack{0, 0, 0};         // black ...
-inline constexpr Rgb kSelectionFore{255, 255, 255};   // ... with white text
-inline constexpr Rgb kEditorBack{255, 199, 0};        // amber
 
 } // namespace vidtrawl::gui

@@ -13,9 +13,9 @@ public:
   virtual ~ListSelection() = default;
   // Every item is selected.
   virtual void SelectAll() = 0;
-  // The items with a selected cell, in list order.
+  // The selected items, in list order.
   virtual std::vector<engine::Serial> SelectedItems() const = 0;
-  // The item of the cell selected first; nothing when none is.
+  // The selected item nearest the top; nothing when none is.
   virtual std::optional<engine::Serial> FirstSelectedItem() const = 0;
 };
 

@@ -22,20 +22,22 @@ void StatusCellPainter::paint(QPainter *painter, const QStyleOptionViewItem &opt
     return;
   }
   const int percent = static_cast<int>(std::clamp<qlonglong>(percentage.toLongLong(), 0, 100));
+  const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                     : (option.state & QStyle::State_Active) ? QPalette::Active
+                                                                             : QPalette::Inactive;
   if (option.state & QStyle::State_Selected) {
-    // The cell's own selection colours, over the whole cell.
-    const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                       : (option.state & QStyle::State_Active) ? QPalette::Active
-                                                                               : QPalette::Inactive;
-    DrawProgressCell(*painter, option.rect, percent,
-                     option.palette.color(group, QPalette::Highlight),
-                     option.palette.color(group, QPalette::HighlightedText), true, true);
+    // The selection's colours, over the whole cell.
+    const QColor ground = option.palette.color(group, QPalette::Highlight);
+    const QColor text = option.palette.color(group, QPalette::HighlightedText);
+    DrawProgressCell(*painter, option.rect, percent, {ground, text, ground, text}, true, true);
     return;
   }
-  // The user's colours, read at every paint so that a changed scheme shows.
-  const QPalette user = QGuiApplication::palette();
-  DrawProgressCell(*painter, option.rect, percent, user.color(QPalette::Highlight),
-                   user.color(QPalette::HighlightedText), true, false);
+  // The user's highlight colour, read at every paint so that a changed scheme shows.
+  const QColor bar = QGuiApplication::palette().color(QPalette::Highlight);
+  const QColor ground = Look() ? Look()->rowGround : option.palette.color(group, QPalette::Base);
+  const QColor text = Look() ? Look()->rowText : option.palette.color(group, QPalette::Text);
+  DrawProgressCell(*painter, option.rect, percent, {bar, ReadableOn(bar), ground, text}, true,
+                   false);
 }
 
 } // namespace vidtrawl::gui

@@ -5,8 +5,9 @@
 namespace vidtrawl::gui {
 
 // Paints the status cells: a transfer's percentage (the model's
-// PercentRole) as a progress bar in the user's highlight colours (a selected cell wholly in the
-// cell's own selection colours), every other status as ordinary text.
+// PercentRole) as a progress bar in the user's highlight colour over the
+// row's ground (a selected cell wholly in the selection's colours), every
+// other status as ordinary text.
 class StatusCellPainter final : public GridCellDelegate {
   Q_OBJECT
 

@@ -1,7 +1,6 @@
 #include "gui/WindowFilters.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -27,22 +26,22 @@ bool ListWheelFilter::eventFilter(QObject *watched, QEvent *event) {
   if (event->type() != QEvent::Wheel || !watched->isWidgetType() ||
       static_cast<QWidget *>(watched)->window() != &window_)
     return false;
-  QWidget *focus = QApplication::focusWidget();
-  const bool listFocused = focus == &list_ || (focus != nullptr && list_.isAncestorOf(focus));
-  if (!listFocused) {
-    // The wheel follows the focus, not the pointer: over the list while the
-    // movie has the focus it scrolls nothing.
-    auto *target = static_cast<QWidget *>(watched);
-    return target == &list_ || list_.isAncestorOf(target);
-  }
+  auto *target = static_cast<QWidget *>(watched);
+  if (target != &list_ && !list_.isAncestorOf(target))
+    return false;
   const int delta = static_cast<QWheelEvent *>(event)->angleDelta().y();
   if (delta == 0)
     return false; // a sideways turn is not the list's
-  if (delta > 0)
+  // A turn the other way drops what was pending.
+  if ((pending_ > 0) != (delta > 0))
+    pending_ = 0;
+  pending_ += delta;
+  constexpr int kNotch = 120;
+  for (; pending_ >= kNotch; pending_ -= kNotch)
     ShowEarlierRow();
-  else
+  for (; pending_ <= -kNotch; pending_ += kNotch)
     ShowLaterRow();
-  return true; // one row, not the view's own three
+  return true; // a row a notch, not the view's own three
 }
 
 void ListWheelFilter::ShowLaterRow() {

@@ -16,10 +16,9 @@ public:
   bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
-// One turn of the wheel over the main window, while the list has the focus,
-// scrolls the list exactly one row: away from the user shows one earlier
-// row, towards the user one later row, whatever the size of the turn. With
-// the focus anywhere else the list does not scroll.
+// The wheel over the list scrolls it, whether it has the focus or not: a
+// notch a row, away from the user to earlier rows, towards the user to later
+// ones. A touchpad's small steps add up until they make a notch.
 class ListWheelFilter final : public QObject {
 public:
   // Installed on the application, it looks at wheel events for any widget of
@@ -34,6 +33,7 @@ public:
 private:
   QWidget &window_;
   QAbstractItemView &list_;
+  int pending_ = 0; // eighths of a degree not yet turned into rows
 };
 
 } // namespace vidtrawl::gui

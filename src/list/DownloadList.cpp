@@ -132,6 +132,28 @@ std::size_t DownloadList::ClearCompleted() {
   return Remove(complete);
 }
 
+std::size_t DownloadList::Retry(const std::vector<Serial> &serials) {
+  std::size_t retried = 0;
+  for (const Serial serial : serials) {
+    const Item *item = Find(serial);
+    if (item == nullptr || (item->phase != Phase::Failed && item->phase != Phase::Cancelled))
+      continue;
+    Update(serial, [](Item &it) {
+      Item fresh;
+      fresh.serial = it.serial;
+      fresh.address = std::move(it.address);
+      fresh.site = it.site;
+      if (it.nameTyped) {
+        fresh.fileName = std::move(it.fileName);
+        fresh.nameTyped = true;
+      }
+      it = std::move(fresh);
+    });
+    ++retried;
+  }
+  return retried;
+}
+
 bool DownloadList::MoveUp(Serial serial) {
   const std::optional<std::size_t> index = IndexOf(serial);
   return index && *index > 0 && MoveDown(items_[*index - 1].serial);

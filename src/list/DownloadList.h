@@ -46,6 +46,9 @@ public:
   // list's edge or for an unknown serial.
   bool MoveUp(Serial serial);
   bool MoveDown(Serial serial);
+  // Failed and cancelled items go back to waiting, as if just added (a name
+  // the user typed stays). How many did.
+  std::size_t Retry(const std::vector<Serial> &serials);
   // The user's name for the item's file: cleaned (CleanFileName); a name of
   // which nothing usable is left is refused. The cleaned name when taken.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);

@@ -45,6 +45,8 @@ struct Item {
   // the user; nothing until one of them gives it. A typed name stays.
   std::optional<std::string> fileName;
   bool nameTyped = false;
+  // The folder the pass put (or is putting) the file in; empty before.
+  std::string folder;
 
   SizeKnown sizeKnown = SizeKnown::Unknown;
   std::uint64_t size = 0;

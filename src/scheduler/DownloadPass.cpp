@@ -108,8 +108,9 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
   const Item *item = items_.Find(serial);
   const std::string page = item->address;
   const resolve::Site *site = item->site;
-  items_.Update(serial, [](Item &it) {
+  items_.Update(serial, [&](Item &it) {
     it.phase = Phase::Preparing;
+    it.folder = folder.string();
     it.pagePercent = 0;
     it.pageRead = false;
     it.received = it.total = 0;

@@ -135,11 +135,13 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
   r.controller.Command("IDC_FS_moveDown"); // the last item stays last
   r.controller.Command("ID_FS_clearComplete");
   EXPECT_EQ(r.engine.List().Count(), 1u);
-  // A help document that nothing opens says so.
-  r.desktop.opens = false;
+  // A help document that nothing opens says so, and where it is.
+  r.desktop.openFailure = "no program for it is installed";
   r.controller.Command("IDC_FS_Help");
   ASSERT_EQ(r.messages.shown.size(), 1u);
-  EXPECT_EQ(r.messages.shown[0].text, "No program could be started to open /help.html.");
+  EXPECT_EQ(r.messages.shown[0].text,
+            "Vidtrawl could not open its help: no program for it is installed.\n\nThe help "
+            "document is /help.html; you can open it in a web browser.");
 }
 
 // The toggle: no pass for an empty list or offline; a pass that ends by itself sets the idle flags
@@ -308,7 +310,8 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   EXPECT_FALSE(
       model.index(0, gui::kColumnStatus).data(gui::DownloadListModel::PercentRole).isValid());
   // The selection follows moved rows; a removal takes the selected items only.
-  t.list.selectionModel()->select(model.index(2, 1), QItemSelectionModel::Select);
+  t.list.selectionModel()->select(model.index(2, 1),
+                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
   t.engine.MoveUp(3);
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{3});
   EXPECT_TRUE(t.list.selectionModel()->isSelected(model.index(1, 1)));
@@ -340,7 +343,8 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
 TEST(StatusCellPainter, ABarForATransferOnly) {
   QImage image(100, 20, QImage::Format_RGB32);
   QPainter painter(&image);
-  gui::DrawProgressCell(painter, image.rect(), 40, Qt::blue, Qt::white, false, false);
+  gui::DrawProgressCell(painter, image.rect(), 40, {Qt::blue, Qt::white, Qt::white, Qt::blue},
+                        false, false);
   EXPECT_EQ(image.pixelColor(5, 10), QColor(Qt::blue));
   EXPECT_EQ(image.pixelColor(38, 10), QColor(Qt::blue));
   EXPECT_EQ(image.pixelColor(42, 10), QColor(Qt::white));
@@ -353,13 +357,13 @@ TEST(StatusCellPainter, ABarForATransferOnly) {
   option.rect = image.rect();
   option.palette = QGuiApplication::palette();
   image.fill(Qt::green);
-  cell.SetColours(Qt::white, Qt::yellow);
+  cell.SetLook(gui::ListLook::For(QGuiApplication::palette()));
   cell.paint(&painter, option, t.list.Model().index(0, gui::kColumnStatus));
   EXPECT_EQ(image.pixelColor(90, 2), QColor(Qt::white));
 }
 
 // Links dropped on the window are added when they name a site: a list of links and plain text;
-// one wheel notch over the focused list scrolls one row, each way.
+// the wheel over the list scrolls a row a notch, each way, focused or not.
 TEST(DesktopWindow, DropsAndTheWheel) {
   TestDesktop t;
   gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddFromText(text); });
@@ -381,7 +385,7 @@ TEST(DesktopWindow, DropsAndTheWheel) {
     many.push_back("http://www.putfile.com/" + std::to_string(n));
   t.engine.Add(many);
   t.window.ShowList();
-  t.list.setFocus();
+  t.movie.setFocus(); // the list scrolls under the pointer, focused or not
   QApplication::processEvents();
   const auto wheel = [&](int delta) {
     QWheelEvent event(QPointF(5, 5), QPointF(5, 5), {}, QPoint(0, delta), Qt::NoButton,
@@ -390,8 +394,12 @@ TEST(DesktopWindow, DropsAndTheWheel) {
     return t.list.verticalScrollBar()->value();
   };
   EXPECT_EQ(wheel(-120), 1);
-  EXPECT_EQ(wheel(-360), 2); // a big turn is still one row
-  EXPECT_EQ(wheel(120), 1);
+  EXPECT_EQ(wheel(-360), 4); // a notch a row
+  EXPECT_EQ(wheel(120), 3);
+  // A touchpad's small steps add up to a notch; a turn back drops what was pending.
+  for (const auto &[delta, row] :
+       {std::pair{-40, 3}, {-40, 3}, {-40, 4}, {-80, 4}, {40, 4}, {80, 3}})
+    EXPECT_EQ(wheel(delta), row) << delta;
 }
 
 // The movie's variables reach its items, and each control sends its commands (add, start and close

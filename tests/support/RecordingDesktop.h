@@ -12,8 +12,9 @@ namespace vidtrawl::testing {
 
 // The desktop's window, movie, opener, folder dialog, connectivity, clipboard and list selection
 // as one recorder: every call is written down in order ("drag", "open X", "watch on",
-// "download_dir=/x", ...); the folder dialog answers `chosenFolder`, the machine is `online`, and
-// the selection is `selected` (in selection order).
+// "download_dir=/x", ...); the folder dialog answers `chosenFolder`, the machine is `online`, the
+// opener fails with `openFailure` when it is set, and the selection is `selected` (in selection
+// order).
 class RecordingDesktop final : public gui::WindowActions,
                                public gui::MovieVariables,
                                public gui::ShellOpen,
@@ -38,9 +39,10 @@ public:
   }
   std::string Get(const std::string &name) override { return variables[name]; }
 
-  bool Open(const std::string &target) override {
+  void Open(const std::string &target, Failed failed) override {
     calls.push_back("open " + target);
-    return opens;
+    if (!openFailure.empty())
+      failed(openFailure);
   }
   std::string ChooseFolder(const std::string &prompt) override {
     calls.push_back("choose " + prompt.substr(0, 10));
@@ -48,6 +50,7 @@ public:
   }
   bool IsConnected() override { return online; }
   void Watch(bool on) override { calls.push_back(on ? "watch on" : "watch off"); }
+  void Copy(const std::string &text) override { calls.push_back("copy " + text); }
 
   void SelectAll() override { calls.push_back("select all"); }
   std::vector<engine::Serial> SelectedItems() const override { return selected; }
@@ -69,7 +72,7 @@ public:
   std::string chosenFolder;
   std::vector<engine::Serial> selected;
   bool online = true;
-  bool opens = true;
+  std::string openFailure; // what the opener says when set: nothing opens
 };
 
 } // namespace vidtrawl::testing

@@ -1,0 +1,44 @@
+#include "gui/ListMenu.h"
+
+#include "gui/DesktopController.h"
+
+#include <QKeySequence>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace vidtrawl::gui {
+
+void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engine &engine,
+                  const std::vector<engine::Serial> &items) {
+  menu.clear();
+  if (items.empty())
+    return;
+  const engine::Serial first = items.front();
+  const engine::Item *item = engine.List().Find(first);
+  const auto phaseIs = [&](engine::Serial serial, std::initializer_list<engine::Phase> phases) {
+    const engine::Item *found = engine.List().Find(serial);
+    return found != nullptr &&
+           std::find(phases.begin(), phases.end(), found->phase) != phases.end();
+  };
+
+  QAction *open = menu.addAction(QStringLiteral("&Open File"),
+                                 [&controller, first] { controller.OpenFile(first); });
+  open->setEnabled(item != nullptr && item->phase == engine::Phase::Complete);
+  menu.addAction(QStringLiteral("Open &Folder"),
+                 [&controller, first] { controller.OpenFolder(first); });
+  menu.addAction(items.size() == 1 ? QStringLiteral("&Copy Address")
+                                   : QStringLiteral("&Copy Addresses"),
+                 [&controller, items] { controller.CopyAddresses(items); });
+  menu.addSeparator();
+  QAction *retry =
+      menu.addAction(QStringLiteral("&Retry"), [&controller, items] { controller.Retry(items); });
+  retry->setEnabled(std::any_of(items.begin(), items.end(), [&](engine::Serial serial) {
+    return phaseIs(serial, {engine::Phase::Failed, engine::Phase::Cancelled});
+  }));
+  QAction *remove =
+      menu.addAction(QStringLiteral("Re&move"), [&controller] { controller.RemoveSelected(); });
+  remove->setShortcut(QKeySequence::Delete);
+}
+
+} // namespace vidtrawl::gui
