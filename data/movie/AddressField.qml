@@ -1,7 +1,9 @@
 import QtQuick
 
 // The field for a video page's address. `text` is what it shows; the user's
-// edits come out through `edited`, Enter through `accepted`.
+// edits come out through `edited`, Enter through `accepted`. A paste
+// replaces an address the program put there (the clipboard monitor's)
+// instead of adding to it.
 Rectangle {
     id: field
 
@@ -50,9 +52,20 @@ Rectangle {
         selectedTextColor: "white"
         font.pixelSize: 13
         Accessible.name: "Video page address"
+        // Whether the text is the program's, not typed or pasted by the user.
+        property bool givenByProgram: false
+
         text: field.text
-        onTextChanged: if (text !== field.text) field.edited(text)
+        onTextChanged: {
+            givenByProgram = text === field.text && text !== "";
+            if (text !== field.text)
+                field.edited(text);
+        }
         onAccepted: field.accepted()
+        Keys.onPressed: (event) => {
+            if (event.matches(StandardKey.Paste) && givenByProgram)
+                selectAll();
+        }
 
         Text {
             anchors.fill: parent

@@ -8,6 +8,8 @@ Item {
 
     property string videoUrl
     property string folder
+    // The pass at a glance; empty: nothing to say.
+    property string status
     property bool monitoring
     // Start or stop, as the program says; `running` gives the button its running look.
     property bool idle: true
@@ -205,6 +207,17 @@ Item {
             height: 1
             color: Theme.border
         }
+    }
+
+    Text {
+        objectName: "passStatus"
+        x: 29
+        y: 446
+        width: 570
+        text: page.status
+        elide: Text.ElideRight
+        color: Theme.textMuted
+        font.pixelSize: 12
     }
 
     CheckBox {

@@ -3,7 +3,8 @@
 // string properties of the root item, which the program sets and reads by
 // name. This file holds that whole contract, every command the movie sends
 // and every variable it keeps; the pieces it is made of (one file each
-// beside it) show what they are given and say what the user did.
+// beside it) show what they are given and say what the user did. The movie
+// is laid out at 630 x 535 and scaled to the window's size.
 import QtQuick
 
 Item {
@@ -27,11 +28,15 @@ Item {
     property string downloadBtn: "1"
     property string downloadTab: "1"
     property string downloadBtnTab: ""
+    // The pass at a glance (the program's own line beside the original variables).
+    property string passStatus: ""
 
     // The page on show, and the page a slide is heading for.
     property string activePage: "Download"
     property string targetPage: "Download"
     readonly property bool sliding: slide.running
+    // The look, for whoever wants to check it.
+    readonly property QtObject theme: Theme
 
     function send(command: string) {
         root.fsCommand(command, "");
@@ -48,7 +53,7 @@ Item {
         root.targetPage = page;
         root.send("IDC_FS_Slider");
         slide.stop();
-        slide.to = page === "Download" ? 0 : -root.width;
+        slide.to = page === "Download" ? 0 : -stage.width;
         slide.start();
     }
 
@@ -88,61 +93,70 @@ Item {
         }
     }
 
-    Rectangle {
-        anchors.fill: parent
-        color: Theme.windowBg
-    }
-
-    // Both pages side by side on one strip that slides under the title.
     Item {
-        id: pages
-        width: root.width * 2
-        height: root.height
+        id: stage
+        width: 630
+        height: 535
+        scale: Math.min(root.width / width, root.height / height)
+        transformOrigin: Item.TopLeft
 
-        DownloadPage {
-            width: root.width
-            height: root.height
-            visible: root.sliding || root.activePage === "Download"
-            videoUrl: root.video_url
-            folder: root.download_dir
-            monitoring: root.autoToDownloadList_CB === "1"
-            idle: root.startDownload !== "0"
-            running: root.downloadBtn === "0"
-            // The program may set the address too.
-            onVideoUrlEdited: (text) => root.video_url = text
-            onAddRequested: root.send("IDC_FS_addDownloadURL")
-            onSelectAllRequested: root.send("IDC_FS_selectAllD")
-            onRemoveSelectedRequested: root.send("IDC_FS_removeSelectedD")
-            onClearCompletedRequested: root.send("ID_FS_clearComplete")
-            onMoveUpRequested: root.send("IDC_FS_moveUp")
-            onMoveDownRequested: root.send("IDC_FS_moveDown")
-            onBrowseRequested: root.send("ID_FS_downloadBrowse")
-            onMonitorToggled: root.toggleMonitor()
-            onStartStopRequested: root.send(root.startDownload !== "0" ? "IDC_FS_startDownload" : "IDC_FS_stopDownload")
+        Rectangle {
+            anchors.fill: parent
+            color: Theme.windowBg
         }
 
-        AboutPage {
-            x: root.width
-            width: root.width
-            height: root.height
-            visible: root.sliding || root.activePage === "About"
-            aboutText: root.aboutTxt
-            onHelpRequested: root.send("IDC_FS_Help")
-            onWebSiteRequested: root.send("ID_FS_webSite")
-        }
-    }
+        // Both pages side by side on one strip that slides under the title.
+        Item {
+            id: pages
+            width: stage.width * 2
+            height: stage.height
 
-    TitleStrip {
-        objectName: "titleBar"
-        width: root.width
-        targetPage: root.targetPage
-        progress: -pages.x / root.width
-        // A download run is going.
-        busy: root.downloadTab === "0"
-        onDragStarted: root.send("IDC_FS_Drag")
-        onPageChosen: (page) => root.showPage(page)
-        onTrayRequested: root.send("IDC_FS_Tray")
-        onMinimizeRequested: root.send("IDC_FS_Minimize")
-        onCloseRequested: root.send("IDC_FS_Close")
+            DownloadPage {
+                width: stage.width
+                height: stage.height
+                visible: root.sliding || root.activePage === "Download"
+                videoUrl: root.video_url
+                folder: root.download_dir
+                monitoring: root.autoToDownloadList_CB === "1"
+                idle: root.startDownload !== "0"
+                running: root.downloadBtn === "0"
+                status: root.passStatus
+                // The program may set the address too.
+                onVideoUrlEdited: (text) => root.video_url = text
+                onAddRequested: root.send("IDC_FS_addDownloadURL")
+                onSelectAllRequested: root.send("IDC_FS_selectAllD")
+                onRemoveSelectedRequested: root.send("IDC_FS_removeSelectedD")
+                onClearCompletedRequested: root.send("ID_FS_clearComplete")
+                onMoveUpRequested: root.send("IDC_FS_moveUp")
+                onMoveDownRequested: root.send("IDC_FS_moveDown")
+                onBrowseRequested: root.send("ID_FS_downloadBrowse")
+                onMonitorToggled: root.toggleMonitor()
+                onStartStopRequested: root.send(root.startDownload !== "0" ? "IDC_FS_startDownload" : "IDC_FS_stopDownload")
+            }
+
+            AboutPage {
+                x: stage.width
+                width: stage.width
+                height: stage.height
+                visible: root.sliding || root.activePage === "About"
+                aboutText: root.aboutTxt
+                onHelpRequested: root.send("IDC_FS_Help")
+                onWebSiteRequested: root.send("ID_FS_webSite")
+            }
+        }
+
+        TitleStrip {
+            objectName: "titleBar"
+            width: stage.width
+            targetPage: root.targetPage
+            progress: -pages.x / stage.width
+            // A download run is going.
+            busy: root.downloadTab === "0"
+            onDragStarted: root.send("IDC_FS_Drag")
+            onPageChosen: (page) => root.showPage(page)
+            onTrayRequested: root.send("IDC_FS_Tray")
+            onMinimizeRequested: root.send("IDC_FS_Minimize")
+            onCloseRequested: root.send("IDC_FS_Close")
+        }
     }
 }

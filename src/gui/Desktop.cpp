@@ -2,6 +2,7 @@
 
 #include "gui/DataFolder.h"
 #include "gui/ListMenu.h"
+#include "gui/MovieContract.h"
 #include "gui/NamedMutex.h"
 
 #include <QFileInfo>
@@ -34,7 +35,7 @@ Desktop::Desktop(Options options)
     : options_(std::move(options)),
       engine_(engine::Hosts{pump_, options_.messages ? *options_.messages : messages_},
               options_.engine),
-      model_(engine_), window_(std::make_unique<MainWindow>(model_)),
+      model_(engine_), status_(engine_), window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
       drops_([this](const std::string &text) { engine_.AddFromText(text); }) {
@@ -56,6 +57,14 @@ Desktop::Desktop(Options options)
       [this](const std::string &command, const std::string &) { controller_->Command(command); });
   window_->OnCloseRequest([this] { controller_->Exit(); });
   controller_->OnPassEnded([this](const DesktopController::PassEnd &end) { PassEnded(end); });
+  // The pass at a glance: in the movie, and in the tray icon's tooltip.
+  QObject::connect(&status_, &PassStatus::textChanged, &status_, [this] {
+    const QString text = QString::fromStdString(status_.Text());
+    window_->Movie().Set(movie::kPassStatus, status_.Text());
+    if (menu_)
+      menu_->Icon().setToolTip(text.isEmpty() ? QStringLiteral("Vidtrawl")
+                                              : QStringLiteral("Vidtrawl\n") + text);
+  });
   DownloadListView &list = window_->List();
   QObject::connect(&list, &DownloadListView::removeRequested, &list,
                    [this] { controller_->RemoveSelected(); });
@@ -74,15 +83,13 @@ Desktop::Desktop(Options options)
 
 void Desktop::Tell(const std::string &text) {
   std::fprintf(stderr, "vidtrawl: %s\n", text.c_str());
-  if (menu_ && menu_->Icon().isVisible() && QSystemTrayIcon::supportsMessages())
-    menu_->Icon().showMessage(QStringLiteral("Vidtrawl"), QString::fromStdString(text));
+  notifier_.Notify(QStringLiteral("Vidtrawl"), QString::fromStdString(text));
 }
 
-// A pass the clipboard monitor started while the window was hidden ends
-// unseen: the tray says how it went.
+// A pass that ends while the window is hidden or minimised ends unseen: a
+// notification says how it went, whoever started it.
 void Desktop::PassEnded(const DesktopController::PassEnd &end) {
-  if (!end.startedByMonitor || window_->isVisible() || !menu_ || !menu_->Icon().isVisible() ||
-      !QSystemTrayIcon::supportsMessages())
+  if (window_->isVisible() && !window_->isMinimized())
     return;
   QString text =
       QStringLiteral("%1 complete, %2 failed.").arg(end.summary.completed).arg(end.summary.failed);
@@ -92,9 +99,7 @@ void Desktop::PassEnded(const DesktopController::PassEnd &end) {
     if (const std::string reason = engine::ReasonText(item); !reason.empty() && told++ < 3)
       text += QStringLiteral("\n") + QString::fromStdString(engine::FileNameText(item)) +
               QStringLiteral(": ") + QString::fromStdString(reason);
-  menu_->Icon().showMessage(QStringLiteral("Downloads finished"), text,
-                            end.summary.failed > 0 ? QSystemTrayIcon::Warning
-                                                   : QSystemTrayIcon::Information);
+  notifier_.Notify(QStringLiteral("Downloads finished"), text, end.summary.failed > 0);
 }
 
 void Desktop::Start() {
@@ -105,10 +110,11 @@ void Desktop::Start() {
   const QIcon icon(options_.dataFolder + QStringLiteral("/vidtrawl.svg"));
   window_->setWindowIcon(icon);
   menu_ = std::make_unique<TrayMenu>(*controller_, *window_, icon);
+  notifier_.SetTray(&menu_->Icon());
   window_->SetMenu(menu_.get());
   menu_->ShowIcon();
   window_->Movie().Load(options_.dataFolder + QStringLiteral("/movie/Main.qml"));
-  window_->List().Layout();
+  window_->ApplyLook();
   controller_->Start(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
   window_->StartFilters();
   window_->show();

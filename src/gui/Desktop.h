@@ -7,6 +7,8 @@
 #include "gui/DownloadListModel.h"
 #include "gui/LinkDropFilter.h"
 #include "gui/MainWindow.h"
+#include "gui/Notifier.h"
+#include "gui/PassStatus.h"
 #include "gui/QtMessageBox.h"
 #include "gui/QtPump.h"
 #include "gui/SystemConnectivity.h"
@@ -49,9 +51,9 @@ public:
   QtPump &Pump() { return pump_; }
   ClipboardWatcher &Clipboard() { return clipboard_; }
 
-  // A note for the user that needs no answer: the tray's balloon where the
-  // desktop shows one, and stderr.
+  // A note for the user that needs no answer: a desktop notification, and stderr.
   void Tell(const std::string &text);
+  PassStatus &Status() { return status_; }
 
 private:
   void PassEnded(const DesktopController::PassEnd &end);
@@ -64,6 +66,8 @@ private:
   FolderDialog folders_;
   engine::Engine engine_;
   DownloadListModel model_;
+  PassStatus status_;
+  Notifier notifier_;
   std::unique_ptr<MainWindow> window_;
   ClipboardWatcher clipboard_;
   std::unique_ptr<DesktopController> controller_;

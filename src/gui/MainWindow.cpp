@@ -6,18 +6,57 @@
 #include <QCloseEvent>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
+
 namespace vidtrawl::gui {
 
 MainWindow::MainWindow(DownloadListModel &model, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), movie_(this), list_(model, this),
-      movieFilter_(this), wheelFilter_(*this, list_, this) {
+      movieFilter_(movie_, this), wheelFilter_(*this, list_, this) {
   setWindowTitle(QStringLiteral("Vidtrawl"));
-  setFixedSize(kWidth, kHeight);
-  movie_.setGeometry(0, 0, kWidth, kHeight);
-  list_.setGeometry(kListGeometry);
+  setAccessibleName(QStringLiteral("Vidtrawl"));
+  movie_.setAccessibleName(QStringLiteral("Vidtrawl window"));
+  ApplyLook();
   // Behind the movie until the movie shows its download page.
   list_.hide();
   movie_.raise();
+}
+
+double MainWindow::FontScale() {
+  const QFont font = QApplication::font();
+  const double points = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / 96.0;
+  return std::clamp(points / 10.0, 1.0, 3.0);
+}
+
+void MainWindow::ApplyLook() {
+  scale_ = FontScale();
+  const auto scaled = [this](int length) { return static_cast<int>(std::lround(length * scale_)); };
+  setFixedSize(scaled(kWidth), scaled(kHeight));
+  movie_.setGeometry(0, 0, width(), height());
+  list_.setGeometry(scaled(kListGeometry.x()), scaled(kListGeometry.y()),
+                    scaled(kListGeometry.width()), scaled(kListGeometry.height()));
+  list_.Layout(scale_);
+}
+
+void MainWindow::changeEvent(QEvent *event) {
+  if (event->type() == QEvent::ApplicationFontChange ||
+      event->type() == QEvent::ApplicationPaletteChange)
+    ApplyLook();
+  QWidget::changeEvent(event);
+}
+
+void MainWindow::Restore() {
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void MainWindow::ToggleFromTray() {
+  if (isVisible() && !isMinimized())
+    HideToTray();
+  else
+    Restore();
 }
 
 MainWindow::~MainWindow() {

@@ -13,8 +13,10 @@ namespace vidtrawl::gui {
 
 class TrayMenu;
 
-// The main window: a frameless 630 x 535 window that the movie covers, with
-// the download list laid over the movie's list panel.
+// The main window: a frameless window that the movie covers, with the
+// download list laid over the movie's list panel. It is 630 x 535 at the
+// usual font size (10 points) and grows with a larger system font, the
+// movie and the list's columns with it; the list follows the palette.
 class MainWindow final : public QWidget, public WindowActions {
   Q_OBJECT
 
@@ -24,6 +26,16 @@ public:
   static constexpr QRect kListGeometry{29, 190, 570, 177};
 
   explicit MainWindow(DownloadListModel &model, QWidget *parent = nullptr);
+
+  // How much larger than at 10 points the application's font is (1 at least).
+  static double FontScale();
+  double Scale() const { return scale_; }
+  // Sizes and colours afresh, for the font and palette now in use.
+  void ApplyLook();
+  // Back from the tray, from being minimised or from behind other windows.
+  void Restore();
+  // A click on the tray icon: a window on show goes to the tray, else it comes back.
+  void ToggleFromTray();
   ~MainWindow() override;
 
   MovieBridge &Movie() { return movie_; }
@@ -49,6 +61,7 @@ public:
 
 protected:
   void closeEvent(QCloseEvent *event) override;
+  void changeEvent(QEvent *event) override;
 
 private:
   MovieBridge movie_;
@@ -57,6 +70,7 @@ private:
   ListWheelFilter wheelFilter_;
   TrayMenu *menu_ = nullptr;
   std::function<void()> closeRequested_;
+  double scale_ = 1.0;
   bool filtered_ = false;
   bool ending_ = false;
 };

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMetaObject>
 #include <QQmlError>
 #include <QQuickItem>
@@ -78,6 +79,37 @@ void MovieBridge::Set(const std::string &name, const std::string &value) {
 std::string MovieBridge::Get(const std::string &name) {
   const QObject *target = root_ != nullptr ? root_ : this;
   return target->property(PropertyName(name).constData()).toString().toStdString();
+}
+
+bool MovieBridge::ShowFieldMenu(std::optional<QPoint> position) {
+  auto *field =
+      root_ != nullptr ? root_->findChild<QQuickItem *>(QStringLiteral("urlField")) : nullptr;
+  if (field == nullptr || !field->isVisible())
+    return false;
+  // The field's frame counts as the field.
+  const QQuickItem *frame = field->parentItem() != nullptr ? field->parentItem() : field;
+  if (position ? !frame->contains(frame->mapFromScene(QPointF(*position)))
+               : !field->hasActiveFocus())
+    return false;
+  field->forceActiveFocus();
+  const QPoint at = position ? *position : field->mapToScene(QPointF(0, field->height())).toPoint();
+  const bool selection = !field->property("selectedText").toString().isEmpty();
+  QMenu menu(this);
+  const auto call = [field](const char *method) { QMetaObject::invokeMethod(field, method); };
+  menu.addAction(QStringLiteral("Cu&t"), [call] { call("cut"); })->setEnabled(selection);
+  menu.addAction(QStringLiteral("&Copy"), [call] { call("copy"); })->setEnabled(selection);
+  menu.addAction(QStringLiteral("&Paste"),
+                 [field, call] {
+                   // An address the program put there is replaced, not added to.
+                   if (field->property("givenByProgram").toBool())
+                     call("selectAll");
+                   call("paste");
+                 })
+      ->setEnabled(!QGuiApplication::clipboard()->text().isEmpty());
+  menu.addSeparator();
+  menu.addAction(QStringLiteral("Select &All"), [call] { call("selectAll"); });
+  menu.exec(mapToGlobal(at));
+  return true;
 }
 
 void MovieBridge::ShowPage(const QString &page) {

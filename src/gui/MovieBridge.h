@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace vidtrawl::gui {
@@ -32,6 +33,11 @@ public:
 
   // Brings a page of the movie on show as its own tab would.
   void ShowPage(const QString &page);
+
+  // The address field's own menu (Cut, Copy, Paste, Select All): at
+  // `position` (in this widget) when it lies on the field; with none given,
+  // under the field when it has the focus. False when neither holds.
+  bool ShowFieldMenu(std::optional<QPoint> position = {});
 
 private slots:
   void CommandSent(const QString &command, const QString &args);

@@ -49,6 +49,8 @@ inline constexpr char kDownloadBtn[] = "_root.downloadBtn";
 inline constexpr char kDownloadTab[] = "_root.downloadTab";
 // "1" when a run begins while the "About" page is on show.
 inline constexpr char kDownloadBtnTab[] = "_root.downloadBtnTab";
+// The pass at a glance, one line (the program's own, beside the original ones).
+inline constexpr char kPassStatus[] = "_root.passStatus";
 
 inline constexpr char kAboutText[] =
     "Vidtrawl is an easy to use program to download video files from iFilm,Google,youtube, "

@@ -10,7 +10,7 @@ TrayMenu::TrayMenu(DesktopController &controller, MainWindow &window, const QIco
     : QObject(parent), controller_(controller), window_(window), menu_(QStringLiteral("Menu")),
       icon_(icon) {
   icon_.setToolTip(QStringLiteral("Vidtrawl"));
-  showWindow_ = menu_.addAction(QStringLiteral("Vidtrawl"), [this] { window_.show(); });
+  showWindow_ = menu_.addAction(QStringLiteral("Vidtrawl"), [this] { window_.Restore(); });
   menu_.addSeparator();
   download_ = menu_.addAction(QString::fromLatin1(controller_.Caption()),
                               [this] { controller_.TrayDownload(); });
@@ -23,7 +23,7 @@ TrayMenu::TrayMenu(DesktopController &controller, MainWindow &window, const QIco
   menu_.addSeparator();
   help_ = menu_.addAction(QStringLiteral("Help"), [this] { controller_.OpenHelp(); });
   about_ = menu_.addAction(QStringLiteral("About"), [this] {
-    window_.show();
+    window_.Restore();
     window_.Movie().ShowPage(QStringLiteral("About"));
   });
   menu_.addSeparator();
@@ -60,10 +60,12 @@ void TrayMenu::PrepareMenu() {
 }
 
 void TrayMenu::IconActivated(QSystemTrayIcon::ActivationReason reason) {
-  // Only a double-click brings the window back, and only a hidden one: a
-  // minimised window stays as it is.
-  if (reason == QSystemTrayIcon::DoubleClick && !window_.isVisible())
-    window_.show();
+  // A click shows or hides the window (trays that speak D-Bus report no
+  // other click); a double-click, whose first click hid it, brings it back.
+  if (reason == QSystemTrayIcon::Trigger)
+    window_.ToggleFromTray();
+  else if (reason == QSystemTrayIcon::DoubleClick)
+    window_.Restore();
 }
 
 } // namespace vidtrawl::gui

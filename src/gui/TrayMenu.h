@@ -11,9 +11,9 @@ class DesktopController;
 class MainWindow;
 
 // The tray icon and its menu. The right button opens the menu (the check
-// mark of the monitor entry read afresh), a left double-click brings a
-// hidden window back; the entries pass their clicks to the desktop's
-// controller, as the movie's buttons do.
+// mark of the monitor entry read afresh); a click shows or hides the window;
+// the entries pass their clicks to the desktop's controller, as the movie's
+// buttons do.
 class TrayMenu final : public QObject {
   Q_OBJECT
 

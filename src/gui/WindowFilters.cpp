@@ -1,6 +1,9 @@
 #include "gui/WindowFilters.h"
 
+#include "gui/MovieBridge.h"
+
 #include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -13,10 +16,21 @@ bool MovieInputFilter::eventFilter(QObject *, QEvent *event) {
   case QEvent::MouseButtonPress:
   case QEvent::MouseButtonDblClick:
     return static_cast<QMouseEvent *>(event)->button() == Qt::RightButton;
-  case QEvent::KeyPress:
-    return static_cast<QKeyEvent *>(event)->key() == Qt::Key_Menu;
-  case QEvent::ContextMenu:
+  case QEvent::KeyPress: {
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool menuKey = key->key() == Qt::Key_Menu ||
+                         (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+    if (!menuKey)
+      return false;
+    movie_.ShowFieldMenu();
     return true;
+  }
+  case QEvent::ContextMenu: {
+    const auto *menu = static_cast<QContextMenuEvent *>(event);
+    if (menu->reason() == QContextMenuEvent::Mouse)
+      movie_.ShowFieldMenu(menu->pos());
+    return true;
+  }
   default:
     return false;
   }

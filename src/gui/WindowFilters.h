@@ -7,13 +7,21 @@ class QWidget;
 
 namespace vidtrawl::gui {
 
+class MovieBridge;
+
 // The movie never receives a right-button press or the context-menu key
 // (nor the context menu they would open); releases and every other key and
-// button reach it unchanged.
+// button reach it unchanged. Over the address field, or with the field
+// focused, the context menu (right button, menu key, Shift+F10) is the
+// field's own Cut, Copy and Paste.
 class MovieInputFilter final : public QObject {
 public:
-  using QObject::QObject;
+  explicit MovieInputFilter(MovieBridge &movie, QObject *parent = nullptr)
+      : QObject(parent), movie_(movie) {}
   bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  MovieBridge &movie_;
 };
 
 // The wheel over the list scrolls it, whether it has the focus or not: a

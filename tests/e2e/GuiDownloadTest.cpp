@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 namespace vidtrawl::testing {
 namespace {
@@ -52,6 +53,29 @@ TEST_P(GuiDownload, TheAddressIsDownloaded) {
   EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
   ASSERT_TRUE(fs::exists(video)) << result.err;
   EXPECT_GT(fs::file_size(video), 0u);
+}
+
+// The desktop program's command line: help and version answered without a display, addresses
+// with no display to show them on, and an unknown option once Qt has taken its own.
+TEST(DesktopCommandLine, AnsweredWithoutStartingTheWindow) {
+  TempDir home;
+  const auto env = CliEnvironment(home.path()); // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM
+  auto offscreen = env;
+  offscreen["QT_QPA_PLATFORM"] = "offscreen";
+  offscreen["XDG_RUNTIME_DIR"] = home.path().string();
+  const std::tuple<std::vector<std::string>, bool, int, std::string> runs[] = {
+      {{"--help"}, false, 0, "Usage: vidtrawl [OPTION]... [URL]...\n"},
+      {{"http://blip.tv/file/1", "-V"}, false, 0, "vidtrawl " VIDTRAWL_VERSION "\n"},
+      {{"--", "--help"}, false, 1, "vidtrawl: there is no display to show the window on"},
+      {{"-style", "fusion", "--bogus"}, true, 2, "vidtrawl: unknown option '--bogus'\n"},
+  };
+  for (const auto &[args, withPlatform, status, start] : runs) {
+    ChildProcess run(VIDTRAWL_GUI_BINARY, args, withPlatform ? offscreen : env);
+    const ChildProcess::Result result = run.Wait(std::chrono::seconds(30));
+    EXPECT_EQ(result.exitCode, status) << args.back();
+    EXPECT_EQ((status == 0 ? result.out : result.err).rfind(start, 0), 0u)
+        << result.out << result.err;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, GuiDownload, ::testing::Values("type", "copy", "copy-hidden"),

@@ -3,9 +3,12 @@
 // as Qt's views see it, its painter, drops and wheel, and the movie's controls.
 #include "gui/Desktop.h"
 #include "gui/DownloadListModel.h"
+#include "gui/DownloadListView.h"
 #include "gui/DrawProgressCell.h"
 #include "gui/ListColumns.h"
+#include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
+#include "gui/PassStatus.h"
 #include "gui/StatusCellPainter.h"
 #include "support/RawServer.h"
 #include "support/RecordingDesktop.h"
@@ -15,6 +18,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QQuickItem>
@@ -250,6 +254,90 @@ TEST(DesktopController, CopiesAndTheTray) {
       [&] { return r.desktop.calls.size() >= 4 && r.desktop.calls.back() == "end"; }, 5000));
 }
 
+// What the list offers for its items: a complete one's file and folder open (a failure is told),
+// addresses are copied, failed items wait again, and addresses given at start are downloaded.
+TEST(DesktopController, TheListsOwnCommands) {
+  Rules r;
+  r.engine.Add({"http://www.putfile.com/done", "http://www.putfile.com/missing"});
+  r.engine.RunPass();
+  const std::string videos = (r.dir / "videos").string();
+  r.controller.OpenFile(1);
+  r.controller.OpenFile(2); // not complete: nothing to open
+  r.controller.OpenFolder(2);
+  r.controller.CopyAddresses({2, 1});
+  EXPECT_EQ(r.desktop.Calls(), "open " + videos + "/small.flv; open " + videos +
+                                   "; copy http://www.putfile.com/missing\n"
+                                   "http://www.putfile.com/done");
+  r.desktop.openFailure = "no program for it is installed";
+  r.controller.OpenFolder(1);
+  EXPECT_EQ(r.messages.shown.back().text,
+            "Vidtrawl could not open the folder " + videos + ": no program for it is installed.");
+  // The menu: entries that cannot act on the items are disabled; Retry and Remove act.
+  QMenu menu;
+  const auto entries = [&](std::vector<engine::Serial> items) {
+    gui::FillListMenu(menu, r.controller, r.engine, items);
+    std::string shown;
+    for (const QAction *action : menu.actions())
+      if (!action->isSeparator())
+        shown += (action->isEnabled() ? "" : "-") + action->text().toStdString() + ";";
+    return shown;
+  };
+  EXPECT_EQ(entries({1}), "&Open File;Open &Folder;&Copy Address;-&Retry;Re&move;");
+  EXPECT_EQ(entries({2, 1}), "-&Open File;Open &Folder;&Copy Addresses;&Retry;Re&move;");
+  menu.actions()[4]->trigger();
+  EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
+  EXPECT_EQ(r.engine.List()[0].phase, engine::Phase::Complete);
+  r.desktop.selected = {1};
+  menu.actions()[5]->trigger();
+  EXPECT_EQ(r.engine.List().Count(), 1u);
+  r.controller.AddAndStart({"http://www.putfile.com/done2"});
+  EXPECT_EQ(r.engine.List().Count(), 2u);
+  EXPECT_TRUE(r.controller.StartPending());
+}
+
+// The pass at a glance: the item of how many, bytes, speed and time left; the list's state after.
+TEST(PassStatus, TheLineOfAPass) {
+  engine::DownloadList list;
+  list.Add({"http://www.putfile.com/1", "http://www.putfile.com/2", "http://www.example.org/3"});
+  const auto set = [&](engine::Serial serial, engine::Phase phase, std::uint64_t received = 0,
+                       std::uint64_t total = 0) {
+    list.Update(serial, [&](engine::Item &item) {
+      item.phase = phase;
+      item.received = received;
+      item.total = total;
+    });
+    return list.Find(serial);
+  };
+  EXPECT_EQ(gui::PassLine(list, nullptr, 0), "0 of 2 complete");
+  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Preparing), 0), "Preparing 1 of 2");
+  const engine::Item *first = set(1, engine::Phase::Transferring, 1 << 20, 41 << 20);
+  EXPECT_EQ(gui::PassLine(list, first, 0), "Downloading 1 of 2 · 1 MB of 41 MB");
+  EXPECT_EQ(gui::PassLine(list, first, 2 << 20),
+            "Downloading 1 of 2 · 1 MB of 41 MB · 2 MB/s · 20 s left");
+  // A file larger than it was announced: no size, no time left.
+  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 3 << 20, 2 << 20), 1 << 20),
+            "Downloading 1 of 2 · 3 MB · 1 MB/s");
+  set(1, engine::Phase::Complete);
+  EXPECT_EQ(gui::PassLine(list, set(2, engine::Phase::Transferring, 5, 0), 0),
+            "Downloading 2 of 2 · 5 Bytes");
+  set(2, engine::Phase::Failed);
+  EXPECT_EQ(gui::PassLine(list, nullptr, 0), "1 of 2 complete, 1 failed");
+  for (const auto &[seconds, text] : {std::pair{0.4, "0 s"},
+                                      {59.6, "1 min 0 s"},
+                                      {125.0, "2 min 5 s"},
+                                      {3 * 3600 + 400.0, "3 h 6 min"}})
+    EXPECT_EQ(gui::DurationText(seconds), text);
+  gui::RateMeter meter;
+  const auto start = gui::SteadyClock::now();
+  meter.Add(start, 1000);
+  meter.Add(start + std::chrono::milliseconds(400), 2000);
+  EXPECT_EQ(meter.Rate(), 0); // too short a span
+  meter.Add(start + std::chrono::seconds(2), 5000);
+  EXPECT_EQ(meter.Rate(), 2000);
+  meter.Add(start + std::chrono::seconds(6), 13000); // the oldest samples fall out
+  EXPECT_EQ(meter.Rate(), 2000);
+}
+
 // The program put together, over a private settings file, with recording hosts.
 struct TestDesktop {
   TestDesktop()
@@ -336,6 +424,47 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
     EXPECT_EQ(t.Shown(0, gui::kColumnFileName), name);
   }
   EXPECT_TRUE(t.engine.List()[0].nameTyped);
+}
+
+// Rows are selected whole; Enter asks for the selected file, Delete removes the selected rows, and
+// the context menu comes from the mouse (selecting the row under it) or the keyboard. A paste into
+// the address field replaces the address the clipboard monitor put there.
+TEST(DownloadListView, RowsKeysAndTheMenu) {
+  TestDesktop t;
+  t.engine.Add(
+      {"http://www.putfile.com/1", "http://www.putfile.com/2", "http://www.putfile.com/3"});
+  t.window.ShowList();
+  QObject::disconnect(&t.list, &gui::DownloadListView::menuRequested, nullptr, nullptr);
+  QSignalSpy open(&t.list, &gui::DownloadListView::openRequested);
+  QSignalSpy menu(&t.list, &gui::DownloadListView::menuRequested);
+  const auto cell = [&](int row, int column) {
+    return t.list.visualRect(t.list.Model().index(row, column)).center();
+  };
+  QTest::mouseClick(t.list.viewport(), Qt::LeftButton, {}, cell(1, gui::kColumnSize));
+  QTest::keyClick(&t.list, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(t.list.SelectedItems(), (std::vector<engine::Serial>{2, 3}));
+  QTest::keyClick(&t.list, Qt::Key_Return);
+  ASSERT_EQ(open.count(), 1);
+  EXPECT_EQ(open[0][0].value<engine::Serial>(), 2u);
+  QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(), QPoint());
+  QApplication::sendEvent(t.list.viewport(), &keyboard);
+  QContextMenuEvent mouse(QContextMenuEvent::Mouse, cell(0, gui::kColumnAddress), QPoint());
+  QApplication::sendEvent(t.list.viewport(), &mouse);
+  EXPECT_EQ(menu.count(), 2);
+  EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{1});
+  QTest::mouseClick(t.list.viewport(), Qt::LeftButton, Qt::ShiftModifier, cell(1, gui::kColumnID));
+  QTest::keyClick(&t.list, Qt::Key_Delete);
+  ASSERT_EQ(t.engine.List().Count(), 1u);
+  EXPECT_EQ(t.engine.List()[0].serial, 3u);
+
+  QGuiApplication::clipboard()->setText(QStringLiteral("http://blip.tv/file/2"));
+  t.movie.Set(gui::movie::kVideoUrl, "http://blip.tv/file/1");
+  QQuickItem *field = t.Item("urlField");
+  field->forceActiveFocus();
+  QTest::keySequence(t.movie.quickWindow(), QKeySequence::Paste);
+  EXPECT_EQ(field->property("text").toString(), QStringLiteral("http://blip.tv/file/2"));
+  QTest::keySequence(t.movie.quickWindow(), QKeySequence::Paste); // the user's own text grows
+  EXPECT_EQ(field->property("text").toString().count(QStringLiteral("http")), 2);
 }
 
 // The status cell of a transfer: the bar over its share of the cell in the highlight colour, the
@@ -481,8 +610,8 @@ TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
   EXPECT_EQ(got[1], std::vector<std::string>{"http://media.putfile.com/b"});
 }
 
-// Each tray entry reaches the desktop's rules and the monitor entry shows its state; a window
-// hidden to the tray comes back with a double-click only.
+// Each tray entry reaches the desktop's rules and the monitor entry shows its state; a click on the
+// icon shows or hides the window.
 TEST(DesktopTray, EachEntryReachesTheRules) {
   TestDesktop t;
   gui::TrayMenu &menu = t.desktop->Menu();
@@ -506,11 +635,18 @@ TEST(DesktopTray, EachEntryReachesTheRules) {
     (*entry)->trigger();
     EXPECT_TRUE(QTest::qWaitFor(done, 2000));
   }
+  // A click shows a hidden or minimised window, and hides one on show (minimised where
+  // there is no tray, as here); a double-click brings it back.
   t.window.hide();
-  menu.IconActivated(QSystemTrayIcon::Trigger);
-  EXPECT_FALSE(t.window.isVisible());
-  menu.IconActivated(QSystemTrayIcon::DoubleClick);
-  EXPECT_TRUE(t.window.isVisible());
+  const std::pair<QSystemTrayIcon::ActivationReason, bool> clicks[] = {
+      {QSystemTrayIcon::Trigger, true},     {QSystemTrayIcon::Trigger, false},
+      {QSystemTrayIcon::Trigger, true},     {QSystemTrayIcon::Context, true},
+      {QSystemTrayIcon::DoubleClick, true}, {QSystemTrayIcon::Trigger, false},
+      {QSystemTrayIcon::DoubleClick, true}};
+  for (const auto &[reason, shown] : clicks) {
+    menu.IconActivated(reason);
+    EXPECT_EQ(t.window.isVisible() && !t.window.isMinimized(), shown) << reason;
+  }
 }
 
 } // namespace
