@@ -40,9 +40,18 @@ void MainWindow::ApplyLook() {
 }
 
 void MainWindow::changeEvent(QEvent *event) {
-  if (event->type() == QEvent::ApplicationFontChange ||
-      event->type() == QEvent::ApplicationPaletteChange)
+  // The window's own palette and font are the application's: a change of
+  // either comes this way.
+  switch (event->type()) {
+  case QEvent::ApplicationFontChange:
+  case QEvent::ApplicationPaletteChange:
+  case QEvent::FontChange:
+  case QEvent::PaletteChange:
     ApplyLook();
+    break;
+  default:
+    break;
+  }
   QWidget::changeEvent(event);
 }
 

@@ -6,6 +6,7 @@
 #include "gui/DownloadListView.h"
 #include "gui/DrawProgressCell.h"
 #include "gui/ListColumns.h"
+#include "gui/ListLook.h"
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
 #include "gui/PassStatus.h"
@@ -465,6 +466,40 @@ TEST(DownloadListView, RowsKeysAndTheMenu) {
   EXPECT_EQ(field->property("text").toString(), QStringLiteral("http://blip.tv/file/2"));
   QTest::keySequence(t.movie.quickWindow(), QKeySequence::Paste); // the user's own text grows
   EXPECT_EQ(field->property("text").toString().count(QStringLiteral("http")), 2);
+}
+
+// In a light and a dark palette, every text of the movie and the list reads at 4.5:1 or better on
+// its ground, and the movie and the list turn dark together.
+TEST(DesktopLook, EveryTextReadsOnItsGroundInLightAndDark) {
+  TestDesktop t;
+  const QPalette light = QApplication::palette();
+  QObject *theme = t.movie.rootObject()->property("theme").value<QObject *>();
+  ASSERT_NE(theme, nullptr);
+  const std::pair<const char *, const char *> texts[] = {
+      {"text", "windowBg"},      {"text", "surface"},          {"text", "sunken"},
+      {"textMuted", "windowBg"}, {"textMuted", "footerBg"},    {"textMuted", "surface"},
+      {"textFaint", "surface"},  {"accentText", "accentSoft"}, {"accentText", "accentSoftHover"},
+      {"chromeText", "chrome"},  {"chromeMuted", "chrome"},    {"chromeMuted", "chromeHover"}};
+  for (const QPalette &palette : {light, QPalette(QColor(40, 42, 46))}) {
+    QApplication::setPalette(palette);
+    QApplication::processEvents();
+    const bool dark = gui::ListLook::IsDark(palette);
+    SCOPED_TRACE(dark ? "dark" : "light");
+    EXPECT_EQ(theme->property("dark").toBool(), dark);
+    const auto colour = [&](const char *name) { return theme->property(name).value<QColor>(); };
+    for (const auto &[text, ground] : texts)
+      EXPECT_GE(gui::ContrastRatio(colour(text), colour(ground)), 4.5) << text << " on " << ground;
+    for (const char *ground : {"accent", "accentHover", "danger", "dangerHover"})
+      EXPECT_GE(gui::ContrastRatio(Qt::white, colour(ground)), 4.5) << ground;
+    const gui::ListLook look = gui::ListLook::For(palette);
+    for (const auto &[text, ground] : {std::pair{look.rowText, look.rowGround},
+                                       {look.selectedText, look.selectedGround},
+                                       {look.headerText, look.headerGround},
+                                       {look.editorText, look.editorGround}})
+      EXPECT_GE(gui::ContrastRatio(text, ground), 4.5) << text.name().toStdString();
+    EXPECT_EQ(t.list.palette().color(QPalette::Text), look.rowText);
+  }
+  QApplication::setPalette(light);
 }
 
 // The status cell of a transfer: the bar over its share of the cell in the highlight colour, the
