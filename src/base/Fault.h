@@ -7,17 +7,19 @@ namespace vidtrawl::base {
 // Why something failed, as one vocabulary for the whole engine (curl's
 // CURLcode is the model): a kind to decide by, and the detail to tell.
 enum class FaultKind {
-  UnsupportedSite, // the address is no supported site's
-  BadAddress,      // the address cannot be asked for (no http or https address, malformed)
-  Network,         // no connection, no answer, a dropped one, a time limit: curl's words
-  HttpStatus,      // the server answered with a status that is no file or page
-  BadHeader,       // a header that cannot be read (a size that is no number, a block too long)
-  PageTooLarge,    // a page over the largest a page may be
-  NoVideoInPage,   // the page names no video
-  PlayerLookup,    // the video's address could not be had from the site's player host
-  FileMissing,     // the server has no such file
-  ShortBody,       // fewer bytes arrived than were announced
-  LocalFile,       // the file could not be made, written or renamed
+  UnsupportedSite,   // the address is no supported site's
+  BadAddress,        // the address cannot be asked for (no http or https address, malformed)
+  Network,           // no connection, no answer, a dropped one, a time limit: curl's words
+  HttpStatus,        // the server answered with a status that is no file or page
+  BadHeader,         // a header that cannot be read (a size that is no number, a block too long)
+  PageTooLarge,      // a page over the largest a page may be
+  NoVideoInPage,     // the page names no video
+  NoVideoOnPage,     // a page of no known site carries no video file
+  StreamingPlaylist, // the page offers its video only as a streaming playlist
+  PlayerLookup,      // the video's address could not be had from the site's player host
+  FileMissing,       // the server has no such file
+  ShortBody,         // fewer bytes arrived than were announced
+  LocalFile,         // the file could not be made, written or renamed
 };
 
 struct Fault {

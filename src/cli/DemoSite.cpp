@@ -33,7 +33,7 @@ DemoSite MakeDemoSite() {
       demo.redirects.push_back(
           DemoRedirect{std::string(sample.playerPath), std::string(sample.playerLocation)});
   }
-  demo.unsupportedAddress = "http://www.example.org/videos/trawler.html";
+  demo.unsupportedAddress = "ftp://ftp.example.org/videos/trawler.flv";
   return demo;
 }
 

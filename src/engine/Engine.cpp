@@ -47,6 +47,16 @@ void Engine::LoadSettings() {
     parts_->hosts.messages.Show(text, host::MessageBox::Buttons::Ok,
                                 host::MessageBox::Icon::Exclamation);
   });
+  SetKnownSitesOnly(parts_->settings.knownSitesOnly);
+}
+
+bool Engine::KnownSitesOnly() const {
+  return parts_->settings.knownSitesOnly;
+}
+
+void Engine::SetKnownSitesOnly(bool on) {
+  parts_->settings.knownSitesOnly = on;
+  parts_->items.SetSiteRule(on ? resolve::SiteRule::KnownSitesOnly : resolve::SiteRule::AnyPage);
 }
 
 void Engine::SaveSettings() const {
@@ -98,7 +108,7 @@ void Engine::AddFromText(const std::string &text) {
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
     std::string line(base::TrimBlanks(std::string_view(text).substr(start, end - start)));
-    if (resolve::SiteOfAddress(line) != nullptr)
+    if (resolve::SiteOfAddress(line, parts_->items.SiteRule()) != nullptr)
       urls.push_back(std::move(line));
     start = end + 1;
   }
@@ -106,8 +116,8 @@ void Engine::AddFromText(const std::string &text) {
     Add(urls);
 }
 
-bool Engine::IsVideoPageAddress(const std::string &text) {
-  return resolve::IsVideoPageAddress(text);
+bool Engine::IsVideoPageAddress(const std::string &text) const {
+  return resolve::IsVideoPageAddress(text, parts_->items.SiteRule());
 }
 
 std::span<const Site *const> Engine::Sites() {
@@ -159,10 +169,11 @@ std::optional<Serial> Engine::Current() const {
 Resolution Engine::ResolvePage(const std::string &url) {
   // A stop asked for before concerns what ran then, not this page.
   parts_->resolveStopped = false;
-  const base::Outcome<std::string> outcome = parts_->pages.Resolve(
-      resolve::SiteOfAddress(url), url, {}, [this] { return parts_->resolveStopped; });
+  const base::Outcome<resolve::ResolvedVideo> outcome =
+      parts_->pages.Resolve(resolve::SiteOfAddress(url, parts_->items.SiteRule()), url, {},
+                            [this] { return parts_->resolveStopped; });
   if (outcome.Done())
-    return {outcome.Value(), std::nullopt};
+    return {outcome.Value().address, std::nullopt};
   if (outcome.Failed())
     return {std::nullopt, outcome.Failure()};
   return {};

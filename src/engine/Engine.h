@@ -96,6 +96,10 @@ public:
   void SetDownloadDir(const std::string &folder);
   bool MonitorEnabled() const;
   void SetMonitorEnabled(bool on);
+  // Only the known sites, every other address refused without a fetch (the
+  // setting "Known Sites Only"); else also video files and any other page.
+  bool KnownSitesOnly() const;
+  void SetKnownSitesOnly(bool on);
 
   // The list, and its observers.
   const DownloadList &List() const;
@@ -109,7 +113,7 @@ public:
   void AddFromText(const std::string &text);
   // Whether a copied text is a video page's address the clipboard monitor
   // may take (see resolve/VideoPageAddress.h).
-  static bool IsVideoPageAddress(const std::string &text);
+  bool IsVideoPageAddress(const std::string &text) const;
   // The supported sites, in the order in which addresses are tested.
   static std::span<const Site *const> Sites();
 

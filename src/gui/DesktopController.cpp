@@ -181,7 +181,7 @@ void DesktopController::AddFromMovie() {
 
 void DesktopController::Copied(const std::string &text) {
   // Whatever else the user copies is not the monitor's: it leaves no trace.
-  if (!engine::Engine::IsVideoPageAddress(text))
+  if (!engine_.IsVideoPageAddress(text))
     return;
   const std::string address(base::TrimBlanks(text));
   engine_.Add({address});

@@ -79,7 +79,7 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses) {
     Item item;
     item.serial = nextSerial_++;
     item.address = address;
-    item.site = resolve::SiteOfAddress(address);
+    item.site = resolve::SiteOfAddress(address, rule_);
     item.phase = item.site == nullptr ? Phase::Unsupported : Phase::Waiting;
     indexOfSerial_[item.serial] = items_.size();
     Index(item, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "list/Item.h"
+#include "resolve/SiteTable.h"
 
 #include <cstddef>
 #include <functional>
@@ -31,6 +32,10 @@ public:
   const Item *Find(Serial serial) const;
   // How many items carry exactly this file name.
   std::size_t CountOfFileName(const std::string &fileName) const;
+
+  // Which addresses are supported (AnyPage at first): decides at each add.
+  void SetSiteRule(resolve::SiteRule rule) { rule_ = rule; }
+  resolve::SiteRule SiteRule() const { return rule_; }
 
   // Appends an item for each address (blanks and line ends around it
   // removed) that is not empty nor listed already (letter case counts); an
@@ -72,6 +77,7 @@ private:
   std::unordered_map<std::string, int> listed_;
   std::unordered_map<std::string, int> fileNames_;
   std::vector<ListObserver *> observers_;
+  resolve::SiteRule rule_ = resolve::SiteRule::AnyPage;
 };
 
 } // namespace vidtrawl::list

@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "list/CleanFileName.h"
+#include "resolve/VideoFiles.h"
 
 namespace vidtrawl::list {
 namespace {
@@ -44,12 +45,21 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit) {
 } // namespace
 
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
-                        const resolve::NamingRule &rule) {
+                        const resolve::NamingRule &rule, const std::string &pageTitle) {
   std::string name = file.name;
-  const std::string ext = LowerLastFour(videoAddress);
-  const bool videoExtension = ext == ".flv" || ext == ".wmv";
-  if (name.empty() || videoExtension)
-    name = AfterLastSlash(videoAddress);
+  if (rule.titleOrPath) {
+    if (name.empty() && !pageTitle.empty())
+      name = pageTitle + std::string(resolve::FileExtension(videoAddress));
+    if (name.empty()) {
+      const std::string path = videoAddress.substr(0, videoAddress.find_first_of("?#"));
+      name = AfterLastSlash(path);
+    }
+  } else {
+    const std::string ext = LowerLastFour(videoAddress);
+    const bool videoExtension = ext == ".flv" || ext == ".wmv";
+    if (name.empty() || videoExtension)
+      name = AfterLastSlash(videoAddress);
+  }
   if (rule.flashSuffix)
     name += ".flv";
   // Cleaned before it is cut, so that the cut keeps what is left of the

@@ -10,10 +10,11 @@ namespace vidtrawl::list {
 
 // The local file name of a video: the name its server offers, else the last
 // part of its address (which wins anyway for an address ending in ".flv" or
-// ".wmv"); ".flv" added when the site's rule says so; cleaned
-// (CleanFileName), then cut to the rule's length at a character boundary,
-// keeping the extension.
+// ".wmv"), or by a rule of `titleOrPath` the page's title with the file's
+// extension, else the last part of the address's path; ".flv" added when the site's rule says so;
+// cleaned (CleanFileName), then cut to the rule's length at a character boundary, keeping the
+// extension.
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
-                        const resolve::NamingRule &rule);
+                        const resolve::NamingRule &rule, const std::string &pageTitle = {});
 
 } // namespace vidtrawl::list

@@ -50,15 +50,21 @@ std::string StatusText(const Item &item) {
   return {};
 }
 
+// A page with nothing to download is told as an address of no supported site.
+bool Unsupported(const Item &item) {
+  return item.fault && (item.fault->kind == FaultKind::UnsupportedSite ||
+                        item.fault->kind == FaultKind::NoVideoOnPage);
+}
+
 bool FileNamePlaceholder(const Item &item) {
-  return !item.fileName && !NamesNoVideo(item) &&
-         !(item.fault && item.fault->kind == FaultKind::UnsupportedSite);
+  return !item.fileName && !NamesNoVideo(item) && !Unsupported(item) &&
+         !(item.fault && item.fault->kind == FaultKind::StreamingPlaylist);
 }
 
 std::string FileNameText(const Item &item) {
-  if (item.fault && item.fault->kind == FaultKind::UnsupportedSite)
+  if (Unsupported(item))
     return "Un supported link";
-  if (NamesNoVideo(item))
+  if (NamesNoVideo(item) || (item.fault && item.fault->kind == FaultKind::StreamingPlaylist))
     return "Process failed.";
   if (item.fileName)
     return *item.fileName;
@@ -92,6 +98,10 @@ std::string ReasonText(const Item &item) {
     return "the address belongs to no supported site";
   case FaultKind::NoVideoInPage:
     return "the page names no video";
+  case FaultKind::NoVideoOnPage:
+    return "no video found on this page";
+  case FaultKind::StreamingPlaylist:
+    return "streaming playlists are not supported (" + fault.detail + ")";
   case FaultKind::PlayerLookup:
     return "YouTube's player host gave no video address: " + fault.detail;
   case FaultKind::FileMissing:
@@ -110,7 +120,9 @@ std::string ResolutionText(const std::optional<std::string> &address,
     return *address;
   if (fault && fault->kind == FaultKind::UnsupportedSite)
     return "-1";
-  if (fault && (fault->kind == FaultKind::NoVideoInPage || fault->kind == FaultKind::PlayerLookup))
+  if (fault &&
+      (fault->kind == FaultKind::NoVideoInPage || fault->kind == FaultKind::PlayerLookup ||
+       fault->kind == FaultKind::NoVideoOnPage || fault->kind == FaultKind::StreamingPlaylist))
     return "0";
   return "-2";
 }

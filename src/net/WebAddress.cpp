@@ -20,7 +20,27 @@ std::string Part(CURLU *url, CURLUPart which) {
   return part;
 }
 
+using UrlHandle = std::unique_ptr<CURLU, void (*)(CURLU *)>;
+
+bool HasNul(std::string_view text) {
+  return text.find('\0') != std::string_view::npos;
+}
+
 } // namespace
+
+std::optional<std::string> ResolveWebAddress(std::string_view base, std::string_view reference) {
+  InitCurlOnce();
+  const UrlHandle url(curl_url(), curl_url_cleanup);
+  if (!url || HasNul(base) || HasNul(reference) || reference.empty() ||
+      curl_url_set(url.get(), CURLUPART_URL, std::string(base).c_str(), 0) != CURLUE_OK ||
+      curl_url_set(url.get(), CURLUPART_URL, std::string(reference).c_str(), CURLU_URLENCODE) !=
+          CURLUE_OK)
+    return std::nullopt;
+  const std::string resolved = Part(url.get(), CURLUPART_URL);
+  if (!ParseWebAddress(resolved))
+    return std::nullopt;
+  return resolved;
+}
 
 std::optional<WebAddress> ParseWebAddress(std::string_view text) {
   InitCurlOnce();

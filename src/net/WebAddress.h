@@ -17,4 +17,9 @@ struct WebAddress {
 // text (another scheme, no host, a blank or a control character in it).
 std::optional<WebAddress> ParseWebAddress(std::string_view text);
 
+// A reference found in a page (relative or absolute) as an absolute http or
+// https address, resolved against `base` (an absolute address); nothing when
+// it is no such address.
+std::optional<std::string> ResolveWebAddress(std::string_view base, std::string_view reference);
+
 } // namespace vidtrawl::net

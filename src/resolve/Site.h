@@ -27,6 +27,10 @@ using PageShape = bool (*)(const net::WebAddress &address);
 struct NamingRule {
   bool flashSuffix = false;        // ".flv" added: the site serves Flash video under other names
   std::size_t maxNameLength = 100; // bytes
+  // Without a name from the server: the page's title with the file's
+  // extension, else the last part of the address's path (not its whole
+  // tail, query and all).
+  bool titleOrPath = false;
 };
 
 // The video file a sample page leads to.
@@ -51,14 +55,22 @@ struct SamplePage {
   std::string_view playerLocation = {};
 };
 
+// A page's title, for the name of a file its server does not name.
+using PageTitle = std::string (*)(std::string_view text, std::string_view pageAddress);
+
 // A supported site: everything that differs from one site to the next.
 struct Site {
   std::string_view name;   // as users know it, for messages
   std::string_view domain; // looked for anywhere in an address, any letter case
+  // What the clipboard monitor takes of the site's addresses (nothing: none).
   PageShape isVideoPage;
-  PageParser parse;
+  PageParser parse; // nothing for a video file's own address: no page is fetched
   NamingRule naming;
   SamplePage sample;
+  // A site of no domain of its own takes the http and https addresses of
+  // any other host that this says are its.
+  PageShape takes = nullptr;
+  PageTitle title = nullptr;
 };
 
 } // namespace vidtrawl::resolve

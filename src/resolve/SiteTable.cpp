@@ -1,5 +1,6 @@
 #include "resolve/SiteTable.h"
 
+#include "net/WebAddress.h"
 #include "resolve/PageSearch.h"
 
 #include <array>
@@ -20,11 +21,13 @@ extern const Site kBlipTV;
 extern const Site kDailyMotion;
 extern const Site kPutFile;
 extern const Site kZippyVideos;
+extern const Site kDirectFile;
+extern const Site kAnyPage;
 } // namespace sites
 
 namespace {
 
-// The first domain found in an address decides.
+// The first domain found in an address decides; the sites of no domain come last.
 // clang-format off
 const std::array kTable{
     &sites::kGoogleVideo,
@@ -39,6 +42,8 @@ const std::array kTable{
     &sites::kDailyMotion,
     &sites::kPutFile,
     &sites::kZippyVideos,
+    &sites::kDirectFile,
+    &sites::kAnyPage,
 };
 // clang-format on
 
@@ -48,9 +53,17 @@ std::span<const Site *const> Sites() {
   return kTable;
 }
 
-const Site *SiteOfAddress(std::string_view address) {
+const Site *SiteOfAddress(std::string_view address, SiteRule rule) {
   for (const Site *site : kTable)
-    if (ContainsNoCase(address, site->domain))
+    if (!site->domain.empty() && ContainsNoCase(address, site->domain))
+      return site;
+  if (rule == SiteRule::KnownSitesOnly)
+    return nullptr;
+  const std::optional<net::WebAddress> parsed = net::ParseWebAddress(address);
+  if (!parsed)
+    return nullptr;
+  for (const Site *site : kTable)
+    if (site->takes != nullptr && site->takes(*parsed))
       return site;
   return nullptr;
 }

@@ -16,7 +16,7 @@ bool OnDomain(const std::string &host, std::string_view domain) {
 
 } // namespace
 
-bool IsVideoPageAddress(std::string_view text) {
+bool IsVideoPageAddress(std::string_view text, SiteRule rule) {
   text = base::TrimBlanks(text);
   if (text.empty() || text.size() > kMaxCopiedAddress ||
       text.find_first_of("\r\n") != std::string_view::npos)
@@ -25,9 +25,11 @@ bool IsVideoPageAddress(std::string_view text) {
   if (!address)
     return false;
   for (const Site *site : Sites())
-    if (OnDomain(address->host, site->domain))
+    if (!site->domain.empty() && OnDomain(address->host, site->domain))
       return site->isVideoPage(*address);
-  return false;
+  const Site *site = SiteOfAddress(text, rule);
+  return site != nullptr && site->domain.empty() && site->isVideoPage != nullptr &&
+         site->isVideoPage(*address);
 }
 
 } // namespace vidtrawl::resolve

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resolve/SiteTable.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -13,8 +15,10 @@ inline constexpr std::size_t kMaxCopiedAddress = 2048;
 // blanks and line ends around it, one line of at most kMaxCopiedAddress
 // bytes, an http or https address whose host (not its path, query or user
 // part) is a site's domain or a host under it, and whose path and query have
-// the shape of that site's video pages. Every other text (a password, a mail
-// address, a document on another host of a site's domain) stays private.
-bool IsVideoPageAddress(std::string_view text);
+// the shape of that site's video pages; by the AnyPage rule, also the
+// address of a video file on another host (that the list takes for one).
+// Every other text (a password, a mail address, a document on another host
+// of a site's domain, an ordinary link) stays private.
+bool IsVideoPageAddress(std::string_view text, SiteRule rule);
 
 } // namespace vidtrawl::resolve

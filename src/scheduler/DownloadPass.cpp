@@ -121,7 +121,7 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
   if (const auto ended = EndedMeanwhile(serial))
     return *ended;
 
-  const base::Outcome<std::string> video = pages_.Resolve(
+  const base::Outcome<resolve::ResolvedVideo> video = pages_.Resolve(
       site, page,
       [&](std::uint64_t received, std::uint64_t announced) {
         items_.Update(serial, [&](Item &it) {
@@ -144,14 +144,15 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
   if (const auto ended = EndedMeanwhile(serial))
     return *ended;
 
-  const base::Outcome<net::RemoteFile> remote = net::AskFileInfo(session_, video.Value(), stop);
+  const std::string &videoAddress = video.Value().address;
+  const base::Outcome<net::RemoteFile> remote = net::AskFileInfo(session_, videoAddress, stop);
   if (const auto ended = EndedMeanwhile(serial))
     return *ended;
   // The name comes from the address when the server gave none (or no answer).
   const net::RemoteFile file = remote.Done() ? remote.Value() : net::RemoteFile{};
   items_.Update(serial, [&](Item &it) {
     if (!it.fileName)
-      it.fileName = list::NameOfVideo(file, video.Value(), site->naming);
+      it.fileName = list::NameOfVideo(file, videoAddress, site->naming, video.Value().title);
     it.sizeKnown = file.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
     it.size = file.size.value_or(0);
   });
@@ -180,7 +181,7 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
     return Outcome::Skipped;
   }
   const base::Outcome<std::uint64_t> received = net::TransferFile(
-      session_, video.Value(), claimed.Value(), file.size.value_or(0),
+      session_, videoAddress, claimed.Value(), file.size.value_or(0),
       [&](std::uint64_t bytes, std::uint64_t announced) {
         items_.Update(serial, [&](Item &it) {
           it.phase = Phase::Transferring;

@@ -25,12 +25,16 @@ void Settings::Load(const SettingsNote &note) {
   if (const std::optional<bool> on = BooleanFromText(text))
     monitor = *on;
   downloadDir = store.Get(kSettingsKey, kDownloadDirName, DefaultDownloadDir().string());
+  knownSitesOnly =
+      BooleanFromText(store.Get(kSettingsKey, kKnownSitesOnlyName, "False")).value_or(false);
 }
 
 void Settings::Save() const {
   SettingsStore store(registryFile_);
   store.Save(kSettingsKey, kUrlMonName, BooleanText(monitor));
   store.Save(kSettingsKey, kDownloadDirName, downloadDir);
+  if (knownSitesOnly)
+    store.Save(kSettingsKey, kKnownSitesOnlyName, BooleanText(true));
 }
 
 } // namespace vidtrawl::settings

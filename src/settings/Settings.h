@@ -13,6 +13,9 @@ using SettingsNote = std::function<void(const std::string &text)>;
 inline constexpr char kSettingsKey[] = "Software\\Quillmark Vidtrawl\\Settings";
 inline constexpr char kUrlMonName[] = "URL Mon";
 inline constexpr char kDownloadDirName[] = "Download Dir";
+// "True": only the known sites, as the program had them, every other address
+// refused without a fetch. Written only once it is on.
+inline constexpr char kKnownSitesOnlyName[] = "Known Sites Only";
 // Monitoring is on at the first start.
 inline constexpr char kUrlMonDefault[] = "true";
 
@@ -28,12 +31,14 @@ public:
   bool monitor = false;
   // The download folder exactly as read or chosen.
   std::string downloadDir;
+  bool knownSitesOnly = false;
 
   // Reads both values (defaults: monitoring on, $HOME/Downloaded Videos). A
   // settings file too large to be one is left as it is, and `note` says so.
   void Load(const SettingsNote &note = {});
-  // Writes "URL Mon" as "True" or "False" and "Download Dir"; a file that
-  // cannot be written (or read first) stays as it is, without a word.
+  // Writes "URL Mon" as "True" or "False" and "Download Dir" (and "Known
+  // Sites Only" when it is on); a file that cannot be written (or read
+  // first) stays as it is, without a word.
   void Save() const;
 
   const std::filesystem::path &RegistryFile() const { return registryFile_; }

@@ -273,8 +273,8 @@ TEST(CliFullList, OneAddressBeyondTheCapacityIsToldNotLost) {
   TempDir home, downloads;
   std::string addresses;
   for (int n = 0; n <= 32767; ++n)
-    addresses += "http://www.example.org/" + std::to_string(n) + "\n";
-  addresses += "http://www.example.org/5\n";
+    addresses += "ftp://www.example.org/" + std::to_string(n) + "\n";
+  addresses += "ftp://www.example.org/5\n";
   WriteFile(home / "urls.txt", addresses);
   const ChildProcess::Result result =
       RunCli({"-q", "--tsv", "-d", downloads.path().string(), "-i", (home / "urls.txt").string()},
@@ -282,7 +282,7 @@ TEST(CliFullList, OneAddressBeyondTheCapacityIsToldNotLost) {
   EXPECT_EQ(result.exitCode, 1);
   const auto lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 32767u);
-  EXPECT_EQ(Fields(lines.back())[1], "http://www.example.org/32766");
+  EXPECT_EQ(Fields(lines.back())[1], "ftp://www.example.org/32766");
   EXPECT_EQ(Fields(lines.back())[3], "ERROR");
   EXPECT_NE(result.err.find("The download list is full (32767 items): 1 address was not added."),
             std::string::npos)

@@ -86,15 +86,15 @@ TEST_F(CliRunsTest, ResolveOnlyPrintsEachCodeOrAddressAndDownloadsNothing) {
     std::vector<std::string> lines;
     int exitCode;
   } runs[] = {
-      {{Page(10).address, "http://www.example.org/video/1", "http://media.putfile.com/nothing",
-        Page(1).address, "http://www.example.org/a\tb", "-", "--", "-d"},
-       {Page(10).address + "\t" + Page(10).videoAddress, "http://www.example.org/video/1\t-1",
+      {{Page(10).address, "ftp://www.example.org/video/1", "http://media.putfile.com/nothing",
+        Page(1).address, "ftp://www.example.org/a\tb", "-", "--", "-d"},
+       {Page(10).address + "\t" + Page(10).videoAddress, "ftp://www.example.org/video/1\t-1",
         "http://media.putfile.com/nothing\t-2", Page(1).address + "\t" + Page(1).videoAddress,
-        "http://www.example.org/a b\t-1", "-\t-1", "-d\t-1"},
+        "ftp://www.example.org/a b\t-1", "-\t-1", "-d\t-1"},
        1},
       // The command line's addresses first, then the file's; blanks, CR and comments gone.
-      {{"-qi", (home / "urls.txt").string(), "http://www.example.org/1"},
-       {"http://www.example.org/1\t-1", Page(0).address + "\t" + Page(0).videoAddress,
+      {{"-qi", (home / "urls.txt").string(), "ftp://www.example.org/1"},
+       {"ftp://www.example.org/1\t-1", Page(0).address + "\t" + Page(0).videoAddress,
         Page(2).address + "\t" + Page(2).videoAddress},
        1},
   };

@@ -28,7 +28,7 @@ TEST_F(DownloadPassTest, EveryUnfinishedItemIsReceivedIntoItsFolder) {
   engine->SetDownloadDir((dir / "deep/er/videos").string());
   AddVideo("known", Pattern(100000));
   AddVideo("unknown", Pattern(50000, 2), false);
-  engine->Add({"http://www.example.org/x"});
+  engine->Add({"ftp://www.example.org/x"});
   std::set<std::string> seen;
   pump.action = [&](long) {
     for (const engine::Item &item : engine->List().Items())
@@ -58,7 +58,7 @@ TEST_F(DownloadPassTest, EveryFailureSaysWhy) {
     Serve(path, [head, get](bool isHead) { return RawServer::Reply{isHead ? head : get}; });
   };
   const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n";
-  engine->Add({"http://www.example.org/v"});
+  engine->Add({"ftp://www.example.org/v"});
   engine->Add({"http://www.putfile.com/page/none"}); // 404 page
   page("novideo", "nothing here");
   page("gone", "http://media.putfile.com/gone.flv"); // 404 header request

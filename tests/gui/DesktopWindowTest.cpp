@@ -183,7 +183,7 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   r.controller.Command("IDC_FS_Download");
   r.Flags();
   r.engine.ClearCompleted();
-  r.engine.Add({"http://www.putfile.com/page", "http://www.example.org/x"});
+  r.engine.Add({"http://www.putfile.com/page", "ftp://www.example.org/x"});
   r.messages.answer = Box::Answer::Yes;
   int clicks = 0;
   QTimer during;
@@ -299,7 +299,7 @@ TEST(DesktopController, TheListsOwnCommands) {
 // The pass at a glance: the item of how many, bytes, speed and time left; the list's state after.
 TEST(PassStatus, TheLineOfAPass) {
   engine::DownloadList list;
-  list.Add({"http://www.putfile.com/1", "http://www.putfile.com/2", "http://www.example.org/3"});
+  list.Add({"http://www.putfile.com/1", "http://www.putfile.com/2", "ftp://www.example.org/3"});
   const auto set = [&](engine::Serial serial, engine::Phase phase, std::uint64_t received = 0,
                        std::uint64_t total = 0) {
     list.Update(serial, [&](engine::Item &item) {
@@ -377,12 +377,12 @@ struct TestDesktop {
 TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   TestDesktop t;
   t.engine.Add(
-      {"http://www.youtube.com/watch?v=1", "http://www.example.org/u", "http://www.putfile.com/3"});
+      {"http://www.youtube.com/watch?v=1", "ftp://www.example.org/u", "http://www.putfile.com/3"});
   const auto &model = t.list.Model();
   EXPECT_EQ(model.rowCount(), 3);
   EXPECT_EQ(t.Shown(1, 0) + "|" + t.Shown(1, 1) + "|" + t.Shown(1, 2) + "|" + t.Shown(1, 3) + "|" +
                 t.Shown(1, 4),
-            "2|http://www.example.org/u|ERROR|Link is not supported|????");
+            "2|ftp://www.example.org/u|ERROR|Link is not supported|????");
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
   t.engine.RunPass(); // the first and third fail: no server answers
   EXPECT_EQ(model.index(1, gui::kColumnStatus).data(Qt::ToolTipRole).toString().toStdString(),
@@ -405,7 +405,7 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{3});
   EXPECT_TRUE(t.list.selectionModel()->isSelected(model.index(1, 1)));
   t.engine.Remove(t.list.SelectedItems());
-  EXPECT_EQ(t.Shown(1, 1), "http://www.example.org/u");
+  EXPECT_EQ(t.Shown(1, 1), "ftp://www.example.org/u");
   EXPECT_EQ(t.Shown(1, 0), "2");
   // Names typed into the cell (Enter commits): cleaned, refused, or not editable at all.
   const std::tuple<int, const char *, const char *> edits[] = {
@@ -534,7 +534,7 @@ TEST(DesktopWindow, DropsAndTheWheel) {
   for (int kind : {0, 1}) {
     QMimeData data;
     if (kind == 0)
-      data.setUrls({QUrl("http://www.putfile.com/a"), QUrl("http://www.example.org/b")});
+      data.setUrls({QUrl("http://www.putfile.com/a"), QUrl("ftp://www.example.org/b")});
     else
       data.setText("http://blip.tv/file/1\nnot an address");
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

@@ -92,7 +92,7 @@ TEST(DownloadList, EachCommandKeepsTheItemsInOrderAndTellsTheObservers) {
 // refused when nothing is left of it; names and addresses as listed are counted.
 TEST(DownloadList, AddsRenamesAndCounts) {
   DownloadList list;
-  EXPECT_EQ(list.Add({"http://www.youtube.com/watch?v=1", "http://www.example.org/", ""}), 0u);
+  EXPECT_EQ(list.Add({"http://www.youtube.com/watch?v=1", "ftp://www.example.org/", ""}), 0u);
   EXPECT_EQ(list[0].site->name, "YouTube");
   EXPECT_EQ(list[0].phase, Phase::Waiting);
   EXPECT_EQ(list[1].phase, Phase::Unsupported);

@@ -22,9 +22,14 @@ TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
     const SamplePage &page = site->sample;
     SCOPED_TRACE(site->name);
     names.insert(site->name);
-    EXPECT_EQ(SiteOfAddress(page.address), site);
-    EXPECT_TRUE(IsVideoPageAddress(page.address)); // what the clipboard monitor takes
-    std::vector<std::string> players;              // what the redirect resolver is asked
+    EXPECT_EQ(SiteOfAddress(page.address, SiteRule::AnyPage), site);
+    // What the clipboard monitor takes: every site's video pages and video files, no other page.
+    EXPECT_EQ(IsVideoPageAddress(page.address, SiteRule::AnyPage), site->isVideoPage != nullptr);
+    if (site->parse == nullptr) { // a video file's own address
+      EXPECT_EQ(page.videoAddress, page.address);
+      continue;
+    }
+    std::vector<std::string> players; // what the redirect resolver is asked
     const PlayerResolver resolver = [&](const std::string &player) {
       players.push_back(player);
       return std::string(page.videoAddress);
@@ -32,8 +37,8 @@ TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
     const std::string text(page.text);
     EXPECT_EQ(site->parse(text, page.address, resolver), page.videoAddress);
     EXPECT_EQ(site->parse(junk + text + junk, page.address, resolver), page.videoAddress);
-    // A cut page gives the whole address or nothing, never a part of it.
-    for (std::size_t n = 0; n < text.size(); ++n) {
+    // A known site's cut page gives the whole address or nothing, never a part of it.
+    for (std::size_t n = 0; !site->domain.empty() && n < text.size(); ++n) {
       const std::string found = site->parse(text.substr(0, n), page.address, resolver);
       ASSERT_TRUE(found.empty() || found == page.videoAddress) << "cut at " << n << ": " << found;
     }
@@ -44,7 +49,11 @@ TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
     }
   }
   EXPECT_EQ(names.size(), Sites().size()) << "one name per site";
-  EXPECT_EQ(SiteOfAddress("http://www.example.org/videos/trawler.html"), nullptr);
+  // The known sites only: every other address is refused, a video file's too.
+  for (const char *other : {"http://www.example.org/videos/trawler.html", "http://e.net/a.mp4"}) {
+    EXPECT_EQ(SiteOfAddress(other, SiteRule::KnownSitesOnly), nullptr);
+    EXPECT_FALSE(IsVideoPageAddress(other, SiteRule::KnownSitesOnly));
+  }
 }
 
 // What the clipboard monitor takes: a site's video page, by its host and the page's shape.
@@ -78,10 +87,14 @@ TEST(VideoPageAddress, OnlyAVideoPageOfASiteIsTaken) {
       {"http://www.angryalien.com/index.html", false},
       {"http://www.putfile.com/about", false},
       {"http://www.dailymotion.com/video/x/y", false},
+      {"https://cdn.example.net/v/Clip.MP4?token=1", true},
+      {"http://www.example.net/watch/clip.mp4/page", false},
+      {"http://www.youtube.com/clip.mp4", false}, // a site's other pages are no file of their own
+      {"http://www.example.net/stream.m3u8", false},
       {"", false},
   };
   for (const auto &[text, taken] : texts)
-    EXPECT_EQ(IsVideoPageAddress(text), taken) << text;
+    EXPECT_EQ(IsVideoPageAddress(text, SiteRule::AnyPage), taken) << text;
 }
 
 TEST(PageParsers, FailureBranchesAndOffsets) {
@@ -142,9 +155,12 @@ TEST(PageParsers, FailureBranchesAndOffsets) {
   };
   const PlayerResolver resolver = [](const std::string &player) { return "resolved " + player; };
   for (const auto &[domain, page, address, expected] : cases)
-    EXPECT_EQ(SiteOfAddress(domain)->parse(page, address, resolver), expected)
+    EXPECT_EQ(SiteOfAddress(domain, SiteRule::KnownSitesOnly)->parse(page, address, resolver),
+              expected)
         << domain << " " << page;
-  EXPECT_EQ(SiteOfAddress("youtube.com")->parse("embed src=;p&", "", nullptr), "");
+  EXPECT_EQ(
+      SiteOfAddress("youtube.com", SiteRule::KnownSitesOnly)->parse("embed src=;p&", "", nullptr),
+      "");
 }
 
 TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {

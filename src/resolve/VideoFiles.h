@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+namespace vidtrawl::resolve {
+
+// Whether an address's path (its query and fragment aside) ends in the
+// extension of a video file: .mp4, .m4v, .webm, .mkv, .mov, .avi, .flv,
+// .wmv, .ogv, .3gp, .mpg or .mpeg, in any letter case.
+bool NamesVideoFile(std::string_view address);
+
+// Whether it names a streaming playlist (.m3u8 or .mpd) instead.
+bool NamesStreamingPlaylist(std::string_view address);
+
+// The extension of the file an address names, with its dot ("" for none).
+std::string_view FileExtension(std::string_view address);
+
+} // namespace vidtrawl::resolve

@@ -1,0 +1,44 @@
+// Any other web page: the video file its standard markup names.
+#include "resolve/PageVideo.h"
+#include "resolve/Site.h"
+
+namespace vidtrawl::resolve::sites {
+namespace {
+
+std::string Parse(std::string_view text, std::string_view pageAddress, const PlayerResolver &) {
+  return FindPageVideo(text, pageAddress).address;
+}
+
+std::string Title(std::string_view text, std::string_view pageAddress) {
+  return FindPageVideo(text, pageAddress).title;
+}
+
+bool AnyAddress(const net::WebAddress &) {
+  return true;
+}
+
+} // namespace
+
+extern const Site kAnyPage{
+    .name = "web page",
+    .domain = "",
+    // Copying an ordinary link must not start a download.
+    .isVideoPage = nullptr,
+    .parse = Parse,
+    .naming = {.titleOrPath = true},
+    .sample =
+        {
+            .address = "http://blog.example.net/2026/11/trawler-season",
+            .text = "<!doctype html><html><head><title>Trawler season | A harbour blog</title>\n"
+                    "<meta property=\"og:title\" content=\"Trawler season\"></head><body>\n"
+                    "<figure class=\"wp-block-video\"><video controls "
+                    "src=\"/media/trawler-season.webm\"></video></figure>\n</body></html>\n",
+            .videoAddress = "http://blog.example.net/media/trawler-season.webm",
+            .fileName = "Trawler season.webm",
+            .video = {"/media/trawler-season.webm", 320 * 1024, false, ""},
+        },
+    .takes = AnyAddress,
+    .title = Title,
+};
+
+} // namespace vidtrawl::resolve::sites
