@@ -105,6 +105,8 @@ public:
                 engine::Options{std::move(connections), std::nullopt}) {
     pump_.OnInterrupt([this] { engine_.RequestStop(); });
     engine_.LoadSettings();
+    if (options_.knownSitesOnly)
+      engine_.SetKnownSitesOnly(true);
   }
 
   // The download folder setting as loaded.

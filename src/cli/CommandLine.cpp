@@ -21,7 +21,7 @@ constexpr OptionSpec kOptions[] = {
     {'i', "input-file", Takes::Value}, {'\0', "resolve-only", Takes::Nothing},
     {'\0', "tsv", Takes::Nothing},     {'q', "quiet", Takes::Nothing},
     {'\0', "demo", Takes::Nothing},    {'h', "help", Takes::Nothing},
-    {'\0', "version", Takes::Nothing},
+    {'\0', "version", Takes::Nothing}, {'\0', "known-sites-only", Takes::Nothing},
 };
 
 const OptionSpec *FindLong(std::string_view name) {
@@ -55,6 +55,8 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     options.inputFiles.push_back(value);
   } else if (name == "resolve-only") {
     options.resolveOnly = true;
+  } else if (name == "known-sites-only") {
+    options.knownSitesOnly = true;
   } else if (name == "tsv") {
     options.tsv = true;
   } else if (name == "quiet") {
@@ -160,7 +162,8 @@ std::string UsageText(const std::string &program) {
          program +
          " --demo [--dir DIR] [--tsv] [--quiet]\n"
          "Adds each video page address to the download list, downloads the videos\n"
-         "in one pass and exits.\n"
+         "in one pass and exits. Besides the twelve known sites, a video file's own\n"
+         "address and any web page carrying one video file are downloaded.\n"
          "\n"
          "Options:\n"
          "  -d, --dir DIR              download folder for this run (created if missing;\n"
@@ -173,6 +176,8 @@ std::string UsageText(const std::string &program) {
          "                             blank lines and lines starting with # skipped)\n"
          "      --resolve-only         print URL<TAB>RESULT per address, download nothing\n"
          "                             (RESULT: the video address, -1, -2 or 0)\n"
+         "      --known-sites-only     the known sites only: refuse every other address\n"
+         "                             without fetching it (as the setting Known Sites Only)\n"
          "      --tsv                  after the pass print ID, address, file name, status\n"
          "                             and size of each item, tab-separated, to stdout\n"
          "  -q, --quiet                no progress and no final table\n"

@@ -14,6 +14,7 @@ struct CliOptions {
   std::vector<std::string> inputFiles; // -i, --input-file: files of addresses ("-": stdin)
   bool resolveOnly = false;            // --resolve-only
   bool tsv = false;                    // --tsv
+  bool knownSitesOnly = false;         // --known-sites-only
   bool quiet = false;                  // -q, --quiet
   bool demo = false;                   // --demo
   bool help = false;                   // -h, --help

@@ -33,7 +33,7 @@ void MountDemoSite(httplib::Server &server, const DemoSite &site,
       }
     }
     for (const DemoPage &page : site.pages) {
-      if (page.path == request.path) {
+      if (!page.path.empty() && page.path == request.path) {
         response.set_content(page.body, "text/html");
         return;
       }

@@ -66,7 +66,8 @@ std::string CollapseBlanks(std::string_view text) {
 // The resolution a source declares (size="720", res="1080", label="480p",
 // height="360", ...); 0 when it declares none.
 long DeclaredResolution(const GumboElement &element) {
-  for (const char *name : {"size", "res", "data-res", "data-quality", "height", "label", "title"}) {
+  for (const char *name :
+       {"size", "res", "data-res", "data-quality", "data-height", "height", "label", "title"}) {
     const std::string value = Attribute(element, name);
     std::size_t digits = 0;
     while (digits < value.size() && std::isdigit(static_cast<unsigned char>(value[digits])))

@@ -49,6 +49,10 @@ const std::array kTable{
 
 } // namespace
 
+const Site &AnyPageSite() {
+  return sites::kAnyPage;
+}
+
 std::span<const Site *const> Sites() {
   return kTable;
 }

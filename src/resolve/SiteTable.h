@@ -22,4 +22,8 @@ std::span<const Site *const> Sites();
 // when no site does.
 const Site *SiteOfAddress(std::string_view address, SiteRule rule);
 
+// The site that reads any page: where a video file's address turns out to
+// be a web page's (a media library's page of a file ends in ".webm" too).
+const Site &AnyPageSite();
+
 } // namespace vidtrawl::resolve

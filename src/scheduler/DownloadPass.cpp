@@ -19,6 +19,11 @@ using list::Item;
 using list::Phase;
 using list::Serial;
 
+// Whether a Content-Type (after its "/") is a web page's.
+bool IsWebPageType(const std::string &type) {
+  return type.rfind("html", 0) == 0 || type.rfind("xhtml", 0) == 0;
+}
+
 } // namespace
 
 DownloadPass::DownloadPass(list::DownloadList &items, resolve::PageResolver &pages,
@@ -121,43 +126,55 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
   if (const auto ended = EndedMeanwhile(serial))
     return *ended;
 
-  const base::Outcome<resolve::ResolvedVideo> video = pages_.Resolve(
-      site, page,
-      [&](std::uint64_t received, std::uint64_t announced) {
-        items_.Update(serial, [&](Item &it) {
-          it.pagePercent =
-              announced == 0
-                  ? std::nullopt
-                  : std::optional<int>(static_cast<int>(std::nearbyint(
-                        static_cast<double>(received) * 100.0 / static_cast<double>(announced))));
-        });
-      },
-      stop);
-  if (const auto ended = EndedMeanwhile(serial))
-    return *ended;
-  if (video.Failed()) {
-    Fail(serial, video.Failure());
-    return Outcome::Skipped;
+  std::optional<base::Outcome<resolve::ResolvedVideo>> video;
+  std::optional<base::Outcome<net::RemoteFile>> remote;
+  for (;;) {
+    video = pages_.Resolve(
+        site, page,
+        [&](std::uint64_t received, std::uint64_t announced) {
+          items_.Update(serial, [&](Item &it) {
+            it.pagePercent =
+                announced == 0
+                    ? std::nullopt
+                    : std::optional<int>(static_cast<int>(std::nearbyint(
+                          static_cast<double>(received) * 100.0 / static_cast<double>(announced))));
+          });
+        },
+        stop);
+    if (const auto ended = EndedMeanwhile(serial))
+      return *ended;
+    if (video->Failed()) {
+      Fail(serial, video->Failure());
+      return Outcome::Skipped;
+    }
+    items_.Update(serial, [](Item &it) { it.pageRead = true; });
+    session_.Pump().Yield();
+    if (const auto ended = EndedMeanwhile(serial))
+      return *ended;
+    remote = net::AskFileInfo(session_, video->Value().address, stop);
+    if (const auto ended = EndedMeanwhile(serial))
+      return *ended;
+    // A video file's address that its server answers with a web page is read
+    // as the page it is.
+    if (site->parse != nullptr || !remote->Done() || !IsWebPageType(remote->Value().type))
+      break;
+    site = &resolve::AnyPageSite();
+    items_.Update(serial, [&](Item &it) {
+      it.site = site;
+      it.pageRead = false;
+    });
   }
-  items_.Update(serial, [](Item &it) { it.pageRead = true; });
-  session_.Pump().Yield();
-  if (const auto ended = EndedMeanwhile(serial))
-    return *ended;
-
-  const std::string &videoAddress = video.Value().address;
-  const base::Outcome<net::RemoteFile> remote = net::AskFileInfo(session_, videoAddress, stop);
-  if (const auto ended = EndedMeanwhile(serial))
-    return *ended;
+  const std::string &videoAddress = video->Value().address;
   // The name comes from the address when the server gave none (or no answer).
-  const net::RemoteFile file = remote.Done() ? remote.Value() : net::RemoteFile{};
+  const net::RemoteFile file = remote->Done() ? remote->Value() : net::RemoteFile{};
   items_.Update(serial, [&](Item &it) {
     if (!it.fileName)
-      it.fileName = list::NameOfVideo(file, videoAddress, site->naming, video.Value().title);
+      it.fileName = list::NameOfVideo(file, videoAddress, site->naming, video->Value().title);
     it.sizeKnown = file.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
     it.size = file.size.value_or(0);
   });
-  if (remote.Failed()) {
-    Fail(serial, remote.Failure(), true);
+  if (remote->Failed()) {
+    Fail(serial, remote->Failure(), true);
     return Outcome::Skipped;
   }
   // A file the server does not have is not received: its error page would

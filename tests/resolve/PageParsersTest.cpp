@@ -1,8 +1,10 @@
 // The sites' page parsers: every site's sample page (the demo serves them) against the address it
 // leads to, then the failure branches and offsets those pages do not reach.
 #include "resolve/PageSearch.h"
+#include "resolve/PageVideo.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoPageAddress.h"
+#include "support/PageFixtures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +163,41 @@ TEST(PageParsers, FailureBranchesAndOffsets) {
   EXPECT_EQ(
       SiteOfAddress("youtube.com", SiteRule::KnownSitesOnly)->parse("embed src=;p&", "", nullptr),
       "");
+}
+
+// Pages of no known site: each fixture's one video file (or playlist) and title, then the rules
+// the fixtures do not reach.
+TEST(PageVideo, EachPageGivesItsVideoFile) {
+  for (const testing::PageFixture &fixture : testing::kPageFixtures) {
+    SCOPED_TRACE(fixture.file);
+    const std::string html = testing::PageFixtureText(fixture);
+    ASSERT_FALSE(html.empty());
+    const PageVideo found = FindPageVideo(html, fixture.address);
+    EXPECT_EQ(found.address, fixture.video);
+    EXPECT_FALSE(found.title.empty());
+  }
+  const std::pair<const char *, const char *> cases[] = {
+      // A file beats a playlist; a source with no type names a file by its extension only.
+      {"<video><source src='a.m3u8' type='application/x-mpegURL'><source src='b.webm'></video>",
+       "http://p.net/d/b.webm"},
+      {"<source src='/watch?v=1'><a href='x.MKV#t=2'>", "http://p.net/d/x.MKV#t=2"},
+      // Equal resolutions: the first; no web address is taken (javascript:, data:, mailto:).
+      {"<source src=a.mp4 type=video/mp4 size=720><source src=b.mp4 type=video/mp4 size=720>",
+       "http://p.net/d/a.mp4"},
+      {"<video src='javascript:alert(1)'></video><a href='data:video/mp4,x.mp4'>", ""},
+      {"<meta property='og:video' content='mailto:a@b.mp4'>", ""},
+      // Broken JSON-LD and markup are read as far as they go.
+      {"<script type='application/ld+json'>{\"@type\": \"VideoObject\", \"contentUrl\": ", ""},
+      {"<script type='application/ld+json'>[{\"@type\":\"VideoObject\",\"contentUrl\":7},"
+       "{\"@type\":\"VideoObject\",\"contentUrl\":\"c.ogv\"}]</script>",
+       "http://p.net/d/c.ogv"},
+      // Bytes that are no UTF-8 and control characters are read as U+FFFD, percent-encoded.
+      {"<video src=\"/v/\xff\x01.mp4\">", "http://p.net/v/%ef%bf%bd%ef%bf%bd.mp4"},
+  };
+  for (const auto &[html, address] : cases)
+    EXPECT_EQ(FindPageVideo(html, "http://p.net/d/page").address, address) << html;
+  EXPECT_EQ(FindPageVideo("<title> A \n  B </title><meta property=og:title content=''>", "").title,
+            "A B");
 }
 
 TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {
