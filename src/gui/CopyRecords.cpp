@@ -20,9 +20,10 @@ int HexValue(char c) {
 std::string CopyRecords::Command() const {
   // od reads no more than it prints, on one line; a longer copy is cut
   // there, and its owner sees the reader go as with any paste that stops.
+  // timeout stays in wl-paste's process group, which ends with the reader.
   const std::string bytes = std::to_string(maxBytes_ + 1);
-  return std::string("printf '>'; exec timeout -s KILL ") + kSendSeconds + " od -An -v -tx1 -w" +
-         bytes + " -N" + bytes;
+  return std::string("printf '>'; exec timeout --foreground -s KILL ") + kSendSeconds +
+         " od -An -v -tx1 -w" + bytes + " -N" + bytes;
 }
 
 std::vector<CopyRecords::Copy> CopyRecords::Feed(std::string_view output) {
