@@ -1,7 +1,7 @@
 #pragma once
 
-#include <atomic>
-#include <functional>
+#include "gui/ClipboardReader.h"
+
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,23 +12,18 @@ namespace vidtrawl::gui {
 // Watches the X11 CLIPBOARD selection on a connection and thread of its
 // own, so it sees copies while the program's window is hidden, and a
 // clipboard owner that never answers, a flood of copies or a huge text cost
-// the program's window nothing. Each new owner's text (at most kMaxText
-// bytes; anything longer, or not text at all, counts as no text) is handed
-// to the delivery function, on the reader's thread.
-class X11ClipboardReader {
+// the program's window nothing. Each new owner's text is delivered.
+class X11ClipboardReader final : public ClipboardReader {
 public:
-  static constexpr std::size_t kMaxText = 8192; // longer than any address
-  using Delivery = std::function<void(const std::string &text)>;
-
   // Connects to the display (nullptr: $DISPLAY); nothing when there is no X
   // server or it lacks the XFIXES extension.
   static std::unique_ptr<X11ClipboardReader> Open(const char *display = nullptr);
-  ~X11ClipboardReader();
+  ~X11ClipboardReader() override;
   X11ClipboardReader(const X11ClipboardReader &) = delete;
   X11ClipboardReader &operator=(const X11ClipboardReader &) = delete;
 
-  void Start(Delivery delivery);
-  void Stop();
+  void Start(Delivery delivery) override;
+  void Stop() override;
   bool Running() const { return thread_.joinable(); }
 
   // The text of the last copy seen; empty when it held no text.
