@@ -26,8 +26,8 @@ bool IsRedirect(long status) {
 // Only a whole resource is one: no request asks for a part or a
 // comparison, so a 206 or a 304 answers something else, and a 204 or a
 // redirect that names no new address holds no file.
-bool IsWholeResource(long status) {
-  return status == 200;
+bool IsWholeResource(long status, bool partOk) {
+  return status == 200 || (partOk && status == 206);
 }
 
 std::string AnswerText(long status, bool hasLocation) {
@@ -85,6 +85,7 @@ CurlRequest::~CurlRequest() {
   if (easy_ != nullptr)
     curl_easy_cleanup(easy_);
   curl_slist_free_all(connectTo_);
+  curl_slist_free_all(extraHeaders_);
 }
 
 void CurlRequest::Begin(const std::string &url) {
@@ -213,6 +214,17 @@ std::int64_t CurlRequest::AnnouncedLength() const {
   return static_cast<std::int64_t>(length);
 }
 
+void CurlRequest::AskFrom(std::uint64_t offset, const std::string &validator) {
+  if (easy_ == nullptr || offset == 0)
+    return;
+  partOk_ = true;
+  curl_easy_setopt(easy_, CURLOPT_RANGE, (std::to_string(offset) + "-").c_str());
+  if (!validator.empty()) {
+    extraHeaders_ = curl_slist_append(extraHeaders_, ("If-Range: " + validator).c_str());
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, extraHeaders_);
+  }
+}
+
 bool CurlRequest::Opened() const {
   if (rejected_)
     return false;
@@ -220,7 +232,7 @@ bool CurlRequest::Opened() const {
     return true;
   if (!headers_.Ended())
     return false;
-  return IsWholeResource(headers_.Status());
+  return IsWholeResource(headers_.Status(), partOk_);
 }
 
 std::size_t CurlRequest::OnHeader(char *data, std::size_t size, std::size_t count, void *self) {
@@ -240,7 +252,7 @@ std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count,
   const long status = request.headers_.Status();
   if (IsRedirect(status) && request.headers_.HasLocation())
     return bytes; // the body of a redirect that is being followed
-  if (!IsWholeResource(status)) {
+  if (!IsWholeResource(status, request.partOk_)) {
     request.rejected_ = true;
     return 0;
   }

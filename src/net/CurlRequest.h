@@ -62,8 +62,13 @@ public:
   // The length the final response announced; -1 when it announced none.
   std::int64_t AnnouncedLength() const;
 
-  // The final response is the whole resource: a 200 whose headers ended.
+  // The final response is the resource: a 200 whose headers ended (or a
+  // 206, once the caller asked for a part).
   bool Opened() const;
+  // Asks for the resource from `offset` on, when it is still what
+  // `validator` (an ETag or a Last-Modified date) names: a 206 then brings
+  // the rest, a 200 the whole resource. Before Begin().
+  void AskFrom(std::uint64_t offset, const std::string &validator);
 
   const RawHeaderBlock &Headers() const { return headers_; }
 
@@ -100,6 +105,8 @@ private:
 
   Sink sink_;
   std::uint64_t delivered_ = 0;
+  bool partOk_ = false;
+  curl_slist *extraHeaders_ = nullptr;
 };
 
 } // namespace vidtrawl::net

@@ -100,6 +100,10 @@ HeaderFields ReadHeaderBlock(std::string_view block) {
   HeaderFields fields;
   if (const auto value = ValueAfter(block, "last-modified: "))
     fields.lastModified = std::string(*value);
+  if (const auto value = ValueAfter(block, "etag: "))
+    fields.etag = std::string(*value);
+  if (const auto value = ValueAfter(block, "content-range: "))
+    fields.contentRange = std::string(*value);
 
   if (const auto value = ValueAfter(block, "content-length: ")) {
     if (const auto size = ReadSizeList(*value)) {

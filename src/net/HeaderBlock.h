@@ -16,6 +16,8 @@ struct HeaderFields {
   };
 
   std::string lastModified = "Not Available";
+  std::string etag;         // as sent, quotes and all; empty when none came
+  std::string contentRange; // as sent; empty when none came
   Size sizeState = Size::Absent;
   double fileSize = -1;
   std::string remoteFileName;

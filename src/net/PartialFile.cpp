@@ -49,6 +49,13 @@ bool Marked(int fd) {
   return ::fgetxattr(fd, PartialFile::kMark, value, sizeof value) > 0;
 }
 
+// A note of the file's (empty when it has none, or one too long to be ours).
+std::string Note(int fd, const char *name) {
+  char value[8192];
+  const ssize_t length = ::fgetxattr(fd, name, value, sizeof value);
+  return length > 0 ? std::string(value, static_cast<std::size_t>(length)) : std::string();
+}
+
 // The partial file that `part` names, opened for a look when it is a
 // regular file with the program's mark that nobody writes; else nothing.
 // errno tells why not (0: it is something else, or another's).
@@ -72,13 +79,52 @@ base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
 PartialFile::PartialFile(std::string target)
     : target_(std::move(target)), part_(target_ + kSuffix) {}
 
-base::Outcome<PartialFile> PartialFile::Claim(std::string target) {
+base::Outcome<PartialFile> PartialFile::Claim(std::string target, std::string source) {
   PartialFile file(std::move(target));
   if (file.target_.empty())
     return file.LocalFault("cannot save a file without a name", ENOENT);
+  if (!source.empty() && file.TakeOver(source))
+    return file;
   if (std::optional<base::Fault> fault = file.Take())
     return std::move(*fault);
+  if (!source.empty())
+    ::fsetxattr(file.fd_.Get(), kSourceMark, source.data(), source.size(), 0);
   return file;
+}
+
+bool PartialFile::TakeOver(const std::string &source) {
+  base::FileDescriptor fd(
+      OpenRetrying(part_.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat opened {};
+  if (!fd || ::fstat(fd.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+      !NamedBy(fd.Get(), part_) || !Marked(fd.Get()) || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+    return false;
+  std::string version = Note(fd.Get(), kVersionMark);
+  if (Note(fd.Get(), kSourceMark) != source || version.empty() || opened.st_size <= 0)
+    return false;
+  offset_ = written_ = static_cast<std::uint64_t>(opened.st_size);
+  version_ = std::move(version);
+  fd_ = std::move(fd);
+  return true;
+}
+
+void PartialFile::SetVersion(const std::string &version) {
+  version_ = version;
+  if (!fd_)
+    return;
+  if (version.empty())
+    ::fremovexattr(fd_.Get(), kVersionMark);
+  else
+    ::fsetxattr(fd_.Get(), kVersionMark, version.data(), version.size(), 0);
+}
+
+std::optional<base::Fault> PartialFile::Restart() {
+  if (!fd_)
+    return LocalFault("cannot start " + part_ + " over", EBADF);
+  if (::ftruncate(fd_.Get(), 0) != 0 || ::lseek(fd_.Get(), 0, SEEK_SET) != 0)
+    return LocalFault("cannot start " + part_ + " over", errno);
+  offset_ = written_ = 0;
+  return std::nullopt;
 }
 
 bool PartialFile::NameInUse(const fs::path &target) {
@@ -194,7 +240,8 @@ std::optional<base::Fault> PartialFile::Complete() {
     if (errno != EEXIST)
       return LocalFault("cannot rename " + part_ + " to " + to, errno);
   }
-  ::fremovexattr(fd_.Get(), kMark);
+  for (const char *name : {kMark, kSourceMark, kVersionMark})
+    ::fremovexattr(fd_.Get(), name);
   if (!fd_.Close())
     return LocalFault("cannot close " + target_, errno);
   return std::nullopt;

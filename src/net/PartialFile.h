@@ -24,13 +24,22 @@ namespace vidtrawl::net {
 // taken (NameInUse). The rename never replaces a file: when the target
 // appeared meanwhile, the file gets the next free "NAME (n).ext". Faults are
 // LocalFile faults with a reason the user can read.
+//
+// A partial file also notes the address its bytes came from and what the
+// server called that version of the file (its ETag or Last-Modified date), so
+// that a later transfer of the same address can go on from where it stopped.
 class PartialFile {
 public:
   static constexpr const char *kSuffix = ".vidtrawl-part";
   static constexpr const char *kMark = "user.vidtrawl.partial";
+  static constexpr const char *kSourceMark = "user.vidtrawl.source";
+  static constexpr const char *kVersionMark = "user.vidtrawl.version";
 
-  // Claims TARGET's partial file; the fault says why it cannot be had.
-  static base::Outcome<PartialFile> Claim(std::string target);
+  // Claims TARGET's partial file for the file at `source`; the fault says
+  // why it cannot be had. A partial file of this program that nobody holds,
+  // of the same source and with a version noted, is taken over with its
+  // bytes (Offset()); any other stale one is replaced.
+  static base::Outcome<PartialFile> Claim(std::string target, std::string source = {});
   ~PartialFile() { Abandon(); }
   PartialFile(PartialFile &&) = default;
   PartialFile &operator=(PartialFile &&) = delete;
@@ -44,6 +53,15 @@ public:
 
   // Where the file is (or will be) once complete.
   const std::string &Target() const { return target_; }
+
+  // The bytes the file held when it was claimed, and the version of the
+  // file they are of (empty for a new file).
+  std::uint64_t Offset() const { return offset_; }
+  const std::string &Version() const { return version_; }
+  // Notes the version of the file being received.
+  void SetVersion(const std::string &version);
+  // Empties the file, for a transfer that starts over.
+  std::optional<base::Fault> Restart();
 
   // Appends bytes; false when the file refuses them (WriteFault says why).
   // Safe to call from inside a network callback: it never throws.
@@ -61,6 +79,7 @@ public:
 private:
   explicit PartialFile(std::string target);
   std::optional<base::Fault> Take();
+  bool TakeOver(const std::string &source);
   std::optional<base::Fault> RemoveOwnStale();
   bool RenameWithoutReplacing(const std::string &to) const;
   base::Fault LocalFault(const std::string &what, int error) const;
@@ -69,6 +88,8 @@ private:
   std::string part_;
   base::FileDescriptor fd_;
   std::uint64_t written_ = 0;
+  std::uint64_t offset_ = 0;
+  std::string version_;
   int writeError_ = 0;
 };
 

@@ -192,7 +192,9 @@ DownloadPass::Outcome DownloadPass::Process(Serial serial, const fs::path &folde
         return net::PartialFile::NameInUse(folder / candidate);
       });
   items_.Update(serial, [&](Item &it) { it.fileName = name; });
-  base::Outcome<net::PartialFile> claimed = net::PartialFile::Claim((folder / name).string());
+  // Bytes a stopped or failed transfer of the same file left are taken up again.
+  base::Outcome<net::PartialFile> claimed =
+      net::PartialFile::Claim((folder / name).string(), videoAddress);
   if (claimed.Failed()) {
     Fail(serial, claimed.Failure());
     return Outcome::Skipped;

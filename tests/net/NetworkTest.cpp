@@ -71,6 +71,25 @@ RawServer::Reply Site(const std::string &request) {
   }
   if (path == "/gone")
     return {RawResponse("HTTP/1.0 410 Gone", "")};
+  // /r/MODE: 20000 bytes of version "v1"; asked for the rest from 8000 on, "ranges" sends that
+  // part, "whole" the whole file, "416" refuses, "other" sends another part.
+  if (path.rfind("/r/", 0) == 0) {
+    const std::string whole = Pattern(20000), etag = "ETag: \"v1\"\r\n";
+    const bool asked = request.find("\r\nRange: bytes=8000-\r\n") != std::string::npos &&
+                       request.find("\r\nIf-Range: \"v1\"\r\n") != std::string::npos;
+    if (!asked)
+      return {Ok(etag + Length(20000), whole)};
+    if (path == "/r/ranges" || path == "/r/other") {
+      const std::size_t from = path == "/r/ranges" ? 8000 : 100;
+      return {RawResponse("HTTP/1.1 206 Partial Content",
+                          etag + "Content-Range: bytes " + std::to_string(from) +
+                              "-19999/20000\r\n" + Length(static_cast<long>(20000 - from)),
+                          whole.substr(from))};
+    }
+    if (path == "/r/416")
+      return {RawResponse("HTTP/1.1 416 Range Not Satisfiable", Length(0))};
+    return {Ok(etag + Length(20000), whole)};
+  }
   if (path == "/stall" || path == "/closed")
     return {"", path == "/stall"};
   return {RawResponse("HTTP/1.1 404 Not Found", "", IsHead(request) ? "" : "not found")};
@@ -165,6 +184,44 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
                               file.Value(), 0, {}, {}))
                 .substr(0, 3),
             Kind(FaultKind::Network));
+}
+
+// A transfer that broke off is taken up where it stopped when its server sends that part of the
+// same version of the file; a server that sends the whole file, refuses the part or sends another
+// part starts it over. Either way the file ends whole, and the progress counts the whole file.
+TEST_F(NetworkTest, ABrokenTransferGoesOnFromWhereItStopped) {
+  for (const std::string mode : {"ranges", "whole", "416", "other"}) {
+    SCOPED_TRACE(mode);
+    fs::remove_all(dir / "out");
+    fs::create_directories(dir / "out");
+    const std::string target = (dir / "out/v.mp4").string(), address = server.url("/r/" + mode);
+    // What a transfer that broke off after 8000 bytes of version "v1" leaves.
+    base::Outcome<PartialFile> first = PartialFile::Claim(target, address);
+    first.Value().Write(Pattern(20000).data(), 8000);
+    first.Value().SetVersion("\"v1\"");
+    first.Value().Abandon();
+    const std::size_t before = server.Requests().size();
+    base::Outcome<PartialFile> again = PartialFile::Claim(target, address);
+    EXPECT_EQ(again.Value().Offset(), 8000u);
+    const auto outcome =
+        TransferFile(session, address, again.Value(), 0,
+                     [&](std::uint64_t, std::uint64_t total) { EXPECT_EQ(total, 20000u); }, {});
+    EXPECT_EQ(Said(outcome), "done 20000");
+    EXPECT_TRUE(ReadFile(target) == Pattern(20000));
+    EXPECT_EQ(server.Requests().size() - before, mode == "416" || mode == "other" ? 2u : 1u);
+  }
+  // Another address's bytes, or bytes of no known version, are not taken up.
+  const std::string target = (dir / "out/w.mp4").string();
+  for (const std::string version : {"", "\"v1\""}) {
+    base::Outcome<PartialFile> first = PartialFile::Claim(target, server.url("/r/ranges"));
+    first.Value().Write("abc", 3);
+    first.Value().SetVersion(version);
+    first.Value().Abandon();
+    EXPECT_EQ(PartialFile::Claim(target, server.url(version.empty() ? "/r/ranges" : "/r/whole"))
+                  .Value()
+                  .Offset(),
+              0u);
+  }
 }
 
 // A header request (HEAD, HTTP/1.0, the program's agent) for what a server says of a file; a
@@ -320,6 +377,30 @@ TEST_F(NetworkTest, ARealServerServesHeadersAndTransfers) {
             "done " + std::to_string(size));
   EXPECT_TRUE(ReadFile(dir / "clip.flv") == Pattern(size, 7));
   EXPECT_FALSE(AskFileInfo(session, nginx.Url("/missing.flv"), {}).Value().exists);
+  // A transfer stopped halfway goes on where it stopped: nginx sends the rest, as its log says.
+  // (The file is large enough for a stop to come before its end.)
+  const std::size_t large = 64 << 20;
+  WriteFile(dir / "nginx/www/large.mp4", Pattern(large, 9));
+  const std::string again = (dir / "large.mp4").string(), address = nginx.Url("/large.mp4");
+  base::Outcome<PartialFile> first = PartialFile::Claim(again, address);
+  EXPECT_EQ(Said(TransferFile(session, address, first.Value(), large, {},
+                              [&] {
+                                return fs::exists(again + PartialFile::kSuffix) &&
+                                       fs::file_size(again + PartialFile::kSuffix) >= large / 2;
+                              })),
+            "stopped");
+  first.Value().Abandon();
+  base::Outcome<PartialFile> rest = PartialFile::Claim(again, address);
+  const std::uint64_t offset = rest.Value().Offset();
+  EXPECT_GE(offset, large / 2);
+  EXPECT_LT(offset, large);
+  EXPECT_EQ(Said(TransferFile(session, address, rest.Value(), large, {}, {})),
+            "done " + std::to_string(large));
+  EXPECT_TRUE(ReadFile(again) == Pattern(large, 9));
+  const std::string log = nginx.AccessLog();
+  EXPECT_NE(log.find("\"GET /large.mp4 HTTP/1.1\" 206 " + std::to_string(large - offset) + " "),
+            std::string::npos)
+      << log;
 }
 
 } // namespace
