@@ -3,12 +3,14 @@
 #include "base/TrimBlanks.h"
 #include "host/MessageBox.h"
 #include "host/Pump.h"
+#include "list/ListFile.h"
 #include "net/Session.h"
 #include "resolve/PageResolver.h"
 #include "resolve/RedirectResolver.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoPageAddress.h"
 #include "scheduler/DownloadPass.h"
+#include "settings/RegistryFile.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
@@ -164,6 +166,48 @@ bool Engine::Downloading() const {
 
 std::optional<Serial> Engine::Current() const {
   return parts_->pass.Current();
+}
+
+std::string Engine::LoadList(const std::filesystem::path &file) {
+  const settings::RegistryFileText read = settings::ReadRegistryFile(file, list::kMaxListFile);
+  using State = settings::RegistryFileText::State;
+  if (read.state == State::Missing)
+    return {};
+  std::string problem;
+  if (read.state == State::TooLarge)
+    problem = "it is larger than " + std::to_string(list::kMaxListFile >> 20) + " MiB";
+  else if (read.state == State::Unreadable)
+    return "The download list in " + file.string() +
+           " cannot be read; Vidtrawl starts with an empty list and leaves the file alone.";
+  list::ReadList list;
+  if (problem.empty()) {
+    list = list::ReadListText(read.text, parts_->items.SiteRule());
+    problem = list.problem;
+  }
+  if (problem.empty()) {
+    parts_->items.Restore(std::move(list.items));
+    return {};
+  }
+  // Kept for the user, under a name no later run reads.
+  std::filesystem::path aside = file;
+  aside += ".damaged";
+  for (int n = 2; std::filesystem::exists(aside) && n < 1000; ++n) {
+    aside = file;
+    aside += ".damaged-" + std::to_string(n);
+  }
+  std::error_code error;
+  std::filesystem::rename(file, aside, error);
+  return "The download list in " + file.string() + " could not be read (" + problem +
+         "); Vidtrawl starts with an empty list. " +
+         (error ? "The file was left where it is." : "The file is kept as " + aside.string() + ".");
+}
+
+bool Engine::SaveList(const std::filesystem::path &file) const {
+  return settings::ReplaceRegistryFile(file, list::ListText(parts_->items.Items()));
+}
+
+std::filesystem::path Engine::DefaultListFile() {
+  return list::DefaultListFile();
 }
 
 Resolution Engine::ResolvePage(const std::string &url) {

@@ -135,6 +135,15 @@ public:
   // The item the pass works on.
   std::optional<Serial> Current() const;
 
+  // The list kept between runs (the desktop program's). Reading takes the
+  // file's items in place of the list's; a file that is no list leaves the
+  // list empty, is moved aside to FILE.damaged and the note says so (empty
+  // text: nothing to tell). Writing replaces the file at once; false when
+  // it could not.
+  std::string LoadList(const std::filesystem::path &file);
+  bool SaveList(const std::filesystem::path &file) const;
+  static std::filesystem::path DefaultListFile();
+
   // One page resolved without adding it.
   Resolution ResolvePage(const std::string &url);
 

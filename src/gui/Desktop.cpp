@@ -35,7 +35,8 @@ Desktop::Desktop(Options options)
     : options_(std::move(options)),
       engine_(engine::Hosts{pump_, options_.messages ? *options_.messages : messages_},
               options_.engine),
-      model_(engine_), status_(engine_), window_(std::make_unique<MainWindow>(model_)),
+      model_(engine_), status_(engine_), keeper_(engine_, options_.listFile),
+      window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
       drops_([this](const std::string &text) { engine_.AddFromText(text); }) {
@@ -116,6 +117,9 @@ void Desktop::Start() {
   window_->Movie().Load(options_.dataFolder + QStringLiteral("/movie/Main.qml"));
   window_->ApplyLook();
   controller_->Start(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
+  // The list as the last run left it (by the settings' rule, now loaded).
+  if (const std::string note = keeper_.Load(); !note.empty())
+    Tell(note);
   window_->StartFilters();
   window_->show();
 }

@@ -6,6 +6,7 @@
 #include "gui/DesktopServices.h"
 #include "gui/DownloadListModel.h"
 #include "gui/LinkDropFilter.h"
+#include "gui/ListKeeper.h"
 #include "gui/MainWindow.h"
 #include "gui/Notifier.h"
 #include "gui/PassStatus.h"
@@ -34,6 +35,7 @@ public:
     FolderChooser *folders = nullptr;     // default: Qt's folder dialog
     ClipboardSwitch *clipboard = nullptr; // default: the clipboard watcher
     engine::Options engine;               // connections and the settings file
+    std::filesystem::path listFile = engine::Engine::DefaultListFile(); // empty: none kept
   };
 
   Desktop();
@@ -48,6 +50,7 @@ public:
   DesktopController &Controller() { return *controller_; }
   MainWindow &Window() { return *window_; }
   TrayMenu &Menu() { return *menu_; }
+  ListKeeper &Keeper() { return keeper_; }
   QtPump &Pump() { return pump_; }
   ClipboardWatcher &Clipboard() { return clipboard_; }
 
@@ -68,6 +71,7 @@ private:
   DownloadListModel model_;
   PassStatus status_;
   Notifier notifier_;
+  ListKeeper keeper_;
   std::unique_ptr<MainWindow> window_;
   ClipboardWatcher clipboard_;
   std::unique_ptr<DesktopController> controller_;

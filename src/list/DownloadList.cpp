@@ -90,6 +90,22 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses) {
   return dropped;
 }
 
+void DownloadList::Restore(std::vector<Item> items) {
+  items_.clear();
+  indexOfSerial_.clear();
+  listed_.clear();
+  fileNames_.clear();
+  for (Item &item : items) {
+    if (items_.size() >= kCapacity || listed_.count(item.address) != 0)
+      continue;
+    item.serial = nextSerial_++;
+    indexOfSerial_[item.serial] = items_.size();
+    Index(item, 1);
+    items_.push_back(std::move(item));
+  }
+  Tell([](ListObserver &o) { o.ListReset(); });
+}
+
 std::size_t DownloadList::Remove(const std::vector<Serial> &serials) {
   std::vector<bool> goes(items_.size(), false);
   std::size_t firstGone = items_.size();

@@ -58,6 +58,10 @@ public:
   // which nothing usable is left is refused. The cleaned name when taken.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
 
+  // Takes these items in place of the list's (as many as fit), with serials
+  // of their own (what a list read from a file becomes).
+  void Restore(std::vector<Item> items);
+
   // Changes an item's state (what the pass does); false when it is gone.
   bool Update(Serial serial, const std::function<void(Item &)> &change);
 

@@ -23,6 +23,15 @@ std::filesystem::path ConfigFolder() {
   return home / ".config";
 }
 
+std::filesystem::path DataFolder() {
+  if (const char *data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
+    return data;
+  std::filesystem::path home = HomeFolder();
+  if (home.empty())
+    return {};
+  return home / ".local" / "share";
+}
+
 std::filesystem::path DefaultDownloadDir() {
   std::filesystem::path home = HomeFolder();
   if (home.empty())

@@ -42,7 +42,7 @@ void SyncFolder(const std::filesystem::path &folder) {
 
 } // namespace
 
-RegistryFileText ReadRegistryFile(const std::filesystem::path &file) {
+RegistryFileText ReadRegistryFile(const std::filesystem::path &file, std::size_t maxBytes) {
   RegistryFileText result;
   if (file.empty())
     return result;
@@ -59,8 +59,7 @@ RegistryFileText ReadRegistryFile(const std::filesystem::path &file) {
     char buffer[65536];
     for (;;) {
       // Checked as it is read too: a file may grow meanwhile.
-      if (static_cast<std::size_t>(st.st_size) > kMaxRegistryFile ||
-          text.size() > kMaxRegistryFile) {
+      if (static_cast<std::size_t>(st.st_size) > maxBytes || text.size() > maxBytes) {
         result.state = RegistryFileText::State::TooLarge;
         break;
       }

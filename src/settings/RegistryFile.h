@@ -22,8 +22,9 @@ inline constexpr std::size_t kMaxRegistryFile = 1024 * 1024;
 
 // Opens the file with full access first and, when that is denied, read-only:
 // a file the user may only read is still read. Anything but a regular file
-// is unreadable.
-RegistryFileText ReadRegistryFile(const std::filesystem::path &file);
+// is unreadable; one over `maxBytes` too large.
+RegistryFileText ReadRegistryFile(const std::filesystem::path &file,
+                                  std::size_t maxBytes = kMaxRegistryFile);
 
 // Replaces the file's content at once: the new text goes to a temporary file
 // in the same folder (mode 0600), is flushed to the disk and renamed over the

@@ -349,7 +349,8 @@ struct TestDesktop {
                                   .shell = &recorder,
                                   .folders = &recorder,
                                   .clipboard = &recorder,
-                                  .engine = {{}, dir / "registry.ini"}})) {
+                                  .engine = {{}, dir / "registry.ini"},
+                                  .listFile = dir / "list.json"})) {
     desktop->Start();
     QApplication::processEvents(); // the movie announces its page on its first turn
   }

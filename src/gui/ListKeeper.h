@@ -1,0 +1,52 @@
+#pragma once
+
+#include "engine/Engine.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace vidtrawl::gui {
+
+// Keeps the desktop's download list between runs: reads it when asked (at
+// start) and writes it a second after each change that a restart should
+// find (an item added, removed, moved, renamed, or of another phase; not the
+// bytes of a transfer), and once more when it goes.
+class ListKeeper final : public QObject, public engine::ListObserver {
+public:
+  ListKeeper(engine::Engine &engine, std::filesystem::path file, QObject *parent = nullptr);
+  ~ListKeeper() override;
+
+  // Reads the kept list into the engine's; what the user should be told.
+  std::string Load();
+  // Writes now what is waiting to be written.
+  void Flush();
+
+  void ItemChanged(std::size_t index) override;
+  void ItemsAdded(std::size_t, std::size_t) override { Changed(); }
+  void ItemsRemoved(std::size_t, std::size_t) override { Changed(); }
+  void ItemsSwapped(std::size_t) override { Changed(); }
+  void ListReset() override { Changed(); }
+
+private:
+  // What of an item a restart should find, beside its place in the list.
+  struct Kept {
+    engine::Serial serial = 0;
+    engine::Phase phase = engine::Phase::Waiting;
+    std::string fileName;
+    bool operator==(const Kept &) const = default;
+  };
+  static Kept KeptOf(const engine::Item &item);
+  void Changed();
+
+  engine::Engine &engine_;
+  std::filesystem::path file_;
+  QTimer delay_;
+  std::vector<Kept> kept_; // as last written, in list order
+  bool loading_ = false;
+};
+
+} // namespace vidtrawl::gui

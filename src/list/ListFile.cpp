@@ -1,0 +1,183 @@
+#include "list/ListFile.h"
+
+#include "settings/PlatformPaths.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <utility>
+
+namespace vidtrawl::list {
+namespace {
+
+using Json = nlohmann::json;
+using base::FaultKind;
+
+constexpr int kFormat = 1;
+
+// The names things have in the file: stable, whatever the enums become.
+constexpr std::array<std::pair<Phase, const char *>, 7> kPhases{{
+    {Phase::Waiting, "waiting"},
+    {Phase::Unsupported, "unsupported"},
+    {Phase::Preparing, "preparing"},
+    {Phase::Transferring, "transferring"},
+    {Phase::Complete, "complete"},
+    {Phase::Failed, "failed"},
+    {Phase::Cancelled, "cancelled"},
+}};
+constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
+    {SizeKnown::Unknown, "unknown"},
+    {SizeKnown::NotReported, "not reported"},
+    {SizeKnown::Missing, "missing"},
+    {SizeKnown::Bytes, "bytes"},
+}};
+constexpr std::array<std::pair<FaultKind, const char *>, 13> kFaults{{
+    {FaultKind::UnsupportedSite, "unsupported site"},
+    {FaultKind::BadAddress, "bad address"},
+    {FaultKind::Network, "network"},
+    {FaultKind::HttpStatus, "http status"},
+    {FaultKind::BadHeader, "bad header"},
+    {FaultKind::PageTooLarge, "page too large"},
+    {FaultKind::NoVideoInPage, "no video in page"},
+    {FaultKind::NoVideoOnPage, "no video on page"},
+    {FaultKind::StreamingPlaylist, "streaming playlist"},
+    {FaultKind::PlayerLookup, "player lookup"},
+    {FaultKind::FileMissing, "file missing"},
+    {FaultKind::ShortBody, "short body"},
+    {FaultKind::LocalFile, "local file"},
+}};
+
+template <typename Value, std::size_t N>
+const char *NameOf(const std::array<std::pair<Value, const char *>, N> &names, Value value) {
+  for (const auto &[known, name] : names)
+    if (known == value)
+      return name;
+  return names.front().second;
+}
+
+template <typename Value, std::size_t N>
+std::optional<Value> ValueOf(const std::array<std::pair<Value, const char *>, N> &names,
+                             const Json &text) {
+  if (!text.is_string())
+    return std::nullopt;
+  for (const auto &[value, name] : names)
+    if (text.get_ref<const std::string &>() == name)
+      return value;
+  return std::nullopt;
+}
+
+// A member of the wanted type, or nothing.
+template <typename T> std::optional<T> Member(const Json &object, const char *key) {
+  const auto found = object.find(key);
+  if (found == object.end())
+    return std::nullopt;
+  if constexpr (std::is_same_v<T, std::string>) {
+    if (found->is_string())
+      return found->get<std::string>();
+  } else if constexpr (std::is_same_v<T, bool>) {
+    if (found->is_boolean())
+      return found->get<bool>();
+  } else {
+    if (found->is_number_unsigned())
+      return found->get<T>();
+  }
+  return std::nullopt;
+}
+
+std::optional<Item> ItemOf(const Json &entry, resolve::SiteRule rule) {
+  if (!entry.is_object())
+    return std::nullopt;
+  const std::optional<std::string> address = Member<std::string>(entry, "address");
+  const std::optional<Phase> phase = ValueOf(kPhases, entry.value("phase", Json()));
+  if (!address || !phase)
+    return std::nullopt;
+  Item item;
+  item.address = *address;
+  item.site = resolve::SiteOfAddress(item.address, rule);
+  item.phase = *phase;
+  // The pass that worked on it ended with the program: its bytes are kept.
+  if (item.phase == Phase::Preparing || item.phase == Phase::Transferring)
+    item.phase = Phase::Cancelled;
+  // By the rule in force now, an address may be supported or not.
+  if (item.site == nullptr && item.phase != Phase::Complete && item.phase != Phase::Failed)
+    item.phase = Phase::Unsupported;
+  else if (item.site != nullptr && item.phase == Phase::Unsupported)
+    item.phase = Phase::Waiting;
+  item.fileName = Member<std::string>(entry, "file name");
+  item.nameTyped = Member<bool>(entry, "name typed").value_or(false) && item.fileName;
+  item.folder = Member<std::string>(entry, "folder").value_or("");
+  item.sizeKnown = ValueOf(kSizes, entry.value("size known", Json())).value_or(SizeKnown::Unknown);
+  item.size = Member<std::uint64_t>(entry, "size").value_or(0);
+  item.received = Member<std::uint64_t>(entry, "received").value_or(0);
+  item.total = Member<std::uint64_t>(entry, "total").value_or(0);
+  if (const auto fault = entry.find("fault"); fault != entry.end() && fault->is_object()) {
+    const std::optional<FaultKind> kind = ValueOf(kFaults, fault->value("kind", Json()));
+    if (kind)
+      item.fault =
+          base::Fault{*kind, Member<std::string>(*fault, "detail").value_or(""),
+                      static_cast<int>(Member<unsigned>(*fault, "http status").value_or(0)),
+                      static_cast<int>(Member<unsigned>(*fault, "errno").value_or(0))};
+  }
+  if (item.phase == Phase::Failed && !item.fault)
+    item.fault = base::Fault{FaultKind::Network, "unknown"};
+  if (item.phase != Phase::Failed)
+    item.fault.reset();
+  return item;
+}
+
+} // namespace
+
+std::string ListText(const std::vector<Item> &items) {
+  Json list = Json::array();
+  for (const Item &item : items) {
+    Json entry = {{"address", item.address},
+                  {"phase", NameOf(kPhases, item.phase)},
+                  {"size known", NameOf(kSizes, item.sizeKnown)},
+                  {"size", item.size},
+                  {"received", item.received},
+                  {"total", item.total}};
+    if (item.fileName) {
+      entry["file name"] = *item.fileName;
+      entry["name typed"] = item.nameTyped;
+    }
+    if (!item.folder.empty())
+      entry["folder"] = item.folder;
+    if (item.fault)
+      entry["fault"] = {{"kind", NameOf(kFaults, item.fault->kind)},
+                        {"detail", item.fault->detail},
+                        {"http status", static_cast<unsigned>(std::max(0, item.fault->httpStatus))},
+                        {"errno", static_cast<unsigned>(std::max(0, item.fault->systemError))}};
+    list.push_back(std::move(entry));
+  }
+  // JSON holds UTF-8 only: bytes that are none (in a server's name, say) are
+  // written as U+FFFD.
+  return Json{{"vidtrawl list", kFormat}, {"items", std::move(list)}}.dump(
+             1, '\t', false, Json::error_handler_t::replace) +
+         "\n";
+}
+
+ReadList ReadListText(std::string_view text, resolve::SiteRule rule) {
+  ReadList read;
+  const Json list = Json::parse(text, nullptr, false);
+  if (list.is_discarded() || !list.is_object())
+    return {{}, "it is not a list of Vidtrawl's (no JSON object)"};
+  if (list.value("vidtrawl list", 0) != kFormat)
+    return {{}, "it is not a list of Vidtrawl's, or one of another version"};
+  const auto items = list.find("items");
+  if (items == list.end() || !items->is_array())
+    return {{}, "it holds no items"};
+  for (std::size_t i = 0; i < items->size(); ++i) {
+    std::optional<Item> item = ItemOf((*items)[i], rule);
+    if (!item)
+      return {{}, "item " + std::to_string(i + 1) + " is damaged"};
+    read.items.push_back(std::move(*item));
+  }
+  return read;
+}
+
+std::filesystem::path DefaultListFile() {
+  const std::filesystem::path data = settings::DataFolder();
+  return data.empty() ? std::filesystem::path() : data / "vidtrawl" / "list.json";
+}
+
+} // namespace vidtrawl::list

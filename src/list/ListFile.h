@@ -1,0 +1,33 @@
+#pragma once
+
+#include "list/Item.h"
+#include "resolve/SiteTable.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vidtrawl::list {
+
+// The list kept between runs of the desktop program, as JSON: each item's
+// address, file name, folder, state, sizes and fault. No list is larger.
+inline constexpr std::size_t kMaxListFile = 64 * 1024 * 1024;
+
+std::string ListText(const std::vector<Item> &items);
+
+// The items a list text holds, or why it holds none: a text that is not
+// such a list is refused whole. An item that was being worked on comes back
+// cancelled (its partial file is taken up on the next pass); each item's
+// site is found afresh by the rule.
+struct ReadList {
+  std::vector<Item> items;
+  std::string problem; // empty: read
+};
+ReadList ReadListText(std::string_view text, resolve::SiteRule rule);
+
+// ${XDG_DATA_HOME:-~/.local/share}/vidtrawl/list.json
+std::filesystem::path DefaultListFile();
+
+} // namespace vidtrawl::list
