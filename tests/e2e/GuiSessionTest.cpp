@@ -1,6 +1,6 @@
 // The desktop program for real, under Xvfb, in desktops of its own: docked in an X11 tray and in a
 // D-Bus tray, where its icon sends the window to the tray and brings it back and a pass that ends
-// unseen is notified.
+// unseen is notified; and read by the accessibility bus, each control with its role and name.
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
 #include "support/TempDir.h"
@@ -48,7 +48,10 @@ TEST_P(GuiSession, TheWindowAsTheDesktopSeesIt) {
 INSTANTIATE_TEST_SUITE_P(Desktops, GuiSession,
                          ::testing::Values(Session{"xembed", "command -v trayer"},
                                            Session{"sni", "command -v gdbus && command -v xclip && "
-                                                          "/usr/bin/python3 -c 'import gi'"}),
+                                                          "/usr/bin/python3 -c 'import gi'"},
+                                           Session{"a11y",
+                                                   "test -x /usr/libexec/at-spi-bus-launcher && "
+                                                   "/usr/bin/python3 -c 'import pyatspi'"}),
                          [](const auto &info) { return std::string(info.param.kind); });
 
 } // namespace

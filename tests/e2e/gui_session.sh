@@ -5,7 +5,8 @@
 #          back, and brings it back when minimised too;
 #  sni     a D-Bus tray (desktop_bus.py's StatusNotifierWatcher, as KDE Plasma and GNOME's
 #          AppIndicator extension have): the same with the item's Activate; and a copied ADDRESS,
-#          downloaded while the window is in the tray, ends in a notification, printed here.
+#          downloaded while the window is in the tray, ends in a notification, printed here;
+#  a11y    the accessibility bus: a11y_check.py reads the window's controls.
 # Exit: 0 when all went as it should.
 set -eu
 program=$1 kind=$2 address=${3:-}
@@ -28,6 +29,10 @@ sni)
   spawn /usr/bin/python3 "$here/desktop_bus.py" >"$work/desktop.log"
   wait_for '^ready' || fail "no desktop bus"
   ;;
+a11y)
+  spawn /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  ;;
 esac
 sleep 1 # the tray is up before the icon is made
 spawn "$program" >"$work/program.log" 2>&1
@@ -35,6 +40,10 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vidtrawl$' | he
 [ -n "$window" ] || fail "no window"
 
 case $kind in
+a11y)
+  /usr/bin/python3 "$here/a11y_check.py"
+  exit
+  ;;
 xembed)
   icon=
   for _ in $(seq 50); do
