@@ -26,6 +26,8 @@ DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+  // Tab goes on to the next control; the arrow keys go from row to row.
+  setTabKeyNavigation(false);
   setWordWrap(false);
   setTextElideMode(Qt::ElideNone);
   setAccessibleName(QStringLiteral("Downloads"));

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMetaObject>
@@ -110,6 +111,34 @@ bool MovieBridge::ShowFieldMenu(std::optional<QPoint> position) {
   menu.addAction(QStringLiteral("Select &All"), [call] { call("selectAll"); });
   menu.exec(mapToGlobal(at));
   return true;
+}
+
+QQuickItem *MovieBridge::FocusChainEnd(bool last) const {
+  // From the content item, which takes no focus, one step forwards is the
+  // chain's first item and one step backwards its last.
+  QQuickItem *content = quickWindow()->contentItem();
+  QQuickItem *end = content->nextItemInFocusChain(!last);
+  return end != content ? end : nullptr;
+}
+
+bool MovieBridge::focusNextPrevChild(bool next) {
+  // Qt Quick's chain goes round within the movie: from its last item Tab
+  // leaves for the next widget (the download list), and Shift+Tab from its
+  // first for the previous one.
+  const QQuickItem *focused = quickWindow()->activeFocusItem();
+  if (focused != nullptr && focused == FocusChainEnd(next))
+    return QWidget::focusNextPrevChild(next);
+  return QQuickWidget::focusNextPrevChild(next);
+}
+
+void MovieBridge::focusInEvent(QFocusEvent *event) {
+  QQuickWidget::focusInEvent(event);
+  // Tabbed into from another widget: the chain starts again at its first
+  // item, or at its last for Shift+Tab.
+  const bool back = event->reason() == Qt::BacktabFocusReason;
+  if (back || event->reason() == Qt::TabFocusReason)
+    if (QQuickItem *end = FocusChainEnd(back))
+      end->forceActiveFocus(event->reason());
 }
 
 void MovieBridge::ShowPage(const QString &page) {

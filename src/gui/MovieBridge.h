@@ -39,10 +39,18 @@ public:
   // under the field when it has the focus. False when neither holds.
   bool ShowFieldMenu(std::optional<QPoint> position = {});
 
+protected:
+  // Tab goes round the movie's controls and on to the widgets beside it.
+  bool focusNextPrevChild(bool next) override;
+  void focusInEvent(QFocusEvent *event) override;
+
 private slots:
   void CommandSent(const QString &command, const QString &args);
 
 private:
+  // The first (or last) item Tab reaches in the movie.
+  QQuickItem *FocusChainEnd(bool last) const;
+
   QObject *root_ = nullptr;
   CommandHandler handler_;
 };

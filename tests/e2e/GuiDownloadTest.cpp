@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
@@ -18,17 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool OnPath(const std::string &program) {
-  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 // How the address reaches the program: typed into the movie, or copied to
 // the clipboard with the window shown or hidden.
 class GuiDownload : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(GuiDownload, TheAddressIsDownloaded) {
   XvfbDisplay display;
-  if (!display.Valid() || !OnPath("xdotool") || !OnPath("xclip"))
+  if (!display.Valid() || !ShellSucceeds("command -v xdotool && command -v xclip"))
     GTEST_SKIP() << "Xvfb, xdotool and xclip are needed (scripts/setup-deps installs them)";
   const bool typed = std::string(GetParam()) == "type";
   cli::DemoServer server(std::chrono::milliseconds(0));

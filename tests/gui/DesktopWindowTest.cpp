@@ -31,6 +31,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 namespace vidtrawl::testing {
@@ -612,6 +613,48 @@ TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
                       item->mapToScene(item->boundingRect().center()).toPoint());
     EXPECT_TRUE(QTest::qWaitFor([&] { return sent.size() >= commands.size(); }, 2000));
     EXPECT_EQ(sent, commands);
+  }
+}
+
+// The keyboard alone goes round the window: Tab from the first control reaches each control of the
+// page on show, the title strip and, on the Download page, the list (full of rows, which Tab does
+// not walk), and comes back to the first; Shift+Tab goes the same way round backwards.
+TEST(DesktopWindow, TabGoesRoundEveryControl) {
+  const std::pair<const char *, std::string> rounds[] = {
+      {"Download", "urlField addButton selectAllButton removeSelectedButton clearCompletedButton "
+                   "moveUpButton moveDownButton browseButton monitorCheck startStopButton "
+                   "downloadTab aboutTab trayButton minimizeButton closeButton list urlField"},
+      {"About", "helpButton webSiteButton downloadTab aboutTab trayButton minimizeButton "
+                "closeButton helpButton"}};
+  TestDesktop t;
+  t.engine.Add({"http://www.putfile.com/1", "http://www.putfile.com/2"});
+  t.window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&t.window));
+  const auto focused = [&]() -> std::string {
+    QWidget *widget = QApplication::focusWidget();
+    const QQuickItem *item = t.movie.quickWindow()->activeFocusItem();
+    return widget == &t.list            ? "list"
+           : widget == &t.movie && item ? item->objectName().toStdString()
+                                        : "elsewhere";
+  };
+  for (const auto &[page, round] : rounds) {
+    t.movie.ShowPage(QString::fromLatin1(page));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return t.Page() == page; }, 2000));
+    std::vector<std::string> names;
+    std::istringstream words(round);
+    for (std::string name; words >> name;)
+      names.push_back(name);
+    for (const bool forward : {true, false}) {
+      SCOPED_TRACE(std::string(page) + (forward ? " Tab" : " Shift+Tab"));
+      if (!forward)
+        std::reverse(names.begin(), names.end());
+      t.Item(names.front().c_str())->forceActiveFocus();
+      t.movie.setFocus();
+      for (std::size_t step = 1; step < names.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), forward ? Qt::Key_Tab : Qt::Key_Backtab);
+        EXPECT_EQ(focused(), names[step]) << "step " << step;
+      }
+    }
   }
 }
 

@@ -1,0 +1,45 @@
+"""Reads the desktop program's window through the accessibility bus, as a screen reader does, and
+checks that each control has its role and a name: every push button, check box, page tab, text
+field and table, and the ones named below. Prints the tree when a check fails (exit 1)."""
+import sys
+import time
+
+import pyatspi
+
+CONTROLS = {"push button", "check box", "page tab", "text", "table"}
+EXPECTED = {
+    ("text", "Video page address"), ("table", "Downloads"),
+    ("page tab", "Download"), ("page tab", "About"),
+    ("check box", "Monitor video URL's in clipboard and automatically add and download"),
+} | {("push button", name) for name in (
+    "Add to list", "Select all", "Remove selected", "Clear completed", "Move up", "Move down",
+    "Browse…", "Start Downloading", "Help", "Visit the web site", "Send to tray", "Minimize",
+    "Close")}
+
+
+def nodes(node, depth=0):
+    yield depth, node
+    for child in node:
+        if child is not None:
+            yield from nodes(child, depth + 1)
+
+
+def application():
+    for _ in range(100):
+        for app in pyatspi.Registry.getDesktop(0):
+            if app is not None and app.name == "Vidtrawl" and app.childCount:
+                return app
+        time.sleep(0.1)
+    sys.exit("a11y_check: the program is not on the accessibility bus")
+
+
+app = application()
+tree = [(depth, node.getRoleName(), node.name) for depth, node in nodes(app)]
+found = {(role, name) for _, role, name in tree}
+problems = [f"a {role} without a name" for _, role, name in tree
+            if role in CONTROLS and not name.strip()]
+problems += [f"no {role} named {name!r}" for role, name in sorted(EXPECTED - found)]
+if problems:
+    print("\n".join(problems + [f"{'  ' * depth}{role}: {name!r}" for depth, role, name in tree]))
+    sys.exit(1)
+print(f"a11y_check: {len([n for n in tree if n[1] in CONTROLS])} controls named")
