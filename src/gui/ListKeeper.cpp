@@ -57,6 +57,11 @@ void ListKeeper::ItemChanged(std::size_t index) {
   Changed();
 }
 
+void ListKeeper::Reordered() {
+  if (!loading_)
+    Flush();
+}
+
 void ListKeeper::Changed() {
   if (!loading_ && !delay_.isActive())
     delay_.start();

@@ -12,9 +12,9 @@
 namespace vidtrawl::gui {
 
 // Keeps the desktop's download list between runs: reads it when asked (at
-// start) and writes it a second after each change that a restart should
-// find (an item added, removed, moved, renamed, or of another phase; not the
-// bytes of a transfer), and once more when it goes.
+// start) and writes it when items are added, removed or moved, a second
+// after an item is renamed or changes its phase (not after the bytes of a
+// transfer), and once more when it goes.
 class ListKeeper final : public QObject, public engine::ListObserver {
 public:
   ListKeeper(engine::Engine &engine, std::filesystem::path file, QObject *parent = nullptr);
@@ -26,10 +26,10 @@ public:
   void Flush();
 
   void ItemChanged(std::size_t index) override;
-  void ItemsAdded(std::size_t, std::size_t) override { Changed(); }
-  void ItemsRemoved(std::size_t, std::size_t) override { Changed(); }
-  void ItemsSwapped(std::size_t) override { Changed(); }
-  void ListReset() override { Changed(); }
+  void ItemsAdded(std::size_t, std::size_t) override { Reordered(); }
+  void ItemsRemoved(std::size_t, std::size_t) override { Reordered(); }
+  void ItemsSwapped(std::size_t) override { Reordered(); }
+  void ListReset() override { Reordered(); }
 
 private:
   // What of an item a restart should find, beside its place in the list.
@@ -41,6 +41,7 @@ private:
   };
   static Kept KeptOf(const engine::Item &item);
   void Changed();
+  void Reordered();
 
   engine::Engine &engine_;
   std::filesystem::path file_;

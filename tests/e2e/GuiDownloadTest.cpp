@@ -50,6 +50,40 @@ TEST_P(GuiDownload, TheAddressIsDownloaded) {
   EXPECT_GT(fs::file_size(video), 0u);
 }
 
+// The program killed in the middle of its list comes back with the same list: the item it was
+// downloading is taken up again, and both videos arrive whole.
+TEST(GuiRestart, TheListComesBackAndIsFinished) {
+  XvfbDisplay display;
+  if (!display.Valid() || !ShellSucceeds("command -v xdotool"))
+    GTEST_SKIP() << "Xvfb and xdotool are needed (scripts/setup-deps installs them)";
+  cli::DemoServer server(std::chrono::milliseconds(40)); // about 800 KB/s
+  ASSERT_TRUE(server.Start());
+  TempDir home;
+  std::map<std::string, std::string> env = CliEnvironment(home.path());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.Port());
+  env["QT_QPA_PLATFORM"] = "xcb";
+  env["DISPLAY"] = display.Name();
+  WriteFile(home / ".config/vidtrawl/registry.ini",
+            "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n");
+  const cli::DemoSite &demo = cli::TheDemoSite();
+  const fs::path videos = home / "Downloaded Videos";
+  const cli::DemoPage &first = demo.pages[1], &second = demo.pages[9];
+  ChildProcess run("/bin/sh",
+                   {VIDTRAWL_E2E_DIR "/gui_restart.sh", VIDTRAWL_GUI_BINARY, first.address,
+                    second.address, (videos / first.fileName).string() + ".vidtrawl-part",
+                    (videos / first.fileName).string(), (videos / second.fileName).string(),
+                    (home / ".local/share/vidtrawl/list.json").string()},
+                   env);
+  const ChildProcess::Result result = run.Wait(std::chrono::seconds(90));
+  ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
+  // As the killed program left it: the first item downloading, the second waiting.
+  EXPECT_NE(result.out.find("\"phase\": \"transferring\""), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find(second.address), std::string::npos) << result.out;
+  EXPECT_TRUE(ReadFile(videos / first.fileName) == cli::DemoVideoBytes(demo.videos[1]));
+  EXPECT_TRUE(ReadFile(videos / second.fileName) == cli::DemoVideoBytes(demo.videos[9]));
+  EXPECT_EQ(std::distance(fs::directory_iterator(videos), {}), 2);
+}
+
 // The desktop program's command line: help and version answered without a display, addresses
 // with no display to show them on, and an unknown option once Qt has taken its own.
 TEST(DesktopCommandLine, AnsweredWithoutStartingTheWindow) {

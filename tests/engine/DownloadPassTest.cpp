@@ -253,5 +253,42 @@ TEST_F(DownloadPassTest, APageIsMeasuredAgainstItsOwnLength) {
     EXPECT_NE(request.rfind("HEAD /page/", 0), 0u) << "no header request for a page";
 }
 
+// The list kept between runs: what a pass left comes back as it was, an item that was being worked
+// on comes back cancelled, the rule in force decides what is supported; a file that is no such list
+// leaves the list empty, is kept aside and is told.
+TEST_F(DownloadPassTest, TheListComesBackFromItsFile) {
+  AddVideo("done", "abc");
+  engine->Add({"http://media.example.net/x.mp4", "ftp://example.net/y"});
+  engine->RunPass(); // the video file's host does not answer
+  engine->Add({"http://media.example.net/z.mp4"});
+  ASSERT_TRUE(engine->Rename(Item(3).serial, "mine.mp4"));
+  const std::filesystem::path file = dir / "data/list.json";
+  ASSERT_TRUE(engine->SaveList(file));
+  const std::string before = Items();
+  // The text of an item at work, as a killed program leaves it.
+  std::string text = ReadFile(file);
+  text.replace(text.find("\"failed\""), 8, "\"transferring\"");
+  WriteFile(dir / "data/running.json", text);
+  for (const bool known : {false, true}) {
+    NewEngine();
+    engine->SetKnownSitesOnly(known);
+    EXPECT_EQ(engine->LoadList(file), "");
+    EXPECT_EQ(Items(), known ? before.substr(0, before.rfind(',')) +
+                                   ",z.mp4 mine.mp4 Link is not supported ????"
+                             : before);
+  }
+  NewEngine();
+  EXPECT_EQ(engine->LoadList(dir / "data/running.json"), "");
+  EXPECT_EQ(StatusText(Item(1)), "Cancelled");
+  for (const std::string damaged : {"{\"vidtrawl list\": 1, \"items\": [{\"phase\": 7}]}", "[]"}) {
+    NewEngine();
+    WriteFile(file, damaged);
+    EXPECT_NE(engine->LoadList(file).find("could not be read"), std::string::npos);
+    EXPECT_TRUE(engine->List().Empty());
+    EXPECT_FALSE(std::filesystem::exists(file));
+  }
+  EXPECT_EQ(ReadFile(dir / "data/list.json.damaged-2"), "[]");
+}
+
 } // namespace
 } // namespace vidtrawl::testing
