@@ -39,7 +39,7 @@ error_log $work/error.log;
 pid $work/nginx.pid;
 events { worker_connections 64; }
 http {
-  access_log off;
+  access_log ${NGINX_ACCESS_LOG:-off};
   sendfile on;
   default_type application/octet-stream;
   client_body_temp_path $work/tmp/body;

@@ -41,9 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::memcpy(&bytes, data, sizeof bytes);
     const std::string separator(text.substr(sizeof bytes, 2));
     const std::string sizeText = FormatSize(bytes, separator.empty() ? "." : separator);
-    if (!sizeText.empty())
-      FUZZ_CHECK(sizeText.ends_with(" Bytes") || sizeText.ends_with(" KB") ||
-                 sizeText.ends_with(" MB") || sizeText.ends_with(" GB"));
+    if (!sizeText.empty()) {
+      const std::string_view unit = std::string_view(sizeText).substr(sizeText.rfind(' ') + 1);
+      FUZZ_CHECK(unit == "Bytes" || unit == "KB" || unit == "MB" || unit == "GB" || unit == "TB" ||
+                 unit == "PB" || unit == "EB");
+    }
   }
   return 0;
 }
