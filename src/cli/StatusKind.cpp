@@ -23,23 +23,11 @@ StatusKind KindOf(engine::Phase phase) {
 }
 
 std::string_view KindName(StatusKind kind) {
-  switch (kind) {
-  case StatusKind::Waiting:
-    return "Waiting";
-  case StatusKind::Unsupported:
-    return "Not supported";
-  case StatusKind::Preparing:
-    return "Preparing";
-  case StatusKind::Downloading:
-    return "Downloading";
-  case StatusKind::Complete:
-    return "Complete";
-  case StatusKind::Error:
-    return "ERROR";
-  case StatusKind::Cancelled:
-    break;
-  }
-  return "Cancelled";
+  constexpr engine::Phase kPhases[] = {engine::Phase::Waiting,   engine::Phase::Unsupported,
+                                       engine::Phase::Preparing, engine::Phase::Transferring,
+                                       engine::Phase::Complete,  engine::Phase::Failed,
+                                       engine::Phase::Cancelled};
+  return engine::PhaseName(kPhases[static_cast<int>(kind)]);
 }
 
 } // namespace vidtrawl::cli

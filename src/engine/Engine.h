@@ -39,6 +39,7 @@ using list::Item;
 using list::ListObserver;
 using list::LocaleDecimalSeparator;
 using list::Phase;
+using list::PhaseName;
 using list::ReasonText;
 using list::Serial;
 using list::SizeKnown;

@@ -56,6 +56,26 @@ bool Unsupported(const Item &item) {
                         item.fault->kind == FaultKind::NoVideoOnPage);
 }
 
+std::string_view PhaseName(Phase phase) {
+  switch (phase) {
+  case Phase::Waiting:
+    return "Waiting";
+  case Phase::Unsupported:
+    return "Not supported";
+  case Phase::Preparing:
+    return "Preparing";
+  case Phase::Transferring:
+    return "Downloading";
+  case Phase::Complete:
+    return "Complete";
+  case Phase::Failed:
+    return "ERROR";
+  case Phase::Cancelled:
+    break;
+  }
+  return "Cancelled";
+}
+
 bool FileNamePlaceholder(const Item &item) {
   return !item.fileName && !NamesNoVideo(item) && !Unsupported(item) &&
          !(item.fault && item.fault->kind == FaultKind::StreamingPlaylist);

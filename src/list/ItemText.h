@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vidtrawl::list {
 
@@ -14,6 +15,10 @@ namespace vidtrawl::list {
 // "Start Downloading...", a percentage, "SIZE so far..", "Complete",
 // "ERROR", "Cancelled".
 std::string StatusText(const Item &item);
+
+// A phase's short name, for lines of progress: "Waiting", "Not supported",
+// "Preparing", "Downloading", "Complete", "ERROR", "Cancelled".
+std::string_view PhaseName(Phase phase);
 // The file name, "Waiting (Auto Detect)" before there is one, "ERROR" for an
 // unsupported address not processed yet, "Un supported link" and "Process
 // failed." for the faults that name no file.
