@@ -1,5 +1,6 @@
-// The desktop program for real, under Xvfb: a user types a page address
-// into the movie, adds it, starts, and the video lands in the folder.
+// The desktop program for real, under Xvfb and gui_download.sh: a page address typed into the movie
+// or copied is downloaded, and a restart in the middle of the list finishes it. Its command line
+// without a display.
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <tuple>
 
@@ -17,75 +17,69 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// How the address reaches the program: typed into the movie, or copied to
-// the clipboard with the window shown or hidden.
-class GuiDownload : public ::testing::TestWithParam<const char *> {};
+class GuiProgram : public ::testing::Test {
+protected:
+  void SetUp() override {
+    if (!display.Valid() || !ShellSucceeds("command -v xdotool && command -v xclip"))
+      GTEST_SKIP() << "Xvfb, xdotool and xclip are needed (scripts/setup-deps installs them)";
+  }
+  // gui_download.sh with ARGS over the demo site sending a block each `pace`; the clipboard
+  // monitor on (as it is at first) or off.
+  ChildProcess::Result Run(const fs::path &home, std::vector<std::string> args, bool monitor,
+                           std::chrono::milliseconds pace = {}) {
+    cli::DemoServer server(pace);
+    EXPECT_TRUE(server.Start());
+    std::map<std::string, std::string> env = CliEnvironment(home);
+    env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.Port());
+    env["QT_QPA_PLATFORM"] = "xcb";
+    env["DISPLAY"] = display.Name();
+    if (!monitor)
+      WriteFile(home / ".config/vidtrawl/registry.ini",
+                "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n");
+    args.insert(args.begin(), {VIDTRAWL_E2E_DIR "/gui_download.sh", VIDTRAWL_GUI_BINARY});
+    ChildProcess run("/bin/sh", args, env);
+    return run.Wait(std::chrono::seconds(90));
+  }
 
-TEST_P(GuiDownload, TheAddressIsDownloaded) {
   XvfbDisplay display;
-  if (!display.Valid() || !ShellSucceeds("command -v xdotool && command -v xclip"))
-    GTEST_SKIP() << "Xvfb, xdotool and xclip are needed (scripts/setup-deps installs them)";
-  const bool typed = std::string(GetParam()) == "type";
-  cli::DemoServer server(std::chrono::milliseconds(0));
-  ASSERT_TRUE(server.Start());
-  TempDir home;
-  std::map<std::string, std::string> env = CliEnvironment(home.path());
-  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.Port());
-  env["QT_QPA_PLATFORM"] = "xcb";
-  env["DISPLAY"] = display.Name();
-  // Typing needs no clipboard monitor; copying needs it on (as it is at first).
-  if (typed)
-    WriteFile(home / ".config/vidtrawl/registry.ini",
-              "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n");
+  const cli::DemoSite &demo = cli::TheDemoSite();
+};
 
-  const cli::DemoPage &page = cli::TheDemoSite().pages[10];
-  const fs::path video = home / "Downloaded Videos" / page.fileName;
-  ChildProcess run("/bin/sh",
-                   {VIDTRAWL_E2E_DIR "/gui_download.sh", VIDTRAWL_GUI_BINARY, GetParam(),
-                    page.address, video.string()},
-                   env);
-  const ChildProcess::Result result = run.Wait(std::chrono::seconds(60));
-  EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
-  ASSERT_TRUE(fs::exists(video)) << result.err;
-  EXPECT_GT(fs::file_size(video), 0u);
+// A page address typed into the movie (then Add and Start clicked), or copied with the monitor on.
+TEST_F(GuiProgram, ATypedOrCopiedAddressIsDownloaded) {
+  for (const char *how : {"type", "copy"}) {
+    TempDir home;
+    const fs::path video = home / "Downloaded Videos" / demo.pages[10].fileName;
+    const ChildProcess::Result result =
+        Run(home.path(), {how, demo.pages[10].address, video}, how[0] == 'c');
+    EXPECT_EQ(result.exitCode, 0) << how << result.out << result.err;
+    EXPECT_TRUE(fs::exists(video) && fs::file_size(video) > 0) << how << result.err;
+  }
 }
 
-// The program killed in the middle of its list comes back with the same list: the item it was
+// Killed in the middle of its list, the program comes back with the same list: the item it was
 // downloading is taken up again, and both videos arrive whole.
-TEST(GuiRestart, TheListComesBackAndIsFinished) {
-  XvfbDisplay display;
-  if (!display.Valid() || !ShellSucceeds("command -v xdotool"))
-    GTEST_SKIP() << "Xvfb and xdotool are needed (scripts/setup-deps installs them)";
-  cli::DemoServer server(std::chrono::milliseconds(40)); // about 800 KB/s
-  ASSERT_TRUE(server.Start());
+TEST_F(GuiProgram, TheListComesBackAfterARestartAndIsFinished) {
   TempDir home;
-  std::map<std::string, std::string> env = CliEnvironment(home.path());
-  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.Port());
-  env["QT_QPA_PLATFORM"] = "xcb";
-  env["DISPLAY"] = display.Name();
-  WriteFile(home / ".config/vidtrawl/registry.ini",
-            "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n");
-  const cli::DemoSite &demo = cli::TheDemoSite();
   const fs::path videos = home / "Downloaded Videos";
   const cli::DemoPage &first = demo.pages[1], &second = demo.pages[9];
-  ChildProcess run("/bin/sh",
-                   {VIDTRAWL_E2E_DIR "/gui_restart.sh", VIDTRAWL_GUI_BINARY, first.address,
-                    second.address, (videos / first.fileName).string() + ".vidtrawl-part",
-                    (videos / first.fileName).string(), (videos / second.fileName).string(),
-                    (home / ".local/share/vidtrawl/list.json").string()},
-                   env);
-  const ChildProcess::Result result = run.Wait(std::chrono::seconds(90));
+  const fs::path file1 = videos / first.fileName, file2 = videos / second.fileName;
+  const ChildProcess::Result result =
+      Run(home.path(),
+          {"restart", first.address, second.address, file1.string() + ".vidtrawl-part",
+           home / ".local/share/vidtrawl/list.json", file1, file2},
+          false, std::chrono::milliseconds(40)); // about 800 KB/s
   ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
   // As the killed program left it: the first item downloading, the second waiting.
   EXPECT_NE(result.out.find("\"phase\": \"transferring\""), std::string::npos) << result.out;
   EXPECT_NE(result.out.find(second.address), std::string::npos) << result.out;
-  EXPECT_TRUE(ReadFile(videos / first.fileName) == cli::DemoVideoBytes(demo.videos[1]));
-  EXPECT_TRUE(ReadFile(videos / second.fileName) == cli::DemoVideoBytes(demo.videos[9]));
+  EXPECT_TRUE(ReadFile(file1) == cli::DemoVideoBytes(demo.videos[1]));
+  EXPECT_TRUE(ReadFile(file2) == cli::DemoVideoBytes(demo.videos[9]));
   EXPECT_EQ(std::distance(fs::directory_iterator(videos), {}), 2);
 }
 
-// The desktop program's command line: help and version answered without a display, addresses
-// with no display to show them on, and an unknown option once Qt has taken its own.
+// Help and version answered without a display, addresses with no display to show them on, and an
+// unknown option once Qt has taken its own.
 TEST(DesktopCommandLine, AnsweredWithoutStartingTheWindow) {
   TempDir home;
   const auto env = CliEnvironment(home.path()); // no DISPLAY, WAYLAND_DISPLAY or QT_QPA_PLATFORM
@@ -106,13 +100,6 @@ TEST(DesktopCommandLine, AnsweredWithoutStartingTheWindow) {
         << result.out << result.err;
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Ways, GuiDownload, ::testing::Values("type", "copy", "copy-hidden"),
-                         [](const auto &info) {
-                           std::string name = info.param;
-                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
-                           return name;
-                         });
 
 } // namespace
 } // namespace vidtrawl::testing

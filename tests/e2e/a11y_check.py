@@ -8,8 +8,8 @@ import pyatspi
 
 CONTROLS = {"push button", "check box", "page tab", "text", "table"}
 EXPECTED = {
-    ("text", "Video page address"), ("table", "Downloads"),
-    ("page tab", "Download"), ("page tab", "About"),
+    ("text", "Video page address"), ("table", "Downloads"), ("page tab", "Download"),
+    ("page tab", "About"),
     ("check box", "Monitor video URL's in clipboard and automatically add and download"),
 } | {("push button", name) for name in (
     "Add to list", "Select all", "Remove selected", "Clear completed", "Move up", "Move down",
@@ -18,27 +18,24 @@ EXPECTED = {
 
 
 def nodes(node, depth=0):
-    yield depth, node
+    yield depth, node.getRoleName(), node.name
     for child in node:
         if child is not None:
             yield from nodes(child, depth + 1)
 
 
-def application():
-    for _ in range(100):
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name == "Vidtrawl" and app.childCount:
-                return app
-        time.sleep(0.1)
+for _ in range(100):
+    apps = [a for a in pyatspi.Registry.getDesktop(0) if a and a.name == "Vidtrawl" and a.childCount]
+    if apps:
+        break
+    time.sleep(0.1)
+else:
     sys.exit("a11y_check: the program is not on the accessibility bus")
-
-
-app = application()
-tree = [(depth, node.getRoleName(), node.name) for depth, node in nodes(app)]
-found = {(role, name) for _, role, name in tree}
+tree = list(nodes(apps[0]))
 problems = [f"a {role} without a name" for _, role, name in tree
             if role in CONTROLS and not name.strip()]
-problems += [f"no {role} named {name!r}" for role, name in sorted(EXPECTED - found)]
+problems += [f"no {role} named {name!r}" for role, name in
+             sorted(EXPECTED - {(role, name) for _, role, name in tree})]
 if problems:
     print("\n".join(problems + [f"{'  ' * depth}{role}: {name!r}" for depth, role, name in tree]))
     sys.exit(1)

@@ -11,10 +11,8 @@
 namespace vidtrawl::testing {
 
 // The desktop's window, movie, opener, folder dialog, connectivity, clipboard and list selection
-// as one recorder: every call is written down in order ("drag", "open X", "watch on",
-// "download_dir=/x", ...); the folder dialog answers `chosenFolder`, the machine is `online`, the
-// opener fails with `openFailure` when it is set, and the selection is `selected` (in selection
-// order).
+// as one recorder of every call in order ("drag", "open X", "watch on", "download_dir=/x", ...),
+// with the answers below.
 class RecordingDesktop final : public gui::WindowActions,
                                public gui::MovieVariables,
                                public gui::ShellOpen,
@@ -69,8 +67,8 @@ public:
 
   std::vector<std::string> calls;
   std::map<std::string, std::string> variables;
-  std::string chosenFolder;
-  std::vector<engine::Serial> selected;
+  std::string chosenFolder;             // the folder dialog's answer
+  std::vector<engine::Serial> selected; // in selection order
   bool online = true;
   std::string openFailure; // what the opener says when set: nothing opens
 };
