@@ -1,21 +1,16 @@
-// vidtrawl-cli as users and scripts run it: the outputs (TSV, table, progress
-// lines), the saved folder, the resolve-only codes, addresses from a file or
-// stdin, the demo, usage errors and exit statuses.
+// vidtrawl-cli as users and scripts run it: the outputs, the saved folder, the resolve-only codes,
+// addresses from a file or stdin, pages of no known site, the demo, usage errors and exit statuses.
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
-#include "net/UrlHelpers.h"
 #include "support/PageFixtures.h"
+#include "support/RawServer.h"
 #include "support/TempDir.h"
-
-#include <httplib.h>
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <map>
-#include <thread>
 
 namespace vidtrawl::testing {
 namespace {
@@ -167,36 +162,20 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
 // Pages of no known site, served with their videos: each fixture with a video is downloaded under
 // its page's title, the others fail with their reasons; with the known sites only, none is fetched.
 TEST(CliPages, EachFixturePageAsItCarries) {
-  httplib::Server server;
-  // By path, as the server reads it: the pages as web pages, the rest as videos.
-  std::map<std::string, std::pair<std::string, const char *>> bodies;
-  std::atomic<int> requests{0};
-  std::vector<std::string> addresses;
+  ContentServer server; // the pages and, for those that have one, their videos
   const auto pathOf = [](const std::string &address) {
-    const std::string path = address.substr(address.find('/', 7));
-    return net::UnescapeURL(path.substr(0, path.find('?')));
+    return address.substr(address.find('/', 7), address.find('?') - address.find('/', 7));
   };
-  for (const PageFixture &fixture : kPageFixtures) {
-    addresses.push_back(fixture.address);
-    bodies[pathOf(fixture.address)] = {PageFixtureText(fixture), "text/html"};
-    if (*fixture.reason == '\0')
-      bodies[pathOf(fixture.video)] = {std::string("video of ") + fixture.file, "video/mp4"};
-  }
-  server.Get(".*", [&](const httplib::Request &request, httplib::Response &response) {
-    ++requests;
-    const auto found = bodies.find(request.path);
-    if (found == bodies.end())
-      response.status = 404;
-    else
-      response.set_content(found->second.first, found->second.second);
-  });
-  const int port = server.bind_to_any_port("127.0.0.1");
-  std::thread serving([&] { server.listen_after_bind(); });
   TempDir home;
-  auto env = CliEnvironment(home.path());
-  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(port);
   std::vector<std::string> args = {"--tsv", "-d", (home / "v").string()};
-  args.insert(args.end(), addresses.begin(), addresses.end());
+  for (const PageFixture &fixture : kPageFixtures) {
+    args.push_back(fixture.address);
+    server.Serve(pathOf(fixture.address), PageFixtureText(fixture), true, "text/html");
+    if (*fixture.reason == '\0')
+      server.Serve(pathOf(fixture.video), std::string("video of ") + fixture.file);
+  }
+  auto env = CliEnvironment(home.path());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
   const ChildProcess::Result result = RunCli(args, env);
   EXPECT_EQ(result.exitCode, 1);
   const auto lines = Lines(result.out);
@@ -207,22 +186,20 @@ TEST(CliPages, EachFixturePageAsItCarries) {
     const std::vector<std::string> fields = Fields(lines[i]);
     if (*fixture.reason == '\0') {
       EXPECT_EQ(fields[2] + " " + fields[3], std::string(fixture.name) + " Complete");
-      EXPECT_EQ(ReadFile(home / "v" / fixture.name), bodies[pathOf(fixture.video)].first);
+      EXPECT_EQ(ReadFile(home / "v" / fixture.name), std::string("video of ") + fixture.file);
     } else {
       EXPECT_EQ(fields[3], "ERROR");
       EXPECT_NE(result.err.find(fixture.reason), std::string::npos) << result.err;
     }
   }
   // The known sites only: every one is an unsupported link, and nothing is asked.
-  requests = 0;
+  const std::size_t asked = server.server.Requests().size();
   args.insert(args.begin(), "--known-sites-only");
   const auto lines2 = Lines(RunCli(args, env).out);
   ASSERT_EQ(lines2.size(), std::size(kPageFixtures));
   for (const std::string &line : lines2)
     EXPECT_EQ(Fields(line)[2] + " " + Fields(line)[3], "Un supported link ERROR") << line;
-  EXPECT_EQ(requests, 0);
-  server.stop();
-  serving.join();
+  EXPECT_EQ(server.server.Requests().size(), asked);
 }
 
 TEST(CliDemo, ThePageOfEachSiteAndOneUnsupportedAddress) {

@@ -63,17 +63,20 @@ inline std::string RawResponse(const std::string &statusLine, const std::string 
   return statusLine + "\r\n" + headerLines + "Connection: close\r\n\r\n" + body;
 }
 
-// Serves what a test puts into it: a body per path, sent with its length or
-// until the connection closes, or what a script gives for its path (`head`:
-// a HEAD request); 404 for any other path. A query is no part of the path.
+// Serves what a test puts into it: a body per path (of a type, if given), sent with its length or
+// until the connection closes, or what a script gives for its path (`head`: a HEAD request); 404
+// for any other path. A query is no part of the path.
 class ContentServer {
 public:
   using Script = std::function<RawServer::Reply(bool head)>;
-  void Serve(const std::string &path, const std::string &body, bool sized = true) {
-    Serve(path, [body, sized](bool head) {
+  void Serve(const std::string &path, const std::string &body, bool sized = true,
+             const std::string &type = "") {
+    Serve(path, [body, sized, type](bool head) {
       const std::string length = "Content-Length: " + std::to_string(body.size()) + "\r\n";
-      return RawServer::Reply{
-          RawResponse("HTTP/1.1 200 OK", sized ? length : "", head ? "" : body)};
+      return RawServer::Reply{RawResponse(
+          "HTTP/1.1 200 OK",
+          (sized ? length : "") + (type.empty() ? "" : "Content-Type: " + type + "\r\n"),
+          head ? "" : body)};
     });
   }
   void Serve(const std::string &path, Script script) {
