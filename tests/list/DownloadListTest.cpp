@@ -181,13 +181,6 @@ TEST(ItemText, EveryStateHasItsTexts) {
     EXPECT_EQ(StatusText(it) + "|" + FileNameText(it) + "|" + SizeText(it) + "|" + AddressText(it) +
                   "|" + ReasonText(it),
               texts);
-  // Halves go to the even neighbour.
-  EXPECT_EQ(StatusText(item(Phase::Transferring,
-                            [](Item &it) {
-                              it.received = 125;
-                              it.total = 1000;
-                            })),
-            "12");
   EXPECT_EQ(ResolutionText("http://v", std::nullopt) + ResolutionText({}, Item{}.fault) +
                 ResolutionText({}, base::Fault{FaultKind::UnsupportedSite, {}}) +
                 ResolutionText({}, base::Fault{FaultKind::PlayerLookup, {}}),
