@@ -156,8 +156,8 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
     pump.action = nullptr;
     NewEngine();
     ServeVideo(*this, "late", "late");
-    // The finished items complete in a pass of their own; then the others come, and every item
-    // is moved to its place.
+    // The finished items complete in a pass of their own; then each other one comes, moved up
+    // past the finished ones after it.
     std::vector<std::string> names;
     std::istringstream before(c.before);
     for (std::string item; std::getline(before, item, ',');)
@@ -166,17 +166,14 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
       if (name[0] == '=')
         AddVideo(name.substr(1), "done");
     engine->RunPass();
-    for (const std::string &name : names)
-      if (name[0] != '=')
-        AddVideo(name, Pattern(name == "a" ? 400000 : 1000));
     for (std::size_t place = 0; place < names.size(); ++place)
-      for (const engine::Item &item : engine->List().Items())
-        if (item.address.ends_with("/" + names[place].substr(names[place][0] == '='))) {
-          const engine::Serial serial = item.serial;
-          while (*engine->List().IndexOf(serial) > place)
-            engine->MoveUp(serial);
-          break;
-        }
+      if (names[place][0] != '=') {
+        AddVideo(names[place], Pattern(names[place] == "a" ? 400000 : 1000));
+        const engine::Serial added = engine->List().Items().back().serial;
+        for (std::size_t next = place + 1; next < names.size(); ++next)
+          if (names[next][0] == '=')
+            engine->MoveUp(added);
+      }
     bool edited = false;
     WhenReceiving(c.running, [&] {
       edited = true;
