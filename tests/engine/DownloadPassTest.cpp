@@ -36,8 +36,15 @@ TEST_F(DownloadPassTest, EveryUnfinishedItemIsReceivedIntoItsFolder) {
   };
   EXPECT_EQ(engine->RunPass().completed, 2);
   EXPECT_FALSE(engine->Downloading());
-  for (const char *status : {"Preparing (0%)", "Start Downloading...", "100", "48.8 KB so far.."})
+  // A page's progress is measured against its own length; a page is fetched without a header
+  // request, a video file with one.
+  for (const char *status :
+       {"Preparing (0%)", "Preparing (100%)", "Start Downloading...", "100", "48.8 KB so far.."})
     EXPECT_TRUE(seen.count(status)) << status;
+  const auto requests = server.Requests();
+  ASSERT_GE(requests.size(), 3u);
+  EXPECT_EQ(requests[0].substr(0, 16) + requests[1].substr(0, 22) + requests[2].substr(0, 20),
+            "GET /page/known HEAD /files/known.flv GET /files/known.flv");
   EXPECT_EQ(Items(), "known known.flv Complete 97.7 KB,unknown unknown.flv Complete 48.8 KB,"
                      "x Un supported link ERROR ????");
   EXPECT_EQ(ReadFile(Saved("known.flv")), Pattern(100000));
@@ -149,8 +156,8 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
     pump.action = nullptr;
     NewEngine();
     ServeVideo(*this, "late", "late");
-    // The finished items complete in a pass of their own; then the others come, and every item
-    // is moved to its place.
+    // The finished items complete in a pass of their own; then each other one comes, moved up
+    // past the finished ones after it.
     std::vector<std::string> names;
     std::istringstream before(c.before);
     for (std::string item; std::getline(before, item, ',');)
@@ -159,17 +166,14 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
       if (name[0] == '=')
         AddVideo(name.substr(1), "done");
     engine->RunPass();
-    for (const std::string &name : names)
-      if (name[0] != '=')
-        AddVideo(name, Pattern(name == "a" ? 400000 : 1000));
     for (std::size_t place = 0; place < names.size(); ++place)
-      for (const engine::Item &item : engine->List().Items())
-        if (item.address.ends_with("/" + names[place].substr(names[place][0] == '='))) {
-          const engine::Serial serial = item.serial;
-          while (*engine->List().IndexOf(serial) > place)
-            engine->MoveUp(serial);
-          break;
-        }
+      if (names[place][0] != '=') {
+        AddVideo(names[place], Pattern(names[place] == "a" ? 400000 : 1000));
+        const engine::Serial added = engine->List().Items().back().serial;
+        for (std::size_t next = place + 1; next < names.size(); ++next)
+          if (names[next][0] == '=')
+            engine->MoveUp(added);
+      }
     bool edited = false;
     WhenReceiving(c.running, [&] {
       edited = true;
@@ -221,11 +225,7 @@ TEST_F(DownloadPassTest, AStopCancelsTheItemWhereverItIs) {
     };
     const std::size_t before = server.Requests().size();
     engine->RunPass();
-    EXPECT_EQ(Items()
-                  .substr(Items().find(' ') + 1, Items().find(',') - Items().find(' ') - 1)
-                  .ends_with("Cancelled " + engine::SizeText(Item(0))),
-              true)
-        << Items();
+    EXPECT_EQ(engine::StatusText(Item(0)), "Cancelled");
     EXPECT_EQ(engine::StatusText(Item(1)), "Waiting");
     EXPECT_LE(server.Requests().size() - before, 3u);
   }
@@ -233,24 +233,6 @@ TEST_F(DownloadPassTest, AStopCancelsTheItemWhereverItIs) {
   pump.action = nullptr;
   engine->RequestStop(); // no pass runs: nothing to stop, the next one runs whole
   EXPECT_EQ(engine->RunPass().completed, 2);
-}
-
-// A page's progress is measured against its own length, not against anything else.
-TEST_F(DownloadPassTest, APageIsMeasuredAgainstItsOwnLength) {
-  Serve("/page/one",
-        "<param value=\"http://media.putfile.com/files/one.flv\">" + std::string(300000, ' '));
-  Serve("/files/one.flv", Pattern(1000));
-  engine->Add({"http://www.putfile.com/page/one"});
-  std::set<int> percents;
-  pump.action = [&](long) {
-    if (Item(0).pagePercent && !Item(0).pageRead)
-      percents.insert(*Item(0).pagePercent);
-  };
-  engine->RunPass();
-  EXPECT_EQ(*percents.rbegin(), 100);
-  EXPECT_GE(percents.size(), 2u);
-  for (const std::string &request : server.Requests())
-    EXPECT_NE(request.rfind("HEAD /page/", 0), 0u) << "no header request for a page";
 }
 
 // The list kept between runs: what a pass left comes back as it was, an item that was being worked

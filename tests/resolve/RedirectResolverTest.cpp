@@ -117,7 +117,7 @@ TEST_F(RedirectResolverTest, FailuresAreShownAndGiveEmptyText) {
 // The head of the answer is read to its blank line, however far apart its lines come; the
 // answer's problem is the item's reason, without a message.
 TEST_F(RedirectResolverTest, TheWholeHeadIsReadThoughItComesInPieces) {
-  server.SetReply({kRedirect, false, {}, std::chrono::milliseconds(150)});
+  server.SetReply({kRedirect, false, std::chrono::milliseconds(150)});
   EXPECT_EQ(resolver.Resolve(server.url("/p?v=1"), {}).address,
             "http://" + Host() + "/get_video?video_id=abc&t=T0k");
   server.SetReply({"HTTP/1.1 200 OK\r\n\r\n"});

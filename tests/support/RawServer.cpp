@@ -116,11 +116,10 @@ void RawServer::Answer(int client) {
     at = end;
     std::this_thread::sleep_for(reply.linePause);
   }
-  // Silent, or until the client's end is closed, before the late bytes.
-  while ((reply.stall || !reply.later.empty()) && !stop_)
+  // Silent until the client's end is closed.
+  while (reply.stall && !stop_)
     if (Readable(client) && ::recv(client, buffer, sizeof buffer, 0) <= 0)
       break;
-  SendAll(client, reply.later);
   ::shutdown(client, SHUT_WR);
 }
 

@@ -18,12 +18,10 @@ namespace vidtrawl::testing {
 class RawServer {
 public:
   struct Reply {
-    Reply(std::string sent = {}, bool silent = false, std::string late = {},
-          std::chrono::milliseconds perLine = {})
-        : bytes(std::move(sent)), stall(silent), later(std::move(late)), linePause(perLine) {}
+    Reply(std::string sent = {}, bool silent = false, std::chrono::milliseconds perLine = {})
+        : bytes(std::move(sent)), stall(silent), linePause(perLine) {}
     std::string bytes; // sent as they are (nothing: the connection is closed at once)
     bool stall;        // then stay silent until the client closes or the server stops
-    std::string later; // sent after the client has closed its end (a late arrival)
     std::chrono::milliseconds linePause; // a pause after each line of `bytes`
   };
   // Called with the request head (up to and including the blank line).
