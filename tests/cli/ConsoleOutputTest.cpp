@@ -24,6 +24,7 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
       {ProgressBar(0.999, 3, true), "██▉"},
       {PercentText(0.426), " 42%"},
       {DurationText(1.0 / 0.0), "--:--"},
+      {DurationText(0.0 / 0.0) + DurationText(-1) + DurationText(360000), "--:----:----:--"},
       {DurationText(3725), "1:02:05"},
       {ElapsedText(0.44), "0.4 s"},
       {FitWidth("ééééé", 3), "éé~"},
