@@ -35,6 +35,9 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
       {std::to_string(DisplayWidth("日本e\xcc\x81")), "5"},
       // The last characters of two and three bytes (U+07FF, U+FF01), and one that ends the text.
       {base::VisibleText("\xDF\xBF\xEF\xBC\x81\xC3\xA9"), "\xDF\xBF\xEF\xBC\x81\xC3\xA9"},
+      // Overlong and surrogate forms are no characters: a replacement character a byte.
+      {base::VisibleText("\xe0\x80\x80\xed\xa0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+                                                      "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
       // A right-to-left override in an address shows as what it is.
       {base::VisibleText("a\xE2\x80\xAE"
                          "b"),
