@@ -22,6 +22,7 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
       {ProgressBar(7, 4, false), "####"},
       {ProgressBar(0.5, 4, false), "##--"},
       {ProgressBar(0.999, 3, true), "██▉"},
+      {ProgressBar(0.5, 4, true), "██··"},
       {PercentText(0.426), " 42%"},
       {DurationText(1.0 / 0.0), "--:--"},
       {DurationText(0.0 / 0.0) + DurationText(-1) + DurationText(360000), "--:----:----:--"},
