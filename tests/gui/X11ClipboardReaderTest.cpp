@@ -61,6 +61,7 @@ TEST(X11ClipboardReader, EachCopysTextIsDeliveredOnceAndNothingElse) {
       {"not text", "image/png", {address}, false},
       {"ten megabytes", "UTF8_STRING", {std::string(10 << 20, 'a')}, false},
       {"longer than any address", "UTF8_STRING", {std::string(8193, 'a')}, false},
+      {"as long as a text may be", "UTF8_STRING", {std::string(8192, 'b')}, true},
       {"an owner that never answers", nullptr, {}, false},
       {"a flood of copies, read as its last", "UTF8_STRING", flood, true},
       {"the next copy after it", "UTF8_STRING", {address + "?again"}, true},
