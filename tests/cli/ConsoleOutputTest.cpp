@@ -75,13 +75,16 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   snapshot.items[19].kind = StatusKind::Downloading;
   snapshot.items[19].bytes = 500;
   snapshot.items[19].total = 1000;
+  snapshot.items[18].kind = StatusKind::Complete;
+  snapshot.items[18].bytes = 2048;
+  snapshot.items[18].seconds = 2;
   view.Show(snapshot);
   const auto lines = [](const std::string &text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
   };
   EXPECT_EQ(lines(out), 8u); // rows - 2: seven items and the summary
   EXPECT_NE(out.find("20 日本"), std::string::npos) << out;
-  EXPECT_NE(out.find("    ... 23 more; of 30 items: 0 complete, 0 failed, 0 canc~\n"),
+  EXPECT_NE(out.find("    ... 23 more; of 30 items: 1 complete, 0 failed, 0 canc~\n"),
             std::string::npos)
       << out; // cut to the width
   std::size_t start = 0;
@@ -96,6 +99,7 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   view.Show(snapshot);
   EXPECT_EQ(out.rfind("\x1b[8A\r", 0), 0u) << "up the eight lines drawn before";
   EXPECT_EQ(lines(out), 22u);
+  EXPECT_NE(out.find("2 KB in 2.0 s"), std::string::npos) << out;
   ::setenv("COLUMNS", "100000", 1);
   EXPECT_EQ(TerminalSizeOf(-1).first, kMaxColumns);
   ::setenv("COLUMNS", "0", 1);
