@@ -28,6 +28,7 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
       {DurationText(0.0 / 0.0) + DurationText(-1) + DurationText(360000), "--:----:----:--"},
       {DurationText(3725), "1:02:05"},
       {ElapsedText(0.44), "0.4 s"},
+      {ElapsedText(-1) + ElapsedText(59.95), "--:--1:00"},
       {FitWidth("ééééé", 3), "éé~"},
       {FitWidth("日本語の名前", 6), "日本 ~"}, // a wide character that does not fit leaves a blank
       {FitWidth("e\xcc\x81x", 1), "~"},
@@ -84,6 +85,7 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   };
   EXPECT_EQ(lines(out), 8u); // rows - 2: seven items and the summary
   EXPECT_NE(out.find("20 日本"), std::string::npos) << out;
+  EXPECT_NE(out.find(" 50%  500 Bytes of 1000 Bytes"), std::string::npos) << out;
   EXPECT_NE(out.find("    ... 23 more; of 30 items: 1 complete, 0 failed, 0 canc~\n"),
             std::string::npos)
       << out; // cut to the width

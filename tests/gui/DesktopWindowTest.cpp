@@ -453,6 +453,9 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   QTest::keySequence(t.movie.quickWindow(), QKeySequence::Paste); // the user's own text grows
   EXPECT_EQ(field->property("text").toString().count(QStringLiteral("http")), 2);
   gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddFromText(text); });
+  QMimeData none; // no links: left to the window
+  QDragEnterEvent other(QPoint(5, 5), Qt::CopyAction, &none, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_FALSE(drops.eventFilter(&t.movie, &other));
   for (int kind : {0, 1}) {
     QMimeData data;
     if (kind == 0)
