@@ -14,22 +14,27 @@ std::filesystem::path HomeFolder() {
   return {};
 }
 
-std::filesystem::path ConfigFolder() {
-  if (const char *config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/')
-    return config;
+namespace {
+
+// An XDG base folder: the variable when it holds an absolute path, else its
+// default under the home folder.
+std::filesystem::path XdgFolder(const char *variable, const char *underHome) {
+  if (const char *value = std::getenv(variable); value && *value == '/')
+    return value;
   std::filesystem::path home = HomeFolder();
   if (home.empty())
     return {};
-  return home / ".config";
+  return home / underHome;
+}
+
+} // namespace
+
+std::filesystem::path ConfigFolder() {
+  return XdgFolder("XDG_CONFIG_HOME", ".config");
 }
 
 std::filesystem::path DataFolder() {
-  if (const char *data = std::getenv("XDG_DATA_HOME"); data && *data == '/')
-    return data;
-  std::filesystem::path home = HomeFolder();
-  if (home.empty())
-    return {};
-  return home / ".local" / "share";
+  return XdgFolder("XDG_DATA_HOME", ".local/share");
 }
 
 std::filesystem::path DefaultDownloadDir() {
