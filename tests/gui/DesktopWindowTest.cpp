@@ -575,7 +575,9 @@ TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
     t.movie.Set(variable, value);
     QObject *item = name ? t.Item(name) : t.movie.rootObject();
     EXPECT_TRUE(
-        QTest::qWaitFor([&] { return item->property(property).toString() == shown; }, 2000));
+        QTest::qWaitFor([&, property = property,
+                         &shown = shown] { return item->property(property).toString() == shown; },
+                        2000));
   }
   EXPECT_TRUE(sent.ends_with("IDC_FS_Download")) << sent;
   for (std::string click; std::getline(clicks, click, ';');) { // monitoring is on at first
@@ -615,7 +617,7 @@ TEST(DesktopWindow, TabGoesRoundEveryControl) {
   };
   for (const auto &[page, round] : rounds) {
     t.movie.ShowPage(QString::fromLatin1(page));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return t.Page() == page; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&, page = page] { return t.Page() == page; }, 2000));
     std::vector<std::string> names;
     std::istringstream words(round);
     for (std::string name; words >> name;)
