@@ -202,6 +202,28 @@ TEST(CliPages, EachFixturePageAsItCarries) {
   EXPECT_EQ(server.server.Requests().size(), asked);
 }
 
+// The list holds 32,767 items: one address more is not added, and the
+// user is told; one listed already is no address lost.
+TEST(CliFullList, OneAddressBeyondTheCapacityIsToldNotLost) {
+  TempDir home, downloads;
+  std::string addresses;
+  for (int n = 0; n <= 32767; ++n)
+    addresses += "ftp://www.example.org/" + std::to_string(n) + "\n";
+  addresses += "ftp://www.example.org/5\n";
+  WriteFile(home / "urls.txt", addresses);
+  const ChildProcess::Result result =
+      RunCli({"-q", "--tsv", "-d", downloads.path().string(), "-i", (home / "urls.txt").string()},
+             CliEnvironment(home.path()));
+  EXPECT_EQ(result.exitCode, 1);
+  const auto lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 32767u);
+  EXPECT_EQ(Fields(lines.back())[1], "ftp://www.example.org/32766");
+  EXPECT_EQ(Fields(lines.back())[3], "ERROR");
+  EXPECT_NE(result.err.find("The download list is full (32767 items): 1 address was not added."),
+            std::string::npos)
+      << result.err;
+}
+
 TEST(CliDemo, ThePageOfEachSiteAndOneUnsupportedAddress) {
   TempDir home;
   // A mapping in the environment does not lead the demo astray.

@@ -8,14 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <iterator>
 #include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <tuple>
-#include <unistd.h>
 
 namespace vidtrawl::settings {
 namespace {
@@ -40,19 +37,6 @@ long Entries(const fs::path &folder) {
 unsigned Mode(const fs::path &path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
-
-// The answer of `check` run as a user without privileges: as root, in a
-// child that has become "nobody" (permission bits do not bind root).
-bool RunUnprivileged(const std::function<bool()> &check) {
-  if (::geteuid() != 0)
-    return check();
-  const pid_t child = ::fork();
-  if (child == 0)
-    ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && check() ? 0 : 1);
-  int status = 0;
-  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-         WEXITSTATUS(status) == 0;
 }
 
 TEST(SettingsFile, EachOperationReadsAndWritesTheFileAsAgreed) {
@@ -182,28 +166,6 @@ TEST(SettingsFile, ReplacedWholePrivatelyAndThroughALink) {
   EXPECT_FALSE(replaced);
   EXPECT_EQ(ReadFile(file), Text("[$\\A]\nv=1\nw=2\n"));
   EXPECT_EQ(Entries(file.parent_path()), 1);
-}
-
-TEST(SettingsFile, AFileTheUserMayOnlyReadIsReadAndKept) {
-  TempDir dir;
-  const fs::path file = dir / "registry.ini";
-  ASSERT_TRUE(SettingsStore(file).Save("A", "v", "1"));
-  const std::string before = ReadFile(file);
-  // Readable by everyone in a folder nobody may write to.
-  fs::permissions(file, fs::perms(0444));
-  fs::permissions(dir.path(), fs::perms(0555));
-  EXPECT_TRUE(RunUnprivileged([&] {
-    SettingsStore reg(file);
-    return reg.Get("A", "v", "") == "1" && !reg.Save("A", "v", "2");
-  }));
-  // Readable by its owner only, in a folder everyone may write to.
-  fs::permissions(file, fs::perms(0400));
-  fs::permissions(dir.path(), fs::perms(0777));
-  EXPECT_TRUE(RunUnprivileged([&] {
-    SettingsStore reg(file);
-    return reg.Get("A", "v", "<none>") == "<none>" && !reg.Save("A", "w", "2");
-  }));
-  EXPECT_EQ(ReadFile(file), before);
 }
 
 TEST(SettingsFile, TheDefaultFileIsUnderXdgConfigHomeWhenAbsoluteElseUnderHome) {
