@@ -128,7 +128,8 @@ TEST(SettingsFile, DamagedOrOddFilesHoldNoValuesAndLoseNothing) {
   ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
   WriteFile(dir / "plain", "x");
   for (const fs::path &file :
-       {dir / "folder.ini", dir / "fifo.ini", dir / "plain" / "r.ini", fs::path()}) {
+       {dir / "folder.ini", dir / "fifo.ini", dir / "plain" / "r.ini", fs::path(),
+        dir / (std::string(250, 'n') + ".ini")}) { // no room for a temporary name
     SCOPED_TRACE(file);
     SettingsStore reg(file);
     EXPECT_EQ(reg.Get("A", "v", "<none>"), "<none>");
