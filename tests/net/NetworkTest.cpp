@@ -279,7 +279,7 @@ TEST_F(NetworkTest, APageIsTheWholeBodyOfAWholeAnswer) {
   std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
   const auto progress = [&](std::uint64_t got, std::uint64_t of) { reports.emplace_back(got, of); };
   const base::Outcome<std::string> page =
-      FetchPage(session, server.url("/body/70000"), progress, {});
+      FetchPage(session, server.url("/body/70000"), progress, {}, 70000); // just fits
   ASSERT_TRUE(page.Done());
   EXPECT_TRUE(page.Value() == Pattern(70000));
   ASSERT_FALSE(reports.empty());
