@@ -35,8 +35,10 @@ TEST(ConsoleText, BarsTimesAndFittedTexts) {
       {FitWidthRight("ab", 4), "  ab"},
       {FitWidth("abc", 0), ""},
       {std::to_string(DisplayWidth("日本e\xcc\x81")), "5"},
-      // The last characters of two and three bytes (U+07FF, U+FF01), and one that ends the text.
-      {base::VisibleText("\xDF\xBF\xEF\xBC\x81\xC3\xA9"), "\xDF\xBF\xEF\xBC\x81\xC3\xA9"},
+      // The last characters of two, three and four bytes (U+07FF, U+FF01, U+10FFFD), and one that
+      // ends the text.
+      {base::VisibleText("\xDF\xBF\xEF\xBC\x81\xF4\x8F\xBF\xBD\xC3\xA9"),
+       "\xDF\xBF\xEF\xBC\x81\xF4\x8F\xBF\xBD\xC3\xA9"},
       // Overlong and surrogate forms are no characters: a replacement character a byte.
       {base::VisibleText("\xe0\x80\x80\xed\xa0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
                                                       "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
@@ -79,6 +81,8 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   snapshot.items[18].kind = StatusKind::Complete;
   snapshot.items[18].bytes = 2048;
   snapshot.items[18].seconds = 2;
+  snapshot.items[17].kind = StatusKind::Cancelled;
+  snapshot.items[17].bytes = 1024;
   view.Show(snapshot);
   const auto lines = [](const std::string &text) {
     return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
@@ -86,7 +90,7 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   EXPECT_EQ(lines(out), 8u); // rows - 2: seven items and the summary
   EXPECT_NE(out.find("20 日本"), std::string::npos) << out;
   EXPECT_NE(out.find(" 50%  500 Bytes of 1000 Bytes"), std::string::npos) << out;
-  EXPECT_NE(out.find("    ... 23 more; of 30 items: 1 complete, 0 failed, 0 canc~\n"),
+  EXPECT_NE(out.find("    ... 23 more; of 30 items: 1 complete, 0 failed, 1 canc~\n"),
             std::string::npos)
       << out; // cut to the width
   std::size_t start = 0;
@@ -102,6 +106,7 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   EXPECT_EQ(out.rfind("\x1b[8A\r", 0), 0u) << "up the eight lines drawn before";
   EXPECT_EQ(lines(out), 22u);
   EXPECT_NE(out.find("2 KB in 2.0 s"), std::string::npos) << out;
+  EXPECT_NE(out.find("Cancelled        1 KB kept"), std::string::npos) << out;
   ::setenv("COLUMNS", "100000", 1);
   EXPECT_EQ(TerminalSizeOf(-1).first, kMaxColumns);
   ::setenv("COLUMNS", "0", 1);

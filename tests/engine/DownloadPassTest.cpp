@@ -28,13 +28,13 @@ TEST_F(DownloadPassTest, EveryUnfinishedItemIsReceivedIntoItsFolder) {
   engine->SetDownloadDir((dir / "deep/er/videos").string());
   AddVideo("known", Pattern(100000));
   AddVideo("unknown", Pattern(50000, 2), false);
-  engine->Add({"ftp://www.example.org/x"});
+  engine->Add({"ftp://www.example.org/x", "http://media.example.net/files/known.flv?dl=1"});
   std::set<std::string> seen;
   pump.action = [&](long) {
     for (const engine::Item &item : engine->List().Items())
       seen.insert(engine::StatusText(item));
   };
-  EXPECT_EQ(engine->RunPass().completed, 2);
+  EXPECT_EQ(engine->RunPass().completed, 3);
   EXPECT_FALSE(engine->Downloading());
   // A page's progress is measured against its own length; a page is fetched without a header
   // request, a video file with one.
@@ -45,8 +45,9 @@ TEST_F(DownloadPassTest, EveryUnfinishedItemIsReceivedIntoItsFolder) {
   ASSERT_GE(requests.size(), 3u);
   EXPECT_EQ(requests[0].substr(0, 16) + requests[1].substr(0, 22) + requests[2].substr(0, 20),
             "GET /page/known HEAD /files/known.flv GET /files/known.flv");
-  EXPECT_EQ(Items(), "known known.flv Complete 97.7 KB,unknown unknown.flv Complete 48.8 KB,"
-                     "x Un supported link ERROR ????");
+  EXPECT_EQ(Items(),
+            "known known.flv Complete 97.7 KB,unknown unknown.flv Complete 48.8 KB,"
+            "x Un supported link ERROR ????,known.flv?dl=1 known (2).flv Complete 97.7 KB");
   EXPECT_EQ(ReadFile(Saved("known.flv")), Pattern(100000));
   EXPECT_EQ(ReadFile(Saved("unknown.flv")), Pattern(50000, 2));
   // A second pass touches no finished item.

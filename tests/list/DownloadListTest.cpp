@@ -193,7 +193,7 @@ TEST(CleanFileName, RemovesWhatNoNameMayHoldAndLeadingDotsAndBlanks) {
       {" \x80\xff", "\x80\xff"},
       // Invisible characters that change how a name reads go; the joiners scripts need stay.
       {"clip\xe2\x80\xaevlf.exe", "clipvlf.exe"},
-      {"\xe2\x81\xa6"
+      {"\xe2\x81\xa6\xe2\x81\xa0"
        "a\xe2\x80\x8b\xef\xbb\xbf"
        "b\xc2\x80\xc2\x9f\xf3\xa0\x80\x81.flv",
        "ab.flv"},

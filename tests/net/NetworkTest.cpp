@@ -157,6 +157,7 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
       {"/missing", 0, Kind(FaultKind::HttpStatus) + "the server answered 404", -1, -1},
       {"/loop", 0, Kind(FaultKind::Network) + "Maximum (10) redirects followed", -1, -1},
       {"/stall", 0, Kind(FaultKind::Network), -1, -1},
+      {"/a b", 0, Kind(FaultKind::BadAddress) + "URL using bad/illegal format", -1, -1},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.path);

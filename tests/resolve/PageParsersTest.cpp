@@ -196,6 +196,15 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
   };
   for (const auto &[html, address] : cases)
     EXPECT_EQ(FindPageVideo(html, "http://p.net/d/page").address, address) << html;
+  for (const int depth : {16, 17}) { // structured data is read 16 levels deep, no deeper
+    std::string json = "{\"@type\":\"VideoObject\",\"contentUrl\":\"d.mp4\"}";
+    for (int i = 0; i < depth; ++i)
+      json = "{\"a\":" + json + "}";
+    EXPECT_EQ(
+        FindPageVideo("<script type=application/ld+json>" + json + "</script>", "http://p.net/")
+            .address,
+        depth > 16 ? "" : "http://p.net/d.mp4");
+  }
   EXPECT_EQ(FindPageVideo("<title> A \n  B </title><meta property=og:title content=''>", "").title,
             "A B");
 }
