@@ -212,37 +212,6 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   EXPECT_FALSE(r.engine.MonitorEnabled());
 }
 
-// Copies: a video page's address is added, shown and starts a pass 200 ms later; anything else
-// leaves no trace. The tray's entries come to the same rules.
-TEST(DesktopController, CopiesAndTheTray) {
-  Rules r;
-  std::vector<DesktopController::PassEnd> ends;
-  r.controller.OnPassEnded([&](const DesktopController::PassEnd &end) { ends.push_back(end); });
-  const std::tuple<const char *, std::size_t, bool> copies[] = {
-      {"https://docs.google.com/document/d/1/edit", 0, false},
-      {" http://media.putfile.com/done\n", 1, true},
-  };
-  for (const auto &[text, items, starts] : copies) {
-    r.controller.Copied(text);
-    EXPECT_EQ(r.engine.List().Count(), items) << text;
-    EXPECT_EQ(r.controller.StartPending(), starts) << text;
-  }
-  EXPECT_EQ(r.Flags(), "video_url=http://media.putfile.com/done");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !ends.empty(); }, 5000));
-  EXPECT_TRUE(ends[0].startedByMonitor);
-  EXPECT_EQ(ends[0].summary.completed, 1);
-  r.Flags();
-  r.controller.TrayMonitor(false); // shown unchecked: switched on, not saved
-  EXPECT_EQ(r.Flags(), "watch on; autoToDownloadList_CB=1; Download_CB=1; Convert_CB=1; "
-                       "download_dir=" +
-                           (r.dir / "videos").string());
-  EXPECT_FALSE(std::filesystem::exists(r.dir / "registry.ini"));
-  r.controller.TrayExit();
-  EXPECT_TRUE(r.controller.ExitPending());
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return r.desktop.calls.size() >= 4 && r.desktop.calls.back() == "end"; }, 5000));
-}
-
 // What the list offers for its items: a complete one's file and folder open (a failure is told),
 // addresses are copied, failed items wait again.
 TEST(DesktopController, TheListsOwnCommands) {

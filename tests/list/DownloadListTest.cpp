@@ -91,34 +91,6 @@ TEST(DownloadList, EachCommandKeepsTheItemsInOrderAndTellsTheObservers) {
   }
 }
 
-// Sites are recognised at the add; a full list takes no more; a typed name is cleaned, or
-// refused when nothing is left of it; names and addresses as listed are counted.
-TEST(DownloadList, AddsRenamesAndCounts) {
-  DownloadList list;
-  EXPECT_EQ(list.Add({"http://www.youtube.com/watch?v=1", "ftp://www.example.org/", ""}), 0u);
-  EXPECT_EQ(list[0].site->name, "YouTube");
-  EXPECT_EQ(list[0].phase, Phase::Waiting);
-  EXPECT_EQ(list[1].phase, Phase::Unsupported);
-  EXPECT_EQ(list.Count(), 2u);
-  EXPECT_EQ(list.Rename(1, "a/b:c.flv"), "abc.flv");
-  EXPECT_TRUE(list[0].nameTyped);
-  EXPECT_EQ(list.Rename(1, "???"), std::nullopt);
-  EXPECT_EQ(list.Rename(9, "x"), std::nullopt);
-  EXPECT_EQ(list.CountOfFileName("abc.flv"), 1u);
-  // A page that names no video frees its address: it may be added again.
-  list.Update(1, [](Item &item) {
-    item.phase = Phase::Failed;
-    item.fault = base::Fault{base::FaultKind::NoVideoInPage, {}};
-  });
-  list.Add({"http://www.youtube.com/watch?v=1"});
-  EXPECT_EQ(list.Count(), 3u);
-  std::vector<std::string> many;
-  for (std::size_t n = 0; n < DownloadList::kCapacity; ++n)
-    many.push_back(std::to_string(n));
-  EXPECT_EQ(list.Add(many), 3u);
-  EXPECT_EQ(list.Count(), DownloadList::kCapacity);
-}
-
 // The texts of every state, as users and scripts see them.
 TEST(ItemText, EveryStateHasItsTexts) {
   using base::FaultKind;

@@ -4,7 +4,6 @@
 #include "net/ContentDisposition.h"
 #include "net/HeaderBlock.h"
 #include "net/HostAndPort.h"
-#include "net/RawHeaderBlock.h"
 #include "net/TimeLimits.h"
 #include "net/UrlHelpers.h"
 
@@ -188,43 +187,6 @@ TEST(ReadSizeValue, AcceptsDecimalNumbersOnly) {
   for (const char *text : {"", "  ", "-1", "+1", "abc", "12abc", "1 2", "0x10", ".", "e5", "1e",
                            "1e+", "1e999", "nan", "inf", "1,000"})
     EXPECT_FALSE(ReadSizeValue(text).has_value()) << text;
-}
-
-// Only the final response's header block is kept, with CR LF line ends and within its limit.
-TEST(RawHeaderBlock, KeepsTheFinalResponseWithinItsLimit) {
-  const std::string pad(60, 'a'), fits(64 - 17 - 5, 'b');
-  const struct {
-    std::size_t limit;
-    std::vector<std::string> lines;
-    std::string block; // "status[ location][ ended][ overflowed]|block"
-  } cases[] = {
-      {1024,
-       {"HTTP/1.1 301 Moved\r\n", "Location: /x\r\n", "\r\n"},
-       "301 location ended|HTTP/1.1 301 Moved\r\nLocation: /x\r\n"},
-      {1024,
-       {"HTTP/1.1 301 Moved\r\n", "location: /x\r\n", "\r\n", "HTTP/1.1 200 OK\n",
-        "Content-Length: 5\n", "X-Last: no line end"},
-       "200|HTTP/1.1 200 OK\r\nContent-Length: 5\r\nX-Last: no line end\r\n"},
-      {1024, {"HTTP/1.1 200 OK\r\n", "\n"}, "200 ended|HTTP/1.1 200 OK\r\n"},
-      {64, {"HTTP/1.1 200 OK\r\n", "X-Pad: " + pad + "\r\n", "A: 1\r\n"}, "200 overflowed|"},
-      {64,
-       {"HTTP/1.1 200 OK\r\n", "X-Pad: " + pad + "\r\n", "HTTP/1.1 200 OK\r\n", "X: " + fits},
-       "200|HTTP/1.1 200 OK\r\nX: " + fits + "\r\n"},
-      {1024, {"HTTP/1.1\r\n"}, "0|HTTP/1.1\r\n"},
-      {1024, {"HTTP/1.1 2x0 OK\r\n"}, "0|HTTP/1.1 2x0 OK\r\n"},
-      {1024, {"HTTP/1.1 20\r\n"}, "0|HTTP/1.1 20\r\n"},
-      {1024, {"HTTP/1.1 200"}, "200|HTTP/1.1 200\r\n"},
-  };
-  for (const auto &c : cases) {
-    RawHeaderBlock block(c.limit);
-    for (const std::string &line : c.lines)
-      block.AddLine(line);
-    const std::string read = std::to_string(block.Status()) +
-                             (block.HasLocation() ? " location" : "") +
-                             (block.Ended() ? " ended" : "") +
-                             (block.Overflowed() ? " overflowed" : "") + "|" + block.Block();
-    EXPECT_EQ(read, c.block) << c.lines[0];
-  }
 }
 
 } // namespace

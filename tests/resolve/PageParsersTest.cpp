@@ -1,6 +1,5 @@
 // The sites' page parsers: every site's sample page (the demo serves them) against the address it
 // leads to, then the failure branches and offsets those pages do not reach.
-#include "resolve/PageSearch.h"
 #include "resolve/PageVideo.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoPageAddress.h"
@@ -207,39 +206,6 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
   }
   EXPECT_EQ(FindPageVideo("<title> A \n  B </title><meta property=og:title content=''>", "").title,
             "A B");
-}
-
-TEST(PageSearch, PositionsCountFromOneAndIgnoreCase) {
-  // Text, what is sought, where from, and what FindFrom and FindBackward find.
-  using Found = std::optional<Pos>;
-  const std::tuple<std::string, std::string, Pos, Found, Found> cases[] = {
-      {"abcABC", "bc", 1, 2, {}},   {"abcABC", "bc", 2, 2, {}},
-      {"abcABC", "bc", 3, 5, 2},    {"abcABC", "BC", 6, {}, 5},
-      {"abcABC", "c", 6, 6, 6},     {"abcABC", "a", 7, {}, 4},
-      {"abcABC", "a", 0, {}, {}},   {"abcABC", "a", -3, {}, {}},
-      {"", "a", 1, {}, {}},         {"abc", "", 1, {}, {}},
-      {"abc", "abcd", 9, {}, {}},   {"xHTTPx", "http", 1, 2, {}},
-      {"abcabc", "abc", 5, {}, 1},  {"abcabc", "abc", 2, 4, {}},
-      {"abcabc", "abc", 99, {}, 4}, {std::string("a\0b", 3), "b", 1, 3, {}},
-  };
-  for (const auto &[text, what, at, from, backward] : cases) {
-    SCOPED_TRACE(text + " / " + what + " @" + std::to_string(at));
-    EXPECT_EQ(FindFrom(text, what, at), from);
-    EXPECT_EQ(FindBackward(text, what, at), backward);
-  }
-  using Cut = std::optional<std::string>; // start, length, Mid, MidToEnd
-  const std::tuple<Pos, Pos, Cut, Cut> cuts[] = {
-      {2, 3, "ell", "ello"}, {1, 0, "", "hello"}, {5, 10, "o", "o"},    {6, 1, "", ""},
-      {600, 1, "", ""},      {0, 1, {}, {}},      {1, -1, {}, "hello"}, {-4, 2, {}, {}}};
-  for (const auto &[start, length, mid, toEnd] : cuts) {
-    EXPECT_EQ(Mid("hello", start, length), mid) << start << " " << length;
-    EXPECT_EQ(MidToEnd("hello", start), toEnd) << start;
-  }
-  EXPECT_TRUE(ContainsNoCase("xxHtTpxx", "http"));
-  EXPECT_FALSE(ContainsNoCase("htt", "http"));
-  EXPECT_EQ(ReplaceAll("a&amp;b&AMP;c&amp;", "&amp;", "&"), "a&b&AMP;c&"); // exact case
-  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");                           // left to right
-  EXPECT_EQ(ReplaceAll("abc", "", "z"), "abc");
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // and every failure shown to the user.
 #include "resolve/RedirectResolver.h"
 
-#include "resolve/RedirectAnswer.h"
 #include "support/RawServer.h"
 #include "support/RecordingMessageBox.h"
 #include "support/ScriptedPump.h"
@@ -26,7 +25,6 @@ const std::string kRedirect = "HTTP/1.1 303 See Other\r\nLocation: "
 class RedirectResolverTest : public ::testing::Test {
 protected:
   std::string Host() const { return "127.0.0.1:" + std::to_string(server.port()); }
-  std::string Shown() const { return messages.shown.empty() ? "" : messages.shown.back().text; }
 
   RawServer server;
   testing::ScriptedPump pump;
@@ -57,28 +55,6 @@ TEST_F(RedirectResolverTest, AsksEachHostForItsPathAndBuildsTheVideoAddress) {
                         Host() + ", GET / HTTP/1.1 " + local +
                         ", GET /p?v=1 HTTP/1.1 www.youtube.com:80, GET /p?v=2 HTTP/1.1 "
                         "www.youtube.com, ");
-}
-
-TEST(YoutubePathFromAnswer, TakesTheQueryOfTheFirstLocationHeader) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"HTTP/1.1 303 See Other\r\nLocation: http://a.b/p/q.swf?video_id=x&t=y&l=3\r\n\r\n",
-       "/get_video?video_id=x&t=y&l=3"},
-      {"HTTP/1.1 302 Found\r\nlocation: http://a.b/?v=1\r\n", "/get_video?v=1"},
-      {"Location:?v=1?w=2\r\n", "/get_video?w=2"}, // one blank after the colon is assumed
-      {"Location:x?v=1\r\n", "/get_video?v=1"},
-      {"Location: /a?first\r\nLocation: /b?second\r\n", "/get_video?first"},
-      {"Location: /a?x=1\nmore?y\r\n", "/get_video?x=1\nmore?y"},
-      {"X-Pad: " + std::string(70000, 'p') + "\r\nLocation: /w?v=9\r\n", "/get_video?v=9"},
-      {"", ""},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", ""},
-      {"Location: http://a.b/no/query\r\n", ""},
-      {"Location: http://a.b/p?v=1", ""},
-      {"Location:\r\n?v=1\r\n", ""},
-      {"Location: \r\n", ""},
-      {"Locatio: /a?b\r\n", ""},
-  };
-  for (const auto &[answer, path] : cases)
-    EXPECT_EQ(YoutubePathFromAnswer(answer), path) << answer.substr(0, 60);
 }
 
 TEST_F(RedirectResolverTest, FailuresAreShownAndGiveEmptyText) {
@@ -122,29 +98,6 @@ TEST_F(RedirectResolverTest, TheWholeHeadIsReadThoughItComesInPieces) {
   EXPECT_EQ(resolver.Resolve(server.url("/p?v=1"), {}).problem,
             "the player host's answer names no video");
   EXPECT_TRUE(messages.shown.empty());
-}
-
-// The host runs during the wait: what it shows is shown, what it throws
-// ends the wait, and a stop ends it without a word.
-TEST_F(RedirectResolverTest, TheHostRunsDuringTheWait) {
-  server.SetReply({"", true});
-  pump.action = [&](long call) {
-    if (call == 3)
-      messages.Show("from the host", host::MessageBox::Buttons::Ok);
-    if (call == 5)
-      throw std::runtime_error("host gave up");
-  };
-  EXPECT_THROW(resolver.Resolve(server.url("/p?v=1"), {}).address, std::runtime_error);
-  EXPECT_EQ(Shown(), "from the host");
-  EXPECT_EQ(pump.calls, 5);
-  bool stop = false;
-  pump.action = [&](long call) { stop = call >= 8; };
-  const auto stopped = [&] { return stop; };
-  EXPECT_EQ(resolver.Resolve(server.url("/p?v=2"), stopped).address, "");
-  EXPECT_EQ(pump.calls, 8);
-  EXPECT_EQ(resolver.Resolve(server.url("/p?v=3"), stopped).address, ""); // nothing new starts
-  EXPECT_EQ(server.Requests().size(), 2u);
-  EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 } // namespace

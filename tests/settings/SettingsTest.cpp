@@ -217,41 +217,6 @@ protected:
   fs::path file = dir / "config" / "registry.ini";
 };
 
-// A first start monitors into the home folder and writes nothing; stored values are taken as
-// they stand, and a text that is no boolean changes nothing; a save writes both.
-TEST_F(SettingsTest, StoredValuesAreTakenAsTheyStand) {
-  Settings first(file);
-  first.Load();
-  EXPECT_TRUE(first.monitor);
-  EXPECT_EQ(first.downloadDir, (dir / "Downloaded Videos").string());
-  EXPECT_FALSE(fs::exists(file));
-  // The text stored ("": none), the switch held before, after, the folder.
-  const std::tuple<const char *, bool, bool, const char *> cases[] = {
-      {"False", true, false, "/srv/Videos/"},
-      {"0.0", true, false, "relative dir"},
-      {"tRUe", false, true, "C:\\Videos"},
-      {"-1", false, true, "/x"},
-      {"yes", true, true, "/x"},
-      {"yes", false, false, "/x"},
-      {"", false, true, "/x"}};
-  for (const auto &[text, held, monitoring, folder] : cases) {
-    SCOPED_TRACE(text);
-    Store("URL Mon", text);
-    Store("Download Dir", folder);
-    Settings settings(file);
-    settings.monitor = held;
-    settings.Load();
-    EXPECT_EQ(settings.monitor, monitoring);
-    EXPECT_EQ(settings.downloadDir, folder);
-    EXPECT_EQ(Stored("URL Mon"), *text ? text : "<none>"); // loading keeps it
-  }
-  Settings saved(file);
-  saved.monitor = false;
-  saved.downloadDir = "/d";
-  saved.Save();
-  EXPECT_EQ(Stored("URL Mon") + Stored("Download Dir"), "False/d");
-}
-
 // A file far larger than any settings file (sparse: 300 MB on no disk) is not read: the defaults
 // hold, the user is told once, and the file stays as it is, also after a save; a file where the
 // folder should be makes every save fail without a word.
