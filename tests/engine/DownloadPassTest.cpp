@@ -2,6 +2,7 @@
 // item becomes and why, the files it leaves, the edits and stops the user makes while it runs.
 #include "support/EngineFixture.h"
 
+#include <atomic>
 #include <set>
 #include <sstream>
 
@@ -204,28 +205,52 @@ TEST_F(DownloadPassTest, EditsDuringATransfer) {
   }
 }
 
-// A stop ends the pass at once, in whichever wait it comes: the item worked on is "Cancelled"
-// (keeping its bytes), later items keep their state, and nothing more is asked for.
+// A stop ends the pass at once, in whichever wait it comes, while the server says nothing: the item
+// worked on is "Cancelled" (keeping its bytes), later items keep their state, and nothing more is
+// asked for.
 TEST_F(DownloadPassTest, AStopCancelsTheItemWhereverItIs) {
-  const struct {
-    const char *during;
-    std::function<bool(const engine::Item &)> now;
-  } cases[] = {
-      {"page", [](const engine::Item &i) { return i.phase == Phase::Preparing && !i.pageRead; }},
-      {"header request", [](const engine::Item &i) { return i.pageRead; }},
-      {"transfer", [](const engine::Item &i) { return i.phase == Phase::Transferring; }},
+  std::atomic<bool> asked = false; // the server has the request it leaves unanswered
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 400000\r\n\r\n";
+  // The script of a path whose HEAD or GET request is left unanswered, after some bytes or none.
+  const auto silentOn = [&](bool headRequest, bool someBytes = false) {
+    return [&, headRequest, someBytes](bool isHead) {
+      if (isHead != headRequest)
+        return RawServer::Reply{head};
+      asked = true;
+      return RawServer::Reply{someBytes ? head + std::string(10000, 'v') : "", true};
+    };
   };
-  for (const auto &c : cases) {
-    SCOPED_TRACE(c.during);
+  const std::tuple<const char *, const char *, std::function<void()>> cases[] = {
+      {"page", "http://www.putfile.com/page/a", [&] { Serve("/page/a", silentOn(false)); }},
+      {"header request", "http://www.putfile.com/page/a",
+       [&] { Serve("/files/a.flv", silentOn(true)); }},
+      {"player", "http://www.youtube.com/watch?v=x",
+       [&] {
+         Serve(
+             "/watch",
+             "<embed src=\"/p.swf\" flashvars=\"a=1;http://www.youtube.com/v/x?video_id=x&l=1\">");
+         Serve("/v/x", silentOn(false));
+       }},
+      {"transfer", "http://www.putfile.com/page/a",
+       [&] { Serve("/files/a.flv", silentOn(false, true)); }},
+  };
+  for (const auto &[during, address, silence] : cases) {
+    SCOPED_TRACE(during);
     NewEngine();
-    AddVideo("a", Pattern(400000));
+    ServeVideo(*this, "a", "a");
+    silence();
+    engine->Add({address});
     AddVideo("b", "b");
+    asked = false;
     pump.action = [&](long) {
-      if (c.now(Item(0)))
+      if (asked && (std::string(during) != "transfer" || Item(0).received > 0))
         engine->RequestStop();
     };
     const std::size_t before = server.Requests().size();
+    const auto start = std::chrono::steady_clock::now();
     engine->RunPass();
+    // At once: in milliseconds, where a wait that ignored the stop would last its minute.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(engine::StatusText(Item(0)), "Cancelled");
     EXPECT_EQ(engine::StatusText(Item(1)), "Waiting");
     EXPECT_LE(server.Requests().size() - before, 3u);
@@ -233,7 +258,7 @@ TEST_F(DownloadPassTest, AStopCancelsTheItemWhereverItIs) {
   EXPECT_GT(fs::file_size(Saved("a.flv.vidtrawl-part")), 0u);
   pump.action = nullptr;
   engine->RequestStop(); // no pass runs: nothing to stop, the next one runs whole
-  EXPECT_EQ(engine->RunPass().completed, 2);
+  EXPECT_EQ(engine->RunPass().completed, 1);
 }
 
 // The list kept between runs: what a pass left comes back as it was, an item that was being worked
