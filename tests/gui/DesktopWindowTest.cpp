@@ -513,56 +513,6 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
   QApplication::setPalette(light);
 }
 
-// The movie's variables reach its items, and each control sends its commands (add, start and close
-// are clicked by the end-to-end run of the program).
-TEST(DesktopMovie, VariablesReachTheItemsAndEveryControlSendsItsCommand) {
-  const std::tuple<const char *, const char *, const char *, const char *, const char *> sets[] = {
-      {"_root.download_dir", "/srv/films", "folderText", "text", "/srv/films"},
-      {"_root.video_url", "http://blip.tv/file/7", "urlField", "text", "http://blip.tv/file/7"},
-      {"_root.aboutTxt", "Version 9\r\nBy us", "aboutText", "text", "Version 9\nBy us"},
-      {"_root.startDownload", "0", "startStopButton", "text", "Stop Downloading"},
-      // A pass that begins on the About page brings the download page back.
-      {"_root.downloadBtnTab", "1", nullptr, "activePage", "Download"}};
-  std::istringstream clicks(
-      "minimizeButton IDC_FS_Minimize;trayButton IDC_FS_Tray;titleBar IDC_FS_Drag;"
-      "selectAllButton IDC_FS_selectAllD;removeSelectedButton IDC_FS_removeSelectedD;"
-      "moveUpButton IDC_FS_moveUp;moveDownButton IDC_FS_moveDown;"
-      "clearCompletedButton ID_FS_clearComplete;browseButton ID_FS_downloadBrowse;"
-      "monitorCheck ID_FS_autoDownloadUncheck;monitorCheck ID_FS_autoDownloadCheck;"
-      "startStopButton IDC_FS_stopDownload;aboutTab IDC_FS_Slider IDC_FS_About;"
-      "helpButton IDC_FS_Help;webSiteButton ID_FS_webSite;downloadTab IDC_FS_Slider "
-      "IDC_FS_Download");
-  TestDesktop t;
-  std::string sent;
-  t.movie.OnCommand([&](const std::string &command, const std::string &) {
-    sent += (sent.empty() ? "" : " ") + command;
-  });
-  t.movie.ShowPage(QStringLiteral("About"));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return t.Page() == "About"; }, 2000));
-  for (const auto &[variable, value, name, property, shown] : sets) {
-    SCOPED_TRACE(variable);
-    t.movie.Set(variable, value);
-    QObject *item = name ? t.Item(name) : t.movie.rootObject();
-    EXPECT_TRUE(
-        QTest::qWaitFor([&, property = property,
-                         &shown = shown] { return item->property(property).toString() == shown; },
-                        2000));
-  }
-  EXPECT_TRUE(sent.ends_with("IDC_FS_Download")) << sent;
-  for (std::string click; std::getline(clicks, click, ';');) { // monitoring is on at first
-    SCOPED_TRACE(click);
-    const std::string control = click.substr(0, click.find(' ')),
-                      commands = click.substr(control.size() + 1);
-    sent.clear();
-    QQuickItem *item = t.Item(control.c_str());
-    ASSERT_NE(item, nullptr);
-    QTest::mouseClick(&t.movie, Qt::LeftButton, {},
-                      item->mapToScene(item->boundingRect().center()).toPoint());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return sent.size() >= commands.size(); }, 2000));
-    EXPECT_EQ(sent, commands);
-  }
-}
-
 // The keyboard alone goes round the window: Tab from the first control reaches each control of the
 // page on show, the title strip and, on the Download page, the list (full of rows, which Tab does
 // not walk), and comes back to the first; Shift+Tab goes the same way round backwards.

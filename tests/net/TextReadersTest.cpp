@@ -104,56 +104,6 @@ TEST(UnescapeURL, DecodesEveryEscapeOnceUpTo1023Bytes) {
   EXPECT_EQ(UnescapeURL(escapes + "%41"), "");
 }
 
-// "last modified|size|file name|file type|exists", the size "-" when no
-// length is given and "NaN" when the length is not a number.
-std::string Read(std::string_view block) {
-  const HeaderFields fields = ReadHeaderBlock(block);
-  std::ostringstream text;
-  text << fields.lastModified << "|";
-  if (fields.sizeState == HeaderFields::Size::Number)
-    text << fields.fileSize;
-  else
-    text << (fields.sizeState == HeaderFields::Size::Absent ? "-" : "NaN");
-  text << "|" << fields.remoteFileName << "|" << fields.remoteFileType << "|"
-       << (fields.fileExists ? "exists" : "missing");
-  return text.str();
-}
-
-TEST(ReadHeaderBlock, ReadsEachNameAtTheStartOfALineInAnyCase) {
-  const std::string ok = "HTTP/1.1 200 OK\r\n";
-  const std::pair<std::string, std::string> cases[] = {
-      {ok + "Last-Modified: Wed, 21 Oct 2015 07:28:00 GMT\r\nContent-Length: 1234\r\n"
-            "Content-Type: video/x-flv\r\nContent-Disposition: attachment; filename=\"c.flv\"\r\n",
-       "Wed, 21 Oct 2015 07:28:00 GMT|1234|c.flv|x-flv|exists"},
-      {ok + "Server: x\r\n", "Not Available|-|||exists"},
-      {ok + "Content-Length: 0\r\n", "Not Available|0|||exists"},
-      {ok + "Content-Type: text/html; charset=UTF-8\r\n",
-       "Not Available|-||html; charset=UTF-8|exists"},
-      {ok + "Content-Type: weird\r\n", "Not Available|-||weird|exists"},
-      {ok + "LAST-modified: Today\r\ncOnTeNt-LeNgTh: 77\r\nCONTENT-TYPE: Video/MP4\r\n"
-            "content-DISPOSITION:X; FILENAME=A.FLV\r\n",
-       "Today|77|A.FLV|MP4|exists"},
-      {ok + "Last-Modified:Today\r\nContent-Length:77\r\nContent-Type:video/mp4\r\n",
-       "Not Available|-|||exists"},
-      {"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n", "Not Available|9|||missing"},
-      {"HTTP/1.1 404 File Not Found\r\n", "Not Available|-|||missing"},
-      {"http/1.1 404 NOT FOUND\r\n", "Not Available|-|||missing"},
-      {"HTTP/1.1 404 Gone\r\n", "Not Available|-|||exists"},
-      {"HTTP/1.0 404 Not Found\r\n", "Not Available|-|||exists"},
-      {ok + "Content-Length:  12.5 \r\n", "Not Available|12.5|||exists"},
-      {ok + "Last-Modified: X\r\nContent-Length: 12abc\r\n", "X|NaN|||exists"},
-      {ok + "Content-Length: \r\n", "Not Available|NaN|||exists"},
-      {ok + "Content-Type: a/b", "Not Available|-||b|exists"},
-      {ok + std::string("\0Content-Length: 5\r\n", 20), "Not Available|-|||exists"},
-      {ok + "X-Orig-Content-Length: 99\r\nX-Last-Modified: then\r\nX-Content-Type: a/b\r\n"
-            "X: filename=evil; HTTP/1.1 404 Not Found\r\n",
-       "Not Available|-|||exists"},
-      {ok + "Content-Length: 1\r\nContent-Length: 2\r\n", "Not Available|1|||exists"},
-  };
-  for (const auto &[block, fields] : cases)
-    EXPECT_EQ(Read(block), fields) << block;
-}
-
 TEST(ContentDisposition, OffersTheNameAloneWhateverItsForm) {
   const std::string longName = std::string(60, 'a') + "\xc3\xa9" + ".flv";
   const std::pair<std::string, std::string> cases[] = {

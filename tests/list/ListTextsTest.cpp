@@ -1,11 +1,8 @@
-// The download list: its commands and what its observers hear, the texts one formatter makes of an
-// item's state, and the names and size texts of files.
-#include "list/DownloadList.h"
+// The texts one formatter makes of an item's state, and the names and size texts of files.
 #include "list/CleanFileName.h"
 #include "list/FileNaming.h"
 #include "list/FormatSize.h"
 #include "list/ItemText.h"
-#include "list/ListObserver.h"
 
 #include <gtest/gtest.h>
 
@@ -17,79 +14,6 @@
 
 namespace vidtrawl::list {
 namespace {
-
-// What the observers hear, as one text: "changed 1, added 0+2, removed 1+1, swapped 0, reset".
-struct Heard final : ListObserver {
-  void ItemChanged(std::size_t i) override { Add("changed " + std::to_string(i)); }
-  void ItemsAdded(std::size_t f, std::size_t n) override { Add("added " + Range(f, n)); }
-  void ItemsRemoved(std::size_t f, std::size_t n) override { Add("removed " + Range(f, n)); }
-  void ItemsSwapped(std::size_t i) override { Add("swapped " + std::to_string(i)); }
-  void ListReset() override { Add("reset"); }
-  static std::string Range(std::size_t f, std::size_t n) {
-    return std::to_string(f) + "+" + std::to_string(n);
-  }
-  void Add(const std::string &event) { text += (text.empty() ? "" : ", ") + event; }
-  std::string text;
-};
-
-// The addresses in list order, checking on the way that each item is found by its serial.
-std::string Addresses(const DownloadList &list) {
-  std::string text;
-  for (std::size_t i = 0; i < list.Count(); ++i) {
-    EXPECT_EQ(list.IndexOf(list[i].serial), i);
-    text += (i ? " " : "") + list[i].address;
-  }
-  return text;
-}
-
-// Commands on the list "a b c" (its serials 1, 2, 3), word by word, then what is left and what
-// the observer heard: "rN" removes serial N (several: "r1,3"), "uN" and "dN" move it up and down,
-// "+X" adds address X ("+_x": " x" and a line end), "c" clears the complete ones (serial 2 is
-// complete).
-TEST(DownloadList, EachCommandKeepsTheItemsInOrderAndTellsTheObservers) {
-  const std::tuple<const char *, const char *, const char *> cases[] = {
-      {"r1", "b c", "removed 0+1"},
-      {"r2,3", "a", "removed 1+2"},
-      {"r1,3", "b", "reset"},
-      {"r4", "a b c", ""},
-      {"u1 u2 u3", "b c a", "swapped 0, swapped 1"},
-      {"d3 d1", "b a c", "swapped 0"},
-      {"+b +B + +_x", "a b c B x", "added 3+1, added 4+1"},
-      {"c", "a c", "removed 1+1"},
-      {"r1 +a", "b c a", "removed 0+1, added 2+1"},
-  };
-  for (const auto &[commands, left, heard] : cases) {
-    SCOPED_TRACE(commands);
-    DownloadList list;
-    list.Add({"a", "b", "c"});
-    list.Update(2, [](Item &item) { item.phase = Phase::Complete; });
-    Heard observer;
-    list.Subscribe(&observer);
-    std::istringstream words(commands);
-    for (std::string word; words >> word;) {
-      std::vector<Serial> serials;
-      std::istringstream numbers(word.substr(1));
-      for (std::string n; std::getline(numbers, n, ',');)
-        if (!n.empty() && std::isdigit(static_cast<unsigned char>(n[0])))
-          serials.push_back(std::stoull(n));
-      if (word[0] == 'r')
-        list.Remove(serials);
-      else if (word[0] == 'u')
-        list.MoveUp(serials[0]);
-      else if (word[0] == 'd')
-        list.MoveDown(serials[0]);
-      else if (word[0] == 'c')
-        list.ClearCompleted();
-      else
-        list.Add({word == "+_x" ? " x\n" : word.substr(1)});
-    }
-    EXPECT_EQ(Addresses(list), left);
-    EXPECT_EQ(observer.text, heard);
-    list.Unsubscribe(&observer);
-    list.Add({"after"});
-    EXPECT_EQ(observer.text, heard) << "no word after leaving";
-  }
-}
 
 // The texts of every state, as users and scripts see them.
 TEST(ItemText, EveryStateHasItsTexts) {
