@@ -115,10 +115,6 @@ std::filesystem::path CliBinary() {
   return VIDTRAWL_CLI_BINARY; // the build's own, when the test runs without the variable
 }
 
-bool ShellSucceeds(const std::string &command) {
-  return std::system(("{ " + command + "; } >/dev/null 2>&1").c_str()) == 0;
-}
-
 std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &home) {
   const char *path = std::getenv("PATH");
   std::map<std::string, std::string> env = {{"PATH", path ? path : "/usr/bin:/bin"},

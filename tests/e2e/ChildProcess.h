@@ -58,9 +58,6 @@ std::filesystem::path CliBinary();
 // and the XDG folders inside `home` so that no real user's files are touched.
 std::map<std::string, std::string> CliEnvironment(const std::filesystem::path &home);
 
-// Whether a shell command succeeds: `command -v xdotool`, say, for a tool a test needs.
-bool ShellSucceeds(const std::string &command);
-
 // Runs vidtrawl-cli to its end.
 ChildProcess::Result RunCli(const std::vector<std::string> &args,
                             const std::map<std::string, std::string> &env,

@@ -17,7 +17,6 @@ namespace vidtrawl::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 // An input that never ends: Ctrl-C ends the reading at once, and nothing is downloaded.
 TEST(CliStopReading, CtrlCWhileReadingStandardInputEndsAtOnce) {
@@ -29,11 +28,11 @@ TEST(CliStopReading, CtrlCWhileReadingStandardInputEndsAtOnce) {
   ChildProcess child(CliBinary(), {"--tsv", "-d", (downloads / "v").string(), "-i", "-"},
                      CliEnvironment(home.path()), fifo);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  const auto asked = Clock::now();
+  const auto asked = std::chrono::steady_clock::now();
   child.Signal(SIGINT);
   const ChildProcess::Result result = child.Wait(std::chrono::seconds(30));
   ::close(writer);
-  EXPECT_LT(Clock::now() - asked, std::chrono::milliseconds(1000));
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000));
   EXPECT_EQ(result.exitCode, 130) << result.err;
   EXPECT_EQ(result.out, "");
   EXPECT_FALSE(fs::exists(downloads / "v"));

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
@@ -20,7 +21,7 @@ namespace fs = std::filesystem;
 class GuiProgram : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (!display.Valid() || !ShellSucceeds("command -v xdotool && command -v xclip"))
+    if (!display.Valid() || std::system("which xdotool xclip >/dev/null") != 0)
       GTEST_SKIP() << "Xvfb, xdotool and xclip are needed (scripts/setup-deps installs them)";
   }
   // gui_download.sh with ARGS over the demo site sending a block each `pace`; the clipboard

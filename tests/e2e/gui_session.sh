@@ -1,16 +1,29 @@
 #!/bin/sh
-# Starts the desktop program on a display and a session bus of its own, under openbox, in a KIND of
-# desktop:
+# Starts the desktop program on a display, a session bus and a home of its own, under openbox, in
+# a KIND of desktop, with no server to reach (a pass fails):
 #  xembed  an X11 tray (trayer): a click on the docked icon hides the window, shows it again, and
 #          shows it when minimised;
-#  sni     a D-Bus tray (desktop_bus.py): the same with the item's Activate; and a copied ADDRESS,
-#          downloaded while the window is in the tray, ends in a notification, printed here;
+#  sni     a D-Bus tray (desktop_bus.py): the same with the item's Activate; and an address copied
+#          while the window is in the tray ends in a notification of the failed pass, with why;
 #  a11y    the accessibility bus: a11y_check.py reads the window's controls.
-# Exit: 0 when all went as it should.
+# Exit: 0 when all went as it should, 77 when a tool it needs is missing.
 set -eu
-program=$1 kind=$2 address=${3:-}
+program=$1 kind=$2
 here=$(dirname "$0")
+need="Xvfb xdotool openbox dbus-daemon"
+case $kind in
+xembed) need="$need trayer" ;;
+sni) need="$need gdbus xclip" ;;
+esac
+for tool in $need; do
+  command -v "$tool" >/dev/null || { echo "gui_session: no $tool (scripts/setup-deps)"; exit 77; }
+done
+case $kind in
+sni) /usr/bin/python3 -c 'import gi' 2>/dev/null || exit 77 ;;
+a11y) [ -x /usr/libexec/at-spi-bus-launcher ] && /usr/bin/python3 -c 'import pyatspi' || exit 77 ;;
+esac
 work=$(mktemp -d)
+pids=
 trap 'kill $pids 2>/dev/null || :; rm -rf "$work"' EXIT
 fail() { echo "gui_session: $*" >&2; cat "$work"/*.log >&2; exit 1; }
 spawn() { "$@" & pids="$! $pids"; } # in the background until the script ends
@@ -18,10 +31,16 @@ spawn() { "$@" & pids="$! $pids"; } # in the background until the script ends
 within() { n=$1; shift; until "$@"; do [ $((n -= 1)) -gt 0 ] || return 1; sleep 0.1; done; }
 said() { grep -q "$1" "$work/desktop.log"; }
 
+spawn Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1
+within 100 test -s "$work/display" || fail "no display"
+export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb LC_ALL=C HOME="$work/home" \
+  XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache" \
+  XDG_DATA_HOME="$work/home/.local/share" VIDTRAWL_CONNECT_TO=::127.0.0.1:1
+unset WAYLAND_DISPLAY
 dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus"
 DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
 export DBUS_SESSION_BUS_ADDRESS
-pids=$(sed -n 2p "$work/bus")
+pids="$(sed -n 2p "$work/bus") $pids"
 spawn openbox >/dev/null 2>&1
 case $kind in
 xembed) spawn trayer --edge bottom --align right ;;
@@ -67,9 +86,10 @@ expect() { within 50 "$1" || fail "the window is not $1 after $2"; }
 click
 expect hidden "a click on the icon"
 if [ "$kind" = sni ]; then
-  printf '%s' "$address" | xclip -selection clipboard >/dev/null 2>&1 # (xclip stays to serve it)
+  printf http://www.putfile.com/video/1 | xclip -selection clipboard >/dev/null 2>&1 # (it stays)
   within 100 said '^notify ' || fail "no notification"
-  grep '^notify ' "$work/desktop.log"
+  said '^notify Downloads finished|0 complete, 1 failed\.\\n.*: the page could not be fetched: ' ||
+    fail "not the notification of a failed pass, with why"
 fi
 click
 expect shown "a second click"

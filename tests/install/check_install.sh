@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the build tree into a fresh prefix: every file where it belongs, the help document's
-# pictures included, and the metadata, launcher and icon agree (appstreamcli validate-tree).
+# pictures included; the launcher passes desktop-file-validate, and the metadata, launcher and
+# icon agree (appstreamcli validate-tree).
 # Usage: check_install.sh CMAKE BUILD_DIR gui|cli  (cli: built without Qt)
 set -eu
 cmake=$1 build=$2 front=$3
@@ -27,8 +28,11 @@ for program in vidtrawl-cli vidtrawl; do
   [ ! -e "$prefix/bin/$program" ] || [ -x "$prefix/bin/$program" ] ||
     { echo "not executable: bin/$program" >&2; missing=1; }
 done
-# The metadata, the launcher it names and the icon agree as installed.
-if command -v appstreamcli >/dev/null; then
+# The launcher is valid, and the metadata, the launcher it names and the icon agree as installed.
+if command -v desktop-file-validate >/dev/null && command -v appstreamcli >/dev/null; then
+  desktop-file-validate "$prefix/share/applications/vidtrawl.desktop" >&2 || missing=1
   appstreamcli validate-tree --no-net "$prefix" >&2 || missing=1
+else
+  echo "desktop-file-validate or appstreamcli not found: the launcher and metadata are not checked" >&2
 fi
 exit $missing

@@ -194,34 +194,13 @@ TEST(BooleanFromText, WordsInAnyCaseAndDecimalNumbers) {
     EXPECT_EQ(BooleanFromText(text), result) << '"' << text << '"';
 }
 
-// A home folder of its own for each test, with the settings file under it.
-class SettingsTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    if (const char *home = std::getenv("HOME"))
-      savedHome = home;
-    ::setenv("HOME", dir.path().c_str(), 1);
-  }
-  void TearDown() override {
-    savedHome ? ::setenv("HOME", savedHome->c_str(), 1) : ::unsetenv("HOME");
-  }
-  void Store(const std::string &name, const std::string &value) {
-    ASSERT_TRUE(SettingsStore(file).Save(kSettingsKey, name, value));
-  }
-  std::string Stored(const std::string &name) {
-    return SettingsStore(file).Get(kSettingsKey, name, "<none>");
-  }
-
-  TempDir dir;
-  std::optional<std::string> savedHome;
-  fs::path file = dir / "config" / "registry.ini";
-};
-
 // A file far larger than any settings file (sparse: 300 MB on no disk) is not read: the defaults
 // hold, the user is told once, and the file stays as it is, also after a save; a file where the
 // folder should be makes every save fail without a word.
-TEST_F(SettingsTest, AHugeOrMisplacedFileIsLeftAsItIs) {
-  Store("URL Mon", "False");
+TEST(Settings, AHugeOrMisplacedFileIsLeftAsItIs) {
+  TempDir dir;
+  const fs::path file = dir / "config" / "registry.ini";
+  ASSERT_TRUE(SettingsStore(file).Save(kSettingsKey, "URL Mon", "False"));
   fs::resize_file(file, 300'000'000);
   std::vector<std::string> notes;
   Settings settings(file);
@@ -231,7 +210,7 @@ TEST_F(SettingsTest, AHugeOrMisplacedFileIsLeftAsItIs) {
   EXPECT_NE(notes[0].find(file.string() + " is larger than 1024 KiB"), std::string::npos);
   settings.Save();
   EXPECT_EQ(fs::file_size(file), 300'000'000u);
-  EXPECT_EQ(Stored("URL Mon"), "<none>");
+  EXPECT_EQ(SettingsStore(file).Get(kSettingsKey, "URL Mon", "<none>"), "<none>");
   fs::remove_all(dir / "config");
   WriteFile(dir / "config", "a file where the folder should be");
   Settings misplaced(file);
