@@ -416,6 +416,7 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   QGuiApplication::clipboard()->setText(QStringLiteral("http://blip.tv/file/2"));
   t.movie.Set(gui::movie::kVideoUrl, "http://blip.tv/file/1");
   QQuickItem *field = t.Item("urlField");
+  EXPECT_EQ(field->property("text").toString(), QStringLiteral("http://blip.tv/file/1"));
   field->forceActiveFocus();
   QTest::keySequence(t.movie.quickWindow(), QKeySequence::Paste);
   EXPECT_EQ(field->property("text").toString(), QStringLiteral("http://blip.tv/file/2"));
