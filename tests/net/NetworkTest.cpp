@@ -11,10 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -185,16 +183,11 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
     }
   }
   // A disk that takes no more (no file may grow past 1000 bytes) fails the transfer with why.
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  rlimit small = saved;
-  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  small.rlim_cur = 1000;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   base::Outcome<PartialFile> file = PartialFile::Claim((dir / "full.flv").string());
-  const auto outcome = TransferFile(session, server.url("/body/5000"), file.Value(), 0, {}, {});
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, handler);
+  base::Outcome<std::uint64_t> outcome = base::Stopped{};
+  testing::WithFileSizeLimit(1000, [&] {
+    outcome = TransferFile(session, server.url("/body/5000"), file.Value(), 0, {}, {});
+  });
   EXPECT_EQ(Said(outcome), Kind(FaultKind::LocalFile) + "cannot write " +
                                (dir / "full.flv").string() + PartialFile::kSuffix +
                                ": File too large");

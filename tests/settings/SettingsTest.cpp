@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <iterator>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
 
@@ -155,16 +153,8 @@ TEST(SettingsFile, ReplacedWholePrivatelyAndThroughALink) {
   EXPECT_EQ(Entries(file.parent_path()), 1);
 
   // The disk fills up in the middle of the write: files may not grow past 64 bytes.
-  rlimit saved{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 64;
-  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool replaced = SettingsStore(file).Save("A", "v", std::string(4096, 'x'));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, handler);
-  EXPECT_FALSE(replaced);
+  testing::WithFileSizeLimit(
+      64, [&] { EXPECT_FALSE(SettingsStore(file).Save("A", "v", std::string(4096, 'x'))); });
   EXPECT_EQ(ReadFile(file), Text("[$\\A]\nv=1\nw=2\n"));
   EXPECT_EQ(Entries(file.parent_path()), 1);
 }

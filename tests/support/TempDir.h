@@ -1,11 +1,15 @@
 #pragma once
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <string>
+
+#include <sys/resource.h>
 
 namespace vidtrawl::testing {
 
@@ -46,6 +50,20 @@ inline std::string ReadFile(const std::filesystem::path &file) {
 
 inline void WriteFile(const std::filesystem::path &file, const std::string &content) {
   std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+}
+
+// Runs `body` while no file may grow past `bytes` (a disk that takes no more): a write beyond it
+// fails with EFBIG instead of raising SIGXFSZ.
+inline void WithFileSizeLimit(rlim_t bytes, const std::function<void()> &body) {
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  body();
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
 }
 
 // Deterministic test data of the given size.
