@@ -14,8 +14,7 @@
 #include "gui/DownloadListModel.h"
 #include "gui/DownloadListView.h"
 #include "gui/ListColumns.h"
-#include "host/MessageBox.h"
-#include "host/Pump.h"
+#include "gui/QtEventLoop.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -48,23 +47,6 @@ double CpuMs() {
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-class QtPump final : public vidtrawl::host::Pump {
-public:
-  void Yield() override {
-    QApplication::processEvents();
-    ++calls;
-  }
-  long calls = 0;
-};
-
-class StderrMessages final : public vidtrawl::host::MessageBox {
-public:
-  Answer ShowMessage(const Message &message) override {
-    std::fprintf(stderr, "message: %s\n", message.text.c_str());
-    return Answer::Ok;
-  }
-};
-
 struct Figures {
   double median = 0, mean = 0, max = 0;
 };
@@ -87,7 +69,7 @@ std::string Url(int n) {
 // One engine over one shown list view, with its settings in a private folder.
 struct GuiWindow {
   explicit GuiWindow(const fs::path &folder)
-      : engine(vidtrawl::engine::Hosts{pump, messages},
+      : engine(vidtrawl::engine::Hosts{loop},
                vidtrawl::engine::Options{{}, folder / "registry.ini"}),
         model(engine), view(model) {
     view.resize(900, 400);
@@ -95,8 +77,7 @@ struct GuiWindow {
     view.show();
     QApplication::processEvents();
   }
-  QtPump pump;
-  StderrMessages messages;
+  vidtrawl::gui::QtEventLoop loop;
   vidtrawl::engine::Engine engine;
   vidtrawl::gui::DownloadListModel model;
   vidtrawl::gui::DownloadListView view;
@@ -144,8 +125,8 @@ int main(int argc, char **argv) {
     const double cpu = CpuMs() - cpuStart;
     const Figures f = Summarise(perAdd);
     std::printf("add %d links one by one: %.1f ms in all, %.1f ms CPU (per add: median %.3f ms, "
-                "last %.3f ms, max %.3f ms; %ld pump calls)\n",
-                kLinks, total, cpu, f.median, perAdd.back(), f.max, w.pump.calls);
+                "last %.3f ms, max %.3f ms)\n",
+                kLinks, total, cpu, f.median, perAdd.back(), f.max);
     if (w.model.rowCount() != kLinks) {
       std::fprintf(stderr, "the view shows %d rows, expected %d\n", w.model.rowCount(), kLinks);
       ++failures;

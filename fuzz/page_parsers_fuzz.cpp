@@ -22,14 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   const std::string_view address = rest.substr(0, addressLength);
   rest.remove_prefix(addressLength);
 
-  bool playerAsked = false;
-  const PlayerResolver player = [&](const std::string &playerAddress) {
-    playerAsked = true;
-    return playerAddress.empty() ? std::string() : "http://player.host/get_video?v=1";
-  };
-  site.parse(rest, address, player);
-  // Only a site whose pages name their player asks for it.
-  if (playerAsked)
-    FUZZ_CHECK(!site.sample.playerPath.empty());
+  const PageFinding found = site.parse(rest, address);
+  // Only a site whose pages name their player asks for it, and never for a file as well.
+  if (!found.player.empty())
+    FUZZ_CHECK(!site.sample.playerPath.empty() && found.video.empty());
   return 0;
 }

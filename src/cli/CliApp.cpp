@@ -3,9 +3,7 @@
 #include "base/ControlCharacters.h"
 #include "base/FileDescriptor.h"
 #include "base/TrimBlanks.h"
-#include "cli/ConsoleMessageBox.h"
 #include "cli/ConsoleOutput.h"
-#include "cli/ConsolePump.h"
 #include "cli/DemoServer.h"
 #include "cli/InputFile.h"
 #include "cli/Interrupt.h"
@@ -14,6 +12,7 @@
 #include "cli/ProgressTracker.h"
 #include "cli/ResultTable.h"
 #include "engine/Engine.h"
+#include "host/PollLoop.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -95,19 +94,24 @@ private:
   std::unordered_set<engine::Serial> told_;
 };
 
-// Everything one run needs, wired together.
+// Everything one run needs, wired together: the engine on a poll loop of
+// the console's own, which turns until the pass (or the resolution) ends.
 class Run {
 public:
   Run(const CliOptions &options, engine::ConnectionMap connections)
-      : options_(options), traits_(DetectConsole()), pump_(InterruptFlag()),
-        messages_([](const std::string &text) { Err(text); }),
-        engine_(engine::Hosts{pump_, messages_},
-                engine::Options{std::move(connections), std::nullopt}) {
-    pump_.OnInterrupt([this] { engine_.RequestStop(); });
-    engine_.LoadSettings();
+      : options_(options), traits_(DetectConsole()),
+        engine_(engine::Hosts{loop_}, engine::Options{std::move(connections), std::nullopt}) {
+    WakeOnInterrupt(&loop_);
+    if (const std::string note = engine_.LoadSettings(); !note.empty())
+      Tell(note);
     if (options_.knownSitesOnly)
       engine_.SetKnownSitesOnly(true);
+    if (options_.jobs)
+      engine_.SetSimultaneousDownloads(*options_.jobs);
   }
+  ~Run() { WakeOnInterrupt(nullptr); }
+  Run(const Run &) = delete;
+  Run &operator=(const Run &) = delete;
 
   // The download folder setting as loaded.
   const std::string &SavedDownloadDir() const { return engine_.DownloadDir(); }
@@ -115,11 +119,13 @@ public:
   int ResolveOnly(const std::vector<std::string> &urls) {
     bool allAddresses = true;
     for (const std::string &url : urls) {
-      if (InterruptRequested())
+      std::optional<engine::Resolution> resolution;
+      engine_.ResolvePage(url, [&](const engine::Resolution &r) { resolution = r; });
+      loop_.RunUntil([&] { return resolution.has_value() || InterruptRequested(); });
+      if (!resolution)
         break;
-      const engine::Resolution resolution = engine_.ResolvePage(url);
-      allAddresses = allAddresses && resolution.address.has_value();
-      if (!WriteAll(STDOUT_FILENO, TsvField(url) + "\t" + TsvField(resolution.Text()) + "\n"))
+      allAddresses = allAddresses && resolution->address.has_value();
+      if (!WriteAll(STDOUT_FILENO, TsvField(url) + "\t" + TsvField(resolution->Text()) + "\n"))
         return WriteFailed("the results");
     }
     if (InterruptRequested())
@@ -132,25 +138,33 @@ public:
   int Download(const std::vector<std::string> &urls, const std::string &dir,
                const std::vector<std::string> &expectErrors) {
     engine_.SetDownloadDir(dir);
-    engine_.Add(urls);
+    if (const std::size_t dropped = engine_.Add(urls); dropped > 0)
+      Tell(engine::ListFullText(dropped));
 
     std::unique_ptr<ProgressView> view = MakeView();
     ProgressView *shown = view.get();
-    messages_.SetProgressView(shown);
+    view_ = shown;
     FailureLines failures(engine_, shown);
     ProgressTracker tracker(engine_);
-    const auto show = [&] { view->Show(tracker.Sample(ProgressTracker::Clock::now())); };
-    if (!options_.quiet)
-      pump_.StartTicks(show, kRedrawInterval);
-
+    host::Timer redraw(loop_);
+    const std::function<void()> show = [&] {
+      view->Show(tracker.Sample());
+      redraw.Start(kRedrawInterval, show);
+    };
     if (!InterruptRequested()) {
-      show();
-      engine_.RunPass();
+      engine_.StartPass();
+      if (!options_.quiet)
+        show();
+      while (engine_.Downloading()) {
+        loop_.RunOnce(std::chrono::seconds(1));
+        if (InterruptRequested())
+          engine_.RequestStop();
+      }
     }
-    pump_.StopTicks();
-    view->Finish(tracker.Sample(ProgressTracker::Clock::now()));
+    redraw.Stop();
+    view->Finish(tracker.Sample());
     shown = nullptr;
-    messages_.SetProgressView(nullptr);
+    view_ = nullptr;
 
     if (const int status = Report(); status != kExitComplete)
       return status;
@@ -168,6 +182,13 @@ public:
   }
 
 private:
+  // A note for the user: one line on stderr, clear of the progress display.
+  void Tell(const std::string &text) {
+    if (view_ != nullptr)
+      view_->MakeRoomForMessage();
+    Err(base::VisibleText("vidtrawl-cli: " + text) + "\n");
+  }
+
   std::unique_ptr<ProgressView> MakeView() const {
     auto writer = [](const std::string &text) { Err(text); };
     if (options_.quiet)
@@ -196,9 +217,9 @@ private:
 
   const CliOptions &options_;
   ConsoleTraits traits_;
-  ConsolePump pump_;
-  ConsoleMessageBox messages_;
+  host::PollLoop loop_;
   engine::Engine engine_;
+  ProgressView *view_ = nullptr;
 };
 
 } // namespace

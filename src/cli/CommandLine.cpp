@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "base/NumberScan.h"
 #include "engine/Engine.h"
 
 #include <algorithm>
@@ -22,6 +23,7 @@ constexpr OptionSpec kOptions[] = {
     {'\0', "tsv", Takes::Nothing},     {'q', "quiet", Takes::Nothing},
     {'\0', "demo", Takes::Nothing},    {'h', "help", Takes::Nothing},
     {'\0', "version", Takes::Nothing}, {'\0', "known-sites-only", Takes::Nothing},
+    {'j', "jobs", Takes::Value},
 };
 
 const OptionSpec *FindLong(std::string_view name) {
@@ -53,6 +55,12 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     if (value.empty())
       return "option '--input-file' needs a file name ('-' for standard input)";
     options.inputFiles.push_back(value);
+  } else if (name == "jobs") {
+    const std::optional<int> jobs = base::ParseInteger<int>(value);
+    if (!jobs || *jobs < 1 || *jobs > engine::kMaxSimultaneousDownloads)
+      return "option '--jobs' needs a number from 1 to " +
+             std::to_string(engine::kMaxSimultaneousDownloads) + ", not '" + value + "'";
+    options.jobs = *jobs;
   } else if (name == "resolve-only") {
     options.resolveOnly = true;
   } else if (name == "known-sites-only") {
@@ -174,6 +182,8 @@ std::string UsageText(const std::string &program) {
          "                             VIDTRAWL_CONNECT_TO)\n"
          "  -i, --input-file FILE      more addresses, one per line ('-': standard input;\n"
          "                             blank lines and lines starting with # skipped)\n"
+         "  -j, --jobs N               download N items at once, 1 to 16 (default: the\n"
+         "                             setting Simultaneous Downloads, 3 at first)\n"
          "      --resolve-only         print URL<TAB>RESULT per address, download nothing\n"
          "                             (RESULT: the video address, -1, -2 or 0)\n"
          "      --known-sites-only     the known sites only: refuse every other address\n"

@@ -12,6 +12,7 @@ struct CliOptions {
   std::optional<std::string> dir;      // -d, --dir: the download folder for this run
   std::vector<std::string> connectTo;  // --connect-to entries, in the order given
   std::vector<std::string> inputFiles; // -i, --input-file: files of addresses ("-": stdin)
+  std::optional<int> jobs;             // -j, --jobs: downloads at once (default: the setting)
   bool resolveOnly = false;            // --resolve-only
   bool tsv = false;                    // --tsv
   bool knownSitesOnly = false;         // --known-sites-only

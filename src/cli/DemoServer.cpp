@@ -77,6 +77,9 @@ void MountDemoSite(httplib::Server &server, const DemoSite &site,
 
 DemoServer::DemoServer(std::chrono::milliseconds pausePerPiece)
     : server_(std::make_unique<httplib::Server>()) {
+  // Each open connection holds a thread of the server, also while it only
+  // waits to be used again: enough of them for every download at once.
+  server_->new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
   MountDemoSite(*server_, TheDemoSite(), pausePerPiece);
 }
 

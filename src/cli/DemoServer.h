@@ -18,6 +18,7 @@ namespace vidtrawl::cli {
 class DemoServer {
 public:
   static constexpr std::size_t kPieceSize = 32 * 1024;
+  static constexpr std::size_t kThreads = 64;
 
   explicit DemoServer(std::chrono::milliseconds pausePerPiece = std::chrono::milliseconds(6));
   ~DemoServer();

@@ -9,11 +9,15 @@ namespace vidtrawl::cli {
 namespace {
 
 std::atomic<bool> gInterrupted{false};
+std::atomic<const host::PollLoop *> gLoop{nullptr};
 static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<const host::PollLoop *>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
   if (gInterrupted.exchange(true))
     ::_exit(130); // asked twice: the user wants out now
+  if (const host::PollLoop *loop = gLoop.load())
+    loop->Wake();
 }
 
 } // namespace
@@ -33,6 +37,10 @@ void InstallInterruptHandlers() {
   // Past a file-size limit (ulimit -f) a write fails with EFBIG instead:
   // that item fails and the others go on.
   sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
+void WakeOnInterrupt(const host::PollLoop *loop) {
+  gLoop.store(loop);
 }
 
 const std::atomic<bool> &InterruptFlag() {

@@ -1,15 +1,21 @@
 #pragma once
 
+#include "host/PollLoop.h"
+
 #include <atomic>
 
 namespace vidtrawl::cli {
 
 // Ctrl-C (SIGINT) and SIGTERM ask the program to stop: the handler only
-// records the request; the pump turns it into a confirmed stop. A second
+// records the request and wakes the loop, whose owner turns it into a
+// confirmed stop. A second
 // signal while the first is still pending ends the program at once with
 // status 130. SIGPIPE and SIGXFSZ are ignored so that a closed output pipe
 // or a file-size limit shows up as a failed write, not as a killed process.
 void InstallInterruptHandlers();
+
+// The loop the handler wakes (nothing: none).
+void WakeOnInterrupt(const host::PollLoop *loop);
 
 // True once a stop was asked for by a signal.
 bool InterruptRequested();

@@ -71,12 +71,10 @@ std::string LiveProgressView::Line(const ItemView &item, std::size_t width) cons
     details = (item.bytes >= 0 ? SizeOf(item.bytes) : std::string("0 Bytes")) + " of " +
               engine::FormatSize(item.total);
     const std::string rate = RateText(item.rate);
-    if (!rate.empty()) {
+    if (!rate.empty())
       details += "  " + rate;
-      const double left =
-          (item.total - static_cast<double>(std::max<std::int64_t>(item.bytes, 0))) / item.rate;
-      details += "  " + DurationText(left) + " left";
-    }
+    if (!rate.empty() && item.secondsLeft >= 0)
+      details += "  " + DurationText(item.secondsLeft) + " left";
   } else if (transferring) {
     state = FitWidth("Downloading", stateWidth);
     details = (item.bytes >= 0 ? SizeOf(item.bytes) : std::string("0 Bytes")) + " so far";

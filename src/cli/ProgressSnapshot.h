@@ -23,7 +23,8 @@ struct ItemView {
   double total = 0;        // the size the transfer announced; 0: not known
   double rate = 0;         // bytes per second: recent while transferring, average after
   double seconds = 0;      // time spent transferring
-  bool current = false;    // the item the pass is working on
+  double secondsLeft = -1; // the rest of the transfer at its speed; -1: not known
+  bool current = false;    // one of the items being downloaded
 };
 
 struct ProgressSnapshot {

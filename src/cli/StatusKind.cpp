@@ -17,6 +17,7 @@ StatusKind KindOf(engine::Phase phase) {
   case engine::Phase::Failed:
     return StatusKind::Error;
   case engine::Phase::Cancelled:
+  case engine::Phase::Paused: // kept for later, as a cancelled one is
     break;
   }
   return StatusKind::Cancelled;

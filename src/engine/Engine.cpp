@@ -1,15 +1,12 @@
 #include "engine/Engine.h"
 
 #include "base/TrimBlanks.h"
-#include "host/MessageBox.h"
-#include "host/Pump.h"
 #include "list/ListFile.h"
 #include "net/Session.h"
-#include "resolve/PageResolver.h"
-#include "resolve/RedirectResolver.h"
 #include "resolve/SiteTable.h"
+#include "resolve/VideoLookup.h"
 #include "resolve/VideoPageAddress.h"
-#include "scheduler/DownloadPass.h"
+#include "scheduler/Scheduler.h"
 #include "settings/RegistryFile.h"
 #include "settings/Settings.h"
 
@@ -20,36 +17,45 @@ namespace vidtrawl::engine {
 // Every piece, wired once.
 struct Engine::Parts {
   Parts(Hosts hosts, Options options)
-      : hosts(hosts), settings(options.registryFile ? settings::Settings(*options.registryFile)
-                                                    : settings::Settings()),
-        session(hosts.pump, options.connections, net::TimeLimits::FromEnvironment()),
-        player(hosts.pump, hosts.messages, options.connections), pages(session, player),
-        pass(items, pages, session) {
-    player.SetTimeout(
-        std::min(resolve::RedirectResolver::kDefaultTimeout, session.Limits().silence));
-  }
+      : settings(options.registryFile ? settings::Settings(*options.registryFile)
+                                      : settings::Settings()),
+        session(hosts.loop, options.connections, net::TimeLimits::FromEnvironment()),
+        scheduler(items, session) {}
 
-  Hosts hosts;
   settings::Settings settings;
   list::DownloadList items;
   net::Session session;
-  resolve::RedirectResolver player;
-  resolve::PageResolver pages;
-  scheduler::DownloadPass pass;
-  bool resolveStopped = false; // a stop while a lone page is resolved
+  scheduler::Scheduler scheduler;
+  std::vector<PassObserver *> passObservers;
+  std::unique_ptr<resolve::VideoLookup> lookup; // a lone page being resolved
 };
 
+std::string ListFullText(std::size_t dropped) {
+  const std::string what =
+      dropped == 1 ? "1 address was" : std::to_string(dropped) + " addresses were";
+  return "The download list is full (" + std::to_string(kListCapacity) + " items): " + what +
+         " not added.";
+}
+
 Engine::Engine(Hosts hosts, Options options)
-    : parts_(std::make_unique<Parts>(hosts, std::move(options))) {}
+    : parts_(std::make_unique<Parts>(hosts, std::move(options))) {
+  parts_->scheduler.OnPassEnded([this](const scheduler::Scheduler::Summary &summary) {
+    const PassSummary told{summary.completed, summary.failed};
+    // A copy: an observer may leave while it is told.
+    const std::vector<PassObserver *> observers = parts_->passObservers;
+    for (PassObserver *observer : observers)
+      observer->PassEnded(told);
+  });
+}
 
 Engine::~Engine() = default;
 
-void Engine::LoadSettings() {
-  parts_->settings.Load([this](const std::string &text) {
-    parts_->hosts.messages.Show(text, host::MessageBox::Buttons::Ok,
-                                host::MessageBox::Icon::Exclamation);
-  });
+std::string Engine::LoadSettings() {
+  std::string note;
+  parts_->settings.Load([&note](const std::string &text) { note = text; });
   SetKnownSitesOnly(parts_->settings.knownSitesOnly);
+  parts_->scheduler.SetJobLimit(parts_->settings.simultaneousDownloads);
+  return note;
 }
 
 bool Engine::KnownSitesOnly() const {
@@ -59,6 +65,15 @@ bool Engine::KnownSitesOnly() const {
 void Engine::SetKnownSitesOnly(bool on) {
   parts_->settings.knownSitesOnly = on;
   parts_->items.SetSiteRule(on ? resolve::SiteRule::KnownSitesOnly : resolve::SiteRule::AnyPage);
+}
+
+int Engine::SimultaneousDownloads() const {
+  return parts_->scheduler.JobLimit();
+}
+
+void Engine::SetSimultaneousDownloads(int downloads) {
+  parts_->scheduler.SetJobLimit(downloads);
+  parts_->settings.simultaneousDownloads = parts_->scheduler.JobLimit();
 }
 
 void Engine::SaveSettings() const {
@@ -93,18 +108,22 @@ void Engine::Unsubscribe(ListObserver *observer) {
   parts_->items.Unsubscribe(observer);
 }
 
-void Engine::Add(const std::vector<std::string> &addresses) {
-  const std::size_t dropped = parts_->items.Add(addresses);
-  if (dropped == 0)
-    return;
-  const std::string what =
-      dropped == 1 ? "1 address was" : std::to_string(dropped) + " addresses were";
-  parts_->hosts.messages.Show("The download list is full (" + std::to_string(kListCapacity) +
-                                  " items): " + what + " not added.",
-                              host::MessageBox::Buttons::Ok, host::MessageBox::Icon::Exclamation);
+void Engine::Subscribe(PassObserver *observer) {
+  std::vector<PassObserver *> &observers = parts_->passObservers;
+  if (observer != nullptr &&
+      std::find(observers.begin(), observers.end(), observer) == observers.end())
+    observers.push_back(observer);
 }
 
-void Engine::AddFromText(const std::string &text) {
+void Engine::Unsubscribe(PassObserver *observer) {
+  std::erase(parts_->passObservers, observer);
+}
+
+std::size_t Engine::Add(const std::vector<std::string> &addresses) {
+  return parts_->items.Add(addresses);
+}
+
+std::size_t Engine::AddFromText(const std::string &text) {
   std::vector<std::string> urls;
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -114,8 +133,7 @@ void Engine::AddFromText(const std::string &text) {
       urls.push_back(std::move(line));
     start = end + 1;
   }
-  if (!urls.empty())
-    Add(urls);
+  return urls.empty() ? 0 : Add(urls);
 }
 
 bool Engine::IsVideoPageAddress(const std::string &text) const {
@@ -144,28 +162,51 @@ void Engine::ClearCompleted() {
 
 void Engine::Retry(const std::vector<Serial> &serials) {
   parts_->items.Retry(serials);
+  parts_->scheduler.Requeue(serials);
 }
 
 std::optional<std::string> Engine::Rename(Serial serial, const std::string &typed) {
-  return parts_->items.Rename(serial, typed);
+  std::optional<std::string> name = parts_->items.Rename(serial, typed);
+  if (name)
+    parts_->scheduler.Renamed(serial, *name);
+  return name;
 }
 
-PassSummary Engine::RunPass() {
-  const scheduler::DownloadPass::Summary summary = parts_->pass.Run(parts_->settings.downloadDir);
-  return {summary.completed, summary.failed};
+void Engine::Pause(const std::vector<Serial> &serials) {
+  parts_->scheduler.Pause(serials);
+}
+
+void Engine::Resume(const std::vector<Serial> &serials) {
+  parts_->scheduler.Resume(serials);
+}
+
+void Engine::StartPass() {
+  if (parts_->scheduler.Running())
+    return;
+  const std::vector<PassObserver *> observers = parts_->passObservers;
+  for (PassObserver *observer : observers)
+    observer->PassStarted();
+  parts_->scheduler.StartPass(parts_->settings.downloadDir);
 }
 
 void Engine::RequestStop() {
-  parts_->pass.RequestStop();
-  parts_->resolveStopped = true;
+  parts_->scheduler.Stop();
+  parts_->lookup.reset();
 }
 
 bool Engine::Downloading() const {
-  return parts_->pass.Running();
+  return parts_->scheduler.Running();
+}
+
+std::vector<Serial> Engine::RunningItems() const {
+  return parts_->scheduler.RunningItems();
 }
 
 std::optional<Serial> Engine::Current() const {
-  return parts_->pass.Current();
+  const std::vector<Serial> running = RunningItems();
+  if (running.empty())
+    return std::nullopt;
+  return running.front();
 }
 
 std::string Engine::LoadList(const std::filesystem::path &file) {
@@ -210,17 +251,15 @@ std::filesystem::path Engine::DefaultListFile() {
   return list::DefaultListFile();
 }
 
-Resolution Engine::ResolvePage(const std::string &url) {
-  // A stop asked for before concerns what ran then, not this page.
-  parts_->resolveStopped = false;
-  const base::Outcome<resolve::ResolvedVideo> outcome =
-      parts_->pages.Resolve(resolve::SiteOfAddress(url, parts_->items.SiteRule()), url, {},
-                            [this] { return parts_->resolveStopped; });
-  if (outcome.Done())
-    return {outcome.Value().address, std::nullopt};
-  if (outcome.Failed())
-    return {std::nullopt, outcome.Failure()};
-  return {};
+void Engine::ResolvePage(const std::string &url, std::function<void(const Resolution &)> done) {
+  parts_->lookup = std::make_unique<resolve::VideoLookup>(
+      parts_->session, resolve::SiteOfAddress(url, parts_->items.SiteRule()), url, nullptr,
+      [done = std::move(done)](base::Outcome<resolve::ResolvedVideo> outcome) {
+        if (outcome.Done())
+          done({outcome.Value().address, std::nullopt});
+        else
+          done({std::nullopt, outcome.Failure()});
+      });
 }
 
 } // namespace vidtrawl::engine

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -19,13 +20,13 @@
 #include <vector>
 
 namespace vidtrawl::host {
-class MessageBox;
-class Pump;
+class EventLoop;
 } // namespace vidtrawl::host
 
 // The engine's public face: everything a front end may use. A front end
-// gives the engine its pump and its message box, sends commands, and
-// observes the download list.
+// gives the engine its event loop, sends commands, and observes the
+// download list and the passes. The engine talks to no user: it returns
+// faults and counts, and the front end tells the user.
 namespace vidtrawl::engine {
 
 using base::Fault;
@@ -41,6 +42,7 @@ using list::LocaleDecimalSeparator;
 using list::Phase;
 using list::PhaseName;
 using list::ReasonText;
+using list::SecondsLeft;
 using list::Serial;
 using list::SizeKnown;
 using list::SizeText;
@@ -56,9 +58,11 @@ inline constexpr const char *kPartialSuffix = net::PartialFile::kSuffix;
 // The most items the list holds.
 inline constexpr std::size_t kListCapacity = list::DownloadList::kCapacity;
 
+// How many items are downloaded at once, at most.
+inline constexpr int kMaxSimultaneousDownloads = 16;
+
 struct Hosts {
-  host::Pump &pump;
-  host::MessageBox &messages;
+  host::EventLoop &loop;
 };
 
 struct Options {
@@ -73,6 +77,18 @@ struct PassSummary {
   int completed = 0;
   int failed = 0;
 };
+
+// Learns when a pass starts and ends, and how it went.
+class PassObserver {
+public:
+  virtual ~PassObserver() = default;
+  virtual void PassStarted() {}
+  virtual void PassEnded(const PassSummary &summary) = 0;
+};
+
+// What a front end tells when the list was full: "The download list is full
+// (32767 items): N addresses were not added."
+std::string ListFullText(std::size_t dropped);
 
 // One page resolved without adding it: the video address, or the fault.
 struct Resolution {
@@ -89,9 +105,10 @@ public:
   Engine(const Engine &) = delete;
   Engine &operator=(const Engine &) = delete;
 
-  // Settings: monitoring and the download folder. LoadSettings reads them
-  // (a settings file too large to be one is reported and left alone).
-  void LoadSettings();
+  // Settings: monitoring, the download folder and how many downloads run at
+  // once. LoadSettings reads them; a settings file too large to be one is
+  // left alone, and the text returned says so (empty: nothing to tell).
+  std::string LoadSettings();
   void SaveSettings() const;
   const std::string &DownloadDir() const;
   void SetDownloadDir(const std::string &folder);
@@ -101,39 +118,56 @@ public:
   // setting "Known Sites Only"); else also video files and any other page.
   bool KnownSitesOnly() const;
   void SetKnownSitesOnly(bool on);
+  // 1 to kMaxSimultaneousDownloads; 1 downloads one item after the other.
+  int SimultaneousDownloads() const;
+  void SetSimultaneousDownloads(int downloads);
 
   // The list, and its observers.
   const DownloadList &List() const;
   void Subscribe(ListObserver *observer);
   void Unsubscribe(ListObserver *observer);
+  void Subscribe(PassObserver *observer);
+  void Unsubscribe(PassObserver *observer);
 
-  // Adds page addresses (see DownloadList::Add); when the list is full the
-  // user is told how many were not added.
-  void Add(const std::vector<std::string> &addresses);
-  // Adds each line of a text (a drop, a paste) that names a supported site.
-  void AddFromText(const std::string &text);
+  // Adds page addresses (see DownloadList::Add); how many did not fit in
+  // the list (ListFullText tells it).
+  std::size_t Add(const std::vector<std::string> &addresses);
+  // Adds each line of a text (a drop, a paste) that names a supported site;
+  // how many did not fit.
+  std::size_t AddFromText(const std::string &text);
   // Whether a copied text is a video page's address the clipboard monitor
   // may take (see resolve/VideoPageAddress.h).
   bool IsVideoPageAddress(const std::string &text) const;
   // The supported sites, in the order in which addresses are tested.
   static std::span<const Site *const> Sites();
 
-  // Editing; removing the item the pass works on ends its transfer.
+  // Editing, acting on the running downloads at once: a removed item's
+  // download ends and its partial file goes.
   void Remove(const std::vector<Serial> &serials);
   bool MoveUp(Serial serial);
   bool MoveDown(Serial serial);
   void ClearCompleted();
-  // Failed and cancelled items wait again for the next pass.
+  // Failed and cancelled items wait again; a running pass takes them.
   void Retry(const std::vector<Serial> &serials);
+  // The user's name for an item's file; one being received takes it when
+  // it is complete. The cleaned name, or nothing when refused.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
+  // A paused item is downloaded by no pass until it is resumed; a running
+  // one stops at once and keeps its bytes for a range request later.
+  void Pause(const std::vector<Serial> &serials);
+  void Resume(const std::vector<Serial> &serials);
 
-  // A download pass over the list into the download folder; it runs inside
-  // this call, the host's pump with it. Nothing while one runs.
-  PassSummary RunPass();
-  // A stop the user has confirmed: the running pass ends at once.
+  // Starts a download pass over the list into the download folder and
+  // returns at once: up to SimultaneousDownloads() items at a time, in list
+  // order, until none is left; the pass's observers hear of its end.
+  // Nothing while one runs.
+  void StartPass();
+  // A stop the user has confirmed: every running download ends at once and
+  // the pass with them.
   void RequestStop();
   bool Downloading() const;
-  // The item the pass works on.
+  // The items being downloaded, in list order; the first of them.
+  std::vector<Serial> RunningItems() const;
   std::optional<Serial> Current() const;
 
   // The list kept between runs (the desktop program's). Reading takes the
@@ -145,8 +179,9 @@ public:
   bool SaveList(const std::filesystem::path &file) const;
   static std::filesystem::path DefaultListFile();
 
-  // One page resolved without adding it.
-  Resolution ResolvePage(const std::string &url);
+  // One page resolved without adding it; `done` hears the result on the
+  // loop. The next call, or destroying the engine, drops the one before.
+  void ResolvePage(const std::string &url, std::function<void(const Resolution &)> done);
 
 private:
   struct Parts;

@@ -32,14 +32,12 @@ QString WebSite(const QString &dataFolder) {
 Desktop::Desktop() : Desktop(Options{}) {}
 
 Desktop::Desktop(Options options)
-    : options_(std::move(options)),
-      engine_(engine::Hosts{pump_, options_.messages ? *options_.messages : messages_},
-              options_.engine),
-      model_(engine_), status_(engine_), keeper_(engine_, options_.listFile),
+    : options_(std::move(options)), engine_(engine::Hosts{loop_}, options_.engine), model_(engine_),
+      status_(engine_), keeper_(engine_, options_.listFile),
       window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
-      drops_([this](const std::string &text) { engine_.AddFromText(text); }) {
+      drops_([this](const std::string &text) { controller_->AddText(text); }) {
   if (options_.dataFolder.isEmpty())
     options_.dataFolder = DataFolder();
   messages_.SetOwner(window_.get());

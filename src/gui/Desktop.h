@@ -10,8 +10,8 @@
 #include "gui/MainWindow.h"
 #include "gui/Notifier.h"
 #include "gui/PassStatus.h"
+#include "gui/QtEventLoop.h"
 #include "gui/QtMessageBox.h"
-#include "gui/QtPump.h"
 #include "gui/SystemConnectivity.h"
 #include "gui/TrayMenu.h"
 
@@ -29,7 +29,7 @@ public:
   // Hosts a test may put in place of the real ones, and where the files go.
   struct Options {
     QString dataFolder;                   // the movie, help and icon; empty: DataFolder()
-    host::MessageBox *messages = nullptr; // default: Qt's message boxes
+    MessageBox *messages = nullptr;       // default: Qt's message boxes
     Connectivity *connectivity = nullptr; // default: the network interfaces
     ShellOpen *shell = nullptr;           // default: the desktop's opener
     FolderChooser *folders = nullptr;     // default: Qt's folder dialog
@@ -51,7 +51,7 @@ public:
   MainWindow &Window() { return *window_; }
   TrayMenu &Menu() { return *menu_; }
   ListKeeper &Keeper() { return keeper_; }
-  QtPump &Pump() { return pump_; }
+  QtEventLoop &Loop() { return loop_; }
   ClipboardWatcher &Clipboard() { return clipboard_; }
 
   // A note for the user that needs no answer: a desktop notification, and stderr.
@@ -62,7 +62,7 @@ private:
   void PassEnded(const DesktopController::PassEnd &end);
 
   Options options_;
-  QtPump pump_;
+  QtEventLoop loop_;
   QtMessageBox messages_;
   SystemConnectivity connectivity_;
   DesktopOpener shell_;

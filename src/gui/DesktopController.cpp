@@ -1,15 +1,15 @@
 #include "gui/DesktopController.h"
 
 #include "base/TrimBlanks.h"
+#include "gui/MessageBox.h"
 #include "gui/MovieContract.h"
-#include "host/MessageBox.h"
 
 #include <filesystem>
 
 namespace vidtrawl::gui {
 namespace {
 
-using Box = host::MessageBox;
+using Box = MessageBox;
 
 constexpr char kDownloadPage[] = "Download";
 constexpr char kAboutPage[] = "About";
@@ -32,11 +32,17 @@ DesktopController::DesktopController(engine::Engine &engine, Hosts hosts, std::s
   }
   connect(&startTimer_, &QTimer::timeout, this, [this] { StartOrStop(); });
   connect(&exitTimer_, &QTimer::timeout, this, [this] { Exit(); });
+  engine_.Subscribe(this);
+}
+
+DesktopController::~DesktopController() {
+  engine_.Unsubscribe(this);
 }
 
 void DesktopController::Start(int major, int minor, int revision) {
   hosts_.movie.Set(movie::kAboutTxt, movie::AboutTxtValue(major, minor, revision));
-  engine_.LoadSettings();
+  if (const std::string note = engine_.LoadSettings(); !note.empty())
+    hosts_.messages.Show(note, Box::Buttons::Ok, Box::Icon::Exclamation);
   if (engine_.MonitorEnabled())
     hosts_.clipboard.Watch(true);
   ShowSettings();
@@ -66,11 +72,11 @@ void DesktopController::Monitor(bool on) {
 }
 
 void DesktopController::Stop() {
-  engine_.RequestStop();
-  if (caption_ != kStopCaption)
-    return; // no pass of the toggle's, or one already stopping
-  SetCaption(kStartCaption);
-  SetFlags(movie::kFlagOn, kStartStopOrder);
+  if (caption_ == kStopCaption) {
+    SetCaption(kStartCaption);
+    SetFlags(movie::kFlagOn, kStartStopOrder);
+  }
+  engine_.RequestStop(); // every download ends at once, and the pass with them
 }
 
 void DesktopController::StartOrStop() {
@@ -87,8 +93,8 @@ void DesktopController::StartOrStop() {
         Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
     return;
   }
-  // A pass still winding down after a confirmed stop: a start now would run
-  // a second pass inside the first.
+  // A pass that runs without the toggle's knowledge (none should): a start
+  // now would be no start.
   if (engine_.Downloading())
     return;
   if (!hosts_.connectivity.IsConnected()) {
@@ -99,15 +105,17 @@ void DesktopController::StartOrStop() {
   SetFlags(movie::kFlagOff, kStartStopOrder);
   if (activePage_ == kAboutPage)
     hosts_.movie.Set(movie::kDownloadBtnTab, movie::kFlagOn);
-  PassEnd end;
-  end.startedByMonitor = std::exchange(startedByMonitor_, false);
-  end.summary = engine_.RunPass(); // the whole pass runs inside this call
-  if (caption_ == kStopCaption) {  // a stop has shown the idle state already
+  passByMonitor_ = std::exchange(startedByMonitor_, false);
+  engine_.StartPass(); // returns at once; its end comes to PassEnded
+}
+
+void DesktopController::PassEnded(const engine::PassSummary &summary) {
+  if (caption_ == kStopCaption) { // a stop has shown the idle state already
     SetFlags(movie::kFlagOn, kEndOrder);
     SetCaption(kStartCaption);
   }
   if (passEnded_)
-    passEnded_(end);
+    passEnded_(PassEnd{summary, std::exchange(passByMonitor_, false)});
 }
 
 void DesktopController::Command(std::string_view command) {
@@ -176,7 +184,20 @@ void DesktopController::Command(std::string_view command) {
 void DesktopController::AddFromMovie() {
   const std::string url = hosts_.movie.Get(movie::kVideoUrl);
   if (!base::TrimBlanks(url).empty())
-    engine_.Add({url});
+    Add({url});
+}
+
+void DesktopController::TellListFull(std::size_t dropped) {
+  if (dropped > 0)
+    hosts_.messages.Show(engine::ListFullText(dropped), Box::Buttons::Ok, Box::Icon::Exclamation);
+}
+
+void DesktopController::Add(const std::vector<std::string> &addresses) {
+  TellListFull(engine_.Add(addresses));
+}
+
+void DesktopController::AddText(const std::string &text) {
+  TellListFull(engine_.AddFromText(text));
 }
 
 void DesktopController::Copied(const std::string &text) {
@@ -184,7 +205,7 @@ void DesktopController::Copied(const std::string &text) {
   if (!engine_.IsVideoPageAddress(text))
     return;
   const std::string address(base::TrimBlanks(text));
-  engine_.Add({address});
+  Add({address});
   hosts_.movie.Set(movie::kVideoUrl, address);
   if (!engine_.Downloading()) {
     startedByMonitor_ = true;
@@ -242,10 +263,20 @@ void DesktopController::Retry(const std::vector<engine::Serial> &serials) {
   engine_.Retry(serials);
 }
 
+void DesktopController::Pause(const std::vector<engine::Serial> &serials) {
+  engine_.Pause(serials);
+}
+
+void DesktopController::Resume(const std::vector<engine::Serial> &serials) {
+  engine_.Resume(serials);
+  if (!engine_.Downloading())
+    startTimer_.start();
+}
+
 void DesktopController::AddAndStart(const std::vector<std::string> &addresses) {
   if (addresses.empty())
     return;
-  engine_.Add(addresses);
+  Add(addresses);
   if (!engine_.Downloading())
     startTimer_.start();
 }

@@ -3,6 +3,7 @@
 #include "engine/Engine.h"
 #include "gui/DesktopHosts.h"
 #include "gui/ListSelection.h"
+#include "gui/MessageBox.h"
 
 #include <QObject>
 #include <QTimer>
@@ -12,10 +13,6 @@
 #include <string_view>
 #include <vector>
 
-namespace vidtrawl::host {
-class MessageBox;
-}
-
 namespace vidtrawl::gui {
 
 // The desktop program's own rules, over the engine: the movie's commands and
@@ -23,7 +20,7 @@ namespace vidtrawl::gui {
 // and exit, the way out with its question, the folder choice, the settings
 // as the movie shows them, and the clipboard monitor's copies. The movie,
 // the tray menu and the window's close all come here.
-class DesktopController final : public QObject {
+class DesktopController final : public QObject, public engine::PassObserver {
 public:
   static constexpr const char *kStartCaption = "Start Downloading";
   static constexpr const char *kStopCaption = "Stop Downloading";
@@ -48,7 +45,7 @@ public:
     FolderChooser &folders;
     Connectivity &connectivity;
     ClipboardSwitch &clipboard;
-    host::MessageBox &messages;
+    MessageBox &messages;
     ListSelection &selection;
   };
   // How a pass ended, and whether the clipboard monitor had started it.
@@ -59,6 +56,7 @@ public:
 
   // helpFile: the help document; webSite: the address the web-site command opens.
   DesktopController(engine::Engine &engine, Hosts hosts, std::string helpFile, std::string webSite);
+  ~DesktopController() override;
 
   // Start-up: the about text, then the settings (the monitor switched on
   // when they say so) shown in the movie.
@@ -83,6 +81,14 @@ public:
   void OpenFolder(engine::Serial serial);
   void CopyAddresses(const std::vector<engine::Serial> &serials);
   void Retry(const std::vector<engine::Serial> &serials);
+  // Paused items wait until resumed; resumed ones are downloaded (a pass
+  // starts 200 ms later when none runs).
+  void Pause(const std::vector<engine::Serial> &serials);
+  void Resume(const std::vector<engine::Serial> &serials);
+  // Adds addresses the user gave (typed, dropped, pasted); a list too full
+  // for them all is told.
+  void Add(const std::vector<std::string> &addresses);
+  void AddText(const std::string &text);
   // Addresses given when the program starts: added and downloaded as a
   // copied address is (the pass starts 200 ms later).
   void AddAndStart(const std::vector<std::string> &addresses);
@@ -108,7 +114,10 @@ public:
   bool StartPending() const { return startTimer_.isActive(); }
   bool ExitPending() const { return exitTimer_.isActive(); }
 
+  void PassEnded(const engine::PassSummary &summary) override;
+
 private:
+  void TellListFull(std::size_t dropped);
   void StartOrStop();
   // A confirmed stop: the pass ends, the toggle shows the idle state.
   void Stop();
@@ -129,7 +138,8 @@ private:
   const char *caption_ = kStartCaption;
   QTimer startTimer_;
   QTimer exitTimer_;
-  bool startedByMonitor_ = false;
+  bool startedByMonitor_ = false; // the monitor asked for the start that is pending
+  bool passByMonitor_ = false;    // and the pass that runs is that one's
   bool ending_ = false;
   std::function<void()> captionChanged_;
   std::function<void(const PassEnd &)> passEnded_;

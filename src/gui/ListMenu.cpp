@@ -36,6 +36,17 @@ void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engi
   retry->setEnabled(std::any_of(items.begin(), items.end(), [&](engine::Serial serial) {
     return phaseIs(serial, {engine::Phase::Failed, engine::Phase::Cancelled});
   }));
+  const auto any = [&](std::initializer_list<engine::Phase> phases) {
+    return std::any_of(items.begin(), items.end(),
+                       [&](engine::Serial serial) { return phaseIs(serial, phases); });
+  };
+  QAction *pause =
+      menu.addAction(QStringLiteral("&Pause"), [&controller, items] { controller.Pause(items); });
+  pause->setEnabled(any({engine::Phase::Waiting, engine::Phase::Preparing,
+                         engine::Phase::Transferring, engine::Phase::Cancelled}));
+  QAction *resume =
+      menu.addAction(QStringLiteral("Res&ume"), [&controller, items] { controller.Resume(items); });
+  resume->setEnabled(any({engine::Phase::Paused}));
   QAction *remove =
       menu.addAction(QStringLiteral("Re&move"), [&controller] { controller.RemoveSelected(); });
   remove->setShortcut(QKeySequence::Delete);

@@ -6,8 +6,6 @@
 namespace vidtrawl::gui {
 namespace {
 
-// The speed is that of the last few seconds.
-constexpr std::chrono::milliseconds kRateWindow{3000};
 constexpr int kTickMillis = 500;
 
 std::string SizeOf(double bytes) {
@@ -15,22 +13,6 @@ std::string SizeOf(double bytes) {
 }
 
 } // namespace
-
-void RateMeter::Add(SteadyClock::time_point when, std::uint64_t bytes) {
-  samples_.emplace_back(when, bytes);
-  while (samples_.size() > 2 && when - samples_.front().first > kRateWindow)
-    samples_.pop_front();
-}
-
-double RateMeter::Rate() const {
-  if (samples_.size() < 2 || samples_.back().second < samples_.front().second)
-    return 0;
-  const double span =
-      std::chrono::duration<double>(samples_.back().first - samples_.front().first).count();
-  if (span < 0.5)
-    return 0;
-  return static_cast<double>(samples_.back().second - samples_.front().second) / span;
-}
 
 std::string DurationText(double seconds) {
   const long long whole = std::llround(std::max(0.0, seconds));
@@ -41,7 +23,7 @@ std::string DurationText(double seconds) {
   return std::to_string(whole / 3600) + " h " + std::to_string(whole % 3600 / 60) + " min";
 }
 
-std::string PassLine(const engine::DownloadList &list, const engine::Item *current, double rate) {
+std::string PassLine(const engine::DownloadList &list, const engine::Item *current) {
   std::size_t supported = 0, complete = 0, failed = 0;
   for (const engine::Item &item : list.Items()) {
     supported += item.phase != engine::Phase::Unsupported;
@@ -63,12 +45,10 @@ std::string PassLine(const engine::DownloadList &list, const engine::Item *curre
   const bool sized = current->total > 0 && current->received <= current->total;
   if (sized)
     line += " of " + SizeOf(static_cast<double>(current->total));
-  if (rate > 0) {
-    line += " · " + SizeOf(rate) + "/s";
-    if (sized)
-      line += " · " + DurationText(static_cast<double>(current->total - current->received) / rate) +
-              " left";
-  }
+  if (current->bytesPerSecond > 0)
+    line += " · " + SizeOf(current->bytesPerSecond) + "/s";
+  if (const std::optional<double> left = engine::SecondsLeft(*current))
+    line += " · " + DurationText(*left) + " left";
   return line;
 }
 
@@ -90,23 +70,14 @@ void PassStatus::ItemChanged(std::size_t) {
 }
 
 void PassStatus::Update() {
+  // The first item being downloaded, in list order.
   const std::optional<engine::Serial> serial = engine_.Current();
-  const engine::Item *current =
-      engine_.Downloading() && serial ? engine_.List().Find(*serial) : nullptr;
-  if (current != nullptr) {
-    if (!ticker_.isActive())
-      ticker_.start();
-    if (sampled_ != current->serial || current->phase != engine::Phase::Transferring)
-      meter_.Clear();
-    sampled_ = current->serial;
-    if (current->phase == engine::Phase::Transferring)
-      meter_.Add(SteadyClock::now(), current->received);
-  } else {
+  const engine::Item *current = serial ? engine_.List().Find(*serial) : nullptr;
+  if (current != nullptr && !ticker_.isActive())
+    ticker_.start();
+  else if (current == nullptr)
     ticker_.stop();
-    meter_.Clear();
-    sampled_ = 0;
-  }
-  std::string text = PassLine(engine_.List(), current, meter_.Rate());
+  std::string text = PassLine(engine_.List(), current);
   if (text == text_)
     return;
   text_ = std::move(text);

@@ -5,39 +5,22 @@
 #include <QObject>
 #include <QTimer>
 
-#include <chrono>
-#include <deque>
 #include <string>
-#include <utility>
 
 namespace vidtrawl::gui {
-
-using SteadyClock = std::chrono::steady_clock;
-
-// Bytes per second over the last few seconds of samples.
-class RateMeter {
-public:
-  void Add(SteadyClock::time_point when, std::uint64_t bytes);
-  void Clear() { samples_.clear(); }
-  // 0 until the samples span half a second.
-  double Rate() const;
-
-private:
-  std::deque<std::pair<SteadyClock::time_point, std::uint64_t>> samples_;
-};
 
 // The pass at a glance, one line. With an item being worked on: which item
 // of how many, its bytes of its size, the speed and the time left for it
 // ("Downloading 3 of 7 · 12.4 MB of 40 MB · 2.1 MB/s · 13 s left"); without
 // one, how the list stands ("5 of 7 complete, 1 failed"; nothing for a list
 // of no supported item).
-std::string PassLine(const engine::DownloadList &list, const engine::Item *current, double rate);
+std::string PassLine(const engine::DownloadList &list, const engine::Item *current);
 
 // A duration for people: "45 s", "2 min 5 s", "1 h 3 min".
 std::string DurationText(double seconds);
 
-// Keeps the line up to date: it follows the list, and samples the transfer
-// twice a second while a pass runs.
+// Keeps the line up to date: it follows the list, twice a second while a
+// pass runs.
 class PassStatus final : public QObject, public engine::ListObserver {
   Q_OBJECT
 
@@ -62,8 +45,6 @@ private:
   engine::Engine &engine_;
   QTimer ticker_;
   std::string text_;
-  engine::Serial sampled_ = 0; // the item the meter measures
-  RateMeter meter_;
 };
 
 } // namespace vidtrawl::gui

@@ -6,15 +6,15 @@
 namespace vidtrawl::gui {
 namespace {
 
-QMessageBox::Icon ToQt(host::MessageBox::Icon icon) {
+QMessageBox::Icon ToQt(MessageBox::Icon icon) {
   switch (icon) {
-  case host::MessageBox::Icon::Error:
+  case MessageBox::Icon::Error:
     return QMessageBox::Critical;
-  case host::MessageBox::Icon::Exclamation:
+  case MessageBox::Icon::Exclamation:
     return QMessageBox::Warning;
-  case host::MessageBox::Icon::Question:
+  case MessageBox::Icon::Question:
     return QMessageBox::Question;
-  case host::MessageBox::Icon::None:
+  case MessageBox::Icon::None:
     break;
   }
   return QMessageBox::NoIcon;
@@ -22,7 +22,7 @@ QMessageBox::Icon ToQt(host::MessageBox::Icon icon) {
 
 } // namespace
 
-host::MessageBox::Answer QtMessageBox::ShowMessage(const Message &message) {
+MessageBox::Answer QtMessageBox::ShowMessage(const Message &message) {
   const bool yesNo = message.buttons == Buttons::YesNo;
   QMessageBox box(ToQt(message.icon), QString::fromStdString(message.title),
                   QString::fromStdString(message.text),

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "host/MessageBox.h"
+#include "gui/MessageBox.h"
 
 class QWidget;
 
 namespace vidtrawl::gui {
 
 // Modal message boxes over the main window.
-class QtMessageBox final : public host::MessageBox {
+class QtMessageBox final : public MessageBox {
 public:
   // The window the boxes belong to (nullptr: none).
   void SetOwner(QWidget *owner) { owner_ = owner; }

@@ -159,6 +159,7 @@ std::size_t DownloadList::Retry(const std::vector<Serial> &serials) {
       fresh.serial = it.serial;
       fresh.address = std::move(it.address);
       fresh.site = it.site;
+      fresh.partName = std::move(it.partName); // its bytes are taken up again
       if (it.nameTyped) {
         fresh.fileName = std::move(it.fileName);
         fresh.nameTyped = true;

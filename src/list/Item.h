@@ -10,8 +10,7 @@
 namespace vidtrawl::list {
 
 // An item's own number: given when it is added, never reused, never shown.
-// Commands name items by it, since the list may change under any command
-// that lets the host run.
+// Commands name items by it, since the list changes while jobs run.
 using Serial = std::uint64_t;
 
 // Where an item stands.
@@ -23,6 +22,7 @@ enum class Phase {
   Complete,     // its file is in the folder
   Failed,       // it ended with a fault
   Cancelled,    // the user stopped the pass while it was worked on
+  Paused,       // the user paused it: no pass takes it until it is resumed
 };
 
 // What is known of the file's size.
@@ -47,6 +47,10 @@ struct Item {
   bool nameTyped = false;
   // The folder the pass put (or is putting) the file in; empty before.
   std::string folder;
+  // The name whose partial file ("NAME.vidtrawl-part") holds the bytes of
+  // an unfinished download of the item; empty when there is none. A later
+  // download takes them up from there, whatever the file's name becomes.
+  std::string partName;
 
   SizeKnown sizeKnown = SizeKnown::Unknown;
   std::uint64_t size = 0;
@@ -59,6 +63,11 @@ struct Item {
   // announced (0: nothing).
   std::uint64_t received = 0;
   std::uint64_t total = 0;
+  // How fast the bytes arrive: over the last few seconds while they do, on
+  // average over the whole transfer once it ended; 0 until it is known. And
+  // how long the transfer has taken.
+  double bytesPerSecond = 0;
+  double transferSeconds = 0;
 
   // Failed: why.
   std::optional<base::Fault> fault;

@@ -24,6 +24,14 @@ std::optional<long long> TransferPercent(const Item &item) {
       std::nearbyint(static_cast<double>(item.received) / static_cast<double>(item.total) * 100.0));
 }
 
+std::optional<double> SecondsLeft(const Item &item) {
+  // A size the file outgrew tells nothing about what is left.
+  if (item.phase != Phase::Transferring || item.bytesPerSecond <= 0 || item.total == 0 ||
+      item.received > item.total)
+    return std::nullopt;
+  return static_cast<double>(item.total - item.received) / item.bytesPerSecond;
+}
+
 std::string StatusText(const Item &item) {
   switch (item.phase) {
   case Phase::Waiting:
@@ -46,6 +54,8 @@ std::string StatusText(const Item &item) {
     return "ERROR";
   case Phase::Cancelled:
     return "Cancelled";
+  case Phase::Paused:
+    return "Paused";
   }
   return {};
 }
@@ -70,6 +80,8 @@ std::string_view PhaseName(Phase phase) {
     return "Complete";
   case Phase::Failed:
     return "ERROR";
+  case Phase::Paused:
+    return "Paused";
   case Phase::Cancelled:
     break;
   }

@@ -13,11 +13,11 @@ namespace vidtrawl::list {
 
 // "Waiting", "Link is not supported", "Preparing (N%)", "Preparing...",
 // "Start Downloading...", a percentage, "SIZE so far..", "Complete",
-// "ERROR", "Cancelled".
+// "ERROR", "Cancelled", "Paused".
 std::string StatusText(const Item &item);
 
 // A phase's short name, for lines of progress: "Waiting", "Not supported",
-// "Preparing", "Downloading", "Complete", "ERROR", "Cancelled".
+// "Preparing", "Downloading", "Complete", "ERROR", "Cancelled", "Paused".
 std::string_view PhaseName(Phase phase);
 // The file name, "Waiting (Auto Detect)" before there is one, "ERROR" for an
 // unsupported address not processed yet, "Un supported link" and "Process
@@ -40,6 +40,10 @@ std::string ReasonText(const Item &item);
 // to even; nothing when it announced none, or when more arrived than it
 // announced.
 std::optional<long long> TransferPercent(const Item &item);
+
+// How long the rest of a transfer will take at its present speed; nothing
+// while that is not known.
+std::optional<double> SecondsLeft(const Item &item);
 
 // The answer of a page resolution as --resolve-only prints it: the video
 // address, "-1" (no supported site), "-2" (the page was not fetched) or "0"

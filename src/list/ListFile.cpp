@@ -16,7 +16,7 @@ using base::FaultKind;
 constexpr int kFormat = 1;
 
 // The names things have in the file: stable, whatever the enums become.
-constexpr std::array<std::pair<Phase, const char *>, 7> kPhases{{
+constexpr std::array<std::pair<Phase, const char *>, 8> kPhases{{
     {Phase::Waiting, "waiting"},
     {Phase::Unsupported, "unsupported"},
     {Phase::Preparing, "preparing"},
@@ -24,6 +24,7 @@ constexpr std::array<std::pair<Phase, const char *>, 7> kPhases{{
     {Phase::Complete, "complete"},
     {Phase::Failed, "failed"},
     {Phase::Cancelled, "cancelled"},
+    {Phase::Paused, "paused"},
 }};
 constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
     {SizeKnown::Unknown, "unknown"},
@@ -106,6 +107,7 @@ std::optional<Item> ItemOf(const Json &entry, resolve::SiteRule rule) {
   item.fileName = Member<std::string>(entry, "file name");
   item.nameTyped = Member<bool>(entry, "name typed").value_or(false) && item.fileName;
   item.folder = Member<std::string>(entry, "folder").value_or("");
+  item.partName = Member<std::string>(entry, "partial name").value_or("");
   item.sizeKnown = ValueOf(kSizes, entry.value("size known", Json())).value_or(SizeKnown::Unknown);
   item.size = Member<std::uint64_t>(entry, "size").value_or(0);
   item.received = Member<std::uint64_t>(entry, "received").value_or(0);
@@ -142,6 +144,8 @@ std::string ListText(const std::vector<Item> &items) {
     }
     if (!item.folder.empty())
       entry["folder"] = item.folder;
+    if (!item.partName.empty())
+      entry["partial name"] = item.partName;
     if (item.fault)
       entry["fault"] = {{"kind", NameOf(kFaults, item.fault->kind)},
                         {"detail", item.fault->detail},

@@ -22,10 +22,10 @@ public:
 
   // A new pass: no file is completed yet.
   void Clear();
-  // The name the item at `index` (which has a file name) is to be saved
-  // under: its own file name, or a free variant of it. `inFolder` tells whether the folder has a
-  // name in use.
-  std::string NameFor(std::size_t index, const std::function<bool(const std::string &)> &inFolder);
+  // The name the item at `index` is to be saved under: `name`, or a free
+  // variant of it. `inFolder` tells whether the folder has a name in use.
+  std::string NameFor(std::size_t index, const std::string &name,
+                      const std::function<bool(const std::string &)> &inFolder);
   // A file of this name was completed in this pass.
   void Completed(const std::string &name) { completed_.insert(name); }
 

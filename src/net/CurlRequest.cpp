@@ -5,19 +5,10 @@
 namespace vidtrawl::net {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The longest the pump is left waiting while the network is idle: well
-// inside the 50 ms a window may go without its messages, and so a stop
-// ends a wait in about this time.
-constexpr std::chrono::milliseconds kPumpInterval{20};
-constexpr long kPollMillis = 20;
 constexpr long kMaxRedirects = 10;
 // What one read from the socket may bring, and so one write into the file:
 // 512 KiB took a fifth less time per GiB than 128 KiB here; 1 MiB no less.
 constexpr long kReceiveBufferSize = 512 * 1024;
-// How long one turn of curl may go on receiving.
-constexpr std::chrono::milliseconds kTurnBudget{4};
 
 bool IsRedirect(long status) {
   return status >= 300 && status < 400;
@@ -46,11 +37,11 @@ std::string AnswerText(long status, bool hasLocation) {
 
 } // namespace
 
-CurlRequest::CurlRequest(Session &session, std::size_t headerLimit, StopCheck stop)
-    : session_(session), stop_(std::move(stop)), headers_(headerLimit),
-      headerCap_(headerLimit * 16) {
+CurlRequest::CurlRequest(Session &session, std::size_t headerLimit)
+    : session_(session), headerLimit_(session.Loop()), failedStart_(session.Loop()),
+      headers_(headerLimit), headerCap_(headerLimit * 16) {
   InitCurlOnce();
-  if (session_.Multi() == nullptr)
+  if (!session_.Multi().Valid())
     return;
   easy_ = curl_easy_init();
   if (easy_ == nullptr)
@@ -59,16 +50,20 @@ CurlRequest::CurlRequest(Session &session, std::size_t headerLimit, StopCheck st
     if (curl_slist *grown = curl_slist_append(connectTo_, entry.c_str()))
       connectTo_ = grown;
 
+  const TimeLimits &limits = session_.Limits();
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-  if (session_.Pool() != nullptr)
-    curl_easy_setopt(easy_, CURLOPT_SHARE, session_.Pool());
   curl_easy_setopt(easy_, CURLOPT_PROXY, ""); // a direct connection, whatever the environment says
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS,
-                   static_cast<long>(session_.Limits().connect.count()));
+  curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connect.count()));
+  // A server that sends nothing (before its headers, or in the middle of a
+  // body) is given up on after the silence limit; a caller that receives a
+  // file asks for more (its slowest rate).
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME,
+                   std::max<long>(1, static_cast<long>((limits.silence.count() + 999) / 1000)));
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
   curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, connectTo_);
   curl_easy_setopt(easy_, CURLOPT_USERAGENT, Session::kAgent);
@@ -81,110 +76,79 @@ CurlRequest::CurlRequest(Session &session, std::size_t headerLimit, StopCheck st
 
 CurlRequest::~CurlRequest() {
   if (added_)
-    curl_multi_remove_handle(session_.Multi(), easy_);
+    session_.Multi().Remove(easy_);
   if (easy_ != nullptr)
     curl_easy_cleanup(easy_);
   curl_slist_free_all(connectTo_);
   curl_slist_free_all(extraHeaders_);
 }
 
-void CurlRequest::Begin(const std::string &url) {
-  if (curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) != CURLE_OK) {
-    Finish(CURLE_URL_MALFORMAT);
+void CurlRequest::ConnectOnly() {
+  connectOnly_ = true;
+  if (easy_ != nullptr)
+    curl_easy_setopt(easy_, CURLOPT_CONNECT_ONLY, 1L);
+}
+
+void CurlRequest::AskFrom(std::uint64_t offset, const std::string &validator) {
+  if (easy_ == nullptr || offset == 0)
     return;
+  partOk_ = true;
+  curl_easy_setopt(easy_, CURLOPT_RANGE, (std::to_string(offset) + "-").c_str());
+  if (!validator.empty()) {
+    extraHeaders_ = curl_slist_append(extraHeaders_, ("If-Range: " + validator).c_str());
+    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, extraHeaders_);
   }
-  const CURLMcode added = curl_multi_add_handle(session_.Multi(), easy_);
-  if (added != CURLM_OK) {
-    Finish(CURLE_FAILED_INIT);
+}
+
+void CurlRequest::Begin(const std::string &url, Handlers handlers) {
+  handlers_ = std::move(handlers);
+  CURLcode refused = CURLE_FAILED_INIT;
+  if (easy_ != nullptr) {
+    refused = curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) == CURLE_OK ? CURLE_OK
+                                                                            : CURLE_URL_MALFORMAT;
+    if (refused == CURLE_OK && !session_.Multi().Add(easy_, *this))
+      refused = CURLE_FAILED_INIT;
+  }
+  if (refused != CURLE_OK) {
+    failedStart_.Start(std::chrono::milliseconds(0), [this, refused] { Finish(refused); });
     return;
   }
   added_ = true;
-  begun_ = Clock::now();
+  // A server that sends one header line now and then never trips the
+  // silence limit: the whole header phase has one of its own.
+  if (!connectOnly_)
+    headerLimit_.Start(session_.Limits().headers, [this] {
+      if (headers_.Ended() || bodyStarted_)
+        return;
+      headersTooSlow_ = true;
+      Finish(CURLE_OPERATION_TIMEDOUT);
+    });
+}
+
+void CurlRequest::Received() {
+  if (handlers_.received)
+    handlers_.received();
+}
+
+void CurlRequest::Ended(CURLcode result) {
+  Finish(result);
 }
 
 void CurlRequest::Finish(CURLcode result) {
+  if (finished_)
+    return;
   finished_ = true;
   result_ = result;
-  if (added_) {
-    curl_multi_remove_handle(session_.Multi(), easy_); // the connection goes back to the pool
+  headerLimit_.Stop();
+  // A connection made for its owner stays with the handle, on the multi.
+  if (added_ && !(connectOnly_ && result == CURLE_OK)) {
+    session_.Multi().Remove(easy_);
     added_ = false;
   }
-}
-
-void CurlRequest::CollectFinished() {
-  int queued = 0;
-  while (CURLMsg *message = curl_multi_info_read(session_.Multi(), &queued))
-    if (message->msg == CURLMSG_DONE && message->easy_handle == easy_)
-      Finish(message->data.result);
-}
-
-template <class Done> void CurlRequest::Drive(Done done) {
-  const TimeLimits &limits = session_.Limits();
-  Clock::time_point lastActivity = Clock::now();
-  Clock::time_point lastYield = lastActivity;
-  activity_ = false;
-  while (!finished_) {
-    int running = 0;
-    turnStarted_ = Clock::now();
-    turnDelivered_ = false;
-    if (paused_ && sink_) {
-      paused_ = false;
-      curl_easy_pause(easy_, CURLPAUSE_CONT); // delivers what was held back at once
-    }
-    curl_multi_perform(session_.Multi(), &running);
-    CollectFinished();
-    if (finished_ || done())
-      return;
-    const Clock::time_point now = Clock::now();
-    if (activity_) {
-      activity_ = false;
-      lastActivity = now;
-    } else if (now - lastActivity >= limits.silence) {
-      Finish(CURLE_OPERATION_TIMEDOUT);
-      return;
-    }
-    // A server that sends one header line now and then never trips the
-    // silence limit: the whole header phase has one of its own.
-    if (!bodyStarted_ && !headers_.Ended() && now - begun_ >= limits.headers) {
-      headersTooSlow_ = true;
-      Finish(CURLE_OPERATION_TIMEDOUT);
-      return;
-    }
-    if (now - lastYield >= kPumpInterval) {
-      session_.Pump().Yield();
-      lastYield = Clock::now();
-      if (stop_ && stop_()) {
-        stopped_ = true;
-        Finish(CURLE_ABORTED_BY_CALLBACK);
-        return;
-      }
-    }
-    const auto idleLeft = std::chrono::duration_cast<std::chrono::milliseconds>(
-        limits.silence - (now - lastActivity));
-    const long wait = std::clamp<long>(static_cast<long>(idleLeft.count()) + 1, 1, kPollMillis);
-    curl_multi_poll(session_.Multi(), nullptr, 0, static_cast<int>(wait), nullptr);
+  if (handlers_.ended) {
+    const std::function<void()> ended = std::move(handlers_.ended);
+    ended(); // last: the owner may destroy this request
   }
-}
-
-void CurlRequest::DriveToEnd() {
-  Drive([] { return false; });
-}
-
-void CurlRequest::DriveUntilBody() {
-  Drive([this] { return bodyStarted_ || rejected_; });
-}
-
-void CurlRequest::SetSink(Sink sink) {
-  sink_ = std::move(sink);
-  if (paused_) {
-    paused_ = false;
-    curl_easy_pause(easy_, CURLPAUSE_CONT); // delivers what was held back at once
-  }
-}
-
-void CurlRequest::DriveBeyond(std::uint64_t bytes) {
-  if (delivered_ <= bytes && !finished_)
-    Drive([this, bytes] { return delivered_ > bytes; });
 }
 
 base::Fault CurlRequest::Failure() const {
@@ -214,17 +178,6 @@ std::int64_t CurlRequest::AnnouncedLength() const {
   return static_cast<std::int64_t>(length);
 }
 
-void CurlRequest::AskFrom(std::uint64_t offset, const std::string &validator) {
-  if (easy_ == nullptr || offset == 0)
-    return;
-  partOk_ = true;
-  curl_easy_setopt(easy_, CURLOPT_RANGE, (std::to_string(offset) + "-").c_str());
-  if (!validator.empty()) {
-    extraHeaders_ = curl_slist_append(extraHeaders_, ("If-Range: " + validator).c_str());
-    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, extraHeaders_);
-  }
-}
-
 bool CurlRequest::Opened() const {
   if (rejected_)
     return false;
@@ -238,7 +191,6 @@ bool CurlRequest::Opened() const {
 std::size_t CurlRequest::OnHeader(char *data, std::size_t size, std::size_t count, void *self) {
   auto &request = *static_cast<CurlRequest *>(self);
   const std::size_t bytes = size * count;
-  request.activity_ = true;
   request.headers_.AddLine(std::string_view(data, bytes));
   if (request.headers_.TotalBytes() > request.headerCap_)
     return 0; // a server that never ends its headers
@@ -248,7 +200,6 @@ std::size_t CurlRequest::OnHeader(char *data, std::size_t size, std::size_t coun
 std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count, void *self) {
   auto &request = *static_cast<CurlRequest *>(self);
   const std::size_t bytes = size * count;
-  request.activity_ = true;
   const long status = request.headers_.Status();
   if (IsRedirect(status) && request.headers_.HasLocation())
     return bytes; // the body of a redirect that is being followed
@@ -256,21 +207,22 @@ std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count,
     request.rejected_ = true;
     return 0;
   }
-  request.bodyStarted_ = true;
-  if (!request.sink_) {
-    request.paused_ = true; // until the caller has a place for the body
-    return CURL_WRITEFUNC_PAUSE;
+  if (!request.bodyStarted_) {
+    request.bodyStarted_ = true;
+    if (request.handlers_.open)
+      request.sink_ = request.handlers_.open();
   }
-  // A fast server keeps the socket full: curl would go on reading for tens
-  // of milliseconds in one turn, and the host would not run meanwhile.
-  if (request.turnDelivered_ && Clock::now() - request.turnStarted_ >= kTurnBudget) {
-    request.paused_ = true; // taken again at the start of the next turn
-    return CURL_WRITEFUNC_PAUSE;
+  if (!request.sink_)
+    return 0; // nobody wants it: curl ends the request with a write error
+  CurlMulti &multi = request.session_.Multi();
+  if (multi.TurnOver()) {
+    multi.ResumeLater(request.easy_);
+    return CURL_WRITEFUNC_PAUSE; // the same bytes come again on the next turn
   }
-  request.turnDelivered_ = true;
   if (!request.sink_(data, bytes))
-    return 0; // curl ends the request with a write error
+    return 0;
   request.delivered_ += bytes;
+  multi.MarkReceived(request.easy_);
   return bytes;
 }
 

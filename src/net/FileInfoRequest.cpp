@@ -1,11 +1,8 @@
 #include "net/FileInfoRequest.h"
 
 #include "base/AsciiCase.h"
-#include "net/CurlRequest.h"
 #include "net/HeaderBlock.h"
 #include "net/UrlHelpers.h"
-
-#include <cmath>
 
 namespace vidtrawl::net {
 namespace {
@@ -25,31 +22,33 @@ std::string HeaderRequestAddress(const std::string &url) {
 
 } // namespace
 
-base::Outcome<RemoteFile> AskFileInfo(Session &session, const std::string &address,
-                                      const StopCheck &stop) {
-  if (stop && stop())
-    return base::Stopped{};
-  CurlRequest request(session, kMaxHeaderBlock, stop);
-  if (!request.Valid())
-    return base::Fault{base::FaultKind::Network, "no network session"};
-  CURL *easy = request.Easy();
-  curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-  // The length is read from the block here, also when it is not a number.
-  curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
-  curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
-  request.Begin(HeaderRequestAddress(address));
-  request.DriveToEnd();
-  if (request.Stopped())
-    return base::Stopped{};
-  const RawHeaderBlock &headers = request.Headers();
-  if (headers.Overflowed())
-    return base::Fault{base::FaultKind::BadHeader, "the response headers are too long"};
-  if (!request.Succeeded() || headers.Block().empty())
-    return request.Failure();
+FileInfoRequest::FileInfoRequest(Session &session, const std::string &address, Done done)
+    : request_(session, kMaxHeaderBlock), done_(std::move(done)) {
+  if (CURL *easy = request_.Easy()) {
+    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+    // The length is read from the block here, also when it is not a number.
+    curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
+    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+  }
+  request_.Begin(HeaderRequestAddress(address), {.ended = [this] { Ended(); }});
+}
 
+void FileInfoRequest::Ended() {
+  Done done = std::move(done_);
+  const RawHeaderBlock &headers = request_.Headers();
+  if (headers.Overflowed()) {
+    done(base::Fault{base::FaultKind::BadHeader, "the response headers are too long"});
+    return;
+  }
+  if (!request_.Succeeded() || headers.Block().empty()) {
+    done(request_.Failure());
+    return;
+  }
   const HeaderFields fields = ReadHeaderBlock(headers.Block());
-  if (fields.sizeState == HeaderFields::Size::NotANumber)
-    return base::Fault{base::FaultKind::BadHeader, "the server's Content-Length is not a number"};
+  if (fields.sizeState == HeaderFields::Size::NotANumber) {
+    done(base::Fault{base::FaultKind::BadHeader, "the server's Content-Length is not a number"});
+    return;
+  }
   RemoteFile file;
   file.exists = fields.fileExists && headers.Status() != 404 && headers.Status() != 410;
   if (fields.sizeState == HeaderFields::Size::Number && fields.fileSize < 18446744073709551616.0)
@@ -57,7 +56,7 @@ base::Outcome<RemoteFile> AskFileInfo(Session &session, const std::string &addre
   file.name = fields.remoteFileName;
   file.type = fields.remoteFileType;
   file.lastModified = fields.lastModified;
-  return file;
+  done(std::move(file)); // last: the owner may destroy this request
 }
 
 } // namespace vidtrawl::net

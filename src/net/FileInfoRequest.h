@@ -1,9 +1,11 @@
 #pragma once
 
 #include "base/Outcome.h"
+#include "net/CurlRequest.h"
 #include "net/Session.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,8 +22,19 @@ struct RemoteFile {
 
 // A header request (HEAD, HTTP/1.0) for the file at an address: the answer,
 // or a fault when none came (the connection failed, the headers were too
-// long or a size that is no number).
-base::Outcome<RemoteFile> AskFileInfo(Session &session, const std::string &address,
-                                      const StopCheck &stop);
+// long or a size that is no number). It starts at once and ends on the
+// loop; destroying it stops it without a word.
+class FileInfoRequest {
+public:
+  using Done = std::function<void(base::Outcome<RemoteFile>)>;
+
+  FileInfoRequest(Session &session, const std::string &address, Done done);
+
+private:
+  void Ended();
+
+  CurlRequest request_;
+  Done done_;
+};
 
 } // namespace vidtrawl::net

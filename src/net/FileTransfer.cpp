@@ -1,12 +1,10 @@
 #include "net/FileTransfer.h"
 
-#include "net/CurlRequest.h"
 #include "net/HeaderBlock.h"
 #include "net/PageFetch.h"
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
 
 namespace vidtrawl::net {
 namespace {
@@ -34,100 +32,115 @@ std::optional<std::uint64_t> RangeStart(std::string_view range) {
   return first;
 }
 
-// One request for the file from the partial file's end on (from its start
-// when it is empty): the bytes received in this request, or how it ended.
-// `restart` is set when the answer says the partial file's bytes are not
-// the file's beginning after all.
-base::Outcome<std::uint64_t> Receive(Session &session, const std::string &address,
-                                     PartialFile &file, std::uint64_t expected,
-                                     const ProgressSink &progress, const StopCheck &stop,
-                                     bool &restart) {
-  CurlRequest request(session, kMaxHeaderBlock, stop);
-  if (request.Valid()) {
-    const TimeLimits &limits = session.Limits();
-    curl_easy_setopt(request.Easy(), CURLOPT_LOW_SPEED_LIMIT,
-                     static_cast<long>(limits.lowSpeedBytes));
-    curl_easy_setopt(request.Easy(), CURLOPT_LOW_SPEED_TIME,
-                     std::max<long>(1, static_cast<long>(limits.silence.count() / 1000)));
-    request.AskFrom(file.Offset(), file.Version());
-  }
-  if (std::optional<base::Ended> refused = OpenBody(request, address, stop)) {
-    // The part asked for lies beyond the file as it is now: the partial file
-    // holds all of it (the length it gives is its own), or it is of no use.
-    if (file.Offset() > 0 && request.Headers().Status() == 416) {
-      const std::string range = ReadHeaderBlock(request.Headers().Block()).contentRange;
-      if (range == "bytes */" + std::to_string(file.Offset()))
-        return file.Offset();
-      restart = true;
-    }
-    return std::move(*refused);
-  }
-  const HeaderFields fields = ReadHeaderBlock(request.Headers().Block());
-  if (request.Headers().Status() == 206) {
-    if (RangeStart(fields.contentRange) != file.Offset()) {
-      restart = true;
-      return base::Fault{base::FaultKind::HttpStatus,
-                         "the server sent another part of the file than was asked for"};
-    }
-  } else if (file.Offset() > 0) {
-    // The whole file: it changed, or the server sends no parts.
-    if (std::optional<base::Fault> fault = file.Restart())
-      return std::move(*fault);
-  }
-  file.SetVersion(VersionOf(fields));
-
-  request.SetSink([&file](const char *data, std::size_t size) { return file.Write(data, size); });
-  const std::uint64_t before = file.Offset();
-  const std::int64_t own = request.AnnouncedLength();
-  const std::uint64_t announced =
-      own > 0 ? before + static_cast<std::uint64_t>(own) : std::max(expected, before);
-  std::uint64_t received = 0;
-  for (;;) {
-    request.DriveBeyond(received);
-    if (std::optional<base::Fault> fault = file.WriteFault())
-      return std::move(*fault);
-    received = request.Delivered();
-    if (request.Stopped())
-      return base::Stopped{};
-    if (progress)
-      progress(before + received, announced);
-    // The host runs after each part that arrived: a stop or an edit may come.
-    session.Pump().Yield();
-    if (stop && stop())
-      return base::Stopped{};
-    if (request.Finished())
-      break;
-  }
-  if (!request.Succeeded())
-    return request.Failure();
-  if (before + received < announced)
-    return base::Fault{base::FaultKind::ShortBody, "the body ended after " +
-                                                       std::to_string(before + received) + " of " +
-                                                       std::to_string(announced) + " bytes"};
-  return before + received;
-}
-
 } // namespace
 
-base::Outcome<std::uint64_t> TransferFile(Session &session, const std::string &address,
-                                          PartialFile &file, std::uint64_t expected,
-                                          const ProgressSink &progress, const StopCheck &stop) {
-  bool restart = false;
-  base::Outcome<std::uint64_t> received =
-      Receive(session, address, file, expected, progress, stop, restart);
-  if (restart) {
-    // The bytes on disk are of no use: the whole file, once more.
-    if (std::optional<base::Fault> fault = file.Restart())
-      return std::move(*fault);
-    file.SetVersion({});
-    restart = false;
-    received = Receive(session, address, file, expected, progress, stop, restart);
+FileTransfer::FileTransfer(Session &session, std::string address, PartialFile &file,
+                           std::uint64_t expected, ProgressSink progress, Done done, Then then)
+    : session_(session), address_(std::move(address)), file_(file), expected_(expected),
+      progress_(std::move(progress)), done_(std::move(done)), then_(then) {
+  Request();
+}
+
+void FileTransfer::Request() {
+  refused_.reset();
+  restart_ = false;
+  request_ = std::make_unique<CurlRequest>(session_, kMaxHeaderBlock);
+  if (CURL *easy = request_->Easy())
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT,
+                     static_cast<long>(session_.Limits().lowSpeedBytes));
+  request_->AskFrom(file_.Offset(), file_.Version());
+  request_->Begin(IsHttpAddress(address_) ? address_ : std::string(),
+                  {.open = [this] { return Open(); },
+                   .received =
+                       [this] {
+                         if (progress_)
+                           progress_(before_ + request_->Delivered(), announced_);
+                       },
+                   .ended = [this] { Ended(); }});
+}
+
+CurlRequest::Sink FileTransfer::Open() {
+  const HeaderFields fields = ReadHeaderBlock(request_->Headers().Block());
+  if (request_->Headers().Status() == 206) {
+    if (RangeStart(fields.contentRange) != file_.Offset()) {
+      restart_ = true;
+      refused_ = base::Fault{base::FaultKind::HttpStatus,
+                             "the server sent another part of the file than was asked for"};
+      return {};
+    }
+  } else if (file_.Offset() > 0) {
+    // The whole file: it changed, or the server sends no parts.
+    if (std::optional<base::Fault> fault = file_.Restart()) {
+      refused_ = std::move(fault);
+      return {};
+    }
   }
-  if (!received.Done())
-    return received;
-  if (std::optional<base::Fault> fault = file.Complete())
-    return std::move(*fault);
-  return received;
+  file_.SetVersion(VersionOf(fields));
+  before_ = file_.Offset();
+  const std::int64_t own = request_->AnnouncedLength();
+  announced_ = own > 0 ? before_ + static_cast<std::uint64_t>(own) : std::max(expected_, before_);
+  return [this](const char *data, std::size_t size) { return file_.Write(data, size); };
+}
+
+void FileTransfer::Ended() {
+  // The part asked for lies beyond the file as it is now: the partial file
+  // holds all of it (the length it gives is its own), or it is of no use.
+  if (!refused_ && !request_->Opened() && file_.Offset() > 0 &&
+      request_->Headers().Status() == 416) {
+    const std::string range = ReadHeaderBlock(request_->Headers().Block()).contentRange;
+    if (range == "bytes */" + std::to_string(file_.Offset())) {
+      Received(file_.Offset());
+      return;
+    }
+    restart_ = true;
+  }
+  if (restart_ && !restarted_) {
+    // The bytes on disk are of no use: the whole file, once more.
+    restarted_ = true;
+    if (std::optional<base::Fault> fault = file_.Restart()) {
+      Finish(std::move(*fault));
+      return;
+    }
+    file_.SetVersion({});
+    Request();
+    return;
+  }
+  if (refused_) {
+    Finish(std::move(*refused_));
+    return;
+  }
+  if (std::optional<base::Fault> fault = file_.WriteFault()) {
+    Finish(std::move(*fault));
+    return;
+  }
+  if (!request_->Succeeded() || !request_->Opened()) {
+    Finish(request_->Failure());
+    return;
+  }
+  const std::uint64_t received = before_ + request_->Delivered();
+  if (progress_)
+    progress_(received, announced_);
+  if (received < announced_) {
+    Finish(base::Fault{base::FaultKind::ShortBody, "the body ended after " +
+                                                       std::to_string(received) + " of " +
+                                                       std::to_string(announced_) + " bytes"});
+    return;
+  }
+  Received(received);
+}
+
+void FileTransfer::Received(std::uint64_t bytes) {
+  if (then_ == Then::Complete)
+    if (std::optional<base::Fault> fault = file_.Complete()) {
+      Finish(std::move(*fault));
+      return;
+    }
+  Finish(bytes);
+}
+
+void FileTransfer::Finish(base::Outcome<std::uint64_t> outcome) {
+  Done done = std::move(done_);
+  done(std::move(outcome)); // last: the owner may destroy this transfer
 }
 
 } // namespace vidtrawl::net

@@ -1,13 +1,16 @@
 #include "net/PageFetch.h"
 
 #include "base/AsciiCase.h"
-#include "net/CurlRequest.h"
-#include "net/RawHeaderBlock.h"
 
 namespace vidtrawl::net {
 namespace {
 
 constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
+
+std::string LimitText(std::size_t maxBytes) {
+  return maxBytes % (1 << 20) == 0 ? std::to_string(maxBytes >> 20) + " MiB"
+                                   : std::to_string(maxBytes) + " bytes";
+}
 
 } // namespace
 
@@ -16,58 +19,56 @@ bool IsHttpAddress(const std::string &address) {
          base::StartsWithIgnoringCase(address, "https://");
 }
 
-std::optional<base::Ended> OpenBody(CurlRequest &request, const std::string &address,
-                                    const StopCheck &stop) {
-  if (stop && stop())
-    return base::Stopped{};
-  if (!IsHttpAddress(address))
-    return base::Fault{base::FaultKind::BadAddress, "not an http or https address"};
-  if (!request.Valid())
-    return base::Fault{base::FaultKind::Network, "no network session"};
-  request.Begin(address);
-  request.DriveUntilBody();
-  if (request.Stopped())
-    return base::Stopped{};
-  if (!request.Opened())
-    return request.Failure();
-  return std::nullopt;
+PageFetch::PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
+                     std::size_t maxBytes)
+    : request_(session, kMaxHeaderBlock), progress_(std::move(progress)), done_(std::move(done)),
+      maxBytes_(maxBytes) {
+  // Not http or https: the request is not made, and the end says why.
+  request_.Begin(
+      IsHttpAddress(address) ? address : std::string(),
+      {.open =
+           [this] {
+             return [this](const char *data, std::size_t size) {
+               tooLarge_ = page_.text.size() + size > maxBytes_;
+               if (!tooLarge_)
+                 page_.text.append(data, size);
+               return !tooLarge_;
+             };
+           },
+       .received =
+           [this] {
+             if (!progress_)
+               return;
+             const std::int64_t length = request_.AnnouncedLength();
+             progress_(page_.text.size(), length > 0 ? static_cast<std::uint64_t>(length) : 0);
+           },
+       .ended =
+           [this, address] {
+             if (!IsHttpAddress(address)) {
+               Done done = std::move(done_);
+               done(base::Fault{base::FaultKind::BadAddress, "not an http or https address"});
+               return;
+             }
+             Ended();
+           }});
 }
 
-base::Outcome<std::string> FetchPage(Session &session, const std::string &address,
-                                     const ProgressSink &progress, const StopCheck &stop,
-                                     std::size_t maxBytes) {
-  CurlRequest request(session, kMaxHeaderBlock, stop);
-  if (std::optional<base::Ended> refused = OpenBody(request, address, stop))
-    return std::move(*refused);
-
-  std::string page;
-  bool tooLarge = false;
-  request.SetSink([&](const char *data, std::size_t size) {
-    tooLarge = page.size() + size > maxBytes;
-    if (!tooLarge)
-      page.append(data, size);
-    return !tooLarge;
-  });
-  const std::int64_t length = request.AnnouncedLength();
-  const std::uint64_t announced = length > 0 ? static_cast<std::uint64_t>(length) : 0;
-  while (!request.Finished()) {
-    request.DriveBeyond(page.size());
-    if (request.Stopped())
-      return base::Stopped{};
-    if (progress && !tooLarge)
-      progress(page.size(), announced);
-    session.Pump().Yield();
-    if (stop && stop())
-      return base::Stopped{};
+void PageFetch::Ended() {
+  Done done = std::move(done_);
+  if (tooLarge_) {
+    done(base::Fault{base::FaultKind::PageTooLarge,
+                     "the page is larger than " + LimitText(maxBytes_)});
+    return;
   }
-  if (tooLarge)
-    return base::Fault{base::FaultKind::PageTooLarge,
-                       "the page is larger than " + (maxBytes % (1 << 20) == 0
-                                                         ? std::to_string(maxBytes >> 20) + " MiB"
-                                                         : std::to_string(maxBytes) + " bytes")};
-  if (!request.Succeeded())
-    return request.Failure();
-  return page;
+  if (!request_.Succeeded() || !request_.Opened()) {
+    done(request_.Failure());
+    return;
+  }
+  if (const char *type = nullptr;
+      curl_easy_getinfo(request_.Easy(), CURLINFO_CONTENT_TYPE, &type) == CURLE_OK &&
+      type != nullptr)
+    page_.contentType = type;
+  done(std::move(page_)); // last: the owner may destroy this fetch
 }
 
 } // namespace vidtrawl::net

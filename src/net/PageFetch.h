@@ -1,10 +1,11 @@
 #pragma once
 
 #include "base/Outcome.h"
+#include "net/CurlRequest.h"
 #include "net/Session.h"
 
 #include <cstddef>
-#include <optional>
+#include <functional>
 #include <string>
 
 namespace vidtrawl::net {
@@ -13,19 +14,36 @@ namespace vidtrawl::net {
 // stream is no page.
 inline constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
 
-// The text of the page at an http or https address: the whole body of a 200
-// answer, held in memory. `progress` hears of each part that arrives.
-base::Outcome<std::string> FetchPage(Session &session, const std::string &address,
-                                     const ProgressSink &progress, const StopCheck &stop,
-                                     std::size_t maxBytes = kMaxPageBytes);
+// A fetched page: its bytes as sent, and what the server called them (its
+// Content-Type, charset and all; empty when it said nothing).
+struct Page {
+  std::string text;
+  std::string contentType;
+};
 
 // Whether the text is an address a request may be made for.
 bool IsHttpAddress(const std::string &address);
 
-class CurlRequest;
-// Begins the GET of an http or https address and waits for its body: nothing
-// when the answer is a 200 whose body may be read, else how it ended.
-std::optional<base::Ended> OpenBody(CurlRequest &request, const std::string &address,
-                                    const StopCheck &stop);
+// Fetches the page at an http or https address into memory: the whole body
+// of a 200 answer. It starts at once; `progress` hears of each part that
+// arrives and `done` of the end, on the loop. Destroying it stops it, and
+// then `done` is not called.
+class PageFetch {
+public:
+  using Done = std::function<void(base::Outcome<Page>)>;
+
+  PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
+            std::size_t maxBytes = kMaxPageBytes);
+
+private:
+  void Ended();
+
+  CurlRequest request_;
+  ProgressSink progress_;
+  Done done_;
+  std::size_t maxBytes_;
+  Page page_;
+  bool tooLarge_ = false;
+};
 
 } // namespace vidtrawl::net

@@ -256,6 +256,13 @@ void PartialFile::Abandon() {
   fd_.Reset();
 }
 
+void PartialFile::Discard() {
+  // Still under the lock: what the name holds now is this file.
+  if (fd_ && NamedBy(fd_.Get(), part_))
+    ::unlink(part_.c_str());
+  fd_.Reset();
+}
+
 base::Fault PartialFile::LocalFault(const std::string &what, int error) const {
   return {base::FaultKind::LocalFile, error == 0 ? what : what + ": " + std::strerror(error), 0,
           error};

@@ -53,6 +53,9 @@ public:
 
   // Where the file is (or will be) once complete.
   const std::string &Target() const { return target_; }
+  // The file is to have another name once complete (in the same folder:
+  // the partial file keeps its own).
+  void Retarget(std::string target) { target_ = std::move(target); }
 
   // The bytes the file held when it was claimed, and the version of the
   // file they are of (empty for a new file).
@@ -75,6 +78,8 @@ public:
   // Closes the file, keeping it under its partial name; a file left empty
   // is removed.
   void Abandon();
+  // Removes the file and its bytes: the download it was for is no more.
+  void Discard();
 
 private:
   explicit PartialFile(std::string target);

@@ -3,21 +3,25 @@
 #include "net/WebAddress.h"
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <string_view>
 
 namespace vidtrawl::resolve {
 
-// Resolves a player address to the video address (YouTube's pages name only
-// their player); its answer is the parser's result.
-using PlayerResolver = std::function<std::string(const std::string &playerAddress)>;
+// What a parser finds in a page.
+struct PageFinding {
+  PageFinding() = default;
+  // Most pages name their file, and nothing else.
+  PageFinding(std::string videoAddress) : video(std::move(videoAddress)) {}
 
-// A parser takes the fetched page's text and the page address and returns the
-// video file's address, or empty text when it finds none. It never reads
-// outside the page and never throws for any page content.
-using PageParser = std::string (*)(std::string_view text, std::string_view pageAddress,
-                                   const PlayerResolver &player);
+  std::string video;  // the video file's address; empty when the page names none
+  std::string player; // else the address of a player whose host names the video (YouTube)
+  std::string title;  // the page's title, where the site reads one
+};
+
+// A parser takes the fetched page's text and the page address. It never
+// reads outside the page and never throws for any page content.
+using PageParser = PageFinding (*)(std::string_view text, std::string_view pageAddress);
 
 // Whether an address on the site's domain has the shape of its video pages
 // (what the clipboard monitor takes).
@@ -55,9 +59,6 @@ struct SamplePage {
   std::string_view playerLocation = {};
 };
 
-// A page's title, for the name of a file its server does not name.
-using PageTitle = std::string (*)(std::string_view text, std::string_view pageAddress);
-
 // A supported site: everything that differs from one site to the next.
 struct Site {
   std::string_view name;   // as users know it, for messages
@@ -70,7 +71,6 @@ struct Site {
   // A site of no domain of its own takes the http and https addresses of
   // any other host that this says are its.
   PageShape takes = nullptr;
-  PageTitle title = nullptr;
 };
 
 } // namespace vidtrawl::resolve

@@ -5,6 +5,9 @@
 #include "settings/RegistryFile.h"
 #include "settings/SettingsStore.h"
 
+#include "base/NumberScan.h"
+
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -27,12 +30,18 @@ void Settings::Load(const SettingsNote &note) {
   downloadDir = store.Get(kSettingsKey, kDownloadDirName, DefaultDownloadDir().string());
   knownSitesOnly =
       BooleanFromText(store.Get(kSettingsKey, kKnownSitesOnlyName, "False")).value_or(false);
+  // A number out of range is taken to its nearest bound; anything else is the default.
+  const std::string jobs = store.Get(kSettingsKey, kSimultaneousDownloadsName, "");
+  simultaneousDownloads = kSimultaneousDownloadsDefault;
+  if (const std::optional<long long> value = base::ParseInteger<long long>(jobs))
+    simultaneousDownloads = static_cast<int>(std::clamp<long long>(*value, 1, 16));
 }
 
 void Settings::Save() const {
   SettingsStore store(registryFile_);
   store.Save(kSettingsKey, kUrlMonName, BooleanText(monitor));
   store.Save(kSettingsKey, kDownloadDirName, downloadDir);
+  store.Save(kSettingsKey, kSimultaneousDownloadsName, std::to_string(simultaneousDownloads));
   if (knownSitesOnly)
     store.Save(kSettingsKey, kKnownSitesOnlyName, BooleanText(true));
 }

@@ -6,7 +6,9 @@
 #include "gui/ListLook.h"
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
+#include "gui/QtMessageBox.h"
 #include "gui/StatusCellPainter.h"
+#include "support/Nginx.h"
 #include "support/RawServer.h"
 #include "support/RecordingDesktop.h"
 #include "support/RecordingMessageBox.h"
@@ -16,8 +18,10 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPushButton>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScrollBar>
@@ -33,7 +37,7 @@
 namespace vidtrawl::testing {
 namespace {
 
-using Box = host::MessageBox;
+using Box = gui::MessageBox;
 using gui::DesktopController;
 
 // One QApplication for the run: offscreen unless asked otherwise, the Fusion style so that every
@@ -73,8 +77,8 @@ struct Rules {
   ContentServer server;
   RecordingDesktop desktop;
   RecordingMessageBox messages;
-  gui::QtPump pump{0};
-  engine::Engine engine{{pump, messages},
+  gui::QtEventLoop loop;
+  engine::Engine engine{{loop},
                         {[&] {
                            engine::ConnectionMap map;
                            map.Add(":80:127.0.0.1:" + std::to_string(server.server.port()));
@@ -165,46 +169,36 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   EXPECT_TRUE(r.controller.StartPending());
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
-        return !r.engine.List().Empty() && r.engine.List()[0].phase == engine::Phase::Complete;
+        return !r.engine.List().Empty() && r.engine.List()[0].phase == engine::Phase::Complete &&
+               !r.engine.Downloading();
       },
       5000));
   EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtnTab=1; "
                        "startDownload=1; downloadBtn=1; downloadTab=1");
   EXPECT_EQ(captions, "Stop Downloading;Start Downloading;");
-  // A stop confirmed during the transfer; a second click while it winds down starts nothing.
+  // A stop confirmed during the transfer ends it at once.
   r.controller.Command("IDC_FS_Download");
   r.Flags();
   r.engine.ClearCompleted();
   r.engine.Add({"http://www.putfile.com/page", "ftp://www.example.org/x"});
   r.messages.answer = Box::Answer::Yes;
-  int clicks = 0;
-  QTimer during;
-  QObject::connect(&during, &QTimer::timeout, [&] {
-    if (r.engine.Downloading() && r.engine.List()[0].phase == engine::Phase::Transferring &&
-        clicks == 0)
-      for (; clicks < 2; ++clicks)
-        r.controller.Command("IDC_FS_stopDownload");
-  });
-  during.start(1);
   r.controller.Command("IDC_FS_stopDownload");
-  EXPECT_EQ(clicks, 2);
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return r.engine.List()[0].phase == engine::Phase::Transferring; }, 5000));
+  r.controller.Command("IDC_FS_stopDownload");
+  EXPECT_FALSE(r.engine.Downloading());
   EXPECT_EQ(engine::StatusText(r.engine.List()[0]), "Cancelled");
   EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtn=1; "
                        "startDownload=1; downloadTab=1");
   EXPECT_EQ(r.messages.shown.back().text, "Are you sure that you want to cancel downloading?");
   // The way out: asked while a pass runs; "No" keeps everything, "Yes" stops and ends.
   r.messages.answer = Box::Answer::No;
-  QObject::disconnect(&during, nullptr, nullptr, nullptr);
-  QObject::connect(&during, &QTimer::timeout, [&] {
-    if (r.engine.Downloading()) {
-      r.controller.Exit();
-      r.messages.answer = Box::Answer::Yes;
-      r.controller.Exit();
-      r.controller.Exit(); // a second request while ending
-      during.stop();
-    }
-  });
   r.controller.Command("IDC_FS_stopDownload");
+  r.controller.Exit();
+  EXPECT_TRUE(r.engine.Downloading());
+  r.messages.answer = Box::Answer::Yes;
+  r.controller.Exit();
+  r.controller.Exit(); // a second request while ending
   EXPECT_EQ(r.messages.shown.back().text,
             "Download is in Progress, Are you sure that you want to exit?");
   EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtn=1; "
@@ -217,7 +211,8 @@ TEST(DesktopController, StartStopAndTheWayOut) {
 TEST(DesktopController, TheListsOwnCommands) {
   Rules r;
   r.engine.Add({"http://www.putfile.com/done", "http://www.putfile.com/missing"});
-  r.engine.RunPass();
+  r.engine.StartPass();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
   const std::string videos = (r.dir / "videos").string();
   r.controller.OpenFile(1);
   r.controller.OpenFile(2); // not complete: nothing to open
@@ -240,13 +235,25 @@ TEST(DesktopController, TheListsOwnCommands) {
         shown += (action->isEnabled() ? "" : "-") + action->text().toStdString() + ";";
     return shown;
   };
-  EXPECT_EQ(entries({1}), "&Open File;Open &Folder;&Copy Address;-&Retry;Re&move;");
-  EXPECT_EQ(entries({2, 1}), "-&Open File;Open &Folder;&Copy Addresses;&Retry;Re&move;");
+  EXPECT_EQ(entries({1}),
+            "&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;-Res&ume;Re&move;");
+  EXPECT_EQ(entries({2, 1}),
+            "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;");
   menu.actions()[4]->trigger();
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_EQ(r.engine.List()[0].phase, engine::Phase::Complete);
-  r.desktop.selected = {1};
+  EXPECT_EQ(entries({2}),
+            "-&Open File;Open &Folder;&Copy Address;-&Retry;&Pause;-Res&ume;Re&move;");
   menu.actions()[5]->trigger();
+  EXPECT_EQ(engine::StatusText(r.engine.List()[1]), "Paused");
+  EXPECT_EQ(entries({2}),
+            "-&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;Res&ume;Re&move;");
+  menu.actions()[6]->trigger(); // a pass starts 200 ms later for it
+  EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
+  EXPECT_TRUE(r.controller.StartPending());
+  r.desktop.selected = {1};
+  entries({1});
+  menu.actions()[7]->trigger();
   EXPECT_EQ(r.engine.List().Count(), 1u);
 }
 
@@ -255,40 +262,62 @@ TEST(PassStatus, TheLineOfAPass) {
   engine::DownloadList list;
   list.Add({"http://www.putfile.com/1", "http://www.putfile.com/2", "ftp://www.example.org/3"});
   const auto set = [&](engine::Serial serial, engine::Phase phase, std::uint64_t received = 0,
-                       std::uint64_t total = 0) {
+                       std::uint64_t total = 0, double rate = 0) {
     list.Update(serial, [&](engine::Item &item) {
       item.phase = phase;
       item.received = received;
       item.total = total;
+      item.bytesPerSecond = rate;
     });
     return list.Find(serial);
   };
-  EXPECT_EQ(gui::PassLine(list, nullptr, 0), "0 of 2 complete");
-  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Preparing), 0), "Preparing 1 of 2");
-  const engine::Item *first = set(1, engine::Phase::Transferring, 1 << 20, 41 << 20);
-  EXPECT_EQ(gui::PassLine(list, first, 0), "Downloading 1 of 2 · 1 MB of 41 MB");
-  EXPECT_EQ(gui::PassLine(list, first, 2 << 20),
+  EXPECT_EQ(gui::PassLine(list, nullptr), "0 of 2 complete");
+  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Preparing)), "Preparing 1 of 2");
+  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 1 << 20, 41 << 20)),
+            "Downloading 1 of 2 · 1 MB of 41 MB");
+  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 1 << 20, 41 << 20, 2 << 20)),
             "Downloading 1 of 2 · 1 MB of 41 MB · 2 MB/s · 20 s left");
   // A file larger than it was announced: no size, no time left.
-  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 3 << 20, 2 << 20), 1 << 20),
+  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 3 << 20, 2 << 20, 1 << 20)),
             "Downloading 1 of 2 · 3 MB · 1 MB/s");
   set(1, engine::Phase::Complete);
-  EXPECT_EQ(gui::PassLine(list, set(2, engine::Phase::Transferring, 5, 0), 0),
+  EXPECT_EQ(gui::PassLine(list, set(2, engine::Phase::Transferring, 5, 0)),
             "Downloading 2 of 2 · 5 Bytes");
   set(2, engine::Phase::Failed);
-  EXPECT_EQ(gui::PassLine(list, nullptr, 0), "1 of 2 complete, 1 failed");
+  EXPECT_EQ(gui::PassLine(list, nullptr), "1 of 2 complete, 1 failed");
   for (const auto &[seconds, text] :
        {std::pair{0.4, "0 s"}, {59.6, "1 min 0 s"}, {3 * 3600 + 400.0, "3 h 6 min"}})
     EXPECT_EQ(gui::DurationText(seconds), text);
-  gui::RateMeter meter;
-  const auto start = gui::SteadyClock::now();
-  meter.Add(start, 1000);
-  meter.Add(start + std::chrono::milliseconds(400), 2000);
-  EXPECT_EQ(meter.Rate(), 0); // too short a span
-  meter.Add(start + std::chrono::seconds(2), 5000);
-  EXPECT_EQ(meter.Rate(), 2000);
-  meter.Add(start + std::chrono::seconds(6), 13000); // the oldest samples fall out
-  EXPECT_EQ(meter.Rate(), 2000);
+}
+
+// A question on screen holds no download up: the stop's question stays 6 s while nginx, which
+// drops a client that takes nothing for 3 s, sends a file; answered No, the item completes whole.
+TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
+  if (!Nginx::Installed())
+    GTEST_SKIP() << "nginx is not installed";
+  Rules r;
+  Nginx nginx(r.dir / "nginx", "send_timeout 3s; limit_rate 8m;");
+  const std::string body = Pattern(32 << 20, 5);
+  WriteFile(r.dir / "nginx/www/clip.mp4", body);
+  gui::QtMessageBox box;
+  DesktopController controller(
+      r.engine, {r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, box, r.desktop},
+      "/help.html", "https://vidtrawl.example.org/");
+  r.engine.Add({nginx.Url("/clip.mp4")});
+  controller.Command("IDC_FS_stopDownload");
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return r.engine.List()[0].phase == engine::Phase::Transferring; }, 5000));
+  const auto asked = std::chrono::steady_clock::now();
+  QTimer::singleShot(6000, Qt::PreciseTimer, [] {
+    if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+      question->button(QMessageBox::No)->click();
+  });
+  controller.Command("IDC_FS_stopDownload");
+  EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::seconds(6));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 30000));
+  EXPECT_EQ(engine::StatusText(r.engine.List()[0]), "Complete")
+      << engine::ReasonText(r.engine.List()[0]);
+  EXPECT_TRUE(ReadFile(r.dir / "videos/clip.mp4") == body);
 }
 
 // The program put together, over a private settings file, with recording hosts.
@@ -337,7 +366,8 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
                 t.Shown(1, 4),
             "2|ftp://www.example.org/u|ERROR|Link is not supported|????");
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-  t.engine.RunPass(); // the first and third fail: no server answers
+  t.engine.StartPass(); // the first and third fail: no server answers
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !t.engine.Downloading(); }, 30000));
   EXPECT_EQ(model.index(1, gui::kColumnStatus).data(Qt::ToolTipRole).toString().toStdString(),
             "the address belongs to no supported site");
   EXPECT_NE(model.index(0, gui::kColumnAddress)

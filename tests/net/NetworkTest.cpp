@@ -4,9 +4,9 @@
 #include "net/FileTransfer.h"
 #include "net/PageFetch.h"
 
+#include "support/LoopRun.h"
 #include "support/Nginx.h"
 #include "support/RawServer.h"
-#include "support/ScriptedPump.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -106,10 +106,38 @@ protected:
     return lines;
   }
 
+  // Each operation, run on the loop to its end (or until `stop` says so after a turn).
+  base::Outcome<std::uint64_t> Transfer(const std::string &url, PartialFile &file,
+                                        std::uint64_t expected, const ProgressSink &progress = {},
+                                        const std::function<bool()> &stop = {}) {
+    return testing::RunToEnd<std::uint64_t>(
+        loop,
+        [&](FileTransfer::Done done) {
+          return std::make_unique<FileTransfer>(session, url, file, expected, progress,
+                                                std::move(done));
+        },
+        stop);
+  }
+  base::Outcome<RemoteFile> Ask(const std::string &url) {
+    return testing::RunToEnd<RemoteFile>(loop, [&](FileInfoRequest::Done done) {
+      return std::make_unique<FileInfoRequest>(session, url, std::move(done));
+    });
+  }
+  base::Outcome<Page> Fetch(const std::string &url, const ProgressSink &progress = {},
+                            const std::function<bool()> &stop = {},
+                            std::size_t maxBytes = kMaxPageBytes) {
+    return testing::RunToEnd<Page>(
+        loop,
+        [&](PageFetch::Done done) {
+          return std::make_unique<PageFetch>(session, url, progress, std::move(done), maxBytes);
+        },
+        stop);
+  }
+
   RawServer server{Site};
   testing::TempDir dir;
-  testing::ScriptedPump pump;
-  Session session{pump, ConnectionMap{}};
+  host::PollLoop loop;
+  Session session{loop, ConnectionMap{}};
 };
 
 // What an outcome says, as one text: "done VALUE", "stopped", or "KIND: detail".
@@ -119,8 +147,8 @@ template <typename T> std::string Said(const base::Outcome<T> &outcome) {
   if (outcome.Failed())
     return std::to_string(static_cast<int>(outcome.Failure().kind)) + ": " +
            outcome.Failure().detail;
-  if constexpr (std::is_same_v<T, std::string>)
-    return "done " + std::to_string(outcome.Value().size());
+  if constexpr (std::is_same_v<T, Page>)
+    return "done " + std::to_string(outcome.Value().text.size());
   else
     return "done " + std::to_string(outcome.Value());
 }
@@ -165,8 +193,8 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
     base::Outcome<PartialFile> file = PartialFile::Claim((dir / "out/v.flv").string());
     ASSERT_TRUE(file.Done());
     int reports = 0;
-    const base::Outcome<std::uint64_t> outcome = TransferFile(
-        session, server.url(c.path), file.Value(), c.expected,
+    const base::Outcome<std::uint64_t> outcome = Transfer(
+        server.url(c.path), file.Value(), c.expected,
         [&](std::uint64_t, std::uint64_t) { ++reports; },
         [&] { return c.stopAt > 0 && reports >= c.stopAt; });
     file.Value().Abandon();
@@ -185,9 +213,8 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
   // A disk that takes no more (no file may grow past 1000 bytes) fails the transfer with why.
   base::Outcome<PartialFile> file = PartialFile::Claim((dir / "full.flv").string());
   base::Outcome<std::uint64_t> outcome = base::Stopped{};
-  testing::WithFileSizeLimit(1000, [&] {
-    outcome = TransferFile(session, server.url("/body/5000"), file.Value(), 0, {}, {});
-  });
+  testing::WithFileSizeLimit(
+      1000, [&] { outcome = Transfer(server.url("/body/5000"), file.Value(), 0); });
   EXPECT_EQ(Said(outcome), Kind(FaultKind::LocalFile) + "cannot write " +
                                (dir / "full.flv").string() + PartialFile::kSuffix +
                                ": File too large");
@@ -211,8 +238,8 @@ TEST_F(NetworkTest, ABrokenTransferGoesOnFromWhereItStopped) {
     base::Outcome<PartialFile> again = PartialFile::Claim(target, address);
     EXPECT_EQ(again.Value().Offset(), 8000u);
     const auto outcome =
-        TransferFile(session, address, again.Value(), 0,
-                     [&](std::uint64_t, std::uint64_t total) { EXPECT_EQ(total, 20000u); }, {});
+        Transfer(address, again.Value(), 0,
+                 [&](std::uint64_t, std::uint64_t total) { EXPECT_EQ(total, 20000u); });
     EXPECT_EQ(Said(outcome), "done 20000");
     EXPECT_TRUE(ReadFile(target) == Pattern(20000));
     EXPECT_EQ(server.Requests().size() - before, mode == "416" || mode == "other" ? 2u : 1u);
@@ -235,7 +262,7 @@ TEST_F(NetworkTest, ABrokenTransferGoesOnFromWhereItStopped) {
 // server that does not answer, or answers past the limits, is a fault.
 TEST_F(NetworkTest, AHeaderRequestReadsWhatTheServerSays) {
   const auto said = [&](const std::string &url) {
-    const base::Outcome<RemoteFile> file = AskFileInfo(session, url, {});
+    const base::Outcome<RemoteFile> file = Ask(url);
     if (!file.Done())
       return file.Failed() ? Kind(file.Failure().kind) + file.Failure().detail : "stopped";
     const RemoteFile &f = file.Value();
@@ -272,19 +299,19 @@ TEST_F(NetworkTest, AHeaderRequestReadsWhatTheServerSays) {
 TEST_F(NetworkTest, APageIsTheWholeBodyOfAWholeAnswer) {
   std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
   const auto progress = [&](std::uint64_t got, std::uint64_t of) { reports.emplace_back(got, of); };
-  const base::Outcome<std::string> page =
-      FetchPage(session, server.url("/body/70000"), progress, {}, 70000); // just fits
+  const base::Outcome<Page> page =
+      Fetch(server.url("/body/70000"), progress, {}, 70000); // just fits
   ASSERT_TRUE(page.Done());
-  EXPECT_TRUE(page.Value() == Pattern(70000));
+  EXPECT_TRUE(page.Value().text == Pattern(70000));
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports.back(), (std::pair<std::uint64_t, std::uint64_t>{70000, 70000}));
-  EXPECT_EQ(Said(FetchPage(session, server.url("/open/70000"), {}, {}, 65536)),
+  EXPECT_EQ(Said(Fetch(server.url("/open/70000"), {}, {}, 65536)),
             Kind(FaultKind::PageTooLarge) + "the page is larger than 65536 bytes");
-  EXPECT_EQ(Said(FetchPage(session, "www.youtube.com/watch?v=1", {}, {})),
+  EXPECT_EQ(Said(Fetch("www.youtube.com/watch?v=1")),
             Kind(FaultKind::BadAddress) + "not an http or https address");
   // Stopped while the server holds its answer back (not before it has the request).
   const auto asked = [&] { return Requests().ends_with("/stall"); };
-  EXPECT_EQ(Said(FetchPage(session, server.url("/stall"), {}, asked)), "stopped");
+  EXPECT_EQ(Said(Fetch(server.url("/stall"), {}, asked)), "stopped");
   EXPECT_EQ(Requests(), "GET /body/70000, GET /open/70000, GET /stall");
 }
 
@@ -353,25 +380,24 @@ TEST_F(NetworkTest, ARealServerServesHeadersAndTransfers) {
   const std::size_t large = 64 << 20;
   WriteFile(dir / "nginx/www/large.mp4", Pattern(large, 9));
   const std::string again = (dir / "large.mp4").string(), address = nginx.Url("/large.mp4");
-  const base::Outcome<RemoteFile> info = AskFileInfo(session, address, {});
+  const base::Outcome<RemoteFile> info = Ask(address);
   ASSERT_TRUE(info.Done()) << testing::ReadFile(dir / "nginx/error.log");
   EXPECT_EQ(info.Value().size, large);
   EXPECT_EQ(info.Value().type, "mp4");
   EXPECT_NE(info.Value().lastModified.find(" GMT"), std::string::npos);
   base::Outcome<PartialFile> first = PartialFile::Claim(again, address);
-  EXPECT_EQ(Said(TransferFile(session, address, first.Value(), large, {},
-                              [&] {
-                                return fs::exists(again + PartialFile::kSuffix) &&
-                                       fs::file_size(again + PartialFile::kSuffix) >= large / 2;
-                              })),
+  EXPECT_EQ(Said(Transfer(address, first.Value(), large, {},
+                          [&] {
+                            return fs::exists(again + PartialFile::kSuffix) &&
+                                   fs::file_size(again + PartialFile::kSuffix) >= large / 2;
+                          })),
             "stopped");
   first.Value().Abandon();
   base::Outcome<PartialFile> rest = PartialFile::Claim(again, address);
   const std::uint64_t offset = rest.Value().Offset();
   EXPECT_GE(offset, large / 2);
   EXPECT_LT(offset, large);
-  EXPECT_EQ(Said(TransferFile(session, address, rest.Value(), large, {}, {})),
-            "done " + std::to_string(large));
+  EXPECT_EQ(Said(Transfer(address, rest.Value(), large)), "done " + std::to_string(large));
   EXPECT_TRUE(ReadFile(again) == Pattern(large, 9));
   const std::string log = nginx.AccessLog();
   EXPECT_NE(log.find("\"GET /large.mp4 HTTP/1.1\" 206 " + std::to_string(large - offset) + " "),

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "engine/Engine.h"
+#include "host/PollLoop.h"
 #include "support/RawServer.h"
-#include "support/RecordingMessageBox.h"
-#include "support/ScriptedPump.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vidtrawl::testing {
@@ -24,18 +25,34 @@ inline std::string ServeVideo(ContentServer &server, const std::string &name,
 }
 
 // A whole engine whose every connection on port 80 goes to one in-process
-// server that serves what the test puts there, over a scripted pump.
-class EngineFixture : public ::testing::Test, public ContentServer {
+// server that serves what the test puts there, on a loop the test turns.
+class EngineFixture : public ::testing::Test, public ContentServer, public engine::PassObserver {
 protected:
   void SetUp() override { NewEngine(); }
-  // A fresh engine (an empty list, its own download folder) on the same server.
-  void NewEngine() {
+  void TearDown() override { engine.reset(); }
+  // A fresh engine (an empty list, its own download folder) on the same
+  // server, downloading `jobs` items at once.
+  void NewEngine(int jobs = 3) {
     engine.reset();
     engine::ConnectionMap map;
     map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
-    engine = std::make_unique<engine::Engine>(engine::Hosts{pump, messages},
+    engine = std::make_unique<engine::Engine>(engine::Hosts{loop},
                                               engine::Options{map, dir / "registry.ini"});
     engine->SetDownloadDir((dir.path() / ("videos" + std::to_string(++engines))).string());
+    engine->SetSimultaneousDownloads(jobs);
+    engine->Subscribe(this);
+  }
+  void PassEnded(const engine::PassSummary &summary) override { ended = summary; }
+  // Turns the loop until `done` says so; false after a minute.
+  bool RunUntil(const std::function<bool()> &done) {
+    return loop.RunUntil(done, std::chrono::seconds(60));
+  }
+  // A whole pass: how it ended.
+  engine::PassSummary RunPass() {
+    ended.reset();
+    engine->StartPass();
+    RunUntil([&] { return ended.has_value(); });
+    return ended.value_or(engine::PassSummary{-1, -1});
   }
   std::filesystem::path Saved(const std::string &name) const {
     return std::filesystem::path(engine->DownloadDir()) / name;
@@ -58,9 +75,9 @@ protected:
   }
 
   TempDir dir;
-  ScriptedPump pump;
-  RecordingMessageBox messages;
+  host::PollLoop loop;
   std::unique_ptr<engine::Engine> engine;
+  std::optional<engine::PassSummary> ended;
   int engines = 0;
 };
 

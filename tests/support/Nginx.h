@@ -18,19 +18,21 @@
 namespace vidtrawl::testing {
 
 // nginx in the foreground with a configuration of its own, serving the folder
-// www under `dir` on a free loopback port, its access log in dir/access.log.
+// www under `dir` on a free loopback port, its access log in dir/access.log;
+// `directives` go into its server block ("limit_rate 2m;").
 class Nginx {
 public:
   static constexpr const char *kBinary = "/usr/sbin/nginx";
   static bool Installed() { return std::filesystem::exists(kBinary); }
 
-  explicit Nginx(const std::filesystem::path &dir) : dir_(dir), port_(RawServer::UnusedPort()) {
+  explicit Nginx(const std::filesystem::path &dir, const std::string &directives = {})
+      : dir_(dir), port_(RawServer::UnusedPort()) {
     std::filesystem::create_directories(dir / "www");
     std::string conf = std::string(::geteuid() == 0 ? "user root;" : "") +
                        "daemon off; error_log error.log; pid nginx.pid; events {}\nhttp { "
                        "access_log access.log; types { video/x-flv flv; video/mp4 mp4; } server "
                        "{ listen 127.0.0.1:" +
-                       std::to_string(port_) + "; root www; }";
+                       std::to_string(port_) + "; root www; " + directives + " }";
     for (const char *temp : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})
       conf += std::string(" ") + temp + "_temp_path www;";
     WriteFile(dir / "nginx.conf", conf + " }\n");

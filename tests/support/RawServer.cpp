@@ -51,6 +51,8 @@ RawServer::RawServer(Script script) : script_(std::move(script)) {
 RawServer::~RawServer() {
   stop_ = true;
   thread_.join();
+  for (std::thread &client : clients_)
+    client.join();
   ::close(listener_);
 }
 
@@ -79,10 +81,11 @@ void RawServer::Serve() {
     if (!Readable(listener_))
       continue;
     const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (client >= 0) {
-      Answer(client);
-      ::close(client);
-    }
+    if (client >= 0)
+      clients_.emplace_back([this, client] {
+        Answer(client);
+        ::close(client);
+      });
   }
 }
 
@@ -107,6 +110,12 @@ void RawServer::Answer(int client) {
   }
   if (script_)
     reply = script_(request);
+  if (reply.gate && reply.heldAt < reply.bytes.size()) {
+    SendAll(client, reply.bytes.substr(0, reply.heldAt));
+    while (!reply.gate->open && !stop_)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    reply.bytes.erase(0, reply.heldAt);
+  }
   if (reply.linePause.count() == 0)
     SendAll(client, reply.bytes);
   for (std::size_t at = 0; reply.linePause.count() > 0 && at < reply.bytes.size() && !stop_;) {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -14,15 +15,22 @@ namespace vidtrawl::testing {
 // A loopback TCP server that answers each connection with scripted bytes,
 // for answers an HTTP library would not send: odd header blocks, bodies cut
 // short, servers that stall or close. It reads each request up to its blank
-// line, records it and answers; connections are served one at a time.
+// line, records it and answers; each connection on a thread of its own, so
+// that one that stalls holds no other up.
 class RawServer {
 public:
+  // Where a reply waits, after some of its bytes, until the test opens it.
+  struct Gate {
+    std::atomic<bool> open{false};
+  };
   struct Reply {
     Reply(std::string sent = {}, bool silent = false, std::chrono::milliseconds perLine = {})
         : bytes(std::move(sent)), stall(silent), linePause(perLine) {}
     std::string bytes; // sent as they are (nothing: the connection is closed at once)
     bool stall;        // then stay silent until the client closes or the server stops
     std::chrono::milliseconds linePause; // a pause after each line of `bytes`
+    std::shared_ptr<Gate> gate;          // the rest of `bytes` waits for it after `heldAt` bytes
+    std::size_t heldAt = 0;
   };
   // Called with the request head (up to and including the blank line).
   using Script = std::function<Reply(const std::string &request)>;
@@ -52,6 +60,7 @@ private:
   std::atomic<bool> stop_{false};
   mutable std::mutex mutex_;
   std::vector<std::string> requests_;
+  std::vector<std::thread> clients_;
   std::thread thread_;
 };
 
@@ -76,6 +85,23 @@ public:
           (sized ? length : "") + (type.empty() ? "" : "Content-Type: " + type + "\r\n"),
           head ? "" : body)};
     });
+  }
+  // The body waits after `at` bytes until the gate that is returned opens.
+  std::shared_ptr<RawServer::Gate> ServeHeld(const std::string &path, const std::string &body,
+                                             std::size_t at) {
+    auto gate = std::make_shared<RawServer::Gate>();
+    Serve(path, [body, at, gate](bool head) {
+      RawServer::Reply reply{
+          RawResponse("HTTP/1.1 200 OK",
+                      "Content-Length: " + std::to_string(body.size()) + "\r\nETag: \"held\"\r\n",
+                      head ? "" : body)};
+      if (!head) {
+        reply.gate = gate;
+        reply.heldAt = reply.bytes.size() - body.size() + at;
+      }
+      return reply;
+    });
+    return gate;
   }
   void Serve(const std::string &path, Script script) {
     std::lock_guard<std::mutex> lock(mutex_);

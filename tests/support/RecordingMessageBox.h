@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/MessageBox.h"
+#include "gui/MessageBox.h"
 
 #include <string>
 #include <vector>
@@ -8,7 +8,7 @@
 namespace vidtrawl::testing {
 
 // A message box that records what it was asked to show and gives a fixed answer.
-class RecordingMessageBox final : public host::MessageBox {
+class RecordingMessageBox final : public gui::MessageBox {
 public:
   struct Shown {
     std::string text;
@@ -16,7 +16,7 @@ public:
     Icon icon;
     std::string title;
   };
-  using host::MessageBox::Show;
+  using gui::MessageBox::Show;
   Answer ShowMessage(const Message &message) override {
     shown.push_back({message.text, message.buttons, message.icon, message.title});
     return answer;

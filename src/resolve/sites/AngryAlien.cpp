@@ -12,7 +12,7 @@ static_assert(kMarker.size() == 12);
 // The value follows the marker and ends at the next double quote.
 constexpr ExtractionRule kRule{kMarker, 12, "\"", 12};
 
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   return ExtractAbsoluteAddress(text, kRule);
 }
 

@@ -5,12 +5,11 @@
 namespace vidtrawl::resolve::sites {
 namespace {
 
-std::string Parse(std::string_view text, std::string_view pageAddress, const PlayerResolver &) {
-  return FindPageVideo(text, pageAddress).address;
-}
-
-std::string Title(std::string_view text, std::string_view pageAddress) {
-  return FindPageVideo(text, pageAddress).title;
+PageFinding Parse(std::string_view text, std::string_view pageAddress) {
+  PageVideo found = FindPageVideo(text, pageAddress);
+  PageFinding finding(std::move(found.address));
+  finding.title = std::move(found.title);
+  return finding;
 }
 
 bool AnyAddress(const net::WebAddress &) {
@@ -38,7 +37,6 @@ extern const Site kAnyPage{
             .video = {"/media/trawler-season.webm", 320 * 1024, false, ""},
         },
     .takes = AnyAddress,
-    .title = Title,
 };
 
 } // namespace vidtrawl::resolve::sites

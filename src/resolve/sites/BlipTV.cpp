@@ -14,7 +14,7 @@ static_assert(kMarker.size() == 63);
 // value's tenth character on.
 constexpr ExtractionRule kRule{kMarker, 63, "\"", 72};
 
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   return ExtractValue(text, kRule).value_or(std::string());
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 // The picture's address without its last "_" part (else its extension),
 // under "/movie/" instead of "/image/", with ".flv" unless it has one.
-std::string Parse(std::string_view text, std::string_view pageAddress, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view pageAddress) {
   std::string marker = "Value=\"[url=";
   marker += pageAddress;
   marker += "][IMG]";

@@ -12,7 +12,7 @@ constexpr std::string_view kContentPathMarker = "sGlobalContentFilePath='";
 static_assert(kFileNameMarker.size() == 17 && kContentPathMarker.size() == 24);
 
 // The content path is looked for only after the file name.
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   const std::optional<Pos> f = FindFrom(text, kFileNameMarker, 1);
   if (!f)
     return {};

@@ -14,7 +14,7 @@ static_assert(kMarker.size() == 18);
 // skipped; the value ends at the next double quote.
 constexpr ExtractionRule kRule{kMarker, 20, "\"", 20};
 
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   const std::optional<std::string> value = ExtractValue(text, kRule);
   if (!value)
     return {};

@@ -42,7 +42,7 @@ std::string VideoUrl(std::string_view page) {
   return net::UnescapeURL(*value);
 }
 
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   if (const std::optional<Pos> ipod = FindFrom(text, "ipoddownloadlink", 1))
     return IpodLink(text, *ipod);
   return VideoUrl(text);

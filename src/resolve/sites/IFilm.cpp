@@ -12,7 +12,7 @@ static_assert(kMarker.size() == 16);
 // first "*," after the marker's start.
 constexpr ExtractionRule kRule{kMarker, 9, "*,", 0};
 
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   const std::optional<std::string> value = ExtractValue(text, kRule);
   if (!value)
     return {};

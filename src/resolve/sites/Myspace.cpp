@@ -9,7 +9,7 @@ namespace {
 
 // base + p/d1/d2/n.flv, p being the number without its last five characters
 // padded to seven, d1 and d2 its last four characters in pairs, reversed.
-std::string Parse(std::string_view, std::string_view pageAddress, const PlayerResolver &) {
+PageFinding Parse(std::string_view, std::string_view pageAddress) {
   const std::optional<Pos> k = FindFrom(pageAddress, "videoid=", 1);
   if (!k)
     return {};

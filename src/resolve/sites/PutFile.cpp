@@ -8,7 +8,7 @@ namespace {
 
 // From the "http" before the first ".flv" (else the first ".wmv") through
 // the extension.
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   std::optional<Pos> e = FindFrom(text, ".flv", 1);
   if (!e)
     e = FindFrom(text, ".wmv", 1);

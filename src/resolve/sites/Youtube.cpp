@@ -1,4 +1,4 @@
-// YouTube: the page names only its player; the redirect resolver turns the
+// YouTube: the page names only its player; the player's host turns the
 // player address into the video's. Flash video under names of its own, kept
 // short.
 #include "resolve/AddressShape.h"
@@ -10,7 +10,7 @@ namespace {
 
 // The player address lies between the first ";" after "embed src" and the
 // next "&".
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &player) {
+PageFinding Parse(std::string_view text, std::string_view) {
   const std::optional<Pos> m = FindFrom(text, "embed src", 1);
   if (!m)
     return {};
@@ -21,9 +21,11 @@ std::string Parse(std::string_view text, std::string_view, const PlayerResolver 
   if (!b)
     return {};
   const std::optional<std::string> address = Mid(text, *a + 1, *b - *a - 1);
-  if (!address || address->empty() || !player)
+  if (!address || address->empty())
     return {};
-  return player(*address);
+  PageFinding found;
+  found.player = *address;
+  return found;
 }
 
 // /watch?v=ID

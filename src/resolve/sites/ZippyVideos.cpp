@@ -20,7 +20,7 @@ constexpr ExtractionRule kVideoId = Rule("videoId=", "&");
 constexpr ExtractionRule kServer = Rule("srvURL=", "'");
 
 // server/storage id/user name/video id, with no extension.
-std::string Parse(std::string_view text, std::string_view, const PlayerResolver &) {
+PageFinding Parse(std::string_view text, std::string_view) {
   const std::optional<std::string> storageId = ExtractValue(text, kStorageId);
   if (!storageId)
     return {};

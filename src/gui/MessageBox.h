@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace vidtrawl::host {
+namespace vidtrawl::gui {
 
 // Modal messages. The title is the application's, "Vidtrawl", unless a
 // message names another.
@@ -29,4 +29,4 @@ public:
   }
 };
 
-} // namespace vidtrawl::host
+} // namespace vidtrawl::gui

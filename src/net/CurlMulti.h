@@ -1,0 +1,72 @@
+#pragma once
+
+#include "host/EventLoop.h"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace vidtrawl::net {
+
+// The one curl multi handle every request of the program runs on, driven by
+// the host's event loop through curl's socket and timer callbacks (as
+// curl's multi-event example does). Each request's handle carries its
+// client (CURLINFO_PRIVATE), which hears of the bytes that arrived and of
+// its end, on the loop and never from inside curl.
+class CurlMulti {
+public:
+  class Client {
+  public:
+    virtual ~Client() = default;
+    // Body bytes arrived in the turn that just ended.
+    virtual void Received() {}
+    // The transfer ended; the client may end itself in here.
+    virtual void Ended(CURLcode result) = 0;
+  };
+
+  explicit CurlMulti(host::EventLoop &loop);
+  ~CurlMulti();
+  CurlMulti(const CurlMulti &) = delete;
+  CurlMulti &operator=(const CurlMulti &) = delete;
+
+  host::EventLoop &Loop() const { return loop_; }
+  bool Valid() const { return multi_ != nullptr; }
+
+  // Runs a handle for its client until it ends or is taken off.
+  bool Add(CURL *easy, Client &client);
+  void Remove(CURL *easy);
+
+  // For a write callback: whether this turn has received long enough. A
+  // fast server keeps a socket full, and curl would go on reading it for
+  // tens of milliseconds while the window waits; a handle that pauses when
+  // this says so is taken up again after the host's other events.
+  bool TurnOver() const;
+  void ResumeLater(CURL *easy);
+  // Tells the client of `easy` after this turn that bytes arrived.
+  void MarkReceived(CURL *easy);
+
+private:
+  static int OnSocket(CURL *easy, curl_socket_t fd, int what, void *self, void *);
+  static int OnTimer(CURLM *, long millis, void *self);
+  // One call of curl for a socket (or its timer), then the clients' news.
+  void Act(curl_socket_t fd, int events);
+  void Deliver();
+  void ResumePaused();
+
+  host::EventLoop &loop_;
+  CURLM *multi_;
+  host::Timer timer_;
+  host::Timer resume_;
+  std::chrono::steady_clock::time_point turnStarted_{};
+  bool inTurn_ = false;
+  std::vector<CURL *> received_;
+  std::vector<CURL *> paused_;
+  // The handles on the multi: a handle that is looked up again after a
+  // client ran is told nothing once it is gone.
+  std::unordered_map<CURL *, Client *> clients_;
+};
+
+} // namespace vidtrawl::net

@@ -1,0 +1,255 @@
+#include "scheduler/Scheduler.h"
+
+#include "list/DownloadList.h"
+#include "net/PartialFile.h"
+#include "net/Session.h"
+
+#include <algorithm>
+#include <system_error>
+
+namespace vidtrawl::scheduler {
+
+using list::Phase;
+using list::Serial;
+
+Scheduler::Scheduler(list::DownloadList &items, net::Session &session)
+    : items_(items), session_(session), names_(items), turn_(session.Loop()) {
+  items_.Subscribe(this);
+}
+
+Scheduler::~Scheduler() {
+  items_.Unsubscribe(this);
+}
+
+void Scheduler::SetJobLimit(int jobs) {
+  limit_ = std::clamp(jobs, 1, kMaxJobs);
+  Soon();
+}
+
+void Scheduler::StartPass(const std::filesystem::path &folder) {
+  if (running_)
+    return;
+  std::error_code ec;
+  std::filesystem::create_directories(folder,
+                                      ec); // one that cannot be made fails each item, with why
+  folder_ = folder;
+  running_ = true;
+  summary_ = {};
+  names_.Clear();
+  taken_.clear();
+  cursor_ = 0;
+  Fill();
+}
+
+bool Scheduler::Takeable(const list::Item &item) const {
+  return !list::IsFinished(item) && item.phase != Phase::Paused && taken_.count(item.serial) == 0;
+}
+
+void Scheduler::Turn() {
+  ended_.clear();
+  GrantNames();
+  Fill();
+}
+
+void Scheduler::Fill() {
+  if (!running_)
+    return;
+  while (jobs_.size() < static_cast<std::size_t>(limit_)) {
+    // Every item before the cursor is finished, paused or taken already.
+    while (cursor_ < items_.Count() && !Takeable(items_[cursor_]))
+      ++cursor_;
+    if (cursor_ >= items_.Count())
+      break;
+    const Serial serial = items_[cursor_].serial;
+    taken_.insert(serial);
+    jobs_.push_back(std::make_unique<ItemJob>(*this, serial));
+    jobs_.back()->Start();
+  }
+  if (jobs_.empty())
+    EndPass();
+}
+
+void Scheduler::Soon() {
+  if (!turn_.Active())
+    turn_.Start(std::chrono::milliseconds(0), [this] { Turn(); });
+}
+
+void Scheduler::EndPass() {
+  running_ = false;
+  taken_.clear();
+  if (passEnded_)
+    passEnded_(summary_);
+}
+
+void Scheduler::Retire(std::unique_ptr<ItemJob> &job) {
+  ended_.push_back(std::move(job));
+}
+
+void Scheduler::JobEnded(ItemJob &ended) {
+  for (auto it = jobs_.begin(); it != jobs_.end(); ++it)
+    if (it->get() == &ended) {
+      Retire(*it);
+      jobs_.erase(it);
+      break;
+    }
+  // A job that ends may let a later one take its name.
+  GrantNames();
+  Soon();
+}
+
+void Scheduler::WantsName() {
+  GrantNames();
+}
+
+std::vector<Serial> Scheduler::RunningItems() const {
+  std::vector<std::pair<std::size_t, Serial>> placed;
+  for (const auto &job : jobs_)
+    if (const std::optional<std::size_t> index = items_.IndexOf(job->Serial()))
+      placed.emplace_back(*index, job->Serial());
+  std::sort(placed.begin(), placed.end());
+  std::vector<Serial> serials;
+  for (const auto &[index, serial] : placed)
+    serials.push_back(serial);
+  return serials;
+}
+
+ItemJob *Scheduler::JobOf(Serial serial) {
+  for (const auto &job : jobs_)
+    if (job->Serial() == serial)
+      return job.get();
+  return nullptr;
+}
+
+void Scheduler::GrantNames() {
+  // In list order, each job whose answer came has its name decided, up to
+  // the first that is still waiting for its answer: it may want the same
+  // name, and with one job at a time it would have had it first. The names
+  // are decided as they would have been then: a partial file of a later
+  // job is no file yet.
+  const auto inFolder = [this](const std::string &candidate) {
+    const std::filesystem::path target = folder_ / candidate;
+    for (const auto &job : jobs_)
+      if (job->PartName() == candidate) {
+        std::error_code ec;
+        return std::filesystem::exists(std::filesystem::symlink_status(target, ec));
+      }
+    return net::PartialFile::NameInUse(target);
+  };
+  for (const Serial serial : RunningItems()) {
+    ItemJob *job = JobOf(serial); // each may end when named (a completion that fails)
+    if (job == nullptr || job->Named())
+      continue;
+    const ItemJob::Stage stage = job->CurrentStage();
+    if (stage == ItemJob::Stage::Resolving || stage == ItemJob::Stage::Asking)
+      break;
+    job->Name(names_.NameFor(*items_.IndexOf(serial), job->Proposal(), inFolder));
+  }
+}
+
+void Scheduler::Stop() {
+  if (!running_)
+    return;
+  std::vector<std::unique_ptr<ItemJob>> jobs;
+  jobs.swap(jobs_);
+  for (auto &job : jobs) {
+    job->Cancel(Phase::Cancelled);
+    Retire(job);
+  }
+  Soon(); // the jobs go on the next turn
+  EndPass();
+}
+
+void Scheduler::Pause(const std::vector<Serial> &serials) {
+  for (const Serial serial : serials) {
+    if (ItemJob *job = JobOf(serial)) {
+      job->Cancel(Phase::Paused);
+      const auto it =
+          std::find_if(jobs_.begin(), jobs_.end(), [&](const auto &j) { return j.get() == job; });
+      Retire(*it);
+      jobs_.erase(it);
+      continue;
+    }
+    const list::Item *item = items_.Find(serial);
+    if (item != nullptr && !list::IsFinished(*item) && item->phase != Phase::Unsupported)
+      items_.Update(serial, [](list::Item &it) { it.phase = Phase::Paused; });
+  }
+  Soon();
+}
+
+void Scheduler::Resume(const std::vector<Serial> &serials) {
+  std::vector<Serial> resumed;
+  for (const Serial serial : serials)
+    if (const list::Item *item = items_.Find(serial); item && item->phase == Phase::Paused) {
+      // Bytes it has stay in its partial file, for the next job to go on from.
+      items_.Update(serial, [](list::Item &it) { it.phase = Phase::Waiting; });
+      resumed.push_back(serial);
+    }
+  Requeue(resumed);
+}
+
+void Scheduler::Requeue(const std::vector<Serial> &serials) {
+  for (const Serial serial : serials) {
+    taken_.erase(serial);
+    if (const std::optional<std::size_t> index = items_.IndexOf(serial))
+      Rewind(*index);
+  }
+  Soon();
+}
+
+void Scheduler::Renamed(Serial serial, const std::string &name) {
+  if (ItemJob *job = JobOf(serial))
+    job->Renamed(name);
+}
+
+void Scheduler::Rewind(std::size_t index) {
+  cursor_ = std::min(cursor_, index);
+}
+
+void Scheduler::DiscardGone() {
+  bool gone = false;
+  for (auto it = jobs_.begin(); it != jobs_.end();) {
+    if (items_.IndexOf((*it)->Serial())) {
+      ++it;
+      continue;
+    }
+    (*it)->Discard();
+    Retire(*it);
+    it = jobs_.erase(it);
+    gone = true;
+  }
+  if (gone)
+    Soon();
+}
+
+// What the list's changes start waits for the loop's next turn: observers
+// are told in the middle of a change.
+void Scheduler::ItemChanged(std::size_t index) {
+  if (running_ && index < cursor_ && Takeable(items_[index])) {
+    Rewind(index);
+    Soon();
+  }
+}
+
+void Scheduler::ItemsAdded(std::size_t first, std::size_t) {
+  Rewind(first);
+  Soon();
+}
+
+void Scheduler::ItemsRemoved(std::size_t first, std::size_t) {
+  Rewind(first);
+  DiscardGone();
+  Soon();
+}
+
+void Scheduler::ItemsSwapped(std::size_t index) {
+  Rewind(index);
+  Soon(); // the list's order is the naming order
+}
+
+void Scheduler::ListReset() {
+  Rewind(0);
+  DiscardGone();
+  Soon();
+}
+
+} // namespace vidtrawl::scheduler
