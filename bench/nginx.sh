@@ -22,7 +22,8 @@ touch_memory() {
   python3 -c 'bytearray(b"\x01") * (2 << 30)'
 }
 
-# start_nginx: serves $work/www; sets $port and $pid.
+# start_nginx: serves $work/www (NGINX_SERVER_EXTRA: more directives for its
+# server block, such as "limit_rate 2m;"); sets $port and $pid.
 start_nginx() {
   local nginx
   nginx=$(command -v nginx || echo /usr/sbin/nginx)
@@ -47,7 +48,7 @@ http {
   fastcgi_temp_path $work/tmp/fastcgi;
   uwsgi_temp_path $work/tmp/uwsgi;
   scgi_temp_path $work/tmp/scgi;
-  server { listen 127.0.0.1:$port; root $work/www; }
+  server { listen 127.0.0.1:$port; root $work/www; ${NGINX_SERVER_EXTRA:-} }
 }
 CONF
   "$nginx" -c "$work/nginx.conf" -p "$work/" &

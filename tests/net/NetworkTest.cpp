@@ -38,7 +38,8 @@ bool IsHead(const std::string &request) {
   return request.rfind("HEAD ", 0) == 0;
 }
 
-// /body/N: N bytes with their length; /open/N: without one; /loop and /start redirect (to
+// /body/N: N bytes with their length; /open/N: without one; /held/N: 1000 of them, then silence;
+// /loop and /start redirect (to
 // itself, to /body/3000); /named names its file; /nan gives a length that is no number, /twice
 // the same length twice; /huge a header block past its limit; /stall nothing; /closed a closed
 // connection; /trickle a header line every 150 ms; /gone 410 (HTTP/1.0); all else is missing.
@@ -49,6 +50,12 @@ RawServer::Reply Site(const std::string &request) {
   const std::string body = IsHead(request) ? "" : Pattern(static_cast<std::size_t>(n));
   if (path.rfind("/body/", 0) == 0 || path.rfind("/open/", 0) == 0)
     return {Ok(Length(path[1] == 'b' ? n : -1), body)};
+  if (path.rfind("/held/", 0) == 0) { // the first 1000 bytes, then nothing more
+    RawServer::Reply reply{Ok("", body)};
+    reply.gate = std::make_shared<RawServer::Gate>();
+    reply.heldAt = reply.bytes.size() - body.size() + 1000;
+    return reply;
+  }
   if (path == "/loop" || path == "/start")
     return {RawResponse("HTTP/1.1 302 Found",
                         path == "/loop" ? "Location: /loop\r\n" : "Location: /body/3000\r\n")};
@@ -171,7 +178,7 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
       {"/body/5000", 0, "done 5000", 5000, -1},
       {"/open/5000", 0, "done 5000", 5000, -1},
       {"/start", 0, "done 3000", 3000, -1},
-      {"/open/600000", 0, "stopped", -1, 1, 1},
+      {"/held/600000", 0, "stopped", -1, 1000, 1},
       {"/body/5000", 1ull << 40, "done 5000", 5000, -1}, // an announced size is only a size
       {"/open/4000", 10000, Kind(FaultKind::ShortBody) + "the body ended after 4000 of 10000 bytes",
        -1, 4000},

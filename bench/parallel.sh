@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Several downloads from a server that limits each connection, as video
+# hosts do: nginx on loopback with `limit_rate 2m`, 8 files of 4 MiB.
+# Compares, in the same run, alternating:
+#   curl, one file after the other (what a one-at-a-time downloader gets);
+#   vidtrawl-cli with its defaults (3 downloads at once);
+#   vidtrawl-cli -j 8;
+#   aria2c -j8 (Debian's aria2; -x1: one connection per file, as ours).
+# Each prints its median wall time over RUNS runs; every file is checked.
+# Usage: bench/parallel.sh [BUILD_DIR] [RUNS]   (build/ and 3 by default)
+set -euo pipefail
+[ -z "${TMPDIR:-}" ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+runs=${2:-3}
+cli=$build/bin/vidtrawl-cli
+[ -x "$cli" ] || { echo "missing $cli (build it first)" >&2; exit 2; }
+command -v aria2c >/dev/null || { echo "missing aria2c (apt-get install aria2)" >&2; exit 2; }
+# shellcheck source=bench/nginx.sh
+. "$root/bench/nginx.sh"
+bench_setup parallel
+
+files=8
+mkdir -p "$work/www" "$work/home" "$work/out"
+for n in $(seq "$files"); do
+  head -c $((4 << 20)) /dev/urandom >"$work/www/clip$n.mp4"
+done
+NGINX_SERVER_EXTRA="limit_rate 2m;" start_nginx
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+urls=()
+for n in $(seq "$files"); do urls+=("http://127.0.0.1:$port/clip$n.mp4"); done
+printf '%s\n' "${urls[@]}" >"$work/urls.txt"
+
+curl_one_by_one() { for url in "${urls[@]}"; do curl -s -o "$work/out/${url##*/}" "$url"; done; }
+ours() { "$cli" -q -d "$work/out" "$@" "${urls[@]}"; }
+aria() { aria2c -q -j8 -x1 --allow-overwrite=true --auto-file-renaming=false -d "$work/out" -i "$work/urls.txt"; }
+
+# One run: prints its wall time; every file must be whole.
+measure() {
+  rm -rf "$work/out" && mkdir -p "$work/out"
+  local start=$EPOCHREALTIME
+  "$@" >/dev/null 2>"$work/cmd.err" || { echo "failed: $*" >&2; cat "$work/cmd.err" >&2; exit 1; }
+  local end=$EPOCHREALTIME
+  for n in $(seq "$files"); do
+    cmp -s "$work/www/clip$n.mp4" "$work/out/clip$n.mp4" || { echo "clip$n.mp4 differs after $*" >&2; exit 1; }
+  done
+  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }'
+}
+
+curl_walls="" ours_walls="" j8_walls="" aria_walls=""
+for _ in $(seq "$runs"); do
+  curl_walls+="$(measure curl_one_by_one) "
+  ours_walls+="$(measure ours) "
+  j8_walls+="$(measure ours -j 8) "
+  aria_walls+="$(measure aria) "
+done
+med() { tr ' ' '\n' <<<"$1" | grep . | median; }
+curl_med=$(med "$curl_walls") ours_med=$(med "$ours_walls") j8_med=$(med "$j8_walls")
+aria_med=$(med "$aria_walls")
+printf '%-22s median %6.2f s   (walls: %s)\n' "curl, one by one" "$curl_med" "$curl_walls" \
+  "vidtrawl-cli" "$ours_med" "$ours_walls" "vidtrawl-cli -j 8" "$j8_med" "$j8_walls" \
+  "aria2c -j8" "$aria_med" "$aria_walls"
+awk -v a="$ours_med" -v b="$curl_med" -v c="$j8_med" -v d="$aria_med" 'BEGIN {
+  printf "vidtrawl-cli / curl one by one: %.2f (bar: at most 0.5)\n", a / b
+  printf "vidtrawl-cli -j 8 / aria2c -j8: %.2f (bar: at most 1.25)\n", c / d
+}'
