@@ -8,6 +8,8 @@ Item {
 
     property string videoUrl
     property string folder
+    // How many items download at once.
+    property int downloadsAtOnce: 3
     // The pass at a glance; empty: nothing to say.
     property string status
     property bool monitoring
@@ -23,6 +25,7 @@ Item {
     signal moveUpRequested()
     signal moveDownRequested()
     signal browseRequested()
+    signal downloadsAtOnceChosen(int value)
     signal monitorToggled()
     signal startStopRequested()
 
@@ -156,7 +159,7 @@ Item {
     Rectangle {
         x: 88
         y: 386
-        width: 397
+        width: 257
         height: 34
         radius: Theme.radius
         color: Theme.sunken
@@ -186,6 +189,24 @@ Item {
             color: Theme.text
             font.pixelSize: 13
         }
+    }
+    Text {
+        x: 355
+        y: 386
+        height: 34
+        verticalAlignment: Text.AlignVCenter
+        text: "At once"
+        color: Theme.textMuted
+        font.pixelSize: 12
+        font.weight: Font.DemiBold
+    }
+    Stepper {
+        objectName: "downloadsAtOnce"
+        x: 409
+        y: 386
+        value: page.downloadsAtOnce
+        accessibleName: "Downloads at once"
+        onChosen: (value) => page.downloadsAtOnceChosen(value)
     }
     PushButton {
         objectName: "browseButton"

@@ -28,8 +28,10 @@ Item {
     property string downloadBtn: "1"
     property string downloadTab: "1"
     property string downloadBtnTab: ""
-    // The pass at a glance (the program's own line beside the original variables).
+    // The pass at a glance, and how many items download at once (the
+    // program's own variables beside the original ones).
     property string passStatus: ""
+    property string simultaneousDownloads: "3"
 
     // The page on show, and the page a slide is heading for.
     property string activePage: "Download"
@@ -117,6 +119,7 @@ Item {
                 visible: root.sliding || root.activePage === "Download"
                 videoUrl: root.video_url
                 folder: root.download_dir
+                downloadsAtOnce: Number(root.simultaneousDownloads)
                 monitoring: root.autoToDownloadList_CB === "1"
                 idle: root.startDownload !== "0"
                 running: root.downloadBtn === "0"
@@ -130,6 +133,10 @@ Item {
                 onMoveUpRequested: root.send("IDC_FS_moveUp")
                 onMoveDownRequested: root.send("IDC_FS_moveDown")
                 onBrowseRequested: root.send("ID_FS_downloadBrowse")
+                onDownloadsAtOnceChosen: (value) => {
+                    root.simultaneousDownloads = String(value);
+                    root.send("ID_FS_simultaneousDownloads");
+                }
                 onMonitorToggled: root.toggleMonitor()
                 onStartStopRequested: root.send(root.startDownload !== "0" ? "IDC_FS_startDownload" : "IDC_FS_stopDownload")
             }

@@ -1,5 +1,6 @@
 #include "gui/DesktopController.h"
 
+#include "base/NumberScan.h"
 #include "base/TrimBlanks.h"
 #include "gui/MessageBox.h"
 #include "gui/MovieContract.h"
@@ -64,6 +65,17 @@ void DesktopController::ShowSettings() {
   hosts_.movie.Set(movie::kDownloadCB, movie::kFlagOn);
   hosts_.movie.Set(movie::kConvertCB, movie::kFlagOn);
   hosts_.movie.Set(movie::kDownloadDir, engine_.DownloadDir());
+  hosts_.movie.Set(movie::kSimultaneousDownloads, std::to_string(engine_.SimultaneousDownloads()));
+}
+
+void DesktopController::ChooseSimultaneousDownloads() {
+  // Taken to its bounds by the engine; what the movie shows is what holds.
+  const std::string chosen = hosts_.movie.Get(movie::kSimultaneousDownloads);
+  if (const std::optional<int> jobs = base::ParseInteger<int>(chosen)) {
+    engine_.SetSimultaneousDownloads(*jobs);
+    engine_.SaveSettings();
+  }
+  hosts_.movie.Set(movie::kSimultaneousDownloads, std::to_string(engine_.SimultaneousDownloads()));
 }
 
 void DesktopController::Monitor(bool on) {
@@ -173,6 +185,8 @@ void DesktopController::Command(std::string_view command) {
          c.Monitor(false);
          c.engine_.SaveSettings();
        }},
+      {movie::kSimultaneousDownloadsChosen,
+       [](DesktopController &c) { c.ChooseSimultaneousDownloads(); }},
   };
   for (const Row &row : kRows)
     if (row.command == command) {

@@ -125,6 +125,7 @@ private:
   void SetFlags(const char *value, const char *const (&order)[3]);
   void Monitor(bool on);
   void ShowSettings();
+  void ChooseSimultaneousDownloads();
   void ChooseFolder();
   void AddFromMovie();
   // Opens it, or tells why not (and `hint`, when there is one).

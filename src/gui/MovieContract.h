@@ -29,6 +29,8 @@ inline constexpr std::string_view kClearComplete = "ID_FS_clearComplete";
 inline constexpr std::string_view kBrowse = "ID_FS_downloadBrowse";
 inline constexpr std::string_view kMonitorOn = "ID_FS_autoDownloadCheck";
 inline constexpr std::string_view kMonitorOff = "ID_FS_autoDownloadUncheck";
+// The user chose how many items download at once (kSimultaneousDownloads).
+inline constexpr std::string_view kSimultaneousDownloadsChosen = "ID_FS_simultaneousDownloads";
 
 // Variables.
 // "Version " + major + "." + minor + ".0." + revision, CR LF, then kAboutText;
@@ -51,6 +53,8 @@ inline constexpr char kDownloadTab[] = "_root.downloadTab";
 inline constexpr char kDownloadBtnTab[] = "_root.downloadBtnTab";
 // The pass at a glance, one line (the program's own, beside the original ones).
 inline constexpr char kPassStatus[] = "_root.passStatus";
+// How many items download at once, "1" to "16" (the program's own too).
+inline constexpr char kSimultaneousDownloads[] = "_root.simultaneousDownloads";
 
 inline constexpr char kAboutText[] =
     "Vidtrawl is an easy to use program to download video files from iFilm,Google,youtube, "

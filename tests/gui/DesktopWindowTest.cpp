@@ -99,8 +99,9 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
   EXPECT_EQ(r.desktop.Calls(),
             "aboutTxt=Version 1.2.0.3\r\n" + std::string(gui::movie::kAboutText) +
                 "; watch on; autoToDownloadList_CB=1; Download_CB=1; Convert_CB=1; download_dir=" +
-                r.engine.DownloadDir());
+                r.engine.DownloadDir() + "; simultaneousDownloads=3");
   r.desktop.chosenFolder = "/srv/films";
+  r.desktop.variables["_root.simultaneousDownloads"] = "40";
   r.desktop.variables["_root.video_url"] = "  http://www.putfile.com/page \n";
   const std::pair<const char *, std::string> cases[] = {
       {"IDC_FS_Drag", "drag"},
@@ -116,7 +117,8 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
       {"ID_FS_downloadBrowse", "choose Please sel; download_dir=/srv/films"},
       {"ID_FS_autoDownloadUncheck", "watch off"},
       {"ID_FS_autoDownloadCheck", "watch on"},
-      {"idc_fs_drag", ""}}; // told apart by case
+      {"ID_FS_simultaneousDownloads", "simultaneousDownloads=16"}, // 40, to its bound
+      {"idc_fs_drag", ""}};                                        // told apart by case
   for (const auto &[command, calls] : cases) {
     r.controller.Command(command);
     EXPECT_EQ(r.desktop.Calls(), calls) << command;
@@ -125,6 +127,8 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
   EXPECT_EQ(r.engine.List().Count(), 1u); // the address without its blanks
   EXPECT_EQ(r.engine.List()[0].address, "http://www.putfile.com/page");
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Download Dir=/srv/films"), std::string::npos);
+  EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Simultaneous Downloads=16"), std::string::npos);
+  EXPECT_EQ(r.engine.SimultaneousDownloads(), 16);
   // The list's commands take the selected items.
   r.engine.Add({"http://www.putfile.com/2", "http://www.putfile.com/3"});
   r.desktop.selected = {3, 1};
@@ -550,7 +554,8 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
 TEST(DesktopWindow, TabGoesRoundEveryControl) {
   const std::pair<const char *, std::string> rounds[] = {
       {"Download", "urlField addButton selectAllButton removeSelectedButton clearCompletedButton "
-                   "moveUpButton moveDownButton browseButton monitorCheck startStopButton "
+                   "moveUpButton moveDownButton downloadsAtOnce browseButton monitorCheck "
+                   "startStopButton "
                    "downloadTab aboutTab trayButton minimizeButton closeButton list urlField"},
       {"About", "helpButton webSiteButton downloadTab aboutTab trayButton minimizeButton "
                 "closeButton helpButton"}};
@@ -584,6 +589,16 @@ TEST(DesktopWindow, TabGoesRoundEveryControl) {
       }
     }
   }
+  // How many download at once steps with the keys, within its bounds, and is kept.
+  t.movie.ShowPage(QStringLiteral("Download"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return t.Page() == "Download"; }, 2000));
+  t.Item("downloadsAtOnce")->forceActiveFocus();
+  for (const auto &[key, jobs] :
+       {std::pair{Qt::Key_Up, 4}, {Qt::Key_End, 16}, {Qt::Key_Up, 16}, {Qt::Key_Home, 1}}) {
+    QTest::keyClick(t.movie.quickWindow(), key);
+    EXPECT_EQ(t.engine.SimultaneousDownloads(), jobs) << key;
+  }
+  EXPECT_NE(ReadFile(t.dir / "registry.ini").find("Simultaneous Downloads=1"), std::string::npos);
 }
 
 // Two running copies watching one clipboard: the first takes each copy, the second says so once
