@@ -124,16 +124,14 @@ std::size_t Engine::Add(const std::vector<std::string> &addresses) {
 }
 
 std::size_t Engine::AddFromText(const std::string &text) {
-  std::vector<std::string> urls;
+  std::vector<std::string> lines;
   std::size_t start = 0;
   while (start <= text.size()) {
     const std::size_t end = std::min(text.find('\n', start), text.size());
-    std::string line(base::TrimBlanks(std::string_view(text).substr(start, end - start)));
-    if (resolve::SiteOfAddress(line, parts_->items.SiteRule()) != nullptr)
-      urls.push_back(std::move(line));
+    lines.emplace_back(text, start, end - start);
     start = end + 1;
   }
-  return urls.empty() ? 0 : Add(urls);
+  return parts_->items.Add(lines, true);
 }
 
 bool Engine::IsVideoPageAddress(const std::string &text) const {

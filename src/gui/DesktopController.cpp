@@ -93,7 +93,8 @@ void DesktopController::Stop() {
 
 void DesktopController::StartOrStop() {
   // A running pass can always be stopped, also when its list was emptied.
-  if (caption_ == kStopCaption) {
+  // The question holds no download up; the pass may end while it is asked.
+  if (engine_.Downloading()) {
     if (hosts_.messages.Show(kConfirmStopText, Box::Buttons::YesNo, Box::Icon::Question) ==
         Box::Answer::Yes)
       Stop();
@@ -321,7 +322,7 @@ void DesktopController::OpenHelp() {
 }
 
 void DesktopController::TrayDownload() {
-  if (caption_ == kStartCaption)
+  if (!engine_.Downloading())
     startTimer_.start();
   else
     StartOrStop();

@@ -24,7 +24,7 @@ ListKeeper::~ListKeeper() {
 }
 
 ListKeeper::Kept ListKeeper::KeptOf(const engine::Item &item) {
-  return {item.serial, item.phase, item.fileName.value_or("")};
+  return {item.serial, item.phase, item.fileName.value_or(""), item.partName};
 }
 
 std::string ListKeeper::Load() {

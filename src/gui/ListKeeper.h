@@ -37,6 +37,7 @@ private:
     engine::Serial serial = 0;
     engine::Phase phase = engine::Phase::Waiting;
     std::string fileName;
+    std::string partName;
     bool operator==(const Kept &) const = default;
   };
   static Kept KeptOf(const engine::Item &item);

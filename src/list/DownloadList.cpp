@@ -65,12 +65,15 @@ std::size_t DownloadList::CountOfFileName(const std::string &fileName) const {
   return it == fileNames_.end() ? 0 : static_cast<std::size_t>(it->second);
 }
 
-std::size_t DownloadList::Add(const std::vector<std::string> &addresses) {
+std::size_t DownloadList::Add(const std::vector<std::string> &addresses, bool supportedOnly) {
   const std::size_t first = items_.size();
   std::size_t dropped = 0;
   for (const std::string &text : addresses) {
     const std::string address(base::TrimBlanks(text));
     if (address.empty() || listed_.count(address) != 0)
+      continue;
+    const resolve::Site *site = resolve::SiteOfAddress(address, rule_);
+    if (site == nullptr && supportedOnly)
       continue;
     if (items_.size() >= kCapacity) {
       ++dropped;
@@ -79,7 +82,7 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses) {
     Item item;
     item.serial = nextSerial_++;
     item.address = address;
-    item.site = resolve::SiteOfAddress(address, rule_);
+    item.site = site;
     item.phase = item.site == nullptr ? Phase::Unsupported : Phase::Waiting;
     indexOfSerial_[item.serial] = items_.size();
     Index(item, 1);

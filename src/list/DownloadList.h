@@ -39,9 +39,9 @@ public:
 
   // Appends an item for each address (blanks and line ends around it
   // removed) that is not empty nor listed already (letter case counts); an
-  // address of no supported site is listed as unsupported. Returns how many
-  // did not fit.
-  std::size_t Add(const std::vector<std::string> &addresses);
+  // address of no supported site is listed as unsupported, or with
+  // `supportedOnly` left out. Returns how many did not fit.
+  std::size_t Add(const std::vector<std::string> &addresses, bool supportedOnly = false);
 
   // Removes the items; unknown serials are passed over. How many went.
   std::size_t Remove(const std::vector<Serial> &serials);
