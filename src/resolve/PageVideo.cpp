@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "net/WebAddress.h"
+#include "resolve/BoundedMarkup.h"
 #include "resolve/VideoFiles.h"
 
 #include <gumbo.h>
@@ -175,9 +176,17 @@ std::string ContentUrl(const Json &value, int depth = 0) {
 
 PageVideo FindPageVideo(std::string_view html, std::string_view pageAddress) {
   PageVideo found;
+  // No parse errors are kept: the parser copies its whole stack of open
+  // elements into each one.
+  static const GumboOptions options = [] {
+    GumboOptions quiet = kGumboDefaultOptions;
+    quiet.max_errors = 0;
+    return quiet;
+  }();
+  const std::string bounded = BoundMarkup(html);
   const std::unique_ptr<GumboOutput, void (*)(GumboOutput *)> tree(
-      gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()),
-      [](GumboOutput *output) { gumbo_destroy_output(&kGumboDefaultOptions, output); });
+      gumbo_parse_with_options(&options, bounded.data(), bounded.size()),
+      [](GumboOutput *output) { gumbo_destroy_output(&options, output); });
   if (!tree)
     return found;
   Markup markup;
