@@ -1,5 +1,6 @@
 // The sites' page parsers: every site's sample page (the demo serves them) against the address it
 // leads to, then the failure branches and offsets those pages do not reach.
+#include "resolve/PageDecode.h"
 #include "resolve/PageVideo.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoPageAddress.h"
@@ -206,6 +207,33 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
   }
   EXPECT_EQ(FindPageVideo("<title> A \n  B </title><meta property=og:title content=''>", "").title,
             "A B");
+}
+
+// A page's bytes decoded as a browser decides their encoding.
+TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
+  const std::string koi8 = "<meta charset=\"koi8-r\">\xC1";
+  const std::tuple<std::string, const char *, std::string> cases[] = {
+      // bytes, Content-Type, text
+      {"\xEF\xBB\xBF"
+       "caf\xC3\xA9",
+       "text/html; charset=iso-8859-1", "caf\u00e9"},
+      {std::string("\xFF\xFEh\0i\0", 6), "", "hi"},
+      {"caf\xE9", "text/html; charset=ISO-8859-1", "caf\u00e9"},
+      {"caf\xE9", "text/html;charset=\"no-such-thing\"", "caf\u00e9"},
+      {koi8, "", "<meta charset=\"koi8-r\">\u0430"},
+      {koi8, "text/html; charset=windows-1252", "<meta charset=\"koi8-r\">\u00c1"},
+      {std::string(1024, ' ') + koi8, "",
+       std::string(1024, ' ') + "<meta charset=\"koi8-r\">\u00c1"},
+      {"<!-- <meta charset=koi8-r> --><meta http-equiv=Content-Type content='text/html; "
+       "charset=windows-1252'>\x80",
+       "",
+       "<!-- <meta charset=koi8-r> --><meta http-equiv=Content-Type content='text/html; "
+       "charset=windows-1252'>\u20ac"},
+      {"caf\xC3\xA9", "", "caf\u00e9"},
+      {"\x93x\x94", "text/html; charset=utf-8", "\x93x\x94"},
+  };
+  for (const auto &[bytes, contentType, text] : cases)
+    EXPECT_EQ(DecodePage(bytes, contentType), text) << bytes;
 }
 
 } // namespace
