@@ -18,8 +18,10 @@ int main(int argc, char **argv) {
     return 2;
   }
   const std::string page{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  const auto found = vidtrawl::resolve::FindPageVideo(page, "http://bench.example.net/page");
-  std::printf("%zu bytes: address \"%s\", title of %zu bytes\n", page.size(), found.address.c_str(),
-              found.title.size());
+  const auto found = vidtrawl::resolve::FindPageVideo(page, "http://bench.example.net/page",
+                                                      argc > 2 ? argv[2] : "");
+  std::printf("%zu bytes: address \"%s\", follow \"%s\", hosted \"%s\", title \"%s\"\n",
+              page.size(), found.address.c_str(), found.follow.c_str(),
+              found.hosted ? found.hosted->address.c_str() : "", found.title.c_str());
   return 0;
 }
