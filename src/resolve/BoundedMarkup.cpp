@@ -127,6 +127,44 @@ std::size_t DeclarationEnd(std::string_view html, std::size_t at) {
   return end == std::string_view::npos ? html.size() : end + 1;
 }
 
+// Whether html[at] starts a tag of this name ("<name" or "</name", as
+// prefix says) that the tokenizer takes for one: a blank, '/' or '>' after.
+bool TagAt(std::string_view html, std::size_t at, std::string_view prefix, std::string_view name) {
+  const std::size_t after = at + prefix.size() + name.size();
+  return html.substr(at, prefix.size()) == prefix &&
+         base::StartsWithIgnoringCase(html.substr(at + prefix.size()), name) &&
+         after < html.size() && (IsSpace(html[after]) || html[after] == '/' || html[after] == '>');
+}
+
+// Where the text of a raw-text element that starts at html[from] ends: at
+// its end tag, exactly where the tokenizer ends it, for the two must never
+// disagree on what is markup. A script's text holds "<!-- <script> </script>
+// -->" without ending.
+std::size_t RawTextEnd(std::string_view html, std::size_t from, std::string_view name) {
+  enum class State { Text, Escaped, DoubleEscaped } state = State::Text;
+  const bool script = name == "script";
+  for (std::size_t i = from; i < html.size(); ++i) {
+    if (state != State::DoubleEscaped && TagAt(html, i, "</", name))
+      return i;
+    if (!script)
+      continue;
+    if (state == State::Text && html.substr(i, 4) == "<!--") {
+      state = State::Escaped;
+      i += 1; // its "--" may begin the "-->" that ends the escape
+    } else if (state != State::Text && html.substr(i, 3) == "-->") {
+      state = State::Text;
+      i += 2;
+    } else if (state == State::Escaped && TagAt(html, i, "<", name)) {
+      state = State::DoubleEscaped;
+      i += name.size();
+    } else if (state == State::DoubleEscaped && TagAt(html, i, "</", name)) {
+      state = State::Escaped;
+      i += name.size() + 1;
+    }
+  }
+  return html.size();
+}
+
 class Bounding {
 public:
   explicit Bounding(std::string_view html) : html_(html) { out_.reserve(html.size() + 64); }
@@ -171,12 +209,7 @@ private:
       StartTag(tag, at);
     if (tag.end || !OneOf(tag.name, kRawText) || InForeignContent())
       return tag.stop;
-    // Up to where the tokenizer may end the element's text at the earliest.
-    std::size_t end = tag.stop;
-    while ((end = html_.find("</", end)) != std::string_view::npos &&
-           !base::StartsWithIgnoringCase(html_.substr(end + 2), tag.name))
-      end += 2;
-    end = std::min(end, html_.size());
+    const std::size_t end = RawTextEnd(html_, tag.stop, tag.name);
     out_.append(html_.substr(tag.stop, end - tag.stop));
     return end;
   }

@@ -4,6 +4,7 @@
 #include "base/CollapseBlanks.h"
 #include "base/TrimBlanks.h"
 #include "net/UrlHelpers.h"
+#include "resolve/BoundedMarkup.h"
 #include "resolve/ScriptVideos.h"
 #include "resolve/SourceQuality.h"
 #include "resolve/VideoFiles.h"
@@ -20,7 +21,12 @@ namespace {
 struct Context {
   int video = -1;     // the player element it is in, by its index; -1 for none
   bool aside = false; // in an <aside>, a link, or an advertisement's box
+  std::size_t depth = 0;
 };
+
+// The walk's own guard of its stack, should the parser still build a tree
+// deeper than the page was bounded to: what lies deeper is not read.
+constexpr std::size_t kDeepestWalk = 4 * kMaxTreeDepth;
 
 std::string Attribute(const GumboElement &element, const char *name) {
   const GumboAttribute *attribute = gumbo_get_attribute(&element.attributes, name);
@@ -121,7 +127,8 @@ public:
   explicit Gathering(PageMarkup &markup) : markup_(markup) {}
 
   void Node(const GumboNode &node, Context context) {
-    if (node.type != GUMBO_NODE_ELEMENT && node.type != GUMBO_NODE_TEMPLATE)
+    if ((node.type != GUMBO_NODE_ELEMENT && node.type != GUMBO_NODE_TEMPLATE) ||
+        ++context.depth > kDeepestWalk)
       return;
     const GumboElement &element = node.v.element;
     const std::string name = TagName(element);
