@@ -1,5 +1,6 @@
 // The sites' page parsers: every site's sample page (the demo serves them) against the address it
 // leads to, then the failure branches and offsets those pages do not reach.
+#include "resolve/PageDecode.h"
 #include "resolve/PageVideo.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoPageAddress.h"
@@ -163,18 +164,35 @@ TEST(PageParsers, FailureBranchesAndOffsets) {
         << domain << " " << page;
 }
 
-// Pages of no known site: each fixture's one video file (or playlist) and title, then the rules
-// the fixtures do not reach.
+// Pages of no known site: each fixture's video (or playlist, video host, page to follow) and title,
+// then the rules the fixtures do not reach.
 TEST(PageVideo, EachPageGivesItsVideoFile) {
+  using testing::PageResult;
   for (const testing::PageFixture &fixture : testing::kPageFixtures) {
     SCOPED_TRACE(fixture.file);
     const std::string html = testing::PageFixtureText(fixture);
     ASSERT_FALSE(html.empty());
     const PageVideo found = FindPageVideo(html, fixture.address);
-    EXPECT_EQ(found.address, fixture.video);
+    const PageResult protocols[] = {PageResult::File, PageResult::Hls, PageResult::Dash};
+    EXPECT_EQ(!found.follow.empty()   ? PageResult::Follow
+              : found.hosted          ? PageResult::Hosted
+              : found.address.empty() ? PageResult::None
+                                      : protocols[static_cast<int>(found.protocol)],
+              fixture.result);
+    EXPECT_EQ(found.address + found.follow + (found.hosted ? found.hosted->address : ""),
+              fixture.video);
+    if (found.hosted) {
+      EXPECT_EQ("the video is hosted on " + found.hosted->site, fixture.reason);
+    }
     EXPECT_FALSE(found.title.empty());
+    EXPECT_EQ(found.title.find("\xEF\xBF\xBD"), std::string::npos) << found.title;
   }
-  const std::pair<const char *, const char *> cases[] = {
+  std::string deep, many;
+  for (int i = 0; i < 100000; ++i)
+    deep += i % 2 ? "<div>" : "<b>";
+  for (int i = 0; i < 40000; ++i)
+    many += " a" + std::to_string(i);
+  const std::pair<std::string, const char *> cases[] = {
       // A file beats a playlist; a source with no type names a file by its extension only.
       {"<video><source src='a.m3u8' type='application/x-mpegURL'><source src='b.webm'></video>",
        "http://p.net/d/b.webm"},
@@ -184,27 +202,66 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
        "http://p.net/d/a.mp4"},
       {"<video src='javascript:alert(1)'></video><a href='data:video/mp4,x.mp4'>", ""},
       {"<meta property='og:video' content='mailto:a@b.mp4'>", ""},
+      // The file name's resolution counts, the element's height does not.
+      {"<video controls height=1080><source src=c.480p.mp4><source src=c_720.mp4></video>",
+       "http://p.net/d/c_720.mp4"},
+      // A background is the last resort; "header" and "download" name no advertisement.
+      {"<video autoplay muted loop src=bg.mp4></video><a href=clip.mp4>",
+       "http://p.net/d/clip.mp4"},
+      {"<video autoplay muted loop src=bg.mp4></video>", "http://p.net/d/bg.mp4"},
+      {"<div class='header download-box'><video controls src=h.mp4></video></div>",
+       "http://p.net/d/h.mp4"},
       // Broken JSON-LD and markup are read as far as they go.
       {"<script type='application/ld+json'>{\"@type\": \"VideoObject\", \"contentUrl\": ", ""},
       {"<script type='application/ld+json'>[{\"@type\":\"VideoObject\",\"contentUrl\":7},"
        "{\"@type\":\"VideoObject\",\"contentUrl\":\"c.ogv\"}]</script>",
        "http://p.net/d/c.ogv"},
-      // Bytes that are no UTF-8 and control characters are read as U+FFFD, percent-encoded.
-      {"<video src=\"/v/\xff\x01.mp4\">", "http://p.net/v/%ef%bf%bd%ef%bf%bd.mp4"},
+      // Bytes of no declared encoding that are no UTF-8 are windows-1252; controls become U+FFFD.
+      {"<video src=\"/v/\xff\x01.mp4\">", "http://p.net/v/%c3%bf%ef%bf%bd.mp4"},
+      // Nesting and attributes past the bounds cost little, and what follows them is read.
+      {deep + "<video controls src=/deep.mp4></video>", "http://p.net/deep.mp4"},
+      {"<video controls src=/many.mp4" + many + "></video>", "http://p.net/many.mp4"},
   };
   for (const auto &[html, address] : cases)
-    EXPECT_EQ(FindPageVideo(html, "http://p.net/d/page").address, address) << html;
+    EXPECT_EQ(FindPageVideo(html, "http://p.net/d/page").address, address) << html.substr(0, 99);
   for (const int depth : {16, 17}) { // structured data is read 16 levels deep, no deeper
-    std::string json = "{\"@type\":\"VideoObject\",\"contentUrl\":\"d.mp4\"}";
+    std::string json = "{\"@type\":\"VideoObject\",\"contentUrl\":\"get?v=d\"}";
     for (int i = 0; i < depth; ++i)
       json = "{\"a\":" + json + "}";
     EXPECT_EQ(
         FindPageVideo("<script type=application/ld+json>" + json + "</script>", "http://p.net/")
             .address,
-        depth > 16 ? "" : "http://p.net/d.mp4");
+        depth > 16 ? "" : "http://p.net/get?v=d");
   }
   EXPECT_EQ(FindPageVideo("<title> A \n  B </title><meta property=og:title content=''>", "").title,
             "A B");
+}
+
+// A page's bytes decoded as a browser decides their encoding.
+TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
+  const std::string koi8 = "<meta charset=\"koi8-r\">\xC1";
+  const std::tuple<std::string, const char *, std::string> cases[] = {
+      // bytes, Content-Type, text
+      {"\xEF\xBB\xBF"
+       "caf\xC3\xA9",
+       "text/html; charset=iso-8859-1", "caf\u00e9"},
+      {std::string("\xFF\xFEh\0i\0", 6), "", "hi"},
+      {"caf\xE9", "text/html; charset=ISO-8859-1", "caf\u00e9"},
+      {"caf\xE9", "text/html;charset=\"no-such-thing\"", "caf\u00e9"},
+      {koi8, "", "<meta charset=\"koi8-r\">\u0430"},
+      {koi8, "text/html; charset=windows-1252", "<meta charset=\"koi8-r\">\u00c1"},
+      {std::string(1024, ' ') + koi8, "",
+       std::string(1024, ' ') + "<meta charset=\"koi8-r\">\u00c1"},
+      {"<!-- <meta charset=koi8-r> --><meta http-equiv=Content-Type content='text/html; "
+       "charset=windows-1252'>\x80",
+       "",
+       "<!-- <meta charset=koi8-r> --><meta http-equiv=Content-Type content='text/html; "
+       "charset=windows-1252'>\u20ac"},
+      {"caf\xC3\xA9", "", "caf\u00e9"},
+      {"\x93x\x94", "text/html; charset=utf-8", "\x93x\x94"},
+  };
+  for (const auto &[bytes, contentType, text] : cases)
+    EXPECT_EQ(DecodePage(bytes, contentType), text) << bytes;
 }
 
 } // namespace

@@ -4,15 +4,27 @@
 
 namespace vidtrawl::testing {
 
+// What the page search makes of a page.
+enum class PageResult { File, Hls, Dash, Hosted, Follow, None };
+
 // Pages of no known site in the shapes real sites give them (written here, in
 // tests/resolve/pages/), with what each carries.
 struct PageFixture {
   const char *file;    // in tests/resolve/pages/
   const char *address; // where the page is
-  const char *video;   // the video file it names; a playlist's address for "playlist"
-  const char *name;    // the local name of the video (the server names none)
-  const char *reason;  // why it cannot be downloaded; "" when it can
+  // The video file it names; a playlist's address, the video host's address,
+  // or the page to search next, as its result says.
+  const char *video;
+  const char *name;   // the local name of the video (the server names none)
+  const char *reason; // why it cannot be downloaded; "" when it can
+  PageResult result = PageResult::File;
 };
+
+// A page the console's run cannot take yet: following a player page and
+// naming the video host are the engine's to do.
+constexpr bool NeedsEngineWork(const PageFixture &fixture) {
+  return fixture.result == PageResult::Hosted || fixture.result == PageResult::Follow;
+}
 
 inline constexpr PageFixture kPageFixtures[] = {
     {"blog-video-block.html", "http://quaynotes.example.net/2026/05/launch-day/",
@@ -37,10 +49,69 @@ inline constexpr PageFixture kPageFixtures[] = {
     {"player-card.html", "http://clips.example.io/gulls", "http://clips.example.io/raw/gulls.mp4",
      "Gulls at the fish market.mp4", ""},
     {"hls-only.html", "http://cams.example.tv/harbour",
-     "http://cams.example.tv/live/harbour/master.m3u8", "",
-     "streaming playlists are not supported"},
+     "http://cams.example.tv/live/harbour/master.m3u8", "", "streaming playlists are not supported",
+     PageResult::Hls},
     {"no-video.html", "http://tides.example.net/december.html", "", "",
-     "no video found on this page"},
+     "no video found on this page", PageResult::None},
+    // The article's video, not the advertisement's or the previews' before or beside it.
+    {"ad-before-article.html", "http://heraldnews.example.com/2026/03/lifeboat-callout",
+     "http://heraldnews.example.com/media/2026/03/lifeboat-callout.mp4",
+     "Lifeboat crew called out twice in one night  Harbour Herald.mp4", ""},
+    {"hover-previews.html", "http://knots.example.net/watch/bowline",
+     "http://knots.example.net/videos/bowline/bowline.webm", "Knots for beginners the bowline.webm",
+     ""},
+    {"wordpress-youtube.html", "http://saltmarshrowing.example.org/2026/04/on-the-telly/",
+     "https://www.youtube.com/watch?v=Qm7kR2xZp4A&_=1", "", "the video is hosted on YouTube",
+     PageResult::Hosted},
+    {"vimeo-iframe.html", "http://quayside.example.com/people/harbour-master",
+     "https://player.vimeo.com/video/918273645?h=4c1e2d9a7b&title=0&byline=0", "",
+     "the video is hosted on Vimeo", PageResult::Hosted},
+    {"dailymotion-embed.html", "http://fetedeport.example.fr/2026",
+     "https://www.dailymotion.com/embed/video/x8q2r7t", "", "the video is hosted on Dailymotion",
+     PageResult::Hosted},
+    // Players and their configurations.
+    {"lazy-sources.html", "http://basin.example.org/news/dredging",
+     "http://basin.example.org/clips/dredging-1080p.mp4", "Dredging the inner basin.mp4", ""},
+    {"videojs-setup.html", "http://ropeschool.example.org/lessons/splicing",
+     "http://media.ropeschool.example.org/lessons/splicing-540.mp4",
+     "Splicing rope, step by step.mp4", ""},
+    {"jwplayer-setup.html", "http://anglers.example.com/clips/night-fishing",
+     "http://cdn.anglers.example.com/uploads/night-fishing.mp4",
+     "Night fishing off the breakwater.mp4", ""},
+    {"jwplayer-sources.html", "http://tallships.example.net/estuary",
+     "http://tallships.example.net/files/tall-ships_1080.mp4", "Tall ships leave the estuary.mp4",
+     ""},
+    {"flowplayer-clip.html", "http://wildcoast.example.net/seals/pups",
+     "http://video.wildcoast.example.net/pups/pups.mp4", "Seal pups on the sandbank.mp4", ""},
+    {"player-config-json.html", "http://timelapse.example.com/5521",
+     "http://vod.timelapse.example.com/5521/rendition-c.mp4?t=1",
+     "Harbour wall repairs, timelapse.mp4", ""},
+    {"data-video-src.html", "http://ferrylines.example.com/stories/last-crossing",
+     "http://ferrylines.example.com/assets/video/last-crossing.mp4",
+     "The ferry's last crossing of the year.mp4", ""},
+    {"flash-embed.html", "http://oldfilms.example.org/harbour-1962.html",
+     "http://oldfilms.example.org/videos/old-harbour-1962.flv", "Old harbour film, 1962.flv", ""},
+    // Structured data.
+    {"microdata.html", "http://regatta.example.net/highlights",
+     "http://regatta.example.net/files/regatta-highlights.mp4", "Regatta highlights.mp4", ""},
+    {"jsonld-sloppy.html", "http://lighthouse.example.org/films",
+     "http://lighthouse.example.org/films/lamp-room.mp4", "Two films from the lighthouse.mp4", ""},
+    {"jsonld-embed-only.html", "http://boatshed.example.org/videos/dinghy-3",
+     "http://boatshed.example.org/embed/dinghy-3", "", "", PageResult::Follow},
+    {"embed-player.html", "http://boatshed.example.org/embed/dinghy-3",
+     "http://boatshed.example.org/media/dinghy-3/dinghy-3.mp4",
+     "Building a clinker dinghy, part 3 - player.mp4", ""},
+    {"og-player-page.html", "http://shorefilms.example.net/films/crab-pots",
+     "http://shorefilms.example.net/player/crab-pots?autoplay=1", "", "", PageResult::Follow},
+    {"same-site-iframe.html", "http://www.portcouncil.example.org/meetings/2026-03-12",
+     "http://media.portcouncil.example.org/player/meeting-0312", "", "", PageResult::Follow},
+    {"dash-only.html", "http://surge.example.tv/replay",
+     "http://surge.example.tv/dash/storm-surge/manifest.mpd", "",
+     "streaming playlists are not supported", PageResult::Dash},
+    // Decoded as a browser decodes it: its title keeps its letters.
+    {"windows-1252.html", "http://regates.example.fr/saint-malo.html",
+     "http://regates.example.fr/videos/regates-ete.mp4",
+     "R\u00e9gates \u00e0 Saint-Malo \u2013 \u00e9t\u00e9.mp4", ""},
 };
 
 std::string PageFixtureText(const PageFixture &fixture);
