@@ -22,6 +22,9 @@ namespace {
 // or an image sequence would make the demuxer open other files.
 constexpr const char *kContainers = "mpegts,mov,matroska,aac,mp3,ac3,eac3,flv";
 
+// AV_TIME_BASE_Q, without the C compound literal that C++ compilers warn about.
+constexpr AVRational kMicroseconds{1, AV_TIME_BASE};
+
 constexpr std::array kMp4Codecs{AV_CODEC_ID_H264,  AV_CODEC_ID_HEVC, AV_CODEC_ID_AV1,
                                 AV_CODEC_ID_MPEG4, AV_CODEC_ID_AAC,  AV_CODEC_ID_MP3,
                                 AV_CODEC_ID_AC3,   AV_CODEC_ID_EAC3};
@@ -250,13 +253,13 @@ base::Outcome<bool> Remuxer::State::Copy(Input &input) {
     return false; // nowhere to put it
   if (p->pts == AV_NOPTS_VALUE)
     p->pts = p->dts;
-  const std::int64_t time = av_rescale_q(p->dts, base, AV_TIME_BASE_Q);
-  const std::int64_t presented = av_rescale_q(p->pts, base, AV_TIME_BASE_Q);
+  const std::int64_t time = av_rescale_q(p->dts, base, kMicroseconds);
+  const std::int64_t presented = av_rescale_q(p->pts, base, kMicroseconds);
   if (std::llabs(time) > TimelineMender::kFarthest ||
       std::llabs(presented) > TimelineMender::kFarthest)
     return false;
   const std::int64_t lasts =
-      p->duration > 0 ? av_rescale_q(p->duration, base, AV_TIME_BASE_Q) : track.step;
+      p->duration > 0 ? av_rescale_q(p->duration, base, kMicroseconds) : track.step;
   const std::int64_t shift = input.mender.Shift(index, time, lasts);
   if (std::llabs(time + shift) > TimelineMender::kFarthest ||
       std::llabs(presented + shift) > TimelineMender::kFarthest)
@@ -267,8 +270,8 @@ base::Outcome<bool> Remuxer::State::Copy(Input &input) {
   input.position = time + shift;
   written = std::max(written, input.position);
 
-  p->dts = av_rescale_q(time + shift, AV_TIME_BASE_Q, track.out->time_base);
-  p->pts = av_rescale_q(presented + shift, AV_TIME_BASE_Q, track.out->time_base);
+  p->dts = av_rescale_q(time + shift, kMicroseconds, track.out->time_base);
+  p->pts = av_rescale_q(presented + shift, kMicroseconds, track.out->time_base);
   p->duration = av_rescale_q(p->duration, base, track.out->time_base);
   // The muxers take only rising decoding times in a track; what a splice left out of order
   // is nudged on.
