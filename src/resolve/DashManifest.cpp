@@ -15,8 +15,8 @@
 namespace vidtrawl::resolve {
 namespace {
 
-// Two days of one-second segments in a few qualities: a manifest of more is no video to fetch.
-constexpr std::size_t kMostSegments = 500'000;
+// A day of two-second segments in four qualities: a manifest of more is no video to fetch.
+constexpr std::size_t kMostSegments = 200'000;
 
 enum class Content { Video, Audio, Other };
 
