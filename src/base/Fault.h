@@ -20,6 +20,8 @@ enum class FaultKind {
   FileMissing,       // the server has no such file
   ShortBody,         // fewer bytes arrived than were announced
   LocalFile,         // the file could not be made, written or renamed
+  Stream,            // a playlist, manifest or segment that cannot be made into a file (live, DRM)
+  Remux,             // the received segments could not be joined into one playable file
 };
 
 struct Fault {

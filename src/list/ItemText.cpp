@@ -136,6 +136,9 @@ std::string ReasonText(const Item &item) {
     return "streaming playlists are not supported (" + fault.detail + ")";
   case FaultKind::PlayerLookup:
     return "YouTube's player host gave no video address: " + fault.detail;
+  case FaultKind::Stream:
+  case FaultKind::Remux:
+    return fault.detail; // already a sentence for the user: "live streams are not supported"
   case FaultKind::FileMissing:
     return "the server reported no such file" +
            (fault.detail.empty() ? std::string() : " (" + fault.detail + ")");

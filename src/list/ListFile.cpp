@@ -32,7 +32,7 @@ constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
     {SizeKnown::Missing, "missing"},
     {SizeKnown::Bytes, "bytes"},
 }};
-constexpr std::array<std::pair<FaultKind, const char *>, 13> kFaults{{
+constexpr std::array<std::pair<FaultKind, const char *>, 15> kFaults{{
     {FaultKind::UnsupportedSite, "unsupported site"},
     {FaultKind::BadAddress, "bad address"},
     {FaultKind::Network, "network"},
@@ -46,6 +46,8 @@ constexpr std::array<std::pair<FaultKind, const char *>, 13> kFaults{{
     {FaultKind::FileMissing, "file missing"},
     {FaultKind::ShortBody, "short body"},
     {FaultKind::LocalFile, "local file"},
+    {FaultKind::Stream, "stream"},
+    {FaultKind::Remux, "remux"},
 }};
 
 template <typename Value, std::size_t N>

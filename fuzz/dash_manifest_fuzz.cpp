@@ -1,0 +1,37 @@
+// DASH manifests of any bytes: whatever representations they give can be fetched, their
+// segments no more than the reader allows, and each rule of choice makes a plan of them.
+#include "FuzzCheck.h"
+#include "StreamChecks.h"
+#include "resolve/DashManifest.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+using namespace vidtrawl;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char *>(data), size);
+  const base::Outcome<resolve::DashManifest> manifest =
+      resolve::ParseDashManifest(text, "https://media.example.org/v/1/manifest.mpd");
+  if (manifest.Failed()) {
+    FUZZ_CHECK(!manifest.Failure().detail.empty());
+    return 0;
+  }
+  std::size_t segments = 0;
+  for (const auto *set : {&manifest.Value().video, &manifest.Value().audio})
+    for (const resolve::DashRepresentation &representation : *set) {
+      CheckTrack(representation.track);
+      segments += representation.track.fragments.size();
+    }
+  FUZZ_CHECK(segments > 0 && segments <= 200'000);
+  for (const resolve::Quality &quality :
+       {resolve::Quality{}, resolve::Quality{resolve::Quality::Rule::Worst, 0},
+        resolve::Quality{resolve::Quality::Rule::AtMost, 720}}) {
+    const resolve::StreamPlan plan = resolve::ChooseDashStreams(manifest.Value(), quality);
+    CheckTrack(plan.video);
+    if (plan.audio)
+      CheckTrack(*plan.audio);
+  }
+  return 0;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "base/Outcome.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace vidtrawl::media {
+
+enum class Container { Mp4, Matroska };
+
+// ".mp4" or ".mkv".
+std::string_view ExtensionOf(Container container);
+
+// Joins a stream's received tracks into one playable file without re-encoding: the video
+// track's file and an optional separate audio track's file, each its init fragment and
+// fragments as received (MPEG-TS, fragmented MP4, WebM...; timestamps that restart at
+// discontinuities are mended). The file is MP4 when its codecs allow (H.264, HEVC, AV1, MPEG-4
+// video; AAC, MP3, AC-3, E-AC-3 audio), else Matroska. The inputs may be anything: only media
+// containers are read from them, and only they themselves.
+//
+// The work goes in steps so that a caller on an event loop can spread it over its turns, show
+// its progress and stop it by dropping the object (the output is then incomplete).
+class Remuxer {
+public:
+  // Reads the inputs' headers and starts the output at `output` (made or replaced). Faults (kind
+  // Remux): an input that cannot be read as media, no audio or video in them, an output that
+  // cannot be written.
+  static base::Outcome<std::unique_ptr<Remuxer>>
+  Open(const std::filesystem::path &video, const std::optional<std::filesystem::path> &audio,
+       const std::filesystem::path &output);
+  ~Remuxer();
+  Remuxer(const Remuxer &) = delete;
+  Remuxer &operator=(const Remuxer &) = delete;
+
+  Container Output() const;
+
+  // Copies up to `packets` packets to the output; once the inputs are read, completes and
+  // closes the file. True when the file is complete. A fault (kind Remux) when the output
+  // cannot be written.
+  base::Outcome<bool> Step(std::size_t packets);
+
+  // How far the copy has come, 0 to 1 (by time; 0 while the inputs state no duration).
+  double Progress() const;
+
+private:
+  struct State;
+  explicit Remuxer(std::unique_ptr<State> state);
+  std::unique_ptr<State> state_;
+};
+
+// Remuxer's work in one call.
+base::Outcome<Container> Remux(const std::filesystem::path &video,
+                               const std::optional<std::filesystem::path> &audio,
+                               const std::filesystem::path &output);
+
+} // namespace vidtrawl::media

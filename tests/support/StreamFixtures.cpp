@@ -1,0 +1,133 @@
+#include "support/StreamFixtures.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+
+#include <unistd.h>
+
+namespace vidtrawl::testing {
+namespace {
+
+std::string Ffmpeg(const std::string &args) {
+  return "ffmpeg -nostdin -v error -y " + args;
+}
+std::string Lavfi(std::string_view graph) {
+  return " -f lavfi -i " + std::string(graph);
+}
+const std::string kTone = Lavfi("sine=f=440:d=4");
+const std::string kLossless = " -c:v libx264 -qp 0 -g 10 -pix_fmt yuv420p -c:a aac -b:a 64k";
+const std::string kHls = " -f hls -hls_time 1 -hls_playlist_type vod";
+const std::string kSmall = Lavfi(kSmallVideo);
+const std::string kSmallWithTone = kSmall + kTone + kLossless;
+
+const std::vector<StreamFixture> &Fixtures() {
+  static const std::vector<StreamFixture> fixtures{
+      {"hls-variants", "master.m3u8",
+       Ffmpeg(kSmall + Lavfi(kLargeVideo) + kTone + " -map 0:v -map 2:a -map 1:v -map 2:a" +
+              kLossless + kHls +
+              " -master_pl_name master.m3u8 -var_stream_map 'v:0,a:0 v:1,a:1' "
+              "-hls_segment_filename 'v%v_%d.ts' 'v%v.m3u8'")},
+      {"hls-fmp4", "index.m3u8",
+       Ffmpeg(kSmallWithTone + kHls + " -hls_segment_type fmp4 index.m3u8")},
+      {"hls-aes", "index.m3u8",
+       "printf 0123456789abcdef > k.key && printf 'k.key\\nk.key\\n' > k.info && " +
+           Ffmpeg(kSmallWithTone + kHls +
+                  " -start_number 7 -hls_segment_filename 'plain%d.ts' plain.m3u8") +
+           " && " +
+           Ffmpeg(kSmallWithTone + kHls +
+                  " -start_number 7 -hls_key_info_file k.info -hls_flags periodic_rekey "
+                  "index.m3u8") +
+           " && sed -i 's/,IV=0x[0-9a-f]*//' index.m3u8"},
+      {"hls-audio", "master.m3u8",
+       Ffmpeg(kSmall + kTone + " -map 0:v -map 1:a" + kLossless + kHls +
+              " -master_pl_name master.m3u8 -var_stream_map 'v:0,agroup:aud "
+              "a:0,agroup:aud,default:yes' 'p%v.m3u8'")},
+      {"hls-byterange", "index.m3u8",
+       Ffmpeg(kSmallWithTone + kHls + " -hls_segment_type fmp4 -hls_flags single_file index.m3u8") +
+           " && awk '/^#EXT-X-BYTERANGE/ && n++ {sub(/@[0-9]+/, \"\")} 1' index.m3u8 > t && "
+           "mv t index.m3u8"},
+      {"hls-discontinuity", "index.m3u8",
+       Ffmpeg(Lavfi(kFirstPiece) + kTone + kLossless +
+              " -t 2 -f hls -hls_time 1 -hls_flags omit_endlist index.m3u8") +
+           " && " +
+           Ffmpeg(Lavfi(kSecondPiece) + kTone + kLossless + kHls +
+                  " -t 2 -hls_flags append_list index.m3u8")},
+      {"hls-live", "index.m3u8",
+       Ffmpeg(kSmall + kLossless + " -f hls -hls_time 1 -hls_flags omit_endlist index.m3u8")},
+      {"dash", "manifest.mpd",
+       Ffmpeg(kSmall + Lavfi(kLargeVideo) + kTone + " -map 0:v -map 1:v -map 2:a" + kLossless +
+              " -f dash -seg_duration 1 -adaptation_sets 'id=0,streams=v id=1,streams=a' "
+              "manifest.mpd")},
+      {"dash-single", "manifest.mpd",
+       Ffmpeg(kSmallWithTone + " -f dash -seg_duration 1 -single_file 1 manifest.mpd")},
+      {"dash-webm", "manifest.mpd",
+       Ffmpeg(kSmall + kTone +
+              " -c:v libvpx-vp9 -lossless 1 -g 10 -deadline realtime -cpu-used 8 -c:a libopus -f "
+              "dash -dash_segment_type webm -seg_duration 1 -use_timeline 0 manifest.mpd")},
+  };
+  return fixtures;
+}
+
+// The lines a command writes.
+std::vector<std::string> Lines(const std::string &command) {
+  const std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::vector<std::string> lines(1);
+  for (int c; pipe && (c = std::fgetc(pipe.get())) != EOF;)
+    if (c == '\n')
+      lines.emplace_back();
+    else
+      lines.back().push_back(static_cast<char>(c));
+  lines.pop_back();
+  return lines;
+}
+
+// The last column of each frame line of ffmpeg's framemd5 output.
+std::vector<std::string> FrameHashes(const std::string &input) {
+  std::vector<std::string> hashes;
+  for (const std::string &line : Lines(Ffmpeg(input + " -map 0:v -pix_fmt yuv420p -f framemd5 -")))
+    if (!line.starts_with('#'))
+      hashes.push_back(line.substr(line.rfind(',') + 2));
+  return hashes;
+}
+
+} // namespace
+
+const StreamFixture &FindStreamFixture(std::string_view name) {
+  for (const StreamFixture &fixture : Fixtures())
+    if (fixture.name == name)
+      return fixture;
+  throw std::invalid_argument("no stream fixture " + std::string(name));
+}
+
+std::filesystem::path StreamFixtureDir(const StreamFixture &fixture) {
+  const std::filesystem::path dir = std::filesystem::path(VIDTRAWL_STREAM_FIXTURES) / fixture.name;
+  if (std::filesystem::exists(dir))
+    return dir;
+  std::filesystem::create_directories(dir.parent_path());
+  std::string making = dir.string() + ".XXXXXX";
+  if (::mkdtemp(making.data()) == nullptr ||
+      std::system(("cd '" + making + "' && " + fixture.command).c_str()) != 0)
+    throw std::runtime_error("ffmpeg could not make " + std::string(fixture.name));
+  std::error_code taken; // another process made it first: its copy is as good
+  std::filesystem::rename(making, dir, taken);
+  if (taken)
+    std::filesystem::remove_all(making);
+  return dir;
+}
+
+std::vector<std::string> VideoFrameHashes(const std::filesystem::path &file) {
+  return FrameHashes(" -i '" + file.string() + "'");
+}
+
+std::vector<std::string> LavfiFrameHashes(std::string_view graph) {
+  return FrameHashes(Lavfi(graph));
+}
+
+std::vector<std::string> AudioCodecs(const std::filesystem::path &file) {
+  return Lines("ffprobe -v error -select_streams a -show_entries stream=codec_name -of csv=p=0 '" +
+               file.string() + "'");
+}
+
+} // namespace vidtrawl::testing

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vidtrawl::testing {
+
+// Streams as sites serve them, made by the ffmpeg command from lavfi sources (lossless H.264,
+// so that decoded frames equal the source's): each a folder to serve or read, and the
+// playlist or manifest in it to start from.
+struct StreamFixture {
+  const char *name;    // its folder, and how the tests ask for it
+  const char *entry;   // the playlist or manifest to start from
+  std::string command; // the shell command that makes it in its folder
+};
+
+// The video sources (lavfi graphs) the fixtures are made of.
+inline constexpr const char *kSmallVideo = "testsrc2=s=320x180:r=10:d=4";
+inline constexpr const char *kLargeVideo = "testsrc2=s=640x360:r=10:d=4";
+inline constexpr const char *kFirstPiece = "testsrc2=s=320x180:r=10:d=2";
+inline constexpr const char *kSecondPiece = "smptebars=s=320x180:r=10:d=2";
+
+// hls-variants (a master playlist, 320x180 and 640x360 in TS), hls-fmp4, hls-aes (AES-128, the
+// IVs left to the media sequence, from 7; the same unencrypted in plain.m3u8), hls-audio (an
+// alternate audio rendition), hls-byterange (one fMP4 file, offsets after the first left out),
+// hls-discontinuity (two recordings), hls-live, dash (two video qualities and audio,
+// SegmentTimeline), dash-single (SegmentList of byte ranges), dash-webm (VP9 and Opus, numbered
+// segments).
+const StreamFixture &FindStreamFixture(std::string_view name);
+
+// The fixture's folder, made on first use in a test run and kept until its end (ctest's
+// StreamFixturesCleanup removes them); processes that race to make it agree on one.
+std::filesystem::path StreamFixtureDir(const StreamFixture &fixture);
+
+// The md5 of each decoded video frame (in yuv420p) of a file, or of a lavfi graph.
+std::vector<std::string> VideoFrameHashes(const std::filesystem::path &file);
+std::vector<std::string> LavfiFrameHashes(std::string_view graph);
+
+// The codec of each audio stream of a file, as ffprobe names it.
+std::vector<std::string> AudioCodecs(const std::filesystem::path &file);
+
+} // namespace vidtrawl::testing
