@@ -26,7 +26,7 @@ int main(int argc, char **argv) {
   long long reports = 0;
   std::optional<vidtrawl::base::Outcome<std::uint64_t>> received;
   vidtrawl::net::FileTransfer transfer(
-      session, argv[1], file.Value(), 0, [&](std::uint64_t, std::uint64_t) { ++reports; },
+      session, argv[1], file.Value(), {}, [&](std::uint64_t, std::uint64_t) { ++reports; },
       [&](vidtrawl::base::Outcome<std::uint64_t> outcome) { received = std::move(outcome); });
   loop.RunUntil([&] { return received.has_value(); });
   if (!received->Done()) {

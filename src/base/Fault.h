@@ -19,6 +19,7 @@ enum class FaultKind {
   PlayerLookup,      // the video's address could not be had from the site's player host
   FileMissing,       // the server has no such file
   ShortBody,         // fewer bytes arrived than were announced
+  WebPage,           // a web page came where a file was asked for (a login or error page)
   LocalFile,         // the file could not be made, written or renamed
   Stream,            // a playlist, manifest or segment that cannot be made into a file (live, DRM)
   Remux,             // the received segments could not be joined into one playable file

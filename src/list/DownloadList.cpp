@@ -2,6 +2,7 @@
 
 #include "base/TrimBlanks.h"
 #include "list/CleanFileName.h"
+#include "list/FileNaming.h"
 #include "list/ItemText.h"
 #include "list/ListObserver.h"
 #include "resolve/SiteTable.h"
@@ -194,6 +195,7 @@ std::optional<std::string> DownloadList::Rename(Serial serial, const std::string
   std::string name = CleanFileName(typed);
   if (name == kEnterFileName)
     return std::nullopt;
+  ShortenKeepingExtension(name, kMaxFileName);
   if (!Update(serial, [&](Item &item) {
         item.fileName = name;
         item.nameTyped = true;

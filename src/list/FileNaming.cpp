@@ -25,8 +25,8 @@ bool IsContinuationByte(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// Cuts a name longer than `limit` bytes to that many, keeping its extension
-// and never splitting a UTF-8 character.
+} // namespace
+
 void ShortenKeepingExtension(std::string &name, std::size_t limit) {
   if (name.size() <= limit)
     return;
@@ -41,8 +41,6 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit) {
     --head;
   name = name.substr(0, head) + name.substr(tail);
 }
-
-} // namespace
 
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
                         const resolve::NamingRule &rule, const std::string &pageTitle) {

@@ -14,6 +14,14 @@ namespace vidtrawl::list {
 // extension, else the last part of the address's path; ".flv" added when the site's rule says so;
 // cleaned (CleanFileName), then cut to the rule's length at a character boundary, keeping the
 // extension.
+// The longest name a file may be given: its partial name is 14 bytes longer,
+// and a file system's names end at 255.
+inline constexpr std::size_t kMaxFileName = 241;
+
+// Cuts a name longer than `limit` bytes to that many, keeping its extension
+// and never splitting a UTF-8 character.
+void ShortenKeepingExtension(std::string &name, std::size_t limit);
+
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
                         const resolve::NamingRule &rule, const std::string &pageTitle = {});
 

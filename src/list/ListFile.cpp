@@ -32,7 +32,7 @@ constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
     {SizeKnown::Missing, "missing"},
     {SizeKnown::Bytes, "bytes"},
 }};
-constexpr std::array<std::pair<FaultKind, const char *>, 15> kFaults{{
+constexpr std::array<std::pair<FaultKind, const char *>, 16> kFaults{{
     {FaultKind::UnsupportedSite, "unsupported site"},
     {FaultKind::BadAddress, "bad address"},
     {FaultKind::Network, "network"},
@@ -45,6 +45,7 @@ constexpr std::array<std::pair<FaultKind, const char *>, 15> kFaults{{
     {FaultKind::PlayerLookup, "player lookup"},
     {FaultKind::FileMissing, "file missing"},
     {FaultKind::ShortBody, "short body"},
+    {FaultKind::WebPage, "web page"},
     {FaultKind::LocalFile, "local file"},
     {FaultKind::Stream, "stream"},
     {FaultKind::Remux, "remux"},

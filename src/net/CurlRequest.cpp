@@ -178,6 +178,14 @@ std::int64_t CurlRequest::AnnouncedLength() const {
   return static_cast<std::int64_t>(length);
 }
 
+std::string CurlRequest::ContentType() const {
+  const char *type = nullptr;
+  if (easy_ == nullptr || curl_easy_getinfo(easy_, CURLINFO_CONTENT_TYPE, &type) != CURLE_OK ||
+      type == nullptr)
+    return {};
+  return type;
+}
+
 bool CurlRequest::Opened() const {
   if (rejected_)
     return false;
@@ -210,7 +218,7 @@ std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count,
   if (!request.bodyStarted_) {
     request.bodyStarted_ = true;
     if (request.handlers_.open)
-      request.sink_ = request.handlers_.open();
+      request.sink_ = request.handlers_.open(std::string_view(data, bytes));
   }
   if (!request.sink_)
     return 0; // nobody wants it: curl ends the request with a write error

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace vidtrawl::net {
 
@@ -26,11 +27,11 @@ class CurlRequest final : private CurlMulti::Client {
 public:
   // Takes body bytes; false refuses them and ends the request.
   using Sink = std::function<bool(const char *data, std::size_t size)>;
-  // Asked at the first byte of the final response's body where the body
+  // Asked with the first bytes of the final response's body where the body
   // goes; nothing refuses it and ends the request. It runs inside curl: it
   // may read the headers and make a file ready, and must not start or end
   // requests.
-  using Opener = std::function<Sink()>;
+  using Opener = std::function<Sink(std::string_view first)>;
   struct Handlers {
     Opener open = {};                    // nothing: no body is wanted
     std::function<void()> received = {}; // more body bytes were delivered
@@ -71,6 +72,8 @@ public:
   // 206, once the caller asked for a part).
   bool Opened() const;
   const RawHeaderBlock &Headers() const { return headers_; }
+  // The final response's Content-Type, as sent; empty when it gave none.
+  std::string ContentType() const;
 
 private:
   void Received() override;

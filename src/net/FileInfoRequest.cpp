@@ -3,6 +3,7 @@
 #include "base/AsciiCase.h"
 #include "net/HeaderBlock.h"
 #include "net/UrlHelpers.h"
+#include "net/Validators.h"
 
 namespace vidtrawl::net {
 namespace {
@@ -56,6 +57,7 @@ void FileInfoRequest::Ended() {
   file.name = fields.remoteFileName;
   file.type = fields.remoteFileType;
   file.lastModified = fields.lastModified;
+  file.version = StrongValidator(fields);
   done(std::move(file)); // last: the owner may destroy this request
 }
 

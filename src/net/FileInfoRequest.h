@@ -18,6 +18,7 @@ struct RemoteFile {
   std::string name;                  // the name its Content-Disposition offers
   std::string type;                  // the Content-Type after its "/"
   std::string lastModified = "Not Available";
+  std::string version; // what tells this version of the file from others (StrongValidator)
 };
 
 // A header request (HEAD, HTTP/1.0) for the file at an address: the answer,

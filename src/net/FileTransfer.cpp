@@ -1,112 +1,132 @@
 #include "net/FileTransfer.h"
 
+#include "base/AsciiCase.h"
 #include "net/HeaderBlock.h"
 #include "net/PageFetch.h"
+#include "net/Validators.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace vidtrawl::net {
 namespace {
 
 constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
+// The most requests one transfer makes for the rest of a file whose server
+// sends it in short parts, each bringing something.
+constexpr int kMaxRequests = 64;
 
-// What the server calls this version of the file, for a later If-Range: a
-// strong ETag, else its Last-Modified date; nothing when it names neither.
-std::string VersionOf(const HeaderFields &fields) {
-  if (!fields.etag.empty() && fields.etag.rfind("W/", 0) != 0)
-    return fields.etag;
-  return fields.lastModified == "Not Available" ? std::string() : fields.lastModified;
-}
-
-// The first byte's offset of a Content-Range "bytes FIRST-LAST/LENGTH".
-std::optional<std::uint64_t> RangeStart(std::string_view range) {
-  if (range.rfind("bytes ", 0) != 0)
-    return std::nullopt;
-  range.remove_prefix(6);
-  std::uint64_t first = 0;
-  const auto [end, error] = std::from_chars(range.data(), range.data() + range.size(), first);
-  if (error != std::errc() || end == range.data() || end == range.data() + range.size() ||
-      *end != '-')
-    return std::nullopt;
-  return first;
+bool IsChunked(const std::string &block) {
+  const std::size_t at = base::FindIgnoringCase(block, "\ntransfer-encoding:");
+  if (at == std::string::npos)
+    return false;
+  const std::size_t end = block.find('\n', at + 1);
+  return base::FindIgnoringCase(block.substr(at, end - at), "chunked") != std::string::npos;
 }
 
 } // namespace
 
 FileTransfer::FileTransfer(Session &session, std::string address, PartialFile &file,
-                           std::uint64_t expected, ProgressSink progress, Done done, Then then)
-    : session_(session), address_(std::move(address)), file_(file), expected_(expected),
+                           ExpectedFile expected, ProgressSink progress, Done done, Then then)
+    : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
       progress_(std::move(progress)), done_(std::move(done)), then_(then) {
+  // The bytes on disk are of another version than the server has now, or
+  // longer than its file: the whole file (they go when its first byte comes).
+  if (file_.Written() > 0 &&
+      ((!expected_.version.empty() && expected_.version != file_.Version()) ||
+       (expected_.size > 0 && file_.Written() > expected_.size)))
+    whole_ = true;
   Request();
 }
 
 void FileTransfer::Request() {
+  ++requests_;
   refused_.reset();
-  restart_ = false;
+  startOver_ = false;
   request_ = std::make_unique<CurlRequest>(session_, kMaxHeaderBlock);
   if (CURL *easy = request_->Easy())
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT,
                      static_cast<long>(session_.Limits().lowSpeedBytes));
-  request_->AskFrom(file_.Offset(), file_.Version());
+  if (!whole_)
+    request_->AskFrom(file_.Written(), file_.Version());
   request_->Begin(IsHttpAddress(address_) ? address_ : std::string(),
-                  {.open = [this] { return Open(); },
+                  {.open = [this](std::string_view first) { return Open(first); },
                    .received =
                        [this] {
                          if (progress_)
-                           progress_(before_ + request_->Delivered(), announced_);
+                           progress_(file_.Written(), length_);
                        },
                    .ended = [this] { Ended(); }});
 }
 
-CurlRequest::Sink FileTransfer::Open() {
-  const HeaderFields fields = ReadHeaderBlock(request_->Headers().Block());
-  if (request_->Headers().Status() == 206) {
-    if (RangeStart(fields.contentRange) != file_.Offset()) {
-      restart_ = true;
-      refused_ = base::Fault{base::FaultKind::HttpStatus,
-                             "the server sent another part of the file than was asked for"};
-      return {};
-    }
-  } else if (file_.Offset() > 0) {
-    // The whole file: it changed, or the server sends no parts.
-    if (std::optional<base::Fault> fault = file_.Restart()) {
-      refused_ = std::move(fault);
-      return {};
-    }
+CurlRequest::Sink FileTransfer::Open(std::string_view first) {
+  // A login page, a portal's or an error page is no part of any video.
+  if (IsWebPageBody(request_->ContentType(), first)) {
+    refused_ = base::Fault{base::FaultKind::WebPage, "the server sent a web page, not a video"};
+    return {};
   }
-  file_.SetVersion(VersionOf(fields));
-  before_ = file_.Offset();
-  const std::int64_t own = request_->AnnouncedLength();
-  announced_ = own > 0 ? before_ + static_cast<std::uint64_t>(own) : std::max(expected_, before_);
+  const std::string &block = request_->Headers().Block();
+  const HeaderFields fields = ReadHeaderBlock(block);
+  own_ = request_->AnnouncedLength();
+  chunked_ = IsChunked(block);
+  ofPart_ = request_->Headers().Status() == 206;
+  if (ofPart_) {
+    // Only the rest of the very file the bytes on disk are of.
+    const std::optional<ContentRange> range = ReadContentRange(fields.contentRange);
+    const std::string validator = StrongValidator(fields);
+    const bool rest = range && range->first && *range->first == file_.Written() &&
+                      !validator.empty() && validator == file_.Version() &&
+                      (expected_.size == 0 || range->length == expected_.size);
+    if (!rest) {
+      startOver_ = true;
+      return {};
+    }
+    length_ = range->length.value_or(0);
+  } else {
+    // The whole file: the bytes on disk are of no use.
+    if (file_.Written() > 0)
+      if (std::optional<base::Fault> fault = file_.Restart()) {
+        refused_ = std::move(fault);
+        return {};
+      }
+    file_.SetVersion(StrongValidator(fields));
+    length_ = own_ >= 0 ? static_cast<std::uint64_t>(own_) : expected_.size;
+  }
+  before_ = file_.Written();
   return [this](const char *data, std::size_t size) { return file_.Write(data, size); };
 }
 
+bool FileTransfer::WholeBy416() const {
+  // The part asked for lies beyond the file: the bytes on disk are all of
+  // it only when the server's length is theirs and the header request's,
+  // and the version noted with them is still the server's.
+  const std::optional<ContentRange> range =
+      ReadContentRange(ReadHeaderBlock(request_->Headers().Block()).contentRange);
+  return range && !range->first && range->length == file_.Written() &&
+         expected_.size == file_.Written() && !file_.Version().empty() &&
+         (expected_.version.empty() || expected_.version == file_.Version());
+}
+
 void FileTransfer::Ended() {
-  // The part asked for lies beyond the file as it is now: the partial file
-  // holds all of it (the length it gives is its own), or it is of no use.
-  if (!refused_ && !request_->Opened() && file_.Offset() > 0 &&
-      request_->Headers().Status() == 416) {
-    const std::string range = ReadHeaderBlock(request_->Headers().Block()).contentRange;
-    if (range == "bytes */" + std::to_string(file_.Offset())) {
-      Received(file_.Offset());
-      return;
-    }
-    restart_ = true;
-  }
-  if (restart_ && !restarted_) {
-    // The bytes on disk are of no use: the whole file, once more.
-    restarted_ = true;
-    if (std::optional<base::Fault> fault = file_.Restart()) {
-      Finish(std::move(*fault));
-      return;
-    }
-    file_.SetVersion({});
-    Request();
-    return;
-  }
   if (refused_) {
     Finish(std::move(*refused_));
+    return;
+  }
+  if (!request_->Opened() && file_.Written() > 0 && !whole_ &&
+      request_->Headers().Status() == 416) {
+    if (WholeBy416()) {
+      Received(file_.Written());
+      return;
+    }
+    startOver_ = true;
+  }
+  if (startOver_) {
+    if (restarts_++ > 0) {
+      Finish(base::Fault{base::FaultKind::HttpStatus,
+                         "the server sent another part of the file than was asked for"});
+      return;
+    }
+    whole_ = true;
+    Request();
     return;
   }
   if (std::optional<base::Fault> fault = file_.WriteFault()) {
@@ -117,13 +137,28 @@ void FileTransfer::Ended() {
     Finish(request_->Failure());
     return;
   }
-  const std::uint64_t received = before_ + request_->Delivered();
+  const std::uint64_t received = file_.Written();
   if (progress_)
-    progress_(received, announced_);
-  if (received < announced_) {
+    progress_(received, length_);
+  // A part short of the file's end: the rest is asked for, while each part brings something.
+  if (ofPart_ && received < length_) {
+    if (received > before_ && requests_ < kMaxRequests) {
+      whole_ = false;
+      Request();
+      return;
+    }
+    Finish(base::Fault{base::FaultKind::ShortBody, "the server sent the file only up to byte " +
+                                                       std::to_string(received) + " of " +
+                                                       std::to_string(length_)});
+    return;
+  }
+  // A body that ended with its connection and no length of its own is whole
+  // only when it reached what the header request said.
+  const bool framed = ofPart_ || own_ >= 0 || chunked_;
+  if (!framed && received < expected_.size) {
     Finish(base::Fault{base::FaultKind::ShortBody, "the body ended after " +
                                                        std::to_string(received) + " of " +
-                                                       std::to_string(announced_) + " bytes"});
+                                                       std::to_string(expected_.size) + " bytes"});
     return;
   }
   Received(received);

@@ -27,7 +27,7 @@ PageFetch::PageFetch(Session &session, const std::string &address, ProgressSink 
   request_.Begin(
       IsHttpAddress(address) ? address : std::string(),
       {.open =
-           [this] {
+           [this](std::string_view) {
              return [this](const char *data, std::size_t size) {
                tooLarge_ = page_.text.size() + size > maxBytes_;
                if (!tooLarge_)
@@ -64,10 +64,7 @@ void PageFetch::Ended() {
     done(request_.Failure());
     return;
   }
-  if (const char *type = nullptr;
-      curl_easy_getinfo(request_.Easy(), CURLINFO_CONTENT_TYPE, &type) == CURLE_OK &&
-      type != nullptr)
-    page_.contentType = type;
+  page_.contentType = request_.ContentType();
   done(std::move(page_)); // last: the owner may destroy this fetch
 }
 

@@ -23,7 +23,6 @@ constexpr int kClaimAttempts = 3;
 // A completed file whose target keeps appearing takes at most this many
 // variants of its name before the transfer fails.
 constexpr int kMaxVariants = 1000;
-constexpr char kMarkValue[] = "1";
 
 int OpenRetrying(const char *path, int flags, mode_t mode = 0) {
   int fd;
@@ -44,18 +43,6 @@ bool NamedBy(int fd, const std::string &path) {
   return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && SameFile(open, named);
 }
 
-bool Marked(int fd) {
-  char value[sizeof kMarkValue] = {};
-  return ::fgetxattr(fd, PartialFile::kMark, value, sizeof value) > 0;
-}
-
-// A note of the file's (empty when it has none, or one too long to be ours).
-std::string Note(int fd, const char *name) {
-  char value[8192];
-  const ssize_t length = ::fgetxattr(fd, name, value, sizeof value);
-  return length > 0 ? std::string(value, static_cast<std::size_t>(length)) : std::string();
-}
-
 // The partial file that `part` names, opened for a look when it is a
 // regular file with the program's mark that nobody writes; else nothing.
 // errno tells why not (0: it is something else, or another's).
@@ -66,8 +53,8 @@ base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
   base::FileDescriptor old(
       OpenRetrying(part.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat opened {};
-  if (!old || ::fstat(old.Get(), &opened) != 0 || !SameFile(opened, named) || !Marked(old.Get()) ||
-      ::flock(old.Get(), LOCK_EX | LOCK_NB) != 0) {
+  if (!old || ::fstat(old.Get(), &opened) != 0 || !SameFile(opened, named) ||
+      !PartialNotes(old.Get(), part).Marked() || ::flock(old.Get(), LOCK_EX | LOCK_NB) != 0) {
     errno = 0;
     return {};
   }
@@ -79,16 +66,33 @@ base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
 PartialFile::PartialFile(std::string target)
     : target_(std::move(target)), part_(target_ + kSuffix) {}
 
+PartialFile::Slot PartialFile::Probe(const fs::path &target, const std::string &source) {
+  const std::string part = target.string() + kSuffix;
+  // A name that cannot be looked at is no reason for another: the claim of
+  // it fails and says why.
+  struct stat named {};
+  if (::lstat(part.c_str(), &named) != 0)
+    return Slot::Free;
+  const base::FileDescriptor old = OpenOwnStale(part, named);
+  if (!old)
+    return Slot::Busy;
+  const PartialNotes notes(old.Get(), part);
+  if (notes.Get(kSourceMark) != source)
+    return Slot::Busy; // another address's bytes, to be taken up by it
+  return named.st_size > 0 && !notes.Get(kVersionMark).empty() ? Slot::Resumable : Slot::Free;
+}
+
 base::Outcome<PartialFile> PartialFile::Claim(std::string target, std::string source) {
   PartialFile file(std::move(target));
   if (file.target_.empty())
     return file.LocalFault("cannot save a file without a name", ENOENT);
-  if (!source.empty() && file.TakeOver(source))
+  if (file.TakeOver(source))
     return file;
-  if (std::optional<base::Fault> fault = file.Take())
+  if (std::optional<base::Fault> fault = file.Take(source))
     return std::move(*fault);
+  PartialNotes notes(file.fd_.Get(), file.part_);
   if (!source.empty())
-    ::fsetxattr(file.fd_.Get(), kSourceMark, source.data(), source.size(), 0);
+    notes.Set(kSourceMark, source);
   return file;
 }
 
@@ -97,10 +101,13 @@ bool PartialFile::TakeOver(const std::string &source) {
       OpenRetrying(part_.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat opened {};
   if (!fd || ::fstat(fd.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-      !NamedBy(fd.Get(), part_) || !Marked(fd.Get()) || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+      !NamedBy(fd.Get(), part_) || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
     return false;
-  std::string version = Note(fd.Get(), kVersionMark);
-  if (Note(fd.Get(), kSourceMark) != source || version.empty() || opened.st_size <= 0)
+  const PartialNotes notes(fd.Get(), part_);
+  if (!notes.Marked())
+    return false;
+  std::string version = notes.Get(kVersionMark);
+  if (notes.Get(kSourceMark) != source || version.empty() || opened.st_size <= 0)
     return false;
   offset_ = written_ = static_cast<std::uint64_t>(opened.st_size);
   version_ = std::move(version);
@@ -110,12 +117,8 @@ bool PartialFile::TakeOver(const std::string &source) {
 
 void PartialFile::SetVersion(const std::string &version) {
   version_ = version;
-  if (!fd_)
-    return;
-  if (version.empty())
-    ::fremovexattr(fd_.Get(), kVersionMark);
-  else
-    ::fsetxattr(fd_.Get(), kVersionMark, version.data(), version.size(), 0);
+  if (fd_)
+    PartialNotes(fd_.Get(), part_).Set(kVersionMark, version);
 }
 
 std::optional<base::Fault> PartialFile::Restart() {
@@ -127,24 +130,23 @@ std::optional<base::Fault> PartialFile::Restart() {
   return std::nullopt;
 }
 
-bool PartialFile::NameInUse(const fs::path &target) {
+bool PartialFile::NameInUse(const fs::path &target, const std::string &source) {
   // A name that cannot be looked at is no reason for another: the claim
   // of it fails and says why.
   struct stat info {};
   if (::lstat(target.c_str(), &info) == 0)
     return true;
-  const std::string part = target.string() + kSuffix;
-  return ::lstat(part.c_str(), &info) == 0 && !OpenOwnStale(part, info);
+  return Probe(target, source) == Slot::Busy;
 }
 
-std::optional<base::Fault> PartialFile::Take() {
+std::optional<base::Fault> PartialFile::Take(const std::string &source) {
   for (int attempt = 0; attempt < kClaimAttempts; ++attempt) {
     base::FileDescriptor fd(
         OpenRetrying(part_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (!fd) {
       if (errno != EEXIST)
         return LocalFault("cannot create " + part_, errno);
-      if (std::optional<base::Fault> fault = RemoveOwnStale())
+      if (std::optional<base::Fault> fault = RemoveOwnStale(source))
         return fault;
       continue;
     }
@@ -154,16 +156,16 @@ std::optional<base::Fault> PartialFile::Take() {
       return LocalFault(part_ + " is being written by another download", 0);
     if (!NamedBy(fd.Get(), part_))
       continue;
-    // Where the folder's file system keeps no marks, a file left by this
-    // run is taken for another's next time: nothing is lost either way.
-    ::fsetxattr(fd.Get(), kMark, kMarkValue, sizeof kMarkValue - 1, 0);
+    // A file that cannot be marked at all is taken for another's next
+    // time: nothing is lost either way.
+    PartialNotes(fd.Get(), part_).Mark();
     fd_ = std::move(fd);
     return std::nullopt;
   }
   return LocalFault("cannot claim " + part_, EEXIST);
 }
 
-std::optional<base::Fault> PartialFile::RemoveOwnStale() {
+std::optional<base::Fault> PartialFile::RemoveOwnStale(const std::string &source) {
   struct stat named {};
   const base::FileDescriptor old = OpenOwnStale(part_, named);
   if (!old) {
@@ -171,9 +173,16 @@ std::optional<base::Fault> PartialFile::RemoveOwnStale() {
       return std::nullopt; // gone meanwhile: look again
     return LocalFault(part_ + " is in the way and is not a partial download of this program", 0);
   }
+  // Another address's bytes stay for it to take up.
+  PartialNotes notes(old.Get(), part_);
+  if (notes.Get(kSourceMark) != source)
+    return LocalFault(part_ + " holds the partial download of another address", 0);
   // A writer holds its lock until it has renamed or given up its file.
-  if (NamedBy(old.Get(), part_) && ::unlink(part_.c_str()) != 0 && errno != ENOENT)
-    return LocalFault("cannot remove the earlier " + part_, errno);
+  if (NamedBy(old.Get(), part_)) {
+    notes.Clear();
+    if (::unlink(part_.c_str()) != 0 && errno != ENOENT)
+      return LocalFault("cannot remove the earlier " + part_, errno);
+  }
   return std::nullopt;
 }
 
@@ -182,6 +191,10 @@ bool PartialFile::Write(const char *data, std::size_t size) {
     return false;
   if (!base::WriteAll(fd_.Get(), std::string_view(data, size))) {
     writeError_ = errno != 0 ? errno : EIO;
+    // What did go in is kept, and counts.
+    struct stat info {};
+    if (::fstat(fd_.Get(), &info) == 0)
+      written_ = static_cast<std::uint64_t>(info.st_size);
     return false;
   }
   written_ += size;
@@ -226,41 +239,57 @@ std::optional<base::Fault> PartialFile::Complete() {
   // in between.
   if (!NamedBy(fd_.Get(), part_))
     return LocalFault(part_ + " was removed or replaced while it was written", 0);
+  // The target, else the next free variant of the base name after it.
   const fs::path target(target_);
   const std::string name = target.filename().string();
+  const std::string base = base_.empty() ? name : base_;
+  std::string to = target_;
   for (int n = 1;; ++n) {
     if (n > kMaxVariants)
       return LocalFault("cannot rename " + part_ + ": every name like " + target_ + " is taken",
                         EEXIST);
-    const std::string to = (target.parent_path() / base::NameVariant(name, n)).string();
-    if (RenameWithoutReplacing(to)) {
-      target_ = to;
-      break;
+    if (n == 1 || base::NameVariant(base, n) != name) {
+      if (n > 1)
+        to = (target.parent_path() / base::NameVariant(base, n)).string();
+      if (RenameWithoutReplacing(to)) {
+        target_ = to;
+        break;
+      }
+      if (errno != EEXIST)
+        return LocalFault("cannot rename " + part_ + " to " + to, errno);
     }
-    if (errno != EEXIST)
-      return LocalFault("cannot rename " + part_ + " to " + to, errno);
   }
-  for (const char *name : {kMark, kSourceMark, kVersionMark})
-    ::fremovexattr(fd_.Get(), name);
+  PartialNotes(fd_.Get(), part_).Clear();
   if (!fd_.Close())
     return LocalFault("cannot close " + target_, errno);
   return std::nullopt;
 }
 
+void PartialFile::Retarget(std::string target, std::string base) {
+  target_ = std::move(target);
+  base_ = std::move(base);
+}
+
+void PartialFile::Unlink() {
+  // Still under the lock: what the name holds now is this file.
+  if (fd_ && NamedBy(fd_.Get(), part_)) {
+    PartialNotes(fd_.Get(), part_).Clear();
+    ::unlink(part_.c_str());
+  }
+  fd_.Reset();
+}
+
 void PartialFile::Abandon() {
   if (!fd_)
     return;
-  // An empty file holds nothing worth keeping; the lock still shows it is ours.
-  if (written_ == 0 && NamedBy(fd_.Get(), part_))
-    ::unlink(part_.c_str());
+  // An empty file holds nothing worth keeping.
+  if (written_ == 0)
+    Unlink();
   fd_.Reset();
 }
 
 void PartialFile::Discard() {
-  // Still under the lock: what the name holds now is this file.
-  if (fd_ && NamedBy(fd_.Get(), part_))
-    ::unlink(part_.c_str());
-  fd_.Reset();
+  Unlink();
 }
 
 base::Fault PartialFile::LocalFault(const std::string &what, int error) const {

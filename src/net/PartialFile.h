@@ -2,6 +2,7 @@
 
 #include "base/FileDescriptor.h"
 #include "base/Outcome.h"
+#include "net/PartialNotes.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -16,29 +17,34 @@ namespace vidtrawl::net {
 // bytes under a name that says they are partial and whose they are.
 //
 // The program touches no file it did not make. A partial file is created
-// exclusively, never through a symbolic link, carries the program's mark (an
-// extended attribute) and is held under an exclusive lock (flock) until it is
-// renamed or given up. One left by an earlier run is removed before its name
-// is used again only when it is a regular file with the mark that nobody
-// holds locked; anything else of that name stays, and the name counts as
-// taken (NameInUse). The rename never replaces a file: when the target
-// appeared meanwhile, the file gets the next free "NAME (n).ext". Faults are
-// LocalFile faults with a reason the user can read.
-//
-// A partial file also notes the address its bytes came from and what the
-// server called that version of the file (its ETag or Last-Modified date), so
-// that a later transfer of the same address can go on from where it stopped.
+// exclusively, never through a symbolic link, carries the program's mark
+// (PartialNotes) and is held under an exclusive lock (flock) until it is
+// renamed or given up. A partial file belongs to the address it notes: one
+// left by an earlier run is taken over by the same address (its bytes kept
+// when it notes the version of the file they are of), and anything else at
+// the name (another address's partial file, one being written, one that is
+// not the program's) stays where it is and keeps the name taken. The rename
+// never replaces a file: when the target appeared meanwhile, the file gets
+// the next free "NAME (n).ext". Faults are LocalFile faults with a reason
+// the user can read.
 class PartialFile {
 public:
   static constexpr const char *kSuffix = ".vidtrawl-part";
-  static constexpr const char *kMark = "user.vidtrawl.partial";
-  static constexpr const char *kSourceMark = "user.vidtrawl.source";
-  static constexpr const char *kVersionMark = "user.vidtrawl.version";
+  static constexpr const char *kMark = PartialNotes::kMark;
+  static constexpr const char *kSourceMark = PartialNotes::kSource;
+  static constexpr const char *kVersionMark = PartialNotes::kVersion;
 
-  // Claims TARGET's partial file for the file at `source`; the fault says
-  // why it cannot be had. A partial file of this program that nobody holds,
-  // of the same source and with a version noted, is taken over with its
-  // bytes (Offset()); any other stale one is replaced.
+  // What TARGET's partial name holds, as the file at `source` sees it.
+  enum class Slot {
+    Free,      // nothing, or a stale partial file of this address with nothing to go on from
+    Resumable, // a stale partial file of this address with bytes of a known version
+    Busy,      // another address's partial file, one being written, or not the program's
+  };
+  static Slot Probe(const std::filesystem::path &target, const std::string &source = {});
+
+  // Claims TARGET's partial file for the file at `source`: a resumable one
+  // is taken over with its bytes (Offset()), a free name gets a new file;
+  // the fault says why it cannot be had.
   static base::Outcome<PartialFile> Claim(std::string target, std::string source = {});
   ~PartialFile() { Abandon(); }
   PartialFile(PartialFile &&) = default;
@@ -46,20 +52,21 @@ public:
   PartialFile(const PartialFile &) = delete;
   PartialFile &operator=(const PartialFile &) = delete;
 
-  // Whether a new download may not be saved as `target`: a file (of any
-  // kind) has that name, or the partial name holds something that is not a
-  // stale partial file of this program.
-  static bool NameInUse(const std::filesystem::path &target);
+  // Whether a download of `source` may not be saved as `target`: a file (of
+  // any kind) has that name, or its partial name is busy.
+  static bool NameInUse(const std::filesystem::path &target, const std::string &source = {});
 
   // Where the file is (or will be) once complete.
   const std::string &Target() const { return target_; }
   // The file is to have another name once complete (in the same folder:
-  // the partial file keeps its own).
-  void Retarget(std::string target) { target_ = std::move(target); }
+  // the partial file keeps its own); when that name is taken then, the
+  // next free variant of `base` (a name of the folder) after it.
+  void Retarget(std::string target, std::string base = {});
 
   // The bytes the file held when it was claimed, and the version of the
   // file they are of (empty for a new file).
   std::uint64_t Offset() const { return offset_; }
+  std::uint64_t Written() const { return written_; }
   const std::string &Version() const { return version_; }
   // Notes the version of the file being received.
   void SetVersion(const std::string &version);
@@ -83,13 +90,15 @@ public:
 
 private:
   explicit PartialFile(std::string target);
-  std::optional<base::Fault> Take();
+  std::optional<base::Fault> Take(const std::string &source);
   bool TakeOver(const std::string &source);
-  std::optional<base::Fault> RemoveOwnStale();
+  std::optional<base::Fault> RemoveOwnStale(const std::string &source);
+  void Unlink();
   bool RenameWithoutReplacing(const std::string &to) const;
   base::Fault LocalFault(const std::string &what, int error) const;
 
   std::string target_;
+  std::string base_;
   std::string part_;
   base::FileDescriptor fd_;
   std::uint64_t written_ = 0;

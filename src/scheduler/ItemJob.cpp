@@ -81,8 +81,9 @@ void ItemJob::Ask() {
 
 void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   // A video file's address that its server answers with a web page is read
-  // as the page it is.
-  if (site_->parse == nullptr && outcome.Done() && IsWebPageType(outcome.Value().type)) {
+  // as the page it is (an error page of a missing file is no such page).
+  if (site_->parse == nullptr && outcome.Done() && outcome.Value().exists &&
+      IsWebPageType(outcome.Value().type)) {
     site_ = &resolve::AnyPageSite();
     scheduler_.items_.Update(serial_, [&](Item &it) {
       it.site = site_;
@@ -118,24 +119,36 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
 }
 
 void ItemJob::Receive() {
-  // The bytes go into a partial file of a name no other download uses: the
-  // one an earlier download of the item left, else a free variant of the
-  // name the file would have. A stopped or failed download's bytes of the
-  // same file are taken up again.
+  // The bytes go into a partial file of this address's: the one an earlier
+  // download of the item left, else one a stopped download of the address
+  // left under a variant of the name (whatever files of those names came
+  // since), else a new one under the first free variant.
   const fs::path &folder = scheduler_.folder_;
   const std::string address = video_.address;
-  const std::string left = scheduler_.items_.Find(serial_)->partName;
-  std::optional<base::Outcome<net::PartialFile>> claimed;
-  if (!left.empty())
-    claimed.emplace(net::PartialFile::Claim((folder / left).string(), address));
-  if (claimed && claimed->Done()) {
-    partName_ = left;
-  } else {
-    partName_ = proposed_;
-    for (int n = 2; n <= kMaxVariants && net::PartialFile::NameInUse(folder / partName_); ++n)
-      partName_ = base::NameVariant(proposed_, n);
-    claimed.emplace(net::PartialFile::Claim((folder / partName_).string(), address));
+  using Slot = net::PartialFile::Slot;
+  partName_ = scheduler_.items_.Find(serial_)->partName;
+  if (partName_.empty() || net::PartialFile::Probe(folder / partName_, address) == Slot::Busy) {
+    std::string free;
+    partName_.clear();
+    for (int n = 1; n <= kMaxVariants && partName_.empty(); ++n) {
+      const std::string candidate = base::NameVariant(proposed_, n);
+      const fs::path target = folder / candidate;
+      const Slot slot = net::PartialFile::Probe(target, address);
+      if (slot == Slot::Resumable)
+        partName_ = candidate;
+      else if (slot == Slot::Free && free.empty())
+        free = candidate;
+      // Past the last name the folder holds there is nothing more of this address's.
+      std::error_code ec;
+      if (slot == Slot::Free && !fs::exists(fs::symlink_status(target, ec)) &&
+          !fs::exists(fs::symlink_status(target.string() + net::PartialFile::kSuffix, ec)))
+        break;
+    }
+    if (partName_.empty())
+      partName_ = free.empty() ? proposed_ : free;
   }
+  std::optional<base::Outcome<net::PartialFile>> claimed;
+  claimed.emplace(net::PartialFile::Claim((folder / partName_).string(), address));
   if (claimed->Failed()) {
     Fail(claimed->Failure());
     return;
@@ -144,7 +157,8 @@ void ItemJob::Receive() {
   scheduler_.items_.Update(serial_, [&](Item &it) { it.partName = partName_; });
   stage_ = Stage::Receiving;
   transfer_ = std::make_unique<net::FileTransfer>(
-      scheduler_.session_, address, *file_, remote_.size.value_or(0),
+      scheduler_.session_, address, *file_,
+      net::ExpectedFile{remote_.size.value_or(0), remote_.version},
       [this](std::uint64_t received, std::uint64_t announced) { Progress(received, announced); },
       [this](base::Outcome<std::uint64_t> outcome) { Received(std::move(outcome)); },
       net::FileTransfer::Then::Leave);
@@ -154,7 +168,7 @@ void ItemJob::Receive() {
 void ItemJob::Name(const std::string &name) {
   named_ = true;
   scheduler_.items_.Update(serial_, [&](Item &it) { it.fileName = name; });
-  file_->Retarget((scheduler_.folder_ / name).string());
+  file_->Retarget((scheduler_.folder_ / name).string(), proposed_);
   if (stage_ == Stage::Received)
     Complete();
 }
@@ -180,7 +194,7 @@ void ItemJob::Renamed(const std::string &name) {
   // The user's name is the file's.
   if (file_) {
     named_ = true;
-    file_->Retarget((scheduler_.folder_ / name).string());
+    file_->Retarget((scheduler_.folder_ / name).string(), name);
   }
 }
 

@@ -44,6 +44,8 @@ public:
   // the one its partial file has meanwhile.
   const std::string &Proposal() const { return proposed_; }
   const std::string &PartName() const { return partName_; }
+  // The address its file comes from.
+  const std::string &Source() const { return video_.address; }
   bool Named() const { return named_; }
 
   void Start();

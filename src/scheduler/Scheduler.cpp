@@ -126,15 +126,6 @@ void Scheduler::GrantNames() {
   // name, and with one job at a time it would have had it first. The names
   // are decided as they would have been then: a partial file of a later
   // job is no file yet.
-  const auto inFolder = [this](const std::string &candidate) {
-    const std::filesystem::path target = folder_ / candidate;
-    for (const auto &job : jobs_)
-      if (job->PartName() == candidate) {
-        std::error_code ec;
-        return std::filesystem::exists(std::filesystem::symlink_status(target, ec));
-      }
-    return net::PartialFile::NameInUse(target);
-  };
   for (const Serial serial : RunningItems()) {
     ItemJob *job = JobOf(serial); // each may end when named (a completion that fails)
     if (job == nullptr || job->Named())
@@ -142,6 +133,16 @@ void Scheduler::GrantNames() {
     const ItemJob::Stage stage = job->CurrentStage();
     if (stage == ItemJob::Stage::Resolving || stage == ItemJob::Stage::Asking)
       break;
+    // Another address's partial file keeps its name taken.
+    const auto inFolder = [this, job](const std::string &candidate) {
+      const std::filesystem::path target = folder_ / candidate;
+      for (const auto &running : jobs_)
+        if (running->PartName() == candidate) {
+          std::error_code ec;
+          return std::filesystem::exists(std::filesystem::symlink_status(target, ec));
+        }
+      return net::PartialFile::NameInUse(target, job->Source());
+    };
     job->Name(names_.NameFor(*items_.IndexOf(serial), job->Proposal(), inFolder));
   }
 }

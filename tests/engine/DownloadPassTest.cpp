@@ -254,6 +254,54 @@ TEST_F(DownloadPassTest, RenamePauseAndResumeActOnTheRunningDownload) {
   EXPECT_NE(server.Requests().back().find("\r\nRange: bytes=20000-\r\n"), std::string::npos);
 }
 
+// A stopped download belongs to its address: another address's file of its name takes the next
+// name and leaves its bytes alone; a later run of its own address takes them up (asking for the
+// rest only) under the next free name when a file of its name came meanwhile. A file of the
+// name that appears while it is received sends it to the next number; a typed name too long for
+// its partial name is cut to fit.
+TEST_F(DownloadPassTest, AStoppedDownloadBelongsToItsAddress) {
+  const std::string a = Pattern(60000, 5), x = "http://media.example.net/x/video.mp4";
+  std::shared_ptr<RawServer::Gate> gate = ServeHeld("/x/video.mp4", a, 20000);
+  Serve("/y/video.mp4", "the other one");
+  engine->Add({x});
+  engine->StartPass();
+  UntilReceiving(0);
+  engine->Pause({Item(0).serial});
+  RunUntil([&] { return !engine->Downloading(); });
+  engine->Add({"http://media.example.net/y/video.mp4"});
+  RunPass();
+  EXPECT_EQ(Items(),
+            "video.mp4 video.mp4 Paused 58.6 KB,video.mp4 video (2).mp4 Complete 13 Bytes");
+  EXPECT_EQ(fs::file_size(Saved("video.mp4.vidtrawl-part")), 20000u);
+  WriteFile(Saved("video.mp4"), "mine");
+  gate->open = true;
+  const std::string folder = engine->DownloadDir();
+  NewEngine(); // a new run: nothing but the partial file says where it stopped
+  engine->SetDownloadDir(folder);
+  engine->Add({x});
+  RunPass();
+  EXPECT_EQ(Items(), "video.mp4 video (3).mp4 Complete 58.6 KB");
+  EXPECT_TRUE(ReadFile(Saved("video (3).mp4")) == a);
+  EXPECT_EQ(ReadFile(Saved("video.mp4")), "mine");
+  EXPECT_NE(server.Requests().back().find("\r\nRange: bytes=20000-\r\n"), std::string::npos);
+  EXPECT_FALSE(fs::exists(Saved("video.mp4.vidtrawl-part")));
+  // Received as "video (4).mp4", which a file takes meanwhile; typed, a name of 250 bytes.
+  NewEngine();
+  engine->SetDownloadDir(folder);
+  gate = ServeHeld("/z/video.mp4", a, 100);
+  engine->Add({"http://media.example.net/z/video.mp4", "http://media.example.net/y/video.mp4"});
+  const std::string typed = std::string(246, 'n') + ".mp4";
+  EXPECT_EQ(engine->Rename(Item(1).serial, typed)->size(), 241u);
+  engine->StartPass();
+  UntilReceiving(0);
+  WriteFile(Saved("video (4).mp4"), "theirs");
+  gate->open = true;
+  RunUntil([&] { return !engine->Downloading(); });
+  EXPECT_EQ(engine::FileNameText(Item(0)), "video (5).mp4");
+  EXPECT_TRUE(ReadFile(Saved("video (5).mp4")) == a);
+  EXPECT_EQ(ReadFile(Saved(*Item(1).fileName)), "the other one");
+}
+
 // A request that ends is its owner's: a page resolved on its own while a pass waits on a slow
 // header request ends at once, and so does that request, each with its own answer.
 TEST_F(DownloadPassTest, RequestsInFlightEndIndependently) {

@@ -86,32 +86,48 @@ public:
           head ? "" : body)};
     });
   }
-  // The body waits after `at` bytes until the gate that is returned opens.
+  // A file as a real server serves it (its ETag "held"; Range with If-Range honoured), whose
+  // whole answers wait after `at` bytes until the gate that is returned opens.
   std::shared_ptr<RawServer::Gate> ServeHeld(const std::string &path, const std::string &body,
                                              std::size_t at) {
     auto gate = std::make_shared<RawServer::Gate>();
-    Serve(path, [body, at, gate](bool head) {
-      RawServer::Reply reply{
-          RawResponse("HTTP/1.1 200 OK",
-                      "Content-Length: " + std::to_string(body.size()) + "\r\nETag: \"held\"\r\n",
-                      head ? "" : body)};
+    std::lock_guard<std::mutex> lock(mutex_);
+    scripts_[path] = [body, at, gate](const std::string &request) {
+      const std::size_t range = request.find("\r\nRange: bytes=");
+      const std::string headers = "ETag: \"held\"\r\n";
+      if (range != std::string::npos &&
+          request.find("\r\nIf-Range: \"held\"\r\n") != std::string::npos) {
+        const std::size_t from = std::stoul(request.substr(range + 15));
+        return RawServer::Reply{
+            RawResponse("HTTP/1.1 206 Partial Content",
+                        headers + "Content-Range: bytes " + std::to_string(from) + "-" +
+                            std::to_string(body.size() - 1) + "/" + std::to_string(body.size()) +
+                            "\r\nContent-Length: " + std::to_string(body.size() - from) + "\r\n",
+                        body.substr(from))};
+      }
+      const bool head = request.rfind("HEAD ", 0) == 0;
+      RawServer::Reply reply{RawResponse(
+          "HTTP/1.1 200 OK", headers + "Content-Length: " + std::to_string(body.size()) + "\r\n",
+          head ? "" : body)};
       if (!head) {
         reply.gate = gate;
         reply.heldAt = reply.bytes.size() - body.size() + at;
       }
       return reply;
-    });
+    };
     return gate;
   }
   void Serve(const std::string &path, Script script) {
     std::lock_guard<std::mutex> lock(mutex_);
-    scripts_[path] = std::move(script);
+    scripts_[path] = [script](const std::string &request) {
+      return script(request.rfind("HEAD ", 0) == 0);
+    };
   }
 
 private:
   RawServer::Reply Answer(const std::string &request) {
     const std::size_t start = request.find(' ') + 1;
-    Script script;
+    std::function<RawServer::Reply(const std::string &)> script;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       const auto found =
@@ -120,11 +136,11 @@ private:
         return {RawResponse("HTTP/1.1 404 Not Found", "Content-Length: 0\r\n")};
       script = found->second;
     }
-    return script(request.rfind("HEAD ", 0) == 0);
+    return script(request);
   }
 
   std::mutex mutex_;
-  std::map<std::string, Script> scripts_;
+  std::map<std::string, std::function<RawServer::Reply(const std::string &)>> scripts_;
 
 public:
   RawServer server{[this](const std::string &request) { return Answer(request); }};

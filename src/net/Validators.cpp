@@ -1,0 +1,81 @@
+#include "net/Validators.h"
+
+#include "base/AsciiCase.h"
+
+#include <charconv>
+
+namespace vidtrawl::net {
+namespace {
+
+std::optional<std::uint64_t> Number(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size())
+    return std::nullopt;
+  return value;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
+  return text;
+}
+
+} // namespace
+
+std::string StrongValidator(const HeaderFields &fields) {
+  const std::string_view etag = Trimmed(fields.etag);
+  if (!etag.empty())
+    return etag.rfind("W/", 0) == 0 ? std::string() : std::string(etag);
+  return fields.lastModified == "Not Available" ? std::string()
+                                                : std::string(Trimmed(fields.lastModified));
+}
+
+std::optional<ContentRange> ReadContentRange(std::string_view value) {
+  value = Trimmed(value);
+  if (!base::StartsWithIgnoringCase(value, "bytes "))
+    return std::nullopt;
+  value.remove_prefix(6);
+  const std::size_t slash = value.find('/');
+  if (slash == std::string_view::npos)
+    return std::nullopt;
+  ContentRange range;
+  const std::string_view length = value.substr(slash + 1), part = value.substr(0, slash);
+  if (length != "*") {
+    range.length = Number(length);
+    if (!range.length)
+      return std::nullopt;
+  }
+  if (part == "*")
+    return range.length ? std::optional<ContentRange>(range) : std::nullopt;
+  const std::size_t dash = part.find('-');
+  if (dash == std::string_view::npos)
+    return std::nullopt;
+  range.first = Number(part.substr(0, dash));
+  const std::optional<std::uint64_t> last = Number(part.substr(dash + 1));
+  if (!range.first || !last || *last < *range.first || (range.length && *last >= *range.length))
+    return std::nullopt;
+  range.last = *last;
+  return range;
+}
+
+bool IsWebPageBody(std::string_view contentType, std::string_view start) {
+  const std::string_view type = Trimmed(contentType.substr(0, contentType.find(';')));
+  if (base::EqualsIgnoringCase(type, "text/html") ||
+      base::EqualsIgnoringCase(type, "application/xhtml+xml"))
+    return true;
+  if (start.rfind("\xEF\xBB\xBF", 0) == 0)
+    start.remove_prefix(3);
+  while (!start.empty() && (start.front() == ' ' || start.front() == '\t' ||
+                            start.front() == '\r' || start.front() == '\n'))
+    start.remove_prefix(1);
+  for (const std::string_view opening :
+       {"<!doctype html", "<html", "<head", "<body", "<title", "<meta", "<script"})
+    if (base::StartsWithIgnoringCase(start, opening))
+      return true;
+  return false;
+}
+
+} // namespace vidtrawl::net
