@@ -32,6 +32,11 @@ struct Fault {
   std::string detail;
   int httpStatus = 0;  // the server's status, when it answered
   int systemError = 0; // errno, for a local file
+  // The same request may well succeed later (a refused or dropped
+  // connection, a time limit, a server busy or failing for now); and how
+  // long the server asked to be left alone first (Retry-After; -1: it did not).
+  bool transient = false;
+  int retryAfter = -1; // seconds
 
   friend bool operator==(const Fault &, const Fault &) = default;
 };

@@ -53,9 +53,58 @@ Engine::~Engine() = default;
 std::string Engine::LoadSettings() {
   std::string note;
   parts_->settings.Load([&note](const std::string &text) { note = text; });
-  SetKnownSitesOnly(parts_->settings.knownSitesOnly);
-  parts_->scheduler.SetJobLimit(parts_->settings.simultaneousDownloads);
+  const settings::Settings &read = parts_->settings;
+  SetKnownSitesOnly(read.knownSitesOnly);
+  parts_->scheduler.SetJobLimit(read.simultaneousDownloads);
+  parts_->session.SetRules({read.connections, read.retries});
+  parts_->session.Multi().SetSpeedLimit(read.speedLimit);
+  parts_->session.SetClient({read.proxy, read.userAgent, read.referer, read.headers, read.cookies});
   return note;
+}
+
+int Engine::ConnectionsPerDownload() const {
+  return parts_->session.Rules().connections;
+}
+
+void Engine::SetConnectionsPerDownload(int connections) {
+  net::DownloadRules rules = parts_->session.Rules();
+  rules.connections = std::clamp(connections, 1, kMaxConnections);
+  parts_->session.SetRules(rules);
+  parts_->settings.connections = rules.connections;
+}
+
+int Engine::Retries() const {
+  return parts_->session.Rules().retries;
+}
+
+void Engine::SetRetries(int retries) {
+  net::DownloadRules rules = parts_->session.Rules();
+  rules.retries = std::clamp(retries, 0, 100);
+  parts_->session.SetRules(rules);
+  parts_->settings.retries = rules.retries;
+}
+
+std::uint64_t Engine::SpeedLimit() const {
+  return parts_->session.Multi().SpeedLimit();
+}
+
+void Engine::SetSpeedLimit(std::uint64_t bytesPerSecond) {
+  parts_->session.Multi().SetSpeedLimit(bytesPerSecond);
+  parts_->settings.speedLimit = bytesPerSecond;
+}
+
+const ClientOptions &Engine::Client() const {
+  return parts_->session.Client();
+}
+
+void Engine::SetClient(const ClientOptions &client) {
+  parts_->session.SetClient(client);
+  settings::Settings &kept = parts_->settings;
+  kept.proxy = client.proxy;
+  kept.userAgent = client.userAgent;
+  kept.referer = client.referer;
+  kept.headers = client.headers;
+  kept.cookies = client.cookieFile;
 }
 
 bool Engine::KnownSitesOnly() const {

@@ -6,6 +6,7 @@
 #include "list/Item.h"
 #include "list/ItemText.h"
 #include "list/ListObserver.h"
+#include "net/ClientOptions.h"
 #include "net/ConnectionMap.h"
 #include "net/PartialFile.h"
 #include "resolve/Site.h"
@@ -48,6 +49,7 @@ using list::SizeKnown;
 using list::SizeText;
 using list::StatusText;
 using list::TransferPercent;
+using net::ClientOptions;
 using net::ConnectionMap;
 using resolve::SamplePage;
 using resolve::Site;
@@ -58,8 +60,9 @@ inline constexpr const char *kPartialSuffix = net::PartialFile::kSuffix;
 // The most items the list holds.
 inline constexpr std::size_t kListCapacity = list::DownloadList::kCapacity;
 
-// How many items are downloaded at once, at most.
+// How many items are downloaded at once, at most, and connections one file uses.
 inline constexpr int kMaxSimultaneousDownloads = 16;
+inline constexpr int kMaxConnections = 16;
 
 struct Hosts {
   host::EventLoop &loop;
@@ -121,6 +124,20 @@ public:
   // 1 to kMaxSimultaneousDownloads; 1 downloads one item after the other.
   int SimultaneousDownloads() const;
   void SetSimultaneousDownloads(int downloads);
+  // How each download is received, and how requests present themselves
+  // (the settings of these names, LoadSettings reads them); each holds at
+  // once, the speed limit also for the downloads running. Connections for
+  // one file: 1 to kMaxConnections. Retries of a transient failure: 0 to
+  // 100. The speed limit: the most all downloads together receive a second
+  // (0: none).
+  int ConnectionsPerDownload() const;
+  void SetConnectionsPerDownload(int connections);
+  int Retries() const;
+  void SetRetries(int retries);
+  std::uint64_t SpeedLimit() const;
+  void SetSpeedLimit(std::uint64_t bytesPerSecond);
+  const ClientOptions &Client() const;
+  void SetClient(const ClientOptions &client);
 
   // The list, and its observers.
   const DownloadList &List() const;

@@ -82,13 +82,43 @@ int CurlMulti::OnTimer(CURLM *, long millis, void *self) {
   return 0;
 }
 
-bool CurlMulti::TurnOver() const {
-  return inTurn_ && std::chrono::steady_clock::now() - turnStarted_ >= kTurnBudget;
+void CurlMulti::SetSpeedLimit(std::uint64_t bytesPerSecond) {
+  rate_ = bytesPerSecond;
+  tokens_ = 0;
+  filled_ = std::chrono::steady_clock::now();
 }
 
-void CurlMulti::ResumeLater(CURL *easy) {
+bool CurlMulti::Admit(CURL *easy, std::size_t bytes) {
+  const auto now = std::chrono::steady_clock::now();
+  if (inTurn_ && now - turnStarted_ >= kTurnBudget) {
+    ResumeLater(easy, std::chrono::milliseconds(0));
+    return false;
+  }
+  if (rate_ == 0)
+    return true;
+  // The bucket fills at the limit's rate and holds a tenth of a second of
+  // it (at least one receive buffer), so that over seconds the limit holds.
+  const double rate = static_cast<double>(rate_);
+  tokens_ = std::min(tokens_ + rate * std::chrono::duration<double>(now - filled_).count(),
+                     std::max(rate / 10, 16384.0));
+  filled_ = now;
+  if (tokens_ < 0) {
+    ResumeLater(easy,
+                std::chrono::milliseconds(static_cast<long long>(-tokens_ * 1000 / rate) + 1));
+    return false;
+  }
+  tokens_ -= static_cast<double>(bytes);
+  return true;
+}
+
+void CurlMulti::ResumeLater(CURL *easy, std::chrono::milliseconds after) {
   if (std::find(paused_.begin(), paused_.end(), easy) == paused_.end())
     paused_.push_back(easy);
+  const auto at = std::chrono::steady_clock::now() + after;
+  if (resume_.Active() && at >= resumeAt_)
+    return;
+  resumeAt_ = at;
+  resume_.Start(after, [this] { ResumePaused(); });
 }
 
 void CurlMulti::MarkReceived(CURL *easy) {
@@ -140,8 +170,6 @@ void CurlMulti::Deliver() {
     Client *client = it->second;
     client->Ended(result);
   }
-  if (!paused_.empty() && !resume_.Active())
-    resume_.Start(std::chrono::milliseconds(0), [this] { ResumePaused(); });
 }
 
 } // namespace vidtrawl::net

@@ -39,14 +39,19 @@ public:
   bool Add(CURL *easy, Client &client);
   void Remove(CURL *easy);
 
-  // For a write callback: whether this turn has received long enough. A
-  // fast server keeps a socket full, and curl would go on reading it for
-  // tens of milliseconds while the window waits; a handle that pauses when
-  // this says so is taken up again after the host's other events.
-  bool TurnOver() const;
-  void ResumeLater(CURL *easy);
+  // For a write callback: whether `bytes` may be taken now. A fast server
+  // keeps a socket full, and curl would go on reading it for tens of
+  // milliseconds while the window waits; and all downloads together receive
+  // no more than the speed limit allows. A handle that must wait pauses
+  // (its write callback returns CURL_WRITEFUNC_PAUSE) and is taken up again
+  // after the host's other events, or once the limit allows.
+  bool Admit(CURL *easy, std::size_t bytes);
   // Tells the client of `easy` after this turn that bytes arrived.
   void MarkReceived(CURL *easy);
+  // The most all requests together receive a second; 0: no limit. It holds
+  // at once for the requests running too.
+  void SetSpeedLimit(std::uint64_t bytesPerSecond);
+  std::uint64_t SpeedLimit() const { return rate_; }
 
 private:
   static int OnSocket(CURL *easy, curl_socket_t fd, int what, void *self, void *);
@@ -54,6 +59,7 @@ private:
   // One call of curl for a socket (or its timer), then the clients' news.
   void Act(curl_socket_t fd, int events);
   void Deliver();
+  void ResumeLater(CURL *easy, std::chrono::milliseconds after);
   void ResumePaused();
 
   host::EventLoop &loop_;
@@ -64,6 +70,11 @@ private:
   bool inTurn_ = false;
   std::vector<CURL *> received_;
   std::vector<CURL *> paused_;
+  // The speed limit's bucket: bytes that may come now (below 0: owed).
+  std::uint64_t rate_ = 0;
+  double tokens_ = 0;
+  std::chrono::steady_clock::time_point filled_{};
+  std::chrono::steady_clock::time_point resumeAt_{}; // when resume_ fires
   // The handles on the multi: a handle that is looked up again after a
   // client ran is told nothing once it is gone.
   std::unordered_map<CURL *, Client *> clients_;

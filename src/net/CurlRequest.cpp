@@ -1,6 +1,10 @@
 #include "net/CurlRequest.h"
 
+#include "base/AsciiCase.h"
+#include "base/NumberScan.h"
+
 #include <algorithm>
+#include <ctime>
 
 namespace vidtrawl::net {
 namespace {
@@ -9,6 +13,22 @@ constexpr long kMaxRedirects = 10;
 // What one read from the socket may bring, and so one write into the file:
 // 512 KiB took a fifth less time per GiB than 128 KiB here; 1 MiB no less.
 constexpr long kReceiveBufferSize = 512 * 1024;
+
+// The wait a Retry-After header asks for, in seconds (a number, or an HTTP
+// date); -1 without one.
+int RetryAfterSeconds(const std::string &block) {
+  const std::size_t at = base::FindIgnoringCase(block, "\nretry-after:");
+  if (at == std::string::npos)
+    return -1;
+  std::string value = block.substr(at + 13, block.find('\n', at + 1) - at - 13);
+  while (!value.empty() && (value.back() == '\r' || value.back() == ' '))
+    value.pop_back();
+  value.erase(0, value.find_first_not_of(' '));
+  if (const std::optional<int> seconds = base::ParseInteger<int>(value))
+    return std::max(*seconds, 0);
+  const std::time_t when = curl_getdate(value.c_str(), nullptr);
+  return when < 0 ? -1 : static_cast<int>(std::max<std::time_t>(0, when - std::time(nullptr)));
+}
 
 bool IsRedirect(long status) {
   return status >= 300 && status < 400;
@@ -37,7 +57,7 @@ std::string AnswerText(long status, bool hasLocation) {
 
 } // namespace
 
-CurlRequest::CurlRequest(Session &session, std::size_t headerLimit)
+CurlRequest::CurlRequest(Session &session, std::size_t headerLimit, Agent agent)
     : session_(session), headerLimit_(session.Loop()), failedStart_(session.Loop()),
       headers_(headerLimit), headerCap_(headerLimit * 16) {
   InitCurlOnce();
@@ -52,7 +72,6 @@ CurlRequest::CurlRequest(Session &session, std::size_t headerLimit)
 
   const TimeLimits &limits = session_.Limits();
   curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy_, CURLOPT_PROXY, ""); // a direct connection, whatever the environment says
   curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
@@ -66,7 +85,23 @@ CurlRequest::CurlRequest(Session &session, std::size_t headerLimit)
                    std::max<long>(1, static_cast<long>((limits.silence.count() + 999) / 1000)));
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
   curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, connectTo_);
-  curl_easy_setopt(easy_, CURLOPT_USERAGENT, Session::kAgent);
+  const ClientOptions &client = session_.Client();
+  // Without a proxy of its own, curl takes the environment's.
+  if (!client.proxy.empty())
+    curl_easy_setopt(easy_, CURLOPT_PROXY, client.proxy.c_str());
+  const std::string &agentText = !client.userAgent.empty() ? client.userAgent
+                                 : agent == Agent::Browser
+                                     ? std::string(ClientOptions::kBrowserAgent)
+                                     : std::string(ClientOptions::kLegacyAgent);
+  curl_easy_setopt(easy_, CURLOPT_USERAGENT, agentText.c_str());
+  if (!client.referer.empty())
+    curl_easy_setopt(easy_, CURLOPT_REFERER, client.referer.c_str());
+  if (!client.cookieFile.empty())
+    curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, client.cookieFile.c_str());
+  for (const std::string &header : client.headers)
+    if (curl_slist *grown = curl_slist_append(headerList_, header.c_str()))
+      headerList_ = grown;
+  curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlRequest::OnHeader);
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlRequest::OnBody);
@@ -80,7 +115,7 @@ CurlRequest::~CurlRequest() {
   if (easy_ != nullptr)
     curl_easy_cleanup(easy_);
   curl_slist_free_all(connectTo_);
-  curl_slist_free_all(extraHeaders_);
+  curl_slist_free_all(headerList_);
 }
 
 void CurlRequest::ConnectOnly() {
@@ -89,15 +124,19 @@ void CurlRequest::ConnectOnly() {
     curl_easy_setopt(easy_, CURLOPT_CONNECT_ONLY, 1L);
 }
 
-void CurlRequest::AskFrom(std::uint64_t offset, const std::string &validator) {
-  if (easy_ == nullptr || offset == 0)
+void CurlRequest::AskFrom(std::uint64_t offset, const std::string &validator,
+                          std::optional<std::uint64_t> last) {
+  if (easy_ == nullptr || (offset == 0 && !last))
     return;
   partOk_ = true;
-  curl_easy_setopt(easy_, CURLOPT_RANGE, (std::to_string(offset) + "-").c_str());
-  if (!validator.empty()) {
-    extraHeaders_ = curl_slist_append(extraHeaders_, ("If-Range: " + validator).c_str());
-    curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, extraHeaders_);
-  }
+  const std::string range =
+      std::to_string(offset) + "-" + (last ? std::to_string(*last) : std::string());
+  curl_easy_setopt(easy_, CURLOPT_RANGE, range.c_str());
+  if (!validator.empty())
+    if (curl_slist *grown = curl_slist_append(headerList_, ("If-Range: " + validator).c_str())) {
+      headerList_ = grown;
+      curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_);
+    }
 }
 
 void CurlRequest::Begin(const std::string &url, Handlers handlers) {
@@ -154,20 +193,32 @@ void CurlRequest::Finish(CURLcode result) {
 base::Fault CurlRequest::Failure() const {
   using base::FaultKind;
   const long status = headers_.Status();
-  if (rejected_ || (result_ == CURLE_OK && !Opened() && status != 0))
-    return {FaultKind::HttpStatus, AnswerText(status, headers_.HasLocation()),
-            static_cast<int>(status)};
+  if (rejected_ || (result_ == CURLE_OK && !Opened() && status != 0)) {
+    base::Fault fault{FaultKind::HttpStatus, AnswerText(status, headers_.HasLocation()),
+                      static_cast<int>(status)};
+    // A server busy or failing for now, as curl's --retry takes them.
+    fault.transient = status == 408 || status == 429 || status == 500 || status == 502 ||
+                      status == 503 || status == 504;
+    fault.retryAfter = RetryAfterSeconds(headers_.Block());
+    return fault;
+  }
   if (headersTooSlow_)
-    return {FaultKind::Network, "the server did not finish its headers within " +
-                                    std::to_string(session_.Limits().headers.count() / 1000) +
-                                    " s"};
+    return {FaultKind::Network,
+            "the server did not finish its headers within " +
+                std::to_string(session_.Limits().headers.count() / 1000) + " s",
+            0, 0, true};
   const std::string words =
       error_[0] != '\0' ? std::string(error_) : std::string(curl_easy_strerror(result_));
   if (result_ == CURLE_URL_MALFORMAT || result_ == CURLE_UNSUPPORTED_PROTOCOL)
     return {FaultKind::BadAddress, words};
   if (result_ == CURLE_OK)
     return {FaultKind::Network, "no answer"};
-  return {FaultKind::Network, words};
+  // A refused, reset or dropped connection, a time limit, an empty answer.
+  constexpr CURLcode kTransient[] = {
+      CURLE_COULDNT_CONNECT, CURLE_OPERATION_TIMEDOUT, CURLE_RECV_ERROR, CURLE_SEND_ERROR,
+      CURLE_PARTIAL_FILE,    CURLE_GOT_NOTHING,        CURLE_HTTP2,      CURLE_HTTP2_STREAM};
+  return {FaultKind::Network, words, 0, 0,
+          std::find(std::begin(kTransient), std::end(kTransient), result_) != std::end(kTransient)};
 }
 
 std::int64_t CurlRequest::AnnouncedLength() const {
@@ -223,10 +274,8 @@ std::size_t CurlRequest::OnBody(char *data, std::size_t size, std::size_t count,
   if (!request.sink_)
     return 0; // nobody wants it: curl ends the request with a write error
   CurlMulti &multi = request.session_.Multi();
-  if (multi.TurnOver()) {
-    multi.ResumeLater(request.easy_);
-    return CURL_WRITEFUNC_PAUSE; // the same bytes come again on the next turn
-  }
+  if (!multi.Admit(request.easy_, bytes))
+    return CURL_WRITEFUNC_PAUSE; // the same bytes come again when it is taken up
   if (!request.sink_(data, bytes))
     return 0;
   request.delivered_ += bytes;

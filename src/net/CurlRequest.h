@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,7 +41,7 @@ public:
 
   // A request whose body may be read; the caller sets its own options on
   // Easy() before Begin(). `headerLimit`: the longest header block kept.
-  CurlRequest(Session &session, std::size_t headerLimit);
+  CurlRequest(Session &session, std::size_t headerLimit, Agent agent = Agent::Legacy);
   ~CurlRequest() override;
   CurlRequest(const CurlRequest &) = delete;
   CurlRequest &operator=(const CurlRequest &) = delete;
@@ -52,10 +53,12 @@ public:
   // Only a connection is made, and kept for the owner once the request
   // ends (curl_easy_send and curl_easy_recv on Easy()). Before Begin().
   void ConnectOnly();
-  // Asks for the resource from `offset` on, when it is still what
-  // `validator` (an ETag or a Last-Modified date) names: a 206 then brings
-  // the rest, a 200 the whole resource. Before Begin().
-  void AskFrom(std::uint64_t offset, const std::string &validator);
+  // Asks for the resource from `offset` on (up to byte `last`, when given),
+  // when it is still what `validator` (an ETag or a Last-Modified date)
+  // names: a 206 then brings that part, a 200 the whole resource. Before
+  // Begin().
+  void AskFrom(std::uint64_t offset, const std::string &validator,
+               std::optional<std::uint64_t> last = {});
 
   // Starts the request. `ended` is never called from inside this call.
   void Begin(const std::string &url, Handlers handlers);
@@ -88,7 +91,7 @@ private:
   Session &session_;
   CURL *easy_ = nullptr;
   curl_slist *connectTo_ = nullptr;
-  curl_slist *extraHeaders_ = nullptr;
+  curl_slist *headerList_ = nullptr;
   Handlers handlers_;
   bool added_ = false;
   bool connectOnly_ = false;

@@ -23,8 +23,9 @@ std::string HeaderRequestAddress(const std::string &url) {
 
 } // namespace
 
-FileInfoRequest::FileInfoRequest(Session &session, const std::string &address, Done done)
-    : request_(session, kMaxHeaderBlock), done_(std::move(done)) {
+FileInfoRequest::FileInfoRequest(Session &session, const std::string &address, Done done,
+                                 Agent agent)
+    : request_(session, kMaxHeaderBlock, agent), done_(std::move(done)) {
   if (CURL *easy = request_.Easy()) {
     curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     // The length is read from the block here, also when it is not a number.

@@ -29,7 +29,8 @@ class FileInfoRequest {
 public:
   using Done = std::function<void(base::Outcome<RemoteFile>)>;
 
-  FileInfoRequest(Session &session, const std::string &address, Done done);
+  FileInfoRequest(Session &session, const std::string &address, Done done,
+                  Agent agent = Agent::Legacy);
 
 private:
   void Ended();

@@ -26,9 +26,10 @@ bool IsChunked(const std::string &block) {
 } // namespace
 
 FileTransfer::FileTransfer(Session &session, std::string address, PartialFile &file,
-                           ExpectedFile expected, ProgressSink progress, Done done, Then then)
+                           ExpectedFile expected, ProgressSink progress, Done done, Then then,
+                           Agent agent)
     : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
-      progress_(std::move(progress)), done_(std::move(done)), then_(then) {
+      progress_(std::move(progress)), done_(std::move(done)), then_(then), agent_(agent) {
   // The bytes on disk are of another version than the server has now, or
   // longer than its file: the whole file (they go when its first byte comes).
   if (file_.Written() > 0 &&
@@ -42,7 +43,7 @@ void FileTransfer::Request() {
   ++requests_;
   refused_.reset();
   startOver_ = false;
-  request_ = std::make_unique<CurlRequest>(session_, kMaxHeaderBlock);
+  request_ = std::make_unique<CurlRequest>(session_, kMaxHeaderBlock, agent_);
   if (CURL *easy = request_->Easy())
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT,
                      static_cast<long>(session_.Limits().lowSpeedBytes));
@@ -156,9 +157,11 @@ void FileTransfer::Ended() {
   // only when it reached what the header request said.
   const bool framed = ofPart_ || own_ >= 0 || chunked_;
   if (!framed && received < expected_.size) {
-    Finish(base::Fault{base::FaultKind::ShortBody, "the body ended after " +
-                                                       std::to_string(received) + " of " +
-                                                       std::to_string(expected_.size) + " bytes"});
+    // The connection ended early: a dropped one, as far as can be told.
+    Finish(base::Fault{base::FaultKind::ShortBody,
+                       "the body ended after " + std::to_string(received) + " of " +
+                           std::to_string(expected_.size) + " bytes",
+                       0, 0, true});
     return;
   }
   Received(received);

@@ -48,7 +48,8 @@ public:
   enum class Then { Complete, Leave };
 
   FileTransfer(Session &session, std::string address, PartialFile &file, ExpectedFile expected,
-               ProgressSink progress, Done done, Then then = Then::Complete);
+               ProgressSink progress, Done done, Then then = Then::Complete,
+               Agent agent = Agent::Legacy);
 
 private:
   // One request: for the rest of the partial file's version, or the whole file.
@@ -68,6 +69,7 @@ private:
   ProgressSink progress_;
   Done done_;
   Then then_;
+  Agent agent_;
   std::unique_ptr<CurlRequest> request_;
   bool whole_ = false;     // the next request asks for the whole file
   bool startOver_ = false; // this answer is no part of the bytes on disk

@@ -20,9 +20,9 @@ bool IsHttpAddress(const std::string &address) {
 }
 
 PageFetch::PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
-                     std::size_t maxBytes)
-    : request_(session, kMaxHeaderBlock), progress_(std::move(progress)), done_(std::move(done)),
-      maxBytes_(maxBytes) {
+                     std::size_t maxBytes, Agent agent)
+    : request_(session, kMaxHeaderBlock, agent), progress_(std::move(progress)),
+      done_(std::move(done)), maxBytes_(maxBytes) {
   // Not http or https: the request is not made, and the end says why.
   request_.Begin(
       IsHttpAddress(address) ? address : std::string(),

@@ -33,7 +33,7 @@ public:
   using Done = std::function<void(base::Outcome<Page>)>;
 
   PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
-            std::size_t maxBytes = kMaxPageBytes);
+            std::size_t maxBytes = kMaxPageBytes, Agent agent = Agent::Legacy);
 
 private:
   void Ended();

@@ -97,11 +97,13 @@ base::Outcome<PartialFile> PartialFile::Claim(std::string target, std::string so
 }
 
 bool PartialFile::TakeOver(const std::string &source) {
+  // Not opened for appending: a file received in segments is written at places.
   base::FileDescriptor fd(
-      OpenRetrying(part_.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+      OpenRetrying(part_.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat opened {};
   if (!fd || ::fstat(fd.Get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-      !NamedBy(fd.Get(), part_) || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+      !NamedBy(fd.Get(), part_) || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 ||
+      ::lseek(fd.Get(), 0, SEEK_END) < 0)
     return false;
   const PartialNotes notes(fd.Get(), part_);
   if (!notes.Marked())
@@ -127,7 +129,48 @@ std::optional<base::Fault> PartialFile::Restart() {
   if (::ftruncate(fd_.Get(), 0) != 0 || ::lseek(fd_.Get(), 0, SEEK_SET) != 0)
     return LocalFault("cannot start " + part_ + " over", errno);
   offset_ = written_ = 0;
+  PartialNotes(fd_.Get(), part_).Set(kSegmentsMark, {});
   return std::nullopt;
+}
+
+std::optional<base::Fault> PartialFile::Allocate(std::uint64_t length) {
+  if (!fd_)
+    return LocalFault("cannot write " + part_, EBADF);
+  // Reserved now, a full disk shows before the first byte comes; a file
+  // system that cannot reserve gets a file of that length with holes.
+  const auto size = static_cast<off_t>(length);
+  if (::fallocate(fd_.Get(), 0, 0, size) != 0 && ::ftruncate(fd_.Get(), size) != 0)
+    return LocalFault("cannot make room for " + part_, errno);
+  struct stat info {};
+  if (::fstat(fd_.Get(), &info) == 0)
+    written_ = static_cast<std::uint64_t>(info.st_size);
+  return std::nullopt;
+}
+
+bool PartialFile::WriteAt(std::uint64_t offset, const char *data, std::size_t size) {
+  if (writeError_ != 0 || !fd_)
+    return false;
+  while (size > 0) {
+    const ssize_t put = ::pwrite(fd_.Get(), data, size, static_cast<off_t>(offset));
+    if (put < 0 && errno == EINTR)
+      continue;
+    if (put <= 0) {
+      writeError_ = put < 0 && errno != 0 ? errno : EIO;
+      return false;
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+    offset += static_cast<std::uint64_t>(put);
+  }
+  return true;
+}
+
+std::string PartialFile::Segments() const {
+  return fd_ ? PartialNotes(fd_.Get(), part_).Get(kSegmentsMark) : std::string();
+}
+
+bool PartialFile::SetSegments(const std::string &map) {
+  return fd_ && PartialNotes(fd_.Get(), part_).Set(kSegmentsMark, map);
 }
 
 bool PartialFile::NameInUse(const fs::path &target, const std::string &source) {

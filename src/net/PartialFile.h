@@ -33,6 +33,7 @@ public:
   static constexpr const char *kMark = PartialNotes::kMark;
   static constexpr const char *kSourceMark = PartialNotes::kSource;
   static constexpr const char *kVersionMark = PartialNotes::kVersion;
+  static constexpr const char *kSegmentsMark = PartialNotes::kSegments;
 
   // What TARGET's partial name holds, as the file at `source` sees it.
   enum class Slot {
@@ -72,6 +73,14 @@ public:
   void SetVersion(const std::string &version);
   // Empties the file, for a transfer that starts over.
   std::optional<base::Fault> Restart();
+
+  // A file received in segments: made its whole length at once (its blocks
+  // reserved where the file system can), written at places, and its map of
+  // segments kept with it (empty: it has none).
+  std::optional<base::Fault> Allocate(std::uint64_t length);
+  bool WriteAt(std::uint64_t offset, const char *data, std::size_t size);
+  std::string Segments() const;
+  bool SetSegments(const std::string &map);
 
   // Appends bytes; false when the file refuses them (WriteFault says why).
   // Safe to call from inside a network callback: it never throws.

@@ -115,10 +115,15 @@ bool PartialNotes::Marked() const {
 }
 
 std::string PartialNotes::Get(const char *name) const {
-  char value[8192];
-  const ssize_t length = ::fgetxattr(fd_, name, value, sizeof value);
-  if (length > 0)
-    return std::string(value, static_cast<std::size_t>(length));
+  const ssize_t size = ::fgetxattr(fd_, name, nullptr, 0);
+  if (size > 0 && static_cast<std::size_t>(size) <= kMaxState) {
+    std::string value(static_cast<std::size_t>(size), '\0');
+    const ssize_t length = ::fgetxattr(fd_, name, value.data(), value.size());
+    if (length > 0) {
+      value.resize(static_cast<std::size_t>(length));
+      return value;
+    }
+  }
   // A file with its mark as an attribute keeps its notes there too.
   char mark[sizeof kMarkValue] = {};
   if (::fgetxattr(fd_, kMark, mark, sizeof mark) > 0)
@@ -144,24 +149,22 @@ bool PartialNotes::Mark() {
   return WriteState(state);
 }
 
-void PartialNotes::Set(const char *name, std::string_view value) {
+bool PartialNotes::Set(const char *name, std::string_view value) {
   char mark[sizeof kMarkValue] = {};
   if (::fgetxattr(fd_, kMark, mark, sizeof mark) > 0) {
     if (value.empty())
-      ::fremovexattr(fd_, name);
-    else
-      ::fsetxattr(fd_, name, value.data(), value.size(), 0);
-    return;
+      return ::fremovexattr(fd_, name) == 0 || errno == ENODATA;
+    return ::fsetxattr(fd_, name, value.data(), value.size(), 0) == 0;
   }
   State state;
   if (!ReadState(state))
-    return;
+    return false;
   state.notes[name] = std::string(value);
-  WriteState(state);
+  return WriteState(state);
 }
 
 void PartialNotes::Clear() {
-  for (const char *name : {kMark, kSource, kVersion})
+  for (const char *name : {kMark, kSource, kVersion, kSegments})
     ::fremovexattr(fd_, name);
   State state;
   if (ReadState(state))

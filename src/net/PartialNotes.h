@@ -17,6 +17,7 @@ public:
   static constexpr const char *kMark = "user.vidtrawl.partial";
   static constexpr const char *kSource = "user.vidtrawl.source";
   static constexpr const char *kVersion = "user.vidtrawl.version";
+  static constexpr const char *kSegments = "user.vidtrawl.segments";
   static constexpr const char *kStateSuffix = ".state";
 
   // The notes of the open file `fd`, whose name is `part`.
@@ -30,8 +31,8 @@ public:
   // Marks a file the program has just made; false when it cannot be marked
   // at all (then no later run takes it for the program's).
   bool Mark();
-  // Sets a note; an empty value takes it away.
-  void Set(const char *name, std::string_view value);
+  // Sets a note; an empty value takes it away. False when it could not be kept.
+  bool Set(const char *name, std::string_view value);
   // Every note goes: the file is complete, or gone.
   void Clear();
 

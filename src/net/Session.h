@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/EventLoop.h"
+#include "net/ClientOptions.h"
 #include "net/ConnectionMap.h"
 #include "net/CurlMulti.h"
 #include "net/TimeLimits.h"
@@ -15,12 +16,20 @@ namespace vidtrawl::net {
 // answer announced (0: none).
 using ProgressSink = std::function<void(std::uint64_t received, std::uint64_t announced)>;
 
+// How downloads are received: the connections one file may use at once,
+// and how often a transient failure is tried again (0: never).
+struct DownloadRules {
+  int connections = 1;
+  int retries = 3;
+};
+
 // What every request of the program shares: the event loop and the curl
 // multi handle it drives (which also keeps connections open for the next
-// request to the same server), where connections go, and the time limits.
+// request to the same server), where connections go, the time limits and
+// how requests present themselves.
 class Session {
 public:
-  static constexpr const char *kAgent = "Mozilla/4.0 (compatible; MSIE 5.0; Windows NT; DigExt)";
+  static constexpr const char *kAgent = ClientOptions::kLegacyAgent;
 
   Session(host::EventLoop &loop, ConnectionMap connections, TimeLimits limits = {});
   Session(const Session &) = delete;
@@ -31,10 +40,16 @@ public:
   const ConnectionMap &Connections() const { return connections_; }
   const TimeLimits &Limits() const { return limits_; }
   void SetLimits(TimeLimits limits) { limits_ = limits; }
+  const ClientOptions &Client() const { return client_; }
+  void SetClient(ClientOptions client) { client_ = std::move(client); }
+  const DownloadRules &Rules() const { return rules_; }
+  void SetRules(DownloadRules rules) { rules_ = rules; }
 
 private:
   ConnectionMap connections_;
   TimeLimits limits_;
+  ClientOptions client_;
+  DownloadRules rules_;
   CurlMulti multi_;
 };
 

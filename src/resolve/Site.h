@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/ClientOptions.h"
 #include "net/WebAddress.h"
 
 #include <cstddef>
@@ -72,5 +73,11 @@ struct Site {
   // any other host that this says are its.
   PageShape takes = nullptr;
 };
+
+// How requests for a site's pages and files present themselves: the known
+// sites as they always were, any other as a browser of today.
+inline net::Agent AgentFor(const Site &site) {
+  return site.domain.empty() ? net::Agent::Browser : net::Agent::Legacy;
+}
 
 } // namespace vidtrawl::resolve

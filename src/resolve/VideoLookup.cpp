@@ -19,13 +19,15 @@ VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string pa
     });
     return;
   }
-  fetch_ = std::make_unique<net::PageFetch>(session_, page_, std::move(progress),
-                                            [this](base::Outcome<net::Page> text) {
-                                              if (text.Failed())
-                                                Finish(text.Failure());
-                                              else
-                                                Read(text.Value());
-                                            });
+  fetch_ = std::make_unique<net::PageFetch>(
+      session_, page_, std::move(progress),
+      [this](base::Outcome<net::Page> text) {
+        if (text.Failed())
+          Finish(text.Failure());
+        else
+          Read(text.Value());
+      },
+      net::kMaxPageBytes, AgentFor(*site_));
 }
 
 void VideoLookup::Read(const net::Page &page) {

@@ -19,6 +19,8 @@ using list::Phase;
 constexpr std::chrono::milliseconds kShowInterval{100};
 // A partial file's name is one of this many variants of the file's.
 constexpr int kMaxVariants = 1000;
+// The longest a server may have a failed request wait before the next try.
+constexpr int kLongestRetryWait = 300;
 
 // Whether a Content-Type (after its "/") is a web page's.
 bool IsWebPageType(const std::string &type) {
@@ -28,7 +30,7 @@ bool IsWebPageType(const std::string &type) {
 } // namespace
 
 ItemJob::ItemJob(Scheduler &scheduler, list::Serial serial)
-    : scheduler_(scheduler), serial_(serial) {}
+    : scheduler_(scheduler), serial_(serial), retry_(scheduler.session_.Loop()) {}
 
 void ItemJob::Start() {
   const Item *item = scheduler_.items_.Find(serial_);
@@ -76,7 +78,8 @@ void ItemJob::Ask() {
   stage_ = Stage::Asking;
   info_ = std::make_unique<net::FileInfoRequest>(
       scheduler_.session_, video_.address,
-      [this](base::Outcome<net::RemoteFile> outcome) { Asked(std::move(outcome)); });
+      [this](base::Outcome<net::RemoteFile> outcome) { Asked(std::move(outcome)); },
+      resolve::AgentFor(*site_));
 }
 
 void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
@@ -155,13 +158,18 @@ void ItemJob::Receive() {
   }
   file_.emplace(std::move(claimed->Value()));
   scheduler_.items_.Update(serial_, [&](Item &it) { it.partName = partName_; });
+  Transfer();
+}
+
+void ItemJob::Transfer() {
+  const std::string &address = video_.address;
   stage_ = Stage::Receiving;
-  transfer_ = std::make_unique<net::FileTransfer>(
+  transfer_ = std::make_unique<net::Download>(
       scheduler_.session_, address, *file_,
       net::ExpectedFile{remote_.size.value_or(0), remote_.version},
       [this](std::uint64_t received, std::uint64_t announced) { Progress(received, announced); },
       [this](base::Outcome<std::uint64_t> outcome) { Received(std::move(outcome)); },
-      net::FileTransfer::Then::Leave);
+      net::FileTransfer::Then::Leave, resolve::AgentFor(*site_));
   scheduler_.WantsName();
 }
 
@@ -230,7 +238,33 @@ void ItemJob::Complete() {
   End();
 }
 
+bool ItemJob::Retry(const base::Fault &fault) {
+  // A download that got further since the last failure has its tries anew.
+  const std::uint64_t bytes = file_ ? file_->Written() : 0;
+  if (bytes > failedAt_)
+    failures_ = 0;
+  failedAt_ = bytes;
+  if (!fault.transient || failures_ >= scheduler_.session_.Rules().retries)
+    return false;
+  // 1, 2, 4 s ... unless the server asked for a wait of its own.
+  const int seconds = fault.retryAfter >= 0 ? std::min(fault.retryAfter, kLongestRetryWait)
+                                            : 1 << std::min(failures_, 8);
+  ++failures_;
+  const Stage stage = stage_;
+  retry_.Start(std::chrono::seconds(seconds), [this, stage] {
+    if (stage == Stage::Resolving)
+      Resolve();
+    else if (stage == Stage::Asking)
+      Ask();
+    else
+      Transfer();
+  });
+  return true;
+}
+
 void ItemJob::Fail(base::Fault fault, bool fileMissing) {
+  if (Retry(fault))
+    return;
   scheduler_.items_.Update(serial_, [&](Item &it) {
     it.phase = Phase::Failed;
     it.fault = std::move(fault);
@@ -248,6 +282,7 @@ void ItemJob::End() {
 }
 
 void ItemJob::StopWork() {
+  retry_.Stop();
   transfer_.reset();
   info_.reset();
   lookup_.reset();

@@ -2,9 +2,10 @@
 
 #include "base/Fault.h"
 #include "base/Outcome.h"
+#include "host/EventLoop.h"
 #include "list/Item.h"
+#include "net/Download.h"
 #include "net/FileInfoRequest.h"
-#include "net/FileTransfer.h"
 #include "net/PartialFile.h"
 #include "resolve/VideoLookup.h"
 #include "scheduler/RateMeter.h"
@@ -67,10 +68,14 @@ private:
   void Ask();
   void Asked(base::Outcome<net::RemoteFile> outcome);
   void Receive();
+  void Transfer();
   void Progress(std::uint64_t received, std::uint64_t announced);
   void Received(base::Outcome<std::uint64_t> outcome);
   void Complete();
   void Fail(base::Fault fault, bool fileMissing = false);
+  // A transient failure: the step that failed is tried again later, while
+  // the item has tries left; whether it will be.
+  bool Retry(const base::Fault &fault);
   void End();
   void StopWork();
 
@@ -88,8 +93,11 @@ private:
   std::unique_ptr<resolve::VideoLookup> lookup_;
   std::unique_ptr<net::FileInfoRequest> info_;
   std::optional<net::PartialFile> file_;
-  std::unique_ptr<net::FileTransfer> transfer_;
+  std::unique_ptr<net::Download> transfer_;
   RateMeter rate_;
+  host::Timer retry_;
+  int failures_ = 0;                     // transient failures in a row
+  std::uint64_t failedAt_ = 0;           // the bytes the file had at the last one
   RateMeter::Clock::time_point shown_{}; // when the item last showed its bytes
 };
 

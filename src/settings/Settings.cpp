@@ -5,6 +5,7 @@
 #include "settings/RegistryFile.h"
 #include "settings/SettingsStore.h"
 
+#include "base/ByteRate.h"
 #include "base/NumberScan.h"
 
 #include <algorithm>
@@ -31,10 +32,27 @@ void Settings::Load(const SettingsNote &note) {
   knownSitesOnly =
       BooleanFromText(store.Get(kSettingsKey, kKnownSitesOnlyName, "False")).value_or(false);
   // A number out of range is taken to its nearest bound; anything else is the default.
-  const std::string jobs = store.Get(kSettingsKey, kSimultaneousDownloadsName, "");
-  simultaneousDownloads = kSimultaneousDownloadsDefault;
-  if (const std::optional<long long> value = base::ParseInteger<long long>(jobs))
-    simultaneousDownloads = static_cast<int>(std::clamp<long long>(*value, 1, 16));
+  const auto number = [&](const char *name, int fallback, int low, int high) {
+    const std::optional<long long> value =
+        base::ParseInteger<long long>(store.Get(kSettingsKey, name, ""));
+    return value ? static_cast<int>(std::clamp<long long>(*value, low, high)) : fallback;
+  };
+  simultaneousDownloads = number(kSimultaneousDownloadsName, kSimultaneousDownloadsDefault, 1, 16);
+  connections = number(kConnectionsName, 1, 1, 16);
+  retries = number(kRetriesName, kRetriesDefault, 0, 100);
+  speedLimit = base::ParseByteRate(store.Get(kSettingsKey, kSpeedLimitName, "")).value_or(0);
+  proxy = store.Get(kSettingsKey, kProxyName, "");
+  userAgent = store.Get(kSettingsKey, kUserAgentName, "");
+  referer = store.Get(kSettingsKey, kRefererName, "");
+  cookies = store.Get(kSettingsKey, kCookiesName, "");
+  headers.clear();
+  const std::string lines = store.Get(kSettingsKey, kHeadersName, "");
+  for (std::size_t start = 0; start < lines.size();) {
+    const std::size_t end = std::min(lines.find('\n', start), lines.size());
+    if (end > start)
+      headers.push_back(lines.substr(start, end - start));
+    start = end + 1;
+  }
 }
 
 void Settings::Save() const {
@@ -42,6 +60,19 @@ void Settings::Save() const {
   store.Save(kSettingsKey, kUrlMonName, BooleanText(monitor));
   store.Save(kSettingsKey, kDownloadDirName, downloadDir);
   store.Save(kSettingsKey, kSimultaneousDownloadsName, std::to_string(simultaneousDownloads));
+  store.Save(kSettingsKey, kConnectionsName, std::to_string(connections));
+  store.Save(kSettingsKey, kRetriesName, std::to_string(retries));
+  store.Save(kSettingsKey, kSpeedLimitName, speedLimit > 0 ? base::ByteRateText(speedLimit) : "");
+  std::string lines;
+  for (const std::string &header : headers)
+    lines += (lines.empty() ? "" : "\n") + header;
+  for (const auto &[name, value] : {std::pair{kProxyName, &proxy},
+                                    {kUserAgentName, &userAgent},
+                                    {kRefererName, &referer},
+                                    {kHeadersName, &lines},
+                                    {kCookiesName, &cookies}})
+    if (!value->empty())
+      store.Save(kSettingsKey, name, *value);
   if (knownSitesOnly)
     store.Save(kSettingsKey, kKnownSitesOnlyName, BooleanText(true));
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vidtrawl::settings {
 
@@ -19,12 +21,27 @@ inline constexpr char kKnownSitesOnlyName[] = "Known Sites Only";
 // How many items are downloaded at once (1 to 16).
 inline constexpr char kSimultaneousDownloadsName[] = "Simultaneous Downloads";
 inline constexpr int kSimultaneousDownloadsDefault = 3;
+// How a download is received: connections for one file (1 to 16), how often
+// a transient failure is tried again (0: never), the most all downloads
+// together receive a second (curl's --limit-rate form; empty: no limit).
+inline constexpr char kConnectionsName[] = "Connections Per Download";
+inline constexpr char kRetriesName[] = "Retries";
+inline constexpr int kRetriesDefault = 3;
+inline constexpr char kSpeedLimitName[] = "Speed Limit";
+// How requests present themselves and where they connect through; each is
+// written only when it is set. Headers: one "Name: value" a line.
+inline constexpr char kProxyName[] = "Proxy";
+inline constexpr char kUserAgentName[] = "User Agent";
+inline constexpr char kRefererName[] = "Referer";
+inline constexpr char kHeadersName[] = "Headers";
+inline constexpr char kCookiesName[] = "Cookies";
 // Monitoring is on at the first start.
 inline constexpr char kUrlMonDefault[] = "true";
 
 // The user's settings, process-wide from start-up to exit: whether the
-// clipboard is watched, the download folder, and how many downloads run at
-// once. They are off, empty and the default until Load runs.
+// clipboard is watched, the download folder, how many downloads run at once
+// and how each is received and asked for. They are off, empty and the
+// default until Load runs.
 class Settings {
 public:
   // The settings file of the store (SettingsStore::DefaultFile()).
@@ -36,6 +53,14 @@ public:
   std::string downloadDir;
   bool knownSitesOnly = false;
   int simultaneousDownloads = kSimultaneousDownloadsDefault;
+  int connections = 1;
+  int retries = kRetriesDefault;
+  std::uint64_t speedLimit = 0; // bytes per second; 0: none
+  std::string proxy;
+  std::string userAgent;
+  std::string referer;
+  std::vector<std::string> headers;
+  std::string cookies;
 
   // Reads both values (defaults: monitoring on, $HOME/Downloaded Videos). A
   // settings file too large to be one is left as it is, and `note` says so.

@@ -1,5 +1,6 @@
 // The three network operations against servers on loopback (raw scripted ones, nginx): what each
 // request sends, each way each one ends, and the files a transfer leaves.
+#include "net/Download.h"
 #include "net/FileInfoRequest.h"
 #include "net/FileTransfer.h"
 #include "net/PageFetch.h"
@@ -10,6 +11,9 @@
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
 
 #include <cstring>
 #include <fcntl.h>
@@ -72,6 +76,28 @@ RawServer::Reply Resuming(const std::string &mode, const std::string &request) {
                       body.substr(from, to - from))};
 }
 
+// /s/MODE: a file of 4 MiB, version "v1", for a download over several connections. Asked for a
+// range, "honest" sends it; "cut" drops the connection 300,000 bytes into the part from 2 MiB on,
+// once; "whole" sends the whole file; "changed" sends parts after the first of version "v2".
+RawServer::Reply Segmented(const std::string &mode, const std::string &request) {
+  static std::atomic<bool> cut{false};
+  const std::string body = Pattern(4 << 20, 3);
+  const std::size_t at = request.find("\r\nRange: bytes=");
+  if (at == std::string::npos || mode == "whole")
+    return {Ok("ETag: \"v1\"\r\n" + Length(4 << 20), IsHead(request) ? "" : body)};
+  const std::size_t from = std::stoul(request.substr(at + 15));
+  const std::size_t to = std::stoul(request.substr(request.find('-', at) + 1)) + 1;
+  const std::string etag = mode == "changed" && from > 0 ? "v2" : "v1";
+  std::string part = (etag == "v2" ? Pattern(4 << 20, 4) : body).substr(from, to - from);
+  if (mode == "cut" && from == 2 << 20 && !cut.exchange(true))
+    part.resize(300000);
+  return {RawResponse("HTTP/1.1 206 Partial Content",
+                      "ETag: \"" + etag + "\"\r\nContent-Range: bytes " + std::to_string(from) +
+                          "-" + std::to_string(to - 1) + "/" + std::to_string(4 << 20) + "\r\n" +
+                          Length(static_cast<long>(to - from)),
+                      part)};
+}
+
 // /body/N: N bytes with their length; /open/N: without one; /held/N: 1000 of them, then silence;
 // /loop and /start redirect (to
 // itself, to /body/3000); /named names its file; /nan gives a length that is no number, /twice
@@ -116,6 +142,8 @@ RawServer::Reply Site(const std::string &request) {
                         IsHead(request) ? "" : "abcde")};
   if (path.rfind("/r/", 0) == 0)
     return Resuming(path.substr(3), request);
+  if (path.rfind("/s/", 0) == 0)
+    return Segmented(path.substr(3), request);
   if (path == "/stall" || path == "/closed")
     return {"", path == "/stall"};
   return {RawResponse("HTTP/1.1 404 Not Found", "", IsHead(request) ? "" : "not found")};
@@ -340,6 +368,46 @@ TEST_F(NetworkTest, WithoutExtendedAttributesAStoppedTransferGoesOn) {
   ::umount(ramfs.c_str());
 }
 
+// A file of known length and version comes over several connections at once into one partial file,
+// whole: a connection dropped midway is asked again from where it stopped; a server that answers a
+// part with the whole file, or with another version, is downloaded over one connection from the
+// start.
+TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
+  session.SetRules({4, 0});
+  const std::pair<std::string, std::string> cases[] = {
+      {"honest", "0-1048575 1048576-2097151 2097152-3145727 3145728-4194303"},
+      {"cut", "0-1048575 1048576-2097151 2097152-3145727 3145728-4194303 2397152-3145727"},
+      {"whole", "0-1048575"},
+      {"changed", "0-1048575 1048576-2097151 2097152-3145727 3145728-4194303"},
+  };
+  for (const auto &[mode, ranges] : cases) {
+    SCOPED_TRACE(mode);
+    const std::string target = (dir / ("s-" + mode + ".mp4")).string(),
+                      address = server.url("/s/" + mode);
+    const RemoteFile head = Ask(address).Value();
+    const std::size_t before = server.Requests().size();
+    base::Outcome<PartialFile> file = PartialFile::Claim(target, address);
+    const auto outcome = testing::RunToEnd<std::uint64_t>(loop, [&](auto done) {
+      return std::make_unique<Download>(
+          session, address, file.Value(), ExpectedFile{*head.size, head.version}, ProgressSink{},
+          std::move(done), FileTransfer::Then::Complete, Agent::Legacy);
+    });
+    EXPECT_EQ(Said(outcome), "done 4194304");
+    EXPECT_TRUE(ReadFile(target) == Pattern(4 << 20, 3));
+    std::multiset<std::string> asked, expected;
+    for (std::size_t i = before; i < server.Requests().size(); ++i) {
+      const std::string &request = server.Requests()[i];
+      const std::size_t at = request.find("Range: bytes=");
+      if (at != std::string::npos)
+        asked.insert(request.substr(at + 13, request.find('\r', at) - at - 13));
+    }
+    std::istringstream words(ranges);
+    for (std::string range; words >> range;)
+      expected.insert(range);
+    EXPECT_EQ(asked, expected);
+  }
+}
+
 // A header request (HEAD, HTTP/1.0, the program's agent) for what a server says of a file; a
 // server that does not answer, or answers past the limits, is a fault.
 TEST_F(NetworkTest, AHeaderRequestReadsWhatTheServerSays) {
@@ -451,6 +519,54 @@ TEST_F(NetworkTest, APartialFileIsClaimedSafely) {
   }
   EXPECT_EQ(PartialFile::Claim("").Failure().detail,
             "cannot save a file without a name: No such file or directory");
+}
+
+// nginx sends a file over eight connections; stopped midway, the download goes on over them with
+// every segment from where it stopped, asking for no byte it has (nginx's log of the ranges).
+TEST_F(NetworkTest, ARealServerSendsAFileOverSeveralConnections) {
+  if (!testing::Nginx::Installed())
+    GTEST_SKIP() << "nginx is not installed";
+  testing::Nginx nginx(dir / "nginx", "limit_rate 1m;");
+  const std::size_t large = 16 << 20;
+  WriteFile(dir / "nginx/www/large.mp4", Pattern(large, 8));
+  const std::string target = (dir / "large.mp4").string(), address = nginx.Url("/large.mp4");
+  session.SetRules({8, 0});
+  const RemoteFile head = Ask(address).Value();
+  std::uint64_t received = 0;
+  const auto download = [&](PartialFile &file, const std::function<bool()> &stop) {
+    return Said(testing::RunToEnd<std::uint64_t>(
+        loop,
+        [&](auto done) {
+          return std::make_unique<Download>(
+              session, address, file, ExpectedFile{*head.size, head.version},
+              [&](std::uint64_t bytes, std::uint64_t) { received = bytes; }, std::move(done),
+              FileTransfer::Then::Complete, Agent::Legacy);
+        },
+        stop));
+  };
+  base::Outcome<PartialFile> first = PartialFile::Claim(target, address);
+  EXPECT_EQ(download(first.Value(), [&] { return received >= large / 2; }), "stopped");
+  first.Value().Abandon();
+  const std::string before = nginx.AccessLog();
+  base::Outcome<PartialFile> rest = PartialFile::Claim(target, address);
+  const std::optional<SegmentMap> map = SegmentMap::Read(rest.Value().Segments(), large);
+  ASSERT_TRUE(map.has_value());
+  EXPECT_EQ(download(rest.Value(), {}), "done " + std::to_string(large));
+  EXPECT_TRUE(ReadFile(target) == Pattern(large, 8));
+  // Every range asked for after the stop lies in what the map had yet to come.
+  std::istringstream log(nginx.AccessLog().substr(before.size()));
+  int ranges = 0;
+  for (std::string line; std::getline(log, line);) {
+    const std::size_t at = line.find("\"bytes=");
+    ASSERT_NE(at, std::string::npos) << line;
+    const std::uint64_t from = std::stoull(line.substr(at + 7));
+    const std::uint64_t to = std::stoull(line.substr(line.find('-', at) + 1));
+    ++ranges;
+    EXPECT_TRUE(std::any_of(map->Segments().begin(), map->Segments().end(), [&](const auto &s) {
+      return from >= s.Next() && to < s.end;
+    })) << line;
+  }
+  EXPECT_GE(ranges, 8);
 }
 
 // What nginx says of a file, and a transfer stopped halfway going on where it stopped: nginx sends

@@ -40,6 +40,7 @@ protected:
                                               engine::Options{map, dir / "registry.ini"});
     engine->SetDownloadDir((dir.path() / ("videos" + std::to_string(++engines))).string());
     engine->SetSimultaneousDownloads(jobs);
+    engine->SetRetries(0); // a failure is one unless a test tries again
     engine->Subscribe(this);
   }
   void PassEnded(const engine::PassSummary &summary) override { ended = summary; }

@@ -30,7 +30,9 @@ public:
     std::filesystem::create_directories(dir / "www");
     std::string conf = std::string(::geteuid() == 0 ? "user root;" : "") +
                        "daemon off; error_log error.log; pid nginx.pid; events {}\nhttp { "
-                       "access_log access.log; types { video/x-flv flv; video/mp4 mp4; } server "
+                       "log_format ranged '$remote_addr [$time_local] \"$request\" $status "
+                       "$body_bytes_sent \"$http_range\"'; access_log access.log ranged; types { "
+                       "video/x-flv flv; video/mp4 mp4; } server "
                        "{ listen 127.0.0.1:" +
                        std::to_string(port_) + "; root www; " + directives + " }";
     for (const char *temp : {"client_body", "proxy", "fastcgi", "uwsgi", "scgi"})

@@ -1,0 +1,49 @@
+#include "net/Download.h"
+
+namespace vidtrawl::net {
+
+Download::Download(Session &session, std::string address, PartialFile &file, ExpectedFile expected,
+                   ProgressSink progress, Done done, FileTransfer::Then then, Agent agent)
+    : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
+      progress_(std::move(progress)), done_(std::move(done)), then_(then), agent_(agent) {
+  const int connections = session_.Rules().connections;
+  if (!SegmentedTransfer::Suits(expected_, file_, connections)) {
+    OneConnection();
+    return;
+  }
+  segmented_ = std::make_unique<SegmentedTransfer>(
+      session_, address_, file_, expected_, connections, progress_,
+      [this](base::Outcome<std::uint64_t> outcome, bool fallBack) {
+        if (!fallBack) {
+          if (outcome.Done() && then_ == FileTransfer::Then::Complete)
+            if (std::optional<base::Fault> fault = file_.Complete()) {
+              Finish(std::move(*fault));
+              return;
+            }
+          Finish(std::move(outcome));
+          return;
+        }
+        // The server answers a part with the whole file or another version:
+        // the whole file, over one connection, from its first byte.
+        if (std::optional<base::Fault> fault = file_.Restart()) {
+          Finish(std::move(*fault));
+          return;
+        }
+        file_.SetVersion({});
+        OneConnection();
+      },
+      agent_);
+}
+
+void Download::OneConnection() {
+  single_ = std::make_unique<FileTransfer>(
+      session_, address_, file_, expected_, progress_,
+      [this](base::Outcome<std::uint64_t> outcome) { Finish(std::move(outcome)); }, then_, agent_);
+}
+
+void Download::Finish(base::Outcome<std::uint64_t> outcome) {
+  Done done = std::move(done_);
+  done(std::move(outcome)); // last: the owner may destroy this download
+}
+
+} // namespace vidtrawl::net
