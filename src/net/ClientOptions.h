@@ -20,11 +20,11 @@ struct ClientOptions {
 
   // "scheme://host:port"; empty: curl's proxy variables of the environment
   // (http_proxy, https_proxy, all_proxy, no_proxy).
-  std::string proxy;
-  std::string userAgent; // empty: by the Agent
-  std::string referer;
-  std::vector<std::string> headers; // "Name: value", sent with every request
-  std::string cookieFile;           // a Netscape cookies.txt; empty: none
+  std::string proxy = {};
+  std::string userAgent = {}; // empty: by the Agent
+  std::string referer = {};
+  std::vector<std::string> headers = {}; // "Name: value", sent with every request
+  std::string cookieFile = {};           // a Netscape cookies.txt; empty: none
 };
 
 } // namespace vidtrawl::net
