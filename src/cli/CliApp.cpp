@@ -7,6 +7,8 @@
 #include "cli/DemoServer.h"
 #include "cli/InputFile.h"
 #include "cli/Interrupt.h"
+#include "cli/ItemLines.h"
+#include "cli/JsonLines.h"
 #include "cli/LiveProgressView.h"
 #include "cli/PlainProgressView.h"
 #include "cli/ProgressTracker.h"
@@ -62,38 +64,6 @@ std::optional<std::string> MakeDemoFolder() {
   return folder;
 }
 
-// Says why each item that fails failed, as it fails: one line on stderr,
-// "vidtrawl-cli: NAME: reason", also when progress is silenced.
-class FailureLines final : public engine::ListObserver {
-public:
-  FailureLines(engine::Engine &engine, ProgressView *&view) : engine_(engine), view_(view) {
-    engine_.Subscribe(this);
-  }
-  ~FailureLines() override { engine_.Unsubscribe(this); }
-  FailureLines(const FailureLines &) = delete;
-  FailureLines &operator=(const FailureLines &) = delete;
-
-  void ItemChanged(std::size_t index) override {
-    const engine::Item &item = engine_.List()[index];
-    if (item.phase != engine::Phase::Failed || !told_.insert(item.serial).second)
-      return;
-    const std::string name =
-        engine::FileNamePlaceholder(item) ? engine::AddressText(item) : engine::FileNameText(item);
-    if (view_ != nullptr)
-      view_->MakeRoomForMessage();
-    Err(base::VisibleText("vidtrawl-cli: " + name + ": " + engine::ReasonText(item)) + "\n");
-  }
-  void ItemsAdded(std::size_t, std::size_t) override {}
-  void ItemsRemoved(std::size_t, std::size_t) override {}
-  void ItemsSwapped(std::size_t) override {}
-  void ListReset() override {}
-
-private:
-  engine::Engine &engine_;
-  ProgressView *&view_;
-  std::unordered_set<engine::Serial> told_;
-};
-
 // Everything one run needs, wired together: the engine on a poll loop of
 // the console's own, which turns until the pass (or the resolution) ends.
 class Run {
@@ -108,6 +78,20 @@ public:
       engine_.SetKnownSitesOnly(true);
     if (options_.jobs)
       engine_.SetSimultaneousDownloads(*options_.jobs);
+    if (options_.connections)
+      engine_.SetConnectionsPerDownload(*options_.connections);
+    if (options_.retries)
+      engine_.SetRetries(*options_.retries);
+    if (options_.limitRate)
+      engine_.SetSpeedLimit(*options_.limitRate);
+    // The options of this run over the settings: headers add to theirs.
+    engine::ClientOptions client = engine_.Client();
+    client.proxy = options_.proxy.value_or(client.proxy);
+    client.userAgent = options_.userAgent.value_or(client.userAgent);
+    client.referer = options_.referer.value_or(client.referer);
+    client.cookieFile = options_.cookies.value_or(client.cookieFile);
+    client.headers.insert(client.headers.end(), options_.headers.begin(), options_.headers.end());
+    engine_.SetClient(client);
   }
   ~Run() { WakeOnInterrupt(nullptr); }
   Run(const Run &) = delete;
@@ -140,11 +124,19 @@ public:
     engine_.SetDownloadDir(dir);
     if (const std::size_t dropped = engine_.Add(urls); dropped > 0)
       Tell(engine::ListFullText(dropped));
+    // The one address's own name, or the form of it.
+    if (options_.output && !engine_.List().Empty()) {
+      const engine::Serial serial = engine_.List()[0].serial;
+      if (options_.output->find('{') != std::string::npos)
+        engine_.SetNameTemplate(serial, *options_.output);
+      else
+        engine_.Rename(serial, *options_.output);
+    }
 
     std::unique_ptr<ProgressView> view = MakeView();
     ProgressView *shown = view.get();
     view_ = shown;
-    FailureLines failures(engine_, shown);
+    ItemLines lines(engine_, Err, shown);
     ProgressTracker tracker(engine_);
     host::Timer redraw(loop_);
     const std::function<void()> show = [&] {
@@ -166,7 +158,7 @@ public:
     shown = nullptr;
     view_ = nullptr;
 
-    if (const int status = Report(); status != kExitComplete)
+    if (const int status = Report(dir); status != kExitComplete)
       return status;
     if (InterruptRequested())
       return kExitInterrupted;
@@ -205,12 +197,16 @@ private:
     return kExitIncomplete;
   }
 
-  // The records and the table; a failed write is a failed run.
-  int Report() {
+  // The records and the table, and where the files went; a failed write is
+  // a failed run.
+  int Report(const std::string &dir) {
     if (options_.tsv && !WriteAll(STDOUT_FILENO, TsvLines(engine_.List())))
       return WriteFailed("the results");
+    if (options_.json && !WriteAll(STDOUT_FILENO, JsonLines(engine_.List())))
+      return WriteFailed("the results");
+    const int table = options_.tsv || options_.json ? STDERR_FILENO : STDOUT_FILENO;
     if (!options_.quiet &&
-        !WriteAll(options_.tsv ? STDERR_FILENO : STDOUT_FILENO, "\n" + ResultTable(engine_.List())))
+        !WriteAll(table, "\n" + ResultTable(engine_.List()) + FolderLine(engine_.List(), dir)))
       return WriteFailed("the table");
     return kExitComplete;
   }
@@ -304,11 +300,7 @@ int RunCli(const CliOptions &options, const std::string &program) {
           " sites on 127.0.0.1:" + std::to_string(demo->Port()) + "; downloading into " + dir +
           "\n");
 
-    const int status = run.Download(urls, dir, expectErrors);
-    if (options.demo && !options.quiet)
-      WriteAll(options.tsv ? STDERR_FILENO : STDOUT_FILENO,
-               "\nThe demo's files are in " + dir + "\n");
-    return status;
+    return run.Download(urls, dir, expectErrors);
   } catch (const std::exception &error) {
     Err(program + ": " + base::VisibleText(error.what()) + "\n");
     return InterruptRequested() ? kExitInterrupted : kExitIncomplete;

@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "base/ByteRate.h"
 #include "base/NumberScan.h"
 #include "engine/Engine.h"
 
@@ -23,12 +24,28 @@ constexpr OptionSpec kOptions[] = {
     {'\0', "tsv", Takes::Nothing},     {'q', "quiet", Takes::Nothing},
     {'\0', "demo", Takes::Nothing},    {'h', "help", Takes::Nothing},
     {'\0', "version", Takes::Nothing}, {'\0', "known-sites-only", Takes::Nothing},
-    {'j', "jobs", Takes::Value},
+    {'j', "jobs", Takes::Value},       {'x', "connections", Takes::Value},
+    {'\0', "retries", Takes::Value},   {'\0', "limit-rate", Takes::Value},
+    {'\0', "proxy", Takes::Value},     {'\0', "user-agent", Takes::Value},
+    {'\0', "referer", Takes::Value},   {'\0', "header", Takes::Value},
+    {'\0', "cookies", Takes::Value},   {'o', "output", Takes::Value},
+    {'\0', "json", Takes::Nothing},    {'V', "", Takes::Nothing},
 };
+
+// A count an option takes, from `low` to `high`.
+std::string Count(const std::string &value, const char *option, int low, int high,
+                  std::optional<int> &into) {
+  const std::optional<int> count = base::ParseInteger<int>(value);
+  if (!count || *count < low || *count > high)
+    return "option '--" + std::string(option) + "' needs a number from " + std::to_string(low) +
+           " to " + std::to_string(high) + ", not '" + value + "'";
+  into = *count;
+  return {};
+}
 
 const OptionSpec *FindLong(std::string_view name) {
   for (const OptionSpec &spec : kOptions)
-    if (spec.longName == name)
+    if (!spec.longName.empty() && spec.longName == name)
       return &spec;
   return nullptr;
 }
@@ -56,11 +73,32 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
       return "option '--input-file' needs a file name ('-' for standard input)";
     options.inputFiles.push_back(value);
   } else if (name == "jobs") {
-    const std::optional<int> jobs = base::ParseInteger<int>(value);
-    if (!jobs || *jobs < 1 || *jobs > engine::kMaxSimultaneousDownloads)
-      return "option '--jobs' needs a number from 1 to " +
-             std::to_string(engine::kMaxSimultaneousDownloads) + ", not '" + value + "'";
-    options.jobs = *jobs;
+    return Count(value, "jobs", 1, engine::kMaxSimultaneousDownloads, options.jobs);
+  } else if (name == "connections") {
+    return Count(value, "connections", 1, engine::kMaxConnections, options.connections);
+  } else if (name == "retries") {
+    return Count(value, "retries", 0, 100, options.retries);
+  } else if (name == "limit-rate") {
+    options.limitRate = base::ParseByteRate(value);
+    if (!options.limitRate)
+      return "option '--limit-rate' needs a rate such as 500k or 2M, not '" + value + "'";
+  } else if (name == "proxy" || name == "user-agent" || name == "referer" || name == "cookies" ||
+             name == "output") {
+    if (value.empty())
+      return "option '--" + std::string(name) + "' needs a value";
+    (name == "proxy"        ? options.proxy
+     : name == "user-agent" ? options.userAgent
+     : name == "referer"    ? options.referer
+     : name == "cookies"    ? options.cookies
+                            : options.output) = value;
+  } else if (name == "header") {
+    const std::size_t colon = value.find(':');
+    if (colon == std::string::npos || colon == 0 ||
+        value.find_first_of("\r\n") != std::string::npos)
+      return "option '--header' needs 'Name: value', not '" + value + "'";
+    options.headers.push_back(value);
+  } else if (name == "json") {
+    options.json = true;
   } else if (name == "resolve-only") {
     options.resolveOnly = true;
   } else if (name == "known-sites-only") {
@@ -73,7 +111,7 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     options.demo = true;
   } else if (name == "help") {
     options.help = true;
-  } else if (name == "version") {
+  } else if (name == "version" || name.empty()) { // -V
     options.version = true;
   }
   return {};
@@ -160,6 +198,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args) {
     parsed.error = "--demo takes no input file";
   else if (!options.demo && options.urls.empty() && options.inputFiles.empty())
     parsed.error = "no URL given";
+  else if (options.output && (options.urls.size() != 1 || !options.inputFiles.empty()))
+    parsed.error = "option '--output' names the file of one address";
+  else if (options.json && (options.tsv || options.resolveOnly))
+    parsed.error = "--json goes with neither --tsv nor --resolve-only";
   return parsed;
 }
 
@@ -184,6 +226,19 @@ std::string UsageText(const std::string &program) {
          "                             blank lines and lines starting with # skipped)\n"
          "  -j, --jobs N               download N items at once, 1 to 16 (default: the\n"
          "                             setting Simultaneous Downloads, 3 at first)\n"
+         "  -x, --connections N        up to N connections for one file, 1 to 16 (default:\n"
+         "                             the setting Connections Per Download, 1 at first)\n"
+         "      --retries N            try a transient failure again N times, 0 to 100,\n"
+         "                             after 1, 2, 4 s ... (default: the setting Retries, 3)\n"
+         "      --limit-rate RATE      receive at most RATE bytes a second in all (500k, 2M)\n"
+         "      --proxy URL            connect through this proxy (default: http_proxy,\n"
+         "                             https_proxy, all_proxy and no_proxy, as curl)\n"
+         "      --user-agent TEXT      the User-Agent of every request\n"
+         "      --referer URL          the Referer of every request\n"
+         "      --header 'NAME: VALUE' one more header for every request (repeatable)\n"
+         "      --cookies FILE         send the cookies of a Netscape cookies.txt\n"
+         "  -o, --output NAME          the one address's file name; {title}, {id}, {site}\n"
+         "                             and {ext} stand for the video's\n"
          "      --resolve-only         print URL<TAB>RESULT per address, download nothing\n"
          "                             (RESULT: the video address, -1, -2 or 0)\n"
          "      --known-sites-only     the known sites only: refuse every other address\n"
@@ -191,9 +246,11 @@ std::string UsageText(const std::string &program) {
          "      --tsv                  after the pass print ID, address, file name, status\n"
          "                             and size of each item, tab-separated, to stdout\n"
          "  -q, --quiet                no progress and no final table\n"
+         "      --json                 after the pass print one JSON object per item to\n"
+         "                             stdout (page, video, file, status, bytes, reason)\n"
          "      --demo                 offline demonstration with a built-in server\n"
          "  -h, --help                 show this help and exit\n"
-         "      --version              show the version and exit\n"
+         "  -V, --version              show the version and exit\n"
          "\n"
          "Exit status: 0 every item complete, 1 otherwise, 2 bad usage, 130 interrupted.\n";
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,18 +9,28 @@ namespace vidtrawl::cli {
 
 // What the command line asks for.
 struct CliOptions {
-  std::vector<std::string> urls;       // page addresses, in the order given
-  std::optional<std::string> dir;      // -d, --dir: the download folder for this run
-  std::vector<std::string> connectTo;  // --connect-to entries, in the order given
-  std::vector<std::string> inputFiles; // -i, --input-file: files of addresses ("-": stdin)
-  std::optional<int> jobs;             // -j, --jobs: downloads at once (default: the setting)
-  bool resolveOnly = false;            // --resolve-only
-  bool tsv = false;                    // --tsv
-  bool knownSitesOnly = false;         // --known-sites-only
-  bool quiet = false;                  // -q, --quiet
-  bool demo = false;                   // --demo
-  bool help = false;                   // -h, --help
-  bool version = false;                // --version
+  std::vector<std::string> urls;          // page addresses, in the order given
+  std::optional<std::string> dir;         // -d, --dir: the download folder for this run
+  std::vector<std::string> connectTo;     // --connect-to entries, in the order given
+  std::vector<std::string> inputFiles;    // -i, --input-file: files of addresses ("-": stdin)
+  std::optional<int> jobs;                // -j, --jobs: downloads at once (default: the setting)
+  std::optional<int> connections;         // -x, --connections: for one file
+  std::optional<int> retries;             // --retries
+  std::optional<std::uint64_t> limitRate; // --limit-rate: bytes per second, all downloads
+  std::optional<std::string> proxy;       // --proxy
+  std::optional<std::string> userAgent;   // --user-agent
+  std::optional<std::string> referer;     // --referer
+  std::vector<std::string> headers;       // --header, in the order given
+  std::optional<std::string> cookies;     // --cookies: a Netscape cookies.txt
+  std::optional<std::string> output;      // -o, --output: the one file's name or its template
+  bool json = false;                      // --json
+  bool resolveOnly = false;               // --resolve-only
+  bool tsv = false;                       // --tsv
+  bool knownSitesOnly = false;            // --known-sites-only
+  bool quiet = false;                     // -q, --quiet
+  bool demo = false;                      // --demo
+  bool help = false;                      // -h, --help
+  bool version = false;                   // --version
 };
 
 // The outcome of reading the command line: the options, or the one-line

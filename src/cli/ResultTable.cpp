@@ -34,6 +34,13 @@ std::string TsvField(const std::string &text) {
   return base::VisibleText(field);
 }
 
+std::string FolderLine(const engine::DownloadList &items, const std::string &dir) {
+  for (const engine::Item &item : items.Items())
+    if (item.phase == engine::Phase::Complete)
+      return base::VisibleText("The files are in " + dir + ".") + "\n";
+  return {};
+}
+
 std::string TsvLines(const engine::DownloadList &items) {
   std::string text;
   for (std::size_t i = 0; i < items.Count(); ++i) {

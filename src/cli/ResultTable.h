@@ -15,6 +15,10 @@ std::string TsvField(const std::string &text);
 // by tabs, each line ended by "\n".
 std::string TsvLines(const engine::DownloadList &items);
 
+// Where the files of the items that completed are: "The files are in DIR."
+// (empty when none completed).
+std::string FolderLine(const engine::DownloadList &items, const std::string &dir);
+
 // The final table of every item (ID, status, file name, size, address) in
 // aligned columns under a heading; a failed item's reason on a line of its
 // own below it. A cancelled item shows what was received of what was

@@ -219,6 +219,10 @@ std::optional<std::string> Engine::Rename(Serial serial, const std::string &type
   return name;
 }
 
+void Engine::SetNameTemplate(Serial serial, const std::string &form) {
+  parts_->items.Update(serial, [&](Item &item) { item.nameTemplate = form; });
+}
+
 void Engine::Pause(const std::vector<Serial> &serials) {
   parts_->scheduler.Pause(serials);
 }

@@ -169,6 +169,9 @@ public:
   // The user's name for an item's file; one being received takes it when
   // it is complete. The cleaned name, or nothing when refused.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
+  // The form of the item's file name, made when its file is known: {title},
+  // {id}, {site} and {ext} stand for the video's (see list/FileNaming.h).
+  void SetNameTemplate(Serial serial, const std::string &form);
   // A paused item is downloaded by no pass until it is resumed; a running
   // one stops at once and keeps its bytes for a range request later.
   void Pause(const std::vector<Serial> &serials);

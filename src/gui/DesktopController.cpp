@@ -278,6 +278,11 @@ void DesktopController::Retry(const std::vector<engine::Serial> &serials) {
   engine_.Retry(serials);
 }
 
+void DesktopController::SetSpeedLimit(std::uint64_t bytesPerSecond) {
+  engine_.SetSpeedLimit(bytesPerSecond);
+  engine_.SaveSettings();
+}
+
 void DesktopController::Pause(const std::vector<engine::Serial> &serials) {
   engine_.Pause(serials);
 }

@@ -85,6 +85,10 @@ public:
   // starts 200 ms later when none runs).
   void Pause(const std::vector<engine::Serial> &serials);
   void Resume(const std::vector<engine::Serial> &serials);
+  // The most all downloads together receive a second (0: none); set, it
+  // holds at once and is kept in the settings.
+  std::uint64_t SpeedLimit() const { return engine_.SpeedLimit(); }
+  void SetSpeedLimit(std::uint64_t bytesPerSecond);
   // Adds addresses the user gave (typed, dropped, pasted); a list too full
   // for them all is told.
   void Add(const std::vector<std::string> &addresses);

@@ -1,6 +1,7 @@
 #include "gui/ListMenu.h"
 
 #include "gui/DesktopController.h"
+#include "gui/SpeedLimitMenu.h"
 
 #include <QKeySequence>
 #include <QMenu>
@@ -50,6 +51,11 @@ void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engi
   QAction *remove =
       menu.addAction(QStringLiteral("Re&move"), [&controller] { controller.RemoveSelected(); });
   remove->setShortcut(QKeySequence::Delete);
+  // Within reach of the keyboard too (the tray's menu is not).
+  menu.addSeparator();
+  menu.addMenu(new SpeedLimitMenu(
+      [&controller] { return controller.SpeedLimit(); },
+      [&controller](std::uint64_t limit) { controller.SetSpeedLimit(limit); }, &menu));
 }
 
 } // namespace vidtrawl::gui

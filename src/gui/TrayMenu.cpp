@@ -8,7 +8,8 @@ namespace vidtrawl::gui {
 TrayMenu::TrayMenu(DesktopController &controller, MainWindow &window, const QIcon &icon,
                    QObject *parent)
     : QObject(parent), controller_(controller), window_(window), menu_(QStringLiteral("Menu")),
-      icon_(icon) {
+      icon_(icon), speedLimit_([this] { return controller_.SpeedLimit(); },
+                               [this](std::uint64_t limit) { controller_.SetSpeedLimit(limit); }) {
   icon_.setToolTip(QStringLiteral("Vidtrawl"));
   showWindow_ = menu_.addAction(QStringLiteral("Vidtrawl"), [this] { window_.Restore(); });
   menu_.addSeparator();
@@ -20,6 +21,7 @@ TrayMenu::TrayMenu(DesktopController &controller, MainWindow &window, const QIco
   // The entry acts on the mark it showed; the click has flipped it already.
   connect(monitor_, &QAction::triggered,
           [this](bool nowChecked) { controller_.TrayMonitor(!nowChecked); });
+  menu_.addMenu(&speedLimit_);
   menu_.addSeparator();
   help_ = menu_.addAction(QStringLiteral("Help"), [this] { controller_.OpenHelp(); });
   about_ = menu_.addAction(QStringLiteral("About"), [this] {

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
+#include "gui/SpeedLimitMenu.h"
+
 namespace vidtrawl::gui {
 
 class DesktopController;
@@ -32,6 +34,7 @@ public:
   QAction &ShowWindowEntry() { return *showWindow_; }
   QAction &DownloadEntry() { return *download_; }
   QAction &MonitorEntry() { return *monitor_; }
+  SpeedLimitMenu &SpeedLimit() { return speedLimit_; }
   QAction &HelpEntry() { return *help_; }
   QAction &AboutEntry() { return *about_; }
   QAction &ExitEntry() { return *exit_; }
@@ -50,6 +53,7 @@ private:
   QAction *showWindow_;
   QAction *download_;
   QAction *monitor_;
+  SpeedLimitMenu speedLimit_;
   QAction *help_;
   QAction *about_;
   QAction *exit_;

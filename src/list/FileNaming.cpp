@@ -42,6 +42,29 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit) {
   name = name.substr(0, head) + name.substr(tail);
 }
 
+std::string NameFromTemplate(std::string_view form, const NameFields &fields) {
+  std::string name;
+  for (std::size_t at = 0; at < form.size();) {
+    bool put = false;
+    for (const auto &[key, value] :
+         {std::pair<std::string_view, const std::string &>{"{title}", fields.title},
+          {"{id}", fields.id},
+          {"{site}", fields.site},
+          {"{ext}", fields.ext}})
+      if (form.substr(at, key.size()) == key) {
+        name += value;
+        at += key.size();
+        put = true;
+        break;
+      }
+    if (!put)
+      name += form[at++];
+  }
+  name = CleanFileName(name);
+  ShortenKeepingExtension(name, kMaxFileName);
+  return name;
+}
+
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
                         const resolve::NamingRule &rule, const std::string &pageTitle) {
   std::string name = file.name;

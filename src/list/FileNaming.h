@@ -22,6 +22,17 @@ inline constexpr std::size_t kMaxFileName = 241;
 // and never splitting a UTF-8 character.
 void ShortenKeepingExtension(std::string &name, std::size_t limit);
 
+// What a name template's fields stand for.
+struct NameFields {
+  std::string title; // the page's title, else the file's name without its extension
+  std::string id;    // the page address's "v" parameter, else the last part of its path
+  std::string site;  // the site's name
+  std::string ext;   // the file's extension, without its dot
+};
+// The template with {title}, {id}, {site} and {ext} put in (other text as
+// it is), cleaned and cut as a file name is.
+std::string NameFromTemplate(std::string_view form, const NameFields &fields);
+
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
                         const resolve::NamingRule &rule, const std::string &pageTitle = {});
 

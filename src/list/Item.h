@@ -39,6 +39,9 @@ struct Item {
   Serial serial = 0;
   std::string address;                 // the page address, as added
   const resolve::Site *site = nullptr; // none: no supported site's address
+  std::string videoAddress;            // the video file's, once the page is read
+  // The user's form of the file's name ({title}, {id}, {site}, {ext}); empty: none.
+  std::string nameTemplate;
 
   Phase phase = Phase::Waiting;
   // The local file name: derived from the file (or its address) or typed by
@@ -68,6 +71,10 @@ struct Item {
   // how long the transfer has taken.
   double bytesPerSecond = 0;
   double transferSeconds = 0;
+
+  // Complete: the folder held the file already, as this program had
+  // completed it from the same address, and nothing was received.
+  bool alreadyThere = false;
 
   // Failed: why.
   std::optional<base::Fault> fault;

@@ -42,7 +42,10 @@ void FileInfoRequest::Ended() {
     done(base::Fault{base::FaultKind::BadHeader, "the response headers are too long"});
     return;
   }
-  if (!request_.Succeeded() || headers.Block().empty()) {
+  // A server busy or failing for now says nothing of the file.
+  const long status = headers.Status();
+  if (!request_.Succeeded() || headers.Block().empty() || status == 408 || status == 429 ||
+      status >= 500) {
     done(request_.Failure());
     return;
   }

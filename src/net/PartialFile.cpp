@@ -1,6 +1,7 @@
 #include "net/PartialFile.h"
 
 #include "base/NameVariant.h"
+#include "net/CompletedFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -302,7 +303,12 @@ std::optional<base::Fault> PartialFile::Complete() {
         return LocalFault("cannot rename " + part_ + " to " + to, errno);
     }
   }
-  PartialNotes(fd_.Get(), part_).Clear();
+  PartialNotes notes(fd_.Get(), part_);
+  const std::string source = notes.Get(kSourceMark);
+  notes.Clear();
+  struct stat info {};
+  if (!source.empty() && ::fstat(fd_.Get(), &info) == 0)
+    CompletedFile::Mark(fd_.Get(), source, static_cast<std::uint64_t>(info.st_size));
   if (!fd_.Close())
     return LocalFault("cannot close " + target_, errno);
   return std::nullopt;

@@ -45,6 +45,9 @@ PlayerLookup::PlayerLookup(net::Session &session, const std::string &playerAddre
   request_ = BuildRedirectRequest(host_, path);
   deadline_.Start(timeout, [this] { Finish({{}, "Connection timed out"}); });
   connection_.ConnectOnly();
+  // Through a proxy, a tunnel: the request goes as it is to the player's host.
+  if (CURL *easy = connection_.Easy())
+    curl_easy_setopt(easy, CURLOPT_HTTPPROXYTUNNEL, 1L);
   connection_.Begin("http://" + address->host + ":" + std::to_string(address->port) + "/",
                     {.ended = [this] { Connected(); }});
 }

@@ -3,6 +3,7 @@
 #include "base/NameVariant.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
+#include "net/CompletedFile.h"
 #include "resolve/SiteTable.h"
 #include "scheduler/Scheduler.h"
 
@@ -43,6 +44,7 @@ void ItemJob::Start() {
     it.pageRead = false;
     it.received = it.total = 0;
     it.bytesPerSecond = it.transferSeconds = 0;
+    it.alreadyThere = false;
     it.fault.reset();
   });
   Resolve();
@@ -70,7 +72,10 @@ void ItemJob::Resolved(base::Outcome<resolve::ResolvedVideo> outcome) {
     return;
   }
   video_ = std::move(outcome.Value());
-  scheduler_.items_.Update(serial_, [](Item &it) { it.pageRead = true; });
+  scheduler_.items_.Update(serial_, [&](Item &it) {
+    it.pageRead = true;
+    it.videoAddress = video_.address;
+  });
   Ask();
 }
 
@@ -101,6 +106,8 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   proposed_ = item->fileName
                   ? *item->fileName
                   : list::NameOfVideo(remote_, video_.address, site_->naming, video_.title);
+  if (!item->nameTemplate.empty() && !item->nameTyped)
+    proposed_ = list::NameFromTemplate(item->nameTemplate, FieldsOf(*item));
   const bool failed = outcome.Failed() || !remote_.exists;
   scheduler_.items_.Update(serial_, [&](Item &it) {
     it.sizeKnown = remote_.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
@@ -118,7 +125,56 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
     Fail({base::FaultKind::FileMissing, {}}, true);
     return;
   }
-  Receive();
+  if (!FoundInFolder())
+    Receive();
+}
+
+list::NameFields ItemJob::FieldsOf(const Item &item) const {
+  const fs::path name(proposed_);
+  list::NameFields fields{video_.title, {}, std::string(site_->name), name.extension().string()};
+  if (fields.title.empty())
+    fields.title = name.stem().string();
+  if (!fields.ext.empty())
+    fields.ext.erase(0, 1);
+  // The page address's v= parameter, else the last part of its path.
+  const std::string &page = item.address;
+  const std::size_t query = page.find('?');
+  std::size_t v = query == std::string::npos ? std::string::npos : page.find("v=", query);
+  while (v != std::string::npos && page[v - 1] != '?' && page[v - 1] != '&')
+    v = page.find("v=", v + 1);
+  if (v != std::string::npos) {
+    fields.id = page.substr(v + 2, page.find('&', v) - v - 2);
+  } else {
+    const std::string path = page.substr(0, page.find_first_of("?#"));
+    fields.id = fs::path(path.substr(path.rfind('/') + 1)).stem().string();
+  }
+  return fields;
+}
+
+bool ItemJob::FoundInFolder() {
+  // A file this program completed from the same address, unchanged since,
+  // under the name the file would have or a variant of it, is the item's.
+  for (int n = 1; n <= kMaxVariants; ++n) {
+    const std::string candidate = base::NameVariant(proposed_, n);
+    const fs::path target = scheduler_.folder_ / candidate;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(target, ec)))
+      return false;
+    const std::optional<std::uint64_t> size = net::CompletedFile::From(target, video_.address);
+    if (!size || (remote_.size && *remote_.size != *size))
+      continue;
+    scheduler_.items_.Update(serial_, [&](Item &it) {
+      it.phase = Phase::Complete;
+      it.fileName = candidate;
+      it.sizeKnown = list::SizeKnown::Bytes;
+      it.size = *size;
+      it.alreadyThere = true;
+    });
+    ++scheduler_.summary_.completed;
+    End();
+    return true;
+  }
+  return false;
 }
 
 void ItemJob::Receive() {

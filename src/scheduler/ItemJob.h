@@ -3,6 +3,7 @@
 #include "base/Fault.h"
 #include "base/Outcome.h"
 #include "host/EventLoop.h"
+#include "list/FileNaming.h"
 #include "list/Item.h"
 #include "net/Download.h"
 #include "net/FileInfoRequest.h"
@@ -67,6 +68,10 @@ private:
   void Resolved(base::Outcome<resolve::ResolvedVideo> outcome);
   void Ask();
   void Asked(base::Outcome<net::RemoteFile> outcome);
+  // Whether the folder holds the file already; the item is complete then.
+  bool FoundInFolder();
+  // What the user's name template stands for, for this item.
+  list::NameFields FieldsOf(const list::Item &item) const;
   void Receive();
   void Transfer();
   void Progress(std::uint64_t received, std::uint64_t announced);

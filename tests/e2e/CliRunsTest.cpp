@@ -139,6 +139,14 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
       {{"--demo", "-i", "f"}, "--demo takes no input file"},
       {{"--dir", "/proc/self/no-such-folder", "http://blip.tv/file/1"},
        "cannot create the download folder"},
+      {{"-j0", "u"}, "option '--jobs' needs a number from 1 to 16, not '0'"},
+      {{"-x", "17", "u"}, "option '--connections' needs a number from 1 to 16"},
+      {{"--retries=-1", "u"}, "option '--retries' needs a number from 0 to 100"},
+      {{"--limit-rate", "1x", "u"}, "option '--limit-rate' needs a rate such as 500k or 2M"},
+      {{"--header", "no colon", "u"}, "option '--header' needs 'Name: value'"},
+      {{"--proxy=", "u"}, "option '--proxy' needs a value"},
+      {{"-o", "a.mp4", "u1", "u2"}, "option '--output' names the file of one address"},
+      {{"--json", "--tsv", "u"}, "--json goes with neither --tsv nor --resolve-only"},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.error);
@@ -157,6 +165,7 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
   EXPECT_EQ(RunCli({"-h"}, CliEnvironment(home.path())).out, help.out);
   const auto version = RunCli({"--version"}, CliEnvironment(home.path()));
   EXPECT_EQ(version.out, std::string("vidtrawl-cli ") + VIDTRAWL_VERSION + "\n");
+  EXPECT_EQ(RunCli({"-V"}, CliEnvironment(home.path())).out, version.out);
 }
 
 // Pages of no known site, served with their videos: each fixture with a video is downloaded under
@@ -206,6 +215,54 @@ TEST(CliPages, EachFixturePageAsItCarries) {
   EXPECT_EQ(server.server.Requests().size(), asked);
 }
 
+// The options people reach for, as the server sees them and scripts read them: a user agent, a
+// referer, a header and cookies with every request, the file over four connections under a name of
+// the user's form, no second try, one JSON object per item; through a proxy; and a failure's line
+// naming its address, with the folder the files went to after the table.
+TEST(CliOptions, EachOptionReachesTheRequestsAndTheOutput) {
+  ContentServer server;
+  TempDir home, downloads;
+  const std::string body = Pattern(4 << 20, 6);
+  server.ServeHeld("/clips/harbour.mp4", body, 0)->open = true;
+  WriteFile(home / "cookies.txt", "media.example.net\tFALSE\t/\tFALSE\t0\tsession\tabc\n");
+  auto env = CliEnvironment(home.path());
+  env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
+  const std::string address = "http://media.example.net/clips/harbour.mp4";
+  auto result = RunCli(
+      {"--user-agent", "Trawler/1", "--referer", "http://quay.example/", "--header",
+       "X-Harbour: north", "--cookies", (home / "cookies.txt").string(), "-x", "4", "--retries",
+       "0", "-o", "{site}-{id}.{ext}", "--json", "-q", "-d", downloads.path().string(), address},
+      env);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::string file = (downloads / "video file-harbour.mp4").string();
+  EXPECT_TRUE(ReadFile(file) == body);
+  EXPECT_EQ(result.out, "{\"bytes\":4194304,\"file\":\"" + file + "\",\"page\":\"" + address +
+                            "\",\"reason\":null,\"status\":\"Complete\",\"video\":\"" + address +
+                            "\"}\n");
+  int ranges = 0;
+  for (const std::string &request : server.server.Requests()) {
+    for (const char *sent : {"User-Agent: Trawler/1\r\n", "Referer: http://quay.example/\r\n",
+                             "X-Harbour: north\r\n", "Cookie: session=abc\r\n"})
+      EXPECT_NE(request.find(sent), std::string::npos) << sent << " in " << request;
+    ranges += request.find("\r\nRange: bytes=") != std::string::npos;
+  }
+  EXPECT_EQ(ranges, 4);
+  // Through a proxy: it is asked for the absolute address. A failure's line names its address.
+  result = RunCli({"--proxy", server.server.url(""), "--retries=0", "-d", downloads.path().string(),
+                   address, "http://media.example.net/clips/missing.mp4"},
+                  CliEnvironment(home.path()));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(server.server.Requests().back().find("GET " + address + " HTTP/1.1"),
+            std::string::npos);
+  EXPECT_NE(result.err.find("vidtrawl-cli: http://media.example.net/clips/missing.mp4: the server "
+                            "reported no such file"),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(result.out.find("The files are in " + downloads.path().string() + "."),
+            std::string::npos)
+      << result.out;
+}
+
 // The list holds 32,767 items: one address more is not added, and the
 // user is told; one listed already is no address lost.
 TEST(CliFullList, OneAddressBeyondTheCapacityIsToldNotLost) {
@@ -249,7 +306,7 @@ TEST(CliDemo, ThePageOfEachSiteAndOneUnsupportedAddress) {
     if (entry.path().filename().string().rfind("vidtrawl-demo-", 0) == 0 && ++folders) {
       EXPECT_EQ(std::distance(fs::directory_iterator(entry.path()), {}),
                 static_cast<std::ptrdiff_t>(sites));
-      EXPECT_NE(result.err.find("The demo's files are in " + entry.path().string()),
+      EXPECT_NE(result.err.find("The files are in " + entry.path().string() + "."),
                 std::string::npos);
     }
   EXPECT_EQ(folders, 1);

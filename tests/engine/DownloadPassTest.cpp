@@ -3,6 +3,7 @@
 // between two events while several downloads run.
 #include "support/EngineFixture.h"
 
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -300,6 +301,128 @@ TEST_F(DownloadPassTest, AStoppedDownloadBelongsToItsAddress) {
   EXPECT_EQ(engine::FileNameText(Item(0)), "video (5).mp4");
   EXPECT_TRUE(ReadFile(Saved("video (5).mp4")) == a);
   EXPECT_EQ(ReadFile(Saved(*Item(1).fileName)), "the other one");
+}
+
+// A transient failure is tried again after a wait, going on from where it stopped (a connection
+// dropped after 10,000 bytes, then a 503 asking for a second's wait); one that keeps failing ends
+// with the last reason; a lasting one (404) is not tried again.
+TEST_F(DownloadPassTest, TransientFailuresAreTriedAgain) {
+  engine->SetRetries(3);
+  const std::string body = Pattern(40000, 7);
+  int gets = 0;
+  ServeRequests("/flaky.mp4", [&, body](const std::string &request) {
+    const std::string head = "ETag: \"f\"\r\nContent-Length: 40000\r\n";
+    if (request.rfind("HEAD ", 0) == 0)
+      return RawServer::Reply{RawResponse("HTTP/1.1 200 OK", head)};
+    switch (++gets) {
+    case 1: // the connection drops
+      return RawServer::Reply{"HTTP/1.1 200 OK\r\n" + head + "\r\n" + body.substr(0, 10000)};
+    case 2:
+      return RawServer::Reply{RawResponse("HTTP/1.1 503 Busy", "Retry-After: 1\r\n")};
+    default:
+      return RawServer::Reply{RawResponse(
+          "HTTP/1.1 206 Partial Content",
+          "ETag: \"f\"\r\nContent-Range: bytes 10000-39999/40000\r\nContent-Length: 30000\r\n",
+          body.substr(10000))};
+    }
+  });
+  Serve("/busy.mp4", [](bool) {
+    return RawServer::Reply{RawResponse("HTTP/1.1 503 Busy", "Retry-After: 0\r\n")};
+  });
+  engine->Add({"http://media.example.net/flaky.mp4", "http://media.example.net/busy.mp4",
+               "http://media.example.net/gone.mp4"});
+  const auto start = std::chrono::steady_clock::now();
+  RunPass();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
+  EXPECT_EQ(Items(), "flaky.mp4 flaky.mp4 Complete 39.1 KB,busy.mp4 busy.mp4 ERROR -1 Bytes,"
+                     "gone.mp4 gone.mp4 ERROR -1 Bytes");
+  EXPECT_TRUE(ReadFile(Saved("flaky.mp4")) == body);
+  EXPECT_EQ(engine::ReasonText(Item(1)), "the server answered 503");
+  std::map<std::string, int> asked;
+  for (const std::string &request : server.Requests())
+    ++asked[request.substr(0, request.find(" HTTP/"))];
+  EXPECT_EQ(asked["HEAD /busy.mp4"], 4);
+  EXPECT_EQ(asked["HEAD /gone.mp4"], 1);
+  EXPECT_EQ(gets, 3);
+  EXPECT_NE(server.Requests().back().find("Range: bytes=10000-"), std::string::npos);
+}
+
+// A file this program completed from an address is that address's download: a later run finds it
+// there and downloads nothing; a file of the name that changed since, or that another address
+// left, is no such file, and the download takes the next name.
+TEST_F(DownloadPassTest, AFileDownloadedBeforeIsNotDownloadedAgain) {
+  AddVideo("clip", "the video");
+  RunPass();
+  const std::string folder = engine->DownloadDir();
+  for (const char *change : {"", "changed", "other address"}) {
+    SCOPED_TRACE(change);
+    NewEngine();
+    engine->SetDownloadDir(folder);
+    if (std::string(change) == "changed")
+      WriteFile(Saved("clip.flv"), "the video, edited");
+    const std::size_t before = server.Requests().size();
+    Serve("/elsewhere/clip.flv", "the other video");
+    engine->Add({std::string(change) == "other address"
+                     ? "http://media.example.net/elsewhere/clip.flv"
+                     : "http://www.putfile.com/page/clip"});
+    EXPECT_EQ(RunPass().completed, 1);
+    EXPECT_EQ(Item(0).alreadyThere, *change == '\0');
+    EXPECT_EQ(engine::FileNameText(Item(0)), *change == '\0' ? "clip.flv" : "clip (2).flv");
+    // The page and the header request, then the file's request where it was not there.
+    EXPECT_EQ(server.Requests().size() - before, *change == '\0'                    ? 2u
+                                                 : std::string(change) == "changed" ? 3u
+                                                                                    : 2u);
+    fs::remove(Saved("clip (2).flv"));
+  }
+}
+
+// Through a proxy, from the environment or the user's own (which wins), every request asks for the
+// absolute address, the player host's too (through a tunnel); pages of no known site are asked for
+// as a browser of today asks.
+TEST_F(DownloadPassTest, RequestsGoThroughAProxy) {
+  RawServer proxy([&](const std::string &request) {
+    if (request.rfind("CONNECT ", 0) == 0) {
+      RawServer::Reply tunnel{"HTTP/1.1 200 Connection established\r\n\r\n"};
+      tunnel.again = true;
+      return tunnel;
+    }
+    const std::string path = request.substr(request.find(' ') + 1);
+    if (path.rfind("/v/", 0) == 0) // the player host, through the tunnel
+      return RawServer::Reply{"HTTP/1.1 303 See Other\r\nLocation: http://x/y.swf?video_id=x&t=1"
+                              "\r\n\r\n"};
+    const bool page = path.rfind("http://www.youtube.com/watch", 0) == 0;
+    const std::string body =
+        page ? "<embed src=\"/p.swf\" flashvars=\"a=1;http://www.youtube.com/v/x?video_id=x&l=1\">"
+             : "video";
+    return RawServer::Reply{RawResponse("HTTP/1.1 200 OK",
+                                        "Content-Length: " + std::to_string(body.size()) + "\r\n",
+                                        request.rfind("HEAD ", 0) == 0 ? "" : body)};
+  });
+  ::setenv("http_proxy", proxy.url("").c_str(), 1);
+  NewEngine(1, false);
+  engine->Add({"http://www.youtube.com/watch?v=x", "http://blog.example.org/clip.mp4"});
+  EXPECT_EQ(RunPass().completed, 2);
+  ::unsetenv("http_proxy");
+  std::string asked;
+  for (const std::string &request : proxy.Requests())
+    asked += request.substr(0, request.find(" HTTP/")) +
+             (request.find("User-Agent: " + std::string(engine::ClientOptions::kBrowserAgent)) !=
+                      std::string::npos
+                  ? " (browser)"
+                  : "") +
+             ", ";
+  EXPECT_EQ(asked, "GET http://www.youtube.com/watch?v=x, CONNECT www.youtube.com:80, "
+                   "GET /v/x?video_id=x, HEAD http://www.youtube.com/get_video?video_id=x&t=1, "
+                   "GET http://www.youtube.com/get_video?video_id=x&t=1, "
+                   "HEAD http://blog.example.org/clip.mp4 (browser), "
+                   "GET http://blog.example.org/clip.mp4 (browser), ");
+  NewEngine(1, false);
+  engine->SetClient({.proxy = proxy.url(""), .referer = "http://referer.example/"});
+  ::setenv("http_proxy", "http://127.0.0.1:1", 1); // no proxy there: the user's own wins
+  engine->Add({"http://blog.example.org/other.mp4"});
+  EXPECT_EQ(RunPass().completed, 1);
+  ::unsetenv("http_proxy");
+  EXPECT_NE(proxy.Requests().back().find("Referer: http://referer.example/"), std::string::npos);
 }
 
 // A request that ends is its owner's: a page resolved on its own while a pass waits on a slow

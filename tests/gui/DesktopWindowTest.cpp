@@ -7,6 +7,7 @@
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
 #include "gui/QtMessageBox.h"
+#include "gui/SpeedLimitMenu.h"
 #include "gui/StatusCellPainter.h"
 #include "support/Nginx.h"
 #include "support/RawServer.h"
@@ -240,21 +241,36 @@ TEST(DesktopController, TheListsOwnCommands) {
     return shown;
   };
   EXPECT_EQ(entries({1}),
-            "&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;-Res&ume;Re&move;");
-  EXPECT_EQ(entries({2, 1}),
-            "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;");
+            "&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;");
+  EXPECT_EQ(
+      entries({2, 1}),
+      "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;");
   menu.actions()[4]->trigger();
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_EQ(r.engine.List()[0].phase, engine::Phase::Complete);
   EXPECT_EQ(entries({2}),
-            "-&Open File;Open &Folder;&Copy Address;-&Retry;&Pause;-Res&ume;Re&move;");
+            "-&Open File;Open &Folder;&Copy Address;-&Retry;&Pause;-Res&ume;Re&move;&Speed Limit;");
   menu.actions()[5]->trigger();
   EXPECT_EQ(engine::StatusText(r.engine.List()[1]), "Paused");
   EXPECT_EQ(entries({2}),
-            "-&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;Res&ume;Re&move;");
+            "-&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;");
   menu.actions()[6]->trigger(); // a pass starts 200 ms later for it
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_TRUE(r.controller.StartPending());
+  // The speed limit's steps, the one set checked; a step taken holds and is kept.
+  auto *limits = dynamic_cast<gui::SpeedLimitMenu *>(menu.actions().back()->menu());
+  ASSERT_NE(limits, nullptr);
+  limits->actions()[4]->trigger(); // after "No Limit" and its separator: 256 KB, 512 KB, 1 MB
+  EXPECT_EQ(r.engine.SpeedLimit(), 1u << 20);
+  EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Speed Limit=1M"), std::string::npos);
+  r.engine.SetSpeedLimit(300000);
+  limits->Refresh();
+  std::string steps;
+  for (const QAction *step : limits->actions())
+    steps += step->isSeparator()
+                 ? std::string("|")
+                 : (step->isChecked() ? "*" : "") + step->text().toStdString() + ";";
+  EXPECT_EQ(steps, "&No Limit;|256 KB/s;*293 KB/s;512 KB/s;1 MB/s;2 MB/s;5 MB/s;10 MB/s;");
   r.desktop.selected = {1};
   entries({1});
   menu.actions()[7]->trigger();

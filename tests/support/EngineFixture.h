@@ -31,11 +31,12 @@ protected:
   void SetUp() override { NewEngine(); }
   void TearDown() override { engine.reset(); }
   // A fresh engine (an empty list, its own download folder) on the same
-  // server, downloading `jobs` items at once.
-  void NewEngine(int jobs = 3) {
+  // server (unless `mapped` is false), downloading `jobs` items at once.
+  void NewEngine(int jobs = 3, bool mapped = true) {
     engine.reset();
     engine::ConnectionMap map;
-    map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
+    if (mapped)
+      map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
     engine = std::make_unique<engine::Engine>(engine::Hosts{loop},
                                               engine::Options{map, dir / "registry.ini"});
     engine->SetDownloadDir((dir.path() / ("videos" + std::to_string(++engines))).string());

@@ -31,7 +31,8 @@ public:
     std::string conf = std::string(::geteuid() == 0 ? "user root;" : "") +
                        "daemon off; error_log error.log; pid nginx.pid; events {}\nhttp { "
                        "log_format ranged '$remote_addr [$time_local] \"$request\" $status "
-                       "$body_bytes_sent \"$http_range\" \"$http_user_agent\"'; access_log access.log ranged; types { "
+                       "$body_bytes_sent \"$http_range\" \"$http_user_agent\"'; access_log "
+                       "access.log ranged; types { "
                        "video/x-flv flv; video/mp4 mp4; } server "
                        "{ listen 127.0.0.1:" +
                        std::to_string(port_) + "; root www; " + directives + " }";

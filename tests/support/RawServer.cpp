@@ -90,6 +90,12 @@ void RawServer::Serve() {
 }
 
 void RawServer::Answer(int client) {
+  for (bool again = true; again && !stop_;)
+    again = AnswerOne(client);
+  ::shutdown(client, SHUT_WR);
+}
+
+bool RawServer::AnswerOne(int client) {
   std::string request;
   char buffer[4096];
   while (!stop_ && request.find("\r\n\r\n") == std::string::npos) {
@@ -100,8 +106,8 @@ void RawServer::Answer(int client) {
       break;
     request.append(buffer, static_cast<std::size_t>(got));
   }
-  if (stop_)
-    return;
+  if (stop_ || request.empty())
+    return false;
   Reply reply;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -129,7 +135,7 @@ void RawServer::Answer(int client) {
   while (reply.stall && !stop_)
     if (Readable(client) && ::recv(client, buffer, sizeof buffer, 0) <= 0)
       break;
-  ::shutdown(client, SHUT_WR);
+  return reply.again;
 }
 
 } // namespace vidtrawl::testing

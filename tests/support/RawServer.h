@@ -31,6 +31,7 @@ public:
     std::chrono::milliseconds linePause; // a pause after each line of `bytes`
     std::shared_ptr<Gate> gate;          // the rest of `bytes` waits for it after `heldAt` bytes
     std::size_t heldAt = 0;
+    bool again = false; // then the next request on the connection is read and answered (a tunnel)
   };
   // Called with the request head (up to and including the blank line).
   using Script = std::function<Reply(const std::string &request)>;
@@ -52,6 +53,8 @@ public:
 private:
   void Serve();
   void Answer(int client);
+  // One request and its answer; whether another follows on the connection.
+  bool AnswerOne(int client);
 
   Script script_;
   Reply reply_;
@@ -72,7 +75,8 @@ inline std::string RawResponse(const std::string &statusLine, const std::string 
 
 // Serves what a test puts into it: a body per path (of a type, if given), sent with its length or
 // until the connection closes, or what a script gives for its path (`head`: a HEAD request); 404
-// for any other path. A query is no part of the path.
+// for any other path. A query is no part of the path. Asked as a proxy (an absolute address), it
+// answers as the server of that address.
 class ContentServer {
 public:
   using Script = std::function<RawServer::Reply(bool head)>;
@@ -117,6 +121,12 @@ public:
     };
     return gate;
   }
+  // What a script gives for the whole request (its head), for answers that depend on it.
+  void ServeRequests(const std::string &path,
+                     std::function<RawServer::Reply(const std::string &request)> script) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    scripts_[path] = std::move(script);
+  }
   void Serve(const std::string &path, Script script) {
     std::lock_guard<std::mutex> lock(mutex_);
     scripts_[path] = [script](const std::string &request) {
@@ -126,7 +136,10 @@ public:
 
 private:
   RawServer::Reply Answer(const std::string &request) {
-    const std::size_t start = request.find(' ') + 1;
+    std::size_t start = request.find(' ') + 1;
+    // Asked as a proxy is: the absolute address's path.
+    if (request.compare(start, 7, "http://") == 0)
+      start = request.find('/', start + 7);
     std::function<RawServer::Reply(const std::string &)> script;
     {
       std::lock_guard<std::mutex> lock(mutex_);
