@@ -65,6 +65,10 @@ void PageFetch::Ended() {
     return;
   }
   page_.contentType = request_.ContentType();
+  char *effective = nullptr;
+  if (curl_easy_getinfo(request_.Easy(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK &&
+      effective != nullptr)
+    page_.address = effective;
   done(std::move(page_)); // last: the owner may destroy this fetch
 }
 

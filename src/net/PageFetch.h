@@ -19,6 +19,9 @@ inline constexpr std::size_t kMaxPageBytes = 16 * 1024 * 1024;
 struct Page {
   std::string text;
   std::string contentType;
+  // Where the page came from after redirections: what its relative
+  // addresses are relative to.
+  std::string address;
 };
 
 // Whether the text is an address a request may be made for.

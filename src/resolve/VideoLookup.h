@@ -6,6 +6,7 @@
 #include "net/Session.h"
 #include "resolve/PlayerLookup.h"
 #include "resolve/Site.h"
+#include "resolve/VideoProtocol.h"
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,8 @@ namespace vidtrawl::resolve {
 struct ResolvedVideo {
   std::string address;
   std::string title; // the page's, where its site reads one
+  // A file, or the streaming playlist the video is offered as.
+  VideoProtocol protocol = VideoProtocol::File;
 };
 
 // Turns a page address into the address of the video file behind it:
