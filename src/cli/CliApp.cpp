@@ -84,6 +84,10 @@ public:
       engine_.SetRetries(*options_.retries);
     if (options_.limitRate)
       engine_.SetSpeedLimit(*options_.limitRate);
+    if (options_.fragments)
+      engine_.SetFragmentsAtOnce(*options_.fragments);
+    if (options_.quality)
+      engine_.SetPreferredQuality(*options_.quality);
     // The options of this run over the settings: headers add to theirs.
     engine::ClientOptions client = engine_.Client();
     client.proxy = options_.proxy.value_or(client.proxy);

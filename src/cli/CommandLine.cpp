@@ -30,6 +30,7 @@ constexpr OptionSpec kOptions[] = {
     {'\0', "referer", Takes::Value},   {'\0', "header", Takes::Value},
     {'\0', "cookies", Takes::Value},   {'o', "output", Takes::Value},
     {'\0', "json", Takes::Nothing},    {'V', "", Takes::Nothing},
+    {'f', "format", Takes::Value},     {'N', "fragments", Takes::Value},
 };
 
 // A count an option takes, from `low` to `high`.
@@ -78,6 +79,13 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     return Count(value, "connections", 1, engine::kMaxConnections, options.connections);
   } else if (name == "retries") {
     return Count(value, "retries", 0, 100, options.retries);
+  } else if (name == "fragments") {
+    return Count(value, "fragments", 1, engine::kMaxConnections, options.fragments);
+  } else if (name == "format") {
+    if (!engine::IsQuality(value))
+      return "option '--format' needs " + std::string(engine::kQualityForms) + ", not '" + value +
+             "'";
+    options.quality = value;
   } else if (name == "limit-rate") {
     options.limitRate = base::ParseByteRate(value);
     if (!options.limitRate)
@@ -213,7 +221,8 @@ std::string UsageText(const std::string &program) {
          " --demo [--dir DIR] [--tsv] [--quiet]\n"
          "Adds each video page address to the download list, downloads the videos\n"
          "in one pass and exits. Besides the twelve known sites, a video file's own\n"
-         "address and any web page carrying one video file are downloaded.\n"
+         "address, an HLS or DASH playlist's and any web page carrying a video are\n"
+         "downloaded.\n"
          "\n"
          "Options:\n"
          "  -d, --dir DIR              download folder for this run (created if missing;\n"
@@ -231,6 +240,11 @@ std::string UsageText(const std::string &program) {
          "      --retries N            try a transient failure again N times, 0 to 100,\n"
          "                             after 1, 2, 4 s ... (default: the setting Retries, 3)\n"
          "      --limit-rate RATE      receive at most RATE bytes a second in all (500k, 2M)\n"
+         "  -f, --format QUALITY       a streaming video's quality: best, worst, or a height\n"
+         "                             (720: the best not taller; default: the setting\n"
+         "                             Preferred Quality, best at first)\n"
+         "  -N, --fragments N          fetch N fragments of a stream at once, 1 to 16\n"
+         "                             (default: the setting Fragments At Once, 4)\n"
          "      --proxy URL            connect through this proxy (default: http_proxy,\n"
          "                             https_proxy, all_proxy and no_proxy, as curl)\n"
          "      --user-agent TEXT      the User-Agent of every request\n"

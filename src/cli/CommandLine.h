@@ -16,6 +16,8 @@ struct CliOptions {
   std::optional<int> jobs;                // -j, --jobs: downloads at once (default: the setting)
   std::optional<int> connections;         // -x, --connections: for one file
   std::optional<int> retries;             // --retries
+  std::optional<std::string> quality;     // -f, --format: a stream's quality
+  std::optional<int> fragments;           // -N, --fragments: a stream's fragments at once
   std::optional<std::uint64_t> limitRate; // --limit-rate: bytes per second, all downloads
   std::optional<std::string> proxy;       // --proxy
   std::optional<std::string> userAgent;   // --user-agent

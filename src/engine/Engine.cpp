@@ -57,6 +57,9 @@ std::string Engine::LoadSettings() {
   SetKnownSitesOnly(read.knownSitesOnly);
   parts_->scheduler.SetJobLimit(read.simultaneousDownloads);
   parts_->session.SetRules({read.connections, read.retries});
+  SetFragmentsAtOnce(read.fragments);
+  if (!SetPreferredQuality(read.preferredQuality)) // the file's text is no quality
+    SetPreferredQuality(settings::kPreferredQualityDefault);
   parts_->session.Multi().SetSpeedLimit(read.speedLimit);
   parts_->session.SetClient({read.proxy, read.userAgent, read.referer, read.headers, read.cookies});
   return note;
@@ -105,6 +108,32 @@ void Engine::SetClient(const ClientOptions &client) {
   kept.referer = client.referer;
   kept.headers = client.headers;
   kept.cookies = client.cookieFile;
+}
+
+int Engine::FragmentsAtOnce() const {
+  return parts_->scheduler.StreamOptions().fragmentsAtOnce;
+}
+
+void Engine::SetFragmentsAtOnce(int fragments) {
+  media::StreamOptions options = parts_->scheduler.StreamOptions();
+  options.fragmentsAtOnce = std::clamp(fragments, 1, kMaxConnections);
+  parts_->scheduler.SetStreamOptions(options);
+  parts_->settings.fragments = options.fragmentsAtOnce;
+}
+
+const std::string &Engine::PreferredQuality() const {
+  return parts_->settings.preferredQuality;
+}
+
+bool Engine::SetPreferredQuality(const std::string &quality) {
+  const std::optional<resolve::Quality> parsed = resolve::ParseQuality(quality);
+  if (!parsed)
+    return false;
+  media::StreamOptions options = parts_->scheduler.StreamOptions();
+  options.quality = *parsed;
+  parts_->scheduler.SetStreamOptions(options);
+  parts_->settings.preferredQuality = base::TrimBlanks(quality);
+  return true;
 }
 
 bool Engine::KnownSitesOnly() const {

@@ -10,6 +10,7 @@
 #include "net/ConnectionMap.h"
 #include "net/PartialFile.h"
 #include "resolve/Site.h"
+#include "resolve/StreamChoice.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -63,6 +64,11 @@ inline constexpr std::size_t kListCapacity = list::DownloadList::kCapacity;
 // How many items are downloaded at once, at most, and connections one file uses.
 inline constexpr int kMaxSimultaneousDownloads = 16;
 inline constexpr int kMaxConnections = 16;
+// The qualities a user may ask a stream in: "best, worst or a height such as 720 or 720p".
+inline constexpr std::string_view kQualityForms = resolve::kQualityForms;
+inline bool IsQuality(std::string_view text) {
+  return resolve::ParseQuality(text).has_value();
+}
 
 struct Hosts {
   host::EventLoop &loop;
@@ -138,6 +144,14 @@ public:
   void SetSpeedLimit(std::uint64_t bytesPerSecond);
   const ClientOptions &Client() const;
   void SetClient(const ClientOptions &client);
+  // How streaming playlists are downloaded (the settings "Fragments At
+  // Once" and "Preferred Quality"): fragments fetched at once, 1 to
+  // kMaxConnections; and the quality as the user wrote it (kQualityForms).
+  // Text of no such form changes nothing: false.
+  int FragmentsAtOnce() const;
+  void SetFragmentsAtOnce(int fragments);
+  const std::string &PreferredQuality() const;
+  bool SetPreferredQuality(const std::string &quality);
 
   // The list, and its observers.
   const DownloadList &List() const;

@@ -90,4 +90,18 @@ std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAdd
   return name;
 }
 
+std::string NameOfStream(const std::string &pageTitle, const std::string &playlistAddress,
+                         std::string_view extension) {
+  std::string name = pageTitle;
+  if (name.empty()) {
+    name = AfterLastSlash(playlistAddress.substr(0, playlistAddress.find_first_of("?#")));
+    name = name.substr(0, name.size() - resolve::FileExtension(name).size());
+  }
+  if (name.empty())
+    name = kEnterFileName;
+  name = CleanFileName(name + std::string(extension));
+  ShortenKeepingExtension(name, kMaxStreamName);
+  return name;
+}
+
 } // namespace vidtrawl::list

@@ -36,4 +36,12 @@ std::string NameFromTemplate(std::string_view form, const NameFields &fields);
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
                         const resolve::NamingRule &rule, const std::string &pageTitle = {});
 
+// A stream's file keeps its fragments beside it under a name this much longer.
+inline constexpr std::size_t kMaxStreamName = kMaxFileName - 9;
+// The local file name of a stream joined into one file: the page's title, else the playlist's
+// name (the last part of its address's path, its extension left out), with `extension`;
+// cleaned and cut as a file name is, to kMaxStreamName.
+std::string NameOfStream(const std::string &pageTitle, const std::string &playlistAddress,
+                         std::string_view extension);
+
 } // namespace vidtrawl::list

@@ -66,6 +66,10 @@ struct Item {
   // announced (0: nothing).
   std::uint64_t received = 0;
   std::uint64_t total = 0;
+  // A stream's fragments: in all, and whole (0 in all: no stream). Its total is then an
+  // estimate until every fragment is in.
+  std::size_t fragments = 0;
+  std::size_t fragmentsStored = 0;
   // How fast the bytes arrive: over the last few seconds while they do, on
   // average over the whole transfer once it ended; 0 until it is known. And
   // how long the transfer has taken.

@@ -1,5 +1,6 @@
 #include "media/Remuxer.h"
 
+#include "media/SpanReader.h"
 #include "media/TimelineMender.h"
 
 extern "C" {
@@ -9,7 +10,9 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <mutex>
 #include <string>
@@ -59,20 +62,35 @@ void QuietLibraries() {
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
-base::Outcome<InputFile> OpenInput(const std::filesystem::path &path, const char *what) {
+// An input read through its reader, which outlives it.
+struct OpenedInput {
+  std::unique_ptr<SpanReader> reader;
+  InputFile file;
+};
+
+base::Outcome<OpenedInput> OpenInput(const TrackSource &source, const char *what) {
+  const std::string unreadable = std::string("the received ") + what + " cannot be read";
+  OpenedInput opened;
+  opened.reader = SpanReader::Open(source);
+  if (!opened.reader)
+    return RemuxFault(unreadable + ": " + std::strerror(errno));
+  AVFormatContext *context = avformat_alloc_context();
+  if (context == nullptr)
+    return RemuxFault(unreadable, AVERROR(ENOMEM));
+  context->pb = opened.reader->Context();
+  context->flags |= AVFMT_FLAG_CUSTOM_IO;
   AVDictionary *options = nullptr;
   av_dict_set(&options, "format_whitelist", kContainers, 0);
-  av_dict_set(&options, "protocol_whitelist", "file", 0);
-  AVFormatContext *context = nullptr;
-  // "file:" keeps a ':' in the path from reading as a protocol.
-  int error = avformat_open_input(&context, ("file:" + path.string()).c_str(), nullptr, &options);
+  // The reader is the only way in: no demuxer opens another file or address.
+  av_dict_set(&options, "protocol_whitelist", "", 0);
+  int error = avformat_open_input(&context, nullptr, nullptr, &options);
   av_dict_free(&options);
-  if (error < 0)
-    return RemuxFault(std::string("the received ") + what + " cannot be read", error);
-  InputFile input(context);
+  if (error < 0) // the context is freed
+    return RemuxFault(unreadable, error);
+  opened.file.reset(context);
   if ((error = avformat_find_stream_info(context, nullptr)) < 0)
-    return RemuxFault(std::string("the received ") + what + " cannot be read", error);
-  return input;
+    return RemuxFault(unreadable, error);
+  return opened;
 }
 
 int BestStream(AVFormatContext *context, AVMediaType type) {
@@ -88,6 +106,7 @@ std::string_view ExtensionOf(Container container) {
 
 struct Remuxer::State {
   struct Input {
+    std::unique_ptr<SpanReader> reader; // goes after the file it reads for
     InputFile file;
     std::vector<int> trackOf; // each stream's track; -1 for a stream not copied
     TimelineMender mender;
@@ -126,20 +145,21 @@ struct Remuxer::State {
 Remuxer::Remuxer(std::unique_ptr<State> state) : state_(std::move(state)) {}
 Remuxer::~Remuxer() = default;
 
-base::Outcome<std::unique_ptr<Remuxer>>
-Remuxer::Open(const std::filesystem::path &video, const std::optional<std::filesystem::path> &audio,
-              const std::filesystem::path &output) {
+base::Outcome<std::unique_ptr<Remuxer>> Remuxer::Open(const TrackSource &video,
+                                                      const std::optional<TrackSource> &audio,
+                                                      const std::filesystem::path &output) {
   QuietLibraries();
   auto state = std::make_unique<State>();
   for (const auto &[path, what] :
        {std::pair(&video, "video"), std::pair(audio ? &*audio : nullptr, "audio")}) {
     if (path == nullptr)
       continue;
-    base::Outcome<InputFile> file = OpenInput(*path, what);
-    if (file.Failed())
-      return file.Failure();
+    base::Outcome<OpenedInput> opened = OpenInput(*path, what);
+    if (opened.Failed())
+      return opened.Failure();
     State::Input input;
-    input.file = std::move(file.Value());
+    input.reader = std::move(opened.Value().reader);
+    input.file = std::move(opened.Value().file);
     input.trackOf.assign(input.file->nb_streams, -1);
     state->inputs.push_back(std::move(input));
   }
@@ -289,8 +309,7 @@ base::Outcome<bool> Remuxer::State::Copy(Input &input) {
   return false;
 }
 
-base::Outcome<Container> Remux(const std::filesystem::path &video,
-                               const std::optional<std::filesystem::path> &audio,
+base::Outcome<Container> Remux(const TrackSource &video, const std::optional<TrackSource> &audio,
                                const std::filesystem::path &output) {
   base::Outcome<std::unique_ptr<Remuxer>> remuxer = Remuxer::Open(video, audio, output);
   if (remuxer.Failed())

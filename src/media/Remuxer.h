@@ -3,10 +3,12 @@
 #include "base/Outcome.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace vidtrawl::media {
 
@@ -14,6 +16,25 @@ enum class Container { Mp4, Matroska };
 
 // ".mp4" or ".mkv".
 std::string_view ExtensionOf(Container container);
+
+// Bytes [offset, offset + length) of a file.
+struct FileSpan {
+  std::uint64_t offset = 0;
+  std::uint64_t length = 0;
+
+  friend bool operator==(const FileSpan &, const FileSpan &) = default;
+};
+
+// Where a track's bytes are: a file, whole, or the spans of it that, read one after the other,
+// make the track (its fragments, written where and when each arrived).
+struct TrackSource {
+  TrackSource(std::filesystem::path path) : file(std::move(path)) {}
+  TrackSource(std::filesystem::path path, std::vector<FileSpan> parts)
+      : file(std::move(path)), spans(std::move(parts)) {}
+
+  std::filesystem::path file;
+  std::vector<FileSpan> spans; // empty: the whole file
+};
 
 // Joins a stream's received tracks into one playable file without re-encoding: the video
 // track's file and an optional separate audio track's file, each its init fragment and
@@ -29,9 +50,9 @@ public:
   // Reads the inputs' headers and starts the output at `output` (made or replaced). Faults (kind
   // Remux): an input that cannot be read as media, no audio or video in them, an output that
   // cannot be written.
-  static base::Outcome<std::unique_ptr<Remuxer>>
-  Open(const std::filesystem::path &video, const std::optional<std::filesystem::path> &audio,
-       const std::filesystem::path &output);
+  static base::Outcome<std::unique_ptr<Remuxer>> Open(const TrackSource &video,
+                                                      const std::optional<TrackSource> &audio,
+                                                      const std::filesystem::path &output);
   ~Remuxer();
   Remuxer(const Remuxer &) = delete;
   Remuxer &operator=(const Remuxer &) = delete;
@@ -53,8 +74,7 @@ private:
 };
 
 // Remuxer's work in one call.
-base::Outcome<Container> Remux(const std::filesystem::path &video,
-                               const std::optional<std::filesystem::path> &audio,
+base::Outcome<Container> Remux(const TrackSource &video, const std::optional<TrackSource> &audio,
                                const std::filesystem::path &output);
 
 } // namespace vidtrawl::media

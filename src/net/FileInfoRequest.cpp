@@ -60,6 +60,7 @@ void FileInfoRequest::Ended() {
     file.size = static_cast<std::uint64_t>(fields.fileSize);
   file.name = fields.remoteFileName;
   file.type = fields.remoteFileType;
+  file.contentType = request_.ContentType();
   file.lastModified = fields.lastModified;
   file.version = StrongValidator(fields);
   done(std::move(file)); // last: the owner may destroy this request

@@ -17,6 +17,7 @@ struct RemoteFile {
   std::optional<std::uint64_t> size; // the Content-Length, when it gave one
   std::string name;                  // the name its Content-Disposition offers
   std::string type;                  // the Content-Type after its "/"
+  std::string contentType;           // the whole Content-Type, as sent
   std::string lastModified = "Not Available";
   std::string version; // what tells this version of the file from others (StrongValidator)
 };

@@ -3,6 +3,7 @@
 #include "base/NameVariant.h"
 #include "net/CompletedFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -162,6 +163,7 @@ bool PartialFile::WriteAt(std::uint64_t offset, const char *data, std::size_t si
     data += put;
     size -= static_cast<std::size_t>(put);
     offset += static_cast<std::uint64_t>(put);
+    written_ = std::max(written_, offset); // the file is this long at least
   }
   return true;
 }

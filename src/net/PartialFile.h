@@ -57,8 +57,9 @@ public:
   // any kind) has that name, or its partial name is busy.
   static bool NameInUse(const std::filesystem::path &target, const std::string &source = {});
 
-  // Where the file is (or will be) once complete.
+  // Where the file is (or will be) once complete, and where its bytes are meanwhile.
   const std::string &Target() const { return target_; }
+  const std::string &Path() const { return part_; }
   // The file is to have another name once complete (in the same folder:
   // the partial file keeps its own); when that name is taken then, the
   // next free variant of `base` (a name of the folder) after it.

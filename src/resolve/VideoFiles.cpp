@@ -49,4 +49,11 @@ bool NamesStreamingPlaylist(std::string_view address) {
   return EndsWithOneOf(address, kPlaylistExtensions);
 }
 
+VideoProtocol ProtocolOfAddress(std::string_view address) {
+  if (!NamesStreamingPlaylist(address))
+    return VideoProtocol::File;
+  return base::EqualsIgnoringCase(FileExtension(address), ".mpd") ? VideoProtocol::Dash
+                                                                  : VideoProtocol::Hls;
+}
+
 } // namespace vidtrawl::resolve

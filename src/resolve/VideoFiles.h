@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resolve/VideoProtocol.h"
+
 #include <string_view>
 
 namespace vidtrawl::resolve {
@@ -11,6 +13,9 @@ bool NamesVideoFile(std::string_view address);
 
 // Whether it names a streaming playlist (.m3u8 or .mpd) instead.
 bool NamesStreamingPlaylist(std::string_view address);
+// How the video an address names is fetched, by its name: an HLS playlist (.m3u8), a DASH
+// manifest (.mpd), else a file.
+VideoProtocol ProtocolOfAddress(std::string_view address);
 
 // The extension of the file an address names, with its dot ("" for none).
 std::string_view FileExtension(std::string_view address);

@@ -15,7 +15,7 @@ VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string pa
       if (site_ == nullptr)
         Finish(base::Fault{base::FaultKind::UnsupportedSite, "the address is no supported site's"});
       else
-        Finish(ResolvedVideo{page_, {}});
+        Finish(ResolvedVideo{page_, {}, ProtocolOfAddress(page_)});
     });
     return;
   }

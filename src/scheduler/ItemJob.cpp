@@ -3,6 +3,8 @@
 #include "base/NameVariant.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
+#include "media/FragmentStore.h"
+#include "media/StreamPlanLookup.h"
 #include "net/CompletedFile.h"
 #include "resolve/SiteTable.h"
 #include "scheduler/Scheduler.h"
@@ -43,6 +45,7 @@ void ItemJob::Start() {
     it.pagePercent = 0;
     it.pageRead = false;
     it.received = it.total = 0;
+    it.fragments = it.fragmentsStored = 0;
     it.bytesPerSecond = it.transferSeconds = 0;
     it.alreadyThere = false;
     it.fault.reset();
@@ -76,7 +79,10 @@ void ItemJob::Resolved(base::Outcome<resolve::ResolvedVideo> outcome) {
     it.pageRead = true;
     it.videoAddress = video_.address;
   });
-  Ask();
+  if (Streaming())
+    PlanStream();
+  else
+    Ask();
 }
 
 void ItemJob::Ask() {
@@ -100,14 +106,17 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
     Resolve();
     return;
   }
+  // A playlist's address that has no playlist's name: what the server calls it decides (the
+  // known sites' files are files, as they always were).
+  if (site_->domain.empty() && outcome.Done() && outcome.Value().exists)
+    if (const auto protocol = media::PlaylistProtocolOfType(outcome.Value().contentType)) {
+      video_.protocol = *protocol;
+      PlanStream();
+      return;
+    }
   // The name comes from the address when the server gave none (or no answer).
   remote_ = outcome.Done() ? outcome.Value() : net::RemoteFile{};
-  const Item *item = scheduler_.items_.Find(serial_);
-  proposed_ = item->fileName
-                  ? *item->fileName
-                  : list::NameOfVideo(remote_, video_.address, site_->naming, video_.title);
-  if (!item->nameTemplate.empty() && !item->nameTyped)
-    proposed_ = list::NameFromTemplate(item->nameTemplate, FieldsOf(*item));
+  Propose(list::NameOfVideo(remote_, video_.address, site_->naming, video_.title));
   const bool failed = outcome.Failed() || !remote_.exists;
   scheduler_.items_.Update(serial_, [&](Item &it) {
     it.sizeKnown = remote_.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
@@ -125,6 +134,27 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
     Fail({base::FaultKind::FileMissing, {}}, true);
     return;
   }
+  if (!FoundInFolder())
+    Receive();
+}
+
+void ItemJob::Propose(const std::string &derived) {
+  const Item *item = scheduler_.items_.Find(serial_);
+  proposed_ = item->fileName ? *item->fileName : derived;
+  if (!item->nameTemplate.empty() && !item->nameTyped)
+    proposed_ = list::NameFromTemplate(item->nameTemplate, FieldsOf(*item));
+}
+
+void ItemJob::PlanStream() {
+  // Its fragments are kept beside its partial file, under a longer name.
+  remote_ = net::RemoteFile{};
+  Propose(
+      list::NameOfStream(video_.title, video_.address, media::ExtensionOf(media::Container::Mp4)));
+  list::ShortenKeepingExtension(proposed_, list::kMaxStreamName);
+  scheduler_.items_.Update(serial_, [&](Item &it) {
+    it.sizeKnown = list::SizeKnown::NotReported;
+    it.size = 0;
+  });
   if (!FoundInFolder())
     Receive();
 }
@@ -154,8 +184,18 @@ list::NameFields ItemJob::FieldsOf(const Item &item) const {
 bool ItemJob::FoundInFolder() {
   // A file this program completed from the same address, unchanged since,
   // under the name the file would have or a variant of it, is the item's.
+  // A stream's file may be Matroska where MP4 could not hold its codecs.
+  if (Streaming() && fs::path(proposed_).extension() == media::ExtensionOf(media::Container::Mp4))
+    if (FoundInFolder(fs::path(proposed_)
+                          .replace_extension(media::ExtensionOf(media::Container::Matroska))
+                          .string()))
+      return true;
+  return FoundInFolder(proposed_);
+}
+
+bool ItemJob::FoundInFolder(const std::string &name) {
   for (int n = 1; n <= kMaxVariants; ++n) {
-    const std::string candidate = base::NameVariant(proposed_, n);
+    const std::string candidate = base::NameVariant(name, n);
     const fs::path target = scheduler_.folder_ / candidate;
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(target, ec)))
@@ -185,22 +225,36 @@ void ItemJob::Receive() {
   const fs::path &folder = scheduler_.folder_;
   const std::string address = video_.address;
   using Slot = net::PartialFile::Slot;
+  // A stream's fragments, in their store beside its partial file, decide whether it goes on;
+  // either of the two busy keeps the name taken.
+  const std::string store = Streaming() ? media::FragmentStore::kSuffix : "";
+  const auto slotOf = [&](const fs::path &target) {
+    const Slot own = net::PartialFile::Probe(target, address);
+    return own == Slot::Busy || store.empty()
+               ? own
+               : net::PartialFile::Probe(target.string() + store, address);
+  };
+  const auto anyPartial = [&](const fs::path &target) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(target.string() + net::PartialFile::kSuffix, ec)) ||
+           (!store.empty() && fs::exists(fs::symlink_status(
+                                  target.string() + store + net::PartialFile::kSuffix, ec)));
+  };
   partName_ = scheduler_.items_.Find(serial_)->partName;
-  if (partName_.empty() || net::PartialFile::Probe(folder / partName_, address) == Slot::Busy) {
+  if (partName_.empty() || slotOf(folder / partName_) == Slot::Busy) {
     std::string free;
     partName_.clear();
     for (int n = 1; n <= kMaxVariants && partName_.empty(); ++n) {
       const std::string candidate = base::NameVariant(proposed_, n);
       const fs::path target = folder / candidate;
-      const Slot slot = net::PartialFile::Probe(target, address);
+      const Slot slot = slotOf(target);
       if (slot == Slot::Resumable)
         partName_ = candidate;
       else if (slot == Slot::Free && free.empty())
         free = candidate;
       // Past the last name the folder holds there is nothing more of this address's.
       std::error_code ec;
-      if (slot == Slot::Free && !fs::exists(fs::symlink_status(target, ec)) &&
-          !fs::exists(fs::symlink_status(target.string() + net::PartialFile::kSuffix, ec)))
+      if (slot == Slot::Free && !fs::exists(fs::symlink_status(target, ec)) && !anyPartial(target))
         break;
     }
     if (partName_.empty())
@@ -220,6 +274,16 @@ void ItemJob::Receive() {
 void ItemJob::Transfer() {
   const std::string &address = video_.address;
   stage_ = Stage::Receiving;
+  if (Streaming()) {
+    stream_.reset(); // its store is free for the next
+    stream_ = std::make_unique<media::StreamDownload>(
+        scheduler_.session_, address, video_.protocol, *file_, scheduler_.streams_,
+        resolve::AgentFor(*site_),
+        [this](const media::StreamProgress &progress) { StreamProgress(progress); },
+        [this](base::Outcome<media::JoinedStream> outcome) { Joined(std::move(outcome)); });
+    scheduler_.WantsName();
+    return;
+  }
   transfer_ = std::make_unique<net::Download>(
       scheduler_.session_, address, *file_,
       net::ExpectedFile{remote_.size.value_or(0), remote_.version},
@@ -251,7 +315,36 @@ void ItemJob::Progress(std::uint64_t received, std::uint64_t announced) {
     it.total = announced;
     it.bytesPerSecond = rate_.Recent();
     it.transferSeconds = rate_.Seconds();
+    it.fragments = fragments_;
+    it.fragmentsStored = fragmentsStored_;
   });
+}
+
+void ItemJob::StreamProgress(const media::StreamProgress &progress) {
+  fragments_ = progress.parts;
+  fragmentsStored_ = progress.stored;
+  Progress(progress.bytes, progress.estimate);
+}
+
+void ItemJob::Joined(base::Outcome<media::JoinedStream> outcome) {
+  if (outcome.Failed()) {
+    Fail(outcome.Failure());
+    return;
+  }
+  // Codecs that MP4 cannot hold went into Matroska: the file's name says so, unless the user
+  // chose it.
+  const std::string_view extension = media::ExtensionOf(outcome.Value().container);
+  if (!scheduler_.items_.Find(serial_)->nameTyped &&
+      fs::path(file_->Target()).extension() != extension) {
+    proposed_ = fs::path(proposed_).replace_extension(extension).string();
+    if (named_) {
+      const std::string name =
+          fs::path(file_->Target()).filename().replace_extension(extension).string();
+      scheduler_.items_.Update(serial_, [&](Item &it) { it.fileName = name; });
+      file_->Retarget((scheduler_.folder_ / name).string(), proposed_);
+    }
+  }
+  Received(outcome.Value().bytes);
 }
 
 void ItemJob::Renamed(const std::string &name) {
@@ -279,6 +372,8 @@ void ItemJob::Complete() {
     Fail(std::move(*fault));
     return;
   }
+  if (stream_)
+    stream_->Completed(); // the fragments are the file now
   const std::string saved = fs::path(file_->Target()).filename().string();
   scheduler_.names_.Completed(saved);
   scheduler_.items_.Update(serial_, [&](Item &it) {
@@ -296,7 +391,7 @@ void ItemJob::Complete() {
 
 bool ItemJob::Retry(const base::Fault &fault) {
   // A download that got further since the last failure has its tries anew.
-  const std::uint64_t bytes = file_ ? file_->Written() : 0;
+  const std::uint64_t bytes = stream_ ? stream_->Bytes() : file_ ? file_->Written() : 0;
   if (bytes > failedAt_)
     failures_ = 0;
   failedAt_ = bytes;
@@ -340,6 +435,7 @@ void ItemJob::End() {
 void ItemJob::StopWork() {
   retry_.Stop();
   transfer_.reset();
+  stream_.reset();
   info_.reset();
   lookup_.reset();
   stage_ = Stage::Ended;
@@ -359,6 +455,8 @@ void ItemJob::Discard() {
   if (file_)
     file_->Discard();
   file_.reset();
+  if (Streaming() && !partName_.empty())
+    media::FragmentStore::Remove((scheduler_.folder_ / partName_).string(), video_.address);
 }
 
 } // namespace vidtrawl::scheduler

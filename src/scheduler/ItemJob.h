@@ -5,6 +5,7 @@
 #include "host/EventLoop.h"
 #include "list/FileNaming.h"
 #include "list/Item.h"
+#include "media/StreamDownload.h"
 #include "net/Download.h"
 #include "net/FileInfoRequest.h"
 #include "net/PartialFile.h"
@@ -68,14 +69,22 @@ private:
   void Resolved(base::Outcome<resolve::ResolvedVideo> outcome);
   void Ask();
   void Asked(base::Outcome<net::RemoteFile> outcome);
+  bool Streaming() const { return video_.protocol != resolve::VideoProtocol::File; }
+  // A streaming playlist's video: named without a question to the server.
+  void PlanStream();
+  // The name the file is to have, once the server has said what it can.
+  void Propose(const std::string &derived);
   // Whether the folder holds the file already; the item is complete then.
   bool FoundInFolder();
+  bool FoundInFolder(const std::string &name);
   // What the user's name template stands for, for this item.
   list::NameFields FieldsOf(const list::Item &item) const;
   void Receive();
   void Transfer();
   void Progress(std::uint64_t received, std::uint64_t announced);
   void Received(base::Outcome<std::uint64_t> outcome);
+  void StreamProgress(const media::StreamProgress &progress);
+  void Joined(base::Outcome<media::JoinedStream> outcome);
   void Complete();
   void Fail(base::Fault fault, bool fileMissing = false);
   // A transient failure: the step that failed is tried again later, while
@@ -99,8 +108,11 @@ private:
   std::unique_ptr<net::FileInfoRequest> info_;
   std::optional<net::PartialFile> file_;
   std::unique_ptr<net::Download> transfer_;
+  std::unique_ptr<media::StreamDownload> stream_;
   RateMeter rate_;
   host::Timer retry_;
+  std::size_t fragments_ = 0; // a stream's, in all and whole
+  std::size_t fragmentsStored_ = 0;
   int failures_ = 0;                     // transient failures in a row
   std::uint64_t failedAt_ = 0;           // the bytes the file had at the last one
   RateMeter::Clock::time_point shown_{}; // when the item last showed its bytes

@@ -4,6 +4,7 @@
 #include "list/Item.h"
 #include "list/ListObserver.h"
 #include "list/TargetNames.h"
+#include "media/StreamDownload.h"
 #include "scheduler/ItemJob.h"
 
 #include <filesystem>
@@ -45,6 +46,10 @@ public:
   // How many jobs run at once: 1 to kMaxJobs.
   void SetJobLimit(int jobs);
   int JobLimit() const { return limit_; }
+
+  // How streaming playlists are downloaded: the quality, and fragments at once.
+  void SetStreamOptions(const media::StreamOptions &options) { streams_ = options; }
+  const media::StreamOptions &StreamOptions() const { return streams_; }
 
   // Starts a pass into `folder` (made with its parents when missing); the
   // jobs start at once. Nothing while one runs.
@@ -102,6 +107,7 @@ private:
   std::filesystem::path folder_;
   list::TargetNames names_;
   int limit_ = 3;
+  media::StreamOptions streams_;
   bool running_ = false;
   Summary summary_;
   std::vector<std::unique_ptr<ItemJob>> jobs_;

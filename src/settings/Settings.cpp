@@ -41,6 +41,8 @@ void Settings::Load(const SettingsNote &note) {
   connections = number(kConnectionsName, 1, 1, 16);
   retries = number(kRetriesName, kRetriesDefault, 0, 100);
   speedLimit = base::ParseByteRate(store.Get(kSettingsKey, kSpeedLimitName, "")).value_or(0);
+  fragments = number(kFragmentsName, kFragmentsDefault, 1, 16);
+  preferredQuality = store.Get(kSettingsKey, kPreferredQualityName, kPreferredQualityDefault);
   proxy = store.Get(kSettingsKey, kProxyName, "");
   userAgent = store.Get(kSettingsKey, kUserAgentName, "");
   referer = store.Get(kSettingsKey, kRefererName, "");
@@ -63,6 +65,8 @@ void Settings::Save() const {
   store.Save(kSettingsKey, kConnectionsName, std::to_string(connections));
   store.Save(kSettingsKey, kRetriesName, std::to_string(retries));
   store.Save(kSettingsKey, kSpeedLimitName, speedLimit > 0 ? base::ByteRateText(speedLimit) : "");
+  store.Save(kSettingsKey, kFragmentsName, std::to_string(fragments));
+  store.Save(kSettingsKey, kPreferredQualityName, preferredQuality);
   std::string lines;
   for (const std::string &header : headers)
     lines += (lines.empty() ? "" : "\n") + header;

@@ -28,6 +28,13 @@ inline constexpr char kConnectionsName[] = "Connections Per Download";
 inline constexpr char kRetriesName[] = "Retries";
 inline constexpr int kRetriesDefault = 3;
 inline constexpr char kSpeedLimitName[] = "Speed Limit";
+// How a streaming playlist is downloaded: its fragments fetched at once (1
+// to 16), and the quality ("best", "worst", or a height: the best not
+// taller, as 720 or 720p).
+inline constexpr char kFragmentsName[] = "Fragments At Once";
+inline constexpr int kFragmentsDefault = 4;
+inline constexpr char kPreferredQualityName[] = "Preferred Quality";
+inline constexpr char kPreferredQualityDefault[] = "best";
 // How requests present themselves and where they connect through; each is
 // written only when it is set. Headers: one "Name: value" a line.
 inline constexpr char kProxyName[] = "Proxy";
@@ -56,6 +63,8 @@ public:
   int connections = 1;
   int retries = kRetriesDefault;
   std::uint64_t speedLimit = 0; // bytes per second; 0: none
+  int fragments = kFragmentsDefault;
+  std::string preferredQuality = kPreferredQualityDefault;
   std::string proxy;
   std::string userAgent;
   std::string referer;

@@ -1,155 +1,281 @@
-// Streams made by ffmpeg, taken as the engine takes them: the playlist or manifest read, a
-// quality chosen, each planned fragment read from the fixture's folder (its byte range only),
-// decrypted where keyed and appended to its track's file, and the tracks remuxed. The file's
-// decoded frames must be the source's.
+// Streams made by ffmpeg and served by nginx, downloaded by the engine as any item is: the
+// playlist or manifest read, a quality chosen, the fragments fetched (their byte ranges only,
+// decrypted where keyed) and joined into one file whose decoded frames must be the source's.
 #include "media/Aes128Cbc.h"
+#include "media/FragmentStore.h"
 #include "media/Remuxer.h"
-#include "resolve/DashManifest.h"
-#include "resolve/HlsMasterPlaylist.h"
 #include "resolve/HlsMediaPlaylist.h"
 #include "resolve/StreamFault.h"
+#include "support/EngineFixture.h"
+#include "support/Nginx.h"
 #include "support/StreamFixtures.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <map>
+#include <regex>
+#include <tuple>
 
 namespace vidtrawl::media {
 namespace {
 
-using namespace resolve;
+namespace fs = std::filesystem;
 using testing::ReadFile;
 
-// The fixtures' folder as a server would offer it.
-constexpr std::string_view kHost = "http://streams.test/";
-
-// The file an address names, in the fixture that its first folder names.
-std::string Get(const std::string &address) {
-  EXPECT_TRUE(address.starts_with(kHost)) << address;
-  const std::string path = address.substr(kHost.size());
-  const testing::StreamFixture &fixture =
-      testing::FindStreamFixture(path.substr(0, path.find('/')));
-  return ReadFile(testing::StreamFixtureDir(fixture).parent_path() / path);
+fs::path FixtureDir(const char *name) {
+  return testing::StreamFixtureDir(testing::FindStreamFixture(name));
 }
 
-std::string Fragment(const StreamFragment &fragment) {
-  std::string data = Get(fragment.address);
-  if (fragment.range)
-    data = data.substr(fragment.range->offset, fragment.range->length);
-  if (!fragment.key)
-    return data;
-  base::Outcome<std::string> plain =
-      DecryptAes128Cbc(data, Get(fragment.key->address), fragment.key->iv);
-  EXPECT_TRUE(plain.Done()) << fragment.address << ": " << plain.Failure().detail;
-  return plain.Done() ? plain.Value() : std::string();
-}
-
-std::string TrackFile(const StreamTrack &track) {
-  std::string file = track.init ? Fragment(*track.init) : std::string();
-  for (const StreamFragment &fragment : track.fragments)
-    file += Fragment(fragment);
-  return file;
-}
-
-// master → choice → media playlists → plan, or manifest → plan.
-base::Outcome<StreamPlan> Plan(const std::string &address, const Quality &quality) {
-  const std::string text = Get(address);
-  if (address.ends_with(".mpd")) {
-    const base::Outcome<DashManifest> manifest = ParseDashManifest(text, address);
-    return manifest.Done() ? base::Outcome<StreamPlan>(ChooseDashStreams(manifest.Value(), quality))
-                           : manifest.Failure();
+// The engine, and nginx serving the fixtures (each under /NAME/) as a site would, types and all.
+class StreamsTest : public testing::EngineFixture {
+protected:
+  void ServeFixtures(const std::string &directives = {}) {
+    if (!testing::Nginx::Installed())
+      GTEST_SKIP() << "nginx is not installed";
+    for (const char *name : {"hls-variants", "hls-fmp4", "hls-aes", "hls-audio", "hls-byterange",
+                             "hls-discontinuity", "hls-live", "dash", "dash-single", "dash-webm"}) {
+      fs::create_directories(dir / "nginx" / "www");
+      fs::create_directory_symlink(FixtureDir(name), dir / "nginx" / "www" / name);
+    }
+    nginx = std::make_unique<testing::Nginx>(
+        dir / "nginx",
+        "types { application/vnd.apple.mpegurl m3u8; video/mp2t ts; application/dash+xml mpd; "
+        "video/mp4 mp4 m4s; video/webm webm; } " +
+            directives +
+            // A page whose video's address names no playlist: its answer's type says it is one.
+            " location = /watch/harbour { default_type text/html; return 200 '<title>Harbour"
+            "</title><video controls src=\"/api/stream?id=7\"></video>'; }"
+            " location = /api/stream { return 302 /hls-fmp4/index.m3u8; }");
   }
-  HlsChoice choice;
-  choice.videoPlaylist = address;
-  if (IsHlsMasterPlaylist(text)) {
-    const base::Outcome<HlsMasterPlaylist> master = ParseHlsMasterPlaylist(text, address);
-    if (master.Failed())
-      return master.Failure();
-    choice = ChooseHlsVariant(master.Value(), quality);
+  std::string Address(const std::string &fixture) const {
+    return fixture.starts_with("/")
+               ? nginx->Url(fixture)
+               : nginx->Url("/" + fixture + "/" + testing::FindStreamFixture(fixture).entry);
   }
-  const auto media = [](const std::string &at) { return ParseHlsMediaPlaylist(Get(at), at); };
-  const base::Outcome<StreamTrack> video = media(choice.videoPlaylist);
-  const std::optional audio =
-      choice.audioPlaylist ? std::optional(media(*choice.audioPlaylist)) : std::nullopt;
-  if (video.Failed() || (audio && audio->Failed()))
-    return video.Failed() ? video.Failure() : audio->Failure();
-  return MakeStreamPlan(video.Value(), audio ? std::optional(audio->Value()) : std::nullopt,
-                        choice.bitsPerSecond);
-}
+  // The item's file, once the pass completed it.
+  fs::path Downloaded(std::size_t index) const { return Saved(*Item(index).fileName); }
 
-TEST(Streams, EachKindBecomesOneFileOfTheSourcesFrames) {
+  std::unique_ptr<testing::Nginx> nginx;
+};
+
+TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
   using testing::kFirstPiece, testing::kLargeVideo, testing::kSecondPiece, testing::kSmallVideo;
   struct Case {
-    const char *fixture;
+    const char *fixture; // or a page's path
     const char *quality;
     std::vector<const char *> sources; // the video, piece by piece
-    bool separateAudio;
-    const char *audio; // its codec in the file
-    Container container;
+    const char *audio;                 // its codec in the file
+    const char *name;
   };
   const Case cases[] = {
-      {"hls-variants", "best", {kLargeVideo}, false, "aac", Container::Mp4},
-      {"hls-variants", "240p", {kSmallVideo}, false, "aac", Container::Mp4},
-      {"hls-fmp4", "best", {kSmallVideo}, false, "aac", Container::Mp4},
-      {"hls-aes", "best", {kSmallVideo}, false, "aac", Container::Mp4},
-      {"hls-audio", "best", {kSmallVideo}, true, "aac", Container::Mp4},
-      {"hls-byterange", "best", {kSmallVideo}, false, "aac", Container::Mp4},
-      {"hls-discontinuity", "best", {kFirstPiece, kSecondPiece}, false, "aac", Container::Mp4},
-      {"dash", "best", {kLargeVideo}, true, "aac", Container::Mp4},
-      {"dash", "worst", {kSmallVideo}, true, "aac", Container::Mp4},
-      {"dash-single", "720", {kSmallVideo}, true, "aac", Container::Mp4},
-      {"dash-webm", "best", {kSmallVideo}, true, "opus", Container::Matroska},
+      {"hls-variants", "best", {kLargeVideo}, "aac", "master.mp4"},
+      {"hls-variants", "240p", {kSmallVideo}, "aac", "master.mp4"},
+      {"hls-fmp4", "best", {kSmallVideo}, "aac", "index.mp4"},
+      {"hls-aes", "best", {kSmallVideo}, "aac", "index.mp4"},
+      {"hls-audio", "best", {kSmallVideo}, "aac", "master.mp4"},
+      {"hls-byterange", "best", {kSmallVideo}, "aac", "index.mp4"},
+      {"hls-discontinuity", "best", {kFirstPiece, kSecondPiece}, "aac", "index.mp4"},
+      {"dash", "best", {kLargeVideo}, "aac", "manifest.mp4"},
+      {"dash", "worst", {kSmallVideo}, "aac", "manifest.mp4"},
+      {"dash-single", "720", {kSmallVideo}, "aac", "manifest.mp4"},
+      {"dash-webm", "best", {kSmallVideo}, "opus", "manifest.mkv"},
+      {"/watch/harbour", "best", {kSmallVideo}, "aac", "Harbour.mp4"},
   };
-  testing::TempDir dir;
+  ServeFixtures();
   for (const Case &row : cases) {
     SCOPED_TRACE(std::string(row.fixture) + " " + row.quality);
-    const testing::StreamFixture &fixture = testing::FindStreamFixture(row.fixture);
-    const base::Outcome<StreamPlan> plan =
-        Plan(std::string(kHost) + fixture.name + "/" + fixture.entry, *ParseQuality(row.quality));
-    ASSERT_TRUE(plan.Done()) << plan.Failure().detail;
-    ASSERT_EQ(plan.Value().audio.has_value(), row.separateAudio);
-    EXPECT_NEAR(plan.Value().seconds, 4, 0.1);
-    const std::string video = TrackFile(plan.Value().video);
-    const std::string audio = row.separateAudio ? TrackFile(*plan.Value().audio) : "";
-    testing::WriteFile(dir / "video", video);
-    testing::WriteFile(dir / "audio", audio);
-    // A plan of byte ranges knows its size to the byte; a master playlist or a manifest states
-    // a bandwidth to estimate it by.
-    if (plan.Value().video.fragments.front().range)
-      EXPECT_EQ(plan.Value().estimatedBytes, video.size() + audio.size());
-    else
-      EXPECT_EQ(plan.Value().estimatedBytes.has_value(),
-                fixture.entry != std::string("index.m3u8"));
-    const base::Outcome<Container> joined =
-        Remux(dir / "video", row.separateAudio ? std::optional(dir / "audio") : std::nullopt,
-              dir / "out");
-    ASSERT_TRUE(joined.Done()) << joined.Failure().detail;
-    EXPECT_EQ(joined.Value(), row.container);
+    NewEngine();
+    ASSERT_TRUE(engine->SetPreferredQuality(row.quality));
+    engine->Add({Address(row.fixture)});
+    EXPECT_EQ(RunPass().completed, 1) << Items();
+    ASSERT_EQ(Item(0).fileName, row.name);
     std::vector<std::string> frames;
     for (const char *source : row.sources)
       for (std::string &frame : testing::LavfiFrameHashes(source))
         frames.push_back(std::move(frame));
-    EXPECT_EQ(testing::VideoFrameHashes(dir / "out"), frames);
-    EXPECT_EQ(testing::AudioCodecs(dir / "out"), std::vector<std::string>{row.audio});
+    EXPECT_EQ(testing::VideoFrameHashes(Downloaded(0)), frames);
+    EXPECT_EQ(testing::AudioCodecs(Downloaded(0)), std::vector<std::string>{row.audio});
+    EXPECT_EQ(Item(0).size, fs::file_size(Downloaded(0)));
+    // Nothing but the file is left: neither its partial file nor its fragments.
+    EXPECT_EQ(std::distance(fs::directory_iterator(engine->DownloadDir()), {}), 1);
   }
+
+  // A live stream is refused with its reason, and leaves nothing behind.
+  NewEngine();
+  engine->Add({Address("hls-live")});
+  EXPECT_EQ(RunPass().failed, 1);
+  EXPECT_EQ(engine::ReasonText(Item(0)), resolve::kLiveStream);
+  EXPECT_TRUE(fs::is_empty(engine->DownloadDir()));
+}
+
+// A stopped stream keeps its whole fragments, and its next download fetches only the others.
+TEST_F(StreamsTest, AStoppedStreamGoesOnFromTheFragmentsItHas) {
+  ServeFixtures("limit_rate 100k;");
+  engine->SetFragmentsAtOnce(2);
+  engine->Add({Address("hls-variants")});
+  engine->StartPass();
+  ASSERT_TRUE(RunUntil([&] { return Item(0).fragmentsStored >= 2; }));
+  engine->RequestStop();
+  ASSERT_EQ(Item(0).phase, engine::Phase::Cancelled);
+  const fs::path store = Saved("master.mp4.segments" + std::string(engine::kPartialSuffix));
+  EXPECT_TRUE(fs::exists(store));
+  EXPECT_EQ(RunPass().completed, 1) << Items();
+  EXPECT_EQ(testing::VideoFrameHashes(Downloaded(0)),
+            testing::LavfiFrameHashes(testing::kLargeVideo));
+  EXPECT_FALSE(fs::exists(store));
+
+  // Each segment was sent whole once: a second request is only for one cut by the stop.
+  std::map<std::string, int> whole;
+  int requests = 0;
+  const std::string log = nginx->AccessLog();
+  const std::regex line("\"GET /hls-variants/(\\S+\\.ts) HTTP/1.1\" 200 (\\d+)");
+  for (std::sregex_iterator at(log.begin(), log.end(), line), end; at != end; ++at) {
+    ++requests;
+    const std::string name = (*at)[1];
+    if (std::stoull((*at)[2]) == fs::file_size(FixtureDir("hls-variants") / name))
+      ++whole[name];
+  }
+  ASSERT_FALSE(whole.empty());
+  for (const auto &[name, count] : whole)
+    EXPECT_EQ(count, 1) << name;
+  EXPECT_LT(requests, 2 * static_cast<int>(whole.size())) << log;
+}
+
+// Hostile and failing answers to a stream's requests: each ends with its reason, or with the
+// file when a try again brings it.
+TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
+  const fs::path source = FixtureDir("hls-variants");
+  const std::string playlist = "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n";
+  const auto segments = [&](const std::string &key) {
+    std::string text = playlist + key;
+    for (int i = 0; i < 4; ++i)
+      text += "#EXTINF:1,\n" + std::to_string(i) + ".ts\n";
+    return text + "#EXT-X-ENDLIST\n";
+  };
+  struct Case {
+    const char *what;
+    std::string playlist;
+    std::function<testing::RawServer::Reply(int request)>
+        second; // how 1.ts is answered, try by try
+    int retries;
+    const char *status;
+    const char *reason;
+  };
+  using Reply = testing::RawServer::Reply;
+  const std::string whole = ReadFile(source / "v0_1.ts");
+  const auto sent = [](const std::string &status, const std::string &body,
+                       const std::string &headers = {}) {
+    return Reply{testing::RawResponse(
+        status, headers + "Content-Length: " + std::to_string(body.size()) + "\r\n", body)};
+  };
+  const Case cases[] = {
+      {"a login page", segments(""),
+       [&](int) { return sent("HTTP/1.1 200 OK", "<html>Sign in", "Content-Type: text/html\r\n"); },
+       3, "ERROR", "the server sent a web page, not a video"},
+      {"no such segment", segments(""), [&](int) { return sent("HTTP/1.1 404 Not Found", ""); }, 3,
+       "ERROR", "the server answered 404"},
+      {"cut short, then whole", segments(""),
+       [&](int request) {
+         Reply reply = sent("HTTP/1.1 200 OK", whole);
+         if (request == 0)
+           reply.bytes.resize(reply.bytes.size() - 1000);
+         return reply;
+       },
+       1, "Complete", ""},
+      {"busy, then whole", segments(""),
+       [&](int request) {
+         return request < 2 ? sent("HTTP/1.1 503 Busy", "", "Retry-After: 0\r\n")
+                            : sent("HTTP/1.1 200 OK", whole);
+       },
+       2, "Complete", ""},
+      {"busy for longer than its tries", segments(""),
+       [&](int) { return sent("HTTP/1.1 503 Busy", ""); }, 1, "ERROR", "the server answered 503"},
+      {"a key that is no key", segments("#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n"),
+       [&](int) { return sent("HTTP/1.1 200 OK", whole); }, 3, "ERROR",
+       "the key at http://cdn.example.net/s/k is not 16 bytes"},
+      {"no playlist", "<html>Not here</html>", nullptr, 3, "ERROR",
+       "the address gives no HLS playlist"},
+  };
+  for (const Case &row : cases) {
+    SCOPED_TRACE(row.what);
+    NewEngine();
+    engine->SetRetries(row.retries);
+    Serve("/s/index.m3u8", row.playlist);
+    Serve("/s/k", "fifteen bytes!!");
+    for (int i : {0, 2, 3})
+      Serve("/s/" + std::to_string(i) + ".ts",
+            ReadFile(source / ("v0_" + std::to_string(i) + ".ts")));
+    auto tries = std::make_shared<std::atomic<int>>(0);
+    ServeRequests("/s/1.ts",
+                  [&, tries](const std::string &) { return row.second(tries->fetch_add(1)); });
+    engine->Add({"http://cdn.example.net/s/index.m3u8"});
+    RunPass();
+    EXPECT_EQ(engine::StatusText(Item(0)), row.status) << Items();
+    EXPECT_EQ(engine::ReasonText(Item(0)), row.reason);
+  }
+}
+
+// A store keeps which fragment lies where, in the stream's order whatever order they came in;
+// a later run takes up its fragments, and not those of another plan or a damaged table.
+TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
+  using Track = FragmentStore::Track;
+  testing::TempDir dir;
+  const std::string target = (dir / "clip.mp4").string(), source = "http://cdn.example.net/a.m3u8";
+  {
+    base::Outcome<FragmentStore> store = FragmentStore::Open(target, source, "plan 1");
+    ASSERT_TRUE(store.Done());
+    FragmentStore &fragments = store.Value();
+    // Parts 2, 0 and 1 of the video arrive in that order, 3 and 0 of the audio.
+    for (const auto &[track, part, text] : {std::tuple{Track::Video, 2, "cc"},
+                                            {Track::Video, 0, "a"},
+                                            {Track::Audio, 3, "Z"},
+                                            {Track::Video, 1, "bbb"},
+                                            {Track::Audio, 0, "W"}}) {
+      const std::uint64_t at = fragments.Reserve(std::strlen(text));
+      ASSERT_TRUE(fragments.Write(at, text, std::strlen(text)));
+      fragments.Stored(track, static_cast<std::size_t>(part), at, std::strlen(text));
+    }
+    EXPECT_EQ(fragments.Source(Track::Video, 3).spans,
+              (std::vector<FileSpan>{{2, 1}, {4, 3}, {0, 2}}));
+    EXPECT_EQ(fragments.Bytes(), 8u);
+  }
+  const auto has = [&](const std::string &plan) {
+    base::Outcome<FragmentStore> store = FragmentStore::Open(target, source, plan);
+    std::string parts;
+    for (Track track : {Track::Video, Track::Audio})
+      for (std::size_t part = 0; part < 4; ++part)
+        parts += store.Value().Has(track, part) ? '1' : '0';
+    return parts;
+  };
+  EXPECT_EQ(has("plan 1"), "11101001");
+  EXPECT_EQ(has("plan 2"), "00000000"); // the file emptied for the new plan, and gone with it
+  EXPECT_FALSE(fs::exists(target + ".segments" + net::PartialFile::kSuffix));
+
+  // A table of runs outside the file, over each other's parts, or of no form keeps what holds.
+  {
+    base::Outcome<net::PartialFile> file =
+        net::PartialFile::Claim(target + FragmentStore::kSuffix, source);
+    ASSERT_TRUE(file.Done());
+    file.Value().SetVersion("plan 3");
+    ASSERT_TRUE(file.Value().WriteAt(0, "0123456789", 10));
+    file.Value().SetSegments("v 0 2 0 4\nv 1 1 4 2\na 0 1 8 9\nx 3 1 0 1\nv 3 0 0 1\n"
+                             "a 2 1 9 1\nv 99999999999999999999 1 0 1\n");
+  }
+  EXPECT_EQ(has("plan 3"), "11000010");
 }
 
 // What cannot be made into a file is refused with a reason a user can read, hostile input too.
 TEST(Streams, WhatCannotBeJoinedIsRefused) {
-  const auto dirOf = [](const char *name) {
-    return testing::StreamFixtureDir(testing::FindStreamFixture(name));
-  };
-  const base::Outcome<StreamPlan> live = Plan(std::string(kHost) + "hls-live/index.m3u8", {});
-  ASSERT_TRUE(live.Failed());
-  EXPECT_EQ(live.Failure(), StreamFault(kLiveStream));
-
   // A playlist (which the demuxer must not follow), noise, a header without frames, no folder.
   testing::TempDir dir;
   testing::WriteFile(dir / "noise", testing::Pattern(100000));
-  const std::pair<std::filesystem::path, std::filesystem::path> joins[] = {
-      {dirOf("hls-variants") / "master.m3u8", dir / "a"},
+  const std::pair<fs::path, fs::path> joins[] = {
+      {FixtureDir("hls-variants") / "master.m3u8", dir / "a"},
       {dir / "noise", dir / "b"},
-      {dirOf("hls-fmp4") / "init.mp4", dir / "c"},
-      {dirOf("hls-variants") / "v0_0.ts", dir / "none" / "d"}};
+      {FixtureDir("hls-fmp4") / "init.mp4", dir / "c"},
+      {FixtureDir("hls-variants") / "v0_0.ts", dir / "none" / "d"}};
   for (const auto &[input, output] : joins) {
     const base::Outcome<Container> joined = Remux(input, std::nullopt, output);
     ASSERT_TRUE(joined.Failed()) << input;
@@ -158,15 +284,23 @@ TEST(Streams, WhatCannotBeJoinedIsRefused) {
 
   // Each segment decrypts, with its key and the IV of its sequence number, to what the same run
   // wrote without a key; not with a key of the wrong length or the wrong key, nor when cut.
-  const base::Outcome<StreamPlan> aes = Plan(std::string(kHost) + "hls-aes/index.m3u8", {});
-  ASSERT_TRUE(aes.Done());
-  const std::vector<StreamFragment> &fragments = aes.Value().video.fragments;
-  for (std::size_t i = 0; i < fragments.size(); ++i)
-    EXPECT_TRUE(Fragment(fragments[i]) ==
-                ReadFile(dirOf("hls-aes") / ("plain" + std::to_string(7 + i) + ".ts")))
+  const fs::path aes = FixtureDir("hls-aes");
+  const std::string address = "http://streams.test/hls-aes/index.m3u8";
+  const base::Outcome<resolve::StreamTrack> track =
+      resolve::ParseHlsMediaPlaylist(ReadFile(aes / "index.m3u8"), address);
+  ASSERT_TRUE(track.Done());
+  const auto local = [&](const std::string &at) { return aes / fs::path(at).filename(); };
+  const std::vector<resolve::StreamFragment> &fragments = track.Value().fragments;
+  for (std::size_t i = 0; i < fragments.size(); ++i) {
+    const base::Outcome<std::string> plain =
+        DecryptAes128Cbc(ReadFile(local(fragments[i].address)),
+                         ReadFile(local(fragments[i].key->address)), fragments[i].key->iv);
+    ASSERT_TRUE(plain.Done());
+    EXPECT_TRUE(plain.Value() == ReadFile(aes / ("plain" + std::to_string(7 + i) + ".ts")))
         << "segment " << 7 + i;
-  const std::string segment = Get(fragments.front().address);
-  const std::string key = Get(fragments.front().key->address);
+  }
+  const std::string segment = ReadFile(local(fragments.front().address));
+  const std::string key = ReadFile(local(fragments.front().key->address));
   const std::pair<std::string, std::string> wrong[] = {
       {segment, key.substr(1)}, {segment, "fedcba9876543210"}, {segment.substr(1), key}};
   for (const auto &[data, badKey] : wrong) {

@@ -95,8 +95,9 @@ TEST(VideoPageAddress, OnlyAVideoPageOfASiteIsTaken) {
       {"http://www.dailymotion.com/video/x/y", false},
       {"https://cdn.example.net/v/Clip.MP4?token=1", true},
       {"http://www.example.net/watch/clip.mp4/page", false},
-      {"http://www.youtube.com/clip.mp4", false}, // a site's other pages are no file of their own
-      {"http://www.example.net/stream.m3u8", false},
+      {"http://www.youtube.com/clip.mp4", false},   // a site's other pages are no file of their own
+      {"http://www.example.net/stream.m3u8", true}, // a stream is a video too
+      {"http://www.youtube.com/stream.mpd", false},
       {"", false},
   };
   for (const auto &[text, taken] : texts)

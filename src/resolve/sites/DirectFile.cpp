@@ -1,5 +1,5 @@
-// A video file's own address on any host: it is the video's address, and no
-// page is fetched.
+// A video file's own address on any host, or a streaming playlist's: it is
+// the video's address, and no page is fetched.
 #include "resolve/Site.h"
 #include "resolve/VideoFiles.h"
 
@@ -7,7 +7,7 @@ namespace vidtrawl::resolve::sites {
 namespace {
 
 bool IsVideoFile(const net::WebAddress &address) {
-  return NamesVideoFile(address.path);
+  return NamesVideoFile(address.path) || NamesStreamingPlaylist(address.path);
 }
 
 } // namespace

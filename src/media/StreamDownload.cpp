@@ -1,0 +1,180 @@
+#include "media/StreamDownload.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+namespace vidtrawl::media {
+namespace {
+
+// Packets copied at each turn of the loop: a few milliseconds' work.
+constexpr std::size_t kPacketsPerTurn = 256;
+
+// What tells one plan of fragments from another, the same in every run of the program: a
+// store's fragments are of the plan whose identity it notes (FNV-1a over every fragment's
+// address, range and key).
+std::string IdentityOf(const resolve::StreamPlan &plan) {
+  std::uint64_t hash = 14695981039346656037ull;
+  const auto add = [&](std::string_view text) {
+    for (const char c : text) {
+      hash ^= static_cast<unsigned char>(c);
+      hash *= 1099511628211ull;
+    }
+    hash ^= 0xff; // a separator no text has
+    hash *= 1099511628211ull;
+  };
+  const auto addTrack = [&](std::string_view name, const resolve::StreamTrack &track) {
+    add(name);
+    const auto addFragment = [&](const resolve::StreamFragment &fragment) {
+      add(fragment.address);
+      if (fragment.range)
+        add(std::to_string(fragment.range->offset) + "+" + std::to_string(fragment.range->length));
+      if (fragment.key)
+        add(fragment.key->address);
+    };
+    if (track.init)
+      addFragment(*track.init);
+    for (const resolve::StreamFragment &fragment : track.fragments)
+      addFragment(fragment);
+  };
+  addTrack("video", plan.video);
+  if (plan.audio)
+    addTrack("audio", *plan.audio);
+  char text[32];
+  std::snprintf(text, sizeof text, "stream %016llx", static_cast<unsigned long long>(hash));
+  return text;
+}
+
+// The bytes of the fragments when every one states its range.
+std::optional<std::uint64_t> ExactBytes(const resolve::StreamPlan &plan) {
+  std::uint64_t bytes = 0;
+  for (const resolve::StreamTrack *track : {&plan.video, plan.audio ? &*plan.audio : nullptr}) {
+    if (track == nullptr)
+      continue;
+    if (track->init && !track->init->range)
+      return std::nullopt;
+    for (const resolve::StreamFragment &fragment : track->fragments) {
+      if (!fragment.range || fragment.key) // a keyed one loses its padding
+        return std::nullopt;
+      bytes += fragment.range->length;
+    }
+    if (track->init)
+      bytes += track->init->range->length;
+  }
+  return bytes;
+}
+
+std::size_t PartsOf(const resolve::StreamTrack &track) {
+  return track.fragments.size() + (track.init ? 1 : 0);
+}
+
+} // namespace
+
+StreamDownload::StreamDownload(net::Session &session, std::string address,
+                               resolve::VideoProtocol protocol, net::PartialFile &output,
+                               StreamOptions options, net::Agent agent, ProgressSink progress,
+                               Done done)
+    : session_(session), address_(std::move(address)), output_(output), options_(options),
+      agent_(agent), progress_(std::move(progress)), done_(std::move(done)), step_(session.Loop()) {
+  lookup_ =
+      std::make_unique<StreamPlanLookup>(session_, address_, protocol, options_.quality, agent_,
+                                         [this](base::Outcome<resolve::StreamPlan> plan) {
+                                           if (plan.Failed())
+                                             Finish(plan.Failure());
+                                           else
+                                             Planned(std::move(plan.Value()));
+                                         });
+}
+
+StreamDownload::~StreamDownload() = default;
+
+void StreamDownload::Planned(resolve::StreamPlan plan) {
+  plan_ = std::move(plan);
+  exactBytes_ = ExactBytes(plan_);
+  // The store is named after the slot the item's partial file holds, whatever name the file
+  // will have.
+  const std::string &part = output_.Path();
+  const std::string slot = part.substr(0, part.size() - std::strlen(net::PartialFile::kSuffix));
+  base::Outcome<FragmentStore> store = FragmentStore::Open(slot, address_, IdentityOf(plan_));
+  if (store.Failed()) {
+    Finish(store.Failure());
+    return;
+  }
+  store_.emplace(std::move(store.Value()));
+  fetcher_ = std::make_unique<FragmentFetcher>(
+      session_, *store_, plan_, options_.fragmentsAtOnce, agent_,
+      [this](const FragmentFetcher::Progress &progress) { Report(progress); },
+      [this](std::optional<base::Fault> fault) { Fetched(std::move(fault)); });
+}
+
+void StreamDownload::Report(const FragmentFetcher::Progress &progress) {
+  shown_.bytes = progress.bytes;
+  shown_.stored = progress.stored;
+  shown_.parts = progress.parts;
+  // Exact when the ranges say it; else what the whole fragments weigh a second, for the whole
+  // stream; else what the playlist's bandwidth says.
+  if (exactBytes_)
+    shown_.estimate = *exactBytes_;
+  else if (progress.seconds > 0 && plan_.seconds > 0)
+    shown_.estimate = static_cast<std::uint64_t>(
+        std::llround(static_cast<double>(store_->Bytes()) / progress.seconds * plan_.seconds));
+  else
+    shown_.estimate = plan_.estimatedBytes.value_or(0);
+  if (progress.stored == progress.parts)
+    shown_.estimate = shown_.bytes;
+  shown_.estimate = std::max(shown_.estimate, shown_.bytes);
+  if (progress_)
+    progress_(shown_);
+}
+
+void StreamDownload::Fetched(std::optional<base::Fault> fault) {
+  if (fault) {
+    Finish(std::move(*fault));
+    return;
+  }
+  fetcher_.reset();
+  Join();
+}
+
+void StreamDownload::Join() {
+  std::optional<TrackSource> audio;
+  if (plan_.audio)
+    audio = store_->Source(FragmentStore::Track::Audio, PartsOf(*plan_.audio));
+  base::Outcome<std::unique_ptr<Remuxer>> remuxer = Remuxer::Open(
+      store_->Source(FragmentStore::Track::Video, PartsOf(plan_.video)), audio, output_.Path());
+  if (remuxer.Failed()) {
+    Finish(remuxer.Failure());
+    return;
+  }
+  remuxer_ = std::move(remuxer.Value());
+  step_.Start(std::chrono::milliseconds(0), [this] { Step(); });
+}
+
+void StreamDownload::Step() {
+  const base::Outcome<bool> step = remuxer_->Step(kPacketsPerTurn);
+  if (step.Failed()) {
+    Finish(step.Failure());
+    return;
+  }
+  if (!step.Value()) {
+    step_.Start(std::chrono::milliseconds(0), [this] { Step(); });
+    return;
+  }
+  std::error_code ec;
+  const std::uintmax_t bytes = std::filesystem::file_size(output_.Path(), ec);
+  Finish(JoinedStream{ec ? 0 : static_cast<std::uint64_t>(bytes), remuxer_->Output()});
+}
+
+void StreamDownload::Completed() {
+  if (store_)
+    store_->Discard();
+}
+
+void StreamDownload::Finish(base::Outcome<JoinedStream> outcome) {
+  Done done = std::move(done_);
+  done(std::move(outcome)); // last: the owner may destroy this download
+}
+
+} // namespace vidtrawl::media

@@ -1,0 +1,128 @@
+#include "media/StreamPlanLookup.h"
+
+#include "base/AsciiCase.h"
+#include "resolve/DashManifest.h"
+#include "resolve/HlsMasterPlaylist.h"
+#include "resolve/HlsMediaPlaylist.h"
+#include "resolve/StreamFault.h"
+
+namespace vidtrawl::media {
+namespace {
+
+using resolve::VideoProtocol;
+
+// What a playlist's text says it is, when its address and type did not.
+VideoProtocol ProtocolOfText(std::string_view text) {
+  const std::size_t start = text.find_first_not_of("\xEF\xBB\xBF \t\r\n");
+  return start != std::string_view::npos && text.substr(start).starts_with("#EXTM3U")
+             ? VideoProtocol::Hls
+             : VideoProtocol::Dash;
+}
+
+} // namespace
+
+std::optional<VideoProtocol> PlaylistProtocolOfType(std::string_view contentType) {
+  const std::string_view type = contentType.substr(0, contentType.find(';'));
+  const std::string_view trimmed = type.substr(0, type.find_last_not_of(' ') + 1);
+  for (const char *hls : {"application/vnd.apple.mpegurl", "application/x-mpegurl", "audio/mpegurl",
+                          "audio/x-mpegurl"})
+    if (base::EqualsIgnoringCase(trimmed, hls))
+      return VideoProtocol::Hls;
+  if (base::EqualsIgnoringCase(trimmed, "application/dash+xml"))
+    return VideoProtocol::Dash;
+  return std::nullopt;
+}
+
+StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
+                                   VideoProtocol protocol, resolve::Quality quality,
+                                   net::Agent agent, Done done)
+    : session_(session), address_(std::move(address)), protocol_(protocol), quality_(quality),
+      agent_(agent), done_(std::move(done)) {
+  fetch_ = std::make_unique<net::PageFetch>(
+      session_, address_, nullptr,
+      [this](base::Outcome<net::Page> page) {
+        if (page.Failed())
+          Finish(page.Failure());
+        else
+          Read(page.Value());
+      },
+      net::kMaxPageBytes, agent_);
+}
+
+void StreamPlanLookup::Read(const net::Page &playlist) {
+  // The addresses in it are relative to where it came from after its redirections.
+  const std::string &base = playlist.address.empty() ? address_ : playlist.address;
+  if (protocol_ == VideoProtocol::File)
+    protocol_ =
+        PlaylistProtocolOfType(playlist.contentType).value_or(ProtocolOfText(playlist.text));
+  if (protocol_ == VideoProtocol::Dash) {
+    base::Outcome<resolve::DashManifest> manifest = resolve::ParseDashManifest(playlist.text, base);
+    if (manifest.Failed())
+      Finish(manifest.Failure());
+    else
+      Finish(resolve::ChooseDashStreams(manifest.Value(), quality_));
+    return;
+  }
+  if (resolve::IsHlsMasterPlaylist(playlist.text)) {
+    ReadMaster(playlist);
+    return;
+  }
+  base::Outcome<resolve::StreamTrack> track = resolve::ParseHlsMediaPlaylist(playlist.text, base);
+  if (track.Failed())
+    Finish(track.Failure());
+  else
+    Finish(resolve::MakeStreamPlan(std::move(track.Value()), std::nullopt, 0));
+}
+
+void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
+  const std::string &base = playlist.address.empty() ? address_ : playlist.address;
+  base::Outcome<resolve::HlsMasterPlaylist> master =
+      resolve::ParseHlsMasterPlaylist(playlist.text, base);
+  if (master.Failed()) {
+    Finish(master.Failure());
+    return;
+  }
+  const resolve::HlsChoice choice = resolve::ChooseHlsVariant(master.Value(), quality_);
+  bitsPerSecond_ = choice.bitsPerSecond;
+  separateAudio_ = choice.audioPlaylist.has_value();
+  const std::string *playlists[2] = {&choice.videoPlaylist,
+                                     separateAudio_ ? &*choice.audioPlaylist : nullptr};
+  for (std::size_t index = 0; index < 2; ++index) {
+    if (playlists[index] == nullptr)
+      continue;
+    ++awaited_;
+    media_[index] = std::make_unique<net::PageFetch>(
+        session_, *playlists[index], nullptr,
+        [this, index](base::Outcome<net::Page> page) { MediaPlaylist(index, std::move(page)); },
+        net::kMaxPageBytes, agent_);
+  }
+}
+
+void StreamPlanLookup::MediaPlaylist(std::size_t index, base::Outcome<net::Page> page) {
+  if (page.Failed()) {
+    Finish(page.Failure());
+    return;
+  }
+  base::Outcome<resolve::StreamTrack> track =
+      resolve::ParseHlsMediaPlaylist(page.Value().text, page.Value().address);
+  if (track.Failed()) {
+    Finish(track.Failure());
+    return;
+  }
+  tracks_[index] = std::move(track.Value());
+  if (--awaited_ > 0)
+    return;
+  Finish(resolve::MakeStreamPlan(std::move(*tracks_[0]),
+                                 separateAudio_ ? std::move(tracks_[1]) : std::nullopt,
+                                 bitsPerSecond_));
+}
+
+void StreamPlanLookup::Finish(base::Outcome<resolve::StreamPlan> outcome) {
+  if (!done_)
+    return; // one media playlist failed already
+  Done done = std::move(done_);
+  done_ = nullptr;
+  done(std::move(outcome)); // last: the owner may destroy this lookup
+}
+
+} // namespace vidtrawl::media

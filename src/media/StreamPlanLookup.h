@@ -1,0 +1,56 @@
+#pragma once
+
+#include "base/Outcome.h"
+#include "host/EventLoop.h"
+#include "net/PageFetch.h"
+#include "net/Session.h"
+#include "resolve/StreamChoice.h"
+#include "resolve/StreamPlan.h"
+#include "resolve/VideoProtocol.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vidtrawl::media {
+
+// Whether a Content-Type names a streaming playlist, and which: HLS's
+// (application/vnd.apple.mpegurl, application/x-mpegURL, audio/mpegurl) or DASH's
+// (application/dash+xml); nothing for any other.
+std::optional<resolve::VideoProtocol> PlaylistProtocolOfType(std::string_view contentType);
+
+// The fragments a streaming playlist's video is made of, at a quality: fetches the playlist
+// (HLS or DASH, as the address was found to be, or as its text turns out to be), and for an
+// HLS master playlist the chosen variant's media playlist and its audio rendition's, both at
+// once. Faults: those of the fetches, and the parsers' (kind Stream: live, DRM, malformed). It
+// starts at once and ends on the loop; destroying it stops it without a word.
+class StreamPlanLookup {
+public:
+  using Done = std::function<void(base::Outcome<resolve::StreamPlan>)>;
+
+  StreamPlanLookup(net::Session &session, std::string address, resolve::VideoProtocol protocol,
+                   resolve::Quality quality, net::Agent agent, Done done);
+
+private:
+  void Read(const net::Page &playlist);
+  void ReadMaster(const net::Page &playlist);
+  // A media playlist of the chosen variant arrived (index 0: the video's, 1: the audio's).
+  void MediaPlaylist(std::size_t index, base::Outcome<net::Page> page);
+  void Finish(base::Outcome<resolve::StreamPlan> outcome);
+
+  net::Session &session_;
+  std::string address_;
+  resolve::VideoProtocol protocol_;
+  resolve::Quality quality_;
+  net::Agent agent_;
+  Done done_;
+  std::unique_ptr<net::PageFetch> fetch_;
+  std::unique_ptr<net::PageFetch> media_[2];
+  std::optional<resolve::StreamTrack> tracks_[2];
+  std::size_t awaited_ = 0;
+  std::uint64_t bitsPerSecond_ = 0;
+  bool separateAudio_ = false;
+};
+
+} // namespace vidtrawl::media
