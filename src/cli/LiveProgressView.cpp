@@ -65,11 +65,16 @@ std::string LiveProgressView::Line(const ItemView &item, std::size_t width) cons
   std::string details;
   const std::size_t stateWidth = columns.bar + 5;
   const bool transferring = item.kind == StatusKind::Downloading && item.current;
-  if (transferring && item.total > 0) {
-    const double fraction = item.bytes > 0 ? static_cast<double>(item.bytes) / item.total : 0;
+  if (transferring && (item.total > 0 || item.fragments > 0)) {
+    const double fraction = item.Fraction();
     state = ProgressBar(fraction, columns.bar, style_.unicode) + " " + PercentText(fraction);
-    details = (item.bytes >= 0 ? SizeOf(item.bytes) : std::string("0 Bytes")) + " of " +
-              engine::FormatSize(item.total);
+    details = (item.bytes >= 0 ? SizeOf(item.bytes) : std::string("0 Bytes"));
+    if (item.fragments > 0)
+      details += (item.total > 0 ? " of about " + engine::FormatSize(item.total) : "") + ", " +
+                 std::to_string(item.fragmentsStored) + "/" + std::to_string(item.fragments) +
+                 " fragments";
+    else
+      details += " of " + engine::FormatSize(item.total);
     const std::string rate = RateText(item.rate);
     if (!rate.empty())
       details += "  " + rate;

@@ -28,7 +28,11 @@ std::string PlainProgressView::ChangeLine(const ItemView &item) const {
     break;
   case StatusKind::Downloading:
     line += " " + item.name;
-    line += item.total > 0 ? " (" + engine::FormatSize(item.total) + ")" : " (size unknown)";
+    if (item.fragments > 0)
+      line += " (" + std::to_string(item.fragments) + " fragments" +
+              (item.total > 0 ? ", about " + engine::FormatSize(item.total) : "") + ")";
+    else
+      line += item.total > 0 ? " (" + engine::FormatSize(item.total) + ")" : " (size unknown)";
     break;
   case StatusKind::Complete:
   case StatusKind::Cancelled:
@@ -77,13 +81,15 @@ void PlainProgressView::Report(const ProgressSnapshot &snapshot, Clock::time_poi
     }
     if (item.kind != StatusKind::Downloading || !item.current || item.bytes < 0)
       continue;
-    if (item.total > 0) {
-      const int decile =
-          static_cast<int>(std::floor(static_cast<double>(item.bytes) / item.total * 10.0));
+    if (item.total > 0 || item.fragments > 0) {
+      const int decile = static_cast<int>(std::floor(item.Fraction() * 10.0));
       if (decile > seen.decile && decile < 10) {
         seen.decile = decile;
-        text += Prefix(item) + std::to_string(decile * 10) + "% (" + SizeOf(item.bytes) + " of " +
-                engine::FormatSize(item.total) + ")\n";
+        text += Prefix(item) + std::to_string(decile * 10) + "% (" + SizeOf(item.bytes) +
+                (item.fragments > 0 ? ", " + std::to_string(item.fragmentsStored) + "/" +
+                                          std::to_string(item.fragments) + " fragments"
+                                    : " of " + engine::FormatSize(item.total)) +
+                ")\n";
       }
     } else if (now - seen.lastLine >= kUnsizedInterval) {
       seen.lastLine = now;

@@ -25,6 +25,16 @@ struct ItemView {
   double seconds = 0;      // time spent transferring
   double secondsLeft = -1; // the rest of the transfer at its speed; -1: not known
   bool current = false;    // one of the items being downloaded
+  // A stream's fragments, in all and whole (0 in all: no stream); its total is an estimate.
+  std::size_t fragments = 0;
+  std::size_t fragmentsStored = 0;
+
+  // How far its transfer is, 0 to 1: a stream by its fragments, whose weight is only guessed.
+  double Fraction() const {
+    if (fragments > 0)
+      return static_cast<double>(fragmentsStored) / static_cast<double>(fragments);
+    return bytes > 0 && total > 0 ? static_cast<double>(bytes) / total : 0;
+  }
 };
 
 struct ProgressSnapshot {

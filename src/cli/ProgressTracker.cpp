@@ -85,6 +85,8 @@ void ProgressTracker::Refresh(std::size_t index) {
     view.bytes = -1;
     break;
   }
+  view.fragments = item.fragments;
+  view.fragmentsStored = item.fragmentsStored;
   view.rate = item.bytesPerSecond;
   view.seconds = item.transferSeconds;
   view.secondsLeft = engine::SecondsLeft(item).value_or(-1);

@@ -17,6 +17,10 @@ bool NamesNoVideo(const Item &item) {
 } // namespace
 
 std::optional<long long> TransferPercent(const Item &item) {
+  // A stream's bytes are only guessed at: its fragments are counted.
+  if (item.fragments > 0)
+    return std::llround(std::nearbyint(static_cast<double>(item.fragmentsStored) /
+                                       static_cast<double>(item.fragments) * 100.0));
   // More than was announced: the announcement was wrong, and only the bytes are true.
   if (item.total == 0 || item.received > item.total)
     return std::nullopt;

@@ -38,7 +38,7 @@ std::string ReasonText(const Item &item);
 
 // The percentage done of a transfer that announced its length, rounded half
 // to even; nothing when it announced none, or when more arrived than it
-// announced.
+// announced. A stream's, by its fragments.
 std::optional<long long> TransferPercent(const Item &item);
 
 // How long the rest of a transfer will take at its present speed; nothing

@@ -78,6 +78,13 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   snapshot.items[19].kind = StatusKind::Downloading;
   snapshot.items[19].bytes = 500;
   snapshot.items[19].total = 1000;
+  ItemView &stream = snapshot.items[20]; // its bar counts fragments, its size is a guess
+  stream.current = true;
+  stream.kind = StatusKind::Downloading;
+  stream.bytes = 300;
+  stream.total = 3000;
+  stream.fragments = 8;
+  stream.fragmentsStored = 2;
   snapshot.items[18].kind = StatusKind::Complete;
   snapshot.items[18].bytes = 2048;
   snapshot.items[18].seconds = 2;
@@ -107,6 +114,9 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   EXPECT_EQ(lines(out), 22u);
   EXPECT_NE(out.find("2 KB in 2.0 s"), std::string::npos) << out;
   EXPECT_NE(out.find("Cancelled        1 KB kept"), std::string::npos) << out;
+  size = {140, 24};
+  view.Show(snapshot);
+  EXPECT_NE(out.find(" 25%  300 Bytes of about 2.9 KB, 2/8 fragments"), std::string::npos) << out;
   ::setenv("COLUMNS", "100000", 1);
   EXPECT_EQ(TerminalSizeOf(-1).first, kMaxColumns);
   ::setenv("COLUMNS", "0", 1);
@@ -146,6 +156,11 @@ TEST(PlainProgressView, LinesComeAtTheirCadence) {
     view.Report(snapshot, start + std::chrono::seconds(second));
   EXPECT_EQ(out, "[1] Complete clip.flv, 1000 Bytes\n[2] Downloading clip.flv (size unknown)\n"
                  "[2] 10 Bytes so far\n[2] 10 Bytes so far\n");
+  out.clear();
+  snapshot.items[1].fragments = 5; // a stream's tenths are its fragments'
+  snapshot.items[1].fragmentsStored = 3;
+  view.Report(snapshot, start);
+  EXPECT_EQ(out, "[2] 60% (10 Bytes, 3/5 fragments)\n");
 }
 
 // The table: sizes on the right, what a cancelled item kept of what was announced, and why an

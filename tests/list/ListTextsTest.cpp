@@ -41,6 +41,13 @@ TEST(ItemText, EveryStateHasItsTexts) {
         .received = 1250,
         .total = 10000},
        "12|Waiting (Auto Detect)|9.8 KB|http://site/page|"},
+      // A stream: its fragments count, not the guess at its size.
+      {{.phase = Phase::Transferring,
+        .received = 1250,
+        .total = 2000,
+        .fragments = 8,
+        .fragmentsStored = 2},
+       "25|Waiting (Auto Detect)|????|http://site/page|"},
       {{.phase = Phase::Transferring, .received = 1536},
        "1.5 KB so far..|Waiting (Auto Detect)|????|http://site/page|"},
       {{.phase = Phase::Complete}, "Complete|Waiting (Auto Detect)|????|http://site/page|"},

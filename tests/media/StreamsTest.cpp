@@ -102,6 +102,14 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
     EXPECT_EQ(std::distance(fs::directory_iterator(engine->DownloadDir()), {}), 1);
   }
 
+  // The last one, added again, is found in the folder as it was left.
+  const std::string name = *Item(0).fileName;
+  engine->Remove({Item(0).serial});
+  engine->Add({Address(cases[std::size(cases) - 1].fixture)});
+  EXPECT_EQ(RunPass().completed, 1);
+  EXPECT_TRUE(Item(0).alreadyThere) << Items();
+  EXPECT_EQ(Item(0).fileName, name);
+
   // A live stream is refused with its reason, and leaves nothing behind.
   NewEngine();
   engine->Add({Address("hls-live")});
