@@ -2,6 +2,7 @@
 
 #include "base/TrimBlanks.h"
 #include "list/ListFile.h"
+#include "media/FragmentStore.h"
 #include "net/Session.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoLookup.h"
@@ -221,7 +222,19 @@ std::span<const Site *const> Engine::Sites() {
 }
 
 void Engine::Remove(const std::vector<Serial> &serials) {
+  // What the removed items leave: their own partial files (and a stream's
+  // fragments) go with them. A running download's job removes its own.
+  std::vector<std::pair<std::string, std::string>> partials; // target, source
+  for (const Serial serial : serials)
+    if (const Item *item = parts_->items.Find(serial);
+        item != nullptr && !item->partName.empty() && item->phase != Phase::Complete)
+      partials.emplace_back((std::filesystem::path(item->folder) / item->partName).string(),
+                            item->videoAddress);
   parts_->items.Remove(serials);
+  for (const auto &[target, source] : partials) {
+    net::PartialFile::Remove(target, source);
+    media::FragmentStore::Remove(target, source);
+  }
 }
 
 bool Engine::MoveUp(Serial serial) {
@@ -306,8 +319,14 @@ std::string Engine::LoadList(const std::filesystem::path &file) {
     problem = list.problem;
   }
   if (problem.empty()) {
-    parts_->items.Restore(std::move(list.items));
-    return {};
+    const std::size_t read = list.items.size();
+    const std::size_t left = parts_->items.Restore(std::move(list.items));
+    if (left == 0)
+      return {};
+    return "The download list in " + file.string() + " holds " + std::to_string(read) + " items; " +
+           std::to_string(left) + (left == 1 ? " was" : " were") + " left out (the list holds " +
+           std::to_string(kListCapacity) + ", each address once and none longer than " +
+           std::to_string(list::DownloadList::kMaxAddress) + " bytes).";
   }
   // Kept for the user, under a name no later run reads.
   std::filesystem::path aside = file;

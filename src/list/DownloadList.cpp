@@ -71,7 +71,7 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses, bool su
   std::size_t dropped = 0;
   for (const std::string &text : addresses) {
     const std::string address(base::TrimBlanks(text));
-    if (address.empty() || listed_.count(address) != 0)
+    if (address.empty() || address.size() > kMaxAddress || listed_.count(address) != 0)
       continue;
     const resolve::Site *site = resolve::SiteOfAddress(address, rule_);
     if (site == nullptr && supportedOnly)
@@ -94,20 +94,25 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses, bool su
   return dropped;
 }
 
-void DownloadList::Restore(std::vector<Item> items) {
+std::size_t DownloadList::Restore(std::vector<Item> items) {
   items_.clear();
   indexOfSerial_.clear();
   listed_.clear();
   fileNames_.clear();
+  std::size_t left = 0;
   for (Item &item : items) {
-    if (items_.size() >= kCapacity || listed_.count(item.address) != 0)
+    if (items_.size() >= kCapacity || item.address.size() > kMaxAddress ||
+        listed_.count(item.address) != 0) {
+      ++left;
       continue;
+    }
     item.serial = nextSerial_++;
     indexOfSerial_[item.serial] = items_.size();
     Index(item, 1);
     items_.push_back(std::move(item));
   }
   Tell([](ListObserver &o) { o.ListReset(); });
+  return left;
 }
 
 std::size_t DownloadList::Remove(const std::vector<Serial> &serials) {
@@ -158,12 +163,16 @@ std::size_t DownloadList::Retry(const std::vector<Serial> &serials) {
     const Item *item = Find(serial);
     if (item == nullptr || (item->phase != Phase::Failed && item->phase != Phase::Cancelled))
       continue;
-    Update(serial, [](Item &it) {
+    Update(serial, [this](Item &it) {
       Item fresh;
       fresh.serial = it.serial;
       fresh.address = std::move(it.address);
-      fresh.site = it.site;
-      fresh.partName = std::move(it.partName); // its bytes are taken up again
+      // Decided again: what the site was taken for may have been a guess
+      // (a file's address its server answered with a page, once).
+      fresh.site = resolve::SiteOfAddress(fresh.address, rule_);
+      fresh.phase = fresh.site == nullptr ? Phase::Unsupported : Phase::Waiting;
+      fresh.partName = std::move(it.partName);         // its bytes are taken up again,
+      fresh.videoAddress = std::move(it.videoAddress); // and are that address's
       if (it.nameTyped) {
         fresh.fileName = std::move(it.fileName);
         fresh.nameTyped = true;

@@ -23,6 +23,9 @@ class DownloadList {
 public:
   // IDs are 16-bit signed numbers: IDs 1 to 32767.
   static constexpr std::size_t kCapacity = 32767;
+  // No address is longer: a longer text (a pasted document, an edited list)
+  // is not taken for one.
+  static constexpr std::size_t kMaxAddress = 8192;
 
   bool Empty() const { return items_.empty(); }
   std::size_t Count() const { return items_.size(); }
@@ -38,7 +41,7 @@ public:
   resolve::SiteRule SiteRule() const { return rule_; }
 
   // Appends an item for each address (blanks and line ends around it
-  // removed) that is not empty nor listed already (letter case counts); an
+  // removed) that is not empty, too long nor listed already (letter case counts); an
   // address of no supported site is listed as unsupported, or with
   // `supportedOnly` left out. Returns how many did not fit.
   std::size_t Add(const std::vector<std::string> &addresses, bool supportedOnly = false);
@@ -58,9 +61,10 @@ public:
   // which nothing usable is left is refused. The cleaned name when taken.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
 
-  // Takes these items in place of the list's (as many as fit), with serials
-  // of their own (what a list read from a file becomes).
-  void Restore(std::vector<Item> items);
+  // Takes these items in place of the list's (as many as fit, each address
+  // once and none too long), with serials of their own (what a list read
+  // from a file becomes). How many were left out.
+  std::size_t Restore(std::vector<Item> items);
 
   // Changes an item's state (what the pass does); false when it is gone.
   bool Update(Serial serial, const std::function<void(Item &)> &change);

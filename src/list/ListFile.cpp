@@ -1,10 +1,12 @@
 #include "list/ListFile.h"
 
+#include "list/CleanFileName.h"
 #include "settings/PlatformPaths.h"
 
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <charconv>
 #include <utility>
 
 namespace vidtrawl::list {
@@ -88,6 +90,52 @@ template <typename T> std::optional<T> Member(const Json &object, const char *ke
   return std::nullopt;
 }
 
+// JSON holds UTF-8 only. A name that is none (a server's in Latin-1, say)
+// is kept byte for byte beside its readable form, as hexadecimal under the
+// key with " bytes" added; a reader that knows no such key reads the
+// readable form.
+bool IsUtf8(const std::string &text) {
+  const auto as = [&](Json::error_handler_t handler) {
+    return Json(text).dump(-1, ' ', false, handler);
+  };
+  return as(Json::error_handler_t::replace) == as(Json::error_handler_t::ignore);
+}
+
+void PutText(Json &entry, const std::string &key, const std::string &text) {
+  entry[key] = text;
+  if (IsUtf8(text))
+    return;
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const unsigned char c : text)
+    hex += {kDigits[c >> 4], kDigits[c & 15]};
+  entry[key + " bytes"] = hex;
+}
+
+std::optional<std::string> TextMember(const Json &entry, const std::string &key) {
+  if (const std::optional<std::string> hex = Member<std::string>(entry, (key + " bytes").c_str());
+      hex && hex->size() % 2 == 0) {
+    std::string bytes;
+    for (std::size_t i = 0; i < hex->size(); i += 2) {
+      unsigned byte = 0;
+      const char *pair = hex->data() + i;
+      if (std::from_chars(pair, pair + 2, byte, 16).ptr != pair + 2)
+        break;
+      bytes += static_cast<char>(byte);
+    }
+    if (bytes.size() * 2 == hex->size())
+      return bytes;
+  }
+  return Member<std::string>(entry, key.c_str());
+}
+
+// A name of the folder, as a rename cleans one: never a path, nor hidden.
+std::optional<std::string> CleanName(std::optional<std::string> name) {
+  if (name && !name->empty())
+    name = CleanFileName(*name);
+  return name;
+}
+
 std::optional<Item> ItemOf(const Json &entry, resolve::SiteRule rule) {
   if (!entry.is_object())
     return std::nullopt;
@@ -107,10 +155,13 @@ std::optional<Item> ItemOf(const Json &entry, resolve::SiteRule rule) {
     item.phase = Phase::Unsupported;
   else if (item.site != nullptr && item.phase == Phase::Unsupported)
     item.phase = Phase::Waiting;
-  item.fileName = Member<std::string>(entry, "file name");
+  // Names are the folder's, cleaned as a rename cleans them: an edited list
+  // writes nowhere else.
+  item.fileName = CleanName(TextMember(entry, "file name"));
   item.nameTyped = Member<bool>(entry, "name typed").value_or(false) && item.fileName;
-  item.folder = Member<std::string>(entry, "folder").value_or("");
-  item.partName = Member<std::string>(entry, "partial name").value_or("");
+  item.folder = TextMember(entry, "folder").value_or("");
+  item.partName = CleanName(TextMember(entry, "partial name")).value_or("");
+  item.videoAddress = Member<std::string>(entry, "video").value_or("");
   item.sizeKnown = ValueOf(kSizes, entry.value("size known", Json())).value_or(SizeKnown::Unknown);
   item.size = Member<std::uint64_t>(entry, "size").value_or(0);
   item.received = Member<std::uint64_t>(entry, "received").value_or(0);
@@ -142,13 +193,15 @@ std::string ListText(const std::vector<Item> &items) {
                   {"received", item.received},
                   {"total", item.total}};
     if (item.fileName) {
-      entry["file name"] = *item.fileName;
+      PutText(entry, "file name", *item.fileName);
       entry["name typed"] = item.nameTyped;
     }
     if (!item.folder.empty())
-      entry["folder"] = item.folder;
+      PutText(entry, "folder", item.folder);
     if (!item.partName.empty())
-      entry["partial name"] = item.partName;
+      PutText(entry, "partial name", item.partName);
+    if (!item.videoAddress.empty())
+      entry["video"] = item.videoAddress;
     if (item.fault)
       entry["fault"] = {{"kind", NameOf(kFaults, item.fault->kind)},
                         {"detail", item.fault->detail},
@@ -156,8 +209,7 @@ std::string ListText(const std::vector<Item> &items) {
                         {"errno", static_cast<unsigned>(std::max(0, item.fault->systemError))}};
     list.push_back(std::move(entry));
   }
-  // JSON holds UTF-8 only: bytes that are none (in a server's name, say) are
-  // written as U+FFFD.
+  // Bytes that are no UTF-8 are written as U+FFFD (names keep theirs beside).
   return Json{{"vidtrawl list", kFormat}, {"items", std::move(list)}}.dump(
              1, '\t', false, Json::error_handler_t::replace) +
          "\n";

@@ -34,11 +34,7 @@ base::Outcome<FragmentStore> FragmentStore::Open(const std::string &target,
 }
 
 void FragmentStore::Remove(const std::string &target, const std::string &source) {
-  if (net::PartialFile::Probe(target + kSuffix, source) == net::PartialFile::Slot::Busy)
-    return; // another's, or being written
-  base::Outcome<net::PartialFile> claimed = net::PartialFile::Claim(target + kSuffix, source);
-  if (claimed.Done())
-    claimed.Value().Discard();
+  net::PartialFile::Remove(target + kSuffix, source);
 }
 
 FragmentStore::FragmentStore(net::PartialFile file, std::vector<Run> runs)

@@ -98,6 +98,10 @@ base::Outcome<PartialFile> PartialFile::Claim(std::string target, std::string so
   return file;
 }
 
+void PartialFile::Remove(const std::string &target, const std::string &source) {
+  PartialFile(target).RemoveOwnStale(source);
+}
+
 bool PartialFile::TakeOver(const std::string &source) {
   // Not opened for appending: a file received in segments is written at places.
   base::FileDescriptor fd(

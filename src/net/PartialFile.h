@@ -53,6 +53,11 @@ public:
   PartialFile(const PartialFile &) = delete;
   PartialFile &operator=(const PartialFile &) = delete;
 
+  // Removes TARGET's partial file when it is the program's, of `source`,
+  // and nobody writes it: the download it held is no more. Anything else
+  // at the name stays.
+  static void Remove(const std::string &target, const std::string &source);
+
   // Whether a download of `source` may not be saved as `target`: a file (of
   // any kind) has that name, or its partial name is busy.
   static bool NameInUse(const std::filesystem::path &target, const std::string &source = {});

@@ -143,6 +143,8 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
       {{"-x", "17", "u"}, "option '--connections' needs a number from 1 to 16"},
       {{"--retries=-1", "u"}, "option '--retries' needs a number from 0 to 100"},
       {{"--limit-rate", "1x", "u"}, "option '--limit-rate' needs a rate such as 500k or 2M"},
+      {{"-f", "hd", "u"}, "option '--format' needs best, worst or a height such as 720 or 720p"},
+      {{"--fragments=0", "u"}, "option '--fragments' needs a number from 1 to 16"},
       {{"--header", "no colon", "u"}, "option '--header' needs 'Name: value'"},
       {{"--proxy=", "u"}, "option '--proxy' needs a value"},
       {{"-o", "a.mp4", "u1", "u2"}, "option '--output' names the file of one address"},

@@ -497,6 +497,79 @@ TEST_F(DownloadPassTest, AStopCancelsEveryRunningItemAtOnce) {
   EXPECT_EQ(RunPass().completed, 1);
 }
 
+// Retry decides an item's site again from its address; removing an item that holds a partial file
+// removes that file, and nothing that is not its own.
+TEST_F(DownloadPassTest, RetryAndRemoveStartClean) {
+  // A file's address its server once answered with a page was searched as one.
+  Serve("/clips/harbour.mp4", "<html>Not yet</html>", true, "text/html");
+  engine->Add({"http://media.example.net/clips/harbour.mp4"});
+  EXPECT_EQ(RunPass().failed, 1);
+  EXPECT_EQ(engine::ReasonText(Item(0)), "no video found on this page");
+  Serve("/clips/harbour.mp4", "the film", true, "video/mp4");
+  engine->Retry({Item(0).serial});
+  EXPECT_EQ(RunPass().completed, 1) << Items();
+
+  // A stopped download's partial file goes with its item; another address's of the same name
+  // stays, and so does a complete file.
+  auto gate = ServeHeld("/a/clip.mp4", Pattern(1 << 20), 1000);
+  auto other = ServeHeld("/b/clip.mp4", Pattern(1 << 20, 2), 1000);
+  engine->Add({"http://media.example.net/a/clip.mp4", "http://media.example.net/b/clip.mp4"});
+  engine->StartPass();
+  UntilReceiving(1);
+  UntilReceiving(2);
+  engine->RequestStop();
+  const auto part = [&](std::size_t index) {
+    return Saved(Item(index).partName + engine::kPartialSuffix);
+  };
+  const std::filesystem::path mine = part(1), another = part(2);
+  ASSERT_TRUE(std::filesystem::exists(mine));
+  ASSERT_TRUE(std::filesystem::exists(another));
+  engine->Remove({Item(0).serial, Item(1).serial});
+  EXPECT_FALSE(std::filesystem::exists(mine));
+  EXPECT_TRUE(std::filesystem::exists(another));
+  EXPECT_TRUE(std::filesystem::exists(Saved("harbour.mp4")));
+  gate->open = other->open = true;
+}
+
+// A list file is input like any other: names keep their bytes and are cleaned as a rename cleans
+// them, and what the list cannot hold is told.
+TEST_F(DownloadPassTest, AKeptListIsReadAsCarefullyAsAnyInput) {
+  // A server's name in Latin-1 comes back byte for byte.
+  ServeRequests("/files/latin.mp4", [](const std::string &request) {
+    return RawServer::Reply{
+        RawResponse("HTTP/1.1 200 OK",
+                    "Content-Disposition: attachment; filename=\"caf\xe9.flv\"\r\n"
+                    "Content-Length: 3\r\n",
+                    request.rfind("HEAD", 0) == 0 ? "" : "abc")};
+  });
+  engine->Add({"http://media.example.net/files/latin.mp4"});
+  EXPECT_EQ(RunPass().completed, 1);
+  ASSERT_EQ(Item(0).fileName, "caf\xe9.flv");
+  const std::filesystem::path file = dir / "list.json";
+  ASSERT_TRUE(engine->SaveList(file));
+  NewEngine();
+  EXPECT_EQ(engine->LoadList(file), "");
+  EXPECT_EQ(Item(0).fileName, "caf\xe9.flv");
+
+  // Edited by hand: names that are paths, an address too long to be one, more items than fit.
+  std::string text = "{\"vidtrawl list\": 1, \"items\": [{\"address\": \"http://a.example/1.mp4\", "
+                     "\"phase\": \"cancelled\", \"file name\": \"../../x.mp4\", \"partial name\": "
+                     "\"/tmp/y.mp4\"}, {\"address\": \"http://a.example/" +
+                     std::string(9000, 'a') + "\", \"phase\": \"waiting\"}";
+  for (std::size_t i = 0; i < engine::kListCapacity; ++i)
+    text +=
+        ", {\"address\": \"http://a.example/" + std::to_string(i) + "\", \"phase\": \"waiting\"}";
+  WriteFile(file, text + "]}");
+  NewEngine();
+  EXPECT_EQ(engine->LoadList(file),
+            "The download list in " + file.string() +
+                " holds 32769 items; 2 were left out (the list holds 32767, "
+                "each address once and none longer than 8192 bytes).");
+  EXPECT_EQ(engine->List().Count(), engine::kListCapacity);
+  EXPECT_EQ(Item(0).fileName, "x.mp4");
+  EXPECT_EQ(Item(0).partName, "tmpy.mp4");
+}
+
 // The list kept between runs: what a pass left comes back as it was, an item that was being worked
 // on comes back cancelled, the rule in force decides what is supported; a file that is no such list
 // leaves the list empty, is kept aside and is told.
