@@ -3,7 +3,6 @@
 #include "gui/DataFolder.h"
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
-#include "gui/NamedMutex.h"
 
 #include <QFileInfo>
 #include <QSystemTrayIcon>
@@ -101,8 +100,20 @@ void Desktop::PassEnded(const DesktopController::PassEnd &end) {
   notifier_.Notify(QStringLiteral("Downloads finished"), text, end.summary.failed > 0);
 }
 
-void Desktop::Start() {
-  CreateNamedMutex();
+bool Desktop::Start() {
+  // Without its movie the window would be blank: the user learns why, and
+  // where its files were looked for.
+  const QString movie = options_.dataFolder + QStringLiteral("/movie/Main.qml");
+  if (const std::string problem = window_->Movie().Load(movie); !problem.empty()) {
+    const std::string text = "Vidtrawl cannot start: " + problem +
+                             ".\n\nIts data folder (the window's movie, the help and the icon) "
+                             "was looked for in " +
+                             options_.dataFolder.toStdString() + ".";
+    std::fprintf(stderr, "vidtrawl: %s\n", text.c_str());
+    (options_.messages ? *options_.messages : messages_)
+        .Show(text, MessageBox::Buttons::Ok, MessageBox::Icon::Error);
+    return false;
+  }
 
   // The main window: icon in the tray, the movie over the whole window,
   // the list's columns, the about text and the settings.
@@ -112,7 +123,6 @@ void Desktop::Start() {
   notifier_.SetTray(&menu_->Icon());
   window_->SetMenu(menu_.get());
   menu_->ShowIcon();
-  window_->Movie().Load(options_.dataFolder + QStringLiteral("/movie/Main.qml"));
   window_->ApplyLook();
   controller_->Start(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
   // The list as the last run left it (by the settings' rule, now loaded).
@@ -120,6 +130,7 @@ void Desktop::Start() {
     Tell(note);
   window_->StartFilters();
   window_->show();
+  return true;
 }
 
 } // namespace vidtrawl::gui

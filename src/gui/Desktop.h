@@ -43,8 +43,9 @@ public:
   Desktop(const Desktop &) = delete;
   Desktop &operator=(const Desktop &) = delete;
 
-  // The start-up sequence; the window shows at its end.
-  void Start();
+  // The start-up sequence; the window shows at its end. False, after telling
+  // the user, when the window cannot be shown.
+  bool Start();
 
   engine::Engine &Engine() { return engine_; }
   DesktopController &Controller() { return *controller_; }

@@ -296,6 +296,13 @@ void DesktopController::AddAndStart(const std::vector<std::string> &addresses) {
     startTimer_.start();
 }
 
+void DesktopController::HandedOver(const std::vector<std::string> &addresses) {
+  if (addresses.empty())
+    hosts_.window.BringForward();
+  else
+    AddAndStart(addresses);
+}
+
 void DesktopController::Exit() {
   exitTimer_.stop();
   // A second request while the first is ending (a close during the

@@ -92,6 +92,9 @@ public:
   // Addresses given when the program starts: added and downloaded as a
   // copied address is (the pass starts 200 ms later).
   void AddAndStart(const std::vector<std::string> &addresses);
+  // A later start of the program handed these over: added and downloaded
+  // as its own would have been; with none, the window comes forward.
+  void HandedOver(const std::vector<std::string> &addresses);
 
   // The tray menu's entries: start (200 ms later) or stop by the caption;
   // monitoring the other way round from the mark shown, not saved; the exit

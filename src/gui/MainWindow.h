@@ -54,6 +54,7 @@ public:
   void DragWindow() override;
   void Minimize() override;
   void HideToTray() override;
+  void BringForward() override { Restore(); }
   void ShowList() override;
   void HideList() override;
   void UnloadMenu() override;

@@ -13,8 +13,8 @@ namespace vidtrawl::gui {
 
 // The movie's player: shows Main.qml, hands its commands on and sets and
 // reads its variables ("_root.name" is the root item's property "name").
-// A movie that is missing or broken leaves the player empty: the reason
-// goes to stderr and every variable set is kept, so nothing else breaks.
+// A movie that is missing or broken leaves the player empty and every
+// variable set is kept, so nothing else breaks.
 class MovieBridge final : public QQuickWidget, public MovieVariables {
   Q_OBJECT
 
@@ -23,8 +23,8 @@ public:
 
   explicit MovieBridge(QWidget *parent = nullptr);
 
-  // Loads the movie; false (and the reason on stderr) when it cannot be shown.
-  bool Load(const QString &file);
+  // Loads the movie; why it cannot be shown, or empty text when it is.
+  std::string Load(const QString &file);
   // Where the movie's commands go.
   void OnCommand(CommandHandler handler) { handler_ = std::move(handler); }
 

@@ -357,6 +357,27 @@ struct TestDesktop {
   engine::Engine &engine = desktop->Engine();
 };
 
+// Started without its movie, the program says so with the folder it looked in and shows no window.
+// A later start's addresses are added and downloaded; with none, the window comes forward.
+TEST(DesktopStart, AMissingMovieIsToldAndALaterStartIsHandedOver) {
+  Rules r;
+  RecordingMessageBox messages;
+  const std::string nowhere = (r.dir / "nowhere").string();
+  gui::Desktop missing({.dataFolder = QString::fromStdString(nowhere),
+                        .messages = &messages,
+                        .engine = {{}, r.dir / "registry.ini"},
+                        .listFile = {}});
+  EXPECT_FALSE(missing.Start());
+  EXPECT_FALSE(missing.Window().isVisible());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].text.find("was looked for in " + nowhere + "."), std::string::npos);
+  r.controller.HandedOver({});
+  r.controller.HandedOver({"http://www.putfile.com/done"});
+  EXPECT_EQ(r.desktop.Calls(), "bring forward");
+  EXPECT_EQ(r.engine.List().Count(), 1u);
+  EXPECT_TRUE(r.controller.StartPending());
+}
+
 // Each item's texts in its row and its reason in the tooltips; a change of an item is one
 // dataChanged of its row; rows come and go as the list's items do, and the selection follows
 // them; a name typed into the cell renames the item, or is refused.
