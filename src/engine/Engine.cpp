@@ -9,6 +9,7 @@
 #include "scheduler/Scheduler.h"
 #include "settings/RegistryFile.h"
 #include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 
 #include <algorithm>
 
@@ -74,6 +75,16 @@ int Engine::SimultaneousDownloads() const {
 void Engine::SetSimultaneousDownloads(int downloads) {
   parts_->scheduler.SetJobLimit(downloads);
   parts_->settings.simultaneousDownloads = parts_->scheduler.JobLimit();
+}
+
+std::string Engine::FrontEndValue(const std::string &name) const {
+  return settings::SettingsStore(parts_->settings.RegistryFile())
+      .Get(settings::kSettingsKey, name, "");
+}
+
+void Engine::SetFrontEndValue(const std::string &name, const std::string &value) {
+  settings::SettingsStore(parts_->settings.RegistryFile())
+      .Save(settings::kSettingsKey, name, value);
 }
 
 void Engine::SaveSettings() const {

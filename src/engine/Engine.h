@@ -121,6 +121,12 @@ public:
   // 1 to kMaxSimultaneousDownloads; 1 downloads one item after the other.
   int SimultaneousDownloads() const;
   void SetSimultaneousDownloads(int downloads);
+  // A front end's own values (its window's size, say), kept in the same
+  // settings section under names of its choosing: read from the file as it
+  // is now (empty when missing), written into it at once, the other
+  // settings left as they are saved.
+  std::string FrontEndValue(const std::string &name) const;
+  void SetFrontEndValue(const std::string &name, const std::string &value);
 
   // The list, and its observers.
   const DownloadList &List() const;
