@@ -36,7 +36,8 @@ Desktop::Desktop(Options options)
       window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
-      drops_([this](const std::string &text) { controller_->AddText(text); }) {
+      drops_([this](const std::string &text) { controller_->AddText(text); }),
+      memory_(engine_, *window_) {
   if (options_.dataFolder.isEmpty())
     options_.dataFolder = DataFolder();
   messages_.SetOwner(window_.get());
@@ -129,6 +130,7 @@ bool Desktop::Start() {
   if (const std::string note = keeper_.Load(); !note.empty())
     Tell(note);
   window_->StartFilters();
+  memory_.Restore();
   window_->show();
   return true;
 }

@@ -14,6 +14,7 @@
 #include "gui/QtMessageBox.h"
 #include "gui/SystemConnectivity.h"
 #include "gui/TrayMenu.h"
+#include "gui/WindowMemory.h"
 
 #include <QString>
 
@@ -78,6 +79,7 @@ private:
   std::unique_ptr<DesktopController> controller_;
   std::unique_ptr<TrayMenu> menu_;
   LinkDropFilter drops_;
+  WindowMemory memory_;
 };
 
 } // namespace vidtrawl::gui

@@ -140,6 +140,7 @@ void DesktopController::Command(std::string_view command) {
   static constexpr Row kRows[] = {
       {movie::kDrag, [](DesktopController &c) { c.hosts_.window.DragWindow(); }},
       {movie::kMinimize, [](DesktopController &c) { c.hosts_.window.Minimize(); }},
+      {movie::kMaximize, [](DesktopController &c) { c.hosts_.window.ToggleMaximized(); }},
       {movie::kTray, [](DesktopController &c) { c.hosts_.window.HideToTray(); }},
       {movie::kClose, [](DesktopController &c) { c.Exit(); }},
       {movie::kSlider, [](DesktopController &c) { c.hosts_.window.HideList(); }},

@@ -76,6 +76,18 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
     return {};
   case SerialRole:
     return static_cast<qulonglong>(item.serial);
+  case SortRole:
+    switch (column) {
+    case kColumnID:
+      return index.row();
+    case kColumnStatus:
+      // By state, then by how far a transfer has come.
+      return static_cast<qlonglong>(item.phase) * 1000 + engine::TransferPercent(item).value_or(0);
+    case kColumnSize:
+      return item.sizeKnown == engine::SizeKnown::Bytes ? static_cast<qlonglong>(item.size) : -1;
+    default:
+      return data(index, Qt::DisplayRole);
+    }
   default:
     return {};
   }

@@ -16,11 +16,25 @@
 #include <cmath>
 
 namespace vidtrawl::gui {
+namespace {
+
+engine::Serial SerialOf(const QModelIndex &index) {
+  return index.data(DownloadListModel::SerialRole).value<engine::Serial>();
+}
+
+} // namespace
 
 DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
     : QTableView(parent), model_(model), cellDelegate_(new GridCellDelegate(this)),
       statusPainter_(new StatusCellPainter(this)) {
-  setModel(&model_);
+  sorted_.setSourceModel(&model_);
+  sorted_.setSortRole(DownloadListModel::SortRole);
+  sorted_.setSortCaseSensitivity(Qt::CaseInsensitive);
+  sorted_.setSortLocaleAware(true);
+  setModel(&sorted_);
+  // Unsorted until a header is clicked: the rows as the list has them.
+  horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  setSortingEnabled(true);
   setItemDelegate(cellDelegate_);
   setItemDelegateForColumn(kColumnStatus, statusPainter_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -38,7 +52,7 @@ DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
   horizontalHeader()->setMinimumSectionSize(4);
   horizontalHeader()->setSectionsMovable(false);
   connect(&model_, &DownloadListModel::itemStarted, this,
-          [this](int row) { scrollTo(model_.index(row, kColumnAddress)); });
+          [this](int row) { scrollTo(sorted_.mapFromSource(model_.index(row, kColumnAddress))); });
 }
 
 void DownloadListView::SelectAll() {
@@ -46,9 +60,10 @@ void DownloadListView::SelectAll() {
 }
 
 std::vector<engine::Serial> DownloadListView::SelectedItems() const {
+  // In the list's order, whatever the order on screen.
   std::vector<int> rows;
   for (const QModelIndex &index : selectionModel()->selectedRows())
-    rows.push_back(index.row());
+    rows.push_back(sorted_.mapToSource(index).row());
   std::sort(rows.begin(), rows.end());
   std::vector<engine::Serial> serials;
   serials.reserve(rows.size());
@@ -66,18 +81,14 @@ std::optional<engine::Serial> DownloadListView::FirstSelectedItem() const {
 
 void DownloadListView::Layout(double scale) {
   // Each column as wide as its share of the window, and never narrower than
-  // its caption.
-  const QFontMetrics captions(horizontalHeader()->font());
-  const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
-  for (int column = 0; column < kColumnCount; ++column) {
+  // its caption; the user's widths stay until the scale changes.
+  for (int column = 0; column < kColumnCount && scale != laidOutAt_; ++column) {
     const ColumnLayout &layout = kColumnLayouts[static_cast<std::size_t>(column)];
     const int width = static_cast<int>(
         std::lround(TwipsToPixels(layout.widthTwips, logicalDpiX()) * std::max(1.0, scale)));
-    const int caption = captions.horizontalAdvance(QString::fromUtf8(
-                            layout.caption.data(), static_cast<qsizetype>(layout.caption.size()))) +
-                        padding;
-    horizontalHeader()->resizeSection(column, std::max(width, caption));
+    horizontalHeader()->resizeSection(column, std::max(width, CaptionWidth(column)));
   }
+  laidOutAt_ = scale;
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
 
   const ListLook look = ListLook::For(QApplication::palette());
@@ -100,6 +111,26 @@ void DownloadListView::Layout(double scale) {
   cellDelegate_->SetLook(look);
   statusPainter_->SetLook(look);
   viewport()->update();
+}
+
+int DownloadListView::CaptionWidth(int column) const {
+  const std::string_view caption = kColumnLayouts[static_cast<std::size_t>(column)].caption;
+  return QFontMetrics(horizontalHeader()->font())
+             .horizontalAdvance(
+                 QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()))) +
+         2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+}
+
+void DownloadListView::resizeEvent(QResizeEvent *event) {
+  QTableView::resizeEvent(event);
+  // The address column takes the room the list gains or gives up; the
+  // widths a window is shown with are left as they were set.
+  const int gained = event->size().width() - event->oldSize().width();
+  if (event->oldSize().isValid() && gained != 0) {
+    QHeaderView &header = *horizontalHeader();
+    header.resizeSection(kColumnAddress, std::max(header.sectionSize(kColumnAddress) + gained,
+                                                  CaptionWidth(kColumnAddress)));
+  }
 }
 
 void DownloadListView::keyPressEvent(QKeyEvent *event) {
@@ -125,7 +156,7 @@ void DownloadListView::mouseDoubleClickEvent(QMouseEvent *event) {
   // A complete item's file opens; any other item's file name is edited.
   if (index.data(DownloadListModel::PhaseRole).toInt() ==
       static_cast<int>(engine::Phase::Complete)) {
-    emit openRequested(model_.SerialAt(index.row()));
+    emit openRequested(SerialOf(index));
     return;
   }
   if (index.column() == kColumnFileName)

@@ -2,6 +2,7 @@
 
 #include "gui/ListSelection.h"
 
+#include <QSortFilterProxyModel>
 #include <QTableView>
 
 namespace vidtrawl::gui {
@@ -12,11 +13,13 @@ class StatusCellPainter;
 
 // The download list on screen: a table view over the list model whose rows
 // are selected whole, the status column painted with a progress bar, the
-// file name editable (F2, or a click on a selected row's name). The row the
-// pass works on is scrolled into view. Delete asks for the selected rows'
-// removal, a double-click on a complete row for its file, the context menu
-// (right button, menu key or Shift+F10) for the row menu. What the list
-// commands read of the selection comes from here.
+// file name editable (F2, or a click on a selected row's name). A click on
+// a column's header sorts the rows on screen by it (the list itself keeps
+// its order, the download order, which the number column shows). The row
+// the pass works on is scrolled into view. Delete asks for the selected
+// rows' removal, Enter or a double-click on a complete row for its file,
+// the context menu (right button, menu key or Shift+F10) for the row menu.
+// What the list commands read of the selection comes from here.
 class DownloadListView final : public QTableView, public ListSelection {
   Q_OBJECT
 
@@ -29,8 +32,8 @@ public:
   std::vector<engine::Serial> SelectedItems() const override;
   std::optional<engine::Serial> FirstSelectedItem() const override;
 
-  // Lays the columns out (widths at the given scale, colours from the
-  // palette in use).
+  // Lays the columns out (widths at the given scale, when it is new;
+  // colours from the palette in use).
   void Layout(double scale = 1.0);
 
 signals:
@@ -42,11 +45,17 @@ protected:
   void keyPressEvent(QKeyEvent *event) override;
   void mouseDoubleClickEvent(QMouseEvent *event) override;
   void contextMenuEvent(QContextMenuEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
 
 private:
+  // The least width of a column: its caption's.
+  int CaptionWidth(int column) const;
+
   DownloadListModel &model_;
+  QSortFilterProxyModel sorted_;
   GridCellDelegate *cellDelegate_;
   StatusCellPainter *statusPainter_;
+  double laidOutAt_ = 0; // the scale the columns' widths were set for
 };
 
 } // namespace vidtrawl::gui

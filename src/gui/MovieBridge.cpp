@@ -51,6 +51,9 @@ std::string MovieBridge::Load(const QString &file) {
   for (QObject *item : root_->findChildren<QObject *>())
     if (item->inherits("QQuickTextInput"))
       QObject::disconnect(QGuiApplication::clipboard(), nullptr, item, nullptr);
+  root_->setProperty("zoom", zoom_);
+  connect(root_, SIGNAL(listAreaChanged()), this, SIGNAL(listAreaChanged()));
+  emit listAreaChanged();
   // Connected at once: the movie announces its first page on the next turn.
   if (!connect(root_, SIGNAL(fsCommand(QString, QString)), this,
                SLOT(CommandSent(QString, QString)))) {
@@ -138,6 +141,19 @@ void MovieBridge::focusInEvent(QFocusEvent *event) {
 void MovieBridge::ShowPage(const QString &page) {
   if (root_ != nullptr)
     QMetaObject::invokeMethod(root_, "showPage", Q_ARG(QString, page));
+}
+
+void MovieBridge::SetZoom(double zoom) {
+  zoom_ = zoom;
+  if (root_ != nullptr)
+    root_->setProperty("zoom", zoom);
+}
+
+QRect MovieBridge::ListArea() const {
+  if (root_ == nullptr)
+    return {};
+  const QRectF area = root_->property("listArea").toRectF();
+  return QRect(qRound(area.x()), qRound(area.y()), qRound(area.width()), qRound(area.height()));
 }
 
 } // namespace vidtrawl::gui

@@ -33,6 +33,11 @@ public:
 
   // Brings a page of the movie on show as its own tab would.
   void ShowPage(const QString &page);
+  // How much larger than drawn the movie is shown.
+  void SetZoom(double zoom);
+  // Where the movie wants the download list, in this widget; empty without
+  // a movie. It says when that changes.
+  QRect ListArea() const;
 
   // The address field's own menu (Cut, Copy, Paste, Select All): at
   // `position` (in this widget) when it lies on the field; with none given,
@@ -44,6 +49,9 @@ protected:
   bool focusNextPrevChild(bool next) override;
   void focusInEvent(QFocusEvent *event) override;
 
+signals:
+  void listAreaChanged();
+
 private slots:
   void CommandSent(const QString &command, const QString &args);
 
@@ -53,6 +61,7 @@ private:
 
   QObject *root_ = nullptr;
   CommandHandler handler_;
+  double zoom_ = 1;
 };
 
 } // namespace vidtrawl::gui

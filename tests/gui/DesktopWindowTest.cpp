@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -326,16 +327,18 @@ TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
 
 // The program put together, over a private settings file, with recording hosts.
 struct TestDesktop {
-  TestDesktop()
-      : desktop(std::make_unique<gui::Desktop>(
-            gui::Desktop::Options{.dataFolder = QStringLiteral(VIDTRAWL_TEST_DATA_DIR),
-                                  .messages = &messages,
-                                  .connectivity = &recorder,
-                                  .shell = &recorder,
-                                  .folders = &recorder,
-                                  .clipboard = &recorder,
-                                  .engine = {{}, dir / "registry.ini"},
-                                  .listFile = dir / "list.json"})) {
+  // `settings`: the settings file's text to start with.
+  explicit TestDesktop(const std::string &settings = {})
+      : desktop((WriteFile(dir / "registry.ini", settings),
+                 std::make_unique<gui::Desktop>(
+                     gui::Desktop::Options{.dataFolder = QStringLiteral(VIDTRAWL_TEST_DATA_DIR),
+                                           .messages = &messages,
+                                           .connectivity = &recorder,
+                                           .shell = &recorder,
+                                           .folders = &recorder,
+                                           .clipboard = &recorder,
+                                           .engine = {{}, dir / "registry.ini"},
+                                           .listFile = dir / "list.json"}))) {
     desktop->Start();
     QApplication::processEvents(); // the movie announces its page on its first turn
   }
@@ -380,12 +383,13 @@ TEST(DesktopStart, AMissingMovieIsToldAndALaterStartIsHandedOver) {
 
 // Each item's texts in its row and its reason in the tooltips; a change of an item is one
 // dataChanged of its row; rows come and go as the list's items do, and the selection follows
-// them; a name typed into the cell renames the item, or is refused.
+// them; a name typed into the cell renames the item, or is refused; a header's click sorts the rows
+// on screen.
 TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   TestDesktop t;
   t.engine.Add(
       {"http://www.youtube.com/watch?v=1", "ftp://www.example.org/u", "http://www.putfile.com/3"});
-  const auto &model = t.list.Model();
+  const QAbstractItemModel &model = *t.list.model();
   EXPECT_EQ(model.rowCount(), 3);
   EXPECT_EQ(t.Shown(1, 0) + "|" + t.Shown(1, 1) + "|" + t.Shown(1, 2) + "|" + t.Shown(1, 3) + "|" +
                 t.Shown(1, 4),
@@ -433,6 +437,15 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
     EXPECT_EQ(t.Shown(0, gui::kColumnFileName), name);
   }
   EXPECT_TRUE(t.engine.List()[0].nameTyped);
+  // A click on a column's header sorts the rows on screen by it; the list keeps its order.
+  QHeaderView &header = *t.list.horizontalHeader();
+  QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
+                    QPoint(header.sectionViewportPosition(gui::kColumnAddress) + 5, 5));
+  EXPECT_EQ(t.Shown(0, gui::kColumnAddress) + " " + t.Shown(0, gui::kColumnID),
+            "ftp://www.example.org/u 2");
+  EXPECT_EQ(t.engine.List()[0].address, "http://www.youtube.com/watch?v=1");
+  t.list.selectRow(0);
+  EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{2});
 }
 
 // Rows are selected whole; Enter asks for the selected file, Delete removes the selected rows, and
@@ -449,7 +462,7 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   QSignalSpy open(&t.list, &gui::DownloadListView::openRequested);
   QSignalSpy menu(&t.list, &gui::DownloadListView::menuRequested);
   const auto cell = [&](int row, int column) {
-    return t.list.visualRect(t.list.Model().index(row, column)).center();
+    return t.list.visualRect(t.list.model()->index(row, column)).center();
   };
   QTest::mouseClick(t.list.viewport(), Qt::LeftButton, {}, cell(1, gui::kColumnSize));
   QTest::keyClick(&t.list, Qt::Key_Down, Qt::ShiftModifier);
@@ -569,17 +582,82 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
   QApplication::setPalette(light);
 }
 
+// The window grows: resized, the list takes the room and the movie's controls keep their distances
+// from the nearest edges; it is resized from its edges and fills the screen on the title strip's
+// command. Its place, size and column widths are back after a restart, and a place kept off the
+// screen is brought back onto it.
+TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
+  std::string settings;
+  {
+    TestDesktop t;
+    t.window.ShowList();
+    // Each control's distance from the edges it keeps to: left, top, right, bottom (-1: none).
+    const std::pair<const char *, std::array<int, 4>> kept[] = {
+        {"urlField", {1, 1, -1, -1}},        {"addButton", {-1, 1, 1, -1}},
+        {"selectAllButton", {-1, 1, 1, -1}}, {"browseButton", {-1, -1, 1, 1}},
+        {"monitorCheck", {1, -1, -1, 1}},    {"startStopButton", {-1, -1, 1, 1}},
+        {"closeButton", {-1, 1, 1, -1}},     {"passStatus", {1, -1, -1, 1}}};
+    const auto distances = [&](const char *name, const std::array<int, 4> &edges) {
+      const QQuickItem *item = t.Item(name);
+      const QRectF at = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
+      const double all[4] = {at.left(), at.top(), t.window.width() - at.right(),
+                             t.window.height() - at.bottom()};
+      std::vector<long> shown;
+      for (int edge = 0; edge < 4; ++edge)
+        if (edges[static_cast<std::size_t>(edge)] > 0)
+          shown.push_back(std::lround(all[edge]));
+      return shown;
+    };
+    std::vector<std::vector<long>> before;
+    for (const auto &[name, edges] : kept)
+      before.push_back(distances(name, edges));
+    const QRect list = t.list.geometry();
+    EXPECT_EQ(t.window.size(), QSize(630, 535));
+    t.window.resize(780, 700);
+    EXPECT_EQ(t.list.geometry(), list.adjusted(0, 0, 150, 165));
+    for (std::size_t n = 0; n < std::size(kept); ++n)
+      EXPECT_EQ(distances(kept[n].first, kept[n].second), before[n]) << kept[n].first;
+    t.list.horizontalHeader()->resizeSection(gui::kColumnFileName, 210);
+    t.movie.Set(gui::movie::kMaximized, "0");
+    t.desktop->Controller().Command(gui::movie::kMaximize);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t.window.isMaximized(); }, 2000));
+    EXPECT_EQ(t.movie.Get(gui::movie::kMaximized), "1");
+    t.desktop->Controller().Command(gui::movie::kMaximize);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !t.window.isMaximized(); }, 2000));
+    t.desktop.reset();
+    settings = ReadFile(t.dir / "registry.ini");
+  }
+  TestDesktop again(settings);
+  EXPECT_EQ(again.window.size(), QSize(780, 700));
+  EXPECT_EQ(again.list.horizontalHeader()->sectionSize(gui::kColumnFileName), 210);
+  // A frameless window's edges and corners resize it.
+  for (const auto &[point, edges] : {std::pair{QPoint(0, 300), Qt::Edges(Qt::LeftEdge)},
+                                     {QPoint(629, 300), Qt::RightEdge},
+                                     {QPoint(300, 2), Qt::TopEdge},
+                                     {QPoint(300, 534), Qt::BottomEdge},
+                                     {QPoint(2, 12), Qt::TopEdge | Qt::LeftEdge},
+                                     {QPoint(620, 533), Qt::BottomEdge | Qt::RightEdge},
+                                     {QPoint(10, 300), Qt::Edges()}})
+    EXPECT_EQ(gui::WindowEdgeFilter::EdgesAt(QSize(630, 535), point, 5), edges) << point.x();
+  const QRect room(0, 0, 1280, 900);
+  for (const auto &[kept, placed] :
+       {std::pair{QRect(-500, 2000, 700, 600), QRect(0, 300, 700, 600)},
+        {QRect(100, 100, 2000, 100), QRect(0, 100, 1280, 535)},
+        {QRect(40, 50, 700, 600), QRect(40, 50, 700, 600)}})
+    EXPECT_EQ(gui::WindowMemory::OnScreen(kept, room, QSize(630, 535)), placed);
+}
+
 // The keyboard alone goes round the window: Tab from the first control reaches each control of the
 // page on show, the title strip and, on the Download page, the list (full of rows, which Tab does
 // not walk), and comes back to the first; Shift+Tab goes the same way round backwards.
 TEST(DesktopWindow, TabGoesRoundEveryControl) {
   const std::pair<const char *, std::string> rounds[] = {
-      {"Download", "urlField addButton selectAllButton removeSelectedButton clearCompletedButton "
-                   "moveUpButton moveDownButton downloadsAtOnce browseButton monitorCheck "
-                   "startStopButton "
-                   "downloadTab aboutTab trayButton minimizeButton closeButton list urlField"},
+      {"Download",
+       "urlField addButton selectAllButton removeSelectedButton clearCompletedButton "
+       "moveUpButton moveDownButton downloadsAtOnce browseButton monitorCheck startStopButton "
+       "downloadTab aboutTab trayButton minimizeButton maximizeButton closeButton list urlField"},
       {"About", "helpButton webSiteButton downloadTab aboutTab trayButton minimizeButton "
-                "closeButton helpButton"}};
+                "maximizeButton closeButton helpButton"}};
   TestDesktop t;
   t.engine.Add({"http://www.putfile.com/1", "http://www.putfile.com/2"});
   t.window.activateWindow();
