@@ -419,21 +419,25 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   t.engine.Remove(t.list.SelectedItems());
   EXPECT_EQ(t.Shown(1, 1), "ftp://www.example.org/u");
   EXPECT_EQ(t.Shown(1, 0), "2");
-  // Names typed into the cell (Enter commits): cleaned, refused, or not editable at all.
-  const std::tuple<int, const char *, const char *> edits[] = {
-      {gui::kColumnFileName, "my:clip?.flv", "myclip.flv"},
-      {gui::kColumnFileName, "???", "myclip.flv"},
-      {gui::kColumnStatus, "Complete", "myclip.flv"}};
-  for (const auto &[column, typed, name] : edits) {
+  // Names typed into the cell (Enter commits): cleaned, refused, or not editable at all. The editor
+  // starts with the item's name, or empty while it has none.
+  const std::tuple<int, const char *, const char *, const char *> edits[] = {
+      {gui::kColumnFileName, "", "my:clip?.flv", "myclip.flv"},
+      {gui::kColumnFileName, "myclip.flv", "???", "myclip.flv"},
+      {gui::kColumnStatus, "no editor", "Complete", "myclip.flv"}};
+  for (const auto &[column, starts, typed, name] : edits) {
     SCOPED_TRACE(typed);
     t.list.setCurrentIndex(model.index(0, column));
     t.list.edit(model.index(0, column));
+    std::string opened = "no editor";
     for (QLineEdit *editor : t.list.viewport()->findChildren<QLineEdit *>())
       if (editor->isVisible()) {
+        opened = editor->text().toStdString();
         editor->setText(QString::fromUtf8(typed));
         QTest::keyClick(editor, Qt::Key_Return);
       }
     QApplication::processEvents();
+    EXPECT_EQ(opened, starts);
     EXPECT_EQ(t.Shown(0, gui::kColumnFileName), name);
   }
   EXPECT_TRUE(t.engine.List()[0].nameTyped);
@@ -446,6 +450,17 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   EXPECT_EQ(t.engine.List()[0].address, "http://www.youtube.com/watch?v=1");
   t.list.selectRow(0);
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{2});
+  // The number column fits its numbers.
+  const int margin = t.list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+  for (const std::size_t count : {10, 100, 32767}) {
+    std::vector<std::string> more;
+    for (std::size_t n = t.engine.List().Count(); n < count; ++n)
+      more.push_back("http://www.putfile.com/" + std::to_string(n));
+    t.engine.Add(more);
+    EXPECT_GE(t.list.columnWidth(gui::kColumnID),
+              t.list.fontMetrics().horizontalAdvance(QString::number(count)) + 2 * margin)
+        << count;
+  }
 }
 
 // Rows are selected whole; Enter asks for the selected file, Delete removes the selected rows, and
@@ -476,6 +491,32 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   QApplication::sendEvent(t.list.viewport(), &mouse);
   EXPECT_EQ(menu.count(), 2);
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{1});
+  // Keys as Qt's own views and the desktops' programs have them, from the address column: End and
+  // Home go to the last and first rows, Shift+F10 opens the menu, F2 renames the row's item.
+  int menus = menu.count();
+  const auto state = [&] {
+    std::string text = "row " + std::to_string(t.list.currentIndex().row());
+    if (std::exchange(menus, menu.count()) != menu.count())
+      text += ", menu";
+    for (QLineEdit *editor : t.list.viewport()->findChildren<QLineEdit *>())
+      if (editor->isVisible())
+        text += ", column " + std::to_string(t.list.indexAt(editor->geometry().center()).column()) +
+                " from '" + editor->text().toStdString() + "'";
+    return text;
+  };
+  t.list.setFocus();
+  t.list.setCurrentIndex(t.list.model()->index(1, gui::kColumnAddress));
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, std::string> keys[] = {
+      {Qt::Key_End, {}, "row 2"},
+      {Qt::Key_Home, {}, "row 0"},
+      {Qt::Key_F10, Qt::ShiftModifier, "row 0, menu"},
+      {Qt::Key_F2, {}, "row 0, column 2 from ''"},
+      {Qt::Key_Escape, {}, "row 0"}};
+  for (const auto &[key, modifiers, after] : keys) {
+    QWidget *editor = t.list.viewport()->findChild<QLineEdit *>();
+    QTest::keyClick(editor && editor->isVisible() ? editor : &t.list, key, modifiers);
+    EXPECT_EQ(state(), after) << key;
+  }
   QTest::mouseClick(t.list.viewport(), Qt::LeftButton, Qt::ShiftModifier, cell(1, gui::kColumnID));
   QTest::keyClick(&t.list, Qt::Key_Delete);
   ASSERT_EQ(t.engine.List().Count(), 1u);
@@ -577,6 +618,8 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
                                        {look.headerText, look.headerGround},
                                        {look.editorText, look.editorGround}})
       EXPECT_GE(gui::ContrastRatio(text, ground), 4.5) << text.name().toStdString();
+    for (const QColor &ground : {look.rowGround, look.selectedGround}) // the focus marks
+      EXPECT_GE(gui::ContrastRatio(look.focus, ground), 3) << ground.name().toStdString();
     EXPECT_EQ(t.list.palette().color(QPalette::Text), look.rowText);
   }
   QApplication::setPalette(light);
@@ -649,7 +692,8 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
 
 // The keyboard alone goes round the window: Tab from the first control reaches each control of the
 // page on show, the title strip and, on the Download page, the list (full of rows, which Tab does
-// not walk), and comes back to the first; Shift+Tab goes the same way round backwards.
+// not walk, showing a focus ring), and comes back to the first; Shift+Tab goes the same way round
+// backwards.
 TEST(DesktopWindow, TabGoesRoundEveryControl) {
   const std::pair<const char *, std::string> rounds[] = {
       {"Download",
@@ -688,9 +732,20 @@ TEST(DesktopWindow, TabGoesRoundEveryControl) {
       }
     }
   }
-  // How many download at once steps with the keys, within its bounds, and is kept.
   t.movie.ShowPage(QStringLiteral("Download"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return t.Page() == "Download"; }, 2000));
+  // Reached by Tab, the list shows it has the focus: a ring inside its edge.
+  const auto ring = [&] {
+    const QImage shot = t.list.viewport()->grab().toImage();
+    return shot.pixelColor(1, shot.height() / 2).name().toStdString();
+  };
+  const std::string focus = gui::ListLook::For(QApplication::palette()).focus.name().toStdString();
+  t.Item("closeButton")->forceActiveFocus();
+  t.movie.setFocus();
+  EXPECT_NE(ring(), focus);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(ring(), focus);
+  // How many download at once steps with the keys, within its bounds, and is kept.
   t.Item("downloadsAtOnce")->forceActiveFocus();
   for (const auto &[key, jobs] :
        {std::pair{Qt::Key_Up, 4}, {Qt::Key_End, 16}, {Qt::Key_Up, 16}, {Qt::Key_Home, 1}}) {
