@@ -102,8 +102,8 @@ void DesktopController::StartOrStop() {
   }
   if (engine_.List().Empty()) {
     hosts_.movie.Set(movie::kStartDownloadFlag, movie::kFlagOn);
-    hosts_.messages.ShowMessage(
-        Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
+    hosts_.messages.ShowMessage(Box::Message{
+        kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle, {}, nullptr});
     return;
   }
   // A pass that runs without the toggle's knowledge (none should): a start
@@ -247,7 +247,25 @@ void DesktopController::Open(const std::string &target, const std::string &what,
 }
 
 void DesktopController::RemoveSelected() {
-  engine_.Remove(hosts_.selection.SelectedItems());
+  // Taken before the question: the list may change while it is asked.
+  const std::vector<engine::Serial> items = hosts_.selection.SelectedItems();
+  if (items.size() > 1 && engine_.FrontEndValue(kAskBeforeRemoving) != "False") {
+    bool dontAsk = false;
+    const Box::Message question{
+        "Remove the " + std::to_string(items.size()) +
+            " selected items from the download list? This cannot be undone.",
+        Box::Buttons::YesNo,
+        Box::Icon::Question,
+        Box::kAppTitle,
+        kDoNotAskAgain,
+        &dontAsk};
+    if (hosts_.messages.ShowMessage(question) != Box::Answer::Yes)
+      return;
+    // Kept only for a removal confirmed: a question never asked again must not mean "No".
+    if (dontAsk)
+      engine_.SetFrontEndValue(kAskBeforeRemoving, "False");
+  }
+  engine_.Remove(items);
 }
 
 void DesktopController::OpenFile(engine::Serial serial) {

@@ -34,6 +34,10 @@ public:
       "Download is in Progress, Are you sure that you want to exit?";
   static constexpr const char *kFolderPrompt =
       "Please select the desired Download directory then press Ok.";
+  static constexpr const char *kDoNotAskAgain = "Do not ask again";
+  // The front end's value that is "False" once the user asked not to be
+  // asked before several items are removed.
+  static constexpr const char *kAskBeforeRemoving = "Ask Before Removing";
   // The deferred start and exit run this long after they are asked for,
   // outside the movie's command or the menu's click that asked.
   static constexpr int kDeferMillis = 200;
@@ -72,10 +76,11 @@ public:
   // where the document is.
   void OpenHelp();
 
-  // What the list offers for its items: the selected ones go; a complete
-  // item's file, or the folder an item's file is in (else the download
-  // folder), opens; the addresses go to the clipboard, one a line; failed
-  // and cancelled items wait again.
+  // What the list offers for its items: the selected ones go (after a
+  // question when they are more than one, unless the user asked for none);
+  // a complete item's file, or the folder an item's file is in (else the
+  // download folder), opens by its absolute path; the addresses go to the
+  // clipboard, one a line; failed and cancelled items wait again.
   void RemoveSelected();
   void OpenFile(engine::Serial serial);
   void OpenFolder(engine::Serial serial);

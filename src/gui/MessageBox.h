@@ -19,13 +19,17 @@ public:
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
     std::string title = kAppTitle;
+    // A check box under the text ("Do not ask again"); empty: none. Whether
+    // the user ticked it goes to `checked`.
+    std::string checkBox;
+    bool *checked = nullptr;
   };
 
   virtual ~MessageBox() = default;
   virtual Answer ShowMessage(const Message &message) = 0;
 
   Answer Show(const std::string &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None) {
-    return ShowMessage(Message{text, buttons, icon, kAppTitle});
+    return ShowMessage(Message{text, buttons, icon, kAppTitle, {}, nullptr});
   }
 };
 

@@ -130,10 +130,11 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Download Dir=/srv/films"), std::string::npos);
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Simultaneous Downloads=16"), std::string::npos);
   EXPECT_EQ(r.engine.SimultaneousDownloads(), 16);
-  // The list's commands take the selected items.
+  // The list's commands take the selected items (their removal confirmed).
   r.engine.Add({"http://www.putfile.com/2", "http://www.putfile.com/3"});
   r.desktop.selected = {3, 1};
   r.controller.Command("IDC_FS_moveUp");
+  r.messages.answer = Box::Answer::Yes;
   r.controller.Command("IDC_FS_removeSelectedD");
   EXPECT_EQ(r.engine.List().Count(), 1u);
   EXPECT_EQ(r.engine.List()[0].serial, 2u);
@@ -144,8 +145,8 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
   // A help document that nothing opens says so, and where it is.
   r.desktop.openFailure = "no program for it is installed";
   r.controller.Command("IDC_FS_Help");
-  ASSERT_EQ(r.messages.shown.size(), 1u);
-  EXPECT_EQ(r.messages.shown[0].text,
+  ASSERT_EQ(r.messages.shown.size(), 2u);
+  EXPECT_EQ(r.messages.shown[1].text,
             "Vidtrawl could not open its help: no program for it is installed.\n\nThe help "
             "document is /help.html; you can open it in a web browser.");
 }
@@ -260,6 +261,25 @@ TEST(DesktopController, TheListsOwnCommands) {
   entries({1});
   menu.actions()[7]->trigger();
   EXPECT_EQ(r.engine.List().Count(), 1u);
+  // Removing more than one item asks first; "Do not ask again", ticked, holds once one is removed.
+  r.engine.Add({"http://blip.tv/file/3", "http://blip.tv/file/4", "http://blip.tv/file/5",
+                "http://blip.tv/file/6"});
+  const std::tuple<std::vector<engine::Serial>, Box::Answer, std::size_t, std::size_t> removals[] =
+      {{{3, 4}, Box::Answer::No, 1, 5},
+       {{3}, Box::Answer::Yes, 1, 4},
+       {{4, 5}, Box::Answer::Yes, 2, 2},
+       {{2, 6}, Box::Answer::No, 2, 0}};
+  r.messages.tick = true;
+  for (const auto &[selected, answer, asked, left] : removals) {
+    r.desktop.selected = selected;
+    r.messages.answer = answer;
+    r.controller.RemoveSelected();
+    EXPECT_EQ(r.messages.shown.size() - 1, asked) << selected.front();
+    EXPECT_EQ(r.engine.List().Count(), left) << selected.front();
+  }
+  EXPECT_EQ(r.messages.shown.back().text,
+            "Remove the 2 selected items from the download list? This cannot be undone.");
+  EXPECT_EQ(r.messages.shown.back().checkBox, "Do not ask again");
 }
 
 // The pass at a glance: the item of how many, bytes, speed and time left; the list's state after.
@@ -518,6 +538,7 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
     EXPECT_EQ(state(), after) << key;
   }
   QTest::mouseClick(t.list.viewport(), Qt::LeftButton, Qt::ShiftModifier, cell(1, gui::kColumnID));
+  t.messages.answer = Box::Answer::Yes;
   QTest::keyClick(&t.list, Qt::Key_Delete);
   ASSERT_EQ(t.engine.List().Count(), 1u);
   EXPECT_EQ(t.engine.List()[0].serial, 3u);
