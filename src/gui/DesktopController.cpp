@@ -272,7 +272,8 @@ void DesktopController::OpenFile(engine::Serial serial) {
   const engine::Item *item = engine_.List().Find(serial);
   if (item == nullptr || item->phase != engine::Phase::Complete || !item->fileName)
     return;
-  const std::string path = (std::filesystem::path(item->folder) / *item->fileName).string();
+  const std::string path =
+      std::filesystem::absolute(std::filesystem::path(item->folder) / *item->fileName).string();
   Open(path, path);
 }
 
@@ -280,7 +281,11 @@ void DesktopController::OpenFolder(engine::Serial serial) {
   const engine::Item *item = engine_.List().Find(serial);
   if (item == nullptr)
     return;
-  const std::string folder = item->folder.empty() ? engine_.DownloadDir() : item->folder;
+  // Absolute, as the pass that wrote there found it: a relative folder
+  // starting with "-" must not reach the opener as an option.
+  const std::string folder =
+      std::filesystem::absolute(item->folder.empty() ? engine_.DownloadDir() : item->folder)
+          .string();
   Open(folder, "the folder " + folder);
 }
 

@@ -212,11 +212,13 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   EXPECT_FALSE(r.engine.MonitorEnabled());
 }
 
-// What the list offers for its items: a complete one's file and folder open (a failure is told),
-// addresses are copied, failed items wait again.
+// What the list offers for its items: a complete one's file (by its name's bytes, UTF-8 or not) and
+// folder open by their absolute paths (a failure is told), addresses are copied, failed items wait
+// again.
 TEST(DesktopController, TheListsOwnCommands) {
   Rules r;
   r.engine.Add({"http://www.putfile.com/done", "http://www.putfile.com/missing"});
+  r.engine.Rename(1, "caf\xe9.flv");
   r.engine.StartPass();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
   const std::string videos = (r.dir / "videos").string();
@@ -224,9 +226,16 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.controller.OpenFile(2); // not complete: nothing to open
   r.controller.OpenFolder(2);
   r.controller.CopyAddresses({2, 1});
-  EXPECT_EQ(r.desktop.Calls(), "open " + videos + "/small.flv; open " + videos +
+  EXPECT_EQ(r.desktop.Calls(), "open " + videos + "/caf\xe9.flv; open " + videos +
                                    "; copy http://www.putfile.com/missing\n"
                                    "http://www.putfile.com/done");
+  const std::string folder = r.engine.DownloadDir();
+  r.engine.SetDownloadDir("-videos"); // relative: never an option of the opener's
+  r.engine.Add({"http://www.putfile.com/3"});
+  r.controller.OpenFolder(3);
+  EXPECT_EQ(r.desktop.Calls(), "open " + (std::filesystem::current_path() / "-videos").string());
+  r.engine.Remove({3});
+  r.engine.SetDownloadDir(folder);
   r.desktop.openFailure = "no program for it is installed";
   r.controller.OpenFolder(1);
   EXPECT_EQ(r.messages.shown.back().text,
@@ -265,10 +274,10 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.engine.Add({"http://blip.tv/file/3", "http://blip.tv/file/4", "http://blip.tv/file/5",
                 "http://blip.tv/file/6"});
   const std::tuple<std::vector<engine::Serial>, Box::Answer, std::size_t, std::size_t> removals[] =
-      {{{3, 4}, Box::Answer::No, 1, 5},
-       {{3}, Box::Answer::Yes, 1, 4},
-       {{4, 5}, Box::Answer::Yes, 2, 2},
-       {{2, 6}, Box::Answer::No, 2, 0}};
+      {{{4, 5}, Box::Answer::No, 1, 5},
+       {{4}, Box::Answer::Yes, 1, 4},
+       {{5, 6}, Box::Answer::Yes, 2, 2},
+       {{2, 7}, Box::Answer::No, 2, 0}};
   r.messages.tick = true;
   for (const auto &[selected, answer, asked, left] : removals) {
     r.desktop.selected = selected;
@@ -280,6 +289,27 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(r.messages.shown.back().text,
             "Remove the 2 selected items from the download list? This cannot be undone.");
   EXPECT_EQ(r.messages.shown.back().checkBox, "Do not ask again");
+}
+
+// The desktop's opener hands xdg-open a path as its bytes, and says when nothing is at a path.
+TEST(DesktopOpener, HandsAPathOverAsItsBytes) {
+  TempDir dir;
+  const std::string file = (dir / "caf\xe9.flv").string();
+  WriteFile(file, "v");
+  // In xdg-open's place (it opens nothing a test could see), one that notes what it was given.
+  WriteFile(dir / "xdg-open", "#!/bin/sh\nprintf %s \"$1\" >\"$0.got\"\n");
+  std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray::fromStdString(dir.path().string() + ":") + path);
+  std::vector<std::string> failures;
+  gui::DesktopOpener opener;
+  for (const std::string &target : {file, (dir / "gone.flv").string()})
+    opener.Open(target, [&](const std::string &reason) { failures.push_back(reason); });
+  qputenv("PATH", path);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return std::filesystem::exists(dir / "xdg-open.got") && !failures.empty(); }, 5000));
+  EXPECT_EQ(ReadFile(dir / "xdg-open.got"), file);
+  EXPECT_EQ(failures, std::vector<std::string>{"there is no such file or folder"});
 }
 
 // The pass at a glance: the item of how many, bytes, speed and time left; the list's state after.
