@@ -41,7 +41,7 @@ std::string ListFullText(std::size_t dropped) {
 Engine::Engine(Hosts hosts, Options options)
     : parts_(std::make_unique<Parts>(hosts, std::move(options))) {
   parts_->scheduler.OnPassEnded([this](const scheduler::Scheduler::Summary &summary) {
-    const PassSummary told{summary.completed, summary.failed};
+    const PassSummary told{summary.completed, summary.failed, summary.failedItems};
     // A copy: an observer may leave while it is told.
     const std::vector<PassObserver *> observers = parts_->passObservers;
     for (PassObserver *observer : observers)

@@ -76,6 +76,8 @@ struct Options {
 struct PassSummary {
   int completed = 0;
   int failed = 0;
+  // The items that failed in this pass, in the order they failed.
+  std::vector<Serial> failedItems = {};
 };
 
 // Learns when a pass starts and ends, and how it went.

@@ -90,15 +90,9 @@ void Desktop::Tell(const std::string &text) {
 void Desktop::PassEnded(const DesktopController::PassEnd &end) {
   if (window_->isVisible() && !window_->isMinimized())
     return;
-  QString text =
-      QStringLiteral("%1 complete, %2 failed.").arg(end.summary.completed).arg(end.summary.failed);
-  // Why the failed ones failed, the first few of them.
-  int told = 0;
-  for (const engine::Item &item : engine_.List().Items())
-    if (const std::string reason = engine::ReasonText(item); !reason.empty() && told++ < 3)
-      text += QStringLiteral("\n") + QString::fromStdString(engine::FileNameText(item)) +
-              QStringLiteral(": ") + QString::fromStdString(reason);
-  notifier_.Notify(QStringLiteral("Downloads finished"), text, end.summary.failed > 0);
+  notifier_.Notify(QStringLiteral("Downloads finished"),
+                   QString::fromStdString(controller_->PassEndNote(end.summary)),
+                   end.summary.failed > 0);
 }
 
 bool Desktop::Start() {

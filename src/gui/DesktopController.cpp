@@ -5,6 +5,7 @@
 #include "gui/MessageBox.h"
 #include "gui/MovieContract.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace vidtrawl::gui {
@@ -102,8 +103,8 @@ void DesktopController::StartOrStop() {
   }
   if (engine_.List().Empty()) {
     hosts_.movie.Set(movie::kStartDownloadFlag, movie::kFlagOn);
-    hosts_.messages.ShowMessage(Box::Message{
-        kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle, {}, nullptr});
+    hosts_.messages.ShowMessage(
+        Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
     return;
   }
   // A pass that runs without the toggle's knowledge (none should): a start
@@ -129,6 +130,23 @@ void DesktopController::PassEnded(const engine::PassSummary &summary) {
   }
   if (passEnded_)
     passEnded_(PassEnd{summary, std::exchange(passByMonitor_, false)});
+}
+
+std::string DesktopController::PassEndNote(const engine::PassSummary &summary) const {
+  constexpr std::size_t kNamed = 3;
+  std::string note = std::to_string(summary.completed) + " complete, " +
+                     std::to_string(summary.failed) + " failed.";
+  // Those still failed and still listed, once each (one retried in the pass may have failed twice).
+  std::vector<engine::Serial> named;
+  for (const engine::Serial serial : summary.failedItems) {
+    const engine::Item *item = engine_.List().Find(serial);
+    if (item == nullptr || item->phase != engine::Phase::Failed || named.size() == kNamed ||
+        std::find(named.begin(), named.end(), serial) != named.end())
+      continue;
+    named.push_back(serial);
+    note += "\n" + item->fileName.value_or(item->address) + ": " + engine::ReasonText(*item);
+  }
+  return note;
 }
 
 void DesktopController::Command(std::string_view command) {

@@ -123,6 +123,10 @@ public:
   bool ExitPending() const { return exitTimer_.isActive(); }
 
   void PassEnded(const engine::PassSummary &summary) override;
+  // What a note at a pass's end says: how many of its items completed and
+  // failed, and why the first few of its failed ones failed, each named by
+  // its file name or, while it has none, by its address.
+  std::string PassEndNote(const engine::PassSummary &summary) const;
 
 private:
   void TellListFull(std::size_t dropped);

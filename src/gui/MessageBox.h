@@ -21,7 +21,7 @@ public:
     std::string title = kAppTitle;
     // A check box under the text ("Do not ask again"); empty: none. Whether
     // the user ticked it goes to `checked`.
-    std::string checkBox;
+    std::string checkBox = {};
     bool *checked = nullptr;
   };
 
@@ -29,7 +29,7 @@ public:
   virtual Answer ShowMessage(const Message &message) = 0;
 
   Answer Show(const std::string &text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None) {
-    return ShowMessage(Message{text, buttons, icon, kAppTitle, {}, nullptr});
+    return ShowMessage(Message{text, buttons, icon, kAppTitle});
   }
 };
 

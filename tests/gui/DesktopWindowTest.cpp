@@ -291,6 +291,28 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(r.messages.shown.back().checkBox, "Do not ask again");
 }
 
+// The note at a pass's end counts the pass's own items and names its failed ones by file name, or
+// by address while they have none; the failures of earlier passes are not in it.
+TEST(DesktopController, APassEndsWithANoteOfItsOwnItems) {
+  Rules r;
+  std::vector<std::string> notes;
+  r.controller.OnPassEnded([&](const DesktopController::PassEnd &end) {
+    notes.push_back(r.controller.PassEndNote(end.summary));
+  });
+  r.engine.Add({"http://www.putfile.com/missing", "http://www.putfile.com/gone",
+                "http://www.putfile.com/done"});
+  r.engine.Rename(2, "mine.flv");
+  for (int pass = 0; pass < 2; ++pass) {
+    r.engine.StartPass();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
+  }
+  const auto reason = [&](std::size_t index) { return engine::ReasonText(r.engine.List()[index]); };
+  EXPECT_EQ(notes,
+            (std::vector<std::string>{"1 complete, 2 failed.\nhttp://www.putfile.com/missing: " +
+                                          reason(0) + "\nmine.flv: " + reason(1),
+                                      "0 complete, 0 failed."}));
+}
+
 // The desktop's opener hands xdg-open a path as its bytes, and says when nothing is at a path.
 TEST(DesktopOpener, HandsAPathOverAsItsBytes) {
   TempDir dir;
