@@ -92,7 +92,9 @@ void MainWindow::changeEvent(QEvent *event) {
 }
 
 void MainWindow::Restore() {
-  showNormal();
+  // Minimised no more; filling the screen still, when it did.
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
   raise();
   activateWindow();
 }

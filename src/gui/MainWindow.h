@@ -36,9 +36,6 @@ public:
   // How much larger than at 10 points the application's font is (1 at least).
   static double FontScale();
   double Scale() const { return scale_; }
-  // How much larger than drawn the movie is shown: the font's scale, less
-  // on a screen without room for it.
-  double Zoom() const { return zoom_; }
   // Sizes and colours afresh, for the font and palette now in use.
   void ApplyLook();
   // Back from the tray, from being minimised or from behind other windows.
@@ -86,6 +83,8 @@ private:
   TrayMenu *menu_ = nullptr;
   std::function<void()> closeRequested_;
   double scale_ = 1.0;
+  // How much larger than drawn the movie is shown: the font's scale, less
+  // on a screen without room for it.
   double zoom_ = 1.0;
   bool sized_ = false;
   bool filtered_ = false;

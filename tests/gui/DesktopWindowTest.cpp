@@ -738,6 +738,9 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
     t.desktop->Controller().Command(gui::movie::kMaximize);
     EXPECT_TRUE(QTest::qWaitFor([&] { return t.window.isMaximized(); }, 2000));
     EXPECT_EQ(t.movie.Get(gui::movie::kMaximized), "1");
+    t.window.HideToTray(); // and back: as large as it was
+    t.window.BringForward();
+    EXPECT_TRUE(t.window.isVisible() && t.window.isMaximized());
     t.desktop->Controller().Command(gui::movie::kMaximize);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !t.window.isMaximized(); }, 2000));
     t.desktop.reset();
