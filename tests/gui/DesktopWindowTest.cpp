@@ -7,6 +7,7 @@
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
 #include "gui/QtMessageBox.h"
+#include "gui/SingleInstance.h"
 #include "gui/StatusCellPainter.h"
 #include "support/Nginx.h"
 #include "support/RawServer.h"
@@ -229,13 +230,6 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(r.desktop.Calls(), "open " + videos + "/caf\xe9.flv; open " + videos +
                                    "; copy http://www.putfile.com/missing\n"
                                    "http://www.putfile.com/done");
-  const std::string folder = r.engine.DownloadDir();
-  r.engine.SetDownloadDir("-videos"); // relative: never an option of the opener's
-  r.engine.Add({"http://www.putfile.com/3"});
-  r.controller.OpenFolder(3);
-  EXPECT_EQ(r.desktop.Calls(), "open " + (std::filesystem::current_path() / "-videos").string());
-  r.engine.Remove({3});
-  r.engine.SetDownloadDir(folder);
   r.desktop.openFailure = "no program for it is installed";
   r.controller.OpenFolder(1);
   EXPECT_EQ(r.messages.shown.back().text,
@@ -274,10 +268,10 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.engine.Add({"http://blip.tv/file/3", "http://blip.tv/file/4", "http://blip.tv/file/5",
                 "http://blip.tv/file/6"});
   const std::tuple<std::vector<engine::Serial>, Box::Answer, std::size_t, std::size_t> removals[] =
-      {{{4, 5}, Box::Answer::No, 1, 5},
-       {{4}, Box::Answer::Yes, 1, 4},
-       {{5, 6}, Box::Answer::Yes, 2, 2},
-       {{2, 7}, Box::Answer::No, 2, 0}};
+      {{{3, 4}, Box::Answer::No, 1, 5},
+       {{3}, Box::Answer::Yes, 1, 4},
+       {{4, 5}, Box::Answer::Yes, 2, 2},
+       {{2, 6}, Box::Answer::No, 2, 0}};
   r.messages.tick = true;
   for (const auto &[selected, answer, asked, left] : removals) {
     r.desktop.selected = selected;
@@ -289,6 +283,11 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(r.messages.shown.back().text,
             "Remove the 2 selected items from the download list? This cannot be undone.");
   EXPECT_EQ(r.messages.shown.back().checkBox, "Do not ask again");
+  r.engine.SetDownloadDir("-videos"); // relative: never an option of the opener's
+  r.engine.Add({"http://www.putfile.com/7"});
+  r.desktop.Calls();
+  r.controller.OpenFolder(7);
+  EXPECT_EQ(r.desktop.Calls(), "open " + (std::filesystem::current_path() / "-videos").string());
 }
 
 // The note at a pass's end counts the pass's own items and names its failed ones by file name, or
@@ -433,7 +432,8 @@ struct TestDesktop {
 };
 
 // Started without its movie, the program says so with the folder it looked in and shows no window.
-// A later start's addresses are added and downloaded; with none, the window comes forward.
+// A later start's addresses are added and downloaded; with none, the window comes forward; a
+// running program that cannot be reached takes nothing.
 TEST(DesktopStart, AMissingMovieIsToldAndALaterStartIsHandedOver) {
   Rules r;
   RecordingMessageBox messages;
@@ -451,6 +451,14 @@ TEST(DesktopStart, AMissingMovieIsToldAndALaterStartIsHandedOver) {
   EXPECT_EQ(r.desktop.Calls(), "bring forward");
   EXPECT_EQ(r.engine.List().Count(), 1u);
   EXPECT_TRUE(r.controller.StartPending());
+  // A running program that cannot be reached does not take them: the later start says so.
+  const QString socket = QString::fromStdString((r.dir / "program").string());
+  gui::SingleInstance running(socket), later(socket);
+  EXPECT_TRUE(running.Claim());
+  EXPECT_FALSE(later.Claim());
+  QFile::remove(socket);
+  EXPECT_FALSE(
+      later.HandOver({{"http://www.putfile.com/done"}, ""}, std::chrono::milliseconds(300)));
 }
 
 // Each item's texts in its row and its reason in the tooltips; a change of an item is one
@@ -469,6 +477,8 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
   t.engine.StartPass(); // the first and third fail: no server answers
   ASSERT_TRUE(QTest::qWaitFor([&] { return !t.engine.Downloading(); }, 30000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return t.movie.Get(gui::movie::kPassStatus) == "0 of 3 complete, 3 failed"; }, 2000));
   EXPECT_EQ(model.index(1, gui::kColumnStatus).data(Qt::ToolTipRole).toString().toStdString(),
             "the address belongs to no supported site");
   EXPECT_NE(model.index(0, gui::kColumnAddress)
@@ -488,9 +498,11 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   t.engine.MoveUp(3);
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{3});
   EXPECT_TRUE(t.list.selectionModel()->isSelected(model.index(1, 1)));
+  QSignalSpy renumbered(&model, &QAbstractItemModel::dataChanged);
   t.engine.Remove(t.list.SelectedItems());
   EXPECT_EQ(t.Shown(1, 1), "ftp://www.example.org/u");
   EXPECT_EQ(t.Shown(1, 0), "2");
+  EXPECT_EQ(renumbered.count(), 1); // the views learn that the later rows' numbers changed
   // Names typed into the cell (Enter commits): cleaned, refused, or not editable at all. The editor
   // starts with the item's name, or empty while it has none.
   const std::tuple<int, const char *, const char *, const char *> edits[] = {
@@ -576,7 +588,6 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
                 " from '" + editor->text().toStdString() + "'";
     return text;
   };
-  t.list.setFocus();
   t.list.setCurrentIndex(t.list.model()->index(1, gui::kColumnAddress));
   const std::tuple<Qt::Key, Qt::KeyboardModifiers, std::string> keys[] = {
       {Qt::Key_End, {}, "row 2"},
@@ -707,32 +718,21 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
   {
     TestDesktop t;
     t.window.ShowList();
-    // Each control's distance from the edges it keeps to: left, top, right, bottom (-1: none).
-    const std::pair<const char *, std::array<int, 4>> kept[] = {
-        {"urlField", {1, 1, -1, -1}},        {"addButton", {-1, 1, 1, -1}},
-        {"selectAllButton", {-1, 1, 1, -1}}, {"browseButton", {-1, -1, 1, 1}},
-        {"monitorCheck", {1, -1, -1, 1}},    {"startStopButton", {-1, -1, 1, 1}},
-        {"closeButton", {-1, 1, 1, -1}},     {"passStatus", {1, -1, -1, 1}}};
-    const auto distances = [&](const char *name, const std::array<int, 4> &edges) {
-      const QQuickItem *item = t.Item(name);
-      const QRectF at = item->mapRectToScene(QRectF(0, 0, item->width(), item->height()));
-      const double all[4] = {at.left(), at.top(), t.window.width() - at.right(),
-                             t.window.height() - at.bottom()};
-      std::vector<long> shown;
-      for (int edge = 0; edge < 4; ++edge)
-        if (edges[static_cast<std::size_t>(edge)] > 0)
-          shown.push_back(std::lround(all[edge]));
-      return shown;
-    };
-    std::vector<std::vector<long>> before;
-    for (const auto &[name, edges] : kept)
-      before.push_back(distances(name, edges));
+    // How far each control moves as the window grows by 150 x 165: with the edges it keeps to.
+    const std::pair<const char *, QPoint> moves[] = {
+        {"urlField", {0, 0}},          {"addButton", {150, 0}},        {"closeButton", {150, 0}},
+        {"selectAllButton", {150, 0}}, {"browseButton", {150, 165}},   {"passStatus", {0, 165}},
+        {"monitorCheck", {0, 165}},    {"startStopButton", {150, 165}}};
+    const auto at = [&](const char *name) { return t.Item(name)->mapToScene({0, 0}).toPoint(); };
+    std::vector<QPoint> before;
+    for (const auto &[name, move] : moves)
+      before.push_back(at(name));
     const QRect list = t.list.geometry();
     EXPECT_EQ(t.window.size(), QSize(630, 535));
     t.window.resize(780, 700);
     EXPECT_EQ(t.list.geometry(), list.adjusted(0, 0, 150, 165));
-    for (std::size_t n = 0; n < std::size(kept); ++n)
-      EXPECT_EQ(distances(kept[n].first, kept[n].second), before[n]) << kept[n].first;
+    for (std::size_t n = 0; n < std::size(moves); ++n)
+      EXPECT_EQ(at(moves[n].first) - before[n], moves[n].second) << moves[n].first;
     t.list.horizontalHeader()->resizeSection(gui::kColumnFileName, 210);
     t.movie.Set(gui::movie::kMaximized, "0");
     t.desktop->Controller().Command(gui::movie::kMaximize);
@@ -749,15 +749,19 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
   TestDesktop again(settings);
   EXPECT_EQ(again.window.size(), QSize(780, 700));
   EXPECT_EQ(again.list.horizontalHeader()->sectionSize(gui::kColumnFileName), 210);
-  // A frameless window's edges and corners resize it.
-  for (const auto &[point, edges] : {std::pair{QPoint(0, 300), Qt::Edges(Qt::LeftEdge)},
-                                     {QPoint(629, 300), Qt::RightEdge},
-                                     {QPoint(300, 2), Qt::TopEdge},
-                                     {QPoint(300, 534), Qt::BottomEdge},
-                                     {QPoint(2, 12), Qt::TopEdge | Qt::LeftEdge},
-                                     {QPoint(620, 533), Qt::BottomEdge | Qt::RightEdge},
-                                     {QPoint(10, 300), Qt::Edges()}})
-    EXPECT_EQ(gui::WindowEdgeFilter::EdgesAt(QSize(630, 535), point, 5), edges) << point.x();
+  // A frameless window's edges and corners resize it: the pointer there shows which way.
+  const std::pair<QPoint, Qt::CursorShape> pointers[] = {
+      {{0, 300}, Qt::SizeHorCursor},   {{779, 300}, Qt::SizeHorCursor},
+      {{300, 2}, Qt::SizeVerCursor},   {{300, 699}, Qt::SizeVerCursor},
+      {{2, 12}, Qt::SizeFDiagCursor},  {{770, 697}, Qt::SizeFDiagCursor},
+      {{777, 9}, Qt::SizeBDiagCursor}, {{9, 697}, Qt::SizeBDiagCursor},
+      {{300, 300}, Qt::ArrowCursor}};
+  for (const auto &[point, shape] : pointers) {
+    QMouseEvent move(QEvent::MouseMove, point, again.movie.mapToGlobal(point), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&again.movie, &move);
+    EXPECT_EQ(again.movie.cursor().shape(), shape) << point.x() << "," << point.y();
+  }
   const QRect room(0, 0, 1280, 900);
   for (const auto &[kept, placed] :
        {std::pair{QRect(-500, 2000, 700, 600), QRect(0, 300, 700, 600)},
