@@ -200,7 +200,7 @@ int main(int argc, char **argv) {
     // Progress of one visible item, told and painted at once.
     bar->setValue(0);
     QApplication::processEvents();
-    const QRect cell = w.view.visualRect(w.model.index(5, vidtrawl::gui::kColumnStatus));
+    const QRect cell = w.view.visualRect(w.view.model()->index(5, vidtrawl::gui::kColumnStatus));
     std::vector<double> writes;
     for (int percent = 0; percent <= 100; ++percent) {
       const auto start = Clock::now();

@@ -14,7 +14,7 @@ Item {
         id: heroCard
         x: 29
         y: 68
-        width: 570
+        width: page.width - 60
         height: Math.max(212, heroColumn.height + 48)
         radius: 12
         color: Theme.surface
@@ -106,7 +106,7 @@ Item {
         id: stepsCard
         x: 29
         y: heroCard.y + heroCard.height + 50
-        width: 570
+        width: page.width - 60
         height: 128
         radius: 10
         color: Theme.surface
@@ -137,7 +137,7 @@ Item {
     Text {
         x: 29
         y: stepsCard.y + stepsCard.height + 20
-        width: 570
+        width: page.width - 60
         text: "Tip: press Enter in the address field to add a video without reaching for the mouse."
         elide: Text.ElideRight
         color: Theme.textMuted

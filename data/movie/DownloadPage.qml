@@ -2,9 +2,14 @@ import QtQuick
 
 // The Download page: the address to add, the list's tools, the card the
 // program lays its list over, the download folder and the run controls. It
-// shows what it is given and says what the user did.
+// shows what it is given and says what the user did. Drawn for 630 x 535, it
+// keeps its controls at their distances from the nearest edges at any size;
+// the address field, the list's card and the folder grow with the page.
 Item {
     id: page
+
+    // Where the program lays its list.
+    readonly property alias listArea: gridArea
 
     property string videoUrl
     property string folder
@@ -40,7 +45,7 @@ Item {
     AddressField {
         x: 29
         y: 84
-        width: 456
+        width: page.width - 174
         height: 36
         text: page.videoUrl
         onEdited: (text) => page.videoUrlEdited(text)
@@ -48,7 +53,7 @@ Item {
     }
     PushButton {
         objectName: "addButton"
-        x: 493
+        x: page.width - 137
         y: 84
         width: 106
         height: 36
@@ -73,7 +78,7 @@ Item {
 
     // List tools, right-aligned above the list.
     Row {
-        x: 599 - width
+        x: page.width - 31 - width
         y: 144
         spacing: 6
 
@@ -124,8 +129,8 @@ Item {
     Rectangle {
         x: 25
         y: 186
-        width: 578
-        height: 185
+        width: page.width - 52
+        height: page.height - 350
         radius: 9
         color: Theme.surface
         border.width: 1
@@ -133,11 +138,12 @@ Item {
         antialiasing: true
     }
     Item {
+        id: gridArea
         objectName: "gridArea"
         x: 29
         y: 190
-        width: 570
-        height: 177
+        width: page.width - 60
+        height: page.height - 358
         Text {
             anchors.centerIn: parent
             text: "Added videos are listed here"
@@ -148,7 +154,7 @@ Item {
 
     Text {
         x: 29
-        y: 386
+        y: page.height - 149
         height: 34
         verticalAlignment: Text.AlignVCenter
         text: "Save to"
@@ -158,8 +164,8 @@ Item {
     }
     Rectangle {
         x: 88
-        y: 386
-        width: 257
+        y: page.height - 149
+        width: page.width - 373
         height: 34
         radius: Theme.radius
         color: Theme.sunken
@@ -191,8 +197,8 @@ Item {
         }
     }
     Text {
-        x: 355
-        y: 386
+        x: page.width - 275
+        y: page.height - 149
         height: 34
         verticalAlignment: Text.AlignVCenter
         text: "At once"
@@ -202,16 +208,16 @@ Item {
     }
     Stepper {
         objectName: "downloadsAtOnce"
-        x: 409
-        y: 386
+        x: page.width - 221
+        y: page.height - 149
         value: page.downloadsAtOnce
         accessibleName: "Downloads at once"
         onChosen: (value) => page.downloadsAtOnceChosen(value)
     }
     PushButton {
         objectName: "browseButton"
-        x: 493
-        y: 386
+        x: page.width - 137
+        y: page.height - 149
         width: 106
         text: "Browse…"
         onActivated: page.browseRequested()
@@ -219,7 +225,7 @@ Item {
 
     // Footer with the run controls.
     Rectangle {
-        y: 440
+        y: page.height - 95
         width: page.width
         height: page.height - y
         color: Theme.footerBg
@@ -233,8 +239,8 @@ Item {
     Text {
         objectName: "passStatus"
         x: 29
-        y: 446
-        width: 570
+        y: page.height - 89
+        width: page.width - 60
         text: page.status
         elide: Text.ElideRight
         color: Theme.textMuted
@@ -244,7 +250,7 @@ Item {
     CheckBox {
         objectName: "monitorCheck"
         x: 29
-        y: 487 - height / 2
+        y: page.height - 48 - height / 2
         width: 320
         checked: page.monitoring
         text: "Monitor video URL's in clipboard and automatically add and download"
@@ -254,8 +260,8 @@ Item {
     PushButton {
         id: startStopButton
         objectName: "startStopButton"
-        x: 379
-        y: 464
+        x: page.width - 251
+        y: page.height - 71
         width: 220
         height: 46
         variant: page.idle ? "primary" : "danger"

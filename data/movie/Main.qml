@@ -1,10 +1,12 @@
-// The main window's movie: everything the user sees in the 630 x 535
-// frameless window. It talks to the program only through fsCommand() and the
-// string properties of the root item, which the program sets and reads by
-// name. This file holds that whole contract, every command the movie sends
-// and every variable it keeps; the pieces it is made of (one file each
-// beside it) show what they are given and say what the user did. The movie
-// is laid out at 630 x 535 and scaled to the window's size.
+// The main window's movie: everything the user sees in the frameless
+// window. It talks to the program only through fsCommand() and the string
+// properties of the root item, which the program sets and reads by name.
+// This file holds that whole contract, every command the movie sends and
+// every variable it keeps; the pieces it is made of (one file each beside
+// it) show what they are given and say what the user did. The movie is
+// drawn for 630 x 535 and lays itself out to the window's size: its top
+// controls stay at the top, the footer at the bottom, right-aligned controls
+// at the right, and the list's area takes what is left.
 import QtQuick
 
 Item {
@@ -12,6 +14,15 @@ Item {
     objectName: "movie"
     width: 630
     height: 535
+    // How much larger than drawn the movie is shown (a larger system font);
+    // set by the program.
+    property real zoom: 1
+    // Where the program lays its download list, in the window, with the
+    // Download page on show.
+    readonly property rect listArea: Qt.rect(downloadPage.listArea.x * zoom,
+                                             downloadPage.listArea.y * zoom,
+                                             downloadPage.listArea.width * zoom,
+                                             downloadPage.listArea.height * zoom)
 
     // Every command goes out through this one signal; args is always empty.
     signal fsCommand(string command, string args)
@@ -32,10 +43,14 @@ Item {
     // program's own variables beside the original ones).
     property string passStatus: ""
     property string simultaneousDownloads: "3"
+    // "1" while the window fills the screen (the program's own).
+    property string maximized: "0"
 
-    // The page on show, and the page a slide is heading for.
+    // The page on show, the page a slide is heading for, and how far the
+    // slide between them has come (0: Download, 1: About).
     property string activePage: "Download"
     property string targetPage: "Download"
+    property real slideProgress: 0
     readonly property bool sliding: slide.running
     // The look, for whoever wants to check it.
     readonly property QtObject theme: Theme
@@ -55,7 +70,7 @@ Item {
         root.targetPage = page;
         root.send("IDC_FS_Slider");
         slide.stop();
-        slide.to = page === "Download" ? 0 : -stage.width;
+        slide.to = page === "Download" ? 0 : 1;
         slide.start();
     }
 
@@ -85,8 +100,8 @@ Item {
 
     NumberAnimation {
         id: slide
-        target: pages
-        property: "x"
+        target: root
+        property: "slideProgress"
         duration: 250
         easing.type: Easing.OutCubic
         onFinished: {
@@ -97,9 +112,9 @@ Item {
 
     Item {
         id: stage
-        width: 630
-        height: 535
-        scale: Math.min(root.width / width, root.height / height)
+        width: root.width / root.zoom
+        height: root.height / root.zoom
+        scale: root.zoom
         transformOrigin: Item.TopLeft
 
         Rectangle {
@@ -110,10 +125,12 @@ Item {
         // Both pages side by side on one strip that slides under the title.
         Item {
             id: pages
+            x: -stage.width * root.slideProgress
             width: stage.width * 2
             height: stage.height
 
             DownloadPage {
+                id: downloadPage
                 width: stage.width
                 height: stage.height
                 visible: root.sliding || root.activePage === "Download"
@@ -156,13 +173,15 @@ Item {
             objectName: "titleBar"
             width: stage.width
             targetPage: root.targetPage
-            progress: -pages.x / stage.width
+            progress: root.slideProgress
             // A download run is going.
             busy: root.downloadTab === "0"
+            maximized: root.maximized === "1"
             onDragStarted: root.send("IDC_FS_Drag")
             onPageChosen: (page) => root.showPage(page)
             onTrayRequested: root.send("IDC_FS_Tray")
             onMinimizeRequested: root.send("IDC_FS_Minimize")
+            onMaximizeRequested: root.send("IDC_FS_Maximize")
             onCloseRequested: root.send("IDC_FS_Close")
         }
     }

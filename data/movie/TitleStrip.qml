@@ -1,7 +1,8 @@
 import QtQuick
 
-// The title strip: drag handle, the program's mark and name, the page tabs
-// and the window buttons.
+// The title strip: drag handle (a double-click fills the screen or gives
+// the window its size back), the program's mark and name, the page tabs and
+// the window buttons.
 Rectangle {
     id: strip
 
@@ -11,11 +12,14 @@ Rectangle {
     property real progress
     // A download pass is running.
     property bool busy
+    // The window fills the screen.
+    property bool maximized
 
     signal dragStarted()
     signal pageChosen(string page)
     signal trayRequested()
     signal minimizeRequested()
+    signal maximizeRequested()
     signal closeRequested()
 
     height: 48
@@ -25,6 +29,7 @@ Rectangle {
         anchors.fill: parent
         acceptedButtons: Qt.LeftButton
         onPressed: strip.dragStarted()
+        onDoubleClicked: strip.maximizeRequested()
     }
 
     ProgramMark {
@@ -104,6 +109,36 @@ Rectangle {
                 height: 1.6
                 radius: 0.8
                 color: minimizeButton.ink
+            }
+        }
+        ChromeButton {
+            id: maximizeButton
+            objectName: "maximizeButton"
+            accessibleName: strip.maximized ? "Restore" : "Maximize"
+            onActivated: strip.maximizeRequested()
+            // A frame; two overlapping ones once the window fills the screen.
+            Rectangle {
+                x: strip.maximized ? 5 : 3
+                y: strip.maximized ? 1.5 : 3
+                width: strip.maximized ? 9.5 : 10
+                height: width
+                radius: 1.5
+                color: "transparent"
+                border.width: 1.6
+                border.color: maximizeButton.ink
+                antialiasing: true
+            }
+            Rectangle {
+                visible: strip.maximized
+                x: 1.5
+                y: 5
+                width: 9.5
+                height: 9.5
+                radius: 1.5
+                color: maximizeButton.color
+                border.width: 1.6
+                border.color: maximizeButton.ink
+                antialiasing: true
             }
         }
         ChromeButton {

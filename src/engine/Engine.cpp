@@ -10,6 +10,7 @@
 #include "scheduler/Scheduler.h"
 #include "settings/RegistryFile.h"
 #include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 
 #include <algorithm>
 
@@ -41,7 +42,7 @@ std::string ListFullText(std::size_t dropped) {
 Engine::Engine(Hosts hosts, Options options)
     : parts_(std::make_unique<Parts>(hosts, std::move(options))) {
   parts_->scheduler.OnPassEnded([this](const scheduler::Scheduler::Summary &summary) {
-    const PassSummary told{summary.completed, summary.failed};
+    const PassSummary told{summary.completed, summary.failed, summary.failedItems};
     // A copy: an observer may leave while it is told.
     const std::vector<PassObserver *> observers = parts_->passObservers;
     for (PassObserver *observer : observers)
@@ -153,6 +154,16 @@ int Engine::SimultaneousDownloads() const {
 void Engine::SetSimultaneousDownloads(int downloads) {
   parts_->scheduler.SetJobLimit(downloads);
   parts_->settings.simultaneousDownloads = parts_->scheduler.JobLimit();
+}
+
+std::string Engine::FrontEndValue(const std::string &name) const {
+  return settings::SettingsStore(parts_->settings.RegistryFile())
+      .Get(settings::kSettingsKey, name, "");
+}
+
+void Engine::SetFrontEndValue(const std::string &name, const std::string &value) {
+  settings::SettingsStore(parts_->settings.RegistryFile())
+      .Save(settings::kSettingsKey, name, value);
 }
 
 void Engine::SaveSettings() const {

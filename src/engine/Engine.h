@@ -85,6 +85,8 @@ struct Options {
 struct PassSummary {
   int completed = 0;
   int failed = 0;
+  // The items that failed in this pass, in the order they failed.
+  std::vector<Serial> failedItems = {};
 };
 
 // Learns when a pass starts and ends, and how it went.
@@ -152,6 +154,12 @@ public:
   void SetFragmentsAtOnce(int fragments);
   const std::string &PreferredQuality() const;
   bool SetPreferredQuality(const std::string &quality);
+  // A front end's own values (its window's size, say), kept in the same
+  // settings section under names of its choosing: read from the file as it
+  // is now (empty when missing), written into it at once, the other
+  // settings left as they are saved.
+  std::string FrontEndValue(const std::string &name) const;
+  void SetFrontEndValue(const std::string &name, const std::string &value);
 
   // The list, and its observers.
   const DownloadList &List() const;

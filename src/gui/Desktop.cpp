@@ -3,7 +3,6 @@
 #include "gui/DataFolder.h"
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
-#include "gui/NamedMutex.h"
 
 #include <QFileInfo>
 #include <QSystemTrayIcon>
@@ -37,7 +36,8 @@ Desktop::Desktop(Options options)
       window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
-      drops_([this](const std::string &text) { controller_->AddText(text); }) {
+      drops_([this](const std::string &text) { controller_->AddText(text); }),
+      memory_(engine_, *window_) {
   if (options_.dataFolder.isEmpty())
     options_.dataFolder = DataFolder();
   messages_.SetOwner(window_.get());
@@ -90,19 +90,25 @@ void Desktop::Tell(const std::string &text) {
 void Desktop::PassEnded(const DesktopController::PassEnd &end) {
   if (window_->isVisible() && !window_->isMinimized())
     return;
-  QString text =
-      QStringLiteral("%1 complete, %2 failed.").arg(end.summary.completed).arg(end.summary.failed);
-  // Why the failed ones failed, the first few of them.
-  int told = 0;
-  for (const engine::Item &item : engine_.List().Items())
-    if (const std::string reason = engine::ReasonText(item); !reason.empty() && told++ < 3)
-      text += QStringLiteral("\n") + QString::fromStdString(engine::FileNameText(item)) +
-              QStringLiteral(": ") + QString::fromStdString(reason);
-  notifier_.Notify(QStringLiteral("Downloads finished"), text, end.summary.failed > 0);
+  notifier_.Notify(QStringLiteral("Downloads finished"),
+                   QString::fromStdString(controller_->PassEndNote(end.summary)),
+                   end.summary.failed > 0);
 }
 
-void Desktop::Start() {
-  CreateNamedMutex();
+bool Desktop::Start() {
+  // Without its movie the window would be blank: the user learns why, and
+  // where its files were looked for.
+  const QString movie = options_.dataFolder + QStringLiteral("/movie/Main.qml");
+  if (const std::string problem = window_->Movie().Load(movie); !problem.empty()) {
+    const std::string text = "Vidtrawl cannot start: " + problem +
+                             ".\n\nIts data folder (the window's movie, the help and the icon) "
+                             "was looked for in " +
+                             options_.dataFolder.toStdString() + ".";
+    std::fprintf(stderr, "vidtrawl: %s\n", text.c_str());
+    (options_.messages ? *options_.messages : messages_)
+        .Show(text, MessageBox::Buttons::Ok, MessageBox::Icon::Error);
+    return false;
+  }
 
   // The main window: icon in the tray, the movie over the whole window,
   // the list's columns, the about text and the settings.
@@ -112,14 +118,15 @@ void Desktop::Start() {
   notifier_.SetTray(&menu_->Icon());
   window_->SetMenu(menu_.get());
   menu_->ShowIcon();
-  window_->Movie().Load(options_.dataFolder + QStringLiteral("/movie/Main.qml"));
   window_->ApplyLook();
   controller_->Start(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
   // The list as the last run left it (by the settings' rule, now loaded).
   if (const std::string note = keeper_.Load(); !note.empty())
     Tell(note);
   window_->StartFilters();
+  memory_.Restore();
   window_->show();
+  return true;
 }
 
 } // namespace vidtrawl::gui

@@ -14,6 +14,7 @@
 #include "gui/QtMessageBox.h"
 #include "gui/SystemConnectivity.h"
 #include "gui/TrayMenu.h"
+#include "gui/WindowMemory.h"
 
 #include <QString>
 
@@ -43,8 +44,9 @@ public:
   Desktop(const Desktop &) = delete;
   Desktop &operator=(const Desktop &) = delete;
 
-  // The start-up sequence; the window shows at its end.
-  void Start();
+  // The start-up sequence; the window shows at its end. False, after telling
+  // the user, when the window cannot be shown.
+  bool Start();
 
   engine::Engine &Engine() { return engine_; }
   DesktopController &Controller() { return *controller_; }
@@ -77,6 +79,7 @@ private:
   std::unique_ptr<DesktopController> controller_;
   std::unique_ptr<TrayMenu> menu_;
   LinkDropFilter drops_;
+  WindowMemory memory_;
 };
 
 } // namespace vidtrawl::gui

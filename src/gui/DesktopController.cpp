@@ -5,6 +5,7 @@
 #include "gui/MessageBox.h"
 #include "gui/MovieContract.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace vidtrawl::gui {
@@ -131,6 +132,23 @@ void DesktopController::PassEnded(const engine::PassSummary &summary) {
     passEnded_(PassEnd{summary, std::exchange(passByMonitor_, false)});
 }
 
+std::string DesktopController::PassEndNote(const engine::PassSummary &summary) const {
+  constexpr std::size_t kNamed = 3;
+  std::string note = std::to_string(summary.completed) + " complete, " +
+                     std::to_string(summary.failed) + " failed.";
+  // Those still failed and still listed, once each (one retried in the pass may have failed twice).
+  std::vector<engine::Serial> named;
+  for (const engine::Serial serial : summary.failedItems) {
+    const engine::Item *item = engine_.List().Find(serial);
+    if (item == nullptr || item->phase != engine::Phase::Failed || named.size() == kNamed ||
+        std::find(named.begin(), named.end(), serial) != named.end())
+      continue;
+    named.push_back(serial);
+    note += "\n" + item->fileName.value_or(item->address) + ": " + engine::ReasonText(*item);
+  }
+  return note;
+}
+
 void DesktopController::Command(std::string_view command) {
   using Handler = void (*)(DesktopController &);
   struct Row {
@@ -140,6 +158,7 @@ void DesktopController::Command(std::string_view command) {
   static constexpr Row kRows[] = {
       {movie::kDrag, [](DesktopController &c) { c.hosts_.window.DragWindow(); }},
       {movie::kMinimize, [](DesktopController &c) { c.hosts_.window.Minimize(); }},
+      {movie::kMaximize, [](DesktopController &c) { c.hosts_.window.ToggleMaximized(); }},
       {movie::kTray, [](DesktopController &c) { c.hosts_.window.HideToTray(); }},
       {movie::kClose, [](DesktopController &c) { c.Exit(); }},
       {movie::kSlider, [](DesktopController &c) { c.hosts_.window.HideList(); }},
@@ -246,14 +265,33 @@ void DesktopController::Open(const std::string &target, const std::string &what,
 }
 
 void DesktopController::RemoveSelected() {
-  engine_.Remove(hosts_.selection.SelectedItems());
+  // Taken before the question: the list may change while it is asked.
+  const std::vector<engine::Serial> items = hosts_.selection.SelectedItems();
+  if (items.size() > 1 && engine_.FrontEndValue(kAskBeforeRemoving) != "False") {
+    bool dontAsk = false;
+    const Box::Message question{
+        "Remove the " + std::to_string(items.size()) +
+            " selected items from the download list? This cannot be undone.",
+        Box::Buttons::YesNo,
+        Box::Icon::Question,
+        Box::kAppTitle,
+        kDoNotAskAgain,
+        &dontAsk};
+    if (hosts_.messages.ShowMessage(question) != Box::Answer::Yes)
+      return;
+    // Kept only for a removal confirmed: a question never asked again must not mean "No".
+    if (dontAsk)
+      engine_.SetFrontEndValue(kAskBeforeRemoving, "False");
+  }
+  engine_.Remove(items);
 }
 
 void DesktopController::OpenFile(engine::Serial serial) {
   const engine::Item *item = engine_.List().Find(serial);
   if (item == nullptr || item->phase != engine::Phase::Complete || !item->fileName)
     return;
-  const std::string path = (std::filesystem::path(item->folder) / *item->fileName).string();
+  const std::string path =
+      std::filesystem::absolute(std::filesystem::path(item->folder) / *item->fileName).string();
   Open(path, path);
 }
 
@@ -261,7 +299,11 @@ void DesktopController::OpenFolder(engine::Serial serial) {
   const engine::Item *item = engine_.List().Find(serial);
   if (item == nullptr)
     return;
-  const std::string folder = item->folder.empty() ? engine_.DownloadDir() : item->folder;
+  // Absolute, as the pass that wrote there found it: a relative folder
+  // starting with "-" must not reach the opener as an option.
+  const std::string folder =
+      std::filesystem::absolute(item->folder.empty() ? engine_.DownloadDir() : item->folder)
+          .string();
   Open(folder, "the folder " + folder);
 }
 
@@ -299,6 +341,13 @@ void DesktopController::AddAndStart(const std::vector<std::string> &addresses) {
   Add(addresses);
   if (!engine_.Downloading())
     startTimer_.start();
+}
+
+void DesktopController::HandedOver(const std::vector<std::string> &addresses) {
+  if (addresses.empty())
+    hosts_.window.BringForward();
+  else
+    AddAndStart(addresses);
 }
 
 void DesktopController::Exit() {

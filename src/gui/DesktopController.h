@@ -34,6 +34,10 @@ public:
       "Download is in Progress, Are you sure that you want to exit?";
   static constexpr const char *kFolderPrompt =
       "Please select the desired Download directory then press Ok.";
+  static constexpr const char *kDoNotAskAgain = "Do not ask again";
+  // The front end's value that is "False" once the user asked not to be
+  // asked before several items are removed.
+  static constexpr const char *kAskBeforeRemoving = "Ask Before Removing";
   // The deferred start and exit run this long after they are asked for,
   // outside the movie's command or the menu's click that asked.
   static constexpr int kDeferMillis = 200;
@@ -72,10 +76,11 @@ public:
   // where the document is.
   void OpenHelp();
 
-  // What the list offers for its items: the selected ones go; a complete
-  // item's file, or the folder an item's file is in (else the download
-  // folder), opens; the addresses go to the clipboard, one a line; failed
-  // and cancelled items wait again.
+  // What the list offers for its items: the selected ones go (after a
+  // question when they are more than one, unless the user asked for none);
+  // a complete item's file, or the folder an item's file is in (else the
+  // download folder), opens by its absolute path; the addresses go to the
+  // clipboard, one a line; failed and cancelled items wait again.
   void RemoveSelected();
   void OpenFile(engine::Serial serial);
   void OpenFolder(engine::Serial serial);
@@ -96,6 +101,9 @@ public:
   // Addresses given when the program starts: added and downloaded as a
   // copied address is (the pass starts 200 ms later).
   void AddAndStart(const std::vector<std::string> &addresses);
+  // A later start of the program handed these over: added and downloaded
+  // as its own would have been; with none, the window comes forward.
+  void HandedOver(const std::vector<std::string> &addresses);
 
   // The tray menu's entries: start (200 ms later) or stop by the caption;
   // monitoring the other way round from the mark shown, not saved; the exit
@@ -119,6 +127,10 @@ public:
   bool ExitPending() const { return exitTimer_.isActive(); }
 
   void PassEnded(const engine::PassSummary &summary) override;
+  // What a note at a pass's end says: how many of its items completed and
+  // failed, and why the first few of its failed ones failed, each named by
+  // its file name or, while it has none, by its address.
+  std::string PassEndNote(const engine::PassSummary &summary) const;
 
 private:
   void TellListFull(std::size_t dropped);

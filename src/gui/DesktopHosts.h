@@ -16,6 +16,10 @@ public:
   virtual void Minimize() = 0;
   // Hides the window, leaving only the tray icon.
   virtual void HideToTray() = 0;
+  // Shown and raised above other windows, from the tray or minimised too.
+  virtual void BringForward() = 0;
+  // The window fills the screen, or has its own size again.
+  virtual void ToggleMaximized() = 0;
   // The list becomes visible above the movie; or hidden.
   virtual void ShowList() = 0;
   virtual void HideList() = 0;

@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMetaObject>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -21,8 +21,10 @@ void DesktopOpener::Open(const std::string &target, Failed failed) {
         qApp, [failed, reason] { failed(reason); }, Qt::QueuedConnection);
   };
   // A file or folder is opened by its path: one that is missing opens nothing.
-  if (!target.empty() && target.front() == '/' &&
-      !QFileInfo::exists(QString::fromStdString(target)))
+  // The path is its bytes, whatever their encoding (a name from a server
+  // need not be UTF-8), here as for xdg-open.
+  std::error_code unknown;
+  if (!target.empty() && target.front() == '/' && !std::filesystem::exists(target, unknown))
     return tell("there is no such file or folder");
   const char *const argv[] = {"xdg-open", target.c_str(), nullptr};
   pid_t child = 0;

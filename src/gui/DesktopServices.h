@@ -8,7 +8,7 @@ namespace vidtrawl::gui {
 
 // Opens documents, folders and web addresses with the desktop's default
 // handler: `xdg-open`, whose exit status tells whether a program took the
-// target. It runs on its own (a browser it starts outlives Vidtrawl); a
+// target, given as its bytes. It runs on its own (a browser it starts outlives Vidtrawl); a
 // thread waits for it and hands a failure to the program's thread.
 class DesktopOpener final : public ShellOpen {
 public:

@@ -39,8 +39,12 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
   const engine::Item &item = engine_.List()[static_cast<std::size_t>(index.row())];
   const int column = index.column();
   switch (role) {
-  case Qt::DisplayRole:
   case Qt::EditRole:
+    // A name to change starts from the name, not from what stands for it.
+    if (column == kColumnFileName)
+      return Text(item.fileName.value_or(""));
+    [[fallthrough]];
+  case Qt::DisplayRole:
     switch (column) {
     case kColumnID:
       return index.row() + 1;
@@ -76,6 +80,18 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
     return {};
   case SerialRole:
     return static_cast<qulonglong>(item.serial);
+  case SortRole:
+    switch (column) {
+    case kColumnID:
+      return index.row();
+    case kColumnStatus:
+      // By state, then by how far a transfer has come.
+      return static_cast<qlonglong>(item.phase) * 1000 + engine::TransferPercent(item).value_or(0);
+    case kColumnSize:
+      return item.sizeKnown == engine::SizeKnown::Bytes ? static_cast<qlonglong>(item.size) : -1;
+    default:
+      return data(index, Qt::DisplayRole);
+    }
   default:
     return {};
   }
@@ -104,6 +120,9 @@ Qt::ItemFlags DownloadListModel::flags(const QModelIndex &index) const {
 bool DownloadListModel::setData(const QModelIndex &index, const QVariant &value, int role) {
   if (role != Qt::EditRole || index.column() != kColumnFileName || index.row() >= rows_)
     return false;
+  // A name left as it was is no rename (one that is not UTF-8 could not come back as it was).
+  if (value.toString() == data(index, Qt::EditRole).toString())
+    return true;
   // A name of which nothing usable is left is refused: the cell keeps its text.
   return engine_.Rename(SerialAt(index.row()), value.toString().toStdString()).has_value();
 }

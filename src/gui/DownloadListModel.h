@@ -19,6 +19,8 @@ public:
     PhaseRole = Qt::UserRole + 1, // the item's engine::Phase, as an int
     PercentRole,                  // a transfer's percentage; none when unknown
     SerialRole,                   // the item's serial (qulonglong)
+    SortRole,                     // what the rows are sorted by in a column: numbers
+                                  // where the texts are numbers or states
   };
 
   explicit DownloadListModel(engine::Engine &engine, QObject *parent = nullptr);

@@ -11,16 +11,32 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace vidtrawl::gui {
+namespace {
+
+engine::Serial SerialOf(const QModelIndex &index) {
+  return index.data(DownloadListModel::SerialRole).value<engine::Serial>();
+}
+
+} // namespace
 
 DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
     : QTableView(parent), model_(model), cellDelegate_(new GridCellDelegate(this)),
       statusPainter_(new StatusCellPainter(this)) {
-  setModel(&model_);
+  sorted_.setSourceModel(&model_);
+  sorted_.setSortRole(DownloadListModel::SortRole);
+  sorted_.setSortCaseSensitivity(Qt::CaseInsensitive);
+  sorted_.setSortLocaleAware(true);
+  setModel(&sorted_);
+  // Unsorted until a header is clicked: the rows as the list has them.
+  horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  setSortingEnabled(true);
   setItemDelegate(cellDelegate_);
   setItemDelegateForColumn(kColumnStatus, statusPainter_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -34,11 +50,16 @@ DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   horizontalHeader()->setHighlightSections(false);
-  // The narrow ID column must be able to get its width.
+  // The narrow ID column must be able to get its width; it is fitted to its numbers.
   horizontalHeader()->setMinimumSectionSize(4);
   horizontalHeader()->setSectionsMovable(false);
+  horizontalHeader()->setSectionResizeMode(kColumnID, QHeaderView::Fixed);
   connect(&model_, &DownloadListModel::itemStarted, this,
-          [this](int row) { scrollTo(model_.index(row, kColumnAddress)); });
+          [this](int row) { scrollTo(sorted_.mapFromSource(model_.index(row, kColumnAddress))); });
+  for (const auto rowsChanged :
+       {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+    connect(&model_, rowsChanged, this, &DownloadListView::FitNumbers);
+  connect(&model_, &QAbstractItemModel::modelReset, this, &DownloadListView::FitNumbers);
 }
 
 void DownloadListView::SelectAll() {
@@ -46,9 +67,10 @@ void DownloadListView::SelectAll() {
 }
 
 std::vector<engine::Serial> DownloadListView::SelectedItems() const {
+  // In the list's order, whatever the order on screen.
   std::vector<int> rows;
   for (const QModelIndex &index : selectionModel()->selectedRows())
-    rows.push_back(index.row());
+    rows.push_back(sorted_.mapToSource(index).row());
   std::sort(rows.begin(), rows.end());
   std::vector<engine::Serial> serials;
   serials.reserve(rows.size());
@@ -66,18 +88,15 @@ std::optional<engine::Serial> DownloadListView::FirstSelectedItem() const {
 
 void DownloadListView::Layout(double scale) {
   // Each column as wide as its share of the window, and never narrower than
-  // its caption.
-  const QFontMetrics captions(horizontalHeader()->font());
-  const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
-  for (int column = 0; column < kColumnCount; ++column) {
+  // its caption; the user's widths stay until the scale changes.
+  for (int column = kColumnAddress; column < kColumnCount && scale != laidOutAt_; ++column) {
     const ColumnLayout &layout = kColumnLayouts[static_cast<std::size_t>(column)];
     const int width = static_cast<int>(
         std::lround(TwipsToPixels(layout.widthTwips, logicalDpiX()) * std::max(1.0, scale)));
-    const int caption = captions.horizontalAdvance(QString::fromUtf8(
-                            layout.caption.data(), static_cast<qsizetype>(layout.caption.size()))) +
-                        padding;
-    horizontalHeader()->resizeSection(column, std::max(width, caption));
+    horizontalHeader()->resizeSection(column, std::max(width, CaptionWidth(column)));
   }
+  laidOutAt_ = scale;
+  FitNumbers();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
 
   const ListLook look = ListLook::For(QApplication::palette());
@@ -99,21 +118,118 @@ void DownloadListView::Layout(double scale) {
   horizontalHeader()->setPalette(header);
   cellDelegate_->SetLook(look);
   statusPainter_->SetLook(look);
+  focusColour_ = look.focus;
   viewport()->update();
 }
 
+int DownloadListView::CaptionWidth(int column) const {
+  const std::string_view caption = kColumnLayouts[static_cast<std::size_t>(column)].caption;
+  return QFontMetrics(horizontalHeader()->font())
+             .horizontalAdvance(
+                 QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()))) +
+         2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) + 4;
+}
+
+void DownloadListView::FitNumbers() {
+  const QFontMetrics digits(font());
+  int widest = 0;
+  for (char digit = '0'; digit <= '9'; ++digit)
+    widest = std::max(widest, digits.horizontalAdvance(QLatin1Char(digit)));
+  const int count = std::max(model_.rowCount(), 1);
+  const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+  const int numbers = static_cast<int>(std::to_string(count).size()) * widest + 2 * margin + 2;
+  horizontalHeader()->resizeSection(kColumnID, std::max(numbers, CaptionWidth(kColumnID)));
+}
+
+void DownloadListView::resizeEvent(QResizeEvent *event) {
+  QTableView::resizeEvent(event);
+  // The address column takes the room the list gains or gives up; the
+  // widths a window is shown with are left as they were set.
+  const int gained = event->size().width() - event->oldSize().width();
+  if (event->oldSize().isValid() && gained != 0) {
+    QHeaderView &header = *horizontalHeader();
+    header.resizeSection(kColumnAddress, std::max(header.sectionSize(kColumnAddress) + gained,
+                                                  CaptionWidth(kColumnAddress)));
+  }
+}
+
 void DownloadListView::keyPressEvent(QKeyEvent *event) {
-  if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
+  const bool editing = state() == QAbstractItemView::EditingState;
+  if (event->key() == Qt::Key_Delete && !editing) {
     emit removeRequested();
     return;
   }
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-      state() != QAbstractItemView::EditingState) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !editing) {
     if (const auto item = FirstSelectedItem())
       emit openRequested(*item);
     return;
   }
+  // The keyboard's way to the context menu, beside the menu key.
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier && !editing) {
+    ShowMenuAtCurrentRow();
+    return;
+  }
   QTableView::keyPressEvent(event);
+}
+
+QModelIndex DownloadListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  // Rows are what the list holds: Home and End go to the first and last of
+  // them, as in a list, not to the row's first and last cells.
+  if (action == MoveHome || action == MoveEnd)
+    modifiers |= Qt::ControlModifier;
+  return QTableView::moveCursor(action, modifiers);
+}
+
+bool DownloadListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) {
+  // The row's name is what F2 edits, whichever of its cells is current.
+  if (trigger == EditKeyPressed && index.isValid() && index.column() != kColumnFileName)
+    return QTableView::edit(index.siblingAtColumn(kColumnFileName), trigger, event);
+  return QTableView::edit(index, trigger, event);
+}
+
+void DownloadListView::focusInEvent(QFocusEvent *event) {
+  QTableView::focusInEvent(event);
+  // Reached from the keyboard with no current row (its row was removed,
+  // say): the first row is current, so that the mark shows where keys act.
+  if (event->reason() != Qt::MouseFocusReason && !currentIndex().isValid() &&
+      sorted_.rowCount() > 0)
+    selectionModel()->setCurrentIndex(sorted_.index(0, kColumnAddress),
+                                      QItemSelectionModel::NoUpdate);
+}
+
+void DownloadListView::paintEvent(QPaintEvent *event) {
+  QTableView::paintEvent(event);
+  if (!hasFocus())
+    return;
+  // The focus: a ring inside the list's edge, and a frame round the current row.
+  QPainter painter(viewport());
+  painter.setPen(QPen(focusColour_, 2));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+  if (!currentIndex().isValid())
+    return;
+  painter.setPen(QPen(focusColour_, 1, Qt::DashLine));
+  painter.drawRect(QRectF(RowRect(currentIndex())).adjusted(0.5, 0.5, -1.5, -1.5));
+}
+
+QRect DownloadListView::RowRect(const QModelIndex &index) const {
+  return visualRect(index.siblingAtColumn(0))
+      .united(visualRect(index.siblingAtColumn(kColumnCount - 1)));
+}
+
+void DownloadListView::scrollContentsBy(int dx, int dy) {
+  QTableView::scrollContentsBy(dx, dy);
+  // The ring stays where it is while the rows move under it.
+  if (hasFocus())
+    viewport()->update();
+}
+
+void DownloadListView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+  QTableView::currentChanged(current, previous);
+  // The mark goes from row to row, not from cell to cell.
+  for (const QModelIndex &index : {current, previous})
+    if (index.isValid())
+      viewport()->update(RowRect(index));
 }
 
 void DownloadListView::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -125,32 +241,35 @@ void DownloadListView::mouseDoubleClickEvent(QMouseEvent *event) {
   // A complete item's file opens; any other item's file name is edited.
   if (index.data(DownloadListModel::PhaseRole).toInt() ==
       static_cast<int>(engine::Phase::Complete)) {
-    emit openRequested(model_.SerialAt(index.row()));
+    emit openRequested(SerialOf(index));
     return;
   }
   if (index.column() == kColumnFileName)
-    edit(index);
+    QTableView::edit(index);
+}
+
+void DownloadListView::ShowMenuAtCurrentRow() {
+  const QModelIndex current = currentIndex();
+  if (!current.isValid() || SelectedItems().empty())
+    return;
+  emit menuRequested(viewport()->mapToGlobal(visualRect(current).bottomLeft()));
 }
 
 void DownloadListView::contextMenuEvent(QContextMenuEvent *event) {
-  QPoint at = event->globalPos();
-  if (event->reason() == QContextMenuEvent::Mouse) {
-    // The row under the pointer joins the selection, or becomes it.
-    const QModelIndex index = indexAt(event->pos());
-    if (!index.isValid())
-      return;
-    if (!selectionModel()->isRowSelected(index.row(), {}))
-      selectionModel()->select(index,
-                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    setCurrentIndex(index);
-  } else {
+  if (event->reason() != QContextMenuEvent::Mouse) {
     // From the keyboard: at the current row.
-    const QModelIndex current = currentIndex();
-    if (!current.isValid() || SelectedItems().empty())
-      return;
-    at = viewport()->mapToGlobal(visualRect(current).bottomLeft());
+    ShowMenuAtCurrentRow();
+    return;
   }
-  emit menuRequested(at);
+  // The row under the pointer joins the selection, or becomes it.
+  const QModelIndex index = indexAt(event->pos());
+  if (!index.isValid())
+    return;
+  if (!selectionModel()->isRowSelected(index.row(), {}))
+    selectionModel()->select(index,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  setCurrentIndex(index);
+  emit menuRequested(event->globalPos());
 }
 
 } // namespace vidtrawl::gui

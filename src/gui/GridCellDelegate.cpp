@@ -49,17 +49,6 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     painter->drawStaticText(QPointF(area.left(), top), laidOut);
     painter->restore();
   }
-
-  if (option.state & QStyle::State_HasFocus) {
-    QStyleOptionFocusRect focus;
-    focus.QStyleOption::operator=(option);
-    focus.rect = option.rect;
-    focus.state |= QStyle::State_KeyboardFocusChange;
-    focus.backgroundColor = ground;
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
-  }
 }
 
 } // namespace vidtrawl::gui

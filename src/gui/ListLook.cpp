@@ -32,6 +32,7 @@ ListLook ListLook::For(const QPalette &palette) {
         .selectedText = Qt::white,
         .editorGround = QColor(255, 199, 0),
         .editorText = Qt::black,
+        .focus = QColor(37, 99, 235),
     };
   return ListLook{
       .ground = QColor(38, 44, 52),
@@ -44,6 +45,7 @@ ListLook ListLook::For(const QPalette &palette) {
       .selectedText = Qt::black,
       .editorGround = QColor(255, 199, 0),
       .editorText = Qt::black,
+      .focus = QColor(37, 99, 235),
   };
 }
 

@@ -21,6 +21,7 @@ struct ListLook {
   QColor selectedText;
   QColor editorGround; // a file name being edited
   QColor editorText;
+  QColor focus; // the list's focus marks, at 3:1 or better on rows and selection
 
   // The look that goes with the palette: dark when its window colour is.
   static ListLook For(const QPalette &palette);

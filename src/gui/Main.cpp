@@ -1,10 +1,12 @@
 #include "gui/Desktop.h"
 #include "gui/DesktopCommandLine.h"
+#include "gui/SingleInstance.h"
 
 #include <QApplication>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -71,8 +73,25 @@ int main(int argc, char **argv) {
   if (line.action != DesktopCommandLine::Action::Run)
     return Answer(line);
 
+  // A program that runs already takes the addresses; only it keeps the list.
+  vidtrawl::gui::SingleInstance instance;
+  if (!instance.Claim()) {
+    if (instance.HandOver({line.addresses, qgetenv("XDG_ACTIVATION_TOKEN").toStdString()},
+                          std::chrono::milliseconds(1500)))
+      return 0;
+    std::fprintf(stderr, "vidtrawl: Vidtrawl runs already (%s) but does not answer\n",
+                 qUtf8Printable(instance.Path()));
+    return 1;
+  }
   vidtrawl::gui::Desktop desktop;
-  desktop.Start();
+  if (!desktop.Start())
+    return 1;
   desktop.Controller().AddAndStart(line.addresses);
+  instance.Serve([&desktop](const vidtrawl::gui::SingleInstance::Request &request) {
+    // Wayland raises a window for another program only with its token.
+    if (!request.activationToken.empty())
+      qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(request.activationToken));
+    desktop.Controller().HandedOver(request.addresses);
+  });
   return QApplication::exec();
 }

@@ -1,22 +1,26 @@
 #include "gui/MainWindow.h"
 
+#include "gui/MovieContract.h"
 #include "gui/TrayMenu.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QScreen>
 #include <QWindow>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vidtrawl::gui {
 
 MainWindow::MainWindow(DownloadListModel &model, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), movie_(this), list_(model, this),
-      movieFilter_(movie_, this), wheelFilter_(*this, list_, this) {
+      movieFilter_(movie_, this), edgeFilter_(*this, this), wheelFilter_(*this, list_, this) {
   setWindowTitle(QStringLiteral("Vidtrawl"));
   setAccessibleName(QStringLiteral("Vidtrawl"));
   movie_.setAccessibleName(QStringLiteral("Vidtrawl window"));
+  connect(&movie_, &MovieBridge::listAreaChanged, this, &MainWindow::PlaceList);
   ApplyLook();
   // Behind the movie until the movie shows its download page.
   list_.hide();
@@ -31,12 +35,41 @@ double MainWindow::FontScale() {
 
 void MainWindow::ApplyLook() {
   scale_ = FontScale();
-  const auto scaled = [this](int length) { return static_cast<int>(std::lround(length * scale_)); };
-  setFixedSize(scaled(kWidth), scaled(kHeight));
-  movie_.setGeometry(0, 0, width(), height());
-  list_.setGeometry(scaled(kListGeometry.x()), scaled(kListGeometry.y()),
-                    scaled(kListGeometry.width()), scaled(kListGeometry.height()));
-  list_.Layout(scale_);
+  const QScreen *shownOn = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  const QSize drawn(static_cast<int>(std::lround(kWidth * scale_)),
+                    static_cast<int>(std::lround(kHeight * scale_)));
+  const QSize room = shownOn != nullptr ? shownOn->availableGeometry().size() : drawn;
+  // Twice the scale or a large font on a small screen: the list gives up
+  // rows first, then the whole movie shrinks, so that nothing is off-screen.
+  zoom_ = std::min({scale_, room.width() / double(kWidth), room.height() / double(kLeastHeight)});
+  setMinimumSize(drawn.boundedTo(room));
+  if (!std::exchange(sized_, true))
+    resize(minimumSize());
+  movie_.SetZoom(zoom_);
+  list_.Layout(zoom_);
+  PlaceList();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event) {
+  QWidget::resizeEvent(event);
+  movie_.setGeometry(rect());
+  PlaceList();
+}
+
+void MainWindow::PlaceList() {
+  const QRect area = movie_.ListArea();
+  const auto scaled = [this](int length) { return static_cast<int>(std::lround(length * zoom_)); };
+  list_.setGeometry(area.isEmpty()
+                        ? QRect(scaled(kListGeometry.x()), scaled(kListGeometry.y()),
+                                scaled(kListGeometry.width()), scaled(kListGeometry.height()))
+                        : area);
+}
+
+void MainWindow::ToggleMaximized() {
+  if (isMaximized())
+    showNormal();
+  else
+    showMaximized();
 }
 
 void MainWindow::changeEvent(QEvent *event) {
@@ -49,6 +82,9 @@ void MainWindow::changeEvent(QEvent *event) {
   case QEvent::PaletteChange:
     ApplyLook();
     break;
+  case QEvent::WindowStateChange:
+    movie_.Set(movie::kMaximized, movie::Flag(isMaximized()));
+    break;
   default:
     break;
   }
@@ -56,7 +92,9 @@ void MainWindow::changeEvent(QEvent *event) {
 }
 
 void MainWindow::Restore() {
-  showNormal();
+  // Minimised no more; filling the screen still, when it did.
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
   raise();
   activateWindow();
 }
@@ -76,6 +114,7 @@ void MainWindow::StartFilters() {
   if (filtered_)
     return;
   movie_.installEventFilter(&movieFilter_);
+  movie_.installEventFilter(&edgeFilter_);
   qApp->installEventFilter(&wheelFilter_);
   filtered_ = true;
 }
@@ -84,6 +123,7 @@ void MainWindow::StopFilters() {
   if (!filtered_)
     return;
   movie_.removeEventFilter(&movieFilter_);
+  movie_.removeEventFilter(&edgeFilter_);
   qApp->removeEventFilter(&wheelFilter_);
   filtered_ = false;
 }

@@ -14,15 +14,21 @@ namespace vidtrawl::gui {
 class TrayMenu;
 
 // The main window: a frameless window that the movie covers, with the
-// download list laid over the movie's list panel. It is 630 x 535 at the
-// usual font size (10 points) and grows with a larger system font, the
-// movie and the list's columns with it; the list follows the palette.
+// download list laid over the area the movie keeps for it. It is at least
+// 630 x 535 at the usual font size (10 points) and larger with a larger
+// system font, the movie and the list's columns with it; it is resized from
+// its edges and fills the screen when asked, the movie laying itself out
+// and the list taking the room. On a screen with less room than that it is
+// as large as the screen allows. The list follows the palette.
 class MainWindow final : public QWidget, public WindowActions {
   Q_OBJECT
 
 public:
   static constexpr int kWidth = 630;
   static constexpr int kHeight = 535;
+  // The least height the movie can be laid out in: its list then shows two rows.
+  static constexpr int kLeastHeight = 420;
+  // Where the list goes without a movie to say so.
   static constexpr QRect kListGeometry{29, 190, 570, 177};
 
   explicit MainWindow(DownloadListModel &model, QWidget *parent = nullptr);
@@ -54,6 +60,8 @@ public:
   void DragWindow() override;
   void Minimize() override;
   void HideToTray() override;
+  void BringForward() override { Restore(); }
+  void ToggleMaximized() override;
   void ShowList() override;
   void HideList() override;
   void UnloadMenu() override;
@@ -62,15 +70,23 @@ public:
 protected:
   void closeEvent(QCloseEvent *event) override;
   void changeEvent(QEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
 
 private:
+  void PlaceList();
+
   MovieBridge movie_;
   DownloadListView list_;
   MovieInputFilter movieFilter_;
+  WindowEdgeFilter edgeFilter_;
   ListWheelFilter wheelFilter_;
   TrayMenu *menu_ = nullptr;
   std::function<void()> closeRequested_;
   double scale_ = 1.0;
+  // How much larger than drawn the movie is shown: the font's scale, less
+  // on a screen without room for it.
+  double zoom_ = 1.0;
+  bool sized_ = false;
   bool filtered_ = false;
   bool ending_ = false;
 };

@@ -19,6 +19,10 @@ public:
     Buttons buttons = Buttons::Ok;
     Icon icon = Icon::None;
     std::string title = kAppTitle;
+    // A check box under the text ("Do not ask again"); empty: none. Whether
+    // the user ticked it goes to `checked`.
+    std::string checkBox = {};
+    bool *checked = nullptr;
   };
 
   virtual ~MessageBox() = default;

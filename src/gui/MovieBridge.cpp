@@ -11,8 +11,6 @@
 #include <QUrl>
 #include <QVariant>
 
-#include <cstdio>
-
 namespace vidtrawl::gui {
 namespace {
 
@@ -33,20 +31,16 @@ MovieBridge::MovieBridge(QWidget *parent) : QQuickWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
 }
 
-bool MovieBridge::Load(const QString &file) {
-  if (!QFileInfo(file).isFile()) {
-    std::fprintf(stderr, "vidtrawl: the movie %s is missing; the window stays empty\n",
-                 qUtf8Printable(file));
-    return false;
-  }
+std::string MovieBridge::Load(const QString &file) {
+  if (!QFileInfo(file).isFile())
+    return "the movie " + file.toStdString() + " is missing";
   setSource(QUrl::fromLocalFile(file));
   if (status() != QQuickWidget::Ready || rootObject() == nullptr) {
-    std::fprintf(stderr, "vidtrawl: the movie %s cannot be shown; the window stays empty\n",
-                 qUtf8Printable(file));
+    std::string problem = "the movie " + file.toStdString() + " cannot be shown:";
     for (const QQmlError &error : errors())
-      std::fprintf(stderr, "  %s\n", qUtf8Printable(error.toString()));
+      problem += "\n" + error.toString().toStdString();
     setSource(QUrl());
-    return false;
+    return problem;
   }
   root_ = rootObject();
   // A text field follows every change of the clipboard by asking its owner
@@ -57,12 +51,15 @@ bool MovieBridge::Load(const QString &file) {
   for (QObject *item : root_->findChildren<QObject *>())
     if (item->inherits("QQuickTextInput"))
       QObject::disconnect(QGuiApplication::clipboard(), nullptr, item, nullptr);
+  root_->setProperty("zoom", zoom_);
+  connect(root_, SIGNAL(listAreaChanged()), this, SIGNAL(listAreaChanged()));
+  emit listAreaChanged();
   // Connected at once: the movie announces its first page on the next turn.
   if (!connect(root_, SIGNAL(fsCommand(QString, QString)), this,
                SLOT(CommandSent(QString, QString)))) {
-    std::fprintf(stderr, "vidtrawl: the movie %s sends no commands\n", qUtf8Printable(file));
+    return "the movie " + file.toStdString() + " sends no commands";
   }
-  return true;
+  return {};
 }
 
 void MovieBridge::CommandSent(const QString &command, const QString &args) {
@@ -144,6 +141,19 @@ void MovieBridge::focusInEvent(QFocusEvent *event) {
 void MovieBridge::ShowPage(const QString &page) {
   if (root_ != nullptr)
     QMetaObject::invokeMethod(root_, "showPage", Q_ARG(QString, page));
+}
+
+void MovieBridge::SetZoom(double zoom) {
+  zoom_ = zoom;
+  if (root_ != nullptr)
+    root_->setProperty("zoom", zoom);
+}
+
+QRect MovieBridge::ListArea() const {
+  if (root_ == nullptr)
+    return {};
+  const QRectF area = root_->property("listArea").toRectF();
+  return QRect(qRound(area.x()), qRound(area.y()), qRound(area.width()), qRound(area.height()));
 }
 
 } // namespace vidtrawl::gui

@@ -13,8 +13,8 @@ namespace vidtrawl::gui {
 
 // The movie's player: shows Main.qml, hands its commands on and sets and
 // reads its variables ("_root.name" is the root item's property "name").
-// A movie that is missing or broken leaves the player empty: the reason
-// goes to stderr and every variable set is kept, so nothing else breaks.
+// A movie that is missing or broken leaves the player empty and every
+// variable set is kept, so nothing else breaks.
 class MovieBridge final : public QQuickWidget, public MovieVariables {
   Q_OBJECT
 
@@ -23,8 +23,8 @@ public:
 
   explicit MovieBridge(QWidget *parent = nullptr);
 
-  // Loads the movie; false (and the reason on stderr) when it cannot be shown.
-  bool Load(const QString &file);
+  // Loads the movie; why it cannot be shown, or empty text when it is.
+  std::string Load(const QString &file);
   // Where the movie's commands go.
   void OnCommand(CommandHandler handler) { handler_ = std::move(handler); }
 
@@ -33,6 +33,11 @@ public:
 
   // Brings a page of the movie on show as its own tab would.
   void ShowPage(const QString &page);
+  // How much larger than drawn the movie is shown.
+  void SetZoom(double zoom);
+  // Where the movie wants the download list, in this widget; empty without
+  // a movie. It says when that changes.
+  QRect ListArea() const;
 
   // The address field's own menu (Cut, Copy, Paste, Select All): at
   // `position` (in this widget) when it lies on the field; with none given,
@@ -44,6 +49,9 @@ protected:
   bool focusNextPrevChild(bool next) override;
   void focusInEvent(QFocusEvent *event) override;
 
+signals:
+  void listAreaChanged();
+
 private slots:
   void CommandSent(const QString &command, const QString &args);
 
@@ -53,6 +61,7 @@ private:
 
   QObject *root_ = nullptr;
   CommandHandler handler_;
+  double zoom_ = 1;
 };
 
 } // namespace vidtrawl::gui

@@ -31,6 +31,8 @@ inline constexpr std::string_view kMonitorOn = "ID_FS_autoDownloadCheck";
 inline constexpr std::string_view kMonitorOff = "ID_FS_autoDownloadUncheck";
 // The user chose how many items download at once (kSimultaneousDownloads).
 inline constexpr std::string_view kSimultaneousDownloadsChosen = "ID_FS_simultaneousDownloads";
+// The window is to fill the screen, or to have its own size again.
+inline constexpr std::string_view kMaximize = "IDC_FS_Maximize";
 
 // Variables.
 // "Version " + major + "." + minor + ".0." + revision, CR LF, then kAboutText;
@@ -55,6 +57,8 @@ inline constexpr char kDownloadBtnTab[] = "_root.downloadBtnTab";
 inline constexpr char kPassStatus[] = "_root.passStatus";
 // How many items download at once, "1" to "16" (the program's own too).
 inline constexpr char kSimultaneousDownloads[] = "_root.simultaneousDownloads";
+// Whether the window fills the screen (flag; the program's own).
+inline constexpr char kMaximized[] = "_root.maximized";
 
 inline constexpr char kAboutText[] =
     "Vidtrawl is an easy to use program to download video files from iFilm,Google,youtube, "

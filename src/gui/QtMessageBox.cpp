@@ -1,5 +1,6 @@
 #include "gui/QtMessageBox.h"
 
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QString>
 
@@ -29,7 +30,11 @@ MessageBox::Answer QtMessageBox::ShowMessage(const Message &message) {
                   yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, owner_);
   if (yesNo)
     box.setDefaultButton(QMessageBox::No);
+  if (!message.checkBox.empty())
+    box.setCheckBox(new QCheckBox(QString::fromStdString(message.checkBox), &box));
   const int answer = box.exec();
+  if (message.checked != nullptr)
+    *message.checked = box.checkBox() != nullptr && box.checkBox()->isChecked();
   if (!yesNo)
     return Answer::Ok;
   return answer == QMessageBox::Yes ? Answer::Yes : Answer::No;

@@ -8,6 +8,10 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
+
+#include <utility>
 
 namespace vidtrawl::gui {
 
@@ -31,6 +35,72 @@ bool MovieInputFilter::eventFilter(QObject *, QEvent *event) {
       movie_.ShowFieldMenu(menu->pos());
     return true;
   }
+  default:
+    return false;
+  }
+}
+
+Qt::Edges WindowEdgeFilter::EdgesAt(QSize size, QPoint point, int border) {
+  const int corner = 3 * border;
+  const auto near = [](int at, int length, int reach) {
+    return std::pair{at < reach, at >= length - reach};
+  };
+  const auto [left, right] = near(point.x(), size.width(), border);
+  const auto [top, bottom] = near(point.y(), size.height(), border);
+  const auto [leftCorner, rightCorner] = near(point.x(), size.width(), corner);
+  const auto [topCorner, bottomCorner] = near(point.y(), size.height(), corner);
+  const bool side = left || right, end = top || bottom;
+  Qt::Edges edges;
+  edges.setFlag(Qt::LeftEdge, left || (end && leftCorner));
+  edges.setFlag(Qt::RightEdge, right || (end && rightCorner));
+  edges.setFlag(Qt::TopEdge, top || (side && topCorner));
+  edges.setFlag(Qt::BottomEdge, bottom || (side && bottomCorner));
+  return edges;
+}
+
+bool WindowEdgeFilter::eventFilter(QObject *watched, QEvent *event) {
+  if (!watched->isWidgetType())
+    return false;
+  auto *widget = static_cast<QWidget *>(watched);
+  const auto edgesOf = [this](const QMouseEvent *mouse) {
+    constexpr int kBorder = 5;
+    return window_.isMaximized() || window_.isFullScreen()
+               ? Qt::Edges()
+               : EdgesAt(window_.size(), mouse->position().toPoint(), kBorder);
+  };
+  switch (event->type()) {
+  case QEvent::MouseMove: {
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const Qt::Edges edges = edgesOf(mouse);
+    if (!edges) {
+      if (std::exchange(cursorSet_, false))
+        widget->unsetCursor();
+      return false;
+    }
+    const bool falling =
+        edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge);
+    const bool rising =
+        edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge);
+    widget->setCursor(falling                                  ? Qt::SizeFDiagCursor
+                      : rising                                 ? Qt::SizeBDiagCursor
+                      : edges & (Qt::LeftEdge | Qt::RightEdge) ? Qt::SizeHorCursor
+                                                               : Qt::SizeVerCursor);
+    cursorSet_ = true;
+    // Over an edge the movie's own cursors would take the resize cursor's place.
+    return mouse->buttons() == Qt::NoButton;
+  }
+  case QEvent::MouseButtonPress: {
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const Qt::Edges edges = edgesOf(mouse);
+    if (mouse->button() != Qt::LeftButton || !edges || window_.windowHandle() == nullptr)
+      return false;
+    window_.windowHandle()->startSystemResize(edges);
+    return true;
+  }
+  case QEvent::Leave:
+    if (std::exchange(cursorSet_, false))
+      widget->unsetCursor();
+    return false;
   default:
     return false;
   }

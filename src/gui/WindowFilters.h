@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
+#include <QSize>
 
 class QAbstractItemView;
 class QWidget;
@@ -22,6 +24,26 @@ public:
 
 private:
   MovieBridge &movie_;
+};
+
+// A frameless window is resized from its edges as a framed one is: near an
+// edge or a corner the pointer shows the resize cursor, and a press there
+// hands the resize to the window system. Not while the window fills the
+// screen; elsewhere, and in every other way, the events go on unchanged.
+class WindowEdgeFilter final : public QObject {
+public:
+  // Installed on a widget that covers `window` from its top left corner.
+  explicit WindowEdgeFilter(QWidget &window, QObject *parent = nullptr)
+      : QObject(parent), window_(window) {}
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+  // The edges a point of a window of `size` is near: within `border` of an
+  // edge, and within three times that of a corner along an edge.
+  static Qt::Edges EdgesAt(QSize size, QPoint point, int border);
+
+private:
+  QWidget &window_;
+  bool cursorSet_ = false;
 };
 
 // The wheel over the list scrolls it, whether it has the focus or not: a

@@ -424,6 +424,7 @@ void ItemJob::Fail(base::Fault fault, bool fileMissing) {
       it.sizeKnown = list::SizeKnown::Missing;
   });
   ++scheduler_.summary_.failed;
+  scheduler_.summary_.failedItems.push_back(serial_);
   End();
 }
 

@@ -35,6 +35,7 @@ public:
   struct Summary {
     int completed = 0;
     int failed = 0;
+    std::vector<list::Serial> failedItems = {};
   };
   static constexpr int kMaxJobs = 16;
 

@@ -46,9 +46,10 @@ protected:
   const cli::DemoSite &demo = cli::TheDemoSite();
 };
 
-// A page address typed into the movie (then Add and Start clicked), or copied with the monitor on.
-TEST_F(GuiProgram, ATypedOrCopiedAddressIsDownloaded) {
-  for (const char *how : {"type", "copy"}) {
+// A page address typed into the movie (then Add and Start clicked), copied with the monitor on, or
+// given to a second start of the program, which hands it to the first and ends.
+TEST_F(GuiProgram, ATypedCopiedOrHandedOverAddressIsDownloaded) {
+  for (const char *how : {"type", "copy", "second"}) {
     TempDir home;
     const fs::path video = home / "Downloaded Videos" / demo.pages[10].fileName;
     const ChildProcess::Result result =

@@ -3,6 +3,9 @@
 #  type ADDRESS FILE   typed into the movie's field, then "Add to list" and "Start Downloading";
 #  copy ADDRESS FILE   copied to the clipboard (FILE within four seconds either way: a stalled
 #                      clipboard read would take five);
+#  second ADDRESS FILE given to a second `vidtrawl ADDRESS`, which must end with 0 within two
+#                      seconds without a window of its own or a write of the kept list (under
+#                      strace, where there is one), leaving the first nothing mapped of /dev/shm;
 #  restart A1 A2 PART LIST FILE1 FILE2   started with A1 and A2, killed once the first video has
 #                      begun to arrive as PART and the kept LIST says so, LIST printed, started
 #                      again without addresses and "Start Downloading" pressed.
@@ -38,6 +41,15 @@ else
     xdotool type --delay 2 "$3"
     click 545 101
     click 488 486
+  elif [ "$how" = second ]; then
+    trace=
+    command -v strace >/dev/null && trace="strace -f -qq -e trace=rename -o ${TMPDIR:-/tmp}/second"
+    begun=$(date +%s%N)
+    timeout 5 $trace "$program" "$3" || fail "the second start ended with $?"
+    [ $(($(date +%s%N) - begun)) -lt 2000000000 ] || fail "the second start took 2 s or more"
+    [ "$(xdotool search --onlyvisible --name '^Vidtrawl$' | wc -l)" = 1 ] || fail "two windows"
+    ! grep -s 'list\.json")' "${TMPDIR:-/tmp}/second" || fail "the second wrote the list"
+    ! grep /dev/shm "/proc/$pid/maps" || fail "the program keeps a file of /dev/shm"
   else # (xclip stays to serve its copy; its output goes nowhere, so this script's output ends)
     printf '%s' "$3" | xclip -selection clipboard >/dev/null 2>&1
   fi

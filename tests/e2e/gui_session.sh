@@ -5,7 +5,10 @@
 #          shows it when minimised;
 #  sni     a D-Bus tray (desktop_bus.py): the same with the item's Activate; and an address copied
 #          while the window is in the tray ends in a notification of the failed pass, with why;
-#  a11y    the accessibility bus: a11y_check.py reads the window's controls.
+#  a11y    the accessibility bus: a11y_check.py reads the window's controls;
+#  grow    on a 1280x900 screen, the window resized to 1000x800 follows and its list (as the
+#          accessibility bus shows it) grows; both sizes are back after a restart; at twice the
+#          scale the window is wholly on the screen.
 # Exit: 0 when all went as it should, 77 when a tool it needs is missing.
 set -eu
 program=$1 kind=$2
@@ -20,8 +23,12 @@ for tool in $need; do
 done
 case $kind in
 sni) /usr/bin/python3 -c 'import gi' 2>/dev/null || exit 77 ;;
-a11y) [ -x /usr/libexec/at-spi-bus-launcher ] && /usr/bin/python3 -c 'import pyatspi' || exit 77 ;;
+a11y | grow)
+  [ -x /usr/libexec/at-spi-bus-launcher ] && /usr/bin/python3 -c 'import pyatspi' || exit 77
+  ;;
 esac
+screen=1024x768
+[ "$kind" = grow ] && screen=1280x900
 work=$(mktemp -d)
 pids=
 trap 'kill $pids 2>/dev/null || :; rm -rf "$work"' EXIT
@@ -31,7 +38,7 @@ spawn() { "$@" & pids="$! $pids"; } # in the background until the script ends
 within() { n=$1; shift; until "$@"; do [ $((n -= 1)) -gt 0 ] || return 1; sleep 0.1; done; }
 said() { grep -q "$1" "$work/desktop.log"; }
 
-spawn Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$work/display" >/dev/null 2>&1
+spawn Xvfb -displayfd 3 -nolisten tcp -screen 0 ${screen}x24 3>"$work/display" >/dev/null 2>&1
 within 100 test -s "$work/display" || fail "no display"
 export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb LC_ALL=C HOME="$work/home" \
   XDG_CONFIG_HOME="$work/home/.config" XDG_CACHE_HOME="$work/home/.cache" \
@@ -48,15 +55,19 @@ sni)
   spawn /usr/bin/python3 "$here/desktop_bus.py" >"$work/desktop.log"
   within 100 said '^ready' || fail "no desktop bus"
   ;;
-a11y)
+a11y | grow)
   spawn /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
   ;;
 esac
 sleep 1 # the tray is up before the icon is made
-spawn "$program" >"$work/program.log" 2>&1
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vidtrawl$' | head -n 1)
-[ -n "$window" ] || fail "no window"
+start() {
+  spawn "$program" >"$work/program.log" 2>&1
+  running=$!
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Vidtrawl$' | head -n 1)
+  [ -n "$window" ] || fail "no window"
+}
+start
 shown() { xdotool search --onlyvisible --name '^Vidtrawl$' | grep -qx "$window"; }
 hidden() { ! shown; }
 docked() {
@@ -67,6 +78,29 @@ docked() {
 case $kind in
 a11y)
   /usr/bin/python3 "$here/a11y_check.py"
+  exit
+  ;;
+grow)
+  list() { /usr/bin/python3 "$here/a11y_check.py" table:Downloads; }
+  geometry() { xdotool getwindowgeometry "$window" | sed -n 's/.*Geometry: //p'; }
+  sized() { [ "$(geometry)" = "$1" ]; }
+  close() { xdotool mousemove --window "$window" $(($1 - 22)) 24 click 1 && wait "$running"; }
+  small=$(list) || fail "no list on the accessibility bus"
+  xdotool windowsize "$window" 1000 800
+  within 50 sized 1000x800 || fail "the window is $(geometry), not 1000x800"
+  grown() { set -- $small $(list) && [ "$7" -gt "$3" ] && [ "$8" -gt "$4" ]; }
+  within 50 grown || fail "the list did not grow: from $small to $(list)"
+  large=$(list)
+  close 1000
+  start
+  within 50 sized 1000x800 || fail "the window is $(geometry) after a restart"
+  [ "$(list)" = "$large" ] || fail "the list is $(list) after a restart, not $large"
+  close 1000
+  QT_SCALE_FACTOR=2 start
+  sleep 1
+  eval "$(xdotool getwindowgeometry --shell "$window")"
+  [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1280 ] && [ $((Y + HEIGHT)) -le 900 ] ||
+    fail "at twice the scale the window is at ${X},${Y}, ${WIDTH}x${HEIGHT}, off the screen"
   exit
   ;;
 xembed)

@@ -8,6 +8,7 @@
 #include "gui/MovieContract.h"
 #include "gui/QtMessageBox.h"
 #include "gui/SpeedLimitMenu.h"
+#include "gui/SingleInstance.h"
 #include "gui/StatusCellPainter.h"
 #include "support/Nginx.h"
 #include "support/RawServer.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -130,10 +132,11 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Download Dir=/srv/films"), std::string::npos);
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Simultaneous Downloads=16"), std::string::npos);
   EXPECT_EQ(r.engine.SimultaneousDownloads(), 16);
-  // The list's commands take the selected items.
+  // The list's commands take the selected items (their removal confirmed).
   r.engine.Add({"http://www.putfile.com/2", "http://www.putfile.com/3"});
   r.desktop.selected = {3, 1};
   r.controller.Command("IDC_FS_moveUp");
+  r.messages.answer = Box::Answer::Yes;
   r.controller.Command("IDC_FS_removeSelectedD");
   EXPECT_EQ(r.engine.List().Count(), 1u);
   EXPECT_EQ(r.engine.List()[0].serial, 2u);
@@ -144,8 +147,8 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
   // A help document that nothing opens says so, and where it is.
   r.desktop.openFailure = "no program for it is installed";
   r.controller.Command("IDC_FS_Help");
-  ASSERT_EQ(r.messages.shown.size(), 1u);
-  EXPECT_EQ(r.messages.shown[0].text,
+  ASSERT_EQ(r.messages.shown.size(), 2u);
+  EXPECT_EQ(r.messages.shown[1].text,
             "Vidtrawl could not open its help: no program for it is installed.\n\nThe help "
             "document is /help.html; you can open it in a web browser.");
 }
@@ -211,11 +214,13 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   EXPECT_FALSE(r.engine.MonitorEnabled());
 }
 
-// What the list offers for its items: a complete one's file and folder open (a failure is told),
-// addresses are copied, failed items wait again.
+// What the list offers for its items: a complete one's file (by its name's bytes, UTF-8 or not) and
+// folder open by their absolute paths (a failure is told), addresses are copied, failed items wait
+// again.
 TEST(DesktopController, TheListsOwnCommands) {
   Rules r;
   r.engine.Add({"http://www.putfile.com/done", "http://www.putfile.com/missing"});
+  r.engine.Rename(1, "caf\xe9.flv");
   r.engine.StartPass();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
   const std::string videos = (r.dir / "videos").string();
@@ -223,7 +228,7 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.controller.OpenFile(2); // not complete: nothing to open
   r.controller.OpenFolder(2);
   r.controller.CopyAddresses({2, 1});
-  EXPECT_EQ(r.desktop.Calls(), "open " + videos + "/small.flv; open " + videos +
+  EXPECT_EQ(r.desktop.Calls(), "open " + videos + "/caf\xe9.flv; open " + videos +
                                    "; copy http://www.putfile.com/missing\n"
                                    "http://www.putfile.com/done");
   r.desktop.openFailure = "no program for it is installed";
@@ -275,6 +280,73 @@ TEST(DesktopController, TheListsOwnCommands) {
   entries({1});
   menu.actions()[7]->trigger();
   EXPECT_EQ(r.engine.List().Count(), 1u);
+  // Removing more than one item asks first; "Do not ask again", ticked, holds once one is removed.
+  r.engine.Add({"http://blip.tv/file/3", "http://blip.tv/file/4", "http://blip.tv/file/5",
+                "http://blip.tv/file/6"});
+  const std::tuple<std::vector<engine::Serial>, Box::Answer, std::size_t, std::size_t> removals[] =
+      {{{3, 4}, Box::Answer::No, 1, 5},
+       {{3}, Box::Answer::Yes, 1, 4},
+       {{4, 5}, Box::Answer::Yes, 2, 2},
+       {{2, 6}, Box::Answer::No, 2, 0}};
+  r.messages.tick = true;
+  for (const auto &[selected, answer, asked, left] : removals) {
+    r.desktop.selected = selected;
+    r.messages.answer = answer;
+    r.controller.RemoveSelected();
+    EXPECT_EQ(r.messages.shown.size() - 1, asked) << selected.front();
+    EXPECT_EQ(r.engine.List().Count(), left) << selected.front();
+  }
+  EXPECT_EQ(r.messages.shown.back().text,
+            "Remove the 2 selected items from the download list? This cannot be undone.");
+  EXPECT_EQ(r.messages.shown.back().checkBox, "Do not ask again");
+  r.engine.SetDownloadDir("-videos"); // relative: never an option of the opener's
+  r.engine.Add({"http://www.putfile.com/7"});
+  r.desktop.Calls();
+  r.controller.OpenFolder(7);
+  EXPECT_EQ(r.desktop.Calls(), "open " + (std::filesystem::current_path() / "-videos").string());
+}
+
+// The note at a pass's end counts the pass's own items and names its failed ones by file name, or
+// by address while they have none; the failures of earlier passes are not in it.
+TEST(DesktopController, APassEndsWithANoteOfItsOwnItems) {
+  Rules r;
+  std::vector<std::string> notes;
+  r.controller.OnPassEnded([&](const DesktopController::PassEnd &end) {
+    notes.push_back(r.controller.PassEndNote(end.summary));
+  });
+  r.engine.Add({"http://www.putfile.com/missing", "http://www.putfile.com/gone",
+                "http://www.putfile.com/done"});
+  r.engine.Rename(2, "mine.flv");
+  for (int pass = 0; pass < 2; ++pass) {
+    r.engine.StartPass();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
+  }
+  const auto reason = [&](std::size_t index) { return engine::ReasonText(r.engine.List()[index]); };
+  EXPECT_EQ(notes,
+            (std::vector<std::string>{"1 complete, 2 failed.\nhttp://www.putfile.com/missing: " +
+                                          reason(0) + "\nmine.flv: " + reason(1),
+                                      "0 complete, 0 failed."}));
+}
+
+// The desktop's opener hands xdg-open a path as its bytes, and says when nothing is at a path.
+TEST(DesktopOpener, HandsAPathOverAsItsBytes) {
+  TempDir dir;
+  const std::string file = (dir / "caf\xe9.flv").string();
+  WriteFile(file, "v");
+  // In xdg-open's place (it opens nothing a test could see), one that notes what it was given.
+  WriteFile(dir / "xdg-open", "#!/bin/sh\nprintf %s \"$1\" >\"$0.got\"\n");
+  std::filesystem::permissions(dir / "xdg-open", std::filesystem::perms::owner_all);
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray::fromStdString(dir.path().string() + ":") + path);
+  std::vector<std::string> failures;
+  gui::DesktopOpener opener;
+  for (const std::string &target : {file, (dir / "gone.flv").string()})
+    opener.Open(target, [&](const std::string &reason) { failures.push_back(reason); });
+  qputenv("PATH", path);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return std::filesystem::exists(dir / "xdg-open.got") && !failures.empty(); }, 5000));
+  EXPECT_EQ(ReadFile(dir / "xdg-open.got"), file);
+  EXPECT_EQ(failures, std::vector<std::string>{"there is no such file or folder"});
 }
 
 // The pass at a glance: the item of how many, bytes, speed and time left; the list's state after.
@@ -342,16 +414,18 @@ TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
 
 // The program put together, over a private settings file, with recording hosts.
 struct TestDesktop {
-  TestDesktop()
-      : desktop(std::make_unique<gui::Desktop>(
-            gui::Desktop::Options{.dataFolder = QStringLiteral(VIDTRAWL_TEST_DATA_DIR),
-                                  .messages = &messages,
-                                  .connectivity = &recorder,
-                                  .shell = &recorder,
-                                  .folders = &recorder,
-                                  .clipboard = &recorder,
-                                  .engine = {{}, dir / "registry.ini"},
-                                  .listFile = dir / "list.json"})) {
+  // `settings`: the settings file's text to start with.
+  explicit TestDesktop(const std::string &settings = {})
+      : desktop((WriteFile(dir / "registry.ini", settings),
+                 std::make_unique<gui::Desktop>(
+                     gui::Desktop::Options{.dataFolder = QStringLiteral(VIDTRAWL_TEST_DATA_DIR),
+                                           .messages = &messages,
+                                           .connectivity = &recorder,
+                                           .shell = &recorder,
+                                           .folders = &recorder,
+                                           .clipboard = &recorder,
+                                           .engine = {{}, dir / "registry.ini"},
+                                           .listFile = dir / "list.json"}))) {
     desktop->Start();
     QApplication::processEvents(); // the movie announces its page on its first turn
   }
@@ -373,14 +447,45 @@ struct TestDesktop {
   engine::Engine &engine = desktop->Engine();
 };
 
+// Started without its movie, the program says so with the folder it looked in and shows no window.
+// A later start's addresses are added and downloaded; with none, the window comes forward; a
+// running program that cannot be reached takes nothing.
+TEST(DesktopStart, AMissingMovieIsToldAndALaterStartIsHandedOver) {
+  Rules r;
+  RecordingMessageBox messages;
+  const std::string nowhere = (r.dir / "nowhere").string();
+  gui::Desktop missing({.dataFolder = QString::fromStdString(nowhere),
+                        .messages = &messages,
+                        .engine = {{}, r.dir / "registry.ini"},
+                        .listFile = {}});
+  EXPECT_FALSE(missing.Start());
+  EXPECT_FALSE(missing.Window().isVisible());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].text.find("was looked for in " + nowhere + "."), std::string::npos);
+  r.controller.HandedOver({});
+  r.controller.HandedOver({"http://www.putfile.com/done"});
+  EXPECT_EQ(r.desktop.Calls(), "bring forward");
+  EXPECT_EQ(r.engine.List().Count(), 1u);
+  EXPECT_TRUE(r.controller.StartPending());
+  // A running program that cannot be reached does not take them: the later start says so.
+  const QString socket = QString::fromStdString((r.dir / "program").string());
+  gui::SingleInstance running(socket), later(socket);
+  EXPECT_TRUE(running.Claim());
+  EXPECT_FALSE(later.Claim());
+  QFile::remove(socket);
+  EXPECT_FALSE(
+      later.HandOver({{"http://www.putfile.com/done"}, ""}, std::chrono::milliseconds(300)));
+}
+
 // Each item's texts in its row and its reason in the tooltips; a change of an item is one
 // dataChanged of its row; rows come and go as the list's items do, and the selection follows
-// them; a name typed into the cell renames the item, or is refused.
+// them; a name typed into the cell renames the item, or is refused; a header's click sorts the rows
+// on screen.
 TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   TestDesktop t;
   t.engine.Add(
       {"http://www.youtube.com/watch?v=1", "ftp://www.example.org/u", "http://www.putfile.com/3"});
-  const auto &model = t.list.Model();
+  const QAbstractItemModel &model = *t.list.model();
   EXPECT_EQ(model.rowCount(), 3);
   EXPECT_EQ(t.Shown(1, 0) + "|" + t.Shown(1, 1) + "|" + t.Shown(1, 2) + "|" + t.Shown(1, 3) + "|" +
                 t.Shown(1, 4),
@@ -388,6 +493,8 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
   t.engine.StartPass(); // the first and third fail: no server answers
   ASSERT_TRUE(QTest::qWaitFor([&] { return !t.engine.Downloading(); }, 30000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return t.movie.Get(gui::movie::kPassStatus) == "0 of 3 complete, 3 failed"; }, 2000));
   EXPECT_EQ(model.index(1, gui::kColumnStatus).data(Qt::ToolTipRole).toString().toStdString(),
             "the address belongs to no supported site");
   EXPECT_NE(model.index(0, gui::kColumnAddress)
@@ -407,27 +514,53 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   t.engine.MoveUp(3);
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{3});
   EXPECT_TRUE(t.list.selectionModel()->isSelected(model.index(1, 1)));
+  QSignalSpy renumbered(&model, &QAbstractItemModel::dataChanged);
   t.engine.Remove(t.list.SelectedItems());
   EXPECT_EQ(t.Shown(1, 1), "ftp://www.example.org/u");
   EXPECT_EQ(t.Shown(1, 0), "2");
-  // Names typed into the cell (Enter commits): cleaned, refused, or not editable at all.
-  const std::tuple<int, const char *, const char *> edits[] = {
-      {gui::kColumnFileName, "my:clip?.flv", "myclip.flv"},
-      {gui::kColumnFileName, "???", "myclip.flv"},
-      {gui::kColumnStatus, "Complete", "myclip.flv"}};
-  for (const auto &[column, typed, name] : edits) {
+  EXPECT_EQ(renumbered.count(), 1); // the views learn that the later rows' numbers changed
+  // Names typed into the cell (Enter commits): cleaned, refused, or not editable at all. The editor
+  // starts with the item's name, or empty while it has none.
+  const std::tuple<int, const char *, const char *, const char *> edits[] = {
+      {gui::kColumnFileName, "", "my:clip?.flv", "myclip.flv"},
+      {gui::kColumnFileName, "myclip.flv", "???", "myclip.flv"},
+      {gui::kColumnStatus, "no editor", "Complete", "myclip.flv"}};
+  for (const auto &[column, starts, typed, name] : edits) {
     SCOPED_TRACE(typed);
     t.list.setCurrentIndex(model.index(0, column));
     t.list.edit(model.index(0, column));
+    std::string opened = "no editor";
     for (QLineEdit *editor : t.list.viewport()->findChildren<QLineEdit *>())
       if (editor->isVisible()) {
+        opened = editor->text().toStdString();
         editor->setText(QString::fromUtf8(typed));
         QTest::keyClick(editor, Qt::Key_Return);
       }
     QApplication::processEvents();
+    EXPECT_EQ(opened, starts);
     EXPECT_EQ(t.Shown(0, gui::kColumnFileName), name);
   }
   EXPECT_TRUE(t.engine.List()[0].nameTyped);
+  // A click on a column's header sorts the rows on screen by it; the list keeps its order.
+  QHeaderView &header = *t.list.horizontalHeader();
+  QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
+                    QPoint(header.sectionViewportPosition(gui::kColumnAddress) + 5, 5));
+  EXPECT_EQ(t.Shown(0, gui::kColumnAddress) + " " + t.Shown(0, gui::kColumnID),
+            "ftp://www.example.org/u 2");
+  EXPECT_EQ(t.engine.List()[0].address, "http://www.youtube.com/watch?v=1");
+  t.list.selectRow(0);
+  EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{2});
+  // The number column fits its numbers.
+  const int margin = t.list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+  for (const std::size_t count : {10, 100, 32767}) {
+    std::vector<std::string> more;
+    for (std::size_t n = t.engine.List().Count(); n < count; ++n)
+      more.push_back("http://www.putfile.com/" + std::to_string(n));
+    t.engine.Add(more);
+    EXPECT_GE(t.list.columnWidth(gui::kColumnID),
+              t.list.fontMetrics().horizontalAdvance(QString::number(count)) + 2 * margin)
+        << count;
+  }
 }
 
 // Rows are selected whole; Enter asks for the selected file, Delete removes the selected rows, and
@@ -444,7 +577,7 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   QSignalSpy open(&t.list, &gui::DownloadListView::openRequested);
   QSignalSpy menu(&t.list, &gui::DownloadListView::menuRequested);
   const auto cell = [&](int row, int column) {
-    return t.list.visualRect(t.list.Model().index(row, column)).center();
+    return t.list.visualRect(t.list.model()->index(row, column)).center();
   };
   QTest::mouseClick(t.list.viewport(), Qt::LeftButton, {}, cell(1, gui::kColumnSize));
   QTest::keyClick(&t.list, Qt::Key_Down, Qt::ShiftModifier);
@@ -458,7 +591,33 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   QApplication::sendEvent(t.list.viewport(), &mouse);
   EXPECT_EQ(menu.count(), 2);
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{1});
+  // Keys as Qt's own views and the desktops' programs have them, from the address column: End and
+  // Home go to the last and first rows, Shift+F10 opens the menu, F2 renames the row's item.
+  int menus = menu.count();
+  const auto state = [&] {
+    std::string text = "row " + std::to_string(t.list.currentIndex().row());
+    if (std::exchange(menus, menu.count()) != menu.count())
+      text += ", menu";
+    for (QLineEdit *editor : t.list.viewport()->findChildren<QLineEdit *>())
+      if (editor->isVisible())
+        text += ", column " + std::to_string(t.list.indexAt(editor->geometry().center()).column()) +
+                " from '" + editor->text().toStdString() + "'";
+    return text;
+  };
+  t.list.setCurrentIndex(t.list.model()->index(1, gui::kColumnAddress));
+  const std::tuple<Qt::Key, Qt::KeyboardModifiers, std::string> keys[] = {
+      {Qt::Key_End, {}, "row 2"},
+      {Qt::Key_Home, {}, "row 0"},
+      {Qt::Key_F10, Qt::ShiftModifier, "row 0, menu"},
+      {Qt::Key_F2, {}, "row 0, column 2 from ''"},
+      {Qt::Key_Escape, {}, "row 0"}};
+  for (const auto &[key, modifiers, after] : keys) {
+    QWidget *editor = t.list.viewport()->findChild<QLineEdit *>();
+    QTest::keyClick(editor && editor->isVisible() ? editor : &t.list, key, modifiers);
+    EXPECT_EQ(state(), after) << key;
+  }
   QTest::mouseClick(t.list.viewport(), Qt::LeftButton, Qt::ShiftModifier, cell(1, gui::kColumnID));
+  t.messages.answer = Box::Answer::Yes;
   QTest::keyClick(&t.list, Qt::Key_Delete);
   ASSERT_EQ(t.engine.List().Count(), 1u);
   EXPECT_EQ(t.engine.List()[0].serial, 3u);
@@ -559,22 +718,86 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
                                        {look.headerText, look.headerGround},
                                        {look.editorText, look.editorGround}})
       EXPECT_GE(gui::ContrastRatio(text, ground), 4.5) << text.name().toStdString();
+    for (const QColor &ground : {look.rowGround, look.selectedGround}) // the focus marks
+      EXPECT_GE(gui::ContrastRatio(look.focus, ground), 3) << ground.name().toStdString();
     EXPECT_EQ(t.list.palette().color(QPalette::Text), look.rowText);
   }
   QApplication::setPalette(light);
 }
 
+// The window grows: resized, the list takes the room and the movie's controls keep their distances
+// from the nearest edges; it is resized from its edges and fills the screen on the title strip's
+// command. Its place, size and column widths are back after a restart, and a place kept off the
+// screen is brought back onto it.
+TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
+  std::string settings;
+  {
+    TestDesktop t;
+    t.window.ShowList();
+    // How far each control moves as the window grows by 150 x 165: with the edges it keeps to.
+    const std::pair<const char *, QPoint> moves[] = {
+        {"urlField", {0, 0}},          {"addButton", {150, 0}},        {"closeButton", {150, 0}},
+        {"selectAllButton", {150, 0}}, {"browseButton", {150, 165}},   {"passStatus", {0, 165}},
+        {"monitorCheck", {0, 165}},    {"startStopButton", {150, 165}}};
+    const auto at = [&](const char *name) { return t.Item(name)->mapToScene({0, 0}).toPoint(); };
+    std::vector<QPoint> before;
+    for (const auto &[name, move] : moves)
+      before.push_back(at(name));
+    const QRect list = t.list.geometry();
+    EXPECT_EQ(t.window.size(), QSize(630, 535));
+    t.window.resize(780, 700);
+    EXPECT_EQ(t.list.geometry(), list.adjusted(0, 0, 150, 165));
+    for (std::size_t n = 0; n < std::size(moves); ++n)
+      EXPECT_EQ(at(moves[n].first) - before[n], moves[n].second) << moves[n].first;
+    t.list.horizontalHeader()->resizeSection(gui::kColumnFileName, 210);
+    t.movie.Set(gui::movie::kMaximized, "0");
+    t.desktop->Controller().Command(gui::movie::kMaximize);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return t.window.isMaximized(); }, 2000));
+    EXPECT_EQ(t.movie.Get(gui::movie::kMaximized), "1");
+    t.window.HideToTray(); // and back: as large as it was
+    t.window.BringForward();
+    EXPECT_TRUE(t.window.isVisible() && t.window.isMaximized());
+    t.desktop->Controller().Command(gui::movie::kMaximize);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !t.window.isMaximized(); }, 2000));
+    t.desktop.reset();
+    settings = ReadFile(t.dir / "registry.ini");
+  }
+  TestDesktop again(settings);
+  EXPECT_EQ(again.window.size(), QSize(780, 700));
+  EXPECT_EQ(again.list.horizontalHeader()->sectionSize(gui::kColumnFileName), 210);
+  // A frameless window's edges and corners resize it: the pointer there shows which way.
+  const std::pair<QPoint, Qt::CursorShape> pointers[] = {
+      {{0, 300}, Qt::SizeHorCursor},   {{779, 300}, Qt::SizeHorCursor},
+      {{300, 2}, Qt::SizeVerCursor},   {{300, 699}, Qt::SizeVerCursor},
+      {{2, 12}, Qt::SizeFDiagCursor},  {{770, 697}, Qt::SizeFDiagCursor},
+      {{777, 9}, Qt::SizeBDiagCursor}, {{9, 697}, Qt::SizeBDiagCursor},
+      {{300, 300}, Qt::ArrowCursor}};
+  for (const auto &[point, shape] : pointers) {
+    QMouseEvent move(QEvent::MouseMove, point, again.movie.mapToGlobal(point), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&again.movie, &move);
+    EXPECT_EQ(again.movie.cursor().shape(), shape) << point.x() << "," << point.y();
+  }
+  const QRect room(0, 0, 1280, 900);
+  for (const auto &[kept, placed] :
+       {std::pair{QRect(-500, 2000, 700, 600), QRect(0, 300, 700, 600)},
+        {QRect(100, 100, 2000, 100), QRect(0, 100, 1280, 535)},
+        {QRect(40, 50, 700, 600), QRect(40, 50, 700, 600)}})
+    EXPECT_EQ(gui::WindowMemory::OnScreen(kept, room, QSize(630, 535)), placed);
+}
+
 // The keyboard alone goes round the window: Tab from the first control reaches each control of the
 // page on show, the title strip and, on the Download page, the list (full of rows, which Tab does
-// not walk), and comes back to the first; Shift+Tab goes the same way round backwards.
+// not walk, showing a focus ring), and comes back to the first; Shift+Tab goes the same way round
+// backwards.
 TEST(DesktopWindow, TabGoesRoundEveryControl) {
   const std::pair<const char *, std::string> rounds[] = {
-      {"Download", "urlField addButton selectAllButton removeSelectedButton clearCompletedButton "
-                   "moveUpButton moveDownButton downloadsAtOnce browseButton monitorCheck "
-                   "startStopButton "
-                   "downloadTab aboutTab trayButton minimizeButton closeButton list urlField"},
+      {"Download",
+       "urlField addButton selectAllButton removeSelectedButton clearCompletedButton "
+       "moveUpButton moveDownButton downloadsAtOnce browseButton monitorCheck startStopButton "
+       "downloadTab aboutTab trayButton minimizeButton maximizeButton closeButton list urlField"},
       {"About", "helpButton webSiteButton downloadTab aboutTab trayButton minimizeButton "
-                "closeButton helpButton"}};
+                "maximizeButton closeButton helpButton"}};
   TestDesktop t;
   t.engine.Add({"http://www.putfile.com/1", "http://www.putfile.com/2"});
   t.window.activateWindow();
@@ -605,9 +828,20 @@ TEST(DesktopWindow, TabGoesRoundEveryControl) {
       }
     }
   }
-  // How many download at once steps with the keys, within its bounds, and is kept.
   t.movie.ShowPage(QStringLiteral("Download"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return t.Page() == "Download"; }, 2000));
+  // Reached by Tab, the list shows it has the focus: a ring inside its edge.
+  const auto ring = [&] {
+    const QImage shot = t.list.viewport()->grab().toImage();
+    return shot.pixelColor(1, shot.height() / 2).name().toStdString();
+  };
+  const std::string focus = gui::ListLook::For(QApplication::palette()).focus.name().toStdString();
+  t.Item("closeButton")->forceActiveFocus();
+  t.movie.setFocus();
+  EXPECT_NE(ring(), focus);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(ring(), focus);
+  // How many download at once steps with the keys, within its bounds, and is kept.
   t.Item("downloadsAtOnce")->forceActiveFocus();
   for (const auto &[key, jobs] :
        {std::pair{Qt::Key_Up, 4}, {Qt::Key_End, 16}, {Qt::Key_Up, 16}, {Qt::Key_Home, 1}}) {

@@ -24,6 +24,8 @@ public:
   void DragWindow() override { calls.push_back("drag"); }
   void Minimize() override { calls.push_back("minimize"); }
   void HideToTray() override { calls.push_back("tray"); }
+  void BringForward() override { calls.push_back("bring forward"); }
+  void ToggleMaximized() override { calls.push_back("maximize"); }
   void ShowList() override { calls.push_back("show list"); }
   void HideList() override { calls.push_back("hide list"); }
   void StopFilters() override { calls.push_back("unfilter"); }

@@ -15,14 +15,18 @@ public:
     Buttons buttons;
     Icon icon;
     std::string title;
+    std::string checkBox;
   };
   using gui::MessageBox::Show;
   Answer ShowMessage(const Message &message) override {
-    shown.push_back({message.text, message.buttons, message.icon, message.title});
+    shown.push_back({message.text, message.buttons, message.icon, message.title, message.checkBox});
+    if (message.checked != nullptr)
+      *message.checked = tick;
     return answer;
   }
   std::vector<Shown> shown;
   Answer answer = Answer::Ok;
+  bool tick = false; // whether the user ticks a message's check box
 };
 
 } // namespace vidtrawl::testing

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "engine/Engine.h"
+
+#include <QObject>
+#include <QRect>
+#include <QTimer>
+
+namespace vidtrawl::gui {
+
+class MainWindow;
+
+// Keeps the main window's place and size, whether it fills the screen, and
+// the list's column widths in the settings file between runs (as the
+// front end's own values "Window Geometry" X,Y,W,H, "Window Maximized"
+// True or False, and "Column Widths" of the address, name, status and size
+// columns): put back before the window shows, written a second after they
+// change and when this goes. A place the window system chooses itself
+// (Wayland's) is simply not taken.
+class WindowMemory final : public QObject {
+public:
+  WindowMemory(engine::Engine &engine, MainWindow &window, QObject *parent = nullptr);
+  ~WindowMemory() override;
+
+  // Puts back what was kept, then follows the changes.
+  void Restore();
+  // Writes what changed since it was last written.
+  void Keep();
+
+  // Where a window kept at `kept` goes on a screen's `room`: as large as it
+  // was but not smaller than `least` nor larger than the room, and wholly
+  // on it.
+  static QRect OnScreen(QRect kept, const QRect &room, QSize least);
+
+  bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+  void Changed();
+
+  engine::Engine &engine_;
+  MainWindow &window_;
+  QTimer delay_;
+};
+
+} // namespace vidtrawl::gui
