@@ -71,6 +71,11 @@ void ItemJob::Resolved(base::Outcome<resolve::ResolvedVideo> outcome) {
     Fail(outcome.Failure());
     return;
   }
+  // Only files are downloaded so far.
+  if (outcome.Value().protocol != resolve::VideoProtocol::File) {
+    Fail({base::FaultKind::StreamingPlaylist, outcome.Value().address});
+    return;
+  }
   video_ = std::move(outcome.Value());
   scheduler_.items_.Update(serial_, [&](Item &it) {
     it.pageRead = true;

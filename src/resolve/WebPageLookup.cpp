@@ -1,0 +1,45 @@
+#include "resolve/WebPageLookup.h"
+
+namespace vidtrawl::resolve {
+
+WebPageLookup::WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress,
+                             Done done)
+    : session_(session), address_(std::move(address)), done_(std::move(done)) {
+  fetch_ = std::make_unique<net::PageFetch>(
+      session_, address_, std::move(progress),
+      [this](base::Outcome<net::Page> page) {
+        if (page.Failed())
+          Finish(page.Failure());
+        else
+          Fetched(std::move(page.Value()));
+      },
+      net::kMaxPageBytes, net::Agent::Browser);
+}
+
+void WebPageLookup::Fetched(net::Page page) {
+  if (page.address.empty())
+    page.address = address_;
+  // The search owns what it reads and the result it writes: a stop may
+  // leave it running after this lookup has gone.
+  auto found = std::make_shared<PageVideo>();
+  search_ = std::make_unique<host::OffLoopWork>(
+      session_.Loop(),
+      [found, page = std::move(page)] {
+        *found = FindPageVideo(page.text, page.address, page.contentType);
+      },
+      [this, found] { Searched(std::move(*found)); });
+}
+
+void WebPageLookup::Searched(PageVideo found) {
+  if (!found.address.empty())
+    Finish(ResolvedVideo{std::move(found.address), std::move(found.title), found.protocol});
+  else
+    Finish(base::Fault{base::FaultKind::NoVideoOnPage, "no video found on this page"});
+}
+
+void WebPageLookup::Finish(base::Outcome<ResolvedVideo> outcome) {
+  Done done = std::move(done_);
+  done(std::move(outcome)); // last: the owner may destroy this lookup
+}
+
+} // namespace vidtrawl::resolve
