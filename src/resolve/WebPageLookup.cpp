@@ -4,9 +4,14 @@ namespace vidtrawl::resolve {
 
 WebPageLookup::WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress,
                              Done done)
-    : session_(session), address_(std::move(address)), done_(std::move(done)) {
+    : session_(session), address_(std::move(address)), progress_(std::move(progress)),
+      done_(std::move(done)) {
+  Fetch();
+}
+
+void WebPageLookup::Fetch() {
   fetch_ = std::make_unique<net::PageFetch>(
-      session_, address_, std::move(progress),
+      session_, address_, progress_,
       [this](base::Outcome<net::Page> page) {
         if (page.Failed())
           Finish(page.Failure());
@@ -31,10 +36,20 @@ void WebPageLookup::Fetched(net::Page page) {
 }
 
 void WebPageLookup::Searched(PageVideo found) {
-  if (!found.address.empty())
-    Finish(ResolvedVideo{std::move(found.address), std::move(found.title), found.protocol});
-  else
+  if (title_.empty())
+    title_ = std::move(found.title);
+  if (!found.address.empty()) {
+    Finish(ResolvedVideo{std::move(found.address), std::move(title_), found.protocol});
+  } else if (found.hosted) {
+    Finish(base::Fault{base::FaultKind::HostedVideo,
+                       found.hosted->site + ": " + found.hosted->address});
+  } else if (!found.follow.empty() && !followed_) {
+    followed_ = true;
+    address_ = std::move(found.follow);
+    Fetch();
+  } else {
     Finish(base::Fault{base::FaultKind::NoVideoOnPage, "no video found on this page"});
+  }
 }
 
 void WebPageLookup::Finish(base::Outcome<ResolvedVideo> outcome) {

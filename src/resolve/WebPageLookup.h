@@ -14,10 +14,12 @@
 namespace vidtrawl::resolve {
 
 // The video of a web page of no known site: the page is fetched and
-// searched (FindPageVideo) off the event loop. The faults: those of the
-// page fetch and NoVideoOnPage. It starts at once and ends on the loop;
-// destroying it stops it at once without a word, also while a search runs
-// (its result is dropped).
+// searched (FindPageVideo) off the event loop; a player page it names
+// instead is fetched and searched the same way, once: a player page's own
+// player page is not followed. The faults: those of the page fetches, NoVideoOnPage
+// and HostedVideo (the page's video is on YouTube, Vimeo or Dailymotion).
+// It starts at once and ends on the loop; destroying it stops it at once
+// without a word, also while a search runs (its result is dropped).
 class WebPageLookup {
 public:
   using Done = std::function<void(base::Outcome<ResolvedVideo>)>;
@@ -25,13 +27,17 @@ public:
   WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress, Done done);
 
 private:
+  void Fetch();
   void Fetched(net::Page page);
   void Searched(PageVideo found);
   void Finish(base::Outcome<ResolvedVideo> outcome);
 
   net::Session &session_;
-  std::string address_;
+  std::string address_; // of the page being read: the user's, then a player page's
+  net::ProgressSink progress_;
   Done done_;
+  bool followed_ = false;
+  std::string title_; // the user's page's
   std::unique_ptr<net::PageFetch> fetch_;
   std::unique_ptr<host::OffLoopWork> search_;
 };

@@ -169,7 +169,8 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
 }
 
 // Pages of no known site, served with their videos: each fixture with a video is downloaded under
-// its page's title, the others fail with their reasons; with the known sites only, none is fetched.
+// its page's title (a player page it names is searched, once), the others fail with their reasons.
+// With the known sites only, none is fetched.
 TEST(CliPages, EachFixturePageAsItCarries) {
   ContentServer server; // the pages and, for those that have one, their videos
   const auto pathOf = [](const std::string &address) {
@@ -177,39 +178,49 @@ TEST(CliPages, EachFixturePageAsItCarries) {
   };
   TempDir home;
   std::vector<std::string> args = {"--tsv", "-d", (home / "v").string()};
-  std::vector<const PageFixture *> fixtures;
-  for (const PageFixture &fixture : kPageFixtures)
-    if (!NeedsEngineWork(fixture))
-      fixtures.push_back(&fixture);
-  for (const PageFixture *fixture : fixtures) {
-    args.push_back(fixture->address);
-    server.Serve(pathOf(fixture->address), PageFixtureText(*fixture), true, "text/html");
-    if (*fixture->reason == '\0')
-      server.Serve(pathOf(fixture->video), std::string("video of ") + fixture->file);
+  struct Expected {
+    std::string name, reason, body;
+  };
+  std::vector<Expected> expected;
+  for (const PageFixture &fixture : kPageFixtures) {
+    server.Serve(pathOf(fixture.address), PageFixtureText(fixture), true, "text/html");
+    if (fixture.result == PageResult::File)
+      server.Serve(pathOf(fixture.video), std::string("video of ") + fixture.file);
+  }
+  for (const PageFixture &fixture : kPageFixtures) {
+    args.push_back(fixture.address);
+    std::string from = fixture.file; // a page to follow: the fixture at its address
+    for (const PageFixture &next : kPageFixtures)
+      if (fixture.result == PageResult::Follow && fixture.video == std::string(next.address))
+        from = next.file;
+    const bool hosted = fixture.result == PageResult::Hosted;
+    expected.push_back({fixture.name,
+                        fixture.reason + (hosted ? ": " + std::string(fixture.video) : ""),
+                        "video of " + from});
   }
   auto env = CliEnvironment(home.path());
   env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
   const ChildProcess::Result result = RunCli(args, env);
   EXPECT_EQ(result.exitCode, 1);
   const auto lines = Lines(result.out);
-  ASSERT_EQ(lines.size(), fixtures.size()) << result.out << result.err;
+  ASSERT_EQ(lines.size(), expected.size()) << result.out << result.err;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const PageFixture &fixture = *fixtures[i];
-    SCOPED_TRACE(fixture.file);
+    const Expected &item = expected[i];
+    SCOPED_TRACE(args[i + 3]);
     const std::vector<std::string> fields = Fields(lines[i]);
-    if (*fixture.reason == '\0') {
-      EXPECT_EQ(fields[2] + " " + fields[3], std::string(fixture.name) + " Complete");
-      EXPECT_EQ(ReadFile(home / "v" / fixture.name), std::string("video of ") + fixture.file);
+    if (item.reason.empty()) {
+      EXPECT_EQ(fields[2] + " " + fields[3], item.name + " Complete");
+      EXPECT_TRUE(ReadFile(home / "v" / item.name) == item.body);
     } else {
       EXPECT_EQ(fields[3], "ERROR");
-      EXPECT_NE(result.err.find(fixture.reason), std::string::npos) << result.err;
+      EXPECT_NE(result.err.find(item.reason), std::string::npos) << result.err;
     }
   }
   // The known sites only: every one is an unsupported link, and nothing is asked.
   const std::size_t asked = server.server.Requests().size();
   args.insert(args.begin(), "--known-sites-only");
   const auto lines2 = Lines(RunCli(args, env).out);
-  ASSERT_EQ(lines2.size(), fixtures.size());
+  ASSERT_EQ(lines2.size(), expected.size());
   for (const std::string &line : lines2)
     EXPECT_EQ(Fields(line)[2] + " " + Fields(line)[3], "Un supported link ERROR") << line;
   EXPECT_EQ(server.server.Requests().size(), asked);
