@@ -1,6 +1,15 @@
 #include "resolve/WebPageLookup.h"
 
+#include "resolve/AnswerMedia.h"
+
 namespace vidtrawl::resolve {
+namespace {
+
+std::optional<VideoProtocol> MediaOf(const net::Page &page) {
+  return AnswerMedia(page.contentType, page.fileName, page.address);
+}
+
+} // namespace
 
 WebPageLookup::WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress,
                              Done done)
@@ -18,10 +27,15 @@ void WebPageLookup::Fetch() {
         else
           Fetched(std::move(page.Value()));
       },
-      net::kMaxPageBytes, net::Agent::Browser);
+      net::kMaxPageBytes, net::Agent::Browser,
+      [](const net::Page &head) { return MediaOf(head).has_value(); });
 }
 
 void WebPageLookup::Fetched(net::Page page) {
+  if (const std::optional<VideoProtocol> media = MediaOf(page)) {
+    Finish(ResolvedVideo{address_, title_, *media});
+    return;
+  }
   if (page.address.empty())
     page.address = address_;
   // The search owns what it reads and the result it writes: a stop may

@@ -13,10 +13,12 @@
 
 namespace vidtrawl::resolve {
 
-// The video of a web page of no known site: the page is fetched and
-// searched (FindPageVideo) off the event loop; a player page it names
-// instead is fetched and searched the same way, once: a player page's own
-// player page is not followed. The faults: those of the page fetches, NoVideoOnPage
+// The video of a web page of no known site. What the server sends decides
+// first: an answer that its headers call a video file or a streaming
+// playlist is that video (its body is not read). Else the page is searched
+// (FindPageVideo) off the event loop; a player page it names instead is
+// fetched and searched the same way, once: a player page's own player page
+// is not followed. The faults: those of the page fetches, NoVideoOnPage
 // and HostedVideo (the page's video is on YouTube, Vimeo or Dailymotion).
 // It starts at once and ends on the loop; destroying it stops it at once
 // without a word, also while a search runs (its result is dropped).

@@ -169,8 +169,9 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
 }
 
 // Pages of no known site, served with their videos: each fixture with a video is downloaded under
-// its page's title (a player page it names is searched, once), the others fail with their reasons.
-// With the known sites only, none is fetched.
+// its page's title (a player page it names is searched, once), the others fail with their reasons;
+// so do answers that are no page, by what their server sends. With the known sites only, none is
+// fetched.
 TEST(CliPages, EachFixturePageAsItCarries) {
   ContentServer server; // the pages and, for those that have one, their videos
   const auto pathOf = [](const std::string &address) {
@@ -198,6 +199,32 @@ TEST(CliPages, EachFixturePageAsItCarries) {
                         fixture.reason + (hosted ? ": " + std::string(fixture.video) : ""),
                         "video of " + from});
   }
+  // More than a page may be: only its headers are read as a page's.
+  const std::string big = Pattern((16 << 20) + 1, 5);
+  const auto answer = [&](const std::string &address, const std::string &status,
+                          const std::string &head, const std::string &body, Expected outcome) {
+    server.Serve(pathOf(address), [=](bool isHead) {
+      return RawServer::Reply{RawResponse(
+          "HTTP/1.1 " + status, head + "Content-Length: " + std::to_string(body.size()) + "\r\n",
+          isHead ? "" : body)};
+    });
+    if (!outcome.body.empty() || !outcome.reason.empty()) {
+      args.push_back(address);
+      expected.push_back(std::move(outcome));
+    }
+  };
+  const std::string bytes = "Content-Type: application/octet-stream\r\n";
+  answer("http://files.example.net/get_video?id=6", "200 OK", "Content-Type: video/mp4\r\n", big,
+         {"get_video", "", big});
+  answer("http://files.example.net/watch/a", "302 Found", "Location: /clips/a.mp4\r\n", "",
+         {"a", "", "clip a"});
+  answer("http://files.example.net/clips/a.mp4", "200 OK", bytes, "clip a", {});
+  answer("http://files.example.net/download?f=7", "200 OK",
+         bytes + "Content-Disposition: attachment; filename=\"quay-at-night.mkv\"\r\n", "night",
+         {"quay-at-night.mkv", "", "night"});
+  answer("http://files.example.net/live/harbour", "200 OK",
+         "Content-Type: Application/X-MpegURL\r\n", "#EXTM3U\n",
+         {"", "streaming playlists are not supported", ""});
   auto env = CliEnvironment(home.path());
   env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
   const ChildProcess::Result result = RunCli(args, env);

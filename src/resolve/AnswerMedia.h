@@ -1,0 +1,19 @@
+#pragma once
+
+#include "resolve/VideoProtocol.h"
+
+#include <optional>
+#include <string_view>
+
+namespace vidtrawl::resolve {
+
+// What an answer is by what its server sends before the body: a video file
+// (a video/* type, or application/octet-stream or no type with the name of
+// a video file: the Content-Disposition's, or the last part of the address
+// after redirections), a streaming playlist (application/vnd.apple.mpegurl
+// or application/x-mpegURL, application/dash+xml; any letter case), or
+// nothing: a page to read.
+std::optional<VideoProtocol> AnswerMedia(std::string_view contentType, std::string_view fileName,
+                                         std::string_view address);
+
+} // namespace vidtrawl::resolve
