@@ -16,6 +16,7 @@ enum class FaultKind {
   NoVideoInPage,     // the page names no video
   NoVideoOnPage,     // a page of no known site carries no video file
   StreamingPlaylist, // the page offers its video only as a streaming playlist
+  HostedVideo,       // the page's video is on a video host (YouTube, Vimeo): no file of its own
   PlayerLookup,      // the video's address could not be had from the site's player host
   FileMissing,       // the server has no such file
   ShortBody,         // fewer bytes arrived than were announced

@@ -14,6 +14,12 @@ bool NamesNoVideo(const Item &item) {
                         item.fault->kind == FaultKind::PlayerLookup);
 }
 
+// The page has a video, but no file of it to download.
+bool OffersNoFile(const Item &item) {
+  return item.fault && (item.fault->kind == FaultKind::StreamingPlaylist ||
+                        item.fault->kind == FaultKind::HostedVideo);
+}
+
 } // namespace
 
 std::optional<long long> TransferPercent(const Item &item) {
@@ -93,14 +99,13 @@ std::string_view PhaseName(Phase phase) {
 }
 
 bool FileNamePlaceholder(const Item &item) {
-  return !item.fileName && !NamesNoVideo(item) && !Unsupported(item) &&
-         !(item.fault && item.fault->kind == FaultKind::StreamingPlaylist);
+  return !item.fileName && !NamesNoVideo(item) && !Unsupported(item) && !OffersNoFile(item);
 }
 
 std::string FileNameText(const Item &item) {
   if (Unsupported(item))
     return "Un supported link";
-  if (NamesNoVideo(item) || (item.fault && item.fault->kind == FaultKind::StreamingPlaylist))
+  if (NamesNoVideo(item) || OffersNoFile(item))
     return "Process failed.";
   if (item.fileName)
     return *item.fileName;
@@ -138,6 +143,8 @@ std::string ReasonText(const Item &item) {
     return "no video found on this page";
   case FaultKind::StreamingPlaylist:
     return "streaming playlists are not supported (" + fault.detail + ")";
+  case FaultKind::HostedVideo:
+    return "the video is hosted on " + fault.detail; // "YouTube: ADDRESS"
   case FaultKind::PlayerLookup:
     return "YouTube's player host gave no video address: " + fault.detail;
   case FaultKind::Stream:
@@ -161,7 +168,8 @@ std::string ResolutionText(const std::optional<std::string> &address,
     return "-1";
   if (fault &&
       (fault->kind == FaultKind::NoVideoInPage || fault->kind == FaultKind::PlayerLookup ||
-       fault->kind == FaultKind::NoVideoOnPage || fault->kind == FaultKind::StreamingPlaylist))
+       fault->kind == FaultKind::NoVideoOnPage || fault->kind == FaultKind::StreamingPlaylist ||
+       fault->kind == FaultKind::HostedVideo))
     return "0";
   return "-2";
 }

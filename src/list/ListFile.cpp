@@ -34,7 +34,7 @@ constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
     {SizeKnown::Missing, "missing"},
     {SizeKnown::Bytes, "bytes"},
 }};
-constexpr std::array<std::pair<FaultKind, const char *>, 16> kFaults{{
+constexpr std::array<std::pair<FaultKind, const char *>, 17> kFaults{{
     {FaultKind::UnsupportedSite, "unsupported site"},
     {FaultKind::BadAddress, "bad address"},
     {FaultKind::Network, "network"},
@@ -44,6 +44,7 @@ constexpr std::array<std::pair<FaultKind, const char *>, 16> kFaults{{
     {FaultKind::NoVideoInPage, "no video in page"},
     {FaultKind::NoVideoOnPage, "no video on page"},
     {FaultKind::StreamingPlaylist, "streaming playlist"},
+    {FaultKind::HostedVideo, "hosted video"},
     {FaultKind::PlayerLookup, "player lookup"},
     {FaultKind::FileMissing, "file missing"},
     {FaultKind::ShortBody, "short body"},

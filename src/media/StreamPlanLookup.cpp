@@ -1,6 +1,6 @@
 #include "media/StreamPlanLookup.h"
 
-#include "base/AsciiCase.h"
+#include "resolve/AnswerMedia.h"
 #include "resolve/DashManifest.h"
 #include "resolve/HlsMasterPlaylist.h"
 #include "resolve/HlsMediaPlaylist.h"
@@ -20,18 +20,6 @@ VideoProtocol ProtocolOfText(std::string_view text) {
 }
 
 } // namespace
-
-std::optional<VideoProtocol> PlaylistProtocolOfType(std::string_view contentType) {
-  const std::string_view type = contentType.substr(0, contentType.find(';'));
-  const std::string_view trimmed = type.substr(0, type.find_last_not_of(' ') + 1);
-  for (const char *hls : {"application/vnd.apple.mpegurl", "application/x-mpegurl", "audio/mpegurl",
-                          "audio/x-mpegurl"})
-    if (base::EqualsIgnoringCase(trimmed, hls))
-      return VideoProtocol::Hls;
-  if (base::EqualsIgnoringCase(trimmed, "application/dash+xml"))
-    return VideoProtocol::Dash;
-  return std::nullopt;
-}
 
 StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
                                    VideoProtocol protocol, resolve::Quality quality,
@@ -54,7 +42,7 @@ void StreamPlanLookup::Read(const net::Page &playlist) {
   const std::string &base = playlist.address.empty() ? address_ : playlist.address;
   if (protocol_ == VideoProtocol::File)
     protocol_ =
-        PlaylistProtocolOfType(playlist.contentType).value_or(ProtocolOfText(playlist.text));
+        resolve::PlaylistOfType(playlist.contentType).value_or(ProtocolOfText(playlist.text));
   if (protocol_ == VideoProtocol::Dash) {
     base::Outcome<resolve::DashManifest> manifest = resolve::ParseDashManifest(playlist.text, base);
     if (manifest.Failed())

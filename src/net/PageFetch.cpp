@@ -1,6 +1,7 @@
 #include "net/PageFetch.h"
 
 #include "base/AsciiCase.h"
+#include "net/HeaderBlock.h"
 
 namespace vidtrawl::net {
 namespace {
@@ -20,27 +21,30 @@ bool IsHttpAddress(const std::string &address) {
 }
 
 PageFetch::PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
-                     std::size_t maxBytes, Agent agent)
+                     std::size_t maxBytes, Agent agent, EndsAtHead endsAtHead)
     : request_(session, kMaxHeaderBlock, agent), progress_(std::move(progress)),
-      done_(std::move(done)), maxBytes_(maxBytes) {
+      done_(std::move(done)), maxBytes_(maxBytes), endsAtHead_(std::move(endsAtHead)) {
   // Not http or https: the request is not made, and the end says why.
   request_.Begin(
       IsHttpAddress(address) ? address : std::string(),
-      {.open =
-           [this](std::string_view) {
-             return [this](const char *data, std::size_t size) {
-               tooLarge_ = page_.text.size() + size > maxBytes_;
-               if (!tooLarge_)
-                 page_.text.append(data, size);
-               return !tooLarge_;
-             };
-           },
+      {.open = [this](std::string_view) -> CurlRequest::Sink {
+         if (endsAtHead_ && endsAtHead_(Head())) {
+           endedAtHead_ = true;
+           return nullptr;
+         }
+         return [this](const char *data, std::size_t size) {
+           tooLarge_ = text_.size() + size > maxBytes_;
+           if (!tooLarge_)
+             text_.append(data, size);
+           return !tooLarge_;
+         };
+       },
        .received =
            [this] {
              if (!progress_)
                return;
              const std::int64_t length = request_.AnnouncedLength();
-             progress_(page_.text.size(), length > 0 ? static_cast<std::uint64_t>(length) : 0);
+             progress_(text_.size(), length > 0 ? static_cast<std::uint64_t>(length) : 0);
            },
        .ended =
            [this, address] {
@@ -53,8 +57,23 @@ PageFetch::PageFetch(Session &session, const std::string &address, ProgressSink 
            }});
 }
 
+Page PageFetch::Head() {
+  Page head;
+  head.contentType = request_.ContentType();
+  char *effective = nullptr;
+  if (curl_easy_getinfo(request_.Easy(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK &&
+      effective != nullptr)
+    head.address = effective;
+  head.fileName = ReadHeaderBlock(request_.Headers().Block()).remoteFileName;
+  return head;
+}
+
 void PageFetch::Ended() {
   Done done = std::move(done_);
+  if (endedAtHead_) {
+    done(Head());
+    return;
+  }
   if (tooLarge_) {
     done(base::Fault{base::FaultKind::PageTooLarge,
                      "the page is larger than " + LimitText(maxBytes_)});
@@ -64,12 +83,9 @@ void PageFetch::Ended() {
     done(request_.Failure());
     return;
   }
-  page_.contentType = request_.ContentType();
-  char *effective = nullptr;
-  if (curl_easy_getinfo(request_.Easy(), CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK &&
-      effective != nullptr)
-    page_.address = effective;
-  done(std::move(page_)); // last: the owner may destroy this fetch
+  Page page = Head();
+  page.text = std::move(text_);
+  done(std::move(page)); // last: the owner may destroy this fetch
 }
 
 } // namespace vidtrawl::net

@@ -22,6 +22,7 @@ struct Page {
   // Where the page came from after redirections: what its relative
   // addresses are relative to.
   std::string address;
+  std::string fileName; // the name its Content-Disposition offers; empty when none
 };
 
 // Whether the text is an address a request may be made for.
@@ -34,19 +35,28 @@ bool IsHttpAddress(const std::string &address);
 class PageFetch {
 public:
   using Done = std::function<void(base::Outcome<Page>)>;
+  // Asked with the answer's headers (a page of no text yet) before its body
+  // is kept: true when they say it is no page (a video file), and the fetch
+  // ends there, `done` getting that page of no text.
+  using EndsAtHead = std::function<bool(const Page &head)>;
 
   PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
-            std::size_t maxBytes = kMaxPageBytes, Agent agent = Agent::Legacy);
+            std::size_t maxBytes = kMaxPageBytes, Agent agent = Agent::Legacy,
+            EndsAtHead endsAtHead = {});
 
 private:
+  // The page's headers and address, so far as the answer has come.
+  Page Head();
   void Ended();
 
   CurlRequest request_;
   ProgressSink progress_;
   Done done_;
   std::size_t maxBytes_;
-  Page page_;
+  EndsAtHead endsAtHead_;
+  std::string text_;
   bool tooLarge_ = false;
+  bool endedAtHead_ = false;
 };
 
 } // namespace vidtrawl::net

@@ -19,6 +19,12 @@ VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string pa
     });
     return;
   }
+  if (site_->domain.empty()) {
+    anyPage_ = std::make_unique<WebPageLookup>(
+        session_, page_, std::move(progress),
+        [this](base::Outcome<ResolvedVideo> outcome) { Finish(std::move(outcome)); });
+    return;
+  }
   fetch_ = std::make_unique<net::PageFetch>(
       session_, page_, std::move(progress),
       [this](base::Outcome<net::Page> text) {
@@ -48,9 +54,7 @@ void VideoLookup::Read(const net::Page &page) {
     return;
   }
   if (found.video.empty())
-    Finish(site_->domain.empty()
-               ? base::Fault{base::FaultKind::NoVideoOnPage, "no video found on this page"}
-               : base::Fault{base::FaultKind::NoVideoInPage, "the page names no video"});
+    Finish(base::Fault{base::FaultKind::NoVideoInPage, "the page names no video"});
   else if (NamesStreamingPlaylist(found.video))
     Finish(base::Fault{base::FaultKind::StreamingPlaylist, found.video});
   else

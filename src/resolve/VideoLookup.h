@@ -5,8 +5,9 @@
 #include "net/PageFetch.h"
 #include "net/Session.h"
 #include "resolve/PlayerLookup.h"
+#include "resolve/ResolvedVideo.h"
 #include "resolve/Site.h"
-#include "resolve/VideoProtocol.h"
+#include "resolve/WebPageLookup.h"
 
 #include <functional>
 #include <memory>
@@ -14,23 +15,15 @@
 
 namespace vidtrawl::resolve {
 
-// The video file behind a page address.
-struct ResolvedVideo {
-  std::string address;
-  std::string title; // the page's, where its site reads one
-  // A file, or the streaming playlist the video is offered as.
-  VideoProtocol protocol = VideoProtocol::File;
-};
-
 // Turns a page address into the address of the video file behind it:
-// fetches the page (into memory) and hands it to its site's parser, and asks
-// the player's host where the page names only its player; a video file's own
-// address is taken as it is. The faults: UnsupportedSite (no site: nothing
-// is fetched), those of the page fetch, NoVideoInPage (a known site's page
-// names none), NoVideoOnPage (any other page carries none),
-// StreamingPlaylist (it offers only a playlist) and PlayerLookup (YouTube's
-// player host gave no address). It starts at once and ends on the loop;
-// destroying it stops it without a word.
+// fetches a known site's page (into memory) and hands it to its site's
+// parser, and asks the player's host where the page names only its player;
+// any other page is a WebPageLookup's; a video file's own address is taken
+// as it is. The faults: UnsupportedSite (no site: nothing is fetched),
+// those of the page fetch, NoVideoInPage (a known site's page names none),
+// StreamingPlaylist (it offers only a playlist), PlayerLookup (YouTube's
+// player host gave no address), and a WebPageLookup's. It starts at once
+// and ends on the loop; destroying it stops it without a word.
 class VideoLookup {
 public:
   using Done = std::function<void(base::Outcome<ResolvedVideo>)>;
@@ -48,6 +41,7 @@ private:
   Done done_;
   host::Timer early_; // what needs no fetch ends at the loop's next turn
   std::unique_ptr<net::PageFetch> fetch_;
+  std::unique_ptr<WebPageLookup> anyPage_;
   std::unique_ptr<PlayerLookup> player_;
   std::string title_;
 };

@@ -4,8 +4,8 @@
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "media/FragmentStore.h"
-#include "media/StreamPlanLookup.h"
 #include "net/CompletedFile.h"
+#include "resolve/AnswerMedia.h"
 #include "resolve/SiteTable.h"
 #include "scheduler/Scheduler.h"
 
@@ -109,7 +109,7 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   // A playlist's address that has no playlist's name: what the server calls it decides (the
   // known sites' files are files, as they always were).
   if (site_->domain.empty() && outcome.Done() && outcome.Value().exists)
-    if (const auto protocol = media::PlaylistProtocolOfType(outcome.Value().contentType)) {
+    if (const auto protocol = resolve::PlaylistOfType(outcome.Value().contentType)) {
       video_.protocol = *protocol;
       PlanStream();
       return;

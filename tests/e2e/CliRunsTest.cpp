@@ -171,7 +171,9 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
 }
 
 // Pages of no known site, served with their videos: each fixture with a video is downloaded under
-// its page's title, the others fail with their reasons; with the known sites only, none is fetched.
+// its page's title (a player page it names is searched, once), the others fail with their reasons;
+// so do answers that are no page, by what their server sends. With the known sites only, none is
+// fetched.
 TEST(CliPages, EachFixturePageAsItCarries) {
   ContentServer server; // the pages and, for those that have one, their videos
   const auto pathOf = [](const std::string &address) {
@@ -179,39 +181,82 @@ TEST(CliPages, EachFixturePageAsItCarries) {
   };
   TempDir home;
   std::vector<std::string> args = {"--tsv", "-d", (home / "v").string()};
-  std::vector<const PageFixture *> fixtures;
-  for (const PageFixture &fixture : kPageFixtures)
-    if (!NeedsEngineWork(fixture))
-      fixtures.push_back(&fixture);
-  for (const PageFixture *fixture : fixtures) {
-    args.push_back(fixture->address);
-    server.Serve(pathOf(fixture->address), PageFixtureText(*fixture), true, "text/html");
-    if (*fixture->reason == '\0')
-      server.Serve(pathOf(fixture->video), std::string("video of ") + fixture->file);
+  struct Expected {
+    std::string name, reason, body;
+  };
+  std::vector<Expected> expected;
+  for (const PageFixture &fixture : kPageFixtures) {
+    server.Serve(pathOf(fixture.address), PageFixtureText(fixture), true, "text/html");
+    if (fixture.result == PageResult::File)
+      server.Serve(pathOf(fixture.video), std::string("video of ") + fixture.file);
+    // A page's playlist is taken up: this one is live, and says so.
+    if (fixture.result == PageResult::Hls)
+      server.Serve(pathOf(fixture.video), "#EXTM3U\n#EXTINF:2,\nlive.ts\n");
+    if (fixture.result == PageResult::Dash)
+      server.Serve(pathOf(fixture.video), "<MPD type=\"dynamic\"></MPD>");
   }
+  for (const PageFixture &fixture : kPageFixtures) {
+    args.push_back(fixture.address);
+    std::string from = fixture.file; // a page to follow: the fixture at its address
+    for (const PageFixture &next : kPageFixtures)
+      if (fixture.result == PageResult::Follow && fixture.video == std::string(next.address))
+        from = next.file;
+    const bool hosted = fixture.result == PageResult::Hosted;
+    const bool stream = fixture.result == PageResult::Hls || fixture.result == PageResult::Dash;
+    expected.push_back({fixture.name,
+                        stream ? "live streams are not supported"
+                               : fixture.reason + (hosted ? ": " + std::string(fixture.video) : ""),
+                        "video of " + from});
+  }
+  // More than a page may be: only its headers are read as a page's.
+  const std::string big = Pattern((16 << 20) + 1, 5);
+  const auto answer = [&](const std::string &address, const std::string &status,
+                          const std::string &head, const std::string &body, Expected outcome) {
+    server.Serve(pathOf(address), [=](bool isHead) {
+      return RawServer::Reply{RawResponse(
+          "HTTP/1.1 " + status, head + "Content-Length: " + std::to_string(body.size()) + "\r\n",
+          isHead ? "" : body)};
+    });
+    if (!outcome.body.empty() || !outcome.reason.empty()) {
+      args.push_back(address);
+      expected.push_back(std::move(outcome));
+    }
+  };
+  const std::string bytes = "Content-Type: application/octet-stream\r\n";
+  answer("http://files.example.net/get_video?id=6", "200 OK", "Content-Type: video/mp4\r\n", big,
+         {"get_video", "", big});
+  answer("http://files.example.net/watch/a", "302 Found", "Location: /clips/a.mp4\r\n", "",
+         {"a", "", "clip a"});
+  answer("http://files.example.net/clips/a.mp4", "200 OK", bytes, "clip a", {});
+  answer("http://files.example.net/download?f=7", "200 OK",
+         bytes + "Content-Disposition: attachment; filename=\"quay-at-night.mkv\"\r\n", "night",
+         {"quay-at-night.mkv", "", "night"});
+  answer("http://files.example.net/live/harbour", "200 OK",
+         "Content-Type: Application/X-MpegURL\r\n", "#EXTM3U\n",
+         {"", "live streams are not supported", ""});
   auto env = CliEnvironment(home.path());
   env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
   const ChildProcess::Result result = RunCli(args, env);
   EXPECT_EQ(result.exitCode, 1);
   const auto lines = Lines(result.out);
-  ASSERT_EQ(lines.size(), fixtures.size()) << result.out << result.err;
+  ASSERT_EQ(lines.size(), expected.size()) << result.out << result.err;
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    const PageFixture &fixture = *fixtures[i];
-    SCOPED_TRACE(fixture.file);
+    const Expected &item = expected[i];
+    SCOPED_TRACE(args[i + 3]);
     const std::vector<std::string> fields = Fields(lines[i]);
-    if (*fixture.reason == '\0') {
-      EXPECT_EQ(fields[2] + " " + fields[3], std::string(fixture.name) + " Complete");
-      EXPECT_EQ(ReadFile(home / "v" / fixture.name), std::string("video of ") + fixture.file);
+    if (item.reason.empty()) {
+      EXPECT_EQ(fields[2] + " " + fields[3], item.name + " Complete");
+      EXPECT_TRUE(ReadFile(home / "v" / item.name) == item.body);
     } else {
       EXPECT_EQ(fields[3], "ERROR");
-      EXPECT_NE(result.err.find(fixture.reason), std::string::npos) << result.err;
+      EXPECT_NE(result.err.find(item.reason), std::string::npos) << result.err;
     }
   }
   // The known sites only: every one is an unsupported link, and nothing is asked.
   const std::size_t asked = server.server.Requests().size();
   args.insert(args.begin(), "--known-sites-only");
   const auto lines2 = Lines(RunCli(args, env).out);
-  ASSERT_EQ(lines2.size(), fixtures.size());
+  ASSERT_EQ(lines2.size(), expected.size());
   for (const std::string &line : lines2)
     EXPECT_EQ(Fields(line)[2] + " " + Fields(line)[3], "Un supported link ERROR") << line;
   EXPECT_EQ(server.server.Requests().size(), asked);

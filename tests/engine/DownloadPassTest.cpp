@@ -448,8 +448,8 @@ TEST_F(DownloadPassTest, RequestsInFlightEndIndependently) {
 }
 
 // A stop ends every running download at once, in whichever wait each is, while the servers say
-// nothing: those items are "Cancelled" (keeping their bytes), later items keep their state, and
-// nothing more is asked for.
+// nothing or a hostile page is searched: those items are "Cancelled" (keeping their bytes), later
+// items keep their state, and nothing more is asked for.
 TEST_F(DownloadPassTest, AStopCancelsEveryRunningItemAtOnce) {
   const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 400000\r\n\r\n";
   const auto silentOn = [&](bool headRequest, bool someBytes = false) {
@@ -467,12 +467,19 @@ TEST_F(DownloadPassTest, AStopCancelsEveryRunningItemAtOnce) {
   Serve("/v/x", silentOn(false));
   ServeVideo(*this, "t", "t");
   Serve("/files/t.flv", silentOn(false, true));
-  NewEngine(4);
+  std::string deep;
+  for (int i = 0; i < 100000; ++i)
+    deep += i % 2 ? "<div>" : "<b>";
+  deep += "<video controls src=\"/files/deep.mp4\"></video>";
+  const auto lastByte = ServeHeld("/deep", deep, deep.size() - 1);
+  NewEngine(5);
   engine->Add({"http://www.putfile.com/page/p", "http://www.putfile.com/page/h",
-               "http://www.youtube.com/watch?v=x", "http://www.putfile.com/page/t"});
+               "http://www.youtube.com/watch?v=x", "http://www.putfile.com/page/t",
+               "http://pages.example.net/deep"});
   AddVideo("later", "later");
   engine->StartPass();
-  // The page, the header request, the player and the transfer each wait on their server.
+  // The page, the header request, the player and the transfer each wait on their server; the
+  // hostile page, all in at last, is being searched.
   const auto asked = [&](const std::string &request) {
     for (const std::string &seen : server.Requests())
       if (seen.rfind(request, 0) == 0)
@@ -481,20 +488,25 @@ TEST_F(DownloadPassTest, AStopCancelsEveryRunningItemAtOnce) {
   };
   ASSERT_TRUE(RunUntil([&] {
     return asked("GET /page/p ") && asked("HEAD /files/h.flv ") && asked("GET /v/x") &&
-           Item(3).received > 0;
+           Item(3).received > 0 && asked("GET /deep ");
   }));
+  lastByte->open = true;
+  ASSERT_TRUE(RunUntil([&] { return Item(4).pagePercent == 100; }));
+  ASSERT_FALSE(Item(4).pageRead);
   const std::size_t before = server.Requests().size();
   const auto start = std::chrono::steady_clock::now();
   engine->RequestStop();
   EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
   EXPECT_FALSE(engine->Downloading());
-  EXPECT_EQ(Statuses(), "p Cancelled,h Cancelled,watch?v=x Cancelled,t Cancelled,later Waiting");
+  EXPECT_EQ(Statuses(),
+            "p Cancelled,h Cancelled,watch?v=x Cancelled,t Cancelled,deep Cancelled,later Waiting");
   loop.RunOnce(50ms);
   EXPECT_EQ(server.Requests().size(), before);
   EXPECT_EQ(fs::file_size(Saved("t.flv.vidtrawl-part")), 10000u);
   engine->RequestStop(); // no pass runs: nothing to stop, the next one runs
-  engine->Remove({Item(0).serial, Item(1).serial, Item(2).serial, Item(3).serial});
+  engine->Remove({Item(0).serial, Item(1).serial, Item(2).serial, Item(3).serial, Item(4).serial});
   EXPECT_EQ(RunPass().completed, 1);
+  EXPECT_FALSE(asked("HEAD /files/deep.mp4")) << "the stopped search's video";
 }
 
 // Retry decides an item's site again from its address; removing an item that holds a partial file

@@ -60,6 +60,8 @@ TEST(ItemText, EveryStateHasItsTexts) {
       {failed(FaultKind::PlayerLookup),
        "ERROR|Process failed.|????|Video may be inappropriate and can not be downloaded|"
        "YouTube's player host gave no video address: words"},
+      {failed(FaultKind::HostedVideo),
+       "ERROR|Process failed.|????|http://site/page|the video is hosted on words"},
       {failed(FaultKind::FileMissing),
        "ERROR|Waiting (Auto Detect)|????|http://site/page|the server reported no such file "
        "(words)"},
@@ -77,8 +79,9 @@ TEST(ItemText, EveryStateHasItsTexts) {
   }
   EXPECT_EQ(ResolutionText("http://v", std::nullopt) + ResolutionText({}, Item{}.fault) +
                 ResolutionText({}, base::Fault{FaultKind::UnsupportedSite, {}}) +
-                ResolutionText({}, base::Fault{FaultKind::PlayerLookup, {}}),
-            "http://v-2-10");
+                ResolutionText({}, base::Fault{FaultKind::PlayerLookup, {}}) +
+                ResolutionText({}, base::Fault{FaultKind::HostedVideo, {}}),
+            "http://v-2-100");
 }
 
 // Case and bytes above 127 stay; names never start hidden nor leave the folder.

@@ -1,5 +1,7 @@
 // The sites' page parsers: every site's sample page (the demo serves them) against the address it
-// leads to, then the failure branches and offsets those pages do not reach.
+// leads to, then the failure branches and offsets those pages do not reach; the page search, the
+// decoding of pages and what an answer's headers make of it.
+#include "resolve/AnswerMedia.h"
 #include "resolve/PageDecode.h"
 #include "resolve/PageVideo.h"
 #include "resolve/SiteTable.h"
@@ -263,6 +265,27 @@ TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
   };
   for (const auto &[bytes, contentType, text] : cases)
     EXPECT_EQ(DecodePage(bytes, contentType), text) << bytes;
+}
+
+// What a server sends decides whether an answer is a page to read: a video type, a playlist's, or
+// plain bytes under a video file's name (offered, else the address's).
+TEST(AnswerMedia, TheTypeOrTheNameOfBytesDecides) {
+  using P = std::optional<VideoProtocol>;
+  const std::tuple<const char *, const char *, const char *, P> cases[] = {
+      {"video/mp4", "", "http://h/get_video?id=6", VideoProtocol::File},
+      {" VIDEO/webm ; codecs=vp9", "", "http://h/v", VideoProtocol::File},
+      {"application/vnd.apple.mpegurl", "", "http://h/live", VideoProtocol::Hls},
+      {"application/x-mpegURL; charset=utf-8", "", "http://h/live", VideoProtocol::Hls},
+      {"application/dash+xml", "", "http://h/m", VideoProtocol::Dash},
+      {"application/octet-stream", "a.MKV", "http://h/download?f=1", VideoProtocol::File},
+      {"application/octet-stream", "", "http://h/clips/a.mp4?sig=1", VideoProtocol::File},
+      {"", "", "http://h/clips/a.webm", VideoProtocol::File},
+      {"application/octet-stream", "notes.pdf", "http://h/download?f=a.mp4", std::nullopt},
+      {"text/html", "a.mp4", "http://h/a.mp4", std::nullopt},
+      {"text/plain", "", "http://h/list.m3u8", std::nullopt},
+  };
+  for (const auto &[type, name, address, media] : cases)
+    EXPECT_EQ(AnswerMedia(type, name, address), media) << type << " " << name << " " << address;
 }
 
 } // namespace

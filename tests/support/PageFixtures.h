@@ -15,16 +15,11 @@ struct PageFixture {
   // The video file it names; a playlist's address, the video host's address,
   // or the page to search next, as its result says.
   const char *video;
-  const char *name;   // the local name of the video (the server names none)
-  const char *reason; // why it cannot be downloaded; "" when it can
+  const char *name; // the local name of the video (the server names none)
+  const char
+      *reason; // why it cannot be downloaded (a hosted video's address follows); "" if it can
   PageResult result = PageResult::File;
 };
-
-// A page the console's run cannot take yet: following a player page and
-// naming the video host are the engine's to do.
-constexpr bool NeedsEngineWork(const PageFixture &fixture) {
-  return fixture.result == PageResult::Hosted || fixture.result == PageResult::Follow;
-}
 
 inline constexpr PageFixture kPageFixtures[] = {
     {"blog-video-block.html", "http://quaynotes.example.net/2026/05/launch-day/",
@@ -49,8 +44,7 @@ inline constexpr PageFixture kPageFixtures[] = {
     {"player-card.html", "http://clips.example.io/gulls", "http://clips.example.io/raw/gulls.mp4",
      "Gulls at the fish market.mp4", ""},
     {"hls-only.html", "http://cams.example.tv/harbour",
-     "http://cams.example.tv/live/harbour/master.m3u8", "", "streaming playlists are not supported",
-     PageResult::Hls},
+     "http://cams.example.tv/live/harbour/master.m3u8", "", "", PageResult::Hls},
     {"no-video.html", "http://tides.example.net/december.html", "", "",
      "no video found on this page", PageResult::None},
     // The article's video, not the advertisement's or the previews' before or beside it.
@@ -96,18 +90,31 @@ inline constexpr PageFixture kPageFixtures[] = {
      "http://regatta.example.net/files/regatta-highlights.mp4", "Regatta highlights.mp4", ""},
     {"jsonld-sloppy.html", "http://lighthouse.example.org/films",
      "http://lighthouse.example.org/films/lamp-room.mp4", "Two films from the lighthouse.mp4", ""},
+    // A page that names only its player page: the player page is searched (here, the next row),
+    // and the video keeps the first page's title; a player page's own player page is not.
     {"jsonld-embed-only.html", "http://boatshed.example.org/videos/dinghy-3",
-     "http://boatshed.example.org/embed/dinghy-3", "", "", PageResult::Follow},
+     "http://boatshed.example.org/embed/dinghy-3", "Building a clinker dinghy, part 3.mp4", "",
+     PageResult::Follow},
     {"embed-player.html", "http://boatshed.example.org/embed/dinghy-3",
      "http://boatshed.example.org/media/dinghy-3/dinghy-3.mp4",
      "Building a clinker dinghy, part 3 - player.mp4", ""},
     {"og-player-page.html", "http://shorefilms.example.net/films/crab-pots",
-     "http://shorefilms.example.net/player/crab-pots?autoplay=1", "", "", PageResult::Follow},
+     "http://shorefilms.example.net/player/crab-pots?autoplay=1", "Crab pots at dawn.mp4", "",
+     PageResult::Follow},
+    {"shore-player.html", "http://shorefilms.example.net/player/crab-pots?autoplay=1",
+     "http://shorefilms.example.net/media/crab-pots/crab-pots-720.mp4", "Shore Films player.mp4",
+     ""},
     {"same-site-iframe.html", "http://www.portcouncil.example.org/meetings/2026-03-12",
-     "http://media.portcouncil.example.org/player/meeting-0312", "", "", PageResult::Follow},
+     "http://media.portcouncil.example.org/player/meeting-0312", "", "no video found on this page",
+     PageResult::Follow},
+    {"council-player.html", "http://media.portcouncil.example.org/player/meeting-0312",
+     "http://media.portcouncil.example.org/player/meeting-0312/stage", "Port Council webcasts.mp4",
+     "", PageResult::Follow},
+    {"council-stage.html", "http://media.portcouncil.example.org/player/meeting-0312/stage",
+     "http://media.portcouncil.example.org/archive/2026/meeting-0312.mp4",
+     "Council meeting, 12 March - webcast.mp4", ""},
     {"dash-only.html", "http://surge.example.tv/replay",
-     "http://surge.example.tv/dash/storm-surge/manifest.mpd", "",
-     "streaming playlists are not supported", PageResult::Dash},
+     "http://surge.example.tv/dash/storm-surge/manifest.mpd", "", "", PageResult::Dash},
     // Decoded as a browser decodes it: its title keeps its letters.
     {"windows-1252.html", "http://regates.example.fr/saint-malo.html",
      "http://regates.example.fr/videos/regates-ete.mp4",

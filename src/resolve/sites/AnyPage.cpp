@@ -1,4 +1,6 @@
-// Any other web page: the video file its standard markup names.
+// Any other web page: the video file its standard markup names. The engine
+// reads such a page through a WebPageLookup, which also takes what the
+// server sends, follows a player page and tells a hosted video.
 #include "resolve/PageVideo.h"
 #include "resolve/Site.h"
 
