@@ -325,6 +325,11 @@ void DesktopController::SetSpeedLimit(std::uint64_t bytesPerSecond) {
   engine_.SaveSettings();
 }
 
+void DesktopController::SetPreferredQuality(const std::string &quality) {
+  if (engine_.SetPreferredQuality(quality))
+    engine_.SaveSettings();
+}
+
 void DesktopController::Pause(const std::vector<engine::Serial> &serials) {
   engine_.Pause(serials);
 }

@@ -94,6 +94,8 @@ public:
   // holds at once and is kept in the settings.
   std::uint64_t SpeedLimit() const { return engine_.SpeedLimit(); }
   void SetSpeedLimit(std::uint64_t bytesPerSecond);
+  const std::string &PreferredQuality() const { return engine_.PreferredQuality(); }
+  void SetPreferredQuality(const std::string &quality);
   // Adds addresses the user gave (typed, dropped, pasted); a list too full
   // for them all is told.
   void Add(const std::vector<std::string> &addresses);

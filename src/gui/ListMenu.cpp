@@ -1,7 +1,7 @@
 #include "gui/ListMenu.h"
 
 #include "gui/DesktopController.h"
-#include "gui/SpeedLimitMenu.h"
+#include "gui/ChoiceMenu.h"
 
 #include <QKeySequence>
 #include <QMenu>
@@ -56,6 +56,10 @@ void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engi
   menu.addMenu(new SpeedLimitMenu(
       [&controller] { return controller.SpeedLimit(); },
       [&controller](std::uint64_t limit) { controller.SetSpeedLimit(limit); }, &menu));
+  menu.addMenu(new StreamQualityMenu(
+      [&controller] { return controller.PreferredQuality(); },
+      [&controller](const std::string &quality) { controller.SetPreferredQuality(quality); },
+      &menu));
 }
 
 } // namespace vidtrawl::gui

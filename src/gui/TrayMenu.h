@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
-#include "gui/SpeedLimitMenu.h"
+#include "gui/ChoiceMenu.h"
 
 namespace vidtrawl::gui {
 

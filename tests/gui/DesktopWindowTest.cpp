@@ -7,7 +7,7 @@
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
 #include "gui/QtMessageBox.h"
-#include "gui/SpeedLimitMenu.h"
+#include "gui/ChoiceMenu.h"
 #include "gui/SingleInstance.h"
 #include "gui/StatusCellPainter.h"
 #include "support/Nginx.h"
@@ -246,24 +246,24 @@ TEST(DesktopController, TheListsOwnCommands) {
     return shown;
   };
   EXPECT_EQ(entries({1}),
-            "&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;");
+            "&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   EXPECT_EQ(
       entries({2, 1}),
-      "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;");
+      "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   menu.actions()[4]->trigger();
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_EQ(r.engine.List()[0].phase, engine::Phase::Complete);
   EXPECT_EQ(entries({2}),
-            "-&Open File;Open &Folder;&Copy Address;-&Retry;&Pause;-Res&ume;Re&move;&Speed Limit;");
+            "-&Open File;Open &Folder;&Copy Address;-&Retry;&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   menu.actions()[5]->trigger();
   EXPECT_EQ(engine::StatusText(r.engine.List()[1]), "Paused");
   EXPECT_EQ(entries({2}),
-            "-&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;");
+            "-&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   menu.actions()[6]->trigger(); // a pass starts 200 ms later for it
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_TRUE(r.controller.StartPending());
   // The speed limit's steps, the one set checked; a step taken holds and is kept.
-  auto *limits = dynamic_cast<gui::SpeedLimitMenu *>(menu.actions().back()->menu());
+  auto *limits = dynamic_cast<gui::SpeedLimitMenu *>(menu.actions().rbegin()[1]->menu());
   ASSERT_NE(limits, nullptr);
   limits->actions()[4]->trigger(); // after "No Limit" and its separator: 256 KB, 512 KB, 1 MB
   EXPECT_EQ(r.engine.SpeedLimit(), 1u << 20);
@@ -276,6 +276,19 @@ TEST(DesktopController, TheListsOwnCommands) {
                  ? std::string("|")
                  : (step->isChecked() ? "*" : "") + step->text().toStdString() + ";";
   EXPECT_EQ(steps, "&No Limit;|256 KB/s;*293 KB/s;512 KB/s;1 MB/s;2 MB/s;5 MB/s;10 MB/s;");
+  // So is a stream's quality, a height of the user's among the steps.
+  auto *qualities = dynamic_cast<gui::StreamQualityMenu *>(menu.actions().back()->menu());
+  ASSERT_NE(qualities, nullptr);
+  qualities->actions()[5]->trigger(); // after "Best" and its separator: 2160p, 1440p, 1080p, 720p
+  EXPECT_EQ(r.engine.PreferredQuality(), "720");
+  EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Preferred Quality=720"), std::string::npos);
+  r.engine.SetPreferredQuality("540P");
+  qualities->Refresh();
+  steps.clear();
+  for (const QAction *step : qualities->actions())
+    steps += step->isSeparator() ? std::string("|")
+                                 : (step->isChecked() ? "*" : "") + step->text().toStdString() + ";";
+  EXPECT_EQ(steps, "&Best;|2160p;1440p;1080p;720p;*540p;480p;360p;&Worst;");
   r.desktop.selected = {1};
   entries({1});
   menu.actions()[7]->trigger();
