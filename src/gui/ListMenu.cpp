@@ -1,7 +1,7 @@
 #include "gui/ListMenu.h"
 
-#include "gui/DesktopController.h"
 #include "gui/ChoiceMenu.h"
+#include "gui/DesktopController.h"
 
 #include <QKeySequence>
 #include <QMenu>

@@ -1,5 +1,6 @@
 // The desktop program on Qt's offscreen platform: its rules over a real engine, the list as Qt's
 // views see it, its painter, drops and wheel, the movie's controls, the clipboard and the tray.
+#include "gui/ChoiceMenu.h"
 #include "gui/Desktop.h"
 #include "gui/DrawProgressCell.h"
 #include "gui/ListColumns.h"
@@ -7,7 +8,6 @@
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
 #include "gui/QtMessageBox.h"
-#include "gui/ChoiceMenu.h"
 #include "gui/SingleInstance.h"
 #include "gui/StatusCellPainter.h"
 #include "support/Nginx.h"
@@ -245,20 +245,20 @@ TEST(DesktopController, TheListsOwnCommands) {
         shown += (action->isEnabled() ? "" : "-") + action->text().toStdString() + ";";
     return shown;
   };
-  EXPECT_EQ(entries({1}),
-            "&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
-  EXPECT_EQ(
-      entries({2, 1}),
-      "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
+  EXPECT_EQ(entries({1}), "&Open File;Open &Folder;&Copy "
+                          "Address;-&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
+  EXPECT_EQ(entries({2, 1}),
+            "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;&Speed "
+            "Limit;Stream &Quality;");
   menu.actions()[4]->trigger();
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_EQ(r.engine.List()[0].phase, engine::Phase::Complete);
-  EXPECT_EQ(entries({2}),
-            "-&Open File;Open &Folder;&Copy Address;-&Retry;&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
+  EXPECT_EQ(entries({2}), "-&Open File;Open &Folder;&Copy "
+                          "Address;-&Retry;&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   menu.actions()[5]->trigger();
   EXPECT_EQ(engine::StatusText(r.engine.List()[1]), "Paused");
-  EXPECT_EQ(entries({2}),
-            "-&Open File;Open &Folder;&Copy Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;Stream &Quality;");
+  EXPECT_EQ(entries({2}), "-&Open File;Open &Folder;&Copy "
+                          "Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   menu.actions()[6]->trigger(); // a pass starts 200 ms later for it
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_TRUE(r.controller.StartPending());
@@ -286,8 +286,9 @@ TEST(DesktopController, TheListsOwnCommands) {
   qualities->Refresh();
   steps.clear();
   for (const QAction *step : qualities->actions())
-    steps += step->isSeparator() ? std::string("|")
-                                 : (step->isChecked() ? "*" : "") + step->text().toStdString() + ";";
+    steps += step->isSeparator()
+                 ? std::string("|")
+                 : (step->isChecked() ? "*" : "") + step->text().toStdString() + ";";
   EXPECT_EQ(steps, "&Best;|2160p;1440p;1080p;720p;*540p;480p;360p;&Worst;");
   r.desktop.selected = {1};
   entries({1});
