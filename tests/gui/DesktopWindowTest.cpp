@@ -894,6 +894,14 @@ TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
   copy("http://media.putfile.com/b");
   EXPECT_EQ(got[0].size(), 1u);
   EXPECT_EQ(got[1], std::vector<std::string>{"http://media.putfile.com/b"});
+  // Its own copy (a row's "Copy Address") is not taken back; the user's copy of it later is.
+  copies[1]->Copy("http://media.putfile.com/c");
+  QApplication::processEvents();
+  copy("http://media.putfile.com/d");
+  copy("http://media.putfile.com/c");
+  EXPECT_EQ(got[1], (std::vector<std::string>{"http://media.putfile.com/b",
+                                              "http://media.putfile.com/d",
+                                              "http://media.putfile.com/c"}));
 }
 
 // Each tray entry reaches the desktop's rules and the monitor entry shows its state; a click on the
