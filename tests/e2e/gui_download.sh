@@ -45,7 +45,9 @@ else
     trace=
     command -v strace >/dev/null && trace="strace -f -qq -e trace=rename -o ${TMPDIR:-/tmp}/second"
     begun=$(date +%s%N)
-    timeout 5 $trace "$program" "$3" || fail "the second start ended with $?"
+    # A leak check cannot run under ptrace: a sanitizer build's is left to the other starts.
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}detect_leaks=0" timeout 5 $trace "$program" "$3" ||
+      fail "the second start ended with $?"
     [ $(($(date +%s%N) - begun)) -lt 2000000000 ] || fail "the second start took 2 s or more"
     [ "$(xdotool search --onlyvisible --name '^Vidtrawl$' | wc -l)" = 1 ] || fail "two windows"
     ! grep -s 'list\.json")' "${TMPDIR:-/tmp}/second" || fail "the second wrote the list"
