@@ -44,33 +44,27 @@ struct TrackSource {
 // containers are read from them, and only they themselves.
 //
 // The work goes in steps so that a caller on an event loop can spread it over its turns, show
-// its progress and stop it by dropping the object (the output is then incomplete).
+// its progress and stop it by dropping the object (the output is then incomplete). FFmpeg's
+// libraries do it, loaded with the first remuxer (RemuxModule).
 class Remuxer {
 public:
   // Reads the inputs' headers and starts the output at `output` (made or replaced). Faults (kind
-  // Remux): an input that cannot be read as media, no audio or video in them, an output that
-  // cannot be written.
+  // Remux): FFmpeg's libraries cannot be loaded, an input that cannot be read as media, no audio
+  // or video in them, an output that cannot be written.
   static base::Outcome<std::unique_ptr<Remuxer>> Open(const TrackSource &video,
                                                       const std::optional<TrackSource> &audio,
                                                       const std::filesystem::path &output);
-  ~Remuxer();
-  Remuxer(const Remuxer &) = delete;
-  Remuxer &operator=(const Remuxer &) = delete;
+  virtual ~Remuxer() = default;
 
-  Container Output() const;
+  virtual Container Output() const = 0;
 
   // Copies up to `packets` packets to the output; once the inputs are read, completes and
   // closes the file. True when the file is complete. A fault (kind Remux) when the output
   // cannot be written.
-  base::Outcome<bool> Step(std::size_t packets);
+  virtual base::Outcome<bool> Step(std::size_t packets) = 0;
 
   // How far the copy has come, 0 to 1 (by time; 0 while the inputs state no duration).
-  double Progress() const;
-
-private:
-  struct State;
-  explicit Remuxer(std::unique_ptr<State> state);
-  std::unique_ptr<State> state_;
+  virtual double Progress() const = 0;
 };
 
 // Remuxer's work in one call.

@@ -2,9 +2,10 @@
 # Installs the build tree into a fresh prefix: every file where it belongs, the help document's
 # pictures included; the launcher passes desktop-file-validate, and the metadata, launcher and
 # icon agree (appstreamcli validate-tree).
-# Usage: check_install.sh CMAKE BUILD_DIR gui|cli  (cli: built without Qt)
+# The module that joins streams sits where the programs look for it: REMUX_DIR from their folder.
+# Usage: check_install.sh CMAKE BUILD_DIR gui|cli REMUX_DIR  (cli: built without Qt)
 set -eu
-cmake=$1 build=$2 front=$3
+cmake=$1 build=$2 front=$3 remux=$4
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/vidtrawl-install-XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
@@ -14,6 +15,7 @@ files="bin/vidtrawl-cli share/man/man1/vidtrawl-cli.1.gz share/man/man1/vidtrawl
   share/applications/vidtrawl.desktop share/icons/hicolor/scalable/apps/vidtrawl.svg
   share/metainfo/org.example.vidtrawl.metainfo.xml"
 [ "$front" = gui ] && files="$files bin/vidtrawl"
+files="$files bin/$remux/vidtrawl-remux.so"
 # Every picture the help document shows.
 images=$(grep -o 'src="[^"]*"' "$prefix/share/vidtrawl/help.html" 2>/dev/null | sed 's/^src="//; s/"$//') || true
 for image in $images; do
