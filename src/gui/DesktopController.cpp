@@ -28,10 +28,9 @@ constexpr const char *kEndOrder[3] = {movie::kStartDownloadFlag, movie::kDownloa
 DesktopController::DesktopController(engine::Engine &engine, Hosts hosts, std::string helpFile,
                                      std::string webSite)
     : engine_(engine), hosts_(hosts), helpFile_(std::move(helpFile)), webSite_(std::move(webSite)) {
-  for (QTimer *timer : {&startTimer_, &exitTimer_}) {
+  for (QTimer *timer : {&startTimer_, &exitTimer_})
     timer->setSingleShot(true);
-    timer->setInterval(kDeferMillis);
-  }
+  exitTimer_.setInterval(kExitDeferMillis);
   connect(&startTimer_, &QTimer::timeout, this, [this] { StartOrStop(); });
   connect(&exitTimer_, &QTimer::timeout, this, [this] { Exit(); });
   engine_.Subscribe(this);

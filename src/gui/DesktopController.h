@@ -38,9 +38,10 @@ public:
   // The front end's value that is "False" once the user asked not to be
   // asked before several items are removed.
   static constexpr const char *kAskBeforeRemoving = "Ask Before Removing";
-  // The deferred start and exit run this long after they are asked for,
+  // The deferred start runs at the loop's next turn, the deferred exit this
+  // long after it is asked for (once the menu that asked has closed): both
   // outside the movie's command or the menu's click that asked.
-  static constexpr int kDeferMillis = 200;
+  static constexpr int kExitDeferMillis = 200;
 
   struct Hosts {
     MovieVariables &movie;
@@ -87,7 +88,7 @@ public:
   void CopyAddresses(const std::vector<engine::Serial> &serials);
   void Retry(const std::vector<engine::Serial> &serials);
   // Paused items wait until resumed; resumed ones are downloaded (a pass
-  // starts 200 ms later when none runs).
+  // starts at the loop's next turn when none runs).
   void Pause(const std::vector<engine::Serial> &serials);
   void Resume(const std::vector<engine::Serial> &serials);
   // The most all downloads together receive a second (0: none); set, it
@@ -101,13 +102,13 @@ public:
   void Add(const std::vector<std::string> &addresses);
   void AddText(const std::string &text);
   // Addresses given when the program starts: added and downloaded as a
-  // copied address is (the pass starts 200 ms later).
+  // copied address is (the pass starts at the loop's next turn).
   void AddAndStart(const std::vector<std::string> &addresses);
   // A later start of the program handed these over: added and downloaded
   // as its own would have been; with none, the window comes forward.
   void HandedOver(const std::vector<std::string> &addresses);
 
-  // The tray menu's entries: start (200 ms later) or stop by the caption;
+  // The tray menu's entries: start (at the loop's next turn) or stop by the caption;
   // monitoring the other way round from the mark shown, not saved; the exit
   // 200 ms later, after the menu has closed.
   void TrayDownload();

@@ -173,7 +173,7 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   r.desktop.online = true;
   r.controller.Command("IDC_FS_About");
   r.Flags();
-  r.controller.Command("IDC_FS_startDownload"); // 200 ms later, outside the command
+  r.controller.Command("IDC_FS_startDownload"); // at the next turn, outside the command
   EXPECT_TRUE(r.controller.StartPending());
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
@@ -259,7 +259,7 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(engine::StatusText(r.engine.List()[1]), "Paused");
   EXPECT_EQ(entries({2}), "-&Open File;Open &Folder;&Copy "
                           "Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;Stream &Quality;");
-  menu.actions()[6]->trigger(); // a pass starts 200 ms later for it
+  menu.actions()[6]->trigger(); // a pass starts at the next turn for it
   EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
   EXPECT_TRUE(r.controller.StartPending());
   // The speed limit's steps, the one set checked; a step taken holds and is kept.
