@@ -20,7 +20,7 @@ build=${1:-$root/build}
 runs=${2:-3}
 cli=$build/bin/vidtrawl-cli
 [ -x "$cli" ] || { echo "missing $cli (build it first)" >&2; exit 2; }
-command -v aria2c >/dev/null || { echo "missing aria2c (apt-get install aria2)" >&2; exit 2; }
+command -v aria2c >/dev/null || { echo "missing aria2c (scripts/setup-deps --bench)" >&2; exit 2; }
 # shellcheck source=bench/nginx.sh
 . "$root/bench/nginx.sh"
 bench_setup parallel

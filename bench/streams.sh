@@ -19,7 +19,7 @@ runs=${2:-3}
 cli=$build/bin/vidtrawl-cli
 [ -x "$cli" ] || { echo "missing $cli (build it first)" >&2; exit 2; }
 for tool in yt-dlp ffmpeg; do
-  command -v $tool >/dev/null || { echo "missing $tool (apt-get install $tool)" >&2; exit 2; }
+  command -v $tool >/dev/null || { echo "missing $tool (scripts/setup-deps --bench)" >&2; exit 2; }
 done
 # shellcheck source=bench/nginx.sh
 . "$root/bench/nginx.sh"
