@@ -899,9 +899,9 @@ TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
   QApplication::processEvents();
   copy("http://media.putfile.com/d");
   copy("http://media.putfile.com/c");
-  EXPECT_EQ(got[1], (std::vector<std::string>{"http://media.putfile.com/b",
-                                              "http://media.putfile.com/d",
-                                              "http://media.putfile.com/c"}));
+  EXPECT_EQ(got[1],
+            (std::vector<std::string>{"http://media.putfile.com/b", "http://media.putfile.com/d",
+                                      "http://media.putfile.com/c"}));
 }
 
 // Each tray entry reaches the desktop's rules and the monitor entry shows its state; a click on the

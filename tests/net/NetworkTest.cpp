@@ -374,7 +374,8 @@ TEST_F(NetworkTest, WithoutExtendedAttributesAStoppedTransferGoesOn) {
 // start.
 TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
   session.SetRules({4, 0});
-  // Four connections at once answer slower than one under a sanitizer: no time limit is tested here.
+  // Four connections at once answer slower than one under a sanitizer: no time limit is tested
+  // here.
   session.SetLimits({2000ms, 4000ms, 4000ms, 1});
   const std::pair<std::string, std::string> cases[] = {
       {"honest", "0-1048575 1048576-2097151 2097152-3145727 3145728-4194303"},
