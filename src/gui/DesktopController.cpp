@@ -118,7 +118,6 @@ void DesktopController::StartOrStop() {
   SetFlags(movie::kFlagOff, kStartStopOrder);
   if (activePage_ == kAboutPage)
     hosts_.movie.Set(movie::kDownloadBtnTab, movie::kFlagOn);
-  passByMonitor_ = std::exchange(startedByMonitor_, false);
   engine_.StartPass(); // returns at once; its end comes to PassEnded
 }
 
@@ -128,7 +127,7 @@ void DesktopController::PassEnded(const engine::PassSummary &summary) {
     SetCaption(kStartCaption);
   }
   if (passEnded_)
-    passEnded_(PassEnd{summary, std::exchange(passByMonitor_, false)});
+    passEnded_(PassEnd{summary});
 }
 
 std::string DesktopController::PassEndNote(const engine::PassSummary &summary) const {
@@ -240,10 +239,8 @@ void DesktopController::Copied(const std::string &text) {
   const std::string address(base::TrimBlanks(text));
   Add({address});
   hosts_.movie.Set(movie::kVideoUrl, address);
-  if (!engine_.Downloading()) {
-    startedByMonitor_ = true;
+  if (!engine_.Downloading())
     startTimer_.start();
-  }
 }
 
 void DesktopController::ChooseFolder() {

@@ -53,10 +53,9 @@ public:
     MessageBox &messages;
     ListSelection &selection;
   };
-  // How a pass ended, and whether the clipboard monitor had started it.
+  // How a pass ended.
   struct PassEnd {
     engine::PassSummary summary;
-    bool startedByMonitor = false;
   };
 
   // helpFile: the help document; webSite: the address the web-site command opens.
@@ -158,8 +157,6 @@ private:
   const char *caption_ = kStartCaption;
   QTimer startTimer_;
   QTimer exitTimer_;
-  bool startedByMonitor_ = false; // the monitor asked for the start that is pending
-  bool passByMonitor_ = false;    // and the pass that runs is that one's
   bool ending_ = false;
   std::function<void()> captionChanged_;
   std::function<void(const PassEnd &)> passEnded_;
