@@ -88,6 +88,7 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   snapshot.items[18].kind = StatusKind::Complete;
   snapshot.items[18].bytes = 2048;
   snapshot.items[18].seconds = 2;
+  snapshot.items[18].rate = 1024; // its average
   snapshot.items[17].kind = StatusKind::Cancelled;
   snapshot.items[17].bytes = 1024;
   view.Show(snapshot);
@@ -112,7 +113,7 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   view.Show(snapshot);
   EXPECT_EQ(out.rfind("\x1b[8A\r", 0), 0u) << "up the eight lines drawn before";
   EXPECT_EQ(lines(out), 22u);
-  EXPECT_NE(out.find("2 KB in 2.0 s"), std::string::npos) << out;
+  EXPECT_NE(out.find("2 KB in 2.0 s, 1 KB/s"), std::string::npos) << out;
   EXPECT_NE(out.find("Cancelled        1 KB kept"), std::string::npos) << out;
   size = {140, 24};
   view.Show(snapshot);

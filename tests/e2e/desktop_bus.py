@@ -1,7 +1,8 @@
 """A desktop's services on a private session bus, as a test needs them: a StatusNotifierWatcher
 with a host registered (the D-Bus tray of KDE Plasma and GNOME's AppIndicator extension) and a
 notification server. Prints "item SERVICE PATH" for each tray item registered, "notify
-SUMMARY|BODY" (new lines as \\n) for each notification, and "ready" once it owns its names."""
+SUMMARY|BODY|DESKTOP-ENTRY" (new lines as \\n; the desktop entry the notification names for
+its icon and grouping) for each notification, and "ready" once it owns its names."""
 import os
 import sys
 
@@ -24,8 +25,9 @@ def say(line):
 
 def call(connection, sender, path, interface, method, args, invocation):
     if method == "Notify":
-        summary, body = args.unpack()[3:5]
-        say("notify " + (summary + "|" + body).replace("\n", "\\n"))
+        summary, body, _, hints = args.unpack()[3:7]
+        entry = hints.get("desktop-entry", "")
+        say("notify " + (summary + "|" + body + "|" + entry).replace("\n", "\\n"))
         invocation.return_value(GLib.Variant("(u)", (1,)))
         return
     # RegisterStatusNotifierItem: a path alone names an object of the caller's own connection.

@@ -30,6 +30,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -645,6 +646,25 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   EXPECT_EQ(field->property("text").toString(), QStringLiteral("http://blip.tv/file/2"));
   QTest::keySequence(t.movie.quickWindow(), QKeySequence::Paste); // the user's own text grows
   EXPECT_EQ(field->property("text").toString().count(QStringLiteral("http")), 2);
+  // The field's own menu, from a right click anywhere on its frame (here beside the globe, left of
+  // the text), with nothing selected: its Paste too replaces the program's address.
+  t.movie.Set(gui::movie::kVideoUrl, "http://blip.tv/file/3");
+  const QPoint frame = field->parentItem()->mapToScene(QPointF(3, 10)).toPoint();
+  std::string captions;
+  QTimer::singleShot(0, [&] {
+    auto *shown = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (shown == nullptr)
+      return;
+    for (QAction *action : shown->actions())
+      if (!action->isSeparator())
+        captions += action->text().toStdString() + (action->isEnabled() ? " " : " (off) ");
+    shown->close();
+    shown->actions()[2]->trigger();
+  });
+  EXPECT_TRUE(t.movie.ShowFieldMenu(frame));
+  EXPECT_EQ(captions, "Cu&t (off) &Copy (off) &Paste Select &All ");
+  EXPECT_EQ(field->property("text").toString().toStdString(), "http://blip.tv/file/2");
+  EXPECT_FALSE(t.movie.ShowFieldMenu(frame + QPoint(0, 40))); // below the field: no menu of its
   gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddFromText(text); });
   QMimeData none; // no links: left to the window
   QDragEnterEvent other(QPoint(5, 5), Qt::CopyAction, &none, Qt::LeftButton, Qt::NoModifier);
