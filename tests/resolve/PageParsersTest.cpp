@@ -203,6 +203,8 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       // Equal resolutions: the first; no web address is taken (javascript:, data:, mailto:).
       {"<source src=a.mp4 type=video/mp4 size=720><source src=b.mp4 type=video/mp4 size=720>",
        "http://p.net/d/a.mp4"},
+      {"<video controls><source src=a.mp4 size=720><source src=a.webm size=720></video>",
+       "http://p.net/d/a.mp4"},
       {"<video src='javascript:alert(1)'></video><a href='data:video/mp4,x.mp4'>", ""},
       {"<meta property='og:video' content='mailto:a@b.mp4'>", ""},
       // The file name's resolution counts, the element's height does not.
@@ -214,6 +216,8 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"<video autoplay muted loop src=bg.mp4></video>", "http://p.net/d/bg.mp4"},
       {"<div class='header download-box'><video controls src=h.mp4></video></div>",
        "http://p.net/d/h.mp4"},
+      {"<div id=videoAd><video controls src=ad.mp4></video></div><video controls src=s.mp4>",
+       "http://p.net/d/s.mp4"}, // a camel-cased name's words
       // Broken JSON-LD and markup are read as far as they go.
       {"<script type='application/ld+json'>{\"@type\": \"VideoObject\", \"contentUrl\": ", ""},
       {"<script type='application/ld+json'>[{\"@type\":\"VideoObject\",\"contentUrl\":7},"
@@ -262,6 +266,10 @@ TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
        "charset=windows-1252'>\u20ac"},
       {"caf\xC3\xA9", "", "caf\u00e9"},
       {"\x93x\x94", "text/html; charset=utf-8", "\x93x\x94"},
+      // UTF-16 named by the server holds; named by the page itself, it cannot be (the page was
+      // read as ASCII to find it) and means UTF-8.
+      {std::string("h\0i\0", 4), "text/html; charset=utf-16le", "hi"},
+      {"<meta charset=utf-16>caf\xC3\xA9", "", "<meta charset=utf-16>caf\u00e9"},
   };
   for (const auto &[bytes, contentType, text] : cases)
     EXPECT_EQ(DecodePage(bytes, contentType), text) << bytes;
