@@ -1,21 +1,14 @@
 #include "net/SegmentMap.h"
 
+#include "base/NumberScan.h"
+
 #include <algorithm>
-#include <charconv>
 
 namespace vidtrawl::net {
 namespace {
 
 // The most segments a map holds: more is no map of the program's.
 constexpr std::size_t kMaxSegments = 4096;
-
-std::optional<std::uint64_t> Number(std::string_view text) {
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size())
-    return std::nullopt;
-  return value;
-}
 
 } // namespace
 
@@ -46,9 +39,9 @@ std::optional<SegmentMap> SegmentMap::Read(std::string_view text, std::uint64_t 
     const std::size_t dash = item.find('-'), colon = item.find(':');
     if (dash == std::string_view::npos || colon == std::string_view::npos || colon < dash)
       return std::nullopt;
-    const auto begin = Number(item.substr(0, dash));
-    const auto end = Number(item.substr(dash + 1, colon - dash - 1));
-    const auto done = Number(item.substr(colon + 1));
+    const auto begin = base::ParseInteger<std::uint64_t>(item.substr(0, dash));
+    const auto end = base::ParseInteger<std::uint64_t>(item.substr(dash + 1, colon - dash - 1));
+    const auto done = base::ParseInteger<std::uint64_t>(item.substr(colon + 1));
     // The segments follow one another and cover the file exactly.
     if (!begin || !end || !done || *begin != covered || *end <= *begin || *end > length ||
         *done > *end - *begin || map.segments_.size() >= kMaxSegments)

@@ -1,19 +1,10 @@
 #include "net/Validators.h"
 
 #include "base/AsciiCase.h"
-
-#include <charconv>
+#include "base/NumberScan.h"
 
 namespace vidtrawl::net {
 namespace {
-
-std::optional<std::uint64_t> Number(std::string_view text) {
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size())
-    return std::nullopt;
-  return value;
-}
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
@@ -44,7 +35,7 @@ std::optional<ContentRange> ReadContentRange(std::string_view value) {
   ContentRange range;
   const std::string_view length = value.substr(slash + 1), part = value.substr(0, slash);
   if (length != "*") {
-    range.length = Number(length);
+    range.length = base::ParseInteger<std::uint64_t>(length);
     if (!range.length)
       return std::nullopt;
   }
@@ -53,8 +44,9 @@ std::optional<ContentRange> ReadContentRange(std::string_view value) {
   const std::size_t dash = part.find('-');
   if (dash == std::string_view::npos)
     return std::nullopt;
-  range.first = Number(part.substr(0, dash));
-  const std::optional<std::uint64_t> last = Number(part.substr(dash + 1));
+  range.first = base::ParseInteger<std::uint64_t>(part.substr(0, dash));
+  const std::optional<std::uint64_t> last =
+      base::ParseInteger<std::uint64_t>(part.substr(dash + 1));
   if (!range.first || !last || *last < *range.first || (range.length && *last >= *range.length))
     return std::nullopt;
   range.last = *last;
