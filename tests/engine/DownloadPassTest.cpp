@@ -609,14 +609,25 @@ TEST_F(DownloadPassTest, TheListComesBackFromItsFile) {
   NewEngine();
   EXPECT_EQ(engine->LoadList(dir / "data/running.json"), "");
   EXPECT_EQ(StatusText(Item(1)), "Cancelled");
-  for (const std::string damaged : {"{\"vidtrawl list\": 1, \"items\": [{\"phase\": 7}]}", "[]"}) {
+  const std::string good = "{\"address\": \"http://a.example/v.mp4\", \"phase\": \"waiting\"}";
+  const std::pair<std::string, std::string> damaged[] = {
+      {"{\"vidtrawl list\": 1, \"items\": [{\"phase\": 7}]}", "item 1 is damaged"},
+      {"{\"vidtrawl list\": 1, \"items\": [" + good + ", 5]}", "item 2 is damaged"},
+      {"{\"vidtrawl list\": 1, \"items\": {}}", "it holds no items"},
+      {"{\"vidtrawl list\": 1}", "it holds no items"},
+      {"{\"vidtrawl list\": 2, \"items\": []}",
+       "it is not a list of Vidtrawl's, or one of another version"},
+      {"[]", "it is not a list of Vidtrawl's (no JSON object)"},
+  };
+  for (const auto &[text, reason] : damaged) {
     NewEngine();
-    WriteFile(file, damaged);
-    EXPECT_NE(engine->LoadList(file).find("could not be read"), std::string::npos);
+    WriteFile(file, text);
+    EXPECT_NE(engine->LoadList(file).find("could not be read (" + reason + ")"), std::string::npos)
+        << text;
     EXPECT_TRUE(engine->List().Empty());
     EXPECT_FALSE(std::filesystem::exists(file));
   }
-  EXPECT_EQ(ReadFile(dir / "data/list.json.damaged-2"), "[]");
+  EXPECT_EQ(ReadFile(dir / "data/list.json.damaged-6"), "[]");
 }
 
 } // namespace

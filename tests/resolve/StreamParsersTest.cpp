@@ -91,6 +91,7 @@ TEST(HlsPlaylists, AQualityPicksAVariantAndItsAudio) {
   const base::Outcome<HlsMasterPlaylist> master = ParseHlsMasterPlaylist(
       "#EXTM3U\n"
       "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"lo\",NAME=\"en\",URI=\"lo/en.m3u8\"\n"
+      "#EXT-X-MEDIA:TYPE=SUBTITLES,GROUP-ID=\"hi\",NAME=\"en\",DEFAULT=YES,URI=\"en.vtt\"\n"
       "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"hi\",NAME=\"de\",URI=\"hi/de.m3u8\"\n"
       "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"hi\",NAME=\"en\",DEFAULT=YES,URI=\"hi/en.m3u8\"\n"
       "#EXT-X-STREAM-INF:BANDWIDTH=60000,CODECS=\"mp4a.40.2\"\nradio.m3u8\n"
@@ -154,6 +155,9 @@ TEST(DashManifests, SegmentsAreNamedEveryWay) {
              "<SegmentURL media=\"one.m4s\"/><SegmentURL mediaRange=\"100-199\"/></SegmentList>"
              "</Representation>",
        "r/init.mp4@0+100 r/one.m4s r/@100+100"},
+      {rep + "<SegmentTemplate duration=\"4\" media=\"$Number$.m4s\"><Initialization "
+             "sourceURL=\"init.mp4\" range=\"0-9\"/></SegmentTemplate></Representation>",
+       "r/init.mp4@0+10 r/1.m4s r/2.m4s"},
       {"<Representation><BaseURL>whole.mp4</BaseURL><SegmentBase indexRange=\"0-9\"/>"
        "</Representation>",
        "whole.mp4"},
@@ -184,6 +188,13 @@ TEST(DashManifests, WhatCannotBeFetchedIsRefusedWithItsReason) {
        "the manifest gives a malformed segment template"},
       {Mpd(rep + "n.m4s\" timescale=\"0\"/></Representation>"),
        "the manifest gives a malformed segment template"},
+      {Mpd(rep + "n.m4s\" startNumber=\"-1\"/></Representation>"),
+       "the manifest gives a malformed segment template"},
+      {Mpd(rep + "$Number%099d$.m4s\"/></Representation>"),
+       "the manifest gives a malformed segment template"},
+      {Mpd("<Representation><SegmentList timescale=\"0\"><SegmentURL media=\"a\"/></SegmentList>"
+           "</Representation>"),
+       "the manifest gives a malformed segment list"},
       {Mpd(rep + "n.m4s\"/></Representation>", "P"),
        "the manifest states no duration for its segments to fill"},
       {Mpd(rep + "n.m4s\"/></Representation>", "P9999D"),
@@ -200,6 +211,41 @@ TEST(DashManifests, WhatCannotBeFetchedIsRefusedWithItsReason) {
   };
   for (const auto &[text, reason] : cases)
     EXPECT_EQ(DashSaid(text), reason) << text;
+}
+
+TEST(DashManifests, AQualityPicksARepresentationAndTheAudioGoesWithIt) {
+  // Sets of video (360p, 720p) and audio (64 and 128 kbit/s), each representation one file.
+  const auto set = [](const char *type, const char *a, const char *b) {
+    return std::string("<AdaptationSet contentType=\"") + type + "\">" + a + b + "</AdaptationSet>";
+  };
+  const std::string video = set("video",
+                                "<Representation bandwidth=\"900000\" height=\"720\">"
+                                "<BaseURL>720.mp4</BaseURL></Representation>",
+                                "<Representation bandwidth=\"400000\" height=\"360\">"
+                                "<BaseURL>360.mp4</BaseURL></Representation>");
+  const std::string audio =
+      set("audio", "<Representation bandwidth=\"64000\"><BaseURL>64.m4a</BaseURL></Representation>",
+          "<Representation bandwidth=\"128000\"><BaseURL>128.m4a</BaseURL></Representation>");
+  const auto mpd = [](const std::string &sets) {
+    return "<MPD mediaPresentationDuration=\"PT10S\"><Period>" + sets + "</Period></MPD>";
+  };
+  const std::tuple<std::string, const char *, const char *, const char *, std::uint64_t> cases[] = {
+      {mpd(video + audio), "best", "720.mp4", "128.m4a", 1285000},
+      {mpd(video + audio), "worst", "360.mp4", "64.m4a", 580000},
+      {mpd(video + audio), "480", "360.mp4", "128.m4a", 660000},
+      {mpd(video), "best", "720.mp4", "", 1125000},
+      {mpd(audio), "best", "128.m4a", "", 160000},
+      {mpd(audio), "worst", "64.m4a", "", 80000},
+  };
+  for (const auto &[text, quality, first, second, bytes] : cases) {
+    const base::Outcome<DashManifest> manifest = ParseDashManifest(text, "http://m.example/d.mpd");
+    ASSERT_TRUE(manifest.Done()) << text;
+    const StreamPlan plan = ChooseDashStreams(manifest.Value(), *ParseQuality(quality));
+    EXPECT_EQ(plan.video.fragments.at(0).address, std::string("http://m.example/") + first);
+    EXPECT_EQ(plan.audio ? plan.audio->fragments.at(0).address : "http://m.example/",
+              std::string("http://m.example/") + second);
+    EXPECT_EQ(plan.estimatedBytes, bytes) << text << quality;
+  }
 }
 
 } // namespace
