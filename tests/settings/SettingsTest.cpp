@@ -209,5 +209,42 @@ TEST(Settings, AHugeOrMisplacedFileIsLeftAsItIs) {
   EXPECT_EQ(ReadFile(dir / "config"), "a file where the folder should be");
 }
 
+// Every setting a user changes comes back in the next run as it was saved; numbers out of range
+// come back at their nearest bound.
+TEST(Settings, EverySettingComesBackAsSaved) {
+  TempDir dir;
+  Settings saved(dir / "registry.ini");
+  saved.Load();
+  saved.monitor = false;
+  saved.downloadDir = "/srv/films/new";
+  saved.knownSitesOnly = true;
+  saved.simultaneousDownloads = 7;
+  saved.connections = 5;
+  saved.retries = 0;
+  saved.speedLimit = 1536 * 1024;
+  saved.fragments = 9;
+  saved.preferredQuality = "720p";
+  saved.proxy = "socks5h://127.0.0.1:9050";
+  saved.userAgent = "Agent/1.0";
+  saved.referer = "https://example.org/watch";
+  saved.headers = {"X-One: 1", "X-Two: a b"};
+  saved.cookies = "/home/u/cookies.txt";
+  saved.Save();
+  Settings read(dir / "registry.ini");
+  read.Load();
+  const auto fields = [](const Settings &s) {
+    return std::tuple(s.monitor, s.downloadDir, s.knownSitesOnly, s.simultaneousDownloads,
+                      s.connections, s.retries, s.speedLimit, s.fragments, s.preferredQuality,
+                      s.proxy, s.userAgent, s.referer, s.headers, s.cookies);
+  };
+  EXPECT_EQ(fields(read), fields(saved));
+  for (const auto &[text, downloads] : {std::pair{"0", 1}, {"99", 16}, {"x", 3}, {"16", 16}}) {
+    ASSERT_TRUE(
+        SettingsStore(dir / "registry.ini").Save(kSettingsKey, kSimultaneousDownloadsName, text));
+    read.Load();
+    EXPECT_EQ(read.simultaneousDownloads, downloads) << text;
+  }
+}
+
 } // namespace
 } // namespace vidtrawl::settings
