@@ -1,6 +1,7 @@
 // Download passes through the engine's face, on a loop the test turns, over a server that plays
 // every site: what each item becomes and why, the files it leaves, and the commands the user gives
 // between two events while several downloads run.
+#include "list/ListFile.h"
 #include "support/EngineFixture.h"
 
 #include <map>
@@ -628,6 +629,18 @@ TEST_F(DownloadPassTest, TheListComesBackFromItsFile) {
     EXPECT_FALSE(std::filesystem::exists(file));
   }
   EXPECT_EQ(ReadFile(dir / "data/list.json.damaged-6"), "[]");
+  // Too large to be a list (sparse: on no disk) is kept aside too; a folder in its place is left.
+  WriteFile(file, "{}");
+  std::filesystem::resize_file(file, list::kMaxListFile + 1);
+  NewEngine();
+  EXPECT_NE(engine->LoadList(file).find("could not be read (it is larger than 64 MiB)"),
+            std::string::npos);
+  EXPECT_EQ(std::filesystem::file_size(dir / "data/list.json.damaged-7"), list::kMaxListFile + 1);
+  std::filesystem::create_directory(file);
+  EXPECT_EQ(engine->LoadList(file), "The download list in " + file.string() +
+                                        " cannot be read; Vidtrawl starts with an empty list and "
+                                        "leaves the file alone.");
+  EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 
 } // namespace
