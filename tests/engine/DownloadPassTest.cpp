@@ -162,6 +162,30 @@ TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
   }
 }
 
+// A name given as a form ({site} {id} {title} {ext}) is filled from the item: the id is the page
+// address's own v= parameter, else its last path part; a name typed by the user wins over it, and
+// two items of one name still get two files.
+TEST_F(DownloadPassTest, ANameFormIsFilledFromTheItem) {
+  Serve("/c/clip.mp4", "video");
+  const std::pair<std::string, std::string> cases[] = {
+      {"clip.mp4?x=1&v=abc&y=2", "video file abc clip mp4"},
+      {"clip.mp4?vv=no&v=ok", "video file ok clip mp4"},
+      {"clip.mp4?dev=1", "video file clip clip mp4"},
+      {"clip.mp4#v=no", "video file clip clip mp4 (2)"},
+  };
+  for (const auto &[address, name] : cases) {
+    engine->Add({"http://media.example.net/c/" + address});
+    engine->SetNameTemplate(engine->List().Items().back().serial, "{site} {id} {title} {ext}");
+  }
+  engine->Add({"http://media.example.net/c/clip.mp4?v=typed"});
+  engine->SetNameTemplate(Item(4).serial, "{id}");
+  ASSERT_TRUE(engine->Rename(Item(4).serial, "mine.mp4"));
+  EXPECT_EQ(RunPass().completed, 5);
+  for (std::size_t i = 0; i < std::size(cases); ++i)
+    EXPECT_EQ(FileNameText(Item(i)), cases[i].second) << cases[i].first;
+  EXPECT_EQ(ReadFile(Saved("mine.mp4")), "video");
+}
+
 // Edits the user makes while an item is received, with one job and with several: every item keeps
 // its own outcome, every waiting item is downloaded (items appended, moved or left after a clear),
 // and a removed item's download ends at once with its partial file.
