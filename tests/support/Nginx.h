@@ -11,6 +11,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,8 +42,10 @@ public:
     WriteFile(dir / "nginx.conf", conf + " }\n");
     const std::string file = (dir / "nginx.conf").string(), prefix = dir.string() + "/";
     pid_ = ::fork();
-    if (pid_ == 0)
+    if (pid_ == 0) { // ends with the test, also when a hung test is killed
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
       ::_exit(::execl(kBinary, kBinary, "-c", file.c_str(), "-p", prefix.c_str(), nullptr));
+    }
     // Ready once it accepts a connection.
     for (int i = 0; i < 500 && !Accepts(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
