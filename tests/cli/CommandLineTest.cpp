@@ -30,6 +30,8 @@ std::string Read(const std::vector<std::string> &args) {
     text += "f=" + *o.quality + " ";
   if (o.output)
     text += "o=" + *o.output + " ";
+  if (o.limitRate)
+    text += "rate=" + std::to_string(*o.limitRate) + " ";
   for (const std::string &header : o.headers)
     text += "header=" + header + " ";
   for (const auto &[set, name] : {std::pair{o.quiet, "q"},
@@ -80,8 +82,10 @@ TEST(CommandLine, OptionsAsTheyAreWritten) {
        "error: option '--header' needs 'Name: value', not 'no colon'"},
       {{"-x", "17", "u"}, "error: option '--connections' needs a number from 1 to 16, not '17'"},
       {{"--retries=-1", "u"}, "error: option '--retries' needs a number from 0 to 100, not '-1'"},
-      {{"--limit-rate", "1x", "u"},
-       "error: option '--limit-rate' needs a rate such as 500k or 2M, not '1x'"},
+      {{"--limit-rate=500k", "u"}, "url=u rate=512000"},
+      {{"--limit-rate", "1.5M", "u"}, "url=u rate=1572864"},
+      {{"--limit-rate", "2g", "u"}, "url=u rate=2147483648"},
+      {{"--limit-rate", "100", "u"}, "url=u rate=100"},
       {{"-f", "hd", "u"},
        "error: option '--format' needs best, worst or a height such as 720 or 720p, not 'hd'"},
       {{"--proxy=", "u"}, "error: option '--proxy' needs a value"},
@@ -96,6 +100,9 @@ TEST(CommandLine, OptionsAsTheyAreWritten) {
       line += arg + " ";
     EXPECT_EQ(Read(args), expected) << line;
   }
+  for (const std::string rate : {"1x", "0", "0.5", "k", "2MB", "-1M", "1e19", "nan"})
+    EXPECT_EQ(Read({"--limit-rate", rate, "u"}),
+              "error: option '--limit-rate' needs a rate such as 500k or 2M, not '" + rate + "'");
 }
 
 } // namespace
