@@ -228,9 +228,72 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       // Nesting and attributes past the bounds cost little, and what follows them is read.
       {deep + "<video controls src=/deep.mp4></video>", "http://p.net/deep.mp4"},
       {"<video controls src=/many.mp4" + many + "></video>", "http://p.net/many.mp4"},
+      // A source no address can be made of is passed over, however good it claims to be.
+      {"<video controls><source src='javascript:x.mp4' size=1080 type=video/mp4><source src=''>"
+       "<source src='http://[x/a.mp4' type=video/mp4><source src=ok.mp4 size=360></video>",
+       "http://p.net/d/ok.mp4"},
+      {"<base href='/films/'><video controls src=a.mp4>", "http://p.net/films/a.mp4"},
+      {"<base href='http://q.org/v/'><base href=/no/><video controls src=../a.mp4>",
+       "http://q.org/a.mp4"},
+      {"<base href='javascript:x'><video controls src=a.mp4>", "http://p.net/d/a.mp4"},
+      // Heights are whole words of the file name, never of its folder or query.
+      {"<video controls><source src=c-1080pro.mp4><source src=x720y.mp4><source src=v1080.mp4>"
+       "<source src=c-360.mp4>",
+       "http://p.net/d/c-360.mp4"},
+      {"<video controls><source src=/720p/a.mp4?h=1080p><source src=b-480p.mp4>",
+       "http://p.net/d/b-480p.mp4"},
+      {"<video controls><source src=a.mp4 label=SD><source src=b.mp4 data-quality=HD>"
+       "<source src=c.mp4 res=1280x720><source src=d.mp4 data-height=2k>",
+       "http://p.net/d/d.mp4"},
+      {"<video controls><source src=lo.m3u8 label=480p><source src=hi.m3u8 label=1080p></video>",
+       "http://p.net/d/hi.m3u8"},
+      {"<video src=a.mp4></video><video controls src=b.mp4></video><video controls src=c.mp4>",
+       "http://p.net/d/b.mp4"},
+      // Scripts: escaped and entity-coded addresses, a configuration keyed by quality.
+      {"<script>v=\"https:\\u002F\\u002fq.org\\u002Fclip.mp4\";</script>",
+       "https://q.org/clip.mp4"},
+      {"<script>play('/v/a.mp4?t=1&amp;s=2')</script>", "http://p.net/v/a.mp4?t=1&s=2"},
+      {"<script>c={'360p':'/s.mp4','1080p':'/h.mp4','720p':'/m.mp4'}</script>",
+       "http://p.net/h.mp4"},
+      // JSON-LD as pages write it, in graphs and arrays.
+      {"<script type=application/ld+json><!-- {// note\n\"@type\":\"VideoObject\", \"name\":"
+       "\"a \\\"b, ]\x01\", \"contentUrl\":\"\\/get?v=q\",} --></script>",
+       "http://p.net/get?v=q"},
+      {"<script type=application/ld+json>{\"@type\":[\"Thing\",\"VideoObject\"],"
+       "\"contentUrl\":[\"/get?v=a\",\"/get?v=b\"]}</script>",
+       "http://p.net/get?v=a"},
+      {"<script type=application/ld+json>{\"@graph\":[{\"@type\":\"WebPage\"},"
+       "{\"@type\":\"VideoObject\",\"embedUrl\":\"/embed/7\"}]}</script>",
+       "follow http://p.net/embed/7"},
+      // What to follow: a player page, not a Flash player nor the page itself.
+      {"<meta property=og:video content=/watch/9>", "follow http://p.net/watch/9"},
+      {"<meta property=og:video content=/player.swf><iframe src=/d/page>", ""},
+      {"<video-js data-setup='{\"sources\":[{\"src\":\"https://youtu.be/a\"}]}'>",
+       "hosted YouTube https://youtu.be/a"},
+      {"<embed src=https://www.dailymotion.com/swf/x1>",
+       "hosted Dailymotion https://www.dailymotion.com/swf/x1"},
   };
-  for (const auto &[html, address] : cases)
-    EXPECT_EQ(FindPageVideo(html, "http://p.net/d/page").address, address) << html.substr(0, 99);
+  for (const auto &[html, address] : cases) {
+    const PageVideo found = FindPageVideo(html, "http://p.net/d/page");
+    EXPECT_EQ(!found.follow.empty() ? "follow " + found.follow
+              : found.hosted        ? "hosted " + found.hosted->site + " " + found.hosted->address
+                                    : found.address,
+              address)
+        << html.substr(0, 99);
+  }
+  // An <iframe> is followed on the page's own site only: "co.uk" is no site.
+  const std::tuple<const char *, const char *, bool> frames[] = {
+      {"http://www.news.co.uk/a", "http://player.news.co.uk/p", true},
+      {"http://news.co.uk/a", "http://x.news.co.uk/p", true},
+      {"http://www.news.co.uk/a", "http://other.co.uk/p", false},
+      {"http://p.net/d/page", "http://cdn.p.net/p", true},
+      {"http://p.net/d/page", "http://p.org/p", false},
+      {"http://localhost:81/a", "http://localhost:81/p", true},
+  };
+  for (const auto &[page, frame, followed] : frames)
+    EXPECT_EQ(FindPageVideo("<iframe src='" + std::string(frame) + "'>", page).follow,
+              followed ? frame : "")
+        << page << " " << frame;
   for (const int depth : {16, 17}) { // structured data is read 16 levels deep, no deeper
     std::string json = "{\"@type\":\"VideoObject\",\"contentUrl\":\"get?v=d\"}";
     for (int i = 0; i < depth; ++i)
