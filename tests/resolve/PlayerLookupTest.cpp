@@ -1,6 +1,8 @@
 // The YouTube player's redirection: the request sent byte for byte over a connection of its own,
-// the answer read, and every way it fails, each with its reason.
+// the answer read, and every way it fails, each with its reason; then a page's whole lookup.
 #include "resolve/PlayerLookup.h"
+#include "resolve/SiteTable.h"
+#include "resolve/VideoLookup.h"
 
 #include "host/PollLoop.h"
 #include "support/RawServer.h"
@@ -14,6 +16,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::RawServer;
+using K = base::FaultKind;
 
 // What a request says up to its Host line ("GET /p HTTP/1.1 host").
 std::string Start(const std::string &request) {
@@ -95,6 +98,51 @@ TEST_F(PlayerLookupTest, TheWholeHeadIsReadThoughItComesInPieces) {
   server.SetReply({kRedirect, false, 150ms});
   EXPECT_EQ(Ask(session, server.url("/p?v=1")).address,
             "http://" + Host() + "/get_video?video_id=abc&t=T0k");
+}
+
+// A page's lookup ends with its video's address, or with why there is none.
+TEST_F(PlayerLookupTest, APagesLookupEndsWithItsVideoOrWhyNot) {
+  testing::ContentServer pages;
+  net::ConnectionMap map;
+  for (const char *host : {"www.youtube.com", "www.ifilm.com", "films.example.net"})
+    ASSERT_TRUE(map.Add(host + (":80:127.0.0.1:" + std::to_string(pages.server.port()))));
+  net::Session mapped(loop, map);
+  pages.Serve("/watch", "<embed src=x;http://127.0.0.1:" + std::to_string(RawServer::UnusedPort()) +
+                            "/p?v=1&>");
+  pages.Serve("/live", "*, *url* : *http://h/live.m3u8*, x*,");
+  pages.Serve("/blank", "nothing");
+  pages.Serve("/clip", "<video controls src=clip.webm>");
+  pages.Serve("/raw", "bytes", true, "video/mp4");
+  pages.Serve("/hosted", "<iframe src='https://player.vimeo.com/video/7'></iframe>");
+  pages.Serve("/frame", "<iframe src=/frame2></iframe>");
+  pages.Serve("/frame2", "<iframe src=/clip></iframe>"); // a player page's player is not followed
+  pages.Serve("/lost", "<meta property=og:video content=/gone>");
+  const std::tuple<std::string, std::optional<K>, std::string> cases[] = {
+      {"http://www.youtube.com/watch?v=1", K::PlayerLookup, "Connection refused"},
+      {"http://www.ifilm.com/live", K::StreamingPlaylist, "http://h/live.m3u8"},
+      {"http://www.ifilm.com/blank", K::NoVideoInPage, "the page names no video"},
+      {"http://www.ifilm.com/gone", K::HttpStatus, "404"},
+      {"http://films.example.net/clip", {}, "http://films.example.net/clip.webm"},
+      {"http://films.example.net/raw", {}, "http://films.example.net/raw"},
+      {"http://films.example.net/hosted", K::HostedVideo,
+       "Vimeo: https://player.vimeo.com/video/7"},
+      {"http://films.example.net/blank", K::NoVideoOnPage, "no video found on this page"},
+      {"http://films.example.net/frame", K::NoVideoOnPage, "no video found on this page"},
+      {"http://films.example.net/lost", K::HttpStatus, "404"},
+      {"ftp://films.example.net/clip", K::UnsupportedSite, "the address is no supported site's"},
+  };
+  for (const auto &[page, kind, said] : cases) {
+    SCOPED_TRACE(page);
+    std::optional<base::Outcome<ResolvedVideo>> outcome;
+    VideoLookup lookup(mapped, SiteOfAddress(page, SiteRule::AnyPage), page, {},
+                       [&](base::Outcome<ResolvedVideo> o) { outcome = std::move(o); });
+    ASSERT_TRUE(loop.RunUntil([&] { return outcome.has_value(); }, 10s));
+    ASSERT_EQ(outcome->Failed() ? std::optional(outcome->Failure().kind) : std::nullopt, kind);
+    EXPECT_EQ(!kind                   ? outcome->Value().address
+              : kind == K::HttpStatus ? std::to_string(outcome->Failure().httpStatus)
+                                      : outcome->Failure().detail,
+              said);
+  }
 }
 
 } // namespace
