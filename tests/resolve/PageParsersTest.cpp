@@ -3,6 +3,7 @@
 // decoding of pages and what an answer's headers make of it.
 #include "resolve/AnswerMedia.h"
 #include "resolve/PageDecode.h"
+#include "resolve/PageSearch.h"
 #include "resolve/PageVideo.h"
 #include "resolve/SiteTable.h"
 #include "resolve/VideoPageAddress.h"
@@ -305,6 +306,29 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
   }
   EXPECT_EQ(FindPageVideo("<title> A \n  B </title><meta property=og:title content=''>", "").title,
             "A B");
+}
+
+// The known sites' page search: positions count from 1, letter case is ignored, a position below 1
+// is refused and one past the text reads as its end.
+TEST(PageSearch, PositionsCountFromOneAndOutOfTheTextAreNoneOrEmpty) {
+  const std::string_view t = "abcABCabc";
+  const std::optional<Pos> none;
+  const std::pair<std::optional<Pos>, std::optional<Pos>> found[] = {
+      {FindFrom(t, "BC", 3), 5},       {FindFrom(t, "c", 9), 9},
+      {FindFrom(t, "c", 10), none},    {FindFrom(t, "a", 0), none},
+      {FindFrom(t, "", 1), none},      {FindBackward(t, "ABC", 8), 4},
+      {FindBackward(t, "abc", 99), 7}, {FindBackward(t, "bc", 2), none},
+      {FindBackward(t, "", 5), none},  {FindBackward(t, "a", 0), none}};
+  for (const auto &[at, expected] : found)
+    EXPECT_EQ(at, expected);
+  const std::pair<std::optional<std::string>, std::optional<std::string>> cut[] = {
+      {Mid(t, 2, 3), "bcA"},        {Mid(t, 8, 5), "bc"},          {Mid(t, 10, 1), ""},
+      {Mid(t, 0, 1), std::nullopt}, {Mid(t, 1, -1), std::nullopt}, {MidToEnd(t, 7), "abc"},
+      {MidToEnd(t, 10), ""},        {MidToEnd(t, 0), std::nullopt}};
+  for (const auto &[text, expected] : cut)
+    EXPECT_EQ(text, expected);
+  EXPECT_EQ(ReplaceAll("aaa.A", "aa", "b"), "ba.A");
+  EXPECT_EQ(ReplaceAll("ab", "", "z"), "ab");
 }
 
 // A page's bytes decoded as a browser decides their encoding.
