@@ -156,10 +156,10 @@ TEST_F(StreamsTest, AStoppedStreamGoesOnFromTheFragmentsItHas) {
 TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
   const fs::path source = FixtureDir("hls-variants");
   const std::string playlist = "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXT-X-PLAYLIST-TYPE:VOD\n";
-  const auto segments = [&](const std::string &key) {
+  const auto segments = [&](const std::string &key, const std::string &second = {}) {
     std::string text = playlist + key;
     for (int i = 0; i < 4; ++i)
-      text += "#EXTINF:1,\n" + std::to_string(i) + ".ts\n";
+      text += "#EXTINF:1,\n" + (i == 1 ? second : "") + std::to_string(i) + ".ts\n";
     return text + "#EXT-X-ENDLIST\n";
   };
   struct Case {
@@ -169,10 +169,14 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
         second; // how 1.ts is answered, try by try
     int retries;
     const char *status;
-    const char *reason;
+    std::string reason;
   };
   using Reply = testing::RawServer::Reply;
-  const std::string whole = ReadFile(source / "v0_1.ts");
+  const std::string whole = ReadFile(source / "v0_1.ts"), size = std::to_string(whole.size());
+  // 1.ts as the part of a larger file at 1000.
+  const std::string range = "#EXT-X-BYTERANGE:" + size + "@1000\n";
+  const std::string padded = testing::Pattern(1000) + whole + testing::Pattern(500);
+  const std::string master = "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1,AUDIO=\"a\"\n";
   const auto sent = [](const std::string &status, const std::string &body,
                        const std::string &headers = {}) {
     return Reply{testing::RawResponse(
@@ -203,15 +207,51 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
       {"a key that is no key", segments("#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n"),
        [&](int) { return sent("HTTP/1.1 200 OK", whole); }, 3, "ERROR",
        "the key at http://cdn.example.net/s/k is not 16 bytes"},
+      {"a key not there", segments("#EXT-X-KEY:METHOD=AES-128,URI=\"gone\"\n"), nullptr, 3, "ERROR",
+       "the server answered 404"},
+      {"a key that does not open them",
+       playlist + "#EXT-X-KEY:METHOD=AES-128,URI=\"k16\"\n#EXTINF:1,\n1.ts\n#EXT-X-ENDLIST\n",
+       [&](int) { return sent("HTTP/1.1 200 OK", ReadFile(FixtureDir("hls-aes") / "index7.ts")); },
+       3, "ERROR", "a segment could not be decrypted: the key does not fit it, or it is damaged"},
+      {"a range answered with the whole file", segments("", range),
+       [&](int) { return sent("HTTP/1.1 200 OK", padded); }, 0, "Complete", ""},
+      {"a range answered with another part", segments("", range),
+       [&](int) {
+         return sent("HTTP/1.1 206 Partial Content", whole,
+                     "Content-Range: bytes 0-" + std::to_string(whole.size() - 1) + "/" +
+                         std::to_string(padded.size()) + "\r\n");
+       },
+       3, "ERROR", "the server sent another part of a segment than was asked for"},
+      {"a range cut short", segments("", range),
+       [&](int) {
+         return Reply{testing::RawResponse("HTTP/1.1 206 Partial Content",
+                                           "Content-Range: bytes 1000-" +
+                                               std::to_string(999 + whole.size()) + "/*\r\n",
+                                           whole.substr(0, 4000))};
+       },
+       0, "ERROR", "a segment ended after 4000 of its " + size + " bytes"},
+      {"segments that are no media", playlist + "#EXTINF:1,\n1.ts\n#EXT-X-ENDLIST\n",
+       [&](int) { return sent("HTTP/1.1 200 OK", testing::Pattern(100000)); }, 0, "ERROR",
+       "the received video cannot be read (Invalid data found when processing input)"},
       {"no playlist", "<html>Not here</html>", nullptr, 3, "ERROR",
        "the address gives no HLS playlist"},
+      {"a variant not there", master + "gone.m3u8\n", nullptr, 0, "ERROR",
+       "the server answered 404"},
+      {"a variant that is no playlist", master + "k\n", nullptr, 0, "ERROR",
+       "the address gives no HLS playlist"},
+      {"a variant and its audio not there",
+       "#EXTM3U\n#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"a\",NAME=\"x\",DEFAULT=YES,URI=\"gone\"\n" +
+           master + "gone.m3u8\n",
+       nullptr, 0, "ERROR", "the server answered 404"},
   };
+  const std::vector<std::string> frames = testing::LavfiFrameHashes(testing::kSmallVideo);
   for (const Case &row : cases) {
     SCOPED_TRACE(row.what);
     NewEngine();
     engine->SetRetries(row.retries);
     Serve("/s/index.m3u8", row.playlist);
     Serve("/s/k", "fifteen bytes!!");
+    Serve("/s/k16", "fedcba9876543210");
     for (int i : {0, 2, 3})
       Serve("/s/" + std::to_string(i) + ".ts",
             ReadFile(source / ("v0_" + std::to_string(i) + ".ts")));
@@ -222,6 +262,12 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
     RunPass();
     EXPECT_EQ(engine::StatusText(Item(0)), row.status) << Items();
     EXPECT_EQ(engine::ReasonText(Item(0)), row.reason);
+    std::error_code none; // a file is there complete, with the source's frames, or none is
+    for (const fs::directory_entry &entry : fs::directory_iterator(engine->DownloadDir(), none))
+      if (!entry.path().string().ends_with(engine::kPartialSuffix)) {
+        EXPECT_STREQ(row.status, "Complete") << entry.path();
+        EXPECT_EQ(testing::VideoFrameHashes(entry.path()), frames);
+      }
   }
 }
 
