@@ -320,6 +320,52 @@ TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
   EXPECT_EQ(has("plan 3"), "11000010");
 }
 
+// A separate audio track is joined whole beside the video whether it ends first or last, and
+// the file is MP4 only when every codec in it can be.
+TEST(Streams, TracksOfDifferentLengthsAreJoinedWhole) {
+  struct Case {
+    std::size_t videoParts; // of hls-audio's four, 10 frames each
+    const char *audio;      // the fixture, and its files
+    std::vector<const char *> audioParts;
+    Container container;
+  };
+  const Case cases[] = {
+      {4, "hls-audio", {"p10.ts", "p11.ts"}, Container::Mp4},
+      {2, "hls-audio", {"p10.ts", "p11.ts", "p12.ts", "p13.ts", "p14.ts"}, Container::Mp4},
+      {4,
+       "dash-webm",
+       {"init-stream1.webm", "chunk-stream1-00001.webm", "chunk-stream1-00002.webm"},
+       Container::Matroska},
+  };
+  testing::TempDir dir;
+  const std::vector<std::string> frames = testing::LavfiFrameHashes(testing::kSmallVideo);
+  for (const Case &row : cases) {
+    SCOPED_TRACE(row.audio + std::to_string(row.videoParts));
+    // Both in one file as a store holds them: the audio, then the video's parts last first.
+    std::string audio;
+    for (const char *part : row.audioParts)
+      audio += ReadFile(FixtureDir(row.audio) / part);
+    std::string store = audio;
+    std::vector<FileSpan> video;
+    for (std::size_t i = row.videoParts; i-- > 0;) {
+      const std::string part =
+          ReadFile(FixtureDir("hls-audio") / ("p0" + std::to_string(i) + ".ts"));
+      video.insert(video.begin(), FileSpan{store.size(), part.size()});
+      store += part;
+    }
+    testing::WriteFile(dir / "store", store);
+    testing::WriteFile(dir / "audio", audio);
+    const base::Outcome<Container> joined =
+        Remux(TrackSource(dir / "store", video), TrackSource(dir / "store", {{0, audio.size()}}),
+              dir / "joined");
+    ASSERT_TRUE(joined.Done());
+    EXPECT_EQ(joined.Value(), row.container);
+    EXPECT_EQ(testing::VideoFrameHashes(dir / "joined"),
+              std::vector(frames.begin(), frames.begin() + 10 * row.videoParts));
+    EXPECT_EQ(testing::AudioFrameHashes(dir / "joined"), testing::AudioFrameHashes(dir / "audio"));
+  }
+}
+
 // What cannot be made into a file is refused with a reason a user can read, hostile input too.
 TEST(Streams, WhatCannotBeJoinedIsRefused) {
   // A playlist (which the demuxer must not follow), noise, a header without frames, no folder.

@@ -84,9 +84,10 @@ std::vector<std::string> Lines(const std::string &command) {
 }
 
 // The last column of each frame line of ffmpeg's framemd5 output.
-std::vector<std::string> FrameHashes(const std::string &input) {
+std::vector<std::string> FrameHashes(const std::string &input,
+                                     const std::string &streams = " -map 0:v -pix_fmt yuv420p") {
   std::vector<std::string> hashes;
-  for (const std::string &line : Lines(Ffmpeg(input + " -map 0:v -pix_fmt yuv420p -f framemd5 -")))
+  for (const std::string &line : Lines(Ffmpeg(input + streams + " -f framemd5 -")))
     if (!line.starts_with('#'))
       hashes.push_back(line.substr(line.rfind(',') + 2));
   return hashes;
@@ -119,6 +120,10 @@ std::filesystem::path StreamFixtureDir(const StreamFixture &fixture) {
 
 std::vector<std::string> VideoFrameHashes(const std::filesystem::path &file) {
   return FrameHashes(" -i '" + file.string() + "'");
+}
+
+std::vector<std::string> AudioFrameHashes(const std::filesystem::path &file) {
+  return FrameHashes(" -i '" + file.string() + "'", " -map 0:a");
 }
 
 std::vector<std::string> LavfiFrameHashes(std::string_view graph) {

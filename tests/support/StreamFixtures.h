@@ -37,6 +37,8 @@ std::filesystem::path StreamFixtureDir(const StreamFixture &fixture);
 // The md5 of each decoded video frame (in yuv420p) of a file, or of a lavfi graph.
 std::vector<std::string> VideoFrameHashes(const std::filesystem::path &file);
 std::vector<std::string> LavfiFrameHashes(std::string_view graph);
+// The md5 of each decoded audio frame of a file.
+std::vector<std::string> AudioFrameHashes(const std::filesystem::path &file);
 
 // The codec of each audio stream of a file, as ffprobe names it.
 std::vector<std::string> AudioCodecs(const std::filesystem::path &file);
