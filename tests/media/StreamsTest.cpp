@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <map>
@@ -269,6 +270,35 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
         EXPECT_EQ(testing::VideoFrameHashes(entry.path()), frames);
       }
   }
+}
+
+// A disk that takes no more fails a stream with why; the fragments whole by then are kept, and
+// trying again fetches only the others.
+TEST_F(StreamsTest, AFullDiskKeepsTheFragmentsTakenBefore) {
+  const fs::path source = FixtureDir("hls-variants");
+  Serve("/s/v0.m3u8", ReadFile(source / "v0.m3u8"));
+  std::uint64_t two = 0;
+  for (int i = 0; i < 4; ++i) {
+    const std::string name = "v0_" + std::to_string(i) + ".ts", body = ReadFile(source / name);
+    two += i < 2 ? body.size() : 0;
+    Serve("/s/" + name, body);
+  }
+  const auto segmentRequests = [&] {
+    return std::ranges::count_if(server.Requests(), [](const std::string &request) {
+      return request.find(".ts HTTP/") != std::string::npos;
+    });
+  };
+  engine->SetFragmentsAtOnce(1);
+  engine->Add({"http://cdn.example.net/s/v0.m3u8"});
+  testing::WithFileSizeLimit(two + 1000, [&] { RunPass(); });
+  EXPECT_EQ(engine::ReasonText(Item(0)), "cannot write " + Saved("v0.mp4.segments").string() +
+                                             engine::kPartialSuffix + ": File too large");
+  EXPECT_EQ(segmentRequests(), 3);
+  engine->Retry({Item(0).serial});
+  EXPECT_EQ(RunPass().completed, 1) << Items();
+  EXPECT_EQ(segmentRequests(), 5);
+  EXPECT_EQ(testing::VideoFrameHashes(Downloaded(0)),
+            testing::LavfiFrameHashes(testing::kSmallVideo));
 }
 
 // A store keeps which fragment lies where, in the stream's order whatever order they came in;
