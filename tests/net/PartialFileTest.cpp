@@ -1,0 +1,141 @@
+// A partly received file: how it is claimed, written and completed, and the texts about its bytes.
+#include "net/PartialFile.h"
+#include "net/SegmentMap.h"
+#include "net/Validators.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/xattr.h>
+
+namespace vidtrawl::net {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using Slot = PartialFile::Slot;
+
+std::string Why(const std::optional<base::Fault> &fault) {
+  return fault ? fault->detail : "no fault";
+}
+// What a claim of `target` for `source` gets: "offset N", or why it cannot be had.
+std::string Claimed(const std::string &target, const std::string &source) {
+  base::Outcome<PartialFile> file = PartialFile::Claim(target, source);
+  return file.Done() ? "offset " + std::to_string(file.Value().Offset()) : file.Failure().detail;
+}
+class PartialFileTest : public ::testing::Test {
+protected:
+  testing::TempDir dir;
+  const std::string target = (dir / "v.mp4").string(), part = target + PartialFile::kSuffix;
+};
+
+// A claim by "a" goes on from bytes of a known version of "a" and starts over without one; the
+// bytes of another address, or of a file not the program's, stay and keep the name taken.
+TEST_F(PartialFileTest, ItsNotesDecideWhatAClaimDoesWithAnEarlierPartialFile) {
+  const std::string notOurs = part + " is in the way and is not a partial download of this program";
+  const std::tuple<const char *, const char *, Slot, std::string> cases[] = {
+      {nullptr, nullptr, Slot::Resumable, "offset 5"},
+      {PartialFile::kVersionMark, nullptr, Slot::Free, "offset 0"},
+      {PartialFile::kSourceMark, "b", Slot::Busy,
+       part + " holds the partial download of another address"},
+      {PartialFile::kMark, nullptr, Slot::Busy, notOurs},
+      {PartialFile::kMark, "yes", Slot::Busy, notOurs}};
+  for (const auto &[note, value, slot, said] : cases) {
+    SCOPED_TRACE(said);
+    fs::remove(part);
+    base::Outcome<PartialFile> left = PartialFile::Claim(target, "a");
+    left.Value().Write("hello", 5);
+    left.Value().SetVersion("\"v1\"");
+    left.Value().Abandon();
+    if (note)
+      value ? ::setxattr(part.c_str(), note, value, std::strlen(value), 0)
+            : ::removexattr(part.c_str(), note);
+    EXPECT_EQ(PartialFile::Probe(target, "a"), slot);
+    EXPECT_EQ(Claimed(target, "a"), said);
+    EXPECT_EQ(ReadFile(part), slot == Slot::Free ? "" : "hello");
+  }
+}
+
+// A disk that takes 1,000 bytes a file: they are kept and counted, the file is not completed, and
+// a file made its whole length at once fails before its first byte; each fault says why.
+TEST_F(PartialFileTest, AFullDiskKeepsWhatWasReceivedAndSaysWhy) {
+  const std::string data = testing::Pattern(5000), other = (dir / "w.mp4").string();
+  base::Outcome<PartialFile> file = PartialFile::Claim(target, "a");
+  std::optional<base::Fault> room;
+  testing::WithFileSizeLimit(1000, [&] {
+    EXPECT_FALSE(file.Value().Write(data.data(), data.size()));
+    room = PartialFile::Claim(other, "a").Value().Allocate(5000);
+  });
+  EXPECT_EQ(file.Value().Written(), 1000u);
+  EXPECT_EQ(Why(file.Value().Complete()), "cannot write " + part + ": File too large");
+  file.Value().Abandon();
+  EXPECT_TRUE(ReadFile(part) == data.substr(0, 1000) && !fs::exists(target));
+  EXPECT_EQ(Why(room), "cannot make room for " + other + PartialFile::kSuffix + ": File too large");
+}
+
+// A complete file never takes a name that is taken, nor the name of a file that replaced its own.
+TEST_F(PartialFileTest, ACompleteFileTakesOnlyAFreeName) {
+  base::Outcome<PartialFile> replaced = PartialFile::Claim(target, "a");
+  fs::remove(part);
+  testing::WriteFile(part, "not ours");
+  EXPECT_EQ(Why(replaced.Value().Complete()),
+            part + " was removed or replaced while it was written");
+  EXPECT_EQ(ReadFile(part), "not ours");
+  base::Outcome<PartialFile> file = PartialFile::Claim((dir / "w.mp4").string(), "http://a/v");
+  file.Value().Write("hello", 5);
+  file.Value().Retarget(part, "clip.mp4"); // a name taken
+  ASSERT_EQ(file.Value().Complete(), std::nullopt);
+  EXPECT_EQ(file.Value().Target(), (dir / "clip (2).mp4").string());
+}
+
+// A segment map is read back only when its segments follow one another and cover the file.
+TEST(SegmentMap, IsReadOnlyWhenItCoversTheFileExactly) {
+  const std::pair<std::string, bool> cases[] = {
+      {"0-100:0", true},          {"0-40:40,40-100:10", true}, {"", false},
+      {"0-40:0", false},          {"0-40:0,30-100:0", false},  {"0-40:0,50-100:0", false},
+      {"40-100:0,0-40:0", false}, {"0-120:0", false},          {"0-40:41,40-100:0", false},
+      {"0-0:0,0-100:0", false},   {"0:40-100", false},         {"0-100", false},
+      {"0-1e2:0", false},         {"0-100:-1", false}};
+  for (const auto &[text, valid] : cases) {
+    const std::optional<SegmentMap> map = SegmentMap::Read(text, 100);
+    EXPECT_EQ(map ? map->Text() : "none", valid ? text : "none");
+  }
+}
+
+// What is left is split into at most so many segments of at least so many bytes; the one with the
+// most left gives half of it to a new segment while that half is large enough.
+TEST(SegmentMap, SplitsWhatIsLeftIntoSegments) {
+  EXPECT_EQ(SegmentMap::Split(1000, 100, 4, 100).Text(),
+            "0-100:100,100-325:0,325-550:0,550-775:0,775-1000:0");
+  SegmentMap map = *SegmentMap::Read("0-100:100,100-1000:100", 1000);
+  EXPECT_EQ(map.SplitLargest(400), 2u);
+  EXPECT_EQ(map.SplitLargest(201), std::nullopt);
+  EXPECT_EQ(map.SplitLargest(200), 3u);
+  EXPECT_EQ(map.Text(), "0-100:100,100-400:100,400-600:0,600-1000:0");
+}
+
+// Which part a Content-Range names ("-" for none), and which bodies are web pages, not videos.
+TEST(Validators, ReadWhatTheServerSaysOfItsFile) {
+  std::string ranges;
+  for (const char *value :
+       {" bytes 0-99/100", "BYTES 5-9/*\r", "bytes */8000", "bytes */*", "bytes 9-5/100",
+        "bytes 0-100/100", "bytes 0-99", "bytes 5/100", "items 0-1/2", "bytes 0-1/x"}) {
+    const std::optional<ContentRange> r = ReadContentRange(value);
+    ranges += !r ? "- "
+                 : (r->first ? std::to_string(*r->first) + "-" + std::to_string(r->last) : "*") +
+                       "/" + (r->length ? std::to_string(*r->length) : "*") + " ";
+  }
+  EXPECT_EQ(ranges, "0-99/100 5-9/* */8000 - - - - - - - ");
+  const std::tuple<std::string, std::string, bool> bodies[] = {
+      {" Application/XHTML+XML", "", true},
+      {"video/mp4", "\xEF\xBB\xBF \r\n<!DOCTYPE html>", true},
+      {"", "\t<HTML lang=en>", true},
+      {"text/htmlx", "<?xml version", false}};
+  for (const auto &[type, start, page] : bodies)
+    EXPECT_EQ(IsWebPageBody(type, start), page) << type << start;
+}
+
+} // namespace
+} // namespace vidtrawl::net
