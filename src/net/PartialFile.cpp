@@ -47,7 +47,8 @@ bool NamedBy(int fd, const std::string &path) {
 
 // The partial file that `part` names, opened for a look when it is a
 // regular file with the program's mark that nobody writes; else nothing.
-// errno tells why not (0: it is something else, or another's).
+// errno tells why not (0: it is something else, or another's; EWOULDBLOCK:
+// it is the program's and another download writes it).
 base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
   errno = 0;
   if (::lstat(part.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
@@ -56,8 +57,12 @@ base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
       OpenRetrying(part.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat opened {};
   if (!old || ::fstat(old.Get(), &opened) != 0 || !SameFile(opened, named) ||
-      !PartialNotes(old.Get(), part).Marked() || ::flock(old.Get(), LOCK_EX | LOCK_NB) != 0) {
+      !PartialNotes(old.Get(), part).Marked()) {
     errno = 0;
+    return {};
+  }
+  if (::flock(old.Get(), LOCK_EX | LOCK_NB) != 0) {
+    errno = EWOULDBLOCK;
     return {};
   }
   return old;
@@ -221,6 +226,8 @@ std::optional<base::Fault> PartialFile::RemoveOwnStale(const std::string &source
   if (!old) {
     if (errno == ENOENT)
       return std::nullopt; // gone meanwhile: look again
+    if (errno == EWOULDBLOCK)
+      return LocalFault(part_ + " is being written by another download", 0);
     return LocalFault(part_ + " is in the way and is not a partial download of this program", 0);
   }
   // Another address's bytes stay for it to take up.

@@ -58,6 +58,19 @@ TEST_F(PartialFileTest, ItsNotesDecideWhatAClaimDoesWithAnEarlierPartialFile) {
   }
 }
 
+// While one download writes a partial file, another of its address neither claims nor removes it.
+TEST_F(PartialFileTest, APartialFileBeingWrittenIsNeitherClaimedNorRemoved) {
+  base::Outcome<PartialFile> first = PartialFile::Claim(target, "a");
+  first.Value().Write("hello", 5);
+  EXPECT_EQ(Claimed(target, "a"), part + " is being written by another download");
+  PartialFile::Remove(target, "a");
+  first.Value().Abandon();
+  PartialFile::Remove(target, "b");
+  EXPECT_EQ(ReadFile(part), "hello");
+  PartialFile::Remove(target, "a");
+  EXPECT_FALSE(fs::exists(part));
+}
+
 // A disk that takes 1,000 bytes a file: they are kept and counted, the file is not completed, and
 // a file made its whole length at once fails before its first byte; each fault says why.
 TEST_F(PartialFileTest, AFullDiskKeepsWhatWasReceivedAndSaysWhy) {
