@@ -123,8 +123,6 @@ struct State {
   std::unique_ptr<AVFormatContext, CloseOutput> output;
   std::unique_ptr<AVPacket, FreePacket> packet{av_packet_alloc()};
   Container container = Container::Mp4;
-  std::int64_t duration = 0; // microseconds
-  std::int64_t written = 0;
   std::size_t copied = 0; // packets
   bool complete = false;
 
@@ -144,7 +142,6 @@ public:
   explicit LibavRemuxer(std::unique_ptr<State> state) : state_(std::move(state)) {}
   Container Output() const override;
   base::Outcome<bool> Step(std::size_t packets) override;
-  double Progress() const override;
 
 private:
   std::unique_ptr<State> state_;
@@ -183,7 +180,6 @@ base::Outcome<std::unique_ptr<Remuxer>> OpenLibav(const TrackSource &video,
         input.file->streams[i]->discard = AVDISCARD_ALL;
     if (input.file->start_time != AV_NOPTS_VALUE)
       start = std::min(start, input.file->start_time);
-    state->duration = std::max(state->duration, input.file->duration);
   }
   start = std::clamp(start == std::numeric_limits<std::int64_t>::max() ? 0 : start,
                      -TimelineMender::kFarthest, TimelineMender::kFarthest);
@@ -224,15 +220,6 @@ base::Outcome<std::unique_ptr<Remuxer>> OpenLibav(const TrackSource &video,
 
 Container LibavRemuxer::Output() const {
   return state_->container;
-}
-
-double LibavRemuxer::Progress() const {
-  if (state_->complete)
-    return 1;
-  if (state_->duration <= 0)
-    return 0;
-  return std::clamp(static_cast<double>(state_->written) / static_cast<double>(state_->duration),
-                    0.0, 1.0);
 }
 
 base::Outcome<bool> LibavRemuxer::Step(std::size_t packets) {
@@ -293,7 +280,6 @@ base::Outcome<bool> State::Copy(Input &input) {
     track.step = time - track.lastTime;
   track.lastTime = time;
   input.position = time + shift;
-  written = std::max(written, input.position);
 
   p->dts = av_rescale_q(time + shift, kMicroseconds, track.out->time_base);
   p->pts = av_rescale_q(presented + shift, kMicroseconds, track.out->time_base);

@@ -62,9 +62,6 @@ public:
   // closes the file. True when the file is complete. A fault (kind Remux) when the output
   // cannot be written.
   virtual base::Outcome<bool> Step(std::size_t packets) = 0;
-
-  // How far the copy has come, 0 to 1 (by time; 0 while the inputs state no duration).
-  virtual double Progress() const = 0;
 };
 
 // Remuxer's work in one call.

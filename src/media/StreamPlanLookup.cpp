@@ -7,19 +7,7 @@
 #include "resolve/StreamFault.h"
 
 namespace vidtrawl::media {
-namespace {
-
 using resolve::VideoProtocol;
-
-// What a playlist's text says it is, when its address and type did not.
-VideoProtocol ProtocolOfText(std::string_view text) {
-  const std::size_t start = text.find_first_not_of("\xEF\xBB\xBF \t\r\n");
-  return start != std::string_view::npos && text.substr(start).starts_with("#EXTM3U")
-             ? VideoProtocol::Hls
-             : VideoProtocol::Dash;
-}
-
-} // namespace
 
 StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
                                    VideoProtocol protocol, resolve::Quality quality,
@@ -40,9 +28,6 @@ StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
 void StreamPlanLookup::Read(const net::Page &playlist) {
   // The addresses in it are relative to where it came from after its redirections.
   const std::string &base = playlist.address.empty() ? address_ : playlist.address;
-  if (protocol_ == VideoProtocol::File)
-    protocol_ =
-        resolve::PlaylistOfType(playlist.contentType).value_or(ProtocolOfText(playlist.text));
   if (protocol_ == VideoProtocol::Dash) {
     base::Outcome<resolve::DashManifest> manifest = resolve::ParseDashManifest(playlist.text, base);
     if (manifest.Failed())

@@ -15,13 +15,8 @@
 
 namespace vidtrawl::media {
 
-// Whether a Content-Type names a streaming playlist, and which: HLS's
-// (application/vnd.apple.mpegurl, application/x-mpegURL, audio/mpegurl) or DASH's
-// (application/dash+xml); nothing for any other.
-std::optional<resolve::VideoProtocol> PlaylistProtocolOfType(std::string_view contentType);
-
 // The fragments a streaming playlist's video is made of, at a quality: fetches the playlist
-// (HLS or DASH, as the address was found to be, or as its text turns out to be), and for an
+// (HLS or DASH, as the address was found to be: `protocol` is never File), and for an
 // HLS master playlist the chosen variant's media playlist and its audio rendition's, both at
 // once. Faults: those of the fetches, and the parsers' (kind Stream: live, DRM, malformed). It
 // starts at once and ends on the loop; destroying it stops it without a word.
