@@ -21,8 +21,11 @@ namespace vidtrawl::resolve {
 namespace {
 
 // The site a host belongs to: its last two labels, three under a
-// two-letter country's short second level ("example.co.uk").
+// two-letter country's short second level ("example.co.uk"); an IPv4
+// address is a site of its own.
 std::string_view SiteOfHost(std::string_view host) {
+  if (host.find_first_not_of("0123456789.") == std::string_view::npos)
+    return host;
   std::size_t dot = host.rfind('.');
   if (dot == std::string_view::npos || dot == 0)
     return host;

@@ -282,7 +282,8 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
               address)
         << html.substr(0, 99);
   }
-  // An <iframe> is followed on the page's own site only: "co.uk" is no site.
+  // An <iframe> is followed on the page's own site only: "co.uk" is no site, nor "0.1" of an IP
+  // address.
   const std::tuple<const char *, const char *, bool> frames[] = {
       {"http://www.news.co.uk/a", "http://player.news.co.uk/p", true},
       {"http://news.co.uk/a", "http://x.news.co.uk/p", true},
@@ -290,6 +291,8 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"http://p.net/d/page", "http://cdn.p.net/p", true},
       {"http://p.net/d/page", "http://p.org/p", false},
       {"http://localhost:81/a", "http://localhost:81/p", true},
+      {"http://10.0.0.1/a", "http://10.0.0.1:8080/p", true},
+      {"http://10.0.0.1/a", "http://192.168.0.1/p", false},
   };
   for (const auto &[page, frame, followed] : frames)
     EXPECT_EQ(FindPageVideo("<iframe src='" + std::string(frame) + "'>", page).follow,
