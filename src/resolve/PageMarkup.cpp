@@ -88,6 +88,12 @@ bool NamesAdvertisement(std::string_view names) {
   return ends();
 }
 
+// Whether a reference is on a video host; pages embed players by
+// scheme-relative references ("//www.youtube.com/embed/...") too.
+bool OnVideoHost(const std::string &reference) {
+  return !VideoHostOf(reference.starts_with("//") ? "http:" + reference : reference).empty();
+}
+
 // The picture height a source declares by its attributes, else by its name.
 long SourceQuality(const GumboElement &element, std::string_view reference) {
   for (const char *name : {"size", "res", "label", "data-quality", "data-res", "data-height"})
@@ -157,7 +163,7 @@ private:
     const int index = static_cast<int>(markup_.videos.size()) - 1;
     const std::string source = SourceAddress(element);
     VideoProtocol protocol = VideoProtocol::File;
-    if (!VideoHostOf(source).empty())
+    if (OnVideoHost(source))
       markup_.videos.back().hosted.push_back(source);
     else if (!source.empty() && (ProtocolOfSource(Attribute(element, "type"), source, protocol) ||
                                  element.tag == GUMBO_TAG_VIDEO)) // the element says it is one
@@ -206,7 +212,7 @@ private:
       break;
     case GUMBO_TAG_IFRAME:
       if (const std::string source = SourceAddress(element); !source.empty() && !context.aside)
-        (VideoHostOf(source).empty() ? markup_.frames : markup_.hosted).push_back(source);
+        (OnVideoHost(source) ? markup_.hosted : markup_.frames).push_back(source);
       break;
     case GUMBO_TAG_A:
       if (const std::string href = Attribute(element, "href"); NamesVideoFile(href))
@@ -253,7 +259,7 @@ private:
     VideoProtocol protocol = VideoProtocol::File;
     if (ProtocolOfSource(Attribute(element, "type"), source, protocol))
       markup_.videos[index].sources.push_back({source, protocol, SourceQuality(element, source)});
-    else if (!VideoHostOf(source).empty())
+    else if (OnVideoHost(source))
       markup_.videos[index].hosted.push_back(source);
   }
 
@@ -313,7 +319,7 @@ private:
     } else {
       source = Attribute(element, element.tag == GUMBO_TAG_OBJECT ? "data" : "src");
     }
-    if (!VideoHostOf(source).empty()) {
+    if (OnVideoHost(source)) {
       markup_.hosted.push_back(source);
       return;
     }

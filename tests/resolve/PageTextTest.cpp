@@ -111,21 +111,21 @@ TEST(PageMarkup, WhatEachElementOffersAndWhereItStands) {
              ad ? "class=video-ad|id=adSlot|class='x AD'|class=ad_box|class=sponsoredClip|id=iPadAd"
                 : "class=header|class=shadow|class=BADGE|class='a' id='d'|class=pre-roll"))
       EXPECT_EQ(Gathered("<p " + names + "><video>"), ad ? "video aside; " : "video; ") << names;
-  const std::string offers = "<video src=v.mp4></video><iframe src=/p></iframe><embed src=a.flv>"
-                             "<script>f='/x.mp4'</script><div data-src=d.mp4 data-config="
-                             "'{\"file\":\"j.m3u8\"}'></div>";
+  const std::string offers =
+      "<video src=v.mp4></video><iframe src=/p></iframe><iframe src=//dai.ly/1></iframe>"
+      "<embed src=a.flv><script>f='x.mp4'</script><div data-config='{\"file\":\"j.mpd\"}'></div>";
   EXPECT_EQ(Gathered("<aside><div>" + offers + "</div></aside><video src=w.mp4>"),
             "video aside v.mp4/0; video w.mp4/0; ");
   EXPECT_EQ(Gathered(offers),
-            "video v.mp4/0; player /x.mp4/0player d.mp4/0player j.m3u8/1flash a.flv/0 frame /p");
+            "video v.mp4/0; player x.mp4/0player j.mpd/2flash a.flv/0 hosted //dai.ly/1 frame /p");
   const std::pair<std::string, std::string> cases[] = {
       {"<a href=/watch><source data-src=l.webm size=720><source src=''></a><a href=f.MP4>",
        "video aside l.webm/0@720;  link f.MP4"},
       {"<amp-video controls src=a.mp4></amp-video><video-js><source src=b.m3u8></video-js>",
        "video controls a.mp4/0; video b.m3u8/1; "},
-      {"<video muted src=https://youtu.be/x></video><video loop controls><video autoplay>"
+      {"<video muted src=//youtu.be/x></video><video loop controls><video autoplay>"
        "<source src=m.mpd></video><video-js data-setup='{\"src\":\"http://vimeo.com/1\"}'>",
-       "video bg hosted https://youtu.be/x; video controls; video bg m.mpd/2; "
+       "video bg hosted //youtu.be/x; video controls; video bg m.mpd/2; "
        "video hosted http://vimeo.com/1; "},
       // Templates and noscript (read without scripts) hold elements, comments and scripts none.
       {"<!-- <video src=c.mp4> --><template><video src=t.mp4></video></template>"
