@@ -173,7 +173,8 @@ void SegmentedTransfer::Ended(Connection *connection) {
       Launch(ended.segment);
       return;
     }
-    base::Fault fault = ended.request->Succeeded()
+    // An answer that was no part (a 503 without a body) ends with its own reason.
+    base::Fault fault = ended.request->Succeeded() && ended.request->Opened()
                             ? base::Fault{base::FaultKind::ShortBody,
                                           "the server sent a part of the file short", 0, 0, true}
                             : ended.request->Failure();

@@ -414,6 +414,7 @@ TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
       {"two", "", "0-1048575 1048576-2097151"},
       {"open", "", ""},
       {"bare", "", ""},
+      {"fail", Kind(FaultKind::HttpStatus) + "the server answered 503", "?"},
       {"page", Kind(FaultKind::WebPage) + "the server sent a web page, not a video", "0-1048575"},
   };
   for (const auto &c : cases) {
