@@ -43,6 +43,7 @@ void FileTransfer::Request() {
   ++requests_;
   refused_.reset();
   startOver_ = false;
+  opened_ = false;
   request_ = std::make_unique<CurlRequest>(session_, kMaxHeaderBlock, agent_);
   if (CURL *easy = request_->Easy())
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT,
@@ -60,6 +61,7 @@ void FileTransfer::Request() {
 }
 
 CurlRequest::Sink FileTransfer::Open(std::string_view first) {
+  opened_ = true;
   // A login page, a portal's or an error page is no part of any video.
   if (IsWebPageBody(request_->ContentType(), first)) {
     refused_ = base::Fault{base::FaultKind::WebPage, "the server sent a web page, not a video"};
@@ -108,6 +110,10 @@ bool FileTransfer::WholeBy416() const {
 }
 
 void FileTransfer::Ended() {
+  // An answer without a byte of body is read all the same: its headers say
+  // what it is (a part of the rest that brings nothing is no end of the file).
+  if (!opened_ && request_->Succeeded() && request_->Opened())
+    Open({});
   if (refused_) {
     Finish(std::move(*refused_));
     return;

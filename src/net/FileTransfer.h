@@ -77,6 +77,7 @@ private:
   int requests_ = 0;
   std::uint64_t before_ = 0; // the partial file's bytes when this request's body began
   std::uint64_t length_ = 0; // the whole file's length, as far as it is known
+  bool opened_ = false;      // this request's answer was read (Open ran)
   bool ofPart_ = false;      // this request's body is a part (206)
   bool chunked_ = false;
   std::int64_t own_ = -1; // the length this request's body announced

@@ -323,6 +323,9 @@ TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
       {"tiny", true,
        Kind(FaultKind::ShortBody) + "the server sent the file only up to byte 14400 of 20000", "",
        64},
+      {"empty", false,
+       Kind(FaultKind::ShortBody) + "the server sent the file only up to byte 8000 of 20000", "",
+       1},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.mode + (c.headFirst ? " after a header request" : ""));
