@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <mutex>
 #include <set>
 #include <sstream>
@@ -123,10 +124,10 @@ RawServer::Reply Segmented(const std::string &mode, const std::string &request) 
 }
 
 // /body/N: N bytes with their length; /open/N: without one; /held/N: 1000 of them, then silence;
-// /loop and /start redirect (to
-// itself, to /body/3000); /named names its file; /nan gives a length that is no number, /twice
-// the same length twice; /huge a header block past its limit; /stall nothing; /closed a closed
-// connection; /trickle a header line every 150 ms; /gone 410 (HTTP/1.0); all else is missing.
+// /loop and /start redirect (to itself, to /body/3000); /named names its file; with 5 bytes, /nan
+// gives a length that is no number, /twice the same length twice, /neg a negative one, /conflict
+// two lengths; /huge a header block past its limit; /stall nothing; /closed a closed connection;
+// /trickle a header line every 150 ms; /gone 410 (HTTP/1.0); all else is missing.
 RawServer::Reply Site(const std::string &request) {
   const std::size_t start = request.find(' ') + 1;
   const std::string path = request.substr(start, request.find(' ', start) - start);
@@ -146,8 +147,13 @@ RawServer::Reply Site(const std::string &request) {
   if (path == "/named")
     return {Ok("Content-Type: video/x-flv\r\nContent-Disposition: a; filename=v.flv\r\n"
                "Last-Modified: then\r\nContent-Length: 10\r\n")};
-  if (path == "/nan" || path == "/twice")
-    return {Ok(path == "/nan" ? "Content-Length: 12abc\r\n" : "Content-Length: 42, 42\r\n")};
+  static const std::map<std::string, std::string> lengths = {
+      {"/nan", "12abc"},
+      {"/twice", "42, 42"},
+      {"/neg", "-5"},
+      {"/conflict", "5\r\nContent-Length: 6"}};
+  if (lengths.count(path) != 0)
+    return {Ok("Content-Length: " + lengths.at(path) + "\r\n", IsHead(request) ? "" : Pattern(5))};
   if (path == "/huge")
     return {Ok(std::string(70000, 'x').insert(0, "X-Pad: ") + "\r\n" + Length(10))};
   if (path == "/trickle") {
@@ -163,7 +169,7 @@ RawServer::Reply Site(const std::string &request) {
   if (path.rfind("/status/", 0) == 0) // a whole answer of another kind than 200
     return {RawResponse("HTTP/1.1 " + std::to_string(n) + " X",
                         Length(5) + (n == 206 ? "Content-Range: bytes 0-4/10\r\n" : ""),
-                        IsHead(request) ? "" : "abcde")};
+                        IsHead(request) ? "" : Pattern(5))};
   if (path.rfind("/r/", 0) == 0)
     return Resuming(path.substr(3), request);
   if (path.rfind("/s/", 0) == 0)
@@ -236,7 +242,8 @@ std::string Kind(FaultKind kind) {
 
 // Every end of a transfer: its outcome, the file it completes (beside an earlier one of the name,
 // which stays), and the partial file (the bytes received; an empty one goes). A stop comes at the
-// progress report `stopAt` (0: none); bodies are Pattern(size).
+// progress report `stopAt` (0: none); bodies are Pattern(size). A length that is not the body's
+// fails the transfer, whatever the server meant by it.
 TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
   const struct {
     std::string path;
@@ -261,6 +268,9 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
       {"/missing", 0, Kind(FaultKind::HttpStatus) + "the server answered 404", -1, -1},
       {"/loop", 0, Kind(FaultKind::Network) + "Maximum (10) redirects followed", -1, -1},
       {"/stall", 0, Kind(FaultKind::Network), -1, -1},
+      {"/nan", 0, Kind(FaultKind::Network) + "transfer closed with 7 bytes remaining", -1, 5},
+      {"/conflict", 0, Kind(FaultKind::Network) + "transfer closed with 1 bytes remaining", -1, 5},
+      {"/neg", 0, Kind(FaultKind::Network) + "Invalid Content-Length", -1, -1},
       {"/a b", 0, Kind(FaultKind::BadAddress) + "URL using bad/illegal format", -1, -1},
   };
   for (const auto &c : cases) {
