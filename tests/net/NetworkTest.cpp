@@ -414,7 +414,8 @@ TEST_F(NetworkTest, WithoutExtendedAttributesAStoppedTransferGoesOn) {
 // from where it stopped, one sent past its part keeps its part; a server that answers a part with
 // the whole file, another version or another length is downloaded over one connection from the
 // start, as is a file under 2 MiB or of unknown length or version. A part refused or answered with
-// a page ends the download with why, and the next run completes the partial file it left.
+// a page ends the download with why, and the next run completes the partial file it left. Bytes
+// received in one piece are its first segment when of this version, and go when of another.
 TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
   session.SetRules({4, 0});
   // Four connections at once answer slower than one under a sanitizer: no time limit is tested
@@ -423,6 +424,7 @@ TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
   const std::string four = "0-1048575 1048576-2097151 2097152-3145727 3145728-4194303";
   const struct {
     std::string mode, said, ranges; // said: "" for the whole file; ranges: "?" for any
+    std::string kept = "";          // the version of 1 MiB received before ("" none)
   } cases[] = {
       {"honest", "", four},
       {"cut", "", four + " 2397152-3145727"},
@@ -436,12 +438,19 @@ TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
       {"bare", "", ""},
       {"fail", Kind(FaultKind::HttpStatus) + "the server answered 503", "?"},
       {"page", Kind(FaultKind::WebPage) + "the server sent a web page, not a video", "0-1048575"},
+      {"honest", "", "1048576-2097151 2097152-3145727 3145728-4194303", "v1"},
+      {"honest", "", four, "v0"},
   };
   for (const auto &c : cases) {
-    SCOPED_TRACE(c.mode);
-    const std::string target = (dir / ("s-" + c.mode + ".mp4")).string(),
+    SCOPED_TRACE(c.mode + c.kept);
+    const std::string target = (dir / ("s-" + c.mode + c.kept + ".mp4")).string(),
                       address = server.url("/s/" + c.mode);
     const RemoteFile head = Ask(address).Value();
+    if (!c.kept.empty()) {
+      base::Outcome<PartialFile> file = PartialFile::Claim(target, address);
+      file.Value().Write(Pattern(4 << 20, c.kept == "v1" ? 3 : 4).data(), 1 << 20);
+      file.Value().SetVersion("\"" + c.kept + "\"");
+    }
     const auto download = [&] {
       base::Outcome<PartialFile> file = PartialFile::Claim(target, address);
       return Said(testing::RunToEnd<std::uint64_t>(loop, [&](auto done) {
