@@ -535,6 +535,18 @@ TEST_F(NetworkTest, APageIsTheWholeBodyOfAWholeAnswer) {
   const auto asked = [&] { return Requests().ends_with("/stall"); };
   EXPECT_EQ(Said(Fetch(server.url("/stall"), {}, asked)), "stopped");
   EXPECT_EQ(Requests(), "GET /body/70000, GET /open/70000, GET /stall");
+  // A page redirected is of the address it came from; one whose headers say it is none (asked
+  // before its body is kept) ends there, without its text.
+  const base::Outcome<Page> redirected = Fetch(server.url("/start"));
+  EXPECT_EQ(redirected.Value().address, server.url("/body/3000"));
+  EXPECT_EQ(redirected.Value().text.size(), 3000u);
+  const base::Outcome<Page> head = testing::RunToEnd<Page>(loop, [&](PageFetch::Done done) {
+    return std::make_unique<PageFetch>(
+        session, server.url("/start"), ProgressSink{}, std::move(done), kMaxPageBytes,
+        Agent::Legacy, [](const Page &page) { return page.address.ends_with("/body/3000"); });
+  });
+  EXPECT_EQ(head.Value().address, server.url("/body/3000"));
+  EXPECT_EQ(head.Value().text, "");
 }
 
 // What stands at the partial name before a claim: a stale partial file of the program's (it
