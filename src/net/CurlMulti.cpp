@@ -86,6 +86,10 @@ void CurlMulti::SetSpeedLimit(std::uint64_t bytesPerSecond) {
   rate_ = bytesPerSecond;
   tokens_ = 0;
   filled_ = std::chrono::steady_clock::now();
+  // Handles that wait under the old limit are taken up under the new one
+  // (waiting on, if it says so): a limit lifted frees them now.
+  if (!paused_.empty())
+    ResumeLater(paused_.front(), std::chrono::milliseconds(0));
 }
 
 bool CurlMulti::Admit(CURL *easy, std::size_t bytes) {

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
 #include <map>
 #include <mutex>
 #include <set>
@@ -477,6 +478,27 @@ TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
     EXPECT_EQ(c.said.empty() ? "" : download(),
               c.said.empty() ? "" : "done " + std::to_string(size));
     EXPECT_TRUE(ReadFile(target) == Pattern(size, 3));
+  }
+}
+
+// One speed limit holds for all transfers, those running too: two under a limit of 100 bytes a
+// second that is lifted once bytes came both go on at once, to every byte of their files.
+TEST_F(NetworkTest, ASpeedLimitLiftedLetsRunningTransfersGoOn) {
+  session.Multi().SetSpeedLimit(100);
+  std::optional<base::Outcome<std::uint64_t>> ends[2];
+  std::list<base::Outcome<PartialFile>> files;
+  std::vector<std::unique_ptr<FileTransfer>> transfers;
+  for (int i = 0; i < 2; ++i) {
+    files.push_back(PartialFile::Claim((dir / ("v" + std::to_string(i))).string()));
+    transfers.push_back(std::make_unique<FileTransfer>(
+        session, server.url("/body/600000"), files.back().Value(), ExpectedFile{},
+        [&](std::uint64_t, std::uint64_t) { session.Multi().SetSpeedLimit(0); },
+        [&ends, i](base::Outcome<std::uint64_t> end) { ends[i] = std::move(end); }));
+  }
+  loop.RunUntil([&] { return ends[0] && ends[1]; }, std::chrono::seconds(60));
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(ends[i] && Said(*ends[i]) == "done 600000") << i;
+    EXPECT_TRUE(ReadFile(dir / ("v" + std::to_string(i))) == Pattern(600000)) << i;
   }
 }
 
