@@ -128,7 +128,7 @@ RawServer::Reply Segmented(const std::string &mode, const std::string &request) 
 // /loop and /start redirect (to itself, to /body/3000); /named names its file; with 5 bytes, /nan
 // gives a length that is no number, /twice the same length twice, /neg a negative one, /conflict
 // two lengths; /huge a header block past its limit; /stall nothing; /closed a closed connection;
-// /trickle a header line every 150 ms; /gone 410 (HTTP/1.0); all else is missing.
+// /trickle a header line every 150 ms; /busy/N 503; /gone 410 (HTTP/1.0); all else is missing.
 RawServer::Reply Site(const std::string &request) {
   const std::size_t start = request.find(' ') + 1;
   const std::string path = request.substr(start, request.find(' ', start) - start);
@@ -163,6 +163,12 @@ RawServer::Reply Site(const std::string &request) {
       lines += "X-Line-" + std::to_string(i) + ": slow\r\n";
     return {lines, true, 150ms};
   }
+  if (path.rfind("/busy/", 0) == 0) // its wait in seconds, until a date past, or in no form
+    return {RawResponse("HTTP/1.1 503 Busy", std::string("Retry-After: ") +
+                                                 (n == 1   ? "120"
+                                                  : n == 2 ? "Sun, 06 Nov 1994 08:49:37 GMT"
+                                                           : "soon") +
+                                                 "\r\n" + Length(0))};
   if (path == "/gone")
     return {RawResponse("HTTP/1.0 410 Gone", "")};
   if (path == "/login")
@@ -307,6 +313,13 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
   EXPECT_EQ(Said(outcome), Kind(FaultKind::LocalFile) + "cannot write " +
                                (dir / "full.flv").string() + PartialFile::kSuffix +
                                ": File too large");
+  // A busy server fails a transfer for now, with the wait it asks for (a date past: none).
+  base::Outcome<PartialFile> busy = PartialFile::Claim((dir / "busy.flv").string());
+  for (const auto &[n, wait] : {std::pair{1, 120}, {2, 0}, {3, -1}}) {
+    outcome = Transfer(server.url("/busy/" + std::to_string(n)), busy.Value(), 0);
+    EXPECT_TRUE(outcome.Failed() && outcome.Failure().transient);
+    EXPECT_EQ(outcome.Failure().retryAfter, wait) << n;
+  }
 }
 
 // Bytes a transfer left are joined only to what is provably the rest of the same file: each
