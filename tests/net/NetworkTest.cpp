@@ -270,6 +270,8 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
       {"/status/204", 0, Kind(FaultKind::HttpStatus) + "the server answered 204 (no content)", -1,
        -1},
       {"/status/206", 0, Kind(FaultKind::HttpStatus) + "the server answered 206 (part of", -1, -1},
+      {"/status/302", 0,
+       Kind(FaultKind::HttpStatus) + "the server answered 302 without a new address", -1, -1},
       {"/status/304", 0, Kind(FaultKind::HttpStatus) + "the server answered 304 (not modified)", -1,
        -1},
       {"/missing", 0, Kind(FaultKind::HttpStatus) + "the server answered 404", -1, -1},
