@@ -334,37 +334,6 @@ TEST(PageSearch, PositionsCountFromOneAndOutOfTheTextAreNoneOrEmpty) {
   EXPECT_EQ(ReplaceAll("ab", "", "z"), "ab");
 }
 
-// A page's bytes decoded as a browser decides their encoding.
-TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
-  const std::string koi8 = "<meta charset=\"koi8-r\">\xC1";
-  const std::tuple<std::string, const char *, std::string> cases[] = {
-      // bytes, Content-Type, text
-      {"\xEF\xBB\xBF"
-       "caf\xC3\xA9",
-       "text/html; charset=iso-8859-1", "caf\u00e9"},
-      {std::string("\xFF\xFEh\0i\0", 6), "", "hi"},
-      {"caf\xE9", "text/html; charset=ISO-8859-1", "caf\u00e9"},
-      {"caf\xE9", "text/html;charset=\"no-such-thing\"", "caf\u00e9"},
-      {koi8, "", "<meta charset=\"koi8-r\">\u0430"},
-      {koi8, "text/html; charset=windows-1252", "<meta charset=\"koi8-r\">\u00c1"},
-      {std::string(1024, ' ') + koi8, "",
-       std::string(1024, ' ') + "<meta charset=\"koi8-r\">\u00c1"},
-      {"<!-- <meta charset=koi8-r> --><meta http-equiv=Content-Type content='text/html; "
-       "charset=windows-1252'>\x80",
-       "",
-       "<!-- <meta charset=koi8-r> --><meta http-equiv=Content-Type content='text/html; "
-       "charset=windows-1252'>\u20ac"},
-      {"caf\xC3\xA9", "", "caf\u00e9"},
-      {"\x93x\x94", "text/html; charset=utf-8", "\x93x\x94"},
-      // UTF-16 named by the server holds; named by the page itself, it cannot be (the page was
-      // read as ASCII to find it) and means UTF-8.
-      {std::string("h\0i\0", 4), "text/html; charset=utf-16le", "hi"},
-      {"<meta charset=utf-16>caf\xC3\xA9", "", "<meta charset=utf-16>caf\u00e9"},
-  };
-  for (const auto &[bytes, contentType, text] : cases)
-    EXPECT_EQ(DecodePage(bytes, contentType), text) << bytes;
-}
-
 // What a server sends decides whether an answer is a page to read: a video type, a playlist's, or
 // plain bytes under a video file's name (offered, else the address's).
 TEST(AnswerMedia, TheTypeOrTheNameOfBytesDecides) {

@@ -22,10 +22,31 @@ std::vector<std::string> Cases(std::string_view text) {
   return cases;
 }
 
-// Cases: markup, Content-Type, bytes, their text. Bad or unknown labels are passed over; bytes that
-// only look like UTF-8 are windows-1252; bytes of no character, or of one cut, become U+FFFD.
-TEST(PageDecode, LabelsAreReadWhereverTheyStandAndBadOnesPassedOver) {
-  const std::tuple<const char *, const char *, std::string, std::string> cases[] = {
+// A page's bytes decoded as a browser decides their encoding: byte order mark, then header, then
+// meta, then UTF-8 if they are, else windows-1252. Cases: markup, Content-Type, bytes, their text.
+// Bad or unknown labels are passed over; bytes of no character, or of one cut, become U+FFFD;
+// UTF-16 named by the page itself cannot be (it was read as ASCII to find it) and means UTF-8.
+TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
+  const std::string koi8 = "<meta charset=\"koi8-r\">",
+                    cp = "<!-- <meta charset=koi8-r> --><meta "
+                         "http-equiv=Content-Type content='text/html; charset=windows-1252'>";
+  const std::tuple<std::string, const char *, std::string, std::string> cases[] = {
+      {"", "text/html; charset=iso-8859-1",
+       "\xEF\xBB\xBF"
+       "caf\xC3\xA9",
+       "caf\u00e9"},
+      {"", "", std::string("\xFF\xFEh\0i\0", 6), "hi"},
+      {"", "text/html; charset=ISO-8859-1", "caf\xE9", "caf\u00e9"},
+      {"", "text/html;charset=\"no-such-thing\"", "caf\xE9", "caf\u00e9"},
+      {koi8, "", "\xC1", "\u0430"},
+      {koi8, "text/html; charset=windows-1252", "\xC1", "\u00c1"},
+      {std::string(1024, ' ') + koi8, "", "\xC1", "\u00c1"},
+      {cp, "", "\x80", "\u20ac"},
+      {"", "", "caf\xC3\xA9", "caf\xC3\xA9"},
+      {"", "", "caf\xE9", "caf\u00e9"},
+      {"", "text/html; charset=utf-8", "\x93x\x94", "\x93x\x94"},
+      {"", "text/html; charset=utf-16le", std::string("h\0i\0", 4), "hi"},
+      {"<meta charset=utf-16>", "", "caf\xC3\xA9", "caf\u00e9"},
       {"", "", std::string("\xFE\xFF\0h\0i", 6), "hi"},
       {"", "", std::string("\xFF\xFEh\0i", 5), "h\uFFFD"}, // cut inside a character
       {"", "text/html; x-charset-hint; charset = \" KOI8-R \"", "\xC1", "\u0430"},
