@@ -132,7 +132,10 @@ std::string_view PrescanLabel(std::string_view head) {
   return {};
 }
 
+// Whether the bytes are UTF-8. A character cut by the end (a page cut at its limit) counts as
+// UTF-8 after whole characters of more than one byte, which a one-byte encoding rarely makes.
 bool IsUtf8(std::string_view bytes) {
+  bool multiByte = false;
   for (std::size_t i = 0; i < bytes.size();) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
     const std::size_t length = lead < 0x80                   ? 1
@@ -140,15 +143,17 @@ bool IsUtf8(std::string_view bytes) {
                                : lead >= 0xE0 && lead < 0xF0 ? 3
                                : lead >= 0xF0 && lead < 0xF5 ? 4
                                                              : 0;
-    if (length == 0 || i + length > bytes.size())
+    const std::size_t present = std::min(length, bytes.size() - i);
+    if (length == 0 || (present < length && !multiByte))
       return false;
-    for (std::size_t k = 1; k < length; ++k)
+    for (std::size_t k = 1; k < present; ++k)
       if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
         return false;
-    const auto second = static_cast<unsigned char>(bytes[i + 1 < bytes.size() ? i + 1 : i]);
+    const auto second = static_cast<unsigned char>(present > 1 ? bytes[i + 1] : 0x80);
     if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
         (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
       return false; // overlong, a surrogate, or past U+10FFFF
+    multiByte = multiByte || length > 1;
     i += length;
   }
   return true;

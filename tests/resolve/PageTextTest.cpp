@@ -43,6 +43,7 @@ TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
       {std::string(1024, ' ') + koi8, "", "\xC1", "\u00c1"},
       {cp, "", "\x80", "\u20ac"},
       {"", "", "caf\xC3\xA9", "caf\xC3\xA9"},
+      {"", "", "caf\xC3\xA9 \xE2\x82", "caf\xC3\xA9 \xE2\x82"}, // UTF-8 cut in a character
       {"", "", "caf\xE9", "caf\u00e9"},
       {"", "text/html; charset=utf-8", "\x93x\x94", "\x93x\x94"},
       {"", "text/html; charset=utf-16le", std::string("h\0i\0", 4), "hi"},
