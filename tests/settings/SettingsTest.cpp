@@ -213,30 +213,18 @@ TEST(Settings, AHugeOrMisplacedFileIsLeftAsItIs) {
 // come back at their nearest bound.
 TEST(Settings, EverySettingComesBackAsSaved) {
   TempDir dir;
-  Settings saved(dir / "registry.ini");
-  saved.Load();
-  saved.monitor = false;
-  saved.downloadDir = "/srv/films/new";
-  saved.knownSitesOnly = true;
-  saved.simultaneousDownloads = 7;
-  saved.connections = 5;
-  saved.retries = 0;
-  saved.speedLimit = 1536 * 1024;
-  saved.fragments = 9;
-  saved.preferredQuality = "720p";
-  saved.proxy = "socks5h://127.0.0.1:9050";
-  saved.userAgent = "Agent/1.0";
-  saved.referer = "https://example.org/watch";
-  saved.headers = {"X-One: 1", "X-Two: a b"};
-  saved.cookies = "/home/u/cookies.txt";
-  saved.Save();
-  Settings read(dir / "registry.ini");
-  read.Load();
-  const auto fields = [](const Settings &s) {
-    return std::tuple(s.monitor, s.downloadDir, s.knownSitesOnly, s.simultaneousDownloads,
-                      s.connections, s.retries, s.speedLimit, s.fragments, s.preferredQuality,
-                      s.proxy, s.userAgent, s.referer, s.headers, s.cookies);
+  const auto fields = [](Settings &s) {
+    return std::tie(s.monitor, s.downloadDir, s.knownSitesOnly, s.simultaneousDownloads,
+                    s.connections, s.retries, s.speedLimit, s.fragments, s.preferredQuality,
+                    s.proxy, s.userAgent, s.referer, s.headers, s.cookies);
   };
+  Settings saved(dir / "registry.ini"), read(dir / "registry.ini");
+  saved.Load();
+  fields(saved) = std::tuple(false, "/srv/films/new", true, 7, 5, 0, 1536 * 1024, 9, "720p",
+                             "socks5h://127.0.0.1:9050", "Agent/1.0", "https://example.org/w",
+                             std::vector<std::string>{"X-One: 1", "X-Two: a b"}, "/home/c.txt");
+  saved.Save();
+  read.Load();
   EXPECT_EQ(fields(read), fields(saved));
   for (const auto &[text, downloads] : {std::pair{"0", 1}, {"99", 16}, {"x", 3}, {"16", 16}}) {
     ASSERT_TRUE(
