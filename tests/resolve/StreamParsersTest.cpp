@@ -214,37 +214,34 @@ TEST(DashManifests, WhatCannotBeFetchedIsRefusedWithItsReason) {
 }
 
 TEST(DashManifests, AQualityPicksARepresentationAndTheAudioGoesWithIt) {
-  // Sets of video (360p, 720p) and audio (64 and 128 kbit/s), each representation one file.
-  const auto set = [](const char *type, const char *a, const char *b) {
-    return std::string("<AdaptationSet contentType=\"") + type + "\">" + a + b + "</AdaptationSet>";
+  // Video of 720 and 360 lines, audio of 128 and 64 kbit/s: each representation one file.
+  const auto set = [](const char *type, std::initializer_list<std::pair<int, const char *>> reps) {
+    std::string text = std::string("<AdaptationSet contentType=\"") + type + "\">";
+    for (const auto &[bandwidth, name] : reps)
+      text += "<Representation bandwidth=\"" + std::to_string(bandwidth) + "\" height=\"" + name +
+              "\"><BaseURL>" + name + "</BaseURL></Representation>";
+    return text + "</AdaptationSet>";
   };
-  const std::string video = set("video",
-                                "<Representation bandwidth=\"900000\" height=\"720\">"
-                                "<BaseURL>720.mp4</BaseURL></Representation>",
-                                "<Representation bandwidth=\"400000\" height=\"360\">"
-                                "<BaseURL>360.mp4</BaseURL></Representation>");
-  const std::string audio =
-      set("audio", "<Representation bandwidth=\"64000\"><BaseURL>64.m4a</BaseURL></Representation>",
-          "<Representation bandwidth=\"128000\"><BaseURL>128.m4a</BaseURL></Representation>");
-  const auto mpd = [](const std::string &sets) {
-    return "<MPD mediaPresentationDuration=\"PT10S\"><Period>" + sets + "</Period></MPD>";
-  };
+  const std::string video = set("video", {{900000, "720"}, {400000, "360"}}),
+                    audio = set("audio", {{64000, "a64"}, {128000, "a128"}});
   const std::tuple<std::string, const char *, const char *, const char *, std::uint64_t> cases[] = {
-      {mpd(video + audio), "best", "720.mp4", "128.m4a", 1285000},
-      {mpd(video + audio), "worst", "360.mp4", "64.m4a", 580000},
-      {mpd(video + audio), "480", "360.mp4", "128.m4a", 660000},
-      {mpd(video), "best", "720.mp4", "", 1125000},
-      {mpd(audio), "best", "128.m4a", "", 160000},
-      {mpd(audio), "worst", "64.m4a", "", 80000},
+      {video + audio, "best", "720", "a128", 1285000},
+      {video + audio, "worst", "360", "a64", 580000},
+      {video + audio, "480", "360", "a128", 660000},
+      {video, "best", "720", "", 1125000},
+      {audio, "best", "a128", "", 160000},
+      {audio, "worst", "a64", "", 80000},
   };
-  for (const auto &[text, quality, first, second, bytes] : cases) {
-    const base::Outcome<DashManifest> manifest = ParseDashManifest(text, "http://m.example/d.mpd");
-    ASSERT_TRUE(manifest.Done()) << text;
+  for (const auto &[sets, quality, first, second, bytes] : cases) {
+    const base::Outcome<DashManifest> manifest = ParseDashManifest(
+        "<MPD mediaPresentationDuration=\"PT10S\"><Period>" + sets + "</Period></MPD>",
+        "http://m/");
+    ASSERT_TRUE(manifest.Done()) << sets;
     const StreamPlan plan = ChooseDashStreams(manifest.Value(), *ParseQuality(quality));
-    EXPECT_EQ(plan.video.fragments.at(0).address, std::string("http://m.example/") + first);
-    EXPECT_EQ(plan.audio ? plan.audio->fragments.at(0).address : "http://m.example/",
-              std::string("http://m.example/") + second);
-    EXPECT_EQ(plan.estimatedBytes, bytes) << text << quality;
+    EXPECT_EQ(plan.video.fragments.at(0).address, std::string("http://m/") + first);
+    EXPECT_EQ(plan.audio ? plan.audio->fragments.at(0).address : "http://m/",
+              std::string("http://m/") + second);
+    EXPECT_EQ(plan.estimatedBytes, bytes) << sets << quality;
   }
 }
 
