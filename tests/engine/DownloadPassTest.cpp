@@ -168,14 +168,14 @@ TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
 TEST_F(DownloadPassTest, ANameFormIsFilledFromTheItem) {
   Serve("/c/clip.mp4", "video");
   const std::pair<std::string, std::string> cases[] = {
-      {"clip.mp4?x=1&v=abc&y=2", "video file abc clip mp4"},
-      {"clip.mp4?vv=no&v=ok", "video file ok clip mp4"},
-      {"clip.mp4?dev=1", "video file clip clip mp4"},
-      {"clip.mp4#v=no", "video file clip clip mp4 (2)"},
+      {"clip.mp4?x=1&v=abc&y=2", "[video file] abc - clip.mp4"},
+      {"clip.mp4?vv=no&v=ok", "[video file] ok - clip.mp4"},
+      {"clip.mp4?dev=1", "[video file] clip - clip.mp4"},
+      {"clip.mp4#v=no", "[video file] clip - clip (2).mp4"},
   };
   for (const auto &[address, name] : cases) {
     engine->Add({"http://media.example.net/c/" + address});
-    engine->SetNameTemplate(engine->List().Items().back().serial, "{site} {id} {title} {ext}");
+    engine->SetNameTemplate(engine->List().Items().back().serial, "[{site}] {id} - {title}.{ext}");
   }
   engine->Add({"http://media.example.net/c/clip.mp4?v=typed"});
   engine->SetNameTemplate(Item(4).serial, "{id}");
