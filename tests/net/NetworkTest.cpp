@@ -322,6 +322,14 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
     EXPECT_TRUE(outcome.Failed() && outcome.Failure().transient);
     EXPECT_EQ(outcome.Failure().retryAfter, wait) << n;
   }
+  // Only a server busy or failing for now is tried again, as curl's --retry has it.
+  const std::set<int> busyNow = {408, 429, 500, 502, 503, 504};
+  for (const int status : {400, 403, 408, 409, 429, 451, 500, 501, 502, 503, 504, 599}) {
+    outcome = Transfer(server.url("/status/" + std::to_string(status)), busy.Value(), 0);
+    EXPECT_EQ(Said(outcome),
+              Kind(FaultKind::HttpStatus) + "the server answered " + std::to_string(status));
+    EXPECT_EQ(outcome.Failure().transient, busyNow.count(status) == 1) << status;
+  }
 }
 
 // Bytes a transfer left are joined only to what is provably the rest of the same file: each

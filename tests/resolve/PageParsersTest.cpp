@@ -263,6 +263,9 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"<script type=application/ld+json>{\"@type\":[\"Thing\",\"VideoObject\"],"
        "\"contentUrl\":[\"/get?v=a\",\"/get?v=b\"]}</script>",
        "http://p.net/get?v=a"},
+      {"<script type=application/ld+json>{\"@type\":\"ImageObject\",\"contentUrl\":\"/p.jpg\"}"
+       "</script><a href=v.mp4>",
+       "http://p.net/d/v.mp4"}, // a picture's is no video's
       {"<script type=application/ld+json>{\"@graph\":[{\"@type\":\"WebPage\"},"
        "{\"@type\":\"VideoObject\",\"embedUrl\":\"/embed/7\"}]}</script>",
        "follow http://p.net/embed/7"},
