@@ -389,6 +389,9 @@ TEST(Streams, TracksOfDifferentLengthsAreJoinedWhole) {
               std::vector(frames.begin(), frames.begin() + 10 * videoParts));
     EXPECT_EQ(testing::AudioFrameHashes(dir / "joined"), testing::AudioFrameHashes(dir / "audio"));
   }
+  const fs::path sound = FixtureDir("hls-audio") / "p10.ts"; // sound alone: a radio's stream
+  ASSERT_EQ(Remux(sound, std::nullopt, dir / "radio").Value(), Container::Mp4);
+  EXPECT_EQ(testing::AudioFrameHashes(dir / "radio"), testing::AudioFrameHashes(sound));
 }
 
 // What cannot be made into a file is refused with a reason a user can read, hostile input too.

@@ -597,7 +597,6 @@ TEST_F(NetworkTest, APageIsTheWholeBodyOfAWholeAnswer) {
 // in the way at the end is kept: the complete file takes the next free name.
 TEST_F(NetworkTest, APartialFileIsClaimedSafely) {
   const fs::path sub = dir / "sub", outside = dir / "outside", part = sub / "v.flv.vidtrawl-part";
-  // (A file not the program's, or one another download writes: PartialFileTest.)
   const std::pair<std::string, bool> cases[] = {
       {"stale", true}, {"stale read-only", true}, {"target link", true},     {"folder", false},
       {"link", false}, {"no folder", false},      {"file for folder", false}};
