@@ -291,6 +291,7 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"http://www.news.co.uk/a", "http://player.news.co.uk/p", true},
       {"http://news.co.uk/a", "http://x.news.co.uk/p", true},
       {"http://www.news.co.uk/a", "http://other.co.uk/p", false},
+      {"http://www.abc.net.au/a", "http://other.net.au/p", false},
       {"http://p.net/d/page", "http://cdn.p.net/p", true},
       {"http://p.net/d/page", "http://p.org/p", false},
       {"http://localhost:81/a", "http://localhost:81/p", true},
@@ -299,9 +300,8 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
   };
   for (const auto &[page, frame, followed] : frames)
     EXPECT_EQ(FindPageVideo("<iframe src='" + std::string(frame) + "'>", page).follow,
-              followed ? frame : "")
-        << page << " " << frame;
-  for (const int depth : {16, 17}) { // structured data is read 16 levels deep, no deeper
+              followed ? frame : ""); // each frame is of one row
+  for (const int depth : {16, 17}) {  // structured data is read 16 levels deep, no deeper
     std::string json = "{\"@type\":\"VideoObject\",\"contentUrl\":\"get?v=d\"}";
     for (int i = 0; i < depth; ++i)
       json = "{\"a\":" + json + "}";
