@@ -69,7 +69,7 @@ TEST(PageDecode, ByteOrderMarkThenHeaderThenMetaThenWindows1252) {
 }
 
 // Elements are closed as the parser closes them, and nothing the tokenizer reads as text (comments,
-// scripts, a tag the page cuts) is taken for markup. Each case: the output, what was added in {}.
+// scripts, a tag the page cuts) is taken for markup. Cases: the output with {added} and [dropped].
 TEST(BoundMarkup, ClosesWhatTheParserClosesUpToTheLimitsAndNothingInText) {
   const std::string_view cases = // separated by '|'
       "<ul><li>a{</li>}<li>b{</li>}</ul>|<li>a<ul><li>b{</li>}</ul>|<h1>a{</h1>}<h2>b|"
@@ -81,11 +81,11 @@ TEST(BoundMarkup, ClosesWhatTheParserClosesUpToTheLimitsAndNothingInText) {
       "<p>a < b{</p>}<div>|<p><!-- <div> --><!-->{</p>}<div>|<p><!-- a --!>{</p>}<div>|"
       "<p><!--->{</p>}<div>|<p><!-- <div>|<p></3 <div>><?x <div>>|<p><div class=\"cut|"
       "<p><script><!--<script></script><div>--></script>{</p>}<div>|<p><script><div>|"
-      "<p><script><!-- </script>{</p>}<div>|<p><textarea><div></textarea></p>|"
-      "<svg><style><a>{</a>}<a>|<svg/><style><a><a>";
+      "<p><script><!-- </script>{</p>}<div>|<p><textarea><div></textarea[/]>{</p>}<div>|"
+      "<svg><style><a>{</a>}<a>|<svg/><style><a><a>|<p><script></script[\t]>{</p>}<div>";
   for (const std::string &bounded : Cases(cases)) {
-    const std::string html = std::regex_replace(bounded, std::regex("\\{[^}]*\\}"), "");
-    const std::string out = std::regex_replace(bounded, std::regex("[{}]"), "");
+    const std::string html = std::regex_replace(bounded, std::regex("\\{[^}]*\\}|[\\[\\]]"), "");
+    const std::string out = std::regex_replace(bounded, std::regex("\\[[^\\]]*\\]|[{}]"), "");
     EXPECT_EQ(BoundMarkup(html), out) << html;
   }
   // Past the depth limit an element becomes the deepest one's sibling; past the attribute limit a
