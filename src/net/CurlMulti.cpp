@@ -86,10 +86,10 @@ void CurlMulti::SetSpeedLimit(std::uint64_t bytesPerSecond) {
   rate_ = bytesPerSecond;
   tokens_ = 0;
   filled_ = std::chrono::steady_clock::now();
-  // Handles that wait under the old limit are taken up under the new one
-  // (waiting on, if it says so): a limit lifted frees them now.
+  // Handles held back under the old limit are taken up at once: a lifted
+  // limit frees them, a new one holds them only as long as it asks.
   if (!paused_.empty())
-    ResumeLater(paused_.front(), std::chrono::milliseconds(0));
+    WakePausedAfter(std::chrono::milliseconds(0));
 }
 
 bool CurlMulti::Admit(CURL *easy, std::size_t bytes) {
@@ -118,6 +118,10 @@ bool CurlMulti::Admit(CURL *easy, std::size_t bytes) {
 void CurlMulti::ResumeLater(CURL *easy, std::chrono::milliseconds after) {
   if (std::find(paused_.begin(), paused_.end(), easy) == paused_.end())
     paused_.push_back(easy);
+  WakePausedAfter(after);
+}
+
+void CurlMulti::WakePausedAfter(std::chrono::milliseconds after) {
   const auto at = std::chrono::steady_clock::now() + after;
   if (resume_.Active() && at >= resumeAt_)
     return;

@@ -59,7 +59,9 @@ private:
   // One call of curl for a socket (or its timer), then the clients' news.
   void Act(curl_socket_t fd, int events);
   void Deliver();
+  // Holds `easy` back until the paused handles are taken up, `after` from now at the latest.
   void ResumeLater(CURL *easy, std::chrono::milliseconds after);
+  void WakePausedAfter(std::chrono::milliseconds after);
   void ResumePaused();
 
   host::EventLoop &loop_;
