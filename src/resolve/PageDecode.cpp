@@ -132,8 +132,8 @@ std::string_view PrescanLabel(std::string_view head) {
   return {};
 }
 
-// Whether the bytes are UTF-8. A character cut by the end (a page cut at its limit) counts as
-// UTF-8 after whole characters of more than one byte, which a one-byte encoding rarely makes.
+// Whether the bytes are UTF-8. A character cut by the end (a page its server cut short) counts
+// as UTF-8 after whole characters of more than one byte, which a one-byte encoding rarely makes.
 bool IsUtf8(std::string_view bytes) {
   bool multiByte = false;
   for (std::size_t i = 0; i < bytes.size();) {
