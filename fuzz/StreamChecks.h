@@ -1,15 +1,15 @@
 #pragma once
 
 #include "FuzzCheck.h"
+#include "manifests/StreamPlan.h"
 #include "net/WebAddress.h"
-#include "resolve/StreamPlan.h"
 
 #include <cmath>
 #include <cstdint>
 
 // What every plan the readers make must hold, whatever text they were given: fragments the
 // engine can ask for, with ranges that are no empty and do not run past the largest offset.
-inline void CheckFragment(const vidtrawl::resolve::StreamFragment &fragment) {
+inline void CheckFragment(const vidtrawl::manifests::StreamFragment &fragment) {
   FUZZ_CHECK(vidtrawl::net::ParseWebAddress(fragment.address).has_value());
   if (fragment.range)
     FUZZ_CHECK(fragment.range->length > 0 &&
@@ -19,10 +19,10 @@ inline void CheckFragment(const vidtrawl::resolve::StreamFragment &fragment) {
   FUZZ_CHECK(std::isfinite(fragment.seconds) && fragment.seconds >= 0);
 }
 
-inline void CheckTrack(const vidtrawl::resolve::StreamTrack &track) {
+inline void CheckTrack(const vidtrawl::manifests::StreamTrack &track) {
   FUZZ_CHECK(!track.fragments.empty());
   if (track.init)
     CheckFragment(*track.init);
-  for (const vidtrawl::resolve::StreamFragment &fragment : track.fragments)
+  for (const vidtrawl::manifests::StreamFragment &fragment : track.fragments)
     CheckFragment(fragment);
 }

@@ -2,7 +2,7 @@
 // segments no more than the reader allows, and each rule of choice makes a plan of them.
 #include "FuzzCheck.h"
 #include "StreamChecks.h"
-#include "resolve/DashManifest.h"
+#include "manifests/DashManifest.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,23 +12,23 @@ using namespace vidtrawl;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char *>(data), size);
-  const base::Outcome<resolve::DashManifest> manifest =
-      resolve::ParseDashManifest(text, "https://media.example.org/v/1/manifest.mpd");
+  const base::Outcome<manifests::DashManifest> manifest =
+      manifests::ParseDashManifest(text, "https://media.example.org/v/1/manifest.mpd");
   if (manifest.Failed()) {
     FUZZ_CHECK(!manifest.Failure().detail.empty());
     return 0;
   }
   std::size_t segments = 0;
   for (const auto *set : {&manifest.Value().video, &manifest.Value().audio})
-    for (const resolve::DashRepresentation &representation : *set) {
+    for (const manifests::DashRepresentation &representation : *set) {
       CheckTrack(representation.track);
       segments += representation.track.fragments.size();
     }
   FUZZ_CHECK(segments > 0 && segments <= 200'000);
-  for (const resolve::Quality &quality :
-       {resolve::Quality{}, resolve::Quality{resolve::Quality::Rule::Worst, 0},
-        resolve::Quality{resolve::Quality::Rule::AtMost, 720}}) {
-    const resolve::StreamPlan plan = resolve::ChooseDashStreams(manifest.Value(), quality);
+  for (const manifests::Quality &quality :
+       {manifests::Quality{}, manifests::Quality{manifests::Quality::Rule::Worst, 0},
+        manifests::Quality{manifests::Quality::Rule::AtMost, 720}}) {
+    const manifests::StreamPlan plan = manifests::ChooseDashStreams(manifest.Value(), quality);
     CheckTrack(plan.video);
     if (plan.audio)
       CheckTrack(*plan.audio);

@@ -1,7 +1,7 @@
 // The sites' page parsers: the first byte chooses the site, the second the
 // length of the page address that follows; the rest is the page.
 #include "FuzzCheck.h"
-#include "resolve/SiteTable.h"
+#include "sites/SiteTable.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -4,7 +4,7 @@
 // or https address; the title is one line without surrounding blanks.
 #include "FuzzCheck.h"
 #include "net/WebAddress.h"
-#include "resolve/PageVideo.h"
+#include "pagesearch/PageVideo.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                                                 "http://example.net/%2e%2e/x"};
   const std::string_view page = kPages[data[0] % std::size(kPages)];
   const std::string_view html(reinterpret_cast<const char *>(data + 1), size - 1);
-  const resolve::PageVideo found = resolve::FindPageVideo(html, page);
+  const pagesearch::PageVideo found = pagesearch::FindPageVideo(html, page);
   const std::string hosted = found.hosted ? found.hosted->address : "";
   FUZZ_CHECK(!found.address.empty() + !found.follow.empty() + found.hosted.has_value() <= 1);
   for (const std::string *address : {&found.address, &found.follow, &hosted})

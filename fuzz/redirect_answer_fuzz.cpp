@@ -2,8 +2,8 @@
 // taking the player address's host text apart, and building the request.
 #include "FuzzCheck.h"
 #include "net/HostAndPort.h"
-#include "resolve/RedirectAnswer.h"
-#include "resolve/RedirectRequest.h"
+#include "sites/RedirectAnswer.h"
+#include "sites/RedirectRequest.h"
 
 #include <cstddef>
 #include <cstdint>

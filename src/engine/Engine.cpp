@@ -4,13 +4,13 @@
 #include "list/ListFile.h"
 #include "media/FragmentStore.h"
 #include "net/Session.h"
-#include "resolve/SiteTable.h"
-#include "resolve/VideoLookup.h"
-#include "resolve/VideoPageAddress.h"
 #include "scheduler/Scheduler.h"
 #include "settings/RegistryFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
+#include "sites/SiteTable.h"
+#include "sites/VideoLookup.h"
+#include "sites/VideoPageAddress.h"
 
 #include <algorithm>
 
@@ -29,7 +29,7 @@ struct Engine::Parts {
   net::Session session;
   scheduler::Scheduler scheduler;
   std::vector<PassObserver *> passObservers;
-  std::unique_ptr<resolve::VideoLookup> lookup; // a lone page being resolved
+  std::unique_ptr<sites::VideoLookup> lookup; // a lone page being resolved
 };
 
 std::string ListFullText(std::size_t dropped) {
@@ -128,7 +128,7 @@ const std::string &Engine::PreferredQuality() const {
 }
 
 bool Engine::SetPreferredQuality(const std::string &quality) {
-  const std::optional<resolve::Quality> parsed = resolve::ParseQuality(quality);
+  const std::optional<manifests::Quality> parsed = manifests::ParseQuality(quality);
   if (!parsed)
     return false;
   media::StreamOptions options = parts_->scheduler.StreamOptions();
@@ -144,7 +144,7 @@ bool Engine::KnownSitesOnly() const {
 
 void Engine::SetKnownSitesOnly(bool on) {
   parts_->settings.knownSitesOnly = on;
-  parts_->items.SetSiteRule(on ? resolve::SiteRule::KnownSitesOnly : resolve::SiteRule::AnyPage);
+  parts_->items.SetSiteRule(on ? sites::SiteRule::KnownSitesOnly : sites::SiteRule::AnyPage);
 }
 
 int Engine::SimultaneousDownloads() const {
@@ -225,11 +225,11 @@ std::size_t Engine::AddFromText(const std::string &text) {
 }
 
 bool Engine::IsVideoPageAddress(const std::string &text) const {
-  return resolve::IsVideoPageAddress(text, parts_->items.SiteRule());
+  return sites::IsVideoPageAddress(text, parts_->items.SiteRule());
 }
 
 std::span<const Site *const> Engine::Sites() {
-  return resolve::Sites();
+  return sites::Sites();
 }
 
 void Engine::Remove(const std::vector<Serial> &serials) {
@@ -362,9 +362,9 @@ std::filesystem::path Engine::DefaultListFile() {
 }
 
 void Engine::ResolvePage(const std::string &url, std::function<void(const Resolution &)> done) {
-  parts_->lookup = std::make_unique<resolve::VideoLookup>(
-      parts_->session, resolve::SiteOfAddress(url, parts_->items.SiteRule()), url, nullptr,
-      [done = std::move(done)](base::Outcome<resolve::ResolvedVideo> outcome) {
+  parts_->lookup = std::make_unique<sites::VideoLookup>(
+      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, nullptr,
+      [done = std::move(done)](base::Outcome<pagesearch::ResolvedVideo> outcome) {
         if (outcome.Done())
           done({outcome.Value().address, std::nullopt});
         else

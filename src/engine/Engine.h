@@ -6,11 +6,11 @@
 #include "list/Item.h"
 #include "list/ItemText.h"
 #include "list/ListObserver.h"
+#include "manifests/StreamChoice.h"
 #include "net/ClientOptions.h"
 #include "net/ConnectionMap.h"
 #include "net/PartialFile.h"
-#include "resolve/Site.h"
-#include "resolve/StreamChoice.h"
+#include "sites/Site.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -52,8 +52,8 @@ using list::StatusText;
 using list::TransferPercent;
 using net::ClientOptions;
 using net::ConnectionMap;
-using resolve::SamplePage;
-using resolve::Site;
+using sites::SamplePage;
+using sites::Site;
 
 // A download is received into its file name with this added, and renamed
 // when complete: a cancelled or failed item's bytes are under that name.
@@ -65,9 +65,9 @@ inline constexpr std::size_t kListCapacity = list::DownloadList::kCapacity;
 inline constexpr int kMaxSimultaneousDownloads = 16;
 inline constexpr int kMaxConnections = 16;
 // The qualities a user may ask a stream in: "best, worst or a height such as 720 or 720p".
-inline constexpr std::string_view kQualityForms = resolve::kQualityForms;
+inline constexpr std::string_view kQualityForms = manifests::kQualityForms;
 inline bool IsQuality(std::string_view text) {
-  return resolve::ParseQuality(text).has_value();
+  return manifests::ParseQuality(text).has_value();
 }
 
 struct Hosts {
@@ -175,7 +175,7 @@ public:
   // how many did not fit.
   std::size_t AddFromText(const std::string &text);
   // Whether a copied text is a video page's address the clipboard monitor
-  // may take (see resolve/VideoPageAddress.h).
+  // may take (see sites/VideoPageAddress.h).
   bool IsVideoPageAddress(const std::string &text) const;
   // The supported sites, in the order in which addresses are tested.
   static std::span<const Site *const> Sites();

@@ -5,7 +5,7 @@
 #include "list/FileNaming.h"
 #include "list/ItemText.h"
 #include "list/ListObserver.h"
-#include "resolve/SiteTable.h"
+#include "sites/SiteTable.h"
 
 #include <algorithm>
 
@@ -73,7 +73,7 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses, bool su
     const std::string address(base::TrimBlanks(text));
     if (address.empty() || address.size() > kMaxAddress || listed_.count(address) != 0)
       continue;
-    const resolve::Site *site = resolve::SiteOfAddress(address, rule_);
+    const sites::Site *site = sites::SiteOfAddress(address, rule_);
     if (site == nullptr && supportedOnly)
       continue;
     if (items_.size() >= kCapacity) {
@@ -169,7 +169,7 @@ std::size_t DownloadList::Retry(const std::vector<Serial> &serials) {
       fresh.address = std::move(it.address);
       // Decided again: what the site was taken for may have been a guess
       // (a file's address its server answered with a page, once).
-      fresh.site = resolve::SiteOfAddress(fresh.address, rule_);
+      fresh.site = sites::SiteOfAddress(fresh.address, rule_);
       fresh.phase = fresh.site == nullptr ? Phase::Unsupported : Phase::Waiting;
       fresh.partName = std::move(it.partName);         // its bytes are taken up again,
       fresh.videoAddress = std::move(it.videoAddress); // and are that address's

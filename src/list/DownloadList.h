@@ -1,7 +1,7 @@
 #pragma once
 
 #include "list/Item.h"
-#include "resolve/SiteTable.h"
+#include "sites/SiteTable.h"
 
 #include <cstddef>
 #include <functional>
@@ -37,8 +37,8 @@ public:
   std::size_t CountOfFileName(const std::string &fileName) const;
 
   // Which addresses are supported (AnyPage at first): decides at each add.
-  void SetSiteRule(resolve::SiteRule rule) { rule_ = rule; }
-  resolve::SiteRule SiteRule() const { return rule_; }
+  void SetSiteRule(sites::SiteRule rule) { rule_ = rule; }
+  sites::SiteRule SiteRule() const { return rule_; }
 
   // Appends an item for each address (blanks and line ends around it
   // removed) that is not empty, too long nor listed already (letter case counts); an
@@ -85,7 +85,7 @@ private:
   std::unordered_map<std::string, int> listed_;
   std::unordered_map<std::string, int> fileNames_;
   std::vector<ListObserver *> observers_;
-  resolve::SiteRule rule_ = resolve::SiteRule::AnyPage;
+  sites::SiteRule rule_ = sites::SiteRule::AnyPage;
 };
 
 } // namespace vidtrawl::list

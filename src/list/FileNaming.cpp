@@ -2,7 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "list/CleanFileName.h"
-#include "resolve/VideoFiles.h"
+#include "pagesearch/VideoFiles.h"
 
 namespace vidtrawl::list {
 namespace {
@@ -66,11 +66,11 @@ std::string NameFromTemplate(std::string_view form, const NameFields &fields) {
 }
 
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
-                        const resolve::NamingRule &rule, const std::string &pageTitle) {
+                        const sites::NamingRule &rule, const std::string &pageTitle) {
   std::string name = file.name;
   if (rule.titleOrPath) {
     if (name.empty() && !pageTitle.empty())
-      name = pageTitle + std::string(resolve::FileExtension(videoAddress));
+      name = pageTitle + std::string(pagesearch::FileExtension(videoAddress));
     if (name.empty()) {
       const std::string path = videoAddress.substr(0, videoAddress.find_first_of("?#"));
       name = AfterLastSlash(path);
@@ -95,7 +95,7 @@ std::string NameOfStream(const std::string &pageTitle, const std::string &playli
   std::string name = pageTitle;
   if (name.empty()) {
     name = AfterLastSlash(playlistAddress.substr(0, playlistAddress.find_first_of("?#")));
-    name = name.substr(0, name.size() - resolve::FileExtension(name).size());
+    name = name.substr(0, name.size() - pagesearch::FileExtension(name).size());
   }
   if (name.empty())
     name = kEnterFileName;

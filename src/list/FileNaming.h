@@ -1,7 +1,7 @@
 #pragma once
 
 #include "net/FileInfoRequest.h"
-#include "resolve/Site.h"
+#include "sites/Site.h"
 
 #include <cstddef>
 #include <string>
@@ -34,7 +34,7 @@ struct NameFields {
 std::string NameFromTemplate(std::string_view form, const NameFields &fields);
 
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
-                        const resolve::NamingRule &rule, const std::string &pageTitle = {});
+                        const sites::NamingRule &rule, const std::string &pageTitle = {});
 
 // A stream's file keeps its fragments beside it under a name this much longer.
 inline constexpr std::size_t kMaxStreamName = kMaxFileName - 9;

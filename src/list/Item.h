@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Fault.h"
-#include "resolve/Site.h"
+#include "sites/Site.h"
 
 #include <cstdint>
 #include <optional>
@@ -37,9 +37,9 @@ enum class SizeKnown {
 // they are shown (see ItemText.h).
 struct Item {
   Serial serial = 0;
-  std::string address;                 // the page address, as added
-  const resolve::Site *site = nullptr; // none: no supported site's address
-  std::string videoAddress;            // the video file's, once the page is read
+  std::string address;               // the page address, as added
+  const sites::Site *site = nullptr; // none: no supported site's address
+  std::string videoAddress;          // the video file's, once the page is read
   // The user's form of the file's name ({title}, {id}, {site}, {ext}); empty: none.
   std::string nameTemplate;
 

@@ -137,7 +137,7 @@ std::optional<std::string> CleanName(std::optional<std::string> name) {
   return name;
 }
 
-std::optional<Item> ItemOf(const Json &entry, resolve::SiteRule rule) {
+std::optional<Item> ItemOf(const Json &entry, sites::SiteRule rule) {
   if (!entry.is_object())
     return std::nullopt;
   const std::optional<std::string> address = Member<std::string>(entry, "address");
@@ -146,7 +146,7 @@ std::optional<Item> ItemOf(const Json &entry, resolve::SiteRule rule) {
     return std::nullopt;
   Item item;
   item.address = *address;
-  item.site = resolve::SiteOfAddress(item.address, rule);
+  item.site = sites::SiteOfAddress(item.address, rule);
   item.phase = *phase;
   // The pass that worked on it ended with the program: its bytes are kept.
   if (item.phase == Phase::Preparing || item.phase == Phase::Transferring)
@@ -216,7 +216,7 @@ std::string ListText(const std::vector<Item> &items) {
          "\n";
 }
 
-ReadList ReadListText(std::string_view text, resolve::SiteRule rule) {
+ReadList ReadListText(std::string_view text, sites::SiteRule rule) {
   ReadList read;
   const Json list = Json::parse(text, nullptr, false);
   if (list.is_discarded() || !list.is_object())

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "list/Item.h"
-#include "resolve/SiteTable.h"
+#include "sites/SiteTable.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -25,7 +25,7 @@ struct ReadList {
   std::vector<Item> items;
   std::string problem; // empty: read
 };
-ReadList ReadListText(std::string_view text, resolve::SiteRule rule);
+ReadList ReadListText(std::string_view text, sites::SiteRule rule);
 
 // ${XDG_DATA_HOME:-~/.local/share}/vidtrawl/list.json
 std::filesystem::path DefaultListFile();

@@ -1,9 +1,9 @@
 #include "media/FragmentFetcher.h"
 
+#include "manifests/StreamFault.h"
 #include "media/Aes128Cbc.h"
 #include "net/HeaderBlock.h"
 #include "net/Validators.h"
-#include "resolve/StreamFault.h"
 
 #include <algorithm>
 
@@ -40,7 +40,7 @@ public:
   Fetch(FragmentFetcher &owner, Part part)
       : part_(std::move(part)), owner_(owner),
         request_(owner.session_, kMaxHeaderBlock, owner.agent_) {
-    const resolve::StreamFragment &fragment = *part_.fragment;
+    const manifests::StreamFragment &fragment = *part_.fragment;
     if (fragment.range)
       request_.AskFrom(fragment.range->offset, {},
                        fragment.range->offset + fragment.range->length - 1);
@@ -56,7 +56,7 @@ public:
 
 private:
   net::CurlRequest::Sink Open(std::string_view first) {
-    const resolve::StreamFragment &fragment = *part_.fragment;
+    const manifests::StreamFragment &fragment = *part_.fragment;
     if (net::IsWebPageBody(request_.ContentType(), first)) {
       fault_ = WebPageFault();
       return nullptr;
@@ -96,8 +96,8 @@ private:
     }
     if (holding_) {
       if (held_.size() + size > kMaxHeldFragment) {
-        fault_ = resolve::StreamFault("a segment is larger than " +
-                                      std::to_string(kMaxHeldFragment >> 20) + " MiB");
+        fault_ = manifests::StreamFault("a segment is larger than " +
+                                        std::to_string(kMaxHeldFragment >> 20) + " MiB");
         return false;
       }
       held_.append(data, size);
@@ -127,7 +127,7 @@ private:
   }
 
   std::optional<base::Fault> Store() {
-    const resolve::StreamFragment &fragment = *part_.fragment;
+    const manifests::StreamFragment &fragment = *part_.fragment;
     FragmentStore &store = owner_.store_;
     if (holding_) {
       if (fragment.key) {
@@ -160,17 +160,17 @@ private:
 };
 
 FragmentFetcher::FragmentFetcher(net::Session &session, FragmentStore &store,
-                                 const resolve::StreamPlan &plan, int atOnce, net::Agent agent,
+                                 const manifests::StreamPlan &plan, int atOnce, net::Agent agent,
                                  ProgressSink progress, Done done)
     : session_(session), store_(store), atOnce_(std::max(atOnce, 1)), agent_(agent),
       progress_(std::move(progress)), done_(std::move(done)), wake_(session.Loop()),
       start_(session.Loop()) {
-  const auto list = [&](Track track, const resolve::StreamTrack &source) {
+  const auto list = [&](Track track, const manifests::StreamTrack &source) {
     std::size_t index = 0;
     double start = 0;
     if (source.init)
       waiting_.push_back({track, index++, &*source.init, -1});
-    for (const resolve::StreamFragment &fragment : source.fragments) {
+    for (const manifests::StreamFragment &fragment : source.fragments) {
       waiting_.push_back({track, index++, &fragment, start});
       start += fragment.seconds;
     }
@@ -211,7 +211,7 @@ void FragmentFetcher::Fill() {
       ++part;
       continue;
     }
-    if (const std::optional<resolve::SegmentKey> &key = part->fragment->key;
+    if (const std::optional<manifests::SegmentKey> &key = part->fragment->key;
         key && !keys_.contains(key->address)) {
       FetchKey(key->address);
       ++part;
@@ -236,7 +236,7 @@ void FragmentFetcher::FetchKey(const std::string &address) {
         if (answer.Failed()) {
           Fail(answer.Failure());
         } else if (answer.Value().text.size() != 16) {
-          Fail(resolve::StreamFault("the key at " + address + " is not 16 bytes"));
+          Fail(manifests::StreamFault("the key at " + address + " is not 16 bytes"));
         } else {
           keys_[address] = std::move(answer.Value().text);
           Fill();

@@ -2,11 +2,11 @@
 
 #include "base/Fault.h"
 #include "host/EventLoop.h"
+#include "manifests/StreamPlan.h"
 #include "media/FragmentStore.h"
 #include "net/CurlRequest.h"
 #include "net/PageFetch.h"
 #include "net/Session.h"
-#include "resolve/StreamPlan.h"
 
 #include <chrono>
 #include <cstddef>
@@ -40,7 +40,7 @@ public:
   // no longer transient; a key's fault is as it came.
   using Done = std::function<void(std::optional<base::Fault>)>;
 
-  FragmentFetcher(net::Session &session, FragmentStore &store, const resolve::StreamPlan &plan,
+  FragmentFetcher(net::Session &session, FragmentStore &store, const manifests::StreamPlan &plan,
                   int atOnce, net::Agent agent, ProgressSink progress, Done done);
   ~FragmentFetcher();
   FragmentFetcher(const FragmentFetcher &) = delete;
@@ -51,7 +51,7 @@ private:
   struct Part {
     FragmentStore::Track track = FragmentStore::Track::Video;
     std::size_t index = 0; // in its track, init fragment first
-    const resolve::StreamFragment *fragment = nullptr;
+    const manifests::StreamFragment *fragment = nullptr;
     double start = 0; // when it plays, in seconds
     int failures = 0;
     Clock::time_point due{};

@@ -15,7 +15,7 @@ constexpr std::size_t kPacketsPerTurn = 256;
 // What tells one plan of fragments from another, the same in every run of the program: a
 // store's fragments are of the plan whose identity it notes (FNV-1a over every fragment's
 // address, range and key).
-std::string IdentityOf(const resolve::StreamPlan &plan) {
+std::string IdentityOf(const manifests::StreamPlan &plan) {
   std::uint64_t hash = 14695981039346656037ull;
   const auto add = [&](std::string_view text) {
     for (const char c : text) {
@@ -25,9 +25,9 @@ std::string IdentityOf(const resolve::StreamPlan &plan) {
     hash ^= 0xff; // a separator no text has
     hash *= 1099511628211ull;
   };
-  const auto addTrack = [&](std::string_view name, const resolve::StreamTrack &track) {
+  const auto addTrack = [&](std::string_view name, const manifests::StreamTrack &track) {
     add(name);
-    const auto addFragment = [&](const resolve::StreamFragment &fragment) {
+    const auto addFragment = [&](const manifests::StreamFragment &fragment) {
       add(fragment.address);
       if (fragment.range)
         add(std::to_string(fragment.range->offset) + "+" + std::to_string(fragment.range->length));
@@ -36,7 +36,7 @@ std::string IdentityOf(const resolve::StreamPlan &plan) {
     };
     if (track.init)
       addFragment(*track.init);
-    for (const resolve::StreamFragment &fragment : track.fragments)
+    for (const manifests::StreamFragment &fragment : track.fragments)
       addFragment(fragment);
   };
   addTrack("video", plan.video);
@@ -48,14 +48,14 @@ std::string IdentityOf(const resolve::StreamPlan &plan) {
 }
 
 // The bytes of the fragments when every one states its range.
-std::optional<std::uint64_t> ExactBytes(const resolve::StreamPlan &plan) {
+std::optional<std::uint64_t> ExactBytes(const manifests::StreamPlan &plan) {
   std::uint64_t bytes = 0;
-  for (const resolve::StreamTrack *track : {&plan.video, plan.audio ? &*plan.audio : nullptr}) {
+  for (const manifests::StreamTrack *track : {&plan.video, plan.audio ? &*plan.audio : nullptr}) {
     if (track == nullptr)
       continue;
     if (track->init && !track->init->range)
       return std::nullopt;
-    for (const resolve::StreamFragment &fragment : track->fragments) {
+    for (const manifests::StreamFragment &fragment : track->fragments) {
       if (!fragment.range || fragment.key) // a keyed one loses its padding
         return std::nullopt;
       bytes += fragment.range->length;
@@ -66,21 +66,21 @@ std::optional<std::uint64_t> ExactBytes(const resolve::StreamPlan &plan) {
   return bytes;
 }
 
-std::size_t PartsOf(const resolve::StreamTrack &track) {
+std::size_t PartsOf(const manifests::StreamTrack &track) {
   return track.fragments.size() + (track.init ? 1 : 0);
 }
 
 } // namespace
 
 StreamDownload::StreamDownload(net::Session &session, std::string address,
-                               resolve::VideoProtocol protocol, net::PartialFile &output,
+                               pagesearch::VideoProtocol protocol, net::PartialFile &output,
                                StreamOptions options, net::Agent agent, ProgressSink progress,
                                Done done)
     : session_(session), address_(std::move(address)), output_(output), options_(options),
       agent_(agent), progress_(std::move(progress)), done_(std::move(done)), step_(session.Loop()) {
   lookup_ =
       std::make_unique<StreamPlanLookup>(session_, address_, protocol, options_.quality, agent_,
-                                         [this](base::Outcome<resolve::StreamPlan> plan) {
+                                         [this](base::Outcome<manifests::StreamPlan> plan) {
                                            if (plan.Failed())
                                              Finish(plan.Failure());
                                            else
@@ -90,7 +90,7 @@ StreamDownload::StreamDownload(net::Session &session, std::string address,
 
 StreamDownload::~StreamDownload() = default;
 
-void StreamDownload::Planned(resolve::StreamPlan plan) {
+void StreamDownload::Planned(manifests::StreamPlan plan) {
   plan_ = std::move(plan);
   exactBytes_ = ExactBytes(plan_);
   // The store is named after the slot the item's partial file holds, whatever name the file

@@ -2,15 +2,15 @@
 
 #include "base/Outcome.h"
 #include "host/EventLoop.h"
+#include "manifests/StreamChoice.h"
+#include "manifests/StreamPlan.h"
 #include "media/FragmentFetcher.h"
 #include "media/FragmentStore.h"
 #include "media/Remuxer.h"
 #include "media/StreamPlanLookup.h"
 #include "net/PartialFile.h"
 #include "net/Session.h"
-#include "resolve/StreamChoice.h"
-#include "resolve/StreamPlan.h"
-#include "resolve/VideoProtocol.h"
+#include "pagesearch/VideoProtocol.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +22,7 @@ namespace vidtrawl::media {
 
 // How streams are downloaded.
 struct StreamOptions {
-  resolve::Quality quality;
+  manifests::Quality quality;
   int fragmentsAtOnce = 4;
 };
 
@@ -52,7 +52,7 @@ public:
   using ProgressSink = std::function<void(const StreamProgress &)>;
   using Done = std::function<void(base::Outcome<JoinedStream>)>;
 
-  StreamDownload(net::Session &session, std::string address, resolve::VideoProtocol protocol,
+  StreamDownload(net::Session &session, std::string address, pagesearch::VideoProtocol protocol,
                  net::PartialFile &output, StreamOptions options, net::Agent agent,
                  ProgressSink progress, Done done);
   ~StreamDownload();
@@ -63,7 +63,7 @@ public:
   void Completed();
 
 private:
-  void Planned(resolve::StreamPlan plan);
+  void Planned(manifests::StreamPlan plan);
   void Fetched(std::optional<base::Fault> fault);
   void Join();
   void Step();
@@ -78,7 +78,7 @@ private:
   ProgressSink progress_;
   Done done_;
   std::unique_ptr<StreamPlanLookup> lookup_;
-  resolve::StreamPlan plan_;
+  manifests::StreamPlan plan_;
   std::optional<std::uint64_t> exactBytes_; // every fragment has a byte range
   std::optional<FragmentStore> store_;
   std::unique_ptr<FragmentFetcher> fetcher_;

@@ -1,16 +1,16 @@
 #include "media/StreamPlanLookup.h"
 
-#include "resolve/AnswerMedia.h"
-#include "resolve/DashManifest.h"
-#include "resolve/HlsMasterPlaylist.h"
-#include "resolve/HlsMediaPlaylist.h"
-#include "resolve/StreamFault.h"
+#include "manifests/DashManifest.h"
+#include "manifests/HlsMasterPlaylist.h"
+#include "manifests/HlsMediaPlaylist.h"
+#include "manifests/StreamFault.h"
+#include "pagesearch/AnswerMedia.h"
 
 namespace vidtrawl::media {
-using resolve::VideoProtocol;
+using pagesearch::VideoProtocol;
 
 StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
-                                   VideoProtocol protocol, resolve::Quality quality,
+                                   VideoProtocol protocol, manifests::Quality quality,
                                    net::Agent agent, Done done)
     : session_(session), address_(std::move(address)), protocol_(protocol), quality_(quality),
       agent_(agent), done_(std::move(done)) {
@@ -29,33 +29,35 @@ void StreamPlanLookup::Read(const net::Page &playlist) {
   // The addresses in it are relative to where it came from after its redirections.
   const std::string &base = playlist.address.empty() ? address_ : playlist.address;
   if (protocol_ == VideoProtocol::Dash) {
-    base::Outcome<resolve::DashManifest> manifest = resolve::ParseDashManifest(playlist.text, base);
+    base::Outcome<manifests::DashManifest> manifest =
+        manifests::ParseDashManifest(playlist.text, base);
     if (manifest.Failed())
       Finish(manifest.Failure());
     else
-      Finish(resolve::ChooseDashStreams(manifest.Value(), quality_));
+      Finish(manifests::ChooseDashStreams(manifest.Value(), quality_));
     return;
   }
-  if (resolve::IsHlsMasterPlaylist(playlist.text)) {
+  if (manifests::IsHlsMasterPlaylist(playlist.text)) {
     ReadMaster(playlist);
     return;
   }
-  base::Outcome<resolve::StreamTrack> track = resolve::ParseHlsMediaPlaylist(playlist.text, base);
+  base::Outcome<manifests::StreamTrack> track =
+      manifests::ParseHlsMediaPlaylist(playlist.text, base);
   if (track.Failed())
     Finish(track.Failure());
   else
-    Finish(resolve::MakeStreamPlan(std::move(track.Value()), std::nullopt, 0));
+    Finish(manifests::MakeStreamPlan(std::move(track.Value()), std::nullopt, 0));
 }
 
 void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
   const std::string &base = playlist.address.empty() ? address_ : playlist.address;
-  base::Outcome<resolve::HlsMasterPlaylist> master =
-      resolve::ParseHlsMasterPlaylist(playlist.text, base);
+  base::Outcome<manifests::HlsMasterPlaylist> master =
+      manifests::ParseHlsMasterPlaylist(playlist.text, base);
   if (master.Failed()) {
     Finish(master.Failure());
     return;
   }
-  const resolve::HlsChoice choice = resolve::ChooseHlsVariant(master.Value(), quality_);
+  const manifests::HlsChoice choice = manifests::ChooseHlsVariant(master.Value(), quality_);
   bitsPerSecond_ = choice.bitsPerSecond;
   separateAudio_ = choice.audioPlaylist.has_value();
   const std::string *playlists[2] = {&choice.videoPlaylist,
@@ -76,8 +78,8 @@ void StreamPlanLookup::MediaPlaylist(std::size_t index, base::Outcome<net::Page>
     Finish(page.Failure());
     return;
   }
-  base::Outcome<resolve::StreamTrack> track =
-      resolve::ParseHlsMediaPlaylist(page.Value().text, page.Value().address);
+  base::Outcome<manifests::StreamTrack> track =
+      manifests::ParseHlsMediaPlaylist(page.Value().text, page.Value().address);
   if (track.Failed()) {
     Finish(track.Failure());
     return;
@@ -85,12 +87,12 @@ void StreamPlanLookup::MediaPlaylist(std::size_t index, base::Outcome<net::Page>
   tracks_[index] = std::move(track.Value());
   if (--awaited_ > 0)
     return;
-  Finish(resolve::MakeStreamPlan(std::move(*tracks_[0]),
-                                 separateAudio_ ? std::move(tracks_[1]) : std::nullopt,
-                                 bitsPerSecond_));
+  Finish(manifests::MakeStreamPlan(std::move(*tracks_[0]),
+                                   separateAudio_ ? std::move(tracks_[1]) : std::nullopt,
+                                   bitsPerSecond_));
 }
 
-void StreamPlanLookup::Finish(base::Outcome<resolve::StreamPlan> outcome) {
+void StreamPlanLookup::Finish(base::Outcome<manifests::StreamPlan> outcome) {
   if (!done_)
     return; // one media playlist failed already
   Done done = std::move(done_);

@@ -2,11 +2,11 @@
 
 #include "base/Outcome.h"
 #include "host/EventLoop.h"
+#include "manifests/StreamChoice.h"
+#include "manifests/StreamPlan.h"
 #include "net/PageFetch.h"
 #include "net/Session.h"
-#include "resolve/StreamChoice.h"
-#include "resolve/StreamPlan.h"
-#include "resolve/VideoProtocol.h"
+#include "pagesearch/VideoProtocol.h"
 
 #include <functional>
 #include <memory>
@@ -22,27 +22,27 @@ namespace vidtrawl::media {
 // starts at once and ends on the loop; destroying it stops it without a word.
 class StreamPlanLookup {
 public:
-  using Done = std::function<void(base::Outcome<resolve::StreamPlan>)>;
+  using Done = std::function<void(base::Outcome<manifests::StreamPlan>)>;
 
-  StreamPlanLookup(net::Session &session, std::string address, resolve::VideoProtocol protocol,
-                   resolve::Quality quality, net::Agent agent, Done done);
+  StreamPlanLookup(net::Session &session, std::string address, pagesearch::VideoProtocol protocol,
+                   manifests::Quality quality, net::Agent agent, Done done);
 
 private:
   void Read(const net::Page &playlist);
   void ReadMaster(const net::Page &playlist);
   // A media playlist of the chosen variant arrived (index 0: the video's, 1: the audio's).
   void MediaPlaylist(std::size_t index, base::Outcome<net::Page> page);
-  void Finish(base::Outcome<resolve::StreamPlan> outcome);
+  void Finish(base::Outcome<manifests::StreamPlan> outcome);
 
   net::Session &session_;
   std::string address_;
-  resolve::VideoProtocol protocol_;
-  resolve::Quality quality_;
+  pagesearch::VideoProtocol protocol_;
+  manifests::Quality quality_;
   net::Agent agent_;
   Done done_;
   std::unique_ptr<net::PageFetch> fetch_;
   std::unique_ptr<net::PageFetch> media_[2];
-  std::optional<resolve::StreamTrack> tracks_[2];
+  std::optional<manifests::StreamTrack> tracks_[2];
   std::size_t awaited_ = 0;
   std::uint64_t bitsPerSecond_ = 0;
   bool separateAudio_ = false;

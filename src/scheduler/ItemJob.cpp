@@ -5,9 +5,9 @@
 #include "list/FileNaming.h"
 #include "media/FragmentStore.h"
 #include "net/CompletedFile.h"
-#include "resolve/AnswerMedia.h"
-#include "resolve/SiteTable.h"
+#include "pagesearch/AnswerMedia.h"
 #include "scheduler/Scheduler.h"
+#include "sites/SiteTable.h"
 
 #include <cmath>
 
@@ -55,7 +55,7 @@ void ItemJob::Start() {
 
 void ItemJob::Resolve() {
   stage_ = Stage::Resolving;
-  lookup_ = std::make_unique<resolve::VideoLookup>(
+  lookup_ = std::make_unique<sites::VideoLookup>(
       scheduler_.session_, site_, page_,
       [this](std::uint64_t received, std::uint64_t announced) {
         scheduler_.items_.Update(serial_, [&](Item &it) {
@@ -66,10 +66,10 @@ void ItemJob::Resolve() {
                         static_cast<double>(received) * 100.0 / static_cast<double>(announced))));
         });
       },
-      [this](base::Outcome<resolve::ResolvedVideo> outcome) { Resolved(std::move(outcome)); });
+      [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Resolved(std::move(outcome)); });
 }
 
-void ItemJob::Resolved(base::Outcome<resolve::ResolvedVideo> outcome) {
+void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
   if (outcome.Failed()) {
     Fail(outcome.Failure());
     return;
@@ -90,7 +90,7 @@ void ItemJob::Ask() {
   info_ = std::make_unique<net::FileInfoRequest>(
       scheduler_.session_, video_.address,
       [this](base::Outcome<net::RemoteFile> outcome) { Asked(std::move(outcome)); },
-      resolve::AgentFor(*site_));
+      sites::AgentFor(*site_));
 }
 
 void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
@@ -98,7 +98,7 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   // as the page it is (an error page of a missing file is no such page).
   if (site_->parse == nullptr && outcome.Done() && outcome.Value().exists &&
       IsWebPageType(outcome.Value().type)) {
-    site_ = &resolve::AnyPageSite();
+    site_ = &sites::AnyPageSite();
     scheduler_.items_.Update(serial_, [&](Item &it) {
       it.site = site_;
       it.pageRead = false;
@@ -109,7 +109,7 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   // A playlist's address that has no playlist's name: what the server calls it decides (the
   // known sites' files are files, as they always were).
   if (site_->domain.empty() && outcome.Done() && outcome.Value().exists)
-    if (const auto protocol = resolve::PlaylistOfType(outcome.Value().contentType)) {
+    if (const auto protocol = pagesearch::PlaylistOfType(outcome.Value().contentType)) {
       video_.protocol = *protocol;
       PlanStream();
       return;
@@ -278,7 +278,7 @@ void ItemJob::Transfer() {
     stream_.reset(); // its store is free for the next
     stream_ = std::make_unique<media::StreamDownload>(
         scheduler_.session_, address, video_.protocol, *file_, scheduler_.streams_,
-        resolve::AgentFor(*site_),
+        sites::AgentFor(*site_),
         [this](const media::StreamProgress &progress) { StreamProgress(progress); },
         [this](base::Outcome<media::JoinedStream> outcome) { Joined(std::move(outcome)); });
     scheduler_.WantsName();
@@ -289,7 +289,7 @@ void ItemJob::Transfer() {
       net::ExpectedFile{remote_.size.value_or(0), remote_.version},
       [this](std::uint64_t received, std::uint64_t announced) { Progress(received, announced); },
       [this](base::Outcome<std::uint64_t> outcome) { Received(std::move(outcome)); },
-      net::FileTransfer::Then::Leave, resolve::AgentFor(*site_));
+      net::FileTransfer::Then::Leave, sites::AgentFor(*site_));
   scheduler_.WantsName();
 }
 

@@ -9,8 +9,8 @@
 #include "net/Download.h"
 #include "net/FileInfoRequest.h"
 #include "net/PartialFile.h"
-#include "resolve/VideoLookup.h"
 #include "scheduler/RateMeter.h"
+#include "sites/VideoLookup.h"
 
 #include <filesystem>
 #include <memory>
@@ -66,10 +66,10 @@ public:
 
 private:
   void Resolve();
-  void Resolved(base::Outcome<resolve::ResolvedVideo> outcome);
+  void Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome);
   void Ask();
   void Asked(base::Outcome<net::RemoteFile> outcome);
-  bool Streaming() const { return video_.protocol != resolve::VideoProtocol::File; }
+  bool Streaming() const { return video_.protocol != pagesearch::VideoProtocol::File; }
   // A streaming playlist's video: named without a question to the server.
   void PlanStream();
   // The name the file is to have, once the server has said what it can.
@@ -96,15 +96,15 @@ private:
   Scheduler &scheduler_;
   list::Serial serial_;
   Stage stage_ = Stage::Resolving;
-  const resolve::Site *site_ = nullptr;
+  const sites::Site *site_ = nullptr;
   std::string page_;
-  resolve::ResolvedVideo video_;
+  pagesearch::ResolvedVideo video_;
   net::RemoteFile remote_;
   std::string proposed_;
   std::string partName_;
   bool named_ = false;
   std::uint64_t bytes_ = 0;
-  std::unique_ptr<resolve::VideoLookup> lookup_;
+  std::unique_ptr<sites::VideoLookup> lookup_;
   std::unique_ptr<net::FileInfoRequest> info_;
   std::optional<net::PartialFile> file_;
   std::unique_ptr<net::Download> transfer_;

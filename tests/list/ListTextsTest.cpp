@@ -147,10 +147,10 @@ TEST(NameOfVideo, FromTheServerOrTheAddress) {
   std::string accents; // 190 bytes of two-byte characters
   for (int i = 0; i < 95; ++i)
     accents += "\xc3\xa9";
-  const resolve::NamingRule flash{true, 100}, flash35{true, 35};
+  const sites::NamingRule flash{true, 100}, flash35{true, 35};
   const struct {
     std::string offered, address, name;
-    resolve::NamingRule rule = {};
+    sites::NamingRule rule = {};
   } cases[] = {
       {"", "/v/get_video?video_id=abc&t=xyz", "get_videovideo_id=abct=xyz.flv", flash35},
       {"other.mp4", "/a/clip.FLV", "clip.FLV"},

@@ -1,11 +1,11 @@
 // Streams made by ffmpeg and served by nginx, downloaded by the engine as any item is: the
 // playlist or manifest read, a quality chosen, the fragments fetched (their byte ranges only,
 // decrypted where keyed) and joined into one file whose decoded frames must be the source's.
+#include "manifests/HlsMediaPlaylist.h"
+#include "manifests/StreamFault.h"
 #include "media/Aes128Cbc.h"
 #include "media/FragmentStore.h"
 #include "media/Remuxer.h"
-#include "resolve/HlsMediaPlaylist.h"
-#include "resolve/StreamFault.h"
 #include "support/EngineFixture.h"
 #include "support/Nginx.h"
 #include "support/StreamFixtures.h"
@@ -115,7 +115,7 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
   NewEngine();
   engine->Add({Address("hls-live")});
   EXPECT_EQ(RunPass().failed, 1);
-  EXPECT_EQ(engine::ReasonText(Item(0)), resolve::kLiveStream);
+  EXPECT_EQ(engine::ReasonText(Item(0)), manifests::kLiveStream);
   EXPECT_TRUE(fs::is_empty(engine->DownloadDir()));
 }
 
@@ -413,11 +413,11 @@ TEST(Streams, WhatCannotBeJoinedIsRefused) {
   // wrote without a key; not when cut (a wrong key: StreamsTest.EachFailingAnswerSaysWhy).
   const fs::path aes = FixtureDir("hls-aes");
   const std::string address = "http://streams.test/hls-aes/index.m3u8";
-  const base::Outcome<resolve::StreamTrack> track =
-      resolve::ParseHlsMediaPlaylist(ReadFile(aes / "index.m3u8"), address);
+  const base::Outcome<manifests::StreamTrack> track =
+      manifests::ParseHlsMediaPlaylist(ReadFile(aes / "index.m3u8"), address);
   ASSERT_TRUE(track.Done());
   const auto local = [&](const std::string &at) { return aes / fs::path(at).filename(); };
-  const std::vector<resolve::StreamFragment> &fragments = track.Value().fragments;
+  const std::vector<manifests::StreamFragment> &fragments = track.Value().fragments;
   for (std::size_t i = 0; i < fragments.size(); ++i) {
     const base::Outcome<std::string> plain =
         DecryptAes128Cbc(ReadFile(local(fragments[i].address)),

@@ -1,0 +1,377 @@
+#include "pagesearch/PageMarkup.h"
+
+#include "base/AsciiCase.h"
+#include "base/CollapseBlanks.h"
+#include "base/TrimBlanks.h"
+#include "net/UrlHelpers.h"
+#include "pagesearch/BoundedMarkup.h"
+#include "pagesearch/ScriptVideos.h"
+#include "pagesearch/SourceQuality.h"
+#include "pagesearch/VideoFiles.h"
+#include "pagesearch/VideoHosts.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace vidtrawl::pagesearch {
+namespace {
+
+// Where in the page an element stands.
+struct Context {
+  int video = -1;     // the player element it is in, by its index; -1 for none
+  bool aside = false; // in an <aside>, a link, or an advertisement's box
+  std::size_t depth = 0;
+};
+
+// The walk's own guard of its stack, should the parser still build a tree
+// deeper than the page was bounded to: what lies deeper is not read.
+constexpr std::size_t kDeepestWalk = 4 * kMaxTreeDepth;
+
+std::string Attribute(const GumboElement &element, const char *name) {
+  const GumboAttribute *attribute = gumbo_get_attribute(&element.attributes, name);
+  return attribute != nullptr && attribute->value != nullptr ? attribute->value : "";
+}
+
+bool HasAttribute(const GumboElement &element, const char *name) {
+  return gumbo_get_attribute(&element.attributes, name) != nullptr;
+}
+
+std::string TextOf(const GumboNode &node) {
+  std::string text;
+  const GumboVector &children = node.v.element.children;
+  for (unsigned i = 0; i < children.length; ++i) {
+    const auto *child = static_cast<const GumboNode *>(children.data[i]);
+    if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_CDATA ||
+        child->type == GUMBO_NODE_WHITESPACE)
+      text += child->v.text.text;
+  }
+  return text;
+}
+
+// The element's name, custom elements' (amp-video, video-js) too.
+std::string TagName(const GumboElement &element) {
+  if (element.tag != GUMBO_TAG_UNKNOWN)
+    return gumbo_normalized_tagname(element.tag);
+  GumboStringPiece piece = element.original_tag;
+  if (piece.data == nullptr || piece.length == 0)
+    return {};
+  gumbo_tag_from_original_text(&piece);
+  return base::LowerAscii(std::string_view(piece.data, piece.length));
+}
+
+// Whether a class or id names an advertisement, a sponsor or a promotion:
+// one of its words ("video-ad", "adSlot", "sponsored-clip", "promo").
+bool NamesAdvertisement(std::string_view names) {
+  static constexpr std::array<std::string_view, 6> kWords{"ad",     "ads", "adslot",
+                                                          "adunit", "dfp", "preroll"};
+  static constexpr std::array<std::string_view, 3> kStems{"advert", "sponsor", "promo"};
+  std::string word;
+  const auto ends = [&] {
+    const bool ad = std::find(kWords.begin(), kWords.end(), word) != kWords.end() ||
+                    std::any_of(kStems.begin(), kStems.end(),
+                                [&](std::string_view stem) { return word.starts_with(stem); });
+    word.clear();
+    return ad;
+  };
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const char c = names[i];
+    const bool upper = c >= 'A' && c <= 'Z';
+    if (!std::isalnum(static_cast<unsigned char>(c)) ||
+        (upper && i > 0 && names[i - 1] >= 'a' && names[i - 1] <= 'z')) {
+      if (ends())
+        return true;
+    }
+    if (std::isalnum(static_cast<unsigned char>(c)))
+      word.push_back(base::LowerAscii(c));
+  }
+  return ends();
+}
+
+// Whether a reference is on a video host; pages embed players by
+// scheme-relative references ("//www.youtube.com/embed/...") too.
+bool OnVideoHost(const std::string &reference) {
+  return !VideoHostOf(reference.starts_with("//") ? "http:" + reference : reference).empty();
+}
+
+// The picture height a source declares by its attributes, else by its name.
+long SourceQuality(const GumboElement &element, std::string_view reference) {
+  for (const char *name : {"size", "res", "label", "data-quality", "data-res", "data-height"})
+    if (const long height = QualityOfLabel(Attribute(element, name)))
+      return height;
+  return QualityInAddress(reference);
+}
+
+// The address of a source that loads lazily names it in data-src.
+std::string SourceAddress(const GumboElement &element) {
+  std::string source = Attribute(element, "src");
+  return source.empty() ? Attribute(element, "data-src") : source;
+}
+
+// The file= or video= (or src=, url=) value of Flash variables.
+std::string FlashVariable(std::string_view variables) {
+  std::size_t at = 0;
+  while (at < variables.size()) {
+    const std::size_t end = std::min(variables.find('&', at), variables.size());
+    const std::string_view pair = variables.substr(at, end - at);
+    const std::size_t equals = pair.find('=');
+    if (equals != std::string_view::npos) {
+      const std::string key = base::LowerAscii(pair.substr(0, equals));
+      if (key == "file" || key == "video" || key == "src" || key == "url" || key == "flv") {
+        const std::string value = net::UnescapeURL(std::string(pair.substr(equals + 1)));
+        if (NamesVideoFile(value) || NamesStreamingPlaylist(value))
+          return value;
+      }
+    }
+    at = end + 1;
+  }
+  return {};
+}
+
+class Gathering {
+public:
+  explicit Gathering(PageMarkup &markup) : markup_(markup) {}
+
+  void Node(const GumboNode &node, Context context) {
+    if ((node.type != GUMBO_NODE_ELEMENT && node.type != GUMBO_NODE_TEMPLATE) ||
+        ++context.depth > kDeepestWalk)
+      return;
+    const GumboElement &element = node.v.element;
+    const std::string name = TagName(element);
+    if (element.tag == GUMBO_TAG_ASIDE || element.tag == GUMBO_TAG_A ||
+        NamesAdvertisement(Attribute(element, "class") + " " + Attribute(element, "id")))
+      context.aside = true;
+    if (element.tag == GUMBO_TAG_VIDEO || name == "amp-video" || name == "video-js")
+      context.video = Video(element, context);
+    Element(node, element, context);
+    DataAttributes(element, context);
+    Microdata(element);
+    const GumboVector &children = element.children;
+    for (unsigned i = 0; i < children.length; ++i)
+      Node(*static_cast<const GumboNode *>(children.data[i]), context);
+  }
+
+private:
+  int Video(const GumboElement &element, const Context &context) {
+    PageVideoElement video;
+    video.controls = HasAttribute(element, "controls");
+    video.background =
+        !video.controls && (HasAttribute(element, "muted") || HasAttribute(element, "loop") ||
+                            HasAttribute(element, "autoplay"));
+    video.aside = context.aside;
+    markup_.videos.push_back(std::move(video));
+    const int index = static_cast<int>(markup_.videos.size()) - 1;
+    const std::string source = SourceAddress(element);
+    VideoProtocol protocol = VideoProtocol::File;
+    if (OnVideoHost(source))
+      markup_.videos.back().hosted.push_back(source);
+    else if (!source.empty() && (ProtocolOfSource(Attribute(element, "type"), source, protocol) ||
+                                 element.tag == GUMBO_TAG_VIDEO)) // the element says it is one
+      markup_.videos.back().sources.push_back({source, protocol, SourceQuality(element, source)});
+    // Video.js names its sources in JSON.
+    if (const std::string setup = Attribute(element, "data-setup"); !setup.empty()) {
+      for (ScriptVideo &found : FindScriptVideos(setup))
+        if (ProtocolOfSource("", found.address, protocol))
+          markup_.videos.back().sources.push_back(
+              {std::move(found.address), protocol, found.quality});
+      if (std::string hosted = FindHostedAddress(setup); !hosted.empty())
+        markup_.videos.back().hosted.push_back(std::move(hosted));
+    }
+    return index;
+  }
+
+  void Element(const GumboNode &node, const GumboElement &element, const Context &context) {
+    switch (element.tag) {
+    case GUMBO_TAG_BASE:
+      if (markup_.base.empty())
+        markup_.base = Attribute(element, "href");
+      break;
+    case GUMBO_TAG_TITLE:
+      if (markup_.title.empty())
+        markup_.title = base::CollapseBlanks(TextOf(node));
+      break;
+    case GUMBO_TAG_META:
+      Meta(element);
+      break;
+    case GUMBO_TAG_SOURCE:
+      Source(element, context);
+      break;
+    case GUMBO_TAG_SCRIPT: {
+      const std::string text = TextOf(node);
+      if (base::EqualsIgnoringCase(Attribute(element, "type"), "application/ld+json"))
+        ReadStructuredData(text, markup_.structured);
+      if (!context.aside)
+        AddPlayers(text);
+      break;
+    }
+    case GUMBO_TAG_EMBED:
+    case GUMBO_TAG_OBJECT:
+    case GUMBO_TAG_PARAM:
+      if (!context.aside)
+        Flash(element);
+      break;
+    case GUMBO_TAG_IFRAME:
+      if (const std::string source = SourceAddress(element); !source.empty() && !context.aside)
+        (OnVideoHost(source) ? markup_.hosted : markup_.frames).push_back(source);
+      break;
+    case GUMBO_TAG_A:
+      if (const std::string href = Attribute(element, "href"); NamesVideoFile(href))
+        markup_.links.push_back(href);
+      break;
+    default:
+      break;
+    }
+  }
+
+  void Meta(const GumboElement &element) {
+    const std::string key =
+        base::LowerAscii(Attribute(element, "property") + Attribute(element, "name"));
+    const std::string content = Attribute(element, "content");
+    if (key == "og:video:secure_url" || key == "og:video:url" || key == "og:video") {
+      // Each of the three once, in the order they are trusted.
+      const std::size_t rank = key == "og:video:secure_url" ? 0 : key == "og:video:url" ? 1 : 2;
+      ogSeen_.resize(3);
+      if (!ogSeen_[rank].empty())
+        return;
+      ogSeen_[rank] = content;
+      markup_.ogVideos.clear();
+      for (const std::string &seen : ogSeen_)
+        if (!seen.empty())
+          markup_.ogVideos.push_back(seen);
+    } else if (key == "og:video:type" && markup_.ogVideoType.empty()) {
+      markup_.ogVideoType = content;
+    } else if (key == "twitter:player:stream" && markup_.twitterStream.empty()) {
+      markup_.twitterStream = content;
+    } else if (key == "og:title" && markup_.ogTitle.empty()) {
+      markup_.ogTitle = base::CollapseBlanks(content);
+    }
+  }
+
+  void Source(const GumboElement &element, const Context &context) {
+    const std::string source = SourceAddress(element);
+    if (source.empty())
+      return;
+    std::size_t index = static_cast<std::size_t>(context.video);
+    if (context.video < 0) { // a source out of any player: a video of its own
+      markup_.videos.emplace_back().aside = context.aside;
+      index = markup_.videos.size() - 1;
+    }
+    VideoProtocol protocol = VideoProtocol::File;
+    if (ProtocolOfSource(Attribute(element, "type"), source, protocol))
+      markup_.videos[index].sources.push_back({source, protocol, SourceQuality(element, source)});
+    else if (OnVideoHost(source))
+      markup_.videos[index].hosted.push_back(source);
+  }
+
+  // A player's address in any data-* attribute, or its configuration in JSON
+  // (a <video>'s are its own sources).
+  void DataAttributes(const GumboElement &element, const Context &context) {
+    if (context.aside || context.video >= 0)
+      return;
+    for (unsigned i = 0; i < element.attributes.length; ++i) {
+      const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
+      const std::string_view name = attribute->name;
+      const std::string_view value = attribute->value;
+      if (!name.starts_with("data-") || value.empty())
+        continue;
+      VideoProtocol protocol = VideoProtocol::File;
+      if (value.front() == '{' || value.front() == '[')
+        AddPlayers(value);
+      else if (ProtocolOfSource("", value, protocol))
+        markup_.players.push_back({std::string(value), protocol, SourceQuality(element, value)});
+    }
+  }
+
+  void AddPlayers(std::string_view script) {
+    VideoProtocol protocol = VideoProtocol::File;
+    for (ScriptVideo &found : FindScriptVideos(script))
+      if (ProtocolOfSource("", found.address, protocol))
+        markup_.players.push_back({std::move(found.address), protocol, found.quality});
+  }
+
+  void Microdata(const GumboElement &element) {
+    const std::string property = base::LowerAscii(Attribute(element, "itemprop"));
+    if (property.empty())
+      return;
+    std::string value = Attribute(element, "content");
+    for (const char *name : {"href", "src"})
+      if (value.empty())
+        value = Attribute(element, name);
+    if (value.empty())
+      return;
+    if (property.find("contenturl") != std::string::npos)
+      markup_.structured.contentUrls.push_back(value);
+    else if (property.find("embedurl") != std::string::npos)
+      markup_.structured.embedUrls.push_back(value);
+  }
+
+  // Flash and plug-in players: the file is their source, or a variable of it.
+  void Flash(const GumboElement &element) {
+    std::string source;
+    std::string variables = Attribute(element, "flashvars");
+    if (element.tag == GUMBO_TAG_PARAM) {
+      const std::string name = base::LowerAscii(Attribute(element, "name"));
+      const std::string value = Attribute(element, "value");
+      if (name == "flashvars")
+        variables = value;
+      else if (name == "movie" || name == "src" || name == "filename" || name == "url")
+        source = value;
+    } else {
+      source = Attribute(element, element.tag == GUMBO_TAG_OBJECT ? "data" : "src");
+    }
+    if (OnVideoHost(source)) {
+      markup_.hosted.push_back(source);
+      return;
+    }
+    const std::size_t query = source.find('?');
+    if (variables.empty() && query != std::string::npos)
+      variables = source.substr(query + 1); // player.swf?file=...
+    VideoProtocol protocol = VideoProtocol::File;
+    for (const std::string &candidate : {source, FlashVariable(variables)})
+      if (ProtocolOfSource("", candidate, protocol))
+        markup_.flash.push_back({candidate, protocol, QualityInAddress(candidate)});
+  }
+
+  PageMarkup &markup_;
+  std::vector<std::string> ogSeen_;
+};
+
+} // namespace
+
+bool ProtocolOfSource(std::string_view type, std::string_view reference, VideoProtocol &protocol) {
+  const std::string lower = base::LowerAscii(type.substr(0, type.find(';')));
+  if (lower.find("mpegurl") != std::string::npos) {
+    protocol = VideoProtocol::Hls;
+    return true;
+  }
+  if (lower.find("dash+xml") != std::string::npos) {
+    protocol = VideoProtocol::Dash;
+    return true;
+  }
+  // Media types of video files; video/youtube, video/vimeo and their kind are
+  // players' hints, not files.
+  static constexpr std::array<std::string_view, 14> kFileTypes{
+      "video/mp4",        "video/webm",  "video/ogg",       "video/quicktime", "video/x-flv",
+      "video/x-matroska", "video/3gpp",  "video/mpeg",      "video/x-msvideo", "video/x-ms-wmv",
+      "video/mp2t",       "video/x-m4v", "application/mp4", "video/avi"};
+  if (std::find(kFileTypes.begin(), kFileTypes.end(), base::TrimBlanks(lower)) !=
+      kFileTypes.end()) {
+    protocol = VideoProtocol::File;
+    return true;
+  }
+  if (!base::TrimBlanks(lower).empty())
+    return false;
+  if (NamesStreamingPlaylist(reference)) {
+    protocol = base::EqualsIgnoringCase(FileExtension(reference), ".mpd") ? VideoProtocol::Dash
+                                                                          : VideoProtocol::Hls;
+    return true;
+  }
+  protocol = VideoProtocol::File;
+  return NamesVideoFile(reference);
+}
+
+void GatherMarkup(const GumboNode &root, PageMarkup &markup) {
+  Gathering(markup).Node(root, {});
+}
+
+} // namespace vidtrawl::pagesearch

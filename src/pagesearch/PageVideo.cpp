@@ -1,0 +1,220 @@
+#include "pagesearch/PageVideo.h"
+
+#include "base/AsciiCase.h"
+#include "base/CollapseBlanks.h"
+#include "net/WebAddress.h"
+#include "pagesearch/BoundedMarkup.h"
+#include "pagesearch/PageDecode.h"
+#include "pagesearch/PageMarkup.h"
+#include "pagesearch/VideoFiles.h"
+#include "pagesearch/VideoHosts.h"
+
+#include <gumbo.h>
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vidtrawl::pagesearch {
+namespace {
+
+// The site a host belongs to: its last two labels, three under a
+// two-letter country's short second level ("example.co.uk"); an IPv4
+// address is a site of its own.
+std::string_view SiteOfHost(std::string_view host) {
+  if (host.find_first_not_of("0123456789.") == std::string_view::npos)
+    return host;
+  std::size_t dot = host.rfind('.');
+  if (dot == std::string_view::npos || dot == 0)
+    return host;
+  const std::size_t top = dot;
+  dot = host.rfind('.', dot - 1);
+  if (dot == std::string_view::npos)
+    return host;
+  if (host.size() - top - 1 == 2 && top - dot - 1 <= 3) {
+    const std::size_t third = dot == 0 ? std::string_view::npos : host.rfind('.', dot - 1);
+    return third == std::string_view::npos ? host : host.substr(third + 1);
+  }
+  return host.substr(dot + 1);
+}
+
+bool SameSite(std::string_view a, std::string_view b) {
+  const auto first = net::ParseWebAddress(a);
+  const auto second = net::ParseWebAddress(b);
+  return first && second && SiteOfHost(first->host) == SiteOfHost(second->host);
+}
+
+// Makes the choice, in the order FindPageVideo's comment gives.
+class Choice {
+public:
+  Choice(const PageMarkup &markup, std::string_view pageAddress, PageVideo &found)
+      : markup_(markup), page_(pageAddress), found_(found) {
+    base_ = net::ResolveWebAddress(pageAddress, markup.base).value_or(std::string(pageAddress));
+    // What structured data names as the file, with the protocol its type or
+    // address gives.
+    for (const std::string &og : markup.ogVideos)
+      Name(og, markup.ogVideoType, true);
+    Name(markup.twitterStream, {}, false);
+    for (const std::string &url : markup.structured.contentUrls)
+      Name(url, {}, false);
+  }
+
+  void Make() {
+    if (NamedVideo() || MainVideo() || Best(named_, false) || Best(markup_.players, true) ||
+        Best(markup_.flash, true))
+      return;
+    for (const std::string &link : markup_.links)
+      if (Take({link, VideoProtocol::File, 0}))
+        return;
+    for (const PageVideoElement &video : markup_.videos)
+      if (!video.aside && Best(video.sources, true))
+        return;
+    if (FollowStructured() || Hosted())
+      return;
+    for (const std::string &frame : markup_.frames)
+      if (Follow(frame, true))
+        return;
+  }
+
+private:
+  std::optional<std::string> Resolve(std::string_view reference) const {
+    return net::ResolveWebAddress(base_, base::CollapseBlanks(reference));
+  }
+
+  // Open Graph names a file only by a video type or a file's extension;
+  // twitter:player:stream and contentUrl name one whatever they look like.
+  void Name(const std::string &reference, std::string_view type, bool evidence) {
+    VideoProtocol protocol = VideoProtocol::File;
+    if (reference.empty() || (!ProtocolOfSource(type, reference, protocol) && evidence))
+      return;
+    named_.push_back({reference, protocol, 0});
+    if (const auto address = Resolve(reference))
+      namedAddresses_.push_back(*address);
+  }
+
+  bool NamedVideo() {
+    for (const PageVideoElement &video : markup_.videos)
+      for (const VideoSource &source : video.sources)
+        if (const auto address = Resolve(source.reference);
+            address && std::find(namedAddresses_.begin(), namedAddresses_.end(), *address) !=
+                           namedAddresses_.end())
+          return Best(video.sources, true);
+    return false;
+  }
+
+  bool MainVideo() {
+    const PageVideoElement *main = nullptr;
+    for (const PageVideoElement &video : markup_.videos)
+      if (!video.aside && !video.background && !video.sources.empty() &&
+          (main == nullptr || (video.controls && !main->controls)))
+        main = &video;
+    return main != nullptr && Best(main->sources, true);
+  }
+
+  // The best of several sources: a file before a playlist, then the highest
+  // quality (when it counts), then the first.
+  bool Best(const std::vector<VideoSource> &sources, bool byQuality) {
+    const VideoSource *best = nullptr;
+    for (const VideoSource &source : sources) {
+      if (!Resolve(source.reference))
+        continue;
+      const bool file = source.protocol == VideoProtocol::File;
+      if (best == nullptr || (file && best->protocol != VideoProtocol::File) ||
+          (file == (best->protocol == VideoProtocol::File) && byQuality &&
+           source.quality > best->quality))
+        best = &source;
+    }
+    return best != nullptr && Take(*best);
+  }
+
+  bool Take(const VideoSource &source) {
+    const auto address = Resolve(source.reference);
+    if (!address)
+      return false;
+    found_.address = *address;
+    found_.protocol = source.protocol;
+    return true;
+  }
+
+  bool FollowStructured() {
+    for (const std::string &embed : markup_.structured.embedUrls)
+      if (Follow(embed, false))
+        return true;
+    for (const std::string &og : markup_.ogVideos) {
+      // A player page by its type, or by naming no file (a Flash player is none).
+      VideoProtocol protocol = VideoProtocol::File;
+      const bool player = base::StartsWithIgnoringCase(markup_.ogVideoType, "text/html") ||
+                          (markup_.ogVideoType.empty() && !ProtocolOfSource({}, og, protocol) &&
+                           !base::EqualsIgnoringCase(FileExtension(og), ".swf"));
+      if (player && Follow(og, false))
+        return true;
+    }
+    return false;
+  }
+
+  bool Follow(std::string_view reference, bool sameSiteOnly) {
+    const auto address = Resolve(reference);
+    if (!address || *address == page_ || !VideoHostOf(*address).empty() ||
+        (sameSiteOnly && !SameSite(*address, page_)))
+      return false;
+    found_.follow = *address;
+    return true;
+  }
+
+  bool Hosted() {
+    std::vector<std::string> hosted;
+    for (const PageVideoElement &video : markup_.videos)
+      if (!video.aside)
+        hosted.insert(hosted.end(), video.hosted.begin(), video.hosted.end());
+    hosted.insert(hosted.end(), markup_.hosted.begin(), markup_.hosted.end());
+    hosted.insert(hosted.end(), markup_.structured.embedUrls.begin(),
+                  markup_.structured.embedUrls.end());
+    hosted.insert(hosted.end(), markup_.ogVideos.begin(), markup_.ogVideos.end());
+    for (const std::string &reference : hosted) {
+      const auto address = Resolve(reference);
+      if (!address)
+        continue;
+      if (const std::string_view site = VideoHostOf(*address); !site.empty()) {
+        found_.hosted = HostedVideo{std::string(site), *address};
+        return true;
+      }
+    }
+    return false;
+  }
+
+  const PageMarkup &markup_;
+  std::string page_;
+  PageVideo &found_;
+  std::string base_;
+  std::vector<VideoSource> named_;
+  std::vector<std::string> namedAddresses_;
+};
+
+} // namespace
+
+PageVideo FindPageVideo(std::string_view page, std::string_view pageAddress,
+                        std::string_view contentType) {
+  PageVideo found;
+  // No parse errors are kept: the parser copies its whole stack of open
+  // elements into each one.
+  static const GumboOptions options = [] {
+    GumboOptions quiet = kGumboDefaultOptions;
+    quiet.max_errors = 0;
+    return quiet;
+  }();
+  const std::string html = BoundMarkup(DecodePage(page, contentType));
+  const std::unique_ptr<GumboOutput, void (*)(GumboOutput *)> tree(
+      gumbo_parse_with_options(&options, html.data(), html.size()),
+      [](GumboOutput *output) { gumbo_destroy_output(&options, output); });
+  if (!tree)
+    return found;
+  PageMarkup markup;
+  GatherMarkup(*tree->root, markup);
+  found.title = !markup.ogTitle.empty() ? markup.ogTitle : markup.title;
+  Choice(markup, pageAddress, found).Make();
+  return found;
+}
+
+} // namespace vidtrawl::pagesearch

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "pagesearch/VideoProtocol.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vidtrawl::pagesearch {
+
+// A page's video embedded from a video host, which has no file of its own
+// to download.
+struct HostedVideo {
+  std::string site;    // "YouTube", "Vimeo" or "Dailymotion"
+  std::string address; // the embedded video's absolute address
+};
+
+// What a web page of no known site offers for its main video. At most one of
+// address, hosted and follow is set; none when the page offers no video.
+struct PageVideo {
+  // The video's absolute address: a file, else a streaming playlist when the
+  // page offers the video only so.
+  std::string address;
+  VideoProtocol protocol = VideoProtocol::File;
+  std::string title; // og:title, else <title>; blanks collapsed
+  // The page's only video is on a video host.
+  std::optional<HostedVideo> hosted;
+  // The page names only a player page (a JSON-LD embedUrl, an og:video of
+  // type text/html, a same-site <iframe>): the page to search next, once.
+  std::string follow;
+};
+
+// Searches a fetched page (any bytes; contentType is the Content-Type header
+// value it came with, maybe empty) for its main video, parsing it once.
+// The bytes are decoded as a browser decodes them and their tree is
+// bounded (see BoundMarkup). In the order it decides:
+//  1. a <video> (or <amp-video>, <video-js>) whose source og:video,
+//     JSON-LD or microdata names;
+//  2. the main <video>: one with controls first; none in an <aside>, a link
+//     or an advertisement's box, none muted, looping or autoplaying without
+//     controls;
+//  3. the file og:video, twitter:player:stream, JSON-LD or microdata names;
+//  4. a player's data-* attribute, Video.js data-setup or an inline script
+//     or JSON block naming a file (the highest quality);
+//  5. <embed>, <object>, <param> and flashvars file= / video=;
+//  6. a link to a video file;
+//  7. a muted, looping or autoplaying <video>.
+// In a video's sources a file wins over a playlist, then the highest
+// declared quality (size, res, label, data-quality, data-res, data-height,
+// else the file name's 1080p, _720, -480), never the element's size. With
+// no video: the JSON-LD embedUrl, text/html og:video or microdata embedUrl
+// to follow; else the page's video on YouTube, Vimeo or Dailymotion; else a
+// same-site <iframe> to follow. Addresses are resolved against the page's
+// address and its <base>; entities are decoded.
+PageVideo FindPageVideo(std::string_view page, std::string_view pageAddress,
+                        std::string_view contentType = {});
+
+} // namespace vidtrawl::pagesearch

@@ -1,0 +1,74 @@
+#include "pagesearch/WebPageLookup.h"
+
+#include "pagesearch/AnswerMedia.h"
+
+namespace vidtrawl::pagesearch {
+namespace {
+
+std::optional<VideoProtocol> MediaOf(const net::Page &page) {
+  return AnswerMedia(page.contentType, page.fileName, page.address);
+}
+
+} // namespace
+
+WebPageLookup::WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress,
+                             Done done)
+    : session_(session), address_(std::move(address)), progress_(std::move(progress)),
+      done_(std::move(done)) {
+  Fetch();
+}
+
+void WebPageLookup::Fetch() {
+  fetch_ = std::make_unique<net::PageFetch>(
+      session_, address_, progress_,
+      [this](base::Outcome<net::Page> page) {
+        if (page.Failed())
+          Finish(page.Failure());
+        else
+          Fetched(std::move(page.Value()));
+      },
+      net::kMaxPageBytes, net::Agent::Browser,
+      [](const net::Page &head) { return MediaOf(head).has_value(); });
+}
+
+void WebPageLookup::Fetched(net::Page page) {
+  if (const std::optional<VideoProtocol> media = MediaOf(page)) {
+    Finish(ResolvedVideo{address_, title_, *media});
+    return;
+  }
+  if (page.address.empty())
+    page.address = address_;
+  // The search owns what it reads and the result it writes: a stop may
+  // leave it running after this lookup has gone.
+  auto found = std::make_shared<PageVideo>();
+  search_ = std::make_unique<host::OffLoopWork>(
+      session_.Loop(),
+      [found, page = std::move(page)] {
+        *found = FindPageVideo(page.text, page.address, page.contentType);
+      },
+      [this, found] { Searched(std::move(*found)); });
+}
+
+void WebPageLookup::Searched(PageVideo found) {
+  if (title_.empty())
+    title_ = std::move(found.title);
+  if (!found.address.empty()) {
+    Finish(ResolvedVideo{std::move(found.address), std::move(title_), found.protocol});
+  } else if (found.hosted) {
+    Finish(base::Fault{base::FaultKind::HostedVideo,
+                       found.hosted->site + ": " + found.hosted->address});
+  } else if (!found.follow.empty() && !followed_) {
+    followed_ = true;
+    address_ = std::move(found.follow);
+    Fetch();
+  } else {
+    Finish(base::Fault{base::FaultKind::NoVideoOnPage, "no video found on this page"});
+  }
+}
+
+void WebPageLookup::Finish(base::Outcome<ResolvedVideo> outcome) {
+  Done done = std::move(done_);
+  done(std::move(outcome)); // last: the owner may destroy this lookup
+}
+
+} // namespace vidtrawl::pagesearch
