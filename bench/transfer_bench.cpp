@@ -2,7 +2,7 @@
 // FILE.vidtrawl-part, renamed when complete, on a poll loop driving curl's multi interface);
 // prints the bytes received and the number of progress reports; exits 0 when the transfer
 // completed and 1 otherwise.
-#include "host/PollLoop.h"
+#include "engine/PollLoop.h"
 #include "net/FileTransfer.h"
 
 #include <cstdint>
@@ -15,7 +15,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "usage: %s URL FILE\n", argv[0]);
     return 2;
   }
-  vidtrawl::host::PollLoop loop;
+  vidtrawl::engine::PollLoop loop;
   vidtrawl::net::Session session(loop, vidtrawl::net::ConnectionMap{});
   vidtrawl::base::Outcome<vidtrawl::net::PartialFile> file =
       vidtrawl::net::PartialFile::Claim(argv[2]);

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-using namespace vidtrawl::resolve;
+using namespace vidtrawl::sites;
 using vidtrawl::net::ParseHostAndPort;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {

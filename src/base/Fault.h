@@ -7,23 +7,23 @@ namespace vidtrawl::base {
 // Why something failed, as one vocabulary for the whole engine (curl's
 // CURLcode is the model): a kind to decide by, and the detail to tell.
 enum class FaultKind {
-  UnsupportedSite,   // the address is no supported site's
-  BadAddress,        // the address cannot be asked for (no http or https address, malformed)
-  Network,           // no connection, no answer, a dropped one, a time limit: curl's words
-  HttpStatus,        // the server answered with a status that is no file or page
-  BadHeader,         // a header that cannot be read (a size that is no number, a block too long)
-  PageTooLarge,      // a page over the largest a page may be
-  NoVideoInPage,     // the page names no video
-  NoVideoOnPage,     // a page of no known site carries no video file
-  StreamingPlaylist, // the page offers its video only as a streaming playlist
-  HostedVideo,       // the page's video is on a video host (YouTube, Vimeo): no file of its own
-  PlayerLookup,      // the video's address could not be had from the site's player host
-  FileMissing,       // the server has no such file
-  ShortBody,         // fewer bytes arrived than were announced
-  WebPage,           // a web page came where a file was asked for (a login or error page)
-  LocalFile,         // the file could not be made, written or renamed
-  Stream,            // a playlist, manifest or segment that cannot be made into a file (live, DRM)
-  Remux,             // the received segments could not be joined into one playable file
+  UnsupportedSite,      // the address is no supported site's
+  BadAddress,           // the address cannot be asked for (no http or https address, malformed)
+  Network,              // no connection, no answer, a dropped one, a time limit: curl's words
+  HttpStatus,           // the server answered with a status that is no file or page
+  BadHeader,            // a header that cannot be read (a size that is no number, a block too long)
+  PageTooLarge,         // a page over the largest a page may be
+  SitePageNamesNoVideo, // the page names no video
+  NoVideoFoundOnPage,   // a page of no known site carries no video file
+  StreamingPlaylist,    // the page offers its video only as a streaming playlist
+  HostedVideo,          // the page's video is on a video host (YouTube, Vimeo): no file of its own
+  PlayerLookup,         // the video's address could not be had from the site's player host
+  FileMissing,          // the server has no such file
+  ShortBody,            // fewer bytes arrived than were announced
+  WebPage,              // a web page came where a file was asked for (a login or error page)
+  LocalFile,            // the file could not be made, written or renamed
+  Stream, // a playlist, manifest or segment that cannot be made into a file (live, DRM)
+  Remux,  // the received segments could not be joined into one playable file
 };
 
 struct Fault {

@@ -14,7 +14,7 @@
 #include "cli/ProgressTracker.h"
 #include "cli/ResultTable.h"
 #include "engine/Engine.h"
-#include "host/PollLoop.h"
+#include "engine/PollLoop.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -217,7 +217,7 @@ private:
 
   const CliOptions &options_;
   ConsoleTraits traits_;
-  host::PollLoop loop_;
+  engine::PollLoop loop_;
   engine::Engine engine_;
   ProgressView *view_ = nullptr;
 };

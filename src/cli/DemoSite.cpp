@@ -22,11 +22,11 @@ DemoSite MakeDemoSite() {
   DemoSite demo;
   for (const engine::Site *site : engine::Engine::Sites()) {
     const engine::SamplePage &sample = site->sample;
-    demo.pages.push_back(DemoPage{std::string(site->name), std::string(sample.address),
-                                  // a video file's address has no page
-                                  site->parse ? PathOf(sample.address) : std::string(),
-                                  std::string(sample.text), std::string(sample.videoAddress),
-                                  std::string(sample.fileName)});
+    demo.pages.push_back(DemoPage{
+        std::string(site->name), std::string(sample.address),
+        // a video file's address has no page
+        site->kind != engine::SiteKind::VideoFile ? PathOf(sample.address) : std::string(),
+        std::string(sample.text), std::string(sample.videoAddress), std::string(sample.fileName)});
     const auto seed = static_cast<unsigned>(demo.videos.size() + 1);
     demo.videos.push_back(DemoVideo{std::string(sample.video.path), sample.video.size,
                                     sample.video.announced, std::string(sample.video.offeredName),

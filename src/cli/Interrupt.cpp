@@ -9,14 +9,14 @@ namespace vidtrawl::cli {
 namespace {
 
 std::atomic<bool> gInterrupted{false};
-std::atomic<const host::PollLoop *> gLoop{nullptr};
+std::atomic<const engine::PollLoop *> gLoop{nullptr};
 static_assert(std::atomic<bool>::is_always_lock_free);
-static_assert(std::atomic<const host::PollLoop *>::is_always_lock_free);
+static_assert(std::atomic<const engine::PollLoop *>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
   if (gInterrupted.exchange(true))
     ::_exit(130); // asked twice: the user wants out now
-  if (const host::PollLoop *loop = gLoop.load())
+  if (const engine::PollLoop *loop = gLoop.load())
     loop->Wake();
 }
 
@@ -39,7 +39,7 @@ void InstallInterruptHandlers() {
   sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
-void WakeOnInterrupt(const host::PollLoop *loop) {
+void WakeOnInterrupt(const engine::PollLoop *loop) {
   gLoop.store(loop);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/PollLoop.h"
+#include "engine/PollLoop.h"
 
 #include <atomic>
 
@@ -15,7 +15,7 @@ namespace vidtrawl::cli {
 void InstallInterruptHandlers();
 
 // The loop the handler wakes (nothing: none).
-void WakeOnInterrupt(const host::PollLoop *loop);
+void WakeOnInterrupt(const engine::PollLoop *loop);
 
 // True once a stop was asked for by a signal.
 bool InterruptRequested();

@@ -1,11 +1,11 @@
 #include "engine/Engine.h"
 
 #include "base/TrimBlanks.h"
+#include "base/WholeFile.h"
 #include "list/ListFile.h"
 #include "media/FragmentStore.h"
 #include "net/Session.h"
 #include "scheduler/Scheduler.h"
-#include "settings/RegistryFile.h"
 #include "settings/Settings.h"
 #include "settings/SettingsStore.h"
 #include "sites/SiteTable.h"
@@ -314,8 +314,8 @@ std::optional<Serial> Engine::Current() const {
 }
 
 std::string Engine::LoadList(const std::filesystem::path &file) {
-  const settings::RegistryFileText read = settings::ReadRegistryFile(file, list::kMaxListFile);
-  using State = settings::RegistryFileText::State;
+  const base::WholeFileText read = base::ReadWholeFile(file, list::kMaxListFile);
+  using State = base::WholeFileText::State;
   if (read.state == State::Missing)
     return {};
   std::string problem;
@@ -354,7 +354,7 @@ std::string Engine::LoadList(const std::filesystem::path &file) {
 }
 
 bool Engine::SaveList(const std::filesystem::path &file) const {
-  return settings::ReplaceRegistryFile(file, list::ListText(parts_->items.Items()));
+  return base::ReplaceWholeFile(file, list::ListText(parts_->items.Items()));
 }
 
 std::filesystem::path Engine::DefaultListFile() {

@@ -54,6 +54,7 @@ using net::ClientOptions;
 using net::ConnectionMap;
 using sites::SamplePage;
 using sites::Site;
+using sites::SiteKind;
 
 // A download is received into its file name with this added, and renamed
 // when complete: a cancelled or failed item's bytes are under that name.

@@ -52,7 +52,6 @@ public:
   DesktopController &Controller() { return *controller_; }
   MainWindow &Window() { return *window_; }
   TrayMenu &Menu() { return *menu_; }
-  ListKeeper &Keeper() { return keeper_; }
   QtEventLoop &Loop() { return loop_; }
   ClipboardWatcher &Clipboard() { return clipboard_; }
 

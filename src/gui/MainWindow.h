@@ -35,7 +35,6 @@ public:
 
   // How much larger than at 10 points the application's font is (1 at least).
   static double FontScale();
-  double Scale() const { return scale_; }
   // Sizes and colours afresh, for the font and palette now in use.
   void ApplyLook();
   // Back from the tray, from being minimised or from behind other windows.
@@ -54,8 +53,6 @@ public:
   // movie, one row per wheel turn for the list.
   void StartFilters();
   void StopFilters() override;
-  bool Filtered() const { return filtered_; }
-  ListWheelFilter &WheelFilter() { return wheelFilter_; }
 
   void DragWindow() override;
   void Minimize() override;

@@ -31,13 +31,8 @@ public:
 
   QMenu &Menu() { return menu_; }
   QSystemTrayIcon &Icon() { return icon_; }
-  QAction &ShowWindowEntry() { return *showWindow_; }
-  QAction &DownloadEntry() { return *download_; }
   QAction &MonitorEntry() { return *monitor_; }
   SpeedLimitMenu &SpeedLimit() { return speedLimit_; }
-  QAction &HelpEntry() { return *help_; }
-  QAction &AboutEntry() { return *about_; }
-  QAction &ExitEntry() { return *exit_; }
 
   // The menu is about to open: the window comes forward and the entries
   // show the controller's state.

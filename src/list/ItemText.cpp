@@ -10,7 +10,7 @@ namespace {
 using base::FaultKind;
 
 bool NamesNoVideo(const Item &item) {
-  return item.fault && (item.fault->kind == FaultKind::NoVideoInPage ||
+  return item.fault && (item.fault->kind == FaultKind::SitePageNamesNoVideo ||
                         item.fault->kind == FaultKind::PlayerLookup);
 }
 
@@ -73,7 +73,7 @@ std::string StatusText(const Item &item) {
 // A page with nothing to download is told as an address of no supported site.
 bool Unsupported(const Item &item) {
   return item.fault && (item.fault->kind == FaultKind::UnsupportedSite ||
-                        item.fault->kind == FaultKind::NoVideoOnPage);
+                        item.fault->kind == FaultKind::NoVideoFoundOnPage);
 }
 
 std::string_view PhaseName(Phase phase) {
@@ -137,9 +137,9 @@ std::string ReasonText(const Item &item) {
   switch (fault.kind) {
   case FaultKind::UnsupportedSite:
     return "the address belongs to no supported site";
-  case FaultKind::NoVideoInPage:
+  case FaultKind::SitePageNamesNoVideo:
     return "the page names no video";
-  case FaultKind::NoVideoOnPage:
+  case FaultKind::NoVideoFoundOnPage:
     return "no video found on this page";
   case FaultKind::StreamingPlaylist:
     return "streaming playlists are not supported (" + fault.detail + ")";
@@ -167,9 +167,9 @@ std::string ResolutionText(const std::optional<std::string> &address,
   if (fault && fault->kind == FaultKind::UnsupportedSite)
     return "-1";
   if (fault &&
-      (fault->kind == FaultKind::NoVideoInPage || fault->kind == FaultKind::PlayerLookup ||
-       fault->kind == FaultKind::NoVideoOnPage || fault->kind == FaultKind::StreamingPlaylist ||
-       fault->kind == FaultKind::HostedVideo))
+      (fault->kind == FaultKind::SitePageNamesNoVideo || fault->kind == FaultKind::PlayerLookup ||
+       fault->kind == FaultKind::NoVideoFoundOnPage ||
+       fault->kind == FaultKind::StreamingPlaylist || fault->kind == FaultKind::HostedVideo))
     return "0";
   return "-2";
 }

@@ -34,15 +34,16 @@ constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
     {SizeKnown::Missing, "missing"},
     {SizeKnown::Bytes, "bytes"},
 }};
-constexpr std::array<std::pair<FaultKind, const char *>, 17> kFaults{{
+// A kind is written under its first name; the later ones are what older lists called it.
+constexpr std::array<std::pair<FaultKind, const char *>, 19> kFaults{{
     {FaultKind::UnsupportedSite, "unsupported site"},
     {FaultKind::BadAddress, "bad address"},
     {FaultKind::Network, "network"},
     {FaultKind::HttpStatus, "http status"},
     {FaultKind::BadHeader, "bad header"},
     {FaultKind::PageTooLarge, "page too large"},
-    {FaultKind::NoVideoInPage, "no video in page"},
-    {FaultKind::NoVideoOnPage, "no video on page"},
+    {FaultKind::SitePageNamesNoVideo, "site page names no video"},
+    {FaultKind::NoVideoFoundOnPage, "no video found on page"},
     {FaultKind::StreamingPlaylist, "streaming playlist"},
     {FaultKind::HostedVideo, "hosted video"},
     {FaultKind::PlayerLookup, "player lookup"},
@@ -52,6 +53,8 @@ constexpr std::array<std::pair<FaultKind, const char *>, 17> kFaults{{
     {FaultKind::LocalFile, "local file"},
     {FaultKind::Stream, "stream"},
     {FaultKind::Remux, "remux"},
+    {FaultKind::SitePageNamesNoVideo, "no video in page"},
+    {FaultKind::NoVideoFoundOnPage, "no video on page"},
 }};
 
 template <typename Value, std::size_t N>

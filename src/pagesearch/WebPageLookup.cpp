@@ -62,7 +62,7 @@ void WebPageLookup::Searched(PageVideo found) {
     address_ = std::move(found.follow);
     Fetch();
   } else {
-    Finish(base::Fault{base::FaultKind::NoVideoOnPage, "no video found on this page"});
+    Finish(base::Fault{base::FaultKind::NoVideoFoundOnPage, "no video found on this page"});
   }
 }
 

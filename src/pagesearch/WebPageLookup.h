@@ -18,7 +18,7 @@ namespace vidtrawl::pagesearch {
 // playlist is that video (its body is not read). Else the page is searched
 // (FindPageVideo) off the event loop; a player page it names instead is
 // fetched and searched the same way, once: a player page's own player page
-// is not followed. The faults: those of the page fetches, NoVideoOnPage
+// is not followed. The faults: those of the page fetches, NoVideoFoundOnPage
 // and HostedVideo (the page's video is on YouTube, Vimeo or Dailymotion).
 // It starts at once and ends on the loop; destroying it stops it at once
 // without a word, also while a search runs (its result is dropped).

@@ -96,7 +96,7 @@ void ItemJob::Ask() {
 void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   // A video file's address that its server answers with a web page is read
   // as the page it is (an error page of a missing file is no such page).
-  if (site_->parse == nullptr && outcome.Done() && outcome.Value().exists &&
+  if (site_->kind == sites::SiteKind::VideoFile && outcome.Done() && outcome.Value().exists &&
       IsWebPageType(outcome.Value().type)) {
     site_ = &sites::AnyPageSite();
     scheduler_.items_.Update(serial_, [&](Item &it) {
@@ -108,7 +108,7 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   }
   // A playlist's address that has no playlist's name: what the server calls it decides (the
   // known sites' files are files, as they always were).
-  if (site_->domain.empty() && outcome.Done() && outcome.Value().exists)
+  if (site_->kind != sites::SiteKind::Known && outcome.Done() && outcome.Value().exists)
     if (const auto protocol = pagesearch::PlaylistOfType(outcome.Value().contentType)) {
       video_.protocol = *protocol;
       PlanStream();

@@ -1,8 +1,8 @@
 #include "settings/Settings.h"
 
+#include "base/WholeFile.h"
 #include "settings/BooleanText.h"
 #include "settings/PlatformPaths.h"
-#include "settings/RegistryFile.h"
 #include "settings/SettingsStore.h"
 
 #include "base/ByteRate.h"
@@ -19,9 +19,10 @@ Settings::Settings() : registryFile_(SettingsStore::DefaultFile()) {}
 Settings::Settings(std::filesystem::path registryFile) : registryFile_(std::move(registryFile)) {}
 
 void Settings::Load(const SettingsNote &note) {
-  if (note && ReadRegistryFile(registryFile_).state == RegistryFileText::State::TooLarge)
+  if (note && base::ReadWholeFile(registryFile_, kMaxSettingsFile).state ==
+                  base::WholeFileText::State::TooLarge)
     note("The settings file " + registryFile_.string() + " is larger than " +
-         std::to_string(kMaxRegistryFile / 1024) +
+         std::to_string(kMaxSettingsFile / 1024) +
          " KiB, too large to be Vidtrawl's: it is left as it is, and the default settings are "
          "used and not saved.");
   const SettingsStore store(registryFile_);

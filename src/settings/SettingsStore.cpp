@@ -1,8 +1,8 @@
 #include "settings/SettingsStore.h"
 
+#include "base/WholeFile.h"
 #include "settings/PlatformPaths.h"
 #include "settings/RegistryDocument.h"
-#include "settings/RegistryFile.h"
 
 #include <optional>
 #include <utility>
@@ -64,8 +64,8 @@ std::string SettingsStore::Get(const std::string &key, const std::string &name,
   std::optional<std::string> valueName = ValueName(name);
   if (!section || !valueName)
     return fallback;
-  RegistryFileText file = ReadRegistryFile(file_);
-  if (file.state != RegistryFileText::State::Read)
+  base::WholeFileText file = base::ReadWholeFile(file_, kMaxSettingsFile);
+  if (file.state != base::WholeFileText::State::Read)
     return fallback;
   RegistryDocument doc = RegistryDocument::Parse(file.text);
   if (!doc.HasKey(*section))
@@ -83,13 +83,14 @@ bool SettingsStore::Save(const std::string &key, const std::string &name,
   std::optional<std::string> valueName = ValueName(name);
   if (!section || !valueName)
     return false;
-  RegistryFileText file = ReadRegistryFile(file_);
-  if (file.state != RegistryFileText::State::Missing && file.state != RegistryFileText::State::Read)
+  base::WholeFileText file = base::ReadWholeFile(file_, kMaxSettingsFile);
+  if (file.state != base::WholeFileText::State::Missing &&
+      file.state != base::WholeFileText::State::Read)
     return false; // replacing it would lose whatever it holds
   RegistryDocument doc = RegistryDocument::Parse(file.text);
   doc.CreateKey(*section);
   doc.SetValue(*section, *valueName, value);
-  return ReplaceRegistryFile(file_, doc.Text());
+  return base::ReplaceWholeFile(file_, doc.Text());
 }
 
 } // namespace vidtrawl::settings

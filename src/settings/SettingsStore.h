@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
 namespace vidtrawl::settings {
+
+// No settings file is that large: a larger one is not read at all.
+inline constexpr std::size_t kMaxSettingsFile = 1024 * 1024;
 
 // Reads and writes string values of the per-user settings keys. The keys live
 // in a text file (by default ${XDG_CONFIG_HOME:-$HOME/.config}/vidtrawl/registry.ini):

@@ -21,6 +21,7 @@ bool AnyAddress(const net::WebAddress &) {
 } // namespace
 
 extern const Site kAnyPage{
+    .kind = SiteKind::AnyPage,
     .name = "web page",
     .domain = "",
     // Copying an ordinary link must not start a download.

@@ -14,6 +14,7 @@ bool IsVideoFile(const net::WebAddress &address) {
 } // namespace
 
 extern const Site kDirectFile{
+    .kind = SiteKind::VideoFile,
     .name = "video file",
     .domain = "",
     .isVideoPage = IsVideoFile,

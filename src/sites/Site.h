@@ -60,8 +60,13 @@ struct SamplePage {
   std::string_view playerLocation = {};
 };
 
+// What a site's record stands for: one of the known sites (its domain in an address decides), a
+// video file's own address on any host, or any other page (searched for its video).
+enum class SiteKind { Known, VideoFile, AnyPage };
+
 // A supported site: everything that differs from one site to the next.
 struct Site {
+  SiteKind kind = SiteKind::Known;
   std::string_view name;   // as users know it, for messages
   std::string_view domain; // looked for anywhere in an address, any letter case
   // What the clipboard monitor takes of the site's addresses (nothing: none).
@@ -77,7 +82,7 @@ struct Site {
 // How requests for a site's pages and files present themselves: the known
 // sites as they always were, any other as a browser of today.
 inline net::Agent AgentFor(const Site &site) {
-  return site.domain.empty() ? net::Agent::Browser : net::Agent::Legacy;
+  return site.kind == SiteKind::Known ? net::Agent::Legacy : net::Agent::Browser;
 }
 
 } // namespace vidtrawl::sites

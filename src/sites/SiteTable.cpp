@@ -57,7 +57,7 @@ std::span<const Site *const> Sites() {
 
 const Site *SiteOfAddress(std::string_view address, SiteRule rule) {
   for (const Site *site : kTable)
-    if (!site->domain.empty() && ContainsNoCase(address, site->domain))
+    if (site->kind == SiteKind::Known && ContainsNoCase(address, site->domain))
       return site;
   if (rule == SiteRule::KnownSitesOnly)
     return nullptr;

@@ -10,7 +10,7 @@ VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string pa
                          net::ProgressSink progress, Done done)
     : session_(session), site_(site), page_(std::move(page)), done_(std::move(done)),
       early_(session.Loop()) {
-  if (site_ == nullptr || site_->parse == nullptr) {
+  if (site_ == nullptr || site_->kind == SiteKind::VideoFile) {
     early_.Start(std::chrono::milliseconds(0), [this] {
       if (site_ == nullptr)
         Finish(base::Fault{base::FaultKind::UnsupportedSite, "the address is no supported site's"});
@@ -19,7 +19,7 @@ VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string pa
     });
     return;
   }
-  if (site_->domain.empty()) {
+  if (site_->kind == SiteKind::AnyPage) {
     anyPage_ = std::make_unique<pagesearch::WebPageLookup>(
         session_, page_, std::move(progress),
         [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Finish(std::move(outcome)); });
@@ -47,14 +47,14 @@ void VideoLookup::Read(const net::Page &page) {
           if (!answer.problem.empty())
             Finish(base::Fault{base::FaultKind::PlayerLookup, std::move(answer.problem)});
           else if (answer.address.empty())
-            Finish(base::Fault{base::FaultKind::NoVideoInPage, "the page names no video"});
+            Finish(base::Fault{base::FaultKind::SitePageNamesNoVideo, "the page names no video"});
           else
             Finish(pagesearch::ResolvedVideo{std::move(answer.address), std::move(title_)});
         });
     return;
   }
   if (found.video.empty())
-    Finish(base::Fault{base::FaultKind::NoVideoInPage, "the page names no video"});
+    Finish(base::Fault{base::FaultKind::SitePageNamesNoVideo, "the page names no video"});
   else if (pagesearch::NamesStreamingPlaylist(found.video))
     Finish(base::Fault{base::FaultKind::StreamingPlaylist, found.video});
   else

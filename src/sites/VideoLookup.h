@@ -20,7 +20,7 @@ namespace vidtrawl::sites {
 // parser, and asks the player's host where the page names only its player;
 // any other page is a WebPageLookup's; a video file's own address is taken
 // as it is. The faults: UnsupportedSite (no site: nothing is fetched),
-// those of the page fetch, NoVideoInPage (a known site's page names none),
+// those of the page fetch, SitePageNamesNoVideo (a known site's page names none),
 // StreamingPlaylist (it offers only a playlist), PlayerLookup (YouTube's
 // player host gave no address), and a WebPageLookup's. It starts at once
 // and ends on the loop; destroying it stops it without a word.

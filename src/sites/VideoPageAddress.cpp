@@ -25,10 +25,10 @@ bool IsVideoPageAddress(std::string_view text, SiteRule rule) {
   if (!address)
     return false;
   for (const Site *site : Sites())
-    if (!site->domain.empty() && OnDomain(address->host, site->domain))
+    if (site->kind == SiteKind::Known && OnDomain(address->host, site->domain))
       return site->isVideoPage(*address);
   const Site *site = SiteOfAddress(text, rule);
-  return site != nullptr && site->domain.empty() && site->isVideoPage != nullptr &&
+  return site != nullptr && site->kind != SiteKind::Known && site->isVideoPage != nullptr &&
          site->isVideoPage(*address);
 }
 

@@ -54,7 +54,7 @@ TEST(ItemText, EveryStateHasItsTexts) {
       {{.phase = Phase::Cancelled}, "Cancelled|Waiting (Auto Detect)|????|http://site/page|"},
       {failed(FaultKind::UnsupportedSite),
        "ERROR|Un supported link|????|http://site/page|the address belongs to no supported site"},
-      {failed(FaultKind::NoVideoInPage),
+      {failed(FaultKind::SitePageNamesNoVideo),
        "ERROR|Process failed.|????|Video may be inappropriate and can not be downloaded|the "
        "page names no video"},
       {failed(FaultKind::PlayerLookup),

@@ -225,7 +225,7 @@ protected:
 
   RawServer server{Site};
   testing::TempDir dir;
-  host::PollLoop loop;
+  engine::PollLoop loop;
   Session session{loop, ConnectionMap{}};
 };
 

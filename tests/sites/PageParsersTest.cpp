@@ -38,7 +38,7 @@ TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
     EXPECT_EQ(SiteOfAddress(page.address, SiteRule::AnyPage), site);
     // What the clipboard monitor takes: every site's video pages and video files, no other page.
     EXPECT_EQ(IsVideoPageAddress(page.address, SiteRule::AnyPage), site->isVideoPage != nullptr);
-    if (site->parse == nullptr) { // a video file's own address
+    if (site->kind == SiteKind::VideoFile) { // a video file's own address
       EXPECT_EQ(page.videoAddress, page.address);
       continue;
     }
@@ -52,7 +52,7 @@ TEST(PageParsers, EachSitesSamplePageLeadsToItsVideo) {
     EXPECT_NE(found.find(page.playerPath), std::string::npos) << found;
     EXPECT_EQ(Found(*site, junk + text + junk, page.address), found);
     // A known site's cut page gives the whole address or nothing, never a part of it.
-    for (std::size_t n = 0; !site->domain.empty() && n < text.size(); ++n) {
+    for (std::size_t n = 0; site->kind == SiteKind::Known && n < text.size(); ++n) {
       const std::string cut = Found(*site, text.substr(0, n), page.address);
       ASSERT_TRUE(cut.empty() || cut == found) << "cut at " << n << ": " << cut;
     }

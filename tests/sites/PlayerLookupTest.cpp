@@ -4,7 +4,7 @@
 #include "sites/SiteTable.h"
 #include "sites/VideoLookup.h"
 
-#include "host/PollLoop.h"
+#include "engine/PollLoop.h"
 #include "support/RawServer.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ protected:
   }
 
   RawServer server;
-  host::PollLoop loop;
+  engine::PollLoop loop;
   net::Session session{loop, {}};
 };
 
@@ -120,14 +120,14 @@ TEST_F(PlayerLookupTest, APagesLookupEndsWithItsVideoOrWhyNot) {
   const std::tuple<std::string, std::optional<K>, std::string> cases[] = {
       {"http://www.youtube.com/watch?v=1", K::PlayerLookup, "Connection refused"},
       {"http://www.ifilm.com/live", K::StreamingPlaylist, "http://h/live.m3u8"},
-      {"http://www.ifilm.com/blank", K::NoVideoInPage, "the page names no video"},
+      {"http://www.ifilm.com/blank", K::SitePageNamesNoVideo, "the page names no video"},
       {"http://www.ifilm.com/gone", K::HttpStatus, "the server answered 404"},
       {"http://films.example.net/clip", {}, "http://films.example.net/clip.webm"},
       {"http://films.example.net/raw", {}, "http://films.example.net/raw"},
       {"http://films.example.net/hosted", K::HostedVideo,
        "Vimeo: https://player.vimeo.com/video/7"},
-      {"http://films.example.net/blank", K::NoVideoOnPage, "no video found on this page"},
-      {"http://films.example.net/frame", K::NoVideoOnPage, "no video found on this page"},
+      {"http://films.example.net/blank", K::NoVideoFoundOnPage, "no video found on this page"},
+      {"http://films.example.net/frame", K::NoVideoFoundOnPage, "no video found on this page"},
       {"http://films.example.net/lost", K::HttpStatus, "the server answered 404"},
       {"ftp://films.example.net/clip", K::UnsupportedSite, "the address is no supported site's"},
   };

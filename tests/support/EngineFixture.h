@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/Engine.h"
-#include "host/PollLoop.h"
+#include "engine/PollLoop.h"
 #include "support/RawServer.h"
 #include "support/TempDir.h"
 
@@ -77,7 +77,7 @@ protected:
   }
 
   TempDir dir;
-  host::PollLoop loop;
+  engine::PollLoop loop;
   std::unique_ptr<engine::Engine> engine;
   std::optional<engine::PassSummary> ended;
   int engines = 0;

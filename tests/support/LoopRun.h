@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Outcome.h"
-#include "host/PollLoop.h"
+#include "engine/PollLoop.h"
 
 #include <chrono>
 #include <functional>
@@ -13,7 +13,7 @@ namespace vidtrawl::testing {
 // goes and returns the operation. A `stop` that says so after a turn drops
 // the operation, as a user's stop does: the outcome is "stopped".
 template <typename T, typename Start>
-base::Outcome<T> RunToEnd(host::PollLoop &loop, Start start,
+base::Outcome<T> RunToEnd(engine::PollLoop &loop, Start start,
                           const std::function<bool()> &stop = {}) {
   std::optional<base::Outcome<T>> end;
   auto operation = start([&end](base::Outcome<T> outcome) { end = std::move(outcome); });

@@ -1,4 +1,4 @@
-#include "host/PollLoop.h"
+#include "engine/PollLoop.h"
 
 #include <curl/curl.h>
 
@@ -8,7 +8,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace vidtrawl::host {
+namespace vidtrawl::engine {
 
 PollLoop::PollLoop() : poller_(curl_multi_init()) {
   if (::pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0)
@@ -29,8 +29,8 @@ void PollLoop::Watch(int fd, unsigned interest, SocketReady ready) {
     sockets_[fd] = Watched{interest, std::move(ready)};
 }
 
-EventLoop::TimerId PollLoop::StartTimer(std::chrono::milliseconds delay,
-                                        std::function<void()> fire) {
+host::EventLoop::TimerId PollLoop::StartTimer(std::chrono::milliseconds delay,
+                                              std::function<void()> fire) {
   return timers_.Add(delay, std::move(fire));
 }
 
@@ -46,7 +46,7 @@ void PollLoop::Wake() const noexcept {
 }
 
 void PollLoop::RunOnce(std::chrono::milliseconds longest) {
-  using Clock = TimerQueue::Clock;
+  using Clock = host::TimerQueue::Clock;
   auto wait = std::max(longest, std::chrono::milliseconds(0));
   if (const std::optional<Clock::time_point> due = timers_.NextDue())
     wait = std::clamp(std::chrono::ceil<std::chrono::milliseconds>(*due - Clock::now()),
@@ -102,4 +102,4 @@ bool PollLoop::RunUntil(const std::function<bool()> &done, std::chrono::millisec
   return true;
 }
 
-} // namespace vidtrawl::host
+} // namespace vidtrawl::engine

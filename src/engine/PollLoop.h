@@ -7,14 +7,17 @@
 #include <functional>
 #include <map>
 
-namespace vidtrawl::host {
+namespace vidtrawl::engine {
 
 // An event loop of its own for a program without one (the console, tests,
 // benchmarks): each turn waits in curl_multi_poll for the watched sockets
 // or the first timer, then handles what is ready. A signal handler may end
 // a wait through Wake().
-class PollLoop final : public EventLoop {
+class PollLoop final : public host::EventLoop {
 public:
+  using host::EventLoop::SocketReady;
+  using host::EventLoop::TimerId;
+
   PollLoop();
   ~PollLoop() override;
   PollLoop(const PollLoop &) = delete;
@@ -40,9 +43,9 @@ private:
     SocketReady ready;
   };
   std::map<int, Watched> sockets_;
-  TimerQueue timers_;
+  host::TimerQueue timers_;
   void *poller_; // the curl multi handle whose poll waits
   int wake_[2] = {-1, -1};
 };
 
-} // namespace vidtrawl::host
+} // namespace vidtrawl::engine

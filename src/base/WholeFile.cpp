@@ -1,4 +1,4 @@
-#include "settings/RegistryFile.h"
+#include "base/WholeFile.h"
 
 #include "base/FileDescriptor.h"
 
@@ -9,7 +9,7 @@
 
 #include <system_error>
 
-namespace vidtrawl::settings {
+namespace vidtrawl::base {
 
 namespace {
 
@@ -42,17 +42,17 @@ void SyncFolder(const std::filesystem::path &folder) {
 
 } // namespace
 
-RegistryFileText ReadRegistryFile(const std::filesystem::path &file, std::size_t maxBytes) {
-  RegistryFileText result;
+WholeFileText ReadWholeFile(const std::filesystem::path &file, std::size_t maxBytes) {
+  WholeFileText result;
   if (file.empty())
     return result;
   const base::FileDescriptor fd(OpenForReading(file));
   if (!fd) {
-    result.state = (errno == ENOENT || errno == ENOTDIR) ? RegistryFileText::State::Missing
-                                                         : RegistryFileText::State::Unreadable;
+    result.state = (errno == ENOENT || errno == ENOTDIR) ? WholeFileText::State::Missing
+                                                         : WholeFileText::State::Unreadable;
     return result;
   }
-  result.state = RegistryFileText::State::Unreadable;
+  result.state = WholeFileText::State::Unreadable;
   struct stat st {};
   if (::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode)) {
     std::string text;
@@ -60,7 +60,7 @@ RegistryFileText ReadRegistryFile(const std::filesystem::path &file, std::size_t
     for (;;) {
       // Checked as it is read too: a file may grow meanwhile.
       if (static_cast<std::size_t>(st.st_size) > maxBytes || text.size() > maxBytes) {
-        result.state = RegistryFileText::State::TooLarge;
+        result.state = WholeFileText::State::TooLarge;
         break;
       }
       ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
@@ -69,7 +69,7 @@ RegistryFileText ReadRegistryFile(const std::filesystem::path &file, std::size_t
       if (n < 0)
         break;
       if (n == 0) {
-        result.state = RegistryFileText::State::Read;
+        result.state = WholeFileText::State::Read;
         result.text = std::move(text);
         break;
       }
@@ -79,7 +79,7 @@ RegistryFileText ReadRegistryFile(const std::filesystem::path &file, std::size_t
   return result;
 }
 
-bool ReplaceRegistryFile(const std::filesystem::path &file, const std::string &text) {
+bool ReplaceWholeFile(const std::filesystem::path &file, const std::string &text) {
   if (file.empty() || !file.has_filename())
     return false;
   std::filesystem::path target = WriteTarget(file);
@@ -112,4 +112,4 @@ bool ReplaceRegistryFile(const std::filesystem::path &file, const std::string &t
   return true;
 }
 
-} // namespace vidtrawl::settings
+} // namespace vidtrawl::base
