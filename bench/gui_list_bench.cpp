@@ -137,7 +137,7 @@ int main(int argc, char **argv) {
 
   // 2.-4. A full list of 32,767 items ("add" as the argument: part 1 only).
   if (argc < 2 || std::string(argv[1]) != "add") {
-    constexpr int kItems = static_cast<int>(vidtrawl::engine::kListCapacity);
+    const int kItems = static_cast<int>(vidtrawl::engine::kListCapacity);
     constexpr int kRuns = 7;
     std::vector<std::string> urls;
     for (int i = 0; i < kItems; ++i)
@@ -224,8 +224,8 @@ int main(int argc, char **argv) {
       const double removeMs = MsSince(removeStart);
       std::printf("select all %d rows: %.1f ms; remove them all: %.1f ms\n", kItems, selectMs,
                   removeMs);
-      if (!w.engine.List().Empty() || w.model.rowCount() != 0) {
-        std::fprintf(stderr, "remove selected left %zu items\n", w.engine.List().Count());
+      if (!w.engine.Empty() || w.model.rowCount() != 0) {
+        std::fprintf(stderr, "remove selected left %zu items\n", w.engine.Count());
         ++failures;
       }
     }

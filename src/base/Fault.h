@@ -39,7 +39,15 @@ struct Fault {
   bool transient = false;
   int retryAfter = -1; // seconds
 
+  // It arose while the page was fetched or read, before any file was asked for.
+  bool ofPage = false;
+
   friend bool operator==(const Fault &, const Fault &) = default;
 };
+
+// The item's page was read, and it names no video to download.
+inline bool NamesNoVideo(const Fault &fault) {
+  return fault.kind == FaultKind::SitePageNamesNoVideo || fault.kind == FaultKind::PlayerLookup;
+}
 
 } // namespace vidtrawl::base

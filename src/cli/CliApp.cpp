@@ -42,16 +42,24 @@ void Err(const std::string &text) {
 
 // Where this run's connections go: the demo's server first (it must reach
 // it whatever else is mapped), then --connect-to, then VIDTRAWL_CONNECT_TO.
-engine::ConnectionMap MakeConnections(const CliOptions &options, int demoPort) {
-  engine::ConnectionMap map;
+std::vector<std::string> MakeConnections(const CliOptions &options, int demoPort) {
+  std::vector<std::string> entries;
   if (demoPort > 0)
-    map.Add("::127.0.0.1:" + std::to_string(demoPort));
-  for (const std::string &entry : options.connectTo)
-    map.Add(entry);
-  if (const char *env = std::getenv("VIDTRAWL_CONNECT_TO"); env != nullptr && *env != '\0')
-    if (!map.AddList(env))
-      Err("vidtrawl-cli: ignoring malformed entries of VIDTRAWL_CONNECT_TO\n");
-  return map;
+    entries.push_back("::127.0.0.1:" + std::to_string(demoPort));
+  entries.insert(entries.end(), options.connectTo.begin(), options.connectTo.end());
+  bool wellFormed = true;
+  const std::vector<std::string> environment = engine::ConnectToFromEnvironment(&wellFormed);
+  if (!wellFormed)
+    Err("vidtrawl-cli: ignoring malformed entries of VIDTRAWL_CONNECT_TO\n");
+  entries.insert(entries.end(), environment.begin(), environment.end());
+  return entries;
+}
+
+std::string ListFullText(std::size_t dropped) {
+  const std::string what =
+      dropped == 1 ? "1 address was" : std::to_string(dropped) + " addresses were";
+  return "The download list is full (" + std::to_string(engine::kListCapacity) +
+         " items): " + what + " not added.";
 }
 
 // A new folder under the system's temporary folder for the demo's files.
@@ -68,41 +76,36 @@ std::optional<std::string> MakeDemoFolder() {
 // the console's own, which turns until the pass (or the resolution) ends.
 class Run {
 public:
-  Run(const CliOptions &options, engine::ConnectionMap connections)
+  Run(const CliOptions &options, std::vector<std::string> connections)
       : options_(options), traits_(DetectConsole()),
         engine_(engine::Hosts{loop_}, engine::Options{std::move(connections), std::nullopt}) {
     WakeOnInterrupt(&loop_);
-    if (const std::string note = engine_.LoadSettings(); !note.empty())
-      Tell(note);
-    if (options_.knownSitesOnly)
-      engine_.SetKnownSitesOnly(true);
-    if (options_.jobs)
-      engine_.SetSimultaneousDownloads(*options_.jobs);
-    if (options_.connections)
-      engine_.SetConnectionsPerDownload(*options_.connections);
-    if (options_.retries)
-      engine_.SetRetries(*options_.retries);
-    if (options_.limitRate)
-      engine_.SetSpeedLimit(*options_.limitRate);
-    if (options_.fragments)
-      engine_.SetFragmentsAtOnce(*options_.fragments);
-    if (options_.quality)
-      engine_.SetPreferredQuality(*options_.quality);
+    if (engine_.LoadSettings() == engine::SettingsRead::TooLarge)
+      Tell("The settings file " + engine_.SettingsFile().string() +
+           " is too large to be Vidtrawl's: it is left as it is, and the default settings are "
+           "used.");
     // The options of this run over the settings: headers add to theirs.
-    engine::ClientOptions client = engine_.Client();
-    client.proxy = options_.proxy.value_or(client.proxy);
-    client.userAgent = options_.userAgent.value_or(client.userAgent);
-    client.referer = options_.referer.value_or(client.referer);
-    client.cookieFile = options_.cookies.value_or(client.cookieFile);
-    client.headers.insert(client.headers.end(), options_.headers.begin(), options_.headers.end());
-    engine_.SetClient(client);
+    engine::Config config = engine_.Settings();
+    config.knownSitesOnly = config.knownSitesOnly || options_.knownSitesOnly;
+    config.simultaneousDownloads = options_.jobs.value_or(config.simultaneousDownloads);
+    config.connections = options_.connections.value_or(config.connections);
+    config.retries = options_.retries.value_or(config.retries);
+    config.speedLimit = options_.limitRate.value_or(config.speedLimit);
+    config.fragments = options_.fragments.value_or(config.fragments);
+    config.preferredQuality = options_.quality.value_or(config.preferredQuality);
+    config.proxy = options_.proxy.value_or(config.proxy);
+    config.userAgent = options_.userAgent.value_or(config.userAgent);
+    config.referer = options_.referer.value_or(config.referer);
+    config.cookies = options_.cookies.value_or(config.cookies);
+    config.headers.insert(config.headers.end(), options_.headers.begin(), options_.headers.end());
+    engine_.Configure(std::move(config));
   }
   ~Run() { WakeOnInterrupt(nullptr); }
   Run(const Run &) = delete;
   Run &operator=(const Run &) = delete;
 
   // The download folder setting as loaded.
-  const std::string &SavedDownloadDir() const { return engine_.DownloadDir(); }
+  std::string SavedDownloadDir() const { return engine_.DownloadDir(); }
 
   int ResolveOnly(const std::vector<std::string> &urls) {
     bool allAddresses = true;
@@ -125,12 +128,14 @@ public:
   // that are meant to end "ERROR" (the demo's unsupported one).
   int Download(const std::vector<std::string> &urls, const std::string &dir,
                const std::vector<std::string> &expectErrors) {
-    engine_.SetDownloadDir(dir);
+    engine::Config config = engine_.Settings();
+    config.downloadDir = dir;
+    engine_.Configure(std::move(config));
     if (const std::size_t dropped = engine_.Add(urls); dropped > 0)
-      Tell(engine::ListFullText(dropped));
+      Tell(ListFullText(dropped));
     // The one address's own name, or the form of it.
-    if (options_.output && !engine_.List().Empty()) {
-      const engine::Serial serial = engine_.List()[0].serial;
+    if (options_.output && !engine_.Empty()) {
+      const engine::Serial serial = engine_.SerialAt(0);
       if (options_.output->find('{') != std::string::npos)
         engine_.SetNameTemplate(serial, *options_.output);
       else
@@ -166,12 +171,11 @@ public:
       return status;
     if (InterruptRequested())
       return kExitInterrupted;
-    const engine::DownloadList &items = engine_.List();
-    for (std::size_t i = 0; i < items.Count(); ++i) {
-      const bool expectedError = std::find(expectErrors.begin(), expectErrors.end(),
-                                           items[i].address) != expectErrors.end();
+    for (const engine::ItemView &item : engine_.Items()) {
+      const bool expectedError =
+          std::find(expectErrors.begin(), expectErrors.end(), item.address) != expectErrors.end();
       const engine::Phase wanted = expectedError ? engine::Phase::Failed : engine::Phase::Complete;
-      if (items[i].phase != wanted)
+      if (item.phase != wanted)
         return kExitIncomplete;
     }
     return kExitComplete;
@@ -204,13 +208,13 @@ private:
   // The records and the table, and where the files went; a failed write is
   // a failed run.
   int Report(const std::string &dir) {
-    if (options_.tsv && !WriteAll(STDOUT_FILENO, TsvLines(engine_.List())))
+    const std::vector<engine::ItemView> items = engine_.Items();
+    if (options_.tsv && !WriteAll(STDOUT_FILENO, TsvLines(items)))
       return WriteFailed("the results");
-    if (options_.json && !WriteAll(STDOUT_FILENO, JsonLines(engine_.List())))
+    if (options_.json && !WriteAll(STDOUT_FILENO, JsonLines(items)))
       return WriteFailed("the results");
     const int table = options_.tsv || options_.json ? STDERR_FILENO : STDOUT_FILENO;
-    if (!options_.quiet &&
-        !WriteAll(table, "\n" + ResultTable(engine_.List()) + FolderLine(engine_.List(), dir)))
+    if (!options_.quiet && !WriteAll(table, "\n" + ResultTable(items) + FolderLine(items, dir)))
       return WriteFailed("the table");
     return kExitComplete;
   }

@@ -34,12 +34,13 @@ constexpr OptionSpec kOptions[] = {
 };
 
 // A count an option takes, from `low` to `high`.
-std::string Count(const std::string &value, const char *option, int low, int high,
+std::string Count(const std::string &value, const char *option, engine::Bounds bounds,
                   std::optional<int> &into) {
   const std::optional<int> count = base::ParseInteger<int>(value);
-  if (!count || *count < low || *count > high)
-    return "option '--" + std::string(option) + "' needs a number from " + std::to_string(low) +
-           " to " + std::to_string(high) + ", not '" + value + "'";
+  if (!count || *count < bounds.least || *count > bounds.most)
+    return "option '--" + std::string(option) + "' needs a number from " +
+           std::to_string(bounds.least) + " to " + std::to_string(bounds.most) + ", not '" + value +
+           "'";
   into = *count;
   return {};
 }
@@ -66,7 +67,7 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
       return "option '--dir' needs a folder name";
     options.dir = value;
   } else if (name == "connect-to") {
-    if (!engine::ConnectionMap::ParseEntry(value))
+    if (!engine::IsConnectToEntry(value))
       return "malformed --connect-to entry '" + value + "' (expected HOST1:PORT1:HOST2:PORT2)";
     options.connectTo.push_back(value);
   } else if (name == "input-file") {
@@ -74,16 +75,16 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
       return "option '--input-file' needs a file name ('-' for standard input)";
     options.inputFiles.push_back(value);
   } else if (name == "jobs") {
-    return Count(value, "jobs", 1, engine::kMaxSimultaneousDownloads, options.jobs);
+    return Count(value, "jobs", engine::Config::kJobs, options.jobs);
   } else if (name == "connections") {
-    return Count(value, "connections", 1, engine::kMaxConnections, options.connections);
+    return Count(value, "connections", engine::Config::kConnections, options.connections);
   } else if (name == "retries") {
-    return Count(value, "retries", 0, 100, options.retries);
+    return Count(value, "retries", engine::Config::kRetries, options.retries);
   } else if (name == "fragments") {
-    return Count(value, "fragments", 1, engine::kMaxConnections, options.fragments);
+    return Count(value, "fragments", engine::Config::kFragments, options.fragments);
   } else if (name == "format") {
     if (!engine::IsQuality(value))
-      return "option '--format' needs " + std::string(engine::kQualityForms) + ", not '" + value +
+      return "option '--format' needs " + std::string(engine::QualityForms()) + ", not '" + value +
              "'";
     options.quality = value;
   } else if (name == "limit-rate") {

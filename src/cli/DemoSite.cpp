@@ -20,17 +20,15 @@ std::string PathOf(std::string_view address) {
 
 DemoSite MakeDemoSite() {
   DemoSite demo;
-  for (const engine::Site *site : engine::Engine::Sites()) {
-    const engine::SamplePage &sample = site->sample;
-    demo.pages.push_back(DemoPage{
-        std::string(site->name), std::string(sample.address),
-        // a video file's address has no page
-        site->kind != engine::SiteKind::VideoFile ? PathOf(sample.address) : std::string(),
-        std::string(sample.text), std::string(sample.videoAddress), std::string(sample.fileName)});
+  for (const engine::SamplePage &sample : engine::SamplePages()) {
+    demo.pages.push_back(DemoPage{std::string(sample.site), std::string(sample.address),
+                                  // a video file's address has no page
+                                  sample.fetched ? PathOf(sample.address) : std::string(),
+                                  std::string(sample.text), std::string(sample.videoAddress),
+                                  std::string(sample.fileName)});
     const auto seed = static_cast<unsigned>(demo.videos.size() + 1);
-    demo.videos.push_back(DemoVideo{std::string(sample.video.path), sample.video.size,
-                                    sample.video.announced, std::string(sample.video.offeredName),
-                                    seed});
+    demo.videos.push_back(DemoVideo{std::string(sample.videoPath), sample.videoSize,
+                                    sample.announced, std::string(sample.offeredName), seed});
     if (!sample.playerPath.empty())
       demo.redirects.push_back(
           DemoRedirect{std::string(sample.playerPath), std::string(sample.playerLocation)});

@@ -14,7 +14,7 @@ ItemLines::~ItemLines() {
 }
 
 void ItemLines::ItemChanged(std::size_t index) {
-  const engine::Item &item = engine_.List()[index];
+  const engine::ItemView item = engine_.ItemAt(index);
   std::string line;
   if (item.phase == engine::Phase::Failed)
     line = item.address + ": " + engine::ReasonText(item);

@@ -11,7 +11,7 @@ namespace vidtrawl::cli {
 // also when progress is silenced: why it failed ("vidtrawl-cli: ADDRESS:
 // reason"), or that its file was there already ("vidtrawl-cli: NAME: already
 // downloaded"). Each item is told once.
-class ItemLines final : public engine::ListObserver {
+class ItemLines final : public engine::ItemObserver {
 public:
   // `view`: the progress display that shares the console, when there is one.
   ItemLines(engine::Engine &engine, ConsoleWriter writer, ProgressView *&view);
@@ -20,10 +20,6 @@ public:
   ItemLines &operator=(const ItemLines &) = delete;
 
   void ItemChanged(std::size_t index) override;
-  void ItemsAdded(std::size_t, std::size_t) override {}
-  void ItemsRemoved(std::size_t, std::size_t) override {}
-  void ItemsSwapped(std::size_t) override {}
-  void ListReset() override {}
 
 private:
   engine::Engine &engine_;

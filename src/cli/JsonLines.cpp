@@ -6,10 +6,10 @@
 
 namespace vidtrawl::cli {
 
-std::string JsonLines(const engine::DownloadList &items) {
+std::string JsonLines(const std::vector<engine::ItemView> &items) {
   using Json = nlohmann::json;
   std::string lines;
-  for (const engine::Item &item : items.Items()) {
+  for (const engine::ItemView &item : items) {
     const bool complete = item.phase == engine::Phase::Complete;
     const std::string reason = engine::ReasonText(item);
     Json entry = {

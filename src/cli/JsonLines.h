@@ -12,6 +12,6 @@ namespace vidtrawl::cli {
 // status text, as in the table), "bytes" (the file's size once complete,
 // else the bytes received) and "reason" (why it failed, or null). Names
 // and addresses that are not UTF-8 have their stray bytes as U+FFFD.
-std::string JsonLines(const engine::DownloadList &items);
+std::string JsonLines(const std::vector<engine::ItemView> &items);
 
 } // namespace vidtrawl::cli

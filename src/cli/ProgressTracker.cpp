@@ -9,7 +9,7 @@ namespace {
 
 // What the console calls an item: its file name, or its address while a
 // placeholder stands there.
-std::string NameOf(const engine::Item &item) {
+std::string NameOf(const engine::ItemView &item) {
   return engine::FileNamePlaceholder(item) ? engine::AddressText(item) : engine::FileNameText(item);
 }
 
@@ -29,8 +29,13 @@ void ProgressTracker::ItemChanged(std::size_t index) {
     dirty_[index] = true;
 }
 
+void ProgressTracker::RunsChanged(const std::vector<std::size_t> &indices) {
+  for (const std::size_t index : indices)
+    ItemChanged(index);
+}
+
 void ProgressTracker::ItemsAdded(std::size_t first, std::size_t count) {
-  const std::size_t last = std::min(first + count, engine_.List().Count());
+  const std::size_t last = std::min(first + count, engine_.Count());
   for (std::size_t i = first; i < last; ++i) {
     dirty_.insert(dirty_.begin() + static_cast<std::ptrdiff_t>(i), true);
     snapshot_.items.insert(snapshot_.items.begin() + static_cast<std::ptrdiff_t>(i), ItemView{});
@@ -54,15 +59,15 @@ void ProgressTracker::ItemsSwapped(std::size_t index) {
 }
 
 void ProgressTracker::ListReset() {
-  dirty_.assign(engine_.List().Count(), true);
-  snapshot_.items.assign(engine_.List().Count(), ItemView{});
+  dirty_.assign(engine_.Count(), true);
+  snapshot_.items.assign(engine_.Count(), ItemView{});
 }
 
 void ProgressTracker::Refresh(std::size_t index) {
   if (!dirty_[index])
     return;
   dirty_[index] = false;
-  const engine::Item &item = engine_.List()[index];
+  const engine::ItemView item = engine_.ItemAt(index);
   ItemView &view = snapshot_.items[index];
   view.id = static_cast<int>(index) + 1;
   view.url = base::VisibleText(engine::AddressText(item));
@@ -74,7 +79,7 @@ void ProgressTracker::Refresh(std::size_t index) {
   // A size that more bytes than it arrived was no size: it is not shown.
   view.total = item.received > item.total ? 0 : static_cast<double>(item.total);
   switch (item.phase) {
-  case engine::Phase::Transferring:
+  case engine::Phase::Receiving:
   case engine::Phase::Cancelled:
     view.bytes = static_cast<std::int64_t>(item.received);
     break;
@@ -97,7 +102,7 @@ const ProgressSnapshot &ProgressTracker::Sample() {
   const std::vector<engine::Serial> running = engine_.RunningItems();
   for (std::size_t i = 0; i < dirty_.size(); ++i) {
     Refresh(i);
-    const engine::Serial serial = engine_.List()[i].serial;
+    const engine::Serial serial = engine_.SerialAt(i);
     snapshot_.items[i].current = std::find(running.begin(), running.end(), serial) != running.end();
   }
   return snapshot_;

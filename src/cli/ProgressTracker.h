@@ -11,7 +11,7 @@ namespace vidtrawl::cli {
 // Follows the download list as it changes and turns it into snapshots with
 // byte counts, rates and times (as the engine measures them). An item's view
 // is made again only when the item changed.
-class ProgressTracker final : public engine::ListObserver {
+class ProgressTracker final : public engine::ItemObserver {
 public:
   using Clock = std::chrono::steady_clock;
 
@@ -23,6 +23,7 @@ public:
   const ProgressSnapshot &Sample();
 
   void ItemChanged(std::size_t index) override;
+  void RunsChanged(const std::vector<std::size_t> &indices) override;
   void ItemsAdded(std::size_t first, std::size_t count) override;
   void ItemsRemoved(std::size_t first, std::size_t count) override;
   void ItemsSwapped(std::size_t index) override;

@@ -15,7 +15,7 @@ constexpr std::size_t kColumns = 5;
 using Row = std::array<std::string, kColumns>;
 
 // What the table shows as an item's size.
-std::string SizeCell(const engine::Item &item) {
+std::string SizeCell(const engine::ItemView &item) {
   if (item.phase != engine::Phase::Cancelled)
     return engine::SizeText(item);
   const std::string received = engine::FormatSize(static_cast<double>(item.received));
@@ -34,17 +34,17 @@ std::string TsvField(const std::string &text) {
   return base::VisibleText(field);
 }
 
-std::string FolderLine(const engine::DownloadList &items, const std::string &dir) {
-  for (const engine::Item &item : items.Items())
+std::string FolderLine(const std::vector<engine::ItemView> &items, const std::string &dir) {
+  for (const engine::ItemView &item : items)
     if (item.phase == engine::Phase::Complete)
       return base::VisibleText("The files are in " + dir + ".") + "\n";
   return {};
 }
 
-std::string TsvLines(const engine::DownloadList &items) {
+std::string TsvLines(const std::vector<engine::ItemView> &items) {
   std::string text;
-  for (std::size_t i = 0; i < items.Count(); ++i) {
-    const engine::Item &item = items[i];
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const engine::ItemView &item = items[i];
     text += std::to_string(i + 1) + "\t" + TsvField(engine::AddressText(item)) + "\t" +
             TsvField(engine::FileNameText(item)) + "\t" + TsvField(engine::StatusText(item)) +
             "\t" + TsvField(engine::SizeText(item)) + "\n";
@@ -52,13 +52,13 @@ std::string TsvLines(const engine::DownloadList &items) {
   return text;
 }
 
-std::string ResultTable(const engine::DownloadList &items) {
+std::string ResultTable(const std::vector<engine::ItemView> &items) {
   std::vector<Row> rows;
   std::vector<std::string> reasons;
   rows.push_back({"ID", "STATUS", "FILE NAME", "SIZE", "ADDRESS"});
   reasons.emplace_back();
-  for (std::size_t i = 0; i < items.Count(); ++i) {
-    const engine::Item &item = items[i];
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const engine::ItemView &item = items[i];
     rows.push_back({std::to_string(i + 1), TsvField(engine::StatusText(item)),
                     TsvField(engine::FileNameText(item)), TsvField(SizeCell(item)),
                     TsvField(engine::AddressText(item))});

@@ -13,16 +13,16 @@ std::string TsvField(const std::string &text);
 
 // One line per item: ID, Video_URL, FileName, Status, FileSize, separated
 // by tabs, each line ended by "\n".
-std::string TsvLines(const engine::DownloadList &items);
+std::string TsvLines(const std::vector<engine::ItemView> &items);
 
 // Where the files of the items that completed are: "The files are in DIR."
 // (empty when none completed).
-std::string FolderLine(const engine::DownloadList &items, const std::string &dir);
+std::string FolderLine(const std::vector<engine::ItemView> &items, const std::string &dir);
 
 // The final table of every item (ID, status, file name, size, address) in
 // aligned columns under a heading; a failed item's reason on a line of its
 // own below it. A cancelled item shows what was received of what was
 // announced ("1.2 MB of 4 MB").
-std::string ResultTable(const engine::DownloadList &items);
+std::string ResultTable(const std::vector<engine::ItemView> &items);
 
 } // namespace vidtrawl::cli

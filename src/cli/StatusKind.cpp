@@ -8,9 +8,10 @@ StatusKind KindOf(engine::Phase phase) {
     return StatusKind::Waiting;
   case engine::Phase::Unsupported:
     return StatusKind::Unsupported;
-  case engine::Phase::Preparing:
+  case engine::Phase::Resolving:
+  case engine::Phase::Asking:
     return StatusKind::Preparing;
-  case engine::Phase::Transferring:
+  case engine::Phase::Receiving:
     return StatusKind::Downloading;
   case engine::Phase::Complete:
     return StatusKind::Complete;
@@ -25,7 +26,7 @@ StatusKind KindOf(engine::Phase phase) {
 
 std::string_view KindName(StatusKind kind) {
   constexpr engine::Phase kPhases[] = {engine::Phase::Waiting,   engine::Phase::Unsupported,
-                                       engine::Phase::Preparing, engine::Phase::Transferring,
+                                       engine::Phase::Resolving, engine::Phase::Receiving,
                                        engine::Phase::Complete,  engine::Phase::Failed,
                                        engine::Phase::Cancelled};
   return engine::PhaseName(kPhases[static_cast<int>(kind)]);

@@ -2,11 +2,17 @@
 
 #include "base/TrimBlanks.h"
 #include "base/WholeFile.h"
+#include "engine/ConfigFile.h"
+#include "list/DownloadList.h"
 #include "list/ListFile.h"
-#include "media/FragmentStore.h"
+#include "manifests/StreamChoice.h"
+#include "net/ConnectionMap.h"
+#include "net/PartialFile.h"
 #include "net/Session.h"
+#include "scheduler/ItemTransfer.h"
 #include "scheduler/Scheduler.h"
-#include "settings/Settings.h"
+#include "settings/PlatformPaths.h"
+#include "settings/SettingsKeys.h"
 #include "settings/SettingsStore.h"
 #include "sites/SiteTable.h"
 #include "sites/VideoLookup.h"
@@ -16,31 +22,131 @@
 
 namespace vidtrawl::engine {
 
-// Every piece, wired once.
-struct Engine::Parts {
-  Parts(Hosts hosts, Options options)
-      : settings(options.registryFile ? settings::Settings(*options.registryFile)
-                                      : settings::Settings()),
-        session(hosts.loop, options.connections, net::TimeLimits::FromEnvironment()),
-        scheduler(items, session) {}
+const std::size_t kListCapacity = list::DownloadList::kCapacity;
+const std::size_t kMaxAddress = list::DownloadList::kMaxAddress;
+const char *const kPartialSuffix = net::PartialFile::kSuffix;
 
-  settings::Settings settings;
+std::string_view QualityForms() {
+  return manifests::kQualityForms;
+}
+
+bool IsQuality(std::string_view text) {
+  return manifests::ParseQuality(text).has_value();
+}
+
+bool IsConnectToEntry(std::string_view entry) {
+  return net::ConnectionMap::ParseEntry(entry).has_value();
+}
+
+std::vector<std::string> ConnectToFromEnvironment(bool *allWellFormed) {
+  net::ConnectionMap map;
+  bool good = true;
+  if (const char *value = std::getenv("VIDTRAWL_CONNECT_TO"))
+    good = map.AddList(value);
+  if (allWellFormed != nullptr)
+    *allWellFormed = good;
+  return map.CurlEntries();
+}
+
+namespace {
+
+net::ConnectionMap MapOf(const std::vector<std::string> &entries) {
+  net::ConnectionMap map;
+  for (const std::string &entry : entries)
+    map.Add(entry);
+  return map;
+}
+
+} // namespace
+
+// Every piece, wired once; the list's and the scheduler's news relayed to the observers.
+struct Engine::Parts final : list::ListObserver {
+  Parts(Hosts hosts, Options options)
+      : registryFile(options.registryFile.value_or(settings::SettingsStore::DefaultFile())),
+        trace(options.trace),
+        session(hosts.loop, MapOf(options.connectTo), net::TimeLimits::FromEnvironment()),
+        scheduler(items, session) {
+    items.SetTrace(trace);
+    scheduler.SetTrace(trace);
+    items.Subscribe(this);
+  }
+  ~Parts() override { items.Unsubscribe(this); }
+
+  template <typename Call> void Tell(Call call) {
+    // A copy: an observer may leave while it is told.
+    const std::vector<ItemObserver *> told = observers;
+    for (ItemObserver *observer : told)
+      call(*observer);
+  }
+  void ItemChanged(std::size_t index) override {
+    Tell([&](ItemObserver &o) { o.ItemChanged(index); });
+  }
+  void ItemsAdded(std::size_t first, std::size_t count) override {
+    Tell([&](ItemObserver &o) { o.ItemsAdded(first, count); });
+  }
+  void ItemsAboutToBeRemoved(std::size_t first, std::size_t count) override {
+    Tell([&](ItemObserver &o) { o.ItemsAboutToBeRemoved(first, count); });
+  }
+  void ItemsRemoved(std::size_t first, std::size_t count) override {
+    Tell([&](ItemObserver &o) { o.ItemsRemoved(first, count); });
+  }
+  void ItemsSwapped(std::size_t index) override {
+    Tell([&](ItemObserver &o) { o.ItemsSwapped(index); });
+  }
+  void ListAboutToReset() override {
+    Tell([](ItemObserver &o) { o.ListAboutToReset(); });
+  }
+  void ListReset() override {
+    Tell([](ItemObserver &o) { o.ListReset(); });
+  }
+  void RunsMoved(const std::vector<list::Serial> &serials) {
+    std::vector<std::size_t> indices;
+    for (const list::Serial serial : serials)
+      if (const std::optional<std::size_t> index = items.IndexOf(serial))
+        indices.push_back(*index);
+    std::sort(indices.begin(), indices.end());
+    if (!indices.empty())
+      Tell([&](ItemObserver &o) { o.RunsChanged(indices); });
+  }
+
+  ItemView ViewOf(const list::Item &item) const {
+    ItemView view{item.serial,         item.address,
+                  item.videoAddress,   item.phase,
+                  item.fileName,       item.nameTyped,
+                  item.folder,         item.partName,
+                  item.sizeKnown,      item.size,
+                  std::nullopt,        false,
+                  item.received,       item.total,
+                  item.fragments,      item.fragmentsStored,
+                  item.bytesPerSecond, item.transferSeconds,
+                  item.alreadyThere,   item.fault};
+    if (const scheduler::ItemRun *run = scheduler.RunOf(item.serial)) {
+      view.pagePercent = run->pagePercent;
+      view.started = run->reported;
+      view.received = run->progress.bytes;
+      view.total = run->progress.total;
+      view.fragments = run->progress.fragments;
+      view.fragmentsStored = run->progress.stored;
+      view.bytesPerSecond = run->bytesPerSecond;
+      view.transferSeconds = run->transferSeconds;
+    }
+    return view;
+  }
+
+  std::filesystem::path registryFile;
+  base::Trace trace;
+  Config config;
   list::DownloadList items;
   net::Session session;
   scheduler::Scheduler scheduler;
+  std::vector<ItemObserver *> observers;
   std::vector<PassObserver *> passObservers;
   std::unique_ptr<sites::VideoLookup> lookup; // a lone page being resolved
 };
 
-std::string ListFullText(std::size_t dropped) {
-  const std::string what =
-      dropped == 1 ? "1 address was" : std::to_string(dropped) + " addresses were";
-  return "The download list is full (" + std::to_string(kListCapacity) + " items): " + what +
-         " not added.";
-}
-
 Engine::Engine(Hosts hosts, Options options)
     : parts_(std::make_unique<Parts>(hosts, std::move(options))) {
+  Configure(parts_->config);
   parts_->scheduler.OnPassEnded([this](const scheduler::Scheduler::Summary &summary) {
     const PassSummary told{summary.completed, summary.failed, summary.failedItems};
     // A copy: an observer may leave while it is told.
@@ -48,154 +154,116 @@ Engine::Engine(Hosts hosts, Options options)
     for (PassObserver *observer : observers)
       observer->PassEnded(told);
   });
+  parts_->scheduler.OnRunsMoved(
+      [this](const std::vector<list::Serial> &serials) { parts_->RunsMoved(serials); });
 }
 
 Engine::~Engine() = default;
 
-std::string Engine::LoadSettings() {
-  std::string note;
-  parts_->settings.Load([&note](const std::string &text) { note = text; });
-  const settings::Settings &read = parts_->settings;
-  SetKnownSitesOnly(read.knownSitesOnly);
-  parts_->scheduler.SetJobLimit(read.simultaneousDownloads);
-  parts_->session.SetRules({read.connections, read.retries});
-  SetFragmentsAtOnce(read.fragments);
-  if (!SetPreferredQuality(read.preferredQuality)) // the file's text is no quality
-    SetPreferredQuality(settings::kPreferredQualityDefault);
-  parts_->session.Multi().SetSpeedLimit(read.speedLimit);
-  parts_->session.SetClient({read.proxy, read.userAgent, read.referer, read.headers, read.cookies});
-  return note;
+const Config &Engine::Settings() const {
+  return parts_->config;
 }
 
-int Engine::ConnectionsPerDownload() const {
-  return parts_->session.Rules().connections;
+bool Engine::Configure(Config config) {
+  config.simultaneousDownloads = Config::kJobs.Clamp(config.simultaneousDownloads);
+  config.connections = Config::kConnections.Clamp(config.connections);
+  config.retries = Config::kRetries.Clamp(config.retries);
+  config.fragments = Config::kFragments.Clamp(config.fragments);
+  std::optional<manifests::Quality> quality = manifests::ParseQuality(config.preferredQuality);
+  const bool taken = quality.has_value();
+  if (taken)
+    config.preferredQuality = base::TrimBlanks(config.preferredQuality);
+  else
+    config.preferredQuality = parts_->config.preferredQuality;
+  quality = manifests::ParseQuality(config.preferredQuality);
+  Parts &p = *parts_;
+  p.items.SetSiteRule(config.knownSitesOnly ? sites::SiteRule::KnownSitesOnly
+                                            : sites::SiteRule::AnyPage);
+  p.scheduler.SetJobLimit(config.simultaneousDownloads);
+  p.scheduler.SetStreamOptions({quality.value_or(manifests::Quality{}), config.fragments});
+  p.session.SetRules({config.connections, config.retries});
+  if (config.speedLimit != p.session.Multi().SpeedLimit())
+    p.session.Multi().SetSpeedLimit(config.speedLimit);
+  p.session.SetClient(
+      {config.proxy, config.userAgent, config.referer, config.headers, config.cookies});
+  p.config = std::move(config);
+  return taken;
 }
 
-void Engine::SetConnectionsPerDownload(int connections) {
-  net::DownloadRules rules = parts_->session.Rules();
-  rules.connections = std::clamp(connections, 1, kMaxConnections);
-  parts_->session.SetRules(rules);
-  parts_->settings.connections = rules.connections;
+SettingsRead Engine::LoadSettings() {
+  const ConfigRead read = ReadConfig(parts_->registryFile);
+  Configure(read.config);
+  return read.tooLarge ? SettingsRead::TooLarge : SettingsRead::Read;
 }
 
-int Engine::Retries() const {
-  return parts_->session.Rules().retries;
-}
-
-void Engine::SetRetries(int retries) {
-  net::DownloadRules rules = parts_->session.Rules();
-  rules.retries = std::clamp(retries, 0, 100);
-  parts_->session.SetRules(rules);
-  parts_->settings.retries = rules.retries;
-}
-
-std::uint64_t Engine::SpeedLimit() const {
-  return parts_->session.Multi().SpeedLimit();
-}
-
-void Engine::SetSpeedLimit(std::uint64_t bytesPerSecond) {
-  parts_->session.Multi().SetSpeedLimit(bytesPerSecond);
-  parts_->settings.speedLimit = bytesPerSecond;
-}
-
-const ClientOptions &Engine::Client() const {
-  return parts_->session.Client();
-}
-
-void Engine::SetClient(const ClientOptions &client) {
-  parts_->session.SetClient(client);
-  settings::Settings &kept = parts_->settings;
-  kept.proxy = client.proxy;
-  kept.userAgent = client.userAgent;
-  kept.referer = client.referer;
-  kept.headers = client.headers;
-  kept.cookies = client.cookieFile;
-}
-
-int Engine::FragmentsAtOnce() const {
-  return parts_->scheduler.StreamOptions().fragmentsAtOnce;
-}
-
-void Engine::SetFragmentsAtOnce(int fragments) {
-  media::StreamOptions options = parts_->scheduler.StreamOptions();
-  options.fragmentsAtOnce = std::clamp(fragments, 1, kMaxConnections);
-  parts_->scheduler.SetStreamOptions(options);
-  parts_->settings.fragments = options.fragmentsAtOnce;
-}
-
-const std::string &Engine::PreferredQuality() const {
-  return parts_->settings.preferredQuality;
-}
-
-bool Engine::SetPreferredQuality(const std::string &quality) {
-  const std::optional<manifests::Quality> parsed = manifests::ParseQuality(quality);
-  if (!parsed)
-    return false;
-  media::StreamOptions options = parts_->scheduler.StreamOptions();
-  options.quality = *parsed;
-  parts_->scheduler.SetStreamOptions(options);
-  parts_->settings.preferredQuality = base::TrimBlanks(quality);
-  return true;
-}
-
-bool Engine::KnownSitesOnly() const {
-  return parts_->settings.knownSitesOnly;
-}
-
-void Engine::SetKnownSitesOnly(bool on) {
-  parts_->settings.knownSitesOnly = on;
-  parts_->items.SetSiteRule(on ? sites::SiteRule::KnownSitesOnly : sites::SiteRule::AnyPage);
-}
-
-int Engine::SimultaneousDownloads() const {
-  return parts_->scheduler.JobLimit();
-}
-
-void Engine::SetSimultaneousDownloads(int downloads) {
-  parts_->scheduler.SetJobLimit(downloads);
-  parts_->settings.simultaneousDownloads = parts_->scheduler.JobLimit();
-}
-
-std::string Engine::FrontEndValue(const std::string &name) const {
-  return settings::SettingsStore(parts_->settings.RegistryFile())
-      .Get(settings::kSettingsKey, name, "");
-}
-
-void Engine::SetFrontEndValue(const std::string &name, const std::string &value) {
-  settings::SettingsStore(parts_->settings.RegistryFile())
-      .Save(settings::kSettingsKey, name, value);
+const std::filesystem::path &Engine::SettingsFile() const {
+  return parts_->registryFile;
 }
 
 void Engine::SaveSettings() const {
-  parts_->settings.Save();
+  WriteConfig(parts_->registryFile, parts_->config);
 }
 
-const std::string &Engine::DownloadDir() const {
-  return parts_->settings.downloadDir;
+std::string Engine::DownloadDir() const {
+  return parts_->config.downloadDir.empty() ? settings::DefaultDownloadDir().string()
+                                            : parts_->config.downloadDir;
 }
 
-void Engine::SetDownloadDir(const std::string &folder) {
-  parts_->settings.downloadDir = folder;
+std::string Engine::FrontEndValue(const std::string &name) const {
+  return settings::SettingsStore(parts_->registryFile).Get(settings::kSettingsKey, name, "");
 }
 
-bool Engine::MonitorEnabled() const {
-  return parts_->settings.monitor;
+void Engine::SetFrontEndValue(const std::string &name, const std::string &value) {
+  settings::SettingsStore(parts_->registryFile).Save(settings::kSettingsKey, name, value);
 }
 
-void Engine::SetMonitorEnabled(bool on) {
-  parts_->settings.monitor = on;
+std::size_t Engine::Count() const {
+  return parts_->items.Count();
 }
 
-const DownloadList &Engine::List() const {
-  return parts_->items;
+ItemView Engine::ItemAt(std::size_t index) const {
+  return parts_->ViewOf(parts_->items[index]);
 }
 
-void Engine::Subscribe(ListObserver *observer) {
-  parts_->items.Subscribe(observer);
+std::optional<ItemView> Engine::Find(Serial serial) const {
+  const list::Item *item = parts_->items.Find(serial);
+  if (item == nullptr)
+    return std::nullopt;
+  return parts_->ViewOf(*item);
 }
 
-void Engine::Unsubscribe(ListObserver *observer) {
-  parts_->items.Unsubscribe(observer);
+std::optional<std::size_t> Engine::IndexOf(Serial serial) const {
+  return parts_->items.IndexOf(serial);
+}
+
+Serial Engine::SerialAt(std::size_t index) const {
+  return parts_->items[index].serial;
+}
+
+std::vector<ItemView> Engine::Items() const {
+  std::vector<ItemView> views;
+  views.reserve(parts_->items.Count());
+  for (const list::Item &item : parts_->items.Items())
+    views.push_back(parts_->ViewOf(item));
+  return views;
+}
+
+PhaseCounts Engine::Counts() const {
+  PhaseCounts counts;
+  for (const list::Item &item : parts_->items.Items())
+    ++counts.byPhase[static_cast<std::size_t>(item.phase)];
+  return counts;
+}
+
+void Engine::Subscribe(ItemObserver *observer) {
+  std::vector<ItemObserver *> &observers = parts_->observers;
+  if (observer != nullptr &&
+      std::find(observers.begin(), observers.end(), observer) == observers.end())
+    observers.push_back(observer);
+}
+
+void Engine::Unsubscribe(ItemObserver *observer) {
+  std::erase(parts_->observers, observer);
 }
 
 void Engine::Subscribe(PassObserver *observer) {
@@ -228,24 +296,18 @@ bool Engine::IsVideoPageAddress(const std::string &text) const {
   return sites::IsVideoPageAddress(text, parts_->items.SiteRule());
 }
 
-std::span<const Site *const> Engine::Sites() {
-  return sites::Sites();
-}
-
 void Engine::Remove(const std::vector<Serial> &serials) {
-  // What the removed items leave: their own partial files (and a stream's
-  // fragments) go with them. A running download's job removes its own.
-  std::vector<std::pair<std::string, std::string>> partials; // target, source
+  // What the removed items leave: their own partial files (and a stream's fragments) go with
+  // them. A running download's job removes its own.
+  std::vector<std::pair<std::string, std::string>> leftovers; // target, source
   for (const Serial serial : serials)
-    if (const Item *item = parts_->items.Find(serial);
+    if (const list::Item *item = parts_->items.Find(serial);
         item != nullptr && !item->partName.empty() && item->phase != Phase::Complete)
-      partials.emplace_back((std::filesystem::path(item->folder) / item->partName).string(),
-                            item->videoAddress);
+      leftovers.emplace_back((std::filesystem::path(item->folder) / item->partName).string(),
+                             item->videoAddress);
   parts_->items.Remove(serials);
-  for (const auto &[target, source] : partials) {
-    net::PartialFile::Remove(target, source);
-    media::FragmentStore::Remove(target, source);
-  }
+  for (const auto &[target, source] : leftovers)
+    scheduler::RemoveLeftovers(target, source);
 }
 
 bool Engine::MoveUp(Serial serial) {
@@ -261,8 +323,8 @@ void Engine::ClearCompleted() {
 }
 
 void Engine::Retry(const std::vector<Serial> &serials) {
-  parts_->items.Retry(serials);
-  parts_->scheduler.Requeue(serials);
+  // Only what went back to waiting is taken again: a running item has its job already.
+  parts_->scheduler.Requeue(parts_->items.Retry(serials));
 }
 
 std::optional<std::string> Engine::Rename(Serial serial, const std::string &typed) {
@@ -273,7 +335,7 @@ std::optional<std::string> Engine::Rename(Serial serial, const std::string &type
 }
 
 void Engine::SetNameTemplate(Serial serial, const std::string &form) {
-  parts_->items.Update(serial, [&](Item &item) { item.nameTemplate = form; });
+  parts_->items.Update(serial, [&](list::Item &item) { item.nameTemplate = form; });
 }
 
 void Engine::Pause(const std::vector<Serial> &serials) {
@@ -285,12 +347,7 @@ void Engine::Resume(const std::vector<Serial> &serials) {
 }
 
 void Engine::StartPass() {
-  if (parts_->scheduler.Running())
-    return;
-  const std::vector<PassObserver *> observers = parts_->passObservers;
-  for (PassObserver *observer : observers)
-    observer->PassStarted();
-  parts_->scheduler.StartPass(parts_->settings.downloadDir);
+  parts_->scheduler.StartPass(DownloadDir());
 }
 
 void Engine::RequestStop() {
@@ -313,33 +370,49 @@ std::optional<Serial> Engine::Current() const {
   return running.front();
 }
 
-std::string Engine::LoadList(const std::filesystem::path &file) {
-  const base::WholeFileText read = base::ReadWholeFile(file, list::kMaxListFile);
+ListRead Engine::LoadList(const std::filesystem::path &file) {
+  ListRead read;
+  const base::WholeFileText text = base::ReadWholeFile(file, list::kMaxListFile);
   using State = base::WholeFileText::State;
-  if (read.state == State::Missing)
-    return {};
-  std::string problem;
-  if (read.state == State::TooLarge)
-    problem = "it is larger than " + std::to_string(list::kMaxListFile >> 20) + " MiB";
-  else if (read.state == State::Unreadable)
-    return "The download list in " + file.string() +
-           " cannot be read; Vidtrawl starts with an empty list and leaves the file alone.";
-  list::ReadList list;
-  if (problem.empty()) {
-    list = list::ReadListText(read.text, parts_->items.SiteRule());
-    problem = list.problem;
+  if (text.state == State::Missing)
+    return read;
+  if (text.state == State::Unreadable) {
+    read.outcome = ListRead::Outcome::Unreadable;
+    return read;
   }
-  if (problem.empty()) {
-    const std::size_t read = list.items.size();
-    const std::size_t left = parts_->items.Restore(std::move(list.items));
-    if (left == 0)
-      return {};
-    return "The download list in " + file.string() + " holds " + std::to_string(read) + " items; " +
-           std::to_string(left) + (left == 1 ? " was" : " were") + " left out (the list holds " +
-           std::to_string(kListCapacity) + ", each address once and none longer than " +
-           std::to_string(list::DownloadList::kMaxAddress) + " bytes).";
+  list::ReadList list;
+  if (text.state == State::TooLarge) {
+    read.problem = ListRead::Problem::TooLarge;
+    read.largest = list::kMaxListFile;
+  } else {
+    list = list::ReadListText(text.text, parts_->items.SiteRule());
+    using Problem = list::ReadList::Problem;
+    switch (list.problem) {
+    case Problem::None:
+      break;
+    case Problem::NotAList:
+      read.problem = ListRead::Problem::NotAList;
+      break;
+    case Problem::OtherVersion:
+      read.problem = ListRead::Problem::OtherVersion;
+      break;
+    case Problem::NoItems:
+      read.problem = ListRead::Problem::NoItems;
+      break;
+    case Problem::DamagedItem:
+      read.problem = ListRead::Problem::DamagedItem;
+      read.item = list.item;
+      break;
+    }
+  }
+  if (read.problem == ListRead::Problem::None) {
+    read.outcome = ListRead::Outcome::Read;
+    read.held = list.items.size();
+    read.leftOut = parts_->items.Restore(std::move(list.items));
+    return read;
   }
   // Kept for the user, under a name no later run reads.
+  read.outcome = ListRead::Outcome::Damaged;
   std::filesystem::path aside = file;
   aside += ".damaged";
   for (int n = 2; std::filesystem::exists(aside) && n < 1000; ++n) {
@@ -348,9 +421,9 @@ std::string Engine::LoadList(const std::filesystem::path &file) {
   }
   std::error_code error;
   std::filesystem::rename(file, aside, error);
-  return "The download list in " + file.string() + " could not be read (" + problem +
-         "); Vidtrawl starts with an empty list. " +
-         (error ? "The file was left where it is." : "The file is kept as " + aside.string() + ".");
+  if (!error)
+    read.keptAs = aside;
+  return read;
 }
 
 bool Engine::SaveList(const std::filesystem::path &file) const {

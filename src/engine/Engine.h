@@ -1,24 +1,21 @@
 #pragma once
 
-#include "base/Fault.h"
-#include "list/DownloadList.h"
-#include "list/FormatSize.h"
-#include "list/Item.h"
-#include "list/ItemText.h"
-#include "list/ListObserver.h"
-#include "manifests/StreamChoice.h"
-#include "net/ClientOptions.h"
-#include "net/ConnectionMap.h"
-#include "net/PartialFile.h"
-#include "sites/Site.h"
+#include "base/Trace.h"
+#include "engine/Config.h"
+#include "engine/FormatSize.h"
+#include "engine/ItemObserver.h"
+#include "engine/ItemTexts.h"
+#include "engine/ItemView.h"
+#include "engine/SamplePages.h"
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vidtrawl::host {
@@ -31,55 +28,34 @@ class EventLoop;
 // faults and counts, and the front end tells the user.
 namespace vidtrawl::engine {
 
-using base::Fault;
-using base::FaultKind;
-using list::AddressText;
-using list::DownloadList;
-using list::FileNamePlaceholder;
-using list::FileNameText;
-using list::FormatSize;
-using list::Item;
-using list::ListObserver;
-using list::LocaleDecimalSeparator;
-using list::Phase;
-using list::PhaseName;
-using list::ReasonText;
-using list::SecondsLeft;
-using list::Serial;
-using list::SizeKnown;
-using list::SizeText;
-using list::StatusText;
-using list::TransferPercent;
-using net::ClientOptions;
-using net::ConnectionMap;
-using sites::SamplePage;
-using sites::Site;
-using sites::SiteKind;
+// The most items the list holds, and the longest address it takes.
+extern const std::size_t kListCapacity;
+extern const std::size_t kMaxAddress;
+// A download is received into its file name with this added, and renamed when complete: a
+// cancelled or failed item's bytes are under that name.
+extern const char *const kPartialSuffix;
 
-// A download is received into its file name with this added, and renamed
-// when complete: a cancelled or failed item's bytes are under that name.
-inline constexpr const char *kPartialSuffix = net::PartialFile::kSuffix;
-// The most items the list holds.
-inline constexpr std::size_t kListCapacity = list::DownloadList::kCapacity;
-
-// How many items are downloaded at once, at most, and connections one file uses.
-inline constexpr int kMaxSimultaneousDownloads = 16;
-inline constexpr int kMaxConnections = 16;
 // The qualities a user may ask a stream in: "best, worst or a height such as 720 or 720p".
-inline constexpr std::string_view kQualityForms = manifests::kQualityForms;
-inline bool IsQuality(std::string_view text) {
-  return manifests::ParseQuality(text).has_value();
-}
+std::string_view QualityForms();
+bool IsQuality(std::string_view text);
+
+// curl's --connect-to entries (HOST1:PORT1:HOST2:PORT2, empty parts matching any): whether one is
+// well formed; and those of VIDTRAWL_CONNECT_TO (comma-separated), with whether all were.
+bool IsConnectToEntry(std::string_view entry);
+std::vector<std::string> ConnectToFromEnvironment(bool *allWellFormed = nullptr);
 
 struct Hosts {
   host::EventLoop &loop;
 };
 
 struct Options {
-  // Where connections go (curl's --connect-to entries).
-  ConnectionMap connections = ConnectionMap::FromEnvironment();
+  // Where connections go, as curl's --connect-to entries (the malformed are left out).
+  std::vector<std::string> connectTo = ConnectToFromEnvironment();
   // The settings file; default: the user's registry file.
   std::optional<std::filesystem::path> registryFile;
+  // Where the trace goes (every phase change, request, retry and page-search step); none:
+  // nowhere.
+  base::TraceSink *trace = nullptr;
 };
 
 // How a download pass ended.
@@ -90,24 +66,55 @@ struct PassSummary {
   std::vector<Serial> failedItems = {};
 };
 
-// Learns when a pass starts and ends, and how it went.
+// Learns when a pass ends, and how it went.
 class PassObserver {
 public:
   virtual ~PassObserver() = default;
-  virtual void PassStarted() {}
   virtual void PassEnded(const PassSummary &summary) = 0;
 };
-
-// What a front end tells when the list was full: "The download list is full
-// (32767 items): N addresses were not added."
-std::string ListFullText(std::size_t dropped);
 
 // One page resolved without adding it: the video address, or the fault.
 struct Resolution {
   std::optional<std::string> address;
   std::optional<Fault> fault;
   // As --resolve-only prints it: the address, or "-1", "-2" or "0".
-  std::string Text() const { return list::ResolutionText(address, fault); }
+  std::string Text() const { return ResolutionText(address, fault); }
+};
+
+// How many items of the list stand in each phase.
+struct PhaseCounts {
+  std::array<std::size_t, static_cast<std::size_t>(Phase::Paused) + 1> byPhase{};
+  std::size_t operator[](Phase phase) const { return byPhase[static_cast<std::size_t>(phase)]; }
+};
+
+// How reading the settings file went: its values were taken, or it was too large to be one and
+// was left as it is (the defaults hold, and are not saved over it).
+enum class SettingsRead { Read, TooLarge };
+
+// How reading the kept list went.
+struct ListRead {
+  enum class Outcome {
+    Read,       // its items are the list's (some may have been left out)
+    Missing,    // there is no such file: the list is empty
+    Unreadable, // it could not be read: the list is empty, the file left alone
+    Damaged,    // it is no such list: the list is empty, the file kept aside
+  };
+  enum class Problem {
+    None,
+    TooLarge,     // larger than the largest list
+    NotAList,     // no JSON object
+    OtherVersion, // a list of another version, or of another program
+    NoItems,      // no items array
+    DamagedItem,  // the item numbered `item` cannot be read
+  };
+  Outcome outcome = Outcome::Missing;
+  Problem problem = Problem::None;
+  std::size_t item = 0;         // DamagedItem: its number, from 1
+  std::size_t held = 0;         // Read: the items the file holds
+  std::size_t leftOut = 0;      // Read: those that did not fit (the list's capacity, the same
+                                // address twice, an address too long)
+  std::filesystem::path keptAs; // Damaged: where the file now is (empty: it stayed in place)
+  std::size_t largest = 0;      // TooLarge: the largest list, in bytes
 };
 
 class Engine {
@@ -117,44 +124,17 @@ public:
   Engine(const Engine &) = delete;
   Engine &operator=(const Engine &) = delete;
 
-  // Settings: monitoring, the download folder and how many downloads run at
-  // once. LoadSettings reads them; a settings file too large to be one is
-  // left alone, and the text returned says so (empty: nothing to tell).
-  std::string LoadSettings();
+  // The settings, as one value. Configure takes a new one: numbers are brought within their
+  // bounds and a quality of no known form (QualityForms) is refused (false; the rest is taken);
+  // each holds at once, the speed limit also for the downloads running.
+  const Config &Settings() const;
+  bool Configure(Config config);
+  // Reads the settings file into the configuration, and writes it.
+  SettingsRead LoadSettings();
   void SaveSettings() const;
-  const std::string &DownloadDir() const;
-  void SetDownloadDir(const std::string &folder);
-  bool MonitorEnabled() const;
-  void SetMonitorEnabled(bool on);
-  // Only the known sites, every other address refused without a fetch (the
-  // setting "Known Sites Only"); else also video files and any other page.
-  bool KnownSitesOnly() const;
-  void SetKnownSitesOnly(bool on);
-  // 1 to kMaxSimultaneousDownloads; 1 downloads one item after the other.
-  int SimultaneousDownloads() const;
-  void SetSimultaneousDownloads(int downloads);
-  // How each download is received, and how requests present themselves
-  // (the settings of these names, LoadSettings reads them); each holds at
-  // once, the speed limit also for the downloads running. Connections for
-  // one file: 1 to kMaxConnections. Retries of a transient failure: 0 to
-  // 100. The speed limit: the most all downloads together receive a second
-  // (0: none).
-  int ConnectionsPerDownload() const;
-  void SetConnectionsPerDownload(int connections);
-  int Retries() const;
-  void SetRetries(int retries);
-  std::uint64_t SpeedLimit() const;
-  void SetSpeedLimit(std::uint64_t bytesPerSecond);
-  const ClientOptions &Client() const;
-  void SetClient(const ClientOptions &client);
-  // How streaming playlists are downloaded (the settings "Fragments At
-  // Once" and "Preferred Quality"): fragments fetched at once, 1 to
-  // kMaxConnections; and the quality as the user wrote it (kQualityForms).
-  // Text of no such form changes nothing: false.
-  int FragmentsAtOnce() const;
-  void SetFragmentsAtOnce(int fragments);
-  const std::string &PreferredQuality() const;
-  bool SetPreferredQuality(const std::string &quality);
+  const std::filesystem::path &SettingsFile() const;
+  // The download folder the next pass uses: the configured one, else the platform's default.
+  std::string DownloadDir() const;
   // A front end's own values (its window's size, say), kept in the same
   // settings section under names of its choosing: read from the file as it
   // is now (empty when missing), written into it at once, the other
@@ -162,24 +142,30 @@ public:
   std::string FrontEndValue(const std::string &name) const;
   void SetFrontEndValue(const std::string &name, const std::string &value);
 
-  // The list, and its observers.
-  const DownloadList &List() const;
-  void Subscribe(ListObserver *observer);
-  void Unsubscribe(ListObserver *observer);
+  // The list, by index (in list order) or by serial; and its observers.
+  std::size_t Count() const;
+  bool Empty() const { return Count() == 0; }
+  ItemView ItemAt(std::size_t index) const;
+  std::optional<ItemView> Find(Serial serial) const;
+  std::optional<std::size_t> IndexOf(Serial serial) const;
+  Serial SerialAt(std::size_t index) const;
+  std::vector<ItemView> Items() const;
+  // How many items stand in each phase.
+  PhaseCounts Counts() const;
+  void Subscribe(ItemObserver *observer);
+  void Unsubscribe(ItemObserver *observer);
   void Subscribe(PassObserver *observer);
   void Unsubscribe(PassObserver *observer);
 
-  // Adds page addresses (see DownloadList::Add); how many did not fit in
-  // the list (ListFullText tells it).
+  // Adds page addresses, each once (blanks and line ends around it removed); an address of no
+  // supported site is listed as unsupported. How many did not fit in the list.
   std::size_t Add(const std::vector<std::string> &addresses);
   // Adds each line of a text (a drop, a paste) that names a supported site;
   // how many did not fit.
   std::size_t AddFromText(const std::string &text);
   // Whether a copied text is a video page's address the clipboard monitor
-  // may take (see sites/VideoPageAddress.h).
+  // may take.
   bool IsVideoPageAddress(const std::string &text) const;
-  // The supported sites, in the order in which addresses are tested.
-  static std::span<const Site *const> Sites();
 
   // Editing, acting on the running downloads at once: a removed item's
   // download ends and its partial file goes.
@@ -187,13 +173,14 @@ public:
   bool MoveUp(Serial serial);
   bool MoveDown(Serial serial);
   void ClearCompleted();
-  // Failed and cancelled items wait again; a running pass takes them.
+  // Failed and cancelled items wait again; a running pass takes them. Others are left as they
+  // are.
   void Retry(const std::vector<Serial> &serials);
   // The user's name for an item's file; one being received takes it when
   // it is complete. The cleaned name, or nothing when refused.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
   // The form of the item's file name, made when its file is known: {title},
-  // {id}, {site} and {ext} stand for the video's (see list/FileNaming.h).
+  // {id}, {site} and {ext} stand for the video's.
   void SetNameTemplate(Serial serial, const std::string &form);
   // A paused item is downloaded by no pass until it is resumed; a running
   // one stops at once and keeps its bytes for a range request later.
@@ -201,7 +188,7 @@ public:
   void Resume(const std::vector<Serial> &serials);
 
   // Starts a download pass over the list into the download folder and
-  // returns at once: up to SimultaneousDownloads() items at a time, in list
+  // returns at once: up to the configured number of items at a time, in list
   // order, until none is left; the pass's observers hear of its end.
   // Nothing while one runs.
   void StartPass();
@@ -215,10 +202,9 @@ public:
 
   // The list kept between runs (the desktop program's). Reading takes the
   // file's items in place of the list's; a file that is no list leaves the
-  // list empty, is moved aside to FILE.damaged and the note says so (empty
-  // text: nothing to tell). Writing replaces the file at once; false when
-  // it could not.
-  std::string LoadList(const std::filesystem::path &file);
+  // list empty and is moved aside to FILE.damaged. Writing replaces the file
+  // at once; false when it could not.
+  ListRead LoadList(const std::filesystem::path &file);
   bool SaveList(const std::filesystem::path &file) const;
   static std::filesystem::path DefaultListFile();
 

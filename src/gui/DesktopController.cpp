@@ -25,6 +25,13 @@ constexpr const char *kEndOrder[3] = {movie::kStartDownloadFlag, movie::kDownloa
 
 } // namespace
 
+std::string ListFullText(std::size_t dropped) {
+  const std::string what =
+      dropped == 1 ? "1 address was" : std::to_string(dropped) + " addresses were";
+  return "The download list is full (" + std::to_string(engine::kListCapacity) +
+         " items): " + what + " not added.";
+}
+
 DesktopController::DesktopController(engine::Engine &engine, Hosts hosts, std::string helpFile,
                                      std::string webSite)
     : engine_(engine), hosts_(hosts), helpFile_(std::move(helpFile)), webSite_(std::move(webSite)) {
@@ -42,9 +49,12 @@ DesktopController::~DesktopController() {
 
 void DesktopController::Start(int major, int minor, int revision) {
   hosts_.movie.Set(movie::kAboutTxt, movie::AboutTxtValue(major, minor, revision));
-  if (const std::string note = engine_.LoadSettings(); !note.empty())
-    hosts_.messages.Show(note, Box::Buttons::Ok, Box::Icon::Exclamation);
-  if (engine_.MonitorEnabled())
+  if (engine_.LoadSettings() == engine::SettingsRead::TooLarge)
+    hosts_.messages.Show("The settings file " + engine_.SettingsFile().string() +
+                             " is too large to be Vidtrawl's: it is left as it is, and the "
+                             "default settings are used and not saved.",
+                         Box::Buttons::Ok, Box::Icon::Exclamation);
+  if (engine_.Settings().monitor)
     hosts_.clipboard.Watch(true);
   ShowSettings();
 }
@@ -61,26 +71,34 @@ void DesktopController::SetFlags(const char *value, const char *const (&order)[3
 }
 
 void DesktopController::ShowSettings() {
-  hosts_.movie.Set(movie::kAutoToDownloadListCB, movie::Flag(engine_.MonitorEnabled()));
+  hosts_.movie.Set(movie::kAutoToDownloadListCB, movie::Flag(engine_.Settings().monitor));
   hosts_.movie.Set(movie::kDownloadCB, movie::kFlagOn);
   hosts_.movie.Set(movie::kConvertCB, movie::kFlagOn);
   hosts_.movie.Set(movie::kDownloadDir, engine_.DownloadDir());
-  hosts_.movie.Set(movie::kSimultaneousDownloads, std::to_string(engine_.SimultaneousDownloads()));
+  hosts_.movie.Set(movie::kSimultaneousDownloads,
+                   std::to_string(engine_.Settings().simultaneousDownloads));
+}
+
+bool DesktopController::Configure(const std::function<void(engine::Config &)> &change) {
+  engine::Config config = engine_.Settings();
+  change(config);
+  return engine_.Configure(std::move(config));
 }
 
 void DesktopController::ChooseSimultaneousDownloads() {
   // Taken to its bounds by the engine; what the movie shows is what holds.
   const std::string chosen = hosts_.movie.Get(movie::kSimultaneousDownloads);
   if (const std::optional<int> jobs = base::ParseInteger<int>(chosen)) {
-    engine_.SetSimultaneousDownloads(*jobs);
+    Configure([&](engine::Config &config) { config.simultaneousDownloads = *jobs; });
     engine_.SaveSettings();
   }
-  hosts_.movie.Set(movie::kSimultaneousDownloads, std::to_string(engine_.SimultaneousDownloads()));
+  hosts_.movie.Set(movie::kSimultaneousDownloads,
+                   std::to_string(engine_.Settings().simultaneousDownloads));
 }
 
 void DesktopController::Monitor(bool on) {
   hosts_.clipboard.Watch(on);
-  engine_.SetMonitorEnabled(on);
+  Configure([&](engine::Config &config) { config.monitor = on; });
 }
 
 void DesktopController::Stop() {
@@ -100,7 +118,7 @@ void DesktopController::StartOrStop() {
       Stop();
     return;
   }
-  if (engine_.List().Empty()) {
+  if (engine_.Empty()) {
     hosts_.movie.Set(movie::kStartDownloadFlag, movie::kFlagOn);
     hosts_.messages.ShowMessage(
         Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
@@ -137,8 +155,8 @@ std::string DesktopController::PassEndNote(const engine::PassSummary &summary) c
   // Those still failed and still listed, once each (one retried in the pass may have failed twice).
   std::vector<engine::Serial> named;
   for (const engine::Serial serial : summary.failedItems) {
-    const engine::Item *item = engine_.List().Find(serial);
-    if (item == nullptr || item->phase != engine::Phase::Failed || named.size() == kNamed ||
+    const std::optional<engine::ItemView> item = engine_.Find(serial);
+    if (!item || item->phase != engine::Phase::Failed || named.size() == kNamed ||
         std::find(named.begin(), named.end(), serial) != named.end())
       continue;
     named.push_back(serial);
@@ -221,7 +239,7 @@ void DesktopController::AddFromMovie() {
 
 void DesktopController::TellListFull(std::size_t dropped) {
   if (dropped > 0)
-    hosts_.messages.Show(engine::ListFullText(dropped), Box::Buttons::Ok, Box::Icon::Exclamation);
+    hosts_.messages.Show(ListFullText(dropped), Box::Buttons::Ok, Box::Icon::Exclamation);
 }
 
 void DesktopController::Add(const std::vector<std::string> &addresses) {
@@ -247,7 +265,7 @@ void DesktopController::ChooseFolder() {
   const std::string folder = hosts_.folders.ChooseFolder(kFolderPrompt);
   if (folder.empty())
     return;
-  engine_.SetDownloadDir(folder);
+  Configure([&](engine::Config &config) { config.downloadDir = folder; });
   hosts_.movie.Set(movie::kDownloadDir, folder);
 }
 
@@ -283,8 +301,8 @@ void DesktopController::RemoveSelected() {
 }
 
 void DesktopController::OpenFile(engine::Serial serial) {
-  const engine::Item *item = engine_.List().Find(serial);
-  if (item == nullptr || item->phase != engine::Phase::Complete || !item->fileName)
+  const std::optional<engine::ItemView> item = engine_.Find(serial);
+  if (!item || item->phase != engine::Phase::Complete || !item->fileName)
     return;
   const std::string path =
       std::filesystem::absolute(std::filesystem::path(item->folder) / *item->fileName).string();
@@ -292,8 +310,8 @@ void DesktopController::OpenFile(engine::Serial serial) {
 }
 
 void DesktopController::OpenFolder(engine::Serial serial) {
-  const engine::Item *item = engine_.List().Find(serial);
-  if (item == nullptr)
+  const std::optional<engine::ItemView> item = engine_.Find(serial);
+  if (!item)
     return;
   // Absolute, as the pass that wrote there found it: a relative folder
   // starting with "-" must not reach the opener as an option.
@@ -306,7 +324,7 @@ void DesktopController::OpenFolder(engine::Serial serial) {
 void DesktopController::CopyAddresses(const std::vector<engine::Serial> &serials) {
   std::string text;
   for (const engine::Serial serial : serials)
-    if (const engine::Item *item = engine_.List().Find(serial))
+    if (const std::optional<engine::ItemView> item = engine_.Find(serial))
       text += (text.empty() ? "" : "\n") + item->address;
   if (!text.empty())
     hosts_.clipboard.Copy(text);
@@ -317,12 +335,12 @@ void DesktopController::Retry(const std::vector<engine::Serial> &serials) {
 }
 
 void DesktopController::SetSpeedLimit(std::uint64_t bytesPerSecond) {
-  engine_.SetSpeedLimit(bytesPerSecond);
+  Configure([&](engine::Config &config) { config.speedLimit = bytesPerSecond; });
   engine_.SaveSettings();
 }
 
 void DesktopController::SetPreferredQuality(const std::string &quality) {
-  if (engine_.SetPreferredQuality(quality))
+  if (Configure([&](engine::Config &config) { config.preferredQuality = quality; }))
     engine_.SaveSettings();
 }
 
@@ -366,7 +384,7 @@ void DesktopController::Exit() {
   ending_ = true;
   hosts_.window.StopFilters();
   hosts_.clipboard.Watch(false); // in memory: the saved setting stays
-  engine_.SetMonitorEnabled(false);
+  Configure([](engine::Config &config) { config.monitor = false; });
   hosts_.window.UnloadMenu();
   hosts_.window.EndProcess();
 }

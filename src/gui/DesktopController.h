@@ -15,6 +15,9 @@
 
 namespace vidtrawl::gui {
 
+// "The download list is full (32767 items): N addresses were not added."
+std::string ListFullText(std::size_t dropped);
+
 // The desktop program's own rules, over the engine: the movie's commands and
 // variables, the one start/stop toggle with its captions, the deferred start
 // and exit, the way out with its question, the folder choice, the settings
@@ -92,9 +95,9 @@ public:
   void Resume(const std::vector<engine::Serial> &serials);
   // The most all downloads together receive a second (0: none); set, it
   // holds at once and is kept in the settings.
-  std::uint64_t SpeedLimit() const { return engine_.SpeedLimit(); }
+  std::uint64_t SpeedLimit() const { return engine_.Settings().speedLimit; }
   void SetSpeedLimit(std::uint64_t bytesPerSecond);
-  const std::string &PreferredQuality() const { return engine_.PreferredQuality(); }
+  const std::string &PreferredQuality() const { return engine_.Settings().preferredQuality; }
   void SetPreferredQuality(const std::string &quality);
   // Adds addresses the user gave (typed, dropped, pasted); a list too full
   // for them all is told.
@@ -116,7 +119,7 @@ public:
 
   // The toggle's caption, and the monitor's state the tray's mark shows.
   const char *Caption() const { return caption_; }
-  bool Monitoring() const { return engine_.MonitorEnabled(); }
+  bool Monitoring() const { return engine_.Settings().monitor; }
 
   void OnCaptionChanged(std::function<void()> listener) { captionChanged_ = std::move(listener); }
   void OnPassEnded(std::function<void(const PassEnd &)> listener) {
@@ -135,6 +138,8 @@ public:
   std::string PassEndNote(const engine::PassSummary &summary) const;
 
 private:
+  // Changes the configuration; false when the engine refused a part of it.
+  bool Configure(const std::function<void(engine::Config &)> &change);
   void TellListFull(std::size_t dropped);
   void StartOrStop();
   // A confirmed stop: the pass ends, the toggle shows the idle state.

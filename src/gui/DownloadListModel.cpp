@@ -12,7 +12,8 @@ QString Text(const std::string &text) {
 } // namespace
 
 DownloadListModel::DownloadListModel(engine::Engine &engine, QObject *parent)
-    : QAbstractTableModel(parent), engine_(engine), rows_(static_cast<int>(engine.List().Count())) {
+    : QAbstractTableModel(parent), engine_(engine) {
+  TakeRows();
   engine_.Subscribe(this);
 }
 
@@ -21,11 +22,23 @@ DownloadListModel::~DownloadListModel() {
 }
 
 engine::Serial DownloadListModel::SerialAt(int row) const {
-  return row >= 0 && row < rows_ ? engine_.List()[static_cast<std::size_t>(row)].serial : 0;
+  return row >= 0 && row < rowCount() ? rows_[static_cast<std::size_t>(row)] : 0;
+}
+
+const engine::ItemView *DownloadListModel::ItemAt(int row) const {
+  const engine::Serial serial = SerialAt(row);
+  if (serial == 0)
+    return nullptr;
+  if (!last_ || last_->serial != serial) {
+    last_ = engine_.Find(serial);
+    if (!last_)
+      return nullptr;
+  }
+  return &*last_;
 }
 
 int DownloadListModel::rowCount(const QModelIndex &parent) const {
-  return parent.isValid() ? 0 : rows_;
+  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
 }
 
 int DownloadListModel::columnCount(const QModelIndex &parent) const {
@@ -34,9 +47,11 @@ int DownloadListModel::columnCount(const QModelIndex &parent) const {
 }
 
 QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
-  if (!index.isValid() || index.row() >= rows_ || index.column() >= kColumnCount)
+  const engine::ItemView *found =
+      index.isValid() && index.column() < kColumnCount ? ItemAt(index.row()) : nullptr;
+  if (found == nullptr)
     return {};
-  const engine::Item &item = engine_.List()[static_cast<std::size_t>(index.row())];
+  const engine::ItemView &item = *found;
   const int column = index.column();
   switch (role) {
   case Qt::EditRole:
@@ -75,7 +90,7 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
     return static_cast<int>(item.phase);
   case PercentRole:
     if (const auto percent = engine::TransferPercent(item);
-        percent && item.phase == engine::Phase::Transferring)
+        percent && item.phase == engine::Phase::Receiving)
       return static_cast<qlonglong>(*percent);
     return {};
   case SerialRole:
@@ -118,7 +133,7 @@ Qt::ItemFlags DownloadListModel::flags(const QModelIndex &index) const {
 }
 
 bool DownloadListModel::setData(const QModelIndex &index, const QVariant &value, int role) {
-  if (role != Qt::EditRole || index.column() != kColumnFileName || index.row() >= rows_)
+  if (role != Qt::EditRole || index.column() != kColumnFileName || index.row() >= rowCount())
     return false;
   // A name left as it was is no rename (one that is not UTF-8 could not come back as it was).
   if (value.toString() == data(index, Qt::EditRole).toString())
@@ -128,43 +143,69 @@ bool DownloadListModel::setData(const QModelIndex &index, const QVariant &value,
 }
 
 void DownloadListModel::ItemChanged(std::size_t index) {
+  last_.reset();
   const int row = static_cast<int>(index);
-  if (row >= rows_)
+  if (row >= rowCount())
     return;
   emit dataChanged(this->index(row, 0), this->index(row, kColumnCount - 1));
-  const engine::Item &item = engine_.List()[index];
-  if (item.phase == engine::Phase::Preparing && item.serial != started_) {
-    started_ = item.serial;
+  const engine::ItemView *item = ItemAt(row);
+  if (item != nullptr && item->phase == engine::Phase::Resolving && item->serial != started_) {
+    started_ = item->serial;
     emit itemStarted(row);
   }
 }
 
+void DownloadListModel::RunsChanged(const std::vector<std::size_t> &indices) {
+  last_.reset();
+  // One change for them all: the rows from the first to the last that moved.
+  const int last = std::min(static_cast<int>(indices.back()), rowCount() - 1);
+  if (last >= 0)
+    emit dataChanged(index(static_cast<int>(indices.front()), 0), index(last, kColumnCount - 1));
+}
+
 void DownloadListModel::ItemsAdded(std::size_t first, std::size_t count) {
   beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count) - 1);
-  rows_ += static_cast<int>(count);
+  for (std::size_t i = first; i < first + count; ++i)
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(i), engine_.SerialAt(i));
   endInsertRows();
 }
 
-void DownloadListModel::ItemsRemoved(std::size_t first, std::size_t count) {
+void DownloadListModel::ItemsAboutToBeRemoved(std::size_t first, std::size_t count) {
   beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + count) - 1);
-  rows_ -= static_cast<int>(count);
+}
+
+void DownloadListModel::ItemsRemoved(std::size_t first, std::size_t count) {
+  last_.reset();
+  const auto from = rows_.begin() + static_cast<std::ptrdiff_t>(first);
+  rows_.erase(from, from + static_cast<std::ptrdiff_t>(count));
   endRemoveRows();
   // The numbers of the rows after them changed.
-  if (static_cast<int>(first) < rows_)
-    emit dataChanged(index(static_cast<int>(first), kColumnID), index(rows_ - 1, kColumnID));
+  if (static_cast<int>(first) < rowCount())
+    emit dataChanged(index(static_cast<int>(first), kColumnID), index(rowCount() - 1, kColumnID));
 }
 
 void DownloadListModel::ItemsSwapped(std::size_t index) {
   const int row = static_cast<int>(index);
   beginMoveRows({}, row + 1, row + 1, {}, row);
+  std::swap(rows_[index], rows_[index + 1]);
   endMoveRows();
   emit dataChanged(this->index(row, kColumnID), this->index(row + 1, kColumnID));
 }
 
-void DownloadListModel::ListReset() {
+void DownloadListModel::ListAboutToReset() {
   beginResetModel();
-  rows_ = static_cast<int>(engine_.List().Count());
+}
+
+void DownloadListModel::ListReset() {
+  TakeRows();
   endResetModel();
+}
+
+void DownloadListModel::TakeRows() {
+  last_.reset();
+  rows_.clear();
+  for (std::size_t i = 0; i < engine_.Count(); ++i)
+    rows_.push_back(engine_.SerialAt(i));
 }
 
 } // namespace vidtrawl::gui

@@ -4,14 +4,19 @@
 
 #include <QAbstractTableModel>
 
+#include <optional>
+#include <vector>
+
 namespace vidtrawl::gui {
 
-// The download list as Qt's views see it: the engine's list adapted, one row
-// per item, the columns of ListColumns.h, the texts made by the engine's
-// formatter. It follows the list through the engine's observer; the file
-// name cell edits rename the item. The tooltips show a whole address or file
-// name, and a failed item's reason.
-class DownloadListModel final : public QAbstractTableModel, public engine::ListObserver {
+// The download list as Qt's views see it: one row per item, the columns of ListColumns.h, the
+// texts made by the engine's formatter. It keeps its own rows (the items' serials, in list
+// order), follows the list through the engine's observer, told before items go, and asks the
+// engine for an item by its serial, so that what the views are told and what they read never
+// part. The runs of the items being downloaded come once per tick, as one change. The file name
+// cell edits rename the item. The tooltips show a whole address or file name, and a failed
+// item's reason.
+class DownloadListModel final : public QAbstractTableModel, public engine::ItemObserver {
   Q_OBJECT
 
 public:
@@ -37,9 +42,12 @@ public:
   bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
 
   void ItemChanged(std::size_t index) override;
+  void RunsChanged(const std::vector<std::size_t> &indices) override;
   void ItemsAdded(std::size_t first, std::size_t count) override;
+  void ItemsAboutToBeRemoved(std::size_t first, std::size_t count) override;
   void ItemsRemoved(std::size_t first, std::size_t count) override;
   void ItemsSwapped(std::size_t index) override;
+  void ListAboutToReset() override;
   void ListReset() override;
 
 signals:
@@ -47,9 +55,14 @@ signals:
   void itemStarted(int row);
 
 private:
+  // The row's item as the engine has it now; none when it is gone. A view asks for a row's
+  // cells one after the other: the item is made once for them.
+  const engine::ItemView *ItemAt(int row) const;
+  void TakeRows();
+
   engine::Engine &engine_;
-  // The rows the views know of: the list's count once each change is told.
-  int rows_ = 0;
+  std::vector<engine::Serial> rows_;
+  mutable std::optional<engine::ItemView> last_;
   engine::Serial started_ = 0;
 };
 

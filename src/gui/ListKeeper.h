@@ -7,48 +7,39 @@
 
 #include <filesystem>
 #include <string>
-#include <vector>
 
 namespace vidtrawl::gui {
 
-// Keeps the desktop's download list between runs: reads it when asked (at
-// start) and writes it when items are added, removed or moved, a second
-// after an item is renamed or changes its phase (not after the bytes of a
-// transfer), and once more when it goes.
-class ListKeeper final : public QObject, public engine::ListObserver {
+// Keeps the desktop's download list between runs: reads it when asked (at start) and writes it
+// when items are added, removed or moved, a second after an item's record changes (its name, its
+// phase; never for the bytes of a transfer), and once more when it goes.
+class ListKeeper final : public QObject, public engine::ItemObserver {
 public:
   ListKeeper(engine::Engine &engine, std::filesystem::path file, QObject *parent = nullptr);
   ~ListKeeper() override;
 
-  // Reads the kept list into the engine's; what the user should be told.
+  // Reads the kept list into the engine's; what the user should be told (empty: nothing).
   std::string Load();
   // Writes now what is waiting to be written.
   void Flush();
 
-  void ItemChanged(std::size_t index) override;
+  void ItemChanged(std::size_t) override { Changed(); }
   void ItemsAdded(std::size_t, std::size_t) override { Reordered(); }
   void ItemsRemoved(std::size_t, std::size_t) override { Reordered(); }
   void ItemsSwapped(std::size_t) override { Reordered(); }
   void ListReset() override { Reordered(); }
 
 private:
-  // What of an item a restart should find, beside its place in the list.
-  struct Kept {
-    engine::Serial serial = 0;
-    engine::Phase phase = engine::Phase::Waiting;
-    std::string fileName;
-    std::string partName;
-    bool operator==(const Kept &) const = default;
-  };
-  static Kept KeptOf(const engine::Item &item);
   void Changed();
   void Reordered();
 
   engine::Engine &engine_;
   std::filesystem::path file_;
   QTimer delay_;
-  std::vector<Kept> kept_; // as last written, in list order
   bool loading_ = false;
 };
+
+// What a reading of the kept list tells the user; empty: nothing.
+std::string ListReadText(const engine::ListRead &read, const std::filesystem::path &file);
 
 } // namespace vidtrawl::gui

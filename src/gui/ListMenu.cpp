@@ -16,16 +16,15 @@ void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engi
   if (items.empty())
     return;
   const engine::Serial first = items.front();
-  const engine::Item *item = engine.List().Find(first);
+  const std::optional<engine::ItemView> item = engine.Find(first);
   const auto phaseIs = [&](engine::Serial serial, std::initializer_list<engine::Phase> phases) {
-    const engine::Item *found = engine.List().Find(serial);
-    return found != nullptr &&
-           std::find(phases.begin(), phases.end(), found->phase) != phases.end();
+    const std::optional<engine::ItemView> found = engine.Find(serial);
+    return found && std::find(phases.begin(), phases.end(), found->phase) != phases.end();
   };
 
   QAction *open = menu.addAction(QStringLiteral("&Open File"),
                                  [&controller, first] { controller.OpenFile(first); });
-  open->setEnabled(item != nullptr && item->phase == engine::Phase::Complete);
+  open->setEnabled(item && item->phase == engine::Phase::Complete);
   menu.addAction(QStringLiteral("Open &Folder"),
                  [&controller, first] { controller.OpenFolder(first); });
   menu.addAction(items.size() == 1 ? QStringLiteral("&Copy Address")
@@ -43,8 +42,8 @@ void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engi
   };
   QAction *pause =
       menu.addAction(QStringLiteral("&Pause"), [&controller, items] { controller.Pause(items); });
-  pause->setEnabled(any({engine::Phase::Waiting, engine::Phase::Preparing,
-                         engine::Phase::Transferring, engine::Phase::Cancelled}));
+  pause->setEnabled(any({engine::Phase::Waiting, engine::Phase::Resolving, engine::Phase::Asking,
+                         engine::Phase::Receiving, engine::Phase::Cancelled}));
   QAction *resume =
       menu.addAction(QStringLiteral("Res&ume"), [&controller, items] { controller.Resume(items); });
   resume->setEnabled(any({engine::Phase::Paused}));

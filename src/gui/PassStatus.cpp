@@ -23,13 +23,13 @@ std::string DurationText(double seconds) {
   return std::to_string(whole / 3600) + " h " + std::to_string(whole % 3600 / 60) + " min";
 }
 
-std::string PassLine(const engine::DownloadList &list, const engine::Item *current) {
-  std::size_t supported = 0, complete = 0, failed = 0;
-  for (const engine::Item &item : list.Items()) {
-    supported += item.phase != engine::Phase::Unsupported;
-    complete += item.phase == engine::Phase::Complete;
-    failed += item.phase == engine::Phase::Failed;
-  }
+std::string PassLine(const engine::PhaseCounts &counts, const engine::ItemView *current) {
+  std::size_t all = 0;
+  for (const std::size_t count : counts.byPhase)
+    all += count;
+  const std::size_t supported = all - counts[engine::Phase::Unsupported];
+  const std::size_t complete = counts[engine::Phase::Complete];
+  const std::size_t failed = counts[engine::Phase::Failed];
   if (current == nullptr) {
     if (supported == 0)
       return {};
@@ -38,7 +38,7 @@ std::string PassLine(const engine::DownloadList &list, const engine::Item *curre
   }
   const std::size_t position = std::min(supported, complete + failed + 1);
   const std::string of = " " + std::to_string(position) + " of " + std::to_string(supported);
-  if (current->phase != engine::Phase::Transferring)
+  if (current->phase != engine::Phase::Receiving || !current->started)
     return "Preparing" + of;
   std::string line = "Downloading" + of + " · " + SizeOf(static_cast<double>(current->received));
   // A size that the file outgrew tells nothing about what is left.
@@ -72,12 +72,14 @@ void PassStatus::ItemChanged(std::size_t) {
 void PassStatus::Update() {
   // The first item being downloaded, in list order.
   const std::optional<engine::Serial> serial = engine_.Current();
-  const engine::Item *current = serial ? engine_.List().Find(*serial) : nullptr;
+  const std::optional<engine::ItemView> item =
+      serial ? engine_.Find(*serial) : std::optional<engine::ItemView>();
+  const engine::ItemView *current = item ? &*item : nullptr;
   if (current != nullptr && !ticker_.isActive())
     ticker_.start();
   else if (current == nullptr)
     ticker_.stop();
-  std::string text = PassLine(engine_.List(), current);
+  std::string text = PassLine(engine_.Counts(), current);
   if (text == text_)
     return;
   text_ = std::move(text);

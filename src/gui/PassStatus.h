@@ -14,14 +14,14 @@ namespace vidtrawl::gui {
 // ("Downloading 3 of 7 · 12.4 MB of 40 MB · 2.1 MB/s · 13 s left"); without
 // one, how the list stands ("5 of 7 complete, 1 failed"; nothing for a list
 // of no supported item).
-std::string PassLine(const engine::DownloadList &list, const engine::Item *current);
+std::string PassLine(const engine::PhaseCounts &counts, const engine::ItemView *current);
 
 // A duration for people: "45 s", "2 min 5 s", "1 h 3 min".
 std::string DurationText(double seconds);
 
 // Keeps the line up to date: it follows the list, twice a second while a
 // pass runs.
-class PassStatus final : public QObject, public engine::ListObserver {
+class PassStatus final : public QObject, public engine::ItemObserver {
   Q_OBJECT
 
 public:
@@ -33,7 +33,6 @@ public:
   void ItemChanged(std::size_t index) override;
   void ItemsAdded(std::size_t, std::size_t) override { Update(); }
   void ItemsRemoved(std::size_t, std::size_t) override { Update(); }
-  void ItemsSwapped(std::size_t) override {}
   void ListReset() override { Update(); }
 
 signals:

@@ -3,14 +3,24 @@
 #include "base/TrimBlanks.h"
 #include "list/CleanFileName.h"
 #include "list/FileNaming.h"
-#include "list/ItemText.h"
 #include "list/ListObserver.h"
 #include "sites/SiteTable.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace vidtrawl::list {
 namespace {
+
+// More runs of neighbours than this go at once, told as a new list: telling each would cost a
+// pass over the list per run.
+constexpr std::size_t kMostRunsTold = 64;
+
+// An item whose page named no video holds its address no more: it may be added again.
+const std::string &ListedAddress(const Item &item) {
+  static const std::string none;
+  return item.fault && base::NamesNoVideo(*item.fault) ? none : item.address;
+}
 
 void Tally(std::unordered_map<std::string, int> &counts, const std::string &key, int delta) {
   const auto it = counts.try_emplace(key, 0).first;
@@ -39,7 +49,7 @@ void DownloadList::Unsubscribe(ListObserver *observer) {
 }
 
 void DownloadList::Index(const Item &item, int delta) {
-  Tally(listed_, AddressText(item), delta);
+  Tally(listed_, ListedAddress(item), delta);
   if (item.fileName)
     Tally(fileNames_, *item.fileName, delta);
 }
@@ -84,7 +94,8 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses, bool su
     item.serial = nextSerial_++;
     item.address = address;
     item.site = site;
-    item.phase = item.site == nullptr ? Phase::Unsupported : Phase::Waiting;
+    if (site == nullptr)
+      EnterPhase(item, Phase::Unsupported, "added, of no supported site", trace_);
     indexOfSerial_[item.serial] = items_.size();
     Index(item, 1);
     items_.push_back(std::move(item));
@@ -94,19 +105,21 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses, bool su
   return dropped;
 }
 
-std::size_t DownloadList::Restore(std::vector<Item> items) {
+std::size_t DownloadList::Restore(std::vector<std::pair<Item, Phase>> items) {
+  Tell([](ListObserver &o) { o.ListAboutToReset(); });
   items_.clear();
   indexOfSerial_.clear();
   listed_.clear();
   fileNames_.clear();
   std::size_t left = 0;
-  for (Item &item : items) {
+  for (auto &[item, phase] : items) {
     if (items_.size() >= kCapacity || item.address.size() > kMaxAddress ||
         listed_.count(item.address) != 0) {
       ++left;
       continue;
     }
     item.serial = nextSerial_++;
+    EnterPhase(item, phase, "read from the kept list", trace_);
     indexOfSerial_[item.serial] = items_.size();
     Index(item, 1);
     items_.push_back(std::move(item));
@@ -117,18 +130,31 @@ std::size_t DownloadList::Restore(std::vector<Item> items) {
 
 std::size_t DownloadList::Remove(const std::vector<Serial> &serials) {
   std::vector<bool> goes(items_.size(), false);
-  std::size_t firstGone = items_.size();
   std::size_t count = 0;
   for (const Serial serial : serials)
     if (const std::optional<std::size_t> index = IndexOf(serial); index && !goes[*index]) {
       goes[*index] = true;
-      firstGone = std::min(firstGone, *index);
       ++count;
     }
   if (count == 0)
     return 0;
-  std::size_t kept = firstGone;
-  for (std::size_t i = firstGone; i < items_.size(); ++i) {
+  // The runs of neighbours that go, each told as such, from the last (the indices before it
+  // stay as they were); many runs are told as a new list.
+  std::vector<std::pair<std::size_t, std::size_t>> runs;
+  for (std::size_t i = 0; i < goes.size(); ++i)
+    if (goes[i]) {
+      if (runs.empty() || runs.back().first + runs.back().second != i)
+        runs.emplace_back(i, 0);
+      ++runs.back().second;
+    }
+  if (runs.size() <= kMostRunsTold) {
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run)
+      RemoveRun(run->first, run->second);
+    return count;
+  }
+  Tell([](ListObserver &o) { o.ListAboutToReset(); });
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
     if (goes[i]) {
       Index(items_[i], -1);
       indexOfSerial_.erase(items_[i].serial);
@@ -137,16 +163,22 @@ std::size_t DownloadList::Remove(const std::vector<Serial> &serials) {
     items_[kept++] = std::move(items_[i]);
   }
   items_.resize(kept);
-  Reindex(firstGone);
-  // One run of neighbours is told as such; anything else as a new list.
-  const bool oneRun = std::count(goes.begin() + static_cast<std::ptrdiff_t>(firstGone),
-                                 goes.begin() + static_cast<std::ptrdiff_t>(firstGone + count),
-                                 true) == static_cast<std::ptrdiff_t>(count);
-  if (oneRun)
-    Tell([&](ListObserver &o) { o.ItemsRemoved(firstGone, count); });
-  else
-    Tell([](ListObserver &o) { o.ListReset(); });
+  Reindex(0);
+  Tell([](ListObserver &o) { o.ListReset(); });
   return count;
+}
+
+void DownloadList::RemoveRun(std::size_t first, std::size_t count) {
+  Tell([&](ListObserver &o) { o.ItemsAboutToBeRemoved(first, count); });
+  const auto from = items_.begin() + static_cast<std::ptrdiff_t>(first);
+  const auto to = from + static_cast<std::ptrdiff_t>(count);
+  for (auto it = from; it != to; ++it) {
+    Index(*it, -1);
+    indexOfSerial_.erase(it->serial);
+  }
+  items_.erase(from, to);
+  Reindex(first);
+  Tell([&](ListObserver &o) { o.ItemsRemoved(first, count); });
 }
 
 std::size_t DownloadList::ClearCompleted() {
@@ -157,29 +189,32 @@ std::size_t DownloadList::ClearCompleted() {
   return Remove(complete);
 }
 
-std::size_t DownloadList::Retry(const std::vector<Serial> &serials) {
-  std::size_t retried = 0;
+std::vector<Serial> DownloadList::Retry(const std::vector<Serial> &serials) {
+  std::vector<Serial> retried;
   for (const Serial serial : serials) {
     const Item *item = Find(serial);
     if (item == nullptr || (item->phase != Phase::Failed && item->phase != Phase::Cancelled))
       continue;
-    Update(serial, [this](Item &it) {
-      Item fresh;
-      fresh.serial = it.serial;
-      fresh.address = std::move(it.address);
-      // Decided again: what the site was taken for may have been a guess
-      // (a file's address its server answered with a page, once).
-      fresh.site = sites::SiteOfAddress(fresh.address, rule_);
-      fresh.phase = fresh.site == nullptr ? Phase::Unsupported : Phase::Waiting;
-      fresh.partName = std::move(it.partName);         // its bytes are taken up again,
-      fresh.videoAddress = std::move(it.videoAddress); // and are that address's
-      if (it.nameTyped) {
-        fresh.fileName = std::move(it.fileName);
-        fresh.nameTyped = true;
-      }
-      it = std::move(fresh);
-    });
-    ++retried;
+    // Decided again: what the site was taken for may have been a guess (a file's address its
+    // server answered with a page, once).
+    const sites::Site *site = sites::SiteOfAddress(item->address, rule_);
+    SetPhase(serial, site == nullptr ? Phase::Unsupported : Phase::Waiting, "tried again",
+             [&](Item &it) {
+               // As if just added, but for the bytes its partial file holds of its video, and a
+               // name the user typed.
+               it.site = site;
+               it.nameTemplate.clear();
+               if (!it.nameTyped)
+                 it.fileName.reset();
+               it.folder.clear();
+               it.sizeKnown = SizeKnown::Unknown;
+               it.size = it.received = it.total = 0;
+               it.fragments = it.fragmentsStored = 0;
+               it.bytesPerSecond = it.transferSeconds = 0;
+               it.alreadyThere = false;
+               it.fault.reset();
+             });
+    retried.push_back(serial);
   }
   return retried;
 }
@@ -214,13 +249,28 @@ std::optional<std::string> DownloadList::Rename(Serial serial, const std::string
 }
 
 bool DownloadList::Update(Serial serial, const std::function<void(Item &)> &change) {
+  return Change(serial, change, std::nullopt, {});
+}
+
+bool DownloadList::SetPhase(Serial serial, Phase phase, std::string_view why,
+                            const std::function<void(Item &)> &change) {
+  return Change(serial, change, phase, why);
+}
+
+bool DownloadList::Change(Serial serial, const std::function<void(Item &)> &change,
+                          std::optional<Phase> phase, std::string_view why) {
   const std::optional<std::size_t> index = IndexOf(serial);
   if (!index)
     return false;
   Item &item = items_[*index];
+  [[maybe_unused]] const Phase before = item.phase;
   Index(item, -1);
-  change(item);
+  if (change)
+    change(item);
+  assert(item.phase == before && "a phase changes through SetPhase alone");
   item.serial = serial;
+  if (phase)
+    EnterPhase(item, *phase, why, trace_);
   Index(item, 1);
   Tell([&](ListObserver &o) { o.ItemChanged(*index); });
   return true;

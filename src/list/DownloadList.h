@@ -7,7 +7,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vidtrawl::list {
@@ -55,19 +57,26 @@ public:
   bool MoveUp(Serial serial);
   bool MoveDown(Serial serial);
   // Failed and cancelled items go back to waiting, as if just added (a name
-  // the user typed stays). How many did.
-  std::size_t Retry(const std::vector<Serial> &serials);
+  // the user typed stays). Those that did.
+  std::vector<Serial> Retry(const std::vector<Serial> &serials);
   // The user's name for the item's file: cleaned (CleanFileName); a name of
   // which nothing usable is left is refused. The cleaned name when taken.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
 
   // Takes these items in place of the list's (as many as fit, each address
-  // once and none too long), with serials of their own (what a list read
-  // from a file becomes). How many were left out.
-  std::size_t Restore(std::vector<Item> items);
+  // once and none too long), with serials of their own, each in the phase
+  // beside it (what a list read from a file becomes). How many were left out.
+  std::size_t Restore(std::vector<std::pair<Item, Phase>> items);
 
-  // Changes an item's state (what the pass does); false when it is gone.
+  // Changes an item's record (what the pass does), its phase aside; false when it is gone.
   bool Update(Serial serial, const std::function<void(Item &)> &change);
+  // Moves an item to another phase, for the reason given (the trace tells it), with a change
+  // of its record told with it; false when it is gone.
+  bool SetPhase(Serial serial, Phase phase, std::string_view why,
+                const std::function<void(Item &)> &change = {});
+
+  // Where phase changes are told, beside the observers.
+  void SetTrace(base::Trace trace) { trace_ = trace; }
 
   // Observers hear of every change from now on, in the order they came.
   void Subscribe(ListObserver *observer);
@@ -76,6 +85,10 @@ public:
 private:
   void Index(const Item &item, int delta);
   void Reindex(std::size_t from);
+  bool Change(Serial serial, const std::function<void(Item &)> &change, std::optional<Phase> phase,
+              std::string_view why);
+  // Removes items[first, first + count), telling the observers before and after.
+  void RemoveRun(std::size_t first, std::size_t count);
   template <typename Call> void Tell(Call call);
 
   std::vector<Item> items_;
@@ -86,6 +99,7 @@ private:
   std::unordered_map<std::string, int> fileNames_;
   std::vector<ListObserver *> observers_;
   sites::SiteRule rule_ = sites::SiteRule::AnyPage;
+  base::Trace trace_;
 };
 
 } // namespace vidtrawl::list

@@ -1,40 +1,27 @@
 #pragma once
 
 #include "base/Fault.h"
+#include "base/Phase.h"
+#include "base/Trace.h"
 #include "sites/Site.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vidtrawl::list {
+
+using base::Phase;
+using base::SizeKnown;
 
 // An item's own number: given when it is added, never reused, never shown.
 // Commands name items by it, since the list changes while jobs run.
 using Serial = std::uint64_t;
 
-// Where an item stands.
-enum class Phase {
-  Waiting,      // added, its site recognised, not processed yet
-  Unsupported,  // added, but its address is no supported site's
-  Preparing,    // its page is fetched and read, then the file asked about
-  Transferring, // its file's bytes are arriving
-  Complete,     // its file is in the folder
-  Failed,       // it ended with a fault
-  Cancelled,    // the user stopped the pass while it was worked on
-  Paused,       // the user paused it: no pass takes it until it is resumed
-};
-
-// What is known of the file's size.
-enum class SizeKnown {
-  Unknown,     // not asked yet
-  NotReported, // the server has the file but gives no size
-  Missing,     // the server has no such file, or did not answer
-  Bytes,       // `size` bytes: announced, or on disk once complete
-};
-
-// One download, in typed state: the texts users see are made from it where
-// they are shown (see ItemText.h).
+// One download's record: what the list keeps of it, between runs too. What moves while a job
+// works on it (bytes, speed) is the job's; the record holds what the last run left.
 struct Item {
   Serial serial = 0;
   std::string address;               // the page address, as added
@@ -43,6 +30,7 @@ struct Item {
   // The user's form of the file's name ({title}, {id}, {site}, {ext}); empty: none.
   std::string nameTemplate;
 
+  // Changed only by EnterPhase.
   Phase phase = Phase::Waiting;
   // The local file name: derived from the file (or its address) or typed by
   // the user; nothing until one of them gives it. A typed name stays.
@@ -58,21 +46,12 @@ struct Item {
   SizeKnown sizeKnown = SizeKnown::Unknown;
   std::uint64_t size = 0;
 
-  // Preparing: how much of the page arrived, in percent of its announced
-  // length (nothing when it announced none), and whether it is read.
-  std::optional<int> pagePercent;
-  bool pageRead = false;
-  // Transferring (and after): the bytes received, and what the transfer
-  // announced (0: nothing).
+  // What the last run left: the bytes it had and the total it expected (0: none), a stream's
+  // fragments (0 in all: no stream), its average speed and how long it took.
   std::uint64_t received = 0;
   std::uint64_t total = 0;
-  // A stream's fragments: in all, and whole (0 in all: no stream). Its total is then an
-  // estimate until every fragment is in.
   std::size_t fragments = 0;
   std::size_t fragmentsStored = 0;
-  // How fast the bytes arrive: over the last few seconds while they do, on
-  // average over the whole transfer once it ended; 0 until it is known. And
-  // how long the transfer has taken.
   double bytesPerSecond = 0;
   double transferSeconds = 0;
 
@@ -86,9 +65,12 @@ struct Item {
   friend bool operator==(const Item &, const Item &) = default;
 };
 
-// The pass leaves these alone: they are done, one way or the other.
-inline bool IsFinished(const Item &item) {
-  return item.phase == Phase::Complete || item.phase == Phase::Failed;
-}
+// The one place an item's phase changes: the change and why go to the trace.
+void EnterPhase(Item &item, Phase phase, std::string_view why, const base::Trace &trace);
+
+// A phase's word in the list file and the trace ("waiting", "receiving"); and back, older
+// lists' words too.
+std::string_view PhaseKey(Phase phase);
+std::optional<Phase> PhaseOfKey(std::string_view key);
 
 } // namespace vidtrawl::list

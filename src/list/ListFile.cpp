@@ -17,17 +17,8 @@ using base::FaultKind;
 
 constexpr int kFormat = 1;
 
-// The names things have in the file: stable, whatever the enums become.
-constexpr std::array<std::pair<Phase, const char *>, 8> kPhases{{
-    {Phase::Waiting, "waiting"},
-    {Phase::Unsupported, "unsupported"},
-    {Phase::Preparing, "preparing"},
-    {Phase::Transferring, "transferring"},
-    {Phase::Complete, "complete"},
-    {Phase::Failed, "failed"},
-    {Phase::Cancelled, "cancelled"},
-    {Phase::Paused, "paused"},
-}};
+// The names things have in the file: stable, whatever the enums become (a phase's are the
+// record's own, PhaseKey).
 constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
     {SizeKnown::Unknown, "unknown"},
     {SizeKnown::NotReported, "not reported"},
@@ -140,25 +131,26 @@ std::optional<std::string> CleanName(std::optional<std::string> name) {
   return name;
 }
 
-std::optional<Item> ItemOf(const Json &entry, sites::SiteRule rule) {
+std::optional<std::pair<Item, Phase>> ItemOf(const Json &entry, sites::SiteRule rule) {
   if (!entry.is_object())
     return std::nullopt;
   const std::optional<std::string> address = Member<std::string>(entry, "address");
-  const std::optional<Phase> phase = ValueOf(kPhases, entry.value("phase", Json()));
+  const Json phaseKey = entry.value("phase", Json());
+  std::optional<Phase> phase =
+      phaseKey.is_string() ? PhaseOfKey(phaseKey.get_ref<const std::string &>()) : std::nullopt;
   if (!address || !phase)
     return std::nullopt;
   Item item;
   item.address = *address;
   item.site = sites::SiteOfAddress(item.address, rule);
-  item.phase = *phase;
   // The pass that worked on it ended with the program: its bytes are kept.
-  if (item.phase == Phase::Preparing || item.phase == Phase::Transferring)
-    item.phase = Phase::Cancelled;
+  if (base::IsActive(*phase))
+    phase = Phase::Cancelled;
   // By the rule in force now, an address may be supported or not.
-  if (item.site == nullptr && item.phase != Phase::Complete && item.phase != Phase::Failed)
-    item.phase = Phase::Unsupported;
-  else if (item.site != nullptr && item.phase == Phase::Unsupported)
-    item.phase = Phase::Waiting;
+  if (item.site == nullptr && !base::IsFinished(*phase))
+    phase = Phase::Unsupported;
+  else if (item.site != nullptr && phase == Phase::Unsupported)
+    phase = Phase::Waiting;
   // Names are the folder's, cleaned as a rename cleans them: an edited list
   // writes nowhere else.
   item.fileName = CleanName(TextMember(entry, "file name"));
@@ -170,19 +162,24 @@ std::optional<Item> ItemOf(const Json &entry, sites::SiteRule rule) {
   item.size = Member<std::uint64_t>(entry, "size").value_or(0);
   item.received = Member<std::uint64_t>(entry, "received").value_or(0);
   item.total = Member<std::uint64_t>(entry, "total").value_or(0);
+  item.fragments = Member<std::size_t>(entry, "fragments").value_or(0);
+  item.fragmentsStored =
+      std::min(item.fragments, Member<std::size_t>(entry, "fragments stored").value_or(0));
   if (const auto fault = entry.find("fault"); fault != entry.end() && fault->is_object()) {
     const std::optional<FaultKind> kind = ValueOf(kFaults, fault->value("kind", Json()));
-    if (kind)
+    if (kind) {
       item.fault =
           base::Fault{*kind, Member<std::string>(*fault, "detail").value_or(""),
                       static_cast<int>(Member<unsigned>(*fault, "http status").value_or(0)),
                       static_cast<int>(Member<unsigned>(*fault, "errno").value_or(0))};
+      item.fault->ofPage = Member<bool>(*fault, "of page").value_or(false);
+    }
   }
-  if (item.phase == Phase::Failed && !item.fault)
+  if (phase == Phase::Failed && !item.fault)
     item.fault = base::Fault{FaultKind::Network, "unknown"};
-  if (item.phase != Phase::Failed)
+  if (phase != Phase::Failed)
     item.fault.reset();
-  return item;
+  return std::pair{std::move(item), *phase};
 }
 
 } // namespace
@@ -191,11 +188,15 @@ std::string ListText(const std::vector<Item> &items) {
   Json list = Json::array();
   for (const Item &item : items) {
     Json entry = {{"address", item.address},
-                  {"phase", NameOf(kPhases, item.phase)},
+                  {"phase", PhaseKey(item.phase)},
                   {"size known", NameOf(kSizes, item.sizeKnown)},
                   {"size", item.size},
                   {"received", item.received},
                   {"total", item.total}};
+    if (item.fragments > 0) {
+      entry["fragments"] = item.fragments;
+      entry["fragments stored"] = item.fragmentsStored;
+    }
     if (item.fileName) {
       PutText(entry, "file name", *item.fileName);
       entry["name typed"] = item.nameTyped;
@@ -210,7 +211,8 @@ std::string ListText(const std::vector<Item> &items) {
       entry["fault"] = {{"kind", NameOf(kFaults, item.fault->kind)},
                         {"detail", item.fault->detail},
                         {"http status", static_cast<unsigned>(std::max(0, item.fault->httpStatus))},
-                        {"errno", static_cast<unsigned>(std::max(0, item.fault->systemError))}};
+                        {"errno", static_cast<unsigned>(std::max(0, item.fault->systemError))},
+                        {"of page", item.fault->ofPage}};
     list.push_back(std::move(entry));
   }
   // Bytes that are no UTF-8 are written as U+FFFD (names keep theirs beside).
@@ -223,16 +225,16 @@ ReadList ReadListText(std::string_view text, sites::SiteRule rule) {
   ReadList read;
   const Json list = Json::parse(text, nullptr, false);
   if (list.is_discarded() || !list.is_object())
-    return {{}, "it is not a list of Vidtrawl's (no JSON object)"};
+    return {{}, ReadList::Problem::NotAList};
   if (list.value("vidtrawl list", 0) != kFormat)
-    return {{}, "it is not a list of Vidtrawl's, or one of another version"};
+    return {{}, ReadList::Problem::OtherVersion};
   const auto items = list.find("items");
   if (items == list.end() || !items->is_array())
-    return {{}, "it holds no items"};
+    return {{}, ReadList::Problem::NoItems};
   for (std::size_t i = 0; i < items->size(); ++i) {
-    std::optional<Item> item = ItemOf((*items)[i], rule);
+    std::optional<std::pair<Item, Phase>> item = ItemOf((*items)[i], rule);
     if (!item)
-      return {{}, "item " + std::to_string(i + 1) + " is damaged"};
+      return {{}, ReadList::Problem::DamagedItem, i + 1};
     read.items.push_back(std::move(*item));
   }
   return read;

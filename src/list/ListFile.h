@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vidtrawl::list {
@@ -22,8 +23,16 @@ std::string ListText(const std::vector<Item> &items);
 // cancelled (its partial file is taken up on the next pass); each item's
 // site is found afresh by the rule.
 struct ReadList {
-  std::vector<Item> items;
-  std::string problem; // empty: read
+  enum class Problem {
+    None,
+    NotAList,     // no JSON object
+    OtherVersion, // a list of another version, or of another program
+    NoItems,      // no items array
+    DamagedItem,  // the item numbered `item` cannot be read
+  };
+  std::vector<std::pair<Item, Phase>> items; // each in the phase it is taken up in
+  Problem problem = Problem::None;
+  std::size_t item = 0; // DamagedItem: its number, from 1
 };
 ReadList ReadListText(std::string_view text, sites::SiteRule rule);
 

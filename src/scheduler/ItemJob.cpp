@@ -4,9 +4,9 @@
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "media/FragmentStore.h"
+#include "media/Remuxer.h"
 #include "net/CompletedFile.h"
 #include "pagesearch/AnswerMedia.h"
-#include "scheduler/Scheduler.h"
 #include "sites/SiteTable.h"
 
 #include <cmath>
@@ -15,15 +15,11 @@ namespace vidtrawl::scheduler {
 namespace {
 
 namespace fs = std::filesystem;
+using base::Phase;
 using list::Item;
-using list::Phase;
 
-// The list shows a transfer's bytes this often; more often is only work.
-constexpr std::chrono::milliseconds kShowInterval{100};
 // A partial file's name is one of this many variants of the file's.
 constexpr int kMaxVariants = 1000;
-// The longest a server may have a failed request wait before the next try.
-constexpr int kLongestRetryWait = 300;
 
 // Whether a Content-Type (after its "/") is a web page's.
 bool IsWebPageType(const std::string &type) {
@@ -32,21 +28,45 @@ bool IsWebPageType(const std::string &type) {
 
 } // namespace
 
-ItemJob::ItemJob(Scheduler &scheduler, list::Serial serial)
-    : scheduler_(scheduler), serial_(serial), retry_(scheduler.session_.Loop()) {}
+ItemJob::ItemJob(JobHost &host, list::DownloadList &items, list::Serial serial, base::Trace trace)
+    : host_(host), items_(items), serial_(serial), trace_(trace.ForItem(serial)),
+      retries_(host.Session().Rules().retries), retry_(host.Session().Loop()) {}
+
+ItemJob::~ItemJob() = default;
+
+const Item &ItemJob::Record() const {
+  // The job ends before its item leaves the list (Discard).
+  return *items_.Find(serial_);
+}
+
+base::Phase ItemJob::Phase() const {
+  return Record().phase;
+}
+
+void ItemJob::Enter(base::Phase phase, std::string_view why,
+                    const std::function<void(Item &)> &change) {
+  items_.SetPhase(serial_, phase, why, change);
+}
+
+bool ItemJob::Sample(RateMeter::Clock::time_point now) {
+  if (run_.reported) {
+    rate_.Add(now, run_.progress.bytes);
+    const double recent = rate_.Recent();
+    moved_ = moved_ || recent != run_.bytesPerSecond;
+    run_.bytesPerSecond = recent;
+    run_.transferSeconds = rate_.Seconds();
+  }
+  return std::exchange(moved_, false);
+}
 
 void ItemJob::Start() {
-  const Item *item = scheduler_.items_.Find(serial_);
-  page_ = item->address;
-  site_ = item->site;
-  scheduler_.items_.Update(serial_, [&](Item &it) {
-    it.phase = Phase::Preparing;
-    it.folder = scheduler_.folder_.string();
-    it.pagePercent = 0;
-    it.pageRead = false;
-    it.received = it.total = 0;
-    it.fragments = it.fragmentsStored = 0;
-    it.bytesPerSecond = it.transferSeconds = 0;
+  const Item &item = Record();
+  page_ = item.address;
+  site_ = item.site;
+  // A run goes on from what the last one left in the partial file.
+  run_.progress = {item.received, item.total, item.fragments, item.fragmentsStored};
+  Enter(Phase::Resolving, "taken by the pass", [&](Item &it) {
+    it.folder = host_.Folder().string();
     it.alreadyThere = false;
     it.fault.reset();
   });
@@ -54,17 +74,16 @@ void ItemJob::Start() {
 }
 
 void ItemJob::Resolve() {
-  stage_ = Stage::Resolving;
+  run_.pagePercent = 0;
   lookup_ = std::make_unique<sites::VideoLookup>(
-      scheduler_.session_, site_, page_,
+      host_.Session(), site_, page_,
       [this](std::uint64_t received, std::uint64_t announced) {
-        scheduler_.items_.Update(serial_, [&](Item &it) {
-          it.pagePercent =
-              announced == 0
-                  ? std::nullopt
-                  : std::optional<int>(static_cast<int>(std::nearbyint(
-                        static_cast<double>(received) * 100.0 / static_cast<double>(announced))));
-        });
+        run_.pagePercent =
+            announced == 0
+                ? std::nullopt
+                : std::optional<int>(static_cast<int>(std::nearbyint(
+                      static_cast<double>(received) * 100.0 / static_cast<double>(announced))));
+        moved_ = true;
       },
       [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Resolved(std::move(outcome)); });
 }
@@ -75,10 +94,7 @@ void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
     return;
   }
   video_ = std::move(outcome.Value());
-  scheduler_.items_.Update(serial_, [&](Item &it) {
-    it.pageRead = true;
-    it.videoAddress = video_.address;
-  });
+  items_.Update(serial_, [&](Item &it) { it.videoAddress = video_.address; });
   if (Streaming())
     PlanStream();
   else
@@ -86,9 +102,9 @@ void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
 }
 
 void ItemJob::Ask() {
-  stage_ = Stage::Asking;
+  Enter(Phase::Asking, "the video is at " + base::TracedAddress(video_.address));
   info_ = std::make_unique<net::FileInfoRequest>(
-      scheduler_.session_, video_.address,
+      host_.Session(), video_.address,
       [this](base::Outcome<net::RemoteFile> outcome) { Asked(std::move(outcome)); },
       sites::AgentFor(*site_));
 }
@@ -99,10 +115,8 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   if (site_->kind == sites::SiteKind::VideoFile && outcome.Done() && outcome.Value().exists &&
       IsWebPageType(outcome.Value().type)) {
     site_ = &sites::AnyPageSite();
-    scheduler_.items_.Update(serial_, [&](Item &it) {
-      it.site = site_;
-      it.pageRead = false;
-    });
+    Enter(Phase::Resolving, "the address answers with a web page: it is searched for its video",
+          [&](Item &it) { it.site = site_; });
     Resolve();
     return;
   }
@@ -118,7 +132,7 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   remote_ = outcome.Done() ? outcome.Value() : net::RemoteFile{};
   Propose(list::NameOfVideo(remote_, video_.address, site_->naming, video_.title));
   const bool failed = outcome.Failed() || !remote_.exists;
-  scheduler_.items_.Update(serial_, [&](Item &it) {
+  items_.Update(serial_, [&](Item &it) {
     it.sizeKnown = remote_.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
     it.size = remote_.size.value_or(0);
     if (failed) // no file is made: the name it would have had is shown
@@ -139,10 +153,10 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
 }
 
 void ItemJob::Propose(const std::string &derived) {
-  const Item *item = scheduler_.items_.Find(serial_);
-  proposed_ = item->fileName ? *item->fileName : derived;
-  if (!item->nameTemplate.empty() && !item->nameTyped)
-    proposed_ = list::NameFromTemplate(item->nameTemplate, FieldsOf(*item));
+  const Item &item = Record();
+  proposed_ = item.fileName ? *item.fileName : derived;
+  if (!item.nameTemplate.empty() && !item.nameTyped)
+    proposed_ = list::NameFromTemplate(item.nameTemplate, FieldsOf(item));
 }
 
 void ItemJob::PlanStream() {
@@ -151,7 +165,7 @@ void ItemJob::PlanStream() {
   Propose(
       list::NameOfStream(video_.title, video_.address, media::ExtensionOf(media::Container::Mp4)));
   list::ShortenKeepingExtension(proposed_, list::kMaxStreamName);
-  scheduler_.items_.Update(serial_, [&](Item &it) {
+  items_.Update(serial_, [&](Item &it) {
     it.sizeKnown = list::SizeKnown::NotReported;
     it.size = 0;
   });
@@ -196,21 +210,19 @@ bool ItemJob::FoundInFolder() {
 bool ItemJob::FoundInFolder(const std::string &name) {
   for (int n = 1; n <= kMaxVariants; ++n) {
     const std::string candidate = base::NameVariant(name, n);
-    const fs::path target = scheduler_.folder_ / candidate;
+    const fs::path target = host_.Folder() / candidate;
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(target, ec)))
       return false;
     const std::optional<std::uint64_t> size = net::CompletedFile::From(target, video_.address);
     if (!size || (remote_.size && *remote_.size != *size))
       continue;
-    scheduler_.items_.Update(serial_, [&](Item &it) {
-      it.phase = Phase::Complete;
+    Enter(Phase::Complete, "the folder holds it already as " + candidate, [&](Item &it) {
       it.fileName = candidate;
       it.sizeKnown = list::SizeKnown::Bytes;
       it.size = *size;
       it.alreadyThere = true;
     });
-    ++scheduler_.summary_.completed;
     End();
     return true;
   }
@@ -222,7 +234,7 @@ void ItemJob::Receive() {
   // download of the item left, else one a stopped download of the address
   // left under a variant of the name (whatever files of those names came
   // since), else a new one under the first free variant.
-  const fs::path &folder = scheduler_.folder_;
+  const fs::path &folder = host_.Folder();
   const std::string address = video_.address;
   using Slot = net::PartialFile::Slot;
   // A stream's fragments, in their store beside its partial file, decide whether it goes on;
@@ -240,7 +252,7 @@ void ItemJob::Receive() {
            (!store.empty() && fs::exists(fs::symlink_status(
                                   target.string() + store + net::PartialFile::kSuffix, ec)));
   };
-  partName_ = scheduler_.items_.Find(serial_)->partName;
+  partName_ = Record().partName;
   if (partName_.empty() || slotOf(folder / partName_) == Slot::Busy) {
     std::string free;
     partName_.clear();
@@ -260,108 +272,69 @@ void ItemJob::Receive() {
     if (partName_.empty())
       partName_ = free.empty() ? proposed_ : free;
   }
-  std::optional<base::Outcome<net::PartialFile>> claimed;
-  claimed.emplace(net::PartialFile::Claim((folder / partName_).string(), address));
-  if (claimed->Failed()) {
-    Fail(claimed->Failure());
+  base::Outcome<net::PartialFile> claimed =
+      net::PartialFile::Claim((folder / partName_).string(), address);
+  if (claimed.Failed()) {
+    Fail(claimed.Failure());
     return;
   }
-  file_.emplace(std::move(claimed->Value()));
-  scheduler_.items_.Update(serial_, [&](Item &it) { it.partName = partName_; });
+  file_.emplace(std::move(claimed.Value()));
+  items_.Update(serial_, [&](Item &it) { it.partName = partName_; });
   Transfer();
 }
 
 void ItemJob::Transfer() {
-  const std::string &address = video_.address;
-  stage_ = Stage::Receiving;
-  if (Streaming()) {
-    stream_.reset(); // its store is free for the next
-    stream_ = std::make_unique<media::StreamDownload>(
-        scheduler_.session_, address, video_.protocol, *file_, scheduler_.streams_,
-        sites::AgentFor(*site_),
-        [this](const media::StreamProgress &progress) { StreamProgress(progress); },
-        [this](base::Outcome<media::JoinedStream> outcome) { Joined(std::move(outcome)); });
-    scheduler_.WantsName();
-    return;
-  }
-  transfer_ = std::make_unique<net::Download>(
-      scheduler_.session_, address, *file_,
-      net::ExpectedFile{remote_.size.value_or(0), remote_.version},
-      [this](std::uint64_t received, std::uint64_t announced) { Progress(received, announced); },
-      [this](base::Outcome<std::uint64_t> outcome) { Received(std::move(outcome)); },
-      net::FileTransfer::Then::Leave, sites::AgentFor(*site_));
-  scheduler_.WantsName();
+  Enter(Phase::Receiving, Streaming() ? "its fragments are fetched into " + partName_
+                                      : "it is received into " + partName_);
+  transfer_.reset(); // what it holds (a stream's store) is free for the next
+  transfer_ = StartTransfer(
+      {host_.Session(), video_, *file_,
+       net::ExpectedFile{remote_.size.value_or(0), remote_.version}, host_.Streams(),
+       sites::AgentFor(*site_)},
+      [this](const TransferProgress &progress) {
+        run_.progress = progress;
+        run_.reported = true;
+        moved_ = true;
+      },
+      [this](base::Outcome<scheduler::Received> outcome) { Received(std::move(outcome)); });
+  host_.WantsName();
 }
 
 void ItemJob::Name(const std::string &name) {
   named_ = true;
-  scheduler_.items_.Update(serial_, [&](Item &it) { it.fileName = name; });
-  file_->Retarget((scheduler_.folder_ / name).string(), proposed_);
-  if (stage_ == Stage::Received)
+  items_.Update(serial_, [&](Item &it) { it.fileName = name; });
+  file_->Retarget((host_.Folder() / name).string(), proposed_);
+  if (received_)
     Complete();
-}
-
-void ItemJob::Progress(std::uint64_t received, std::uint64_t announced) {
-  const RateMeter::Clock::time_point now = RateMeter::Clock::now();
-  rate_.Add(now, received);
-  const Item *item = scheduler_.items_.Find(serial_);
-  const bool first = item->phase != Phase::Transferring;
-  if (!first && now - shown_ < kShowInterval && received != announced)
-    return;
-  shown_ = now;
-  scheduler_.items_.Update(serial_, [&](Item &it) {
-    it.phase = Phase::Transferring;
-    it.received = received;
-    it.total = announced;
-    it.bytesPerSecond = rate_.Recent();
-    it.transferSeconds = rate_.Seconds();
-    it.fragments = fragments_;
-    it.fragmentsStored = fragmentsStored_;
-  });
-}
-
-void ItemJob::StreamProgress(const media::StreamProgress &progress) {
-  fragments_ = progress.parts;
-  fragmentsStored_ = progress.stored;
-  Progress(progress.bytes, progress.estimate);
-}
-
-void ItemJob::Joined(base::Outcome<media::JoinedStream> outcome) {
-  if (outcome.Failed()) {
-    Fail(outcome.Failure());
-    return;
-  }
-  // Codecs that MP4 cannot hold went into Matroska: the file's name says so, unless the user
-  // chose it.
-  const std::string_view extension = media::ExtensionOf(outcome.Value().container);
-  if (!scheduler_.items_.Find(serial_)->nameTyped &&
-      fs::path(file_->Target()).extension() != extension) {
-    proposed_ = fs::path(proposed_).replace_extension(extension).string();
-    if (named_) {
-      const std::string name =
-          fs::path(file_->Target()).filename().replace_extension(extension).string();
-      scheduler_.items_.Update(serial_, [&](Item &it) { it.fileName = name; });
-      file_->Retarget((scheduler_.folder_ / name).string(), proposed_);
-    }
-  }
-  Received(outcome.Value().bytes);
 }
 
 void ItemJob::Renamed(const std::string &name) {
   // The user's name is the file's.
   if (file_) {
     named_ = true;
-    file_->Retarget((scheduler_.folder_ / name).string(), name);
+    file_->Retarget((host_.Folder() / name).string(), name);
   }
 }
 
-void ItemJob::Received(base::Outcome<std::uint64_t> outcome) {
+void ItemJob::Received(base::Outcome<scheduler::Received> outcome) {
   if (outcome.Failed()) {
     Fail(outcome.Failure());
     return;
   }
-  bytes_ = outcome.Value();
-  stage_ = Stage::Received;
+  // A container the name does not say (Matroska where MP4 could not hold the codecs): the name's
+  // extension follows it, unless the user chose the name.
+  if (const std::string_view extension = outcome.Value().extension;
+      !extension.empty() && !Record().nameTyped &&
+      fs::path(file_->Target()).extension() != extension) {
+    proposed_ = fs::path(proposed_).replace_extension(extension).string();
+    if (named_) {
+      const std::string name =
+          fs::path(file_->Target()).filename().replace_extension(extension).string();
+      items_.Update(serial_, [&](Item &it) { it.fileName = name; });
+      file_->Retarget((host_.Folder() / name).string(), proposed_);
+    }
+  }
+  received_ = outcome.Value();
   if (named_)
     Complete();
 }
@@ -372,40 +345,34 @@ void ItemJob::Complete() {
     Fail(std::move(*fault));
     return;
   }
-  if (stream_)
-    stream_->Completed(); // the fragments are the file now
+  transfer_->Completed();
   const std::string saved = fs::path(file_->Target()).filename().string();
-  scheduler_.names_.Completed(saved);
-  scheduler_.items_.Update(serial_, [&](Item &it) {
-    it.phase = Phase::Complete;
+  host_.Completed(saved);
+  run_.progress.bytes = received_->bytes;
+  Enter(Phase::Complete, "saved as " + saved, [&](Item &it) {
     it.fileName = saved;
     it.partName.clear();
     it.sizeKnown = list::SizeKnown::Bytes;
-    it.size = bytes_;
+    it.size = received_->bytes;
+    Keep(it);
     it.bytesPerSecond = rate_.Average();
-    it.transferSeconds = rate_.Seconds();
   });
-  ++scheduler_.summary_.completed;
   End();
 }
 
 bool ItemJob::Retry(const base::Fault &fault) {
-  // A download that got further since the last failure has its tries anew.
-  const std::uint64_t bytes = stream_ ? stream_->Bytes() : file_ ? file_->Written() : 0;
-  if (bytes > failedAt_)
-    failures_ = 0;
-  failedAt_ = bytes;
-  if (!fault.transient || failures_ >= scheduler_.session_.Rules().retries)
+  const std::uint64_t bytes = transfer_ ? transfer_->Bytes() : file_ ? file_->Written() : 0;
+  const std::optional<std::chrono::seconds> wait = retries_.Next(fault, bytes);
+  if (!wait)
     return false;
-  // 1, 2, 4 s ... unless the server asked for a wait of its own.
-  const int seconds = fault.retryAfter >= 0 ? std::min(fault.retryAfter, kLongestRetryWait)
-                                            : 1 << std::min(failures_, 8);
-  ++failures_;
-  const Stage stage = stage_;
-  retry_.Start(std::chrono::seconds(seconds), [this, stage] {
-    if (stage == Stage::Resolving)
+  trace_(base::TraceTopic::Retry, fault.detail + "; tried again in " +
+                                      std::to_string(wait->count()) + " s (try " +
+                                      std::to_string(retries_.Failures() + 1) + ")");
+  const base::Phase phase = Phase();
+  retry_.Start(*wait, [this, phase] {
+    if (phase == Phase::Resolving)
       Resolve();
-    else if (stage == Stage::Asking)
+    else if (phase == Phase::Asking)
       Ask();
     else
       Transfer();
@@ -416,39 +383,41 @@ bool ItemJob::Retry(const base::Fault &fault) {
 void ItemJob::Fail(base::Fault fault, bool fileMissing) {
   if (Retry(fault))
     return;
-  scheduler_.items_.Update(serial_, [&](Item &it) {
-    it.phase = Phase::Failed;
+  fault.ofPage = fault.ofPage || Phase() == Phase::Resolving;
+  const std::string why = fault.detail.empty() ? "failed" : fault.detail;
+  Enter(Phase::Failed, why, [&](Item &it) {
     it.fault = std::move(fault);
-    it.bytesPerSecond = 0;
     if (fileMissing)
       it.sizeKnown = list::SizeKnown::Missing;
+    Keep(it);
   });
-  ++scheduler_.summary_.failed;
-  scheduler_.summary_.failedItems.push_back(serial_);
   End();
 }
 
+void ItemJob::Keep(Item &item) const {
+  item.received = run_.progress.bytes;
+  item.total = run_.progress.total;
+  item.fragments = run_.progress.fragments;
+  item.fragmentsStored = run_.progress.stored;
+  item.bytesPerSecond = 0;
+  item.transferSeconds = rate_.Seconds();
+}
+
 void ItemJob::End() {
-  stage_ = Stage::Ended;
-  scheduler_.JobEnded(*this);
+  host_.Ended(*this);
 }
 
 void ItemJob::StopWork() {
   retry_.Stop();
   transfer_.reset();
-  stream_.reset();
   info_.reset();
   lookup_.reset();
-  stage_ = Stage::Ended;
 }
 
-void ItemJob::Cancel(list::Phase phase) {
+void ItemJob::Cancel(base::Phase phase) {
   StopWork();
   file_.reset(); // its bytes stay under the partial name
-  scheduler_.items_.Update(serial_, [&](Item &it) {
-    it.phase = phase;
-    it.bytesPerSecond = 0;
-  });
+  Enter(phase, phase == Phase::Paused ? "paused" : "stopped", [&](Item &it) { Keep(it); });
 }
 
 void ItemJob::Discard() {
@@ -456,8 +425,8 @@ void ItemJob::Discard() {
   if (file_)
     file_->Discard();
   file_.reset();
-  if (Streaming() && !partName_.empty())
-    media::FragmentStore::Remove((scheduler_.folder_ / partName_).string(), video_.address);
+  if (!partName_.empty())
+    RemoveLeftovers((host_.Folder() / partName_).string(), video_.address);
 }
 
 } // namespace vidtrawl::scheduler

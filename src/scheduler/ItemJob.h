@@ -2,69 +2,81 @@
 
 #include "base/Fault.h"
 #include "base/Outcome.h"
+#include "base/Trace.h"
 #include "host/EventLoop.h"
 #include "list/FileNaming.h"
 #include "list/Item.h"
-#include "media/StreamDownload.h"
-#include "net/Download.h"
 #include "net/FileInfoRequest.h"
 #include "net/PartialFile.h"
+#include "net/RetryPolicy.h"
+#include "scheduler/ItemTransfer.h"
+#include "scheduler/JobHost.h"
 #include "scheduler/RateMeter.h"
 #include "sites/VideoLookup.h"
 
-#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+
+namespace vidtrawl::list {
+class DownloadList;
+}
 
 namespace vidtrawl::scheduler {
 
-class Scheduler;
+// What moves while a job works on an item: the front ends pull it on their own tick.
+struct ItemRun {
+  std::optional<int> pagePercent; // of the page's announced length, while it arrives
+  TransferProgress progress;      // as the transfer last told it
+  bool reported = false;          // the transfer told its progress at least once
+  double bytesPerSecond = 0;      // over the last few seconds
+  double transferSeconds = 0;     // since the first bytes
+};
 
-// One item's download as a job on the event loop: its page resolved, its
-// file asked about, its bytes received into a partial file of the folder,
-// and the file completed under its name. The name is decided in list order
-// (see Scheduler) while the bytes arrive; a file whose bytes are all in
-// waits for it. Each step starts the next from its end; the item's state in
-// the list tells how far it is.
+// One item's download as a job on the event loop: its page resolved, its file asked about, its
+// bytes received into a partial file of the folder by the downloader of its protocol, and the
+// file completed under its name. The name is decided in list order (see Scheduler) while the
+// bytes arrive; a file whose bytes are all in waits for it. Each step starts the next from its
+// end. The job writes its item's record (through the list, its phase through SetPhase) and owns
+// its run.
 class ItemJob {
 public:
-  enum class Stage {
-    Resolving, // the page is fetched and read
-    Asking,    // the header request is on its way
-    Receiving, // the file's bytes arrive
-    Received,  // they are all in; the file waits for its name
-    Ended,
-  };
-
-  ItemJob(Scheduler &scheduler, list::Serial serial);
+  ItemJob(JobHost &host, list::DownloadList &items, list::Serial serial, base::Trace trace);
+  ~ItemJob();
   ItemJob(const ItemJob &) = delete;
   ItemJob &operator=(const ItemJob &) = delete;
 
   list::Serial Serial() const { return serial_; }
-  Stage CurrentStage() const { return stage_; }
-  // The name the file would have, before the other items are counted; and
-  // the one its partial file has meanwhile.
+  base::Phase Phase() const;
+  // The name the file would have, before the other items are counted; and the one its partial
+  // file has meanwhile.
   const std::string &Proposal() const { return proposed_; }
   const std::string &PartName() const { return partName_; }
   // The address its file comes from.
   const std::string &Source() const { return video_.address; }
   bool Named() const { return named_; }
 
+  const ItemRun &Run() const { return run_; }
+  // Takes the run's figures at `now` (its speed); whether they moved since the last time.
+  bool Sample(RateMeter::Clock::time_point now);
+
   void Start();
   // The earlier jobs have their names: this is the file's.
   void Name(const std::string &name);
-  // The user named the file anew: a file being received takes that name
-  // when it is complete.
+  // The user named the file anew: a file being received takes that name when it is complete.
   void Renamed(const std::string &name);
-  // Ends at once: the item gets `phase` (Cancelled or Paused), keeping the
-  // bytes received in its partial file.
-  void Cancel(list::Phase phase);
-  // The item left the list: the job ends at once, and the partial file it
-  // was writing goes.
+  // Ends at once: the item gets `phase` (Cancelled or Paused), keeping the bytes received in its
+  // partial file.
+  void Cancel(base::Phase phase);
+  // The item left the list: the job ends at once, and what it was writing goes.
   void Discard();
 
 private:
+  const list::Item &Record() const;
+  void Enter(base::Phase phase, std::string_view why,
+             const std::function<void(list::Item &)> &change = {});
   void Resolve();
   void Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome);
   void Ask();
@@ -81,21 +93,21 @@ private:
   list::NameFields FieldsOf(const list::Item &item) const;
   void Receive();
   void Transfer();
-  void Progress(std::uint64_t received, std::uint64_t announced);
-  void Received(base::Outcome<std::uint64_t> outcome);
-  void StreamProgress(const media::StreamProgress &progress);
-  void Joined(base::Outcome<media::JoinedStream> outcome);
+  void Received(base::Outcome<scheduler::Received> outcome);
   void Complete();
   void Fail(base::Fault fault, bool fileMissing = false);
-  // A transient failure: the step that failed is tried again later, while
-  // the item has tries left; whether it will be.
+  // A transient failure: the step that failed is tried again later, while the item has tries
+  // left; whether it will be.
   bool Retry(const base::Fault &fault);
+  // What the run leaves in the record.
+  void Keep(list::Item &item) const;
   void End();
   void StopWork();
 
-  Scheduler &scheduler_;
+  JobHost &host_;
+  list::DownloadList &items_;
   list::Serial serial_;
-  Stage stage_ = Stage::Resolving;
+  base::Trace trace_;
   const sites::Site *site_ = nullptr;
   std::string page_;
   pagesearch::ResolvedVideo video_;
@@ -103,19 +115,16 @@ private:
   std::string proposed_;
   std::string partName_;
   bool named_ = false;
-  std::uint64_t bytes_ = 0;
+  std::optional<scheduler::Received> received_; // every byte is in
   std::unique_ptr<sites::VideoLookup> lookup_;
   std::unique_ptr<net::FileInfoRequest> info_;
   std::optional<net::PartialFile> file_;
-  std::unique_ptr<net::Download> transfer_;
-  std::unique_ptr<media::StreamDownload> stream_;
+  std::unique_ptr<ItemTransfer> transfer_;
+  ItemRun run_;
+  bool moved_ = false; // the run changed since it was last sampled
   RateMeter rate_;
+  net::RetryPolicy retries_;
   host::Timer retry_;
-  std::size_t fragments_ = 0; // a stream's, in all and whole
-  std::size_t fragmentsStored_ = 0;
-  int failures_ = 0;                     // transient failures in a row
-  std::uint64_t failedAt_ = 0;           // the bytes the file had at the last one
-  RateMeter::Clock::time_point shown_{}; // when the item last showed its bytes
 };
 
 } // namespace vidtrawl::scheduler

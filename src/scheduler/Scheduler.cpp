@@ -9,11 +9,12 @@
 
 namespace vidtrawl::scheduler {
 
-using list::Phase;
+using base::Phase;
 using list::Serial;
 
 Scheduler::Scheduler(list::DownloadList &items, net::Session &session)
-    : items_(items), session_(session), names_(items), turn_(session.Loop()) {
+    : items_(items), session_(session), names_(items), turn_(session.Loop()),
+      tick_(session.Loop()) {
   items_.Subscribe(this);
 }
 
@@ -22,7 +23,7 @@ Scheduler::~Scheduler() {
 }
 
 void Scheduler::SetJobLimit(int jobs) {
-  limit_ = std::clamp(jobs, 1, kMaxJobs);
+  limit_ = std::max(jobs, 1);
   Soon();
 }
 
@@ -42,7 +43,8 @@ void Scheduler::StartPass(const std::filesystem::path &folder) {
 }
 
 bool Scheduler::Takeable(const list::Item &item) const {
-  return !list::IsFinished(item) && item.phase != Phase::Paused && taken_.count(item.serial) == 0;
+  return !base::IsFinished(item.phase) && item.phase != Phase::Paused &&
+         taken_.count(item.serial) == 0;
 }
 
 void Scheduler::Turn() {
@@ -62,11 +64,26 @@ void Scheduler::Fill() {
       break;
     const Serial serial = items_[cursor_].serial;
     taken_.insert(serial);
-    jobs_.push_back(std::make_unique<ItemJob>(*this, serial));
+    jobs_.push_back(
+        std::make_unique<ItemJob>(static_cast<JobHost &>(*this), items_, serial, trace_));
     jobs_.back()->Start();
   }
+  if (!jobs_.empty() && !tick_.Active())
+    tick_.Start(kTick, [this] { Tick(); });
   if (jobs_.empty())
     EndPass();
+}
+
+void Scheduler::Tick() {
+  std::vector<Serial> moved;
+  const RateMeter::Clock::time_point now = RateMeter::Clock::now();
+  for (const auto &job : jobs_)
+    if (job->Sample(now))
+      moved.push_back(job->Serial());
+  if (!moved.empty() && runsMoved_)
+    runsMoved_(moved);
+  if (!jobs_.empty())
+    tick_.Start(kTick, [this] { Tick(); });
 }
 
 void Scheduler::Soon() {
@@ -77,28 +94,33 @@ void Scheduler::Soon() {
 void Scheduler::EndPass() {
   running_ = false;
   taken_.clear();
+  tick_.Stop();
   if (passEnded_)
     passEnded_(summary_);
 }
 
-void Scheduler::Retire(std::unique_ptr<ItemJob> &job) {
-  ended_.push_back(std::move(job));
+void Scheduler::Retire(ItemJob &job) {
+  const auto it =
+      std::find_if(jobs_.begin(), jobs_.end(), [&](const auto &j) { return j.get() == &job; });
+  if (it == jobs_.end())
+    return;
+  ended_.push_back(std::move(*it));
+  jobs_.erase(it);
 }
 
-void Scheduler::JobEnded(ItemJob &ended) {
-  for (auto it = jobs_.begin(); it != jobs_.end(); ++it)
-    if (it->get() == &ended) {
-      Retire(*it);
-      jobs_.erase(it);
-      break;
-    }
+void Scheduler::Ended(ItemJob &job) {
+  // The pass counts what its jobs became.
+  const list::Item *item = items_.Find(job.Serial());
+  if (item != nullptr && item->phase == Phase::Complete)
+    ++summary_.completed;
+  else if (item != nullptr && item->phase == Phase::Failed) {
+    ++summary_.failed;
+    summary_.failedItems.push_back(job.Serial());
+  }
+  Retire(job);
   // A job that ends may let a later one take its name.
   GrantNames();
   Soon();
-}
-
-void Scheduler::WantsName() {
-  GrantNames();
 }
 
 std::vector<Serial> Scheduler::RunningItems() const {
@@ -113,7 +135,12 @@ std::vector<Serial> Scheduler::RunningItems() const {
   return serials;
 }
 
-ItemJob *Scheduler::JobOf(Serial serial) {
+const ItemRun *Scheduler::RunOf(Serial serial) const {
+  const ItemJob *job = JobOf(serial);
+  return job != nullptr ? &job->Run() : nullptr;
+}
+
+ItemJob *Scheduler::JobOf(Serial serial) const {
   for (const auto &job : jobs_)
     if (job->Serial() == serial)
       return job.get();
@@ -130,8 +157,7 @@ void Scheduler::GrantNames() {
     ItemJob *job = JobOf(serial); // each may end when named (a completion that fails)
     if (job == nullptr || job->Named())
       continue;
-    const ItemJob::Stage stage = job->CurrentStage();
-    if (stage == ItemJob::Stage::Resolving || stage == ItemJob::Stage::Asking)
+    if (job->Phase() != Phase::Receiving)
       break;
     // Another address's partial file keeps its name taken.
     const auto inFolder = [this, job](const std::string &candidate) {
@@ -154,7 +180,7 @@ void Scheduler::Stop() {
   jobs.swap(jobs_);
   for (auto &job : jobs) {
     job->Cancel(Phase::Cancelled);
-    Retire(job);
+    ended_.push_back(std::move(job));
   }
   Soon(); // the jobs go on the next turn
   EndPass();
@@ -164,15 +190,13 @@ void Scheduler::Pause(const std::vector<Serial> &serials) {
   for (const Serial serial : serials) {
     if (ItemJob *job = JobOf(serial)) {
       job->Cancel(Phase::Paused);
-      const auto it =
-          std::find_if(jobs_.begin(), jobs_.end(), [&](const auto &j) { return j.get() == job; });
-      Retire(*it);
-      jobs_.erase(it);
+      Retire(*job);
       continue;
     }
     const list::Item *item = items_.Find(serial);
-    if (item != nullptr && !list::IsFinished(*item) && item->phase != Phase::Unsupported)
-      items_.Update(serial, [](list::Item &it) { it.phase = Phase::Paused; });
+    if (item != nullptr && !base::IsFinished(item->phase) && item->phase != Phase::Unsupported &&
+        item->phase != Phase::Paused)
+      items_.SetPhase(serial, Phase::Paused, "paused");
   }
   Soon();
 }
@@ -182,7 +206,7 @@ void Scheduler::Resume(const std::vector<Serial> &serials) {
   for (const Serial serial : serials)
     if (const list::Item *item = items_.Find(serial); item && item->phase == Phase::Paused) {
       // Bytes it has stay in its partial file, for the next job to go on from.
-      items_.Update(serial, [](list::Item &it) { it.phase = Phase::Waiting; });
+      items_.SetPhase(serial, Phase::Waiting, "resumed");
       resumed.push_back(serial);
     }
   Requeue(resumed);
@@ -214,7 +238,7 @@ void Scheduler::DiscardGone() {
       continue;
     }
     (*it)->Discard();
-    Retire(*it);
+    ended_.push_back(std::move(*it));
     it = jobs_.erase(it);
     gone = true;
   }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "base/Trace.h"
 #include "host/EventLoop.h"
 #include "list/Item.h"
 #include "list/ListObserver.h"
 #include "list/TargetNames.h"
 #include "media/StreamDownload.h"
 #include "scheduler/ItemJob.h"
+#include "scheduler/JobHost.h"
 
 #include <filesystem>
 #include <functional>
@@ -29,28 +31,30 @@ namespace vidtrawl::scheduler {
 // job whose answer came waits for the earlier ones'), so two items of one
 // name get NAME and NAME (2) in list order, as with one job at a time.
 // Commands act on the running jobs at once; the list's changes reach it as
-// an observer, and what they start happens on the loop's next turn.
-class Scheduler final : public list::ListObserver {
+// an observer, and what they start happens on the loop's next turn. While
+// jobs run, their runs are sampled once per tick and the ones that moved
+// are told together.
+class Scheduler final : public list::ListObserver, private JobHost {
 public:
   struct Summary {
     int completed = 0;
     int failed = 0;
     std::vector<list::Serial> failedItems = {};
   };
-  static constexpr int kMaxJobs = 16;
+  // How often the runs are sampled.
+  static constexpr std::chrono::milliseconds kTick{100};
 
   Scheduler(list::DownloadList &items, net::Session &session);
   ~Scheduler() override;
   Scheduler(const Scheduler &) = delete;
   Scheduler &operator=(const Scheduler &) = delete;
 
-  // How many jobs run at once: 1 to kMaxJobs.
+  // How many jobs run at once (at least 1). Lowered, the surplus goes on until it ends.
   void SetJobLimit(int jobs);
-  int JobLimit() const { return limit_; }
-
   // How streaming playlists are downloaded: the quality, and fragments at once.
   void SetStreamOptions(const media::StreamOptions &options) { streams_ = options; }
-  const media::StreamOptions &StreamOptions() const { return streams_; }
+  // Where the jobs' phase changes, requests and retries are told.
+  void SetTrace(base::Trace trace) { trace_ = trace; }
 
   // Starts a pass into `folder` (made with its parents when missing); the
   // jobs start at once. Nothing while one runs.
@@ -61,6 +65,8 @@ public:
   bool Running() const { return running_; }
   // The items whose jobs run, in list order.
   std::vector<list::Serial> RunningItems() const;
+  // A running item's run; nothing for an item no job works on.
+  const ItemRun *RunOf(list::Serial serial) const;
 
   // Paused items are taken by no pass until resumed; a running one ends at
   // once, keeping its bytes. Resumed (and retried) items wait again, and a
@@ -71,23 +77,31 @@ public:
   // The item's file was named anew by the user.
   void Renamed(list::Serial serial, const std::string &name);
 
-  // Told when a pass ends, with how it went.
+  // Told when a pass ends, with how it went; and once per tick of the items whose runs moved.
   void OnPassEnded(std::function<void(const Summary &)> listener) {
     passEnded_ = std::move(listener);
+  }
+  void OnRunsMoved(std::function<void(const std::vector<list::Serial> &)> listener) {
+    runsMoved_ = std::move(listener);
   }
 
   void ItemChanged(std::size_t index) override;
   void ItemsAdded(std::size_t first, std::size_t count) override;
+  void ItemsAboutToBeRemoved(std::size_t, std::size_t) override {}
   void ItemsRemoved(std::size_t first, std::size_t count) override;
   void ItemsSwapped(std::size_t index) override;
+  void ListAboutToReset() override {}
   void ListReset() override;
 
 private:
-  friend class ItemJob;
+  // What the jobs may ask.
+  const std::filesystem::path &Folder() const override { return folder_; }
+  net::Session &Session() const override { return session_; }
+  const media::StreamOptions &Streams() const override { return streams_; }
+  void WantsName() override { GrantNames(); }
+  void Completed(const std::string &name) override { names_.Completed(name); }
+  void Ended(ItemJob &job) override;
 
-  // What jobs need: their ends and their turns at naming.
-  void JobEnded(ItemJob &job);
-  void WantsName();
   // Starts jobs up to the limit, in list order; ends the pass when nothing
   // is left to run.
   void Fill();
@@ -95,19 +109,22 @@ private:
   // jobs are started.
   void Turn();
   void Soon();
+  void Tick();
   void GrantNames();
   bool Takeable(const list::Item &item) const;
   void Rewind(std::size_t index);
   void DiscardGone();
-  ItemJob *JobOf(list::Serial serial);
-  void Retire(std::unique_ptr<ItemJob> &job);
+  ItemJob *JobOf(list::Serial serial) const;
+  // Takes the job out of those running; it goes on the next turn.
+  void Retire(ItemJob &job);
   void EndPass();
 
   list::DownloadList &items_;
   net::Session &session_;
+  base::Trace trace_;
   std::filesystem::path folder_;
   list::TargetNames names_;
-  int limit_ = 3;
+  int limit_ = 1;
   media::StreamOptions streams_;
   bool running_ = false;
   Summary summary_;
@@ -118,7 +135,9 @@ private:
   std::unordered_set<list::Serial> taken_; // the items this pass has taken
   std::size_t cursor_ = 0;                 // no item before it can be taken
   host::Timer turn_;
+  host::Timer tick_;
   std::function<void(const Summary &)> passEnded_;
+  std::function<void(const std::vector<list::Serial> &)> runsMoved_;
 };
 
 } // namespace vidtrawl::scheduler

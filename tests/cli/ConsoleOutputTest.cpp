@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+// Items are written with designated initializers that name only the fields a row sets.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 #include <clocale>
 #include <cstdlib>
 
@@ -167,19 +170,17 @@ TEST(PlainProgressView, LinesComeAtTheirCadence) {
 // The table: sizes on the right, what a cancelled item kept of what was announced, and why an
 // item failed on a line of its own.
 TEST(ResultTable, SizesAndReasons) {
-  list::DownloadList list;
-  list.Add({"http://www.putfile.com/a", "http://www.example.org/b", "http://www.putfile.com/c"});
-  list.Update(1, [](list::Item &item) {
-    item.phase = list::Phase::Cancelled;
-    item.fileName = "a.flv";
-    item.received = 1536;
-    item.sizeKnown = list::SizeKnown::Bytes;
-    item.size = 4 * 1024 * 1024;
-  });
-  list.Update(2, [](list::Item &item) {
-    item.phase = list::Phase::Failed;
-    item.fault = base::Fault{base::FaultKind::UnsupportedSite, {}};
-  });
+  std::vector<engine::ItemView> list(3);
+  list[0] = {.address = "http://www.putfile.com/a",
+             .phase = engine::Phase::Cancelled,
+             .fileName = "a.flv",
+             .sizeKnown = engine::SizeKnown::Bytes,
+             .size = 4 * 1024 * 1024,
+             .received = 1536};
+  list[1] = {.address = "http://www.example.org/b",
+             .phase = engine::Phase::Failed,
+             .fault = engine::Fault{engine::FaultKind::UnsupportedSite, {}}};
+  list[2] = {.address = "http://www.putfile.com/c"};
   EXPECT_EQ(ResultTable(list),
             "ID  STATUS     FILE NAME                        SIZE  ADDRESS\n"
             " 1  Cancelled  a.flv                  1.5 KB of 4 MB  http://www.putfile.com/a\n"

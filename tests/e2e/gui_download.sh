@@ -25,7 +25,7 @@ start() {
 }
 if [ "$how" = restart ]; then
   start "$3" "$4"
-  within 100 sh -c "[ -s '$5' ] && grep -q '\"transferring\"' '$6'" || fail "$5 did not appear"
+  within 100 sh -c "[ -s '$5' ] && grep -q '\"receiving\"' '$6'" || fail "$5 did not appear"
   kill -KILL "$pid"
   wait "$pid" 2>/dev/null || :
   cat "$6"

@@ -62,6 +62,13 @@ struct QtApplication final : ::testing::Environment {
 [[maybe_unused]] ::testing::Environment *const environment =
     ::testing::AddGlobalTestEnvironment(new QtApplication);
 
+// Changes an engine's configuration as `change` says.
+void Configure(engine::Engine &engine, const std::function<void(engine::Config &)> &change) {
+  engine::Config config = engine.Settings();
+  change(config);
+  engine.Configure(std::move(config));
+}
+
 // The desktop's rules over an engine whose every site is one scripted server, with recording hosts.
 struct Rules {
   // /done leads to a small video; /page to one whose server stops sending after 64 KB.
@@ -73,7 +80,7 @@ struct Rules {
       return RawServer::Reply{head ? ok : ok + std::string(65536, 'v'), !head};
     });
     server.Serve("/page", "<param value=\"http://media.putfile.com/slow.flv\">");
-    engine.SetDownloadDir((dir / "videos").string());
+    Configure(engine, [&](engine::Config &c) { c.downloadDir = (dir / "videos").string(); });
   }
   std::string Flags() { return desktop.Calls(); }
 
@@ -82,13 +89,8 @@ struct Rules {
   RecordingDesktop desktop;
   RecordingMessageBox messages;
   gui::QtEventLoop loop;
-  engine::Engine engine{{loop},
-                        {[&] {
-                           engine::ConnectionMap map;
-                           map.Add(":80:127.0.0.1:" + std::to_string(server.server.port()));
-                           return map;
-                         }(),
-                         dir / "registry.ini"}};
+  engine::Engine engine{
+      {loop}, {{":80:127.0.0.1:" + std::to_string(server.server.port())}, dir / "registry.ini"}};
   DesktopController controller{
       engine,
       {desktop, desktop, desktop, desktop, desktop, desktop, messages, desktop},
@@ -128,23 +130,23 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
     EXPECT_EQ(r.desktop.Calls(), calls) << command;
   }
   EXPECT_EQ(r.controller.ActivePage(), "About");
-  EXPECT_EQ(r.engine.List().Count(), 1u); // the address without its blanks
-  EXPECT_EQ(r.engine.List()[0].address, "http://www.putfile.com/page");
+  EXPECT_EQ(r.engine.Count(), 1u); // the address without its blanks
+  EXPECT_EQ(r.engine.ItemAt(0).address, "http://www.putfile.com/page");
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Download Dir=/srv/films"), std::string::npos);
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Simultaneous Downloads=16"), std::string::npos);
-  EXPECT_EQ(r.engine.SimultaneousDownloads(), 16);
+  EXPECT_EQ(r.engine.Settings().simultaneousDownloads, 16);
   // The list's commands take the selected items (their removal confirmed).
   r.engine.Add({"http://www.putfile.com/2", "http://www.putfile.com/3"});
   r.desktop.selected = {3, 1};
   r.controller.Command("IDC_FS_moveUp");
   r.messages.answer = Box::Answer::Yes;
   r.controller.Command("IDC_FS_removeSelectedD");
-  EXPECT_EQ(r.engine.List().Count(), 1u);
-  EXPECT_EQ(r.engine.List()[0].serial, 2u);
+  EXPECT_EQ(r.engine.Count(), 1u);
+  EXPECT_EQ(r.engine.ItemAt(0).serial, 2u);
   r.desktop.selected = {2};
   r.controller.Command("IDC_FS_moveDown"); // the last item stays last
   r.controller.Command("ID_FS_clearComplete");
-  EXPECT_EQ(r.engine.List().Count(), 1u);
+  EXPECT_EQ(r.engine.Count(), 1u);
   // A help document that nothing opens says so, and where it is.
   r.desktop.openFailure = "no program for it is installed";
   r.controller.Command("IDC_FS_Help");
@@ -178,7 +180,7 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   EXPECT_TRUE(r.controller.StartPending());
   EXPECT_TRUE(QTest::qWaitFor(
       [&] {
-        return !r.engine.List().Empty() && r.engine.List()[0].phase == engine::Phase::Complete &&
+        return !r.engine.Empty() && r.engine.ItemAt(0).phase == engine::Phase::Complete &&
                !r.engine.Downloading();
       },
       5000));
@@ -192,11 +194,11 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   r.engine.Add({"http://www.putfile.com/page", "ftp://www.example.org/x"});
   r.messages.answer = Box::Answer::Yes;
   r.controller.Command("IDC_FS_stopDownload");
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return r.engine.List()[0].phase == engine::Phase::Transferring; }, 5000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return r.engine.ItemAt(0).phase == engine::Phase::Receiving; }, 5000));
   r.controller.Command("IDC_FS_stopDownload");
   EXPECT_FALSE(r.engine.Downloading());
-  EXPECT_EQ(engine::StatusText(r.engine.List()[0]), "Cancelled");
+  EXPECT_EQ(engine::StatusText(r.engine.ItemAt(0)), "Cancelled");
   EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtn=1; "
                        "startDownload=1; downloadTab=1");
   EXPECT_EQ(r.messages.shown.back().text, "Are you sure that you want to cancel downloading?");
@@ -212,7 +214,7 @@ TEST(DesktopController, StartStopAndTheWayOut) {
             "Download is in Progress, Are you sure that you want to exit?");
   EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtn=1; "
                        "startDownload=1; downloadTab=1; unfilter; watch off; unload menu; end");
-  EXPECT_FALSE(r.engine.MonitorEnabled());
+  EXPECT_FALSE(r.engine.Settings().monitor);
 }
 
 // What the list offers for its items: a complete one's file (by its name's bytes, UTF-8 or not) and
@@ -252,24 +254,24 @@ TEST(DesktopController, TheListsOwnCommands) {
             "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;&Speed "
             "Limit;Stream &Quality;");
   menu.actions()[4]->trigger();
-  EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
-  EXPECT_EQ(r.engine.List()[0].phase, engine::Phase::Complete);
+  EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
+  EXPECT_EQ(r.engine.ItemAt(0).phase, engine::Phase::Complete);
   EXPECT_EQ(entries({2}), "-&Open File;Open &Folder;&Copy "
                           "Address;-&Retry;&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   menu.actions()[5]->trigger();
-  EXPECT_EQ(engine::StatusText(r.engine.List()[1]), "Paused");
+  EXPECT_EQ(engine::StatusText(r.engine.ItemAt(1)), "Paused");
   EXPECT_EQ(entries({2}), "-&Open File;Open &Folder;&Copy "
                           "Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;Stream &Quality;");
   menu.actions()[6]->trigger(); // a pass starts at the next turn for it
-  EXPECT_EQ(r.engine.List()[1].phase, engine::Phase::Waiting);
+  EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
   EXPECT_TRUE(r.controller.StartPending());
   // The speed limit's steps, the one set checked; a step taken holds and is kept.
   auto *limits = dynamic_cast<gui::SpeedLimitMenu *>(menu.actions().rbegin()[1]->menu());
   ASSERT_NE(limits, nullptr);
   limits->actions()[4]->trigger(); // after "No Limit" and its separator: 256 KB, 512 KB, 1 MB
-  EXPECT_EQ(r.engine.SpeedLimit(), 1u << 20);
+  EXPECT_EQ(r.engine.Settings().speedLimit, 1u << 20);
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Speed Limit=1M"), std::string::npos);
-  r.engine.SetSpeedLimit(300000);
+  Configure(r.engine, [&](engine::Config &c) { c.speedLimit = 300000; });
   limits->Refresh();
   std::string steps;
   for (const QAction *step : limits->actions())
@@ -281,9 +283,9 @@ TEST(DesktopController, TheListsOwnCommands) {
   auto *qualities = dynamic_cast<gui::StreamQualityMenu *>(menu.actions().back()->menu());
   ASSERT_NE(qualities, nullptr);
   qualities->actions()[5]->trigger(); // after "Best" and its separator: 2160p, 1440p, 1080p, 720p
-  EXPECT_EQ(r.engine.PreferredQuality(), "720");
+  EXPECT_EQ(r.engine.Settings().preferredQuality, "720");
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Preferred Quality=720"), std::string::npos);
-  r.engine.SetPreferredQuality("540P");
+  Configure(r.engine, [&](engine::Config &c) { c.preferredQuality = "540P"; });
   qualities->Refresh();
   steps.clear();
   for (const QAction *step : qualities->actions())
@@ -294,7 +296,7 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.desktop.selected = {1};
   entries({1});
   menu.actions()[7]->trigger();
-  EXPECT_EQ(r.engine.List().Count(), 1u);
+  EXPECT_EQ(r.engine.Count(), 1u);
   // Removing more than one item asks first; "Do not ask again", ticked, holds once one is removed.
   r.engine.Add({"http://blip.tv/file/3", "http://blip.tv/file/4", "http://blip.tv/file/5",
                 "http://blip.tv/file/6"});
@@ -309,12 +311,14 @@ TEST(DesktopController, TheListsOwnCommands) {
     r.messages.answer = answer;
     r.controller.RemoveSelected();
     EXPECT_EQ(r.messages.shown.size() - 1, asked) << selected.front();
-    EXPECT_EQ(r.engine.List().Count(), left) << selected.front();
+    EXPECT_EQ(r.engine.Count(), left) << selected.front();
   }
   EXPECT_EQ(r.messages.shown.back().text,
             "Remove the 2 selected items from the download list? This cannot be undone.");
   EXPECT_EQ(r.messages.shown.back().checkBox, "Do not ask again");
-  r.engine.SetDownloadDir("-videos"); // relative: never an option of the opener's
+  Configure(r.engine, [&](engine::Config &c) {
+    c.downloadDir = "-videos";
+  }); // relative: never an option of the opener's
   r.engine.Add({"http://www.putfile.com/7"});
   r.desktop.Calls();
   r.controller.OpenFolder(7);
@@ -336,7 +340,7 @@ TEST(DesktopController, APassEndsWithANoteOfItsOwnItems) {
     r.engine.StartPass();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
   }
-  const auto reason = [&](std::size_t index) { return engine::ReasonText(r.engine.List()[index]); };
+  const auto reason = [&](std::size_t index) { return engine::ReasonText(r.engine.ItemAt(index)); };
   EXPECT_EQ(notes,
             (std::vector<std::string>{"1 complete, 2 failed.\nhttp://www.putfile.com/missing: " +
                                           reason(0) + "\nmine.flv: " + reason(1),
@@ -366,32 +370,38 @@ TEST(DesktopOpener, HandsAPathOverAsItsBytes) {
 
 // The pass at a glance: the item of how many, bytes, speed and time left; the list's state after.
 TEST(PassStatus, TheLineOfAPass) {
-  engine::DownloadList list;
-  list.Add({"http://www.putfile.com/1", "http://www.putfile.com/2", "ftp://www.example.org/3"});
-  const auto set = [&](engine::Serial serial, engine::Phase phase, std::uint64_t received = 0,
-                       std::uint64_t total = 0, double rate = 0) {
-    list.Update(serial, [&](engine::Item &item) {
-      item.phase = phase;
-      item.received = received;
-      item.total = total;
-      item.bytesPerSecond = rate;
-    });
-    return list.Find(serial);
+  engine::PhaseCounts counts;
+  const auto count = [&](engine::Phase phase, std::size_t n) {
+    counts.byPhase[static_cast<std::size_t>(phase)] = n;
   };
-  EXPECT_EQ(gui::PassLine(list, nullptr), "0 of 2 complete");
-  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Preparing)), "Preparing 1 of 2");
-  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 1 << 20, 41 << 20)),
+  count(engine::Phase::Waiting, 2);
+  count(engine::Phase::Unsupported, 1);
+  engine::ItemView item;
+  const auto set = [&](engine::Phase phase, std::uint64_t received = 0, std::uint64_t total = 0,
+                       double rate = 0) {
+    item.phase = phase;
+    item.started = phase == engine::Phase::Receiving;
+    item.received = received;
+    item.total = total;
+    item.bytesPerSecond = rate;
+    return &item;
+  };
+  EXPECT_EQ(gui::PassLine(counts, nullptr), "0 of 2 complete");
+  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Resolving)), "Preparing 1 of 2");
+  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 1 << 20, 41 << 20)),
             "Downloading 1 of 2 · 1 MB of 41 MB");
-  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 1 << 20, 41 << 20, 2 << 20)),
+  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 1 << 20, 41 << 20, 2 << 20)),
             "Downloading 1 of 2 · 1 MB of 41 MB · 2 MB/s · 20 s left");
   // A file larger than it was announced: no size, no time left.
-  EXPECT_EQ(gui::PassLine(list, set(1, engine::Phase::Transferring, 3 << 20, 2 << 20, 1 << 20)),
+  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 3 << 20, 2 << 20, 1 << 20)),
             "Downloading 1 of 2 · 3 MB · 1 MB/s");
-  set(1, engine::Phase::Complete);
-  EXPECT_EQ(gui::PassLine(list, set(2, engine::Phase::Transferring, 5, 0)),
+  count(engine::Phase::Waiting, 1);
+  count(engine::Phase::Complete, 1);
+  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 5, 0)),
             "Downloading 2 of 2 · 5 Bytes");
-  set(2, engine::Phase::Failed);
-  EXPECT_EQ(gui::PassLine(list, nullptr), "1 of 2 complete, 1 failed");
+  count(engine::Phase::Waiting, 0);
+  count(engine::Phase::Failed, 1);
+  EXPECT_EQ(gui::PassLine(counts, nullptr), "1 of 2 complete, 1 failed");
   for (const auto &[seconds, text] :
        {std::pair{0.4, "0 s"}, {59.6, "1 min 0 s"}, {3 * 3600 + 400.0, "3 h 6 min"}})
     EXPECT_EQ(gui::DurationText(seconds), text);
@@ -412,8 +422,8 @@ TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
       "/help.html", "https://vidtrawl.example.org/");
   r.engine.Add({nginx.Url("/clip.mp4")});
   controller.Command("IDC_FS_stopDownload");
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] { return r.engine.List()[0].phase == engine::Phase::Transferring; }, 5000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return r.engine.ItemAt(0).phase == engine::Phase::Receiving; }, 5000));
   const auto asked = std::chrono::steady_clock::now();
   QTimer::singleShot(6000, Qt::PreciseTimer, [] {
     if (auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
@@ -422,8 +432,8 @@ TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
   controller.Command("IDC_FS_stopDownload");
   EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::seconds(6));
   EXPECT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 30000));
-  EXPECT_EQ(engine::StatusText(r.engine.List()[0]), "Complete")
-      << engine::ReasonText(r.engine.List()[0]);
+  EXPECT_EQ(engine::StatusText(r.engine.ItemAt(0)), "Complete")
+      << engine::ReasonText(r.engine.ItemAt(0));
   EXPECT_TRUE(ReadFile(r.dir / "videos/clip.mp4") == body);
 }
 
@@ -480,7 +490,7 @@ TEST(DesktopStart, AMissingMovieIsToldAndALaterStartIsHandedOver) {
   r.controller.HandedOver({});
   r.controller.HandedOver({"http://www.putfile.com/done"});
   EXPECT_EQ(r.desktop.Calls(), "bring forward");
-  EXPECT_EQ(r.engine.List().Count(), 1u);
+  EXPECT_EQ(r.engine.Count(), 1u);
   EXPECT_TRUE(r.controller.StartPending());
   // A running program that cannot be reached does not take them: the later start says so.
   const QString socket = QString::fromStdString((r.dir / "program").string());
@@ -555,21 +565,21 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
     EXPECT_EQ(opened, starts);
     EXPECT_EQ(t.Shown(0, gui::kColumnFileName), name);
   }
-  EXPECT_TRUE(t.engine.List()[0].nameTyped);
+  EXPECT_TRUE(t.engine.ItemAt(0).nameTyped);
   // A click on a column's header sorts the rows on screen by it; the list keeps its order.
   QHeaderView &header = *t.list.horizontalHeader();
   QTest::mouseClick(header.viewport(), Qt::LeftButton, {},
                     QPoint(header.sectionViewportPosition(gui::kColumnAddress) + 5, 5));
   EXPECT_EQ(t.Shown(0, gui::kColumnAddress) + " " + t.Shown(0, gui::kColumnID),
             "ftp://www.example.org/u 2");
-  EXPECT_EQ(t.engine.List()[0].address, "http://www.youtube.com/watch?v=1");
+  EXPECT_EQ(t.engine.ItemAt(0).address, "http://www.youtube.com/watch?v=1");
   t.list.selectRow(0);
   EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{2});
   // The number column fits its numbers.
   const int margin = t.list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
   for (const std::size_t count : {10, 100, 32767}) {
     std::vector<std::string> more;
-    for (std::size_t n = t.engine.List().Count(); n < count; ++n)
+    for (std::size_t n = t.engine.Count(); n < count; ++n)
       more.push_back("http://www.putfile.com/" + std::to_string(n));
     t.engine.Add(more);
     EXPECT_GE(t.list.columnWidth(gui::kColumnID),
@@ -634,8 +644,8 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   QTest::mouseClick(t.list.viewport(), Qt::LeftButton, Qt::ShiftModifier, cell(1, gui::kColumnID));
   t.messages.answer = Box::Answer::Yes;
   QTest::keyClick(&t.list, Qt::Key_Delete);
-  ASSERT_EQ(t.engine.List().Count(), 1u);
-  EXPECT_EQ(t.engine.List()[0].serial, 3u);
+  ASSERT_EQ(t.engine.Count(), 1u);
+  EXPECT_EQ(t.engine.ItemAt(0).serial, 3u);
 
   QGuiApplication::clipboard()->setText(QStringLiteral("http://blip.tv/file/2"));
   t.movie.Set(gui::movie::kVideoUrl, "http://blip.tv/file/1");
@@ -689,8 +699,8 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     EXPECT_TRUE(drops.eventFilter(&t.movie, &drop));
   }
-  ASSERT_EQ(t.engine.List().Count(), 3u);
-  EXPECT_EQ(t.engine.List()[2].address, "http://blip.tv/file/1");
+  ASSERT_EQ(t.engine.Count(), 3u);
+  EXPECT_EQ(t.engine.ItemAt(2).address, "http://blip.tv/file/1");
   std::vector<std::string> many;
   for (int n = 0; n < 40; ++n)
     many.push_back("http://www.putfile.com/" + std::to_string(n));
@@ -889,7 +899,7 @@ TEST(DesktopWindow, TabGoesRoundEveryControl) {
   for (const auto &[key, jobs] :
        {std::pair{Qt::Key_Up, 4}, {Qt::Key_End, 16}, {Qt::Key_Up, 16}, {Qt::Key_Home, 1}}) {
     QTest::keyClick(t.movie.quickWindow(), key);
-    EXPECT_EQ(t.engine.SimultaneousDownloads(), jobs) << key;
+    EXPECT_EQ(t.engine.Settings().simultaneousDownloads, jobs) << key;
   }
   EXPECT_NE(ReadFile(t.dir / "registry.ini").find("Simultaneous Downloads=1"), std::string::npos);
 }
@@ -942,7 +952,7 @@ TEST(DesktopTray, EachEntryReachesTheRules) {
       {"Vidtrawl", [&] { return t.window.isVisible(); }},
       {"Start Downloading", [&] { return t.desktop->Controller().StartPending(); }},
       // The entry acts on the mark it showed.
-      {"Monitor Video URL's in Clipboard", [&] { return !t.engine.MonitorEnabled(); }},
+      {"Monitor Video URL's in Clipboard", [&] { return !t.engine.Settings().monitor; }},
       {"Help",
        [&] { return t.recorder.calls.back() == "open " VIDTRAWL_TEST_DATA_DIR "/help.html"; }},
       {"About", [&] { return t.window.isVisible() && t.Page() == "About"; }},
@@ -951,7 +961,7 @@ TEST(DesktopTray, EachEntryReachesTheRules) {
     SCOPED_TRACE(caption);
     t.window.hide();
     menu.PrepareMenu();
-    EXPECT_EQ(menu.MonitorEntry().isChecked(), t.engine.MonitorEnabled());
+    EXPECT_EQ(menu.MonitorEntry().isChecked(), t.engine.Settings().monitor);
     const QList<QAction *> entries = menu.Menu().actions();
     const auto entry = std::ranges::find(entries, QString(caption), &QAction::text);
     ASSERT_NE(entry, entries.end());

@@ -88,7 +88,7 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
   for (const Case &row : cases) {
     SCOPED_TRACE(std::string(row.fixture) + " " + row.quality);
     NewEngine();
-    ASSERT_TRUE(engine->SetPreferredQuality(row.quality));
+    ASSERT_TRUE(Configure([&](engine::Config &c) { c.preferredQuality = row.quality; }));
     engine->Add({Address(row.fixture)});
     EXPECT_EQ(RunPass().completed, 1) << Items();
     ASSERT_EQ(Item(0).fileName, row.name);
@@ -122,7 +122,7 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
 // A stopped stream keeps its whole fragments, and its next download fetches only the others.
 TEST_F(StreamsTest, AStoppedStreamGoesOnFromTheFragmentsItHas) {
   ServeFixtures("limit_rate 100k;");
-  engine->SetFragmentsAtOnce(2);
+  Configure([&](engine::Config &c) { c.fragments = 2; });
   engine->Add({Address("hls-variants")});
   engine->StartPass();
   ASSERT_TRUE(RunUntil([&] { return Item(0).fragmentsStored >= 2; }));
@@ -249,7 +249,7 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
   for (const Case &row : cases) {
     SCOPED_TRACE(row.what);
     NewEngine();
-    engine->SetRetries(row.retries);
+    Configure([&](engine::Config &c) { c.retries = row.retries; });
     Serve("/s/index.m3u8", row.playlist);
     Serve("/s/k", "fifteen bytes!!");
     Serve("/s/k16", "fedcba9876543210");
@@ -288,7 +288,7 @@ TEST_F(StreamsTest, AFullDiskKeepsTheFragmentsTakenBefore) {
       return request.find(".ts HTTP/") != std::string::npos;
     });
   };
-  engine->SetFragmentsAtOnce(1);
+  Configure([&](engine::Config &c) { c.fragments = 1; });
   engine->Add({"http://cdn.example.net/s/v0.m3u8"});
   testing::WithFileSizeLimit(two + 1000, [&] { RunPass(); });
   EXPECT_EQ(engine::ReasonText(Item(0)), "cannot write " + Saved("v0.mp4.segments").string() +

@@ -1,6 +1,5 @@
-// The settings: the file as the store reads and writes it, one operation per
-// row with the file's text before and after, and the two settings kept in it.
-#include "settings/Settings.h"
+// The settings file as the store reads and writes it, one operation per row with the file's text
+// before and after, and the texts of its values.
 #include "settings/BooleanText.h"
 #include "settings/SettingsStore.h"
 #include "support/TempDir.h"
@@ -182,56 +181,6 @@ TEST(BooleanFromText, WordsInAnyCaseAndDecimalNumbers) {
       {"1e+", none}, {"0x10", none}, {"inf", none}, {"1,5", none}, {"1.2.3", none}};
   for (const auto &[text, result] : cases)
     EXPECT_EQ(BooleanFromText(text), result) << '"' << text << '"';
-}
-
-// A file far larger than any settings file (sparse: 300 MB on no disk) is not read: the defaults
-// hold, the user is told once, and the file stays as it is, also after a save; a file where the
-// folder should be makes every save fail without a word.
-TEST(Settings, AHugeOrMisplacedFileIsLeftAsItIs) {
-  TempDir dir;
-  const fs::path file = dir / "config" / "registry.ini";
-  ASSERT_TRUE(SettingsStore(file).Save(kSettingsKey, "URL Mon", "False"));
-  fs::resize_file(file, 300'000'000);
-  std::vector<std::string> notes;
-  Settings settings(file);
-  settings.Load([&](const std::string &note) { notes.push_back(note); });
-  EXPECT_TRUE(settings.monitor);
-  ASSERT_EQ(notes.size(), 1u);
-  EXPECT_NE(notes[0].find(file.string() + " is larger than 1024 KiB"), std::string::npos);
-  settings.Save();
-  EXPECT_EQ(fs::file_size(file), 300'000'000u);
-  EXPECT_EQ(SettingsStore(file).Get(kSettingsKey, "URL Mon", "<none>"), "<none>");
-  fs::remove_all(dir / "config");
-  WriteFile(dir / "config", "a file where the folder should be");
-  Settings misplaced(file);
-  misplaced.Load();
-  misplaced.Save();
-  EXPECT_EQ(ReadFile(dir / "config"), "a file where the folder should be");
-}
-
-// Every setting a user changes comes back in the next run as it was saved; numbers out of range
-// come back at their nearest bound.
-TEST(Settings, EverySettingComesBackAsSaved) {
-  TempDir dir;
-  const auto fields = [](Settings &s) {
-    return std::tie(s.monitor, s.downloadDir, s.knownSitesOnly, s.simultaneousDownloads,
-                    s.connections, s.retries, s.speedLimit, s.fragments, s.preferredQuality,
-                    s.proxy, s.userAgent, s.referer, s.headers, s.cookies);
-  };
-  Settings saved(dir / "registry.ini"), read(dir / "registry.ini");
-  saved.Load();
-  fields(saved) = std::tuple(false, "/srv/films/new", true, 7, 5, 0, 1536 * 1024, 9, "720p",
-                             "socks5h://127.0.0.1:9050", "Agent/1.0", "https://example.org/w",
-                             std::vector<std::string>{"X-One: 1", "X-Two: a b"}, "/home/c.txt");
-  saved.Save();
-  read.Load();
-  EXPECT_EQ(fields(read), fields(saved));
-  for (const auto &[text, downloads] : {std::pair{"0", 1}, {"99", 16}, {"x", 3}, {"16", 16}}) {
-    ASSERT_TRUE(
-        SettingsStore(dir / "registry.ini").Save(kSettingsKey, kSimultaneousDownloadsName, text));
-    read.Load();
-    EXPECT_EQ(read.simultaneousDownloads, downloads) << text;
-  }
 }
 
 } // namespace

@@ -34,17 +34,25 @@ protected:
   // server (unless `mapped` is false), downloading `jobs` items at once.
   void NewEngine(int jobs = 3, bool mapped = true) {
     engine.reset();
-    engine::ConnectionMap map;
+    std::vector<std::string> map;
     if (mapped)
-      map.Add(":80:127.0.0.1:" + std::to_string(server.port()));
+      map.push_back(":80:127.0.0.1:" + std::to_string(server.port()));
     engine = std::make_unique<engine::Engine>(engine::Hosts{loop},
                                               engine::Options{map, dir / "registry.ini"});
-    engine->SetDownloadDir((dir.path() / ("videos" + std::to_string(++engines))).string());
-    engine->SetSimultaneousDownloads(jobs);
-    engine->SetRetries(0); // a failure is one unless a test tries again
+    Configure([&](engine::Config &config) {
+      config.downloadDir = (dir.path() / ("videos" + std::to_string(++engines))).string();
+      config.simultaneousDownloads = jobs;
+      config.retries = 0; // a failure is one unless a test tries again
+    });
     engine->Subscribe(this);
   }
   void PassEnded(const engine::PassSummary &summary) override { ended = summary; }
+  // Changes the engine's configuration as `change` says; whether it was taken whole.
+  bool Configure(const std::function<void(engine::Config &)> &change) {
+    engine::Config config = engine->Settings();
+    change(config);
+    return engine->Configure(std::move(config));
+  }
   // Turns the loop until `done` says so; false after a minute.
   bool RunUntil(const std::function<bool()> &done) {
     return loop.RunUntil(done, std::chrono::seconds(60));
@@ -59,12 +67,12 @@ protected:
   std::filesystem::path Saved(const std::string &name) const {
     return std::filesystem::path(engine->DownloadDir()) / name;
   }
-  const engine::Item &Item(std::size_t index) const { return engine->List()[index]; }
+  engine::ItemView Item(std::size_t index) const { return engine->ItemAt(index); }
   // The items as "ADDRESS-END NAME STATUS SIZE" joined by commas (ADDRESS-END the last part of
   // its address text).
   std::string Items() const {
     std::string text;
-    for (const engine::Item &item : engine->List().Items()) {
+    for (const engine::ItemView &item : engine->Items()) {
       const std::string address = engine::AddressText(item);
       text += (text.empty() ? "" : ",") + address.substr(address.rfind('/') + 1) + " " +
               engine::FileNameText(item) + " " + engine::StatusText(item) + " " +

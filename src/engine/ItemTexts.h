@@ -1,20 +1,20 @@
 #pragma once
 
-#include "list/Item.h"
+#include "engine/ItemView.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace vidtrawl::list {
+namespace vidtrawl::engine {
 
-// The one place an item's state becomes the texts users and scripts see: the
-// list's columns, the table, the --tsv lines. Nothing reads them back.
+// The one place an item becomes the texts users and scripts see: the list's columns, the table,
+// the --tsv lines. Nothing reads them back.
 
 // "Waiting", "Link is not supported", "Preparing (N%)", "Preparing...",
 // "Start Downloading...", a percentage, "SIZE so far..", "Complete",
 // "ERROR", "Cancelled", "Paused".
-std::string StatusText(const Item &item);
+std::string StatusText(const ItemView &item);
 
 // A phase's short name, for lines of progress: "Waiting", "Not supported",
 // "Preparing", "Downloading", "Complete", "ERROR", "Cancelled", "Paused".
@@ -22,28 +22,28 @@ std::string_view PhaseName(Phase phase);
 // The file name, "Waiting (Auto Detect)" before there is one, "ERROR" for an
 // unsupported address not processed yet, "Un supported link" and "Process
 // failed." for the faults that name no file.
-std::string FileNameText(const Item &item);
+std::string FileNameText(const ItemView &item);
 // Whether FileNameText is a placeholder ("Waiting (Auto Detect)", "ERROR"):
 // no name and no fault that names no file.
-bool FileNamePlaceholder(const Item &item);
+bool FileNamePlaceholder(const ItemView &item);
 // "????", "0" (the server gives no size), "-1 Bytes" (no such file), or the
 // size (FormatSize).
-std::string SizeText(const Item &item);
+std::string SizeText(const ItemView &item);
 // The page address, or "Video may be inappropriate and can not be
 // downloaded" when its page named no video.
-std::string AddressText(const Item &item);
+std::string AddressText(const ItemView &item);
 
 // Why the item failed, in words; empty when it did not.
-std::string ReasonText(const Item &item);
+std::string ReasonText(const ItemView &item);
 
 // The percentage done of a transfer that announced its length, rounded half
 // to even; nothing when it announced none, or when more arrived than it
 // announced. A stream's, by its fragments.
-std::optional<long long> TransferPercent(const Item &item);
+std::optional<long long> TransferPercent(const ItemView &item);
 
 // How long the rest of a transfer will take at its present speed; nothing
 // while that is not known.
-std::optional<double> SecondsLeft(const Item &item);
+std::optional<double> SecondsLeft(const ItemView &item);
 
 // The answer of a page resolution as --resolve-only prints it: the video
 // address, "-1" (no supported site), "-2" (the page was not fetched) or "0"
@@ -51,4 +51,4 @@ std::optional<double> SecondsLeft(const Item &item);
 std::string ResolutionText(const std::optional<std::string> &address,
                            const std::optional<base::Fault> &fault);
 
-} // namespace vidtrawl::list
+} // namespace vidtrawl::engine

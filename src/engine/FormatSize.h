@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace vidtrawl::list {
+namespace vidtrawl::engine {
 
 // A byte count as a short size text: "n Bytes", "n KB", "n MB", "n GB",
 // "n TB", "n PB" or "n EB", rounded to one decimal place (ties to the even
@@ -19,4 +19,4 @@ std::string FormatSize(double bytes, std::string_view decimalSeparator);
 // The decimal separator of the current C locale ("." when it gives none).
 std::string LocaleDecimalSeparator();
 
-} // namespace vidtrawl::list
+} // namespace vidtrawl::engine

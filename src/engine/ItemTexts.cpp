@@ -1,28 +1,27 @@
-#include "list/ItemText.h"
+#include "engine/ItemTexts.h"
 
-#include "list/FormatSize.h"
+#include "engine/FormatSize.h"
 
 #include <cmath>
 
-namespace vidtrawl::list {
+namespace vidtrawl::engine {
 namespace {
 
 using base::FaultKind;
 
-bool NamesNoVideo(const Item &item) {
-  return item.fault && (item.fault->kind == FaultKind::SitePageNamesNoVideo ||
-                        item.fault->kind == FaultKind::PlayerLookup);
+bool NamesNoVideo(const ItemView &item) {
+  return item.fault && base::NamesNoVideo(*item.fault);
 }
 
 // The page has a video, but no file of it to download.
-bool OffersNoFile(const Item &item) {
+bool OffersNoFile(const ItemView &item) {
   return item.fault && (item.fault->kind == FaultKind::StreamingPlaylist ||
                         item.fault->kind == FaultKind::HostedVideo);
 }
 
 } // namespace
 
-std::optional<long long> TransferPercent(const Item &item) {
+std::optional<long long> TransferPercent(const ItemView &item) {
   // A stream's bytes are only guessed at: its fragments are counted.
   if (item.fragments > 0)
     return std::llround(std::nearbyint(static_cast<double>(item.fragmentsStored) /
@@ -34,27 +33,29 @@ std::optional<long long> TransferPercent(const Item &item) {
       std::nearbyint(static_cast<double>(item.received) / static_cast<double>(item.total) * 100.0));
 }
 
-std::optional<double> SecondsLeft(const Item &item) {
+std::optional<double> SecondsLeft(const ItemView &item) {
   // A size the file outgrew tells nothing about what is left.
-  if (item.phase != Phase::Transferring || item.bytesPerSecond <= 0 || item.total == 0 ||
+  if (item.phase != Phase::Receiving || item.bytesPerSecond <= 0 || item.total == 0 ||
       item.received > item.total)
     return std::nullopt;
   return static_cast<double>(item.total - item.received) / item.bytesPerSecond;
 }
 
-std::string StatusText(const Item &item) {
+std::string StatusText(const ItemView &item) {
   switch (item.phase) {
   case Phase::Waiting:
     return "Waiting";
   case Phase::Unsupported:
     return "Link is not supported";
-  case Phase::Preparing:
-    if (item.pageRead)
-      return "Start Downloading...";
+  case Phase::Resolving:
     if (item.pagePercent && *item.pagePercent <= 100)
       return "Preparing (" + std::to_string(*item.pagePercent) + "%)";
     return "Preparing...";
-  case Phase::Transferring:
+  case Phase::Asking:
+    return "Start Downloading...";
+  case Phase::Receiving:
+    if (!item.started)
+      return "Start Downloading...";
     if (const auto percent = TransferPercent(item))
       return std::to_string(*percent);
     return FormatSize(static_cast<double>(item.received)) + " so far..";
@@ -71,7 +72,7 @@ std::string StatusText(const Item &item) {
 }
 
 // A page with nothing to download is told as an address of no supported site.
-bool Unsupported(const Item &item) {
+bool Unsupported(const ItemView &item) {
   return item.fault && (item.fault->kind == FaultKind::UnsupportedSite ||
                         item.fault->kind == FaultKind::NoVideoFoundOnPage);
 }
@@ -82,9 +83,10 @@ std::string_view PhaseName(Phase phase) {
     return "Waiting";
   case Phase::Unsupported:
     return "Not supported";
-  case Phase::Preparing:
+  case Phase::Resolving:
+  case Phase::Asking:
     return "Preparing";
-  case Phase::Transferring:
+  case Phase::Receiving:
     return "Downloading";
   case Phase::Complete:
     return "Complete";
@@ -98,11 +100,11 @@ std::string_view PhaseName(Phase phase) {
   return "Cancelled";
 }
 
-bool FileNamePlaceholder(const Item &item) {
+bool FileNamePlaceholder(const ItemView &item) {
   return !item.fileName && !NamesNoVideo(item) && !Unsupported(item) && !OffersNoFile(item);
 }
 
-std::string FileNameText(const Item &item) {
+std::string FileNameText(const ItemView &item) {
   if (Unsupported(item))
     return "Un supported link";
   if (NamesNoVideo(item) || OffersNoFile(item))
@@ -112,7 +114,7 @@ std::string FileNameText(const Item &item) {
   return item.phase == Phase::Unsupported ? "ERROR" : "Waiting (Auto Detect)";
 }
 
-std::string SizeText(const Item &item) {
+std::string SizeText(const ItemView &item) {
   switch (item.sizeKnown) {
   case SizeKnown::Unknown:
     return "????";
@@ -126,11 +128,11 @@ std::string SizeText(const Item &item) {
   return FormatSize(static_cast<double>(item.size));
 }
 
-std::string AddressText(const Item &item) {
+std::string AddressText(const ItemView &item) {
   return NamesNoVideo(item) ? "Video may be inappropriate and can not be downloaded" : item.address;
 }
 
-std::string ReasonText(const Item &item) {
+std::string ReasonText(const ItemView &item) {
   if (item.phase != Phase::Failed || !item.fault)
     return {};
   const base::Fault &fault = *item.fault;
@@ -157,7 +159,7 @@ std::string ReasonText(const Item &item) {
     break;
   }
   // The page was not read: what stopped its fetch.
-  return (item.pageRead ? "" : "the page could not be fetched: ") + fault.detail;
+  return (fault.ofPage ? "the page could not be fetched: " : "") + fault.detail;
 }
 
 std::string ResolutionText(const std::optional<std::string> &address,
@@ -174,4 +176,4 @@ std::string ResolutionText(const std::optional<std::string> &address,
   return "-2";
 }
 
-} // namespace vidtrawl::list
+} // namespace vidtrawl::engine

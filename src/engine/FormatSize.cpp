@@ -1,4 +1,4 @@
-#include "list/FormatSize.h"
+#include "engine/FormatSize.h"
 
 #include <array>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-namespace vidtrawl::list {
+namespace vidtrawl::engine {
 namespace {
 
 constexpr double kKilo = 1024.0;
@@ -85,4 +85,4 @@ std::string FormatSize(double bytes, std::string_view decimalSeparator) {
   return NumberText(RoundOneDecimal(count / unit), decimalSeparator) + kUnits[at];
 }
 
-} // namespace vidtrawl::list
+} // namespace vidtrawl::engine

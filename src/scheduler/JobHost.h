@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace vidtrawl::media {
+struct StreamOptions;
+}
+namespace vidtrawl::net {
+class Session;
+}
+
+namespace vidtrawl::scheduler {
+
+class ItemJob;
+
+// What an item's job may ask of the pass that runs it, and nothing more.
+class JobHost {
+public:
+  virtual ~JobHost() = default;
+  // The pass's download folder.
+  virtual const std::filesystem::path &Folder() const = 0;
+  virtual net::Session &Session() const = 0;
+  virtual const media::StreamOptions &Streams() const = 0;
+  // The job has the server's answer and waits for its file's name, which is decided in list order.
+  virtual void WantsName() = 0;
+  // A file of this name was completed in the pass.
+  virtual void Completed(const std::string &name) = 0;
+  // The job ended; its item's phase tells how. It may be destroyed on the loop's next turn.
+  virtual void Ended(ItemJob &job) = 0;
+};
+
+} // namespace vidtrawl::scheduler
