@@ -351,6 +351,12 @@ void DesktopController::HandedOver(const std::vector<std::string> &addresses) {
     AddAndStart(addresses);
 }
 
+void DesktopController::AddFromBrowser(const std::vector<channel::HandedItem> &items) {
+  TellListFull(browserItems_.Add(items));
+  if (!engine_.Downloading())
+    startTimer_.start();
+}
+
 void DesktopController::Exit() {
   exitTimer_.stop();
   // A second request while the first is ending (a close during the
