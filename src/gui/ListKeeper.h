@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/FileDescriptor.h"
 #include "engine/Engine.h"
 
 #include <QObject>
@@ -14,14 +15,19 @@ namespace vidtrawl::gui {
 // Keeps the desktop's download list between runs: reads it when asked (at
 // start) and writes it when items are added, removed or moved, a second
 // after an item is renamed or changes its phase (not after the bytes of a
-// transfer), and once more when it goes.
+// transfer), and once more when it goes. One program keeps the list: the one
+// that holds the lock beside it ("list.json.lock", naming the holder's
+// session), whatever session of the user the others run in.
 class ListKeeper final : public QObject, public engine::ListObserver {
 public:
   ListKeeper(engine::Engine &engine, std::filesystem::path file, QObject *parent = nullptr);
   ~ListKeeper() override;
 
   // Reads the kept list into the engine's; what the user should be told.
-  std::string Load();
+  // A list that another session's program keeps is neither read nor
+  // written: this program's list starts empty and is not kept, as the note
+  // says.
+  std::string Load(const std::string &session = {});
   // Writes now what is waiting to be written.
   void Flush();
 
@@ -46,6 +52,7 @@ private:
 
   engine::Engine &engine_;
   std::filesystem::path file_;
+  base::FileDescriptor lock_;
   QTimer delay_;
   std::vector<Kept> kept_; // as last written, in list order
   bool loading_ = false;
