@@ -95,9 +95,11 @@ std::string DesktopLink::Start() {
            "PATH";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  // Its output must not reach the browser, which reads this program's.
+  // It must hold none of the browser's pipes, which end with this program: its output
+  // would reach the browser as messages, and the browser would wait for them to close.
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t none, defaults;
@@ -122,7 +124,9 @@ std::string DesktopLink::Start() {
 std::string DesktopLink::HandOver(const channel::HandedItem &item) {
   const Clock::time_point deadline = Clock::now() + patience_;
   const std::string request = channel::ItemsRequest({item});
-  const std::string session = channel::SessionName();
+  // Without a display of its own, the desktop names its session after its window system.
+  const char *platform = std::getenv("QT_QPA_PLATFORM");
+  const std::string session = channel::SessionName(platform ? platform : "none");
   for (;;) {
     // The runtime folder may appear only once a started program made it.
     const auto folder = channel::RuntimeFolder(false);

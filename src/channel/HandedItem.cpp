@@ -108,8 +108,9 @@ std::string ReadCookie(const json &object, BrowserCookie &cookie) {
   // Each would end the cookie early in a request, or make it another host's.
   if (cookie.domain.empty() || cookie.path.empty() || cookie.path[0] != '/')
     return "cookie: no domain or path";
-  if ((cookie.name + cookie.value + cookie.domain).find_first_of("; ") != std::string::npos)
-    return "cookie: a name, value or domain holds ';' or a blank";
+  if ((cookie.name + cookie.domain).find_first_of("; ") != std::string::npos ||
+      cookie.value.find(';') != std::string::npos)
+    return "cookie: a name, value or domain holds ';' (or a name or domain a blank)";
   return {};
 }
 
