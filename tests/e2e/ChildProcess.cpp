@@ -63,10 +63,8 @@ ChildProcess::ChildProcess(const std::filesystem::path &program,
     readers_[i] = std::thread([this, i, fd = ends[i][0]] {
       char buffer[65536];
       for (ssize_t got;
-           (got = ::read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR);) {
-        const std::lock_guard hold(textsMutex_);
+           (got = ::read(fd, buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR);)
         texts_[i].append(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
-      }
       ::close(fd);
     });
   }
@@ -86,11 +84,6 @@ ChildProcess::~ChildProcess() {
 void ChildProcess::Signal(int signal) {
   if (!waited_)
     ::kill(pid_, signal);
-}
-
-std::string ChildProcess::ErrorsSoFar() {
-  const std::lock_guard hold(textsMutex_);
-  return texts_[1];
 }
 
 ChildProcess::Result ChildProcess::Wait(std::chrono::seconds limit) {

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -42,15 +41,12 @@ public:
   ChildProcess &operator=(const ChildProcess &) = delete;
 
   void Signal(int signal);
-  // What the child wrote to its standard error so far.
-  std::string ErrorsSoFar();
   // Waits for the end; past the limit the child is killed (timedOut set).
   Result Wait(std::chrono::seconds limit = std::chrono::seconds(60));
 
 private:
   pid_t pid_ = -1;
   std::thread readers_[2];
-  std::mutex textsMutex_;
   std::string texts_[2];
   bool waited_ = false;
 };

@@ -1,5 +1,4 @@
-// The extension's own rules, run by node on its own scripts: which answers are media and how a
-// tab's list folds a stream's pieces into it, what a playlist offers, and the item it sends.
+// The extension's own scripts under node: what is media, a tab's list, a playlist's qualities, the item sent.
 'use strict';
 const {test} = require('node:test');
 const assert = require('node:assert');
@@ -10,17 +9,15 @@ const vm = require('node:vm');
 const extension = vm.createContext({URL});
 for (const file of ['media.js', 'message.js'])
   vm.runInContext(fs.readFileSync(path.join(__dirname, '../../src/extension', file), 'utf8'), extension);
-// Values of the scripts' own realm, compared as plain data.
 const plain = value => value === undefined ? undefined : JSON.parse(JSON.stringify(value));
 
 const answer = (url, type, status = 200, more = {}) => ({url, statusCode: status,
   responseHeaders: Object.entries({'Content-Type': type, ...more}).map(([name, value]) => ({name, value}))});
 
 test('a tab\'s answers make its list of media, with a stream\'s pieces folded into it', () => {
-  const rows = [
-    // [answers in the order the tab received them, [url, kind, quality, size] of each entry]
+  const rows = [ // [answers in the order the tab received them, [url, kind, quality, size] of each entry]
     [[answer('https://a.example/v/clip_720.mp4', 'video/mp4', 206, {'Content-Range': 'bytes 0-99/5000'}),
-      answer('https://a.example/v/clip_720.mp4', 'video/mp4', 206, {'Content-Range': 'bytes 100-199/5000'})],
+      answer('https://a.example/v/clip_720.mp4#t=5', 'video/mp4', 206, {'Content-Range': 'bytes 9-99/5000'})],
     [['https://a.example/v/clip_720.mp4', 'file', 720, 5000]]],
     [[answer('https://a.example/s/master.m3u8', 'application/vnd.apple.mpegurl'),
       answer('https://a.example/s/1080p/index.m3u8', 'application/x-mpegURL'),
@@ -33,7 +30,6 @@ test('a tab\'s answers make its list of media, with a stream\'s pieces folded in
       answer('https://b.example/gone.mp4', 'video/mp4', 404),
       answer('https://b.example/error.mp4', 'text/html'),
       answer('https://b.example/api/video.json', 'application/json'),
-      answer('https://b.example/poster.jpg', 'image/jpeg'),
       answer('https://b.example/get?id=6', 'video/x-flv', 200, {'Content-Length': '12'})],
     [['https://a.example/live/manifest', 'dash', null, null], ['https://b.example/film.webm', 'file', null, null],
       ['https://b.example/get?id=6', 'file', null, 12]]],
@@ -45,8 +41,7 @@ test('a tab\'s answers make its list of media, with a stream\'s pieces folded in
       expected);
   }
   const many = [];
-  for (let i = 0; i < 60; ++i)
-    extension.noteAnswer(many, answer(`https://a.example/${i}.mp4`, 'video/mp4'));
+  for (let i = 0; i < 60; ++i) extension.noteAnswer(many, answer(`https://a.example/${i}.mp4`, 'video/mp4'));
   assert.deepStrictEqual([many.length, many[0].url], [50, 'https://a.example/10.mp4']);
 });
 
@@ -59,12 +54,10 @@ test('a playlist\'s qualities and an entry\'s line in the popup', () => {
   assert.deepStrictEqual(plain(extension.playlistHeights('dash', dash)), [720, 480]);
   const rows = [
     [{url: 'https://a.example/s.m3u8', kind: 'hls', heights: [1080, 360]}, 'HLS stream · up to 1080p'],
-    [{url: 'https://a.example/s.mpd', kind: 'dash', heights: [720]}, 'DASH stream · 720p'],
     [{url: 'https://a.example/c_480.webm', kind: 'file', quality: 480, size: 3 << 20}, 'WEBM video · 480p · 3.0 MB'],
-    [{url: 'https://a.example/get', kind: 'file', size: 900}, 'Video · 900 bytes'],
+    [{url: 'https://a.example/s.mpd', kind: 'dash', heights: [720], size: 900}, 'DASH stream · 720p · 900 bytes'],
   ];
-  for (const [entry, line] of rows)
-    assert.strictEqual(extension.describe(entry), line);
+  for (const [entry, line] of rows) assert.strictEqual(extension.describe(entry), line);
   assert.strictEqual(extension.newestMedia([{url: 'a', kind: 'hls'}, {url: 'b', kind: 'file'}]), 'a');
 });
 
@@ -87,7 +80,6 @@ test('the item sent: web addresses only, the title for a chosen video, cookies t
       {address: 'https://v.example/x', title: 'T'}],
     [{address: 'blob:https://a.example/1', page: 'about:blank'}, undefined],
   ];
-  for (const [choice, sent] of rows)
-    assert.deepStrictEqual(plain(extension.itemMessage(choice)), sent);
+  for (const [choice, sent] of rows) assert.deepStrictEqual(plain(extension.itemMessage(choice)), sent);
   assert.strictEqual(extension.itemMessage({address: page, title: '🎬'.repeat(600)}).title.length, 1000);
 });
