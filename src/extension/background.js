@@ -34,8 +34,12 @@ async function mediaOf(tabId) {
 api.webRequest.onHeadersReceived.addListener(answer => {
   if (answer.tabId < 0)
     return;
-  // A new page in the tab starts a new list.
+  // A new page in the tab starts a new list. Most answers are no media, nor a
+  // segment that changes nothing: those leave the storage alone.
   const fresh = answer.type === 'main_frame';
+  const kind = mediaKind(answer.url, headerOf(answer.responseHeaders, 'content-type'));
+  if (!fresh && (!kind || kind === 'segment'))
+    return;
   changeMedia(answer.tabId, list => {
     const before = list.length;
     if (fresh)
@@ -45,7 +49,7 @@ api.webRequest.onHeadersReceived.addListener(answer => {
 }, {urls: ['http://*/*', 'https://*/*']}, ['responseHeaders']);
 
 api.tabs.onRemoved.addListener(tabId => {
-  changes = changes.then(() => api.storage.session.remove('tab' + tabId));
+  changes = changes.then(() => api.storage.session.remove('tab' + tabId)).catch(() => {});
 });
 
 // The cookies the browser would send to `address` from this tab, when the
