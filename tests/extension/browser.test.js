@@ -151,7 +151,8 @@ for (const [name, start] of Object.entries(browsers)) {
     children[0].stdio[3].on('data', data => { display += data; });
     await until('Xvfb', async () => display.endsWith('\n'));
     const env = {PATH: process.env.PATH, HOME: home, XDG_RUNTIME_DIR: work, DISPLAY: ':' + display.trim(),
-      QT_QPA_PLATFORM: 'xcb', LC_ALL: 'C.UTF-8'};
+      QT_QPA_PLATFORM: 'xcb', LC_ALL: 'C.UTF-8', // and a sanitizer build's options, for its programs
+      ...Object.fromEntries(Object.entries(process.env).filter(([name]) => name.endsWith('SAN_OPTIONS')))};
     children.push(spawn(path.join(build, 'bin/vidtrawl'), [], {env, stdio: 'ignore'}));
     await until('the desktop program', async () => fs.existsSync(path.join(work, 'vidtrawl-program-' + env.DISPLAY)));
     const browser = await start(env, work);
