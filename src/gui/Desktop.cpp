@@ -1,10 +1,12 @@
 #include "gui/Desktop.h"
 
+#include "channel/SessionSocket.h"
 #include "gui/DataFolder.h"
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QSystemTrayIcon>
 
 #include <QIcon>
@@ -121,7 +123,9 @@ bool Desktop::Start() {
   window_->ApplyLook();
   controller_->Start(VIDTRAWL_VERSION_MAJOR, VIDTRAWL_VERSION_MINOR, VIDTRAWL_VERSION_PATCH);
   // The list as the last run left it (by the settings' rule, now loaded).
-  if (const std::string note = keeper_.Load(); !note.empty())
+  if (const std::string note =
+          keeper_.Load(channel::SessionName(QGuiApplication::platformName().toStdString()));
+      !note.empty())
     Tell(note);
   window_->StartFilters();
   memory_.Restore();

@@ -152,15 +152,19 @@ std::string DesktopController::PassEndNote(const engine::PassSummary &summary) c
   constexpr std::size_t kNamed = 3;
   std::string note = std::to_string(summary.completed) + " complete, " +
                      std::to_string(summary.failed) + " failed.";
-  // Those still failed and still listed, once each (one retried in the pass may have failed twice).
-  std::vector<engine::Serial> named;
-  for (const engine::Serial serial : summary.failedItems) {
-    const std::optional<engine::ItemView> item = engine_.Find(serial);
-    if (!item || item->phase != engine::Phase::Failed || named.size() == kNamed ||
-        std::find(named.begin(), named.end(), serial) != named.end())
-      continue;
-    named.push_back(serial);
-    note += "\n" + item->fileName.value_or(item->address) + ": " + engine::ReasonText(*item);
+  // Those still failed and still listed, once each (one retried in the pass may have failed
+  // twice), in list order: several at once fail in an order of the servers' making.
+  std::vector<std::size_t> failed;
+  for (const engine::Serial serial : summary.failedItems)
+    if (const std::optional<std::size_t> index = engine_.IndexOf(serial);
+        index && engine_.ItemAt(*index).phase == engine::Phase::Failed)
+      failed.push_back(*index);
+  std::sort(failed.begin(), failed.end());
+  failed.erase(std::unique(failed.begin(), failed.end()), failed.end());
+  failed.resize(std::min(failed.size(), kNamed));
+  for (const std::size_t index : failed) {
+    const engine::ItemView item = engine_.ItemAt(index);
+    note += "\n" + item.fileName.value_or(item.address) + ": " + engine::ReasonText(item);
   }
   return note;
 }
@@ -367,6 +371,12 @@ void DesktopController::HandedOver(const std::vector<std::string> &addresses) {
     hosts_.window.BringForward();
   else
     AddAndStart(addresses);
+}
+
+void DesktopController::AddFromBrowser(const std::vector<channel::HandedItem> &items) {
+  TellListFull(browserItems_.Add(items));
+  if (!engine_.Downloading())
+    startTimer_.start();
 }
 
 void DesktopController::Exit() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Engine.h"
+#include "gui/BrowserItems.h"
 #include "gui/DesktopHosts.h"
 #include "gui/ListSelection.h"
 #include "gui/MessageBox.h"
@@ -109,6 +110,10 @@ public:
   // A later start of the program handed these over: added and downloaded
   // as its own would have been; with none, the window comes forward.
   void HandedOver(const std::vector<std::string> &addresses);
+  // Items the browser handed over: added and downloaded as copied addresses
+  // are, with what came with them kept for their requests (BrowserItems).
+  void AddFromBrowser(const std::vector<channel::HandedItem> &items);
+  const BrowserItems &FromBrowser() const { return browserItems_; }
 
   // The tray menu's entries: start (at the loop's next turn) or stop by the caption;
   // monitoring the other way round from the mark shown, not saved; the exit
@@ -133,8 +138,8 @@ public:
 
   void PassEnded(const engine::PassSummary &summary) override;
   // What a note at a pass's end says: how many of its items completed and
-  // failed, and why the first few of its failed ones failed, each named by
-  // its file name or, while it has none, by its address.
+  // failed, and why the first few of its failed ones (in list order) failed,
+  // each named by its file name or, while it has none, by its address.
   std::string PassEndNote(const engine::PassSummary &summary) const;
 
 private:
@@ -156,6 +161,7 @@ private:
 
   engine::Engine &engine_;
   Hosts hosts_;
+  BrowserItems browserItems_{engine_};
   std::string helpFile_;
   std::string webSite_;
   std::string activePage_;

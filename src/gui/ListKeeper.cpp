@@ -1,6 +1,10 @@
 #include "gui/ListKeeper.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace vidtrawl::gui {
 namespace {
@@ -24,6 +28,32 @@ std::string ProblemText(const engine::ListRead &read) {
     break;
   }
   return {};
+}
+
+// Takes the lock of the list `file` for `session`; false with the holder's
+// session in `holder` when another program holds it. A lock that cannot be
+// made at all holds nothing back: the list is kept as before locks were.
+bool LockList(const std::filesystem::path &file, const std::string &session,
+              base::FileDescriptor &lock, std::string &holder) {
+  std::error_code error;
+  std::filesystem::create_directories(file.parent_path(), error);
+  const std::string name = file.string() + ".lock";
+  lock =
+      base::FileDescriptor(::open(name.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (!lock)
+    return true;
+  if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK)
+      return true;
+    char text[256];
+    const ssize_t got = ::pread(lock.Get(), text, sizeof text, 0);
+    holder.assign(text, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+    lock.Reset();
+    return false;
+  }
+  if (::ftruncate(lock.Get(), 0) == 0)
+    base::WriteAll(lock.Get(), session);
+  return true;
 }
 
 } // namespace
@@ -67,9 +97,17 @@ ListKeeper::~ListKeeper() {
     Flush();
 }
 
-std::string ListKeeper::Load() {
+std::string ListKeeper::Load(const std::string &session) {
   if (file_.empty())
     return {};
+  if (std::string holder; !LockList(file_, session, lock_, holder)) {
+    const std::string kept = file_.string();
+    file_.clear();
+    return "Your download list (" + kept + ") is kept by Vidtrawl in another session of yours" +
+           (holder.empty() ? "" : " (display " + holder + ")") +
+           ". This window's list starts empty and is not kept: end the other Vidtrawl to keep "
+           "your list here.";
+  }
   loading_ = true;
   const engine::ListRead read = engine_.LoadList(file_);
   loading_ = false;

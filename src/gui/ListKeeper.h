@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/FileDescriptor.h"
 #include "engine/Engine.h"
 
 #include <QObject>
@@ -12,14 +13,18 @@ namespace vidtrawl::gui {
 
 // Keeps the desktop's download list between runs: reads it when asked (at start) and writes it
 // when items are added, removed or moved, a second after an item's record changes (its name, its
-// phase; never for the bytes of a transfer), and once more when it goes.
+// phase; never for the bytes of a transfer), and once more when it goes. One program keeps the
+// list: the one that holds the lock beside it ("list.json.lock", naming the holder's session),
+// whatever session of the user the others run in.
 class ListKeeper final : public QObject, public engine::ItemObserver {
 public:
   ListKeeper(engine::Engine &engine, std::filesystem::path file, QObject *parent = nullptr);
   ~ListKeeper() override;
 
-  // Reads the kept list into the engine's; what the user should be told (empty: nothing).
-  std::string Load();
+  // Reads the kept list into the engine's; what the user should be told (empty: nothing). A list
+  // that another session's program keeps is neither read nor written: this program's list starts
+  // empty and is not kept, as the note says.
+  std::string Load(const std::string &session = {});
   // Writes now what is waiting to be written.
   void Flush();
 
@@ -35,6 +40,7 @@ private:
 
   engine::Engine &engine_;
   std::filesystem::path file_;
+  base::FileDescriptor lock_;
   QTimer delay_;
   bool loading_ = false;
 };

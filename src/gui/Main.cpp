@@ -91,7 +91,10 @@ int main(int argc, char **argv) {
     // Wayland raises a window for another program only with its token.
     if (!request.activationToken.empty())
       qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(request.activationToken));
-    desktop.Controller().HandedOver(request.addresses);
+    if (request.items.empty())
+      desktop.Controller().HandedOver(request.addresses);
+    else
+      desktop.Controller().AddFromBrowser(request.items);
   });
   return QApplication::exec();
 }

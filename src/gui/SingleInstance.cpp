@@ -1,9 +1,11 @@
 #include "gui/SingleInstance.h"
 
-#include "gui/DisplayFile.h"
+#include "channel/ItemsRequest.h"
+#include "channel/SessionSocket.h"
 
 #include <QDataStream>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocalSocket>
 #include <QTimer>
 
@@ -21,12 +23,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr quint32 kMagic = 0x76747231; // "vtr1": a request of this program, in this form
+constexpr quint32 kMagic = 0x76747231; // "vtr1": a second start's addresses, in this form
 constexpr quint32 kMaxAddresses = 1 << 20;
-constexpr qint64 kMaxRequestBytes = 16 << 20;
 // A later start that connects and then says nothing is dropped after this.
 constexpr int kRequestMillis = 5000;
-constexpr char kTaken = 1;
 
 int MillisLeft(Clock::time_point deadline) {
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -38,15 +38,31 @@ std::optional<SingleInstance::Request> ReadRequest(QLocalSocket &socket) {
   QDataStream in(&socket);
   in.setVersion(QDataStream::Qt_6_0);
   in.startTransaction();
-  quint32 magic = 0, count = 0;
+  quint32 magic = 0;
+  in >> magic;
+  SingleInstance::Request request;
+  if (magic == channel::kItemsMagic) {
+    // Items from the browser's host: a JSON text (in QByteArray's own form).
+    QByteArray text;
+    in >> text;
+    if (!in.commitTransaction())
+      return std::nullopt;
+    auto items = channel::ReadItems(std::string_view(text.constData(), text.size()));
+    if (!items) {
+      socket.abort();
+      return std::nullopt;
+    }
+    request.items = std::move(*items);
+    return request;
+  }
+  quint32 count = 0;
   QByteArray token;
-  in >> magic >> token >> count;
+  in >> token >> count;
   if (in.status() == QDataStream::Ok && (magic != kMagic || count > kMaxAddresses)) {
     in.abortTransaction();
     socket.abort();
     return std::nullopt;
   }
-  SingleInstance::Request request;
   request.activationToken = token.toStdString();
   for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
     QByteArray address;
@@ -60,14 +76,25 @@ std::optional<SingleInstance::Request> ReadRequest(QLocalSocket &socket) {
 
 } // namespace
 
-SingleInstance::SingleInstance(QString path)
-    : path_(path.isEmpty() ? DisplayFile(QStringLiteral("program")) : std::move(path)) {
+SingleInstance::SingleInstance(QString path) : path_(std::move(path)) {
+  if (path_.isEmpty())
+    if (const auto folder = channel::RuntimeFolder(true))
+      path_ = QFile::decodeName(
+          channel::ProgramSocket(
+              *folder, channel::SessionName(QGuiApplication::platformName().toStdString()))
+              .c_str());
   connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::Accept);
 }
 
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::Claim() {
+  if (path_.isEmpty()) {
+    std::fputs("vidtrawl: the runtime folder ($XDG_RUNTIME_DIR) is missing or not yours alone; "
+               "a second start will not find this one\n",
+               stderr);
+    return true;
+  }
   const QByteArray lockFile = QFile::encodeName(path_ + QStringLiteral(".lock"));
   lock_ = base::FileDescriptor(
       ::open(lockFile.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -97,7 +124,7 @@ void SingleInstance::Accept() {
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QTimer::singleShot(kRequestMillis, socket, [socket] { socket->abort(); });
     connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-      if (socket->bytesAvailable() > kMaxRequestBytes) {
+      if (socket->bytesAvailable() > static_cast<qint64>(channel::kMaxRequestBytes)) {
         socket->abort();
         return;
       }
@@ -106,7 +133,7 @@ void SingleInstance::Accept() {
         return;
       // Taken as soon as it is read: the later start can end, whatever the
       // request then meets here (a question on screen, say).
-      socket->write(&kTaken, 1);
+      socket->write(&channel::kTaken, 1);
       socket->disconnectFromServer();
       Deliver(*request);
     });
@@ -151,7 +178,7 @@ bool SingleInstance::HandOver(const Request &request, std::chrono::milliseconds 
   while (socket.bytesAvailable() == 0 && socket.waitForReadyRead(MillisLeft(deadline))) {
   }
   char answer = 0;
-  return socket.getChar(&answer) && answer == kTaken;
+  return socket.getChar(&answer) && answer == channel::kTaken;
 }
 
 } // namespace vidtrawl::gui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/FileDescriptor.h"
+#include "channel/HandedItem.h"
 
 #include <QLocalServer>
 #include <QObject>
@@ -13,12 +14,12 @@
 
 namespace vidtrawl::gui {
 
-// One running program per user and display. The first to start holds a lock
-// and listens on a local socket beside it in the user's runtime folder; a
-// later one hands its request (the addresses of its command line) to it
-// and ends. A socket needs no session bus, so this works under a bare X
-// server too; the lock goes with the program however it ends, so a socket
-// left by a crash is taken over, not mistaken for a running program.
+// One running program per user session, whatever its display is called.
+// The first to start holds a lock and listens on a local socket beside it in
+// the user's runtime folder; a later one hands its request (the addresses of
+// its command line) to it and ends, and the browser's host hands it items. A socket needs no
+// session bus, so this works under a bare X server too; the lock goes with the program however it
+// ends, so a socket left by a crash is taken over, not mistaken for a running program.
 class SingleInstance final : public QObject {
 public:
   struct Request {
@@ -26,10 +27,12 @@ public:
     // The desktop's token for raising a window on behalf of the later start
     // (Wayland's XDG_ACTIVATION_TOKEN); empty when it gave none.
     std::string activationToken;
+    // Items with what came with them, from the browser's host.
+    std::vector<channel::HandedItem> items = {};
   };
   using Handler = std::function<void(const Request &)>;
 
-  // `path`: the socket; empty: the one of this user and display.
+  // `path`: the socket; empty: the one of this user session.
   explicit SingleInstance(QString path = {});
   ~SingleInstance() override;
 

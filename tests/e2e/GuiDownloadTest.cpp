@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <thread>
 #include <tuple>
 
 namespace vidtrawl::testing {
@@ -78,6 +82,39 @@ TEST_F(GuiProgram, TheListComesBackAfterARestartAndIsFinished) {
   EXPECT_TRUE(ReadFile(file1) == cli::DemoVideoBytes(demo.videos[1]));
   EXPECT_TRUE(ReadFile(file2) == cli::DemoVideoBytes(demo.videos[9]));
   EXPECT_EQ(std::distance(fs::directory_iterator(videos), {}), 2);
+}
+
+// One program per user session: a start on ":71.0" hands its address to the program of ":71"; one
+// of another session of the same user says who keeps the list and leaves it alone.
+TEST(GuiSession, OneProgramPerSessionAndOneKeeperOfTheList) {
+  TempDir home;
+  auto env = CliEnvironment(home.path());
+  env.insert({{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", home.path().string()}});
+  const auto within = [](const std::function<bool()> &check) {
+    for (int tenths = 0; tenths < 300 && !check(); ++tenths)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return check();
+  };
+  env["DISPLAY"] = ":71";
+  ChildProcess first(VIDTRAWL_GUI_BINARY, {}, env);
+  ASSERT_TRUE(within([&] { return fs::exists(home / "vidtrawl-program-:71"); }));
+  env["DISPLAY"] = ":71.0";
+  EXPECT_EQ(ChildProcess(VIDTRAWL_GUI_BINARY, {"http://127.0.0.1:9/a.mp4"}, env).Wait().exitCode,
+            0);
+  env["DISPLAY"] = ":72"; // its messages go to a file, read while it runs
+  ChildProcess other("/bin/sh",
+                     {"-c", "exec \"$0\" http://127.0.0.1:9/b.mp4 2>\"$1\"", VIDTRAWL_GUI_BINARY,
+                      (home / "errors").string()},
+                     env);
+  const std::string word = "is kept by Vidtrawl in another session of yours (display :71)";
+  EXPECT_TRUE(within([&] { return ReadFile(home / "errors").find(word) != std::string::npos; }));
+  for (ChildProcess *program : {&other, &first}) {
+    program->Signal(SIGTERM);
+    program->Wait();
+  }
+  const std::string list = ReadFile(home / ".local/share/vidtrawl/list.json");
+  EXPECT_NE(list.find("http://127.0.0.1:9/a.mp4"), std::string::npos) << list;
+  EXPECT_EQ(list.find("http://127.0.0.1:9/b.mp4"), std::string::npos) << list;
 }
 
 // Help and version answered without a display, addresses with no display to show them on, and an

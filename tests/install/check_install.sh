@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build tree into a fresh prefix: every file where it belongs, the help document's
-# pictures included; the launcher passes desktop-file-validate, and the metadata, launcher and
-# icon agree (appstreamcli validate-tree).
+# pictures and the browser extension included, the browsers' host manifests naming the host; the
+# launcher passes desktop-file-validate, and the metadata, launcher and icon agree
+# (appstreamcli validate-tree).
 # The module that joins streams sits where the programs look for it: REMUX_DIR from their folder.
 # Usage: check_install.sh CMAKE BUILD_DIR gui|cli REMUX_DIR  (cli: built without Qt)
 set -eu
@@ -15,6 +16,12 @@ files="bin/vidtrawl-cli share/man/man1/vidtrawl-cli.1.gz share/man/man1/vidtrawl
   share/applications/vidtrawl.desktop share/icons/hicolor/scalable/apps/vidtrawl.svg
   share/metainfo/org.example.vidtrawl.metainfo.xml"
 [ "$front" = gui ] && files="$files bin/vidtrawl"
+# The browser extension, its host and the browsers' manifests (under the prefix: only an install
+# into /usr puts them in /etc), each naming the installed host.
+hosts="etc/chromium/native-messaging-hosts etc/opt/chrome/native-messaging-hosts
+  lib/mozilla/native-messaging-hosts"
+files="$files bin/vidtrawl-browser-host share/vidtrawl/extension/manifest.json
+  share/vidtrawl/extension/background.js share/vidtrawl/extension/icons/vidtrawl-128.png"
 files="$files bin/$remux/vidtrawl-remux.so"
 # Every picture the help document shows.
 images=$(grep -o 'src="[^"]*"' "$prefix/share/vidtrawl/help.html" 2>/dev/null | sed 's/^src="//; s/"$//') || true
@@ -26,9 +33,13 @@ missing=0
 for file in $files; do
   [ -s "$prefix/$file" ] || { echo "not installed: $file" >&2; missing=1; }
 done
-for program in vidtrawl-cli vidtrawl; do
+for program in vidtrawl-cli vidtrawl vidtrawl-browser-host; do
   [ ! -e "$prefix/bin/$program" ] || [ -x "$prefix/bin/$program" ] ||
     { echo "not executable: bin/$program" >&2; missing=1; }
+done
+for folder in $hosts; do
+  grep -qs "\"path\": \"$prefix/bin/vidtrawl-browser-host\"" "$prefix/$folder/org.example.vidtrawl.json" ||
+    { echo "$folder: no manifest naming $prefix/bin/vidtrawl-browser-host" >&2; missing=1; }
 done
 # The launcher is valid, and the metadata, the launcher it names and the icon agree as installed.
 if command -v desktop-file-validate >/dev/null && command -v appstreamcli >/dev/null; then

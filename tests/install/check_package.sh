@@ -10,14 +10,19 @@ trap 'rm -rf "$work"' EXIT
 deb=$(ls "$work"/out/vidtrawl_*.deb)
 dpkg-deb -x "$deb" "$work/root"
 for file in usr/bin/vidtrawl usr/bin/vidtrawl-cli usr/share/vidtrawl/movie/Main.qml \
-  usr/share/doc/vidtrawl/copyright usr/share/man/man1/vidtrawl-cli.1.gz; do
+  usr/share/doc/vidtrawl/copyright usr/share/man/man1/vidtrawl-cli.1.gz \
+  usr/bin/vidtrawl-browser-host usr/share/vidtrawl/extension/manifest.json \
+  etc/chromium/native-messaging-hosts/org.example.vidtrawl.json \
+  etc/opt/chrome/native-messaging-hosts/org.example.vidtrawl.json \
+  usr/lib/mozilla/native-messaging-hosts/org.example.vidtrawl.json; do
   [ -s "$work/root/$file" ] || { echo "not in the package: $file" >&2; exit 1; }
 done
 HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/home/.cache \
   "$work/root/usr/bin/vidtrawl-cli" --demo --quiet --dir "$work/demo"
 [ "$(ls "$work/demo" | wc -l)" -ge 12 ] || { echo "the demo downloaded too little" >&2; exit 1; }
 if command -v lintian >/dev/null; then
-  lintian --suppress-tags running-with-root-privileges "$deb" >"$work/lintian.txt" 2>&1 || true
+  # (As root it says it should not be, which is no tag of the package's.)
+  lintian "$deb" >"$work/lintian.txt" 2>&1 || true
   if grep -q '^E:' "$work/lintian.txt"; then
     cat "$work/lintian.txt" >&2
     exit 1

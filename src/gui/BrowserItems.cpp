@@ -1,0 +1,48 @@
+#include "gui/BrowserItems.h"
+
+#include <algorithm>
+
+namespace vidtrawl::gui {
+
+std::string TitleNameForm(const std::string &title) {
+  std::string form = title;
+  std::replace(form.begin(), form.end(), '{', '(');
+  std::replace(form.begin(), form.end(), '}', ')');
+  return form + ".{ext}";
+}
+
+std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
+  // Items the user removed take their requests with them.
+  std::erase_if(requests_, [this](const auto &entry) { return !engine_.IndexOf(entry.first); });
+  std::size_t dropped = 0;
+  for (const channel::HandedItem &item : items) {
+    const std::size_t before = engine_.Count();
+    const std::string &address = item.ListedAddress();
+    dropped += engine_.Add({address});
+    engine::Serial serial = 0;
+    if (engine_.Count() > before) {
+      serial = engine_.SerialAt(engine_.Count() - 1);
+      if (!item.address.empty() && !item.title.empty())
+        engine_.SetNameTemplate(serial, TitleNameForm(item.title));
+    } else {
+      const std::vector<engine::ItemView> listed = engine_.Items();
+      const auto same = std::find_if(listed.begin(), listed.end(), [&](const engine::ItemView &it) {
+        return it.address == address;
+      });
+      if (same == listed.end())
+        continue;
+      serial = same->serial;
+      if (same->phase == engine::Phase::Failed || same->phase == engine::Phase::Cancelled)
+        engine_.Retry({serial});
+    }
+    requests_[serial] = {item.referer, item.userAgent, item.cookies};
+  }
+  return dropped;
+}
+
+const BrowserRequest *BrowserItems::RequestOf(engine::Serial serial) const {
+  const auto found = requests_.find(serial);
+  return found == requests_.end() ? nullptr : &found->second;
+}
+
+} // namespace vidtrawl::gui
