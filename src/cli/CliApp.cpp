@@ -13,6 +13,7 @@
 #include "cli/PlainProgressView.h"
 #include "cli/ProgressTracker.h"
 #include "cli/ResultTable.h"
+#include "cli/TraceLines.h"
 #include "engine/Engine.h"
 #include "engine/PollLoop.h"
 
@@ -77,8 +78,10 @@ std::optional<std::string> MakeDemoFolder() {
 class Run {
 public:
   Run(const CliOptions &options, std::vector<std::string> connections)
-      : options_(options), traits_(DetectConsole()),
-        engine_(engine::Hosts{loop_}, engine::Options{std::move(connections), std::nullopt}) {
+      : options_(options), traits_(DetectConsole()), trace_(Err, view_),
+        engine_(engine::Hosts{loop_}, engine::Options{std::move(connections), std::nullopt,
+                                                      options.verbose ? &trace_ : nullptr}) {
+    trace_.Follow(&engine_);
     WakeOnInterrupt(&loop_);
     if (engine_.LoadSettings() == engine::SettingsRead::TooLarge)
       Tell("The settings file " + engine_.SettingsFile().string() +
@@ -221,9 +224,10 @@ private:
 
   const CliOptions &options_;
   ConsoleTraits traits_;
+  ProgressView *view_ = nullptr;
+  TraceLines trace_;
   engine::PollLoop loop_;
   engine::Engine engine_;
-  ProgressView *view_ = nullptr;
 };
 
 } // namespace

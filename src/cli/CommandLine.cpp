@@ -31,6 +31,7 @@ constexpr OptionSpec kOptions[] = {
     {'\0', "cookies", Takes::Value},   {'o', "output", Takes::Value},
     {'\0', "json", Takes::Nothing},    {'V', "", Takes::Nothing},
     {'f', "format", Takes::Value},     {'N', "fragments", Takes::Value},
+    {'v', "verbose", Takes::Nothing},
 };
 
 // A count an option takes, from `low` to `high`.
@@ -116,6 +117,8 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     options.tsv = true;
   } else if (name == "quiet") {
     options.quiet = true;
+  } else if (name == "verbose") {
+    options.verbose = true;
   } else if (name == "demo") {
     options.demo = true;
   } else if (name == "help") {
@@ -261,6 +264,9 @@ std::string UsageText(const std::string &program) {
          "      --tsv                  after the pass print ID, address, file name, status\n"
          "                             and size of each item, tab-separated, to stdout\n"
          "  -q, --quiet                no progress and no final table\n"
+         "  -v, --verbose              say on stderr what is done and why: each phase of an\n"
+         "                             item, each request and its answer, each retry, each\n"
+         "                             step of a page's search (no cookie or credential)\n"
          "      --json                 after the pass print one JSON object per item to\n"
          "                             stdout (page, video, file, status, bytes, reason)\n"
          "      --demo                 offline demonstration with a built-in server\n"

@@ -30,6 +30,7 @@ struct CliOptions {
   bool tsv = false;                       // --tsv
   bool knownSitesOnly = false;            // --known-sites-only
   bool quiet = false;                     // -q, --quiet
+  bool verbose = false;                   // -v, --verbose: the trace on stderr
   bool demo = false;                      // --demo
   bool help = false;                      // -h, --help
   bool version = false;                   // --version

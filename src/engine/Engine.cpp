@@ -8,6 +8,7 @@
 #include "manifests/StreamChoice.h"
 #include "net/ConnectionMap.h"
 #include "net/PartialFile.h"
+#include "net/Requester.h"
 #include "net/Session.h"
 #include "scheduler/ItemTransfer.h"
 #include "scheduler/Scheduler.h"
@@ -442,7 +443,8 @@ void Engine::ResolvePage(const std::string &url, std::function<void(const Resolu
           done({outcome.Value().address, std::nullopt});
         else
           done({std::nullopt, outcome.Failure()});
-      });
+      },
+      net::Requester(net::Agent::Browser, parts_->trace));
 }
 
 } // namespace vidtrawl::engine

@@ -33,13 +33,19 @@ QString WebSite(const QString &dataFolder) {
 Desktop::Desktop() : Desktop(Options{}) {}
 
 Desktop::Desktop(Options options)
-    : options_(std::move(options)), engine_(engine::Hosts{loop_}, options_.engine), model_(engine_),
-      status_(engine_), keeper_(engine_, options_.listFile),
+    : options_(std::move(options)), engine_(engine::Hosts{loop_},
+                                            [this] {
+                                              engine::Options engine = options_.engine;
+                                              engine.trace = &log_;
+                                              return engine;
+                                            }()),
+      model_(engine_), status_(engine_), keeper_(engine_, options_.listFile),
       window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
       drops_([this](const std::string &text) { controller_->AddText(text); }),
       memory_(engine_, *window_) {
+  log_.Follow(&engine_);
   if (options_.dataFolder.isEmpty())
     options_.dataFolder = DataFolder();
   messages_.SetOwner(window_.get());
@@ -73,7 +79,8 @@ Desktop::Desktop(Options options)
                    [this](engine::Serial serial) { controller_->OpenFile(serial); });
   QObject::connect(&list, &DownloadListView::menuRequested, &list, [this](const QPoint &at) {
     QMenu menu(window_.get());
-    FillListMenu(menu, *controller_, engine_, window_->List().SelectedItems());
+    FillListMenu(menu, *controller_, engine_, window_->List().SelectedItems(),
+                 [this](const std::vector<engine::Serial> &items) { return log_.Text(items); });
     menu.exec(at);
   });
   for (QWidget *target : {static_cast<QWidget *>(&window_->Movie()), list.viewport()}) {

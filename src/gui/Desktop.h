@@ -5,6 +5,7 @@
 #include "gui/DesktopController.h"
 #include "gui/DesktopServices.h"
 #include "gui/DownloadListModel.h"
+#include "gui/ItemLog.h"
 #include "gui/LinkDropFilter.h"
 #include "gui/ListKeeper.h"
 #include "gui/MainWindow.h"
@@ -68,6 +69,7 @@ private:
   SystemConnectivity connectivity_;
   DesktopOpener shell_;
   FolderDialog folders_;
+  ItemLog log_;
   engine::Engine engine_;
   DownloadListModel model_;
   PassStatus status_;

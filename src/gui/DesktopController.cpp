@@ -334,6 +334,11 @@ void DesktopController::CopyAddresses(const std::vector<engine::Serial> &serials
     hosts_.clipboard.Copy(text);
 }
 
+void DesktopController::CopyText(const std::string &text) {
+  if (!text.empty())
+    hosts_.clipboard.Copy(text);
+}
+
 void DesktopController::Retry(const std::vector<engine::Serial> &serials) {
   engine_.Retry(serials);
 }

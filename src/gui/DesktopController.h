@@ -89,6 +89,8 @@ public:
   void OpenFile(engine::Serial serial);
   void OpenFolder(engine::Serial serial);
   void CopyAddresses(const std::vector<engine::Serial> &serials);
+  // Puts a text on the clipboard (nothing for an empty one).
+  void CopyText(const std::string &text);
   void Retry(const std::vector<engine::Serial> &serials);
   // Paused items wait until resumed; resumed ones are downloaded (a pass
   // starts at the loop's next turn when none runs).

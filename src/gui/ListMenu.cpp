@@ -11,7 +11,7 @@
 namespace vidtrawl::gui {
 
 void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engine &engine,
-                  const std::vector<engine::Serial> &items) {
+                  const std::vector<engine::Serial> &items, LogOf log) {
   menu.clear();
   if (items.empty())
     return;
@@ -30,6 +30,9 @@ void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engi
   menu.addAction(items.size() == 1 ? QStringLiteral("&Copy Address")
                                    : QStringLiteral("&Copy Addresses"),
                  [&controller, items] { controller.CopyAddresses(items); });
+  QAction *copyLog = menu.addAction(QStringLiteral("Copy &Log"),
+                                    [&controller, items, log] { controller.CopyText(log(items)); });
+  copyLog->setEnabled(static_cast<bool>(log));
   menu.addSeparator();
   QAction *retry =
       menu.addAction(QStringLiteral("&Retry"), [&controller, items] { controller.Retry(items); });

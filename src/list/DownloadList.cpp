@@ -94,9 +94,9 @@ std::size_t DownloadList::Add(const std::vector<std::string> &addresses, bool su
     item.serial = nextSerial_++;
     item.address = address;
     item.site = site;
+    indexOfSerial_[item.serial] = items_.size();
     if (site == nullptr)
       EnterPhase(item, Phase::Unsupported, "added, of no supported site", trace_);
-    indexOfSerial_[item.serial] = items_.size();
     Index(item, 1);
     items_.push_back(std::move(item));
   }

@@ -12,7 +12,6 @@ namespace {
 
 using Track = FragmentStore::Track;
 
-constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
 // A fragment kept in memory until it is whole (a keyed one, or one of no announced length)
 // is no larger.
 constexpr std::uint64_t kMaxHeldFragment = 256ull << 20;
@@ -38,8 +37,7 @@ base::Fault ShortFault(std::uint64_t got, std::uint64_t wanted) {
 class FragmentFetcher::Fetch {
 public:
   Fetch(FragmentFetcher &owner, Part part)
-      : part_(std::move(part)), owner_(owner),
-        request_(owner.session_, kMaxHeaderBlock, owner.agent_) {
+      : part_(std::move(part)), owner_(owner), request_(owner.session_, owner.requester_) {
     const manifests::StreamFragment &fragment = *part_.fragment;
     if (fragment.range)
       request_.AskFrom(fragment.range->offset, {},
@@ -160,11 +158,11 @@ private:
 };
 
 FragmentFetcher::FragmentFetcher(net::Session &session, FragmentStore &store,
-                                 const manifests::StreamPlan &plan, int atOnce, net::Agent agent,
-                                 ProgressSink progress, Done done)
-    : session_(session), store_(store), atOnce_(std::max(atOnce, 1)), agent_(agent),
-      progress_(std::move(progress)), done_(std::move(done)), wake_(session.Loop()),
-      start_(session.Loop()) {
+                                 const manifests::StreamPlan &plan, int atOnce,
+                                 net::Requester requester, ProgressSink progress, Done done)
+    : session_(session), store_(store), atOnce_(std::max(atOnce, 1)),
+      requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
+      wake_(session.Loop()), start_(session.Loop()) {
   const auto list = [&](Track track, const manifests::StreamTrack &source) {
     std::size_t index = 0;
     double start = 0;
@@ -242,7 +240,7 @@ void FragmentFetcher::FetchKey(const std::string &address) {
           Fill();
         }
       },
-      kMaxKeyBytes, agent_);
+      kMaxKeyBytes, requester_);
 }
 
 void FragmentFetcher::Fetched(Fetch &fetch, std::optional<base::Fault> fault) {

@@ -41,7 +41,7 @@ public:
   using Done = std::function<void(std::optional<base::Fault>)>;
 
   FragmentFetcher(net::Session &session, FragmentStore &store, const manifests::StreamPlan &plan,
-                  int atOnce, net::Agent agent, ProgressSink progress, Done done);
+                  int atOnce, net::Requester requester, ProgressSink progress, Done done);
   ~FragmentFetcher();
   FragmentFetcher(const FragmentFetcher &) = delete;
   FragmentFetcher &operator=(const FragmentFetcher &) = delete;
@@ -68,7 +68,7 @@ private:
   net::Session &session_;
   FragmentStore &store_;
   int atOnce_;
-  net::Agent agent_;
+  net::Requester requester_;
   ProgressSink progress_;
   Done done_;
   std::vector<Part> waiting_; // in the order they play

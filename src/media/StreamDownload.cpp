@@ -74,12 +74,13 @@ std::size_t PartsOf(const manifests::StreamTrack &track) {
 
 StreamDownload::StreamDownload(net::Session &session, std::string address,
                                pagesearch::VideoProtocol protocol, net::PartialFile &output,
-                               StreamOptions options, net::Agent agent, ProgressSink progress,
-                               Done done)
+                               StreamOptions options, net::Requester requester,
+                               ProgressSink progress, Done done)
     : session_(session), address_(std::move(address)), output_(output), options_(options),
-      agent_(agent), progress_(std::move(progress)), done_(std::move(done)), step_(session.Loop()) {
+      requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
+      step_(session.Loop()) {
   lookup_ =
-      std::make_unique<StreamPlanLookup>(session_, address_, protocol, options_.quality, agent_,
+      std::make_unique<StreamPlanLookup>(session_, address_, protocol, options_.quality, requester_,
                                          [this](base::Outcome<manifests::StreamPlan> plan) {
                                            if (plan.Failed())
                                              Finish(plan.Failure());
@@ -104,7 +105,7 @@ void StreamDownload::Planned(manifests::StreamPlan plan) {
   }
   store_.emplace(std::move(store.Value()));
   fetcher_ = std::make_unique<FragmentFetcher>(
-      session_, *store_, plan_, options_.fragmentsAtOnce, agent_,
+      session_, *store_, plan_, options_.fragmentsAtOnce, requester_,
       [this](const FragmentFetcher::Progress &progress) { Report(progress); },
       [this](std::optional<base::Fault> fault) { Fetched(std::move(fault)); });
 }

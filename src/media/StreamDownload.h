@@ -53,7 +53,7 @@ public:
   using Done = std::function<void(base::Outcome<JoinedStream>)>;
 
   StreamDownload(net::Session &session, std::string address, pagesearch::VideoProtocol protocol,
-                 net::PartialFile &output, StreamOptions options, net::Agent agent,
+                 net::PartialFile &output, StreamOptions options, net::Requester requester,
                  ProgressSink progress, Done done);
   ~StreamDownload();
 
@@ -74,7 +74,7 @@ private:
   std::string address_;
   net::PartialFile &output_;
   StreamOptions options_;
-  net::Agent agent_;
+  net::Requester requester_;
   ProgressSink progress_;
   Done done_;
   std::unique_ptr<StreamPlanLookup> lookup_;

@@ -11,9 +11,9 @@ using pagesearch::VideoProtocol;
 
 StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
                                    VideoProtocol protocol, manifests::Quality quality,
-                                   net::Agent agent, Done done)
+                                   net::Requester requester, Done done)
     : session_(session), address_(std::move(address)), protocol_(protocol), quality_(quality),
-      agent_(agent), done_(std::move(done)) {
+      requester_(std::move(requester)), done_(std::move(done)) {
   fetch_ = std::make_unique<net::PageFetch>(
       session_, address_, nullptr,
       [this](base::Outcome<net::Page> page) {
@@ -22,7 +22,7 @@ StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
         else
           Read(page.Value());
       },
-      net::kMaxPageBytes, agent_);
+      net::kMaxPageBytes, requester_);
 }
 
 void StreamPlanLookup::Read(const net::Page &playlist) {
@@ -69,7 +69,7 @@ void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
     media_[index] = std::make_unique<net::PageFetch>(
         session_, *playlists[index], nullptr,
         [this, index](base::Outcome<net::Page> page) { MediaPlaylist(index, std::move(page)); },
-        net::kMaxPageBytes, agent_);
+        net::kMaxPageBytes, requester_);
   }
 }
 

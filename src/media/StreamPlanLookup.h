@@ -25,7 +25,7 @@ public:
   using Done = std::function<void(base::Outcome<manifests::StreamPlan>)>;
 
   StreamPlanLookup(net::Session &session, std::string address, pagesearch::VideoProtocol protocol,
-                   manifests::Quality quality, net::Agent agent, Done done);
+                   manifests::Quality quality, net::Requester requester, Done done);
 
 private:
   void Read(const net::Page &playlist);
@@ -38,7 +38,7 @@ private:
   std::string address_;
   pagesearch::VideoProtocol protocol_;
   manifests::Quality quality_;
-  net::Agent agent_;
+  net::Requester requester_;
   Done done_;
   std::unique_ptr<net::PageFetch> fetch_;
   std::unique_ptr<net::PageFetch> media_[2];

@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "base/NumberScan.h"
+#include "net/HeaderBlock.h"
 
 #include <algorithm>
 #include <ctime>
@@ -57,9 +58,9 @@ std::string AnswerText(long status, bool hasLocation) {
 
 } // namespace
 
-CurlRequest::CurlRequest(Session &session, std::size_t headerLimit, Agent agent)
-    : session_(session), headerLimit_(session.Loop()), failedStart_(session.Loop()),
-      headers_(headerLimit), headerCap_(headerLimit * 16) {
+CurlRequest::CurlRequest(Session &session, Requester requester, std::size_t headerLimit)
+    : session_(session), requester_(std::move(requester)), headerLimit_(session.Loop()),
+      failedStart_(session.Loop()), headers_(headerLimit), headerCap_(headerLimit * 16) {
   InitCurlOnce();
   if (!session_.Multi().Valid())
     return;
@@ -86,16 +87,21 @@ CurlRequest::CurlRequest(Session &session, std::size_t headerLimit, Agent agent)
   curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
   curl_easy_setopt(easy_, CURLOPT_CONNECT_TO, connectTo_);
   const ClientOptions &client = session_.Client();
+  const ItemRequest *item = requester_.item.get();
   // Without a proxy of its own, curl takes the environment's.
   if (!client.proxy.empty())
     curl_easy_setopt(easy_, CURLOPT_PROXY, client.proxy.c_str());
-  const std::string &agentText = !client.userAgent.empty() ? client.userAgent
-                                 : agent == Agent::Browser
-                                     ? std::string(ClientOptions::kBrowserAgent)
-                                     : std::string(ClientOptions::kLegacyAgent);
+  // What a browser gave the item comes first, then the settings', then the agent's own.
+  const std::string agentText = item != nullptr && !item->userAgent.empty() ? item->userAgent
+                                : !client.userAgent.empty()                 ? client.userAgent
+                                : requester_.agent == Agent::Browser
+                                    ? std::string(ClientOptions::kBrowserAgent)
+                                    : std::string(ClientOptions::kLegacyAgent);
   curl_easy_setopt(easy_, CURLOPT_USERAGENT, agentText.c_str());
-  if (!client.referer.empty())
-    curl_easy_setopt(easy_, CURLOPT_REFERER, client.referer.c_str());
+  const std::string &referer =
+      item != nullptr && !item->referer.empty() ? item->referer : client.referer;
+  if (!referer.empty())
+    curl_easy_setopt(easy_, CURLOPT_REFERER, referer.c_str());
   if (!client.cookieFile.empty())
     curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, client.cookieFile.c_str());
   for (const std::string &header : client.headers)
@@ -124,14 +130,19 @@ void CurlRequest::ConnectOnly() {
     curl_easy_setopt(easy_, CURLOPT_CONNECT_ONLY, 1L);
 }
 
+void CurlRequest::HeadOnly() {
+  headOnly_ = true;
+  if (easy_ != nullptr)
+    curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+}
+
 void CurlRequest::AskFrom(std::uint64_t offset, const std::string &validator,
                           std::optional<std::uint64_t> last) {
   if (easy_ == nullptr || (offset == 0 && !last))
     return;
   partOk_ = true;
-  const std::string range =
-      std::to_string(offset) + "-" + (last ? std::to_string(*last) : std::string());
-  curl_easy_setopt(easy_, CURLOPT_RANGE, range.c_str());
+  range_ = std::to_string(offset) + "-" + (last ? std::to_string(*last) : std::string());
+  curl_easy_setopt(easy_, CURLOPT_RANGE, range_.c_str());
   if (!validator.empty())
     if (curl_slist *grown = curl_slist_append(headerList_, ("If-Range: " + validator).c_str())) {
       headerList_ = grown;
@@ -141,6 +152,12 @@ void CurlRequest::AskFrom(std::uint64_t offset, const std::string &validator,
 
 void CurlRequest::Begin(const std::string &url, Handlers handlers) {
   handlers_ = std::move(handlers);
+  if (requester_.trace.On())
+    requester_.trace(base::TraceTopic::Http, std::string(connectOnly_ ? "CONNECT "
+                                                         : headOnly_  ? "HEAD "
+                                                                      : "GET ") +
+                                                 base::TracedAddress(url) +
+                                                 (range_.empty() ? "" : " (bytes " + range_ + ")"));
   CURLcode refused = CURLE_FAILED_INIT;
   if (easy_ != nullptr) {
     refused = curl_easy_setopt(easy_, CURLOPT_URL, url.c_str()) == CURLE_OK ? CURLE_OK
@@ -179,6 +196,8 @@ void CurlRequest::Finish(CURLcode result) {
   finished_ = true;
   result_ = result;
   headerLimit_.Stop();
+  if (requester_.trace.On())
+    TraceEnd();
   // A connection made for its owner stays with the handle, on the multi.
   if (added_ && !(connectOnly_ && result == CURLE_OK)) {
     session_.Multi().Remove(easy_);
@@ -188,6 +207,19 @@ void CurlRequest::Finish(CURLcode result) {
     const std::function<void()> ended = std::move(handlers_.ended);
     ended(); // last: the owner may destroy this request
   }
+}
+
+void CurlRequest::TraceEnd() const {
+  const long status = headers_.Status();
+  std::string line = status != 0 ? std::to_string(status) : std::string("no answer");
+  if (const std::string range = ReadHeaderBlock(headers_.Block()).contentRange; !range.empty())
+    line += ", " + range;
+  if (const std::string type = ContentType(); !type.empty())
+    line += ", " + type;
+  line += ", " + std::to_string(delivered_) + " bytes";
+  if (result_ != CURLE_OK)
+    line += ": " + Failure().detail;
+  requester_.trace(base::TraceTopic::Http, line);
 }
 
 base::Fault CurlRequest::Failure() const {

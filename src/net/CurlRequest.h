@@ -4,6 +4,7 @@
 #include "host/EventLoop.h"
 #include "net/CurlMulti.h"
 #include "net/RawHeaderBlock.h"
+#include "net/Requester.h"
 #include "net/Session.h"
 
 #include <curl/curl.h>
@@ -39,9 +40,14 @@ public:
     std::function<void()> ended = {};    // the request ended; the owner may destroy it in here
   };
 
-  // A request whose body may be read; the caller sets its own options on
-  // Easy() before Begin(). `headerLimit`: the longest header block kept.
-  CurlRequest(Session &session, std::size_t headerLimit, Agent agent = Agent::Legacy);
+  // The longest header block a request keeps, unless its owner says otherwise.
+  static constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
+
+  // A request whose body may be read, for `requester`; the caller sets its
+  // own options on Easy() before Begin(). `headerLimit`: the longest header
+  // block kept.
+  CurlRequest(Session &session, Requester requester = {},
+              std::size_t headerLimit = kMaxHeaderBlock);
   ~CurlRequest() override;
   CurlRequest(const CurlRequest &) = delete;
   CurlRequest &operator=(const CurlRequest &) = delete;
@@ -53,6 +59,8 @@ public:
   // Only a connection is made, and kept for the owner once the request
   // ends (curl_easy_send and curl_easy_recv on Easy()). Before Begin().
   void ConnectOnly();
+  // Only the headers are asked for (HEAD). Before Begin().
+  void HeadOnly();
   // Asks for the resource from `offset` on (up to byte `last`, when given),
   // when it is still what `validator` (an ETag or a Last-Modified date)
   // names: a 206 then brings that part, a 200 the whole resource. Before
@@ -88,13 +96,19 @@ private:
   static std::size_t OnHeader(char *data, std::size_t size, std::size_t count, void *self);
   static std::size_t OnBody(char *data, std::size_t size, std::size_t count, void *self);
 
+  // Tells the trace how the request ended.
+  void TraceEnd() const;
+
   Session &session_;
+  Requester requester_;
   CURL *easy_ = nullptr;
   curl_slist *connectTo_ = nullptr;
   curl_slist *headerList_ = nullptr;
   Handlers handlers_;
   bool added_ = false;
   bool connectOnly_ = false;
+  bool headOnly_ = false;
+  std::string range_; // the bytes asked for, when a part is
   bool finished_ = false;
   bool headersTooSlow_ = false;
   CURLcode result_ = CURLE_OK;

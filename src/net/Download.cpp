@@ -3,9 +3,10 @@
 namespace vidtrawl::net {
 
 Download::Download(Session &session, std::string address, PartialFile &file, ExpectedFile expected,
-                   ProgressSink progress, Done done, FileTransfer::Then then, Agent agent)
+                   ProgressSink progress, Done done, FileTransfer::Then then, Requester requester)
     : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
-      progress_(std::move(progress)), done_(std::move(done)), then_(then), agent_(agent) {
+      progress_(std::move(progress)), done_(std::move(done)), then_(then),
+      requester_(std::move(requester)) {
   const int connections = session_.Rules().connections;
   if (!SegmentedTransfer::Suits(expected_, file_, connections)) {
     OneConnection();
@@ -32,13 +33,14 @@ Download::Download(Session &session, std::string address, PartialFile &file, Exp
         file_.SetVersion({});
         OneConnection();
       },
-      agent_);
+      requester_);
 }
 
 void Download::OneConnection() {
   single_ = std::make_unique<FileTransfer>(
       session_, address_, file_, expected_, progress_,
-      [this](base::Outcome<std::uint64_t> outcome) { Finish(std::move(outcome)); }, then_, agent_);
+      [this](base::Outcome<std::uint64_t> outcome) { Finish(std::move(outcome)); }, then_,
+      requester_);
 }
 
 void Download::Finish(base::Outcome<std::uint64_t> outcome) {

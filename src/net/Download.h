@@ -23,7 +23,7 @@ public:
   using Done = std::function<void(base::Outcome<std::uint64_t>)>;
 
   Download(Session &session, std::string address, PartialFile &file, ExpectedFile expected,
-           ProgressSink progress, Done done, FileTransfer::Then then, Agent agent);
+           ProgressSink progress, Done done, FileTransfer::Then then, Requester requester);
 
 private:
   void OneConnection();
@@ -36,7 +36,7 @@ private:
   ProgressSink progress_;
   Done done_;
   FileTransfer::Then then_;
-  Agent agent_;
+  Requester requester_;
   std::unique_ptr<SegmentedTransfer> segmented_;
   std::unique_ptr<FileTransfer> single_;
 };

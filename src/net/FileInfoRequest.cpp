@@ -8,8 +8,6 @@
 namespace vidtrawl::net {
 namespace {
 
-constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
-
 // The address of the header request: the host is taken from the start of
 // the text (after "http://", if any) and the path from its first "/" on.
 std::string HeaderRequestAddress(const std::string &url) {
@@ -24,10 +22,10 @@ std::string HeaderRequestAddress(const std::string &url) {
 } // namespace
 
 FileInfoRequest::FileInfoRequest(Session &session, const std::string &address, Done done,
-                                 Agent agent)
-    : request_(session, kMaxHeaderBlock, agent), done_(std::move(done)) {
+                                 Requester requester)
+    : request_(session, std::move(requester)), done_(std::move(done)) {
+  request_.HeadOnly();
   if (CURL *easy = request_.Easy()) {
-    curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
     // The length is read from the block here, also when it is not a number.
     curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));

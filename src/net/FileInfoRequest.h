@@ -31,7 +31,7 @@ public:
   using Done = std::function<void(base::Outcome<RemoteFile>)>;
 
   FileInfoRequest(Session &session, const std::string &address, Done done,
-                  Agent agent = Agent::Legacy);
+                  Requester requester = {});
 
 private:
   void Ended();

@@ -10,7 +10,6 @@
 namespace vidtrawl::net {
 namespace {
 
-constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
 // The most requests one transfer makes for the rest of a file whose server
 // sends it in short parts, each bringing something.
 constexpr int kMaxRequests = 64;
@@ -27,9 +26,10 @@ bool IsChunked(const std::string &block) {
 
 FileTransfer::FileTransfer(Session &session, std::string address, PartialFile &file,
                            ExpectedFile expected, ProgressSink progress, Done done, Then then,
-                           Agent agent)
+                           Requester requester)
     : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
-      progress_(std::move(progress)), done_(std::move(done)), then_(then), agent_(agent) {
+      progress_(std::move(progress)), done_(std::move(done)), then_(then),
+      requester_(std::move(requester)) {
   // The bytes on disk are of another version than the server has now, or
   // longer than its file: the whole file (they go when its first byte comes).
   if (file_.Written() > 0 &&
@@ -44,7 +44,7 @@ void FileTransfer::Request() {
   refused_.reset();
   startOver_ = false;
   opened_ = false;
-  request_ = std::make_unique<CurlRequest>(session_, kMaxHeaderBlock, agent_);
+  request_ = std::make_unique<CurlRequest>(session_, requester_);
   if (CURL *easy = request_->Easy())
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT,
                      static_cast<long>(session_.Limits().lowSpeedBytes));

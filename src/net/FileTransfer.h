@@ -49,7 +49,7 @@ public:
 
   FileTransfer(Session &session, std::string address, PartialFile &file, ExpectedFile expected,
                ProgressSink progress, Done done, Then then = Then::Complete,
-               Agent agent = Agent::Legacy);
+               Requester requester = {});
 
 private:
   // One request: for the rest of the partial file's version, or the whole file.
@@ -69,7 +69,7 @@ private:
   ProgressSink progress_;
   Done done_;
   Then then_;
-  Agent agent_;
+  Requester requester_;
   std::unique_ptr<CurlRequest> request_;
   bool whole_ = false;     // the next request asks for the whole file
   bool startOver_ = false; // this answer is no part of the bytes on disk

@@ -6,8 +6,6 @@
 namespace vidtrawl::net {
 namespace {
 
-constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
-
 std::string LimitText(std::size_t maxBytes) {
   return maxBytes % (1 << 20) == 0 ? std::to_string(maxBytes >> 20) + " MiB"
                                    : std::to_string(maxBytes) + " bytes";
@@ -21,8 +19,8 @@ bool IsHttpAddress(const std::string &address) {
 }
 
 PageFetch::PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
-                     std::size_t maxBytes, Agent agent, EndsAtHead endsAtHead)
-    : request_(session, kMaxHeaderBlock, agent), progress_(std::move(progress)),
+                     std::size_t maxBytes, Requester requester, EndsAtHead endsAtHead)
+    : request_(session, std::move(requester)), progress_(std::move(progress)),
       done_(std::move(done)), maxBytes_(maxBytes), endsAtHead_(std::move(endsAtHead)) {
   // Not http or https: the request is not made, and the end says why.
   request_.Begin(

@@ -41,7 +41,7 @@ public:
   using EndsAtHead = std::function<bool(const Page &head)>;
 
   PageFetch(Session &session, const std::string &address, ProgressSink progress, Done done,
-            std::size_t maxBytes = kMaxPageBytes, Agent agent = Agent::Legacy,
+            std::size_t maxBytes = kMaxPageBytes, Requester requester = {},
             EndsAtHead endsAtHead = {});
 
 private:

@@ -9,7 +9,6 @@
 namespace vidtrawl::net {
 namespace {
 
-constexpr std::size_t kMaxHeaderBlock = 64 * 1024;
 // No segment is made smaller: below this, one more connection costs more
 // than it brings.
 constexpr std::uint64_t kSmallestSegment = 1 << 20;
@@ -27,10 +26,11 @@ bool SegmentedTransfer::Suits(const ExpectedFile &expected, const PartialFile &f
 
 SegmentedTransfer::SegmentedTransfer(Session &session, std::string address, PartialFile &file,
                                      ExpectedFile expected, int connections, ProgressSink progress,
-                                     Done done, Agent agent)
+                                     Done done, Requester requester)
     : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
       connections_(std::max(connections, 1)), progress_(std::move(progress)),
-      done_(std::move(done)), agent_(agent), turn_(session.Loop()), save_(session.Loop()) {
+      done_(std::move(done)), requester_(std::move(requester)), turn_(session.Loop()),
+      save_(session.Loop()) {
   Start();
 }
 
@@ -87,7 +87,7 @@ void SegmentedTransfer::Launch(std::size_t segment) {
   Connection &c = *connection;
   c.segment = segment;
   c.from = map_.Segments()[segment].Next();
-  c.request = std::make_unique<CurlRequest>(session_, kMaxHeaderBlock, agent_);
+  c.request = std::make_unique<CurlRequest>(session_, requester_);
   if (CURL *easy = c.request->Easy())
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT,
                      static_cast<long>(session_.Limits().lowSpeedBytes));

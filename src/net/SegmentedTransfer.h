@@ -40,7 +40,7 @@ public:
   using Done = std::function<void(base::Outcome<std::uint64_t> outcome, bool fallBack)>;
 
   SegmentedTransfer(Session &session, std::string address, PartialFile &file, ExpectedFile expected,
-                    int connections, ProgressSink progress, Done done, Agent agent);
+                    int connections, ProgressSink progress, Done done, Requester requester);
   ~SegmentedTransfer();
   SegmentedTransfer(const SegmentedTransfer &) = delete;
   SegmentedTransfer &operator=(const SegmentedTransfer &) = delete;
@@ -75,7 +75,7 @@ private:
   int connections_;
   ProgressSink progress_;
   Done done_;
-  Agent agent_;
+  Requester requester_;
   SegmentMap map_;
   bool confirmed_ = false; // a part came as asked: ranges work for this file
   std::vector<std::unique_ptr<Connection>> running_;

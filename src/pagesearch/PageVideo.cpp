@@ -62,23 +62,47 @@ public:
   }
 
   void Make() {
-    if (NamedVideo() || MainVideo() || Best(named_, false) || Best(markup_.players, true) ||
-        Best(markup_.flash, true))
+    for (const PageVideoElement &video : markup_.videos)
+      if ((video.aside || video.background) && !video.sources.empty())
+        Note("passed over " + video.sources.front().reference +
+             (video.aside ? ": in an <aside>, a link or an advertisement's box"
+                          : ": muted, looping or autoplaying without controls (a background)"));
+    if (Decided("a <video> whose file og:video, JSON-LD or microdata names", NamedVideo()) ||
+        Decided("the main <video>", MainVideo()) ||
+        Decided("the file og:video, twitter:player:stream, JSON-LD or microdata names",
+                Best(named_, false)) ||
+        Decided("a player's data-* attribute, configuration or script",
+                Best(markup_.players, true)) ||
+        Decided("an <embed>, <object>, <param> or flashvars", Best(markup_.flash, true)))
       return;
     for (const std::string &link : markup_.links)
-      if (Take({link, VideoProtocol::File, 0}))
+      if (Decided("a link to a video file", Take({link, VideoProtocol::File, 0})))
         return;
     for (const PageVideoElement &video : markup_.videos)
-      if (!video.aside && Best(video.sources, true))
+      if (!video.aside &&
+          Decided("a background <video>, for want of another", Best(video.sources, true)))
         return;
-    if (FollowStructured() || Hosted())
+    if (Decided("a player page the structured data names, to follow", FollowStructured()) ||
+        Decided("the video host the page embeds", Hosted()))
       return;
     for (const std::string &frame : markup_.frames)
-      if (Follow(frame, true))
+      if (Decided("a same-site <iframe>, to follow", Follow(frame, true)))
         return;
+    Note("no rule found a video");
   }
 
 private:
+  void Note(std::string line) { found_.notes.push_back(std::move(line)); }
+
+  bool Decided(std::string_view rule, bool decided) {
+    if (decided)
+      Note("decided by " + std::string(rule) + ": " +
+           (found_.hosted           ? found_.hosted->site + " " + found_.hosted->address
+            : found_.follow.empty() ? found_.address
+                                    : found_.follow));
+    return decided;
+  }
+
   std::optional<std::string> Resolve(std::string_view reference) const {
     return net::ResolveWebAddress(base_, base::CollapseBlanks(reference));
   }
@@ -118,14 +142,24 @@ private:
   bool Best(const std::vector<VideoSource> &sources, bool byQuality) {
     const VideoSource *best = nullptr;
     for (const VideoSource &source : sources) {
-      if (!Resolve(source.reference))
+      if (!Resolve(source.reference)) {
+        Note("passed over " + source.reference + ": no address");
         continue;
+      }
       const bool file = source.protocol == VideoProtocol::File;
       if (best == nullptr || (file && best->protocol != VideoProtocol::File) ||
           (file == (best->protocol == VideoProtocol::File) && byQuality &&
            source.quality > best->quality))
         best = &source;
     }
+    if (best != nullptr)
+      for (const VideoSource &source : sources)
+        if (&source != best && Resolve(source.reference))
+          Note("passed over " + source.reference + ": " +
+               (best->protocol == VideoProtocol::File && source.protocol != VideoProtocol::File
+                    ? std::string("a playlist, where the video has a file")
+                    : "a lower quality (" + std::to_string(source.quality) + " against " +
+                          std::to_string(best->quality) + ") or a later source"));
     return best != nullptr && Take(*best);
   }
 
@@ -156,9 +190,12 @@ private:
 
   bool Follow(std::string_view reference, bool sameSiteOnly) {
     const auto address = Resolve(reference);
-    if (!address || *address == page_ || !VideoHostOf(*address).empty() ||
-        (sameSiteOnly && !SameSite(*address, page_)))
+    if (!address || *address == page_ || !VideoHostOf(*address).empty())
       return false;
+    if (sameSiteOnly && !SameSite(*address, page_)) {
+      Note("passed over " + *address + ": a frame of another site");
+      return false;
+    }
     found_.follow = *address;
     return true;
   }

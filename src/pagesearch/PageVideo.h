@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vidtrawl::pagesearch {
 
@@ -28,6 +29,9 @@ struct PageVideo {
   // The page names only a player page (a JSON-LD embedUrl, an og:video of
   // type text/html, a same-site <iframe>): the page to search next, once.
   std::string follow;
+  // How the search went, for the trace: the rule that decided, and what it
+  // passed over and why.
+  std::vector<std::string> notes;
 };
 
 // Searches a fetched page (any bytes; contentType is the Content-Type header

@@ -12,9 +12,10 @@ std::optional<VideoProtocol> MediaOf(const net::Page &page) {
 } // namespace
 
 WebPageLookup::WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress,
-                             Done done)
-    : session_(session), address_(std::move(address)), progress_(std::move(progress)),
-      done_(std::move(done)) {
+                             Done done, net::Requester requester)
+    : session_(session), requester_(std::move(requester)), address_(std::move(address)),
+      progress_(std::move(progress)), done_(std::move(done)) {
+  requester_.agent = net::Agent::Browser;
   Fetch();
 }
 
@@ -27,12 +28,16 @@ void WebPageLookup::Fetch() {
         else
           Fetched(std::move(page.Value()));
       },
-      net::kMaxPageBytes, net::Agent::Browser,
+      net::kMaxPageBytes, requester_,
       [](const net::Page &head) { return MediaOf(head).has_value(); });
 }
 
 void WebPageLookup::Fetched(net::Page page) {
   if (const std::optional<VideoProtocol> media = MediaOf(page)) {
+    requester_.trace(base::TraceTopic::Page,
+                     "the answer is the video itself (" +
+                         (page.contentType.empty() ? std::string("untyped") : page.contentType) +
+                         ")");
     Finish(ResolvedVideo{address_, title_, *media});
     return;
   }
@@ -50,6 +55,8 @@ void WebPageLookup::Fetched(net::Page page) {
 }
 
 void WebPageLookup::Searched(PageVideo found) {
+  for (std::string &note : found.notes)
+    requester_.trace(base::TraceTopic::Page, std::move(note));
   if (title_.empty())
     title_ = std::move(found.title);
   if (!found.address.empty()) {

@@ -3,6 +3,7 @@
 #include "base/Outcome.h"
 #include "host/OffLoopWork.h"
 #include "net/PageFetch.h"
+#include "net/Requester.h"
 #include "net/Session.h"
 #include "pagesearch/PageVideo.h"
 #include "pagesearch/ResolvedVideo.h"
@@ -26,7 +27,9 @@ class WebPageLookup {
 public:
   using Done = std::function<void(base::Outcome<ResolvedVideo>)>;
 
-  WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress, Done done);
+  // Its requests are made for `requester`, as a browser of today.
+  WebPageLookup(net::Session &session, std::string address, net::ProgressSink progress, Done done,
+                net::Requester requester = {});
 
 private:
   void Fetch();
@@ -35,6 +38,7 @@ private:
   void Finish(base::Outcome<ResolvedVideo> outcome);
 
   net::Session &session_;
+  net::Requester requester_;
   std::string address_; // of the page being read: the user's, then a player page's
   net::ProgressSink progress_;
   Done done_;

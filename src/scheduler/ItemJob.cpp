@@ -63,6 +63,8 @@ void ItemJob::Start() {
   const Item &item = Record();
   page_ = item.address;
   site_ = item.site;
+  requester_ =
+      net::Requester(site_ != nullptr ? sites::AgentFor(*site_) : net::Agent::Browser, trace_);
   // A run goes on from what the last one left in the partial file.
   run_.progress = {item.received, item.total, item.fragments, item.fragmentsStored};
   Enter(Phase::Resolving, "taken by the pass", [&](Item &it) {
@@ -85,7 +87,8 @@ void ItemJob::Resolve() {
                       static_cast<double>(received) * 100.0 / static_cast<double>(announced))));
         moved_ = true;
       },
-      [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Resolved(std::move(outcome)); });
+      [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Resolved(std::move(outcome)); },
+      requester_);
 }
 
 void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
@@ -105,8 +108,7 @@ void ItemJob::Ask() {
   Enter(Phase::Asking, "the video is at " + base::TracedAddress(video_.address));
   info_ = std::make_unique<net::FileInfoRequest>(
       host_.Session(), video_.address,
-      [this](base::Outcome<net::RemoteFile> outcome) { Asked(std::move(outcome)); },
-      sites::AgentFor(*site_));
+      [this](base::Outcome<net::RemoteFile> outcome) { Asked(std::move(outcome)); }, requester_);
 }
 
 void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
@@ -115,6 +117,7 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
   if (site_->kind == sites::SiteKind::VideoFile && outcome.Done() && outcome.Value().exists &&
       IsWebPageType(outcome.Value().type)) {
     site_ = &sites::AnyPageSite();
+    requester_.agent = sites::AgentFor(*site_);
     Enter(Phase::Resolving, "the address answers with a web page: it is searched for its video",
           [&](Item &it) { it.site = site_; });
     Resolve();
@@ -289,8 +292,7 @@ void ItemJob::Transfer() {
   transfer_.reset(); // what it holds (a stream's store) is free for the next
   transfer_ = StartTransfer(
       {host_.Session(), video_, *file_,
-       net::ExpectedFile{remote_.size.value_or(0), remote_.version}, host_.Streams(),
-       sites::AgentFor(*site_)},
+       net::ExpectedFile{remote_.size.value_or(0), remote_.version}, host_.Streams(), requester_},
       [this](const TransferProgress &progress) {
         run_.progress = progress;
         run_.reported = true;

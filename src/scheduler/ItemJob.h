@@ -116,6 +116,7 @@ private:
   std::string partName_;
   bool named_ = false;
   std::optional<scheduler::Received> received_; // every byte is in
+  net::Requester requester_; // how its requests present themselves, and its trace
   std::unique_ptr<sites::VideoLookup> lookup_;
   std::unique_ptr<net::FileInfoRequest> info_;
   std::optional<net::PartialFile> file_;

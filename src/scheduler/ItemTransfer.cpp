@@ -27,7 +27,7 @@ public:
               else
                 done(Received{outcome.Value(), {}});
             },
-            net::FileTransfer::Then::Leave, start.agent) {}
+            net::FileTransfer::Then::Leave, start.requester) {}
 
   std::uint64_t Bytes() const override { return file_.Written(); }
 
@@ -42,7 +42,7 @@ public:
   StreamReceiver(const TransferStart &start, Progress progress, Done done)
       : stream_(
             start.session, start.video.address, start.video.protocol, start.file, start.streams,
-            start.agent,
+            start.requester,
             [progress = std::move(progress)](const media::StreamProgress &p) {
               progress({p.bytes, p.estimate, p.parts, p.stored});
             },

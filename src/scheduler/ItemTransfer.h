@@ -25,7 +25,7 @@ struct TransferStart {
   net::PartialFile &file;     // claimed for the video; the bytes go there
   net::ExpectedFile expected; // what the header request said of a file
   const media::StreamOptions &streams;
-  net::Agent agent;
+  net::Requester requester;
 };
 
 // How far a transfer has come.

@@ -11,7 +11,8 @@
 namespace vidtrawl::sites {
 namespace {
 
-constexpr std::size_t kMaxHead = 64 * 1024; // the most of an answer's head that is read
+// The most of an answer's head that is read.
+constexpr std::size_t kMaxHead = net::CurlRequest::kMaxHeaderBlock;
 
 // Why the connection could not be made, as the system words it.
 std::string ConnectProblem(net::CurlRequest &connection) {
@@ -29,8 +30,8 @@ std::string ConnectProblem(net::CurlRequest &connection) {
 
 PlayerLookup::PlayerLookup(net::Session &session, const std::string &playerAddress,
                            std::chrono::milliseconds timeout, Done done)
-    : session_(session), connection_(session, kMaxHead), deadline_(session.Loop()),
-      early_(session.Loop()), done_(std::move(done)) {
+    : session_(session), connection_(session), deadline_(session.Loop()), early_(session.Loop()),
+      done_(std::move(done)) {
   host_ = playerAddress;
   std::string path(1, '/'); // an address without a path asks for the root
   net::SplitURL(host_, path);

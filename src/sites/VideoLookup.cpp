@@ -7,9 +7,11 @@
 namespace vidtrawl::sites {
 
 VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string page,
-                         net::ProgressSink progress, Done done)
-    : session_(session), site_(site), page_(std::move(page)), done_(std::move(done)),
-      early_(session.Loop()) {
+                         net::ProgressSink progress, Done done, net::Requester requester)
+    : session_(session), requester_(std::move(requester)), site_(site), page_(std::move(page)),
+      done_(std::move(done)), early_(session.Loop()) {
+  if (site_ != nullptr)
+    requester_.agent = AgentFor(*site_);
   if (site_ == nullptr || site_->kind == SiteKind::VideoFile) {
     early_.Start(std::chrono::milliseconds(0), [this] {
       if (site_ == nullptr)
@@ -22,7 +24,8 @@ VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string pa
   if (site_->kind == SiteKind::AnyPage) {
     anyPage_ = std::make_unique<pagesearch::WebPageLookup>(
         session_, page_, std::move(progress),
-        [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Finish(std::move(outcome)); });
+        [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Finish(std::move(outcome)); },
+        requester_);
     return;
   }
   fetch_ = std::make_unique<net::PageFetch>(
@@ -33,12 +36,17 @@ VideoLookup::VideoLookup(net::Session &session, const Site *site, std::string pa
         else
           Read(text.Value());
       },
-      net::kMaxPageBytes, AgentFor(*site_));
+      net::kMaxPageBytes, requester_);
 }
 
 void VideoLookup::Read(const net::Page &page) {
   PageFinding found = site_->parse(page.text, page_);
   title_ = std::move(found.title);
+  requester_.trace(base::TraceTopic::Page,
+                   std::string(site_->name) + "'s rule: " +
+                       (!found.player.empty() ? "the video's address is asked of " + found.player
+                        : found.video.empty() ? std::string("the page names no video")
+                                              : "the page names " + found.video));
   if (!found.player.empty()) {
     const std::chrono::milliseconds timeout =
         std::min(PlayerLookup::kDefaultTimeout, session_.Limits().silence);

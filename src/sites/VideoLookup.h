@@ -3,6 +3,7 @@
 #include "base/Outcome.h"
 #include "host/EventLoop.h"
 #include "net/PageFetch.h"
+#include "net/Requester.h"
 #include "net/Session.h"
 #include "pagesearch/ResolvedVideo.h"
 #include "pagesearch/WebPageLookup.h"
@@ -28,14 +29,16 @@ class VideoLookup {
 public:
   using Done = std::function<void(base::Outcome<pagesearch::ResolvedVideo>)>;
 
+  // The page's requests are made for `requester` (its agent is the site's).
   VideoLookup(net::Session &session, const Site *site, std::string page, net::ProgressSink progress,
-              Done done);
+              Done done, net::Requester requester = {});
 
 private:
   void Read(const net::Page &page);
   void Finish(base::Outcome<pagesearch::ResolvedVideo> outcome);
 
   net::Session &session_;
+  net::Requester requester_;
   const Site *site_;
   std::string page_;
   Done done_;

@@ -164,7 +164,7 @@ TEST(CliPages, EachFixturePageAsItCarries) {
     return address.substr(address.find('/', 7), address.find('?') - address.find('/', 7));
   };
   TempDir home;
-  std::vector<std::string> args = {"--tsv", "-d", (home / "v").string()};
+  std::vector<std::string> args = {"--tsv", "-v", "-d", (home / "v").string()};
   struct Expected {
     std::string name, reason, body;
   };
@@ -226,7 +226,7 @@ TEST(CliPages, EachFixturePageAsItCarries) {
   ASSERT_EQ(lines.size(), expected.size()) << result.out << result.err;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const Expected &item = expected[i];
-    SCOPED_TRACE(args[i + 3]);
+    SCOPED_TRACE(args[i + 4]);
     const std::vector<std::string> fields = Fields(lines[i]);
     if (item.reason.empty()) {
       EXPECT_EQ(fields[2] + " " + fields[3], item.name + " Complete");
@@ -236,6 +236,16 @@ TEST(CliPages, EachFixturePageAsItCarries) {
       EXPECT_NE(result.err.find(item.reason), std::string::npos) << result.err;
     }
   }
+  // -v says which rule decided each page, and what the search passed over (the article's
+  // advertisement).
+  for (std::size_t i = 0; i < std::size(kPageFixtures); ++i) {
+    const bool none = kPageFixtures[i].result == PageResult::None;
+    EXPECT_NE(result.err.find("[page] #" + std::to_string(i + 1) +
+                              (none ? " no rule found a video" : " decided by ")),
+              std::string::npos)
+        << kPageFixtures[i].file;
+  }
+  EXPECT_NE(result.err.find("[page] #10 passed over "), std::string::npos) << result.err;
   // The known sites only: every one is an unsupported link, and nothing is asked.
   const std::size_t asked = server.server.Requests().size();
   args.insert(args.begin(), "--known-sites-only");
@@ -259,12 +269,33 @@ TEST(CliOptions, EachOptionReachesTheRequestsAndTheOutput) {
   auto env = CliEnvironment(home.path());
   env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
   const std::string address = "http://media.example.net/clips/harbour.mp4";
-  auto result = RunCli(
-      {"--user-agent", "Trawler/1", "--referer", "http://quay.example/", "--header",
-       "X-Harbour: north", "--cookies", (home / "cookies.txt").string(), "-x", "4", "--retries",
-       "0", "-o", "{site}-{id}.{ext}", "--json", "-q", "-d", downloads.path().string(), address},
-      env);
+  auto result = RunCli({"--user-agent",
+                        "Trawler/1",
+                        "--referer",
+                        "http://quay.example/",
+                        "--header",
+                        "X-Harbour: north",
+                        "--cookies",
+                        (home / "cookies.txt").string(),
+                        "-x",
+                        "4",
+                        "--retries",
+                        "0",
+                        "-o",
+                        "{site}-{id}.{ext}",
+                        "--json",
+                        "-q",
+                        "-v",
+                        "-d",
+                        downloads.path().string(),
+                        address},
+                       env);
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  // -v tells each request, the ranges asked, and never a cookie.
+  EXPECT_NE(result.err.find("[http] #1 GET " + address + " (bytes "), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("[item] #1 asking -> receiving"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.find("abc"), std::string::npos) << result.err;
   const std::string file = (downloads / "video file-harbour.mp4").string();
   EXPECT_TRUE(ReadFile(file) == body);
   EXPECT_EQ(result.out, "{\"bytes\":4194304,\"file\":\"" + file + "\",\"page\":\"" + address +

@@ -3,6 +3,7 @@
 #include "gui/ChoiceMenu.h"
 #include "gui/Desktop.h"
 #include "gui/DrawProgressCell.h"
+#include "gui/ItemLog.h"
 #include "gui/ListColumns.h"
 #include "gui/ListLook.h"
 #include "gui/ListMenu.h"
@@ -81,6 +82,7 @@ struct Rules {
     });
     server.Serve("/page", "<param value=\"http://media.putfile.com/slow.flv\">");
     Configure(engine, [&](engine::Config &c) { c.downloadDir = (dir / "videos").string(); });
+    log.Follow(&engine);
   }
   std::string Flags() { return desktop.Calls(); }
 
@@ -89,8 +91,10 @@ struct Rules {
   RecordingDesktop desktop;
   RecordingMessageBox messages;
   gui::QtEventLoop loop;
+  gui::ItemLog log;
   engine::Engine engine{
-      {loop}, {{":80:127.0.0.1:" + std::to_string(server.server.port())}, dir / "registry.ini"}};
+      {loop},
+      {{":80:127.0.0.1:" + std::to_string(server.server.port())}, dir / "registry.ini", &log}};
   DesktopController controller{
       engine,
       {desktop, desktop, desktop, desktop, desktop, desktop, messages, desktop},
@@ -238,31 +242,42 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.controller.OpenFolder(1);
   EXPECT_EQ(r.messages.shown.back().text,
             "Vidtrawl could not open the folder " + videos + ": no program for it is installed.");
+  // Each item's log: its phases and requests, and nothing of another.
+  const std::string log = r.log.Text({1});
+  EXPECT_NE(log.find("[item] waiting -> resolving: taken by the pass"), std::string::npos) << log;
+  EXPECT_NE(log.find("[http] GET http://www.putfile.com/done"), std::string::npos) << log;
+  EXPECT_EQ(log.find("missing"), std::string::npos) << log;
   // The menu: entries that cannot act on the items are disabled; Retry and Remove act.
   QMenu menu;
   const auto entries = [&](std::vector<engine::Serial> items) {
-    gui::FillListMenu(menu, r.controller, r.engine, items);
+    gui::FillListMenu(menu, r.controller, r.engine, items,
+                      [&](const std::vector<engine::Serial> &of) { return r.log.Text(of); });
     std::string shown;
     for (const QAction *action : menu.actions())
       if (!action->isSeparator())
         shown += (action->isEnabled() ? "" : "-") + action->text().toStdString() + ";";
     return shown;
   };
-  EXPECT_EQ(entries({1}), "&Open File;Open &Folder;&Copy "
-                          "Address;-&Retry;-&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
-  EXPECT_EQ(entries({2, 1}),
-            "-&Open File;Open &Folder;&Copy Addresses;&Retry;-&Pause;-Res&ume;Re&move;&Speed "
-            "Limit;Stream &Quality;");
-  menu.actions()[4]->trigger();
+  EXPECT_EQ(entries({1}),
+            "&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;-&Pause;-Res&ume;"
+            "Re&move;&Speed Limit;Stream &Quality;");
+  r.desktop.Calls();
+  menu.actions()[3]->trigger();
+  EXPECT_EQ(r.desktop.Calls(), "copy " + log);
+  EXPECT_EQ(entries({2, 1}), "-&Open File;Open &Folder;&Copy Addresses;Copy &Log;&Retry;-&Pause;-"
+                             "Res&ume;Re&move;&Speed Limit;Stream &Quality;");
+  menu.actions()[5]->trigger();
   EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
   EXPECT_EQ(r.engine.ItemAt(0).phase, engine::Phase::Complete);
-  EXPECT_EQ(entries({2}), "-&Open File;Open &Folder;&Copy "
-                          "Address;-&Retry;&Pause;-Res&ume;Re&move;&Speed Limit;Stream &Quality;");
-  menu.actions()[5]->trigger();
+  EXPECT_EQ(entries({2}),
+            "-&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;&Pause;-Res&ume;"
+            "Re&move;&Speed Limit;Stream &Quality;");
+  menu.actions()[6]->trigger();
   EXPECT_EQ(engine::StatusText(r.engine.ItemAt(1)), "Paused");
-  EXPECT_EQ(entries({2}), "-&Open File;Open &Folder;&Copy "
-                          "Address;-&Retry;-&Pause;Res&ume;Re&move;&Speed Limit;Stream &Quality;");
-  menu.actions()[6]->trigger(); // a pass starts at the next turn for it
+  EXPECT_EQ(entries({2}),
+            "-&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;-&Pause;Res&ume;"
+            "Re&move;&Speed Limit;Stream &Quality;");
+  menu.actions()[7]->trigger(); // a pass starts at the next turn for it
   EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
   EXPECT_TRUE(r.controller.StartPending());
   // The speed limit's steps, the one set checked; a step taken holds and is kept.
@@ -295,7 +310,7 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(steps, "&Best;|2160p;1440p;1080p;720p;*540p;480p;360p;&Worst;");
   r.desktop.selected = {1};
   entries({1});
-  menu.actions()[7]->trigger();
+  menu.actions()[8]->trigger();
   EXPECT_EQ(r.engine.Count(), 1u);
   // Removing more than one item asks first; "Do not ask again", ticked, holds once one is removed.
   r.engine.Add({"http://blip.tv/file/3", "http://blip.tv/file/4", "http://blip.tv/file/5",
