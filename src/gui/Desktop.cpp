@@ -31,9 +31,9 @@ QString WebSite(const QString &dataFolder) {
 Desktop::Desktop() : Desktop(Options{}) {}
 
 Desktop::Desktop(Options options)
-    : options_(std::move(options)), engine_(engine::Hosts{loop_}, options_.engine), model_(engine_),
-      status_(engine_), keeper_(engine_, options_.listFile),
-      window_(std::make_unique<MainWindow>(model_)),
+    : options_(std::move(options)), connectivity_(options_.engine.connections),
+      engine_(engine::Hosts{loop_}, options_.engine), model_(engine_), status_(engine_),
+      keeper_(engine_, options_.listFile), window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),
       drops_([this](const std::string &text) { controller_->AddText(text); }),
