@@ -51,6 +51,7 @@ struct QtApplication final : ::testing::Environment {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
       qputenv("QT_QPA_PLATFORM", "offscreen");
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    qputenv("VIDTRAWL_CONNECT_TO", "::127.0.0.1:1"); // engines not mapped otherwise reach no server
     application = std::make_unique<QApplication>(argc, argv);
     QApplication::setStyle(QStringLiteral("Fusion"));
   }
@@ -439,7 +440,7 @@ struct TestDesktop {
                                            .shell = &recorder,
                                            .folders = &recorder,
                                            .clipboard = &recorder,
-                                           .engine = {{}, dir / "registry.ini"},
+                                           .engine = {.registryFile = dir / "registry.ini"},
                                            .listFile = dir / "list.json"}))) {
     desktop->Start();
     QApplication::processEvents(); // the movie announces its page on its first turn
