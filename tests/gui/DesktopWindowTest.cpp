@@ -401,8 +401,7 @@ TEST(PassStatus, TheLineOfAPass) {
 // A question on screen holds no download up: the stop's question stays 6 s while nginx, which
 // drops a client that takes nothing for 3 s, sends a file; answered No, the item completes whole.
 TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
-  if (!Nginx::Installed())
-    GTEST_SKIP() << "nginx is not installed";
+  VIDTRAWL_NEEDS_TOOL(Nginx::Installed(), "nginx");
   Rules r;
   Nginx nginx(r.dir / "nginx", "send_timeout 3s; limit_rate 8m;");
   const std::string body = Pattern(32 << 20, 5);
