@@ -60,6 +60,10 @@ net::ConnectionMap MapOf(const std::vector<std::string> &entries) {
 
 } // namespace
 
+bool ConnectToLoopbackOnly(const std::vector<std::string> &entries) {
+  return MapOf(entries).EverythingToLoopback();
+}
+
 // Every piece, wired once; the list's and the scheduler's news relayed to the observers.
 struct Engine::Parts final : list::ListObserver {
   Parts(Hosts hosts, Options options)

@@ -43,6 +43,8 @@ bool IsQuality(std::string_view text);
 // well formed; and those of VIDTRAWL_CONNECT_TO (comma-separated), with whether all were.
 bool IsConnectToEntry(std::string_view entry);
 std::vector<std::string> ConnectToFromEnvironment(bool *allWellFormed = nullptr);
+// Whether such entries send every connection to this machine (loopback), whatever its host.
+bool ConnectToLoopbackOnly(const std::vector<std::string> &entries);
 
 struct Hosts {
   host::EventLoop &loop;

@@ -33,12 +33,13 @@ QString WebSite(const QString &dataFolder) {
 Desktop::Desktop() : Desktop(Options{}) {}
 
 Desktop::Desktop(Options options)
-    : options_(std::move(options)), engine_(engine::Hosts{loop_},
-                                            [this] {
-                                              engine::Options engine = options_.engine;
-                                              engine.trace = &log_;
-                                              return engine;
-                                            }()),
+    : options_(std::move(options)), connectivity_(options_.engine.connectTo),
+      engine_(engine::Hosts{loop_},
+              [this] {
+                engine::Options engine = options_.engine;
+                engine.trace = &log_;
+                return engine;
+              }()),
       model_(engine_), status_(engine_), keeper_(engine_, options_.listFile),
       window_(std::make_unique<MainWindow>(model_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },

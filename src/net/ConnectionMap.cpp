@@ -7,6 +7,8 @@
 #include <cctype>
 #include <cstdlib>
 
+#include <arpa/inet.h>
+
 namespace vidtrawl::net {
 namespace {
 
@@ -52,6 +54,17 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
     text.remove_suffix(1);
   return text;
+}
+
+bool IsLoopback(const std::string &host) {
+  const std::string bare = WithoutBrackets(host);
+  in_addr v4{};
+  in6_addr v6{};
+  if (::inet_pton(AF_INET, bare.c_str(), &v4) == 1)
+    return (ntohl(v4.s_addr) >> 24) == 127;
+  if (::inet_pton(AF_INET6, bare.c_str(), &v6) == 1)
+    return IN6_IS_ADDR_LOOPBACK(&v6);
+  return base::EqualsIgnoringCase(bare, "localhost");
 }
 
 } // namespace
@@ -103,6 +116,18 @@ ConnectionMap::Target ConnectionMap::Resolve(const std::string &host, int port) 
                   entry.toPort.empty() ? port : ParsePort(entry.toPort).value_or(port)};
   }
   return Target{WithoutBrackets(host), port};
+}
+
+bool ConnectionMap::EverythingToLoopback() const {
+  // Up to the first entry that takes every host and port, each one that comes
+  // before it may take some: all of them must lead to loopback.
+  for (const Entry &entry : entries_) {
+    if (!IsLoopback(entry.toHost.empty() ? entry.fromHost : entry.toHost))
+      return false;
+    if (entry.fromHost.empty() && entry.fromPort.empty())
+      return true;
+  }
+  return false;
 }
 
 std::vector<std::string> ConnectionMap::CurlEntries() const {

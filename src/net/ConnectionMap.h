@@ -47,6 +47,11 @@ public:
 
   bool Empty() const { return entries_.empty(); }
 
+  // Whether every connection, whatever its host and port, goes to a loopback
+  // address (127.0.0.0/8, ::1 or localhost): then the machine's loopback is
+  // all the network there is to reach.
+  bool EverythingToLoopback() const;
+
 private:
   std::vector<Entry> entries_;
 };

@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
 class GuiProgram : public ::testing::Test {
 protected:
   void SetUp() override {
-    if (!display.Valid() || std::system("which xdotool xclip >/dev/null") != 0)
-      GTEST_SKIP() << "Xvfb, xdotool and xclip are needed (scripts/setup-deps installs them)";
+    VIDTRAWL_NEEDS_TOOL(display.Valid() && !std::system("which xdotool xclip >/dev/null"),
+                        "Xvfb, xdotool or xclip");
   }
   // gui_download.sh with ARGS over the demo site sending a block each `pace`; the clipboard
   // monitor on (as it is at first) or off.

@@ -150,7 +150,9 @@ for (const [name, start] of Object.entries(browsers)) {
     let display = '';
     children[0].stdio[3].on('data', data => { display += data; });
     await until('Xvfb', async () => display.endsWith('\n'));
+    // Every connection goes to loopback (as the page's own do): the desktop is not offline then.
     const env = {PATH: process.env.PATH, HOME: home, XDG_RUNTIME_DIR: work, DISPLAY: ':' + display.trim(),
+      VIDTRAWL_CONNECT_TO: '::127.0.0.1:',
       QT_QPA_PLATFORM: 'xcb', LC_ALL: 'C.UTF-8', // and a sanitizer build's options, for its programs
       ...Object.fromEntries(Object.entries(process.env).filter(([name]) => name.endsWith('SAN_OPTIONS')))};
     children.push(spawn(path.join(build, 'bin/vidtrawl'), [], {env, stdio: 'ignore'}));

@@ -67,8 +67,8 @@ std::string Shown(const std::string &text) {
 TEST(WaylandClipboardReader, EachCopiedTextIsDeliveredOnceInOrderAndNothingAfterStop) {
   HeadlessSway sway;
   const auto reader = Reader::Open({}, sway.Socket().c_str());
-  if (!sway.Valid() || !reader || std::system("command -v wl-copy >/dev/null") != 0)
-    GTEST_SKIP() << "sway and wl-clipboard are needed (scripts/setup-deps installs them)";
+  VIDTRAWL_NEEDS_TOOL(sway.Valid() && reader && !std::system("command -v wl-copy >/dev/null"),
+                      "sway or wl-clipboard");
   std::mutex mutex;
   std::vector<std::string> texts; // delivered
   const auto got = [&] {
@@ -123,8 +123,7 @@ TEST(WaylandClipboardReader, SaysWhyWhenWlPasteCannotWatch) {
                        message);
       },
       "/nonexistent/wayland-0"); // no compositor there
-  if (!reader)
-    GTEST_SKIP() << "wl-clipboard is needed (scripts/setup-deps installs it)";
+  VIDTRAWL_NEEDS_TOOL(reader, "wl-clipboard");
   reader->Start([](const std::string &) {});
   std::future<std::string> ending = said.get_future();
   ASSERT_EQ(ending.wait_for(5s), std::future_status::ready);

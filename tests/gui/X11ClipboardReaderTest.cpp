@@ -36,8 +36,7 @@ std::shared_ptr<xcb_connection_t> TakeClipboardSilently(const std::string &displ
 
 TEST(X11ClipboardReader, EachCopysTextIsDeliveredOnceAndNothingElse) {
   XvfbDisplay display;
-  if (!display.Valid() || std::system("command -v xclip >/dev/null") != 0)
-    GTEST_SKIP() << "Xvfb and xclip are needed (scripts/setup-deps installs them)";
+  VIDTRAWL_NEEDS_TOOL(display.Valid() && !std::system("which xclip >/dev/null"), "Xvfb or xclip");
   std::mutex mutex;
   std::vector<std::string> texts; // delivered
   const auto got = [&] {

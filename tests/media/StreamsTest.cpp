@@ -33,8 +33,6 @@ fs::path FixtureDir(const char *name) {
 class StreamsTest : public testing::EngineFixture {
 protected:
   void ServeFixtures(const std::string &directives = {}) {
-    if (!testing::Nginx::Installed())
-      GTEST_SKIP() << "nginx is not installed";
     for (const char *name : {"hls-variants", "hls-fmp4", "hls-aes", "hls-audio", "hls-byterange",
                              "hls-discontinuity", "hls-live", "dash", "dash-single", "dash-webm"}) {
       fs::create_directories(dir / "nginx" / "www");
@@ -84,6 +82,7 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
       {"dash-webm", "best", {kSmallVideo}, "opus", "manifest.mkv"},
       {"/watch/harbour", "best", {kSmallVideo}, "aac", "Harbour.mp4"},
   };
+  VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures();
   for (const Case &row : cases) {
     SCOPED_TRACE(std::string(row.fixture) + " " + row.quality);
@@ -121,6 +120,7 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
 
 // A stopped stream keeps its whole fragments, and its next download fetches only the others.
 TEST_F(StreamsTest, AStoppedStreamGoesOnFromTheFragmentsItHas) {
+  VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures("limit_rate 100k;");
   Configure([&](engine::Config &c) { c.fragments = 2; });
   engine->Add({Address("hls-variants")});

@@ -18,7 +18,6 @@
 #include <set>
 #include <sstream>
 
-#include <cstring>
 #include <sys/mount.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -412,8 +411,7 @@ TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
 TEST_F(NetworkTest, WithoutExtendedAttributesAStoppedTransferGoesOn) {
   const fs::path ramfs = dir / "ramfs";
   fs::create_directories(ramfs);
-  if (::mount("ramfs", ramfs.c_str(), "ramfs", 0, nullptr) != 0)
-    GTEST_SKIP() << "no ramfs could be mounted here: " << std::strerror(errno);
+  VIDTRAWL_NEEDS_TOOL(::mount("ramfs", ramfs.c_str(), "ramfs", 0, nullptr) == 0, "root's ramfs");
   const std::string target = (ramfs / "v.mp4").string(), address = server.url("/r/honest");
   base::Outcome<PartialFile> first = PartialFile::Claim(target, address);
   first.Value().Write(Pattern(20000, 1).data(), 8000);
@@ -641,8 +639,7 @@ TEST_F(NetworkTest, APartialFileIsClaimedSafely) {
 // nginx sends a file over eight connections; stopped midway, the download goes on over them with
 // every segment from where it stopped, asking for no byte it has (nginx's log of the ranges).
 TEST_F(NetworkTest, ARealServerSendsAFileOverSeveralConnections) {
-  if (!testing::Nginx::Installed())
-    GTEST_SKIP() << "nginx is not installed";
+  VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   testing::Nginx nginx(dir / "nginx", "limit_rate 1m;");
   const std::size_t large = 16 << 20;
   WriteFile(dir / "nginx/www/large.mp4", Pattern(large, 8));
@@ -691,8 +688,7 @@ TEST_F(NetworkTest, ARealServerSendsAFileOverSeveralConnections) {
 // What nginx says of a file, and a transfer stopped halfway going on where it stopped: nginx sends
 // the rest, as its log says (the file is large enough for a stop to come before its end).
 TEST_F(NetworkTest, ARealServerServesHeadersAndTransfers) {
-  if (!testing::Nginx::Installed())
-    GTEST_SKIP() << "nginx is not installed";
+  VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   testing::Nginx nginx(dir / "nginx");
   const std::size_t large = 64 << 20;
   WriteFile(dir / "nginx/www/large.mp4", Pattern(large, 9));

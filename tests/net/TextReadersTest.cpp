@@ -44,6 +44,14 @@ TEST(ConnectionMap, ParsesEntriesAndTheFirstMatchingOneWins) {
   EXPECT_EQ(ConnectionMap::FromEnvironment().Resolve("x.test", 80).port, 81);
   ::unsetenv("VIDTRAWL_CONNECT_TO");
   EXPECT_TRUE(ConnectionMap::FromEnvironment().Empty());
+  std::string loopback; // all there is to reach when every host and port is taken there
+  for (const char *list :
+       {"a:80:127.3.0.1:1,localhost:80::,::[::1]:,a::b:", "", "a::b:1,::127.0.0.1:", ":::",
+        ":80:127.0.0.1:", "::[::2]:", "::128.0.0.1:", "::LocalHost:"}) {
+    ConnectionMap map;
+    loopback += map.AddList(list) && map.EverythingToLoopback() ? "1" : "0";
+  }
+  EXPECT_EQ(loopback, "10000001");
 }
 
 // Each text gives "HOST PORT" or the reason it is refused.

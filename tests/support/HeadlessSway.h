@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/MissingTool.h"
 #include "support/TempDir.h"
 
 #include <chrono>

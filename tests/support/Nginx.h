@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/MissingTool.h"
 #include "support/RawServer.h"
 #include "support/TempDir.h"
 

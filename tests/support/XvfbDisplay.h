@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/MissingTool.h"
+
 #include <csignal>
 #include <cstdio>
 #include <string>
