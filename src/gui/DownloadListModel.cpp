@@ -22,7 +22,7 @@ DownloadListModel::~DownloadListModel() {
 }
 
 engine::Serial DownloadListModel::SerialAt(int row) const {
-  return row >= 0 && row < rowCount() ? rows_[static_cast<std::size_t>(row)] : 0;
+  return row >= 0 && row < rowCount() ? rows_[static_cast<std::size_t>(row)].serial : 0;
 }
 
 const engine::ItemView *DownloadListModel::ItemAt(int row) const {
@@ -62,7 +62,7 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
   case Qt::DisplayRole:
     switch (column) {
     case kColumnID:
-      return index.row() + 1;
+      return rows_[static_cast<std::size_t>(index.row())].number;
     case kColumnAddress:
       return Text(engine::AddressText(item));
     case kColumnFileName:
@@ -166,7 +166,8 @@ void DownloadListModel::RunsChanged(const std::vector<std::size_t> &indices) {
 void DownloadListModel::ItemsAdded(std::size_t first, std::size_t count) {
   beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count) - 1);
   for (std::size_t i = first; i < first + count; ++i)
-    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(i), engine_.SerialAt(i));
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(i),
+                 {engine_.SerialAt(i), static_cast<int>(i) + 1});
   endInsertRows();
 }
 
@@ -179,9 +180,15 @@ void DownloadListModel::ItemsRemoved(std::size_t first, std::size_t count) {
   const auto from = rows_.begin() + static_cast<std::ptrdiff_t>(first);
   rows_.erase(from, from + static_cast<std::ptrdiff_t>(count));
   endRemoveRows();
-  // The numbers of the rows after them changed.
-  if (static_cast<int>(first) < rowCount())
-    emit dataChanged(index(static_cast<int>(first), kColumnID), index(rowCount() - 1, kColumnID));
+  Renumber(static_cast<int>(first), rowCount() - 1);
+}
+
+void DownloadListModel::Renumber(int first, int last) {
+  if (first > last)
+    return;
+  for (int row = first; row <= last; ++row)
+    rows_[static_cast<std::size_t>(row)].number = row + 1;
+  emit dataChanged(index(first, kColumnID), index(last, kColumnID));
 }
 
 void DownloadListModel::ItemsSwapped(std::size_t index) {
@@ -189,7 +196,7 @@ void DownloadListModel::ItemsSwapped(std::size_t index) {
   beginMoveRows({}, row + 1, row + 1, {}, row);
   std::swap(rows_[index], rows_[index + 1]);
   endMoveRows();
-  emit dataChanged(this->index(row, kColumnID), this->index(row + 1, kColumnID));
+  Renumber(row, row + 1);
 }
 
 void DownloadListModel::ListAboutToReset() {
@@ -205,7 +212,7 @@ void DownloadListModel::TakeRows() {
   last_.reset();
   rows_.clear();
   for (std::size_t i = 0; i < engine_.Count(); ++i)
-    rows_.push_back(engine_.SerialAt(i));
+    rows_.push_back({engine_.SerialAt(i), static_cast<int>(i) + 1});
 }
 
 } // namespace vidtrawl::gui

@@ -59,9 +59,18 @@ private:
   // cells one after the other: the item is made once for them.
   const engine::ItemView *ItemAt(int row) const;
   void TakeRows();
+  // The rows from `first` on are numbered by their place again, and the views told.
+  void Renumber(int first, int last);
 
+  // A row: its item, and the number (ID) it shows. A row keeps its number while it moves, and
+  // is numbered anew right after, as the views are told: what the views hold of a row is the
+  // row's until they hear that it changed.
+  struct Row {
+    engine::Serial serial;
+    int number;
+  };
   engine::Engine &engine_;
-  std::vector<engine::Serial> rows_;
+  std::vector<Row> rows_;
   mutable std::optional<engine::ItemView> last_;
   engine::Serial started_ = 0;
 };

@@ -23,7 +23,7 @@ namespace vidtrawl::media {
 // How streams are downloaded.
 struct StreamOptions {
   manifests::Quality quality;
-  int fragmentsAtOnce = 4;
+  int fragmentsAtOnce = 1;
 };
 
 // How far a stream's download has come.

@@ -20,7 +20,7 @@ using ProgressSink = std::function<void(std::uint64_t received, std::uint64_t an
 // and how often a transient failure is tried again (0: never).
 struct DownloadRules {
   int connections = 1;
-  int retries = 3;
+  int retries = 0;
 };
 
 // What every request of the program shares: the event loop and the curl
