@@ -3,6 +3,7 @@
 #include "base/AsciiCase.h"
 #include "net/HeaderBlock.h"
 #include "net/PageFetch.h"
+#include "net/RangeAnswer.h"
 #include "net/Validators.h"
 
 #include <algorithm>
@@ -74,12 +75,12 @@ CurlRequest::Sink FileTransfer::Open(std::string_view first) {
   ofPart_ = request_->Headers().Status() == 206;
   if (ofPart_) {
     // Only the rest of the very file the bytes on disk are of.
-    const std::optional<ContentRange> range = ReadContentRange(fields.contentRange);
-    const std::string validator = StrongValidator(fields);
-    const bool rest = range && range->first && *range->first == file_.Written() &&
-                      !validator.empty() && validator == file_.Version() &&
-                      (expected_.size == 0 || range->length == expected_.size);
-    if (!rest) {
+    const std::optional<ContentRange> range =
+        AskedPartOf(*request_, {file_.Written(), std::nullopt,
+                                expected_.size > 0 ? std::optional<std::uint64_t>(expected_.size)
+                                                   : std::nullopt,
+                                file_.Version()});
+    if (!range) {
       startOver_ = true;
       return {};
     }

@@ -2,6 +2,7 @@
 
 #include "net/HeaderBlock.h"
 #include "net/PageFetch.h"
+#include "net/RangeAnswer.h"
 #include "net/Validators.h"
 
 #include <algorithm>
@@ -111,10 +112,8 @@ CurlRequest::Sink SegmentedTransfer::Open(Connection &c, std::string_view first)
     return {};
   }
   // Only the part asked for of the very file the others are of.
-  const HeaderFields fields = ReadHeaderBlock(c.request->Headers().Block());
-  const std::optional<ContentRange> range = ReadContentRange(fields.contentRange);
-  if (c.request->Headers().Status() != 206 || !range || range->first != c.from ||
-      range->length != map_.Length() || StrongValidator(fields) != file_.Version()) {
+  if (!AskedPartOf(*c.request, {c.from, std::nullopt, map_.Length(),
+                                std::optional<std::string>(file_.Version())})) {
     fallBack_ = true;
     return {};
   }
