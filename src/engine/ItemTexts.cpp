@@ -42,6 +42,11 @@ std::optional<double> SecondsLeft(const ItemView &item) {
 }
 
 std::string StatusText(const ItemView &item) {
+  if (item.retryIn > 0 && base::IsActive(item.phase)) {
+    const std::string seconds = std::to_string(item.retryIn % 60);
+    return "Retry in " + std::to_string(item.retryIn / 60) + ":" +
+           (seconds.size() == 1 ? "0" : "") + seconds;
+  }
   switch (item.phase) {
   case Phase::Waiting:
     return "Waiting";

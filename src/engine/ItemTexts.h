@@ -13,7 +13,8 @@ namespace vidtrawl::engine {
 
 // "Waiting", "Link is not supported", "Preparing (N%)", "Preparing...",
 // "Start Downloading...", a percentage, "SIZE so far..", "Complete",
-// "ERROR", "Cancelled", "Paused".
+// "ERROR", "Cancelled", "Paused"; and "Retry in M:SS" while a step that
+// failed for now waits to be tried again.
 std::string StatusText(const ItemView &item);
 
 // A phase's short name, for lines of progress: "Waiting", "Not supported",

@@ -49,6 +49,7 @@ void ItemJob::Enter(base::Phase phase, std::string_view why,
 }
 
 bool ItemJob::Sample(RateMeter::Clock::time_point now) {
+  moved_ = moved_ || run_.retryAt.has_value(); // its wait counts down
   if (run_.reported) {
     rate_.Add(now, run_.progress.bytes);
     const double recent = rate_.Recent();
@@ -292,7 +293,8 @@ void ItemJob::Transfer() {
   transfer_.reset(); // what it holds (a stream's store) is free for the next
   transfer_ = StartTransfer(
       {host_.Session(), video_, *file_,
-       net::ExpectedFile{remote_.size.value_or(0), remote_.version}, host_.Streams(), requester_},
+       net::ExpectedFile{remote_.size.value_or(0), remote_.version, remote_.contentType},
+       host_.Streams(), requester_},
       [this](const TransferProgress &progress) {
         run_.progress = progress;
         run_.reported = true;
@@ -371,7 +373,10 @@ bool ItemJob::Retry(const base::Fault &fault) {
                                       std::to_string(wait->count()) + " s (try " +
                                       std::to_string(retries_.Failures() + 1) + ")");
   const base::Phase phase = Phase();
+  run_.retryAt = RateMeter::Clock::now() + *wait;
+  moved_ = true;
   retry_.Start(*wait, [this, phase] {
+    run_.retryAt.reset();
     if (phase == Phase::Resolving)
       Resolve();
     else if (phase == Phase::Asking)

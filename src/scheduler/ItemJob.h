@@ -33,6 +33,8 @@ struct ItemRun {
   bool reported = false;          // the transfer told its progress at least once
   double bytesPerSecond = 0;      // over the last few seconds
   double transferSeconds = 0;     // since the first bytes
+  // While a failed step waits to be tried again: when it will be.
+  std::optional<RateMeter::Clock::time_point> retryAt;
 };
 
 // One item's download as a job on the event loop: its page resolved, its file asked about, its

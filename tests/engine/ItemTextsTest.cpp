@@ -52,6 +52,8 @@ TEST(ItemText, EveryStateHasItsTexts) {
        "25|Waiting (Auto Detect)|????|http://site/page|"},
       {{.phase = Phase::Receiving, .started = true, .received = 1536},
        "1.5 KB so far..|Waiting (Auto Detect)|????|http://site/page|"},
+      {{.phase = Phase::Asking, .retryIn = 65},
+       "Retry in 1:05|Waiting (Auto Detect)|????|http://site/page|"},
       {{.phase = Phase::Complete}, "Complete|Waiting (Auto Detect)|????|http://site/page|"},
       {{.phase = Phase::Cancelled}, "Cancelled|Waiting (Auto Detect)|????|http://site/page|"},
       {failed(FaultKind::UnsupportedSite),

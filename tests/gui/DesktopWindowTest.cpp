@@ -566,7 +566,7 @@ TEST(DownloadListModel, QtsCheckerFindsNoFaultThroughAPassOfEdits) {
 // them; a name typed into the cell renames the item, or is refused; a header's click sorts the rows
 // on screen.
 TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
-  TestDesktop t;
+  TestDesktop t("[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nRetries=0\n");
   t.engine.Add(
       {"http://www.youtube.com/watch?v=1", "ftp://www.example.org/u", "http://www.putfile.com/3"});
   const QAbstractItemModel &model = *t.list.model();
