@@ -336,7 +336,7 @@ std::optional<base::Fault> PartialFile::Complete() {
   notes.Clear();
   struct stat info {};
   if (!source.empty() && ::fstat(fd_.Get(), &info) == 0)
-    CompletedFile::Mark(fd_.Get(), source, static_cast<std::uint64_t>(info.st_size));
+    CompletedFile::Mark(fd_.Get(), source, static_cast<std::uint64_t>(info.st_size), version_);
   if (!fd_.Close())
     return LocalFault("cannot close " + target_, errno);
   return std::nullopt;

@@ -55,12 +55,13 @@ bool ItemJob::Sample(RateMeter::Clock::time_point now) {
     const double recent = rate_.Recent();
     moved_ = moved_ || recent != run_.bytesPerSecond;
     run_.bytesPerSecond = recent;
-    run_.transferSeconds = rate_.Seconds();
   }
+  run_.transferSeconds = std::chrono::duration<double>(now - started_).count();
   return std::exchange(moved_, false);
 }
 
 void ItemJob::Start() {
+  started_ = RateMeter::Clock::now();
   const Item &item = Record();
   page_ = item.address;
   site_ = item.site;
@@ -218,7 +219,8 @@ bool ItemJob::FoundInFolder(const std::string &name) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(target, ec)))
       return false;
-    const std::optional<std::uint64_t> size = net::CompletedFile::From(target, video_.address);
+    const std::optional<std::uint64_t> size =
+        net::CompletedFile::From(target, video_.address, remote_.version);
     if (!size || (remote_.size && *remote_.size != *size))
       continue;
     Enter(Phase::Complete, "the folder holds it already as " + candidate, [&](Item &it) {
@@ -407,7 +409,8 @@ void ItemJob::Keep(Item &item) const {
   item.fragments = run_.progress.fragments;
   item.fragmentsStored = run_.progress.stored;
   item.bytesPerSecond = 0;
-  item.transferSeconds = rate_.Seconds();
+  // The whole of it, from the page to the last byte.
+  item.transferSeconds = std::chrono::duration<double>(RateMeter::Clock::now() - started_).count();
 }
 
 void ItemJob::End() {

@@ -5,6 +5,7 @@
 #include "net/ClientOptions.h"
 #include "support/EngineFixture.h"
 
+#include <atomic>
 #include <map>
 #include <set>
 #include <sstream>
@@ -422,15 +423,25 @@ TEST_F(DownloadPassTest, TransientFailuresAreTriedAgain) {
 // there and downloads nothing; a file of the name that changed since, or that another address
 // left, is no such file, and the download takes the next name.
 TEST_F(DownloadPassTest, AFileDownloadedBeforeIsNotDownloadedAgain) {
-  AddVideo("clip", "the video");
+  std::atomic<int> version = 1; // the server's ETag
+  Serve("/page/clip", "<param value=\"http://media.putfile.com/files/clip.flv\">");
+  ServeRequests("/files/clip.flv", [&](const std::string &request) {
+    return RawServer::Reply{
+        RawResponse("HTTP/1.1 200 OK",
+                    "ETag: \"e" + std::to_string(version.load()) + "\"\r\nContent-Length: 9\r\n",
+                    request.rfind("HEAD ", 0) == 0 ? "" : "the video")};
+  });
+  engine->Add({"http://www.putfile.com/page/clip"});
   RunPass();
   const std::string folder = engine->DownloadDir();
-  for (const char *change : {"", "changed", "other address"}) {
+  for (const char *change : {"", "changed", "other address", "new version"}) {
     SCOPED_TRACE(change);
     NewEngine();
     Configure([&](engine::Config &c) { c.downloadDir = folder; });
     if (std::string(change) == "changed")
       WriteFile(Saved("clip.flv"), "the video, edited");
+    if (std::string(change) == "new version")
+      version = 2;
     const std::size_t before = server.Requests().size();
     Serve("/elsewhere/clip.flv", "the other video");
     engine->Add({std::string(change) == "other address"
@@ -440,9 +451,8 @@ TEST_F(DownloadPassTest, AFileDownloadedBeforeIsNotDownloadedAgain) {
     EXPECT_EQ(Item(0).alreadyThere, *change == '\0');
     EXPECT_EQ(engine::FileNameText(Item(0)), *change == '\0' ? "clip.flv" : "clip (2).flv");
     // The page and the header request, then the file's request where it was not there.
-    EXPECT_EQ(server.Requests().size() - before, *change == '\0'                    ? 2u
-                                                 : std::string(change) == "changed" ? 3u
-                                                                                    : 2u);
+    EXPECT_EQ(server.Requests().size() - before,
+              *change == '\0' || std::string(change) == "other address" ? 2u : 3u);
     fs::remove(Saved("clip (2).flv"));
   }
 }
@@ -603,6 +613,17 @@ TEST_F(DownloadPassTest, RetryAndRemoveStartClean) {
   engine->StartPass();
   UntilReceiving(1);
   UntilReceiving(2);
+  // Retry leaves a running item as it is: no second job, no second request for its file.
+  const auto gets = [&] {
+    const std::vector<std::string> requests = server.Requests();
+    return std::count_if(requests.begin(), requests.end(), [](const std::string &request) {
+      return request.rfind("GET /a/clip.mp4", 0) == 0;
+    });
+  };
+  engine->Retry({Item(0).serial, Item(1).serial});
+  loop.RunOnce(50ms);
+  EXPECT_EQ(gets(), 1);
+  EXPECT_EQ(engine->RunningItems(), (std::vector<engine::Serial>{Item(1).serial, Item(2).serial}));
   engine->RequestStop();
   const auto part = [&](std::size_t index) {
     return Saved(Item(index).partName + engine::kPartialSuffix);

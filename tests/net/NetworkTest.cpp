@@ -51,14 +51,20 @@ bool IsHead(const std::string &request) {
 // says; "portal" redirects to a login page; "short" sends 1,000 bytes of each part, "tiny" 100,
 // "empty" none, "span" 1,000 under a range to the end; "gzip" sends the part gzipped; "416"
 // refuses every part as beyond a file of 8,000 bytes; "bare" sends parts without validators;
-// "weak" names its version by a weak ETag; "expired" answers a GET with JSON (an expired token),
-// "emptied" with an empty 200.
+// "weak" names its version by a weak ETag; "aged" by a Last-Modified date an hour before its
+// answers' Date, "dated" by one of the second of its Date (a file that may change within it, as
+// the server says nothing then); "expired" answers a GET with JSON (an expired token), "emptied"
+// with an empty 200.
 RawServer::Reply Resuming(const std::string &mode, const std::string &request) {
   const bool changed = mode.find("changed") != std::string::npos;
   const std::string body = Pattern(20000, changed ? 2 : 1), version = changed ? "v2" : "v1";
-  const std::string validators = mode == "bare"   ? ""
-                                 : mode == "weak" ? "ETag: W/\"v1\"\r\nLast-Modified: then\r\n"
-                                                  : "ETag: \"" + version + "\"\r\n";
+  const std::string date = "Date: Mon, 07 Dec 2026 10:00:00 GMT\r\n";
+  const std::string validators =
+      mode == "bare"    ? ""
+      : mode == "weak"  ? "ETag: W/\"v1\"\r\nLast-Modified: then\r\n"
+      : mode == "aged"  ? date + "Last-Modified: Mon, 07 Dec 2026 09:00:00 GMT\r\n"
+      : mode == "dated" ? date + "Last-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n"
+                        : "ETag: \"" + version + "\"\r\n";
   if (mode == "portal" && request.rfind("GET /r/portal ", 0) == 0)
     return {RawResponse("HTTP/1.1 302 Found", "Location: /login\r\n")};
   if ((mode == "expired" || mode == "emptied") && !IsHead(request))
@@ -66,7 +72,9 @@ RawServer::Reply Resuming(const std::string &mode, const std::string &request) {
                mode == "expired" ? "{\"error\":\"token expired\"}" : "")};
   const std::size_t at = request.find("\r\nRange: bytes=");
   const std::size_t from = at == std::string::npos ? 0 : std::stoul(request.substr(at + 15));
-  const bool honoured = request.find("\r\nIf-Range: \"" + version + "\"\r\n") != std::string::npos;
+  const bool honoured =
+      request.find("\r\nIf-Range: \"" + version + "\"\r\n") != std::string::npos ||
+      request.find("\r\nIf-Range: Mon, 07 Dec 2026") != std::string::npos;
   const bool part =
       from > 0 && mode != "whole" &&
       (honoured || mode.find("ignores") != std::string::npos || mode == "short" || mode == "bare");
@@ -379,6 +387,8 @@ TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
       {"short", true, "done 20000", "v1", 12},
       {"416", true, "done 20000", "v1", 2},
       {"bare", false, "done 20000", "v1", 2},
+      {"aged", true, "done 20000", "v1", 1},
+      {"dated", true, "done 20000", "v1", 2},
       {"tiny", true, "done 20000", "v1", 120},
       {"empty", false,
        Kind(FaultKind::HttpStatus) + "the server sent a part of 0 bytes for the range 8000-19999",
@@ -402,7 +412,9 @@ TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
     const std::string target = (dir / "out/v.mp4").string(), address = server.url("/r/" + c.mode);
     base::Outcome<PartialFile> first = PartialFile::Claim(target, address);
     first.Value().Write(v1.data(), 8000);
-    first.Value().SetVersion("\"v1\"");
+    first.Value().SetVersion(c.mode == "aged"    ? "Mon, 07 Dec 2026 09:00:00 GMT"
+                             : c.mode == "dated" ? "Mon, 07 Dec 2026 10:00:00 GMT"
+                                                 : "\"v1\"");
     first.Value().Abandon();
     const std::size_t before = server.Requests().size();
     base::Outcome<PartialFile> again = PartialFile::Claim(target, address);
