@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <regex>
@@ -38,6 +39,15 @@ protected:
       fs::create_directories(dir / "nginx" / "www");
       fs::create_directory_symlink(FixtureDir(name), dir / "nginx" / "www" / name);
     }
+    // A playlist and a manifest that come compressed, asked for or not.
+    const fs::path gz = dir / "nginx" / "www" / "gz";
+    fs::create_directories(gz);
+    testing::WriteFile(gz / "hls.m3u8",
+                       "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\n/hls-fmp4/index.m3u8\n");
+    std::string manifest = ReadFile(FixtureDir("dash") / "manifest.mpd");
+    manifest.insert(manifest.find('>', manifest.find("<MPD")) + 1, "<BaseURL>/dash/</BaseURL>");
+    testing::WriteFile(gz / "manifest.mpd", manifest);
+    ASSERT_EQ(std::system(("gzip -f '" + gz.string() + "'/*").c_str()), 0);
     nginx = std::make_unique<testing::Nginx>(
         dir / "nginx",
         "types { application/vnd.apple.mpegurl m3u8; video/mp2t ts; application/dash+xml mpd; "
@@ -46,7 +56,8 @@ protected:
             // A page whose video's address names no playlist: its answer's type says it is one.
             " location = /watch/harbour { default_type text/html; return 200 '<title>Harbour"
             "</title><video controls src=\"/api/stream?id=7\"></video>'; }"
-            " location = /api/stream { return 302 /hls-fmp4/index.m3u8; }");
+            " location = /api/stream { return 302 /hls-fmp4/index.m3u8; }"
+            " location /gz/ { gzip_static always; }");
   }
   std::string Address(const std::string &fixture) const {
     return fixture.starts_with("/")
@@ -81,6 +92,8 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
       {"dash-single", "720", {kSmallVideo}, "aac", "manifest.mp4"},
       {"dash-webm", "best", {kSmallVideo}, "opus", "manifest.mkv"},
       {"/watch/harbour", "best", {kSmallVideo}, "aac", "Harbour.mp4"},
+      {"/gz/hls.m3u8", "best", {kSmallVideo}, "aac", "hls.mp4"},
+      {"/gz/manifest.mpd", "best", {kLargeVideo}, "aac", "manifest.mp4"},
   };
   VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures();
