@@ -150,15 +150,17 @@ base::Outcome<DashManifest> ParseDashManifest(std::string_view text, std::string
 
 StreamPlan ChooseDashStreams(const DashManifest &manifest, const Quality &quality) {
   const Quality audioQuality = quality.rule == Quality::Rule::Worst ? quality : Quality{};
-  if (manifest.video.empty()) {
-    const DashRepresentation &audio = Pick(manifest.audio, audioQuality);
-    return MakeStreamPlan(audio.track, std::nullopt, audio.bandwidth);
-  }
-  const DashRepresentation &video = Pick(manifest.video, quality);
+  const auto trackOf = [](const DashRepresentation &representation) {
+    StreamTrack track = representation.track;
+    track.bitsPerSecond = representation.bandwidth;
+    return track;
+  };
+  if (manifest.video.empty())
+    return MakeStreamPlan(trackOf(Pick(manifest.audio, audioQuality)), std::nullopt);
+  StreamTrack video = trackOf(Pick(manifest.video, quality));
   if (manifest.audio.empty())
-    return MakeStreamPlan(video.track, std::nullopt, video.bandwidth);
-  const DashRepresentation &audio = Pick(manifest.audio, audioQuality);
-  return MakeStreamPlan(video.track, audio.track, video.bandwidth + audio.bandwidth);
+    return MakeStreamPlan(std::move(video), std::nullopt);
+  return MakeStreamPlan(std::move(video), trackOf(Pick(manifest.audio, audioQuality)));
 }
 
 } // namespace vidtrawl::manifests

@@ -49,7 +49,7 @@ base::Outcome<HlsMasterPlaylist> ParseHlsMasterPlaylist(std::string_view text,
 struct HlsChoice {
   std::string videoPlaylist;
   std::optional<std::string> audioPlaylist;
-  std::uint64_t bitsPerSecond = 0; // both together, for MakeStreamPlan's estimate
+  std::uint64_t bitsPerSecond = 0; // both together, for an estimate of their size
   int width = 0;
   int height = 0;
 };

@@ -47,25 +47,6 @@ std::string IdentityOf(const manifests::StreamPlan &plan) {
   return text;
 }
 
-// The bytes of the fragments when every one states its range.
-std::optional<std::uint64_t> ExactBytes(const manifests::StreamPlan &plan) {
-  std::uint64_t bytes = 0;
-  for (const manifests::StreamTrack *track : {&plan.video, plan.audio ? &*plan.audio : nullptr}) {
-    if (track == nullptr)
-      continue;
-    if (track->init && !track->init->range)
-      return std::nullopt;
-    for (const manifests::StreamFragment &fragment : track->fragments) {
-      if (!fragment.range || fragment.key) // a keyed one loses its padding
-        return std::nullopt;
-      bytes += fragment.range->length;
-    }
-    if (track->init)
-      bytes += track->init->range->length;
-  }
-  return bytes;
-}
-
 std::size_t PartsOf(const manifests::StreamTrack &track) {
   return track.fragments.size() + (track.init ? 1 : 0);
 }
@@ -93,12 +74,13 @@ StreamDownload::~StreamDownload() = default;
 
 void StreamDownload::Planned(manifests::StreamPlan plan) {
   plan_ = std::move(plan);
-  exactBytes_ = ExactBytes(plan_);
   // The store is named after the slot the item's partial file holds, whatever name the file
   // will have.
   const std::string &part = output_.Path();
   const std::string slot = part.substr(0, part.size() - std::strlen(net::PartialFile::kSuffix));
-  base::Outcome<FragmentStore> store = FragmentStore::Open(slot, address_, IdentityOf(plan_));
+  base::Outcome<FragmentStore> store =
+      FragmentStore::Open(slot, address_, IdentityOf(plan_),
+                          {PartsOf(plan_.video), plan_.audio ? PartsOf(*plan_.audio) : 0});
   if (store.Failed()) {
     Finish(store.Failure());
     return;
@@ -114,18 +96,13 @@ void StreamDownload::Report(const FragmentFetcher::Progress &progress) {
   shown_.bytes = progress.bytes;
   shown_.stored = progress.stored;
   shown_.parts = progress.parts;
-  // Exact when the ranges say it; else what the whole fragments weigh a second, for the whole
-  // stream; else what the playlist's bandwidth says.
-  if (exactBytes_)
-    shown_.estimate = *exactBytes_;
-  else if (progress.seconds > 0 && plan_.seconds > 0)
-    shown_.estimate = static_cast<std::uint64_t>(
-        std::llround(static_cast<double>(store_->Bytes()) / progress.seconds * plan_.seconds));
+  shown_.exact = progress.exact;
+  shown_.estimate = progress.total;
+  // While a fragment remains, so do bytes: never "all in" before they are.
+  if (progress.stored < progress.parts)
+    shown_.estimate = std::max(shown_.estimate, shown_.bytes + 1);
   else
-    shown_.estimate = plan_.estimatedBytes.value_or(0);
-  if (progress.stored == progress.parts)
     shown_.estimate = shown_.bytes;
-  shown_.estimate = std::max(shown_.estimate, shown_.bytes);
   if (progress_)
     progress_(shown_);
 }

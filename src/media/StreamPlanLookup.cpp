@@ -46,7 +46,7 @@ void StreamPlanLookup::Read(const net::Page &playlist) {
   if (track.Failed())
     Finish(track.Failure());
   else
-    Finish(manifests::MakeStreamPlan(std::move(track.Value()), std::nullopt, 0));
+    Finish(manifests::MakeStreamPlan(std::move(track.Value()), std::nullopt));
 }
 
 void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
@@ -66,6 +66,7 @@ void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
     if (playlists[index] == nullptr)
       continue;
     ++awaited_;
+    addresses_[index] = *playlists[index];
     media_[index] = std::make_unique<net::PageFetch>(
         session_, *playlists[index], nullptr,
         [this, index](base::Outcome<net::Page> page) { MediaPlaylist(index, std::move(page)); },
@@ -75,7 +76,10 @@ void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
 
 void StreamPlanLookup::MediaPlaylist(std::size_t index, base::Outcome<net::Page> page) {
   if (page.Failed()) {
-    Finish(page.Failure());
+    base::Fault fault = page.Failure();
+    fault.detail += std::string(index == 0 ? " (variant playlist " : " (audio playlist ") +
+                    addresses_[index].substr(0, 200) + ")";
+    Finish(std::move(fault));
     return;
   }
   base::Outcome<manifests::StreamTrack> track =
@@ -87,9 +91,11 @@ void StreamPlanLookup::MediaPlaylist(std::size_t index, base::Outcome<net::Page>
   tracks_[index] = std::move(track.Value());
   if (--awaited_ > 0)
     return;
+  // The variant's rate is its audio's too: the video's estimate is the larger for it until
+  // fragments tell their own.
+  tracks_[0]->bitsPerSecond = bitsPerSecond_;
   Finish(manifests::MakeStreamPlan(std::move(*tracks_[0]),
-                                   separateAudio_ ? std::move(tracks_[1]) : std::nullopt,
-                                   bitsPerSecond_));
+                                   separateAudio_ ? std::move(tracks_[1]) : std::nullopt));
 }
 
 void StreamPlanLookup::Finish(base::Outcome<manifests::StreamPlan> outcome) {

@@ -43,6 +43,7 @@ private:
   std::unique_ptr<net::PageFetch> fetch_;
   std::unique_ptr<net::PageFetch> media_[2];
   std::optional<manifests::StreamTrack> tracks_[2];
+  std::string addresses_[2];
   std::size_t awaited_ = 0;
   std::uint64_t bitsPerSecond_ = 0;
   bool separateAudio_ = false;

@@ -16,9 +16,13 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <tuple>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace vidtrawl::media {
 namespace {
@@ -34,8 +38,9 @@ fs::path FixtureDir(const char *name) {
 class StreamsTest : public testing::EngineFixture {
 protected:
   void ServeFixtures(const std::string &directives = {}) {
-    for (const char *name : {"hls-variants", "hls-fmp4", "hls-aes", "hls-audio", "hls-byterange",
-                             "hls-discontinuity", "hls-live", "dash", "dash-single", "dash-webm"}) {
+    for (const char *name :
+         {"hls-variants", "hls-fmp4", "hls-aes", "hls-audio", "hls-byterange", "hls-discontinuity",
+          "hls-live", "dash", "dash-single", "dash-webm", "dash-ondemand"}) {
       fs::create_directories(dir / "nginx" / "www");
       fs::create_directory_symlink(FixtureDir(name), dir / "nginx" / "www" / name);
     }
@@ -131,38 +136,54 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
   EXPECT_TRUE(fs::is_empty(engine->DownloadDir()));
 }
 
-// A stopped stream keeps its whole fragments, and its next download fetches only the others.
-TEST_F(StreamsTest, AStoppedStreamGoesOnFromTheFragmentsItHas) {
+// A stopped stream keeps what arrived: its next download fetches no whole fragment again, and
+// of a fragment the stop cut (an HLS segment, a DASH representation's one file) only the rest.
+TEST_F(StreamsTest, AStoppedStreamGoesOnFromWhereItStopped) {
   VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures("limit_rate 100k;");
-  Configure([&](engine::Config &c) { c.fragments = 2; });
-  engine->Add({Address("hls-variants")});
-  engine->StartPass();
-  ASSERT_TRUE(RunUntil([&] { return Item(0).fragmentsStored >= 2; }));
-  engine->RequestStop();
-  ASSERT_EQ(Item(0).phase, engine::Phase::Cancelled);
-  const fs::path store = Saved("master.mp4.segments" + std::string(engine::kPartialSuffix));
-  EXPECT_TRUE(fs::exists(store));
-  EXPECT_EQ(RunPass().completed, 1) << Items();
-  EXPECT_EQ(testing::VideoFrameHashes(Downloaded(0)),
-            testing::LavfiFrameHashes(testing::kLargeVideo));
-  EXPECT_FALSE(fs::exists(store));
+  for (const auto &[fixture, name, source] :
+       {std::tuple{"hls-variants", "master.mp4", testing::kLargeVideo}}) {
+    SCOPED_TRACE(fixture);
+    NewEngine();
+    Configure([&](engine::Config &c) { c.fragments = 2; });
+    engine->Add({Address(fixture)});
+    engine->StartPass();
+    ASSERT_TRUE(RunUntil([&] { return Item(0).received >= 60000; }));
+    engine->RequestStop();
+    ASSERT_EQ(Item(0).phase, engine::Phase::Cancelled);
+    const fs::path store = Saved(name + std::string(".segments") + engine::kPartialSuffix);
+    EXPECT_TRUE(fs::exists(store));
+    EXPECT_EQ(RunPass().completed, 1) << Items();
+    EXPECT_EQ(testing::VideoFrameHashes(Downloaded(0)), testing::LavfiFrameHashes(source));
+    EXPECT_FALSE(fs::exists(store));
+    EXPECT_FALSE(fs::exists(store.string() + ".fragments"));
 
-  // Each segment was sent whole once: a second request is only for one cut by the stop.
-  std::map<std::string, int> whole;
-  int requests = 0;
-  const std::string log = nginx->AccessLog();
-  const std::regex line("\"GET /hls-variants/(\\S+\\.ts) HTTP/1.1\" 200 (\\d+)");
-  for (std::sregex_iterator at(log.begin(), log.end(), line), end; at != end; ++at) {
-    ++requests;
-    const std::string name = (*at)[1];
-    if (std::stoull((*at)[2]) == fs::file_size(FixtureDir("hls-variants") / name))
-      ++whole[name];
+    // Each file was sent whole once, or cut and then its rest from where the bytes ended.
+    std::map<std::string, std::vector<std::tuple<int, std::uint64_t, std::uint64_t>>> answers;
+    const std::string log = nginx->AccessLog();
+    const std::regex line("\"GET /" + std::string(fixture) +
+                          "/(\\S+\\.(?:ts|mp4)) HTTP/1.1\" (\\d+) (\\d+) \"(?:bytes=(\\d+)-)?");
+    for (std::sregex_iterator at(log.begin(), log.end(), line), end; at != end; ++at)
+      answers[(*at)[1]].emplace_back(std::stoi((*at)[2]), std::stoull((*at)[3]),
+                                     (*at)[4].matched ? std::stoull((*at)[4]) : 0);
+    int rests = 0;
+    for (const auto &[file, sent] : answers) {
+      SCOPED_TRACE(file);
+      const std::uint64_t size = fs::file_size(FixtureDir(fixture) / file);
+      const auto [status, bytes, from] = sent.back();
+      ASSERT_LE(sent.size(), 2u);
+      if (sent.size() == 2) {
+        ++rests;
+        EXPECT_EQ(std::get<0>(sent[0]), 200);
+        EXPECT_LT(std::get<1>(sent[0]), size);
+        EXPECT_EQ(status, 206);
+        EXPECT_GT(from, 0u);
+        EXPECT_LE(from, std::get<1>(sent[0]));
+      }
+      EXPECT_EQ(from + bytes, size);
+    }
+    EXPECT_GT(rests, 0) << log;
   }
-  ASSERT_FALSE(whole.empty());
-  for (const auto &[name, count] : whole)
-    EXPECT_EQ(count, 1) << name;
-  EXPECT_LT(requests, 2 * static_cast<int>(whole.size())) << log;
 }
 
 // Hostile and failing answers to a stream's requests: each ends with its reason, or with the
@@ -199,9 +220,10 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
   const Case cases[] = {
       {"a login page", segments(""),
        [&](int) { return sent("HTTP/1.1 200 OK", "<html>Sign in", "Content-Type: text/html\r\n"); },
-       3, "ERROR", "the server sent a web page, not a video"},
+       3, "ERROR",
+       "the server sent a web page, not a video (segment http://cdn.example.net/s/1.ts)"},
       {"no such segment", segments(""), [&](int) { return sent("HTTP/1.1 404 Not Found", ""); }, 3,
-       "ERROR", "the server answered 404"},
+       "ERROR", "the server answered 404 (segment http://cdn.example.net/s/1.ts)"},
       {"cut short, then whole", segments(""),
        [&](int request) {
          Reply reply = sent("HTTP/1.1 200 OK", whole);
@@ -217,12 +239,13 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
        },
        2, "Complete", ""},
       {"busy for longer than its tries", segments(""),
-       [&](int) { return sent("HTTP/1.1 503 Busy", ""); }, 1, "ERROR", "the server answered 503"},
+       [&](int) { return sent("HTTP/1.1 503 Busy", ""); }, 1, "ERROR",
+       "the server answered 503 (segment http://cdn.example.net/s/1.ts)"},
       {"a key that is no key", segments("#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n"),
        [&](int) { return sent("HTTP/1.1 200 OK", whole); }, 3, "ERROR",
        "the key at http://cdn.example.net/s/k is not 16 bytes"},
       {"a key not there", segments("#EXT-X-KEY:METHOD=AES-128,URI=\"gone\"\n"), nullptr, 3, "ERROR",
-       "the server answered 404"},
+       "the server answered 404 (key http://cdn.example.net/s/gone)"},
       {"a key that does not open them",
        playlist + "#EXT-X-KEY:METHOD=AES-128,URI=\"k16\"\n#EXTINF:1,\n1.ts\n#EXT-X-ENDLIST\n",
        [&](int) { return sent("HTTP/1.1 200 OK", ReadFile(FixtureDir("hls-aes") / "index7.ts")); },
@@ -235,7 +258,9 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
                      "Content-Range: bytes 0-" + std::to_string(whole.size() - 1) + "/" +
                          std::to_string(padded.size()) + "\r\n");
        },
-       3, "ERROR", "the server sent another part of a segment than was asked for"},
+       3, "ERROR",
+       "the server sent another part of a segment than was asked for (segment "
+       "http://cdn.example.net/s/1.ts)"},
       {"a range cut short", segments("", range),
        [&](int) {
          return Reply{testing::RawResponse("HTTP/1.1 206 Partial Content",
@@ -243,20 +268,23 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
                                                std::to_string(999 + whole.size()) + "/*\r\n",
                                            whole.substr(0, 4000))};
        },
-       0, "ERROR", "a segment ended after 4000 of its " + size + " bytes"},
+       0, "ERROR",
+       "a segment ended after 4000 of its " + size +
+           " bytes (segment http://cdn.example.net/s/1.ts)"},
       {"segments that are no media", playlist + "#EXTINF:1,\n1.ts\n#EXT-X-ENDLIST\n",
        [&](int) { return sent("HTTP/1.1 200 OK", testing::Pattern(100000)); }, 0, "ERROR",
        "the received video cannot be read (Invalid data found when processing input)"},
       {"no playlist", "<html>Not here</html>", nullptr, 3, "ERROR",
        "the address gives no HLS playlist"},
       {"a variant not there", master + "gone.m3u8\n", nullptr, 0, "ERROR",
-       "the server answered 404"},
+       "the server answered 404 (variant playlist http://cdn.example.net/s/gone.m3u8)"},
       {"a variant that is no playlist", master + "k\n", nullptr, 0, "ERROR",
        "the address gives no HLS playlist"},
-      {"a variant and its audio not there",
+      {"a variant's audio not there",
        "#EXTM3U\n#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"a\",NAME=\"x\",DEFAULT=YES,URI=\"gone\"\n" +
-           master + "gone.m3u8\n",
-       nullptr, 0, "ERROR", "the server answered 404"},
+           master + "v.m3u8\n",
+       nullptr, 0, "ERROR",
+       "the server answered 404 (audio playlist http://cdn.example.net/s/gone)"},
   };
   const std::vector<std::string> frames = testing::LavfiFrameHashes(testing::kSmallVideo);
   for (const Case &row : cases) {
@@ -266,6 +294,7 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
     Serve("/s/index.m3u8", row.playlist);
     Serve("/s/k", "fifteen bytes!!");
     Serve("/s/k16", "fedcba9876543210");
+    Serve("/s/v.m3u8", segments(""));
     for (int i : {0, 2, 3})
       Serve("/s/" + std::to_string(i) + ".ts",
             ReadFile(source / ("v0_" + std::to_string(i) + ".ts")));
@@ -278,7 +307,7 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
     EXPECT_EQ(engine::ReasonText(Item(0)), row.reason);
     std::error_code none; // a file is there complete, with the source's frames, or none is
     for (const fs::directory_entry &entry : fs::directory_iterator(engine->DownloadDir(), none))
-      if (!entry.path().string().ends_with(engine::kPartialSuffix)) {
+      if (entry.path().string().find(engine::kPartialSuffix) == std::string::npos) {
         EXPECT_STREQ(row.status, "Complete") << entry.path();
         EXPECT_EQ(testing::VideoFrameHashes(entry.path()), frames);
       }
@@ -314,53 +343,84 @@ TEST_F(StreamsTest, AFullDiskKeepsTheFragmentsTakenBefore) {
             testing::LavfiFrameHashes(testing::kSmallVideo));
 }
 
-// A store keeps which fragment lies where, in the stream's order whatever order they came in;
-// a later run takes up its fragments, and not those of another plan or a damaged table.
+// A store keeps which fragment lies where, in the stream's order whatever order they came in,
+// and how far one cut short came; a later run takes them up after a kill too, and not those of
+// another plan, nor notes that are damaged or not its file's.
 TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
   using Track = FragmentStore::Track;
   testing::TempDir dir;
   const std::string target = (dir / "clip.mp4").string(), source = "http://cdn.example.net/a.m3u8";
-  {
-    base::Outcome<FragmentStore> store = FragmentStore::Open(target, source, "plan 1");
-    ASSERT_TRUE(store.Done());
-    FragmentStore &fragments = store.Value();
-    // Parts 2, 0 and 1 of the video arrive in that order, 3 and 0 of the audio.
+  const std::string notes = target + ".segments" + net::PartialFile::kSuffix + ".fragments";
+  const auto open = [&](const std::string &plan) {
+    return FragmentStore::Open(target, source, plan, {4, 4});
+  };
+  if (const pid_t child = ::fork(); child == 0) { // killed before it could end its work
+    base::Outcome<FragmentStore> store = open("plan 1");
+    // Parts 2, 0 and 1 of the video arrive in that order, 3 and 0 of the audio; 3 is cut.
     for (const auto &[track, part, text] : {std::tuple{Track::Video, 2, "cc"},
                                             {Track::Video, 0, "a"},
                                             {Track::Audio, 3, "Z"},
                                             {Track::Video, 1, "bbb"},
-                                            {Track::Audio, 0, "W"}}) {
-      const std::uint64_t at = fragments.Reserve(std::strlen(text));
-      ASSERT_TRUE(fragments.Write(at, text, std::strlen(text)));
-      fragments.Stored(track, static_cast<std::size_t>(part), at, std::strlen(text));
+                                            {Track::Audio, 0, "W"},
+                                            {Track::Video, 3, "dd"}}) {
+      const bool cut = track == Track::Video && part == 3;
+      const std::uint64_t at = store.Value().Reserve(std::strlen(text) + cut * 2);
+      store.Value().Write(at, text, std::strlen(text));
+      if (cut)
+        store.Value().NoteCut(track, 3, {at, 4, 2, "\"e 1\""});
+      else
+        store.Value().Stored(track, static_cast<std::size_t>(part), at, std::strlen(text));
     }
-    EXPECT_EQ(fragments.Source(Track::Video, 3).spans,
-              (std::vector<FileSpan>{{2, 1}, {4, 3}, {0, 2}}));
-    EXPECT_EQ(fragments.Bytes(), 8u);
+    ::_exit(0);
+  } else {
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
   }
-  const auto has = [&](const std::string &plan) {
-    base::Outcome<FragmentStore> store = FragmentStore::Open(target, source, plan);
+  const auto has = [&](base::Outcome<FragmentStore> &store) {
     std::string parts;
     for (Track track : {Track::Video, Track::Audio})
       for (std::size_t part = 0; part < 4; ++part)
         parts += store.Value().Has(track, part) ? '1' : '0';
     return parts;
   };
-  EXPECT_EQ(has("plan 1"), "11101001");
-  EXPECT_EQ(has("plan 2"), "00000000"); // the file emptied for the new plan, and gone with it
-  EXPECT_FALSE(fs::exists(target + ".segments" + net::PartialFile::kSuffix));
-
-  // A table of runs outside the file, over each other's parts, or of no form keeps what holds.
   {
-    base::Outcome<net::PartialFile> file =
-        net::PartialFile::Claim(target + FragmentStore::kSuffix, source);
-    ASSERT_TRUE(file.Done());
-    file.Value().SetVersion("plan 3");
-    ASSERT_TRUE(file.Value().WriteAt(0, "0123456789", 10));
-    file.Value().SetSegments("v 0 2 0 4\nv 1 1 4 2\na 0 1 8 9\nx 3 1 0 1\nv 3 0 0 1\n"
-                             "a 2 1 9 1\nv 99999999999999999999 1 0 1\n");
+    base::Outcome<FragmentStore> store = open("plan 1");
+    ASSERT_TRUE(store.Done());
+    EXPECT_EQ(has(store), "11101001");
+    EXPECT_EQ(store.Value().Source(Track::Video, 3).spans,
+              (std::vector<FileSpan>{{2, 1}, {4, 3}, {0, 2}}));
+    EXPECT_EQ(store.Value().Bytes(), 8u);
+    EXPECT_EQ(store.Value().CutShort(Track::Video, 3), (FragmentStore::Cut{8, 4, 2, "\"e 1\""}));
+    EXPECT_EQ(store.Value().Reserve(1), 12u); // after the cut's room
   }
-  EXPECT_EQ(has("plan 3"), "11000010");
+  {
+    base::Outcome<FragmentStore> other = open("plan 2");
+    EXPECT_EQ(has(other), "00000000");
+  } // the file emptied for the new plan, and gone with its notes
+  EXPECT_FALSE(fs::exists(target + ".segments" + net::PartialFile::kSuffix));
+  EXPECT_FALSE(fs::exists(notes));
+
+  // Lines of no form, outside the file, over parts noted before or of parts the plan has not,
+  // and a line a kill cut off, are left out; the rest holds.
+  {
+    base::Outcome<FragmentStore> store = open("plan 3");
+    ASSERT_TRUE(store.Value().Write(0, "0123456789", 10));
+  }
+  std::ofstream(notes, std::ios::app) << "s v 0 0 4\ns v 0 4 2\ns a 1 8 3\nx v 2 0 1\ns v 4 0 1\n"
+                                         "s a 2 9 1\ns v 99999999999999999999 0 1\nc a 3 0 4 5 x\n"
+                                         "s v 3 0 1";
+  {
+    base::Outcome<FragmentStore> store = open("plan 3");
+    EXPECT_EQ(has(store), "10000010");
+    EXPECT_FALSE(store.Value().CutShort(Track::Audio, 3));
+    store.Value().Stored(Track::Video, 1, 0, 1);
+  }
+  EXPECT_EQ(has(*std::make_unique<base::Outcome<FragmentStore>>(open("plan 3"))), "11000010");
+  // Notes that speak for another file are not taken for this one's.
+  std::string text = ReadFile(notes);
+  text.replace(text.find(' ', 21), text.find(' ', text.find(' ', 21) + 1) - text.find(' ', 21),
+               " 0:0");
+  testing::WriteFile(notes, text);
+  EXPECT_EQ(has(*std::make_unique<base::Outcome<FragmentStore>>(open("plan 3"))), "00000000");
 }
 
 // A separate audio track is joined whole beside the video whether it ends first or last, and

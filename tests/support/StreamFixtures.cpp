@@ -22,6 +22,36 @@ const std::string kHls = " -f hls -hls_time 1 -hls_playlist_type vod";
 const std::string kSmall = Lavfi(kSmallVideo);
 const std::string kSmallWithTone = kSmall + kTone + kLossless;
 
+// One file a representation, fragmented MP4 (SegmentBase): a clear video set beside one
+// protected by DRM, and audio sets of two languages in the main role beside a commentary.
+const std::string kFragmented = " -movflags +frag_keyframe+empty_moov+default_base_moof ";
+const std::string kOnDemand =
+    Ffmpeg(kSmall + " -c:v libx264 -qp 0 -g 10 -pix_fmt yuv420p" + kFragmented + "video.mp4") +
+    " && for a in de:440:64k en:660:96k commentary:880:128k; do IFS=: read n f b <<E\n$a\nE\n " +
+    Ffmpeg(Lavfi("sine=f=$f:d=4") + " -c:a aac -b:a $b" + kFragmented + "$n.mp4") +
+    " || exit 1; done && cat > manifest.mpd <<'E'\n"
+    "<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\" type=\"static\" "
+    "mediaPresentationDuration=\"PT4S\"><Period>\n"
+    "<AdaptationSet contentType=\"video\"><ContentProtection "
+    "schemeIdUri=\"urn:uuid:edef8ba9-79d6-4ace-a3c8-27dcd51d21ed\"/><Representation id=\"hd\" "
+    "bandwidth=\"9000000\" width=\"1920\" height=\"1080\"><BaseURL>hd.mp4</BaseURL>"
+    "<SegmentBase/></Representation></AdaptationSet>\n"
+    "<AdaptationSet contentType=\"video\"><Representation id=\"v\" bandwidth=\"400000\" "
+    "width=\"320\" height=\"180\"><BaseURL>video.mp4</BaseURL><SegmentBase/></Representation>"
+    "</AdaptationSet>\n"
+    "<AdaptationSet contentType=\"audio\" lang=\"en\"><Role "
+    "schemeIdUri=\"urn:mpeg:dash:role:2011\" "
+    "value=\"commentary\"/><Representation id=\"c\" bandwidth=\"128000\"><BaseURL>commentary.mp4"
+    "</BaseURL></Representation></AdaptationSet>\n"
+    "<AdaptationSet contentType=\"audio\" lang=\"de\"><Role "
+    "schemeIdUri=\"urn:mpeg:dash:role:2011\" "
+    "value=\"main\"/><Representation id=\"de\" bandwidth=\"64000\"><BaseURL>de.mp4</BaseURL>"
+    "</Representation></AdaptationSet>\n"
+    "<AdaptationSet contentType=\"audio\" lang=\"en-GB\"><Role "
+    "schemeIdUri=\"urn:mpeg:dash:role:2011\" value=\"main\"/><Representation id=\"en\" "
+    "bandwidth=\"96000\"><BaseURL>en.mp4</BaseURL></Representation></AdaptationSet>\n"
+    "</Period></MPD>\nE\n";
+
 const std::vector<StreamFixture> &Fixtures() {
   static const std::vector<StreamFixture> fixtures{
       {"hls-variants", "master.m3u8",
@@ -66,6 +96,7 @@ const std::vector<StreamFixture> &Fixtures() {
        Ffmpeg(kSmall + kTone +
               " -c:v libvpx-vp9 -lossless 1 -g 10 -deadline realtime -cpu-used 8 -c:a libopus -f "
               "dash -dash_segment_type webm -seg_duration 1 -use_timeline 0 manifest.mpd")},
+      {"dash-ondemand", "manifest.mpd", kOnDemand},
   };
   return fixtures;
 }

@@ -27,7 +27,9 @@ inline constexpr const char *kSecondPiece = "smptebars=s=320x180:r=10:d=2";
 // alternate audio rendition), hls-byterange (one fMP4 file, offsets after the first left out),
 // hls-discontinuity (two recordings), hls-live, dash (two video qualities and audio,
 // SegmentTimeline), dash-single (SegmentList of byte ranges), dash-webm (VP9 and Opus, numbered
-// segments).
+// segments), dash-ondemand (a file a representation: the small video, a video set protected by
+// DRM, audio sets of de.mp4 and en.mp4 in the main role and commentary.mp4, each a tone of its
+// own).
 const StreamFixture &FindStreamFixture(std::string_view name);
 
 // The fixture's folder, made on first use in a test run and kept until its end (ctest's
