@@ -1,5 +1,7 @@
 #include "media/StreamDownload.h"
 
+#include "media/UserLanguage.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -60,14 +62,15 @@ StreamDownload::StreamDownload(net::Session &session, std::string address,
     : session_(session), address_(std::move(address)), output_(output), options_(options),
       requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
       step_(session.Loop()) {
-  lookup_ =
-      std::make_unique<StreamPlanLookup>(session_, address_, protocol, options_.quality, requester_,
-                                         [this](base::Outcome<manifests::StreamPlan> plan) {
-                                           if (plan.Failed())
-                                             Finish(plan.Failure());
-                                           else
-                                             Planned(std::move(plan.Value()));
-                                         });
+  lookup_ = std::make_unique<StreamPlanLookup>(
+      session_, address_, protocol, options_.quality,
+      options_.language.empty() ? UserLanguage() : options_.language, requester_,
+      [this](base::Outcome<manifests::StreamPlan> plan) {
+        if (plan.Failed())
+          Finish(plan.Failure());
+        else
+          Planned(std::move(plan.Value()));
+      });
 }
 
 StreamDownload::~StreamDownload() = default;

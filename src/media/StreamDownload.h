@@ -24,6 +24,9 @@ namespace vidtrawl::media {
 struct StreamOptions {
   manifests::Quality quality;
   int fragmentsAtOnce = 1;
+  // The audio's language where a manifest offers several (BCP 47: the page's); empty: the
+  // user's (UserLanguage).
+  std::string language = {};
 };
 
 // How far a stream's download has come: the bytes as they arrive, and what they will come to,

@@ -142,7 +142,8 @@ TEST_F(StreamsTest, AStoppedStreamGoesOnFromWhereItStopped) {
   VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures("limit_rate 100k;");
   for (const auto &[fixture, name, source] :
-       {std::tuple{"hls-variants", "master.mp4", testing::kLargeVideo}}) {
+       {std::tuple{"hls-variants", "master.mp4", testing::kLargeVideo},
+        {"dash-ondemand", "manifest.mp4", testing::kSmallVideo}}) {
     SCOPED_TRACE(fixture);
     NewEngine();
     Configure([&](engine::Config &c) { c.fragments = 2; });
@@ -186,6 +187,34 @@ TEST_F(StreamsTest, AStoppedStreamGoesOnFromWhereItStopped) {
   }
 }
 
+// A manifest's clear sets are chosen as if the protected one were not there, and its audio by
+// its role, then the user's language, then its bandwidth: the language stays under any quality.
+TEST_F(StreamsTest, TheAudioFollowsTheRoleAndTheUsersLanguage) {
+  ServeFixtures();
+  ::unsetenv("LANGUAGE");
+  const std::tuple<const char *, const char *, const char *> cases[] = {
+      {"en_GB.UTF-8", "best", "en.mp4"},
+      {"en_GB.UTF-8", "worst", "en.mp4"},
+      {"de_DE.UTF-8", "best", "de.mp4"},
+      {"C", "worst", "de.mp4"},
+  };
+  std::map<std::string, std::vector<std::string>> sources; // each audio file's frames
+  for (const auto &[locale, quality, audio] : cases) {
+    SCOPED_TRACE(std::string(locale) + " " + quality);
+    ::setenv("LC_ALL", locale, 1);
+    NewEngine();
+    ASSERT_TRUE(Configure([&](engine::Config &c) { c.preferredQuality = quality; }));
+    engine->Add({Address("dash-ondemand")});
+    // The protected video's file is not there: only the clear one's download completes.
+    ASSERT_EQ(RunPass().completed, 1) << Items();
+    auto &expected = sources[audio];
+    if (expected.empty())
+      expected = testing::AudioFrameHashes(FixtureDir("dash-ondemand") / audio);
+    EXPECT_EQ(testing::AudioFrameHashes(Downloaded(0)), expected);
+  }
+  ::unsetenv("LC_ALL");
+}
+
 // Hostile and failing answers to a stream's requests: each ends with its reason, or with the
 // file when a try again brings it.
 TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
@@ -205,6 +234,7 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
     int retries;
     const char *status;
     std::string reason;
+    bool gap = false; // 1.ts is left out of the file
   };
   using Reply = testing::RawServer::Reply;
   const std::string whole = ReadFile(source / "v0_1.ts"), size = std::to_string(whole.size());
@@ -238,6 +268,8 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
                             : sent("HTTP/1.1 200 OK", whole);
        },
        2, "Complete", ""},
+      {"a gap", segments("", "#EXT-X-GAP\n"),
+       [&](int) { return sent("HTTP/1.1 404 Not Found", ""); }, 0, "Complete", "", true},
       {"busy for longer than its tries", segments(""),
        [&](int) { return sent("HTTP/1.1 503 Busy", ""); }, 1, "ERROR",
        "the server answered 503 (segment http://cdn.example.net/s/1.ts)"},
@@ -309,7 +341,10 @@ TEST_F(StreamsTest, EachFailingAnswerSaysWhy) {
     for (const fs::directory_entry &entry : fs::directory_iterator(engine->DownloadDir(), none))
       if (entry.path().string().find(engine::kPartialSuffix) == std::string::npos) {
         EXPECT_STREQ(row.status, "Complete") << entry.path();
-        EXPECT_EQ(testing::VideoFrameHashes(entry.path()), frames);
+        std::vector<std::string> expected = frames;
+        if (row.gap)
+          expected.erase(expected.begin() + 10, expected.begin() + 20);
+        EXPECT_EQ(testing::VideoFrameHashes(entry.path()), expected);
       }
   }
 }
