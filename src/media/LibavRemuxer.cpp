@@ -9,6 +9,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
 }
+#include <unicode/uloc.h>
 
 #include <algorithm>
 #include <array>
@@ -93,6 +94,29 @@ base::Outcome<OpenedInput> OpenInput(const TrackSource &source, const char *what
   if ((error = avformat_find_stream_info(context, nullptr)) < 0)
     return RemuxFault(unreadable, error);
   return opened;
+}
+
+// The input's codec tag where the output's container takes it for the same codec (HEVC's hvc1,
+// which Apple's players ask for, not the hev1 the muxer would choose), else the container's own.
+unsigned OutputTag(const AVOutputFormat &format, const AVCodecParameters &in) {
+  unsigned own = 0;
+  if (in.codec_tag == 0 || (format.codec_tag != nullptr &&
+                            av_codec_get_id(format.codec_tag, in.codec_tag) != in.codec_id &&
+                            av_codec_get_tag2(format.codec_tag, in.codec_id, &own)))
+    return 0;
+  return in.codec_tag;
+}
+
+// A stream's language as ISO 639-2 (what MP4 and Matroska keep): its container's, else the
+// playlist's tag converted (ICU knows every language's three letters); empty when neither says.
+std::string LanguageOf(const AVStream &stream, const std::string &playlist) {
+  if (const AVDictionaryEntry *own = av_dict_get(stream.metadata, "language", nullptr, 0);
+      own != nullptr && std::strlen(own->value) == 3 && std::strcmp(own->value, "und") != 0)
+    return own->value;
+  if (playlist.empty() || playlist.size() > 64)
+    return {};
+  const char *letters = uloc_getISO3Language(playlist.c_str());
+  return letters != nullptr && std::strlen(letters) == 3 ? letters : std::string();
 }
 
 int BestStream(AVFormatContext *context, AVMediaType type) {
@@ -203,8 +227,12 @@ base::Outcome<std::unique_ptr<Remuxer>> OpenLibav(const TrackSource &video,
     if (track.out == nullptr ||
         (error = avcodec_parameters_copy(track.out->codecpar, track.in->codecpar)) < 0)
       return RemuxFault("the joined file cannot be made", error);
-    track.out->codecpar->codec_tag = 0; // the tag of the input's container may not be this one's
+    track.out->codecpar->codec_tag = OutputTag(*context->oformat, *track.in->codecpar);
     track.out->time_base = track.in->time_base;
+    const std::string language =
+        LanguageOf(*track.in, (track.input == 0 ? video : *audio).language);
+    if (!language.empty())
+      av_dict_set(&track.out->metadata, "language", language.c_str(), 0);
   }
   if ((error = avio_open(&context->pb, url.c_str(), AVIO_FLAG_WRITE)) < 0)
     return RemuxFault("the joined file cannot be made", error);

@@ -121,10 +121,13 @@ void StreamDownload::Fetched(std::optional<base::Fault> fault) {
 
 void StreamDownload::Join() {
   std::optional<TrackSource> audio;
-  if (plan_.audio)
+  if (plan_.audio) {
     audio = store_->Source(FragmentStore::Track::Audio, PartsOf(*plan_.audio));
-  base::Outcome<std::unique_ptr<Remuxer>> remuxer = Remuxer::Open(
-      store_->Source(FragmentStore::Track::Video, PartsOf(plan_.video)), audio, output_.Path());
+    audio->language = plan_.audio->language;
+  }
+  TrackSource video = store_->Source(FragmentStore::Track::Video, PartsOf(plan_.video));
+  video.language = plan_.video.language;
+  base::Outcome<std::unique_ptr<Remuxer>> remuxer = Remuxer::Open(video, audio, output_.Path());
   if (remuxer.Failed()) {
     Finish(remuxer.Failure());
     return;

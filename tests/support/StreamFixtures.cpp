@@ -97,6 +97,11 @@ const std::vector<StreamFixture> &Fixtures() {
               " -c:v libvpx-vp9 -lossless 1 -g 10 -deadline realtime -cpu-used 8 -c:a libopus -f "
               "dash -dash_segment_type webm -seg_duration 1 -use_timeline 0 manifest.mpd")},
       {"dash-ondemand", "manifest.mpd", kOnDemand},
+      {"hls-hevc", "index.m3u8",
+       Ffmpeg(kSmall + kTone +
+              " -c:v libx265 -x265-params lossless=1:log-level=error -tag:v hvc1 -g 10 -pix_fmt "
+              "yuv420p -c:a aac -b:a 64k" +
+              kHls + " -hls_segment_type fmp4 index.m3u8")},
   };
   return fixtures;
 }
@@ -161,9 +166,8 @@ std::vector<std::string> LavfiFrameHashes(std::string_view graph) {
   return FrameHashes(Lavfi(graph));
 }
 
-std::vector<std::string> AudioCodecs(const std::filesystem::path &file) {
-  return Lines("ffprobe -v error -select_streams a -show_entries stream=codec_name -of csv=p=0 '" +
-               file.string() + "'");
+std::vector<std::string> ProbeStreams(const std::filesystem::path &file, const std::string &what) {
+  return Lines("ffprobe -v error " + what + " -of csv=p=0 '" + file.string() + "'");
 }
 
 } // namespace vidtrawl::testing

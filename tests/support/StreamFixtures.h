@@ -29,7 +29,7 @@ inline constexpr const char *kSecondPiece = "smptebars=s=320x180:r=10:d=2";
 // SegmentTimeline), dash-single (SegmentList of byte ranges), dash-webm (VP9 and Opus, numbered
 // segments), dash-ondemand (a file a representation: the small video, a video set protected by
 // DRM, audio sets of de.mp4 and en.mp4 in the main role and commentary.mp4, each a tone of its
-// own).
+// own), hls-hevc (HEVC tagged hvc1, in fMP4).
 const StreamFixture &FindStreamFixture(std::string_view name);
 
 // The fixture's folder, made on first use in a test run and kept until its end (ctest's
@@ -42,7 +42,8 @@ std::vector<std::string> LavfiFrameHashes(std::string_view graph);
 // The md5 of each decoded audio frame of a file.
 std::vector<std::string> AudioFrameHashes(const std::filesystem::path &file);
 
-// The codec of each audio stream of a file, as ffprobe names it.
-std::vector<std::string> AudioCodecs(const std::filesystem::path &file);
+// What ffprobe says of each stream of a file (`what`: its options, "-show_entries ..."), one
+// line each, its fields separated by commas.
+std::vector<std::string> ProbeStreams(const std::filesystem::path &file, const std::string &what);
 
 } // namespace vidtrawl::testing
