@@ -40,7 +40,8 @@ protected:
   void ServeFixtures(const std::string &directives = {}) {
     for (const char *name :
          {"hls-variants", "hls-fmp4", "hls-aes", "hls-audio", "hls-byterange", "hls-discontinuity",
-          "hls-live", "hls-hevc", "dash", "dash-single", "dash-webm", "dash-ondemand"}) {
+          "hls-live", "hls-hevc", "hls-splice", "hls-splice-mp3", "dash", "dash-single",
+          "dash-webm", "dash-ondemand"}) {
       fs::create_directories(dir / "nginx" / "www");
       fs::create_directory_symlink(FixtureDir(name), dir / "nginx" / "www" / name);
     }
@@ -235,6 +236,38 @@ TEST_F(StreamsTest, TheAudioFollowsTheRoleAndTheUsersLanguage) {
               (std::vector<std::string>{"und", audio == std::string("de.mp4") ? "deu" : "eng"}));
   }
   ::unsetenv("LC_ALL");
+}
+
+// A splice into audio the file's track cannot carry (a 44.1 kHz advertisement in 48 kHz AAC) is
+// re-encoded to the track's rate and plays at its pitch; other audio that changes is refused
+// with why. The pieces join without a gap: each frame follows the one before within its length.
+TEST_F(StreamsTest, ASplicePlaysAtItsPitchWithoutAGap) {
+  ServeFixtures();
+  engine->Add({Address("hls-splice"), Address("hls-splice-mp3")});
+  RunPass();
+  ASSERT_EQ(engine::StatusText(Item(0)), "Complete") << Items();
+  const fs::path file = Downloaded(0);
+  EXPECT_EQ(testing::ProbeStreams(file, "-select_streams a -show_entries stream=sample_rate"),
+            std::vector<std::string>{"48000"});
+  for (const double from : {0.5, 2.5})
+    EXPECT_NEAR(testing::ToneHertz(file, from, 1), 1000, 10) << "from " << from << " s";
+  for (const auto &[select, step, count] :
+       {std::tuple{"v -show_entries frame=pts_time", 1 / 30.0, 120},
+        {"a -show_entries packet=pts_time", 1024 / 48000.0, 187}}) {
+    std::vector<double> times;
+    for (const std::string &time :
+         testing::ProbeStreams(file, "-select_streams " + std::string(select)))
+      if (!time.empty())
+        times.push_back(std::stod(time));
+    EXPECT_GE(static_cast<int>(times.size()), count) << select;
+    double longest = 0;
+    for (std::size_t i = 1; i < times.size(); ++i)
+      longest = std::max(longest, times[i] - times[i - 1]);
+    EXPECT_LT(longest, step * 1.5) << select;
+  }
+  EXPECT_EQ(engine::ReasonText(Item(1)), "the audio changes at a splice from 48000 Hz in 1 "
+                                         "channels to 44100 Hz in 1 channels, which cannot be "
+                                         "joined");
 }
 
 // Hostile and failing answers to a stream's requests: each ends with its reason, or with the

@@ -52,6 +52,19 @@ const std::string kOnDemand =
     "bandwidth=\"96000\"><BaseURL>en.mp4</BaseURL></Representation></AdaptationSet>\n"
     "</Period></MPD>\nE\n";
 
+// Two pieces of 30 frames a second with B-frames, as encoders make them: a 1 kHz tone at
+// `first` Hz, then (an advertisement) at `second` Hz, in the audio `codec`.
+std::string Splice(const std::string &codec, const std::string &first, const std::string &second) {
+  const auto piece = [&](const char *video, const std::string &rate, const char *flags) {
+    return Ffmpeg(Lavfi(std::string(video) + "=s=160x90:r=30:d=2") +
+                  Lavfi("sine=f=1000:d=2:sample_rate=" + rate) +
+                  " -c:v libx264 -preset veryfast -g 30 -pix_fmt yuv420p -c:a " + codec +
+                  " -b:a 64k -f hls -hls_time 1 " + flags + " index.m3u8");
+  };
+  return piece("testsrc2", first, "-hls_flags omit_endlist") + " && " +
+         piece("smptebars", second, "-hls_playlist_type vod -hls_flags append_list");
+}
+
 const std::vector<StreamFixture> &Fixtures() {
   static const std::vector<StreamFixture> fixtures{
       {"hls-variants", "master.m3u8",
@@ -97,6 +110,8 @@ const std::vector<StreamFixture> &Fixtures() {
               " -c:v libvpx-vp9 -lossless 1 -g 10 -deadline realtime -cpu-used 8 -c:a libopus -f "
               "dash -dash_segment_type webm -seg_duration 1 -use_timeline 0 manifest.mpd")},
       {"dash-ondemand", "manifest.mpd", kOnDemand},
+      {"hls-splice", "index.m3u8", Splice("aac", "48000", "44100")},
+      {"hls-splice-mp3", "index.m3u8", Splice("libmp3lame", "48000", "44100")},
       {"hls-hevc", "index.m3u8",
        Ffmpeg(kSmall + kTone +
               " -c:v libx265 -x265-params lossless=1:log-level=error -tag:v hvc1 -g 10 -pix_fmt "
@@ -164,6 +179,22 @@ std::vector<std::string> AudioFrameHashes(const std::filesystem::path &file) {
 
 std::vector<std::string> LavfiFrameHashes(std::string_view graph) {
   return FrameHashes(Lavfi(graph));
+}
+
+double ToneHertz(const std::filesystem::path &file, double from, double seconds) {
+  const std::string command =
+      Ffmpeg("-ss " + std::to_string(from) + " -t " + std::to_string(seconds) + " -i '" +
+             file.string() + "' -map 0:a -ac 1 -ar 48000 -f s16le -");
+  const std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::int16_t sample = 0;
+  bool negative = false;
+  std::size_t samples = 0, crossings = 0;
+  while (pipe && std::fread(&sample, sizeof sample, 1, pipe.get()) == 1) {
+    crossings += samples++ > 0 && (sample < 0) != negative;
+    negative = sample < 0;
+  }
+  return samples == 0 ? 0
+                      : static_cast<double>(crossings) / 2 / (static_cast<double>(samples) / 48000);
 }
 
 std::vector<std::string> ProbeStreams(const std::filesystem::path &file, const std::string &what) {
