@@ -1,8 +1,5 @@
 #include "media/FragmentStore.h"
 
-#include "base/NumberScan.h"
-
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -18,10 +15,6 @@ constexpr std::string_view kMagic = "vidtrawl fragments ";
 // smaller: a larger file is no notes file.
 constexpr std::size_t kMaxNotes = 64 << 20;
 constexpr std::string_view kSpoiled = "\x01\n";
-
-char Letter(FragmentStore::Track track) {
-  return track == FragmentStore::Track::Video ? 'v' : 'a';
-}
 
 base::Fault LocalFault(const std::string &what, int error = 0) {
   return {base::FaultKind::LocalFile, error == 0 ? what : what + ": " + std::strerror(error), 0,
@@ -91,10 +84,7 @@ base::Outcome<FragmentStore> FragmentStore::Open(const std::string &target,
 }
 
 FragmentStore::FragmentStore(net::PartialFile file, std::array<std::size_t, 2> parts)
-    : file_(std::move(file)) {
-  for (std::size_t track = 0; track < 2; ++track)
-    slots_[track].resize(parts[track]);
-}
+    : file_(std::move(file)), parts_(parts), table_(parts, 0) {}
 
 FragmentStore::~FragmentStore() {
   // An empty store goes when its file is given up: so do its notes.
@@ -107,59 +97,18 @@ bool FragmentStore::ReadNotes(const std::string &header) {
   const std::optional<std::string> text = fd ? ReadAll(fd.Get()) : std::nullopt;
   if (!text || !text->starts_with(header))
     return false;
-  end_ = file_.Offset();
-  for (std::size_t start = header.size(), end; (end = text->find('\n', start)) != std::string::npos;
+  FragmentTable table(parts_, file_.Offset());
+  const std::string_view lines = *text;
+  for (std::size_t start = header.size(), end; (end = lines.find('\n', start)) != std::string::npos;
        start = end + 1)
-    Take(text->substr(start, end - start));
+    table.Take(lines.substr(start, end - start));
   // A line a kill cut off is ended with a mark that spoils it (it may have lost its last digits),
   // so that the next begins on a line of its own.
   if (!text->ends_with('\n') && !base::WriteAll(fd.Get(), kSpoiled))
     return false;
   notes_ = std::move(fd);
+  table_ = std::move(table);
   return true;
-}
-
-void FragmentStore::Take(const std::string &line) {
-  // "s TRACK PART OFFSET LENGTH" (whole) or "c TRACK PART OFFSET LENGTH TAKEN VALIDATOR" (cut);
-  // a line of another form, or outside the file, is left out: that part is fetched again.
-  const std::size_t fields = std::count(line.begin(), line.end(), ' ');
-  if (std::any_of(line.begin(), line.end(), [](char c) { return c >= 0 && c < ' '; }))
-    return; // a line a kill cut off, or no line of the program's
-  if (line.size() < 5 || line[1] != ' ' || (line[2] != 'v' && line[2] != 'a') || line[3] != ' ')
-    return;
-  const std::size_t track = line[2] == 'v' ? 0 : 1;
-  std::size_t at = 4;
-  const auto next = [&]() -> std::optional<std::uint64_t> {
-    const std::size_t space = std::min(line.find(' ', at), line.size());
-    const std::string_view word(line.data() + at, space - at);
-    at = space + 1;
-    return base::AllDigits(word) ? base::ParseInteger<std::uint64_t>(word) : std::nullopt;
-  };
-  const auto part = next(), offset = next(), length = next();
-  const std::uint64_t size = file_.Offset();
-  if (!part || !offset || !length || *part >= slots_[track].size() || *offset > size ||
-      *length > UINT64_MAX - *offset)
-    return;
-  Slot &slot = slots_[track][*part];
-  if (slot.stored)
-    return; // the first word on a whole part stands: it was fetched once
-  const Key key{static_cast<int>(track), static_cast<std::size_t>(*part)};
-  if (line[0] == 's' && fields == 4 && *length <= size - *offset) {
-    slot = {*offset, *length, true};
-    bytes_ += *length;
-    cuts_.erase(key);
-  } else if (line[0] == 'c' && fields >= 6) {
-    const std::optional<std::uint64_t> taken = next();
-    if (!taken || *taken > *length || *taken > size - *offset || at >= line.size())
-      return;
-    if (*taken == 0)
-      cuts_.erase(key);
-    else
-      cuts_[key] = Cut{*offset, *length, *taken, line.substr(at)};
-  } else {
-    return;
-  }
-  end_ = std::max(end_, *offset + *length);
 }
 
 std::optional<base::Fault> FragmentStore::StartNotes(const std::string &header) {
@@ -185,69 +134,23 @@ std::optional<base::Fault> FragmentStore::Note(const std::string &line) {
   return LocalFault("cannot note the fragments in " + NotesPath(), notes_ ? errno : EBADF);
 }
 
-bool FragmentStore::Has(Track track, std::size_t part) const {
-  const std::vector<Slot> &slots = slots_[static_cast<std::size_t>(track)];
-  return part < slots.size() && slots[part].stored;
-}
-
-std::uint64_t FragmentStore::Length(Track track, std::size_t part) const {
-  return Has(track, part) ? slots_[static_cast<std::size_t>(track)][part].length : 0;
-}
-
-std::optional<FragmentStore::Cut> FragmentStore::CutShort(Track track, std::size_t part) const {
-  const auto found = cuts_.find({static_cast<int>(track), part});
-  return found == cuts_.end() ? std::nullopt : std::optional<Cut>(found->second);
-}
-
-std::uint64_t FragmentStore::CutBytes() const {
-  std::uint64_t bytes = 0;
-  for (const auto &[key, cut] : cuts_)
-    bytes += cut.taken;
-  return bytes;
-}
-
-std::uint64_t FragmentStore::Reserve(std::uint64_t length) {
-  const std::uint64_t offset = end_;
-  end_ += length;
-  return offset;
-}
-
-bool FragmentStore::Write(std::uint64_t offset, const char *data, std::size_t size) {
-  return file_.WriteAt(offset, data, size);
-}
-
 std::optional<base::Fault> FragmentStore::NoteCut(Track track, std::size_t part, const Cut &cut) {
   const bool plain = cut.validator.find_first_of("\r\n") == std::string::npos;
   if (cut.taken == 0 || cut.validator.empty() || !plain || Has(track, part))
     return std::nullopt;
-  cuts_[{static_cast<int>(track), part}] = cut;
-  return Note(std::string("c ") + Letter(track) + ' ' + std::to_string(part) + ' ' +
-              std::to_string(cut.offset) + ' ' + std::to_string(cut.length) + ' ' +
-              std::to_string(cut.taken) + ' ' + cut.validator + '\n');
-}
-
-void FragmentStore::DropCut(Track track, std::size_t part) {
-  cuts_.erase({static_cast<int>(track), part});
+  table_.SetCut(track, part, cut);
+  return Note(FragmentTable::CutLine(track, part, cut));
 }
 
 std::optional<base::Fault> FragmentStore::Stored(Track track, std::size_t part,
                                                  std::uint64_t offset, std::uint64_t length) {
-  std::vector<Slot> &slots = slots_[static_cast<std::size_t>(track)];
-  if (part >= slots.size() || slots[part].stored)
+  if (!table_.Store(track, part, offset, length))
     return std::nullopt;
-  slots[part] = {offset, length, true};
-  bytes_ += length;
-  cuts_.erase({static_cast<int>(track), part});
-  return Note(std::string("s ") + Letter(track) + ' ' + std::to_string(part) + ' ' +
-              std::to_string(offset) + ' ' + std::to_string(length) + '\n');
+  return Note(FragmentTable::StoredLine(track, part, offset, length));
 }
 
 TrackSource FragmentStore::Source(Track track, std::size_t parts) const {
-  std::vector<FileSpan> spans;
-  const std::vector<Slot> &slots = slots_[static_cast<std::size_t>(track)];
-  for (std::size_t part = 0; part < std::min(parts, slots.size()); ++part)
-    if (slots[part].stored && slots[part].length > 0)
-      spans.push_back({slots[part].offset, slots[part].length});
+  const std::vector<FileSpan> spans = table_.Spans(track, parts);
   // A track of no bytes is no whole file: it reads as empty.
   return TrackSource(file_.Path(), spans.empty() ? std::vector<FileSpan>{{0, 0}} : spans);
 }

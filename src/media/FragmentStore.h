@@ -2,17 +2,15 @@
 
 #include "base/FileDescriptor.h"
 #include "base/Outcome.h"
+#include "media/FragmentTable.h"
 #include "media/Remuxer.h"
 #include "net/PartialFile.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace vidtrawl::media {
 
@@ -35,17 +33,8 @@ class FragmentStore {
 public:
   static constexpr const char *kSuffix = ".segments";
   static constexpr const char *kNotesSuffix = ".fragments";
-  enum class Track { Video, Audio };
-
-  // A fragment the store holds the beginning of.
-  struct Cut {
-    std::uint64_t offset = 0; // its room in the store
-    std::uint64_t length = 0; // the room's size: the fragment's
-    std::uint64_t taken = 0;  // the bytes at the room's start
-    std::string validator;    // what the server called the resource they are of
-
-    friend bool operator==(const Cut &, const Cut &) = default;
-  };
+  using Track = FragmentTrack;
+  using Cut = FragmentCut;
 
   // Claims the store for the item whose partial file is `target`'s, for the stream at `source`
   // of the plan `identity`, whose tracks have `parts` parts (video, audio); the fault says why
@@ -57,26 +46,30 @@ public:
   FragmentStore &operator=(FragmentStore &&) = delete;
   ~FragmentStore();
 
-  bool Has(Track track, std::size_t part) const;
+  bool Has(Track track, std::size_t part) const { return table_.Has(track, part); }
   // The bytes of a whole part; 0 for one that is not.
-  std::uint64_t Length(Track track, std::size_t part) const;
+  std::uint64_t Length(Track track, std::size_t part) const { return table_.Length(track, part); }
   // The part's beginning, when the store holds one.
-  std::optional<Cut> CutShort(Track track, std::size_t part) const;
+  std::optional<Cut> CutShort(Track track, std::size_t part) const {
+    return table_.CutShort(track, part);
+  }
 
   // Room for `length` bytes; where they go.
-  std::uint64_t Reserve(std::uint64_t length);
-  bool Write(std::uint64_t offset, const char *data, std::size_t size);
+  std::uint64_t Reserve(std::uint64_t length) { return table_.Reserve(length); }
+  bool Write(std::uint64_t offset, const char *data, std::size_t size) {
+    return file_.WriteAt(offset, data, size);
+  }
   std::optional<base::Fault> WriteFault() const { return file_.WriteFault(); }
   // Notes where a part being received stands; a cut of no bytes notes nothing.
   std::optional<base::Fault> NoteCut(Track track, std::size_t part, const Cut &cut);
   // Forgets a part's beginning: its resource is no longer what the bytes are of.
-  void DropCut(Track track, std::size_t part);
+  void DropCut(Track track, std::size_t part) { table_.DropCut(track, part); }
   // The part is whole where it was written: noted at once.
   std::optional<base::Fault> Stored(Track track, std::size_t part, std::uint64_t offset,
                                     std::uint64_t length);
   // The bytes of the parts that are whole, and of the beginnings held.
-  std::uint64_t Bytes() const { return bytes_; }
-  std::uint64_t CutBytes() const;
+  std::uint64_t Bytes() const { return table_.Bytes(); }
+  std::uint64_t CutBytes() const { return table_.CutBytes(); }
   // The track's source for the remuxer, once its `parts` are all whole.
   TrackSource Source(Track track, std::size_t parts) const;
 
@@ -87,27 +80,17 @@ public:
   static void Remove(const std::string &target, const std::string &source);
 
 private:
-  struct Slot {
-    std::uint64_t offset = 0;
-    std::uint64_t length = 0;
-    bool stored = false;
-  };
-  using Key = std::pair<int, std::size_t>;
-
   FragmentStore(net::PartialFile file, std::array<std::size_t, 2> parts);
   // Reads the notes the file's version promises; false when they are not this file's.
   bool ReadNotes(const std::string &header);
   std::optional<base::Fault> StartNotes(const std::string &header);
   std::optional<base::Fault> Note(const std::string &line);
-  void Take(const std::string &line);
   std::string NotesPath() const { return file_.Path() + kNotesSuffix; }
 
   net::PartialFile file_;
   base::FileDescriptor notes_;
-  std::array<std::vector<Slot>, 2> slots_;
-  std::map<Key, Cut> cuts_;
-  std::uint64_t end_ = 0;
-  std::uint64_t bytes_ = 0;
+  std::array<std::size_t, 2> parts_;
+  FragmentTable table_;
 };
 
 } // namespace vidtrawl::media
