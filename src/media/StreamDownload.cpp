@@ -101,11 +101,12 @@ void StreamDownload::Report(const FragmentFetcher::Progress &progress) {
   shown_.parts = progress.parts;
   shown_.exact = progress.exact;
   shown_.estimate = progress.total;
-  // While a fragment remains, so do bytes: never "all in" before they are.
-  if (progress.stored < progress.parts)
-    shown_.estimate = std::max(shown_.estimate, shown_.bytes + 1);
-  else
+  // While a fragment remains, so do bytes: never "all in" before they are. Before any size is
+  // known there is no estimate at all.
+  if (progress.stored == progress.parts)
     shown_.estimate = shown_.bytes;
+  else if (shown_.estimate > 0)
+    shown_.estimate = std::max(shown_.estimate, shown_.bytes + 1);
   if (progress_)
     progress_(shown_);
 }

@@ -31,7 +31,7 @@ struct StreamOptions {
 
 // How far a stream's download has come: the bytes as they arrive, and what they will come to,
 // estimated (SizeEstimate) until every fragment's size is known. While fragments remain the
-// total is larger than the bytes.
+// total, once there is one, is larger than the bytes.
 struct StreamProgress {
   std::uint64_t bytes = 0;    // received
   std::uint64_t estimate = 0; // what all fragments will weigh (0: nothing is known yet)

@@ -18,11 +18,9 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <numeric>
 #include <regex>
 #include <tuple>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace vidtrawl::media {
 namespace {
@@ -46,14 +44,13 @@ protected:
       fs::create_directory_symlink(FixtureDir(name), dir / "nginx" / "www" / name);
     }
     // A playlist and a manifest that come compressed, asked for or not.
-    const fs::path gz = dir / "nginx" / "www" / "gz";
-    fs::create_directories(gz);
-    testing::WriteFile(gz / "hls.m3u8",
-                       "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\n/hls-fmp4/index.m3u8\n");
-    std::string manifest = ReadFile(FixtureDir("dash") / "manifest.mpd");
-    manifest.insert(manifest.find('>', manifest.find("<MPD")) + 1, "<BaseURL>/dash/</BaseURL>");
-    testing::WriteFile(gz / "manifest.mpd", manifest);
-    ASSERT_EQ(std::system(("gzip -f '" + gz.string() + "'/*").c_str()), 0);
+    const fs::path www = dir / "nginx" / "www";
+    fs::copy(FixtureDir("hls-fmp4"), www / "gz-hls");
+    fs::copy(FixtureDir("dash"), www / "gz-dash");
+    ASSERT_EQ(std::system(("gzip " + (www / "gz-hls/index.m3u8 ").string() +
+                           (www / "gz-dash/manifest.mpd").string())
+                              .c_str()),
+              0);
     nginx = std::make_unique<testing::Nginx>(
         dir / "nginx",
         "types { application/vnd.apple.mpegurl m3u8; video/mp2t ts; application/dash+xml mpd; "
@@ -63,7 +60,7 @@ protected:
             " location = /watch/harbour { default_type text/html; return 200 '<title>Harbour"
             "</title><video controls src=\"/api/stream?id=7\"></video>'; }"
             " location = /api/stream { return 302 /hls-fmp4/index.m3u8; }"
-            " location /gz/ { gzip_static always; }");
+            " location ~ ^/gz- { gzip_static always; }");
   }
   std::string Address(const std::string &fixture) const {
     return fixture.starts_with("/")
@@ -100,12 +97,11 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
       {"dash-webm", "best", {kSmallVideo}, "opus", "manifest.mkv", "[0][0][0][0]"},
       {"hls-hevc", "best", {kSmallVideo}, "aac", "index.mp4", "hvc1"},
       {"/watch/harbour", "best", {kSmallVideo}, "aac", "Harbour.mp4"},
-      {"/gz/hls.m3u8", "best", {kSmallVideo}, "aac", "hls.mp4"},
-      {"/gz/manifest.mpd", "best", {kLargeVideo}, "aac", "manifest.mp4"},
+      {"/gz-hls/index.m3u8", "best", {kSmallVideo}, "aac", "index.mp4"},
+      {"/gz-dash/manifest.mpd", "best", {kLargeVideo}, "aac", "manifest.mp4"},
   };
   VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures();
-  std::map<std::string, std::vector<std::string>> sourceFrames;
   for (const Case &row : cases) {
     SCOPED_TRACE(std::string(row.fixture) + " " + row.quality);
     NewEngine();
@@ -114,12 +110,9 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
     EXPECT_EQ(RunPass().completed, 1) << Items();
     ASSERT_EQ(Item(0).fileName, row.name);
     std::vector<std::string> frames;
-    for (const char *source : row.sources) {
-      std::vector<std::string> &made = sourceFrames[source];
-      if (made.empty())
-        made = testing::LavfiFrameHashes(source);
-      frames.insert(frames.end(), made.begin(), made.end());
-    }
+    for (const char *source : row.sources)
+      for (std::string &frame : testing::LavfiFrameHashes(source))
+        frames.push_back(std::move(frame));
     EXPECT_EQ(testing::VideoFrameHashes(Downloaded(0)), frames);
     // "CODEC,TAG" of the video and the audio.
     const std::vector<std::string> streams =
@@ -146,8 +139,6 @@ TEST_F(StreamsTest, EachKindBecomesOneFileOfTheSourcesFrames) {
   engine->Rename(Item(0).serial, "clip.mp4");
   EXPECT_EQ(RunPass().completed, 1) << Items();
   EXPECT_EQ(Item(0).fileName, "clip.mkv");
-  EXPECT_EQ(testing::ProbeStreams(Saved("clip.mkv"), "-show_entries format=format_name"),
-            std::vector<std::string>{"\"matroska,webm\""});
 
   // A live stream is refused with its reason, and leaves nothing behind.
   NewEngine();
@@ -181,28 +172,20 @@ TEST_F(StreamsTest, AStoppedStreamGoesOnFromWhereItStopped) {
     EXPECT_FALSE(fs::exists(store.string() + ".fragments"));
 
     // Each file was sent whole once, or cut and then its rest from where the bytes ended.
-    std::map<std::string, std::vector<std::tuple<int, std::uint64_t, std::uint64_t>>> answers;
+    std::map<std::string, std::vector<std::pair<std::uint64_t, std::uint64_t>>> sent;
     const std::string log = nginx->AccessLog();
     const std::regex line("\"GET /" + std::string(fixture) +
-                          "/(\\S+\\.(?:ts|mp4)) HTTP/1.1\" (\\d+) (\\d+) \"(?:bytes=(\\d+)-)?");
+                          "/(\\S+\\.(?:ts|mp4)) HTTP/1.1\" \\d+ (\\d+) \"(?:bytes=(\\d+)-)?");
     for (std::sregex_iterator at(log.begin(), log.end(), line), end; at != end; ++at)
-      answers[(*at)[1]].emplace_back(std::stoi((*at)[2]), std::stoull((*at)[3]),
-                                     (*at)[4].matched ? std::stoull((*at)[4]) : 0);
+      sent[(*at)[1]].emplace_back((*at)[3].matched ? std::stoull((*at)[3]) : 0,
+                                  std::stoull((*at)[2]));
     int rests = 0;
-    for (const auto &[file, sent] : answers) {
-      SCOPED_TRACE(file);
-      const std::uint64_t size = fs::file_size(FixtureDir(fixture) / file);
-      const auto [status, bytes, from] = sent.back();
-      ASSERT_LE(sent.size(), 2u);
-      if (sent.size() == 2) {
-        ++rests;
-        EXPECT_EQ(std::get<0>(sent[0]), 200);
-        EXPECT_LT(std::get<1>(sent[0]), size);
-        EXPECT_EQ(status, 206);
-        EXPECT_GT(from, 0u);
-        EXPECT_LE(from, std::get<1>(sent[0]));
-      }
-      EXPECT_EQ(from + bytes, size);
+    for (const auto &[file, answers] : sent) {
+      const auto [from, bytes] = answers.back(); // the rest, at most the bytes sent before it
+      rests += answers.size() == 2 && from > 0 && from <= answers[0].second;
+      EXPECT_EQ(answers.size() == 1 ? bytes : from + bytes,
+                fs::file_size(FixtureDir(fixture) / file))
+          << file << " in " << answers.size() << " answers";
     }
     EXPECT_GT(rests, 0) << log;
   }
@@ -211,16 +194,17 @@ TEST_F(StreamsTest, AStoppedStreamGoesOnFromWhereItStopped) {
 // A manifest's clear sets are chosen as if the protected one were not there, and its audio by
 // its role, then the user's language, then its bandwidth: the language stays under any quality.
 TEST_F(StreamsTest, TheAudioFollowsTheRoleAndTheUsersLanguage) {
+  VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures();
   ::unsetenv("LANGUAGE");
-  const std::tuple<const char *, const char *, const char *> cases[] = {
-      {"en_GB.UTF-8", "best", "en.mp4"},
-      {"en_GB.UTF-8", "worst", "en.mp4"},
-      {"de_DE.UTF-8", "best", "de.mp4"},
-      {"C", "worst", "de.mp4"},
+  // de.mp4 is a tone of 440 Hz, en.mp4 of 660 Hz.
+  const std::tuple<const char *, const char *, double, const char *> cases[] = {
+      {"en_GB.UTF-8", "best", 660, "eng"},
+      {"en_GB.UTF-8", "worst", 660, "eng"},
+      {"de_DE.UTF-8", "best", 440, "deu"},
+      {"C", "worst", 440, "deu"},
   };
-  std::map<std::string, std::vector<std::string>> sources; // each audio file's frames
-  for (const auto &[locale, quality, audio] : cases) {
+  for (const auto &[locale, quality, hertz, language] : cases) {
     SCOPED_TRACE(std::string(locale) + " " + quality);
     ::setenv("LC_ALL", locale, 1);
     NewEngine();
@@ -228,12 +212,9 @@ TEST_F(StreamsTest, TheAudioFollowsTheRoleAndTheUsersLanguage) {
     engine->Add({Address("dash-ondemand")});
     // The protected video's file is not there: only the clear one's download completes.
     ASSERT_EQ(RunPass().completed, 1) << Items();
-    auto &expected = sources[audio];
-    if (expected.empty())
-      expected = testing::AudioFrameHashes(FixtureDir("dash-ondemand") / audio);
-    EXPECT_EQ(testing::AudioFrameHashes(Downloaded(0)), expected);
+    EXPECT_NEAR(testing::ToneHertz(Downloaded(0), 1, 2), hertz, 5);
     EXPECT_EQ(testing::ProbeStreams(Downloaded(0), "-show_entries stream_tags=language"),
-              (std::vector<std::string>{"und", audio == std::string("de.mp4") ? "deu" : "eng"}));
+              (std::vector<std::string>{"und", language}));
   }
   ::unsetenv("LC_ALL");
 }
@@ -242,6 +223,7 @@ TEST_F(StreamsTest, TheAudioFollowsTheRoleAndTheUsersLanguage) {
 // re-encoded to the track's rate and plays at its pitch; other audio that changes is refused
 // with why. The pieces join without a gap: each frame follows the one before within its length.
 TEST_F(StreamsTest, ASplicePlaysAtItsPitchWithoutAGap) {
+  VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
   ServeFixtures();
   engine->Add({Address("hls-splice"), Address("hls-splice-mp3")});
   RunPass();
@@ -259,11 +241,9 @@ TEST_F(StreamsTest, ASplicePlaysAtItsPitchWithoutAGap) {
          testing::ProbeStreams(file, "-select_streams " + std::string(select)))
       if (!time.empty())
         times.push_back(std::stod(time));
-    EXPECT_GE(static_cast<int>(times.size()), count) << select;
-    double longest = 0;
-    for (std::size_t i = 1; i < times.size(); ++i)
-      longest = std::max(longest, times[i] - times[i - 1]);
-    EXPECT_LT(longest, step * 1.5) << select;
+    ASSERT_GE(static_cast<int>(times.size()), count) << select;
+    std::adjacent_difference(times.begin(), times.end(), times.begin());
+    EXPECT_LT(*std::max_element(times.begin() + 1, times.end()), step * 1.5) << select;
   }
   EXPECT_EQ(engine::ReasonText(Item(1)), "the audio changes at a splice from 48000 Hz in 1 "
                                          "channels to 44100 Hz in 1 channels, which cannot be "
@@ -434,8 +414,9 @@ TEST_F(StreamsTest, AFullDiskKeepsTheFragmentsTakenBefore) {
 }
 
 // A store keeps which fragment lies where, in the stream's order whatever order they came in,
-// and how far one cut short came; a later run takes them up after a kill too, and not those of
-// another plan, nor notes that are damaged or not its file's.
+// and how far one cut short came; a later run takes them up (after a kill too:
+// CliStreams.AStreamStoppedHalfWayFetchesNoStoredFragmentAgain), and not those of another plan,
+// nor notes that are damaged.
 TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
   using Track = FragmentStore::Track;
   testing::TempDir dir;
@@ -444,7 +425,7 @@ TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
   const auto open = [&](const std::string &plan) {
     return FragmentStore::Open(target, source, plan, {4, 4});
   };
-  if (const pid_t child = ::fork(); child == 0) { // killed before it could end its work
+  {
     base::Outcome<FragmentStore> store = open("plan 1");
     // Parts 2, 0 and 1 of the video arrive in that order, 3 and 0 of the audio; 3 is cut.
     for (const auto &[track, part, text] : {std::tuple{Track::Video, 2, "cc"},
@@ -461,9 +442,6 @@ TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
       else
         store.Value().Stored(track, static_cast<std::size_t>(part), at, std::strlen(text));
     }
-    ::_exit(0);
-  } else {
-    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
   }
   const auto has = [&](base::Outcome<FragmentStore> &store) {
     std::string parts;
@@ -495,9 +473,10 @@ TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
     base::Outcome<FragmentStore> store = open("plan 3");
     ASSERT_TRUE(store.Value().Write(0, "0123456789", 10));
   }
-  std::ofstream(notes, std::ios::app) << "s v 0 0 4\ns v 0 4 2\ns a 1 8 3\nx v 2 0 1\ns v 4 0 1\n"
-                                         "s a 2 9 1\ns v 99999999999999999999 0 1\nc a 3 0 4 5 x\n"
-                                         "s v 3 0 1";
+  std::ofstream(notes, std::ios::app)
+      << "s v 0 0 4\ns v 0 4 2\ns a 1 8 3\nx v 2 0 1\ns v 4 0 1\n"
+         "s a 2 9 1\ns v 99999999999999999999 0 1\nc a 3 0 4 5 x\ns v 7\n"
+         "s v 3 0 1";
   {
     base::Outcome<FragmentStore> store = open("plan 3");
     EXPECT_EQ(has(store), "10000010");
@@ -505,12 +484,6 @@ TEST(Streams, AStoreKnowsWhereEachFragmentLies) {
     store.Value().Stored(Track::Video, 1, 0, 1);
   }
   EXPECT_EQ(has(*std::make_unique<base::Outcome<FragmentStore>>(open("plan 3"))), "11000010");
-  // Notes that speak for another file are not taken for this one's.
-  std::string text = ReadFile(notes);
-  text.replace(text.find(' ', 21), text.find(' ', text.find(' ', 21) + 1) - text.find(' ', 21),
-               " 0:0");
-  testing::WriteFile(notes, text);
-  EXPECT_EQ(has(*std::make_unique<base::Outcome<FragmentStore>>(open("plan 3"))), "00000000");
 }
 
 // A separate audio track is joined whole beside the video whether it ends first or last, and

@@ -24,33 +24,31 @@ const std::string kSmallWithTone = kSmall + kTone + kLossless;
 
 // One file a representation, fragmented MP4 (SegmentBase): a clear video set beside one
 // protected by DRM, and audio sets of two languages in the main role beside a commentary.
-const std::string kFragmented = " -movflags +frag_keyframe+empty_moov+default_base_moof ";
-const std::string kOnDemand =
-    Ffmpeg(kSmall + " -c:v libx264 -qp 0 -g 10 -pix_fmt yuv420p" + kFragmented + "video.mp4") +
-    " && for a in de:440:64k en:660:96k commentary:880:128k; do IFS=: read n f b <<E\n$a\nE\n " +
-    Ffmpeg(Lavfi("sine=f=$f:d=4") + " -c:a aac -b:a $b" + kFragmented + "$n.mp4") +
-    " || exit 1; done && cat > manifest.mpd <<'E'\n"
-    "<MPD xmlns=\"urn:mpeg:dash:schema:mpd:2011\" type=\"static\" "
-    "mediaPresentationDuration=\"PT4S\"><Period>\n"
-    "<AdaptationSet contentType=\"video\"><ContentProtection "
-    "schemeIdUri=\"urn:uuid:edef8ba9-79d6-4ace-a3c8-27dcd51d21ed\"/><Representation id=\"hd\" "
-    "bandwidth=\"9000000\" width=\"1920\" height=\"1080\"><BaseURL>hd.mp4</BaseURL>"
-    "<SegmentBase/></Representation></AdaptationSet>\n"
-    "<AdaptationSet contentType=\"video\"><Representation id=\"v\" bandwidth=\"400000\" "
-    "width=\"320\" height=\"180\"><BaseURL>video.mp4</BaseURL><SegmentBase/></Representation>"
-    "</AdaptationSet>\n"
-    "<AdaptationSet contentType=\"audio\" lang=\"en\"><Role "
-    "schemeIdUri=\"urn:mpeg:dash:role:2011\" "
-    "value=\"commentary\"/><Representation id=\"c\" bandwidth=\"128000\"><BaseURL>commentary.mp4"
-    "</BaseURL></Representation></AdaptationSet>\n"
-    "<AdaptationSet contentType=\"audio\" lang=\"de\"><Role "
-    "schemeIdUri=\"urn:mpeg:dash:role:2011\" "
-    "value=\"main\"/><Representation id=\"de\" bandwidth=\"64000\"><BaseURL>de.mp4</BaseURL>"
-    "</Representation></AdaptationSet>\n"
-    "<AdaptationSet contentType=\"audio\" lang=\"en-GB\"><Role "
-    "schemeIdUri=\"urn:mpeg:dash:role:2011\" value=\"main\"/><Representation id=\"en\" "
-    "bandwidth=\"96000\"><BaseURL>en.mp4</BaseURL></Representation></AdaptationSet>\n"
-    "</Period></MPD>\nE\n";
+std::string OnDemand() {
+  const std::string fragmented = " -movflags +frag_keyframe+empty_moov+default_base_moof ";
+  const auto set = [](const std::string &attributes, const std::string &inside,
+                      const std::string &id) {
+    return "<AdaptationSet " + attributes + ">" + inside + "<Representation id=\"" + id +
+           "\" bandwidth=\"64000\" width=\"320\" height=\"180\"><BaseURL>" + id +
+           ".mp4</BaseURL></Representation></AdaptationSet>\n";
+  };
+  const auto role = [&](const char *lang, const char *value, const std::string &id) {
+    return set(
+        "contentType=\"audio\" lang=\"" + std::string(lang) + "\"",
+        std::string("<Role schemeIdUri=\"urn:mpeg:dash:role:2011\" value=\"") + value + "\"/>", id);
+  };
+  return Ffmpeg(kSmall + " -c:v libx264 -qp 0 -g 10 -pix_fmt yuv420p" + fragmented + "video.mp4") +
+         " && for a in de:440 en:660 commentary:880; do " +
+         Ffmpeg(Lavfi("sine=f=${a#*:}:d=4") + " -c:a aac -b:a 64k" + fragmented + "${a%:*}.mp4") +
+         " || exit 1; done && cat > manifest.mpd <<'E'\n<MPD type=\"static\" "
+         "mediaPresentationDuration=\"PT4S\"><Period>\n" +
+         set("contentType=\"video\"",
+             "<ContentProtection schemeIdUri=\"urn:uuid:edef8ba9-79d6-"
+             "4ace-a3c8-27dcd51d21ed\"/>",
+             "hd") +
+         set("contentType=\"video\"", "", "video") + role("en", "commentary", "commentary") +
+         role("de", "main", "de") + role("en-GB", "main", "en") + "</Period></MPD>\nE\n";
+}
 
 // Two pieces of 30 frames a second with B-frames, as encoders make them: a 1 kHz tone at
 // `first` Hz, then (an advertisement) at `second` Hz, in the audio `codec`.
@@ -109,9 +107,12 @@ const std::vector<StreamFixture> &Fixtures() {
        Ffmpeg(kSmall + kTone +
               " -c:v libvpx-vp9 -lossless 1 -g 10 -deadline realtime -cpu-used 8 -c:a libopus -f "
               "dash -dash_segment_type webm -seg_duration 1 -use_timeline 0 manifest.mpd")},
-      {"dash-ondemand", "manifest.mpd", kOnDemand},
+      {"dash-ondemand", "manifest.mpd", OnDemand()},
       {"hls-splice", "index.m3u8", Splice("aac", "48000", "44100")},
       {"hls-splice-mp3", "index.m3u8", Splice("libmp3lame", "48000", "44100")},
+      {"hls-many", "index.m3u8",
+       Ffmpeg(Lavfi(kManyFrames) + " -c:v libx264 -qp 0 -g 1 -pix_fmt yuv420p -f hls -hls_time "
+                                   "0.01 -hls_playlist_type vod index.m3u8")},
       {"hls-hevc", "index.m3u8",
        Ffmpeg(kSmall + kTone +
               " -c:v libx265 -x265-params lossless=1:log-level=error -tag:v hvc1 -g 10 -pix_fmt "
@@ -182,19 +183,13 @@ std::vector<std::string> LavfiFrameHashes(std::string_view graph) {
 }
 
 double ToneHertz(const std::filesystem::path &file, double from, double seconds) {
-  const std::string command =
-      Ffmpeg("-ss " + std::to_string(from) + " -t " + std::to_string(seconds) + " -i '" +
-             file.string() + "' -map 0:a -ac 1 -ar 48000 -f s16le -");
-  const std::unique_ptr<FILE, int (*)(FILE *)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  std::int16_t sample = 0;
-  bool negative = false;
-  std::size_t samples = 0, crossings = 0;
-  while (pipe && std::fread(&sample, sizeof sample, 1, pipe.get()) == 1) {
-    crossings += samples++ > 0 && (sample < 0) != negative;
-    negative = sample < 0;
-  }
-  return samples == 0 ? 0
-                      : static_cast<double>(crossings) / 2 / (static_cast<double>(samples) / 48000);
+  // The first channel's zero crossings, twice the tone's periods.
+  const std::vector<std::string> counts =
+      Lines("ffprobe -v error -f lavfi 'amovie=" + file.string() +
+            ",atrim=" + std::to_string(from) + ":" + std::to_string(from + seconds) +
+            ",astats=metadata=1:reset=0' -show_entries "
+            "frame_tags=lavfi.astats.1.Zero_crossings -of csv=p=0");
+  return counts.empty() ? 0 : std::stod(counts.back()) / 2 / seconds;
 }
 
 std::vector<std::string> ProbeStreams(const std::filesystem::path &file, const std::string &what) {

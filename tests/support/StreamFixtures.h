@@ -21,6 +21,7 @@ inline constexpr const char *kSmallVideo = "testsrc2=s=320x180:r=10:d=4";
 inline constexpr const char *kLargeVideo = "testsrc2=s=640x360:r=10:d=4";
 inline constexpr const char *kFirstPiece = "testsrc2=s=320x180:r=10:d=2";
 inline constexpr const char *kSecondPiece = "smptebars=s=320x180:r=10:d=2";
+inline constexpr const char *kManyFrames = "testsrc2=s=16x16:r=100:d=50";
 
 // hls-variants (a master playlist, 320x180 and 640x360 in TS), hls-fmp4, hls-aes (AES-128, the
 // IVs left to the media sequence, from 7; the same unencrypted in plain.m3u8), hls-audio (an
@@ -30,7 +31,8 @@ inline constexpr const char *kSecondPiece = "smptebars=s=320x180:r=10:d=2";
 // segments), dash-ondemand (a file a representation: the small video, a video set protected by
 // DRM, audio sets of de.mp4 and en.mp4 in the main role and commentary.mp4, each a tone of its
 // own), hls-hevc (HEVC tagged hvc1, in fMP4), hls-splice and hls-splice-mp3 (two pieces of
-// 2 s at 30 frames a second, B-frames, a 1 kHz tone at 48 kHz then at 44.1 kHz, AAC or MP3).
+// 2 s at 30 frames a second, B-frames, a 1 kHz tone at 48 kHz then at 44.1 kHz, AAC or MP3),
+// hls-many (5,000 segments of one frame each, TS).
 const StreamFixture &FindStreamFixture(std::string_view name);
 
 // The fixture's folder, made on first use in a test run and kept until its end (ctest's
