@@ -3,6 +3,7 @@
 #include "manifests/StreamFault.h"
 #include "media/Aes128Cbc.h"
 #include "net/HeaderBlock.h"
+#include "net/RangeAnswer.h"
 #include "net/Validators.h"
 
 #include <algorithm>
@@ -99,15 +100,17 @@ private:
     const std::uint64_t first = fragment.range ? fragment.range->offset : 0;
     std::optional<std::uint64_t> room; // the room of the store's beginning, still of use
     if (request_.Headers().Status() == 206) {
-      const std::optional<net::ContentRange> sent = net::ReadContentRange(fields.contentRange);
-      const std::uint64_t from = first + (cut_ ? cut_->taken : 0);
+      // The part asked for, of the version the beginning is of (and of its file's length when
+      // the fragment is the whole file), or none: the one check of every range answer.
       const std::uint64_t length = cut_             ? cut_->length
                                    : fragment.range ? fragment.range->length
                                                     : 0;
       const bool asked =
-          sent && sent->first && *sent->first == from && sent->last == first + length - 1 &&
-          (!cut_ ||
-           (validator_ == cut_->validator && (fragment.range || sent->length == cut_->length)));
+          net::AskedPartOf(request_,
+                           {first + (cut_ ? cut_->taken : 0), first + length - 1,
+                            cut_ && !fragment.range ? std::optional(cut_->length) : std::nullopt,
+                            cut_ ? std::optional(cut_->validator) : std::nullopt})
+              .has_value();
       if (!asked) {
         if (cut_)
           store.DropCut(part_.track, part_.index);
