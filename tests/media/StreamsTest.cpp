@@ -47,10 +47,8 @@ protected:
     const fs::path www = dir / "nginx" / "www";
     fs::copy(FixtureDir("hls-fmp4"), www / "gz-hls");
     fs::copy(FixtureDir("dash"), www / "gz-dash");
-    ASSERT_EQ(std::system(("gzip " + (www / "gz-hls/index.m3u8 ").string() +
-                           (www / "gz-dash/manifest.mpd").string())
-                              .c_str()),
-              0);
+    const std::string gzip = "cd '" + www.string() + "' && gzip gz-hls/*.m3u8 gz-dash/*.mpd";
+    ASSERT_EQ(std::system(gzip.c_str()), 0);
     nginx = std::make_unique<testing::Nginx>(
         dir / "nginx",
         "types { application/vnd.apple.mpegurl m3u8; video/mp2t ts; application/dash+xml mpd; "
