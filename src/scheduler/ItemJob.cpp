@@ -328,10 +328,12 @@ void ItemJob::Received(base::Outcome<scheduler::Received> outcome) {
     return;
   }
   // A container the name does not say (Matroska where MP4 could not hold the codecs): the name's
-  // extension follows it, unless the user chose the name.
+  // extension follows it, unless the user chose the name, and then too when the name chosen says
+  // the other container.
+  const std::string named = fs::path(file_->Target()).extension().string();
   if (const std::string_view extension = outcome.Value().extension;
-      !extension.empty() && !Record().nameTyped &&
-      fs::path(file_->Target()).extension() != extension) {
+      !extension.empty() && named != extension &&
+      (!Record().nameTyped || media::ClaimsOtherContainer(named, extension))) {
     proposed_ = fs::path(proposed_).replace_extension(extension).string();
     if (named_) {
       const std::string name =

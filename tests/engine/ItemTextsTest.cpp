@@ -42,11 +42,17 @@ TEST(ItemText, EveryStateHasItsTexts) {
         .received = 1250,
         .total = 10000},
        "12|Waiting (Auto Detect)|9.8 KB|http://site/page|"},
-      // A stream: its fragments count, not the guess at its size.
+      // A stream: its bytes of its estimated size (62.5 %), its fragments while there is none.
       {{.phase = Phase::Receiving,
         .started = true,
         .received = 1250,
         .total = 2000,
+        .fragments = 8,
+        .fragmentsStored = 2},
+       "62|Waiting (Auto Detect)|????|http://site/page|"},
+      {{.phase = Phase::Receiving,
+        .started = true,
+        .received = 1250,
         .fragments = 8,
         .fragmentsStored = 2},
        "25|Waiting (Auto Detect)|????|http://site/page|"},
