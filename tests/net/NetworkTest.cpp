@@ -644,6 +644,30 @@ TEST_F(NetworkTest, APageIsTheWholeBodyOfAWholeAnswer) {
   EXPECT_EQ(head.Value().text, "");
 }
 
+// The cookies file is read when it is set, not for each request (an export of a browser holds tens
+// of thousands): a file changed since goes unseen until it is set again. What a server sets is
+// kept.
+TEST_F(NetworkTest, TheCookiesFileIsReadOnceWhenSet) {
+  const fs::path file = dir / "cookies.txt";
+  const auto cookieOf = [&](const std::string &path) {
+    EXPECT_TRUE(Fetch(server.url(path)).Done()) << path;
+    const std::string request = server.Requests().back();
+    const std::size_t at = request.find("Cookie: ");
+    return at == std::string::npos ? "none"
+                                   : request.substr(at + 8, request.find('\r', at) - at - 8);
+  };
+  EXPECT_EQ(cookieOf("/body/1"), "none");
+  WriteFile(file, "127.0.0.1\tFALSE\t/\tFALSE\t0\ts\tone\n");
+  session.SetClient({.cookieFile = file.string()});
+  EXPECT_EQ(cookieOf("/body/1"), "s=one");
+  WriteFile(file, "127.0.0.1\tFALSE\t/\tFALSE\t0\ts\ttwo\n");
+  EXPECT_EQ(cookieOf("/body/2"), "s=one");
+  session.SetClient({.cookieFile = file.string()});
+  EXPECT_EQ(cookieOf("/body/3"), "s=two");
+  session.SetClient({});
+  EXPECT_EQ(cookieOf("/body/4"), "none");
+}
+
 // What stands at the partial name before a claim: a stale partial file of the program's (it
 // carries the mark) is replaced; anything else is left alone, and the claim fails with why. A name
 // in the way at the end is kept: the complete file takes the next free name.
