@@ -359,6 +359,11 @@ void Engine::SetNameTemplate(Serial serial, const std::string &form) {
   parts_->items.Update(serial, [&](list::Item &item) { item.nameTemplate = form; });
 }
 
+void Engine::SetRequest(Serial serial, base::ItemRequest request) {
+  if (parts_->items.IndexOf(serial))
+    parts_->scheduler.SetRequest(serial, std::move(request));
+}
+
 void Engine::Pause(const std::vector<Serial> &serials) {
   parts_->scheduler.Pause(serials);
 }

@@ -12,8 +12,6 @@ std::string TitleNameForm(const std::string &title) {
 }
 
 std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
-  // Items the user removed take their requests with them.
-  std::erase_if(requests_, [this](const auto &entry) { return !engine_.IndexOf(entry.first); });
   std::size_t dropped = 0;
   for (const channel::HandedItem &item : items) {
     const std::size_t before = engine_.Count();
@@ -35,14 +33,12 @@ std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
       if (same->phase == engine::Phase::Failed || same->phase == engine::Phase::Cancelled)
         engine_.Retry({serial});
     }
-    requests_[serial] = {item.referer, item.userAgent, item.cookies};
+    base::ItemRequest request{item.referer, item.userAgent, {}};
+    for (const channel::BrowserCookie &cookie : item.cookies)
+      request.cookies.push_back(channel::CookieLine(cookie));
+    engine_.SetRequest(serial, std::move(request));
   }
   return dropped;
-}
-
-const BrowserRequest *BrowserItems::RequestOf(engine::Serial serial) const {
-  const auto found = requests_.find(serial);
-  return found == requests_.end() ? nullptr : &found->second;
 }
 
 } // namespace vidtrawl::gui

@@ -103,7 +103,12 @@ CurlRequest::CurlRequest(Session &session, Requester requester, std::size_t head
       item != nullptr && !item->referer.empty() ? item->referer : client.referer;
   if (!referer.empty())
     curl_easy_setopt(easy_, CURLOPT_REFERER, referer.c_str());
-  if (CURLSH *share = cookies_.Share()) {
+  if (item != nullptr && !item->cookies.empty()) {
+    // The browser's cookies are this request's own: a jar of its own, shared with no other item.
+    curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, "");
+    for (const std::string &cookie : item->cookies)
+      curl_easy_setopt(easy_, CURLOPT_COOKIELIST, cookie.c_str());
+  } else if (CURLSH *share = cookies_.Share()) {
     curl_easy_setopt(easy_, CURLOPT_SHARE, share);
     curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, ""); // the cookies of the share, no file read
   }

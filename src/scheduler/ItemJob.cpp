@@ -65,8 +65,8 @@ void ItemJob::Start() {
   const Item &item = Record();
   page_ = item.address;
   site_ = item.site;
-  requester_ =
-      net::Requester(site_ != nullptr ? sites::AgentFor(*site_) : net::Agent::Browser, trace_);
+  requester_ = net::Requester(site_ != nullptr ? sites::AgentFor(*site_) : net::Agent::Browser,
+                              trace_, host_.RequestOf(serial_));
   // A run goes on from what the last one left in the partial file.
   run_.progress = {item.received, item.total, item.fragments, item.fragmentsStored};
   Enter(Phase::Resolving, "taken by the pass", [&](Item &it) {

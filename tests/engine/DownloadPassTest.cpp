@@ -459,7 +459,7 @@ TEST_F(DownloadPassTest, AFileDownloadedBeforeIsNotDownloadedAgain) {
 
 // Through a proxy, from the environment or the user's own (which wins), every request asks for the
 // absolute address, the player host's too (through a tunnel); pages of no known site are asked for
-// as a browser of today asks.
+// as a browser of today asks, and an item a browser handed over as that browser asked for it.
 TEST_F(DownloadPassTest, RequestsGoThroughAProxy) {
   RawServer proxy([&](const std::string &request) {
     if (request.rfind("CONNECT ", 0) == 0) {
@@ -507,6 +507,23 @@ TEST_F(DownloadPassTest, RequestsGoThroughAProxy) {
   EXPECT_EQ(RunPass().completed, 1);
   ::unsetenv("http_proxy");
   EXPECT_NE(proxy.Requests().back().find("Referer: http://referer.example/"), std::string::npos);
+
+  // What a browser gave one item goes with that item's requests alone, and into no list file.
+  const std::size_t before = proxy.Requests().size();
+  engine->Add({"http://blog.example.org/a.mp4", "http://blog.example.org/b.mp4"});
+  engine->SetRequest(Item(1).serial, {"http://blog.example.org/watch",
+                                      "Its browser",
+                                      {"blog.example.org\tFALSE\t/\tFALSE\t0\ts\ts3cret"}});
+  EXPECT_EQ(RunPass().completed, 2);
+  const std::vector<std::string> requests = proxy.Requests();
+  for (std::size_t i = before; i < requests.size(); ++i) {
+    const bool own = requests[i].find("/a.mp4 ") != std::string::npos;
+    for (const char *header : {"Cookie: s=s3cret\r\n", "Referer: http://blog.example.org/watch\r\n",
+                               "User-Agent: Its browser\r\n"})
+      EXPECT_EQ(requests[i].find(header) != std::string::npos, own) << header << requests[i];
+  }
+  ASSERT_TRUE(engine->SaveList(dir / "list.json"));
+  EXPECT_EQ(testing::ReadFile(dir / "list.json").find("s3cret"), std::string::npos);
 }
 
 // A request that ends is its owner's: a page resolved on its own while a pass waits on a slow
