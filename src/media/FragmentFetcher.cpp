@@ -18,8 +18,6 @@ using Track = FragmentStore::Track;
 constexpr std::uint64_t kMaxHeldFragment = 256ull << 20;
 // A key is 16 bytes; an answer much longer is no key.
 constexpr std::size_t kMaxKeyBytes = 1024;
-// The longest a server may have a failed request wait before the next try.
-constexpr int kLongestRetryWait = 300;
 // How often the store hears where the fragments being received stand.
 constexpr std::chrono::milliseconds kNoteInterval{250};
 
@@ -232,17 +230,18 @@ FragmentFetcher::FragmentFetcher(net::Session &session, FragmentStore &store,
       requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
       wake_(session.Loop()), start_(session.Loop()), notes_(session.Loop()) {
   std::vector<Part> parts;
+  const net::RetryPolicy retry(session.Rules().retries);
   const auto list = [&](Track track, const manifests::StreamTrack &source) {
     std::size_t index = 0;
     double start = 0;
     std::vector<double> seconds;
     if (source.init) {
-      parts.push_back({track, index++, &*source.init, -1});
+      parts.push_back({track, index++, &*source.init, -1, retry});
       seconds.push_back(0);
       initOf_[static_cast<std::size_t>(track)] = &*source.init;
     }
     for (const manifests::StreamFragment &fragment : source.fragments) {
-      parts.push_back({track, index++, &fragment, start});
+      parts.push_back({track, index++, &fragment, start, retry});
       seconds.push_back(fragment.seconds);
       start += fragment.seconds;
     }
@@ -359,22 +358,21 @@ void FragmentFetcher::Fetched(Fetch &fetch, std::optional<base::Fault> fault) {
   if (!done_)
     return; // it ended already
   if (fault) {
-    if (!fault->transient || part.failures >= session_.Rules().retries) {
+    const std::optional<FragmentStore::Cut> cut = ended->Standing();
+    const std::optional<std::chrono::seconds> wait =
+        part.retry.Next(*fault, cut ? cut->taken : 0); // a fragment that got on has its tries anew
+    if (!wait) {
       fault->transient = false; // its tries are spent
       Fail(std::move(*fault));
       return;
     }
     // Its next try goes on from the bytes it has.
-    if (const std::optional<FragmentStore::Cut> cut = ended->Standing())
+    if (cut)
       if (std::optional<base::Fault> noted = store_.NoteCut(part.track, part.index, *cut)) {
         Fail(std::move(*noted));
         return;
       }
-    // 1, 2, 4 s ... unless the server asked for a wait of its own.
-    const int seconds = fault->retryAfter >= 0 ? std::min(fault->retryAfter, kLongestRetryWait)
-                                               : 1 << std::min(part.failures, 8);
-    ++part.failures;
-    part.due = Clock::now() + std::chrono::seconds(seconds);
+    part.due = Clock::now() + *wait;
     waiting_.insert(
         std::upper_bound(waiting_.begin(), waiting_.end(), part,
                          [](const Part &a, const Part &b) { return a.start < b.start; }),

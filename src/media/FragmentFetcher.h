@@ -7,6 +7,7 @@
 #include "media/SizeEstimate.h"
 #include "net/CurlRequest.h"
 #include "net/PageFetch.h"
+#include "net/RetryPolicy.h"
 #include "net/Session.h"
 
 #include <array>
@@ -61,7 +62,7 @@ private:
     std::size_t index = 0; // in its track, init fragment first
     const manifests::StreamFragment *fragment = nullptr;
     double start = 0; // when it plays, in seconds
-    int failures = 0;
+    net::RetryPolicy retry{};
     Clock::time_point due{};
   };
   class Fetch;
