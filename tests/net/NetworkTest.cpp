@@ -739,7 +739,7 @@ TEST_F(NetworkTest, ASpeedLimitOrAFullDiskHoldsNoTransferUp) {
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(download(dir / "clip.mp4", {*head.size, head.version}), "done 16777216");
   EXPECT_TRUE(ReadFile(dir / "clip.mp4") == Pattern(size, 9));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 15s); // well under the 20 s limit
   const fs::path small = dir / "small";
   fs::create_directories(small);
   VIDTRAWL_NEEDS_TOOL(::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m") == 0, "root's tmpfs");
@@ -751,7 +751,7 @@ TEST_F(NetworkTest, ASpeedLimitOrAFullDiskHoldsNoTransferUp) {
   EXPECT_EQ(download(small / "one.mp4", {}),
             Kind(FaultKind::LocalFile) + "cannot write " + (small / "one.mp4").string() +
                 PartialFile::kSuffix + ": No space left on device");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 15s); // well under the 20 s limit
   ::umount(small.c_str());
 }
 
