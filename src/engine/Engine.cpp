@@ -135,7 +135,8 @@ struct Engine::Parts final : list::ListObserver {
                   .transferSeconds = item.transferSeconds,
                   .retryIn = 0,
                   .alreadyThere = item.alreadyThere,
-                  .fault = item.fault};
+                  .fault = item.fault,
+                  .handedRequestGone = item.handedOver && !scheduler.HasRequest(item.serial)};
     if (const scheduler::ItemRun *run = scheduler.RunOf(item.serial)) {
       view.pagePercent = run->pagePercent;
       view.started = run->reported;
@@ -360,8 +361,10 @@ void Engine::SetNameTemplate(Serial serial, const std::string &form) {
 }
 
 void Engine::SetRequest(Serial serial, base::ItemRequest request) {
-  if (parts_->items.IndexOf(serial))
-    parts_->scheduler.SetRequest(serial, std::move(request));
+  if (!parts_->items.IndexOf(serial))
+    return;
+  parts_->scheduler.SetRequest(serial, std::move(request));
+  parts_->items.Update(serial, [](list::Item &item) { item.handedOver = true; });
 }
 
 void Engine::Pause(const std::vector<Serial> &serials) {

@@ -169,7 +169,11 @@ std::string ReasonText(const ItemView &item) {
     break;
   }
   // The page was not read: what stopped its fetch.
-  return (fault.ofPage ? "the page could not be fetched: " : "") + fault.detail;
+  std::string reason = (fault.ofPage ? "the page could not be fetched: " : "") + fault.detail;
+  if (item.handedRequestGone && (fault.httpStatus == 401 || fault.httpStatus == 403))
+    reason += " (the browser's cookies for it are gone since the program restarted: send it "
+              "again from the browser)";
+  return reason;
 }
 
 std::string ResolutionText(const std::optional<std::string> &address,

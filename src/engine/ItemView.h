@@ -56,6 +56,9 @@ struct ItemView {
   bool alreadyThere = false;
   // Failed: why.
   std::optional<Fault> fault;
+  // A browser handed it over, and what came with it (cookies, referer) went with the program's
+  // last run: the item is asked for as a copied address is.
+  bool handedRequestGone = false;
 };
 
 } // namespace vidtrawl::engine

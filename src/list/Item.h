@@ -62,6 +62,9 @@ struct Item {
   // Failed: why.
   std::optional<base::Fault> fault;
 
+  // A browser handed it over, with what its requests carry (kept in memory only, never here).
+  bool handedOver = false;
+
   friend bool operator==(const Item &, const Item &) = default;
 };
 

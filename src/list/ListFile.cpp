@@ -156,6 +156,7 @@ std::optional<std::pair<Item, Phase>> ItemOf(const Json &entry, sites::SiteRule 
   item.fileName = CleanName(TextMember(entry, "file name"));
   item.nameTyped = Member<bool>(entry, "name typed").value_or(false) && item.fileName;
   item.folder = TextMember(entry, "folder").value_or("");
+  item.handedOver = Member<bool>(entry, "handed over").value_or(false);
   item.partName = CleanName(TextMember(entry, "partial name")).value_or("");
   item.videoAddress = Member<std::string>(entry, "video").value_or("");
   item.sizeKnown = ValueOf(kSizes, entry.value("size known", Json())).value_or(SizeKnown::Unknown);
@@ -203,6 +204,8 @@ std::string ListText(const std::vector<Item> &items) {
     }
     if (!item.folder.empty())
       PutText(entry, "folder", item.folder);
+    if (item.handedOver)
+      entry["handed over"] = true;
     if (!item.partName.empty())
       PutText(entry, "partial name", item.partName);
     if (!item.videoAddress.empty())

@@ -79,6 +79,7 @@ public:
   void Renamed(list::Serial serial, const std::string &name);
   // What a browser gave the item's requests, for each of its runs while it is listed.
   void SetRequest(list::Serial serial, base::ItemRequest request);
+  bool HasRequest(list::Serial serial) const { return requests_.contains(serial); }
 
   // Told when a pass ends, with how it went; and once per tick of the items whose runs moved.
   void OnPassEnded(std::function<void(const Summary &)> listener) {

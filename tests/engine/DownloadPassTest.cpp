@@ -468,6 +468,9 @@ TEST_F(DownloadPassTest, RequestsGoThroughAProxy) {
       return tunnel;
     }
     const std::string path = request.substr(request.find(' ') + 1);
+    if (path.find("/guarded/") != std::string::npos &&
+        request.find("Cookie: s=") == std::string::npos)
+      return RawServer::Reply{"HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n"};
     if (path.rfind("/v/", 0) == 0) // the player host, through the tunnel
       return RawServer::Reply{"HTTP/1.1 303 See Other\r\nLocation: http://x/y.swf?video_id=x&t=1"
                               "\r\n\r\n"};
@@ -510,20 +513,34 @@ TEST_F(DownloadPassTest, RequestsGoThroughAProxy) {
 
   // What a browser gave one item goes with that item's requests alone, and into no list file.
   const std::size_t before = proxy.Requests().size();
-  engine->Add({"http://blog.example.org/a.mp4", "http://blog.example.org/b.mp4"});
+  engine->Add({"http://blog.example.org/guarded/a.mp4", "http://blog.example.org/b.mp4"});
   engine->SetRequest(Item(1).serial, {"http://blog.example.org/watch",
                                       "Its browser",
                                       {"blog.example.org\tFALSE\t/\tFALSE\t0\ts\ts3cret"}});
   EXPECT_EQ(RunPass().completed, 2);
   const std::vector<std::string> requests = proxy.Requests();
   for (std::size_t i = before; i < requests.size(); ++i) {
-    const bool own = requests[i].find("/a.mp4 ") != std::string::npos;
+    const bool own = requests[i].find("/guarded/a.mp4 ") != std::string::npos;
     for (const char *header : {"Cookie: s=s3cret\r\n", "Referer: http://blog.example.org/watch\r\n",
                                "User-Agent: Its browser\r\n"})
       EXPECT_EQ(requests[i].find(header) != std::string::npos, own) << header << requests[i];
   }
   ASSERT_TRUE(engine->SaveList(dir / "list.json"));
   EXPECT_EQ(testing::ReadFile(dir / "list.json").find("s3cret"), std::string::npos);
+
+  // After a restart it is gone: a refusal of such an item says so, of a copied address not.
+  testing::WriteFile(dir / "restarted.json",
+                     R"({"vidtrawl list": 1, "items": [{"address": "http://blog.example.org/)"
+                     R"(guarded/c.mp4", "phase": "waiting", "handed over": true}, {"address": )"
+                     R"("http://blog.example.org/guarded/d.mp4", "phase": "waiting"}]})");
+  NewEngine(1, false);
+  Configure([&](engine::Config &c) { c.proxy = proxy.url(""); });
+  ASSERT_EQ(Loaded(dir / "restarted.json"), "read 2 0");
+  EXPECT_EQ(RunPass().failed, 2);
+  EXPECT_EQ(engine::ReasonText(Item(0)),
+            "the server answered 403 (the browser's cookies for it are gone since the program "
+            "restarted: send it again from the browser)");
+  EXPECT_EQ(engine::ReasonText(Item(1)), "the server answered 403");
 }
 
 // A request that ends is its owner's: a page resolved on its own while a pass waits on a slow
