@@ -141,8 +141,10 @@ std::string ReasonText(const ItemView &item) {
     return "the address belongs to no supported site";
   case FaultKind::SitePageNamesNoVideo:
     return "the page names no video";
-  case FaultKind::NoVideoFoundOnPage:
-    return "no video found on this page";
+  case FaultKind::NoVideoFoundOnPage: {
+    const std::string reason = "no video found on this page";
+    return fault.detail.empty() || fault.detail == reason ? reason : reason + ": " + fault.detail;
+  }
   case FaultKind::StreamingPlaylist:
     return "streaming playlists are not supported (" + fault.detail + ")";
   case FaultKind::HostedVideo:

@@ -60,17 +60,17 @@ std::string TagName(const GumboElement &element) {
   return base::LowerAscii(std::string_view(piece.data, piece.length));
 }
 
-// Whether a class or id names an advertisement, a sponsor or a promotion:
-// one of its words ("video-ad", "adSlot", "sponsored-clip", "promo").
+// Whether a class or id names an advertisement or a sponsor: one of its whole words ("video-ad",
+// "adSlot", "sponsored-clip", "promo"), never a word that only starts like one ("node--promoted",
+// "advertiser-guide").
 bool NamesAdvertisement(std::string_view names) {
-  static constexpr std::array<std::string_view, 6> kWords{"ad",     "ads", "adslot",
-                                                          "adunit", "dfp", "preroll"};
-  static constexpr std::array<std::string_view, 3> kStems{"advert", "sponsor", "promo"};
+  static constexpr std::array<std::string_view, 16> kWords{
+      "ad",        "ads",         "adslot",        "adunit",         "dfp",     "preroll",
+      "advert",    "adverts",     "advertisement", "advertisements", "sponsor", "sponsors",
+      "sponsored", "sponsorship", "promo",         "promos"};
   std::string word;
   const auto ends = [&] {
-    const bool ad = std::find(kWords.begin(), kWords.end(), word) != kWords.end() ||
-                    std::any_of(kStems.begin(), kStems.end(),
-                                [&](std::string_view stem) { return word.starts_with(stem); });
+    const bool ad = std::find(kWords.begin(), kWords.end(), word) != kWords.end();
     word.clear();
     return ad;
   };
@@ -201,7 +201,7 @@ private:
       if (base::EqualsIgnoringCase(Attribute(element, "type"), "application/ld+json"))
         ReadStructuredData(text, markup_.structured);
       if (!context.aside)
-        AddPlayers(text);
+        AddPlayers(text, markup_.players);
       break;
     }
     case GUMBO_TAG_EMBED:
@@ -242,6 +242,8 @@ private:
       markup_.ogVideoType = content;
     } else if (key == "twitter:player:stream" && markup_.twitterStream.empty()) {
       markup_.twitterStream = content;
+    } else if (key == "twitter:player:stream:content_type" && markup_.twitterStreamType.empty()) {
+      markup_.twitterStreamType = content;
     } else if (key == "og:title" && markup_.ogTitle.empty()) {
       markup_.ogTitle = base::CollapseBlanks(content);
     }
@@ -263,30 +265,39 @@ private:
       markup_.videos[index].hosted.push_back(source);
   }
 
-  // A player's address in any data-* attribute, or its configuration in JSON
-  // (a <video>'s are its own sources).
+  // A player's address in any data-* attribute, or its configuration in JSON; on a <video> or
+  // its <source> (their src and data-src aside, which are read as theirs) a source of that video.
   void DataAttributes(const GumboElement &element, const Context &context) {
-    if (context.aside || context.video >= 0)
+    if (context.aside)
       return;
+    std::vector<VideoSource> &into =
+        context.video >= 0 ? markup_.videos[static_cast<std::size_t>(context.video)].sources
+                           : markup_.players;
     for (unsigned i = 0; i < element.attributes.length; ++i) {
       const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
       const std::string_view name = attribute->name;
       const std::string_view value = attribute->value;
-      if (!name.starts_with("data-") || value.empty())
+      if (!name.starts_with("data-") || value.empty() ||
+          (context.video >= 0 && (name == "data-src" || name == "data-setup")))
         continue;
+      // A <source>'s type holds for its lazy addresses too, not for its poster.
+      const std::string type =
+          context.video >= 0 && (name.ends_with("src") || name.ends_with("url"))
+              ? Attribute(element, "type")
+              : std::string();
       VideoProtocol protocol = VideoProtocol::File;
       if (value.front() == '{' || value.front() == '[')
-        AddPlayers(value);
-      else if (ProtocolOfSource("", value, protocol))
-        markup_.players.push_back({std::string(value), protocol, SourceQuality(element, value)});
+        AddPlayers(value, into);
+      else if (ProtocolOfSource(type, value, protocol))
+        into.push_back({std::string(value), protocol, SourceQuality(element, value)});
     }
   }
 
-  void AddPlayers(std::string_view script) {
+  void AddPlayers(std::string_view script, std::vector<VideoSource> &into) {
     VideoProtocol protocol = VideoProtocol::File;
     for (ScriptVideo &found : FindScriptVideos(script))
       if (ProtocolOfSource("", found.address, protocol))
-        markup_.players.push_back({std::move(found.address), protocol, found.quality});
+        into.push_back({std::move(found.address), protocol, found.quality});
   }
 
   void Microdata(const GumboElement &element) {

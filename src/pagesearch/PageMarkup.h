@@ -41,6 +41,7 @@ struct PageMarkup {
   std::vector<std::string> ogVideos;
   std::string ogVideoType;
   std::string twitterStream;
+  std::string twitterStreamType;    // twitter:player:stream:content_type
   StructuredVideos structured;      // JSON-LD, then microdata itemprop contentUrl / embedUrl
   std::vector<VideoSource> players; // data-* attributes and inline scripts
   std::vector<VideoSource> flash;   // <embed>, <object>, <param> and their flashvars

@@ -1,6 +1,8 @@
 #include "scheduler/ItemJob.h"
 
+#include "base/AsciiCase.h"
 #include "base/NameVariant.h"
+#include "base/TrimBlanks.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "media/FragmentStore.h"
@@ -121,6 +123,15 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
     Enter(Phase::Resolving, "the address answers with a web page: it is searched for its video",
           [&](Item &it) { it.site = site_; });
     Resolve();
+    return;
+  }
+  // A sound a page names is never its video (the user's own address to one is a file).
+  if (site_->kind == sites::SiteKind::AnyPage && video_.address != page_ && outcome.Done() &&
+      outcome.Value().exists &&
+      base::StartsWithIgnoringCase(base::TrimBlanks(outcome.Value().contentType), "audio/") &&
+      !pagesearch::PlaylistOfType(outcome.Value().contentType)) {
+    Fail({base::FaultKind::NoVideoFoundOnPage,
+          "its media is a sound (" + outcome.Value().contentType + ")"});
     return;
   }
   // A playlist's address that has no playlist's name: what the server calls it decides (the

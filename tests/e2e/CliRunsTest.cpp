@@ -215,6 +215,12 @@ TEST(CliPages, EachFixturePageAsItCarries) {
   answer("http://files.example.net/download?f=7", "200 OK",
          bytes + "Content-Disposition: attachment; filename=\"quay-at-night.mkv\"\r\n", "night",
          {"quay-at-night.mkv", "", "night"});
+  // A sound is never a page's video; the user's own address to one is a file.
+  answer("http://files.example.net/episode/5", "200 OK", "Content-Type: text/html\r\n",
+         "<meta name=twitter:player:stream content=/listen/5>",
+         {"", "no video found on this page: its media is a sound (audio/mpeg)", ""});
+  answer("http://files.example.net/listen/5", "200 OK", "Content-Type: audio/mpeg\r\n", "ID3",
+         {"5", "", "ID3"});
   answer("http://files.example.net/live/harbour", "200 OK",
          "Content-Type: Application/X-MpegURL\r\n", "#EXTM3U\n",
          {"", "live streams are not supported", ""});

@@ -96,6 +96,10 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"<script>v=\"https:\\u002F\\u002fq.org\\u002Fclip.mp4\";</script>",
        "https://q.org/clip.mp4"},
       {"<script>play('/v/a.mp4?t=1&amp;s=2')</script>", "http://p.net/v/a.mp4?t=1&s=2"},
+      // A signed path is the whole quoted address; a query's address is its own.
+      {"<script>s={src:\"//c.q.org/hdnts=exp=1~acl=/*~hmac=ab/v/a.m3u8\"}</script>",
+       "http://c.q.org/hdnts=exp=1~acl=/*~hmac=ab/v/a.m3u8"},
+      {"<script>e('http://q.org/p.swf?file=/v/a.flv')</script>", "http://p.net/v/a.flv"},
       {"<script>c={'360p':'/s.mp4','1080p':'/h.mp4','720p':'/m.mp4'}</script>",
        "http://p.net/h.mp4"},
       // JSON-LD as pages write it, in graphs and arrays.

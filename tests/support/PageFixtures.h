@@ -119,6 +119,23 @@ inline constexpr PageFixture kPageFixtures[] = {
     {"windows-1252.html", "http://regates.example.fr/saint-malo.html",
      "http://regates.example.fr/videos/regates-ete.mp4",
      "R\u00e9gates \u00e0 Saint-Malo \u2013 \u00e9t\u00e9.mp4", ""},
+    // What is a video: never an audio file, an advertisement by its whole word only, a video
+    // host's address wherever it is named, a signed address whole, data-* on every element.
+    {"podcast-episode.html", "http://tidetables.example.org/episodes/12", "", "",
+     "no video found on this page", PageResult::None},
+    {"drupal-promoted.html", "http://harbourboard.example.org/news/dredging-outer-harbour",
+     "http://harbourboard.example.org/sites/default/files/2026-04/dredging-outer-harbour.mp4",
+     "Dredging starts in the outer harbour  Harbour Board.mp4", ""},
+    {"jsonld-youtube-contenturl.html", "http://coastweekly.example.com/video/pilot-boat",
+     "https://www.youtube.com/watch?v=Pb7sT2rQx9w", "", "the video is hosted on YouTube",
+     PageResult::Hosted},
+    {"signed-cdn-script.html", "http://media.nightharbour.example.net/watch/quay-lights",
+     "http://media.nightharbour.example.net/exp=1767225600~acl=%2fvod%2fquay-lights%2f*~hmac="
+     "9c1f0e7a4b2d/vod/quay-lights/quay-lights-1080p.mp4",
+     "Quay lights, after dark  Night Harbour.mp4", ""},
+    {"video-data-attributes.html", "http://sailloft.example.net/2026/06/open-day/",
+     "http://sailloft.example.net/wp-content/uploads/2026/06/sail-loft-open-day-720p.mp4",
+     "Sail loft open day.mp4", ""},
 };
 
 std::string PageFixtureText(const PageFixture &fixture);
