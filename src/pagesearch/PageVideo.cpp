@@ -86,6 +86,10 @@ public:
     if (Decided("a player page the structured data names, to follow", FollowStructured()) ||
         Decided("the video host the page embeds", Hosted()))
       return;
+    // A page that sends the browser on is no page of its own: the next one's title is the file's.
+    found_.redirect = !markup_.refresh.empty() && Follow(markup_.refresh, true);
+    if (Decided("a refresh to another page of the site, to follow", found_.redirect))
+      return;
     for (const std::string &frame : markup_.frames)
       if (Decided("a same-site <iframe>, to follow", Follow(frame, true)))
         return;
@@ -180,6 +184,15 @@ private:
     const auto address = Resolve(source.reference);
     if (!address || !VideoHostOf(*address).empty())
       return false;
+    // The file a page offers for download is the video its player streams.
+    if (source.protocol != VideoProtocol::File)
+      for (const std::string &download : markup_.downloads)
+        if (const auto file = Resolve(download)) {
+          Note("passed over " + *address + ": a playlist, where the page offers the file");
+          found_.address = *file;
+          found_.protocol = VideoProtocol::File;
+          return true;
+        }
     found_.address = *address;
     found_.protocol = source.protocol;
     return true;

@@ -63,7 +63,7 @@ void WebPageLookup::Fetched(net::Page page) {
 void WebPageLookup::Searched(PageVideo found) {
   for (std::string &note : found.notes)
     requester_.trace(base::TraceTopic::Page, std::move(note));
-  if (title_.empty())
+  if (title_.empty() && !found.redirect)
     title_ = std::move(found.title);
   if (!found.address.empty()) {
     Finish(ResolvedVideo{std::move(found.address), std::move(title_), found.protocol});

@@ -120,6 +120,11 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"<meta property=og:video content=/player.swf><iframe src=/d/page>", ""},
       {"<video-js data-setup='{\"sources\":[{\"src\":\"https://youtu.be/a\"}]}'>",
        "hosted YouTube https://youtu.be/a"},
+      {"<meta http-equiv=Refresh content='0;url=http://q.org/v'><meta http-equiv=refresh "
+       "content=9>",
+       ""}, // another site's page, and the page itself, are not followed
+      {"<hls-video src=/s/x></hls-video><link rel=preload as=image href=/i.mp4>",
+       "http://p.net/s/x"},
       {"<embed src=https://www.dailymotion.com/swf/x1>",
        "hosted Dailymotion https://www.dailymotion.com/swf/x1"},
   };

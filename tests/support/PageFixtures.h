@@ -136,6 +136,26 @@ inline constexpr PageFixture kPageFixtures[] = {
     {"video-data-attributes.html", "http://sailloft.example.net/2026/06/open-day/",
      "http://sailloft.example.net/wp-content/uploads/2026/06/sail-loft-open-day-720p.mp4",
      "Sail loft open day.mp4", ""},
+    // What players write: their own elements, island props, a preload, a refresh to the page
+    // (whose title the file takes), a download offered beside a playlist.
+    {"vidstack-player.html", "http://boatwright.example.org/lessons/gaff-rigging",
+     "http://boatwright.example.org/lessons/media/gaff-rigging-720p.mp4",
+     "Rigging a gaff cutter - Boatwright School.mp4", ""},
+    {"media-chrome.html", "http://fishquay.example.com/auction",
+     "http://fishquay.example.com/video/auction/auction-morning.mp4",
+     "Live from the fish auction.mp4", ""},
+    {"astro-island.html", "http://boatyard.example.net/tour",
+     "http://boatyard.example.net/videos/boatyard-tour-1080p.mp4", "A tour of the boatyard.mp4",
+     ""},
+    {"preload-video.html", "http://harbourtour.example.com/",
+     "http://harbourtour.example.com/_next/static/media/harbour-tour.4f3a9c1e.mp4",
+     "Harbour tour in ninety seconds.mp4", ""},
+    {"refresh-stub.html", "http://quaynotes.example.net/go/launch-day",
+     "http://quaynotes.example.net/2026/05/launch-day/",
+     "Launch day at the slipway \u2013 Notes from the Quay.mp4", "", PageResult::Follow},
+    {"download-over-playlist.html", "http://regatta.example.org/2026/full-race",
+     "http://regatta.example.org/files/regatta-2026-full-race-1080p.mp4",
+     "Regatta 2026 the full race.mp4", ""},
 };
 
 std::string PageFixtureText(const PageFixture &fixture);
