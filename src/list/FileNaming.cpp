@@ -21,6 +21,9 @@ std::string AfterLastSlash(const std::string &text) {
 // bytes are kept, as they usually hold it.
 constexpr std::size_t kMaxExtension = 8;
 
+// What a name cut at a word does not end with.
+constexpr std::string_view kCutSeparators = " -_,;:";
+
 bool IsContinuationByte(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
@@ -39,6 +42,20 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit) {
   std::size_t head = limit - (name.size() - tail);
   while (head > 0 && IsContinuationByte(name[head]))
     --head;
+  // At a word where one ends near the cut, without the blanks and dashes before it.
+  if (const std::size_t blank = name.rfind(' ', head);
+      blank != std::string::npos && blank > 0 && blank >= head - head / 4) {
+    head = blank;
+    for (std::string_view kept = std::string_view(name).substr(0, head); !kept.empty();
+         kept = std::string_view(name).substr(0, head)) {
+      if (kCutSeparators.find(kept.back()) != std::string_view::npos)
+        --head;
+      else if (kept.ends_with("\u2013") || kept.ends_with("\u2014")) // en and em dash
+        head -= 3;
+      else
+        break;
+    }
+  }
   name = name.substr(0, head) + name.substr(tail);
 }
 

@@ -18,8 +18,10 @@ namespace vidtrawl::list {
 // and a file system's names end at 255.
 inline constexpr std::size_t kMaxFileName = 241;
 
-// Cuts a name longer than `limit` bytes to that many, keeping its extension
-// and never splitting a UTF-8 character.
+// Cuts a name longer than `limit` bytes to that many at most, keeping its
+// extension and never splitting a UTF-8 character: at the end of a word
+// where one ends in the last quarter of what is kept (without the blanks,
+// dashes and commas before the cut), else at a character.
 void ShortenKeepingExtension(std::string &name, std::size_t limit);
 
 // What a name template's fields stand for.

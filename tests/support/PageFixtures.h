@@ -119,6 +119,14 @@ inline constexpr PageFixture kPageFixtures[] = {
     {"windows-1252.html", "http://regates.example.fr/saint-malo.html",
      "http://regates.example.fr/videos/regates-ete.mp4",
      "R\u00e9gates \u00e0 Saint-Malo \u2013 \u00e9t\u00e9.mp4", ""},
+    // A long title is cut at a word, never inside one.
+    {"cyrillic-title.html", "http://murmansk-port.example.ru/news/2026/11/treska",
+     "http://murmansk-port.example.ru/video/2026/11/treska-ulov.mp4",
+     "\u0420\u044b\u0431\u0430\u043a\u0438 \u0438\u0437 \u041c\u0443\u0440\u043c\u0430"
+     "\u043d\u0441\u043a\u0430 \u0432\u0435\u0440\u043d\u0443\u043b\u0438\u0441\u044c "
+     "\u0441 \u0440\u0435\u043a\u043e\u0440\u0434\u043d\u044b\u043c \u0443\u043b\u043e"
+     "\u0432\u043e\u043c.mp4",
+     ""},
     // What is a video: never an audio file, an advertisement by its whole word only, a video
     // host's address wherever it is named, a signed address whole, data-* on every element.
     {"podcast-episode.html", "http://tidetables.example.org/episodes/12", "", "",
