@@ -5,6 +5,7 @@
 #include "base/TrimBlanks.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/DemoServer.h"
+#include "cli/FormatTable.h"
 #include "cli/InputFile.h"
 #include "cli/Interrupt.h"
 #include "cli/ItemLines.h"
@@ -125,6 +126,25 @@ public:
     if (InterruptRequested())
       return kExitInterrupted;
     return allAddresses ? kExitComplete : kExitIncomplete;
+  }
+
+  // What each address offers, one table after the other on stdout; 0 when each was listed.
+  int ListFormats(const std::vector<std::string> &urls) {
+    bool allListed = true;
+    for (const std::string &url : urls) {
+      std::optional<engine::FormatList> list;
+      engine_.ListFormats(url, [&](const engine::FormatList &listed) { list = listed; });
+      loop_.RunUntil([&] { return list.has_value() || InterruptRequested(); });
+      if (!list)
+        return kExitInterrupted;
+      if (list->fault) {
+        allListed = false;
+        Tell(url + ": " + engine::FaultText(*list->fault));
+      } else if (!WriteAll(STDOUT_FILENO, FormatTable(url, *list))) {
+        return WriteFailed("the formats");
+      }
+    }
+    return allListed ? kExitComplete : kExitIncomplete;
   }
 
   // Adds the addresses, runs one pass and reports. `expectErrors`: addresses
@@ -287,6 +307,8 @@ int RunCli(const CliOptions &options, const std::string &program) {
     Run run(options, MakeConnections(options, demo ? demo->Port() : 0));
     if (options.resolveOnly)
       return run.ResolveOnly(urls);
+    if (options.listFormats)
+      return run.ListFormats(urls);
 
     // The folder of this run: the one asked for must exist before anything starts.
     std::string dir = run.SavedDownloadDir();

@@ -31,7 +31,7 @@ constexpr OptionSpec kOptions[] = {
     {'\0', "cookies", Takes::Value},   {'o', "output", Takes::Value},
     {'\0', "json", Takes::Nothing},    {'V', "", Takes::Nothing},
     {'f', "format", Takes::Value},     {'N', "fragments", Takes::Value},
-    {'v', "verbose", Takes::Nothing},
+    {'v', "verbose", Takes::Nothing},  {'F', "list-formats", Takes::Nothing},
 };
 
 // A count an option takes, from `low` to `high`.
@@ -111,6 +111,8 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     options.json = true;
   } else if (name == "resolve-only") {
     options.resolveOnly = true;
+  } else if (name == "list-formats") {
+    options.listFormats = true;
   } else if (name == "known-sites-only") {
     options.knownSitesOnly = true;
   } else if (name == "tsv") {
@@ -214,6 +216,8 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args) {
     parsed.error = "option '--output' names the file of one address";
   else if (options.json && (options.tsv || options.resolveOnly))
     parsed.error = "--json goes with neither --tsv nor --resolve-only";
+  else if (options.listFormats && (options.resolveOnly || options.demo))
+    parsed.error = "--list-formats goes with neither --resolve-only nor --demo";
   return parsed;
 }
 
@@ -244,9 +248,13 @@ std::string UsageText(const std::string &program) {
          "      --retries N            try a transient failure again N times, 0 to 100,\n"
          "                             after 1, 2, 4 s ... (default: the setting Retries, 3)\n"
          "      --limit-rate RATE      receive at most RATE bytes a second in all (500k, 2M)\n"
-         "  -f, --format QUALITY       a streaming video's quality: best, worst, or a height\n"
-         "                             (720: the best not taller; default: the setting\n"
+         "  -f, --format QUALITY       the quality of a stream, or of a page's video offered\n"
+         "                             in several files: best, worst, or a height (720:\n"
+         "                             the best not taller; default: the setting\n"
          "                             Preferred Quality, best at first)\n"
+         "  -F, --list-formats         list what each address offers (ID, extension,\n"
+         "                             resolution, type, bitrate, size; * what -f takes)\n"
+         "                             and exit\n"
          "  -N, --fragments N          fetch N fragments of a stream at once, 1 to 16\n"
          "                             (default: the setting Fragments At Once, 4)\n"
          "      --proxy URL            connect through this proxy (default: http_proxy,\n"

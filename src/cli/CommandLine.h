@@ -27,6 +27,7 @@ struct CliOptions {
   std::optional<std::string> output;      // -o, --output: the one file's name or its template
   bool json = false;                      // --json
   bool resolveOnly = false;               // --resolve-only
+  bool listFormats = false;               // -F, --list-formats
   bool tsv = false;                       // --tsv
   bool knownSitesOnly = false;            // --known-sites-only
   bool quiet = false;                     // -q, --quiet

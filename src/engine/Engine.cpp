@@ -3,6 +3,7 @@
 #include "base/TrimBlanks.h"
 #include "base/WholeFile.h"
 #include "engine/ConfigFile.h"
+#include "engine/FormatsLookup.h"
 #include "list/DownloadList.h"
 #include "list/ListFile.h"
 #include "manifests/StreamChoice.h"
@@ -147,6 +148,10 @@ struct Engine::Parts final : list::ListObserver {
   std::vector<ItemObserver *> observers;
   std::vector<PassObserver *> passObservers;
   std::unique_ptr<sites::VideoLookup> lookup; // a lone page being resolved
+  std::unique_ptr<FormatsLookup> formats;     // a lone address's formats being listed
+  manifests::Quality Quality() const {
+    return manifests::ParseQuality(config.preferredQuality).value_or(manifests::Quality{});
+  }
 };
 
 Engine::Engine(Hosts hosts, Options options)
@@ -358,6 +363,7 @@ void Engine::StartPass() {
 void Engine::RequestStop() {
   parts_->scheduler.Stop();
   parts_->lookup.reset();
+  parts_->formats.reset();
 }
 
 bool Engine::Downloading() const {
@@ -442,13 +448,25 @@ std::filesystem::path Engine::DefaultListFile() {
 void Engine::ResolvePage(const std::string &url, std::function<void(const Resolution &)> done) {
   parts_->lookup = std::make_unique<sites::VideoLookup>(
       parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, nullptr,
-      [done = std::move(done)](base::Outcome<pagesearch::ResolvedVideo> outcome) {
-        if (outcome.Done())
-          done({outcome.Value().address, std::nullopt});
-        else
+      [done = std::move(done),
+       quality =
+           manifests::ParseQuality(parts_->config.preferredQuality).value_or(manifests::Quality{})](
+          base::Outcome<pagesearch::ResolvedVideo> outcome) {
+        if (outcome.Failed()) {
           done({std::nullopt, outcome.Failure()});
+          return;
+        }
+        const pagesearch::ResolvedVideo video = pagesearch::AtQuality(outcome.Value(), quality);
+        done({video.address, std::nullopt, video.protocol != pagesearch::VideoProtocol::File});
       },
       net::Requester(net::Agent::Browser, parts_->trace));
+}
+
+void Engine::ListFormats(const std::string &url, std::function<void(const FormatList &)> done) {
+  parts_->formats = std::make_unique<FormatsLookup>(
+      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, parts_->Quality(),
+      net::Requester(net::Agent::Browser, parts_->trace),
+      [done = std::move(done)](const FormatList &list) { done(list); });
 }
 
 } // namespace vidtrawl::engine

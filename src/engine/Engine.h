@@ -3,6 +3,7 @@
 #include "base/Trace.h"
 #include "engine/Config.h"
 #include "engine/FormatSize.h"
+#include "engine/Formats.h"
 #include "engine/ItemObserver.h"
 #include "engine/ItemTexts.h"
 #include "engine/ItemView.h"
@@ -77,8 +78,9 @@ public:
 
 // One page resolved without adding it: the video address, or the fault.
 struct Resolution {
-  std::optional<std::string> address;
+  std::optional<std::string> address; // of the quality configured, where the page offers several
   std::optional<Fault> fault;
+  bool stream = false; // the address is a streaming playlist's, not a file's
   // As --resolve-only prints it: the address, or "-1", "-2" or "0".
   std::string Text() const { return ResolutionText(address, fault); }
 };
@@ -213,6 +215,10 @@ public:
   // One page resolved without adding it; `done` hears the result on the
   // loop. The next call, or destroying the engine, drops the one before.
   void ResolvePage(const std::string &url, std::function<void(const Resolution &)> done);
+  // What an address offers its video in (a page's files, a stream's variants), the one the
+  // configured quality takes marked; `done` hears it on the loop. The next call, or destroying
+  // the engine, drops the one before.
+  void ListFormats(const std::string &url, std::function<void(const FormatList &)> done);
 
 private:
   struct Parts;

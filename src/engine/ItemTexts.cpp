@@ -133,9 +133,10 @@ std::string AddressText(const ItemView &item) {
 }
 
 std::string ReasonText(const ItemView &item) {
-  if (item.phase != Phase::Failed || !item.fault)
-    return {};
-  const base::Fault &fault = *item.fault;
+  return item.phase == Phase::Failed && item.fault ? FaultText(*item.fault) : std::string();
+}
+
+std::string FaultText(const base::Fault &fault) {
   switch (fault.kind) {
   case FaultKind::UnsupportedSite:
     return "the address belongs to no supported site";

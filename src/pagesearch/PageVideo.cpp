@@ -177,7 +177,20 @@ private:
                     ? std::string("a playlist, where the video has a file")
                     : "a lower quality (" + std::to_string(source.quality) + " against " +
                           std::to_string(best->quality) + ") or a later source"));
-    return best != nullptr && Take(*best);
+    if (best == nullptr || !Take(*best))
+      return false;
+    // The other qualities of a file, for a quality asked.
+    if (byQuality && best->protocol == VideoProtocol::File) {
+      for (const VideoSource &source : sources)
+        if (const auto address = Resolve(source.reference);
+            address && source.protocol == VideoProtocol::File && VideoHostOf(*address).empty() &&
+            std::none_of(found_.files.begin(), found_.files.end(),
+                         [&](const VideoFile &file) { return file.address == *address; }))
+          found_.files.push_back({*address, source.quality});
+      if (found_.files.size() < 2)
+        found_.files.clear();
+    }
+    return true;
   }
 
   bool Take(const VideoSource &source) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pagesearch/ResolvedVideo.h"
 #include "pagesearch/VideoProtocol.h"
 
 #include <optional>
@@ -23,6 +24,9 @@ struct PageVideo {
   // page offers the video only so.
   std::string address;
   VideoProtocol protocol = VideoProtocol::File;
+  // The files of that video in each quality it declares (address among them), when a rule that
+  // goes by quality chose it among several; empty otherwise.
+  std::vector<VideoFile> files;
   std::string title; // og:title, else <title>; blanks collapsed
   // The page's only video is on a video host.
   std::optional<HostedVideo> hosted;

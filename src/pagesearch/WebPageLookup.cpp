@@ -66,7 +66,8 @@ void WebPageLookup::Searched(PageVideo found) {
   if (title_.empty() && !found.redirect)
     title_ = std::move(found.title);
   if (!found.address.empty()) {
-    Finish(ResolvedVideo{std::move(found.address), std::move(title_), found.protocol});
+    Finish(ResolvedVideo{std::move(found.address), std::move(title_), found.protocol,
+                         std::move(found.files)});
   } else if (found.hosted) {
     Finish(base::Fault{base::FaultKind::HostedVideo,
                        found.hosted->site + ": " + found.hosted->address});

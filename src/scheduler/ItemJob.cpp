@@ -98,7 +98,11 @@ void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
     Fail(outcome.Failure());
     return;
   }
-  video_ = std::move(outcome.Value());
+  video_ = pagesearch::AtQuality(std::move(outcome.Value()), host_.Streams().quality);
+  if (!video_.files.empty())
+    trace_(base::TraceTopic::Page, "of the page's " + std::to_string(video_.files.size()) +
+                                       " files the quality asked takes " +
+                                       base::TracedAddress(video_.address));
   items_.Update(serial_, [&](Item &it) { it.videoAddress = video_.address; });
   if (Streaming())
     PlanStream();

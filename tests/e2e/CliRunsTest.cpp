@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -329,6 +330,59 @@ TEST(CliOptions, EachOptionReachesTheRequestsAndTheOutput) {
   EXPECT_NE(result.out.find("The files are in " + downloads.path().string() + "."),
             std::string::npos)
       << result.out;
+}
+
+// What terminal users type, run in a folder of their own against a page that offers its video in
+// two files: what ends where, what stdout holds, what stderr says.
+TEST(CliHabits, WhatTerminalUsersTypeAndFind) {
+  ContentServer server;
+  const PageFixture &page =
+      *std::find_if(std::begin(kPageFixtures), std::end(kPageFixtures), [](const PageFixture &f) {
+        return f.file == std::string("progressive-sources.html");
+      });
+  const std::string site = "http://sealwatch.example.org";
+  server.Serve("/2026/harbour-mouth", PageFixtureText(page), true, "text/html");
+  server.Serve("/media/harbour-seals-240p.mp4", "seals 240", true, "video/mp4");
+  server.Serve("/media/harbour-seals-720p.mp4", "seals 720", true, "video/mp4");
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::map<std::string, std::string> files; // in the folder it ran in
+    std::vector<std::string> out, err;        // found in stdout, in stderr
+  } rows[] = {
+      // A page's sources are its qualities: -f takes one of them, -F lists them.
+      {{"-d", ".", "-f", "240", page.address}, 0, {{page.name, "seals 240"}}, {}, {}},
+      {{"-F", page.address},
+       0,
+       {},
+       {"Formats of " + std::string(page.address) + " (Seals in the harbour mouth):",
+        "file-240p  mp4  240p        file           9 Bytes\n",
+        "file-720p  mp4  720p        file           9 Bytes  *\n"},
+       {}},
+      {{"-F", "-f", "worst", page.address},
+       0,
+       {},
+       {"file-240p  mp4  240p        file           9 Bytes  *\n"},
+       {}},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.args[0] + " " + row.args[1]);
+    TempDir home;
+    fs::create_directories(home / "work");
+    auto env = CliEnvironment(home.path());
+    env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
+    std::vector<std::string> args{"-c", "cd \"$0\" && exec \"$@\"", (home / "work").string(),
+                                  CliBinary().string()};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const auto result = ChildProcess("/bin/sh", args, env).Wait();
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    for (const auto &[name, body] : row.files)
+      EXPECT_EQ(ReadFile(home / "work" / name), body) << name;
+    for (const std::string &text : row.out)
+      EXPECT_NE(result.out.find(text), std::string::npos) << text << " in\n" << result.out;
+    for (const std::string &text : row.err)
+      EXPECT_NE(result.err.find(text), std::string::npos) << text << " in\n" << result.err;
+  }
 }
 
 // The list holds 32,767 items: one address more is not added, and the

@@ -119,6 +119,10 @@ inline constexpr PageFixture kPageFixtures[] = {
     {"windows-1252.html", "http://regates.example.fr/saint-malo.html",
      "http://regates.example.fr/videos/regates-ete.mp4",
      "R\u00e9gates \u00e0 Saint-Malo \u2013 \u00e9t\u00e9.mp4", ""},
+    // Its best file; -f takes another (CliPages).
+    {"progressive-sources.html", "http://sealwatch.example.org/2026/harbour-mouth",
+     "http://sealwatch.example.org/media/harbour-seals-720p.mp4", "Seals in the harbour mouth.mp4",
+     ""},
     // A long title is cut at a word, never inside one.
     {"cyrillic-title.html", "http://murmansk-port.example.ru/news/2026/11/treska",
      "http://murmansk-port.example.ru/video/2026/11/treska-ulov.mp4",
