@@ -32,6 +32,10 @@ QString WebSite(const QString &dataFolder) {
 
 Desktop::Desktop() : Desktop(Options{}) {}
 
+Desktop::~Desktop() {
+  log_.Unfollow();
+}
+
 Desktop::Desktop(Options options)
     : options_(std::move(options)), connectivity_(options_.engine.connectTo),
       engine_(engine::Hosts{loop_},
