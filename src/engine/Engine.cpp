@@ -5,12 +5,14 @@
 #include "engine/ConfigFile.h"
 #include "engine/FormatsLookup.h"
 #include "list/DownloadList.h"
+#include "list/FileNaming.h"
 #include "list/ListFile.h"
 #include "manifests/StreamChoice.h"
 #include "net/ConnectionMap.h"
 #include "net/PartialFile.h"
 #include "net/Requester.h"
 #include "net/Session.h"
+#include "net/UrlHelpers.h"
 #include "scheduler/ItemTransfer.h"
 #include "scheduler/Scheduler.h"
 #include "settings/PlatformPaths.h"
@@ -27,6 +29,14 @@ namespace vidtrawl::engine {
 const std::size_t kListCapacity = list::DownloadList::kCapacity;
 const std::size_t kMaxAddress = list::DownloadList::kMaxAddress;
 const char *const kPartialSuffix = net::PartialFile::kSuffix;
+
+std::vector<std::string> UnknownNameFields(std::string_view form) {
+  return list::UnknownNameFields(form);
+}
+
+std::string TypedAddress(std::string_view text) {
+  return net::WithHttpsScheme(base::TrimBlanks(text));
+}
 
 std::string_view QualityForms() {
   return manifests::kQualityForms;
@@ -233,6 +243,11 @@ void Engine::SaveSettings() const {
 std::string Engine::DownloadDir() const {
   return parts_->config.downloadDir.empty() ? settings::DefaultDownloadDir().string()
                                             : parts_->config.downloadDir;
+}
+
+std::string Engine::SettingsDownloadDir() const {
+  return settings::SettingsStore(parts_->registryFile)
+      .Get(settings::kSettingsKey, settings::kDownloadDirName, "");
 }
 
 std::string Engine::FrontEndValue(const std::string &name) const {

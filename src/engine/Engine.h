@@ -36,6 +36,15 @@ extern const std::size_t kMaxAddress;
 // cancelled or failed item's bytes are under that name.
 extern const char *const kPartialSuffix;
 
+// The fields of a name template (SetNameTemplate) that stand for nothing known: each is named
+// "NA" in the file's name. Each once, in the order written.
+std::vector<std::string> UnknownNameFields(std::string_view form);
+
+// An address as typed in an address bar: one with no scheme whose start is a host name
+// ("example.org/watch/1", "localhost:8080/a") is taken as https://, as a browser takes it; any
+// other text is as it was.
+std::string TypedAddress(std::string_view text);
+
 // The qualities a user may ask a stream in: "best, worst or a height such as 720 or 720p".
 std::string_view QualityForms();
 bool IsQuality(std::string_view text);
@@ -139,6 +148,8 @@ public:
   const std::filesystem::path &SettingsFile() const;
   // The download folder the next pass uses: the configured one, else the platform's default.
   std::string DownloadDir() const;
+  // The download folder the settings file itself names; empty when it names none.
+  std::string SettingsDownloadDir() const;
   // A front end's own values (its window's size, say), kept in the same
   // settings section under names of its choosing: read from the file as it
   // is now (empty when missing), written into it at once, the other

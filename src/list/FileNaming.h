@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vidtrawl::list {
 
@@ -31,9 +33,13 @@ struct NameFields {
   std::string site;  // the site's name
   std::string ext;   // the file's extension, without its dot
 };
-// The template with {title}, {id}, {site} and {ext} put in (other text as
-// it is), cleaned and cut as a file name is.
+// The template with {title}, {id}, {site} and {ext} put in, "NA" for any other field (other
+// text as it is), cleaned and cut as a file name is. Its slashes make folders below the download
+// folder, each cleaned as a name is; none climbs out of it (an absolute path is taken as relative,
+// ".." is left out).
 std::string NameFromTemplate(std::string_view form, const NameFields &fields);
+// The fields of a template that NameFromTemplate knows none of, each once.
+std::vector<std::string> UnknownNameFields(std::string_view form);
 
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
                         const sites::NamingRule &rule, const std::string &pageTitle = {});

@@ -293,6 +293,12 @@ void ItemJob::Receive() {
     if (partName_.empty())
       partName_ = free.empty() ? proposed_ : free;
   }
+  // A name of the user's template may hold folders below the download folder; the claim says
+  // why where one cannot be made.
+  if (const fs::path parent = (folder / partName_).parent_path(); parent != folder) {
+    std::error_code ec;
+    fs::create_directories(parent, ec);
+  }
   base::Outcome<net::PartialFile> claimed =
       net::PartialFile::Claim((folder / partName_).string(), address);
   if (claimed.Failed()) {
@@ -351,8 +357,7 @@ void ItemJob::Received(base::Outcome<scheduler::Received> outcome) {
       (!Record().nameTyped || media::ClaimsOtherContainer(named, extension))) {
     proposed_ = fs::path(proposed_).replace_extension(extension).string();
     if (named_) {
-      const std::string name =
-          fs::path(file_->Target()).filename().replace_extension(extension).string();
+      const std::string name = NameInFolder().replace_extension(extension).string();
       items_.Update(serial_, [&](Item &it) { it.fileName = name; });
       file_->Retarget((host_.Folder() / name).string(), proposed_);
     }
@@ -362,6 +367,11 @@ void ItemJob::Received(base::Outcome<scheduler::Received> outcome) {
     Complete();
 }
 
+fs::path ItemJob::NameInFolder() const {
+  // A template's folders are part of the name.
+  return fs::path(file_->Target()).lexically_relative(host_.Folder());
+}
+
 void ItemJob::Complete() {
   // A file of the item's name may have appeared meanwhile: it gets the next free variant.
   if (std::optional<base::Fault> fault = file_->Complete()) {
@@ -369,7 +379,7 @@ void ItemJob::Complete() {
     return;
   }
   transfer_->Completed();
-  const std::string saved = fs::path(file_->Target()).filename().string();
+  const std::string saved = NameInFolder().string();
   host_.Completed(saved);
   run_.progress.bytes = received_->bytes;
   Enter(Phase::Complete, "saved as " + saved, [&](Item &it) {
