@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   if (size < 2)
     return 0;
   const Site &site = *Sites()[data[0] % Sites().size()];
-  if (site.kind == sites::SiteKind::VideoFile) // a video file's own address: no page to read
+  if (site.kind == SiteKind::VideoFile) // a video file's own address: no page to read
     return 0;
   std::string_view rest(reinterpret_cast<const char *>(data + 2), size - 2);
   const std::size_t addressLength = std::min<std::size_t>(data[1], rest.size());

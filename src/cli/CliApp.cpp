@@ -1,10 +1,13 @@
 #include "cli/CliApp.h"
 
+#include "base/AsciiCase.h"
+#include "base/ByteRate.h"
 #include "base/ControlCharacters.h"
 #include "base/FileDescriptor.h"
 #include "base/TrimBlanks.h"
 #include "cli/ConsoleOutput.h"
 #include "cli/DemoServer.h"
+#include "cli/FormatTable.h"
 #include "cli/InputFile.h"
 #include "cli/Interrupt.h"
 #include "cli/ItemLines.h"
@@ -22,6 +25,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -63,11 +67,12 @@ std::string ListFullText(std::size_t dropped) {
          " items): " + what + " not added.";
 }
 
-// A new folder under the system's temporary folder for the demo's files.
-std::optional<std::string> MakeDemoFolder() {
+// A new folder under the system's temporary folder: the demo's files, a file for stdout.
+std::optional<std::string> MakeTempFolder(const std::string &purpose) {
   std::error_code ec;
   const fs::path temp = fs::temp_directory_path(ec);
-  std::string folder = ((ec ? fs::path("/tmp") : temp) / "vidtrawl-demo-XXXXXX").string();
+  std::string folder =
+      ((ec ? fs::path("/tmp") : temp) / ("vidtrawl-" + purpose + "-XXXXXX")).string();
   if (::mkdtemp(folder.data()) == nullptr)
     return std::nullopt;
   return folder;
@@ -83,12 +88,20 @@ public:
                                                       options.verbose ? &trace_ : nullptr}) {
     trace_.Follow(&engine_);
     WakeOnInterrupt(&loop_);
-    if (engine_.LoadSettings() == engine::SettingsRead::TooLarge)
+    if (!options.ignoreConfig && engine_.LoadSettings() == engine::SettingsRead::TooLarge)
       Tell("The settings file " + engine_.SettingsFile().string() +
            " is too large to be Vidtrawl's: it is left as it is, and the default settings are "
            "used.");
     // The options of this run over the settings: headers add to theirs.
     engine::Config config = engine_.Settings();
+    // A limit or a quality chosen in the window would hold this run back unseen.
+    if (!options_.limitRate && config.speedLimit > 0)
+      Tell("the settings file limits the rate to " + base::ByteRateText(config.speedLimit) +
+           " bytes a second (--limit-rate 0 lifts it)");
+    if (!options_.quality &&
+        base::LowerAscii(config.preferredQuality) != engine::Config{}.preferredQuality)
+      Tell("the settings file asks for the quality " + config.preferredQuality +
+           " (-f best takes the best)");
     config.knownSitesOnly = config.knownSitesOnly || options_.knownSitesOnly;
     config.simultaneousDownloads = options_.jobs.value_or(config.simultaneousDownloads);
     config.connections = options_.connections.value_or(config.connections);
@@ -107,8 +120,42 @@ public:
   Run(const Run &) = delete;
   Run &operator=(const Run &) = delete;
 
-  // The download folder setting as loaded.
-  std::string SavedDownloadDir() const { return engine_.DownloadDir(); }
+  // The download folder the settings file names, unless it is ignored; empty when none.
+  std::string SettingsDownloadDir() const {
+    return options_.ignoreConfig ? std::string() : engine_.SettingsDownloadDir();
+  }
+
+  // One direct file to stdout: downloaded as any into a folder of its own, then written out.
+  // A stream is refused before anything is fetched of it.
+  int ToStdout(const std::string &url, const std::string &program) {
+    std::optional<engine::Resolution> resolution;
+    engine_.ResolvePage(url, [&](const engine::Resolution &r) { resolution = r; });
+    loop_.RunUntil([&] { return resolution.has_value() || InterruptRequested(); });
+    if (!resolution)
+      return kExitInterrupted;
+    if (resolution->stream) {
+      Err(UsageErrorText(program, "'--output -' writes a single file to stdout, and " + url +
+                                      " is a stream: name its file instead"));
+      return kExitUsage;
+    }
+    const std::optional<std::string> folder = MakeTempFolder("stdout");
+    if (!folder) {
+      Err(program + ": cannot create a folder for the file under the temporary folder\n");
+      return kExitIncomplete;
+    }
+    int status = Download({url}, *folder, {});
+    if (status == kExitComplete) {
+      const engine::ItemView item = engine_.ItemAt(0);
+      std::ifstream file(fs::path(item.folder) / item.fileName.value_or(""), std::ios::binary);
+      std::string chunk(1 << 16, '\0');
+      while (status == kExitComplete && file.read(chunk.data(), chunk.size()).gcount() > 0)
+        if (!WriteAll(STDOUT_FILENO, std::string_view(chunk.data(), file.gcount())))
+          status = WriteFailed("the file");
+    }
+    std::error_code ec;
+    fs::remove_all(*folder, ec);
+    return status;
+  }
 
   int ResolveOnly(const std::vector<std::string> &urls) {
     bool allAddresses = true;
@@ -127,6 +174,25 @@ public:
     return allAddresses ? kExitComplete : kExitIncomplete;
   }
 
+  // What each address offers, one table after the other on stdout; 0 when each was listed.
+  int ListFormats(const std::vector<std::string> &urls) {
+    bool allListed = true;
+    for (const std::string &url : urls) {
+      std::optional<engine::FormatList> list;
+      engine_.ListFormats(url, [&](const engine::FormatList &listed) { list = listed; });
+      loop_.RunUntil([&] { return list.has_value() || InterruptRequested(); });
+      if (!list)
+        return kExitInterrupted;
+      if (list->fault) {
+        allListed = false;
+        Tell(url + ": " + engine::FaultText(*list->fault));
+      } else if (!WriteAll(STDOUT_FILENO, FormatTable(url, *list))) {
+        return WriteFailed("the formats");
+      }
+    }
+    return allListed ? kExitComplete : kExitIncomplete;
+  }
+
   // Adds the addresses, runs one pass and reports. `expectErrors`: addresses
   // that are meant to end "ERROR" (the demo's unsupported one).
   int Download(const std::vector<std::string> &urls, const std::string &dir,
@@ -136,13 +202,19 @@ public:
     engine_.Configure(std::move(config));
     if (const std::size_t dropped = engine_.Add(urls); dropped > 0)
       Tell(ListFullText(dropped));
-    // The one address's own name, or the form of it.
-    if (options_.output && !engine_.Empty()) {
-      const engine::Serial serial = engine_.SerialAt(0);
-      if (options_.output->find('{') != std::string::npos)
-        engine_.SetNameTemplate(serial, *options_.output);
-      else
-        engine_.Rename(serial, *options_.output);
+    // One address's own name, or the form of every name.
+    if (const std::string &form = options_.output.value_or("-"); form != "-") {
+      const bool typed = engine_.Count() == 1 && form.find_first_of("{/") == std::string::npos;
+      for (std::size_t i = 0; i < engine_.Count(); ++i)
+        if (typed)
+          engine_.Rename(engine_.SerialAt(i), form);
+        else
+          engine_.SetNameTemplate(engine_.SerialAt(i), form);
+      std::string unknown;
+      for (const std::string &field : engine::UnknownNameFields(form))
+        unknown += (unknown.empty() ? "{" : ", {") + field + "}";
+      if (!unknown.empty())
+        Tell("--output: " + unknown + " stands for nothing known here: NA in its place");
     }
 
     std::unique_ptr<ProgressView> view = MakeView();
@@ -216,9 +288,15 @@ private:
       return WriteFailed("the results");
     if (options_.json && !WriteAll(STDOUT_FILENO, JsonLines(items)))
       return WriteFailed("the results");
-    const int table = options_.tsv || options_.json ? STDERR_FILENO : STDOUT_FILENO;
-    if (!options_.quiet && !WriteAll(table, "\n" + ResultTable(items) + FolderLine(items, dir)))
+    // Where the files went is said always: a folder taken from the settings file is not the one
+    // a user looks in first. A file for stdout has no folder to tell.
+    const bool toStdout = options_.output == "-";
+    const std::string folder = toStdout ? std::string() : FolderLine(dir);
+    const int table = options_.tsv || options_.json || toStdout ? STDERR_FILENO : STDOUT_FILENO;
+    if (!options_.quiet && !WriteAll(table, "\n" + ResultTable(items) + folder))
       return WriteFailed("the table");
+    if (options_.quiet)
+      Err(folder);
     return kExitComplete;
   }
 
@@ -235,7 +313,10 @@ private:
 int RunCli(const CliOptions &options, const std::string &program) {
   InstallInterruptHandlers();
 
-  std::vector<std::string> urls = options.urls;
+  // Addresses as typed in an address bar: one with no scheme is a secure site's.
+  std::vector<std::string> urls;
+  for (const std::string &url : options.urls)
+    urls.push_back(engine::TypedAddress(url));
   // Input files are read only while the list has room: an address the list
   // holds already takes none, and one beyond its capacity ends the reading
   // (the list then says it was not added).
@@ -243,6 +324,7 @@ int RunCli(const CliOptions &options, const std::string &program) {
   for (const std::string &url : urls)
     distinct.emplace(base::TrimBlanks(url));
   const auto take = [&](std::string address) {
+    address = engine::TypedAddress(address);
     if (!distinct.insert(address).second)
       return true;
     urls.push_back(std::move(address));
@@ -287,9 +369,23 @@ int RunCli(const CliOptions &options, const std::string &program) {
     Run run(options, MakeConnections(options, demo ? demo->Port() : 0));
     if (options.resolveOnly)
       return run.ResolveOnly(urls);
+    if (options.listFormats)
+      return run.ListFormats(urls);
+    if (options.output == "-")
+      return run.ToStdout(urls.front(), program);
 
-    // The folder of this run: the one asked for must exist before anything starts.
-    std::string dir = run.SavedDownloadDir();
+    // The folder of this run: the one asked for (which must exist before anything starts), else
+    // the demo's own, else the one the settings file names, else the current folder, as other
+    // tools of the terminal save.
+    std::string dir = run.SettingsDownloadDir();
+    if (dir.empty()) {
+      std::error_code ec;
+      dir = fs::current_path(ec).string();
+      if (ec) {
+        Err(program + ": the current folder cannot be read: " + ec.message() + "\n");
+        return kExitIncomplete;
+      }
+    }
     if (options.dir) {
       std::error_code ec;
       fs::create_directories(*options.dir, ec);
@@ -300,7 +396,7 @@ int RunCli(const CliOptions &options, const std::string &program) {
       }
       dir = *options.dir;
     } else if (options.demo) {
-      const std::optional<std::string> folder = MakeDemoFolder();
+      const std::optional<std::string> folder = MakeTempFolder("demo");
       if (!folder) {
         Err(program + ": cannot create a folder for the demo under the temporary folder\n");
         return kExitIncomplete;

@@ -24,19 +24,33 @@ struct OptionSpec {
 };
 
 constexpr OptionSpec kOptions[] = {
-    {'d', "dir", Takes::Value},        {'\0', "connect-to", Takes::Value},
-    {'i', "input-file", Takes::Value}, {'\0', "resolve-only", Takes::Nothing},
-    {'\0', "tsv", Takes::Nothing},     {'q', "quiet", Takes::Nothing},
-    {'\0', "demo", Takes::Nothing},    {'h', "help", Takes::Nothing},
-    {'\0', "version", Takes::Nothing}, {'\0', "known-sites-only", Takes::Nothing},
-    {'j', "jobs", Takes::Value},       {'x', "connections", Takes::Value},
-    {'\0', "retries", Takes::Value},   {'\0', "limit-rate", Takes::Value},
-    {'\0', "proxy", Takes::Value},     {'\0', "user-agent", Takes::Value},
-    {'\0', "referer", Takes::Value},   {'\0', "header", Takes::Value},
-    {'\0', "cookies", Takes::Value},   {'o', "output", Takes::Value},
-    {'\0', "json", Takes::Nothing},    {'V', "", Takes::Nothing},
-    {'f', "format", Takes::Value},     {'N', "fragments", Takes::Value},
+    {'d', "dir", Takes::Value},
+    {'\0', "connect-to", Takes::Value},
+    {'i', "input-file", Takes::Value},
+    {'\0', "resolve-only", Takes::Nothing},
+    {'\0', "tsv", Takes::Nothing},
+    {'q', "quiet", Takes::Nothing},
+    {'\0', "demo", Takes::Nothing},
+    {'h', "help", Takes::Nothing},
+    {'\0', "version", Takes::Nothing},
+    {'\0', "known-sites-only", Takes::Nothing},
+    {'j', "jobs", Takes::Value},
+    {'x', "connections", Takes::Value},
+    {'\0', "retries", Takes::Value},
+    {'\0', "limit-rate", Takes::Value},
+    {'\0', "proxy", Takes::Value},
+    {'\0', "user-agent", Takes::Value},
+    {'\0', "referer", Takes::Value},
+    {'\0', "header", Takes::Value},
+    {'\0', "cookies", Takes::Value},
+    {'o', "output", Takes::Value},
+    {'\0', "json", Takes::Nothing},
+    {'V', "", Takes::Nothing},
+    {'f', "format", Takes::Value},
+    {'N', "fragments", Takes::Value},
     {'v', "verbose", Takes::Nothing},
+    {'F', "list-formats", Takes::Nothing},
+    {'\0', "ignore-config", Takes::Nothing},
 };
 
 // A count an option takes, from `low` to `high`.
@@ -94,7 +108,7 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
              "'";
     options.quality = value;
   } else if (name == "limit-rate") {
-    options.limitRate = base::ParseByteRate(value);
+    options.limitRate = value == "0" ? std::optional<std::uint64_t>(0) : base::ParseByteRate(value);
     if (!options.limitRate)
       return "option '--limit-rate' needs a rate such as 500k or 2M, not '" + value + "'";
   } else if (name == "proxy" || name == "user-agent" || name == "referer" || name == "cookies" ||
@@ -120,6 +134,10 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     options.json = true;
   } else if (name == "resolve-only") {
     options.resolveOnly = true;
+  } else if (name == "list-formats") {
+    options.listFormats = true;
+  } else if (name == "ignore-config") {
+    options.ignoreConfig = true;
   } else if (name == "known-sites-only") {
     options.knownSitesOnly = true;
   } else if (name == "tsv") {
@@ -134,6 +152,19 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
     options.help = true;
   } else if (name == "version" || name.empty()) { // -V
     options.version = true;
+  }
+  return {};
+}
+
+// Why a name template would lead out of the download folder; empty when it stays inside.
+std::string OutputInside(std::string_view form) {
+  if (form.starts_with('/'))
+    return "'" + std::string(form) + "' is an absolute path";
+  for (std::size_t at = 0; at <= form.size();) {
+    const std::size_t end = std::min(form.find('/', at), form.size());
+    if (form.substr(at, end - at) == "..")
+      return "'..' leads out of it";
+    at = end + 1;
   }
   return {};
 }
@@ -219,10 +250,18 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args) {
     parsed.error = "--demo takes no input file";
   else if (!options.demo && options.urls.empty() && options.inputFiles.empty())
     parsed.error = "no URL given";
-  else if (options.output && (options.urls.size() != 1 || !options.inputFiles.empty()))
-    parsed.error = "option '--output' names the file of one address";
+  else if (options.output && *options.output == "-" &&
+           (options.urls.size() != 1 || !options.inputFiles.empty()))
+    parsed.error = "'--output -' writes the file of one address to stdout";
+  else if (options.output && *options.output == "-" && (options.tsv || options.json))
+    parsed.error = "'--output -' goes with neither --tsv nor --json: stdout holds the file";
+  else if (options.output && !OutputInside(*options.output).empty())
+    parsed.error = "option '--output' names files inside the download folder: " +
+                   OutputInside(*options.output);
   else if (options.json && (options.tsv || options.resolveOnly))
     parsed.error = "--json goes with neither --tsv nor --resolve-only";
+  else if (options.listFormats && (options.resolveOnly || options.demo))
+    parsed.error = "--list-formats goes with neither --resolve-only nor --demo";
   return parsed;
 }
 
@@ -235,11 +274,12 @@ std::string UsageText(const std::string &program) {
          "Adds each video page address to the download list, downloads the videos\n"
          "in one pass and exits. Besides the twelve known sites, a video file's own\n"
          "address, an HLS or DASH playlist's and any web page carrying a video are\n"
-         "downloaded.\n"
+         "downloaded. An address without a scheme is taken as https://.\n"
          "\n"
          "Options:\n"
          "  -d, --dir DIR              download folder for this run (created if missing;\n"
-         "                             default: the saved download folder setting)\n"
+         "                             default: the folder the settings file names, else\n"
+         "                             the current folder)\n"
          "      --connect-to H1:P1:H2:P2\n"
          "                             send connections meant for H1:P1 to H2:P2; an empty\n"
          "                             H1 or P1 matches any (repeatable; adds to\n"
@@ -252,10 +292,15 @@ std::string UsageText(const std::string &program) {
          "                             the setting Connections Per Download, 1 at first)\n"
          "      --retries N            try a transient failure again N times, 0 to 100,\n"
          "                             after 1, 2, 4 s ... (default: the setting Retries, 3)\n"
-         "      --limit-rate RATE      receive at most RATE bytes a second in all (500k, 2M)\n"
-         "  -f, --format QUALITY       a streaming video's quality: best, worst, or a height\n"
-         "                             (720: the best not taller; default: the setting\n"
+         "      --limit-rate RATE      receive at most RATE bytes a second in all (500k, 2M;\n"
+         "                             0: no limit; default: the setting Speed Limit)\n"
+         "  -f, --format QUALITY       the quality of a stream, or of a page's video offered\n"
+         "                             in several files: best, worst, or a height (720:\n"
+         "                             the best not taller; default: the setting\n"
          "                             Preferred Quality, best at first)\n"
+         "  -F, --list-formats         list what each address offers (ID, extension,\n"
+         "                             resolution, type, bitrate, size; * what -f takes)\n"
+         "                             and exit\n"
          "  -N, --fragments N          fetch N fragments of a stream at once, 1 to 16\n"
          "                             (default: the setting Fragments At Once, 4)\n"
          "      --proxy URL            connect through this proxy (default: http_proxy,\n"
@@ -264,15 +309,22 @@ std::string UsageText(const std::string &program) {
          "      --referer URL          the Referer of every request\n"
          "      --header 'NAME: VALUE' one more header for every request (repeatable)\n"
          "      --cookies FILE         send the cookies of a Netscape cookies.txt\n"
-         "  -o, --output NAME          the one address's file name; {title}, {id}, {site}\n"
-         "                             and {ext} stand for the video's\n"
+         "  -o, --output TEMPLATE      the name of every address's file: {title}, {id},\n"
+         "                             {site} and {ext} stand for the video's (any other\n"
+         "                             field for NA); '/' makes folders inside the\n"
+         "                             download folder ('..' and absolute paths refused);\n"
+         "                             without a field, one address's own name; '-' writes\n"
+         "                             one address's file (not a stream) to stdout\n"
          "      --resolve-only         print URL<TAB>RESULT per address, download nothing\n"
          "                             (RESULT: the video address, -1, -2 or 0)\n"
+         "      --ignore-config        leave the settings file unread (its folder, limit,\n"
+         "                             quality and the rest); options win over it anyway\n"
          "      --known-sites-only     the known sites only: refuse every other address\n"
          "                             without fetching it (as the setting Known Sites Only)\n"
          "      --tsv                  after the pass print ID, address, file name, status\n"
          "                             and size of each item, tab-separated, to stdout\n"
-         "  -q, --quiet                no progress and no final table\n"
+         "  -q, --quiet                no progress and no final table (the folder the\n"
+         "                             files went to is said on stderr)\n"
          "  -v, --verbose              say on stderr what is done and why: each phase of an\n"
          "                             item, each request and its answer, each retry, each\n"
          "                             step of a page's search (no cookie or credential)\n"

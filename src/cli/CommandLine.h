@@ -16,17 +16,19 @@ struct CliOptions {
   std::optional<int> jobs;                // -j, --jobs: downloads at once (default: the setting)
   std::optional<int> connections;         // -x, --connections: for one file
   std::optional<int> retries;             // --retries
-  std::optional<std::string> quality;     // -f, --format: a stream's quality
+  std::optional<std::string> quality;     // -f, --format: a stream's or a page's files' quality
   std::optional<int> fragments;           // -N, --fragments: a stream's fragments at once
-  std::optional<std::uint64_t> limitRate; // --limit-rate: bytes per second, all downloads
+  std::optional<std::uint64_t> limitRate; // --limit-rate: bytes per second in all; 0: no limit
   std::optional<std::string> proxy;       // --proxy
   std::optional<std::string> userAgent;   // --user-agent
   std::optional<std::string> referer;     // --referer
   std::vector<std::string> headers;       // --header, in the order given
   std::optional<std::string> cookies;     // --cookies: a Netscape cookies.txt
-  std::optional<std::string> output;      // -o, --output: the one file's name or its template
+  std::optional<std::string> output;      // -o, --output: a template of names, a name, or "-"
   bool json = false;                      // --json
   bool resolveOnly = false;               // --resolve-only
+  bool listFormats = false;               // -F, --list-formats
+  bool ignoreConfig = false;              // --ignore-config: the settings file left unread
   bool tsv = false;                       // --tsv
   bool knownSitesOnly = false;            // --known-sites-only
   bool quiet = false;                     // -q, --quiet

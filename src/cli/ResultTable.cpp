@@ -34,11 +34,8 @@ std::string TsvField(const std::string &text) {
   return base::VisibleText(field);
 }
 
-std::string FolderLine(const std::vector<engine::ItemView> &items, const std::string &dir) {
-  for (const engine::ItemView &item : items)
-    if (item.phase == engine::Phase::Complete)
-      return base::VisibleText("The files are in " + dir + ".") + "\n";
-  return {};
+std::string FolderLine(const std::string &dir) {
+  return base::VisibleText("The files are in " + dir + ".") + "\n";
 }
 
 std::string TsvLines(const std::vector<engine::ItemView> &items) {

@@ -15,9 +15,8 @@ std::string TsvField(const std::string &text);
 // by tabs, each line ended by "\n".
 std::string TsvLines(const std::vector<engine::ItemView> &items);
 
-// Where the files of the items that completed are: "The files are in DIR."
-// (empty when none completed).
-std::string FolderLine(const std::vector<engine::ItemView> &items, const std::string &dir);
+// Where the files of the run go: "The files are in DIR."
+std::string FolderLine(const std::string &dir);
 
 // The final table of every item (ID, status, file name, size, address) in
 // aligned columns under a heading; a failed item's reason on a line of its

@@ -3,13 +3,16 @@
 #include "base/TrimBlanks.h"
 #include "base/WholeFile.h"
 #include "engine/ConfigFile.h"
+#include "engine/FormatsLookup.h"
 #include "list/DownloadList.h"
+#include "list/FileNaming.h"
 #include "list/ListFile.h"
 #include "manifests/StreamChoice.h"
 #include "net/ConnectionMap.h"
 #include "net/PartialFile.h"
 #include "net/Requester.h"
 #include "net/Session.h"
+#include "net/UrlHelpers.h"
 #include "scheduler/ItemTransfer.h"
 #include "scheduler/Scheduler.h"
 #include "settings/PlatformPaths.h"
@@ -26,6 +29,14 @@ namespace vidtrawl::engine {
 const std::size_t kListCapacity = list::DownloadList::kCapacity;
 const std::size_t kMaxAddress = list::DownloadList::kMaxAddress;
 const char *const kPartialSuffix = net::PartialFile::kSuffix;
+
+std::vector<std::string> UnknownNameFields(std::string_view form) {
+  return list::UnknownNameFields(form);
+}
+
+std::string TypedAddress(std::string_view text) {
+  return net::WithHttpsScheme(base::TrimBlanks(text));
+}
 
 std::string_view QualityForms() {
   return manifests::kQualityForms;
@@ -164,6 +175,10 @@ struct Engine::Parts final : list::ListObserver {
   std::vector<ItemObserver *> observers;
   std::vector<PassObserver *> passObservers;
   std::unique_ptr<sites::VideoLookup> lookup; // a lone page being resolved
+  std::unique_ptr<FormatsLookup> formats;     // a lone address's formats being listed
+  manifests::Quality Quality() const {
+    return manifests::ParseQuality(config.preferredQuality).value_or(manifests::Quality{});
+  }
 };
 
 Engine::Engine(Hosts hosts, Options options)
@@ -229,6 +244,11 @@ void Engine::SaveSettings() const {
 std::string Engine::DownloadDir() const {
   return parts_->config.downloadDir.empty() ? settings::DefaultDownloadDir().string()
                                             : parts_->config.downloadDir;
+}
+
+std::string Engine::SettingsDownloadDir() const {
+  return settings::SettingsStore(parts_->registryFile)
+      .Get(settings::kSettingsKey, settings::kDownloadDirName, "");
 }
 
 std::string Engine::FrontEndValue(const std::string &name) const {
@@ -382,6 +402,7 @@ void Engine::StartPass() {
 void Engine::RequestStop() {
   parts_->scheduler.Stop();
   parts_->lookup.reset();
+  parts_->formats.reset();
 }
 
 bool Engine::Downloading() const {
@@ -466,13 +487,25 @@ std::filesystem::path Engine::DefaultListFile() {
 void Engine::ResolvePage(const std::string &url, std::function<void(const Resolution &)> done) {
   parts_->lookup = std::make_unique<sites::VideoLookup>(
       parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, nullptr,
-      [done = std::move(done)](base::Outcome<pagesearch::ResolvedVideo> outcome) {
-        if (outcome.Done())
-          done({outcome.Value().address, std::nullopt});
-        else
+      [done = std::move(done),
+       quality =
+           manifests::ParseQuality(parts_->config.preferredQuality).value_or(manifests::Quality{})](
+          base::Outcome<pagesearch::ResolvedVideo> outcome) {
+        if (outcome.Failed()) {
           done({std::nullopt, outcome.Failure()});
+          return;
+        }
+        const pagesearch::ResolvedVideo video = pagesearch::AtQuality(outcome.Value(), quality);
+        done({video.address, std::nullopt, video.protocol != pagesearch::VideoProtocol::File});
       },
       net::Requester(net::Agent::Browser, parts_->trace));
+}
+
+void Engine::ListFormats(const std::string &url, std::function<void(const FormatList &)> done) {
+  parts_->formats = std::make_unique<FormatsLookup>(
+      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, parts_->Quality(),
+      net::Requester(net::Agent::Browser, parts_->trace),
+      [done = std::move(done)](const FormatList &list) { done(list); });
 }
 
 } // namespace vidtrawl::engine

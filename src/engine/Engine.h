@@ -4,6 +4,7 @@
 #include "base/Trace.h"
 #include "engine/Config.h"
 #include "engine/FormatSize.h"
+#include "engine/Formats.h"
 #include "engine/ItemObserver.h"
 #include "engine/ItemTexts.h"
 #include "engine/ItemView.h"
@@ -35,6 +36,15 @@ extern const std::size_t kMaxAddress;
 // A download is received into its file name with this added, and renamed when complete: a
 // cancelled or failed item's bytes are under that name.
 extern const char *const kPartialSuffix;
+
+// The fields of a name template (SetNameTemplate) that stand for nothing known: each is named
+// "NA" in the file's name. Each once, in the order written.
+std::vector<std::string> UnknownNameFields(std::string_view form);
+
+// An address as typed in an address bar: one with no scheme whose start is a host name
+// ("example.org/watch/1", "localhost:8080/a") is taken as https://, as a browser takes it; any
+// other text is as it was.
+std::string TypedAddress(std::string_view text);
 
 // The qualities a user may ask a stream in: "best, worst or a height such as 720 or 720p".
 std::string_view QualityForms();
@@ -78,8 +88,9 @@ public:
 
 // One page resolved without adding it: the video address, or the fault.
 struct Resolution {
-  std::optional<std::string> address;
+  std::optional<std::string> address; // of the quality configured, where the page offers several
   std::optional<Fault> fault;
+  bool stream = false; // the address is a streaming playlist's, not a file's
   // As --resolve-only prints it: the address, or "-1", "-2" or "0".
   std::string Text() const { return ResolutionText(address, fault); }
 };
@@ -138,6 +149,8 @@ public:
   const std::filesystem::path &SettingsFile() const;
   // The download folder the next pass uses: the configured one, else the platform's default.
   std::string DownloadDir() const;
+  // The download folder the settings file itself names; empty when it names none.
+  std::string SettingsDownloadDir() const;
   // A front end's own values (its window's size, say), kept in the same
   // settings section under names of its choosing: read from the file as it
   // is now (empty when missing), written into it at once, the other
@@ -217,6 +230,10 @@ public:
   // One page resolved without adding it; `done` hears the result on the
   // loop. The next call, or destroying the engine, drops the one before.
   void ResolvePage(const std::string &url, std::function<void(const Resolution &)> done);
+  // What an address offers its video in (a page's files, a stream's variants), the one the
+  // configured quality takes marked; `done` hears it on the loop. The next call, or destroying
+  // the engine, drops the one before.
+  void ListFormats(const std::string &url, std::function<void(const FormatList &)> done);
 
 private:
   struct Parts;

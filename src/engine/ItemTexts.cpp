@@ -143,16 +143,19 @@ std::string AddressText(const ItemView &item) {
 }
 
 std::string ReasonText(const ItemView &item) {
-  if (item.phase != Phase::Failed || !item.fault)
-    return {};
-  const base::Fault &fault = *item.fault;
+  return item.phase == Phase::Failed && item.fault ? FaultText(*item.fault) : std::string();
+}
+
+std::string FaultText(const base::Fault &fault) {
   switch (fault.kind) {
   case FaultKind::UnsupportedSite:
     return "the address belongs to no supported site";
   case FaultKind::SitePageNamesNoVideo:
     return "the page names no video";
-  case FaultKind::NoVideoFoundOnPage:
-    return "no video found on this page";
+  case FaultKind::NoVideoFoundOnPage: {
+    const std::string reason = "no video found on this page";
+    return fault.detail.empty() || fault.detail == reason ? reason : reason + ": " + fault.detail;
+  }
   case FaultKind::StreamingPlaylist:
     return "streaming playlists are not supported (" + fault.detail + ")";
   case FaultKind::HostedVideo:

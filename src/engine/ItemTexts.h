@@ -36,6 +36,8 @@ std::string AddressText(const ItemView &item);
 
 // Why the item failed, in words; empty when it did not.
 std::string ReasonText(const ItemView &item);
+// A fault in those words.
+std::string FaultText(const base::Fault &fault);
 
 // The percentage done of a transfer that announced its length, rounded half
 // to even; nothing when it announced none, or when more arrived than it

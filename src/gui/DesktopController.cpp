@@ -238,7 +238,7 @@ void DesktopController::Command(std::string_view command) {
 void DesktopController::AddFromMovie() {
   const std::string url = hosts_.movie.Get(movie::kVideoUrl);
   if (!base::TrimBlanks(url).empty())
-    Add({url});
+    Add({engine::TypedAddress(url)});
 }
 
 void DesktopController::TellListFull(std::size_t dropped) {

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vidtrawl::list {
 
@@ -18,8 +20,10 @@ namespace vidtrawl::list {
 // and a file system's names end at 255.
 inline constexpr std::size_t kMaxFileName = 241;
 
-// Cuts a name longer than `limit` bytes to that many, keeping its extension
-// and never splitting a UTF-8 character.
+// Cuts a name longer than `limit` bytes to that many at most, keeping its
+// extension and never splitting a UTF-8 character: at the end of a word
+// where one ends in the last quarter of what is kept (without the blanks,
+// dashes and commas before the cut), else at a character.
 void ShortenKeepingExtension(std::string &name, std::size_t limit);
 
 // What a name template's fields stand for.
@@ -29,9 +33,13 @@ struct NameFields {
   std::string site;  // the site's name
   std::string ext;   // the file's extension, without its dot
 };
-// The template with {title}, {id}, {site} and {ext} put in (other text as
-// it is), cleaned and cut as a file name is.
+// The template with {title}, {id}, {site} and {ext} put in, "NA" for any other field (other
+// text as it is), cleaned and cut as a file name is. Its slashes make folders below the download
+// folder, each cleaned as a name is; none climbs out of it (an absolute path is taken as relative,
+// ".." is left out).
 std::string NameFromTemplate(std::string_view form, const NameFields &fields);
+// The fields of a template that NameFromTemplate knows none of, each once.
+std::vector<std::string> UnknownNameFields(std::string_view form);
 
 std::string NameOfVideo(const net::RemoteFile &file, const std::string &videoAddress,
                         const sites::NamingRule &rule, const std::string &pageTitle = {});

@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace vidtrawl::net {
@@ -52,6 +53,25 @@ void SplitURL(std::string &hostInOut, std::string &pathOut) {
     return;
   pathOut = hostInOut.substr(slash);
   hostInOut.resize(slash);
+}
+
+std::string WithHttpsScheme(std::string_view text) {
+  const std::string_view authority = text.substr(0, text.find_first_of("/?#"));
+  const std::string_view host = authority.substr(0, authority.find(':'));
+  const std::string_view port =
+      host.size() < authority.size() ? authority.substr(host.size() + 1) : std::string_view();
+  const auto hostByte = [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-';
+  };
+  const bool named = !host.empty() && std::all_of(host.begin(), host.end(), hostByte) &&
+                     host.front() != '-' && host.front() != '.' && host.back() != '.' &&
+                     (host.find('.') != std::string_view::npos || host == "localhost");
+  const bool ported =
+      host.size() == authority.size() ||
+      (!port.empty() && port.size() <= 5 &&
+       std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }));
+  return named && ported ? "https://" + std::string(text) : std::string(text);
 }
 
 } // namespace vidtrawl::net

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace vidtrawl::net {
 
@@ -17,5 +18,9 @@ std::string UnescapeURL(const std::string &text);
 // the rest, the "/" included. Otherwise hostInOut keeps the whole remainder
 // and pathOut is left unchanged.
 void SplitURL(std::string &hostInOut, std::string &pathOut);
+
+// The text with "https://" before it when it has no scheme and starts with a host name (with
+// a dot, or "localhost"), a port allowed, up to its first "/", "?" or "#"; else as it is.
+std::string WithHttpsScheme(std::string_view text);
 
 } // namespace vidtrawl::net

@@ -19,8 +19,9 @@ namespace {
 
 // Where in the page an element stands.
 struct Context {
-  int video = -1;     // the player element it is in, by its index; -1 for none
-  bool aside = false; // in an <aside>, a link, or an advertisement's box
+  int video = -1;          // the player element it is in, by its index; -1 for none
+  bool aside = false;      // in an <aside>, a link, or an advertisement's box
+  bool controller = false; // in a <media-controller>: its slot="media" element is the player
   std::size_t depth = 0;
 };
 
@@ -60,17 +61,17 @@ std::string TagName(const GumboElement &element) {
   return base::LowerAscii(std::string_view(piece.data, piece.length));
 }
 
-// Whether a class or id names an advertisement, a sponsor or a promotion:
-// one of its words ("video-ad", "adSlot", "sponsored-clip", "promo").
+// Whether a class or id names an advertisement or a sponsor: one of its whole words ("video-ad",
+// "adSlot", "sponsored-clip", "promo"), never a word that only starts like one ("node--promoted",
+// "advertiser-guide").
 bool NamesAdvertisement(std::string_view names) {
-  static constexpr std::array<std::string_view, 6> kWords{"ad",     "ads", "adslot",
-                                                          "adunit", "dfp", "preroll"};
-  static constexpr std::array<std::string_view, 3> kStems{"advert", "sponsor", "promo"};
+  static constexpr std::array<std::string_view, 16> kWords{
+      "ad",        "ads",         "adslot",        "adunit",         "dfp",     "preroll",
+      "advert",    "adverts",     "advertisement", "advertisements", "sponsor", "sponsors",
+      "sponsored", "sponsorship", "promo",         "promos"};
   std::string word;
   const auto ends = [&] {
-    const bool ad = std::find(kWords.begin(), kWords.end(), word) != kWords.end() ||
-                    std::any_of(kStems.begin(), kStems.end(),
-                                [&](std::string_view stem) { return word.starts_with(stem); });
+    const bool ad = std::find(kWords.begin(), kWords.end(), word) != kWords.end();
     word.clear();
     return ad;
   };
@@ -86,6 +87,50 @@ bool NamesAdvertisement(std::string_view names) {
       word.push_back(base::LowerAscii(c));
   }
   return ends();
+}
+
+// What a player's element is: a video element of its own kind (<hls-video>, <amp-video>, the
+// Video.js element), or a player that draws its own controls (<media-player>, <mux-player>).
+enum class PlayerKind { None, Video, Player };
+
+PlayerKind PlayerKindOf(const GumboElement &element, std::string_view name) {
+  if (element.tag == GUMBO_TAG_VIDEO || name == "video-js")
+    return PlayerKind::Video;
+  if (name.find('-') == std::string_view::npos) // custom elements' names hold a hyphen
+    return PlayerKind::None;
+  return name.ends_with("-video")    ? PlayerKind::Video
+         : name.ends_with("-player") ? PlayerKind::Player
+                                     : PlayerKind::None;
+}
+
+// Whether a blank-separated list ("alternate preload") holds a token, in any letter case.
+bool HasToken(std::string_view list, std::string_view token) {
+  for (std::size_t at = 0; at < list.size();) {
+    const std::size_t end = std::min(list.find_first_of(" \t\n\f\r", at), list.size());
+    if (base::EqualsIgnoringCase(list.substr(at, end - at), token))
+      return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+// The address of a refresh's content ("0; URL='/next'", "5;url=/next"); empty for a refresh of
+// the page itself.
+std::string RefreshTarget(std::string_view content) {
+  const std::size_t separator = content.find_first_of(";,");
+  if (separator == std::string_view::npos)
+    return {};
+  std::string_view rest = base::TrimBlanks(content.substr(separator + 1));
+  if (base::StartsWithIgnoringCase(rest, "url")) {
+    const std::string_view after = base::TrimBlanks(rest.substr(3));
+    if (after.starts_with('='))
+      rest = base::TrimBlanks(after.substr(1));
+  }
+  if (!rest.empty() && (rest.front() == '\'' || rest.front() == '"')) {
+    const std::size_t close = rest.find(rest.front(), 1);
+    rest = rest.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
+  }
+  return std::string(rest);
 }
 
 // Whether a reference is on a video host; pages embed players by
@@ -141,10 +186,11 @@ public:
     if (element.tag == GUMBO_TAG_ASIDE || element.tag == GUMBO_TAG_A ||
         NamesAdvertisement(Attribute(element, "class") + " " + Attribute(element, "id")))
       context.aside = true;
-    if (element.tag == GUMBO_TAG_VIDEO || name == "amp-video" || name == "video-js")
-      context.video = Video(element, context);
+    if (const PlayerKind kind = PlayerKindOf(element, name); kind != PlayerKind::None)
+      context.video = Video(element, name, kind, context);
+    context.controller = context.controller || name == "media-controller";
     Element(node, element, context);
-    DataAttributes(element, context);
+    DataAttributes(element, name, context);
     Microdata(element);
     const GumboVector &children = element.children;
     for (unsigned i = 0; i < children.length; ++i)
@@ -152,9 +198,12 @@ public:
   }
 
 private:
-  int Video(const GumboElement &element, const Context &context) {
+  int Video(const GumboElement &element, std::string_view name, PlayerKind kind,
+            const Context &context) {
     PageVideoElement video;
-    video.controls = HasAttribute(element, "controls");
+    // A player, or the media of a controller, has the controls they draw.
+    video.controls = HasAttribute(element, "controls") || kind == PlayerKind::Player ||
+                     (context.controller && Attribute(element, "slot") == "media");
     video.background =
         !video.controls && (HasAttribute(element, "muted") || HasAttribute(element, "loop") ||
                             HasAttribute(element, "autoplay"));
@@ -162,11 +211,15 @@ private:
     markup_.videos.push_back(std::move(video));
     const int index = static_cast<int>(markup_.videos.size()) - 1;
     const std::string source = SourceAddress(element);
-    VideoProtocol protocol = VideoProtocol::File;
+    // The element says it is a video, and its name may say of which protocol.
+    VideoProtocol protocol = name.starts_with("hls-")    ? VideoProtocol::Hls
+                             : name.starts_with("dash-") ? VideoProtocol::Dash
+                                                         : VideoProtocol::File;
+    const bool named = element.tag == GUMBO_TAG_VIDEO || protocol != VideoProtocol::File;
     if (OnVideoHost(source))
       markup_.videos.back().hosted.push_back(source);
-    else if (!source.empty() && (ProtocolOfSource(Attribute(element, "type"), source, protocol) ||
-                                 element.tag == GUMBO_TAG_VIDEO)) // the element says it is one
+    else if (!source.empty() &&
+             (ProtocolOfSource(Attribute(element, "type"), source, protocol) || named))
       markup_.videos.back().sources.push_back({source, protocol, SourceQuality(element, source)});
     // Video.js names its sources in JSON.
     if (const std::string setup = Attribute(element, "data-setup"); !setup.empty()) {
@@ -201,7 +254,7 @@ private:
       if (base::EqualsIgnoringCase(Attribute(element, "type"), "application/ld+json"))
         ReadStructuredData(text, markup_.structured);
       if (!context.aside)
-        AddPlayers(text);
+        AddPlayers(text, markup_.players);
       break;
     }
     case GUMBO_TAG_EMBED:
@@ -215,8 +268,22 @@ private:
         (OnVideoHost(source) ? markup_.hosted : markup_.frames).push_back(source);
       break;
     case GUMBO_TAG_A:
-      if (const std::string href = Attribute(element, "href"); NamesVideoFile(href))
+      if (const std::string href = Attribute(element, "href"); NamesVideoFile(href)) {
         markup_.links.push_back(href);
+        const std::string said =
+            Attribute(element, "class") + " " + Attribute(element, "id") + " " + TextOf(node);
+        if (HasAttribute(element, "download") ||
+            base::FindIgnoringCase(said, "download") != std::string_view::npos)
+          markup_.downloads.push_back(href);
+      }
+      break;
+    case GUMBO_TAG_LINK: // a video the page has the browser fetch early: the one it plays
+      if (VideoProtocol protocol = VideoProtocol::File;
+          HasToken(Attribute(element, "rel"), "preload") &&
+          base::EqualsIgnoringCase(Attribute(element, "as"), "video") &&
+          ProtocolOfSource(Attribute(element, "type"), Attribute(element, "href"), protocol))
+        markup_.players.push_back(
+            {Attribute(element, "href"), protocol, QualityInAddress(Attribute(element, "href"))});
       break;
     default:
       break;
@@ -242,8 +309,13 @@ private:
       markup_.ogVideoType = content;
     } else if (key == "twitter:player:stream" && markup_.twitterStream.empty()) {
       markup_.twitterStream = content;
+    } else if (key == "twitter:player:stream:content_type" && markup_.twitterStreamType.empty()) {
+      markup_.twitterStreamType = content;
     } else if (key == "og:title" && markup_.ogTitle.empty()) {
       markup_.ogTitle = base::CollapseBlanks(content);
+    } else if (base::EqualsIgnoringCase(Attribute(element, "http-equiv"), "refresh") &&
+               markup_.refresh.empty()) {
+      markup_.refresh = RefreshTarget(content);
     }
   }
 
@@ -263,30 +335,43 @@ private:
       markup_.videos[index].hosted.push_back(source);
   }
 
-  // A player's address in any data-* attribute, or its configuration in JSON
-  // (a <video>'s are its own sources).
-  void DataAttributes(const GumboElement &element, const Context &context) {
-    if (context.aside || context.video >= 0)
+  // A player's address in any data-* attribute, or its configuration in JSON; on a <video> or
+  // its <source> (their src and data-src aside, which are read as theirs) a source of that video.
+  void DataAttributes(const GumboElement &element, std::string_view tag, const Context &context) {
+    // A custom element (an island of a page's framework) may hold its props in any attribute.
+    const bool custom = tag.find('-') != std::string_view::npos;
+    if (context.aside)
       return;
+    std::vector<VideoSource> &into =
+        context.video >= 0 ? markup_.videos[static_cast<std::size_t>(context.video)].sources
+                           : markup_.players;
     for (unsigned i = 0; i < element.attributes.length; ++i) {
       const auto *attribute = static_cast<const GumboAttribute *>(element.attributes.data[i]);
       const std::string_view name = attribute->name;
       const std::string_view value = attribute->value;
-      if (!name.starts_with("data-") || value.empty())
+      if (value.empty() ||
+          (!name.starts_with("data-") &&
+           !(custom && (value.front() == '{' || value.front() == '['))) ||
+          (context.video >= 0 && (name == "data-src" || name == "data-setup")))
         continue;
+      // A <source>'s type holds for its lazy addresses too, not for its poster.
+      const std::string type =
+          context.video >= 0 && (name.ends_with("src") || name.ends_with("url"))
+              ? Attribute(element, "type")
+              : std::string();
       VideoProtocol protocol = VideoProtocol::File;
       if (value.front() == '{' || value.front() == '[')
-        AddPlayers(value);
-      else if (ProtocolOfSource("", value, protocol))
-        markup_.players.push_back({std::string(value), protocol, SourceQuality(element, value)});
+        AddPlayers(value, into);
+      else if (ProtocolOfSource(type, value, protocol))
+        into.push_back({std::string(value), protocol, SourceQuality(element, value)});
     }
   }
 
-  void AddPlayers(std::string_view script) {
+  void AddPlayers(std::string_view script, std::vector<VideoSource> &into) {
     VideoProtocol protocol = VideoProtocol::File;
     for (ScriptVideo &found : FindScriptVideos(script))
       if (ProtocolOfSource("", found.address, protocol))
-        markup_.players.push_back({std::move(found.address), protocol, found.quality});
+        into.push_back({std::move(found.address), protocol, found.quality});
   }
 
   void Microdata(const GumboElement &element) {

@@ -41,12 +41,17 @@ struct PageMarkup {
   std::vector<std::string> ogVideos;
   std::string ogVideoType;
   std::string twitterStream;
+  std::string twitterStreamType;    // twitter:player:stream:content_type
   StructuredVideos structured;      // JSON-LD, then microdata itemprop contentUrl / embedUrl
-  std::vector<VideoSource> players; // data-* attributes and inline scripts
+  std::vector<VideoSource> players; // data-* attributes, inline scripts, a preloaded video
   std::vector<VideoSource> flash;   // <embed>, <object>, <param> and their flashvars
   std::vector<std::string> hosted;  // frames and players on a video host
   std::vector<std::string> frames;  // other <iframe>s
   std::vector<std::string> links;   // <a href> to video files
+  // Of those, the ones offered for download (a download attribute, or "download" in the link's
+  // text, class or id).
+  std::vector<std::string> downloads;
+  std::string refresh; // the page a <meta http-equiv=refresh> goes to
 };
 
 // The protocol a source's type names, or its address when it has no type;

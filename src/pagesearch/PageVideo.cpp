@@ -2,6 +2,7 @@
 
 #include "base/AsciiCase.h"
 #include "base/CollapseBlanks.h"
+#include "base/TrimBlanks.h"
 #include "net/WebAddress.h"
 #include "pagesearch/BoundedMarkup.h"
 #include "pagesearch/PageDecode.h"
@@ -56,7 +57,7 @@ public:
     // address gives.
     for (const std::string &og : markup.ogVideos)
       Name(og, markup.ogVideoType, true);
-    Name(markup.twitterStream, {}, false);
+    Name(markup.twitterStream, markup.twitterStreamType, false);
     for (const std::string &url : markup.structured.contentUrls)
       Name(url, {}, false);
   }
@@ -85,6 +86,10 @@ public:
     if (Decided("a player page the structured data names, to follow", FollowStructured()) ||
         Decided("the video host the page embeds", Hosted()))
       return;
+    // A page that sends the browser on is no page of its own: the next one's title is the file's.
+    found_.redirect = !markup_.refresh.empty() && Follow(markup_.refresh, true);
+    if (Decided("a refresh to another page of the site, to follow", found_.redirect))
+      return;
     for (const std::string &frame : markup_.frames)
       if (Decided("a same-site <iframe>, to follow", Follow(frame, true)))
         return;
@@ -108,11 +113,21 @@ private:
   }
 
   // Open Graph names a file only by a video type or a file's extension;
-  // twitter:player:stream and contentUrl name one whatever they look like.
+  // twitter:player:stream and contentUrl name one whatever they look like, but a sound (a
+  // podcast's episode) or a video host's page.
   void Name(const std::string &reference, std::string_view type, bool evidence) {
     VideoProtocol protocol = VideoProtocol::File;
     if (reference.empty() || (!ProtocolOfSource(type, reference, protocol) && evidence))
       return;
+    if (base::StartsWithIgnoringCase(base::TrimBlanks(type), "audio/") ||
+        NamesAudioFile(reference)) {
+      Note("passed over " + reference + ": a sound, not a video");
+      return;
+    }
+    if (const auto address = Resolve(reference); address && !VideoHostOf(*address).empty()) {
+      Note("passed over " + *address + ": a page on " + std::string(VideoHostOf(*address)));
+      return; // told as the page's hosted video, failing a file
+    }
     named_.push_back({reference, protocol, 0});
     if (const auto address = Resolve(reference))
       namedAddresses_.push_back(*address);
@@ -142,10 +157,11 @@ private:
   bool Best(const std::vector<VideoSource> &sources, bool byQuality) {
     const VideoSource *best = nullptr;
     for (const VideoSource &source : sources) {
-      if (!Resolve(source.reference)) {
+      const auto address = Resolve(source.reference);
+      if (!address)
         Note("passed over " + source.reference + ": no address");
+      if (!address || !VideoHostOf(*address).empty()) // a video host's: the last rules tell it
         continue;
-      }
       const bool file = source.protocol == VideoProtocol::File;
       if (best == nullptr || (file && best->protocol != VideoProtocol::File) ||
           (file == (best->protocol == VideoProtocol::File) && byQuality &&
@@ -154,19 +170,42 @@ private:
     }
     if (best != nullptr)
       for (const VideoSource &source : sources)
-        if (&source != best && Resolve(source.reference))
+        if (const auto address = Resolve(source.reference);
+            &source != best && address && VideoHostOf(*address).empty())
           Note("passed over " + source.reference + ": " +
                (best->protocol == VideoProtocol::File && source.protocol != VideoProtocol::File
                     ? std::string("a playlist, where the video has a file")
                     : "a lower quality (" + std::to_string(source.quality) + " against " +
                           std::to_string(best->quality) + ") or a later source"));
-    return best != nullptr && Take(*best);
+    if (best == nullptr || !Take(*best))
+      return false;
+    // The other qualities of a file, for a quality asked.
+    if (byQuality && best->protocol == VideoProtocol::File) {
+      for (const VideoSource &source : sources)
+        if (const auto address = Resolve(source.reference);
+            address && source.protocol == VideoProtocol::File && VideoHostOf(*address).empty() &&
+            std::none_of(found_.files.begin(), found_.files.end(),
+                         [&](const VideoFile &file) { return file.address == *address; }))
+          found_.files.push_back({*address, source.quality});
+      if (found_.files.size() < 2)
+        found_.files.clear();
+    }
+    return true;
   }
 
   bool Take(const VideoSource &source) {
     const auto address = Resolve(source.reference);
-    if (!address)
+    if (!address || !VideoHostOf(*address).empty())
       return false;
+    // The file a page offers for download is the video its player streams.
+    if (source.protocol != VideoProtocol::File)
+      for (const std::string &download : markup_.downloads)
+        if (const auto file = Resolve(download)) {
+          Note("passed over " + *address + ": a playlist, where the page offers the file");
+          found_.address = *file;
+          found_.protocol = VideoProtocol::File;
+          return true;
+        }
     found_.address = *address;
     found_.protocol = source.protocol;
     return true;
@@ -209,6 +248,9 @@ private:
     hosted.insert(hosted.end(), markup_.structured.embedUrls.begin(),
                   markup_.structured.embedUrls.end());
     hosted.insert(hosted.end(), markup_.ogVideos.begin(), markup_.ogVideos.end());
+    hosted.insert(hosted.end(), markup_.structured.contentUrls.begin(),
+                  markup_.structured.contentUrls.end());
+    hosted.push_back(markup_.twitterStream);
     for (const std::string &reference : hosted) {
       const auto address = Resolve(reference);
       if (!address)

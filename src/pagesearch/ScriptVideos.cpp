@@ -42,6 +42,30 @@ bool ExtensionAt(std::string_view text, std::size_t dot, std::size_t &end) {
   return NamesVideoFile(name) || NamesStreamingPlaylist(name);
 }
 
+// Whether an absolute address starts at text[at]: a scheme and "://", or "//".
+bool AbsoluteAt(std::string_view text, std::size_t at) {
+  std::size_t i = at;
+  while (i < text.size() && i - at < 16 && std::isalpha(static_cast<unsigned char>(text[i])))
+    ++i;
+  return text.substr(i, 3) == "://" ? i > at : text.substr(at, 2) == "//";
+}
+
+// Where an address that reached back to a '=' or '*' really begins: a signed address
+// ("https://cdn/exp=1~hmac=ab/v.mp4") is the whole quoted string it opens.
+std::size_t QuotedStart(std::string_view text, std::size_t begin, std::size_t lowest) {
+  if (begin <= lowest || (text[begin - 1] != '=' && text[begin - 1] != '*'))
+    return begin;
+  std::size_t at = begin - 1;
+  while (at > lowest && kRightEdges.find(text[at - 1]) == std::string_view::npos)
+    --at;
+  const bool quoted =
+      at > lowest && (text[at - 1] == '"' || text[at - 1] == '\'' || text[at - 1] == '`');
+  // Past a '?' the '=' is a query's, and what follows it an address of its own
+  // ("http://h/player.swf?file=/v/a.flv").
+  const bool inPath = text.substr(at, begin - at).find_first_of("?#") == std::string_view::npos;
+  return quoted && inPath && AbsoluteAt(text, at) ? at : begin;
+}
+
 long PlausibleHeight(long height) {
   return height >= 100 && height <= 4320 ? height : 0;
 }
@@ -145,6 +169,7 @@ std::vector<ScriptVideo> FindScriptVideos(std::string_view script) {
     const std::size_t lowest = std::max(floor, dot > kLongestAddress ? dot - kLongestAddress : 0);
     while (begin > lowest && kLeftEdges.find(text[begin - 1]) == std::string_view::npos)
       --begin;
+    begin = QuotedStart(text, begin, lowest);
     if (end < text.size() && (text[end] == '?' || text[end] == '#'))
       end +=
           std::min(std::string_view(text).substr(end, kLongestAddress).find_first_of(kRightEdges),

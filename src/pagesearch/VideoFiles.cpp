@@ -12,6 +12,8 @@ constexpr std::array<std::string_view, 12> kVideoExtensions{".mp4", ".m4v", ".we
                                                             ".mov", ".avi", ".flv",  ".wmv",
                                                             ".ogv", ".3gp", ".mpg",  ".mpeg"};
 constexpr std::array<std::string_view, 2> kPlaylistExtensions{".m3u8", ".mpd"};
+constexpr std::array<std::string_view, 9> kAudioExtensions{".mp3",  ".m4a", ".aac",  ".oga", ".ogg",
+                                                           ".opus", ".wav", ".flac", ".weba"};
 
 // The path of an address: from after the host to the query or fragment.
 std::string_view PathOf(std::string_view address) {
@@ -47,6 +49,10 @@ bool NamesVideoFile(std::string_view address) {
 
 bool NamesStreamingPlaylist(std::string_view address) {
   return EndsWithOneOf(address, kPlaylistExtensions);
+}
+
+bool NamesAudioFile(std::string_view address) {
+  return EndsWithOneOf(address, kAudioExtensions);
 }
 
 VideoProtocol ProtocolOfAddress(std::string_view address) {

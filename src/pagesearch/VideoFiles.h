@@ -13,6 +13,9 @@ bool NamesVideoFile(std::string_view address);
 
 // Whether it names a streaming playlist (.m3u8 or .mpd) instead.
 bool NamesStreamingPlaylist(std::string_view address);
+// Whether it names a sound file (.mp3, .m4a, .aac, .oga, .ogg, .opus, .wav, .flac, .weba): never
+// a page's video.
+bool NamesAudioFile(std::string_view address);
 // How the video an address names is fetched, by its name: an HLS playlist (.m3u8), a DASH
 // manifest (.mpd), else a file.
 VideoProtocol ProtocolOfAddress(std::string_view address);

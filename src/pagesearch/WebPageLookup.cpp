@@ -1,11 +1,17 @@
 #include "pagesearch/WebPageLookup.h"
 
+#include "base/AsciiCase.h"
+#include "base/TrimBlanks.h"
 #include "pagesearch/AnswerMedia.h"
 
 namespace vidtrawl::pagesearch {
 namespace {
 
-std::optional<VideoProtocol> MediaOf(const net::Page &page) {
+// The user's own address to a sound is a file to download; a sound a page names is none.
+std::optional<VideoProtocol> MediaOf(const net::Page &page, bool users) {
+  if (users && base::StartsWithIgnoringCase(base::TrimBlanks(page.contentType), "audio/") &&
+      !PlaylistOfType(page.contentType))
+    return VideoProtocol::File;
   return AnswerMedia(page.contentType, page.fileName, page.address);
 }
 
@@ -29,11 +35,11 @@ void WebPageLookup::Fetch() {
           Fetched(std::move(page.Value()));
       },
       net::kMaxPageBytes, requester_,
-      [](const net::Page &head) { return MediaOf(head).has_value(); });
+      [this](const net::Page &head) { return MediaOf(head, !followed_).has_value(); });
 }
 
 void WebPageLookup::Fetched(net::Page page) {
-  if (const std::optional<VideoProtocol> media = MediaOf(page)) {
+  if (const std::optional<VideoProtocol> media = MediaOf(page, !followed_)) {
     requester_.trace(base::TraceTopic::Page,
                      "the answer is the video itself (" +
                          (page.contentType.empty() ? std::string("untyped") : page.contentType) +
@@ -57,10 +63,11 @@ void WebPageLookup::Fetched(net::Page page) {
 void WebPageLookup::Searched(PageVideo found) {
   for (std::string &note : found.notes)
     requester_.trace(base::TraceTopic::Page, std::move(note));
-  if (title_.empty())
+  if (title_.empty() && !found.redirect)
     title_ = std::move(found.title);
   if (!found.address.empty()) {
-    Finish(ResolvedVideo{std::move(found.address), std::move(title_), found.protocol});
+    Finish(ResolvedVideo{std::move(found.address), std::move(title_), found.protocol,
+                         std::move(found.files)});
   } else if (found.hosted) {
     Finish(base::Fault{base::FaultKind::HostedVideo,
                        found.hosted->site + ": " + found.hosted->address});

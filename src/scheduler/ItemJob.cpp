@@ -1,6 +1,8 @@
 #include "scheduler/ItemJob.h"
 
+#include "base/AsciiCase.h"
 #include "base/NameVariant.h"
+#include "base/TrimBlanks.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "media/FragmentStore.h"
@@ -98,7 +100,11 @@ void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
     Fail(outcome.Failure());
     return;
   }
-  video_ = std::move(outcome.Value());
+  video_ = pagesearch::AtQuality(std::move(outcome.Value()), host_.Streams().quality);
+  if (!video_.files.empty())
+    trace_(base::TraceTopic::Page, "of the page's " + std::to_string(video_.files.size()) +
+                                       " files the quality asked takes " +
+                                       base::TracedAddress(video_.address));
   items_.Update(serial_, [&](Item &it) { it.videoAddress = video_.address; });
   if (Streaming())
     PlanStream();
@@ -123,6 +129,15 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
     Enter(Phase::Resolving, "the address answers with a web page: it is searched for its video",
           [&](Item &it) { it.site = site_; });
     Resolve();
+    return;
+  }
+  // A sound a page names is never its video (the user's own address to one is a file).
+  if (site_->kind == sites::SiteKind::AnyPage && video_.address != page_ && outcome.Done() &&
+      outcome.Value().exists &&
+      base::StartsWithIgnoringCase(base::TrimBlanks(outcome.Value().contentType), "audio/") &&
+      !pagesearch::PlaylistOfType(outcome.Value().contentType)) {
+    Fail({base::FaultKind::NoVideoFoundOnPage,
+          "its media is a sound (" + outcome.Value().contentType + ")"});
     return;
   }
   // A playlist's address that has no playlist's name: what the server calls it decides (the
@@ -278,6 +293,12 @@ void ItemJob::Receive() {
     if (partName_.empty())
       partName_ = free.empty() ? proposed_ : free;
   }
+  // A name of the user's template may hold folders below the download folder; the claim says
+  // why where one cannot be made.
+  if (const fs::path parent = (folder / partName_).parent_path(); parent != folder) {
+    std::error_code ec;
+    fs::create_directories(parent, ec);
+  }
   base::Outcome<net::PartialFile> claimed =
       net::PartialFile::Claim((folder / partName_).string(), address);
   if (claimed.Failed()) {
@@ -336,8 +357,7 @@ void ItemJob::Received(base::Outcome<scheduler::Received> outcome) {
       (!Record().nameTyped || media::ClaimsOtherContainer(named, extension))) {
     proposed_ = fs::path(proposed_).replace_extension(extension).string();
     if (named_) {
-      const std::string name =
-          fs::path(file_->Target()).filename().replace_extension(extension).string();
+      const std::string name = NameInFolder().replace_extension(extension).string();
       items_.Update(serial_, [&](Item &it) { it.fileName = name; });
       file_->Retarget((host_.Folder() / name).string(), proposed_);
     }
@@ -347,6 +367,11 @@ void ItemJob::Received(base::Outcome<scheduler::Received> outcome) {
     Complete();
 }
 
+fs::path ItemJob::NameInFolder() const {
+  // A template's folders are part of the name.
+  return fs::path(file_->Target()).lexically_relative(host_.Folder());
+}
+
 void ItemJob::Complete() {
   // A file of the item's name may have appeared meanwhile: it gets the next free variant.
   if (std::optional<base::Fault> fault = file_->Complete()) {
@@ -354,7 +379,7 @@ void ItemJob::Complete() {
     return;
   }
   transfer_->Completed();
-  const std::string saved = fs::path(file_->Target()).filename().string();
+  const std::string saved = NameInFolder().string();
   host_.Completed(saved);
   run_.progress.bytes = received_->bytes;
   Enter(Phase::Complete, "saved as " + saved, [&](Item &it) {

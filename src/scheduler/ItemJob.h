@@ -14,6 +14,7 @@
 #include "scheduler/RateMeter.h"
 #include "sites/VideoLookup.h"
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -90,6 +91,8 @@ private:
   void Propose(const std::string &derived);
   // Whether the folder holds the file already; the item is complete then.
   bool FoundInFolder();
+  // The file's name as the list keeps it: its path below the download folder.
+  std::filesystem::path NameInFolder() const;
   bool FoundInFolder(const std::string &name);
   // What the user's name template stands for, for this item.
   list::NameFields FieldsOf(const list::Item &item) const;

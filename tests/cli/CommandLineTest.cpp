@@ -38,6 +38,8 @@ std::string Read(const std::vector<std::string> &args) {
                                   {o.tsv, "tsv"},
                                   {o.json, "json"},
                                   {o.demo, "demo"},
+                                  {o.listFormats, "F"},
+                                  {o.ignoreConfig, "ignore-config"},
                                   {o.help, "help"},
                                   {o.version, "V"}})
     if (set)
@@ -74,7 +76,16 @@ TEST(CommandLine, OptionsAsTheyAreWritten) {
       {{"-j", "0", "u"}, "error: option '--jobs' needs a number from 1 to 16, not '0'"},
       {{"-j", "17", "u"}, "error: option '--jobs' needs a number from 1 to 16, not '17'"},
       {{"-N", "4x", "u"}, "error: option '--fragments' needs a number from 1 to 16, not '4x'"},
-      {{"-o", "a", "u", "v"}, "error: option '--output' names the file of one address"},
+      {{"-o", "sub/{title}.{ext}", "u", "v"}, "url=u url=v o=sub/{title}.{ext}"},
+      {{"-o", "-", "u", "v"}, "error: '--output -' writes the file of one address to stdout"},
+      {{"-o-", "--json", "u"},
+       "error: '--output -' goes with neither --tsv nor --json: stdout holds the file"},
+      {{"-o", "/tmp/{title}", "u"},
+       "error: option '--output' names files inside the download "
+       "folder: '/tmp/{title}' is an absolute path"},
+      {{"-o", "a/../../{title}", "u"},
+       "error: option '--output' names files inside the download folder: '..' leads out of it"},
+      {{"-F", "--ignore-config", "u"}, "url=u F ignore-config"},
       {{"--json", "--tsv", "u"}, "error: --json goes with neither --tsv nor --resolve-only"},
       {{"--demo", "u"}, "error: --demo takes no URL"},
       {{"--demo", "-i", "f"}, "error: --demo takes no input file"},
@@ -86,6 +97,7 @@ TEST(CommandLine, OptionsAsTheyAreWritten) {
       {{"--limit-rate", "1.5M", "u"}, "url=u rate=1572864"},
       {{"--limit-rate", "2g", "u"}, "url=u rate=2147483648"},
       {{"--limit-rate", "100", "u"}, "url=u rate=100"},
+      {{"--limit-rate", "0", "u"}, "url=u rate=0"},
       {{"-f", "hd", "u"},
        "error: option '--format' needs best, worst or a height such as 720 or 720p, not 'hd'"},
       {{"--proxy=", "u"}, "error: option '--proxy' needs a value"},
@@ -102,7 +114,7 @@ TEST(CommandLine, OptionsAsTheyAreWritten) {
       line += arg + " ";
     EXPECT_EQ(Read(args), expected) << line;
   }
-  for (const std::string rate : {"1x", "0", "0.5", "k", "2MB", "-1M", "1e19", "nan"})
+  for (const std::string rate : {"1x", "00", "0.5", "k", "2MB", "-1M", "1e19", "nan"})
     EXPECT_EQ(Read({"--limit-rate", rate, "u"}),
               "error: option '--limit-rate' needs a rate such as 500k or 2M, not '" + rate + "'");
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -215,6 +216,12 @@ TEST(CliPages, EachFixturePageAsItCarries) {
   answer("http://files.example.net/download?f=7", "200 OK",
          bytes + "Content-Disposition: attachment; filename=\"quay-at-night.mkv\"\r\n", "night",
          {"quay-at-night.mkv", "", "night"});
+  // A sound is never a page's video; the user's own address to one is a file.
+  answer("http://files.example.net/episode/5", "200 OK", "Content-Type: text/html\r\n",
+         "<meta name=twitter:player:stream content=/listen/5>",
+         {"", "no video found on this page: its media is a sound (audio/mpeg)", ""});
+  answer("http://files.example.net/listen/5", "200 OK", "Content-Type: audio/mpeg\r\n", "ID3",
+         {"5", "", "ID3"});
   answer("http://files.example.net/live/harbour", "200 OK",
          "Content-Type: Application/X-MpegURL\r\n", "#EXTM3U\n",
          {"", "live streams are not supported", ""});
@@ -314,8 +321,10 @@ TEST(CliOptions, EachOptionReachesTheRequestsAndTheOutput) {
                    address, "http://media.example.net/clips/missing.mp4"},
                   CliEnvironment(home.path()));
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_NE(server.server.Requests().back().find("GET " + address + " HTTP/1.1"),
-            std::string::npos);
+  const std::vector<std::string> requests = server.server.Requests(); // both items' at once
+  EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const std::string &request) {
+    return request.find("GET " + address + " HTTP/1.1") != std::string::npos;
+  }));
   EXPECT_NE(result.err.find("vidtrawl-cli: http://media.example.net/clips/missing.mp4: the server "
                             "reported no such file"),
             std::string::npos)
@@ -323,6 +332,127 @@ TEST(CliOptions, EachOptionReachesTheRequestsAndTheOutput) {
   EXPECT_NE(result.out.find("The files are in " + downloads.path().string() + "."),
             std::string::npos)
       << result.out;
+}
+
+// What terminal users type, run in a folder of their own ({work}) against a page that offers its
+// video in two files and a stream of two variants: what ends where, what stdout holds, what
+// stderr says; with a settings file of the desktop's where a row says so.
+TEST(CliHabits, WhatTerminalUsersTypeAndFind) {
+  ContentServer server;
+  const PageFixture &page =
+      *std::find_if(std::begin(kPageFixtures), std::end(kPageFixtures), [](const PageFixture &f) {
+        return f.file == std::string("progressive-sources.html");
+      });
+  const std::string title = "Seals in the harbour mouth";
+  const std::string file = "http://sealwatch.example.org/media/harbour-seals-240p.mp4";
+  const std::string stream = "http://sealwatch.example.org/live/seals.m3u8";
+  server.Serve("/2026/harbour-mouth", PageFixtureText(page), true, "text/html");
+  server.Serve("/media/harbour-seals-240p.mp4", "seals 240", true, "video/mp4");
+  server.Serve("/media/harbour-seals-720p.mp4", "seals 720", true, "video/mp4");
+  server.Serve("/live/seals.m3u8",
+               "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=800000,RESOLUTION=640x360\nlow.m3u8\n"
+               "#EXT-X-STREAM-INF:BANDWIDTH=2400000,RESOLUTION=1280x720\nhigh.m3u8\n",
+               true, "application/vnd.apple.mpegurl");
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+    std::map<std::string, std::string> files; // below {work}
+    std::vector<std::string> out, err;        // found in stdout, in stderr
+    bool settings = false; // a settings file naming a folder, a rate limit and a quality
+  } rows[] = {
+      // A page's sources are its qualities: -f takes one of them, -F lists them. No folder
+      // given, none in settings: the current one, said in the summary.
+      {{"-f", "240", page.address},
+       0,
+       {{page.name, "seals 240"}},
+       {"The files are in {work}.\n"},
+       {}},
+      {{"-F", page.address},
+       0,
+       {},
+       {"Formats of " + std::string(page.address) + " (" + title + "):",
+        "file-240p  mp4  240p        file           9 Bytes\n",
+        "file-720p  mp4  720p        file           9 Bytes  *\n"},
+       {}},
+      {{"-F", "-f", "worst", page.address},
+       0,
+       {},
+       {"file-240p  mp4  240p        file           9 Bytes  *\n"},
+       {}},
+      {{"-F", "-f", "360", stream},
+       0,
+       {},
+       {"hls-360p  mp4  640x360     hls   800 kb/s        *\n",
+        "hls-720p  mp4  1280x720    hls   2.4 Mb/s\n"},
+       {}},
+      // -o is a template of every address's name, its folders made inside the download folder;
+      // an unknown field is NA, said once.
+      {{"-q", "-o", "sub/{title}/{uploader}-{uploader}.{ext}", page.address, file},
+       0,
+       {{"sub/" + title + "/NA-NA.mp4", "seals 720"},
+        {"sub/harbour-seals-240p/NA-NA.mp4", "seals 240"}},
+       {},
+       {"--output: {uploader} stands for nothing known here: NA in its place\n",
+        "The files are in {work}.\n"}},
+      // -o - writes one file to stdout; a stream is refused with why.
+      {{"-o", "-", file}, 0, {}, {"seals 240"}, {}},
+      {{"-o", "-", stream},
+       2,
+       {},
+       {},
+       {"'--output -' writes a single file to stdout, and " + stream + " is a stream"}},
+      // The settings file's folder, limit and quality, each limit and quality said once;
+      // --ignore-config leaves them all; an address without a scheme is a secure site's.
+      {{"-q", page.address},
+       0,
+       {{"../saved/" + title + ".mp4", "seals 240"}},
+       {},
+       {"the settings file limits the rate to 900k bytes a second (--limit-rate 0 lifts it)",
+        "the settings file asks for the quality 240 (-f best takes the best)"},
+       true},
+      {{"--ignore-config", page.address}, 0, {{title + ".mp4", "seals 720"}}, {}, {}, true},
+      {{"--resolve-only", "--connect-to=:443:127.0.0.1:1",
+        "sealwatch.example.org/2026/harbour-mouth"},
+       1,
+       {},
+       {"https://sealwatch.example.org/2026/harbour-mouth\t"},
+       {}},
+  };
+  for (const auto &row : rows) {
+    std::string line;
+    for (const std::string &arg : row.args)
+      line += arg + " ";
+    SCOPED_TRACE(line);
+    TempDir home;
+    const fs::path work = home / "work";
+    fs::create_directories(work);
+    const auto at = [&](std::string text) {
+      if (const std::size_t field = text.find("{work}"); field != std::string::npos)
+        text.replace(field, 6, work.string());
+      return text;
+    };
+    fs::create_directories(home / ".config/vidtrawl");
+    if (row.settings)
+      WriteFile(home / ".config/vidtrawl/registry.ini",
+                "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nDownload Dir=" +
+                    (home / "saved").string() + "\nSpeed Limit=900k\nPreferred Quality=240\n");
+    auto env = CliEnvironment(home.path());
+    env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.server.port());
+    std::vector<std::string> args{"-c", "cd \"$0\" && exec \"$@\"", work.string(),
+                                  CliBinary().string()};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const auto result = ChildProcess("/bin/sh", args, env).Wait();
+    EXPECT_EQ(result.exitCode, row.exitCode) << result.err;
+    for (const auto &[name, body] : row.files)
+      EXPECT_EQ(ReadFile(work / name), body) << name;
+    for (const std::string &text : row.out)
+      EXPECT_NE(result.out.find(at(text)), std::string::npos) << text << " in\n" << result.out;
+    for (const std::string &text : row.err) { // once
+      const std::size_t first = result.err.find(at(text));
+      EXPECT_NE(first, std::string::npos) << text << " in\n" << result.err;
+      EXPECT_EQ(result.err.find(at(text), first + 1), std::string::npos) << text;
+    }
+  }
 }
 
 // The list holds 32,767 items: one address more is not added, and the

@@ -182,26 +182,37 @@ TEST_F(DownloadPassTest, NoTwoItemsShareAFile) {
 }
 
 // A name given as a form ({site} {id} {title} {ext}) is filled from the item: the id is the page
-// address's own v= parameter, else its last path part; a name typed by the user wins over it, and
-// two items of one name still get two files.
+// address's own v= parameter, else its last path part, any other field "NA"; its slashes make
+// folders inside the download folder, never outside it; a name typed by the user wins over it,
+// and two items of one name still get two files.
 TEST_F(DownloadPassTest, ANameFormIsFilledFromTheItem) {
   Serve("/c/clip.mp4", "video");
-  const std::pair<std::string, std::string> cases[] = {
-      {"clip.mp4?x=1&v=abc&y=2", "[video file] abc - clip.mp4"},
-      {"clip.mp4?vv=no&v=ok", "[video file] ok - clip.mp4"},
-      {"clip.mp4?dev=1", "[video file] clip - clip.mp4"},
-      {"clip.mp4#v=no", "[video file] clip - clip (2).mp4"},
+  const std::string form = "[{site}] {id} - {title}.{ext}";
+  const struct {
+    std::string address, form, name;
+  } cases[] = {
+      {"clip.mp4?x=1&v=abc&y=2", form, "[video file] abc - clip.mp4"},
+      {"clip.mp4?vv=no&v=ok", form, "[video file] ok - clip.mp4"},
+      {"clip.mp4?dev=1", form, "[video file] clip - clip.mp4"},
+      {"clip.mp4#v=no", form, "[video file] clip - clip (2).mp4"},
+      {"clip.mp4?v=s1", "sub/{site}/{id}.{ext}", "sub/video file/s1.mp4"},
+      {"clip.mp4?v=s2", "../{uploader}/./{id}", "NA/s2"},
+      {"clip.mp4?v=s3", "/v.1/{title}", "v.1/clip"},
+      {"clip.mp4?v=s4", "/v.1/{title}", "v.1/clip (2)"},
   };
-  for (const auto &[address, name] : cases) {
-    engine->Add({"http://media.example.net/c/" + address});
-    engine->SetNameTemplate(engine->Items().back().serial, "[{site}] {id} - {title}.{ext}");
+  for (const auto &c : cases) {
+    engine->Add({"http://media.example.net/c/" + c.address});
+    engine->SetNameTemplate(engine->Items().back().serial, c.form);
   }
+  const std::size_t typed = std::size(cases);
   engine->Add({"http://media.example.net/c/clip.mp4?v=typed"});
-  engine->SetNameTemplate(Item(4).serial, "{id}");
-  ASSERT_TRUE(engine->Rename(Item(4).serial, "mine.mp4"));
-  EXPECT_EQ(RunPass().completed, 5);
-  for (std::size_t i = 0; i < std::size(cases); ++i)
-    EXPECT_EQ(FileNameText(Item(i)), cases[i].second) << cases[i].first;
+  engine->SetNameTemplate(Item(typed).serial, "{id}");
+  ASSERT_TRUE(engine->Rename(Item(typed).serial, "mine.mp4"));
+  EXPECT_EQ(RunPass().completed, static_cast<int>(typed) + 1);
+  for (std::size_t i = 0; i < typed; ++i) {
+    EXPECT_EQ(FileNameText(Item(i)), cases[i].name) << cases[i].address;
+    EXPECT_EQ(ReadFile(Saved(cases[i].name)), "video") << cases[i].name;
+  }
   EXPECT_EQ(ReadFile(Saved("mine.mp4")), "video");
 }
 

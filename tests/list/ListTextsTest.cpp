@@ -36,12 +36,15 @@ TEST(CleanFileName, RemovesWhatNoNameMayHoldAndLeadingDotsAndBlanks) {
     EXPECT_EQ(CleanFileName(in), "Enter File Name") << in;
 }
 
-// A video extension in the address beats the server's name; long names are cut at a character
-// keeping their extension (after ".flv" is appended).
+// A video extension in the address beats the server's name; long names are cut at a word or a
+// character keeping their extension (after ".flv" is appended).
 TEST(NameOfVideo, FromTheServerOrTheAddress) {
   std::string accents; // 190 bytes of two-byte characters
   for (int i = 0; i < 95; ++i)
     accents += "\xc3\xa9";
+  std::string cyrillic; // ten words of six two-byte letters, a blank after each
+  for (int i = 0; i < 10; ++i)
+    cyrillic += "\u0433\u0430\u0432\u0430\u043d\u044c ";
   const sites::NamingRule flash{true, 100}, flash35{true, 35};
   const struct {
     std::string offered, address, name;
@@ -59,6 +62,10 @@ TEST(NameOfVideo, FromTheServerOrTheAddress) {
       {accents + "x", "/get", accents.substr(0, 98) + "x"}, // cut inside a character at both ends
       {std::string(120, 'x') + ".abcdefghi", "/get", std::string(96, 'x') + "fghi"},
       {std::string(36, 'y') + ".mp4", "/get", std::string(31, 'y') + ".flv", flash35},
+      // At a word where one ends near the cut, without what separated it from the next.
+      {cyrillic + ".mp4", "/get", cyrillic.substr(0, 90) + ".mp4"},
+      {std::string(80, 'a') + " \u2013 " + std::string(30, 'b') + ".mp4", "/get",
+       std::string(80, 'a') + ".mp4"},
       {"", "noslash", "noslash"},
   };
   for (const auto &c : cases) {

@@ -131,7 +131,8 @@ TEST(PageMarkup, WhatEachElementOffersAndWhereItStands) {
   for (const bool ad : {true, false})
     for (const std::string &names : Cases(
              ad ? "class=video-ad|id=adSlot|class='x AD'|class=ad_box|class=sponsoredClip|id=iPadAd"
-                : "class=header|class=shadow|class=BADGE|class='a' id='d'|class=pre-roll"))
+                : "class=header|class=shadow|class=BADGE|class='a' id='d'|class=pre-roll|"
+                  "class='node node--promoted'|id=advertiser-guide"))
       EXPECT_EQ(Gathered("<p " + names + "><video>"), ad ? "video aside; " : "video; ") << names;
   const std::string offers =
       "<video src=v.mp4></video><iframe src=/p></iframe><iframe src=//dai.ly/1></iframe>"

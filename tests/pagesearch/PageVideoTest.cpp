@@ -96,6 +96,10 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"<script>v=\"https:\\u002F\\u002fq.org\\u002Fclip.mp4\";</script>",
        "https://q.org/clip.mp4"},
       {"<script>play('/v/a.mp4?t=1&amp;s=2')</script>", "http://p.net/v/a.mp4?t=1&s=2"},
+      // A signed path is the whole quoted address; a query's address is its own.
+      {"<script>s={src:\"//c.q.org/hdnts=exp=1~acl=/*~hmac=ab/v/a.m3u8\"}</script>",
+       "http://c.q.org/hdnts=exp=1~acl=/*~hmac=ab/v/a.m3u8"},
+      {"<script>e('http://q.org/p.swf?file=/v/a.flv')</script>", "http://p.net/v/a.flv"},
       {"<script>c={'360p':'/s.mp4','1080p':'/h.mp4','720p':'/m.mp4'}</script>",
        "http://p.net/h.mp4"},
       // JSON-LD as pages write it, in graphs and arrays.
@@ -116,6 +120,11 @@ TEST(PageVideo, EachPageGivesItsVideoFile) {
       {"<meta property=og:video content=/player.swf><iframe src=/d/page>", ""},
       {"<video-js data-setup='{\"sources\":[{\"src\":\"https://youtu.be/a\"}]}'>",
        "hosted YouTube https://youtu.be/a"},
+      {"<meta http-equiv=Refresh content='0;url=http://q.org/v'><meta http-equiv=refresh "
+       "content=9>",
+       ""}, // another site's page, and the page itself, are not followed
+      {"<hls-video src=/s/x></hls-video><link rel=preload as=image href=/i.mp4>",
+       "http://p.net/s/x"},
       {"<embed src=https://www.dailymotion.com/swf/x1>",
        "hosted Dailymotion https://www.dailymotion.com/swf/x1"},
   };

@@ -119,6 +119,55 @@ inline constexpr PageFixture kPageFixtures[] = {
     {"windows-1252.html", "http://regates.example.fr/saint-malo.html",
      "http://regates.example.fr/videos/regates-ete.mp4",
      "R\u00e9gates \u00e0 Saint-Malo \u2013 \u00e9t\u00e9.mp4", ""},
+    // Its best file; -f takes another (CliPages).
+    {"progressive-sources.html", "http://sealwatch.example.org/2026/harbour-mouth",
+     "http://sealwatch.example.org/media/harbour-seals-720p.mp4", "Seals in the harbour mouth.mp4",
+     ""},
+    // A long title is cut at a word, never inside one.
+    {"cyrillic-title.html", "http://murmansk-port.example.ru/news/2026/11/treska",
+     "http://murmansk-port.example.ru/video/2026/11/treska-ulov.mp4",
+     "\u0420\u044b\u0431\u0430\u043a\u0438 \u0438\u0437 \u041c\u0443\u0440\u043c\u0430"
+     "\u043d\u0441\u043a\u0430 \u0432\u0435\u0440\u043d\u0443\u043b\u0438\u0441\u044c "
+     "\u0441 \u0440\u0435\u043a\u043e\u0440\u0434\u043d\u044b\u043c \u0443\u043b\u043e"
+     "\u0432\u043e\u043c.mp4",
+     ""},
+    // What is a video: never an audio file, an advertisement by its whole word only, a video
+    // host's address wherever it is named, a signed address whole, data-* on every element.
+    {"podcast-episode.html", "http://tidetables.example.org/episodes/12", "", "",
+     "no video found on this page", PageResult::None},
+    {"drupal-promoted.html", "http://harbourboard.example.org/news/dredging-outer-harbour",
+     "http://harbourboard.example.org/sites/default/files/2026-04/dredging-outer-harbour.mp4",
+     "Dredging starts in the outer harbour  Harbour Board.mp4", ""},
+    {"jsonld-youtube-contenturl.html", "http://coastweekly.example.com/video/pilot-boat",
+     "https://www.youtube.com/watch?v=Pb7sT2rQx9w", "", "the video is hosted on YouTube",
+     PageResult::Hosted},
+    {"signed-cdn-script.html", "http://media.nightharbour.example.net/watch/quay-lights",
+     "http://media.nightharbour.example.net/exp=1767225600~acl=%2fvod%2fquay-lights%2f*~hmac="
+     "9c1f0e7a4b2d/vod/quay-lights/quay-lights-1080p.mp4",
+     "Quay lights, after dark  Night Harbour.mp4", ""},
+    {"video-data-attributes.html", "http://sailloft.example.net/2026/06/open-day/",
+     "http://sailloft.example.net/wp-content/uploads/2026/06/sail-loft-open-day-720p.mp4",
+     "Sail loft open day.mp4", ""},
+    // What players write: their own elements, island props, a preload, a refresh to the page
+    // (whose title the file takes), a download offered beside a playlist.
+    {"vidstack-player.html", "http://boatwright.example.org/lessons/gaff-rigging",
+     "http://boatwright.example.org/lessons/media/gaff-rigging-720p.mp4",
+     "Rigging a gaff cutter - Boatwright School.mp4", ""},
+    {"media-chrome.html", "http://fishquay.example.com/auction",
+     "http://fishquay.example.com/video/auction/auction-morning.mp4",
+     "Live from the fish auction.mp4", ""},
+    {"astro-island.html", "http://boatyard.example.net/tour",
+     "http://boatyard.example.net/videos/boatyard-tour-1080p.mp4", "A tour of the boatyard.mp4",
+     ""},
+    {"preload-video.html", "http://harbourtour.example.com/",
+     "http://harbourtour.example.com/_next/static/media/harbour-tour.4f3a9c1e.mp4",
+     "Harbour tour in ninety seconds.mp4", ""},
+    {"refresh-stub.html", "http://quaynotes.example.net/go/launch-day",
+     "http://quaynotes.example.net/2026/05/launch-day/",
+     "Launch day at the slipway \u2013 Notes from the Quay.mp4", "", PageResult::Follow},
+    {"download-over-playlist.html", "http://regatta.example.org/2026/full-race",
+     "http://regatta.example.org/files/regatta-2026-full-race-1080p.mp4",
+     "Regatta 2026 the full race.mp4", ""},
 };
 
 std::string PageFixtureText(const PageFixture &fixture);
