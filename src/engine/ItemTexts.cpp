@@ -143,7 +143,14 @@ std::string AddressText(const ItemView &item) {
 }
 
 std::string ReasonText(const ItemView &item) {
-  return item.phase == Phase::Failed && item.fault ? FaultText(*item.fault) : std::string();
+  if (item.phase != Phase::Failed || !item.fault)
+    return {};
+  std::string reason = FaultText(*item.fault);
+  const int status = item.fault->httpStatus;
+  if (item.handedRequestGone && (status == 401 || status == 403))
+    reason += " (the browser's cookies for it are gone since the program restarted: send it "
+              "again from the browser)";
+  return reason;
 }
 
 std::string FaultText(const base::Fault &fault) {
@@ -172,11 +179,7 @@ std::string FaultText(const base::Fault &fault) {
     break;
   }
   // The page was not read: what stopped its fetch.
-  std::string reason = (fault.ofPage ? "the page could not be fetched: " : "") + fault.detail;
-  if (item.handedRequestGone && (fault.httpStatus == 401 || fault.httpStatus == 403))
-    reason += " (the browser's cookies for it are gone since the program restarted: send it "
-              "again from the browser)";
-  return reason;
+  return (fault.ofPage ? "the page could not be fetched: " : "") + fault.detail;
 }
 
 std::string ResolutionText(const std::optional<std::string> &address,
