@@ -172,6 +172,7 @@ TEST_F(ExtractorTest, FragmentsAndPlaylistEntries) {
     EXPECT_EQ(RunPass().completed, whole ? 2 : 1) << engine::ReasonText(Item(0));
     EXPECT_EQ(VideoFrameHashes(Saved("First.mp4")), LavfiFrameHashes(kSmallVideo));
     EXPECT_EQ(engine->Count(), whole ? 2u : 1u);
+    EXPECT_EQ(FileText(dir / "args").find("--no-playlist") != std::string::npos, !whole);
   }
 }
 
