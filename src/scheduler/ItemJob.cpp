@@ -207,11 +207,14 @@ void ItemJob::Extracted(base::Outcome<extractor::ExtractorAnswer> outcome) {
   auto request =
       given ? std::make_shared<base::ItemRequest>(*given) : std::make_shared<base::ItemRequest>();
   for (const auto &[header, value] : choice->video.headers) {
+    // A line break in a page's text would end the header and start another.
+    if (base::HasControlCharacter(header) || base::HasControlCharacter(value))
+      continue;
     if (base::EqualsIgnoringCase(header, "Referer"))
       request->referer = value;
     else if (base::EqualsIgnoringCase(header, "User-Agent"))
       request->userAgent = value;
-    else if (!base::HasControlCharacter(header) && !base::HasControlCharacter(value))
+    else
       request->headers.push_back(header + ": " + value);
   }
   requester_.item = std::move(request);

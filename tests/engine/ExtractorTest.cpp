@@ -116,7 +116,8 @@ TEST_F(ExtractorTest, AStopEndsAHangingExtractorAtOnce) {
 
 // A separate video and audio, the best of each, are joined frame for frame under the title (or
 // the user's template of uploader and id), the muxed format of less height passed over; the
-// files' requests carry the headers the extractor named, which their server requires.
+// files' requests carry the headers the extractor named, which their server requires, and none
+// that a line break in it would split in two.
 TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
   const fs::path streams = StreamFixtureDir(FindStreamFixture("dash-ondemand"));
   for (const char *name : {"video.mp4", "en.mp4"})
@@ -126,12 +127,14 @@ TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
       for (const char *header : {"\r\nReferer: http://page.example/w\r\n",
                                  "\r\nUser-Agent: Scripted/1\r\n", "\r\nX-Token: t1\r\n"})
         allowed = allowed && request.find(header) != std::string::npos;
+      allowed = allowed && request.find("Injected") == std::string::npos;
       return RawServer::Reply{RawResponse(allowed ? "HTTP/1.1 200 OK" : "HTTP/1.1 403 Forbidden",
                                           "Content-Length: " + std::to_string(body.size()) + "\r\n",
                                           allowed ? body : "")};
     });
   Answers(R"({"id":"abc","title":"Joined clip","uploader":"Tester",
-    "http_headers":{"Referer":"http://page.example/w","User-Agent":"Scripted/1","X-Token":"t1"},
+    "http_headers":{"Referer":"http://page.example/w","User-Agent":"Scripted/1","X-Token":"t1",
+      "X-Page-Text":"1\r\nInjected: 1"},
     "formats":[
       {"format_id":"low","url":"http://HOST/low.mp4","protocol":"http","ext":"mp4","height":90},
       {"format_id":"v","url":"http://HOST/video.mp4","protocol":"https","ext":"mp4",
