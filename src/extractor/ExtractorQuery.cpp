@@ -2,14 +2,36 @@
 
 #include "base/ControlCharacters.h"
 #include "base/Fault.h"
+#include "base/FileDescriptor.h"
+#include "base/WholeFile.h"
 
 #include <cstring>
+#include <filesystem>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace vidtrawl::extractor {
 namespace {
 
 base::Fault Failure(std::string detail) {
   return base::Fault{base::FaultKind::Extractor, std::move(detail)};
+}
+
+// A copy of a cookies file that only this user may read, in the temporary folder; the file's own
+// name when it cannot be made (the file is then the program's to write, as the user asked).
+std::string CopyOfCookies(const std::string &file) {
+  const base::WholeFileText text = base::ReadWholeFile(file, ExtractorSettings::kMaxAnswer);
+  std::error_code ec;
+  const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+  std::string copy = ((ec ? std::filesystem::path("/tmp") : temp) / "vidtrawl-cookies-XXXXXX");
+  const base::FileDescriptor fd(::mkstemp(copy.data()));
+  if (text.state != base::WholeFileText::State::Read || !fd ||
+      !base::WriteAll(fd.Get(), text.text)) {
+    if (fd)
+      ::unlink(copy.c_str());
+    return file;
+  }
+  return copy;
 }
 
 } // namespace
@@ -73,9 +95,21 @@ ExtractorQuery::ExtractorQuery(host::EventLoop &loop, const ExtractorSettings &s
   trace_(base::TraceTopic::Page, settings_.Name() + " is asked for " +
                                      base::TracedAddress(address) +
                                      (client.cookieFile.empty() ? "" : ", with the cookies file"));
-  process_ = std::make_unique<ChildProcess>(loop, QueryArguments(settings_, client, address),
+  net::ClientOptions given = client;
+  if (!client.cookieFile.empty()) {
+    given.cookieFile = CopyOfCookies(client.cookieFile);
+    if (given.cookieFile != client.cookieFile)
+      cookies_ = given.cookieFile;
+  }
+  process_ = std::make_unique<ChildProcess>(loop, QueryArguments(settings_, given, address),
                                             ExtractorSettings::kMaxAnswer, settings_.timeLimit,
                                             [this](ProgramEnd end) { Ended(std::move(end)); });
+}
+
+ExtractorQuery::~ExtractorQuery() {
+  process_.reset(); // nobody reads the copy any more
+  if (!cookies_.empty())
+    ::unlink(cookies_.c_str());
 }
 
 void ExtractorQuery::Ended(ProgramEnd end) {

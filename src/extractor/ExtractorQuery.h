@@ -56,10 +56,17 @@ public:
                  const net::ClientOptions &client, const std::string &address, base::Trace trace,
                  Done done);
 
+  ~ExtractorQuery();
+  ExtractorQuery(const ExtractorQuery &) = delete;
+  ExtractorQuery &operator=(const ExtractorQuery &) = delete;
+
 private:
   void Ended(ProgramEnd end);
 
   ExtractorSettings settings_;
+  // yt-dlp writes its cookie jar back into the file it was given: it is given a copy of the
+  // user's, which goes with the query.
+  std::string cookies_;
   base::Trace trace_;
   Done done_;
   std::unique_ptr<ChildProcess> process_;

@@ -46,8 +46,9 @@ protected:
     for (std::size_t at; (at = json.find("HOST")) != std::string::npos;)
       json.replace(at, 4, "127.0.0.1:" + std::to_string(server.port()));
     std::ofstream(dir / "answer.json") << json;
-    Script("echo \"$@\" > '" + (dir / "args").string() + "'; cat '" +
-           (dir / "answer.json").string() + "'");
+    // As yt-dlp does, it writes its cookie jar back into the cookies file it was given.
+    Script("echo \"$@\" > '" + (dir / "args").string() + "'; [ \"$3\" = --cookies ] && echo $4 " +
+           ">> \"$4\"; cat '" + (dir / "answer.json").string() + "'");
   }
   std::string path_;
 };
@@ -141,13 +142,21 @@ TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
        "acodec":"none","vcodec":"avc1","width":320,"height":180},
       {"format_id":"a","url":"http://HOST/en.mp4","protocol":"http","vcodec":"none","tbr":64}]})");
   NewEngine(1);
+  std::ofstream(dir / "cookies.txt") << "# Netscape HTTP Cookie File\n";
   Configure([&](engine::Config &config) { config.cookies = (dir / "cookies.txt").string(); });
   engine->Add({"http://vimeo.com/3", "http://vimeo.com/4"});
   engine->SetNameTemplate(engine->SerialAt(1), "{uploader} {id}.{ext}");
   ASSERT_EQ(RunPass().completed, 2) << engine::ReasonText(Item(0));
-  EXPECT_EQ(FileText(dir / "args"), "--dump-single-json --no-warnings --cookies " +
-                                        (dir / "cookies.txt").string() +
-                                        " -- http://vimeo.com/4\n");
+  // The user's cookies reach it as a copy of its own, which goes with its end.
+  const std::string args = FileText(dir / "args");
+  const std::string head = "--dump-single-json --no-warnings --cookies ";
+  const std::string tail = " -- http://vimeo.com/4\n";
+  ASSERT_EQ(args.substr(0, head.size()), head);
+  ASSERT_EQ(args.substr(args.size() - tail.size()), tail);
+  const std::string copy = args.substr(head.size(), args.size() - head.size() - tail.size());
+  EXPECT_NE(copy, (dir / "cookies.txt").string());
+  EXPECT_FALSE(fs::exists(copy));
+  EXPECT_EQ(FileText(dir / "cookies.txt"), "# Netscape HTTP Cookie File\n");
   for (const char *name : {"Joined clip.mp4", "Tester abc.mp4"}) {
     EXPECT_EQ(VideoFrameHashes(Saved(name)), LavfiFrameHashes(kSmallVideo)) << name;
     EXPECT_EQ(AudioFrameHashes(Saved(name)), AudioFrameHashes(streams / "en.mp4")) << name;
