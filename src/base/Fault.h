@@ -22,8 +22,9 @@ enum class FaultKind {
   ShortBody,            // fewer bytes arrived than were announced
   WebPage,              // a web page came where a file was asked for (a login or error page)
   LocalFile,            // the file could not be made, written or renamed
-  Stream, // a playlist, manifest or segment that cannot be made into a file (live, DRM)
-  Remux,  // the received segments could not be joined into one playable file
+  Stream,    // a playlist, manifest or segment that cannot be made into a file (live, DRM)
+  Remux,     // the received segments could not be joined into one playable file
+  Extractor, // the site extractor program found no video, or could not be asked (its words)
 };
 
 struct Fault {

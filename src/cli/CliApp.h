@@ -15,4 +15,7 @@ inline constexpr int kExitInterrupted = 130;
 // caller's.
 int RunCli(const CliOptions &options, const std::string &program);
 
+// The site extractor of the settings (or of --extractor) and its version, as -V shows it.
+std::string ExtractorVersionLine(const CliOptions &options);
+
 } // namespace vidtrawl::cli

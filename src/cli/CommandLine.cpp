@@ -51,6 +51,8 @@ constexpr OptionSpec kOptions[] = {
     {'v', "verbose", Takes::Nothing},
     {'F', "list-formats", Takes::Nothing},
     {'\0', "ignore-config", Takes::Nothing},
+    {'\0', "extractor", Takes::Value},
+    {'\0', "no-playlist", Takes::Nothing},
 };
 
 // A count an option takes, from `low` to `high`.
@@ -130,6 +132,12 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
         value.find_first_of("\r\n") != std::string::npos)
       return "option '--header' needs 'Name: value', not '" + value + "'";
     options.headers.push_back(value);
+  } else if (name == "extractor") {
+    if (value.empty())
+      return "option '--extractor' needs a program, its path, or 'none'";
+    options.extractor = value;
+  } else if (name == "no-playlist") {
+    options.noPlaylist = true;
   } else if (name == "json") {
     options.json = true;
   } else if (name == "resolve-only") {
@@ -310,9 +318,10 @@ std::string UsageText(const std::string &program) {
          "      --header 'NAME: VALUE' one more header for every request (repeatable)\n"
          "      --cookies FILE         send the cookies of a Netscape cookies.txt\n"
          "  -o, --output TEMPLATE      the name of every address's file: {title}, {id},\n"
-         "                             {site} and {ext} stand for the video's (any other\n"
-         "                             field for NA); '/' makes folders inside the\n"
-         "                             download folder ('..' and absolute paths refused);\n"
+         "                             {site}, {ext} and {uploader} stand for the\n"
+         "                             video's (any other field for NA); '/' makes\n"
+         "                             folders inside the download folder ('..' and\n"
+         "                             absolute paths refused);\n"
          "                             without a field, one address's own name; '-' writes\n"
          "                             one address's file (not a stream) to stdout\n"
          "      --resolve-only         print URL<TAB>RESULT per address, download nothing\n"
@@ -321,6 +330,12 @@ std::string UsageText(const std::string &program) {
          "                             quality and the rest); options win over it anyway\n"
          "      --known-sites-only     the known sites only: refuse every other address\n"
          "                             without fetching it (as the setting Known Sites Only)\n"
+         "      --extractor PROGRAM    the site extractor asked for the video of a video\n"
+         "                             host's page or of a page with no video found: a\n"
+         "                             program on PATH, its path, or none (default: the\n"
+         "                             setting Extractor, yt-dlp at first)\n"
+         "      --no-playlist          of a playlist the extractor finds, only the page's\n"
+         "                             own video (default: each video becomes an item)\n"
          "      --tsv                  after the pass print ID, address, file name, status\n"
          "                             and size of each item, tab-separated, to stdout\n"
          "  -q, --quiet                no progress and no final table (the folder the\n"
@@ -332,7 +347,7 @@ std::string UsageText(const std::string &program) {
          "                             stdout (page, video, file, status, bytes, reason)\n"
          "      --demo                 offline demonstration with a built-in server\n"
          "  -h, --help                 show this help and exit\n"
-         "  -V, --version              show the version and exit\n"
+         "  -V, --version              show the version (and the site extractor's) and exit\n"
          "\n"
          "Exit status: 0 every item complete, 1 otherwise, 2 bad usage, 130 interrupted.\n";
 }

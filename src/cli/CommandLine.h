@@ -25,6 +25,8 @@ struct CliOptions {
   std::vector<std::string> headers;       // --header, in the order given
   std::optional<std::string> cookies;     // --cookies: a Netscape cookies.txt
   std::optional<std::string> output;      // -o, --output: a template of names, a name, or "-"
+  std::optional<std::string> extractor;   // --extractor: the site extractor program, or "none"
+  bool noPlaylist = false;                // --no-playlist: a playlist page's own video only
   bool json = false;                      // --json
   bool resolveOnly = false;               // --resolve-only
   bool listFormats = false;               // -F, --list-formats

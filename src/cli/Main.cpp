@@ -27,7 +27,8 @@ int main(int argc, char **argv) {
     return kExitComplete;
   }
   if (parsed.options.version) {
-    WriteAll(STDOUT_FILENO, program + " " VIDTRAWL_VERSION "\n");
+    WriteAll(STDOUT_FILENO,
+             program + " " VIDTRAWL_VERSION "\n" + ExtractorVersionLine(parsed.options) + "\n");
     return kExitComplete;
   }
   return RunCli(parsed.options, program);

@@ -23,6 +23,9 @@ struct Config {
   static constexpr Bounds kRetries{0, 100};
   static constexpr Bounds kFragments{1, 16};
   static constexpr const char *kDefaultQuality = "best";
+  static constexpr Bounds kExtractorSeconds{1, 3600};
+  // The site extractor's setting that asks none.
+  static constexpr const char *kNoExtractor = "none";
 
   // The clipboard is watched (on at the first start).
   bool monitor = true;
@@ -49,6 +52,12 @@ struct Config {
   std::string referer;
   std::vector<std::string> headers;
   std::string cookies;
+  // The site extractor asked for the video of a page the program's own rules find none on: a
+  // program looked for on PATH, a path, or "none"; the longest it may take, in seconds; and
+  // whether a playlist's other videos are added to the list (else only the page's own).
+  std::string extractor = "yt-dlp";
+  int extractorSeconds = 60;
+  bool extractorPlaylists = true;
 
   friend bool operator==(const Config &, const Config &) = default;
 };

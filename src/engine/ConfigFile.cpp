@@ -40,6 +40,11 @@ ConfigRead ReadConfig(const std::filesystem::path &file) {
   config.speedLimit = base::ParseByteRate(text(kSpeedLimitName, "")).value_or(0);
   config.fragments = number(kFragmentsName, config.fragments, Config::kFragments);
   config.preferredQuality = text(kPreferredQualityName, config.preferredQuality);
+  config.extractor = text(kExtractorName, config.extractor);
+  if (config.extractor.empty())
+    config.extractor = Config{}.extractor;
+  config.extractorSeconds =
+      number(kExtractorTimeLimitName, config.extractorSeconds, Config::kExtractorSeconds);
   config.proxy = text(kProxyName, "");
   config.userAgent = text(kUserAgentName, "");
   config.referer = text(kRefererName, "");
@@ -66,6 +71,8 @@ void WriteConfig(const std::filesystem::path &file, const Config &config) {
              config.speedLimit > 0 ? base::ByteRateText(config.speedLimit) : "");
   store.Save(kSettingsKey, kFragmentsName, std::to_string(config.fragments));
   store.Save(kSettingsKey, kPreferredQualityName, config.preferredQuality);
+  store.Save(kSettingsKey, kExtractorName, config.extractor);
+  store.Save(kSettingsKey, kExtractorTimeLimitName, std::to_string(config.extractorSeconds));
   std::string lines;
   for (const std::string &header : config.headers)
     lines += (lines.empty() ? "" : "\n") + header;

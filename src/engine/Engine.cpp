@@ -4,6 +4,7 @@
 #include "base/WholeFile.h"
 #include "engine/ConfigFile.h"
 #include "engine/FormatsLookup.h"
+#include "extractor/ExtractorQuery.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "list/ListFile.h"
@@ -74,6 +75,18 @@ net::ConnectionMap MapOf(const std::vector<std::string> &entries) {
 bool ConnectToLoopbackOnly(const std::vector<std::string> &entries) {
   return MapOf(entries).EverythingToLoopback();
 }
+
+namespace {
+
+extractor::ExtractorSettings ExtractorOf(const Config &config) {
+  extractor::ExtractorSettings settings;
+  settings.program = config.extractor == Config::kNoExtractor ? std::string() : config.extractor;
+  settings.timeLimit = std::chrono::seconds(config.extractorSeconds);
+  settings.wholePlaylists = config.extractorPlaylists;
+  return settings;
+}
+
+} // namespace
 
 // Every piece, wired once; the list's and the scheduler's news relayed to the observers.
 struct Engine::Parts final : list::ListObserver {
@@ -179,6 +192,7 @@ struct Engine::Parts final : list::ListObserver {
   manifests::Quality Quality() const {
     return manifests::ParseQuality(config.preferredQuality).value_or(manifests::Quality{});
   }
+  std::unique_ptr<extractor::ExtractorVersion> version;
 };
 
 Engine::Engine(Hosts hosts, Options options)
@@ -223,6 +237,11 @@ bool Engine::Configure(Config config) {
     p.session.Multi().SetSpeedLimit(config.speedLimit);
   p.session.SetClient(
       {config.proxy, config.userAgent, config.referer, config.headers, config.cookies});
+  config.extractorSeconds = Config::kExtractorSeconds.Clamp(config.extractorSeconds);
+  config.extractor = base::TrimBlanks(config.extractor);
+  if (config.extractor.empty())
+    config.extractor = Config{}.extractor;
+  p.scheduler.SetExtractor(ExtractorOf(config));
   p.config = std::move(config);
   return taken;
 }
@@ -506,6 +525,21 @@ void Engine::ListFormats(const std::string &url, std::function<void(const Format
       parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, parts_->Quality(),
       net::Requester(net::Agent::Browser, parts_->trace),
       [done = std::move(done)](const FormatList &list) { done(list); });
+}
+
+} // namespace vidtrawl::engine
+
+namespace vidtrawl::engine {
+
+void Engine::ReadExtractorVersion(std::function<void(std::optional<std::string>)> done) {
+  const extractor::ExtractorSettings settings = ExtractorOf(parts_->config);
+  if (!settings.Enabled()) {
+    parts_->version.reset();
+    done(std::nullopt);
+    return;
+  }
+  parts_->version = std::make_unique<extractor::ExtractorVersion>(parts_->session.Loop(), settings,
+                                                                  std::move(done));
 }
 
 } // namespace vidtrawl::engine

@@ -227,6 +227,10 @@ public:
   bool SaveList(const std::filesystem::path &file) const;
   static std::filesystem::path DefaultListFile();
 
+  // The site extractor's version (its --version line), told on the loop; nothing when none is
+  // set or it cannot be run. The next call, or destroying the engine, drops the one before.
+  void ReadExtractorVersion(std::function<void(std::optional<std::string>)> done);
+
   // One page resolved without adding it; `done` hears the result on the
   // loop. The next call, or destroying the engine, drops the one before.
   void ResolvePage(const std::string &url, std::function<void(const Resolution &)> done);

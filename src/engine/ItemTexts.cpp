@@ -16,8 +16,9 @@ bool NamesNoVideo(const ItemView &item) {
 
 // The page has a video, but no file of it to download.
 bool OffersNoFile(const ItemView &item) {
-  return item.fault && (item.fault->kind == FaultKind::StreamingPlaylist ||
-                        item.fault->kind == FaultKind::HostedVideo);
+  return item.fault &&
+         (item.fault->kind == FaultKind::StreamingPlaylist ||
+          item.fault->kind == FaultKind::HostedVideo || item.fault->kind == FaultKind::Extractor);
 }
 
 } // namespace
@@ -171,6 +172,7 @@ std::string FaultText(const base::Fault &fault) {
     return "YouTube's player host gave no video address: " + fault.detail;
   case FaultKind::Stream:
   case FaultKind::Remux:
+  case FaultKind::Extractor:
     return fault.detail; // already a sentence for the user: "live streams are not supported"
   case FaultKind::FileMissing:
     return "the server reported no such file" +

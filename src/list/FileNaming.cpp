@@ -86,11 +86,12 @@ std::string Expand(std::string_view form, const NameFields &fields) {
       text += form[at++];
       continue;
     }
-    text += field == "title"  ? fields.title
-            : field == "id"   ? fields.id
-            : field == "site" ? fields.site
-            : field == "ext"  ? fields.ext
-                              : "NA";
+    text += field == "title"      ? fields.title
+            : field == "id"       ? fields.id
+            : field == "site"     ? fields.site
+            : field == "ext"      ? fields.ext
+            : field == "uploader" ? fields.uploader
+                                  : "NA";
     at += field.size() + 2;
   }
   return text;
@@ -103,7 +104,7 @@ std::vector<std::string> UnknownNameFields(std::string_view form) {
   for (std::size_t at = 0; at < form.size(); ++at)
     if (const std::string_view field = FieldAt(form, at);
         !field.empty() && field != "title" && field != "id" && field != "site" && field != "ext" &&
-        std::find(unknown.begin(), unknown.end(), field) == unknown.end())
+        field != "uploader" && std::find(unknown.begin(), unknown.end(), field) == unknown.end())
       unknown.emplace_back(field);
   return unknown;
 }

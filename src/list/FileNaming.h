@@ -28,14 +28,16 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit);
 
 // What a name template's fields stand for.
 struct NameFields {
-  std::string title; // the page's title, else the file's name without its extension
-  std::string id;    // the page address's "v" parameter, else the last part of its path
-  std::string site;  // the site's name
-  std::string ext;   // the file's extension, without its dot
+  std::string title;         // the page's title, else the file's name without its extension
+  std::string id;            // the page address's "v" parameter, else the last part of its path
+  std::string site;          // the site's name
+  std::string ext;           // the file's extension, without its dot
+  std::string uploader = {}; // who put the video up, where a site extractor said
 };
-// The template with {title}, {id}, {site} and {ext} put in, "NA" for any other field (other
-// text as it is), cleaned and cut as a file name is. Its slashes make folders below the download
-// folder, each cleaned as a name is; none climbs out of it (an absolute path is taken as relative,
+// The template with {title}, {id}, {site}, {ext} and {uploader} put in, "NA" for any other field
+// (other text as it is), cleaned and cut as a file name is. Its slashes make folders below the
+// download folder, each cleaned as a name is; none climbs out of it (an absolute path is taken as
+// relative,
 // ".." is left out).
 std::string NameFromTemplate(std::string_view form, const NameFields &fields);
 // The fields of a template that NameFromTemplate knows none of, each once.

@@ -26,7 +26,7 @@ constexpr std::array<std::pair<SizeKnown, const char *>, 4> kSizes{{
     {SizeKnown::Bytes, "bytes"},
 }};
 // A kind is written under its first name; the later ones are what older lists called it.
-constexpr std::array<std::pair<FaultKind, const char *>, 19> kFaults{{
+constexpr std::array<std::pair<FaultKind, const char *>, 20> kFaults{{
     {FaultKind::UnsupportedSite, "unsupported site"},
     {FaultKind::BadAddress, "bad address"},
     {FaultKind::Network, "network"},
@@ -44,6 +44,7 @@ constexpr std::array<std::pair<FaultKind, const char *>, 19> kFaults{{
     {FaultKind::LocalFile, "local file"},
     {FaultKind::Stream, "stream"},
     {FaultKind::Remux, "remux"},
+    {FaultKind::Extractor, "extractor"},
     {FaultKind::SitePageNamesNoVideo, "no video in page"},
     {FaultKind::NoVideoFoundOnPage, "no video on page"},
 }};

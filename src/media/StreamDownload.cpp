@@ -55,22 +55,37 @@ std::size_t PartsOf(const manifests::StreamTrack &track) {
 
 } // namespace
 
+PlanStart PlanOfPlaylist(net::Session &session, const std::string &address,
+                         pagesearch::VideoProtocol protocol, const StreamOptions &options,
+                         const net::Requester &requester) {
+  return [&session, address, protocol, options,
+          requester](PlanLookup::Done done) -> std::unique_ptr<PlanLookup> {
+    return std::make_unique<StreamPlanLookup>(
+        session, address, protocol, options.quality,
+        options.language.empty() ? UserLanguage() : options.language, requester, std::move(done));
+  };
+}
+
 StreamDownload::StreamDownload(net::Session &session, std::string address,
                                pagesearch::VideoProtocol protocol, net::PartialFile &output,
                                StreamOptions options, net::Requester requester,
                                ProgressSink progress, Done done)
-    : session_(session), address_(std::move(address)), output_(output), options_(options),
+    : StreamDownload(session, address,
+                     PlanOfPlaylist(session, address, protocol, options, requester), output,
+                     options, requester, std::move(progress), std::move(done)) {}
+
+StreamDownload::StreamDownload(net::Session &session, std::string source, PlanStart plan,
+                               net::PartialFile &output, StreamOptions options,
+                               net::Requester requester, ProgressSink progress, Done done)
+    : session_(session), address_(std::move(source)), output_(output), options_(options),
       requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
       step_(session.Loop()) {
-  lookup_ = std::make_unique<StreamPlanLookup>(
-      session_, address_, protocol, options_.quality,
-      options_.language.empty() ? UserLanguage() : options_.language, requester_,
-      [this](base::Outcome<manifests::StreamPlan> plan) {
-        if (plan.Failed())
-          Finish(plan.Failure());
-        else
-          Planned(std::move(plan.Value()));
-      });
+  lookup_ = plan([this](base::Outcome<manifests::StreamPlan> planned) {
+    if (planned.Failed())
+      Finish(planned.Failure());
+    else
+      Planned(std::move(planned.Value()));
+  });
 }
 
 StreamDownload::~StreamDownload() = default;

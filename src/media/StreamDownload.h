@@ -46,6 +46,11 @@ struct JoinedStream {
   Container container = Container::Mp4;
 };
 
+// The plan of a playlist's or a manifest's address, looked up at the options' quality.
+PlanStart PlanOfPlaylist(net::Session &session, const std::string &address,
+                         pagesearch::VideoProtocol protocol, const StreamOptions &options,
+                         const net::Requester &requester);
+
 // A streaming playlist's video into one file: its plan looked up at the quality asked for
 // (StreamPlanLookup), the fragments the item's store lacks fetched into it (FragmentFetcher),
 // and the tracks joined without re-encoding into the item's partial file (Remuxer), a few
@@ -59,6 +64,11 @@ public:
   using Done = std::function<void(base::Outcome<JoinedStream>)>;
 
   StreamDownload(net::Session &session, std::string address, pagesearch::VideoProtocol protocol,
+                 net::PartialFile &output, StreamOptions options, net::Requester requester,
+                 ProgressSink progress, Done done);
+  // A stream whose plan comes from elsewhere (an extractor's formats); `source` names it for its
+  // fragments' store.
+  StreamDownload(net::Session &session, std::string source, PlanStart plan,
                  net::PartialFile &output, StreamOptions options, net::Requester requester,
                  ProgressSink progress, Done done);
   ~StreamDownload();
@@ -83,7 +93,7 @@ private:
   net::Requester requester_;
   ProgressSink progress_;
   Done done_;
-  std::unique_ptr<StreamPlanLookup> lookup_;
+  std::unique_ptr<PlanLookup> lookup_;
   manifests::StreamPlan plan_;
   std::optional<FragmentStore> store_;
   std::unique_ptr<FragmentFetcher> fetcher_;

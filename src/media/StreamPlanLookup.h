@@ -15,16 +15,24 @@
 
 namespace vidtrawl::media {
 
+// Where a stream's plan of fragments comes from: it starts at once, tells its Done on the loop,
+// and destroying it stops it without a word.
+class PlanLookup {
+public:
+  using Done = std::function<void(base::Outcome<manifests::StreamPlan>)>;
+  virtual ~PlanLookup() = default;
+};
+// Starts a lookup that tells `done`.
+using PlanStart = std::function<std::unique_ptr<PlanLookup>(PlanLookup::Done done)>;
+
 // The fragments a streaming playlist's video is made of, at a quality (and a DASH manifest's
 // audio in a language, when it has several): fetches the playlist (HLS or DASH, as the address
 // was found to be: `protocol` is never File), and for an HLS master playlist the chosen
 // variant's media playlist and its audio rendition's, both at once. Faults: those of the
 // fetches (naming the playlist that failed), and the parsers' (kind Stream: live, DRM,
 // malformed). It starts at once and ends on the loop; destroying it stops it without a word.
-class StreamPlanLookup {
+class StreamPlanLookup final : public PlanLookup {
 public:
-  using Done = std::function<void(base::Outcome<manifests::StreamPlan>)>;
-
   StreamPlanLookup(net::Session &session, std::string address, pagesearch::VideoProtocol protocol,
                    manifests::Quality quality, std::string language, net::Requester requester,
                    Done done);

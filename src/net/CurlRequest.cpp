@@ -112,6 +112,11 @@ CurlRequest::CurlRequest(Session &session, Requester requester, std::size_t head
     curl_easy_setopt(easy_, CURLOPT_SHARE, share);
     curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, ""); // the cookies of the share, no file read
   }
+  // The item's headers, then the user's own.
+  if (item != nullptr)
+    for (const std::string &header : item->headers)
+      if (curl_slist *grown = curl_slist_append(headerList_, header.c_str()))
+        headerList_ = grown;
   for (const std::string &header : client.headers)
     if (curl_slist *grown = curl_slist_append(headerList_, header.c_str()))
       headerList_ = grown;

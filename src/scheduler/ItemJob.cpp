@@ -1,6 +1,7 @@
 #include "scheduler/ItemJob.h"
 
 #include "base/AsciiCase.h"
+#include "base/ControlCharacters.h"
 #include "base/NameVariant.h"
 #include "base/TrimBlanks.h"
 #include "list/DownloadList.h"
@@ -9,6 +10,7 @@
 #include "media/Remuxer.h"
 #include "net/CompletedFile.h"
 #include "pagesearch/AnswerMedia.h"
+#include "pagesearch/VideoHosts.h"
 #include "sites/SiteTable.h"
 
 #include <cmath>
@@ -81,6 +83,13 @@ void ItemJob::Start() {
 
 void ItemJob::Resolve() {
   run_.pagePercent = 0;
+  extracted_.reset();
+  formats_.reset();
+  ownFinding_.clear();
+  if (const std::string why = ExtractorAsked(nullptr); !why.empty()) {
+    AskExtractor(why);
+    return;
+  }
   lookup_ = std::make_unique<sites::VideoLookup>(
       host_.Session(), site_, page_,
       [this](std::uint64_t received, std::uint64_t announced) {
@@ -97,7 +106,11 @@ void ItemJob::Resolve() {
 
 void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
   if (outcome.Failed()) {
-    Fail(outcome.Failure());
+    if (std::string why = ExtractorAsked(&outcome.Failure()); !why.empty()) {
+      AskExtractor(why);
+      ownFinding_ = std::move(why);
+    } else
+      Fail(outcome.Failure());
     return;
   }
   video_ = pagesearch::AtQuality(std::move(outcome.Value()), host_.Streams().quality);
@@ -105,6 +118,126 @@ void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
     trace_(base::TraceTopic::Page, "of the page's " + std::to_string(video_.files.size()) +
                                        " files the quality asked takes " +
                                        base::TracedAddress(video_.address));
+  items_.Update(serial_, [&](Item &it) { it.videoAddress = video_.address; });
+  if (Streaming())
+    PlanStream();
+  else
+    Ask();
+}
+
+std::string ItemJob::ExtractorAsked(const base::Fault *fault) const {
+  // The known sites only, as they always were: nothing else is asked.
+  if (!host_.Extractor().Enabled() || site_ == nullptr || site_->kind == sites::SiteKind::VideoFile)
+    return {};
+  if (fault == nullptr) {
+    // A video host's pages name no file of their own: its address goes to the extractor at once,
+    // unless one of the known sites has a rule of its own for it.
+    const std::string_view host = pagesearch::VideoHostOf(page_);
+    return site_->kind == sites::SiteKind::AnyPage && !host.empty()
+               ? "the address is on " + std::string(host)
+               : std::string();
+  }
+  switch (fault->kind) {
+  case base::FaultKind::SitePageNamesNoVideo:
+  case base::FaultKind::PlayerLookup:
+    return std::string(site_->name) + "'s rule found no video";
+  case base::FaultKind::NoVideoFoundOnPage:
+    return "no video found on this page";
+  case base::FaultKind::HostedVideo:
+    return "the video is hosted on " + fault->detail;
+  default:
+    return {};
+  }
+}
+
+void ItemJob::AskExtractor(const std::string &why) {
+  lookup_.reset();
+  run_.pagePercent.reset();
+  moved_ = true;
+  trace_(base::TraceTopic::Page, why + ": the site extractor decides");
+  query_ = std::make_unique<extractor::ExtractorQuery>(
+      host_.Session().Loop(), host_.Extractor(), host_.Session().Client(), page_, trace_,
+      [this](base::Outcome<extractor::ExtractorAnswer> outcome) { Extracted(std::move(outcome)); });
+}
+
+void ItemJob::Extracted(base::Outcome<extractor::ExtractorAnswer> outcome) {
+  query_.reset();
+  if (outcome.Failed()) {
+    // What the program's own rules found comes first: the extractor's words may not say it.
+    base::Fault fault = outcome.Failure();
+    if (!ownFinding_.empty())
+      fault.detail = ownFinding_ + "; " + fault.detail;
+    Fail(std::move(fault));
+    return;
+  }
+  const std::string name = host_.Extractor().Name();
+  extractor::ExtractorAnswer &answer = outcome.Value();
+  extractor::VideoInfo video = std::move(answer.video);
+  if (answer.playlist) {
+    if (answer.entries.empty()) {
+      Fail({base::FaultKind::Extractor, name + " found a playlist of no video"});
+      return;
+    }
+    // The page's video is this item's; the playlist's others are items of their own, after the
+    // last, unless only the page's video is wanted.
+    video = std::move(answer.entries.front());
+    if (host_.Extractor().wholePlaylists && answer.entries.size() > 1) {
+      std::vector<std::string> others;
+      for (std::size_t i = 1; i < answer.entryAddresses.size(); ++i)
+        if (!answer.entryAddresses[i].empty())
+          others.push_back(answer.entryAddresses[i]);
+      trace_(base::TraceTopic::Page, name + " found a playlist of " +
+                                         std::to_string(answer.entries.size()) +
+                                         " videos: the others are added to the list");
+      items_.Add(others);
+    }
+  }
+  std::string refused;
+  std::optional<extractor::FormatChoice> choice =
+      extractor::ChooseFormats(video, host_.Streams().quality, &refused);
+  if (!choice) {
+    Fail({base::FaultKind::Extractor,
+          refused.empty()
+              ? name + " found no video"
+              : name + " offers the video only by protocols not supported (" + refused + ")"});
+    return;
+  }
+  // Each request of its files carries what the extractor said they must, and what a browser gave.
+  const std::shared_ptr<const base::ItemRequest> given = host_.RequestOf(serial_);
+  auto request =
+      given ? std::make_shared<base::ItemRequest>(*given) : std::make_shared<base::ItemRequest>();
+  for (const auto &[header, value] : choice->video.headers) {
+    // A line break in a page's text would end the header and start another.
+    if (base::HasControlCharacter(header) || base::HasControlCharacter(value))
+      continue;
+    if (base::EqualsIgnoringCase(header, "Referer"))
+      request->referer = value;
+    else if (base::EqualsIgnoringCase(header, "User-Agent"))
+      request->userAgent = value;
+    else
+      request->headers.push_back(header + ": " + value);
+  }
+  requester_.item = std::move(request);
+  requester_.agent = net::Agent::Browser;
+  const auto describe = [](const extractor::Format &format) {
+    return format.id + " (" + format.protocol +
+           (format.height > 0 ? ", " + std::to_string(format.height) + "p" : "") + ")";
+  };
+  trace_(base::TraceTopic::Page,
+         name + " decided: " + describe(choice->video) +
+             (choice->audio ? " joined with " + describe(*choice->audio) : std::string()));
+  using Transport = extractor::FormatTransport;
+  const Transport transport = extractor::TransportOf(choice->video);
+  const pagesearch::VideoProtocol protocol =
+      choice->audio || transport == Transport::Fragments ? pagesearch::VideoProtocol::Formats
+      : transport == Transport::Hls                      ? pagesearch::VideoProtocol::Hls
+                                                         : pagesearch::VideoProtocol::File;
+  std::string address = choice->video.address;
+  if (address.empty() && !choice->video.fragments.empty())
+    address = choice->video.fragments.front().address;
+  video_ = {address, video.title, protocol};
+  extracted_ = std::move(video);
+  formats_ = std::move(choice);
   items_.Update(serial_, [&](Item &it) { it.videoAddress = video_.address; });
   if (Streaming())
     PlanStream();
@@ -150,7 +283,8 @@ void ItemJob::Asked(base::Outcome<net::RemoteFile> outcome) {
     }
   // The name comes from the address when the server gave none (or no answer).
   remote_ = outcome.Done() ? outcome.Value() : net::RemoteFile{};
-  Propose(list::NameOfVideo(remote_, video_.address, site_->naming, video_.title));
+  Propose(extracted_ ? list::NameOfStream(video_.title, video_.address, ExtractedExtension())
+                     : list::NameOfVideo(remote_, video_.address, site_->naming, video_.title));
   const bool failed = outcome.Failed() || !remote_.exists;
   items_.Update(serial_, [&](Item &it) {
     it.sizeKnown = remote_.size ? list::SizeKnown::Bytes : list::SizeKnown::NotReported;
@@ -193,6 +327,13 @@ void ItemJob::PlanStream() {
     Receive();
 }
 
+std::string ItemJob::ExtractedExtension() const {
+  const std::string &ext = formats_ ? formats_->video.ext : std::string();
+  return "." + (ext.empty() || base::HasControlCharacter(ext) || ext.find('/') != std::string::npos
+                    ? std::string("mp4")
+                    : ext);
+}
+
 list::NameFields ItemJob::FieldsOf(const Item &item) const {
   const fs::path name(proposed_);
   list::NameFields fields{video_.title, {}, std::string(site_->name), name.extension().string()};
@@ -200,6 +341,11 @@ list::NameFields ItemJob::FieldsOf(const Item &item) const {
     fields.title = name.stem().string();
   if (!fields.ext.empty())
     fields.ext.erase(0, 1);
+  if (extracted_ && !extracted_->id.empty()) {
+    fields.id = extracted_->id;
+    fields.uploader = extracted_->uploader;
+    return fields;
+  }
   // The page address's v= parameter, else the last part of its path.
   const std::string &page = item.address;
   const std::size_t query = page.find('?');
@@ -317,7 +463,7 @@ void ItemJob::Transfer() {
   transfer_ = StartTransfer(
       {host_.Session(), video_, *file_,
        net::ExpectedFile{remote_.size.value_or(0), remote_.version, remote_.contentType},
-       host_.Streams(), requester_},
+       host_.Streams(), requester_, formats_ ? &*formats_ : nullptr},
       [this](const TransferProgress &progress) {
         run_.progress = progress;
         run_.reported = true;
@@ -449,6 +595,7 @@ void ItemJob::StopWork() {
   transfer_.reset();
   info_.reset();
   lookup_.reset();
+  query_.reset();
 }
 
 void ItemJob::Cancel(base::Phase phase) {

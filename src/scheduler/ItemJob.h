@@ -3,6 +3,8 @@
 #include "base/Fault.h"
 #include "base/Outcome.h"
 #include "base/Trace.h"
+#include "extractor/ExtractorQuery.h"
+#include "extractor/FormatChoice.h"
 #include "host/EventLoop.h"
 #include "list/FileNaming.h"
 #include "list/Item.h"
@@ -82,6 +84,11 @@ private:
              const std::function<void(list::Item &)> &change = {});
   void Resolve();
   void Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome);
+  // Whether the site extractor is asked after what the program's own rules found (or, with no
+  // fault, before they look: an address of a video host); why it is, when it is.
+  std::string ExtractorAsked(const base::Fault *fault) const;
+  void AskExtractor(const std::string &why);
+  void Extracted(base::Outcome<extractor::ExtractorAnswer> outcome);
   void Ask();
   void Asked(base::Outcome<net::RemoteFile> outcome);
   bool Streaming() const { return video_.protocol != pagesearch::VideoProtocol::File; }
@@ -94,6 +101,8 @@ private:
   // The file's name as the list keeps it: its path below the download folder.
   std::filesystem::path NameInFolder() const;
   bool FoundInFolder(const std::string &name);
+  // A file of the extractor's format: the extension it names.
+  std::string ExtractedExtension() const;
   // What the user's name template stands for, for this item.
   list::NameFields FieldsOf(const list::Item &item) const;
   void Receive();
@@ -123,6 +132,11 @@ private:
   std::optional<scheduler::Received> received_; // every byte is in
   net::Requester requester_; // how its requests present themselves, and its trace
   std::unique_ptr<sites::VideoLookup> lookup_;
+  std::unique_ptr<extractor::ExtractorQuery> query_;
+  // What the site extractor said of the video, when it decided.
+  std::optional<extractor::VideoInfo> extracted_;
+  std::optional<extractor::FormatChoice> formats_;
+  std::string ownFinding_; // why the extractor was asked after the program's own rules
   std::unique_ptr<net::FileInfoRequest> info_;
   std::optional<net::PartialFile> file_;
   std::unique_ptr<ItemTransfer> transfer_;

@@ -1,5 +1,6 @@
 #include "scheduler/ItemTransfer.h"
 
+#include "extractor/FormatPlan.h"
 #include "media/FragmentStore.h"
 #include "net/Download.h"
 
@@ -39,8 +40,13 @@ class StreamReceiver final : public ItemTransfer {
 public:
   StreamReceiver(const TransferStart &start, Progress progress, Done done)
       : stream_(
-            start.session, start.video.address, start.video.protocol, start.file, start.streams,
-            start.requester,
+            start.session, start.video.address,
+            start.video.protocol == VideoProtocol::Formats
+                ? extractor::PlanOf(start.session, *start.formats, start.streams.quality,
+                                    start.requester)
+                : media::PlanOfPlaylist(start.session, start.video.address, start.video.protocol,
+                                        start.streams, start.requester),
+            start.file, start.streams, start.requester,
             [progress = std::move(progress)](const media::StreamProgress &p) {
               progress({p.bytes, p.estimate, p.parts, p.stored});
             },
@@ -67,10 +73,11 @@ std::unique_ptr<ItemTransfer> Make(const TransferStart &start, ItemTransfer::Pro
 
 using Maker = std::unique_ptr<ItemTransfer> (*)(const TransferStart &, ItemTransfer::Progress,
                                                 ItemTransfer::Done);
-constexpr std::array<std::pair<VideoProtocol, Maker>, 3> kDownloaders{{
+constexpr std::array<std::pair<VideoProtocol, Maker>, 4> kDownloaders{{
     {VideoProtocol::File, &Make<FileReceiver>},
     {VideoProtocol::Hls, &Make<StreamReceiver>},
     {VideoProtocol::Dash, &Make<StreamReceiver>},
+    {VideoProtocol::Formats, &Make<StreamReceiver>},
 }};
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "base/Outcome.h"
 #include "base/Trace.h"
+#include "extractor/FormatChoice.h"
 #include "media/StreamDownload.h"
 #include "net/ClientOptions.h"
 #include "net/FileTransfer.h"
@@ -26,6 +27,8 @@ struct TransferStart {
   net::ExpectedFile expected; // what the header request said of a file
   const media::StreamOptions &streams;
   net::Requester requester;
+  // The formats a site extractor offered, for a video of its formats.
+  const extractor::FormatChoice *formats = nullptr;
 };
 
 // How far a transfer has come.

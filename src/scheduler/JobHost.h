@@ -7,6 +7,9 @@
 #include <memory>
 #include <string>
 
+namespace vidtrawl::extractor {
+struct ExtractorSettings;
+}
 namespace vidtrawl::media {
 struct StreamOptions;
 }
@@ -28,6 +31,8 @@ public:
   virtual const media::StreamOptions &Streams() const = 0;
   // What a browser gave the item's requests; nothing for an item it did not hand over.
   virtual std::shared_ptr<const base::ItemRequest> RequestOf(list::Serial serial) const = 0;
+  // The site extractor that pages the program's own rules find no video on are given to.
+  virtual const extractor::ExtractorSettings &Extractor() const = 0;
   // The job has the server's answer and waits for its file's name, which is decided in list order.
   virtual void WantsName() = 0;
   // A file of this name was completed in the pass.

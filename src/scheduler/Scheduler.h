@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Trace.h"
+#include "extractor/ExtractorQuery.h"
 #include "host/EventLoop.h"
 #include "list/Item.h"
 #include "list/ListObserver.h"
@@ -54,6 +55,8 @@ public:
   void SetJobLimit(int jobs);
   // How streaming playlists are downloaded: the quality, and fragments at once.
   void SetStreamOptions(const media::StreamOptions &options) { streams_ = options; }
+  // The site extractor, for the jobs started from now.
+  void SetExtractor(const extractor::ExtractorSettings &settings) { extractor_ = settings; }
   // Where the jobs' phase changes, requests and retries are told.
   void SetTrace(base::Trace trace) { trace_ = trace; }
 
@@ -103,6 +106,7 @@ private:
   net::Session &Session() const override { return session_; }
   const media::StreamOptions &Streams() const override { return streams_; }
   std::shared_ptr<const base::ItemRequest> RequestOf(list::Serial serial) const override;
+  const extractor::ExtractorSettings &Extractor() const override { return extractor_; }
   void WantsName() override { GrantNames(); }
   void Completed(const std::string &name) override { names_.Completed(name); }
   void Ended(ItemJob &job) override;
@@ -132,6 +136,7 @@ private:
   int limit_ = 1;
   media::StreamOptions streams_;
   std::unordered_map<list::Serial, std::shared_ptr<const base::ItemRequest>> requests_;
+  extractor::ExtractorSettings extractor_;
   bool running_ = false;
   Summary summary_;
   std::vector<std::unique_ptr<ItemJob>> jobs_;

@@ -32,3 +32,9 @@ inline constexpr char kHeadersName[] = "Headers";
 inline constexpr char kCookiesName[] = "Cookies";
 
 } // namespace vidtrawl::settings
+
+namespace vidtrawl::settings {
+// The site extractor: a program on PATH, its path, or "none"; and the seconds it may take.
+inline constexpr char kExtractorName[] = "Extractor";
+inline constexpr char kExtractorTimeLimitName[] = "Extractor Time Limit";
+} // namespace vidtrawl::settings

@@ -30,6 +30,8 @@ std::string Read(const std::vector<std::string> &args) {
     text += "f=" + *o.quality + " ";
   if (o.output)
     text += "o=" + *o.output + " ";
+  if (o.extractor)
+    text += "extractor=" + *o.extractor + (o.noPlaylist ? " no-playlist " : " ");
   if (o.limitRate)
     text += "rate=" + std::to_string(*o.limitRate) + " ";
   for (const std::string &header : o.headers)
@@ -63,6 +65,8 @@ TEST(CommandLine, OptionsAsTheyAreWritten) {
       {{"-o", "{title}.{ext}", "u"}, "url=u o={title}.{ext}"},
       {{"--header", "A: 1", "--header=B: 2", "u"}, "url=u header=A: 1 header=B: 2"},
       {{"--tsv", "-q", "u"}, "url=u q tsv"},
+      {{"--extractor=none", "--no-playlist", "u"}, "url=u extractor=none no-playlist"},
+      {{"--extractor=", "u"}, "error: option '--extractor' needs a program, its path, or 'none'"},
       {{"--demo", "-d", "x"}, "d=x demo"},
       {{"-h"}, "help"},
       {{"--version", "--nonsense-after-it"}, "error: unknown option '--nonsense-after-it'"},

@@ -151,8 +151,15 @@ TEST(CliUsage, BadUsageGivesTheReasonAndAHintHelpAndVersionDoNot) {
   EXPECT_EQ(help.out.rfind("Usage: vidtrawl-cli", 0), 0u);
   EXPECT_EQ(RunCli({"-h"}, CliEnvironment(home.path())).out, help.out);
   const auto version = RunCli({"--version"}, CliEnvironment(home.path()));
-  EXPECT_EQ(version.out, std::string("vidtrawl-cli ") + VIDTRAWL_VERSION + "\n");
+  EXPECT_EQ(version.out.substr(0, version.out.find('\n')),
+            std::string("vidtrawl-cli ") + VIDTRAWL_VERSION);
   EXPECT_EQ(RunCli({"-V"}, CliEnvironment(home.path())).out, version.out);
+  EXPECT_EQ(Lines(RunCli({"-V", "--extractor", "none"}, CliEnvironment(home.path())).out).at(1),
+            "site extractor: none");
+  EXPECT_EQ(Lines(RunCli({"-V", "--extractor", "/no/such"}, CliEnvironment(home.path())).out)
+                .at(1)
+                .rfind("site extractor: /no/such (cannot be run: install", 0),
+            0u);
 }
 
 // Pages of no known site, served with their videos: each fixture with a video is downloaded under

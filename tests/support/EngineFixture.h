@@ -42,7 +42,8 @@ protected:
     Configure([&](engine::Config &config) {
       config.downloadDir = (dir.path() / ("videos" + std::to_string(++engines))).string();
       config.simultaneousDownloads = jobs;
-      config.retries = 0; // a failure is one unless a test tries again
+      config.retries = 0;           // a failure is one unless a test tries again
+      config.extractor = extractor; // the system's could not reach the mapped hosts
     });
     engine->Subscribe(this);
   }
@@ -89,6 +90,7 @@ protected:
   std::unique_ptr<engine::Engine> engine;
   std::optional<engine::PassSummary> ended;
   int engines = 0;
+  std::string extractor = engine::Config::kNoExtractor;
 };
 
 } // namespace vidtrawl::testing
