@@ -49,6 +49,10 @@ struct Config {
   std::string referer;
   std::vector<std::string> headers;
   std::string cookies;
+  // After a restart, the waiting items (those the last run left unfinished among them) go on by
+  // themselves; what is added (typed, pasted, dropped) is started at once, alone.
+  bool resumeAtStart = true;
+  bool startAdded = true;
 
   friend bool operator==(const Config &, const Config &) = default;
 };

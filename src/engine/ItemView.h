@@ -56,4 +56,9 @@ struct ItemView {
   std::optional<Fault> fault;
 };
 
+// Whether bytes of an unfinished download of the item lie in its partial file.
+inline bool HoldsPartialFile(const ItemView &item) {
+  return !item.partName.empty() && item.phase != Phase::Complete;
+}
+
 } // namespace vidtrawl::engine

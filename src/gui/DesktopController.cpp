@@ -132,11 +132,15 @@ void DesktopController::StartOrStop() {
     hosts_.messages.Show(kOfflineText, Box::Buttons::Ok, Box::Icon::Exclamation);
     return;
   }
+  engine_.StartPass(); // returns at once; its start and end come to PassStarted and PassEnded
+}
+
+void DesktopController::PassStarted() {
+  // Whoever started it (the toggle, a retry, a resume): the toggle stops it now.
   SetCaption(kStopCaption);
   SetFlags(movie::kFlagOff, kStartStopOrder);
   if (activePage_ == kAboutPage)
     hosts_.movie.Set(movie::kDownloadBtnTab, movie::kFlagOn);
-  engine_.StartPass(); // returns at once; its end comes to PassEnded
 }
 
 void DesktopController::PassEnded(const engine::PassSummary &summary) {
@@ -251,7 +255,7 @@ void DesktopController::Add(const std::vector<std::string> &addresses) {
 }
 
 void DesktopController::AddText(const std::string &text) {
-  TellListFull(engine_.AddFromText(text));
+  TellListFull(engine_.AddText(text, true).dropped);
 }
 
 void DesktopController::Copied(const std::string &text) {

@@ -138,6 +138,7 @@ public:
   bool StartPending() const { return startTimer_.isActive(); }
   bool ExitPending() const { return exitTimer_.isActive(); }
 
+  void PassStarted() override;
   void PassEnded(const engine::PassSummary &summary) override;
   // What a note at a pass's end says: how many of its items completed and
   // failed, and why the first few of its failed ones (in list order) failed,

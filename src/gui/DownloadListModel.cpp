@@ -139,7 +139,7 @@ bool DownloadListModel::setData(const QModelIndex &index, const QVariant &value,
   if (value.toString() == data(index, Qt::EditRole).toString())
     return true;
   // A name of which nothing usable is left is refused: the cell keeps its text.
-  return engine_.Rename(SerialAt(index.row()), value.toString().toStdString()).has_value();
+  return static_cast<bool>(engine_.Rename(SerialAt(index.row()), value.toString().toStdString()));
 }
 
 void DownloadListModel::ItemChanged(std::size_t index) {

@@ -42,6 +42,14 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit) {
   name = name.substr(0, head) + name.substr(tail);
 }
 
+std::optional<std::string> TypedFileName(std::string_view typed) {
+  std::string name = CleanFileName(typed);
+  if (name == kEnterFileName)
+    return std::nullopt;
+  ShortenKeepingExtension(name, kMaxFileName);
+  return name;
+}
+
 std::string NameFromTemplate(std::string_view form, const NameFields &fields) {
   std::string name;
   for (std::size_t at = 0; at < form.size();) {

@@ -4,6 +4,7 @@
 #include "sites/Site.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 
 namespace vidtrawl::list {
@@ -21,6 +22,10 @@ inline constexpr std::size_t kMaxFileName = 241;
 // Cuts a name longer than `limit` bytes to that many, keeping its extension
 // and never splitting a UTF-8 character.
 void ShortenKeepingExtension(std::string &name, std::size_t limit);
+
+// A name the user typed, as a file may have it: cleaned (CleanFileName) and cut to kMaxFileName;
+// nothing when nothing usable is left of it.
+std::optional<std::string> TypedFileName(std::string_view typed);
 
 // What a name template's fields stand for.
 struct NameFields {

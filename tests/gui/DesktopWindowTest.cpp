@@ -234,6 +234,7 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.engine.StartPass();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
   const std::string videos = (r.dir / "videos").string();
+  r.desktop.Calls();
   r.controller.OpenFile(1);
   r.controller.OpenFile(2); // not complete: nothing to open
   r.controller.OpenFolder(2);
@@ -269,8 +270,8 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(r.desktop.Calls(), "copy " + log);
   EXPECT_EQ(entries({2, 1}), "-&Open File;Open &Folder;&Copy Addresses;Copy &Log;&Retry;-&Pause;-"
                              "Res&ume;Re&move;&Speed Limit;Stream &Quality;");
-  menu.actions()[5]->trigger();
-  EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
+  menu.actions()[5]->trigger(); // started at once, alone
+  EXPECT_EQ(r.engine.RunningItems(), std::vector<engine::Serial>{2});
   EXPECT_EQ(r.engine.ItemAt(0).phase, engine::Phase::Complete);
   EXPECT_EQ(entries({2}),
             "-&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;&Pause;-Res&ume;"
@@ -280,9 +281,9 @@ TEST(DesktopController, TheListsOwnCommands) {
   EXPECT_EQ(entries({2}),
             "-&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;-&Pause;Res&ume;"
             "Re&move;&Speed Limit;Stream &Quality;");
-  menu.actions()[7]->trigger(); // a pass starts at the next turn for it
-  EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
-  EXPECT_TRUE(r.controller.StartPending());
+  menu.actions()[7]->trigger(); // the pass takes it again
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return r.engine.RunningItems() == std::vector<engine::Serial>{2}; }, 2000));
   // The speed limit's steps, the one set checked; a step taken holds and is kept.
   auto *limits = dynamic_cast<gui::SpeedLimitMenu *>(menu.actions().rbegin()[1]->menu());
   ASSERT_NE(limits, nullptr);
@@ -743,7 +744,7 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   EXPECT_EQ(menuAt(frame), "Cu&t (off) &Copy (off) &Paste Select &All ");
   EXPECT_EQ(field->property("text").toString().toStdString(), "http://blip.tv/file/2");
   EXPECT_EQ(menuAt(frame + QPoint(0, 40)), ""); // below the field: no menu of its
-  gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddFromText(text); });
+  gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddText(text, true); });
   QMimeData none; // no links: left to the window
   QDragEnterEvent other(QPoint(5, 5), Qt::CopyAction, &none, Qt::LeftButton, Qt::NoModifier);
   EXPECT_FALSE(drops.eventFilter(&t.movie, &other));
