@@ -11,10 +11,11 @@ std::string TitleNameForm(const std::string &title) {
   return form + ".{ext}";
 }
 
-std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
+engine::Added BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
   // Items the user removed take their requests with them.
   std::erase_if(requests_, [this](const auto &entry) { return !engine_.IndexOf(entry.first); });
-  std::size_t dropped = 0;
+  engine::Added added;
+  std::size_t &dropped = added.dropped;
   for (const channel::HandedItem &item : items) {
     const std::size_t before = engine_.Count();
     const std::string &address = item.ListedAddress();
@@ -22,6 +23,7 @@ std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
     engine::Serial serial = 0;
     if (engine_.Count() > before) {
       serial = engine_.SerialAt(engine_.Count() - 1);
+      added.items.push_back(serial);
       if (!item.address.empty() && !item.title.empty())
         engine_.SetNameTemplate(serial, TitleNameForm(item.title));
     } else {
@@ -37,7 +39,7 @@ std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
     }
     requests_[serial] = {item.referer, item.userAgent, item.cookies};
   }
-  return dropped;
+  return added;
 }
 
 const BrowserRequest *BrowserItems::RequestOf(engine::Serial serial) const {

@@ -21,7 +21,7 @@ struct BrowserRequest {
 // Items the browser handed over. The address added is the chosen one (a
 // video, a playlist, a link), else the page's; a chosen video's file is
 // named after the page's title. An item listed already takes the new
-// request, and waits again when it had failed or was cancelled.
+// request, and is started again when it had failed or was cancelled.
 //
 // The engine cannot carry a request of its own for an item yet: until it
 // can, each item's BrowserRequest waits here, under its serial, for it.
@@ -29,8 +29,9 @@ class BrowserItems {
 public:
   explicit BrowserItems(engine::Engine &engine) : engine_(engine) {}
 
-  // How many did not fit in the list.
-  std::size_t Add(const std::vector<channel::HandedItem> &items);
+  // The items added (those listed already that were started again are not among them), and how
+  // many did not fit in the list.
+  engine::Added Add(const std::vector<channel::HandedItem> &items);
   // The request of a listed item; nothing for one the browser did not hand over.
   const BrowserRequest *RequestOf(engine::Serial serial) const;
 
