@@ -23,7 +23,8 @@ touch_memory() {
 }
 
 # start_nginx: serves $work/www (NGINX_SERVER_EXTRA: more directives for its
-# server block, such as "limit_rate 2m;"); sets $port and $pid.
+# server block, such as "limit_rate 2m;"; NGINX_HTTP_EXTRA: for its http
+# block, such as a limit_conn_zone); sets $port and $pid.
 start_nginx() {
   local nginx
   nginx=$(command -v nginx || echo /usr/sbin/nginx)
@@ -48,6 +49,7 @@ http {
   fastcgi_temp_path $work/tmp/fastcgi;
   uwsgi_temp_path $work/tmp/uwsgi;
   scgi_temp_path $work/tmp/scgi;
+  ${NGINX_HTTP_EXTRA:-}
   server { listen 127.0.0.1:$port; root $work/www; ${NGINX_SERVER_EXTRA:-} }
 }
 CONF

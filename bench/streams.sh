@@ -10,6 +10,11 @@
 #   yt-dlp with its defaults (one fragment after the other);
 # each its median wall time over RUNS runs. Every file must decode to the
 # same video frames (ffmpeg's framemd5) as the others.
+# Then the cost of a fragment at two counts: playlists of 20,000 and 40,000
+# segments of one frame each (16x16, 100 frames a second, TS), from the same
+# nginx without a limit, vidtrawl-cli with its defaults; the median user +
+# system time of RUNS runs of each, whose ratio must stay within 2.2 (linear:
+# 2). Each file must hold every frame.
 # Usage: bench/streams.sh [BUILD_DIR] [RUNS]   (build/ and 3 by default)
 set -euo pipefail
 [ -z "${TMPDIR:-}" ] && [ -w /dev/shm ] && export TMPDIR=/dev/shm
@@ -31,7 +36,14 @@ ffmpeg -nostdin -v error -f lavfi -i testsrc2=s=1280x720:r=30:d=60 -f lavfi -i s
   -bufsize 8M -x264-params nal-hrd=cbr -c:a aac -b:a 128k \
   -f hls -hls_time 2 -hls_playlist_type vod "$work/www/stream/index.m3u8"
 bytes=$(cat "$work/www/stream/"*.ts | wc -c)
-NGINX_SERVER_EXTRA="limit_rate 1m;" start_nginx
+counts=(20000 40000)
+for n in "${counts[@]}"; do
+  mkdir -p "$work/www/many$n"
+  ffmpeg -nostdin -v error -f lavfi -i "testsrc2=s=16x16:r=100:d=$((n / 100))" -c:v libx264 \
+    -preset ultrafast -g 1 -pix_fmt yuv420p -f hls -hls_time 0.01 -hls_playlist_type vod \
+    "$work/www/many$n/index.m3u8"
+done
+NGINX_SERVER_EXTRA="limit_rate 1m; location /many { limit_rate 0; }" start_nginx
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 url=http://127.0.0.1:$port/stream/index.m3u8
 
@@ -65,4 +77,27 @@ printf '  %-22s median %6.2f s   (walls: %s)\n' "vidtrawl-cli" "$ours_med" "$our
 awk -v a="$ours_med" -v b="$n4_med" -v c="$yt_med" 'BEGIN {
   printf "vidtrawl-cli / yt-dlp -N 4: %.2f (bar: at most 1.1)\n", a / b
   printf "vidtrawl-cli / yt-dlp: %.2f (bar: at most 0.35)\n", a / c
+}'
+
+# The cost of a fragment: CPU seconds (user + system) of whole runs.
+cpu_walls=()
+for n in "${counts[@]}"; do
+  cpus="" walls=""
+  for _ in $(seq "$runs"); do
+    rm -rf "$work/out" && mkdir -p "$work/out"
+    start=$EPOCHREALTIME
+    /usr/bin/time -f "%U %S" -o "$work/time" "$cli" -q -d "$work/out" \
+      "http://127.0.0.1:$port/many$n/index.m3u8" || { echo "failed: $n fragments" >&2; exit 1; }
+    end=$EPOCHREALTIME
+    frames=$(ffprobe -v error -count_packets -show_entries stream=nb_read_packets -of csv=p=0 \
+      "$work/out/index.mp4")
+    [ "$frames" = "$n" ] || { echo "$n fragments gave $frames frames" >&2; exit 1; }
+    cpus+="$(awk '{ printf "%.2f", $1 + $2 }' "$work/time") "
+    walls+="$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }') "
+  done
+  cpu_walls+=("$(med "$cpus")")
+  printf '%6d fragments: CPU median %6.2f s (runs: %s), wall %s\n' "$n" "$(med "$cpus")" "$cpus" "$walls"
+done
+awk -v a="${cpu_walls[0]}" -v b="${cpu_walls[1]}" 'BEGIN {
+  printf "CPU of 40,000 / 20,000 fragments: %.2f (bar: at most 2.2)\n", b / a
 }'

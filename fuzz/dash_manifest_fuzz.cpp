@@ -1,5 +1,6 @@
 // DASH manifests of any bytes: whatever representations they give can be fetched, their
-// segments no more than the reader allows, and each rule of choice makes a plan of them.
+// segments no more than the reader allows, and each rule of choice makes a plan of them (or
+// names the DRM that protects all there is).
 #include "FuzzCheck.h"
 #include "StreamChecks.h"
 #include "manifests/DashManifest.h"
@@ -28,10 +29,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   for (const manifests::Quality &quality :
        {manifests::Quality{}, manifests::Quality{manifests::Quality::Rule::Worst, 0},
         manifests::Quality{manifests::Quality::Rule::AtMost, 720}}) {
-    const manifests::StreamPlan plan = manifests::ChooseDashStreams(manifest.Value(), quality);
-    CheckTrack(plan.video);
-    if (plan.audio)
-      CheckTrack(*plan.audio);
+    for (const char *language : {"", "en", "de-AT"}) {
+      const base::Outcome<manifests::StreamPlan> plan =
+          manifests::ChooseDashStreams(manifest.Value(), quality, language);
+      if (plan.Failed()) { // only a manifest whose every set of a kind is protected
+        FUZZ_CHECK(plan.Failure().detail.starts_with("the stream is protected by DRM"));
+        continue;
+      }
+      CheckTrack(plan.Value().video);
+      if (plan.Value().audio)
+        CheckTrack(*plan.Value().audio);
+    }
   }
   return 0;
 }

@@ -32,8 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
   FUZZ_CHECK(media.Done() || !media.Failure().detail.empty());
   if (media.Done()) {
     CheckTrack(media.Value());
-    const manifests::StreamPlan plan =
-        manifests::MakeStreamPlan(media.Value(), media.Value(), 1000000);
+    const manifests::StreamPlan plan = manifests::MakeStreamPlan(media.Value(), media.Value());
     FUZZ_CHECK(plan.audio.has_value());
   }
   return 0;

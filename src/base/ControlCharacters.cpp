@@ -9,10 +9,26 @@ unsigned char Byte(std::string_view text, std::size_t at) {
   return static_cast<unsigned char>(text[at]);
 }
 
-// The length of the well-formed UTF-8 sequence that text starts with (the
-// table of well-formed byte sequences of the Unicode standard: no overlong
-// forms, no surrogates, nothing above U+10FFFF), or 0.
-std::size_t SequenceLength(std::string_view text) {
+// The code point of a well-formed sequence of `length` bytes.
+char32_t CodePoint(std::string_view sequence, std::size_t length) {
+  if (length == 1)
+    return Byte(sequence, 0);
+  char32_t code = Byte(sequence, 0) & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i)
+    code = (code << 6) | (Byte(sequence, i) & 0x3F);
+  return code;
+}
+
+bool IsInvisibleFormat(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E || c == 0x200B ||
+         c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x206F) || c == 0xFEFF ||
+         (c >= 0xFFF9 && c <= 0xFFFB) || c == 0xE0001 || (c >= 0xE0020 && c <= 0xE007F);
+}
+
+} // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text) {
   const unsigned char lead = Byte(text, 0);
   if (lead < 0x80)
     return 1;
@@ -40,29 +56,10 @@ std::size_t SequenceLength(std::string_view text) {
   return length;
 }
 
-// The code point of a well-formed sequence of `length` bytes.
-char32_t CodePoint(std::string_view sequence, std::size_t length) {
-  if (length == 1)
-    return Byte(sequence, 0);
-  char32_t code = Byte(sequence, 0) & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i)
-    code = (code << 6) | (Byte(sequence, i) & 0x3F);
-  return code;
-}
-
-bool IsInvisibleFormat(char32_t c) {
-  return (c >= 0x80 && c <= 0x9F) || c == 0xAD || c == 0x61C || c == 0x180E || c == 0x200B ||
-         c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-         (c >= 0x2060 && c <= 0x2064) || (c >= 0x2066 && c <= 0x206F) || c == 0xFEFF ||
-         (c >= 0xFFF9 && c <= 0xFFFB) || c == 0xE0001 || (c >= 0xE0020 && c <= 0xE007F);
-}
-
-} // namespace
-
 std::size_t InvisibleFormatLength(std::string_view text) {
   if (text.empty())
     return 0;
-  const std::size_t length = SequenceLength(text);
+  const std::size_t length = Utf8SequenceLength(text);
   return length > 1 && IsInvisibleFormat(CodePoint(text, length)) ? length : 0;
 }
 
@@ -70,7 +67,7 @@ std::string VisibleText(std::string_view text) {
   std::string shown;
   shown.reserve(text.size());
   while (!text.empty()) {
-    const std::size_t length = SequenceLength(text);
+    const std::size_t length = Utf8SequenceLength(text);
     const std::string_view sequence = text.substr(0, length == 0 ? 1 : length);
     if (length == 0 || (length == 1 && IsControlCharacter(sequence[0])) ||
         InvisibleFormatLength(sequence) != 0)

@@ -19,6 +19,11 @@ constexpr bool HasControlCharacter(std::string_view text) {
   return false;
 }
 
+// The length of the well-formed UTF-8 sequence that text starts with (the
+// table of well-formed byte sequences of the Unicode standard: no overlong
+// forms, no surrogates, nothing above U+10FFFF), or 0.
+std::size_t Utf8SequenceLength(std::string_view text);
+
 // The length of the UTF-8 sequence `text` starts with when that is an
 // invisible character that changes how text around it reads: a C1 control
 // (U+0080 to U+009F), a bidirectional control (U+061C, U+200E, U+200F,

@@ -204,4 +204,12 @@ std::optional<std::vector<HandedItem>> ReadItems(std::string_view text) {
   return items;
 }
 
+std::string CookieLine(const BrowserCookie &cookie) {
+  const bool domainWide = !cookie.hostOnly;
+  const std::string dot = domainWide && !cookie.domain.starts_with('.') ? "." : "";
+  return dot + cookie.domain + (domainWide ? "\tTRUE\t" : "\tFALSE\t") + cookie.path + "\t" +
+         (cookie.secure ? "TRUE" : "FALSE") + "\t" + std::to_string(cookie.expires.value_or(0)) +
+         "\t" + cookie.name + "\t" + cookie.value;
+}
+
 } // namespace vidtrawl::channel

@@ -21,6 +21,9 @@ struct BrowserCookie {
   bool operator==(const BrowserCookie &) const = default;
 };
 
+// The cookie as a line of a Netscape cookies file (a host-only cookie for its host alone).
+std::string CookieLine(const BrowserCookie &cookie);
+
 // One item a browser hands over: the address the user chose (a video, a
 // playlist or a link) when there is one, the page it was chosen on, the
 // page's title (the name of a chosen video's file), and how the browser

@@ -1,10 +1,15 @@
 #include "cli/CommandLine.h"
 
 #include "base/ByteRate.h"
+#include "base/FileDescriptor.h"
 #include "base/NumberScan.h"
 #include "engine/Engine.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 
 namespace vidtrawl::cli {
@@ -96,6 +101,10 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
              name == "output") {
     if (value.empty())
       return "option '--" + std::string(name) + "' needs a value";
+    // A cookie file that cannot be read would send no cookie, and say nothing.
+    if (name == "cookies")
+      if (const base::FileDescriptor file(::open(value.c_str(), O_RDONLY | O_CLOEXEC)); !file)
+        return "cannot read the cookies file '" + value + "': " + std::strerror(errno);
     (name == "proxy"        ? options.proxy
      : name == "user-agent" ? options.userAgent
      : name == "referer"    ? options.referer

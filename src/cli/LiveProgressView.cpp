@@ -89,8 +89,10 @@ std::string LiveProgressView::Line(const ItemView &item, std::size_t width) cons
     details += "  " + ElapsedText(item.seconds);
   } else {
     state = FitWidth(DisplayState(item), stateWidth);
-    if ((item.kind == StatusKind::Complete || item.kind == StatusKind::Cancelled) &&
-        item.bytes >= 0) {
+    if (item.kind == StatusKind::Cancelled && item.bytes <= 0) {
+      details = "nothing kept";
+    } else if ((item.kind == StatusKind::Complete || item.kind == StatusKind::Cancelled) &&
+               item.bytes >= 0) {
       details = SizeOf(item.bytes);
       if (item.seconds > 0) {
         details += " in " + ElapsedText(item.seconds);

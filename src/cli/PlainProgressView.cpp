@@ -37,7 +37,9 @@ std::string PlainProgressView::ChangeLine(const ItemView &item) const {
   case StatusKind::Complete:
   case StatusKind::Cancelled:
     line += " " + item.name;
-    if (item.bytes >= 0) {
+    if (item.kind == StatusKind::Cancelled && item.bytes <= 0) {
+      line += ", nothing kept";
+    } else if (item.bytes >= 0) {
       line += ", " + SizeOf(item.bytes);
       if (item.seconds > 0)
         line += " in " + ElapsedText(item.seconds);

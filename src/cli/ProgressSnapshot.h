@@ -2,6 +2,7 @@
 
 #include "cli/StatusKind.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,11 +30,14 @@ struct ItemView {
   std::size_t fragments = 0;
   std::size_t fragmentsStored = 0;
 
-  // How far its transfer is, 0 to 1: a stream by its fragments, whose weight is only guessed.
+  // How far its transfer is, 0 to 1: a stream's bytes of its estimated size, short of 1 while a
+  // fragment remains (by its fragments while nothing is estimated).
   double Fraction() const {
-    if (fragments > 0)
+    if (fragments > 0 && !(total > 0))
       return static_cast<double>(fragmentsStored) / static_cast<double>(fragments);
-    return bytes > 0 && total > 0 ? static_cast<double>(bytes) / total : 0;
+    const double done =
+        bytes > 0 && total > 0 ? std::min(static_cast<double>(bytes) / total, 1.0) : 0;
+    return fragmentsStored < fragments ? std::min(done, 0.99) : done;
   }
 };
 

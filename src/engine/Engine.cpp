@@ -125,16 +125,27 @@ struct Engine::Parts final : list::ListObserver {
   }
 
   ItemView ViewOf(const list::Item &item) const {
-    ItemView view{item.serial,         item.address,
-                  item.videoAddress,   item.phase,
-                  item.fileName,       item.nameTyped,
-                  item.folder,         item.partName,
-                  item.sizeKnown,      item.size,
-                  std::nullopt,        false,
-                  item.received,       item.total,
-                  item.fragments,      item.fragmentsStored,
-                  item.bytesPerSecond, item.transferSeconds,
-                  item.alreadyThere,   item.fault};
+    ItemView view{.serial = item.serial,
+                  .address = item.address,
+                  .videoAddress = item.videoAddress,
+                  .phase = item.phase,
+                  .fileName = item.fileName,
+                  .nameTyped = item.nameTyped,
+                  .folder = item.folder,
+                  .partName = item.partName,
+                  .sizeKnown = item.sizeKnown,
+                  .size = item.size,
+                  .pagePercent = std::nullopt,
+                  .started = false,
+                  .received = item.received,
+                  .total = item.total,
+                  .fragments = item.fragments,
+                  .fragmentsStored = item.fragmentsStored,
+                  .bytesPerSecond = item.bytesPerSecond,
+                  .transferSeconds = item.transferSeconds,
+                  .retryIn = 0,
+                  .alreadyThere = item.alreadyThere,
+                  .fault = item.fault};
     if (const scheduler::ItemRun *run = scheduler.RunOf(item.serial)) {
       view.pagePercent = run->pagePercent;
       view.started = run->reported;
@@ -144,6 +155,11 @@ struct Engine::Parts final : list::ListObserver {
       view.fragmentsStored = run->progress.stored;
       view.bytesPerSecond = run->bytesPerSecond;
       view.transferSeconds = run->transferSeconds;
+      if (run->retryAt)
+        view.retryIn = static_cast<int>(
+            std::max<std::int64_t>(1, std::chrono::ceil<std::chrono::seconds>(
+                                          *run->retryAt - std::chrono::steady_clock::now())
+                                          .count()));
     }
     return view;
   }
@@ -374,6 +390,11 @@ RenameOutcome Engine::Rename(Serial serial, const std::string &typed) {
 
 void Engine::SetNameTemplate(Serial serial, const std::string &form) {
   parts_->items.Update(serial, [&](list::Item &item) { item.nameTemplate = form; });
+}
+
+void Engine::SetRequest(Serial serial, base::ItemRequest request) {
+  if (parts_->items.IndexOf(serial))
+    parts_->scheduler.SetRequest(serial, std::move(request));
 }
 
 void Engine::Pause(const std::vector<Serial> &serials) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ItemRequest.h"
 #include "base/Trace.h"
 #include "engine/Config.h"
 #include "engine/FormatSize.h"
@@ -223,6 +224,9 @@ public:
   // The form of the item's file name, made when its file is known: {title},
   // {id}, {site} and {ext} stand for the video's.
   void SetNameTemplate(Serial serial, const std::string &form);
+  // What a browser gave the item: its requests carry it from then on, while the program runs and
+  // the item is listed (it is kept nowhere else).
+  void SetRequest(Serial serial, base::ItemRequest request);
   // A paused item is downloaded by no pass until it is resumed; a running
   // one stops at once and keeps its bytes for a range request later. Resumed
   // items are started (Start).

@@ -2,6 +2,7 @@
 
 #include "engine/FormatSize.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vidtrawl::engine {
@@ -22,15 +23,18 @@ bool OffersNoFile(const ItemView &item) {
 } // namespace
 
 std::optional<long long> TransferPercent(const ItemView &item) {
-  // A stream's bytes are only guessed at: its fragments are counted.
-  if (item.fragments > 0)
+  // A stream's bytes of its estimated size (its fragments while nothing is estimated), and not
+  // all of them while a fragment remains.
+  const bool streamLeft = item.fragmentsStored < item.fragments;
+  if (item.fragments > 0 && (item.total == 0 || item.received > item.total))
     return std::llround(std::nearbyint(static_cast<double>(item.fragmentsStored) /
                                        static_cast<double>(item.fragments) * 100.0));
   // More than was announced: the announcement was wrong, and only the bytes are true.
   if (item.total == 0 || item.received > item.total)
     return std::nullopt;
-  return std::llround(
+  const long long percent = std::llround(
       std::nearbyint(static_cast<double>(item.received) / static_cast<double>(item.total) * 100.0));
+  return streamLeft ? std::min(percent, 99LL) : percent;
 }
 
 std::optional<double> SecondsLeft(const ItemView &item) {
@@ -38,10 +42,16 @@ std::optional<double> SecondsLeft(const ItemView &item) {
   if (item.phase != Phase::Receiving || item.bytesPerSecond <= 0 || item.total == 0 ||
       item.received > item.total)
     return std::nullopt;
-  return static_cast<double>(item.total - item.received) / item.bytesPerSecond;
+  // In whole seconds, rounded up: a transfer with bytes to come never has nothing left.
+  return std::ceil(static_cast<double>(item.total - item.received) / item.bytesPerSecond);
 }
 
 std::string StatusText(const ItemView &item) {
+  if (item.retryIn > 0 && base::IsActive(item.phase)) {
+    const std::string seconds = std::to_string(item.retryIn % 60);
+    return "Retry in " + std::to_string(item.retryIn / 60) + ":" +
+           (seconds.size() == 1 ? "0" : "") + seconds;
+  }
   switch (item.phase) {
   case Phase::Waiting:
     return "Waiting";

@@ -13,7 +13,8 @@ namespace vidtrawl::engine {
 
 // "Waiting", "Link is not supported", "Preparing (N%)", "Preparing...",
 // "Start Downloading...", a percentage, "SIZE so far..", "Complete",
-// "ERROR", "Cancelled", "Paused".
+// "ERROR", "Cancelled", "Paused"; and "Retry in M:SS" while a step that
+// failed for now waits to be tried again.
 std::string StatusText(const ItemView &item);
 
 // A phase's short name, for lines of progress: "Waiting", "Not supported",
@@ -38,11 +39,12 @@ std::string ReasonText(const ItemView &item);
 
 // The percentage done of a transfer that announced its length, rounded half
 // to even; nothing when it announced none, or when more arrived than it
-// announced. A stream's, by its fragments.
+// announced. A stream's of its estimated size, below 100 while a fragment
+// remains (by its fragments while its size is not estimated).
 std::optional<long long> TransferPercent(const ItemView &item);
 
-// How long the rest of a transfer will take at its present speed; nothing
-// while that is not known.
+// How long the rest of a transfer will take at its present speed, in whole
+// seconds rounded up; nothing while that is not known.
 std::optional<double> SecondsLeft(const ItemView &item);
 
 // The answer of a page resolution as --resolve-only prints it: the video

@@ -49,6 +49,8 @@ struct ItemView {
   std::size_t fragmentsStored = 0;
   double bytesPerSecond = 0;
   double transferSeconds = 0;
+  // A step that failed for now is tried again in this many seconds (0: none waits).
+  int retryIn = 0;
   // Complete: the folder held the file already, as this program had completed it from the same
   // address, and nothing was received.
   bool alreadyThere = false;

@@ -12,8 +12,6 @@ std::string TitleNameForm(const std::string &title) {
 }
 
 engine::Added BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
-  // Items the user removed take their requests with them.
-  std::erase_if(requests_, [this](const auto &entry) { return !engine_.IndexOf(entry.first); });
   engine::Added added;
   std::size_t &dropped = added.dropped;
   for (const channel::HandedItem &item : items) {
@@ -37,14 +35,12 @@ engine::Added BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
       if (same->phase == engine::Phase::Failed || same->phase == engine::Phase::Cancelled)
         engine_.Retry({serial});
     }
-    requests_[serial] = {item.referer, item.userAgent, item.cookies};
+    base::ItemRequest request{item.referer, item.userAgent, {}};
+    for (const channel::BrowserCookie &cookie : item.cookies)
+      request.cookies.push_back(channel::CookieLine(cookie));
+    engine_.SetRequest(serial, std::move(request));
   }
   return added;
-}
-
-const BrowserRequest *BrowserItems::RequestOf(engine::Serial serial) const {
-  const auto found = requests_.find(serial);
-  return found == requests_.end() ? nullptr : &found->second;
 }
 
 } // namespace vidtrawl::gui

@@ -7,6 +7,9 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace vidtrawl::gui {
 
 ClipboardClaim::ClipboardClaim()
@@ -17,6 +20,7 @@ bool ClipboardClaim::Take() {
     return true;
   base::FileDescriptor lock(::open(QFile::encodeName(file_).constData(),
                                    O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+  problem_ = lock ? QString() : QString::fromLocal8Bit(std::strerror(errno));
   if (lock && ::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0)
     lock_ = std::move(lock);
   return Held();

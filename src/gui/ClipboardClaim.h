@@ -19,10 +19,15 @@ public:
   bool Take();
   void Release() { lock_.Reset(); }
   bool Held() const { return lock_.Valid(); }
+  // Why the last Take failed when no other copy holds the claim: the lock file cannot be made
+  // (the system's words); empty when another copy holds it.
+  const QString &Problem() const { return problem_; }
+  const QString &File() const { return file_; }
 
 private:
   QString file_;
   base::FileDescriptor lock_;
+  QString problem_;
 };
 
 } // namespace vidtrawl::gui

@@ -91,9 +91,13 @@ void ClipboardWatcher::Watch(bool on) {
   StartWhenClaimed();
   if (!claim_.Held() && !toldAboutOther_) {
     toldAboutOther_ = true;
-    if (tell_)
+    if (tell_ && claim_.Problem().isEmpty())
       tell_("Another copy of Vidtrawl is watching the clipboard: this one takes over when that "
             "copy ends or stops watching.");
+    else if (tell_)
+      tell_("Vidtrawl cannot watch the clipboard: its lock file " + claim_.File().toStdString() +
+            " cannot be made (" + claim_.Problem().toStdString() +
+            "). It tries again while the monitor is on.");
   }
 }
 

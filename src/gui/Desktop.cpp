@@ -28,6 +28,10 @@ constexpr char kWebSite[] = VIDTRAWL_HOME_PAGE;
 
 Desktop::Desktop() : Desktop(Options{}) {}
 
+Desktop::~Desktop() {
+  log_.Unfollow();
+}
+
 Desktop::Desktop(Options options)
     : options_(std::move(options)), connectivity_(options_.engine.connectTo),
       engine_(engine::Hosts{loop_},

@@ -43,6 +43,7 @@ public:
 
   Desktop();
   explicit Desktop(Options options);
+  ~Desktop();
   Desktop(const Desktop &) = delete;
   Desktop &operator=(const Desktop &) = delete;
 

@@ -179,10 +179,23 @@ void DownloadListModel::ItemChanged(std::size_t index) {
 
 void DownloadListModel::RunsChanged(const std::vector<std::size_t> &indices) {
   last_.reset();
-  // One change for them all: the rows from the first to the last that moved.
-  const int last = std::min(static_cast<int>(indices.back()), rowCount() - 1);
-  if (last >= 0)
-    emit dataChanged(index(static_cast<int>(indices.front()), 0), index(last, kColumnCount - 1));
+  // Each run of neighbouring rows that moved is one change; many runs are one change from the
+  // first to the last (a sorted view reads each changed row again).
+  constexpr std::size_t kMostRuns = 16;
+  std::vector<std::pair<int, int>> runs;
+  for (const std::size_t at : indices) {
+    const int row = static_cast<int>(at);
+    if (row >= rowCount())
+      break;
+    if (!runs.empty() && runs.back().second + 1 == row)
+      runs.back().second = row;
+    else
+      runs.emplace_back(row, row);
+  }
+  if (runs.size() > kMostRuns)
+    runs = {{runs.front().first, runs.back().second}};
+  for (const auto &[first, last] : runs)
+    emit dataChanged(index(first, 0), index(last, kColumnCount - 1));
 }
 
 void DownloadListModel::ItemsAdded(std::size_t first, std::size_t count) {

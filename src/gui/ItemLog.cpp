@@ -5,14 +5,16 @@
 namespace vidtrawl::gui {
 
 void ItemLog::Follow(engine::Engine *engine) {
+  Unfollow();
   engine_ = engine;
   if (engine_ != nullptr)
     engine_->Subscribe(this);
 }
 
-ItemLog::~ItemLog() {
+void ItemLog::Unfollow() {
   if (engine_ != nullptr)
     engine_->Unsubscribe(this);
+  engine_ = nullptr;
 }
 
 void ItemLog::Write(const base::TraceLine &line) {

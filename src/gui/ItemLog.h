@@ -18,9 +18,10 @@ class ItemLog final : public base::TraceSink, public engine::ItemObserver {
 public:
   static constexpr std::size_t kLinesPerItem = 200;
 
-  // The items the log follows: it hears of removals from `engine` once given.
+  // The items the log follows: it hears of removals from `engine` once given. The log is the
+  // engine's trace sink and so outlives it: Unfollow before the engine goes.
   void Follow(engine::Engine *engine);
-  ~ItemLog() override;
+  void Unfollow();
 
   void Write(const base::TraceLine &line) override;
   // The kept lines of these items, each item's under its address, one line a line.

@@ -1,5 +1,6 @@
 #include "manifests/DashManifest.h"
 
+#include "base/AsciiCase.h"
 #include "base/NumberScan.h"
 #include "base/TrimBlanks.h"
 #include "manifests/DashSegments.h"
@@ -10,6 +11,7 @@
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <set>
 
 namespace vidtrawl::manifests {
@@ -53,22 +55,31 @@ int Pixels(const char *text) {
   return std::max(base::ParseInteger<int>(text).value_or(0), 0);
 }
 
-// The DRM systems that protect the period's sets, by name; empty when none does.
-std::string Protection(const pugi::xml_node &period) {
+// The DRM systems that protect a representation (at its level or its set's), by name; empty
+// when none does.
+std::string Protection(const pugi::xml_node &set, const pugi::xml_node &representation) {
   std::set<std::string> systems;
-  auto note = [&](const pugi::xml_node &level) {
+  for (const pugi::xml_node &level : {set, representation})
     for (const pugi::xml_node &protection : level.children("ContentProtection"))
-      systems.insert(DrmSystemName(protection.attribute("schemeIdUri").value()));
-  };
-  for (const pugi::xml_node &set : period.children("AdaptationSet")) {
-    note(set);
-    for (const pugi::xml_node &representation : set.children("Representation"))
-      note(representation);
-  }
+      systems.insert(DrmSystemName(protection.attribute("schemeIdUri").value()).substr(0, 80));
   std::string names;
   for (const std::string &system : systems)
-    names += (names.empty() ? "" : ", ") + system.substr(0, 80);
+    names += (names.empty() ? "" : ", ") + system;
   return names;
+}
+
+// Whether the representation's role (its own, else its set's) is the main one.
+bool MainRole(const pugi::xml_node &set, const pugi::xml_node &representation) {
+  for (const pugi::xml_node &level : {representation, set})
+    for (const pugi::xml_node &role : level.children("Role"))
+      if (std::string_view(role.attribute("schemeIdUri").value()) == "urn:mpeg:dash:role:2011")
+        return std::string_view(role.attribute("value").value()) == "main";
+  return false;
+}
+
+// A language tag's primary subtag, in lower case: "en" of "en-GB".
+std::string PrimaryLanguage(std::string_view tag) {
+  return base::LowerAscii(base::TrimBlanks(tag.substr(0, tag.find_first_of("-_"))));
 }
 
 // How long the period lasts: its own duration, else what the presentation has left after its
@@ -81,12 +92,49 @@ double PeriodSeconds(const pugi::xml_node &mpd, const pugi::xml_node &period) {
   return whole && *whole > start ? *whole - start : 0;
 }
 
-const DashRepresentation &Pick(const std::vector<DashRepresentation> &offered,
+// The clear representations of `offered`; a fault naming the DRM systems when every one is
+// protected.
+base::Outcome<std::vector<const DashRepresentation *>>
+Clear(const std::vector<DashRepresentation> &offered) {
+  std::vector<const DashRepresentation *> clear;
+  std::set<std::string> systems;
+  for (const DashRepresentation &representation : offered)
+    if (representation.protection.empty())
+      clear.push_back(&representation);
+    else
+      systems.insert(representation.protection);
+  if (!clear.empty())
+    return clear;
+  std::string names;
+  for (const std::string &system : systems)
+    names += (names.empty() ? "" : ", ") + system;
+  return StreamFault("the stream is protected by DRM (" + names + "), which is not supported");
+}
+
+const DashRepresentation &Pick(const std::vector<const DashRepresentation *> &offered,
                                const Quality &quality) {
   std::vector<StreamCandidate> candidates;
-  for (const DashRepresentation &representation : offered)
-    candidates.push_back({representation.width, representation.height, representation.bandwidth});
-  return offered.at(ChooseStream(candidates, quality));
+  for (const DashRepresentation *representation : offered)
+    candidates.push_back(
+        {representation->width, representation->height, representation->bandwidth});
+  return *offered.at(ChooseStream(candidates, quality));
+}
+
+// The audio of the main role, then of the language, then of the bandwidth the quality picks.
+const DashRepresentation &PickAudio(std::vector<const DashRepresentation *> offered,
+                                    const Quality &quality, std::string_view language) {
+  const auto keep = [&](const auto &fits) {
+    if (std::any_of(offered.begin(), offered.end(), fits))
+      std::erase_if(offered, [&](const DashRepresentation *r) { return !fits(r); });
+  };
+  keep([](const DashRepresentation *r) { return r->main; });
+  const std::string wanted = PrimaryLanguage(language);
+  keep([&](const DashRepresentation *r) {
+    return !wanted.empty() && PrimaryLanguage(r->track.language) == wanted;
+  });
+  const std::string first = PrimaryLanguage(offered.front()->track.language);
+  keep([&](const DashRepresentation *r) { return PrimaryLanguage(r->track.language) == first; });
+  return Pick(offered, quality.rule == Quality::Rule::Worst ? quality : Quality{});
 }
 
 } // namespace
@@ -104,8 +152,6 @@ base::Outcome<DashManifest> ParseDashManifest(std::string_view text, std::string
     return StreamFault("the manifest lists no period");
   if (period.next_sibling("Period"))
     return StreamFault("manifests of several periods are not supported");
-  if (const std::string systems = Protection(period); !systems.empty())
-    return StreamFault("the stream is protected by DRM (" + systems + "), which is not supported");
 
   DashManifest manifest;
   std::size_t budget = kMostSegments;
@@ -132,6 +178,8 @@ base::Outcome<DashManifest> ParseDashManifest(std::string_view text, std::string
           Pixels(Either(representation, set, "width")),
           Pixels(Either(representation, set, "height")),
           Either(representation, set, "codecs"),
+          Protection(set, representation),
+          MainRole(set, representation),
           {}};
       base::Outcome<StreamTrack> track =
           DashSegments({period, set, representation, base.Value(), found.id, found.bandwidth,
@@ -140,6 +188,7 @@ base::Outcome<DashManifest> ParseDashManifest(std::string_view text, std::string
       if (track.Failed())
         return track.Failure();
       found.track = std::move(track.Value());
+      found.track.language = base::TrimBlanks(Either(representation, set, "lang"));
       (content == Content::Video ? manifest.video : manifest.audio).push_back(std::move(found));
     }
   }
@@ -148,17 +197,29 @@ base::Outcome<DashManifest> ParseDashManifest(std::string_view text, std::string
   return manifest;
 }
 
-StreamPlan ChooseDashStreams(const DashManifest &manifest, const Quality &quality) {
-  const Quality audioQuality = quality.rule == Quality::Rule::Worst ? quality : Quality{};
-  if (manifest.video.empty()) {
-    const DashRepresentation &audio = Pick(manifest.audio, audioQuality);
-    return MakeStreamPlan(audio.track, std::nullopt, audio.bandwidth);
+base::Outcome<StreamPlan> ChooseDashStreams(const DashManifest &manifest, const Quality &quality,
+                                            std::string_view language) {
+  const auto trackOf = [](const DashRepresentation &representation) {
+    StreamTrack track = representation.track;
+    track.bitsPerSecond = representation.bandwidth;
+    return track;
+  };
+  std::optional<StreamTrack> video, audio;
+  if (!manifest.video.empty()) {
+    base::Outcome<std::vector<const DashRepresentation *>> clear = Clear(manifest.video);
+    if (clear.Failed())
+      return clear.Failure();
+    video = trackOf(Pick(clear.Value(), quality));
   }
-  const DashRepresentation &video = Pick(manifest.video, quality);
-  if (manifest.audio.empty())
-    return MakeStreamPlan(video.track, std::nullopt, video.bandwidth);
-  const DashRepresentation &audio = Pick(manifest.audio, audioQuality);
-  return MakeStreamPlan(video.track, audio.track, video.bandwidth + audio.bandwidth);
+  if (!manifest.audio.empty()) {
+    base::Outcome<std::vector<const DashRepresentation *>> clear = Clear(manifest.audio);
+    if (clear.Failed())
+      return clear.Failure();
+    audio = trackOf(PickAudio(std::move(clear.Value()), quality, language));
+  }
+  if (!video)
+    return MakeStreamPlan(std::move(*audio), std::nullopt);
+  return MakeStreamPlan(std::move(*video), std::move(audio));
 }
 
 } // namespace vidtrawl::manifests

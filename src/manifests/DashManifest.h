@@ -18,7 +18,9 @@ struct DashRepresentation {
   int width = 0; // 0: not stated (audio)
   int height = 0;
   std::string codecs;
-  StreamTrack track;
+  std::string protection; // the DRM systems that protect it, by name; empty when it is clear
+  bool main = false;      // its role is "main"
+  StreamTrack track;      // its language too
 };
 
 // The representations of a static manifest's video and audio adaptation sets (text and image
@@ -30,13 +32,17 @@ struct DashManifest {
 
 // The manifest at `address`: BaseURLs of the MPD, Period, AdaptationSet and Representation are
 // resolved in turn against it, and each representation's segments listed (DashSegments). Faults
-// (kind Stream): no manifest, a dynamic one (kLiveStream), several periods, ContentProtection
-// (naming the DRM systems), no audio or video, segments that cannot be listed.
+// (kind Stream): no manifest, a dynamic one (kLiveStream), several periods, no audio or video,
+// segments that cannot be listed.
 base::Outcome<DashManifest> ParseDashManifest(std::string_view text, std::string_view address);
 
-// The plan of the representation the quality picks among the video ones (ChooseStream) and the
-// audio one of the highest bandwidth (the lowest for Worst), joined. With no video the audio
-// is the plan's only track. The manifest must have a representation.
-StreamPlan ChooseDashStreams(const DashManifest &manifest, const Quality &quality);
+// The plan of the representations chosen among the clear ones, as if the protected were not
+// there: the video the quality picks (ChooseStream), and the audio of the main role (when a set
+// has it), then of the language wanted (a BCP 47 tag, "de" or "en-GB"; else the first such
+// set's), then of the highest bandwidth (the lowest for Worst: the language stays), joined.
+// With no video the audio is the plan's only track. A fault (kind Stream) naming the DRM
+// systems when what would be chosen is protected. The manifest must have a representation.
+base::Outcome<StreamPlan> ChooseDashStreams(const DashManifest &manifest, const Quality &quality,
+                                            std::string_view language = {});
 
 } // namespace vidtrawl::manifests

@@ -104,9 +104,12 @@ HlsChoice ChooseHlsVariant(const HlsMasterPlaylist &master, const Quality &quali
     candidates.push_back({variant.width, variant.height, variant.bandwidth});
   }
   const HlsVariant &chosen = *offered.at(ChooseStream(candidates, quality));
-  HlsChoice choice{chosen.address, std::nullopt,
+  HlsChoice choice{chosen.address,
+                   std::nullopt,
                    chosen.averageBandwidth > 0 ? chosen.averageBandwidth : chosen.bandwidth,
-                   chosen.width, chosen.height};
+                   chosen.width,
+                   chosen.height,
+                   {}};
   // The group's default rendition, else its first; the player's choice where none is marked.
   const HlsAudioRendition *audio = nullptr;
   for (const HlsAudioRendition &rendition : master.audio)
@@ -115,6 +118,8 @@ HlsChoice ChooseHlsVariant(const HlsMasterPlaylist &master, const Quality &quali
       audio = &rendition;
   if (audio != nullptr && !audio->address.empty())
     choice.audioPlaylist = audio->address;
+  if (audio != nullptr)
+    choice.audioLanguage = audio->language;
   return choice;
 }
 

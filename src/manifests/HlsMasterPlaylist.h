@@ -49,9 +49,10 @@ base::Outcome<HlsMasterPlaylist> ParseHlsMasterPlaylist(std::string_view text,
 struct HlsChoice {
   std::string videoPlaylist;
   std::optional<std::string> audioPlaylist;
-  std::uint64_t bitsPerSecond = 0; // both together, for MakeStreamPlan's estimate
+  std::uint64_t bitsPerSecond = 0; // both together, for an estimate of their size
   int width = 0;
   int height = 0;
+  std::string audioLanguage; // the chosen rendition's (BCP 47); empty when none is said
 };
 
 // Ranks the variants with video (audio-only ones only when there is nothing else) by

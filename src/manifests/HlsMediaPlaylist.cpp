@@ -94,6 +94,8 @@ public:
       rangeMalformed_ = !range_;
     } else if (line.tag == "EXT-X-DISCONTINUITY")
       pending_.discontinuity = true;
+    else if (line.tag == "EXT-X-GAP")
+      gap_ = true;
     else if (line.tag == "EXT-X-MEDIA-SEQUENCE")
       sequence_ = base::ParseInteger<std::uint64_t>(line.value).value_or(0);
     else if (line.tag == "EXT-X-ENDLIST" ||
@@ -131,9 +133,16 @@ private:
     if (key_.key) {
       fragment.key = key_.key;
       if (!key_.ivGiven)
-        fragment.key->iv = SequenceIv(sequence_ + track_.fragments.size());
+        fragment.key->iv = SequenceIv(sequence_ + segments_);
     }
+    ++segments_;
     track_.seconds += fragment.seconds;
+    // A segment the server marks as missing is not asked for: the file has a gap there, and a
+    // splice it began goes on with the next.
+    if (std::exchange(gap_, false)) {
+      pending_.discontinuity = fragment.discontinuity;
+      return std::nullopt;
+    }
     track_.fragments.push_back(std::move(fragment));
     return std::nullopt;
   }
@@ -183,6 +192,8 @@ private:
   bool rangeMalformed_ = false;
   KeyState key_;
   std::uint64_t sequence_ = 0;
+  std::uint64_t segments_ = 0; // listed so far, gaps too: each has its sequence number
+  bool gap_ = false;
   bool ended_ = false;
   std::string rangeAddress_;
   std::uint64_t rangeEnd_ = 0;

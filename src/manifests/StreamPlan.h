@@ -55,21 +55,17 @@ struct StreamFragment {
 struct StreamTrack {
   std::optional<StreamFragment> init;
   std::vector<StreamFragment> fragments;
-  double seconds = 0; // the fragments' durations together
+  double seconds = 0;              // the fragments' durations together
+  std::uint64_t bitsPerSecond = 0; // the rate its playlist states (0: none)
+  std::string language;            // its tag in the playlist (BCP 47); empty when it has none
 };
 
 struct StreamPlan {
   StreamTrack video;                // the only track when the audio comes with the video
   std::optional<StreamTrack> audio; // a separate audio track, joined to the video by the remuxer
   double seconds = 0;
-  // What the fragments will weigh together: exact when every one has a byte range, else the
-  // bandwidth the playlist states times the duration; nothing when neither is known.
-  std::optional<std::uint64_t> estimatedBytes;
 };
 
-// A plan of the tracks; `bitsPerSecond`: the bandwidth the playlist states for them together (0
-// when it states none).
-StreamPlan MakeStreamPlan(StreamTrack video, std::optional<StreamTrack> audio,
-                          std::uint64_t bitsPerSecond);
+StreamPlan MakeStreamPlan(StreamTrack video, std::optional<StreamTrack> audio);
 
 } // namespace vidtrawl::manifests

@@ -3,6 +3,7 @@
 #include "manifests/StreamFault.h"
 #include "media/Aes128Cbc.h"
 #include "net/HeaderBlock.h"
+#include "net/RangeAnswer.h"
 #include "net/Validators.h"
 
 #include <algorithm>
@@ -19,6 +20,8 @@ constexpr std::uint64_t kMaxHeldFragment = 256ull << 20;
 constexpr std::size_t kMaxKeyBytes = 1024;
 // The longest a server may have a failed request wait before the next try.
 constexpr int kLongestRetryWait = 300;
+// How often the store hears where the fragments being received stand.
+constexpr std::chrono::milliseconds kNoteInterval{250};
 
 base::Fault WebPageFault() {
   return {base::FaultKind::WebPage, "the server sent a web page, not a video"};
@@ -31,55 +34,111 @@ base::Fault ShortFault(std::uint64_t got, std::uint64_t wanted) {
   return fault;
 }
 
+// A resumed fragment's is transient: asked again, the whole fragment comes.
+base::Fault OtherPartFault(bool resumed) {
+  base::Fault fault{base::FaultKind::HttpStatus,
+                    "the server sent another part of a segment than was asked for", 206};
+  fault.transient = resumed;
+  return fault;
+}
+
+// A request's fault, naming what it was for: "the server answered 404 (segment ADDRESS)".
+base::Fault Named(base::Fault fault, std::string_view what, std::string_view address) {
+  constexpr std::size_t kShown = 200; // the rest of a hostile address tells a user nothing
+  fault.detail += " (" + std::string(what) + " " + std::string(address.substr(0, kShown)) + ")";
+  return fault;
+}
+
 } // namespace
 
-// One fragment's request, its bytes going where they belong as they arrive.
+// One fragment's request, its bytes going where they belong as they arrive: the rest of the
+// beginning the store holds, when the server still has that version of it.
 class FragmentFetcher::Fetch {
 public:
   Fetch(FragmentFetcher &owner, Part part)
       : part_(std::move(part)), owner_(owner), request_(owner.session_, owner.requester_) {
     const manifests::StreamFragment &fragment = *part_.fragment;
-    if (fragment.range)
-      request_.AskFrom(fragment.range->offset, {},
-                       fragment.range->offset + fragment.range->length - 1);
+    const std::uint64_t first = fragment.range ? fragment.range->offset : 0;
+    if (!fragment.key)
+      cut_ = owner_.store_.CutShort(part_.track, part_.index);
+    if (cut_ && fragment.range && cut_->length != fragment.range->length)
+      cut_.reset();
+    if (cut_) {
+      noted = cut_->taken;
+      request_.AskFrom(first + cut_->taken, cut_->validator, first + cut_->length - 1);
+    } else if (fragment.range)
+      request_.AskFrom(first, {}, first + fragment.range->length - 1);
     request_.Begin(fragment.address,
-                   {.open = [this](std::string_view first) { return Open(first); },
+                   {.open = [this](std::string_view start) { return Open(start); },
                     .received = [this] { owner_.Report(); },
                     .ended = [this] { Ended(); }});
   }
 
   const Part &Which() const { return part_; }
   Part &Which() { return part_; }
-  std::uint64_t Arrived() const { return taken_; }
+  // Its bytes, those the store held of it before included.
+  std::uint64_t Arrived() const { return opened_ ? taken_ : cut_ ? cut_->taken : 0; }
+  // Where it stands, for the store's notes: nothing while it has no bytes there.
+  std::optional<FragmentStore::Cut> Standing() const {
+    if (!opened_ || holding_ || whole_ || taken_ == 0 || validator_.empty())
+      return std::nullopt;
+    return FragmentStore::Cut{region_, want_, taken_, validator_};
+  }
+  std::uint64_t noted = 0; // the bytes the store's notes give it
 
 private:
-  net::CurlRequest::Sink Open(std::string_view first) {
+  net::CurlRequest::Sink Open(std::string_view start) {
     const manifests::StreamFragment &fragment = *part_.fragment;
-    if (net::IsWebPageBody(request_.ContentType(), first)) {
+    FragmentStore &store = owner_.store_;
+    if (net::IsWebPageBody(request_.ContentType(), start)) {
       fault_ = WebPageFault();
       return nullptr;
     }
+    const net::HeaderFields fields = net::ReadHeaderBlock(request_.Headers().Block());
+    validator_ = net::StrongValidator(fields);
     const std::int64_t announced = request_.AnnouncedLength();
-    if (fragment.range) {
-      want_ = fragment.range->length;
-      if (request_.Headers().Status() == 206) {
-        const std::optional<net::ContentRange> sent =
-            net::ReadContentRange(net::ReadHeaderBlock(request_.Headers().Block()).contentRange);
-        if (!sent || !sent->first || *sent->first != fragment.range->offset ||
-            sent->last != fragment.range->offset + fragment.range->length - 1) {
-          fault_ = base::Fault{base::FaultKind::HttpStatus,
-                               "the server sent another part of a segment than was asked for", 206};
-          return nullptr;
-        }
-      } else { // the whole file: the part is cut out of it
-        skip_ = fragment.range->offset;
+    const std::uint64_t first = fragment.range ? fragment.range->offset : 0;
+    std::optional<std::uint64_t> room; // the room of the store's beginning, still of use
+    if (request_.Headers().Status() == 206) {
+      // The part asked for, of the version the beginning is of (and of its file's length when
+      // the fragment is the whole file), or none: the one check of every range answer.
+      const std::uint64_t length = cut_             ? cut_->length
+                                   : fragment.range ? fragment.range->length
+                                                    : 0;
+      const bool asked =
+          net::AskedPartOf(request_,
+                           {first + (cut_ ? cut_->taken : 0), first + length - 1,
+                            cut_ && !fragment.range ? std::optional(cut_->length) : std::nullopt,
+                            cut_ ? std::optional(cut_->validator) : std::nullopt})
+              .has_value();
+      if (!asked) {
+        if (cut_)
+          store.DropCut(part_.track, part_.index);
+        fault_ = OtherPartFault(cut_.has_value());
+        return nullptr;
       }
-    } else if (announced >= 0) {
-      want_ = static_cast<std::uint64_t>(announced);
+      want_ = length;
+      if (cut_) {
+        region_ = cut_->offset;
+        taken_ = cut_->taken;
+      }
+    } else { // the whole resource: a part is cut out of it, a beginning is of no use
+      skip_ = first;
+      want_ = fragment.range   ? fragment.range->length
+              : announced >= 0 ? static_cast<std::uint64_t>(announced)
+                               : 0;
+      if (cut_) {
+        store.DropCut(part_.track, part_.index);
+        if (cut_->length == want_)
+          room = cut_->offset;
+      }
     }
+    opened_ = true;
+    if (want_ > 0)
+      owner_.sizes_.Known(static_cast<std::size_t>(part_.track), part_.index, want_);
     holding_ = fragment.key.has_value() || want_ == 0;
-    if (!holding_)
-      region_ = owner_.store_.Reserve(want_);
+    if (!holding_ && taken_ == 0)
+      region_ = room ? *room : store.Reserve(want_);
     return [this](const char *data, std::size_t size) { return Take(data, size); };
   }
 
@@ -109,16 +168,22 @@ private:
 
   void Ended() {
     FragmentFetcher &owner = owner_;
+    const bool init = part_.fragment == owner.initOf_[static_cast<std::size_t>(part_.track)];
+    const std::string_view what = init ? "initialization segment" : "segment";
+    const std::string &address = part_.fragment->address;
     if (fault_) {
-      owner.Fetched(*this, std::move(fault_));
+      // The store's own faults are told as they are; the server's name the fragment.
+      const bool local =
+          fault_->kind == base::FaultKind::LocalFile || fault_->kind == base::FaultKind::Stream;
+      owner.Fetched(*this, local ? std::move(*fault_) : Named(std::move(*fault_), what, address));
       return;
     }
     if (!whole_ && (!request_.Succeeded() || !request_.Opened())) {
-      owner.Fetched(*this, request_.Failure());
+      owner.Fetched(*this, Named(request_.Failure(), what, address));
       return;
     }
     if (want_ > 0 && taken_ < want_) {
-      owner.Fetched(*this, ShortFault(taken_, want_));
+      owner.Fetched(*this, Named(ShortFault(taken_, want_), what, address));
       return;
     }
     owner.Fetched(*this, Store());
@@ -139,15 +204,18 @@ private:
       if (!store.Write(region_, held_.data(), held_.size()))
         return store.WriteFault();
       taken_ = held_.size();
+      owner_.sizes_.Known(static_cast<std::size_t>(part_.track), part_.index, taken_);
     }
-    store.Stored(part_.track, part_.index, region_, taken_);
-    return std::nullopt;
+    return store.Stored(part_.track, part_.index, region_, taken_);
   }
 
   Part part_;
   FragmentFetcher &owner_;
   net::CurlRequest request_;
+  std::optional<FragmentStore::Cut> cut_; // the beginning the store held when it started
   std::optional<base::Fault> fault_;
+  std::string validator_;
+  bool opened_ = false;
   bool holding_ = false;
   std::string held_;
   std::uint64_t region_ = 0; // where its bytes go in the store
@@ -162,30 +230,41 @@ FragmentFetcher::FragmentFetcher(net::Session &session, FragmentStore &store,
                                  net::Requester requester, ProgressSink progress, Done done)
     : session_(session), store_(store), atOnce_(std::max(atOnce, 1)),
       requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
-      wake_(session.Loop()), start_(session.Loop()) {
+      wake_(session.Loop()), start_(session.Loop()), notes_(session.Loop()) {
+  std::vector<Part> parts;
   const auto list = [&](Track track, const manifests::StreamTrack &source) {
     std::size_t index = 0;
     double start = 0;
-    if (source.init)
-      waiting_.push_back({track, index++, &*source.init, -1});
+    std::vector<double> seconds;
+    if (source.init) {
+      parts.push_back({track, index++, &*source.init, -1});
+      seconds.push_back(0);
+      initOf_[static_cast<std::size_t>(track)] = &*source.init;
+    }
     for (const manifests::StreamFragment &fragment : source.fragments) {
-      waiting_.push_back({track, index++, &fragment, start});
+      parts.push_back({track, index++, &fragment, start});
+      seconds.push_back(fragment.seconds);
       start += fragment.seconds;
     }
+    sizes_.AddTrack(seconds, source.init.has_value(), source.bitsPerSecond);
   };
   list(Track::Video, plan.video);
   if (plan.audio)
     list(Track::Audio, *plan.audio);
-  parts_ = waiting_.size();
-  std::erase_if(waiting_, [&](const Part &part) {
+  parts_ = parts.size();
+  std::erase_if(parts, [&](const Part &part) {
+    const auto track = static_cast<std::size_t>(part.track);
+    if (part.fragment->range && !part.fragment->key)
+      sizes_.Known(track, part.index, part.fragment->range->length);
     if (!store_.Has(part.track, part.index))
       return false;
+    sizes_.Known(track, part.index, store_.Length(part.track, part.index));
     ++stored_;
-    storedSeconds_ += part.fragment->seconds;
     return true;
   });
-  std::stable_sort(waiting_.begin(), waiting_.end(),
+  std::stable_sort(parts.begin(), parts.end(),
                    [](const Part &a, const Part &b) { return a.start < b.start; });
+  waiting_.assign(parts.begin(), parts.end());
   start_.Start(std::chrono::milliseconds(0), [this] {
     Report();
     if (waiting_.empty() && done_) {
@@ -197,7 +276,11 @@ FragmentFetcher::FragmentFetcher(net::Session &session, FragmentStore &store,
   });
 }
 
-FragmentFetcher::~FragmentFetcher() = default;
+FragmentFetcher::~FragmentFetcher() {
+  // A stop keeps what arrived: where each fragment stands goes into the notes (a note that
+  // cannot be kept now loses only those bytes).
+  NoteCuts();
+}
 
 void FragmentFetcher::Fill() {
   const Clock::time_point now = Clock::now();
@@ -221,6 +304,30 @@ void FragmentFetcher::Fill() {
   }
   if (next)
     wake_.Start(std::chrono::ceil<std::chrono::milliseconds>(*next - now), [this] { Fill(); });
+  NoteSoon();
+}
+
+void FragmentFetcher::NoteSoon() {
+  if (!running_.empty() && !notes_.Active())
+    notes_.Start(kNoteInterval, [this] {
+      if (std::optional<base::Fault> fault = NoteCuts())
+        Fail(std::move(*fault));
+      else
+        NoteSoon();
+    });
+}
+
+std::optional<base::Fault> FragmentFetcher::NoteCuts() {
+  for (const std::unique_ptr<Fetch> &fetch : running_) {
+    const std::optional<FragmentStore::Cut> cut = fetch->Standing();
+    if (!cut || cut->taken == fetch->noted)
+      continue;
+    if (std::optional<base::Fault> fault =
+            store_.NoteCut(fetch->Which().track, fetch->Which().index, *cut))
+      return fault;
+    fetch->noted = cut->taken;
+  }
+  return std::nullopt;
 }
 
 void FragmentFetcher::FetchKey(const std::string &address) {
@@ -232,7 +339,7 @@ void FragmentFetcher::FetchKey(const std::string &address) {
         const std::unique_ptr<net::PageFetch> ended = std::move(keyFetches_[address]);
         keyFetches_.erase(address);
         if (answer.Failed()) {
-          Fail(answer.Failure());
+          Fail(Named(answer.Failure(), "key", address));
         } else if (answer.Value().text.size() != 16) {
           Fail(manifests::StreamFault("the key at " + address + " is not 16 bytes"));
         } else {
@@ -257,6 +364,12 @@ void FragmentFetcher::Fetched(Fetch &fetch, std::optional<base::Fault> fault) {
       Fail(std::move(*fault));
       return;
     }
+    // Its next try goes on from the bytes it has.
+    if (const std::optional<FragmentStore::Cut> cut = ended->Standing())
+      if (std::optional<base::Fault> noted = store_.NoteCut(part.track, part.index, *cut)) {
+        Fail(std::move(*noted));
+        return;
+      }
     // 1, 2, 4 s ... unless the server asked for a wait of its own.
     const int seconds = fault->retryAfter >= 0 ? std::min(fault->retryAfter, kLongestRetryWait)
                                                : 1 << std::min(part.failures, 8);
@@ -270,7 +383,6 @@ void FragmentFetcher::Fetched(Fetch &fetch, std::optional<base::Fault> fault) {
     return;
   }
   ++stored_;
-  storedSeconds_ += part.fragment->seconds;
   Report();
   if (stored_ == parts_) {
     Done done = std::move(done_);
@@ -283,17 +395,25 @@ void FragmentFetcher::Fetched(Fetch &fetch, std::optional<base::Fault> fault) {
 void FragmentFetcher::Report() {
   if (!progress_)
     return;
-  Progress progress{store_.Bytes(), stored_, parts_, storedSeconds_};
-  for (const std::unique_ptr<Fetch> &fetch : running_)
-    progress.bytes += fetch->Arrived();
+  Progress progress{store_.Bytes() + store_.CutBytes(), sizes_.Total(), sizes_.Exact(), stored_,
+                    parts_};
+  for (const std::unique_ptr<Fetch> &fetch : running_) {
+    const std::optional<FragmentStore::Cut> held =
+        store_.CutShort(fetch->Which().track, fetch->Which().index);
+    const std::uint64_t before = held ? held->taken : 0;
+    progress.bytes += fetch->Arrived() > before ? fetch->Arrived() - before : 0;
+  }
   progress_(progress);
 }
 
 void FragmentFetcher::Fail(base::Fault fault) {
   if (!done_)
     return;
-  // The other fragments stop here: nothing is received for a download that failed.
+  // The other fragments stop here: nothing is received for a download that failed, and what
+  // arrived is kept.
+  NoteCuts();
   wake_.Stop();
+  notes_.Stop();
   running_.clear();
   keyFetches_.clear();
   Done done = std::move(done_);

@@ -2,6 +2,7 @@
 // libraries, and the dozens of codec libraries they bring, are loaded by no run that joins none.
 #include "media/RemuxModule.h"
 
+#include "media/AudioSplices.h"
 #include "media/SpanReader.h"
 #include "media/TimelineMender.h"
 
@@ -9,6 +10,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
 }
+#include <unicode/uloc.h>
 
 #include <algorithm>
 #include <array>
@@ -95,6 +97,29 @@ base::Outcome<OpenedInput> OpenInput(const TrackSource &source, const char *what
   return opened;
 }
 
+// The input's codec tag where the output's container takes it for the same codec (HEVC's hvc1,
+// which Apple's players ask for, not the hev1 the muxer would choose), else the container's own.
+unsigned OutputTag(const AVOutputFormat &format, const AVCodecParameters &in) {
+  unsigned own = 0;
+  if (in.codec_tag == 0 || (format.codec_tag != nullptr &&
+                            av_codec_get_id(format.codec_tag, in.codec_tag) != in.codec_id &&
+                            av_codec_get_tag2(format.codec_tag, in.codec_id, &own)))
+    return 0;
+  return in.codec_tag;
+}
+
+// A stream's language as ISO 639-2 (what MP4 and Matroska keep): its container's, else the
+// playlist's tag converted (ICU knows every language's three letters); empty when neither says.
+std::string LanguageOf(const AVStream &stream, const std::string &playlist) {
+  if (const AVDictionaryEntry *own = av_dict_get(stream.metadata, "language", nullptr, 0);
+      own != nullptr && std::strlen(own->value) == 3 && std::strcmp(own->value, "und") != 0)
+    return own->value;
+  if (playlist.empty() || playlist.size() > 64)
+    return {};
+  const char *letters = uloc_getISO3Language(playlist.c_str());
+  return letters != nullptr && std::strlen(letters) == 3 ? letters : std::string();
+}
+
 int BestStream(AVFormatContext *context, AVMediaType type) {
   const int index = av_find_best_stream(context, type, -1, -1, nullptr, 0);
   return index >= 0 && context->streams[index]->codecpar->codec_id != AV_CODEC_ID_NONE ? index : -1;
@@ -116,6 +141,8 @@ struct State {
     std::int64_t lastTime = 0; // microseconds, as read
     std::int64_t step = 0;     // between its last two packets, microseconds
     std::int64_t lastDts = std::numeric_limits<std::int64_t>::min(); // as written
+    std::int64_t lastEnd = std::numeric_limits<std::int64_t>::min(); // and its duration after
+    std::unique_ptr<AudioSplices> splices;                           // an audio track's
   };
 
   std::vector<Input> inputs;
@@ -130,10 +157,16 @@ struct State {
     if (stream < 0)
       return;
     inputs[input].trackOf[static_cast<std::size_t>(stream)] = static_cast<int>(tracks.size());
-    tracks.push_back({input, inputs[input].file->streams[stream]});
+    Track track;
+    track.input = input;
+    track.in = inputs[input].file->streams[stream];
+    tracks.push_back(std::move(track));
   }
 
   base::Outcome<bool> Copy(Input &input);
+  std::optional<base::Fault> Write(Track &track, AVPacket *p);
+  // Writes what the audio tracks' splices still hold, once the inputs are read.
+  std::optional<base::Fault> FinishSplices();
 };
 
 // The remuxer of FFmpeg's libraries.
@@ -203,8 +236,12 @@ base::Outcome<std::unique_ptr<Remuxer>> OpenLibav(const TrackSource &video,
     if (track.out == nullptr ||
         (error = avcodec_parameters_copy(track.out->codecpar, track.in->codecpar)) < 0)
       return RemuxFault("the joined file cannot be made", error);
-    track.out->codecpar->codec_tag = 0; // the tag of the input's container may not be this one's
+    track.out->codecpar->codec_tag = OutputTag(*context->oformat, *track.in->codecpar);
     track.out->time_base = track.in->time_base;
+    const std::string language =
+        LanguageOf(*track.in, (track.input == 0 ? video : *audio).language);
+    if (!language.empty())
+      av_dict_set(&track.out->metadata, "language", language.c_str(), 0);
   }
   if ((error = avio_open(&context->pb, url.c_str(), AVIO_FLAG_WRITE)) < 0)
     return RemuxFault("the joined file cannot be made", error);
@@ -215,6 +252,10 @@ base::Outcome<std::unique_ptr<Remuxer>> OpenLibav(const TrackSource &video,
   av_dict_free(&options);
   if (error < 0)
     return RemuxFault("the joined file cannot be made", error);
+  // In the time base the header gave the track.
+  for (State::Track &track : state->tracks)
+    if (track.in->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+      track.splices = std::make_unique<AudioSplices>(*track.in->codecpar, track.out->time_base);
   return std::unique_ptr<Remuxer>(std::make_unique<LibavRemuxer>(std::move(state)));
 }
 
@@ -233,6 +274,8 @@ base::Outcome<bool> LibavRemuxer::Step(std::size_t packets) {
     if (next == nullptr && state.copied == 0)
       return RemuxFault("the received segments hold no audio or video frames");
     if (next == nullptr) {
+      if (std::optional<base::Fault> fault = state.FinishSplices())
+        return *fault;
       const int error = av_write_trailer(state.output.get());
       if (error < 0 || avio_closep(&state.output->pb) < 0)
         return RemuxFault("the joined file cannot be written", error);
@@ -284,20 +327,69 @@ base::Outcome<bool> State::Copy(Input &input) {
   p->dts = av_rescale_q(time + shift, kMicroseconds, track.out->time_base);
   p->pts = av_rescale_q(presented + shift, kMicroseconds, track.out->time_base);
   p->duration = av_rescale_q(p->duration, base, track.out->time_base);
+  if (track.splices) {
+    std::vector<AVPacket *> made;
+    const base::Outcome<bool> asIs = track.splices->Take(*p, input.mender.Splices(), made);
+    if (asIs.Failed())
+      return asIs.Failure();
+    if (!asIs.Value()) {
+      std::optional<base::Fault> fault;
+      for (AVPacket *one : made) {
+        if (!fault)
+          fault = Write(track, one);
+        av_packet_free(&one);
+      }
+      if (fault)
+        return *fault;
+      return false;
+    }
+  }
+  if (std::optional<base::Fault> fault = Write(track, p))
+    return *fault;
+  return false;
+}
+
+std::optional<base::Fault> State::Write(Track &track, AVPacket *p) {
+  constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::min();
+  // Audio that a splice laid over what was written, by more than half its length, is left out:
+  // squeezed in, it would be heard later than it belongs.
+  if (track.splices && track.lastEnd != kNone && p->duration > 0 &&
+      p->dts + p->duration / 2 < track.lastEnd)
+    return std::nullopt;
   // The muxers take only rising decoding times in a track; what a splice left out of order
   // is nudged on.
-  if (track.lastDts != std::numeric_limits<std::int64_t>::min() && p->dts <= track.lastDts) {
+  if (track.lastDts != kNone && p->dts <= track.lastDts) {
     const std::int64_t nudge = track.lastDts + 1 - p->dts;
     p->dts += nudge;
     p->pts += nudge;
   }
   track.lastDts = p->dts;
+  track.lastEnd = p->dts + std::max<std::int64_t>(p->duration, 0);
   p->stream_index = track.out->index;
   p->pos = -1;
   if (const int error = av_interleaved_write_frame(output.get(), p); error < 0)
     return RemuxFault("the joined file cannot be written", error);
   ++copied;
-  return false;
+  return std::nullopt;
+}
+
+std::optional<base::Fault> State::FinishSplices() {
+  for (Track &track : tracks) {
+    if (!track.splices)
+      continue;
+    base::Outcome<std::vector<AVPacket *>> rest = track.splices->Finish();
+    if (rest.Failed())
+      return rest.Failure();
+    std::optional<base::Fault> fault;
+    for (AVPacket *one : rest.Value()) {
+      if (!fault)
+        fault = Write(track, one);
+      av_packet_free(&one);
+    }
+    if (fault)
+      return fault;
+  }
+  return std::nullopt;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "media/Remuxer.h"
 
+#include "base/AsciiCase.h"
 #include "media/RemuxModule.h"
 
 #include <dlfcn.h>
@@ -52,6 +53,17 @@ const Loaded &Module() {
 
 std::string_view ExtensionOf(Container container) {
   return container == Container::Mp4 ? ".mp4" : ".mkv";
+}
+
+bool ClaimsOtherContainer(std::string_view extension, std::string_view written) {
+  // 1: the MP4 family, 2: Matroska's, 0: neither.
+  const auto family = [](std::string_view name) {
+    const std::string lower = base::LowerAscii(name);
+    if (lower == ".mp4" || lower == ".m4v" || lower == ".m4a" || lower == ".mov")
+      return 1;
+    return lower == ".mkv" || lower == ".mka" || lower == ".webm" ? 2 : 0;
+  };
+  return family(extension) != 0 && family(written) != 0 && family(extension) != family(written);
 }
 
 base::Outcome<std::unique_ptr<Remuxer>> Remuxer::Open(const TrackSource &video,

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,9 @@ enum class Container { Mp4, Matroska };
 
 // ".mp4" or ".mkv".
 std::string_view ExtensionOf(Container container);
+// Whether a file name's extension (".MP4", ".webm") says another container than the one written
+// (`written`: its ExtensionOf): one of the MP4 family for Matroska, or the other way round.
+bool ClaimsOtherContainer(std::string_view extension, std::string_view written);
 
 // Bytes [offset, offset + length) of a file.
 struct FileSpan {
@@ -34,14 +38,17 @@ struct TrackSource {
 
   std::filesystem::path file;
   std::vector<FileSpan> spans; // empty: the whole file
+  std::string language;        // its playlist's tag (BCP 47), for its streams in the file
 };
 
 // Joins a stream's received tracks into one playable file without re-encoding: the video
 // track's file and an optional separate audio track's file, each its init fragment and
 // fragments as received (MPEG-TS, fragmented MP4, WebM...; timestamps that restart at
 // discontinuities are mended). The file is MP4 when its codecs allow (H.264, HEVC, AV1, MPEG-4
-// video; AAC, MP3, AC-3, E-AC-3 audio), else Matroska. The inputs may be anything: only media
-// containers are read from them, and only they themselves.
+// video; AAC, MP3, AC-3, E-AC-3 audio), else Matroska; each stream keeps its codec tag where
+// the file's container knows it (HEVC's hvc1) and is tagged with its language (its
+// container's, else its playlist's). The inputs may be anything: only media containers are read
+// from them, and only they themselves.
 //
 // The work goes in steps so that a caller on an event loop can spread it over its turns, show
 // its progress and stop it by dropping the object (the output is then incomplete). FFmpeg's

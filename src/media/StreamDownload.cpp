@@ -1,5 +1,7 @@
 #include "media/StreamDownload.h"
 
+#include "media/UserLanguage.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -47,25 +49,6 @@ std::string IdentityOf(const manifests::StreamPlan &plan) {
   return text;
 }
 
-// The bytes of the fragments when every one states its range.
-std::optional<std::uint64_t> ExactBytes(const manifests::StreamPlan &plan) {
-  std::uint64_t bytes = 0;
-  for (const manifests::StreamTrack *track : {&plan.video, plan.audio ? &*plan.audio : nullptr}) {
-    if (track == nullptr)
-      continue;
-    if (track->init && !track->init->range)
-      return std::nullopt;
-    for (const manifests::StreamFragment &fragment : track->fragments) {
-      if (!fragment.range || fragment.key) // a keyed one loses its padding
-        return std::nullopt;
-      bytes += fragment.range->length;
-    }
-    if (track->init)
-      bytes += track->init->range->length;
-  }
-  return bytes;
-}
-
 std::size_t PartsOf(const manifests::StreamTrack &track) {
   return track.fragments.size() + (track.init ? 1 : 0);
 }
@@ -79,26 +62,28 @@ StreamDownload::StreamDownload(net::Session &session, std::string address,
     : session_(session), address_(std::move(address)), output_(output), options_(options),
       requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
       step_(session.Loop()) {
-  lookup_ =
-      std::make_unique<StreamPlanLookup>(session_, address_, protocol, options_.quality, requester_,
-                                         [this](base::Outcome<manifests::StreamPlan> plan) {
-                                           if (plan.Failed())
-                                             Finish(plan.Failure());
-                                           else
-                                             Planned(std::move(plan.Value()));
-                                         });
+  lookup_ = std::make_unique<StreamPlanLookup>(
+      session_, address_, protocol, options_.quality,
+      options_.language.empty() ? UserLanguage() : options_.language, requester_,
+      [this](base::Outcome<manifests::StreamPlan> plan) {
+        if (plan.Failed())
+          Finish(plan.Failure());
+        else
+          Planned(std::move(plan.Value()));
+      });
 }
 
 StreamDownload::~StreamDownload() = default;
 
 void StreamDownload::Planned(manifests::StreamPlan plan) {
   plan_ = std::move(plan);
-  exactBytes_ = ExactBytes(plan_);
   // The store is named after the slot the item's partial file holds, whatever name the file
   // will have.
   const std::string &part = output_.Path();
   const std::string slot = part.substr(0, part.size() - std::strlen(net::PartialFile::kSuffix));
-  base::Outcome<FragmentStore> store = FragmentStore::Open(slot, address_, IdentityOf(plan_));
+  base::Outcome<FragmentStore> store =
+      FragmentStore::Open(slot, address_, IdentityOf(plan_),
+                          {PartsOf(plan_.video), plan_.audio ? PartsOf(*plan_.audio) : 0});
   if (store.Failed()) {
     Finish(store.Failure());
     return;
@@ -114,18 +99,14 @@ void StreamDownload::Report(const FragmentFetcher::Progress &progress) {
   shown_.bytes = progress.bytes;
   shown_.stored = progress.stored;
   shown_.parts = progress.parts;
-  // Exact when the ranges say it; else what the whole fragments weigh a second, for the whole
-  // stream; else what the playlist's bandwidth says.
-  if (exactBytes_)
-    shown_.estimate = *exactBytes_;
-  else if (progress.seconds > 0 && plan_.seconds > 0)
-    shown_.estimate = static_cast<std::uint64_t>(
-        std::llround(static_cast<double>(store_->Bytes()) / progress.seconds * plan_.seconds));
-  else
-    shown_.estimate = plan_.estimatedBytes.value_or(0);
+  shown_.exact = progress.exact;
+  shown_.estimate = progress.total;
+  // While a fragment remains, so do bytes: never "all in" before they are. Before any size is
+  // known there is no estimate at all.
   if (progress.stored == progress.parts)
     shown_.estimate = shown_.bytes;
-  shown_.estimate = std::max(shown_.estimate, shown_.bytes);
+  else if (shown_.estimate > 0)
+    shown_.estimate = std::max(shown_.estimate, shown_.bytes + 1);
   if (progress_)
     progress_(shown_);
 }
@@ -141,10 +122,13 @@ void StreamDownload::Fetched(std::optional<base::Fault> fault) {
 
 void StreamDownload::Join() {
   std::optional<TrackSource> audio;
-  if (plan_.audio)
+  if (plan_.audio) {
     audio = store_->Source(FragmentStore::Track::Audio, PartsOf(*plan_.audio));
-  base::Outcome<std::unique_ptr<Remuxer>> remuxer = Remuxer::Open(
-      store_->Source(FragmentStore::Track::Video, PartsOf(plan_.video)), audio, output_.Path());
+    audio->language = plan_.audio->language;
+  }
+  TrackSource video = store_->Source(FragmentStore::Track::Video, PartsOf(plan_.video));
+  video.language = plan_.video.language;
+  base::Outcome<std::unique_ptr<Remuxer>> remuxer = Remuxer::Open(video, audio, output_.Path());
   if (remuxer.Failed()) {
     Finish(remuxer.Failure());
     return;

@@ -24,12 +24,18 @@ namespace vidtrawl::media {
 struct StreamOptions {
   manifests::Quality quality;
   int fragmentsAtOnce = 1;
+  // The audio's language where a manifest offers several (BCP 47: the page's); empty: the
+  // user's (UserLanguage).
+  std::string language = {};
 };
 
-// How far a stream's download has come.
+// How far a stream's download has come: the bytes as they arrive, and what they will come to,
+// estimated (SizeEstimate) until every fragment's size is known. While fragments remain the
+// total, once there is one, is larger than the bytes.
 struct StreamProgress {
   std::uint64_t bytes = 0;    // received
-  std::uint64_t estimate = 0; // what all fragments will weigh, as far as can be told (0: unknown)
+  std::uint64_t estimate = 0; // what all fragments will weigh (0: nothing is known yet)
+  bool exact = false;         // `estimate` is the fragments' true size
   std::size_t stored = 0;     // fragments whole
   std::size_t parts = 0;      // fragments in all
 };
@@ -79,7 +85,6 @@ private:
   Done done_;
   std::unique_ptr<StreamPlanLookup> lookup_;
   manifests::StreamPlan plan_;
-  std::optional<std::uint64_t> exactBytes_; // every fragment has a byte range
   std::optional<FragmentStore> store_;
   std::unique_ptr<FragmentFetcher> fetcher_;
   std::unique_ptr<Remuxer> remuxer_;

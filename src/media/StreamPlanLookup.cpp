@@ -11,9 +11,9 @@ using pagesearch::VideoProtocol;
 
 StreamPlanLookup::StreamPlanLookup(net::Session &session, std::string address,
                                    VideoProtocol protocol, manifests::Quality quality,
-                                   net::Requester requester, Done done)
+                                   std::string language, net::Requester requester, Done done)
     : session_(session), address_(std::move(address)), protocol_(protocol), quality_(quality),
-      requester_(std::move(requester)), done_(std::move(done)) {
+      language_(std::move(language)), requester_(std::move(requester)), done_(std::move(done)) {
   fetch_ = std::make_unique<net::PageFetch>(
       session_, address_, nullptr,
       [this](base::Outcome<net::Page> page) {
@@ -34,7 +34,7 @@ void StreamPlanLookup::Read(const net::Page &playlist) {
     if (manifest.Failed())
       Finish(manifest.Failure());
     else
-      Finish(manifests::ChooseDashStreams(manifest.Value(), quality_));
+      Finish(manifests::ChooseDashStreams(manifest.Value(), quality_, language_));
     return;
   }
   if (manifests::IsHlsMasterPlaylist(playlist.text)) {
@@ -46,7 +46,7 @@ void StreamPlanLookup::Read(const net::Page &playlist) {
   if (track.Failed())
     Finish(track.Failure());
   else
-    Finish(manifests::MakeStreamPlan(std::move(track.Value()), std::nullopt, 0));
+    Finish(manifests::MakeStreamPlan(std::move(track.Value()), std::nullopt));
 }
 
 void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
@@ -59,6 +59,7 @@ void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
   }
   const manifests::HlsChoice choice = manifests::ChooseHlsVariant(master.Value(), quality_);
   bitsPerSecond_ = choice.bitsPerSecond;
+  audioLanguage_ = choice.audioLanguage;
   separateAudio_ = choice.audioPlaylist.has_value();
   const std::string *playlists[2] = {&choice.videoPlaylist,
                                      separateAudio_ ? &*choice.audioPlaylist : nullptr};
@@ -66,6 +67,7 @@ void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
     if (playlists[index] == nullptr)
       continue;
     ++awaited_;
+    addresses_[index] = *playlists[index];
     media_[index] = std::make_unique<net::PageFetch>(
         session_, *playlists[index], nullptr,
         [this, index](base::Outcome<net::Page> page) { MediaPlaylist(index, std::move(page)); },
@@ -75,7 +77,10 @@ void StreamPlanLookup::ReadMaster(const net::Page &playlist) {
 
 void StreamPlanLookup::MediaPlaylist(std::size_t index, base::Outcome<net::Page> page) {
   if (page.Failed()) {
-    Finish(page.Failure());
+    base::Fault fault = page.Failure();
+    fault.detail += std::string(index == 0 ? " (variant playlist " : " (audio playlist ") +
+                    addresses_[index].substr(0, 200) + ")";
+    Finish(std::move(fault));
     return;
   }
   base::Outcome<manifests::StreamTrack> track =
@@ -87,9 +92,12 @@ void StreamPlanLookup::MediaPlaylist(std::size_t index, base::Outcome<net::Page>
   tracks_[index] = std::move(track.Value());
   if (--awaited_ > 0)
     return;
+  // The variant's rate is its audio's too: the video's estimate is the larger for it until
+  // fragments tell their own.
+  tracks_[0]->bitsPerSecond = bitsPerSecond_;
+  tracks_[separateAudio_ ? 1 : 0]->language = audioLanguage_;
   Finish(manifests::MakeStreamPlan(std::move(*tracks_[0]),
-                                   separateAudio_ ? std::move(tracks_[1]) : std::nullopt,
-                                   bitsPerSecond_));
+                                   separateAudio_ ? std::move(tracks_[1]) : std::nullopt));
 }
 
 void StreamPlanLookup::Finish(base::Outcome<manifests::StreamPlan> outcome) {

@@ -18,12 +18,14 @@ std::int64_t TimelineMender::Shift(int stream, std::int64_t time, std::int64_t d
   std::int64_t mended = time + offset_;
   if (end_) {
     const auto last = last_.find(stream);
-    if ((last != last_.end() && mended < last->second - kJitter) || mended > *end_ + kLeap) {
-      offset_ = *end_ - time;
-      mended = *end_;
+    if ((last != last_.end() && mended < last->second.time - kJitter) || mended > *end_ + kLeap) {
+      const std::int64_t next = last != last_.end() ? last->second.end : *end_;
+      offset_ = next - time;
+      mended = next;
+      ++splices_;
     }
   }
-  last_[stream] = mended;
+  last_[stream] = {mended, mended + duration};
   end_ = std::max(end_.value_or(mended + duration), mended + duration);
   return offset_;
 }

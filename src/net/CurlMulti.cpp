@@ -146,15 +146,23 @@ void CurlMulti::Act(curl_socket_t fd, int events) {
 void CurlMulti::ResumePaused() {
   std::vector<CURL *> paused;
   paused.swap(paused_);
+  std::vector<std::pair<CURL *, CURLcode>> refused;
   for (CURL *easy : paused)
     if (clients_.count(easy) != 0) {
-      // What curl held back is delivered at once; the rest on the next turns.
+      // What curl held back is delivered at once; the rest on the next turns. A delivery the
+      // client refuses (a full disk, a part past its segment's end) ends the transfer here: curl
+      // says so only in what this returns, and watches the handle no more.
       turnStarted_ = std::chrono::steady_clock::now();
       inTurn_ = true;
-      curl_easy_pause(easy, CURLPAUSE_CONT);
+      const CURLcode result = curl_easy_pause(easy, CURLPAUSE_CONT);
       inTurn_ = false;
+      if (result != CURLE_OK)
+        refused.emplace_back(easy, result);
     }
   Deliver();
+  for (const auto &[easy, result] : refused)
+    if (const auto it = clients_.find(easy); it != clients_.end())
+      it->second->Ended(result);
 }
 
 void CurlMulti::Deliver() {

@@ -59,8 +59,9 @@ std::string AnswerText(long status, bool hasLocation) {
 } // namespace
 
 CurlRequest::CurlRequest(Session &session, Requester requester, std::size_t headerLimit)
-    : session_(session), requester_(std::move(requester)), headerLimit_(session.Loop()),
-      failedStart_(session.Loop()), headers_(headerLimit), headerCap_(headerLimit * 16) {
+    : session_(session), requester_(std::move(requester)), cookies_(session.Cookies()),
+      headerLimit_(session.Loop()), failedStart_(session.Loop()), headers_(headerLimit),
+      headerCap_(headerLimit * 16) {
   InitCurlOnce();
   if (!session_.Multi().Valid())
     return;
@@ -102,8 +103,15 @@ CurlRequest::CurlRequest(Session &session, Requester requester, std::size_t head
       item != nullptr && !item->referer.empty() ? item->referer : client.referer;
   if (!referer.empty())
     curl_easy_setopt(easy_, CURLOPT_REFERER, referer.c_str());
-  if (!client.cookieFile.empty())
-    curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, client.cookieFile.c_str());
+  if (item != nullptr && !item->cookies.empty()) {
+    // The browser's cookies are this request's own: a jar of its own, shared with no other item.
+    curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, "");
+    for (const std::string &cookie : item->cookies)
+      curl_easy_setopt(easy_, CURLOPT_COOKIELIST, cookie.c_str());
+  } else if (CURLSH *share = cookies_.Share()) {
+    curl_easy_setopt(easy_, CURLOPT_SHARE, share);
+    curl_easy_setopt(easy_, CURLOPT_COOKIEFILE, ""); // the cookies of the share, no file read
+  }
   for (const std::string &header : client.headers)
     if (curl_slist *grown = curl_slist_append(headerList_, header.c_str()))
       headerList_ = grown;

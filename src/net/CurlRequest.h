@@ -2,6 +2,7 @@
 
 #include "base/Fault.h"
 #include "host/EventLoop.h"
+#include "net/CookieJar.h"
 #include "net/CurlMulti.h"
 #include "net/RawHeaderBlock.h"
 #include "net/Requester.h"
@@ -101,6 +102,7 @@ private:
 
   Session &session_;
   Requester requester_;
+  CookieJar cookies_; // held while the transfer runs: a jar set anew leaves this one be
   CURL *easy_ = nullptr;
   curl_slist *connectTo_ = nullptr;
   curl_slist *headerList_ = nullptr;

@@ -25,15 +25,16 @@ Download::Download(Session &session, std::string address, PartialFile &file, Exp
           return;
         }
         // The server answers a part with the whole file or another version:
-        // the whole file, over one connection, from its first byte.
-        if (std::optional<base::Fault> fault = file_.Restart()) {
-          Finish(std::move(*fault));
-          return;
-        }
-        file_.SetVersion({});
+        // the whole file, over one connection, from its first byte (the
+        // segments stay until a whole answer proves itself the file).
+        expected_.wholeFirst = true;
         OneConnection();
       },
       requester_);
+}
+
+std::uint64_t Download::Received() const {
+  return single_ || !segmented_ ? file_.Written() : segmented_->Received();
 }
 
 void Download::OneConnection() {

@@ -25,6 +25,9 @@ public:
   Download(Session &session, std::string address, PartialFile &file, ExpectedFile expected,
            ProgressSink progress, Done done, FileTransfer::Then then, Requester requester);
 
+  // The bytes of the file received so far (a file in segments is its whole length on disk).
+  std::uint64_t Received() const;
+
 private:
   void OneConnection();
   void Finish(base::Outcome<std::uint64_t> outcome);

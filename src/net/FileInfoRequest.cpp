@@ -40,10 +40,11 @@ void FileInfoRequest::Ended() {
     done(base::Fault{base::FaultKind::BadHeader, "the response headers are too long"});
     return;
   }
-  // A server busy or failing for now says nothing of the file.
+  // A server busy or failing for now says nothing of the file; one that does not do HEAD (501)
+  // is asked with the GET.
   const long status = headers.Status();
   if (!request_.Succeeded() || headers.Block().empty() || status == 408 || status == 429 ||
-      status >= 500) {
+      (status >= 500 && status != 501)) {
     done(request_.Failure());
     return;
   }
@@ -53,7 +54,12 @@ void FileInfoRequest::Ended() {
     return;
   }
   RemoteFile file;
-  file.exists = fields.fileExists && headers.Status() != 404 && headers.Status() != 410;
+  file.exists = fields.fileExists && status != 404 && status != 410;
+  // Any other answer but a 2xx is of an error page, not of the file: it says nothing of it.
+  if (status < 200 || status >= 300) {
+    done(std::move(file));
+    return;
+  }
   if (fields.sizeState == HeaderFields::Size::Number && fields.fileSize < 18446744073709551616.0)
     file.size = static_cast<std::uint64_t>(fields.fileSize);
   file.name = fields.remoteFileName;

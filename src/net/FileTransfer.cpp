@@ -11,9 +11,24 @@
 namespace vidtrawl::net {
 namespace {
 
-// The most requests one transfer makes for the rest of a file whose server
-// sends it in short parts, each bringing something.
-constexpr int kMaxRequests = 64;
+std::string HeaderValue(const std::string &block, std::string_view name) {
+  const std::size_t at = base::FindIgnoringCase(block, "\n" + std::string(name) + ":");
+  if (at == std::string::npos)
+    return {};
+  const std::size_t start = at + name.size() + 2;
+  std::string value = block.substr(start, block.find('\n', start) - start);
+  while (!value.empty() && (value.back() == '\r' || value.back() == ' '))
+    value.pop_back();
+  return value.substr(std::min(value.find_first_not_of(' '), value.size()));
+}
+
+// A Content-Type without its parameters, in small letters.
+std::string MediaType(std::string_view type) {
+  std::string bare = base::LowerAscii(type.substr(0, type.find(';')));
+  while (!bare.empty() && bare.back() == ' ')
+    bare.pop_back();
+  return bare;
+}
 
 bool IsChunked(const std::string &block) {
   const std::size_t at = base::FindIgnoringCase(block, "\ntransfer-encoding:");
@@ -34,14 +49,14 @@ FileTransfer::FileTransfer(Session &session, std::string address, PartialFile &f
   // The bytes on disk are of another version than the server has now, or
   // longer than its file: the whole file (they go when its first byte comes).
   if (file_.Written() > 0 &&
-      ((!expected_.version.empty() && expected_.version != file_.Version()) ||
+      (expected_.wholeFirst ||
+       (!expected_.version.empty() && expected_.version != file_.Version()) ||
        (expected_.size > 0 && file_.Written() > expected_.size)))
     whole_ = true;
   Request();
 }
 
 void FileTransfer::Request() {
-  ++requests_;
   refused_.reset();
   startOver_ = false;
   opened_ = false;
@@ -73,6 +88,11 @@ CurlRequest::Sink FileTransfer::Open(std::string_view first) {
   own_ = request_->AnnouncedLength();
   chunked_ = IsChunked(block);
   ofPart_ = request_->Headers().Status() == 206;
+  if (!ofPart_)
+    if (std::optional<base::Fault> fault = NotTheFile(fields)) {
+      refused_ = std::move(fault); // the bytes on disk stay as they are
+      return {};
+    }
   if (ofPart_) {
     // Only the rest of the very file the bytes on disk are of.
     const std::optional<ContentRange> range =
@@ -82,6 +102,10 @@ CurlRequest::Sink FileTransfer::Open(std::string_view first) {
                                 file_.Version()});
     if (!range) {
       startOver_ = true;
+      return {};
+    }
+    if (std::optional<base::Fault> fault = NotThePart(*range)) {
+      refused_ = std::move(fault);
       return {};
     }
     length_ = range->length.value_or(0);
@@ -97,6 +121,41 @@ CurlRequest::Sink FileTransfer::Open(std::string_view first) {
   }
   before_ = file_.Written();
   return [this](const char *data, std::size_t size) { return file_.Write(data, size); };
+}
+
+std::optional<base::Fault> FileTransfer::NotTheFile(const HeaderFields &fields) const {
+  const std::string type = MediaType(request_->ContentType());
+  const bool data = type == "application/json" || type.ends_with("+json");
+  const bool text = type.starts_with("text/") && type != MediaType(expected_.type);
+  if (data || text)
+    return base::Fault{base::FaultKind::WebPage, "the server sent " + type + ", not a video"};
+  if (expected_.size == 0)
+    return std::nullopt;
+  if (own_ == 0)
+    return base::Fault{base::FaultKind::ShortBody,
+                       "the server sent an empty answer for a file of " +
+                           std::to_string(expected_.size) + " bytes"};
+  // Another length of the same version (both without one, too): no answer of that file.
+  if (own_ > 0 && static_cast<std::uint64_t>(own_) != expected_.size &&
+      StrongValidator(fields) == expected_.version)
+    return base::Fault{base::FaultKind::ShortBody, "the server sent " + std::to_string(own_) +
+                                                       " bytes of a file of " +
+                                                       std::to_string(expected_.size)};
+  return std::nullopt;
+}
+
+std::optional<base::Fault> FileTransfer::NotThePart(const ContentRange &range) const {
+  const std::string encoding =
+      MediaType(HeaderValue(request_->Headers().Block(), "content-encoding"));
+  if (!encoding.empty() && encoding != "identity")
+    return base::Fault{base::FaultKind::HttpStatus,
+                       "the server sent a part of the file encoded (" + encoding + ")"};
+  if (own_ >= 0 && range.first && static_cast<std::uint64_t>(own_) != range.last - *range.first + 1)
+    return base::Fault{base::FaultKind::HttpStatus,
+                       "the server sent a part of " + std::to_string(own_) +
+                           " bytes for the range " + std::to_string(*range.first) + "-" +
+                           std::to_string(range.last)};
+  return std::nullopt;
 }
 
 bool FileTransfer::WholeBy416() const {
@@ -150,7 +209,7 @@ void FileTransfer::Ended() {
     progress_(received, length_);
   // A part short of the file's end: the rest is asked for, while each part brings something.
   if (ofPart_ && received < length_) {
-    if (received > before_ && requests_ < kMaxRequests) {
+    if (received > before_) {
       whole_ = false;
       Request();
       return;
@@ -161,7 +220,15 @@ void FileTransfer::Ended() {
     return;
   }
   // A body that ended with its connection and no length of its own is whole
-  // only when it reached what the header request said.
+  // only when it reached what the header request said; a chunked one of that
+  // version is that long too.
+  if (!ofPart_ && chunked_ && expected_.size > 0 && received != expected_.size &&
+      file_.Version() == expected_.version) {
+    Finish(base::Fault{base::FaultKind::ShortBody, "the server sent " + std::to_string(received) +
+                                                       " bytes of a file of " +
+                                                       std::to_string(expected_.size)});
+    return;
+  }
   const bool framed = ofPart_ || own_ >= 0 || chunked_;
   if (!framed && received < expected_.size) {
     // The connection ended early: a dropped one, as far as can be told.

@@ -2,8 +2,10 @@
 
 #include "base/Outcome.h"
 #include "net/CurlRequest.h"
+#include "net/HeaderBlock.h"
 #include "net/PartialFile.h"
 #include "net/Session.h"
+#include "net/Validators.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,11 +15,15 @@
 
 namespace vidtrawl::net {
 
-// What the run's header request said of the file: its length (0: none)
-// and its version (a strong validator; empty: none).
+// What the run's header request said of the file: its length (0: none),
+// its version (a strong validator; empty: none) and its Content-Type; and
+// whether the bytes on disk are no beginning of it (a download in segments
+// that the server made fall back to one connection).
 struct ExpectedFile {
   std::uint64_t size = 0;
   std::string version;
+  std::string type = {};
+  bool wholeFirst = false;
 };
 
 // Receives the file at an http or https address into a claimed partial file
@@ -58,6 +64,13 @@ private:
   void Ended();
   // Whether a 416 proves the partial file whole.
   bool WholeBy416() const;
+  // Why a whole answer cannot be the file the header request spoke of (its
+  // type, an empty body, another length of the same version); nothing when
+  // it may be.
+  std::optional<base::Fault> NotTheFile(const HeaderFields &fields) const;
+  // Why a part cannot be written as the rest it says it is: an encoded body,
+  // or a body of another length than its range.
+  std::optional<base::Fault> NotThePart(const ContentRange &range) const;
   // Every byte is in the file.
   void Received(std::uint64_t bytes);
   void Finish(base::Outcome<std::uint64_t> outcome);
@@ -74,7 +87,6 @@ private:
   bool whole_ = false;     // the next request asks for the whole file
   bool startOver_ = false; // this answer is no part of the bytes on disk
   int restarts_ = 0;
-  int requests_ = 0;
   std::uint64_t before_ = 0; // the partial file's bytes when this request's body began
   std::uint64_t length_ = 0; // the whole file's length, as far as it is known
   bool opened_ = false;      // this request's answer was read (Open ran)

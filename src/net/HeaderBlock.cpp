@@ -100,6 +100,8 @@ HeaderFields ReadHeaderBlock(std::string_view block) {
   HeaderFields fields;
   if (const auto value = ValueAfter(block, "last-modified: "))
     fields.lastModified = std::string(*value);
+  if (const auto value = ValueAfter(block, "date: "))
+    fields.date = std::string(*value);
   if (const auto value = ValueAfter(block, "etag: "))
     fields.etag = std::string(*value);
   if (const auto value = ValueAfter(block, "content-range: "))

@@ -16,6 +16,7 @@ struct HeaderFields {
   };
 
   std::string lastModified = "Not Available";
+  std::string date;         // the answer's Date, as sent; empty when none came
   std::string etag;         // as sent, quotes and all; empty when none came
   std::string contentRange; // as sent; empty when none came
   Size sizeState = Size::Absent;

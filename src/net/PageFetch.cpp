@@ -22,6 +22,10 @@ PageFetch::PageFetch(Session &session, const std::string &address, ProgressSink 
                      std::size_t maxBytes, Requester requester, EndsAtHead endsAtHead)
     : request_(session, std::move(requester)), progress_(std::move(progress)),
       done_(std::move(done)), maxBytes_(maxBytes), endsAtHead_(std::move(endsAtHead)) {
+  // Servers compress playlists, manifests and pages, some even when not asked to: every
+  // encoding curl was built with is asked for, and whatever the answer is encoded with is decoded.
+  if (CURL *easy = request_.Easy())
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
   // Not http or https: the request is not made, and the end says why.
   request_.Begin(
       IsHttpAddress(address) ? address : std::string(),

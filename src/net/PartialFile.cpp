@@ -11,6 +11,7 @@
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -147,11 +148,25 @@ std::optional<base::Fault> PartialFile::Restart() {
 std::optional<base::Fault> PartialFile::Allocate(std::uint64_t length) {
   if (!fd_)
     return LocalFault("cannot write " + part_, EBADF);
-  // Reserved now, a full disk shows before the first byte comes; a file
+  // Reserved now, a full disk shows before the first byte comes; only a file
   // system that cannot reserve gets a file of that length with holes.
   const auto size = static_cast<off_t>(length);
-  if (::fallocate(fd_.Get(), 0, 0, size) != 0 && ::ftruncate(fd_.Get(), size) != 0)
-    return LocalFault("cannot make room for " + part_, errno);
+  if (::fallocate(fd_.Get(), 0, 0, size) != 0) {
+    const int error = errno;
+    if (error == ENOSPC || error == EDQUOT) {
+      struct statvfs room {};
+      const std::string free =
+          ::fstatvfs(fd_.Get(), &room) == 0
+              ? std::to_string(static_cast<std::uint64_t>(room.f_bavail) * room.f_frsize)
+              : std::string("less");
+      base::Fault fault = LocalFault("not enough room for " + part_, error);
+      fault.detail = "not enough room for " + part_ + ": " + std::to_string(length) +
+                     " bytes needed, " + free + " free";
+      return fault;
+    }
+    if ((error != EOPNOTSUPP && error != ENOSYS) || ::ftruncate(fd_.Get(), size) != 0)
+      return LocalFault("cannot make room for " + part_, errno);
+  }
   struct stat info {};
   if (::fstat(fd_.Get(), &info) == 0)
     written_ = static_cast<std::uint64_t>(info.st_size);
@@ -321,7 +336,7 @@ std::optional<base::Fault> PartialFile::Complete() {
   notes.Clear();
   struct stat info {};
   if (!source.empty() && ::fstat(fd_.Get(), &info) == 0)
-    CompletedFile::Mark(fd_.Get(), source, static_cast<std::uint64_t>(info.st_size));
+    CompletedFile::Mark(fd_.Get(), source, static_cast<std::uint64_t>(info.st_size), version_);
   if (!fd_.Close())
     return LocalFault("cannot close " + target_, errno);
   return std::nullopt;

@@ -1,22 +1,15 @@
 #pragma once
 
+#include "base/ItemRequest.h"
 #include "base/Trace.h"
 #include "net/ClientOptions.h"
 
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace vidtrawl::net {
 
-// What a browser gave one item's requests beyond the settings' options: its referer, user agent
-// and cookies (as curl's cookie list takes them, one a line). They go with that item's requests
-// and with no other's, and never into the trace.
-struct ItemRequest {
-  std::string referer;
-  std::string userAgent;
-  std::vector<std::string> cookies;
-};
+using base::ItemRequest;
 
 // The one a request is made for: how the request presents itself (as a browser of today or as
 // the known sites were always asked, and what a browser gave the item), and where its lines of

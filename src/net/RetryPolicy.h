@@ -10,11 +10,14 @@ namespace vidtrawl::net {
 
 // When a failed step is tried again, as yt-dlp's RetryManager decides it for every kind of
 // request: only a transient fault, after 1, 2, 4 s ... (at most kLongestWait) or after the wait
-// the server asked for, `retries` times in a row; a download that got further since its last
-// failure has its tries anew.
+// the server asked for, `retries` times in a row. A download that got on (kProgress bytes since
+// its tries were last counted afresh) has its tries anew, up to kMostRounds times `retries` in all:
+// a server that trickles a few bytes before each drop is given up on.
 class RetryPolicy {
 public:
   static constexpr std::chrono::seconds kLongestWait{300};
+  static constexpr std::uint64_t kProgress = 256 * 1024;
+  static constexpr int kMostRounds = 10;
 
   explicit RetryPolicy(int retries = 0) : retries_(retries) {}
 
@@ -26,8 +29,9 @@ public:
 
 private:
   int retries_;
-  int failures_ = 0;
-  std::uint64_t progressAt_ = 0; // the download's bytes at the last failure
+  int failures_ = 0;             // since the tries were last counted afresh
+  int tries_ = 0;                // in all
+  std::uint64_t progressAt_ = 0; // the download's bytes when they were
 };
 
 } // namespace vidtrawl::net

@@ -15,6 +15,10 @@ namespace {
 constexpr std::uint64_t kSmallestSegment = 1 << 20;
 // How often the map is written down while the bytes arrive.
 constexpr std::chrono::milliseconds kSaveInterval{1000};
+// Connections that dropped are asked again at most this many times in a row without this many
+// bytes coming meanwhile: a server that trickles and drops is given up on.
+constexpr int kMostRelaunches = 32;
+constexpr std::uint64_t kRelaunchProgress = 1 << 20;
 
 } // namespace
 
@@ -88,6 +92,7 @@ void SegmentedTransfer::Launch(std::size_t segment) {
   Connection &c = *connection;
   c.segment = segment;
   c.from = map_.Segments()[segment].Next();
+  c.end = map_.Segments()[segment].end;
   c.request = std::make_unique<CurlRequest>(session_, requester_);
   if (CURL *easy = c.request->Easy())
     curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT,
@@ -134,7 +139,8 @@ CurlRequest::Sink SegmentedTransfer::Open(Connection &c, std::string_view first)
     if (take > 0 && !file_.WriteAt(segment.Next(), data, take))
       return false;
     segment.done += take;
-    c.cut = take < size;
+    // Past the end, or at an end that moved closer than its range asked: the connection is done.
+    c.cut = take < size || (segment.Whole() && segment.end < c.end);
     return !c.cut;
   };
 }
@@ -165,11 +171,26 @@ void SegmentedTransfer::Ended(Connection *connection) {
   const SegmentMap::Segment &segment = map_.Segments()[ended.segment];
   if (!ended.cut && !segment.Whole()) {
     // A dropped connection that brought something is asked again from
-    // where it stopped; one that brought nothing ends the download with
-    // its reason (the owner may try again later).
-    if (segment.Next() > ended.from &&
-        (ended.request->Succeeded() || ended.request->Failure().transient)) {
-      Launch(ended.segment);
+    // where it stopped, while the download gets on; one that brought
+    // nothing ends the download with its reason (the owner may try again
+    // later), unless others run: a server that takes no more connections
+    // (429, 503) has the download go on with those it took, as aria2 does.
+    const bool transient = ended.request->Succeeded() || ended.request->Failure().transient;
+    if (segment.Next() > ended.from && transient) {
+      if (map_.Received() >= relaunchedAt_ + kRelaunchProgress) {
+        relaunches_ = 0;
+        relaunchedAt_ = map_.Received();
+      }
+      if (++relaunches_ <= kMostRelaunches) {
+        Launch(ended.segment);
+        return;
+      }
+    } else if (transient && !running_.empty()) {
+      connections_ = static_cast<int>(running_.size());
+      requester_.trace(base::TraceTopic::Http,
+                       "the server takes no more connections (" + ended.request->Failure().detail +
+                           "): going on with " + std::to_string(connections_));
+      turn_.Start(std::chrono::milliseconds(0), [this] { Fill(); });
       return;
     }
     // An answer that was no part (a 503 without a body) ends with its own reason.

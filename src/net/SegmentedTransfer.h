@@ -48,12 +48,15 @@ public:
   // Whether a file may be received this way: of known length and version,
   // or already begun this way.
   static bool Suits(const ExpectedFile &expected, const PartialFile &file, int connections);
+  // The bytes its segments hold (not the file's length, which it has from the start).
+  std::uint64_t Received() const { return map_.Received(); }
 
 private:
   struct Connection {
     std::unique_ptr<CurlRequest> request;
     std::size_t segment = 0;
     std::uint64_t from = 0; // where its range begins
+    std::uint64_t end = 0;  // and ends (one past), as asked
     bool confirmed = false; // its answer is the part asked for
     bool cut = false;       // it reached its segment's end, which may have moved
   };
@@ -83,6 +86,8 @@ private:
   std::optional<base::Fault> failure_;
   std::optional<base::Fault> early_; // a start that failed, told on the next turn
   bool fallBack_ = false;
+  int relaunches_ = 0;             // connections asked again since the last real progress
+  std::uint64_t relaunchedAt_ = 0; // the bytes in then
   bool finished_ = false;
   host::Timer turn_;
   host::Timer save_;

@@ -12,4 +12,9 @@ void InitCurlOnce() {
 Session::Session(host::EventLoop &loop, ConnectionMap connections, TimeLimits limits)
     : connections_((InitCurlOnce(), std::move(connections))), limits_(limits), multi_(loop) {}
 
+void Session::SetClient(ClientOptions client) {
+  cookies_ = CookieJar(client.cookieFile);
+  client_ = std::move(client);
+}
+
 } // namespace vidtrawl::net

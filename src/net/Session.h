@@ -3,6 +3,7 @@
 #include "host/EventLoop.h"
 #include "net/ClientOptions.h"
 #include "net/ConnectionMap.h"
+#include "net/CookieJar.h"
 #include "net/CurlMulti.h"
 #include "net/TimeLimits.h"
 
@@ -41,7 +42,9 @@ public:
   const TimeLimits &Limits() const { return limits_; }
   void SetLimits(TimeLimits limits) { limits_ = limits; }
   const ClientOptions &Client() const { return client_; }
-  void SetClient(ClientOptions client) { client_ = std::move(client); }
+  // Sets how requests present themselves; the cookies file is read here, once.
+  void SetClient(ClientOptions client);
+  const CookieJar &Cookies() const { return cookies_; }
   const DownloadRules &Rules() const { return rules_; }
   void SetRules(DownloadRules rules) { rules_ = rules; }
 
@@ -49,6 +52,7 @@ private:
   ConnectionMap connections_;
   TimeLimits limits_;
   ClientOptions client_;
+  CookieJar cookies_;
   DownloadRules rules_;
   CurlMulti multi_;
 };

@@ -1,5 +1,9 @@
 #include "net/Validators.h"
 
+#include <curl/curl.h>
+
+#include <ctime>
+
 #include "base/AsciiCase.h"
 #include "base/NumberScan.h"
 
@@ -20,8 +24,14 @@ std::string StrongValidator(const HeaderFields &fields) {
   const std::string_view etag = Trimmed(fields.etag);
   if (!etag.empty())
     return etag.rfind("W/", 0) == 0 ? std::string() : std::string(etag);
-  return fields.lastModified == "Not Available" ? std::string()
-                                                : std::string(Trimmed(fields.lastModified));
+  // A date is strong only when the answer's own Date is a minute or more after it (RFC 9110
+  // 8.8.2.2): a file changed within its second would keep its date.
+  if (fields.lastModified == "Not Available" || fields.date.empty())
+    return {};
+  const std::string modified(Trimmed(fields.lastModified));
+  const std::time_t when = curl_getdate(modified.c_str(), nullptr);
+  const std::time_t now = curl_getdate(std::string(Trimmed(fields.date)).c_str(), nullptr);
+  return when >= 0 && now >= 0 && now - when >= 60 ? modified : std::string();
 }
 
 std::optional<ContentRange> ReadContentRange(std::string_view value) {

@@ -49,22 +49,24 @@ void ItemJob::Enter(base::Phase phase, std::string_view why,
 }
 
 bool ItemJob::Sample(RateMeter::Clock::time_point now) {
+  moved_ = moved_ || run_.retryAt.has_value(); // its wait counts down
   if (run_.reported) {
     rate_.Add(now, run_.progress.bytes);
     const double recent = rate_.Recent();
     moved_ = moved_ || recent != run_.bytesPerSecond;
     run_.bytesPerSecond = recent;
-    run_.transferSeconds = rate_.Seconds();
   }
+  run_.transferSeconds = std::chrono::duration<double>(now - started_).count();
   return std::exchange(moved_, false);
 }
 
 void ItemJob::Start() {
+  started_ = RateMeter::Clock::now();
   const Item &item = Record();
   page_ = item.address;
   site_ = item.site;
-  requester_ =
-      net::Requester(site_ != nullptr ? sites::AgentFor(*site_) : net::Agent::Browser, trace_);
+  requester_ = net::Requester(site_ != nullptr ? sites::AgentFor(*site_) : net::Agent::Browser,
+                              trace_, host_.RequestOf(serial_));
   // A run goes on from what the last one left in the partial file.
   run_.progress = {item.received, item.total, item.fragments, item.fragmentsStored};
   Enter(Phase::Resolving, "taken by the pass", [&](Item &it) {
@@ -217,7 +219,8 @@ bool ItemJob::FoundInFolder(const std::string &name) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(target, ec)))
       return false;
-    const std::optional<std::uint64_t> size = net::CompletedFile::From(target, video_.address);
+    const std::optional<std::uint64_t> size =
+        net::CompletedFile::From(target, video_.address, remote_.version);
     if (!size || (remote_.size && *remote_.size != *size))
       continue;
     Enter(Phase::Complete, "the folder holds it already as " + candidate, [&](Item &it) {
@@ -292,7 +295,8 @@ void ItemJob::Transfer() {
   transfer_.reset(); // what it holds (a stream's store) is free for the next
   transfer_ = StartTransfer(
       {host_.Session(), video_, *file_,
-       net::ExpectedFile{remote_.size.value_or(0), remote_.version}, host_.Streams(), requester_},
+       net::ExpectedFile{remote_.size.value_or(0), remote_.version, remote_.contentType},
+       host_.Streams(), requester_},
       [this](const TransferProgress &progress) {
         run_.progress = progress;
         run_.reported = true;
@@ -324,10 +328,12 @@ void ItemJob::Received(base::Outcome<scheduler::Received> outcome) {
     return;
   }
   // A container the name does not say (Matroska where MP4 could not hold the codecs): the name's
-  // extension follows it, unless the user chose the name.
+  // extension follows it, unless the user chose the name, and then too when the name chosen says
+  // the other container.
+  const std::string named = fs::path(file_->Target()).extension().string();
   if (const std::string_view extension = outcome.Value().extension;
-      !extension.empty() && !Record().nameTyped &&
-      fs::path(file_->Target()).extension() != extension) {
+      !extension.empty() && named != extension &&
+      (!Record().nameTyped || media::ClaimsOtherContainer(named, extension))) {
     proposed_ = fs::path(proposed_).replace_extension(extension).string();
     if (named_) {
       const std::string name =
@@ -371,7 +377,10 @@ bool ItemJob::Retry(const base::Fault &fault) {
                                       std::to_string(wait->count()) + " s (try " +
                                       std::to_string(retries_.Failures() + 1) + ")");
   const base::Phase phase = Phase();
+  run_.retryAt = RateMeter::Clock::now() + *wait;
+  moved_ = true;
   retry_.Start(*wait, [this, phase] {
+    run_.retryAt.reset();
     if (phase == Phase::Resolving)
       Resolve();
     else if (phase == Phase::Asking)
@@ -402,7 +411,8 @@ void ItemJob::Keep(Item &item) const {
   item.fragments = run_.progress.fragments;
   item.fragmentsStored = run_.progress.stored;
   item.bytesPerSecond = 0;
-  item.transferSeconds = rate_.Seconds();
+  // The whole of it, from the page to the last byte.
+  item.transferSeconds = std::chrono::duration<double>(RateMeter::Clock::now() - started_).count();
 }
 
 void ItemJob::End() {

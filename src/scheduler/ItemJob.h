@@ -32,7 +32,9 @@ struct ItemRun {
   TransferProgress progress;      // as the transfer last told it
   bool reported = false;          // the transfer told its progress at least once
   double bytesPerSecond = 0;      // over the last few seconds
-  double transferSeconds = 0;     // since the first bytes
+  double transferSeconds = 0;     // since the job started
+  // While a failed step waits to be tried again: when it will be.
+  std::optional<RateMeter::Clock::time_point> retryAt;
 };
 
 // One item's download as a job on the event loop: its page resolved, its file asked about, its
@@ -124,6 +126,7 @@ private:
   ItemRun run_;
   bool moved_ = false; // the run changed since it was last sampled
   RateMeter rate_;
+  RateMeter::Clock::time_point started_{};
   net::RetryPolicy retries_;
   host::Timer retry_;
 };

@@ -15,8 +15,7 @@ using pagesearch::VideoProtocol;
 class FileReceiver final : public ItemTransfer {
 public:
   FileReceiver(const TransferStart &start, Progress progress, Done done)
-      : file_(start.file),
-        download_(
+      : download_(
             start.session, start.video.address, start.file, start.expected,
             [progress = std::move(progress)](std::uint64_t received, std::uint64_t announced) {
               progress({received, announced, 0, 0});
@@ -29,10 +28,9 @@ public:
             },
             net::FileTransfer::Then::Leave, start.requester) {}
 
-  std::uint64_t Bytes() const override { return file_.Written(); }
+  std::uint64_t Bytes() const override { return download_.Received(); }
 
 private:
-  net::PartialFile &file_;
   net::Download download_;
 };
 

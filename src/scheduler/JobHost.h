@@ -1,6 +1,10 @@
 #pragma once
 
+#include "base/ItemRequest.h"
+#include "list/Item.h"
+
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace vidtrawl::media {
@@ -22,6 +26,8 @@ public:
   virtual const std::filesystem::path &Folder() const = 0;
   virtual net::Session &Session() const = 0;
   virtual const media::StreamOptions &Streams() const = 0;
+  // What a browser gave the item's requests; nothing for an item it did not hand over.
+  virtual std::shared_ptr<const base::ItemRequest> RequestOf(list::Serial serial) const = 0;
   // The job has the server's answer and waits for its file's name, which is decided in list order.
   virtual void WantsName() = 0;
   // A file of this name was completed in the pass.

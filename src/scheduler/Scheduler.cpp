@@ -292,7 +292,17 @@ void Scheduler::Rewind(std::size_t index) {
   cursor_ = std::min(cursor_, index);
 }
 
+void Scheduler::SetRequest(list::Serial serial, base::ItemRequest request) {
+  requests_[serial] = std::make_shared<const base::ItemRequest>(std::move(request));
+}
+
+std::shared_ptr<const base::ItemRequest> Scheduler::RequestOf(list::Serial serial) const {
+  const auto found = requests_.find(serial);
+  return found == requests_.end() ? nullptr : found->second;
+}
+
 void Scheduler::DiscardGone() {
+  std::erase_if(requests_, [this](const auto &entry) { return !items_.IndexOf(entry.first); });
   bool gone = false;
   for (auto it = jobs_.begin(); it != jobs_.end();) {
     if (items_.IndexOf((*it)->Serial())) {

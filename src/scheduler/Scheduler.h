@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -90,6 +91,8 @@ public:
   void Release(const std::vector<list::Serial> &serials);
   // The item's file was named anew by the user.
   void Renamed(list::Serial serial, const std::string &name);
+  // What a browser gave the item's requests, for each of its runs while it is listed.
+  void SetRequest(list::Serial serial, base::ItemRequest request);
 
   // Told when a pass begins and when it ends, with how it went; and once per tick of the items
   // whose runs moved.
@@ -114,6 +117,7 @@ private:
   const std::filesystem::path &Folder() const override { return folder_; }
   net::Session &Session() const override { return session_; }
   const media::StreamOptions &Streams() const override { return streams_; }
+  std::shared_ptr<const base::ItemRequest> RequestOf(list::Serial serial) const override;
   void WantsName() override { GrantNames(); }
   void Completed(const std::string &name) override { names_.Completed(name); }
   void Ended(ItemJob &job) override;
@@ -144,6 +148,7 @@ private:
   list::TargetNames names_;
   int limit_ = 1;
   media::StreamOptions streams_;
+  std::unordered_map<list::Serial, std::shared_ptr<const base::ItemRequest>> requests_;
   bool running_ = false;
   Summary summary_;
   std::vector<std::unique_ptr<ItemJob>> jobs_;

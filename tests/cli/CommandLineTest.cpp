@@ -93,6 +93,8 @@ TEST(CommandLine, OptionsAsTheyAreWritten) {
        "error: option '--input-file' needs a file name ('-' for standard input)"},
       {{"--connect-to", "a:1", "u"},
        "error: malformed --connect-to entry 'a:1' (expected HOST1:PORT1:HOST2:PORT2)"},
+      {{"--cookies", "/nonexistent/c.txt", "u"},
+       "error: cannot read the cookies file '/nonexistent/c.txt': No such file or directory"},
   };
   for (const auto &[args, expected] : cases) {
     std::string line;

@@ -2,6 +2,7 @@
 // cadence, and the final table.
 #include "base/ControlCharacters.h"
 #include "cli/ConsoleText.h"
+#include "cli/JsonLines.h"
 #include "cli/LiveProgressView.h"
 #include "cli/PlainProgressView.h"
 #include "cli/ResultTable.h"
@@ -120,7 +121,8 @@ TEST(LiveProgressView, FramesFitTheTerminal) {
   EXPECT_NE(out.find("Cancelled        1 KB kept"), std::string::npos) << out;
   size = {140, 24};
   view.Show(snapshot);
-  EXPECT_NE(out.find(" 25%  300 Bytes of about 2.9 KB, 2/8 fragments"), std::string::npos) << out;
+  // A stream: its bytes of the size estimated.
+  EXPECT_NE(out.find(" 10%  300 Bytes of about 2.9 KB, 2/8 fragments"), std::string::npos) << out;
   ::setenv("COLUMNS", "100000", 1);
   EXPECT_EQ(TerminalSizeOf(-1).first, kMaxColumns);
   ::setenv("COLUMNS", "0", 1);
@@ -165,6 +167,12 @@ TEST(PlainProgressView, LinesComeAtTheirCadence) {
   snapshot.items[1].fragmentsStored = 3;
   view.Report(snapshot, start);
   EXPECT_EQ(out, "[2] 60% (10 Bytes, 3/5 fragments)\n");
+  // A stop: what was kept, or that nothing was.
+  out.clear();
+  snapshot.items[0].kind = snapshot.items[1].kind = StatusKind::Cancelled;
+  snapshot.items[1].bytes = 0;
+  view.Report(snapshot, start);
+  EXPECT_EQ(out, "[1] Cancelled clip.flv, 1000 Bytes kept\n[2] Cancelled clip.flv, nothing kept\n");
 }
 
 // The table: sizes on the right, what a cancelled item kept of what was announced, and why an
@@ -188,6 +196,15 @@ TEST(ResultTable, SizesAndReasons) {
             "    why: the address belongs to no supported site\n"
             " 3  Waiting    Waiting (Auto Detect)            ????  http://www.putfile.com/c\n");
   EXPECT_EQ(TsvLines(list).substr(0, 49), "1\thttp://www.putfile.com/a\ta.flv\tCancelled\t4 MB\n2");
+  // A name that is no UTF-8 (a server's in Latin-1) keeps its bytes in JSON, as surrogates.
+  list = {{.address = "http://h/\"q\"",
+           .phase = engine::Phase::Complete,
+           .fileName = "caf\xe9.flv",
+           .folder = "/v",
+           .size = 3}};
+  EXPECT_EQ(JsonLines(list),
+            "{\"bytes\":3,\"file\":\"/v/caf\\udce9.flv\",\"page\":\"http://h/\\\"q\\\"\","
+            "\"reason\":null,\"status\":\"Complete\",\"video\":null}\n");
 }
 
 } // namespace

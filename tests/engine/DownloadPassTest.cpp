@@ -5,6 +5,7 @@
 #include "net/ClientOptions.h"
 #include "support/EngineFixture.h"
 
+#include <atomic>
 #include <map>
 #include <set>
 #include <sstream>
@@ -372,13 +373,37 @@ TEST_F(DownloadPassTest, TransientFailuresAreTriedAgain) {
   Serve("/busy.mp4", [](bool) {
     return RawServer::Reply{RawResponse("HTTP/1.1 503 Busy", "Retry-After: 0\r\n")};
   });
+  // A trickle: 100 bytes more of each answer, then the connection drops.
+  int trickles = 0;
+  ServeRequests("/trickle.mp4", [&, body](const std::string &request) {
+    const std::string head = "ETag: \"t\"\r\nContent-Length: 40000\r\n";
+    if (request.rfind("HEAD ", 0) == 0)
+      return RawServer::Reply{RawResponse("HTTP/1.1 200 OK", head)};
+    ++trickles;
+    const std::size_t at = request.find("Range: bytes=");
+    const std::size_t from = at == std::string::npos ? 0 : std::stoul(request.substr(at + 13));
+    return RawServer::Reply{(from == 0 ? "HTTP/1.1 200 OK\r\n" + head
+                                       : "HTTP/1.1 206 Partial Content\r\nETag: \"t\"\r\n"
+                                         "Content-Range: bytes " +
+                                             std::to_string(from) +
+                                             "-39999/40000\r\n"
+                                             "Content-Length: " +
+                                             std::to_string(40000 - from) + "\r\n") +
+                            "\r\n" + body.substr(from, 100)};
+  });
   engine->Add({"http://media.example.net/flaky.mp4", "http://media.example.net/busy.mp4",
-               "http://media.example.net/gone.mp4"});
+               "http://media.example.net/gone.mp4", "http://media.example.net/trickle.mp4"});
+  engine->Subscribe(static_cast<engine::ItemObserver *>(this));
   const auto start = std::chrono::steady_clock::now();
   RunPass();
+  engine->Unsubscribe(static_cast<engine::ItemObserver *>(this));
+  EXPECT_TRUE(seen.count("Retry in 0:04")) << "a wait says so while it lasts";
   EXPECT_GE(std::chrono::steady_clock::now() - start, 1s);
   EXPECT_EQ(Items(), "flaky.mp4 flaky.mp4 Complete 39.1 KB,busy.mp4 busy.mp4 ERROR -1 Bytes,"
-                     "gone.mp4 gone.mp4 ERROR -1 Bytes");
+                     "gone.mp4 gone.mp4 ERROR -1 Bytes,trickle.mp4 trickle.mp4 ERROR 39.1 KB");
+  // A trickle's bytes are no progress that earns its tries anew: the retries hold.
+  EXPECT_EQ(trickles, 4);
+  EXPECT_EQ(Item(3).received, 400u);
   EXPECT_TRUE(ReadFile(Saved("flaky.mp4")) == body);
   EXPECT_EQ(engine::ReasonText(Item(1)), "the server answered 503");
   std::map<std::string, int> asked;
@@ -387,22 +412,36 @@ TEST_F(DownloadPassTest, TransientFailuresAreTriedAgain) {
   EXPECT_EQ(asked["HEAD /busy.mp4"], 4);
   EXPECT_EQ(asked["HEAD /gone.mp4"], 1);
   EXPECT_EQ(gets, 3);
-  EXPECT_NE(server.Requests().back().find("Range: bytes=10000-"), std::string::npos);
+  const std::vector<std::string> requests = server.Requests();
+  EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const std::string &request) {
+    return request.rfind("GET /flaky.mp4", 0) == 0 &&
+           request.find("Range: bytes=10000-") != std::string::npos;
+  }));
 }
 
 // A file this program completed from an address is that address's download: a later run finds it
 // there and downloads nothing; a file of the name that changed since, or that another address
 // left, is no such file, and the download takes the next name.
 TEST_F(DownloadPassTest, AFileDownloadedBeforeIsNotDownloadedAgain) {
-  AddVideo("clip", "the video");
+  std::atomic<int> version = 1; // the server's ETag
+  Serve("/page/clip", "<param value=\"http://media.putfile.com/files/clip.flv\">");
+  ServeRequests("/files/clip.flv", [&](const std::string &request) {
+    return RawServer::Reply{
+        RawResponse("HTTP/1.1 200 OK",
+                    "ETag: \"e" + std::to_string(version.load()) + "\"\r\nContent-Length: 9\r\n",
+                    request.rfind("HEAD ", 0) == 0 ? "" : "the video")};
+  });
+  engine->Add({"http://www.putfile.com/page/clip"});
   RunPass();
   const std::string folder = engine->DownloadDir();
-  for (const char *change : {"", "changed", "other address"}) {
+  for (const char *change : {"", "changed", "other address", "new version"}) {
     SCOPED_TRACE(change);
     NewEngine();
     Configure([&](engine::Config &c) { c.downloadDir = folder; });
     if (std::string(change) == "changed")
       WriteFile(Saved("clip.flv"), "the video, edited");
+    if (std::string(change) == "new version")
+      version = 2;
     const std::size_t before = server.Requests().size();
     Serve("/elsewhere/clip.flv", "the other video");
     engine->Add({std::string(change) == "other address"
@@ -412,16 +451,15 @@ TEST_F(DownloadPassTest, AFileDownloadedBeforeIsNotDownloadedAgain) {
     EXPECT_EQ(Item(0).alreadyThere, *change == '\0');
     EXPECT_EQ(engine::FileNameText(Item(0)), *change == '\0' ? "clip.flv" : "clip (2).flv");
     // The page and the header request, then the file's request where it was not there.
-    EXPECT_EQ(server.Requests().size() - before, *change == '\0'                    ? 2u
-                                                 : std::string(change) == "changed" ? 3u
-                                                                                    : 2u);
+    EXPECT_EQ(server.Requests().size() - before,
+              *change == '\0' || std::string(change) == "other address" ? 2u : 3u);
     fs::remove(Saved("clip (2).flv"));
   }
 }
 
 // Through a proxy, from the environment or the user's own (which wins), every request asks for the
 // absolute address, the player host's too (through a tunnel); pages of no known site are asked for
-// as a browser of today asks.
+// as a browser of today asks, and an item a browser handed over as that browser asked for it.
 TEST_F(DownloadPassTest, RequestsGoThroughAProxy) {
   RawServer proxy([&](const std::string &request) {
     if (request.rfind("CONNECT ", 0) == 0) {
@@ -469,6 +507,23 @@ TEST_F(DownloadPassTest, RequestsGoThroughAProxy) {
   EXPECT_EQ(RunPass().completed, 1);
   ::unsetenv("http_proxy");
   EXPECT_NE(proxy.Requests().back().find("Referer: http://referer.example/"), std::string::npos);
+
+  // What a browser gave one item goes with that item's requests alone, and into no list file.
+  const std::size_t before = proxy.Requests().size();
+  engine->Add({"http://blog.example.org/a.mp4", "http://blog.example.org/b.mp4"});
+  engine->SetRequest(Item(1).serial, {"http://blog.example.org/watch",
+                                      "Its browser",
+                                      {"blog.example.org\tFALSE\t/\tFALSE\t0\ts\ts3cret"}});
+  EXPECT_EQ(RunPass().completed, 2);
+  const std::vector<std::string> requests = proxy.Requests();
+  for (std::size_t i = before; i < requests.size(); ++i) {
+    const bool own = requests[i].find("/a.mp4 ") != std::string::npos;
+    for (const char *header : {"Cookie: s=s3cret\r\n", "Referer: http://blog.example.org/watch\r\n",
+                               "User-Agent: Its browser\r\n"})
+      EXPECT_EQ(requests[i].find(header) != std::string::npos, own) << header << requests[i];
+  }
+  ASSERT_TRUE(engine->SaveList(dir / "list.json"));
+  EXPECT_EQ(testing::ReadFile(dir / "list.json").find("s3cret"), std::string::npos);
 }
 
 // A request that ends is its owner's: a page resolved on its own while a pass waits on a slow
@@ -575,6 +630,17 @@ TEST_F(DownloadPassTest, RetryAndRemoveStartClean) {
   engine->StartPass();
   UntilReceiving(1);
   UntilReceiving(2);
+  // Retry leaves a running item as it is: no second job, no second request for its file.
+  const auto gets = [&] {
+    const std::vector<std::string> requests = server.Requests();
+    return std::count_if(requests.begin(), requests.end(), [](const std::string &request) {
+      return request.rfind("GET /a/clip.mp4", 0) == 0;
+    });
+  };
+  engine->Retry({Item(0).serial, Item(1).serial});
+  loop.RunOnce(50ms);
+  EXPECT_EQ(gets(), 1);
+  EXPECT_EQ(engine->RunningItems(), (std::vector<engine::Serial>{Item(1).serial, Item(2).serial}));
   engine->RequestStop();
   const auto part = [&](std::size_t index) {
     return Saved(Item(index).partName + engine::kPartialSuffix);

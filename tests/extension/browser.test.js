@@ -1,6 +1,7 @@
 // The extension in headless Chromium (DevTools over a pipe) and Firefox (Marionette), with the
 // built host and the desktop program under Xvfb: the video a page's script finds is in the popup,
-// whose "Download" lists it in the desktop, named after the page; the link menu adds a link.
+// whose "Download" lists it in the desktop, named after the page, and the desktop downloads it with
+// the browser's cookie; the link menu adds a link.
 'use strict';
 const {test} = require('node:test');
 const assert = require('node:assert');
@@ -80,13 +81,15 @@ const browsers = {
     const inTarget = async targetId => {
       const {sessionId} = await call('Target.attachToTarget', {targetId, flatten: true});
       return async expression => (await call('Runtime.evaluate',
-        {expression, awaitPromise: true, returnByValue: true}, {sessionId})).result.value;
+        {expression, awaitPromise: true, returnByValue: true, userGesture: true}, {sessionId})).result.value;
     };
     const base = 'chrome-extension://fbdecleinkhcbmoclcklflijekklgmed';
     const worker = await until('the extension', async () => (await call('Target.getTargets'))
       .targetInfos.find(target => target.url === base + '/background.js'));
     const open = async url => inTarget((await call('Target.createTarget', {url})).targetId);
-    return {child, base, open, ext: await inTarget(worker.targetId)};
+    // The user's yes to the popup's cookies button: a permission of no warning, granted at a gesture.
+    const grantCookies = popup => popup("chrome.permissions.request({permissions: ['cookies']}).then(String, e => 'error ' + e.message)");
+    return {child, base, open, grantCookies, ext: await inTarget(worker.targetId)};
   },
 
   async firefox(env, work) {
@@ -124,7 +127,17 @@ const browsers = {
       };
     };
     const base = 'moz-extension://' + FIREFOX_UUID;
-    return {child, base, open, ext: await open(base + '/popup.html')};
+    // The user's yes to the popup's cookies button, given as the add-ons manager gives it.
+    const grantCookies = async popup => {
+      await marionette('Marionette:SetContext', {value: 'chrome'});
+      await marionette('WebDriver:ExecuteAsyncScript', {script: `const done = arguments[0];
+        const {ExtensionPermissions} = ChromeUtils.importESModule('resource://gre/modules/ExtensionPermissions.sys.mjs');
+        const id = 'browser@vidtrawl.example.org', {extension} = WebExtensionPolicy.getByID(id);
+        ExtensionPermissions.add(id, {permissions: ['cookies'], origins: []}, extension).then(done, done);`});
+      await marionette('Marionette:SetContext', {value: 'content'});
+      return popup("browser.permissions.contains({permissions: ['cookies']}).then(String)");
+    };
+    return {child, base, open, grantCookies, ext: await open(base + '/popup.html')};
   },
 };
 
@@ -174,6 +187,7 @@ for (const [name, start] of Object.entries(browsers)) {
     const popup = await browser.open(`${browser.base}/popup.html#tab=${tab.id}`);
     assert.strictEqual(await until('the popup', () => popup('document.querySelector("#media b")?.textContent')),
       'MP4 video · 720p · 64.0 KB');
+    assert.strictEqual(await browser.grantCookies(popup), 'true');
     await popup('document.querySelector("#media button").click()');
     assert.strictEqual(await until('the answer', () => popup('document.getElementById("answer").textContent')),
       'Sent to Vidtrawl: ' + video);
@@ -181,13 +195,16 @@ for (const [name, start] of Object.entries(browsers)) {
       linkUrl: '${page}/watch/next', pageUrl: '${page}/watch'}, ${JSON.stringify(tab)})`),
     {ok: true, text: `Sent to Vidtrawl: ${page}/watch/next`});
 
-    // Both in the desktop's list, the video named after the page (once its server refused it:
-    // the cookie goes with an item's requests only once the engine carries it).
-    const items = await until('the list', async () => {
-      const list = JSON.parse(fs.readFileSync(path.join(home, '.local/share/vidtrawl/list.json'))).items;
-      return list.length === 2 && list[0]['file name'] && list;
+    // Both in the desktop's list, the video named after the page and downloaded whole with the
+    // browser's cookie, which its server asks for; the list file keeps no cookie.
+    const listFile = path.join(home, '.local/share/vidtrawl/list.json');
+    const items = await until('the video downloaded', async () => {
+      const list = JSON.parse(fs.readFileSync(listFile)).items;
+      return list.length === 2 && list[0].phase === 'complete' && list;
     });
     assert.deepStrictEqual([items[0].address, items[0]['file name'], items[1].address],
       [video, 'Harbour at dawn.mp4', page + '/watch/next']);
+    assert.strictEqual(fs.statSync(path.join(items[0].folder, 'Harbour at dawn.mp4')).size, 65536);
+    assert.ok(!fs.readFileSync(listFile, 'utf8').includes('s3cret'));
   });
 }

@@ -94,6 +94,7 @@ struct Rules {
     Configure(engine, [&](engine::Config &c) { c.downloadDir = (dir / "videos").string(); });
     log.Follow(&engine);
   }
+  ~Rules() { log.Unfollow(); }
   std::string Flags() { return desktop.Calls(); }
 
   TempDir dir;
@@ -577,7 +578,7 @@ TEST(DownloadListModel, QtsCheckerFindsNoFaultThroughAPassOfEdits) {
 // them; a name typed into the cell renames the item, or is refused; a header's click sorts the rows
 // on screen.
 TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
-  TestDesktop t;
+  TestDesktop t("[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nRetries=0\n");
   t.engine.Add(
       {"http://www.youtube.com/watch?v=1", "ftp://www.example.org/u", "http://www.putfile.com/3"});
   const QAbstractItemModel &model = *t.list.model();
@@ -1087,7 +1088,7 @@ TEST(DesktopController, FilesFollowTheItems) {
 }
 
 // Two running copies watching one clipboard: the first takes each copy, the second says so once
-// and takes over when the first stops watching.
+// and takes over when the first stops watching. A lock that cannot be made is told as such.
 TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
   TempDir dir;
   const QString lock = QString::fromStdString((dir / "clipboard.lock").string());
@@ -1123,6 +1124,15 @@ TEST(ClipboardWatcher, OneCopyWatchesAndAnotherTakesOverWhenItStops) {
   EXPECT_EQ(got[1],
             (std::vector<std::string>{"http://media.putfile.com/b", "http://media.putfile.com/d",
                                       "http://media.putfile.com/c"}));
+  gui::ClipboardWatcher nowhere([](const std::string &) {},
+                                [&](const std::string &text) { told[0].push_back(text); },
+                                gui::ClipboardClaim(lock + QStringLiteral("/no/such/folder")));
+  nowhere.Watch(true);
+  EXPECT_NE(told[0].back().find("cannot watch the clipboard: its lock file " +
+                                (dir / "clipboard.lock/no/such/folder").string() +
+                                " cannot be made (Not a directory)"),
+            std::string::npos)
+      << told[0].back();
 }
 
 // Each tray entry reaches the desktop's rules and the monitor entry shows its state; a click on the

@@ -68,23 +68,29 @@ TEST(HlsPlaylists, WhatCannotBeFetchedIsRefusedWithItsReason) {
 }
 
 TEST(HlsPlaylists, TagsChangeTheSegmentsAfterThem) {
-  const base::Outcome<StreamTrack> track =
-      ParseHlsMediaPlaylist("\xEF\xBB\xBF#EXTM3U\r\n#EXT-X-MEDIA-SEQUENCE:41\r\n"
-                            "#EXT-X-KEY:METHOD=AES-128,URI=\"/keys/1\",IV=0x0102\r\n"
-                            "# a comment\r\n#EXTINF:2.5,\r\n#EXT-X-BYTERANGE:100@50\r\nall.ts\r\n"
-                            "#EXT-X-KEY:METHOD=NONE\r\n#EXT-X-DISCONTINUITY\r\n#EXTINF:1.5,\r\n"
-                            "#EXT-X-BYTERANGE:200\r\nall.ts\r\n#EXT-X-ENDLIST\r\n",
-                            kPage);
+  const base::Outcome<StreamTrack> track = ParseHlsMediaPlaylist(
+      "\xEF\xBB\xBF#EXTM3U\r\n#EXT-X-MEDIA-SEQUENCE:41\r\n"
+      "#EXT-X-KEY:METHOD=AES-128,URI=\"/keys/1\",IV=0x0102\r\n"
+      "# a comment\r\n#EXTINF:2.5,\r\n#EXT-X-BYTERANGE:100@50\r\nall.ts\r\n"
+      "#EXT-X-KEY:METHOD=NONE\r\n#EXT-X-DISCONTINUITY\r\n#EXTINF:1.5,\r\n"
+      "#EXT-X-BYTERANGE:200\r\nall.ts\r\n"
+      // A gap is no segment to fetch; its number and splice go on.
+      "#EXT-X-KEY:METHOD=AES-128,URI=\"/keys/2\"\n#EXT-X-DISCONTINUITY\n"
+      "#EXT-X-GAP\n#EXTINF:1,\ngap.ts\n#EXTINF:1,\nnext.ts\n#EXT-X-ENDLIST\r\n",
+      kPage);
   ASSERT_TRUE(track.Done()) << track.Failure().detail;
-  std::array<std::uint8_t, 16> iv{};
+  std::array<std::uint8_t, 16> iv{}, sequence44{};
   iv[14] = 1;
   iv[15] = 2;
+  sequence44[15] = 44;
   const std::vector<StreamFragment> expected{
       {"http://cdn.example.net/v/all.ts", ByteRange{50, 100},
        SegmentKey{"http://cdn.example.net/keys/1", iv}, false, 2.5},
-      {"http://cdn.example.net/v/all.ts", ByteRange{150, 200}, std::nullopt, true, 1.5}};
+      {"http://cdn.example.net/v/all.ts", ByteRange{150, 200}, std::nullopt, true, 1.5},
+      {"http://cdn.example.net/v/next.ts", std::nullopt,
+       SegmentKey{"http://cdn.example.net/keys/2", sequence44}, true, 1}};
   EXPECT_EQ(track.Value().fragments, expected);
-  EXPECT_EQ(track.Value().seconds, 4);
+  EXPECT_EQ(track.Value().seconds, 6);
 }
 
 TEST(HlsPlaylists, AQualityPicksAVariantAndItsAudio) {
@@ -93,7 +99,8 @@ TEST(HlsPlaylists, AQualityPicksAVariantAndItsAudio) {
       "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"lo\",NAME=\"en\",URI=\"lo/en.m3u8\"\n"
       "#EXT-X-MEDIA:TYPE=SUBTITLES,GROUP-ID=\"hi\",NAME=\"en\",DEFAULT=YES,URI=\"en.vtt\"\n"
       "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"hi\",NAME=\"de\",URI=\"hi/de.m3u8\"\n"
-      "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"hi\",NAME=\"en\",DEFAULT=YES,URI=\"hi/en.m3u8\"\n"
+      "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"hi\",NAME=\"en\",DEFAULT=YES,LANGUAGE=\"en\",URI=\"hi/"
+      "en.m3u8\"\n"
       "#EXT-X-STREAM-INF:BANDWIDTH=60000,CODECS=\"mp4a.40.2\"\nradio.m3u8\n"
       "#EXT-X-STREAM-INF:BANDWIDTH=900000,RESOLUTION=640x360,AUDIO=\"lo\"\n360.m3u8\n"
       "#EXT-X-STREAM-INF:BANDWIDTH=5000000,AVERAGE-BANDWIDTH=4000000,RESOLUTION=1920x1080,"
@@ -115,6 +122,7 @@ TEST(HlsPlaylists, AQualityPicksAVariantAndItsAudio) {
               std::string("http://cdn.example.net/v/") + audio);
   }
   EXPECT_EQ(ChooseHlsVariant(master.Value(), {}).bitsPerSecond, 4000000u);
+  EXPECT_EQ(ChooseHlsVariant(master.Value(), {}).audioLanguage, "en");
   for (const char *nonsense : {"", "high", "-720", "0", "720pp", "p"})
     EXPECT_FALSE(ParseQuality(nonsense).has_value()) << nonsense;
 }
@@ -175,10 +183,6 @@ TEST(DashManifests, WhatCannotBeFetchedIsRefusedWithItsReason) {
   const std::string rep = "<Representation id=\"v\"><SegmentTemplate duration=\"2\" media=\"";
   const std::pair<std::string, std::string> cases[] = {
       {Mpd("<Representation/>", "PT1S", "dynamic"), kLiveStream},
-      {Mpd("<ContentProtection schemeIdUri=\"urn:uuid:9A04F079-9840-4286-AB92-E65BE0885F95\"/>"
-           "<Representation><ContentProtection schemeIdUri=\"urn:uuid:edef8ba9-79d6-4ace-a3c8-"
-           "27dcd51d21ed\"/></Representation>"),
-       "the stream is protected by DRM (PlayReady, Widevine), which is not supported"},
       {"<MPD><Period/><Period/></MPD>", "manifests of several periods are not supported"},
       {"<MPD/>", "the manifest lists no period"},
       {"<html><body>", "the address gives no DASH manifest"},
@@ -213,35 +217,56 @@ TEST(DashManifests, WhatCannotBeFetchedIsRefusedWithItsReason) {
     EXPECT_EQ(DashSaid(text), reason) << text;
 }
 
+// The video the quality picks among the clear sets, and the audio of the main role, then of the
+// language wanted, then of the bandwidth the quality picks: a protected set is as if not there,
+// unless it is all there is.
 TEST(DashManifests, AQualityPicksARepresentationAndTheAudioGoesWithIt) {
-  // Video of 720 and 360 lines, audio of 128 and 64 kbit/s: each representation one file.
-  const auto set = [](const char *type, std::initializer_list<std::pair<int, const char *>> reps) {
-    std::string text = std::string("<AdaptationSet contentType=\"") + type + "\">";
+  // Sets of representations each one file, named after its height or bandwidth.
+  const auto set = [](const char *type, std::initializer_list<std::pair<int, const char *>> reps,
+                      const std::string &inside = {}) {
+    std::string text = std::string("<AdaptationSet contentType=\"") + type + "\">" + inside;
     for (const auto &[bandwidth, name] : reps)
       text += "<Representation bandwidth=\"" + std::to_string(bandwidth) + "\" height=\"" + name +
               "\"><BaseURL>" + name + "</BaseURL></Representation>";
     return text + "</AdaptationSet>";
   };
+  const std::string drm = "<ContentProtection schemeIdUri=\"urn:uuid:9A04F079-9840-4286-AB92-"
+                          "E65BE0885F95\"/><ContentProtection schemeIdUri=\"urn:uuid:edef8ba9-"
+                          "79d6-4ace-a3c8-27dcd51d21ed\"/>";
   const std::string video = set("video", {{900000, "720"}, {400000, "360"}}),
-                    audio = set("audio", {{64000, "a64"}, {128000, "a128"}});
-  const std::tuple<std::string, const char *, const char *, const char *, std::uint64_t> cases[] = {
-      {video + audio, "best", "720", "a128", 1285000},
-      {video + audio, "worst", "360", "a64", 580000},
-      {video + audio, "480", "360", "a128", 660000},
-      {video, "best", "720", "", 1125000},
-      {audio, "best", "a128", "", 160000},
-      {audio, "worst", "a64", "", 80000},
+                    audio = set("audio", {{64000, "a64"}, {128000, "a128"}}),
+                    locked = set("video", {{9000000, "1080"}}, drm),
+                    refused = "the stream is protected by DRM (PlayReady, Widevine), which is not "
+                              "supported";
+  // The role and the language: StreamsTest.TheAudioFollowsTheRoleAndTheUsersLanguage.
+  const std::tuple<std::string, const char *, std::string> cases[] = {
+      {video + audio, "best", "720 a128 1028000"},
+      {video + audio, "worst", "360 a64 464000"},
+      {video + audio, "480", "360 a128 528000"},
+      {video, "best", "720  900000"},
+      {audio, "best", "a128  128000"},
+      {audio, "worst", "a64  64000"},
+      {locked + video + audio, "best", "720 a128 1028000"},
+      {locked + audio, "best", refused},
+      {video + set("audio", {{128000, "a128"}}, drm), "best", refused},
   };
-  for (const auto &[sets, quality, first, second, bytes] : cases) {
+  for (const auto &[sets, quality, expected] : cases) {
     const base::Outcome<DashManifest> manifest = ParseDashManifest(
         "<MPD mediaPresentationDuration=\"PT10S\"><Period>" + sets + "</Period></MPD>",
         "http://m/");
     ASSERT_TRUE(manifest.Done()) << sets;
-    const StreamPlan plan = ChooseDashStreams(manifest.Value(), *ParseQuality(quality));
-    EXPECT_EQ(plan.video.fragments.at(0).address, std::string("http://m/") + first);
-    EXPECT_EQ(plan.audio ? plan.audio->fragments.at(0).address : "http://m/",
-              std::string("http://m/") + second);
-    EXPECT_EQ(plan.estimatedBytes, bytes) << sets << quality;
+    const base::Outcome<StreamPlan> plan =
+        ChooseDashStreams(manifest.Value(), *ParseQuality(quality));
+    const auto name = [](const StreamTrack &track) {
+      return track.fragments.at(0).address.substr(9);
+    };
+    const std::optional<StreamTrack> &second = plan.Done() ? plan.Value().audio : std::nullopt;
+    EXPECT_EQ(plan.Failed() ? plan.Failure().detail
+                            : name(plan.Value().video) + " " + (second ? name(*second) : "") + " " +
+                                  std::to_string(plan.Value().video.bitsPerSecond +
+                                                 (second ? second->bitsPerSecond : 0)),
+              expected)
+        << sets << quality;
   }
 }
 

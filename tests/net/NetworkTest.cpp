@@ -17,6 +17,7 @@
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include <sys/mount.h>
 #include <sys/xattr.h>
@@ -48,19 +49,32 @@ bool IsHead(const std::string &request) {
 // of a file that changed. Asked for a part, MODE answers as its server would: "honest" honours
 // Range and If-Range; "whole" sends no parts; "ignores" sends the part asked for whatever If-Range
 // says; "portal" redirects to a login page; "short" sends 1,000 bytes of each part, "tiny" 100,
-// "empty" none; "416" refuses every part as beyond a file of 8,000 bytes; "bare" sends parts
-// without validators; "weak" names its version by a weak ETag.
+// "empty" none, "span" 1,000 under a range to the end; "gzip" sends the part gzipped; "416"
+// refuses every part as beyond a file of 8,000 bytes; "bare" sends parts without validators;
+// "weak" names its version by a weak ETag; "aged" by a Last-Modified date an hour before its
+// answers' Date, "dated" by one of the second of its Date (a file that may change within it, as
+// the server says nothing then); "expired" answers a GET with JSON (an expired token), "emptied"
+// with an empty 200.
 RawServer::Reply Resuming(const std::string &mode, const std::string &request) {
   const bool changed = mode.find("changed") != std::string::npos;
   const std::string body = Pattern(20000, changed ? 2 : 1), version = changed ? "v2" : "v1";
-  const std::string validators = mode == "bare"   ? ""
-                                 : mode == "weak" ? "ETag: W/\"v1\"\r\nLast-Modified: then\r\n"
-                                                  : "ETag: \"" + version + "\"\r\n";
+  const std::string date = "Date: Mon, 07 Dec 2026 10:00:00 GMT\r\n";
+  const std::string validators =
+      mode == "bare"    ? ""
+      : mode == "weak"  ? "ETag: W/\"v1\"\r\nLast-Modified: then\r\n"
+      : mode == "aged"  ? date + "Last-Modified: Mon, 07 Dec 2026 09:00:00 GMT\r\n"
+      : mode == "dated" ? date + "Last-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n"
+                        : "ETag: \"" + version + "\"\r\n";
   if (mode == "portal" && request.rfind("GET /r/portal ", 0) == 0)
     return {RawResponse("HTTP/1.1 302 Found", "Location: /login\r\n")};
+  if ((mode == "expired" || mode == "emptied") && !IsHead(request))
+    return {Ok(mode == "expired" ? "Content-Type: application/json\r\n" + Length(25) : Length(0),
+               mode == "expired" ? "{\"error\":\"token expired\"}" : "")};
   const std::size_t at = request.find("\r\nRange: bytes=");
   const std::size_t from = at == std::string::npos ? 0 : std::stoul(request.substr(at + 15));
-  const bool honoured = request.find("\r\nIf-Range: \"" + version + "\"\r\n") != std::string::npos;
+  const bool honoured =
+      request.find("\r\nIf-Range: \"" + version + "\"\r\n") != std::string::npos ||
+      request.find("\r\nIf-Range: Mon, 07 Dec 2026") != std::string::npos;
   const bool part =
       from > 0 && mode != "whole" &&
       (honoured || mode.find("ignores") != std::string::npos || mode == "short" || mode == "bare");
@@ -71,12 +85,12 @@ RawServer::Reply Resuming(const std::string &mode, const std::string &request) {
   const std::size_t to = mode == "short"  ? std::min<std::size_t>(from + 1000, 20000)
                          : mode == "tiny" ? from + 100
                                           : 20000;
-  const bool empty = mode == "empty";
+  const std::size_t sent = mode == "empty" ? 0 : mode == "span" ? 1000 : to - from;
   return {RawResponse("HTTP/1.1 206 Partial Content",
-                      validators + "Content-Range: bytes " + std::to_string(from) + "-" +
-                          std::to_string(to - 1) + "/20000\r\n" +
-                          Length(empty ? 0 : static_cast<long>(to - from)),
-                      body.substr(from, empty ? 0 : to - from))};
+                      validators + (mode == "gzip" ? "Content-Encoding: gzip\r\n" : "") +
+                          "Content-Range: bytes " + std::to_string(from) + "-" +
+                          std::to_string(to - 1) + "/20000\r\n" + Length(static_cast<long>(sent)),
+                      body.substr(from, sent))};
 }
 
 // /s/MODE: a file of 4 MiB ("small": 2 MiB less a byte, "two": 2 MiB), version "v1" ("bare":
@@ -84,7 +98,8 @@ RawServer::Reply Resuming(const std::string &mode, const std::string &request) {
 // Asked for a range, "honest" sends it; "longer" all from its start on, "first" from the file's;
 // "total" gives another length of the file; "whole" sends the whole file; "changed" sends parts
 // after the first of version "v2"; once each, "cut" drops the connection 300,000 bytes into the
-// part from 2 MiB on, "fail" answers that part 503, "page" answers the first with a login page.
+// part from 2 MiB on, "fail" answers that part 503 (the other parts held until it was sent),
+// "page" answers the first with a login page.
 std::size_t SegmentedSize(const std::string &mode) {
   return mode == "small" ? (2 << 20) - 1 : mode == "two" ? 2 << 20 : 4 << 20;
 }
@@ -104,21 +119,32 @@ RawServer::Reply Segmented(const std::string &mode, const std::string &request) 
   const std::size_t from = mode == "first" ? 0 : std::stoul(request.substr(at + 15));
   const std::size_t to =
       mode == "longer" ? size : std::stoul(request.substr(request.find('-', at) + 1)) + 1;
-  if (once(mode == "fail" && from == 2 << 20))
+  static const auto failed = std::make_shared<RawServer::Gate>();
+  if (once(mode == "fail" && from == 2 << 20)) {
+    std::thread([] {
+      std::this_thread::sleep_for(300ms);
+      failed->open = true;
+    }).detach();
     return {RawResponse("HTTP/1.1 503 Busy", Length(0))};
+  }
   if (once(mode == "page" && from == 0))
     return {Ok("Content-Type: text/html\r\n", "<!doctype html><form>Sign in</form>")};
   const bool changed = mode == "changed" && from > 0;
   std::string part = (changed ? Pattern(size, 4) : body).substr(from, to - from);
   if (once(mode == "cut" && from == 2 << 20))
     part.resize(300000);
-  return {RawResponse("HTTP/1.1 206 Partial Content",
-                      "ETag: \"" + std::string(changed ? "v2" : "v1") +
-                          "\"\r\nContent-Range: bytes " + std::to_string(from) + "-" +
-                          std::to_string(to - 1) + "/" +
-                          std::to_string(mode == "total" ? size + 1 : size) + "\r\n" +
-                          Length(static_cast<long>(to - from)),
-                      part)};
+  RawServer::Reply reply{RawResponse("HTTP/1.1 206 Partial Content",
+                                     "ETag: \"" + std::string(changed ? "v2" : "v1") +
+                                         "\"\r\nContent-Range: bytes " + std::to_string(from) +
+                                         "-" + std::to_string(to - 1) + "/" +
+                                         std::to_string(mode == "total" ? size + 1 : size) +
+                                         "\r\n" + Length(static_cast<long>(to - from)),
+                                     part)};
+  if (mode == "fail" && from > 0 && !failed->open) {
+    reply.gate = failed;
+    reply.heldAt = reply.bytes.size() - part.size() + 1000;
+  }
+  return reply;
 }
 
 // /body/N: N bytes with their length; /open/N: without one; /held/N: 1000 of them, then silence;
@@ -152,6 +178,8 @@ RawServer::Reply Site(const std::string &request) {
       {"/conflict", "5\r\nContent-Length: 6"}};
   if (lengths.count(path) != 0)
     return {Ok("Content-Length: " + lengths.at(path) + "\r\n", IsHead(request) ? "" : Pattern(5))};
+  if (path == "/json") // an expired token's answer
+    return {Ok("Content-Type: application/json\r\n" + Length(25), "{\"error\":\"token expired\"}")};
   if (path == "/huge")
     return {Ok(std::string(70000, 'x').insert(0, "X-Pad: ") + "\r\n" + Length(10))};
   if (path == "/trickle") {
@@ -261,7 +289,15 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
       {"/open/5000", 0, "done 5000", 5000, -1},
       {"/start", 0, "done 3000", 3000, -1},
       {"/held/600000", 0, "stopped", -1, 1000, 1},
-      {"/body/5000", 1ull << 40, "done 5000", 5000, -1}, // an announced size is only a size
+      // Answers that are no file of the header request's, whatever their status.
+      {"/body/5000", 1ull << 40,
+       Kind(FaultKind::ShortBody) + "the server sent 5000 bytes of a file of 1099511627776", -1,
+       -1},
+      {"/body/0", 16 << 20,
+       Kind(FaultKind::ShortBody) + "the server sent an empty answer for a file of 16777216 bytes",
+       -1, -1},
+      {"/json", 16 << 20,
+       Kind(FaultKind::WebPage) + "the server sent application/json, not a video", -1, -1},
       {"/open/4000", 10000, Kind(FaultKind::ShortBody) + "the body ended after 4000 of 10000 bytes",
        -1, 4000},
       {"/status/204", 0, Kind(FaultKind::HttpStatus) + "the server answered 204 (no content)", -1,
@@ -331,7 +367,8 @@ TEST_F(NetworkTest, EachEndOfATransferLeavesItsFileAndPartialFile) {
 // Bytes a transfer left are joined only to what is provably the rest of the same file: each
 // server's answer to a request for the rest of 8,000 bytes of "v1", with what the header request
 // said of the file or nothing; every byte of the result, and what is left in the folder. A server
-// that sends the rest in parts is asked again while each brings something, up to 64 requests.
+// that sends the rest in parts is asked again while each brings something. An answer that is no
+// part of the file, nor the file, leaves the bytes on disk as they were.
 TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
   const std::string v1 = Pattern(20000, 1), v2 = Pattern(20000, 2);
   const struct {
@@ -350,11 +387,22 @@ TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
       {"short", true, "done 20000", "v1", 12},
       {"416", true, "done 20000", "v1", 2},
       {"bare", false, "done 20000", "v1", 2},
-      {"tiny", true,
-       Kind(FaultKind::ShortBody) + "the server sent the file only up to byte 14400 of 20000", "",
-       64},
+      {"aged", true, "done 20000", "v1", 1},
+      {"dated", true, "done 20000", "v1", 2},
+      {"tiny", true, "done 20000", "v1", 120},
       {"empty", false,
-       Kind(FaultKind::ShortBody) + "the server sent the file only up to byte 8000 of 20000", "",
+       Kind(FaultKind::HttpStatus) + "the server sent a part of 0 bytes for the range 8000-19999",
+       "", 1},
+      {"span", true,
+       Kind(FaultKind::HttpStatus) +
+           "the server sent a part of 1000 bytes for the range 8000-19999",
+       "", 1},
+      {"gzip", true,
+       Kind(FaultKind::HttpStatus) + "the server sent a part of the file encoded (gzip)", "", 1},
+      {"expired", true, Kind(FaultKind::WebPage) + "the server sent application/json, not a video",
+       "", 1},
+      {"emptied", true,
+       Kind(FaultKind::ShortBody) + "the server sent an empty answer for a file of 20000 bytes", "",
        1},
   };
   for (const auto &c : cases) {
@@ -364,7 +412,9 @@ TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
     const std::string target = (dir / "out/v.mp4").string(), address = server.url("/r/" + c.mode);
     base::Outcome<PartialFile> first = PartialFile::Claim(target, address);
     first.Value().Write(v1.data(), 8000);
-    first.Value().SetVersion("\"v1\"");
+    first.Value().SetVersion(c.mode == "aged"    ? "Mon, 07 Dec 2026 09:00:00 GMT"
+                             : c.mode == "dated" ? "Mon, 07 Dec 2026 10:00:00 GMT"
+                                                 : "\"v1\"");
     first.Value().Abandon();
     const std::size_t before = server.Requests().size();
     base::Outcome<PartialFile> again = PartialFile::Claim(target, address);
@@ -384,7 +434,7 @@ TEST_F(NetworkTest, OnlyTheRestOfTheSameFileIsJoinedToWhatWasReceived) {
     EXPECT_TRUE(ReadFile(target) == (c.file == "v1" ? v1 : c.file == "v2" ? v2 : ""));
     // A failed one leaves the partial file with what came, to be taken up later.
     EXPECT_TRUE(ReadFile(target + PartialFile::kSuffix) ==
-                (c.file.empty() ? v1.substr(0, c.mode == "tiny" ? 14400 : 8000) : ""));
+                (c.file.empty() ? v1.substr(0, 8000) : ""));
     EXPECT_EQ(server.Requests().size() - before,
               static_cast<std::size_t>(c.requests + c.headFirst));
   }
@@ -432,8 +482,9 @@ TEST_F(NetworkTest, WithoutExtendedAttributesAStoppedTransferGoesOn) {
 // (up to those allowed) into one partial file, whole: a connection dropped midway is asked again
 // from where it stopped, one sent past its part keeps its part; a server that answers a part with
 // the whole file, another part, version or length is downloaded over one connection from the
-// start, as is a file under 2 MiB or of unknown length or version. A part refused or answered with
-// a page ends the download with why, and the next run completes the partial file it left. Bytes
+// start, as is a file under 2 MiB or of unknown length or version. A connection refused for now
+// (503) while others run leaves the download to them; a part answered with a page ends the
+// download with why, and the next run completes the partial file it left. Bytes
 // received in one piece are its first segment when of this version, and go when of another.
 TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
   session.SetRules({4, 0});
@@ -456,7 +507,7 @@ TEST_F(NetworkTest, AFileComesOverSeveralConnectionsAsOne) {
       {"two", "", "0-1048575 1048576-2097151"},
       {"open", "", ""},
       {"bare", "", ""},
-      {"fail", Kind(FaultKind::HttpStatus) + "the server answered 503", "?"},
+      {"fail", "", "?"}, // the download goes on with the connections the server took
       {"page", Kind(FaultKind::WebPage) + "the server sent a web page, not a video", "0-1048575"},
       {"honest", "", "1048576-2097151 2097152-3145727 3145728-4194303", "v1"},
       {"honest", "", four, "v0"},
@@ -541,6 +592,9 @@ TEST_F(NetworkTest, AHeaderRequestReadsWhatTheServerSays) {
       {"127.0.0.1:" + port + "/body/4?x=1&y=2", "exists 4   Not Available"},
       {server.url("/missing"), "missing ?   Not Available"},
       {server.url("/gone"), "missing ?   Not Available"},
+      // A server that does not do HEAD, or refuses it: nothing is known but that it may exist.
+      {server.url("/status/501"), "exists ?   Not Available"},
+      {server.url("/status/405"), "exists ?   Not Available"},
       {server.url("/nan"),
        Kind(FaultKind::BadHeader) + "the server's Content-Length is not a number"},
       {server.url("/huge"), Kind(FaultKind::BadHeader) + "the response headers are too long"},
@@ -590,6 +644,30 @@ TEST_F(NetworkTest, APageIsTheWholeBodyOfAWholeAnswer) {
   EXPECT_EQ(head.Value().text, "");
 }
 
+// The cookies file is read when it is set, not for each request (an export of a browser holds tens
+// of thousands): a file changed since goes unseen until it is set again. What a server sets is
+// kept.
+TEST_F(NetworkTest, TheCookiesFileIsReadOnceWhenSet) {
+  const fs::path file = dir / "cookies.txt";
+  const auto cookieOf = [&](const std::string &path) {
+    EXPECT_TRUE(Fetch(server.url(path)).Done()) << path;
+    const std::string request = server.Requests().back();
+    const std::size_t at = request.find("Cookie: ");
+    return at == std::string::npos ? "none"
+                                   : request.substr(at + 8, request.find('\r', at) - at - 8);
+  };
+  EXPECT_EQ(cookieOf("/body/1"), "none");
+  WriteFile(file, "127.0.0.1\tFALSE\t/\tFALSE\t0\ts\tone\n");
+  session.SetClient({.cookieFile = file.string()});
+  EXPECT_EQ(cookieOf("/body/1"), "s=one");
+  WriteFile(file, "127.0.0.1\tFALSE\t/\tFALSE\t0\ts\ttwo\n");
+  EXPECT_EQ(cookieOf("/body/2"), "s=one");
+  session.SetClient({.cookieFile = file.string()});
+  EXPECT_EQ(cookieOf("/body/3"), "s=two");
+  session.SetClient({});
+  EXPECT_EQ(cookieOf("/body/4"), "none");
+}
+
 // What stands at the partial name before a claim: a stale partial file of the program's (it
 // carries the mark) is replaced; anything else is left alone, and the claim fails with why. A name
 // in the way at the end is kept: the complete file takes the next free name.
@@ -634,6 +712,47 @@ TEST_F(NetworkTest, APartialFileIsClaimedSafely) {
   }
   EXPECT_EQ(PartialFile::Claim("").Failure().detail,
             "cannot save a file without a name: No such file or directory");
+}
+
+// Nothing waits for a time limit (20 s here) that an end has passed: a download over eight
+// connections from nginx under a speed limit, whose segments' ends move as connections take over
+// each other's rest, ends when its last byte is in; a small disk is told at once, before any byte
+// for a download in segments, as the held-back bytes are refused under a speed limit for one.
+TEST_F(NetworkTest, ASpeedLimitOrAFullDiskHoldsNoTransferUp) {
+  VIDTRAWL_NEEDS_TOOL(testing::Nginx::Installed(), "nginx");
+  testing::Nginx nginx(dir / "nginx", "");
+  const std::size_t size = 16 << 20;
+  WriteFile(dir / "nginx/www/clip.mp4", Pattern(size, 9));
+  session.SetLimits({2000ms, 20000ms, 20000ms, 1});
+  session.SetRules({8, 0});
+  session.Multi().SetSpeedLimit(24 << 20);
+  const std::string address = nginx.Url("/clip.mp4");
+  const RemoteFile head = Ask(address).Value();
+  const auto download = [&](const fs::path &target, const ExpectedFile &expected) {
+    base::Outcome<PartialFile> file = PartialFile::Claim(target.string(), address);
+    return Said(testing::RunToEnd<std::uint64_t>(loop, [&](auto done) {
+      return std::make_unique<Download>(session, address, file.Value(), expected, ProgressSink{},
+                                        std::move(done), FileTransfer::Then::Complete,
+                                        Agent::Legacy);
+    }));
+  };
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(download(dir / "clip.mp4", {*head.size, head.version}), "done 16777216");
+  EXPECT_TRUE(ReadFile(dir / "clip.mp4") == Pattern(size, 9));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);
+  const fs::path small = dir / "small";
+  fs::create_directories(small);
+  VIDTRAWL_NEEDS_TOOL(::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=1m") == 0, "root's tmpfs");
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(download(small / "clip.mp4", {*head.size, head.version}),
+            Kind(FaultKind::LocalFile) + "not enough room for " + (small / "clip.mp4").string() +
+                PartialFile::kSuffix + ": 16777216 bytes needed, 1048576 free");
+  session.SetRules({1, 0});
+  EXPECT_EQ(download(small / "one.mp4", {}),
+            Kind(FaultKind::LocalFile) + "cannot write " + (small / "one.mp4").string() +
+                PartialFile::kSuffix + ": No space left on device");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);
+  ::umount(small.c_str());
 }
 
 // nginx sends a file over eight connections; stopped midway, the download goes on over them with

@@ -8,9 +8,9 @@ namespace vidtrawl::testing {
 enum class PageResult { File, Hls, Dash, Hosted, Follow, None };
 
 // Pages of no known site in the shapes real sites give them (written here, in
-// tests/resolve/pages/), with what each carries.
+// tests/pagesearch/pages/), with what each carries.
 struct PageFixture {
-  const char *file;    // in tests/resolve/pages/
+  const char *file;    // in tests/pagesearch/pages/
   const char *address; // where the page is
   // The video file it names; a playlist's address, the video host's address,
   // or the page to search next, as its result says.

@@ -22,6 +22,47 @@ const std::string kHls = " -f hls -hls_time 1 -hls_playlist_type vod";
 const std::string kSmall = Lavfi(kSmallVideo);
 const std::string kSmallWithTone = kSmall + kTone + kLossless;
 
+// One file a representation, fragmented MP4 (SegmentBase): a clear video set beside one
+// protected by DRM, and audio sets of two languages in the main role beside a commentary.
+std::string OnDemand() {
+  const std::string fragmented = " -movflags +frag_keyframe+empty_moov+default_base_moof ";
+  const auto set = [](const std::string &attributes, const std::string &inside,
+                      const std::string &id) {
+    return "<AdaptationSet " + attributes + ">" + inside + "<Representation id=\"" + id +
+           "\" bandwidth=\"64000\" width=\"320\" height=\"180\"><BaseURL>" + id +
+           ".mp4</BaseURL></Representation></AdaptationSet>\n";
+  };
+  const auto role = [&](const char *lang, const char *value, const std::string &id) {
+    return set(
+        "contentType=\"audio\" lang=\"" + std::string(lang) + "\"",
+        std::string("<Role schemeIdUri=\"urn:mpeg:dash:role:2011\" value=\"") + value + "\"/>", id);
+  };
+  return Ffmpeg(kSmall + " -c:v libx264 -qp 0 -g 10 -pix_fmt yuv420p" + fragmented + "video.mp4") +
+         " && for a in de:440 en:660 commentary:880; do " +
+         Ffmpeg(Lavfi("sine=f=${a#*:}:d=4") + " -c:a aac -b:a 64k" + fragmented + "${a%:*}.mp4") +
+         " || exit 1; done && cat > manifest.mpd <<'E'\n<MPD type=\"static\" "
+         "mediaPresentationDuration=\"PT4S\"><Period>\n" +
+         set("contentType=\"video\"",
+             "<ContentProtection schemeIdUri=\"urn:uuid:edef8ba9-79d6-"
+             "4ace-a3c8-27dcd51d21ed\"/>",
+             "hd") +
+         set("contentType=\"video\"", "", "video") + role("en", "commentary", "commentary") +
+         role("de", "main", "de") + role("en-GB", "main", "en") + "</Period></MPD>\nE\n";
+}
+
+// Two pieces of 30 frames a second with B-frames, as encoders make them: a 1 kHz tone at
+// `first` Hz, then (an advertisement) at `second` Hz, in the audio `codec`.
+std::string Splice(const std::string &codec, const std::string &first, const std::string &second) {
+  const auto piece = [&](const char *video, const std::string &rate, const char *flags) {
+    return Ffmpeg(Lavfi(std::string(video) + "=s=160x90:r=30:d=2") +
+                  Lavfi("sine=f=1000:d=2:sample_rate=" + rate) +
+                  " -c:v libx264 -preset veryfast -g 30 -pix_fmt yuv420p -c:a " + codec +
+                  " -b:a 64k -f hls -hls_time 1 " + flags + " index.m3u8");
+  };
+  return piece("testsrc2", first, "-hls_flags omit_endlist") + " && " +
+         piece("smptebars", second, "-hls_playlist_type vod -hls_flags append_list");
+}
+
 const std::vector<StreamFixture> &Fixtures() {
   static const std::vector<StreamFixture> fixtures{
       {"hls-variants", "master.m3u8",
@@ -66,6 +107,17 @@ const std::vector<StreamFixture> &Fixtures() {
        Ffmpeg(kSmall + kTone +
               " -c:v libvpx-vp9 -lossless 1 -g 10 -deadline realtime -cpu-used 8 -c:a libopus -f "
               "dash -dash_segment_type webm -seg_duration 1 -use_timeline 0 manifest.mpd")},
+      {"dash-ondemand", "manifest.mpd", OnDemand()},
+      {"hls-splice", "index.m3u8", Splice("aac", "48000", "44100")},
+      {"hls-splice-mp3", "index.m3u8", Splice("libmp3lame", "48000", "44100")},
+      {"hls-many", "index.m3u8",
+       Ffmpeg(Lavfi(kManyFrames) + " -c:v libx264 -qp 0 -g 1 -pix_fmt yuv420p -f hls -hls_time "
+                                   "0.01 -hls_playlist_type vod index.m3u8")},
+      {"hls-hevc", "index.m3u8",
+       Ffmpeg(kSmall + kTone +
+              " -c:v libx265 -x265-params lossless=1:log-level=error -tag:v hvc1 -g 10 -pix_fmt "
+              "yuv420p -c:a aac -b:a 64k" +
+              kHls + " -hls_segment_type fmp4 index.m3u8")},
   };
   return fixtures;
 }
@@ -130,9 +182,18 @@ std::vector<std::string> LavfiFrameHashes(std::string_view graph) {
   return FrameHashes(Lavfi(graph));
 }
 
-std::vector<std::string> AudioCodecs(const std::filesystem::path &file) {
-  return Lines("ffprobe -v error -select_streams a -show_entries stream=codec_name -of csv=p=0 '" +
-               file.string() + "'");
+double ToneHertz(const std::filesystem::path &file, double from, double seconds) {
+  // The first channel's zero crossings, twice the tone's periods.
+  const std::vector<std::string> counts =
+      Lines("ffprobe -v error -f lavfi 'amovie=" + file.string() +
+            ",atrim=" + std::to_string(from) + ":" + std::to_string(from + seconds) +
+            ",astats=metadata=1:reset=0' -show_entries "
+            "frame_tags=lavfi.astats.1.Zero_crossings -of csv=p=0");
+  return counts.empty() ? 0 : std::stod(counts.back()) / 2 / seconds;
+}
+
+std::vector<std::string> ProbeStreams(const std::filesystem::path &file, const std::string &what) {
+  return Lines("ffprobe -v error " + what + " -of csv=p=0 '" + file.string() + "'");
 }
 
 } // namespace vidtrawl::testing

@@ -21,13 +21,18 @@ inline constexpr const char *kSmallVideo = "testsrc2=s=320x180:r=10:d=4";
 inline constexpr const char *kLargeVideo = "testsrc2=s=640x360:r=10:d=4";
 inline constexpr const char *kFirstPiece = "testsrc2=s=320x180:r=10:d=2";
 inline constexpr const char *kSecondPiece = "smptebars=s=320x180:r=10:d=2";
+inline constexpr const char *kManyFrames = "testsrc2=s=16x16:r=100:d=50";
 
 // hls-variants (a master playlist, 320x180 and 640x360 in TS), hls-fmp4, hls-aes (AES-128, the
 // IVs left to the media sequence, from 7; the same unencrypted in plain.m3u8), hls-audio (an
 // alternate audio rendition), hls-byterange (one fMP4 file, offsets after the first left out),
 // hls-discontinuity (two recordings), hls-live, dash (two video qualities and audio,
 // SegmentTimeline), dash-single (SegmentList of byte ranges), dash-webm (VP9 and Opus, numbered
-// segments).
+// segments), dash-ondemand (a file a representation: the small video, a video set protected by
+// DRM, audio sets of de.mp4 and en.mp4 in the main role and commentary.mp4, each a tone of its
+// own), hls-hevc (HEVC tagged hvc1, in fMP4), hls-splice and hls-splice-mp3 (two pieces of
+// 2 s at 30 frames a second, B-frames, a 1 kHz tone at 48 kHz then at 44.1 kHz, AAC or MP3),
+// hls-many (5,000 segments of one frame each, TS).
 const StreamFixture &FindStreamFixture(std::string_view name);
 
 // The fixture's folder, made on first use in a test run and kept until its end (ctest's
@@ -40,7 +45,10 @@ std::vector<std::string> LavfiFrameHashes(std::string_view graph);
 // The md5 of each decoded audio frame of a file.
 std::vector<std::string> AudioFrameHashes(const std::filesystem::path &file);
 
-// The codec of each audio stream of a file, as ffprobe names it.
-std::vector<std::string> AudioCodecs(const std::filesystem::path &file);
+// The frequency of a file's audio (a tone) from `from` for `seconds`, by its zero crossings.
+double ToneHertz(const std::filesystem::path &file, double from, double seconds);
+// What ffprobe says of each stream of a file (`what`: its options, "-show_entries ..."), one
+// line each, its fields separated by commas.
+std::vector<std::string> ProbeStreams(const std::filesystem::path &file, const std::string &what);
 
 } // namespace vidtrawl::testing
