@@ -73,9 +73,10 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_CACHE_HOME=$work/h
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/vidtrawl"
 chmod 700 "$XDG_RUNTIME_DIR"
 # settings MONITOR [JOBS]: the settings file with the clipboard monitor True or
-# False, and JOBS downloads at once (3 by default).
+# False, and JOBS downloads at once (3 by default). What is added waits for
+# "Start Downloading", whose click the download is timed from.
 settings() {
-  printf '[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=%s\nDownload Dir=%s\nSimultaneous Downloads=%s\n' \
+  printf '[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=%s\nDownload Dir=%s\nSimultaneous Downloads=%s\nStart What Is Added=False\n' \
     "$1" "$gui_out" "${2:-3}" >"$XDG_CONFIG_HOME/vidtrawl/registry.ini"
 }
 settings False
