@@ -48,8 +48,12 @@ std::string ProgressText(const engine::ItemView &item) {
   const std::optional<int> percent = ProgressPercent(item);
   if (!percent)
     return item.received > 0 ? Size(item.received) : std::string();
+  // A stream's size is an estimate, worth telling only while it is ahead of the bytes.
+  const bool streamLeft = item.fragmentsStored < item.fragments;
+  const char *of = streamLeft ? " of about " : " of ";
+  const bool ahead = streamLeft ? item.total > item.received : item.total >= item.received;
   return std::to_string(*percent) + "% · " + Size(item.received) +
-         (item.total >= item.received ? " of " + Size(item.total) : std::string());
+         (ahead && item.total > 0 ? of + Size(item.total) : std::string());
 }
 
 std::string RowSpeedText(const engine::ItemView &item) {

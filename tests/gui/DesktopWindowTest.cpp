@@ -394,12 +394,14 @@ TEST(DesktopOpener, HandsAPathOverAsItsBytes) {
 // left; the status line's counts, speed and time left for the pass.
 TEST(RunTexts, RowsAndTheStatusLine) {
   const auto item = [](engine::Phase phase, std::uint64_t received, std::uint64_t total,
-                       double rate = 0) {
+                       double rate = 0, std::size_t fragments = 0) {
     engine::ItemView view;
     view.phase = phase;
     view.received = received;
     view.total = total;
     view.bytesPerSecond = rate;
+    view.fragments = fragments;
+    view.fragmentsStored = fragments / 2;
     return view;
   };
   using engine::Phase;
@@ -407,6 +409,10 @@ TEST(RunTexts, RowsAndTheStatusLine) {
       {item(Phase::Receiving, 1 << 20, 4 << 20, 1 << 20), "25% · 1 MB of 4 MB", "1 MB/s 3 s"},
       {item(Phase::Paused, 3 << 20, 4 << 20), "75% · 3 MB of 4 MB", " "},
       {item(Phase::Receiving, 3 << 20, 2 << 20, 1 << 20), "3 MB", "1 MB/s "},
+      // A stream's estimate is told as one, and not once its bytes have reached it.
+      {item(Phase::Receiving, 1 << 20, 4 << 20, 1 << 20, 8), "25% · 1 MB of about 4 MB",
+       "1 MB/s 3 s"},
+      {item(Phase::Receiving, 4 << 20, 4 << 20, 1 << 20, 8), "99% · 4 MB", "1 MB/s "},
       {item(Phase::Resolving, 0, 0), "", " "},
       {item(Phase::Unsupported, 0, 0), "the address belongs to no supported site", " "}};
   for (const auto &[view, progress, speedAndLeft] : rows) {
