@@ -782,6 +782,16 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   }
   ASSERT_EQ(t.engine.Count(), 3u);
   EXPECT_EQ(t.engine.ItemAt(2).address, "http://blip.tv/file/1");
+  // Ctrl+V on the list: every address of a three-line text is an item of its own (offline, so
+  // that their start reaches no one).
+  t.recorder.online = false;
+  QGuiApplication::clipboard()->setText(QStringLiteral(
+      "http://blip.tv/file/7\r\nsee http://www.putfile.com/8, and\nhttp://x.org/9.mp4"));
+  QTest::keySequence(&t.list, QKeySequence::Paste);
+  ASSERT_EQ(t.engine.Count(), 6u);
+  EXPECT_EQ(t.engine.ItemAt(3).address + " " + t.engine.ItemAt(4).address + " " +
+                t.engine.ItemAt(5).address,
+            "http://blip.tv/file/7 http://www.putfile.com/8 http://x.org/9.mp4");
   std::vector<std::string> many;
   for (int n = 0; n < 40; ++n)
     many.push_back("http://www.putfile.com/" + std::to_string(n));
