@@ -28,6 +28,10 @@ MainWindow::MainWindow(DownloadListModel &model, engine::Engine &engine, const I
   listArea_.addWidget(&list_);
   listArea_.addWidget(&details_);
   listArea_.setChildrenCollapsible(false);
+  // The pane keeps the height it was given (or kept from the last run); the list takes the room
+  // the window gains or gives up.
+  listArea_.setStretchFactor(0, 1);
+  listArea_.setStretchFactor(1, 0);
   listArea_.setHandleWidth(5);
   details_.hide();
   connect(&listArea_, &QSplitter::splitterMoved, this, &MainWindow::detailsChanged);

@@ -875,6 +875,7 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
 // screen is brought back onto it.
 TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
   std::string settings;
+  int pane = 0; // the details pane's height
   {
     TestDesktop t;
     t.window.ShowList();
@@ -898,6 +899,8 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
     emit t.list.columnsChanged();
     t.desktop->Controller().Command(gui::movie::kToggleDetails);
     EXPECT_EQ(t.movie.Get(gui::movie::kDetailsShown), "1");
+    QApplication::processEvents();
+    pane = t.window.DetailsHeight();
     t.movie.Set(gui::movie::kMaximized, "0");
     const int address = t.list.columnWidth(gui::kColumnAddress);
     t.desktop->Controller().Command(gui::movie::kMaximize);
@@ -907,6 +910,7 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
     t.window.BringForward();
     EXPECT_TRUE(t.window.isVisible() && t.window.isMaximized());
     EXPECT_EQ(t.list.columnWidth(gui::kColumnAddress), address);
+    EXPECT_EQ(t.window.DetailsHeight(), pane);
     t.desktop->Controller().Command(gui::movie::kMaximize);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !t.window.isMaximized(); }, 2000));
     t.desktop.reset();
@@ -918,6 +922,9 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
   EXPECT_TRUE(again.list.isColumnHidden(gui::kColumnSpeed));
   EXPECT_FALSE(again.list.isColumnHidden(gui::kColumnTimeLeft));
   EXPECT_TRUE(again.window.DetailsShown());
+  again.window.ShowList();
+  QApplication::processEvents();
+  EXPECT_EQ(again.window.DetailsHeight(), pane);
   // A frameless window's edges and corners resize it: the pointer there shows which way.
   const std::pair<QPoint, Qt::CursorShape> pointers[] = {
       {{0, 300}, Qt::SizeHorCursor},   {{779, 300}, Qt::SizeHorCursor},
