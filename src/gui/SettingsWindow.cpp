@@ -212,6 +212,7 @@ QLineEdit *SettingsWindow::AddText(QFormLayout &form, const QString &label,
   QLabel *problem = AddProblem(form, field);
   refreshers_.push_back([this, field, problem, show] {
     field->setText(Text(show(controller_.Settings())));
+    field->setCursorPosition(0); // a long path shows where it begins
     MarkProblem(field, problem, {});
   });
   connect(field, &QLineEdit::textEdited, this, [field, problem, check](const QString &text) {

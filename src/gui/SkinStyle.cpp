@@ -20,10 +20,10 @@ QListWidget#pages { background: @surface; border: 1px solid @border; border-radi
 QListWidget#pages::item { padding: 7px 12px; border-radius: @radiuspx; }
 QListWidget#pages::item:hover { background: @hover; }
 QListWidget#pages::item:selected { background: @accentSoft; color: @accentText; }
-QLineEdit, QSpinBox, QComboBox, QPlainTextEdit { background: @surface; color: @text;
+QLineEdit, QComboBox, QPlainTextEdit { background: @surface; color: @text;
   border: 1px solid @border; border-radius: @radiuspx; padding: 4px 7px;
   selection-background-color: @accent; selection-color: white; }
-QLineEdit:focus, QSpinBox:focus, QComboBox:focus, QPlainTextEdit:focus,
+QLineEdit:focus, QComboBox:focus, QPlainTextEdit:focus,
 QListWidget#pages:focus { border: 2px solid @focus; }
 QLineEdit[problem="true"], QComboBox[problem="true"], QPlainTextEdit[problem="true"] {
   border: 2px solid @danger; }
