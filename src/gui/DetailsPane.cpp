@@ -60,20 +60,22 @@ DetailsPane::DetailsPane(engine::Engine &engine, const ItemLog &log, QWidget *pa
   setAutoFillBackground(true);
   auto *row = new QHBoxLayout(this);
   row->setContentsMargins(8, 6, 8, 6);
-  auto *form = new QFormLayout;
+  auto *form = form_ = new QFormLayout;
   form->setHorizontalSpacing(10);
   form->setVerticalSpacing(2);
+  // Why it failed comes first, and keeps a line at least however low the pane is: a wrapped
+  // label under the fields was squeezed to nothing by them.
+  reason_ = new QLabel(this);
+  reason_->setWordWrap(true);
+  reason_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  reason_->setMinimumHeight(reason_->fontMetrics().lineSpacing());
+  form->addRow(new QLabel(QStringLiteral("Why"), this), reason_);
   page_ = AddField(*form, QStringLiteral("Page"));
   video_ = AddField(*form, QStringLiteral("Video"));
   file_ = AddField(*form, QStringLiteral("File"));
   size_ = AddField(*form, QStringLiteral("Size"));
   progress_ = AddField(*form, QStringLiteral("Progress"));
   parts_ = AddField(*form, QStringLiteral("Transfer"));
-  reason_ = new QLabel(this);
-  reason_->setWordWrap(true);
-  reason_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  reasonLabel_ = new QLabel(QStringLiteral("Why"), this);
-  form->addRow(reasonLabel_, reason_);
   none_ = new QLabel(QStringLiteral("Select a row to see all about its download."), this);
   form->addRow(none_);
   row->addLayout(form, 3);
@@ -83,6 +85,8 @@ DetailsPane::DetailsPane(engine::Engine &engine, const ItemLog &log, QWidget *pa
   trace_->setAccessibleName(QStringLiteral("Trace"));
   trace_->setFont(QFont(QStringLiteral("Monospace"), font().pointSize() - 1));
   row->addWidget(trace_, 2);
+  // As it is with nothing selected, before it is first shown: its height is laid out by then.
+  form_->setRowVisible(reason_, false);
   engine_.Subscribe(this);
   Refresh();
 }
@@ -146,10 +150,11 @@ void DetailsPane::Refresh() {
   const std::optional<engine::ItemView> item = shown_ ? engine_.Find(*shown_) : std::nullopt;
   for (QLineEdit *field : {page_, video_, file_, size_, progress_, parts_})
     field->setEnabled(item.has_value());
-  none_->setVisible(!item);
+  // Rows shown and hidden through the form: a row's widgets hidden and shown again on their own
+  // stayed out of its layout.
+  form_->setRowVisible(none_, !item);
   const std::string reason = item ? engine::ReasonText(*item) : std::string();
-  reason_->setVisible(!reason.empty());
-  reasonLabel_->setVisible(!reason.empty());
+  form_->setRowVisible(reason_, !reason.empty());
   if (!item) {
     for (QLineEdit *field : {page_, video_, file_, size_, progress_, parts_})
       field->clear();

@@ -47,7 +47,8 @@ private:
   const ItemLog &log_;
   std::optional<engine::Serial> shown_;
   QLineEdit *page_, *video_, *file_, *size_, *progress_, *parts_;
-  QLabel *reason_, *reasonLabel_, *none_;
+  QFormLayout *form_;
+  QLabel *reason_, *none_;
   QPlainTextEdit *trace_;
   std::uint64_t traceWritten_ = ~std::uint64_t{0};
 };
