@@ -1,11 +1,13 @@
 import QtQuick
 
-// The About page: the program's mark, its version text, help and web site
-// buttons, and how it works in three steps.
+// The About page: the program's mark, its version text, help and (when the
+// program has one) web site buttons, and how it works in three steps.
 Item {
     id: page
 
     property string aboutText
+    // The program has a web site to visit.
+    property bool webSiteShown
 
     signal helpRequested()
     signal webSiteRequested()
@@ -81,6 +83,7 @@ Item {
                 }
                 PushButton {
                     objectName: "webSiteButton"
+                    visible: page.webSiteShown
                     variant: "tonal"
                     text: "Visit the web site"
                     spacing: 7

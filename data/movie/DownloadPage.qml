@@ -15,8 +15,11 @@ Item {
     property string folder
     // How many items download at once.
     property int downloadsAtOnce: 3
-    // The pass at a glance; empty: nothing to say.
+    // The pass at a glance, and the speed limit in force; empty: nothing to say.
     property string status
+    property string limit
+    // The details pane under the list is on show.
+    property bool detailsShown
     property bool monitoring
     // Start or stop, as the program says; `running` gives the button its running look.
     property bool idle: true
@@ -33,6 +36,8 @@ Item {
     signal downloadsAtOnceChosen(int value)
     signal monitorToggled()
     signal startStopRequested()
+    signal speedLimitClicked()
+    signal detailsToggled()
 
     Text {
         x: 29
@@ -240,11 +245,31 @@ Item {
         objectName: "passStatus"
         x: 29
         y: page.height - 89
-        width: page.width - 60
+        width: statusTools.x - x - 16
         text: page.status
         elide: Text.ElideRight
         color: Theme.textMuted
         font.pixelSize: 12
+    }
+    // The speed limit (a click changes it) and the details pane's switch, at the line's end.
+    Row {
+        id: statusTools
+        x: page.width - 31 - width
+        y: page.height - 89
+        spacing: 16
+
+        LinkText {
+            objectName: "speedLimitLink"
+            visible: page.limit !== ""
+            text: page.limit
+            accessibleName: "Speed limit: " + page.limit
+            onActivated: page.speedLimitClicked()
+        }
+        LinkText {
+            objectName: "detailsToggle"
+            text: page.detailsShown ? "Hide details" : "Details"
+            onActivated: page.detailsToggled()
+        }
     }
 
     CheckBox {

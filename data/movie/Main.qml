@@ -45,6 +45,11 @@ Item {
     property string simultaneousDownloads: "3"
     // "1" while the window fills the screen (the program's own).
     property string maximized: "0"
+    // The speed limit in force ("" when none), whether the details pane is shown, and whether
+    // the program has a web site to visit (the program's own).
+    property string speedLimit: ""
+    property string detailsShown: "0"
+    property string webSiteShown: "0"
 
     // The page on show, the page a slide is heading for, and how far the
     // slide between them has come (0: Download, 1: About).
@@ -141,6 +146,8 @@ Item {
                 idle: root.startDownload !== "0"
                 running: root.downloadBtn === "0"
                 status: root.passStatus
+                limit: root.speedLimit
+                detailsShown: root.detailsShown === "1"
                 // The program may set the address too.
                 onVideoUrlEdited: (text) => root.video_url = text
                 onAddRequested: root.send("IDC_FS_addDownloadURL")
@@ -156,6 +163,8 @@ Item {
                 }
                 onMonitorToggled: root.toggleMonitor()
                 onStartStopRequested: root.send(root.startDownload !== "0" ? "IDC_FS_startDownload" : "IDC_FS_stopDownload")
+                onSpeedLimitClicked: root.send("ID_FS_speedLimit")
+                onDetailsToggled: root.send("ID_FS_details")
             }
 
             AboutPage {
@@ -164,6 +173,7 @@ Item {
                 height: stage.height
                 visible: root.sliding || root.activePage === "About"
                 aboutText: root.aboutTxt
+                webSiteShown: root.webSiteShown === "1"
                 onHelpRequested: root.send("IDC_FS_Help")
                 onWebSiteRequested: root.send("ID_FS_webSite")
             }
@@ -179,6 +189,7 @@ Item {
             maximized: root.maximized === "1"
             onDragStarted: root.send("IDC_FS_Drag")
             onPageChosen: (page) => root.showPage(page)
+            onSettingsRequested: root.send("ID_FS_settings")
             onTrayRequested: root.send("IDC_FS_Tray")
             onMinimizeRequested: root.send("IDC_FS_Minimize")
             onMaximizeRequested: root.send("IDC_FS_Maximize")

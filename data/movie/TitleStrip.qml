@@ -1,8 +1,8 @@
 import QtQuick
 
 // The title strip: drag handle (a double-click fills the screen or gives
-// the window its size back), the program's mark and name, the page tabs and
-// the window buttons.
+// the window its size back), the program's mark and name, the page tabs, the
+// settings button and the window buttons.
 Rectangle {
     id: strip
 
@@ -17,6 +17,7 @@ Rectangle {
 
     signal dragStarted()
     signal pageChosen(string page)
+    signal settingsRequested()
     signal trayRequested()
     signal minimizeRequested()
     signal maximizeRequested()
@@ -81,6 +82,36 @@ Rectangle {
     Row {
         anchors.right: parent.right
 
+        ChromeButton {
+            id: settingsButton
+            objectName: "settingsButton"
+            accessibleName: "Settings"
+            onActivated: strip.settingsRequested()
+            // A gear: a ring with eight teeth.
+            Repeater {
+                model: 8
+                Rectangle {
+                    x: 6.7
+                    y: 0.5
+                    width: 2.6
+                    height: 4
+                    radius: 0.8
+                    color: settingsButton.ink
+                    antialiasing: true
+                    transform: Rotation { origin.x: 1.3; origin.y: 7.5; angle: index * 45 }
+                }
+            }
+            Rectangle {
+                anchors.centerIn: parent
+                width: 10
+                height: 10
+                radius: 5
+                color: "transparent"
+                border.width: 2.2
+                border.color: settingsButton.ink
+                antialiasing: true
+            }
+        }
         ChromeButton {
             id: trayButton
             objectName: "trayButton"

@@ -127,9 +127,7 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
      : name == "cookies"    ? options.cookies
                             : options.output) = value;
   } else if (name == "header") {
-    const std::size_t colon = value.find(':');
-    if (colon == std::string::npos || colon == 0 ||
-        value.find_first_of("\r\n") != std::string::npos)
+    if (!engine::IsHeader(value))
       return "option '--header' needs 'Name: value', not '" + value + "'";
     options.headers.push_back(value);
   } else if (name == "extractor") {

@@ -70,9 +70,9 @@ std::string LiveProgressView::Line(const ItemView &item, std::size_t width) cons
     state = ProgressBar(fraction, columns.bar, style_.unicode) + " " + PercentText(fraction);
     details = (item.bytes >= 0 ? SizeOf(item.bytes) : std::string("0 Bytes"));
     if (item.fragments > 0)
-      details += (item.total > 0 ? " of about " + engine::FormatSize(item.total) : "") + ", " +
-                 std::to_string(item.fragmentsStored) + "/" + std::to_string(item.fragments) +
-                 " fragments";
+      details += (item.total > item.bytes ? " of about " + engine::FormatSize(item.total) : "") +
+                 ", " + std::to_string(item.fragmentsStored) + "/" +
+                 std::to_string(item.fragments) + " fragments";
     else
       details += " of " + engine::FormatSize(item.total);
     const std::string rate = RateText(item.rate);

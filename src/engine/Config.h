@@ -58,6 +58,10 @@ struct Config {
   std::string extractor = "yt-dlp";
   int extractorSeconds = 60;
   bool extractorPlaylists = true;
+  // After a restart, the waiting items (those the last run left unfinished among them) go on by
+  // themselves; what is added (typed, pasted, dropped) is started at once, alone.
+  bool resumeAtStart = true;
+  bool startAdded = true;
 
   friend bool operator==(const Config &, const Config &) = default;
 };

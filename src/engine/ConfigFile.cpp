@@ -49,6 +49,8 @@ ConfigRead ReadConfig(const std::filesystem::path &file) {
   config.userAgent = text(kUserAgentName, "");
   config.referer = text(kRefererName, "");
   config.cookies = text(kCookiesName, "");
+  config.resumeAtStart = BooleanFromText(text(kResumeAtStartName, "true")).value_or(true);
+  config.startAdded = BooleanFromText(text(kStartAddedName, "true")).value_or(true);
   const std::string lines = text(kHeadersName, "");
   for (std::size_t start = 0; start < lines.size();) {
     const std::size_t end = std::min(lines.find('\n', start), lines.size());
@@ -73,6 +75,8 @@ void WriteConfig(const std::filesystem::path &file, const Config &config) {
   store.Save(kSettingsKey, kPreferredQualityName, config.preferredQuality);
   store.Save(kSettingsKey, kExtractorName, config.extractor);
   store.Save(kSettingsKey, kExtractorTimeLimitName, std::to_string(config.extractorSeconds));
+  store.Save(kSettingsKey, kResumeAtStartName, BooleanText(config.resumeAtStart));
+  store.Save(kSettingsKey, kStartAddedName, BooleanText(config.startAdded));
   std::string lines;
   for (const std::string &header : config.headers)
     lines += (lines.empty() ? "" : "\n") + header;
@@ -81,10 +85,11 @@ void WriteConfig(const std::filesystem::path &file, const Config &config) {
                                     {kRefererName, &config.referer},
                                     {kHeadersName, &lines},
                                     {kCookiesName, &config.cookies}})
-    if (!value->empty())
+    // One cleared is cleared in the file too; one never set is not written.
+    if (!value->empty() || !store.Get(kSettingsKey, name, "").empty())
       store.Save(kSettingsKey, name, *value);
-  if (config.knownSitesOnly)
-    store.Save(kSettingsKey, kKnownSitesOnlyName, BooleanText(true));
+  if (config.knownSitesOnly || !store.Get(kSettingsKey, kKnownSitesOnlyName, "").empty())
+    store.Save(kSettingsKey, kKnownSitesOnlyName, BooleanText(config.knownSitesOnly));
 }
 
 } // namespace vidtrawl::engine

@@ -14,8 +14,9 @@ struct ConfigRead {
   bool tooLarge = false;
 };
 ConfigRead ReadConfig(const std::filesystem::path &file);
-// Writes every value (those of the request options only when set, "Known Sites Only" only when
-// on); a file that cannot be read or written stays as it is.
+// Writes every value (those of the request options and "Known Sites Only" once they were set:
+// a file that never had them stays without them); a file that cannot be read or written stays as
+// it is.
 void WriteConfig(const std::filesystem::path &file, const Config &config);
 
 } // namespace vidtrawl::engine

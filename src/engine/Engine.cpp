@@ -1,10 +1,13 @@
 #include "engine/Engine.h"
 
+#include "base/RenameNoReplace.h"
 #include "base/TrimBlanks.h"
 #include "base/WholeFile.h"
 #include "engine/ConfigFile.h"
 #include "engine/FormatsLookup.h"
 #include "extractor/ExtractorQuery.h"
+#include "list/AddressesInText.h"
+#include "list/CleanFileName.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "list/ListFile.h"
@@ -45,6 +48,12 @@ std::string_view QualityForms() {
 
 bool IsQuality(std::string_view text) {
   return manifests::ParseQuality(text).has_value();
+}
+
+bool IsHeader(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  return colon != std::string_view::npos && colon != 0 &&
+         text.find_first_of("\r\n") == std::string_view::npos;
 }
 
 bool IsConnectToEntry(std::string_view entry) {
@@ -205,6 +214,11 @@ Engine::Engine(Hosts hosts, Options options)
     for (PassObserver *observer : observers)
       observer->PassEnded(told);
   });
+  parts_->scheduler.OnPassStarted([this] {
+    const std::vector<PassObserver *> observers = parts_->passObservers;
+    for (PassObserver *observer : observers)
+      observer->PassStarted();
+  });
   parts_->scheduler.OnRunsMoved(
       [this](const std::vector<list::Serial> &serials) { parts_->RunsMoved(serials); });
 }
@@ -342,32 +356,40 @@ std::size_t Engine::Add(const std::vector<std::string> &addresses) {
   return parts_->items.Add(addresses);
 }
 
-std::size_t Engine::AddFromText(const std::string &text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t end = std::min(text.find('\n', start), text.size());
-    lines.emplace_back(text, start, end - start);
-    start = end + 1;
-  }
-  return parts_->items.Add(lines, true);
+Added Engine::AddText(const std::string &text, bool supportedOnly) {
+  list::DownloadList &items = parts_->items;
+  const std::size_t before = items.Count();
+  Added added;
+  // An address typed without its scheme is taken as a browser's address bar takes it.
+  std::vector<std::string> addresses = list::AddressesInText(text);
+  for (std::string &address : addresses)
+    address = net::WithHttpsScheme(address);
+  added.dropped = items.Add(addresses, supportedOnly);
+  for (std::size_t index = before; index < items.Count(); ++index)
+    added.items.push_back(items[index].serial);
+  return added;
 }
 
 bool Engine::IsVideoPageAddress(const std::string &text) const {
   return sites::IsVideoPageAddress(text, parts_->items.SiteRule());
 }
 
-void Engine::Remove(const std::vector<Serial> &serials) {
+void Engine::Remove(const std::vector<Serial> &serials, Leftovers leftovers) {
+  if (leftovers == Leftovers::Keep) {
+    parts_->scheduler.Release(serials);
+    parts_->items.Remove(serials);
+    return;
+  }
   // What the removed items leave: their own partial files (and a stream's fragments) go with
   // them. A running download's job removes its own.
-  std::vector<std::pair<std::string, std::string>> leftovers; // target, source
+  std::vector<std::pair<std::string, std::string>> partials; // target, source
   for (const Serial serial : serials)
     if (const list::Item *item = parts_->items.Find(serial);
         item != nullptr && !item->partName.empty() && item->phase != Phase::Complete)
-      leftovers.emplace_back((std::filesystem::path(item->folder) / item->partName).string(),
-                             item->videoAddress);
+      partials.emplace_back((std::filesystem::path(item->folder) / item->partName).string(),
+                            item->videoAddress);
   parts_->items.Remove(serials);
-  for (const auto &[target, source] : leftovers)
+  for (const auto &[target, source] : partials)
     scheduler::RemoveLeftovers(target, source);
 }
 
@@ -385,14 +407,28 @@ void Engine::ClearCompleted() {
 
 void Engine::Retry(const std::vector<Serial> &serials) {
   // Only what went back to waiting is taken again: a running item has its job already.
-  parts_->scheduler.Requeue(parts_->items.Retry(serials));
+  Start(parts_->items.Retry(serials));
 }
 
-std::optional<std::string> Engine::Rename(Serial serial, const std::string &typed) {
-  std::optional<std::string> name = parts_->items.Rename(serial, typed);
-  if (name)
-    parts_->scheduler.Renamed(serial, *name);
-  return name;
+RenameOutcome Engine::Rename(Serial serial, const std::string &typed) {
+  using Refusal = RenameOutcome::Refusal;
+  const list::Item *item = parts_->items.Find(serial);
+  const std::optional<std::string> name = list::TypedFileName(typed);
+  if (item == nullptr || !name)
+    return {{}, Refusal::NoName};
+  // A complete item's name is its file's: the file is renamed first, and only then the record.
+  if (item->phase == Phase::Complete && item->fileName && *item->fileName != *name) {
+    const std::filesystem::path folder(item->folder);
+    std::error_code unknown;
+    if (!std::filesystem::exists(
+            std::filesystem::symlink_status(folder / *item->fileName, unknown)))
+      return {*name, Refusal::FileGone};
+    if (const int error = base::RenameNoReplace(folder / *item->fileName, folder / *name))
+      return {*name, error == EEXIST ? Refusal::Taken : Refusal::Failed, error};
+  }
+  parts_->items.Rename(serial, *name);
+  parts_->scheduler.Renamed(serial, *name);
+  return {*name};
 }
 
 void Engine::SetNameTemplate(Serial serial, const std::string &form) {
@@ -411,11 +447,45 @@ void Engine::Pause(const std::vector<Serial> &serials) {
 }
 
 void Engine::Resume(const std::vector<Serial> &serials) {
-  parts_->scheduler.Resume(serials);
+  Start(parts_->scheduler.Resume(serials));
 }
 
 void Engine::StartPass() {
   parts_->scheduler.StartPass(DownloadDir());
+}
+
+bool Engine::Start(const std::vector<Serial> &serials) {
+  return parts_->scheduler.Start(DownloadDir(), serials);
+}
+
+bool Engine::AnyToDownload() const {
+  return parts_->scheduler.AnyTakeable();
+}
+
+bool Engine::ResumeAtStart() {
+  if (!parts_->config.resumeAtStart)
+    return false;
+  std::vector<Serial> waiting;
+  for (const list::Item &item : parts_->items.Items())
+    if (item.phase == Phase::Waiting)
+      waiting.push_back(item.serial);
+  return Start(waiting);
+}
+
+PassProgress Engine::Progress() const {
+  PassProgress progress;
+  for (const Serial serial : parts_->scheduler.PassItems()) {
+    const ItemView item = parts_->ViewOf(*parts_->items.Find(serial));
+    progress.bytesPerSecond += item.bytesPerSecond;
+    // A file larger than it was announced tells nothing of what is left.
+    if (item.total == 0 || item.received > item.total)
+      ++progress.unsized;
+    else
+      progress.bytesLeft += item.total - item.received;
+  }
+  if (progress.bytesPerSecond > 0)
+    progress.secondsLeft = static_cast<double>(progress.bytesLeft) / progress.bytesPerSecond;
+  return progress;
 }
 
 void Engine::RequestStop() {
@@ -496,7 +566,19 @@ ListRead Engine::LoadList(const std::filesystem::path &file) {
 }
 
 bool Engine::SaveList(const std::filesystem::path &file) const {
-  return base::ReplaceWholeFile(file, list::ListText(parts_->items.Items()));
+  // A running item is kept with how far its run has come: after a restart it shows its bytes.
+  if (!Downloading())
+    return base::ReplaceWholeFile(file, list::ListText(parts_->items.Items()));
+  std::vector<list::Item> items = parts_->items.Items();
+  for (list::Item &item : items)
+    if (const scheduler::ItemRun *run = parts_->scheduler.RunOf(item.serial);
+        run && run->reported) {
+      item.received = run->progress.bytes;
+      item.total = run->progress.total;
+      item.fragments = run->progress.fragments;
+      item.fragmentsStored = run->progress.stored;
+    }
+  return base::ReplaceWholeFile(file, list::ListText(items));
 }
 
 std::filesystem::path Engine::DefaultListFile() {

@@ -49,6 +49,8 @@ std::string TypedAddress(std::string_view text);
 // The qualities a user may ask a stream in: "best, worst or a height such as 720 or 720p".
 std::string_view QualityForms();
 bool IsQuality(std::string_view text);
+// Whether a text is a header every request may carry: "Name: value", on one line.
+bool IsHeader(std::string_view text);
 
 // curl's --connect-to entries (HOST1:PORT1:HOST2:PORT2, empty parts matching any): whether one is
 // well formed; and those of VIDTRAWL_CONNECT_TO (comma-separated), with whether all were.
@@ -79,12 +81,47 @@ struct PassSummary {
   std::vector<Serial> failedItems = {};
 };
 
-// Learns when a pass ends, and how it went.
+// Learns when a pass begins (whoever began it), and when it ends and how it went.
 class PassObserver {
 public:
   virtual ~PassObserver() = default;
+  virtual void PassStarted() {}
   virtual void PassEnded(const PassSummary &summary) = 0;
 };
+
+// The running pass as a whole: how fast all its downloads receive together, and what is left of
+// the items it works on or will take, with the time that takes at that speed (nothing while no
+// byte arrives). Items whose size is not known yet (not asked, or sent without one) count apart.
+struct PassProgress {
+  double bytesPerSecond = 0;
+  std::uint64_t bytesLeft = 0;
+  std::size_t unsized = 0;
+  std::optional<double> secondsLeft;
+};
+
+// What an add took: the new items, in list order, and how many addresses did not fit.
+struct Added {
+  std::vector<Serial> items;
+  std::size_t dropped = 0;
+};
+
+// How a rename went: the cleaned name taken, or why it was refused.
+struct RenameOutcome {
+  enum class Refusal {
+    None,
+    NoName,   // nothing usable is left of the name (or the item is gone)
+    Taken,    // the folder holds a file of that name: it is not replaced
+    FileGone, // the item is complete but its file is no longer in its folder
+    Failed,   // the file could not be renamed: `error` says why
+  };
+  std::string name;
+  Refusal refusal = Refusal::None;
+  int error = 0; // Failed: the errno
+  explicit operator bool() const { return refusal == Refusal::None; }
+};
+
+// What becomes of the bytes an unfinished download of a removed item holds.
+enum class Leftovers { Delete, Keep };
 
 // One page resolved without adding it: the video address, or the fault.
 struct Resolution {
@@ -176,25 +213,27 @@ public:
   // Adds page addresses, each once (blanks and line ends around it removed); an address of no
   // supported site is listed as unsupported. How many did not fit in the list.
   std::size_t Add(const std::vector<std::string> &addresses);
-  // Adds each line of a text (a drop, a paste) that names a supported site;
-  // how many did not fit.
-  std::size_t AddFromText(const std::string &text);
+  // Adds the addresses a text holds, picked out of it as a link grabber does (a paste, a drop, a
+  // typed line; a text of no http or https address, each of its lines): all of them, or those of
+  // a supported site alone.
+  Added AddText(const std::string &text, bool supportedOnly);
   // Whether a copied text is a video page's address the clipboard monitor
   // may take.
   bool IsVideoPageAddress(const std::string &text) const;
 
   // Editing, acting on the running downloads at once: a removed item's
-  // download ends and its partial file goes.
-  void Remove(const std::vector<Serial> &serials);
+  // download ends and its partial file goes, or stays in the folder (a later
+  // download of its address goes on from it).
+  void Remove(const std::vector<Serial> &serials, Leftovers leftovers = Leftovers::Delete);
   bool MoveUp(Serial serial);
   bool MoveDown(Serial serial);
   void ClearCompleted();
-  // Failed and cancelled items wait again; a running pass takes them. Others are left as they
-  // are.
+  // Failed and cancelled items wait again and are started (Start). Others are left as they are.
   void Retry(const std::vector<Serial> &serials);
-  // The user's name for an item's file; one being received takes it when
-  // it is complete. The cleaned name, or nothing when refused.
-  std::optional<std::string> Rename(Serial serial, const std::string &typed);
+  // The user's name for an item's file, cleaned: one being received takes it
+  // when it is complete; a complete one's file is renamed at once, never over
+  // another file.
+  RenameOutcome Rename(Serial serial, const std::string &typed);
   // The form of the item's file name, made when its file is known: {title},
   // {id}, {site} and {ext} stand for the video's.
   void SetNameTemplate(Serial serial, const std::string &form);
@@ -202,7 +241,8 @@ public:
   // the item is listed (it is kept nowhere else).
   void SetRequest(Serial serial, base::ItemRequest request);
   // A paused item is downloaded by no pass until it is resumed; a running
-  // one stops at once and keeps its bytes for a range request later.
+  // one stops at once and keeps its bytes for a range request later. Resumed
+  // items are started (Start).
   void Pause(const std::vector<Serial> &serials);
   void Resume(const std::vector<Serial> &serials);
 
@@ -211,10 +251,22 @@ public:
   // order, until none is left; the pass's observers hear of its end.
   // Nothing while one runs.
   void StartPass();
+  // Starts these items alone: the running pass takes them, else a pass of
+  // their own (and of those started while it runs) begins. Complete, failed
+  // and paused items are left as they are; false when none was left.
+  bool Start(const std::vector<Serial> &serials);
+  // Whether a pass would find anything to do: an item neither complete,
+  // failed nor paused.
+  bool AnyToDownload() const;
+  // After a restart: the waiting items (those the last run left unfinished
+  // among them) are started, when the configuration says so; whether any was.
+  bool ResumeAtStart();
   // A stop the user has confirmed: every running download ends at once and
   // the pass with them.
   void RequestStop();
   bool Downloading() const;
+  // The running pass as a whole (all zero while none runs).
+  PassProgress Progress() const;
   // The items being downloaded, in list order; the first of them.
   std::vector<Serial> RunningItems() const;
   std::optional<Serial> Current() const;

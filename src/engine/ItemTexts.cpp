@@ -39,9 +39,11 @@ std::optional<long long> TransferPercent(const ItemView &item) {
 }
 
 std::optional<double> SecondsLeft(const ItemView &item) {
-  // A size the file outgrew tells nothing about what is left.
+  // A size the file outgrew tells nothing about what is left, nor does a stream's estimate that
+  // its bytes reached while fragments remain.
+  const bool streamLeft = item.fragmentsStored < item.fragments;
   if (item.phase != Phase::Receiving || item.bytesPerSecond <= 0 || item.total == 0 ||
-      item.received > item.total)
+      item.received > item.total || (streamLeft && item.received == item.total))
     return std::nullopt;
   // In whole seconds, rounded up: a transfer with bytes to come never has nothing left.
   return std::ceil(static_cast<double>(item.total - item.received) / item.bytesPerSecond);

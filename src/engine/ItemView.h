@@ -61,4 +61,9 @@ struct ItemView {
   bool handedRequestGone = false;
 };
 
+// Whether bytes of an unfinished download of the item lie in its partial file.
+inline bool HoldsPartialFile(const ItemView &item) {
+  return !item.partName.empty() && item.phase != Phase::Complete;
+}
+
 } // namespace vidtrawl::engine

@@ -11,8 +11,9 @@ std::string TitleNameForm(const std::string &title) {
   return form + ".{ext}";
 }
 
-std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
-  std::size_t dropped = 0;
+engine::Added BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
+  engine::Added added;
+  std::size_t &dropped = added.dropped;
   for (const channel::HandedItem &item : items) {
     const std::size_t before = engine_.Count();
     const std::string &address = item.ListedAddress();
@@ -20,6 +21,7 @@ std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
     engine::Serial serial = 0;
     if (engine_.Count() > before) {
       serial = engine_.SerialAt(engine_.Count() - 1);
+      added.items.push_back(serial);
       if (!item.address.empty() && !item.title.empty())
         engine_.SetNameTemplate(serial, TitleNameForm(item.title));
     } else {
@@ -38,7 +40,7 @@ std::size_t BrowserItems::Add(const std::vector<channel::HandedItem> &items) {
       request.cookies.push_back(channel::CookieLine(cookie));
     engine_.SetRequest(serial, std::move(request));
   }
-  return dropped;
+  return added;
 }
 
 } // namespace vidtrawl::gui

@@ -12,15 +12,16 @@ namespace vidtrawl::gui {
 // Items the browser handed over. The address added is the chosen one (a
 // video, a playlist, a link), else the page's; a chosen video's file is
 // named after the page's title. An item listed already takes the new
-// request, and waits again when it had failed or was cancelled. What the
-// browser asked with (referer, user agent, cookies) goes with the item's own
-// requests.
+// request, and is started again when it had failed or was cancelled. What
+// the browser asked with (referer, user agent, cookies) goes with the item's
+// own requests.
 class BrowserItems {
 public:
   explicit BrowserItems(engine::Engine &engine) : engine_(engine) {}
 
-  // How many did not fit in the list.
-  std::size_t Add(const std::vector<channel::HandedItem> &items);
+  // The items added (those listed already that were started again are not among them), and how
+  // many did not fit in the list.
+  engine::Added Add(const std::vector<channel::HandedItem> &items);
 
 private:
   engine::Engine &engine_;

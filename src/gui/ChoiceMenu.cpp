@@ -11,21 +11,11 @@ namespace {
 
 constexpr std::uint64_t kSpeedSteps[] = {0,        256 << 10, 512 << 10, 1 << 20,
                                          2u << 20, 5u << 20,  10u << 20};
-constexpr int kHeights[] = {2160, 1440, 1080, 720, 480, 360};
 
 QString SpeedText(std::uint64_t bytesPerSecond) {
   if (bytesPerSecond == 0)
     return QStringLiteral("&No Limit");
   return QString::fromStdString(engine::FormatSize(static_cast<double>(bytesPerSecond)) + "/s");
-}
-
-// A quality's value as the steps hold it: "best", "worst" or a height's digits.
-std::string QualityValue(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (!text.empty() && text.back() == 'p')
-    text.pop_back();
-  return text;
 }
 
 } // namespace
@@ -68,25 +58,5 @@ SpeedLimitMenu::SpeedLimitMenu(std::function<std::uint64_t()> get,
           },
           [get] { return std::to_string(get()); },
           [set](const std::string &value) { set(std::stoull(value)); }, parent) {}
-
-StreamQualityMenu::StreamQualityMenu(std::function<std::string()> get,
-                                     std::function<void(const std::string &)> set, QWidget *parent)
-    : ChoiceMenu(
-          QStringLiteral("Stream &Quality"),
-          [](const std::string &current) {
-            std::vector<int> heights(std::begin(kHeights), std::end(kHeights));
-            const int now = current.find_first_not_of("0123456789") == std::string::npos
-                                ? std::atoi(current.c_str())
-                                : 0;
-            if (now > 0 && std::find(heights.begin(), heights.end(), now) == heights.end())
-              heights.insert(std::upper_bound(heights.begin(), heights.end(), now, std::greater()),
-                             now);
-            std::vector<Step> steps{{QStringLiteral("&Best"), "best"}};
-            for (const int height : heights)
-              steps.push_back({QStringLiteral("%1p").arg(height), std::to_string(height)});
-            steps.push_back({QStringLiteral("&Worst"), "worst"});
-            return steps;
-          },
-          [get] { return QualityValue(get()); }, std::move(set), parent) {}
 
 } // namespace vidtrawl::gui

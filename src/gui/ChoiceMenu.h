@@ -11,7 +11,7 @@ namespace vidtrawl::gui {
 
 // A setting chosen among a few steps, the one set checked (when it is none
 // of them it stays among them, in its place); a step taken holds at once.
-// The first step stands apart ("No Limit", "Best").
+// The first step stands apart ("No Limit").
 class ChoiceMenu : public QMenu {
 public:
   struct Step {
@@ -39,13 +39,6 @@ class SpeedLimitMenu final : public ChoiceMenu {
 public:
   SpeedLimitMenu(std::function<std::uint64_t()> get, std::function<void(std::uint64_t)> set,
                  QWidget *parent = nullptr);
-};
-
-// "Stream Quality": which quality of a streaming video is downloaded.
-class StreamQualityMenu final : public ChoiceMenu {
-public:
-  StreamQualityMenu(std::function<std::string()> get, std::function<void(const std::string &)> set,
-                    QWidget *parent = nullptr);
 };
 
 } // namespace vidtrawl::gui

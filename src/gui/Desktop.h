@@ -13,6 +13,7 @@
 #include "gui/PassStatus.h"
 #include "gui/QtEventLoop.h"
 #include "gui/QtMessageBox.h"
+#include "gui/SettingsWindow.h"
 #include "gui/SystemConnectivity.h"
 #include "gui/TrayMenu.h"
 #include "gui/WindowMemory.h"
@@ -61,8 +62,12 @@ public:
   void Tell(const std::string &text);
   PassStatus &Status() { return status_; }
 
+  // The settings window, made when first asked for.
+  SettingsWindow &Settings();
+
 private:
   void PassEnded(const DesktopController::PassEnd &end);
+  void ShowStatus();
 
   Options options_;
   QtEventLoop loop_;
@@ -80,6 +85,7 @@ private:
   ClipboardWatcher clipboard_;
   std::unique_ptr<DesktopController> controller_;
   std::unique_ptr<TrayMenu> menu_;
+  std::unique_ptr<SettingsWindow> settings_;
   LinkDropFilter drops_;
   WindowMemory memory_;
 };

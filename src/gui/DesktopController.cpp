@@ -6,7 +6,9 @@
 #include "gui/MovieContract.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace vidtrawl::gui {
 namespace {
@@ -38,7 +40,7 @@ DesktopController::DesktopController(engine::Engine &engine, Hosts hosts, std::s
   for (QTimer *timer : {&startTimer_, &exitTimer_})
     timer->setSingleShot(true);
   exitTimer_.setInterval(kExitDeferMillis);
-  connect(&startTimer_, &QTimer::timeout, this, [this] { StartOrStop(); });
+  connect(&startTimer_, &QTimer::timeout, this, [this] { StartDeferred(); });
   connect(&exitTimer_, &QTimer::timeout, this, [this] { Exit(); });
   engine_.Subscribe(this);
 }
@@ -49,6 +51,7 @@ DesktopController::~DesktopController() {
 
 void DesktopController::Start(int major, int minor, int revision) {
   hosts_.movie.Set(movie::kAboutTxt, movie::AboutTxtValue(major, minor, revision));
+  hosts_.movie.Set(movie::kWebSiteShown, movie::Flag(!webSite_.empty()));
   if (engine_.LoadSettings() == engine::SettingsRead::TooLarge)
     hosts_.messages.Show("The settings file " + engine_.SettingsFile().string() +
                              " is too large to be Vidtrawl's: it is left as it is, and the "
@@ -124,19 +127,25 @@ void DesktopController::StartOrStop() {
         Box::Message{kEmptyListText, Box::Buttons::Ok, Box::Icon::Exclamation, kEmptyListTitle});
     return;
   }
-  // A pass that runs without the toggle's knowledge (none should): a start
-  // now would be no start.
-  if (engine_.Downloading())
+  if (!engine_.AnyToDownload()) {
+    hosts_.movie.Set(movie::kStartDownloadFlag, movie::kFlagOn);
+    hosts_.messages.ShowMessage(Box::Message{kNothingToDoText, Box::Buttons::Ok,
+                                             Box::Icon::Exclamation, kNothingToDoTitle});
     return;
+  }
   if (!hosts_.connectivity.IsConnected()) {
     hosts_.messages.Show(kOfflineText, Box::Buttons::Ok, Box::Icon::Exclamation);
     return;
   }
+  engine_.StartPass(); // returns at once; its start and end come to PassStarted and PassEnded
+}
+
+void DesktopController::PassStarted() {
+  // Whoever started it (the toggle, a retry, a resume): the toggle stops it now.
   SetCaption(kStopCaption);
   SetFlags(movie::kFlagOff, kStartStopOrder);
   if (activePage_ == kAboutPage)
     hosts_.movie.Set(movie::kDownloadBtnTab, movie::kFlagOn);
-  engine_.StartPass(); // returns at once; its end comes to PassEnded
 }
 
 void DesktopController::PassEnded(const engine::PassSummary &summary) {
@@ -194,7 +203,11 @@ void DesktopController::Command(std::string_view command) {
        }},
       {movie::kHelp, [](DesktopController &c) { c.OpenHelp(); }},
       {movie::kWebSite, [](DesktopController &c) { c.Open(c.webSite_, c.webSite_); }},
-      {movie::kStartDownload, [](DesktopController &c) { c.startTimer_.start(); }},
+      {movie::kStartDownload,
+       [](DesktopController &c) {
+         c.wholeList_ = true;
+         c.startTimer_.start();
+       }},
       {movie::kStopDownload, [](DesktopController &c) { c.StartOrStop(); }},
       {movie::kAddDownloadUrl, [](DesktopController &c) { c.AddFromMovie(); }},
       {movie::kSelectAll, [](DesktopController &c) { c.hosts_.selection.SelectAll(); }},
@@ -227,6 +240,9 @@ void DesktopController::Command(std::string_view command) {
        }},
       {movie::kSimultaneousDownloadsChosen,
        [](DesktopController &c) { c.ChooseSimultaneousDownloads(); }},
+      {movie::kChooseSpeedLimit, [](DesktopController &c) { c.hosts_.window.ChooseSpeedLimit(); }},
+      {movie::kToggleDetails, [](DesktopController &c) { c.hosts_.window.ToggleDetails(); }},
+      {movie::kSettings, [](DesktopController &c) { c.hosts_.window.ShowSettings(); }},
   };
   for (const Row &row : kRows)
     if (row.command == command) {
@@ -236,9 +252,10 @@ void DesktopController::Command(std::string_view command) {
 }
 
 void DesktopController::AddFromMovie() {
-  const std::string url = hosts_.movie.Get(movie::kVideoUrl);
-  if (!base::TrimBlanks(url).empty())
-    Add({engine::TypedAddress(url)});
+  // Typed or pasted: every address the text holds, those of no supported site listed as such.
+  const std::string text = hosts_.movie.Get(movie::kVideoUrl);
+  if (!base::TrimBlanks(text).empty())
+    Added(engine_.AddText(text, false), engine_.Settings().startAdded);
 }
 
 void DesktopController::TellListFull(std::size_t dropped) {
@@ -246,23 +263,54 @@ void DesktopController::TellListFull(std::size_t dropped) {
     hosts_.messages.Show(ListFullText(dropped), Box::Buttons::Ok, Box::Icon::Exclamation);
 }
 
-void DesktopController::Add(const std::vector<std::string> &addresses) {
-  TellListFull(engine_.Add(addresses));
+void DesktopController::Added(const engine::Added &added, bool start) {
+  TellListFull(added.dropped);
+  if (start)
+    StartItems(added.items);
+}
+
+void DesktopController::StartItems(const std::vector<engine::Serial> &serials) {
+  if (serials.empty())
+    return;
+  if (engine_.Downloading()) {
+    engine_.Start(serials);
+    return;
+  }
+  starting_.insert(starting_.end(), serials.begin(), serials.end());
+  startTimer_.start();
+}
+
+void DesktopController::StartDeferred() {
+  const std::vector<engine::Serial> items = std::exchange(starting_, {});
+  if (std::exchange(wholeList_, false) && !engine_.Downloading()) {
+    StartOrStop();
+    return;
+  }
+  if (items.empty())
+    return;
+  if (!engine_.Downloading() && !hosts_.connectivity.IsConnected()) {
+    hosts_.messages.Show(kOfflineText, Box::Buttons::Ok, Box::Icon::Exclamation);
+    return;
+  }
+  engine_.Start(items);
 }
 
 void DesktopController::AddText(const std::string &text) {
-  TellListFull(engine_.AddFromText(text));
+  Added(engine_.AddText(text, true), engine_.Settings().startAdded);
 }
 
 void DesktopController::Copied(const std::string &text) {
   // Whatever else the user copies is not the monitor's: it leaves no trace.
   if (!engine_.IsVideoPageAddress(text))
     return;
-  const std::string address(base::TrimBlanks(text));
-  Add({address});
-  hosts_.movie.Set(movie::kVideoUrl, address);
-  if (!engine_.Downloading())
-    startTimer_.start();
+  // The field is left empty: what the user types next is an address of its own.
+  hosts_.movie.Set(movie::kVideoUrl, "");
+  Added(engine_.AddText(text, true), true);
+}
+
+void DesktopController::ResumeAtStart() {
+  if (engine_.Settings().resumeAtStart && hosts_.connectivity.IsConnected())
+    engine_.ResumeAtStart();
 }
 
 void DesktopController::ChooseFolder() {
@@ -285,7 +333,38 @@ void DesktopController::Open(const std::string &target, const std::string &what,
 void DesktopController::RemoveSelected() {
   // Taken before the question: the list may change while it is asked.
   const std::vector<engine::Serial> items = hosts_.selection.SelectedItems();
-  if (items.size() > 1 && engine_.FrontEndValue(kAskBeforeRemoving) != "False") {
+  std::vector<engine::ItemView> unfinished;
+  for (const engine::Serial serial : items)
+    if (const std::optional<engine::ItemView> item = engine_.Find(serial);
+        item && engine::HoldsPartialFile(*item))
+      unfinished.push_back(*item);
+  PartialFiles partial = RemovedPartialFiles();
+  if (!unfinished.empty() && partial == PartialFiles::Ask) {
+    const engine::ItemView &one = unfinished.front();
+    const std::string what =
+        unfinished.size() == 1
+            ? "\"" + one.fileName.value_or(one.address) +
+                  "\" is not finished: " + engine::FormatSize(static_cast<double>(one.received)) +
+                  " of it are in its partial file."
+            : std::to_string(unfinished.size()) +
+                  " of the items are not finished: their bytes are in partial files.";
+    bool dontAsk = false;
+    const Box::Message question{
+        "Remove the selected items from the download list? " + what +
+            "\n\nKept, a partial file stays in the download folder, and the same address added "
+            "again goes on from it.",
+        Box::Buttons::KeepDeleteCancel,
+        Box::Icon::Question,
+        Box::kAppTitle,
+        kDoNotAskAgain,
+        &dontAsk};
+    const Box::Answer answer = hosts_.messages.ShowMessage(question);
+    if (answer != Box::Answer::Keep && answer != Box::Answer::Delete)
+      return;
+    partial = answer == Box::Answer::Keep ? PartialFiles::Keep : PartialFiles::Delete;
+    if (dontAsk)
+      SetRemovedPartialFiles(partial);
+  } else if (items.size() > 1 && AskBeforeRemoving()) {
     bool dontAsk = false;
     const Box::Message question{
         "Remove the " + std::to_string(items.size()) +
@@ -299,9 +378,48 @@ void DesktopController::RemoveSelected() {
       return;
     // Kept only for a removal confirmed: a question never asked again must not mean "No".
     if (dontAsk)
-      engine_.SetFrontEndValue(kAskBeforeRemoving, "False");
+      SetAskBeforeRemoving(false);
   }
-  engine_.Remove(items);
+  engine_.Remove(items, partial == PartialFiles::Keep ? engine::Leftovers::Keep
+                                                      : engine::Leftovers::Delete);
+}
+
+bool DesktopController::AskBeforeRemoving() const {
+  return engine_.FrontEndValue(kAskBeforeRemoving) != "False";
+}
+
+void DesktopController::SetAskBeforeRemoving(bool ask) {
+  engine_.SetFrontEndValue(kAskBeforeRemoving, ask ? "True" : "False");
+}
+
+DesktopController::PartialFiles DesktopController::RemovedPartialFiles() const {
+  const std::string choice = engine_.FrontEndValue(kRemovedPartialFiles);
+  return choice == "Keep"     ? PartialFiles::Keep
+         : choice == "Delete" ? PartialFiles::Delete
+                              : PartialFiles::Ask;
+}
+
+void DesktopController::SetRemovedPartialFiles(PartialFiles choice) {
+  engine_.SetFrontEndValue(kRemovedPartialFiles, choice == PartialFiles::Keep     ? "Keep"
+                                                 : choice == PartialFiles::Delete ? "Delete"
+                                                                                  : "");
+}
+
+bool DesktopController::Rename(engine::Serial serial, const std::string &typed) {
+  const std::optional<engine::ItemView> item = engine_.Find(serial);
+  const engine::RenameOutcome outcome = engine_.Rename(serial, typed);
+  using Refusal = engine::RenameOutcome::Refusal;
+  if (!item || outcome.refusal == Refusal::None || outcome.refusal == Refusal::NoName)
+    return static_cast<bool>(outcome);
+  const std::string why = outcome.refusal == Refusal::Taken
+                              ? "a file of that name is in the folder already"
+                          : outcome.refusal == Refusal::FileGone
+                              ? "the file is no longer in its folder, " + item->folder
+                              : std::string(std::strerror(outcome.error));
+  hosts_.messages.Show("Vidtrawl could not rename " + item->fileName.value_or(item->address) +
+                           " to " + outcome.name + ": " + why + ".",
+                       Box::Buttons::Ok, Box::Icon::Exclamation);
+  return false;
 }
 
 void DesktopController::OpenFile(engine::Serial serial) {
@@ -344,13 +462,19 @@ void DesktopController::Retry(const std::vector<engine::Serial> &serials) {
 }
 
 void DesktopController::SetSpeedLimit(std::uint64_t bytesPerSecond) {
-  Configure([&](engine::Config &config) { config.speedLimit = bytesPerSecond; });
-  engine_.SaveSettings();
+  ChangeSettings([&](engine::Config &config) { config.speedLimit = bytesPerSecond; });
 }
 
-void DesktopController::SetPreferredQuality(const std::string &quality) {
-  if (Configure([&](engine::Config &config) { config.preferredQuality = quality; }))
-    engine_.SaveSettings();
+bool DesktopController::ChangeSettings(const std::function<void(engine::Config &)> &change) {
+  const bool watched = engine_.Settings().monitor;
+  const bool taken = Configure(change);
+  engine_.SaveSettings();
+  if (engine_.Settings().monitor != watched)
+    hosts_.clipboard.Watch(engine_.Settings().monitor);
+  ShowSettings();
+  if (settingsChanged_)
+    settingsChanged_();
+  return taken;
 }
 
 void DesktopController::Pause(const std::vector<engine::Serial> &serials) {
@@ -359,16 +483,17 @@ void DesktopController::Pause(const std::vector<engine::Serial> &serials) {
 
 void DesktopController::Resume(const std::vector<engine::Serial> &serials) {
   engine_.Resume(serials);
-  if (!engine_.Downloading())
-    startTimer_.start();
 }
 
 void DesktopController::AddAndStart(const std::vector<std::string> &addresses) {
   if (addresses.empty())
     return;
-  Add(addresses);
-  if (!engine_.Downloading())
-    startTimer_.start();
+  const std::size_t before = engine_.Count();
+  const std::size_t dropped = engine_.Add(addresses);
+  std::vector<engine::Serial> added;
+  for (std::size_t index = before; index < engine_.Count(); ++index)
+    added.push_back(engine_.SerialAt(index));
+  Added({added, dropped}, true);
 }
 
 void DesktopController::HandedOver(const std::vector<std::string> &addresses) {
@@ -379,9 +504,7 @@ void DesktopController::HandedOver(const std::vector<std::string> &addresses) {
 }
 
 void DesktopController::AddFromBrowser(const std::vector<channel::HandedItem> &items) {
-  TellListFull(browserItems_.Add(items));
-  if (!engine_.Downloading())
-    startTimer_.start();
+  Added(browserItems_.Add(items), true);
 }
 
 void DesktopController::Exit() {
@@ -410,10 +533,12 @@ void DesktopController::OpenHelp() {
 }
 
 void DesktopController::TrayDownload() {
-  if (!engine_.Downloading())
-    startTimer_.start();
-  else
+  if (engine_.Downloading()) {
     StartOrStop();
+    return;
+  }
+  wholeList_ = true;
+  startTimer_.start();
 }
 
 void DesktopController::TrayMonitor(bool wasChecked) {

@@ -39,9 +39,16 @@ public:
   static constexpr const char *kFolderPrompt =
       "Please select the desired Download directory then press Ok.";
   static constexpr const char *kDoNotAskAgain = "Do not ask again";
+  static constexpr const char *kNothingToDoTitle = "Nothing to Download";
+  static constexpr const char *kNothingToDoText =
+      "There is nothing to download: every item in the list is complete, failed or paused. "
+      "Retry or resume items from their menu (right button on a row).";
   // The front end's value that is "False" once the user asked not to be
   // asked before several items are removed.
   static constexpr const char *kAskBeforeRemoving = "Ask Before Removing";
+  // The front end's value "Keep" or "Delete" once the user chose what becomes of the bytes of a
+  // removed item's unfinished download for good; empty: the user is asked.
+  static constexpr const char *kRemovedPartialFiles = "Removed Partial Files";
   // The deferred start runs at the loop's next turn, the deferred exit this
   // long after it is asked for (once the menu that asked has closed): both
   // outside the movie's command or the menu's click that asked.
@@ -81,34 +88,48 @@ public:
   void OpenHelp();
 
   // What the list offers for its items: the selected ones go (after a
-  // question when they are more than one, unless the user asked for none);
+  // question when they are more than one, unless the user asked for none;
+  // one that holds an unfinished download's bytes asks whether they stay);
   // a complete item's file, or the folder an item's file is in (else the
   // download folder), opens by its absolute path; the addresses go to the
-  // clipboard, one a line; failed and cancelled items wait again.
+  // clipboard, one a line; failed and cancelled items are started again.
   void RemoveSelected();
   void OpenFile(engine::Serial serial);
   void OpenFolder(engine::Serial serial);
+  // A name typed for an item (the file's too when it is complete); a refusal
+  // with a reason is told. Whether it was taken.
+  bool Rename(engine::Serial serial, const std::string &typed);
   void CopyAddresses(const std::vector<engine::Serial> &serials);
   // Puts a text on the clipboard (nothing for an empty one).
   void CopyText(const std::string &text);
   void Retry(const std::vector<engine::Serial> &serials);
-  // Paused items wait until resumed; resumed ones are downloaded (a pass
-  // starts at the loop's next turn when none runs).
+  // Paused items wait until resumed; resumed ones are downloaded at once.
   void Pause(const std::vector<engine::Serial> &serials);
   void Resume(const std::vector<engine::Serial> &serials);
   // The most all downloads together receive a second (0: none); set, it
   // holds at once and is kept in the settings.
+  const engine::Config &Settings() const { return engine_.Settings(); }
   std::uint64_t SpeedLimit() const { return engine_.Settings().speedLimit; }
   void SetSpeedLimit(std::uint64_t bytesPerSecond);
-  const std::string &PreferredQuality() const { return engine_.Settings().preferredQuality; }
-  void SetPreferredQuality(const std::string &quality);
-  // Adds addresses the user gave (typed, dropped, pasted); a list too full
-  // for them all is told.
-  void Add(const std::vector<std::string> &addresses);
+  // The settings window's changes: taken at once and saved, the movie and the
+  // clipboard watcher following them; false when the engine refused a part.
+  bool ChangeSettings(const std::function<void(engine::Config &)> &change);
+  // The desktop's own choices beside them: whether removing several items
+  // asks first, and what becomes of a removed download's bytes.
+  enum class PartialFiles { Ask, Keep, Delete };
+  bool AskBeforeRemoving() const;
+  void SetAskBeforeRemoving(bool ask);
+  PartialFiles RemovedPartialFiles() const;
+  void SetRemovedPartialFiles(PartialFiles choice);
+  // Adds what a dropped or pasted text holds of supported sites' addresses
+  // (started when the settings say so); a list too full for them all is told.
   void AddText(const std::string &text);
   // Addresses given when the program starts: added and downloaded as a
-  // copied address is (the pass starts at the loop's next turn).
+  // copied address is (at the loop's next turn).
   void AddAndStart(const std::vector<std::string> &addresses);
+  // After the kept list is read: its waiting items go on, when the settings
+  // say so and the machine is online.
+  void ResumeAtStart();
   // A later start of the program handed these over: added and downloaded
   // as its own would have been; with none, the window comes forward.
   void HandedOver(const std::vector<std::string> &addresses);
@@ -132,12 +153,14 @@ public:
   void OnPassEnded(std::function<void(const PassEnd &)> listener) {
     passEnded_ = std::move(listener);
   }
+  void OnSettingsChanged(std::function<void()> listener) { settingsChanged_ = std::move(listener); }
 
   // The movie page on show ("Download", "About" or empty).
   const std::string &ActivePage() const { return activePage_; }
   bool StartPending() const { return startTimer_.isActive(); }
   bool ExitPending() const { return exitTimer_.isActive(); }
 
+  void PassStarted() override;
   void PassEnded(const engine::PassSummary &summary) override;
   // What a note at a pass's end says: how many of its items completed and
   // failed, and why the first few of its failed ones (in list order) failed,
@@ -148,6 +171,12 @@ private:
   // Changes the configuration; false when the engine refused a part of it.
   bool Configure(const std::function<void(engine::Config &)> &change);
   void TellListFull(std::size_t dropped);
+  // What was added is told when the list is full, and started when `start` says so: by the pass
+  // that runs, else at the loop's next turn.
+  void Added(const engine::Added &added, bool start);
+  void StartItems(const std::vector<engine::Serial> &serials);
+  // The deferred start: the whole list's (the toggle's), or the items waiting for it.
+  void StartDeferred();
   void StartOrStop();
   // A confirmed stop: the pass ends, the toggle shows the idle state.
   void Stop();
@@ -170,9 +199,12 @@ private:
   const char *caption_ = kStartCaption;
   QTimer startTimer_;
   QTimer exitTimer_;
+  bool wholeList_ = false;               // the deferred start is the toggle's
+  std::vector<engine::Serial> starting_; // items the deferred start starts
   bool ending_ = false;
   std::function<void()> captionChanged_;
   std::function<void(const PassEnd &)> passEnded_;
+  std::function<void()> settingsChanged_;
 };
 
 } // namespace vidtrawl::gui

@@ -23,6 +23,11 @@ public:
   // The list becomes visible above the movie; or hidden.
   virtual void ShowList() = 0;
   virtual void HideList() = 0;
+  // The details pane under the list is shown, or hidden; the settings window comes forward; the
+  // speed limit's menu opens at the pointer.
+  virtual void ToggleDetails() = 0;
+  virtual void ShowSettings() = 0;
+  virtual void ChooseSpeedLimit() = 0;
   // The window behaviour filters go (the exit path's first step).
   virtual void StopFilters() = 0;
   // The tray menu goes.

@@ -1,6 +1,9 @@
 #include "gui/DownloadListModel.h"
 
 #include "gui/ListColumns.h"
+#include "gui/RunTexts.h"
+
+#include <limits>
 
 namespace vidtrawl::gui {
 namespace {
@@ -69,8 +72,14 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
       return Text(engine::FileNameText(item));
     case kColumnStatus:
       return Text(engine::StatusText(item));
-    default:
+    case kColumnSize:
       return Text(engine::SizeText(item));
+    case kColumnProgress:
+      return Text(ProgressText(item));
+    case kColumnSpeed:
+      return Text(RowSpeedText(item));
+    default:
+      return Text(TimeLeftText(item));
     }
   case Qt::ToolTipRole: {
     // The whole address or file name, and why the item failed.
@@ -81,6 +90,7 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
     case kColumnFileName:
       return engine::FileNamePlaceholder(item) ? QVariant() : Text(engine::FileNameText(item));
     case kColumnStatus:
+    case kColumnProgress:
       return reason.empty() ? QVariant() : Text(reason);
     default:
       return {};
@@ -89,8 +99,12 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
   case PhaseRole:
     return static_cast<int>(item.phase);
   case PercentRole:
+    // The status cell's bar is a transfer's; the progress cell's stays when it stops.
+    if (column == kColumnProgress)
+      if (const std::optional<int> percent = ProgressPercent(item))
+        return static_cast<qlonglong>(*percent);
     if (const auto percent = engine::TransferPercent(item);
-        percent && item.phase == engine::Phase::Receiving)
+        percent && column == kColumnStatus && item.phase == engine::Phase::Receiving)
       return static_cast<qlonglong>(*percent);
     return {};
   case SerialRole:
@@ -104,6 +118,12 @@ QVariant DownloadListModel::data(const QModelIndex &index, int role) const {
       return static_cast<qlonglong>(item.phase) * 1000 + engine::TransferPercent(item).value_or(0);
     case kColumnSize:
       return item.sizeKnown == engine::SizeKnown::Bytes ? static_cast<qlonglong>(item.size) : -1;
+    case kColumnProgress:
+      return ProgressPercent(item).value_or(-1) * 1e15 + static_cast<double>(item.received);
+    case kColumnSpeed:
+      return RowSpeedText(item).empty() ? 0.0 : item.bytesPerSecond;
+    case kColumnTimeLeft:
+      return engine::SecondsLeft(item).value_or(std::numeric_limits<double>::max());
     default:
       return data(index, Qt::DisplayRole);
     }
@@ -139,7 +159,9 @@ bool DownloadListModel::setData(const QModelIndex &index, const QVariant &value,
   if (value.toString() == data(index, Qt::EditRole).toString())
     return true;
   // A name of which nothing usable is left is refused: the cell keeps its text.
-  return engine_.Rename(SerialAt(index.row()), value.toString().toStdString()).has_value();
+  const engine::Serial serial = SerialAt(index.row());
+  const std::string typed = value.toString().toStdString();
+  return rename_ ? rename_(serial, typed) : static_cast<bool>(engine_.Rename(serial, typed));
 }
 
 void DownloadListModel::ItemChanged(std::size_t index) {

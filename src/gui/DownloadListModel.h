@@ -4,7 +4,9 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace vidtrawl::gui {
@@ -14,15 +16,16 @@ namespace vidtrawl::gui {
 // order), follows the list through the engine's observer, told before items go, and asks the
 // engine for an item by its serial, so that what the views are told and what they read never
 // part. The runs of the items being downloaded come once per tick, as one change. The file name
-// cell edits rename the item. The tooltips show a whole address or file name, and a failed
-// item's reason.
+// cell edits rename the item (through the desktop's rename, which tells a refusal). The tooltips
+// show a whole address or file name, and a failed item's reason.
 class DownloadListModel final : public QAbstractTableModel, public engine::ItemObserver {
   Q_OBJECT
 
 public:
   enum Role {
     PhaseRole = Qt::UserRole + 1, // the item's engine::Phase, as an int
-    PercentRole,                  // a transfer's percentage; none when unknown
+    PercentRole,                  // the bar's share: in the status cell a transfer's, in the
+                                  // progress cell also a stopped one's; none when unknown
     SerialRole,                   // the item's serial (qulonglong)
     SortRole,                     // what the rows are sorted by in a column: numbers
                                   // where the texts are numbers or states
@@ -32,6 +35,10 @@ public:
   ~DownloadListModel() override;
 
   engine::Serial SerialAt(int row) const;
+  // What a name typed into a cell does (the desktop's rename, which tells a refusal); whether
+  // it was taken. By default the engine's own.
+  using Rename = std::function<bool(engine::Serial serial, const std::string &typed)>;
+  void OnRename(Rename rename) { rename_ = std::move(rename); }
 
   int rowCount(const QModelIndex &parent = QModelIndex()) const override;
   int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -73,6 +80,7 @@ private:
   std::vector<Row> rows_;
   mutable std::optional<engine::ItemView> last_;
   engine::Serial started_ = 0;
+  Rename rename_;
 };
 
 } // namespace vidtrawl::gui

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -39,13 +40,14 @@ DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
   setSortingEnabled(true);
   setItemDelegate(cellDelegate_);
   setItemDelegateForColumn(kColumnStatus, statusPainter_);
+  setItemDelegateForColumn(kColumnProgress, statusPainter_);
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
   // Tab goes on to the next control; the arrow keys go from row to row.
   setTabKeyNavigation(false);
   setWordWrap(false);
-  setTextElideMode(Qt::ElideNone);
+  setTextElideMode(Qt::ElideRight);
   setAccessibleName(QStringLiteral("Downloads"));
   verticalHeader()->hide();
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -54,6 +56,13 @@ DownloadListView::DownloadListView(DownloadListModel &model, QWidget *parent)
   horizontalHeader()->setMinimumSectionSize(4);
   horizontalHeader()->setSectionsMovable(false);
   horizontalHeader()->setSectionResizeMode(kColumnID, QHeaderView::Fixed);
+  horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
+          [this](const QPoint &at) { ShowColumnsMenu(horizontalHeader()->mapToGlobal(at)); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &DownloadListView::shownItemChanged);
+  connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          &DownloadListView::shownItemChanged);
   connect(&model_, &DownloadListModel::itemStarted, this,
           [this](int row) { scrollTo(sorted_.mapFromSource(model_.index(row, kColumnAddress))); });
   for (const auto rowsChanged :
@@ -77,6 +86,29 @@ std::vector<engine::Serial> DownloadListView::SelectedItems() const {
   for (const int row : rows)
     serials.push_back(model_.SerialAt(row));
   return serials;
+}
+
+std::optional<engine::Serial> DownloadListView::ShownItem() const {
+  const QModelIndex current = currentIndex();
+  if (current.isValid() && selectionModel()->isRowSelected(current.row(), {}))
+    return SerialOf(current);
+  return FirstSelectedItem();
+}
+
+void DownloadListView::ShowColumnsMenu(const QPoint &at) {
+  QMenu menu(this);
+  for (int column = kFirstRunColumn; column < kColumnCount; ++column) {
+    const std::string_view caption = kColumnLayouts[static_cast<std::size_t>(column)].caption;
+    QAction *shown =
+        menu.addAction(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())),
+                       this, [this, column](bool on) {
+                         setColumnHidden(column, !on);
+                         emit columnsChanged();
+                       });
+    shown->setCheckable(true);
+    shown->setChecked(!isColumnHidden(column));
+  }
+  menu.exec(at);
 }
 
 std::optional<engine::Serial> DownloadListView::FirstSelectedItem() const {
@@ -141,18 +173,6 @@ void DownloadListView::FitNumbers() {
   horizontalHeader()->resizeSection(kColumnID, std::max(numbers, CaptionWidth(kColumnID)));
 }
 
-void DownloadListView::resizeEvent(QResizeEvent *event) {
-  QTableView::resizeEvent(event);
-  // The address column takes the room the list gains or gives up; the
-  // widths a window is shown with are left as they were set.
-  const int gained = event->size().width() - event->oldSize().width();
-  if (event->oldSize().isValid() && gained != 0) {
-    QHeaderView &header = *horizontalHeader();
-    header.resizeSection(kColumnAddress, std::max(header.sectionSize(kColumnAddress) + gained,
-                                                  CaptionWidth(kColumnAddress)));
-  }
-}
-
 void DownloadListView::keyPressEvent(QKeyEvent *event) {
   const bool editing = state() == QAbstractItemView::EditingState;
   if (event->key() == Qt::Key_Delete && !editing) {
@@ -166,7 +186,11 @@ void DownloadListView::keyPressEvent(QKeyEvent *event) {
   }
   // The keyboard's way to the context menu, beside the menu key.
   if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier && !editing) {
-    ShowMenuAtCurrentRow();
+    ShowSelectionMenu();
+    return;
+  }
+  if (event->matches(QKeySequence::Paste) && !editing) {
+    emit pasteRequested();
     return;
   }
   QTableView::keyPressEvent(event);
@@ -248,27 +272,34 @@ void DownloadListView::mouseDoubleClickEvent(QMouseEvent *event) {
     QTableView::edit(index);
 }
 
-void DownloadListView::ShowMenuAtCurrentRow() {
+bool DownloadListView::ShowSelectionMenu() {
+  const QModelIndexList rows = selectionModel()->selectedRows();
+  if (rows.isEmpty())
+    return false;
   const QModelIndex current = currentIndex();
-  if (!current.isValid() || SelectedItems().empty())
-    return;
-  emit menuRequested(viewport()->mapToGlobal(visualRect(current).bottomLeft()));
+  const QModelIndex at = current.isValid() && selectionModel()->isRowSelected(current.row(), {})
+                             ? current
+                             : rows.front();
+  scrollTo(at);
+  emit menuRequested(viewport()->mapToGlobal(visualRect(at).bottomLeft()));
+  return true;
 }
 
 void DownloadListView::contextMenuEvent(QContextMenuEvent *event) {
   if (event->reason() != QContextMenuEvent::Mouse) {
     // From the keyboard: at the current row.
-    ShowMenuAtCurrentRow();
+    ShowSelectionMenu();
     return;
   }
-  // The row under the pointer joins the selection, or becomes it.
+  // The row under the pointer becomes the selection, unless it is in it: then the menu is the
+  // whole selection's.
   const QModelIndex index = indexAt(event->pos());
   if (!index.isValid())
     return;
   if (!selectionModel()->isRowSelected(index.row(), {}))
     selectionModel()->select(index,
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  setCurrentIndex(index);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
   emit menuRequested(event->globalPos());
 }
 

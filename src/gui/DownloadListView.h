@@ -12,16 +12,19 @@ class GridCellDelegate;
 class StatusCellPainter;
 
 // The download list on screen: a table view over the list model whose rows
-// are selected whole, the status column painted with a progress bar, the
+// are selected whole, the status and progress columns painted with a bar, the
 // file name editable (F2 on any cell of the row, or a click on a selected
 // row's name). A click on a column's header sorts the rows on screen by it
 // (the list itself keeps its order, the download order, which the number
-// column shows). The row the pass works on is scrolled into view. Delete
-// asks for the selected rows' removal, Enter or a double-click on a complete
-// row for its file, the context menu (right button, menu key or Shift+F10)
-// for the row menu; Home and End go to the first and last rows. With the
-// focus, the list shows a ring and a mark on its current row. What the list
-// commands read of the selection comes from here.
+// column shows); the header's menu shows or hides the run's columns. Column
+// widths are the user's: nothing but the user (and a new scale) changes them.
+// The row the pass works on is scrolled into view. Delete asks for the
+// selected rows' removal, Enter or a double-click on a complete row for its
+// file, Ctrl+V for adding what the clipboard holds, the context menu (right
+// button, menu key or Shift+F10) for the menu of the selected rows, which a
+// right click keeps selected; Home and End go to the first and last rows.
+// With the focus, the list shows a ring and a mark on its current row. What
+// the list commands read of the selection comes from here.
 class DownloadListView final : public QTableView, public ListSelection {
   Q_OBJECT
 
@@ -38,11 +41,21 @@ public:
   // Lays the columns out (widths at the given scale, when it is new; the
   // number column as wide as its numbers; colours from the palette in use).
   void Layout(double scale = 1.0);
+  // The rows' menu for the selection, under its current (or first) row;
+  // false when no row is selected.
+  bool ShowSelectionMenu();
+  // The item whose details are shown: the current row's, else the first
+  // selected; nothing without a selection.
+  std::optional<engine::Serial> ShownItem() const;
 
 signals:
   void removeRequested();
   void openRequested(engine::Serial serial);
   void menuRequested(const QPoint &globalPosition);
+  void pasteRequested();
+  // The item ShownItem() names may have changed; a run column was shown or hidden.
+  void shownItemChanged();
+  void columnsChanged();
 
 protected:
   void keyPressEvent(QKeyEvent *event) override;
@@ -50,7 +63,6 @@ protected:
   void contextMenuEvent(QContextMenuEvent *event) override;
   void focusInEvent(QFocusEvent *event) override;
   void paintEvent(QPaintEvent *event) override;
-  void resizeEvent(QResizeEvent *event) override;
   void scrollContentsBy(int dx, int dy) override;
   void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
@@ -61,7 +73,7 @@ private:
   void FitNumbers();
   // The least width of a column: its caption's.
   int CaptionWidth(int column) const;
-  void ShowMenuAtCurrentRow();
+  void ShowColumnsMenu(const QPoint &at);
   // The whole row of an index, in the viewport.
   QRect RowRect(const QModelIndex &index) const;
 

@@ -15,9 +15,10 @@ int ProgressBarRight(const QRect &cell, int percent) {
 }
 
 void DrawProgressCell(QPainter &painter, const QRect &cell, int value,
-                      const ProgressColours &colours, bool showText, bool wholeCell) {
+                      const ProgressColours &colours, const QString &fullText, bool wholeCell) {
   const int percent = std::clamp(value, 0, 100);
-  const QString text = QString::number(percent) + u'%';
+  const QString text = painter.fontMetrics().elidedText(fullText, Qt::ElideRight, cell.width() - 4);
+  const bool showText = !text.isEmpty();
   constexpr int kTextFlags = Qt::AlignCenter | Qt::TextSingleLine;
 
   painter.save();

@@ -1,5 +1,7 @@
 #include "gui/GridCellDelegate.h"
 
+#include "gui/ListColumns.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QStyle>
@@ -39,7 +41,10 @@ void GridCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     QStyle *style = widget ? widget->style() : QApplication::style();
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const QRect area = option.rect.adjusted(margin, 0, -margin, 0);
-    const QStaticText &laidOut = texts_.Get(text, option.font);
+    // Addresses and names keep their ends (the site, the extension) when cut.
+    const bool ends = index.column() == kColumnAddress || index.column() == kColumnFileName;
+    const QStaticText &laidOut =
+        texts_.Get(text, option.font, area.width(), ends ? Qt::ElideMiddle : Qt::ElideRight);
     painter->save();
     painter->setClipRect(area, Qt::IntersectClip);
     painter->setFont(option.font);

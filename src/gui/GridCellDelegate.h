@@ -10,10 +10,10 @@
 namespace vidtrawl::gui {
 
 // Draws the list's cells: the ground (the row's, or the selection's for a
-// selected row), then the text on one line, left aligned, cut at the cell's
-// edge. Texts are laid out once and kept, so a repaint costs little more
-// than copying glyphs. The cell editor gets the look's editor colours. Until
-// a look is set, the view's palette decides.
+// selected row), then the text on one line, left aligned, cut with "…" where
+// it does not fit (in the middle for addresses and file names). Texts are laid out once and kept,
+// so a repaint costs little more than copying glyphs. The cell editor gets the look's editor
+// colours. Until a look is set, the view's palette decides.
 class GridCellDelegate : public QStyledItemDelegate {
   Q_OBJECT
 

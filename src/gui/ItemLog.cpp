@@ -20,6 +20,7 @@ void ItemLog::Unfollow() {
 void ItemLog::Write(const base::TraceLine &line) {
   if (line.item == 0)
     return;
+  ++written_;
   std::deque<std::string> &kept = lines_[line.item];
   kept.push_back(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz")).toStdString() +
                  " [" + std::string(base::TopicName(line.topic)) + "] " + line.text);

@@ -3,6 +3,7 @@
 #include "base/Trace.h"
 #include "engine/Engine.h"
 
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <unordered_map>
@@ -25,6 +26,8 @@ public:
   void Write(const base::TraceLine &line) override;
   // The kept lines of these items, each item's under its address, one line a line.
   std::string Text(const std::vector<engine::Serial> &items) const;
+  // How many lines were written in all: a view of the lines reads them again when it moved.
+  std::uint64_t Written() const { return written_; }
 
   void ItemsAboutToBeRemoved(std::size_t first, std::size_t count) override;
   void ListReset() override;
@@ -32,6 +35,7 @@ public:
 private:
   engine::Engine *engine_ = nullptr;
   std::unordered_map<engine::Serial, std::deque<std::string>> lines_;
+  std::uint64_t written_ = 0;
 };
 
 } // namespace vidtrawl::gui

@@ -1,48 +1,59 @@
 #include "gui/ListMenu.h"
 
-#include "gui/ChoiceMenu.h"
 #include "gui/DesktopController.h"
 
 #include <QKeySequence>
 #include <QMenu>
 
 #include <algorithm>
+#include <set>
 
 namespace vidtrawl::gui {
 
 void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engine &engine,
-                  const std::vector<engine::Serial> &items, LogOf log) {
+                  const std::vector<engine::Serial> &items, const ListMenuExtras &extras) {
   menu.clear();
   if (items.empty())
     return;
-  const engine::Serial first = items.front();
-  const std::optional<engine::ItemView> item = engine.Find(first);
-  const auto phaseIs = [&](engine::Serial serial, std::initializer_list<engine::Phase> phases) {
-    const std::optional<engine::ItemView> found = engine.Find(serial);
-    return found && std::find(phases.begin(), phases.end(), found->phase) != phases.end();
+  std::vector<engine::ItemView> views;
+  for (const engine::Serial serial : items)
+    if (std::optional<engine::ItemView> item = engine.Find(serial))
+      views.push_back(std::move(*item));
+  const auto any = [&](std::initializer_list<engine::Phase> phases) {
+    return std::any_of(views.begin(), views.end(), [&](const engine::ItemView &item) {
+      return std::find(phases.begin(), phases.end(), item.phase) != phases.end();
+    });
   };
-
+  const auto complete = std::find_if(views.begin(), views.end(), [](const auto &item) {
+    return item.phase == engine::Phase::Complete;
+  });
+  const engine::Serial file = complete == views.end() ? 0 : complete->serial;
   QAction *open = menu.addAction(QStringLiteral("&Open File"),
-                                 [&controller, first] { controller.OpenFile(first); });
-  open->setEnabled(item && item->phase == engine::Phase::Complete);
-  menu.addAction(QStringLiteral("Open &Folder"),
-                 [&controller, first] { controller.OpenFolder(first); });
+                                 [&controller, file] { controller.OpenFile(file); });
+  open->setEnabled(file != 0);
+  // One folder each: items of one folder open it once.
+  std::vector<engine::Serial> folders;
+  std::set<std::string> seen;
+  for (const engine::ItemView &item : views)
+    if (seen.insert(item.folder).second)
+      folders.push_back(item.serial);
+  menu.addAction(folders.size() > 1 ? QStringLiteral("Open &Folders")
+                                    : QStringLiteral("Open &Folder"),
+                 [&controller, folders] {
+                   for (const engine::Serial serial : folders)
+                     controller.OpenFolder(serial);
+                 });
   menu.addAction(items.size() == 1 ? QStringLiteral("&Copy Address")
                                    : QStringLiteral("&Copy Addresses"),
                  [&controller, items] { controller.CopyAddresses(items); });
-  QAction *copyLog = menu.addAction(QStringLiteral("Copy &Log"),
-                                    [&controller, items, log] { controller.CopyText(log(items)); });
-  copyLog->setEnabled(static_cast<bool>(log));
+  QAction *copyLog = menu.addAction(QStringLiteral("Copy &Log"), [&controller, items, extras] {
+    controller.CopyText(extras.log(items));
+  });
+  copyLog->setEnabled(static_cast<bool>(extras.log));
   menu.addSeparator();
   QAction *retry =
       menu.addAction(QStringLiteral("&Retry"), [&controller, items] { controller.Retry(items); });
-  retry->setEnabled(std::any_of(items.begin(), items.end(), [&](engine::Serial serial) {
-    return phaseIs(serial, {engine::Phase::Failed, engine::Phase::Cancelled});
-  }));
-  const auto any = [&](std::initializer_list<engine::Phase> phases) {
-    return std::any_of(items.begin(), items.end(),
-                       [&](engine::Serial serial) { return phaseIs(serial, phases); });
-  };
+  retry->setEnabled(any({engine::Phase::Failed, engine::Phase::Cancelled}));
   QAction *pause =
       menu.addAction(QStringLiteral("&Pause"), [&controller, items] { controller.Pause(items); });
   pause->setEnabled(any({engine::Phase::Waiting, engine::Phase::Resolving, engine::Phase::Asking,
@@ -53,15 +64,18 @@ void FillListMenu(QMenu &menu, DesktopController &controller, const engine::Engi
   QAction *remove =
       menu.addAction(QStringLiteral("Re&move"), [&controller] { controller.RemoveSelected(); });
   remove->setShortcut(QKeySequence::Delete);
-  // Within reach of the keyboard too (the tray's menu is not).
   menu.addSeparator();
-  menu.addMenu(new SpeedLimitMenu(
-      [&controller] { return controller.SpeedLimit(); },
-      [&controller](std::uint64_t limit) { controller.SetSpeedLimit(limit); }, &menu));
-  menu.addMenu(new StreamQualityMenu(
-      [&controller] { return controller.PreferredQuality(); },
-      [&controller](const std::string &quality) { controller.SetPreferredQuality(quality); },
-      &menu));
+  QAction *details = menu.addAction(QStringLiteral("&Details"), [extras] {
+    if (extras.toggleDetails)
+      extras.toggleDetails();
+  });
+  details->setCheckable(true);
+  details->setChecked(extras.detailsShown);
+  QAction *settings = menu.addAction(QStringLiteral("&Settings…"), [extras] {
+    if (extras.settings)
+      extras.settings();
+  });
+  settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
 }
 
 } // namespace vidtrawl::gui

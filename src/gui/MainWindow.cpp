@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 #include <algorithm>
@@ -14,17 +15,56 @@
 
 namespace vidtrawl::gui {
 
-MainWindow::MainWindow(DownloadListModel &model, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), movie_(this), list_(model, this),
-      movieFilter_(movie_, this), edgeFilter_(*this, this), wheelFilter_(*this, list_, this) {
+MainWindow::MainWindow(DownloadListModel &model, engine::Engine &engine, const ItemLog &log,
+                       QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), movie_(this),
+      listArea_(Qt::Vertical, this), list_(model, &listArea_), details_(engine, log, &listArea_),
+      movieFilter_(
+          movie_, [this] { return listArea_.isVisible() && list_.ShowSelectionMenu(); }, this),
+      edgeFilter_(*this, this), wheelFilter_(*this, list_, this) {
   setWindowTitle(QStringLiteral("Vidtrawl"));
   setAccessibleName(QStringLiteral("Vidtrawl"));
   movie_.setAccessibleName(QStringLiteral("Vidtrawl window"));
+  listArea_.addWidget(&list_);
+  listArea_.addWidget(&details_);
+  listArea_.setChildrenCollapsible(false);
+  // The pane keeps the height it was given (or kept from the last run); the list takes the room
+  // the window gains or gives up.
+  listArea_.setStretchFactor(0, 1);
+  listArea_.setStretchFactor(1, 0);
+  listArea_.setHandleWidth(5);
+  details_.hide();
+  connect(&listArea_, &QSplitter::splitterMoved, this, &MainWindow::detailsChanged);
+  connect(&list_, &DownloadListView::shownItemChanged, this,
+          [this] { details_.ShowItem(list_.ShownItem()); });
   connect(&movie_, &MovieBridge::listAreaChanged, this, &MainWindow::PlaceList);
+  // The settings, from anywhere in the window (the desktops' Preferences key).
+  auto *settings = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma), this);
+  connect(settings, &QShortcut::activated, this, &MainWindow::settingsRequested);
   ApplyLook();
   // Behind the movie until the movie shows its download page.
-  list_.hide();
+  listArea_.hide();
   movie_.raise();
+}
+
+void MainWindow::SetDetails(bool shown, int height) {
+  if (DetailsShown())
+    detailsHeight_ = details_.height();
+  if (height > 0)
+    detailsHeight_ = height;
+  if (detailsHeight_ <= 0)
+    detailsHeight_ = static_cast<int>(std::lround(130 * zoom_));
+  details_.setVisible(shown);
+  if (shown) {
+    const int total = listArea_.height();
+    listArea_.setSizes({std::max(total - detailsHeight_, 1), detailsHeight_});
+  }
+  movie_.Set(movie::kDetailsShown, movie::Flag(shown));
+  emit detailsChanged();
+}
+
+int MainWindow::DetailsHeight() const {
+  return DetailsShown() ? details_.height() : detailsHeight_;
 }
 
 double MainWindow::FontScale() {
@@ -47,6 +87,7 @@ void MainWindow::ApplyLook() {
     resize(minimumSize());
   movie_.SetZoom(zoom_);
   list_.Layout(zoom_);
+  details_.SetLook(ListLook::For(QApplication::palette()));
   PlaceList();
 }
 
@@ -59,10 +100,10 @@ void MainWindow::resizeEvent(QResizeEvent *event) {
 void MainWindow::PlaceList() {
   const QRect area = movie_.ListArea();
   const auto scaled = [this](int length) { return static_cast<int>(std::lround(length * zoom_)); };
-  list_.setGeometry(area.isEmpty()
-                        ? QRect(scaled(kListGeometry.x()), scaled(kListGeometry.y()),
-                                scaled(kListGeometry.width()), scaled(kListGeometry.height()))
-                        : area);
+  listArea_.setGeometry(area.isEmpty()
+                            ? QRect(scaled(kListGeometry.x()), scaled(kListGeometry.y()),
+                                    scaled(kListGeometry.width()), scaled(kListGeometry.height()))
+                            : area);
 }
 
 void MainWindow::ToggleMaximized() {
@@ -148,12 +189,12 @@ void MainWindow::HideToTray() {
 }
 
 void MainWindow::ShowList() {
-  list_.show();
-  list_.raise();
+  listArea_.show();
+  listArea_.raise();
 }
 
 void MainWindow::HideList() {
-  list_.hide();
+  listArea_.hide();
 }
 
 void MainWindow::UnloadMenu() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "gui/DesktopHosts.h"
+#include "gui/DetailsPane.h"
 #include "gui/DownloadListView.h"
 #include "gui/MovieBridge.h"
 #include "gui/WindowFilters.h"
 
+#include <QSplitter>
 #include <QWidget>
 
 #include <functional>
@@ -14,7 +16,8 @@ namespace vidtrawl::gui {
 class TrayMenu;
 
 // The main window: a frameless window that the movie covers, with the
-// download list laid over the area the movie keeps for it. It is at least
+// download list (and the details pane under it, when shown) laid over the
+// area the movie keeps for it. It is at least
 // 630 x 535 at the usual font size (10 points) and larger with a larger
 // system font, the movie and the list's columns with it; it is resized from
 // its edges and fills the screen when asked, the movie laying itself out
@@ -31,7 +34,8 @@ public:
   // Where the list goes without a movie to say so.
   static constexpr QRect kListGeometry{29, 190, 570, 177};
 
-  explicit MainWindow(DownloadListModel &model, QWidget *parent = nullptr);
+  MainWindow(DownloadListModel &model, engine::Engine &engine, const ItemLog &log,
+             QWidget *parent = nullptr);
 
   // How much larger than at 10 points the application's font is (1 at least).
   static double FontScale();
@@ -45,6 +49,11 @@ public:
 
   MovieBridge &Movie() { return movie_; }
   DownloadListView &List() { return list_; }
+  DetailsPane &Details() { return details_; }
+  // The details pane, shown (`height` high, 0: as high as it was) or hidden.
+  void SetDetails(bool shown, int height = 0);
+  bool DetailsShown() const { return !details_.isHidden(); }
+  int DetailsHeight() const;
   void SetMenu(TrayMenu *menu) { menu_ = menu; }
   // What a close request of the window system does (the exit path).
   void OnCloseRequest(std::function<void()> handler) { closeRequested_ = std::move(handler); }
@@ -61,8 +70,16 @@ public:
   void ToggleMaximized() override;
   void ShowList() override;
   void HideList() override;
+  void ToggleDetails() override { SetDetails(!DetailsShown()); }
+  void ShowSettings() override { emit settingsRequested(); }
+  void ChooseSpeedLimit() override { emit speedLimitRequested(); }
   void UnloadMenu() override;
   void EndProcess() override;
+
+signals:
+  void settingsRequested();
+  void speedLimitRequested();
+  void detailsChanged();
 
 protected:
   void closeEvent(QCloseEvent *event) override;
@@ -73,7 +90,11 @@ private:
   void PlaceList();
 
   MovieBridge movie_;
+  // Before the list and the pane: it is their parent, and goes after them.
+  QSplitter listArea_;
   DownloadListView list_;
+  DetailsPane details_;
+  int detailsHeight_ = 0;
   MovieInputFilter movieFilter_;
   WindowEdgeFilter edgeFilter_;
   ListWheelFilter wheelFilter_;

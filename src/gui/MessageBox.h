@@ -8,9 +8,11 @@ namespace vidtrawl::gui {
 // message names another.
 class MessageBox {
 public:
-  enum class Buttons { Ok, YesNo };
+  // KeepDeleteCancel: what becomes of an unfinished download's bytes ("Keep Partial Files",
+  // "Delete Them", "Cancel"; Keep the default, Escape Cancel).
+  enum class Buttons { Ok, YesNo, KeepDeleteCancel };
   enum class Icon { None, Error, Exclamation, Question };
-  enum class Answer { Ok, Yes, No };
+  enum class Answer { Ok, Yes, No, Keep, Delete, Cancel };
 
   static constexpr const char *kAppTitle = "Vidtrawl";
 

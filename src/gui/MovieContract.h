@@ -33,10 +33,15 @@ inline constexpr std::string_view kMonitorOff = "ID_FS_autoDownloadUncheck";
 inline constexpr std::string_view kSimultaneousDownloadsChosen = "ID_FS_simultaneousDownloads";
 // The window is to fill the screen, or to have its own size again.
 inline constexpr std::string_view kMaximize = "IDC_FS_Maximize";
+// The program's own: the speed limit in the status line was clicked (its menu opens at the
+// pointer); the details pane is to be shown or hidden; the settings window is asked for.
+inline constexpr std::string_view kChooseSpeedLimit = "ID_FS_speedLimit";
+inline constexpr std::string_view kToggleDetails = "ID_FS_details";
+inline constexpr std::string_view kSettings = "ID_FS_settings";
 
 // Variables.
-// "Version " + major + "." + minor + ".0." + revision, CR LF, then kAboutText;
-// set once at start-up.
+// "Version " + major + "." + minor + "." + patch (as --version says it), CR LF, then
+// kAboutText; set once at start-up.
 inline constexpr char kAboutTxt[] = "_root.aboutTxt";
 // The download folder.
 inline constexpr char kDownloadDir[] = "_root.download_dir";
@@ -53,16 +58,23 @@ inline constexpr char kDownloadBtn[] = "_root.downloadBtn";
 inline constexpr char kDownloadTab[] = "_root.downloadTab";
 // "1" when a run begins while the "About" page is on show.
 inline constexpr char kDownloadBtnTab[] = "_root.downloadBtnTab";
-// The pass at a glance, one line (the program's own, beside the original ones).
+// The pass at a glance, one line, and the speed limit in force ("Limit 1 MB/s"; empty: none)
+// (the program's own, beside the original ones).
 inline constexpr char kPassStatus[] = "_root.passStatus";
+inline constexpr char kSpeedLimit[] = "_root.speedLimit";
+// Whether the details pane is shown, and whether the program has a web site to visit (flags;
+// the program's own).
+inline constexpr char kDetailsShown[] = "_root.detailsShown";
+inline constexpr char kWebSiteShown[] = "_root.webSiteShown";
 // How many items download at once, "1" to "16" (the program's own too).
 inline constexpr char kSimultaneousDownloads[] = "_root.simultaneousDownloads";
 // Whether the window fills the screen (flag; the program's own).
 inline constexpr char kMaximized[] = "_root.maximized";
 
 inline constexpr char kAboutText[] =
-    "Vidtrawl is an easy to use program to download video files from iFilm,Google,youtube, "
-    "and other 9 video sharing sites to your PC.";
+    "Vidtrawl downloads the video behind a web page: a video file's own address, an HLS or DASH "
+    "stream, a page that plays a video, or a page of the twelve sites it was first made for. "
+    "Several at a time, each going on from where it stopped.";
 
 // Flags travel to the movie as "1" and "0".
 inline constexpr char kFlagOn[] = "1";
@@ -72,9 +84,9 @@ inline std::string Flag(bool on) {
 }
 
 // The value of kAboutTxt for the given version numbers.
-inline std::string AboutTxtValue(int major, int minor, int revision) {
-  return "Version " + std::to_string(major) + "." + std::to_string(minor) + ".0." +
-         std::to_string(revision) + "\r\n" + kAboutText;
+inline std::string AboutTxtValue(int major, int minor, int patch) {
+  return "Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
+         std::to_string(patch) + "\r\n" + kAboutText;
 }
 
 } // namespace vidtrawl::gui::movie

@@ -4,10 +4,11 @@
 
 namespace vidtrawl::gui {
 
-// Paints the status cells: a transfer's percentage (the model's
+// Paints the status and progress cells: their share (the model's
 // PercentRole) as a progress bar in the user's highlight colour over the
-// row's ground (a selected cell wholly in the selection's colours), every
-// other status as ordinary text.
+// row's ground (a selected cell wholly in the selection's colours), with the
+// percentage or the progress text on it; a cell without a share as ordinary
+// text.
 class StatusCellPainter final : public GridCellDelegate {
   Q_OBJECT
 

@@ -22,6 +22,10 @@ TrayMenu::TrayMenu(DesktopController &controller, MainWindow &window, const QIco
   connect(monitor_, &QAction::triggered,
           [this](bool nowChecked) { controller_.TrayMonitor(!nowChecked); });
   menu_.addMenu(&speedLimit_);
+  settings_ = menu_.addAction(QStringLiteral("Settings…"), [this] {
+    window_.Restore();
+    window_.ShowSettings();
+  });
   menu_.addSeparator();
   help_ = menu_.addAction(QStringLiteral("Help"), [this] { controller_.OpenHelp(); });
   about_ = menu_.addAction(QStringLiteral("About"), [this] {

@@ -49,6 +49,7 @@ private:
   QAction *download_;
   QAction *monitor_;
   SpeedLimitMenu speedLimit_;
+  QAction *settings_;
   QAction *help_;
   QAction *about_;
   QAction *exit_;

@@ -26,7 +26,8 @@ bool MovieInputFilter::eventFilter(QObject *, QEvent *event) {
                          (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
     if (!menuKey)
       return false;
-    movie_.ShowFieldMenu();
+    if (!movie_.ShowFieldMenu() && rowsMenu_)
+      rowsMenu_();
     return true;
   }
   case QEvent::ContextMenu: {

@@ -4,6 +4,8 @@
 #include <QPoint>
 #include <QSize>
 
+#include <functional>
+
 class QAbstractItemView;
 class QWidget;
 
@@ -15,15 +17,17 @@ class MovieBridge;
 // (nor the context menu they would open); releases and every other key and
 // button reach it unchanged. Over the address field, or with the field
 // focused, the context menu (right button, menu key, Shift+F10) is the
-// field's own Cut, Copy and Paste.
+// field's own Cut, Copy and Paste; from the keyboard elsewhere, it is the
+// menu of the list's selected rows (`rowsMenu`, false without a selection).
 class MovieInputFilter final : public QObject {
 public:
-  explicit MovieInputFilter(MovieBridge &movie, QObject *parent = nullptr)
-      : QObject(parent), movie_(movie) {}
+  MovieInputFilter(MovieBridge &movie, std::function<bool()> rowsMenu, QObject *parent = nullptr)
+      : QObject(parent), movie_(movie), rowsMenu_(std::move(rowsMenu)) {}
   bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
   MovieBridge &movie_;
+  std::function<bool()> rowsMenu_;
 };
 
 // A frameless window is resized from its edges as a framed one is: near an

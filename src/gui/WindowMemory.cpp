@@ -1,5 +1,6 @@
 #include "gui/WindowMemory.h"
 
+#include "gui/DownloadListView.h"
 #include "gui/ListColumns.h"
 #include "gui/MainWindow.h"
 
@@ -19,8 +20,19 @@ namespace {
 constexpr char kGeometry[] = "Window Geometry";
 constexpr char kMaximized[] = "Window Maximized";
 constexpr char kColumnWidths[] = "Column Widths";
+constexpr char kRunColumnWidths[] = "Run Column Widths";
+constexpr char kHiddenColumns[] = "Hidden Columns";
+constexpr char kDetailsPane[] = "Details Pane";
 constexpr int kDelayMillis = 1000;
-constexpr int kKeptColumns = kColumnCount - kColumnAddress;
+// The columns of each list of widths: the list's own record's, and the run's.
+constexpr std::pair<const char *, std::pair<int, int>> kWidths[] = {
+    {kColumnWidths, {kColumnAddress, kFirstRunColumn}},
+    {kRunColumnWidths, {kFirstRunColumn, kColumnCount}}};
+
+QString Caption(int column) {
+  const std::string_view caption = kColumnLayouts[static_cast<std::size_t>(column)].caption;
+  return QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
+}
 
 // "N,N,...": `count` whole numbers, or nothing.
 std::optional<std::vector<int>> Numbers(const std::string &text, int count) {
@@ -65,44 +77,66 @@ QRect WindowMemory::OnScreen(QRect kept, const QRect &room, QSize least) {
 }
 
 void WindowMemory::Restore() {
-  // The widths were kept for the window's own size, which the screen may not have room for.
-  int narrower = 0;
   if (const auto kept = Numbers(engine_.FrontEndValue(kGeometry), 4)) {
     const QRect place((*kept)[0], (*kept)[1], (*kept)[2], (*kept)[3]);
     const QScreen *screen = QGuiApplication::screenAt(place.center());
     if (screen == nullptr)
       screen = QGuiApplication::primaryScreen();
-    if (screen != nullptr && place.isValid()) {
+    if (screen != nullptr && place.isValid())
       window_.setGeometry(OnScreen(place, screen->availableGeometry(), window_.minimumSize()));
-      narrower = place.width() - window_.width();
-    }
   }
   if (engine_.FrontEndValue(kMaximized) == "True")
     window_.setWindowState(window_.windowState() | Qt::WindowMaximized);
-  QHeaderView &header = *window_.List().horizontalHeader();
-  if (auto widths = Numbers(engine_.FrontEndValue(kColumnWidths), kKeptColumns)) {
-    widths->front() -= narrower; // the address column gives up the room, as on a resize
-    for (int column = 0; column < kKeptColumns; ++column)
-      header.resizeSection(kColumnAddress + column,
-                           std::max((*widths)[static_cast<std::size_t>(column)], 16));
-  }
+  DownloadListView &list = window_.List();
+  QHeaderView &header = *list.horizontalHeader();
+  for (const auto &[name, columns] : kWidths)
+    if (const auto widths = Numbers(engine_.FrontEndValue(name), columns.second - columns.first))
+      for (int column = columns.first; column < columns.second; ++column)
+        header.resizeSection(
+            column, std::max((*widths)[static_cast<std::size_t>(column - columns.first)], 16));
+  const QStringList hidden =
+      QString::fromStdString(engine_.FrontEndValue(kHiddenColumns)).split(u',');
+  for (int column = kFirstRunColumn; column < kColumnCount; ++column)
+    list.setColumnHidden(column, hidden.contains(Caption(column)));
+  if (const auto details = Numbers(engine_.FrontEndValue(kDetailsPane), 1))
+    window_.SetDetails(details->front() > 0, details->front());
   window_.installEventFilter(this);
   connect(&header, &QHeaderView::sectionResized, this, &WindowMemory::Changed,
+          Qt::UniqueConnection);
+  connect(&list, &DownloadListView::columnsChanged, this, &WindowMemory::Changed,
+          Qt::UniqueConnection);
+  connect(&window_, &MainWindow::detailsChanged, this, &WindowMemory::Changed,
           Qt::UniqueConnection);
 }
 
 void WindowMemory::Keep() {
   delay_.stop();
   const QRect place = window_.normalGeometry();
-  std::vector<int> widths;
-  for (int column = kColumnAddress; column < kColumnCount; ++column)
-    widths.push_back(window_.List().horizontalHeader()->sectionSize(column));
-  // As they are at the window's own size: a maximised window's address column is the wider.
-  widths.front() -= window_.width() - place.width();
+  const DownloadListView &list = window_.List();
+  std::string widths[2];
+  for (std::size_t kind = 0; kind < 2; ++kind) {
+    const auto [first, end] = kWidths[kind].second;
+    // A hidden column has no width on screen: it keeps the one it had.
+    const auto before = Numbers(engine_.FrontEndValue(kWidths[kind].first), end - first);
+    std::vector<int> sizes;
+    for (int column = first; column < end; ++column)
+      sizes.push_back(
+          !list.isColumnHidden(column) ? list.horizontalHeader()->sectionSize(column)
+          : before                     ? (*before)[static_cast<std::size_t>(column - first)]
+                   : TwipsToPixels(kColumnLayouts[static_cast<std::size_t>(column)].widthTwips));
+    widths[kind] = Text(sizes);
+  }
+  QStringList hidden;
+  for (int column = kFirstRunColumn; column < kColumnCount; ++column)
+    if (list.isColumnHidden(column))
+      hidden << Caption(column);
   const std::pair<const char *, std::string> values[] = {
       {kGeometry, Text({place.x(), place.y(), place.width(), place.height()})},
       {kMaximized, window_.isMaximized() ? "True" : "False"},
-      {kColumnWidths, Text(widths)}};
+      {kColumnWidths, widths[0]},
+      {kRunColumnWidths, widths[1]},
+      {kHiddenColumns, hidden.join(u',').toStdString()},
+      {kDetailsPane, std::to_string(window_.DetailsShown() ? window_.DetailsHeight() : 0)}};
   // Each written only when it changed: the file is replaced at every write.
   for (const auto &[name, value] : values)
     if (engine_.FrontEndValue(name) != value)

@@ -236,12 +236,11 @@ bool DownloadList::MoveDown(Serial serial) {
 }
 
 std::optional<std::string> DownloadList::Rename(Serial serial, const std::string &typed) {
-  std::string name = CleanFileName(typed);
-  if (name == kEnterFileName)
+  const std::optional<std::string> name = TypedFileName(typed);
+  if (!name)
     return std::nullopt;
-  ShortenKeepingExtension(name, kMaxFileName);
   if (!Update(serial, [&](Item &item) {
-        item.fileName = name;
+        item.fileName = *name;
         item.nameTyped = true;
       }))
     return std::nullopt;

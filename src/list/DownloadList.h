@@ -59,7 +59,7 @@ public:
   // Failed and cancelled items go back to waiting, as if just added (a name
   // the user typed stays). Those that did.
   std::vector<Serial> Retry(const std::vector<Serial> &serials);
-  // The user's name for the item's file: cleaned (CleanFileName); a name of
+  // The user's name for the item's file: cleaned (TypedFileName); a name of
   // which nothing usable is left is refused. The cleaned name when taken.
   std::optional<std::string> Rename(Serial serial, const std::string &typed);
 

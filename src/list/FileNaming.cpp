@@ -61,6 +61,14 @@ void ShortenKeepingExtension(std::string &name, std::size_t limit) {
   name = name.substr(0, head) + name.substr(tail);
 }
 
+std::optional<std::string> TypedFileName(std::string_view typed) {
+  std::string name = CleanFileName(typed);
+  if (name == kEnterFileName)
+    return std::nullopt;
+  ShortenKeepingExtension(name, kMaxFileName);
+  return name;
+}
+
 namespace {
 
 // A field of a template at `at` ("{title}"): its name, empty where none starts there.
@@ -90,8 +98,8 @@ std::string Expand(std::string_view form, const NameFields &fields) {
             : field == "id"       ? fields.id
             : field == "site"     ? fields.site
             : field == "ext"      ? fields.ext
-            : field == "uploader" ? fields.uploader
-                                  : "NA";
+            : field == "uploader" ? (fields.uploader.empty() ? "NA" : fields.uploader)
+                                  : "NA"; // as yt-dlp puts a field it does not know or have
     at += field.size() + 2;
   }
   return text;

@@ -4,6 +4,7 @@
 #include "sites/Site.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,10 @@ inline constexpr std::size_t kMaxFileName = 241;
 // where one ends in the last quarter of what is kept (without the blanks,
 // dashes and commas before the cut), else at a character.
 void ShortenKeepingExtension(std::string &name, std::size_t limit);
+
+// A name the user typed, as a file may have it: cleaned (CleanFileName) and cut to kMaxFileName;
+// nothing when nothing usable is left of it.
+std::optional<std::string> TypedFileName(std::string_view typed);
 
 // What a name template's fields stand for.
 struct NameFields {

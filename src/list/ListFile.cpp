@@ -144,9 +144,10 @@ std::optional<std::pair<Item, Phase>> ItemOf(const Json &entry, sites::SiteRule 
   Item item;
   item.address = *address;
   item.site = sites::SiteOfAddress(item.address, rule);
-  // The pass that worked on it ended with the program: its bytes are kept.
+  // The pass that worked on it ended with the program, not by the user's stop: it waits again,
+  // its bytes kept for a range request.
   if (base::IsActive(*phase))
-    phase = Phase::Cancelled;
+    phase = Phase::Waiting;
   // By the rule in force now, an address may be supported or not.
   if (item.site == nullptr && !base::IsFinished(*phase))
     phase = Phase::Unsupported;

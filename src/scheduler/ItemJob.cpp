@@ -598,10 +598,10 @@ void ItemJob::StopWork() {
   query_.reset();
 }
 
-void ItemJob::Cancel(base::Phase phase) {
+void ItemJob::Cancel(base::Phase phase, std::string_view why) {
   StopWork();
   file_.reset(); // its bytes stay under the partial name
-  Enter(phase, phase == Phase::Paused ? "paused" : "stopped", [&](Item &it) { Keep(it); });
+  Enter(phase, why, [&](Item &it) { Keep(it); });
 }
 
 void ItemJob::Discard() {

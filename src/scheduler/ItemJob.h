@@ -72,9 +72,9 @@ public:
   void Name(const std::string &name);
   // The user named the file anew: a file being received takes that name when it is complete.
   void Renamed(const std::string &name);
-  // Ends at once: the item gets `phase` (Cancelled or Paused), keeping the bytes received in its
-  // partial file.
-  void Cancel(base::Phase phase);
+  // Ends at once: the item gets `phase` (Cancelled, Paused or Waiting) for the reason given,
+  // keeping the bytes received in its partial file.
+  void Cancel(base::Phase phase, std::string_view why);
   // The item left the list: the job ends at once, and what it was writing goes.
   void Discard();
 

@@ -24,12 +24,18 @@ Scheduler::~Scheduler() {
 
 void Scheduler::SetJobLimit(int jobs) {
   limit_ = std::max(jobs, 1);
+  const std::vector<Serial> running = RunningItems();
+  for (std::size_t i = static_cast<std::size_t>(limit_); i < running.size(); ++i) {
+    ItemJob *job = JobOf(running[i]);
+    job->Cancel(Phase::Waiting, "waits again: fewer downloads at once");
+    Retire(*job);
+    taken_.erase(running[i]);
+    Rewind(*items_.IndexOf(running[i]));
+  }
   Soon();
 }
 
-void Scheduler::StartPass(const std::filesystem::path &folder) {
-  if (running_)
-    return;
+void Scheduler::Begin(const std::filesystem::path &folder, bool chosen) {
   std::error_code ec;
   std::filesystem::create_directories(folder,
                                       ec); // one that cannot be made fails each item, with why
@@ -38,13 +44,68 @@ void Scheduler::StartPass(const std::filesystem::path &folder) {
   summary_ = {};
   names_.Clear();
   taken_.clear();
+  only_.reset();
+  if (chosen)
+    only_.emplace();
   cursor_ = 0;
+}
+
+void Scheduler::StartPass(const std::filesystem::path &folder) {
+  if (running_)
+    return;
+  Begin(folder, false);
+  if (passStarted_)
+    passStarted_();
   Fill();
+}
+
+bool Scheduler::Start(const std::filesystem::path &folder, const std::vector<Serial> &serials) {
+  std::vector<Serial> chosen;
+  for (const Serial serial : serials)
+    if (const list::Item *item = items_.Find(serial);
+        item != nullptr && !base::IsFinished(item->phase) && item->phase != Phase::Paused &&
+        JobOf(serial) == nullptr)
+      chosen.push_back(serial);
+  if (chosen.empty())
+    return false;
+  const bool begins = !running_;
+  if (begins)
+    Begin(folder, true);
+  for (const Serial serial : chosen) {
+    taken_.erase(serial);
+    if (only_)
+      only_->insert(serial);
+    Rewind(*items_.IndexOf(serial));
+  }
+  if (!begins) {
+    Soon();
+    return true;
+  }
+  if (passStarted_)
+    passStarted_();
+  Fill();
+  return true;
+}
+
+bool Scheduler::AnyTakeable() const {
+  return std::any_of(items_.Items().begin(), items_.Items().end(), [](const list::Item &item) {
+    return !base::IsFinished(item.phase) && item.phase != Phase::Paused;
+  });
+}
+
+std::vector<Serial> Scheduler::PassItems() const {
+  std::vector<Serial> serials;
+  if (!running_)
+    return serials;
+  for (const list::Item &item : items_.Items())
+    if (JobOf(item.serial) != nullptr || Takeable(item))
+      serials.push_back(item.serial);
+  return serials;
 }
 
 bool Scheduler::Takeable(const list::Item &item) const {
   return !base::IsFinished(item.phase) && item.phase != Phase::Paused &&
-         taken_.count(item.serial) == 0;
+         taken_.count(item.serial) == 0 && (!only_ || only_->count(item.serial) != 0);
 }
 
 void Scheduler::Turn() {
@@ -94,6 +155,7 @@ void Scheduler::Soon() {
 void Scheduler::EndPass() {
   running_ = false;
   taken_.clear();
+  only_.reset();
   tick_.Stop();
   if (passEnded_)
     passEnded_(summary_);
@@ -179,7 +241,7 @@ void Scheduler::Stop() {
   std::vector<std::unique_ptr<ItemJob>> jobs;
   jobs.swap(jobs_);
   for (auto &job : jobs) {
-    job->Cancel(Phase::Cancelled);
+    job->Cancel(Phase::Cancelled, "stopped");
     ended_.push_back(std::move(job));
   }
   Soon(); // the jobs go on the next turn
@@ -189,7 +251,7 @@ void Scheduler::Stop() {
 void Scheduler::Pause(const std::vector<Serial> &serials) {
   for (const Serial serial : serials) {
     if (ItemJob *job = JobOf(serial)) {
-      job->Cancel(Phase::Paused);
+      job->Cancel(Phase::Paused, "paused");
       Retire(*job);
       continue;
     }
@@ -201,7 +263,7 @@ void Scheduler::Pause(const std::vector<Serial> &serials) {
   Soon();
 }
 
-void Scheduler::Resume(const std::vector<Serial> &serials) {
+std::vector<Serial> Scheduler::Resume(const std::vector<Serial> &serials) {
   std::vector<Serial> resumed;
   for (const Serial serial : serials)
     if (const list::Item *item = items_.Find(serial); item && item->phase == Phase::Paused) {
@@ -209,15 +271,15 @@ void Scheduler::Resume(const std::vector<Serial> &serials) {
       items_.SetPhase(serial, Phase::Waiting, "resumed");
       resumed.push_back(serial);
     }
-  Requeue(resumed);
+  return resumed;
 }
 
-void Scheduler::Requeue(const std::vector<Serial> &serials) {
-  for (const Serial serial : serials) {
-    taken_.erase(serial);
-    if (const std::optional<std::size_t> index = items_.IndexOf(serial))
-      Rewind(*index);
-  }
+void Scheduler::Release(const std::vector<Serial> &serials) {
+  for (const Serial serial : serials)
+    if (ItemJob *job = JobOf(serial)) {
+      job->Cancel(Phase::Cancelled, "removed, its bytes kept");
+      Retire(*job);
+    }
   Soon();
 }
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -28,7 +29,9 @@ namespace vidtrawl::scheduler {
 
 // Download passes over the list: up to N items' jobs run at once, taken in
 // list order, until no item is left that the pass has not taken (items
-// added, moved or retried meanwhile are taken too). Whatever N, the outcome
+// added, moved or retried meanwhile are taken too). A pass of chosen items
+// (what the user just added, retried or resumed) takes those alone, and those
+// started while it runs. Whatever N, the outcome
 // does not depend on timing: jobs take their file names in list order (a
 // job whose answer came waits for the earlier ones'), so two items of one
 // name get NAME and NAME (2) in list order, as with one job at a time.
@@ -51,7 +54,8 @@ public:
   Scheduler(const Scheduler &) = delete;
   Scheduler &operator=(const Scheduler &) = delete;
 
-  // How many jobs run at once (at least 1). Lowered, the surplus goes on until it ends.
+  // How many jobs run at once (at least 1). Lowered, the surplus (the last in list order) waits
+  // again with its bytes, for the pass to take it up later by a range request.
   void SetJobLimit(int jobs);
   // How streaming playlists are downloaded: the quality, and fragments at once.
   void SetStreamOptions(const media::StreamOptions &options) { streams_ = options; }
@@ -63,6 +67,13 @@ public:
   // Starts a pass into `folder` (made with its parents when missing); the
   // jobs start at once. Nothing while one runs.
   void StartPass(const std::filesystem::path &folder);
+  // These items are taken: by the pass that runs, or by a pass of their own into `folder`. Those
+  // complete, failed, paused or running are left as they are; false when none was left.
+  bool Start(const std::filesystem::path &folder, const std::vector<list::Serial> &serials);
+  // Whether a pass over the whole list would take any item.
+  bool AnyTakeable() const;
+  // The items the running pass works on or will take, in list order.
+  std::vector<list::Serial> PassItems() const;
   // Every job ends at once, its item "Cancelled" with its bytes kept; the
   // pass ends. Nothing when no pass runs.
   void Stop();
@@ -76,15 +87,20 @@ public:
   // once, keeping its bytes. Resumed (and retried) items wait again, and a
   // running pass takes them.
   void Pause(const std::vector<list::Serial> &serials);
-  void Resume(const std::vector<list::Serial> &serials);
-  void Requeue(const std::vector<list::Serial> &serials);
+  // The paused ones wait again; those.
+  std::vector<list::Serial> Resume(const std::vector<list::Serial> &serials);
+  // Their jobs end at once, their items "Cancelled" with their bytes kept in their partial files
+  // (items about to leave the list that leave their bytes behind).
+  void Release(const std::vector<list::Serial> &serials);
   // The item's file was named anew by the user.
   void Renamed(list::Serial serial, const std::string &name);
   // What a browser gave the item's requests, for each of its runs while it is listed.
   void SetRequest(list::Serial serial, base::ItemRequest request);
   bool HasRequest(list::Serial serial) const { return requests_.contains(serial); }
 
-  // Told when a pass ends, with how it went; and once per tick of the items whose runs moved.
+  // Told when a pass begins and when it ends, with how it went; and once per tick of the items
+  // whose runs moved.
+  void OnPassStarted(std::function<void()> listener) { passStarted_ = std::move(listener); }
   void OnPassEnded(std::function<void(const Summary &)> listener) {
     passEnded_ = std::move(listener);
   }
@@ -114,6 +130,8 @@ private:
   // Starts jobs up to the limit, in list order; ends the pass when nothing
   // is left to run.
   void Fill();
+  // A pass begins, of the whole list or of chosen items: nothing taken yet.
+  void Begin(const std::filesystem::path &folder, bool chosen);
   // What waits for the loop's next turn: ended jobs go, names are granted,
   // jobs are started.
   void Turn();
@@ -144,9 +162,12 @@ private:
   // inside its own call.
   std::vector<std::unique_ptr<ItemJob>> ended_;
   std::unordered_set<list::Serial> taken_; // the items this pass has taken
-  std::size_t cursor_ = 0;                 // no item before it can be taken
+  // A pass of chosen items: those; none: the whole list.
+  std::optional<std::unordered_set<list::Serial>> only_;
+  std::size_t cursor_ = 0; // no item before it can be taken
   host::Timer turn_;
   host::Timer tick_;
+  std::function<void()> passStarted_;
   std::function<void(const Summary &)> passEnded_;
   std::function<void(const std::vector<list::Serial> &)> runsMoved_;
 };

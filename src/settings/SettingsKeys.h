@@ -24,12 +24,16 @@ inline constexpr char kSpeedLimitName[] = "Speed Limit";
 inline constexpr char kFragmentsName[] = "Fragments At Once";
 inline constexpr char kPreferredQualityName[] = "Preferred Quality";
 // How requests present themselves and where they connect through; each is
-// written only when it is set. Headers: one "Name: value" a line.
+// written once it is set. Headers: one "Name: value" a line.
 inline constexpr char kProxyName[] = "Proxy";
 inline constexpr char kUserAgentName[] = "User Agent";
 inline constexpr char kRefererName[] = "Referer";
 inline constexpr char kHeadersName[] = "Headers";
 inline constexpr char kCookiesName[] = "Cookies";
+// What the desktop program starts by itself: the waiting items after a restart, and what the
+// user adds ("True" or "False").
+inline constexpr char kResumeAtStartName[] = "Resume At Start";
+inline constexpr char kStartAddedName[] = "Start What Is Added";
 
 } // namespace vidtrawl::settings
 

@@ -394,12 +394,12 @@ TEST(CliHabits, WhatTerminalUsersTypeAndFind) {
        {}},
       // -o is a template of every address's name, its folders made inside the download folder;
       // an unknown field is NA, said once.
-      {{"-q", "-o", "sub/{title}/{uploader}-{uploader}.{ext}", page.address, file},
+      {{"-q", "-o", "sub/{title}/{channel}-{uploader}.{ext}", page.address, file},
        0,
        {{"sub/" + title + "/NA-NA.mp4", "seals 720"},
         {"sub/harbour-seals-240p/NA-NA.mp4", "seals 240"}},
        {},
-       {"--output: {uploader} stands for nothing known here: NA in its place\n",
+       {"--output: {channel} stands for nothing known here: NA in its place\n",
         "The files are in {work}.\n"}},
       // -o - writes one file to stdout; a stream is refused with why.
       {{"-o", "-", file}, 0, {}, {"seals 240"}, {}},

@@ -1,6 +1,6 @@
 #!/bin/sh
 # On a display of its own, starts the desktop program and has it download, as HOW says:
-#  type ADDRESS FILE   typed into the movie's field, then "Add to list" and "Start Downloading";
+#  type ADDRESS FILE   typed into the movie's field, then "Add to list" (which starts it);
 #  copy ADDRESS FILE   copied to the clipboard (FILE within four seconds either way: a stalled
 #                      clipboard read would take five);
 #  second ADDRESS FILE given to a second `vidtrawl ADDRESS`, which must end with 0 within two
@@ -8,7 +8,7 @@
 #                      strace, where there is one), leaving the first nothing mapped of /dev/shm;
 #  restart A1 A2 PART LIST FILE1 FILE2   started with A1 and A2, killed once the first video has
 #                      begun to arrive as PART and the kept LIST says so, LIST printed, started
-#                      again without addresses and "Start Downloading" pressed.
+#                      again without addresses (the unfinished items go on by themselves).
 # Then closes the window. Exit: the program's, else 1.
 set -eu
 program=$1 how=$2
@@ -30,8 +30,6 @@ if [ "$how" = restart ]; then
   wait "$pid" 2>/dev/null || :
   cat "$6"
   start
-  sleep 0.5
-  click 488 486
   limit=200
   set -- "$7" "$8"
 else
@@ -40,7 +38,6 @@ else
     click 250 101
     xdotool type --delay 2 "$3"
     click 545 101
-    click 488 486
   elif [ "$how" = second ]; then
     trace=
     command -v strace >/dev/null && trace="strace -f -qq -e trace=rename -o ${TMPDIR:-/tmp}/second"

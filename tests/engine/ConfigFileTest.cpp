@@ -37,8 +37,8 @@ TEST(ConfigFile, AHugeOrMisplacedFileIsLeftAsItIs) {
   EXPECT_EQ(ReadFile(dir / "config"), "a file where the folder should be");
 }
 
-// Every setting a user changes comes back in the next run as it was saved; numbers out of range
-// come back at their nearest bound, a monitor text that is no boolean as off.
+// Every setting a user changes (or clears) comes back in the next run as it was saved; numbers out
+// of range come back at their nearest bound, a monitor text that is no boolean as off.
 TEST(ConfigFile, EverySettingComesBackAsSaved) {
   TempDir dir;
   const fs::path file = dir / "registry.ini";
@@ -55,9 +55,21 @@ TEST(ConfigFile, EverySettingComesBackAsSaved) {
                      "Agent/1.0",
                      "https://example.org/w",
                      {"X-One: 1", "X-Two: a b"},
-                     "/home/c.txt"};
+                     "/home/c.txt",
+                     "/opt/yt-dlp",
+                     30,
+                     true, // a console's choice for its run, not a setting
+                     false,
+                     false};
   WriteConfig(file, saved);
   EXPECT_EQ(ReadConfig(file).config, saved);
+  // What is cleared in the settings comes back cleared.
+  Config cleared = saved;
+  cleared.proxy.clear();
+  cleared.headers.clear();
+  cleared.knownSitesOnly = false;
+  WriteConfig(file, cleared);
+  EXPECT_EQ(ReadConfig(file).config, cleared);
   for (const auto &[text, downloads] : {std::pair{"0", 1}, {"99", 16}, {"x", 3}, {"16", 16}}) {
     ASSERT_TRUE(SettingsStore(file).Save(kSettingsKey, settings::kSimultaneousDownloadsName, text));
     EXPECT_EQ(ReadConfig(file).config.simultaneousDownloads, downloads) << text;

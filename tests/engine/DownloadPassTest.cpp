@@ -296,7 +296,7 @@ TEST_F(DownloadPassTest, RenamePauseAndResumeActOnTheRunningDownload) {
   std::shared_ptr<RawServer::Gate> gate = ServeHeld("/files/clip.flv", body, 20000);
   engine->StartPass();
   UntilReceiving(0);
-  EXPECT_EQ(*engine->Rename(Item(0).serial, "harbour"), "harbour");
+  EXPECT_EQ(engine->Rename(Item(0).serial, "harbour").name, "harbour");
   engine->Pause({Item(0).serial});
   EXPECT_EQ(engine::StatusText(Item(0)), "Paused");
   RunUntil([&] { return !engine->Downloading(); });
@@ -347,7 +347,7 @@ TEST_F(DownloadPassTest, AStoppedDownloadBelongsToItsAddress) {
   gate = ServeHeld("/z/video.mp4", a, 100);
   engine->Add({"http://media.example.net/z/video.mp4", "http://media.example.net/y/video.mp4"});
   const std::string typed = std::string(246, 'n') + ".mp4";
-  EXPECT_EQ(engine->Rename(Item(1).serial, typed)->size(), 241u);
+  EXPECT_EQ(engine->Rename(Item(1).serial, typed).name.size(), 241u);
   engine->StartPass();
   UntilReceiving(0);
   WriteFile(Saved("video (4).mp4"), "theirs");
@@ -683,6 +683,126 @@ TEST_F(DownloadPassTest, RetryAndRemoveStartClean) {
   gate->open = other->open = true;
 }
 
+// The queue as the user drives it: fewer at once sends the last running items back to waiting
+// with their bytes, and the pass takes them up later by range; an item started alone is taken
+// alone (those waiting beside it stay), and so is one retried; with nothing left to do there is
+// nothing to start. The pass's progress adds its items up.
+TEST_F(DownloadPassTest, TheQueueBehaves) {
+  std::vector<std::shared_ptr<RawServer::Gate>> gates;
+  for (const std::string name : {"a", "b", "c"}) {
+    AddVideo(name, "");
+    gates.push_back(ServeHeld("/files/" + name + ".flv", Pattern(60000), 20000));
+  }
+  engine->StartPass();
+  ASSERT_TRUE(RunUntil([&] {
+    return Item(0).received == 20000 && Item(1).received == 20000 && Item(2).received == 20000;
+  }));
+  EXPECT_EQ(engine->Progress().bytesLeft, 3u * 40000);
+  EXPECT_EQ(engine->Progress().unsized, 0u);
+  Configure([](engine::Config &c) { c.simultaneousDownloads = 1; });
+  EXPECT_EQ(Statuses(), "a 33,b Waiting,c Waiting");
+  EXPECT_EQ(Item(2).received, 20000u);
+  EXPECT_EQ(engine->Progress().bytesLeft, 3u * 40000);
+  for (const auto &gate : gates)
+    gate->open = true;
+  RunUntil([&] { return !engine->Downloading(); });
+  EXPECT_EQ(Statuses(), "a Complete,b Complete,c Complete");
+  const std::vector<std::string> requests = server.Requests();
+  for (const char *name : {"/files/b.flv", "/files/c.flv"})
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                            [&](const std::string &request) {
+                              return request.find(name) != std::string::npos &&
+                                     request.find("Range: bytes=20000-") != std::string::npos;
+                            }),
+              1)
+        << name;
+  EXPECT_EQ(engine->Progress().bytesLeft, 0u);
+  AddVideo("d", "d");
+  AddVideo("e", "e");
+  engine->Add({"http://www.putfile.com/page/f"}); // no such page yet
+  ASSERT_TRUE(engine->Start({Item(4).serial, Item(5).serial, Item(0).serial}));
+  RunUntil([&] { return !engine->Downloading(); });
+  EXPECT_EQ(Statuses(), "a Complete,b Complete,c Complete,d Waiting,e Complete,f ERROR");
+  ServeVideo(*this, "f", "f");
+  engine->Retry({Item(5).serial});
+  EXPECT_TRUE(engine->Downloading());
+  RunUntil([&] { return !engine->Downloading(); });
+  EXPECT_EQ(Statuses(), "a Complete,b Complete,c Complete,d Waiting,e Complete,f Complete");
+  EXPECT_TRUE(engine->AnyToDownload());
+  engine->Pause({Item(3).serial});
+  EXPECT_FALSE(engine->AnyToDownload());
+  EXPECT_FALSE(engine->Start({Item(3).serial, Item(4).serial}));
+}
+
+// After a restart the item the last run was receiving waits again with its bytes; "Resume at start"
+// goes on with it by a range request, and without it the item waits to be started.
+TEST_F(DownloadPassTest, ResumeAtStartGoesOnByRange) {
+  const std::string body = Pattern(60000, 6);
+  AddVideo("clip", "");
+  auto gate = ServeHeld("/files/clip.flv", body, 20000);
+  engine->StartPass();
+  ASSERT_TRUE(RunUntil([&] { return Item(0).received == 20000; }));
+  const fs::path file = dir / "list.json";
+  ASSERT_TRUE(engine->SaveList(file));
+  const std::string folder = engine->DownloadDir();
+  for (const bool resume : {false, true}) {
+    NewEngine();
+    Configure([&](engine::Config &c) {
+      c.downloadDir = folder;
+      c.resumeAtStart = resume;
+    });
+    EXPECT_EQ(Loaded(file), "read 1 0");
+    EXPECT_EQ(Statuses(), "clip Waiting");
+    EXPECT_EQ(Item(0).received, 20000u);
+    gate->open = resume;
+    EXPECT_EQ(engine->ResumeAtStart(), resume);
+  }
+  RunUntil([&] { return !engine->Downloading(); });
+  EXPECT_TRUE(ReadFile(Saved("clip.flv")) == body);
+  EXPECT_NE(server.Requests().back().find("\r\nRange: bytes=20000-\r\n"), std::string::npos);
+}
+
+// A complete item's new name is its file's: renamed on disk, never over another file, refused with
+// its reason when the name is taken or the file is gone. A running item removed with its bytes
+// kept leaves its partial file, and the same address added later goes on from it.
+TEST_F(DownloadPassTest, FilesFollowTheList) {
+  AddVideo("clip", "the film");
+  RunPass();
+  WriteFile(Saved("taken.flv"), "another");
+  using Refusal = engine::RenameOutcome::Refusal;
+  const std::tuple<const char *, Refusal, const char *> renames[] = {
+      {"taken.flv", Refusal::Taken, "clip.flv"},
+      {"???", Refusal::NoName, "clip.flv"},
+      {"new:.flv", Refusal::None, "new.flv"},
+      {"gone.flv", Refusal::FileGone, "new.flv"}};
+  for (const auto &[typed, refusal, name] : renames) {
+    if (refusal == Refusal::FileGone) {
+      EXPECT_EQ(ReadFile(Saved("new.flv")), "the film");
+      EXPECT_FALSE(fs::exists(Saved("clip.flv")));
+      fs::remove(Saved("new.flv"));
+    }
+    EXPECT_EQ(engine->Rename(Item(0).serial, typed).refusal, refusal) << typed;
+    EXPECT_EQ(Item(0).fileName, name) << typed;
+  }
+  EXPECT_EQ(ReadFile(Saved("taken.flv")), "another");
+
+  const std::string body = Pattern(60000, 7);
+  AddVideo("held", "");
+  auto gate = ServeHeld("/files/held.flv", body, 20000);
+  engine->StartPass();
+  ASSERT_TRUE(RunUntil([&] { return Item(1).received == 20000; }));
+  const fs::path part = Saved(Item(1).partName + engine::kPartialSuffix);
+  engine->Remove({Item(1).serial}, engine::Leftovers::Keep);
+  RunUntil([&] { return !engine->Downloading(); });
+  EXPECT_EQ(engine->Count(), 1u);
+  EXPECT_EQ(fs::file_size(part), 20000u);
+  gate->open = true;
+  engine->Add({"http://www.putfile.com/page/held"});
+  EXPECT_EQ(RunPass().completed, 1);
+  EXPECT_TRUE(ReadFile(Saved("held.flv")) == body);
+  EXPECT_NE(server.Requests().back().find("\r\nRange: bytes=20000-\r\n"), std::string::npos);
+}
+
 // A list file is input like any other: names keep their bytes and are cleaned as a rename cleans
 // them, and what the list cannot hold is told.
 TEST_F(DownloadPassTest, AKeptListIsReadAsCarefullyAsAnyInput) {
@@ -720,7 +840,7 @@ TEST_F(DownloadPassTest, AKeptListIsReadAsCarefullyAsAnyInput) {
 }
 
 // The list kept between runs: what a pass left comes back as it was, an item that was being worked
-// on comes back cancelled, the rule in force decides what is supported; a file that is no such list
+// on comes back waiting, the rule in force decides what is supported; a file that is no such list
 // leaves the list empty, is kept aside and is told.
 TEST_F(DownloadPassTest, TheListComesBackFromItsFile) {
   AddVideo("done", "abc");
@@ -745,7 +865,7 @@ TEST_F(DownloadPassTest, TheListComesBackFromItsFile) {
   }
   NewEngine();
   EXPECT_EQ(Loaded(dir / "data/running.json"), "read 4 0");
-  EXPECT_EQ(StatusText(Item(1)), "Cancelled");
+  EXPECT_EQ(StatusText(Item(1)), "Waiting");
   const std::string good = "{\"address\": \"http://a.example/v.mp4\", \"phase\": \"waiting\"}";
   const std::pair<std::string, std::string> damaged[] = {
       {"{\"vidtrawl list\": 1, \"items\": [{\"phase\": 7}]}", "5 1 list.json.damaged"},

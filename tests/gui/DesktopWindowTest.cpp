@@ -9,6 +9,8 @@
 #include "gui/ListMenu.h"
 #include "gui/MovieContract.h"
 #include "gui/QtMessageBox.h"
+#include "gui/RunTexts.h"
+#include "gui/SettingsWindow.h"
 #include "gui/SingleInstance.h"
 #include "gui/StatusCellPainter.h"
 #include "support/Nginx.h"
@@ -19,19 +21,24 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
@@ -110,10 +117,10 @@ struct Rules {
 TEST(DesktopController, EachMovieCommandDoesItsPart) {
   Rules r;
   r.controller.Start(1, 2, 3);
-  EXPECT_EQ(r.desktop.Calls(),
-            "aboutTxt=Version 1.2.0.3\r\n" + std::string(gui::movie::kAboutText) +
-                "; watch on; autoToDownloadList_CB=1; Download_CB=1; Convert_CB=1; download_dir=" +
-                r.engine.DownloadDir() + "; simultaneousDownloads=3");
+  EXPECT_EQ(r.desktop.Calls(), "aboutTxt=Version 1.2.3\r\n" + std::string(gui::movie::kAboutText) +
+                                   "; webSiteShown=1; watch on; autoToDownloadList_CB=1; "
+                                   "Download_CB=1; Convert_CB=1; download_dir=" +
+                                   r.engine.DownloadDir() + "; simultaneousDownloads=3");
   r.desktop.chosenFolder = "/srv/films";
   r.desktop.variables["_root.simultaneousDownloads"] = "40";
   r.desktop.variables["_root.video_url"] = "  www.putfile.com/page \n";
@@ -132,14 +139,18 @@ TEST(DesktopController, EachMovieCommandDoesItsPart) {
       {"ID_FS_autoDownloadUncheck", "watch off"},
       {"ID_FS_autoDownloadCheck", "watch on"},
       {"ID_FS_simultaneousDownloads", "simultaneousDownloads=16"}, // 40, to its bound
-      {"idc_fs_drag", ""}};                                        // told apart by case
+      {"ID_FS_speedLimit", "limit menu"},
+      {"ID_FS_details", "details"},
+      {"ID_FS_settings", "settings"},
+      {"idc_fs_drag", ""}}; // told apart by case
   for (const auto &[command, calls] : cases) {
     r.controller.Command(command);
     EXPECT_EQ(r.desktop.Calls(), calls) << command;
   }
   EXPECT_EQ(r.controller.ActivePage(), "About");
-  EXPECT_EQ(r.engine.Count(),
-            1u); // the address without its blanks, secure as an address bar takes it
+  EXPECT_TRUE(r.controller.StartPending()); // what was added starts by itself
+  // The address without its blanks, secure as an address bar takes it.
+  EXPECT_EQ(r.engine.Count(), 1u);
   EXPECT_EQ(r.engine.ItemAt(0).address, "https://www.putfile.com/page");
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Download Dir=/srv/films"), std::string::npos);
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Simultaneous Downloads=16"), std::string::npos);
@@ -196,6 +207,10 @@ TEST(DesktopController, StartStopAndTheWayOut) {
   EXPECT_EQ(r.Flags(), "downloadBtn=0; startDownload=0; downloadTab=0; downloadBtnTab=1; "
                        "startDownload=1; downloadBtn=1; downloadTab=1");
   EXPECT_EQ(captions, "Stop Downloading;Start Downloading;");
+  // With nothing left to download, a start says so.
+  r.controller.Command("IDC_FS_stopDownload");
+  EXPECT_EQ(r.messages.shown.back().title, "Nothing to Download");
+  EXPECT_FALSE(r.engine.Downloading());
   // A stop confirmed during the transfer ends it at once.
   r.controller.Command("IDC_FS_Download");
   r.Flags();
@@ -236,6 +251,7 @@ TEST(DesktopController, TheListsOwnCommands) {
   r.engine.StartPass();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !r.engine.Downloading(); }, 5000));
   const std::string videos = (r.dir / "videos").string();
+  r.desktop.Calls();
   r.controller.OpenFile(1);
   r.controller.OpenFile(2); // not complete: nothing to open
   r.controller.OpenFolder(2);
@@ -256,7 +272,7 @@ TEST(DesktopController, TheListsOwnCommands) {
   QMenu menu;
   const auto entries = [&](std::vector<engine::Serial> items) {
     gui::FillListMenu(menu, r.controller, r.engine, items,
-                      [&](const std::vector<engine::Serial> &of) { return r.log.Text(of); });
+                      {[&](const std::vector<engine::Serial> &of) { return r.log.Text(of); }});
     std::string shown;
     for (const QAction *action : menu.actions())
       if (!action->isSeparator())
@@ -265,29 +281,30 @@ TEST(DesktopController, TheListsOwnCommands) {
   };
   EXPECT_EQ(entries({1}),
             "&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;-&Pause;-Res&ume;"
-            "Re&move;&Speed Limit;Stream &Quality;");
+            "Re&move;&Details;&Settings…;");
   r.desktop.Calls();
   menu.actions()[3]->trigger();
   EXPECT_EQ(r.desktop.Calls(), "copy " + log);
-  EXPECT_EQ(entries({2, 1}), "-&Open File;Open &Folder;&Copy Addresses;Copy &Log;&Retry;-&Pause;-"
-                             "Res&ume;Re&move;&Speed Limit;Stream &Quality;");
-  menu.actions()[5]->trigger();
-  EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
+  EXPECT_EQ(entries({2, 1}), "&Open File;Open &Folder;&Copy Addresses;Copy &Log;&Retry;-&Pause;-"
+                             "Res&ume;Re&move;&Details;&Settings…;");
+  menu.actions()[5]->trigger(); // started at once, alone
+  EXPECT_EQ(r.engine.RunningItems(), std::vector<engine::Serial>{2});
   EXPECT_EQ(r.engine.ItemAt(0).phase, engine::Phase::Complete);
   EXPECT_EQ(entries({2}),
             "-&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;&Pause;-Res&ume;"
-            "Re&move;&Speed Limit;Stream &Quality;");
+            "Re&move;&Details;&Settings…;");
   menu.actions()[6]->trigger();
   EXPECT_EQ(engine::StatusText(r.engine.ItemAt(1)), "Paused");
   EXPECT_EQ(entries({2}),
             "-&Open File;Open &Folder;&Copy Address;Copy &Log;-&Retry;-&Pause;Res&ume;"
-            "Re&move;&Speed Limit;Stream &Quality;");
-  menu.actions()[7]->trigger(); // a pass starts at the next turn for it
-  EXPECT_EQ(r.engine.ItemAt(1).phase, engine::Phase::Waiting);
-  EXPECT_TRUE(r.controller.StartPending());
+            "Re&move;&Details;&Settings…;");
+  menu.actions()[7]->trigger(); // the pass takes it again
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return r.engine.RunningItems() == std::vector<engine::Serial>{2}; }, 2000));
   // The speed limit's steps, the one set checked; a step taken holds and is kept.
-  auto *limits = dynamic_cast<gui::SpeedLimitMenu *>(menu.actions().rbegin()[1]->menu());
-  ASSERT_NE(limits, nullptr);
+  gui::SpeedLimitMenu speeds([&] { return r.controller.SpeedLimit(); },
+                             [&](std::uint64_t limit) { r.controller.SetSpeedLimit(limit); });
+  gui::SpeedLimitMenu *limits = &speeds;
   limits->actions()[4]->trigger(); // after "No Limit" and its separator: 256 KB, 512 KB, 1 MB
   EXPECT_EQ(r.engine.Settings().speedLimit, 1u << 20);
   EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Speed Limit=1M"), std::string::npos);
@@ -299,20 +316,6 @@ TEST(DesktopController, TheListsOwnCommands) {
                  ? std::string("|")
                  : (step->isChecked() ? "*" : "") + step->text().toStdString() + ";";
   EXPECT_EQ(steps, "&No Limit;|256 KB/s;*293 KB/s;512 KB/s;1 MB/s;2 MB/s;5 MB/s;10 MB/s;");
-  // So is a stream's quality, a height of the user's among the steps.
-  auto *qualities = dynamic_cast<gui::StreamQualityMenu *>(menu.actions().back()->menu());
-  ASSERT_NE(qualities, nullptr);
-  qualities->actions()[5]->trigger(); // after "Best" and its separator: 2160p, 1440p, 1080p, 720p
-  EXPECT_EQ(r.engine.Settings().preferredQuality, "720");
-  EXPECT_NE(ReadFile(r.dir / "registry.ini").find("Preferred Quality=720"), std::string::npos);
-  Configure(r.engine, [&](engine::Config &c) { c.preferredQuality = "540P"; });
-  qualities->Refresh();
-  steps.clear();
-  for (const QAction *step : qualities->actions())
-    steps += step->isSeparator()
-                 ? std::string("|")
-                 : (step->isChecked() ? "*" : "") + step->text().toStdString() + ";";
-  EXPECT_EQ(steps, "&Best;|2160p;1440p;1080p;720p;*540p;480p;360p;&Worst;");
   r.desktop.selected = {1};
   entries({1});
   menu.actions()[8]->trigger();
@@ -388,40 +391,54 @@ TEST(DesktopOpener, HandsAPathOverAsItsBytes) {
   EXPECT_EQ(failures, std::vector<std::string>{"there is no such file or folder"});
 }
 
-// The pass at a glance: the item of how many, bytes, speed and time left; the list's state after.
-TEST(PassStatus, TheLineOfAPass) {
+// How far downloads are, in words: a row's progress (kept while it is paused), speed and time
+// left; the status line's counts, speed and time left for the pass.
+TEST(RunTexts, RowsAndTheStatusLine) {
+  const auto item = [](engine::Phase phase, std::uint64_t received, std::uint64_t total,
+                       double rate = 0, std::size_t fragments = 0) {
+    engine::ItemView view;
+    view.phase = phase;
+    view.received = received;
+    view.total = total;
+    view.bytesPerSecond = rate;
+    view.fragments = fragments;
+    view.fragmentsStored = fragments / 2;
+    return view;
+  };
+  using engine::Phase;
+  const std::tuple<engine::ItemView, std::string, std::string> rows[] = {
+      {item(Phase::Receiving, 1 << 20, 4 << 20, 1 << 20), "25% · 1 MB of 4 MB", "1 MB/s 3 s"},
+      {item(Phase::Paused, 3 << 20, 4 << 20), "75% · 3 MB of 4 MB", " "},
+      {item(Phase::Receiving, 3 << 20, 2 << 20, 1 << 20), "3 MB", "1 MB/s "},
+      // A stream's estimate is told as one, and not once its bytes have reached it.
+      {item(Phase::Receiving, 1 << 20, 4 << 20, 1 << 20, 8), "25% · 1 MB of about 4 MB",
+       "1 MB/s 3 s"},
+      {item(Phase::Receiving, 4 << 20, 4 << 20, 1 << 20, 8), "99% · 4 MB", "1 MB/s "},
+      {item(Phase::Resolving, 0, 0), "", " "},
+      {item(Phase::Unsupported, 0, 0), "the address belongs to no supported site", " "}};
+  for (const auto &[view, progress, speedAndLeft] : rows) {
+    EXPECT_EQ(gui::ProgressText(view), progress);
+    EXPECT_EQ(gui::RowSpeedText(view) + " " + gui::TimeLeftText(view), speedAndLeft) << progress;
+  }
   engine::PhaseCounts counts;
-  const auto count = [&](engine::Phase phase, std::size_t n) {
+  for (const auto &[phase, n] : {std::pair{Phase::Receiving, 2},
+                                 {Phase::Asking, 1},
+                                 {Phase::Waiting, 5},
+                                 {Phase::Complete, 3},
+                                 {Phase::Failed, 1}})
     counts.byPhase[static_cast<std::size_t>(phase)] = n;
-  };
-  count(engine::Phase::Waiting, 2);
-  count(engine::Phase::Unsupported, 1);
-  engine::ItemView item;
-  const auto set = [&](engine::Phase phase, std::uint64_t received = 0, std::uint64_t total = 0,
-                       double rate = 0) {
-    item.phase = phase;
-    item.started = phase == engine::Phase::Receiving;
-    item.received = received;
-    item.total = total;
-    item.bytesPerSecond = rate;
-    return &item;
-  };
-  EXPECT_EQ(gui::PassLine(counts, nullptr), "0 of 2 complete");
-  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Resolving)), "Preparing 1 of 2");
-  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 1 << 20, 41 << 20)),
-            "Downloading 1 of 2 · 1 MB of 41 MB");
-  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 1 << 20, 41 << 20, 2 << 20)),
-            "Downloading 1 of 2 · 1 MB of 41 MB · 2 MB/s · 20 s left");
-  // A file larger than it was announced: no size, no time left.
-  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 3 << 20, 2 << 20, 1 << 20)),
-            "Downloading 1 of 2 · 3 MB · 1 MB/s");
-  count(engine::Phase::Waiting, 1);
-  count(engine::Phase::Complete, 1);
-  EXPECT_EQ(gui::PassLine(counts, set(engine::Phase::Receiving, 5, 0)),
-            "Downloading 2 of 2 · 5 Bytes");
-  count(engine::Phase::Waiting, 0);
-  count(engine::Phase::Failed, 1);
-  EXPECT_EQ(gui::PassLine(counts, nullptr), "1 of 2 complete, 1 failed");
+  const std::pair<engine::PassProgress, std::string> passes[] = {
+      {{4 << 20, 256 << 20, 0, 64},
+       "3 running · 5 waiting · 3 done · 1 failed · 4 MB/s · 1 min 4 s left"},
+      {{4 << 20, 256 << 20, 2, 64},
+       "3 running · 5 waiting · 3 done · 1 failed · 4 MB/s · over 1 min 4 s left"},
+      {{0, 0, 3, std::nullopt}, "3 running · 5 waiting · 3 done · 1 failed"}};
+  for (const auto &[pass, line] : passes)
+    EXPECT_EQ(gui::PassLine(counts, pass), line);
+  counts = {};
+  counts.byPhase[static_cast<std::size_t>(Phase::Paused)] = 2;
+  EXPECT_EQ(gui::PassLine(counts, {}), "2 paused");
+  EXPECT_EQ(gui::LimitText(1 << 20) + "|" + gui::LimitText(0), "Limit 1 MB/s|");
   for (const auto &[seconds, text] :
        {std::pair{0.4, "0 s"}, {59.6, "1 min 0 s"}, {3 * 3600 + 400.0, "3 h 6 min"}})
     EXPECT_EQ(gui::DurationText(seconds), text);
@@ -579,8 +596,8 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
   QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
   t.engine.StartPass(); // the first and third fail: no server answers
   ASSERT_TRUE(QTest::qWaitFor([&] { return !t.engine.Downloading(); }, 30000));
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return t.movie.Get(gui::movie::kPassStatus) == "0 of 3 complete, 3 failed"; }, 2000));
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return t.movie.Get(gui::movie::kPassStatus) == "3 failed"; }, 2000));
   EXPECT_EQ(model.index(1, gui::kColumnStatus).data(Qt::ToolTipRole).toString().toStdString(),
             "the address belongs to no supported site");
   EXPECT_NE(model.index(0, gui::kColumnAddress)
@@ -594,6 +611,22 @@ TEST(DownloadListModel, TheListAsTheViewsSeeIt) {
     EXPECT_EQ(signal[0].toModelIndex().row(), signal[1].toModelIndex().row());
   EXPECT_FALSE(
       model.index(0, gui::kColumnStatus).data(gui::DownloadListModel::PercentRole).isValid());
+  // The details pane tells the selected item's address, and why it failed in full, in sight in a
+  // low pane too.
+  t.window.ShowList();
+  t.window.SetDetails(true);
+  t.list.selectRow(0);
+  QApplication::processEvents();
+  std::string details;
+  for (const QLineEdit *field : t.window.Details().findChildren<QLineEdit *>())
+    details += field->accessibleName().toStdString() + ": " + field->text().toStdString() + "\n";
+  for (const QLabel *label : t.window.Details().findChildren<QLabel *>())
+    if (label->isVisible() && label->height() > 0 &&
+        label->text().startsWith(QStringLiteral("the page could not")))
+      details += "why: shown";
+  EXPECT_NE(details.find("Page: http://www.youtube.com/watch?v=1\n"), std::string::npos) << details;
+  EXPECT_NE(details.find("why: shown"), std::string::npos) << details;
+  t.list.clearSelection();
   // The selection follows moved rows; a removal takes the selected items only.
   t.list.selectionModel()->select(model.index(2, 1),
                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -673,10 +706,14 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   EXPECT_EQ(open[0][0].value<engine::Serial>(), 2u);
   QContextMenuEvent keyboard(QContextMenuEvent::Keyboard, QPoint(), QPoint());
   QApplication::sendEvent(t.list.viewport(), &keyboard);
-  QContextMenuEvent mouse(QContextMenuEvent::Mouse, cell(0, gui::kColumnAddress), QPoint());
-  QApplication::sendEvent(t.list.viewport(), &mouse);
-  EXPECT_EQ(menu.count(), 2);
-  EXPECT_EQ(t.list.SelectedItems(), std::vector<engine::Serial>{1});
+  // The right button on a selected row keeps the selection; on another row, it is the selection.
+  for (const auto &[row, selected] :
+       {std::pair{2, std::vector<engine::Serial>{2, 3}}, {0, std::vector<engine::Serial>{1}}}) {
+    QContextMenuEvent mouse(QContextMenuEvent::Mouse, cell(row, gui::kColumnAddress), QPoint());
+    QApplication::sendEvent(t.list.viewport(), &mouse);
+    EXPECT_EQ(t.list.SelectedItems(), selected) << row;
+  }
+  EXPECT_EQ(menu.count(), 3);
   // Keys as Qt's own views and the desktops' programs have them, from the address column: End and
   // Home go to the last and first rows, Shift+F10 opens the menu, F2 renames the row's item.
   int menus = menu.count();
@@ -745,7 +782,7 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   EXPECT_EQ(menuAt(frame), "Cu&t (off) &Copy (off) &Paste Select &All ");
   EXPECT_EQ(field->property("text").toString().toStdString(), "http://blip.tv/file/2");
   EXPECT_EQ(menuAt(frame + QPoint(0, 40)), ""); // below the field: no menu of its
-  gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddFromText(text); });
+  gui::LinkDropFilter drops([&](const std::string &text) { t.engine.AddText(text, true); });
   QMimeData none; // no links: left to the window
   QDragEnterEvent other(QPoint(5, 5), Qt::CopyAction, &none, Qt::LeftButton, Qt::NoModifier);
   EXPECT_FALSE(drops.eventFilter(&t.movie, &other));
@@ -762,6 +799,16 @@ TEST(DesktopWindow, RowsKeysMenuPasteDropsAndTheWheel) {
   }
   ASSERT_EQ(t.engine.Count(), 3u);
   EXPECT_EQ(t.engine.ItemAt(2).address, "http://blip.tv/file/1");
+  // Ctrl+V on the list: every address of a three-line text is an item of its own (offline, so
+  // that their start reaches no one).
+  t.recorder.online = false;
+  QGuiApplication::clipboard()->setText(QStringLiteral(
+      "http://blip.tv/file/7\r\nsee http://www.putfile.com/8, and\nhttp://x.org/9.mp4"));
+  QTest::keySequence(&t.list, QKeySequence::Paste);
+  ASSERT_EQ(t.engine.Count(), 6u);
+  EXPECT_EQ(t.engine.ItemAt(3).address + " " + t.engine.ItemAt(4).address + " " +
+                t.engine.ItemAt(5).address,
+            "http://blip.tv/file/7 http://www.putfile.com/8 http://x.org/9.mp4");
   std::vector<std::string> many;
   for (int n = 0; n < 40; ++n)
     many.push_back("http://www.putfile.com/" + std::to_string(n));
@@ -791,8 +838,8 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
   TestDesktop t;
   QImage image(100, 20, QImage::Format_RGB32);
   QPainter painter(&image);
-  gui::DrawProgressCell(painter, image.rect(), 40, {Qt::blue, Qt::white, Qt::white, Qt::blue},
-                        false, false);
+  gui::DrawProgressCell(painter, image.rect(), 40, {Qt::blue, Qt::white, Qt::white, Qt::blue}, {},
+                        false);
   EXPECT_EQ(image.pixelColor(5, 10), QColor(Qt::blue));
   EXPECT_EQ(image.pixelColor(38, 10), QColor(Qt::blue));
   EXPECT_EQ(image.pixelColor(42, 10), QColor(Qt::white));
@@ -845,6 +892,7 @@ TEST(DesktopLook, TheStatusCellAndEveryTextOnItsGroundInLightAndDark) {
 // screen is brought back onto it.
 TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
   std::string settings;
+  int pane = 0; // the details pane's height
   {
     TestDesktop t;
     t.window.ShowList();
@@ -864,13 +912,22 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
     for (std::size_t n = 0; n < std::size(moves); ++n)
       EXPECT_EQ(at(moves[n].first) - before[n], moves[n].second) << moves[n].first;
     t.list.horizontalHeader()->resizeSection(gui::kColumnFileName, 210);
+    t.list.setColumnHidden(gui::kColumnSpeed, true);
+    emit t.list.columnsChanged();
+    t.desktop->Controller().Command(gui::movie::kToggleDetails);
+    EXPECT_EQ(t.movie.Get(gui::movie::kDetailsShown), "1");
+    QApplication::processEvents();
+    pane = t.window.DetailsHeight();
     t.movie.Set(gui::movie::kMaximized, "0");
+    const int address = t.list.columnWidth(gui::kColumnAddress);
     t.desktop->Controller().Command(gui::movie::kMaximize);
     EXPECT_TRUE(QTest::qWaitFor([&] { return t.window.isMaximized(); }, 2000));
     EXPECT_EQ(t.movie.Get(gui::movie::kMaximized), "1");
-    t.window.HideToTray(); // and back: as large as it was
+    t.window.HideToTray(); // and back: as large as it was, the columns as the user left them
     t.window.BringForward();
     EXPECT_TRUE(t.window.isVisible() && t.window.isMaximized());
+    EXPECT_EQ(t.list.columnWidth(gui::kColumnAddress), address);
+    EXPECT_EQ(t.window.DetailsHeight(), pane);
     t.desktop->Controller().Command(gui::movie::kMaximize);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !t.window.isMaximized(); }, 2000));
     t.desktop.reset();
@@ -879,6 +936,12 @@ TEST(DesktopWindow, GrowsAndIsKeptAcrossRestarts) {
   TestDesktop again(settings);
   EXPECT_EQ(again.window.size(), QSize(780, 700));
   EXPECT_EQ(again.list.horizontalHeader()->sectionSize(gui::kColumnFileName), 210);
+  EXPECT_TRUE(again.list.isColumnHidden(gui::kColumnSpeed));
+  EXPECT_FALSE(again.list.isColumnHidden(gui::kColumnTimeLeft));
+  EXPECT_TRUE(again.window.DetailsShown());
+  again.window.ShowList();
+  QApplication::processEvents();
+  EXPECT_EQ(again.window.DetailsHeight(), pane);
   // A frameless window's edges and corners resize it: the pointer there shows which way.
   const std::pair<QPoint, Qt::CursorShape> pointers[] = {
       {{0, 300}, Qt::SizeHorCursor},   {{779, 300}, Qt::SizeHorCursor},
@@ -908,9 +971,10 @@ TEST(DesktopWindow, TabGoesRoundEveryControl) {
   const std::pair<const char *, std::string> rounds[] = {
       {"Download",
        "urlField addButton selectAllButton removeSelectedButton clearCompletedButton "
-       "moveUpButton moveDownButton downloadsAtOnce browseButton monitorCheck startStopButton "
-       "downloadTab aboutTab trayButton minimizeButton maximizeButton closeButton list urlField"},
-      {"About", "helpButton webSiteButton downloadTab aboutTab trayButton minimizeButton "
+       "moveUpButton moveDownButton downloadsAtOnce browseButton detailsToggle monitorCheck "
+       "startStopButton downloadTab aboutTab settingsButton trayButton minimizeButton "
+       "maximizeButton closeButton list urlField"},
+      {"About", "helpButton downloadTab aboutTab settingsButton trayButton minimizeButton "
                 "maximizeButton closeButton helpButton"}};
   TestDesktop t;
   t.engine.Add({"http://www.putfile.com/1", "http://www.putfile.com/2"});
@@ -963,6 +1027,104 @@ TEST(DesktopWindow, TabGoesRoundEveryControl) {
     EXPECT_EQ(t.engine.Settings().simultaneousDownloads, jobs) << key;
   }
   EXPECT_NE(ReadFile(t.dir / "registry.ini").find("Simultaneous Downloads=1"), std::string::npos);
+}
+
+// The settings window (Ctrl+,): each field checked as the console checks its option; a change
+// holds at once and is kept, the movie and the status line following it; a refused text says why
+// and changes nothing; a change made elsewhere shows when the window comes back.
+TEST(SettingsWindow, EachFieldIsCheckedTakenAndKept) {
+  TestDesktop t;
+  QTest::keyClick(&t.window, Qt::Key_Comma, Qt::ControlModifier);
+  gui::SettingsWindow &w = t.desktop->Settings();
+  ASSERT_TRUE(w.isVisible());
+  const auto field = [&](const QString &name) {
+    for (QWidget *widget : w.findChildren<QWidget *>())
+      if (widget->accessibleName() == name)
+        return widget;
+    return static_cast<QWidget *>(nullptr);
+  };
+  const auto type = [&](const char *name, const char *text) -> std::string {
+    auto *line = qobject_cast<QLineEdit *>(field(QString::fromLatin1(name)));
+    if (auto *box = qobject_cast<QComboBox *>(field(QString::fromLatin1(name))))
+      line = box->lineEdit();
+    if (auto *lines = qobject_cast<QPlainTextEdit *>(field(QString::fromLatin1(name)))) {
+      lines->setPlainText(QString::fromLatin1(text));
+    } else {
+      line->setText(QString::fromLatin1(text));
+      emit line->editingFinished();
+    }
+    const QWidget *problem = field(QString::fromLatin1(name) + QStringLiteral(": problem"));
+    return !problem->isHidden() ? qobject_cast<const QLabel *>(problem)->text().toStdString()
+                                : "taken";
+  };
+  const std::tuple<const char *, const char *, const char *> edits[] = {
+      {"Speed limit", "fast", "a rate such as 500k or 2M is needed (empty or 0: no limit)"},
+      {"Speed limit", "2M", "taken"},
+      {"Quality", "huge", "best, worst or a height such as 720 or 720p is needed"},
+      {"Quality", "720p", "taken"},
+      {"Headers", "X-A 1", "each line is a header such as 'Accept-Language: en', not 'X-A 1'"},
+      {"Headers", "X-A: 1\n\nX-B: 2", "taken"},
+      {"Proxy", "socks5h://127.0.0.1:9050", "taken"},
+      {"Folder", "/srv/films", "taken"}};
+  for (const auto &[name, text, outcome] : edits)
+    EXPECT_EQ(type(name, text), outcome) << name << " " << text;
+  qobject_cast<QSpinBox *>(field(QStringLiteral("At once")))->setValue(5);
+  for (QCheckBox *check : w.findChildren<QCheckBox *>())
+    if (check->text().contains(QStringLiteral("Monitor")))
+      check->click();
+  const engine::Config &c = t.engine.Settings();
+  EXPECT_EQ(c.speedLimit, 2u << 20);
+  EXPECT_EQ(c.headers, (std::vector<std::string>{"X-A: 1", "X-B: 2"}));
+  EXPECT_EQ(c.preferredQuality + " " + c.proxy + " " + c.downloadDir,
+            "720p socks5h://127.0.0.1:9050 /srv/films");
+  EXPECT_FALSE(c.monitor);
+  EXPECT_NE(std::find(t.recorder.calls.begin(), t.recorder.calls.end(), "watch off"),
+            t.recorder.calls.end());
+  EXPECT_EQ(t.movie.Get(gui::movie::kSimultaneousDownloads) + " " +
+                t.movie.Get(gui::movie::kSpeedLimit) + " " + t.movie.Get(gui::movie::kDownloadDir),
+            "5 Limit 2 MB/s /srv/films");
+  const std::string kept = ReadFile(t.dir / "registry.ini");
+  for (const char *line : {"Speed Limit=2M", "Preferred Quality=720p", "Headers=X-A: 1\\nX-B: 2",
+                           "Simultaneous Downloads=5", "URL Mon=False"})
+    EXPECT_NE(kept.find(line), std::string::npos) << line << "\n" << kept;
+  t.desktop->Controller().SetSpeedLimit(0);
+  w.Refresh();
+  EXPECT_EQ(qobject_cast<QLineEdit *>(field(QStringLiteral("Speed limit")))->text(), QString());
+}
+
+// Removing an item whose download is unfinished asks what becomes of its bytes (Cancel keeps the
+// item; Keep its partial file; "Do not ask again" keeps the answer); a complete item's name typed
+// anew renames its file, and a refusal says why.
+TEST(DesktopController, FilesFollowTheItems) {
+  Rules r;
+  r.engine.Add({"http://www.putfile.com/page", "http://www.putfile.com/done"});
+  r.engine.StartPass();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        return r.engine.ItemAt(0).received > 0 &&
+               r.engine.ItemAt(1).phase == engine::Phase::Complete;
+      },
+      5000));
+  const std::filesystem::path videos = r.dir / "videos";
+  const std::filesystem::path part =
+      videos / (r.engine.ItemAt(0).partName + engine::kPartialSuffix);
+  r.desktop.selected = {1};
+  r.messages.tick = true;
+  for (const Box::Answer answer : {Box::Answer::Cancel, Box::Answer::Keep}) {
+    r.messages.answer = answer;
+    r.controller.RemoveSelected();
+  }
+  EXPECT_EQ(r.messages.shown.size(), 2u);
+  EXPECT_EQ(r.messages.shown.back().buttons, Box::Buttons::KeepDeleteCancel);
+  EXPECT_EQ(r.engine.Count(), 1u);
+  EXPECT_TRUE(std::filesystem::exists(part));
+  EXPECT_EQ(r.controller.RemovedPartialFiles(), DesktopController::PartialFiles::Keep);
+  WriteFile(videos / "taken.flv", "another");
+  EXPECT_FALSE(r.controller.Rename(2, "taken.flv"));
+  EXPECT_EQ(r.messages.shown.back().text, "Vidtrawl could not rename small.flv to taken.flv: a "
+                                          "file of that name is in the folder already.");
+  EXPECT_TRUE(r.controller.Rename(2, "mine.flv"));
+  EXPECT_EQ(ReadFile(videos / "mine.flv"), "abc");
 }
 
 // Two running copies watching one clipboard: the first takes each copy, the second says so once
@@ -1026,6 +1188,7 @@ TEST(DesktopTray, EachEntryReachesTheRules) {
       {"Help",
        [&] { return t.recorder.calls.back() == "open " VIDTRAWL_TEST_DATA_DIR "/help.html"; }},
       {"About", [&] { return t.window.isVisible() && t.Page() == "About"; }},
+      {"Settings…", [&] { return t.window.isVisible() && t.desktop->Settings().isVisible(); }},
       {"Exit Vidtrawl", [&] { return t.desktop->Controller().ExitPending(); }}};
   for (const auto &[caption, done] : cases) {
     SCOPED_TRACE(caption);

@@ -1,4 +1,6 @@
-// The names of files: what cleaning leaves of a name, and what a file is called.
+// The names of files: what cleaning leaves of a name, and what a file is called; the addresses
+// a pasted text holds.
+#include "list/AddressesInText.h"
 #include "list/CleanFileName.h"
 #include "list/FileNaming.h"
 
@@ -74,6 +76,23 @@ TEST(NameOfVideo, FromTheServerOrTheAddress) {
     const std::string address = c.address[0] == '/' ? "http://h" + c.address : c.address;
     EXPECT_EQ(NameOfVideo(file, address, c.rule), c.name) << c.address;
   }
+}
+
+// Addresses are picked out of any text, without the punctuation of the sentence around them; a
+// text of none gives its lines.
+TEST(AddressesInText, PicksEachAddressOutOfAnyText) {
+  using Got = std::vector<std::string>;
+  const std::pair<std::string, Got> cases[] = {
+      {"http://a.example/1\r\nhttps://b.example/2\n\nHTTP://c.example/3 ",
+       {"http://a.example/1", "https://b.example/2", "HTTP://c.example/3"}},
+      {"See <a href=\"http://a.example/x?y=1&z\">this</a> (http://w.example/F_(b)), or "
+       "'http://q.example/q'. Also xhttp://no.example, http:// and http://e.example/e.",
+       {"http://a.example/x?y=1&z", "http://w.example/F_(b)", "http://q.example/q",
+        "http://e.example/e"}},
+      {"  www.youtube.com/watch?v=1 \n\n ftp://x/y\n", {"www.youtube.com/watch?v=1", "ftp://x/y"}},
+      {" \n\t", {}}};
+  for (const auto &[text, addresses] : cases)
+    EXPECT_EQ(AddressesInText(text), addresses) << text;
 }
 
 } // namespace

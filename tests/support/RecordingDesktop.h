@@ -28,6 +28,9 @@ public:
   void ToggleMaximized() override { calls.push_back("maximize"); }
   void ShowList() override { calls.push_back("show list"); }
   void HideList() override { calls.push_back("hide list"); }
+  void ToggleDetails() override { calls.push_back("details"); }
+  void ShowSettings() override { calls.push_back("settings"); }
+  void ChooseSpeedLimit() override { calls.push_back("limit menu"); }
   void StopFilters() override { calls.push_back("unfilter"); }
   void UnloadMenu() override { calls.push_back("unload menu"); }
   void EndProcess() override { calls.push_back("end"); }
