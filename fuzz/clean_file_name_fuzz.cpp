@@ -1,8 +1,8 @@
 // File naming and size texts: CleanFileName on the input, FormatSize on its
 // first eight bytes read as a number.
 #include "FuzzCheck.h"
+#include "engine/FormatSize.h"
 #include "list/CleanFileName.h"
-#include "list/FormatSize.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -53,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     double bytes = 0;
     std::memcpy(&bytes, data, sizeof bytes);
     const std::string separator(text.substr(sizeof bytes, 2));
-    const std::string sizeText = FormatSize(bytes, separator.empty() ? "." : separator);
+    const std::string sizeText =
+        vidtrawl::engine::FormatSize(bytes, separator.empty() ? "." : separator);
     if (!sizeText.empty()) {
       const std::string_view unit = std::string_view(sizeText).substr(sizeText.rfind(' ') + 1);
       FUZZ_CHECK(unit == "Bytes" || unit == "KB" || unit == "MB" || unit == "GB" || unit == "TB" ||
