@@ -103,6 +103,9 @@ export DISPLAY
 # start_app [URL...]: the program with its window viewable; sets $win and $app_pid.
 start_app() {
   local result
+  # A fresh window has a fresh list: the program keeps its list across starts, and one that holds
+  # the page as done already has nothing to download.
+  rm -f "$XDG_DATA_HOME/vidtrawl/list.json"
   result=$("$probe" launch --keep --timeout 30 -- "$app" "$@" 2>>"$work/app.log") || launch_failed
   read -r _ win app_pid <<<"$result"
 }
