@@ -565,10 +565,10 @@ ListRead Engine::LoadList(const std::filesystem::path &file) {
   return read;
 }
 
-bool Engine::SaveList(const std::filesystem::path &file) const {
+std::string Engine::ListText() const {
   // A running item is kept with how far its run has come: after a restart it shows its bytes.
   if (!Downloading())
-    return base::ReplaceWholeFile(file, list::ListText(parts_->items.Items()));
+    return list::ListText(parts_->items.Items());
   std::vector<list::Item> items = parts_->items.Items();
   for (list::Item &item : items)
     if (const scheduler::ItemRun *run = parts_->scheduler.RunOf(item.serial);
@@ -578,7 +578,11 @@ bool Engine::SaveList(const std::filesystem::path &file) const {
       item.fragments = run->progress.fragments;
       item.fragmentsStored = run->progress.stored;
     }
-  return base::ReplaceWholeFile(file, list::ListText(items));
+  return list::ListText(items);
+}
+
+bool Engine::SaveList(const std::filesystem::path &file) const {
+  return base::ReplaceWholeFile(file, ListText());
 }
 
 std::filesystem::path Engine::DefaultListFile() {

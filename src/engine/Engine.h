@@ -274,9 +274,10 @@ public:
   // The list kept between runs (the desktop program's). Reading takes the
   // file's items in place of the list's; a file that is no list leaves the
   // list empty and is moved aside to FILE.damaged. Writing replaces the file
-  // at once; false when it could not.
+  // at once; false when it could not. The text is what a writing writes.
   ListRead LoadList(const std::filesystem::path &file);
   bool SaveList(const std::filesystem::path &file) const;
+  std::string ListText() const;
   static std::filesystem::path DefaultListFile();
 
   // The site extractor's version (its --version line), told on the loop; nothing when none is

@@ -40,7 +40,7 @@ Desktop::Desktop(Options options)
                 engine.trace = &log_;
                 return engine;
               }()),
-      model_(engine_), status_(engine_), keeper_(engine_, options_.listFile),
+      model_(engine_), status_(engine_), keeper_(engine_, loop_, options_.listFile),
       window_(std::make_unique<MainWindow>(model_, engine_, log_)),
       clipboard_([this](const std::string &text) { controller_->Copied(text); },
                  [this](const std::string &text) { Tell(text); }),

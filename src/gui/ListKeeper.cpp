@@ -83,8 +83,9 @@ std::string ListReadText(const engine::ListRead &read, const std::filesystem::pa
                               : "The file is kept as " + read.keptAs.string() + ".");
 }
 
-ListKeeper::ListKeeper(engine::Engine &engine, std::filesystem::path file, QObject *parent)
-    : QObject(parent), engine_(engine), file_(std::move(file)) {
+ListKeeper::ListKeeper(engine::Engine &engine, host::EventLoop &loop, std::filesystem::path file,
+                       QObject *parent)
+    : QObject(parent), engine_(engine), loop_(loop), file_(std::move(file)) {
   delay_.setSingleShot(true);
   delay_.setInterval(kDelayMillis);
   connect(&delay_, &QTimer::timeout, this, [this] { Flush(); });
@@ -118,8 +119,12 @@ void ListKeeper::Flush() {
   delay_.stop();
   if (file_.empty())
     return;
-  if (!engine_.SaveList(file_))
-    std::fprintf(stderr, "vidtrawl: the download list could not be written to %s\n", file_.c_str());
+  if (!writer_)
+    writer_ = std::make_unique<host::BackgroundFileWriter>(loop_, file_, [file = file_] {
+      std::fprintf(stderr, "vidtrawl: the download list could not be written to %s\n",
+                   file.c_str());
+    });
+  writer_->Write(engine_.ListText());
 }
 
 void ListKeeper::Reordered() {
