@@ -5,8 +5,8 @@
 namespace vidtrawl::net {
 namespace {
 
-// How long one turn may go on receiving before it gives the host its turn:
-// well inside the 50 ms a window may go without its messages.
+// How long receiving may go on, over all sockets, before the host gets a turn of its own: well
+// inside the 50 ms a window may go without its messages.
 constexpr std::chrono::milliseconds kTurnBudget{4};
 
 unsigned InterestOf(int what) {
@@ -62,6 +62,8 @@ int CurlMulti::OnSocket(CURL *, curl_socket_t fd, int what, void *self, void *) 
   auto &multi = *static_cast<CurlMulti *>(self);
   const unsigned interest = InterestOf(what);
   if (interest == 0) {
+    // What it waited for goes with it.
+    std::erase_if(multi.waiting_, [fd](const Ready &ready) { return ready.fd == fd; });
     multi.loop_.Watch(fd, 0, {});
     return 0;
   }
@@ -94,7 +96,7 @@ void CurlMulti::SetSpeedLimit(std::uint64_t bytesPerSecond) {
 
 bool CurlMulti::Admit(CURL *easy, std::size_t bytes) {
   const auto now = std::chrono::steady_clock::now();
-  if (inTurn_ && now - turnStarted_ >= kTurnBudget) {
+  if (inRun_ && spent_ + (now - runStarted_) >= kTurnBudget) {
     ResumeLater(easy, std::chrono::milliseconds(0));
     return false;
   }
@@ -135,15 +137,32 @@ void CurlMulti::MarkReceived(CURL *easy) {
 }
 
 void CurlMulti::Act(curl_socket_t fd, int events) {
+  if (spent_ < kTurnBudget && waiting_.empty()) {
+    Run(fd, events);
+    return;
+  }
+  const auto queued = std::find_if(waiting_.begin(), waiting_.end(),
+                                   [fd](const Ready &ready) { return ready.fd == fd; });
+  if (queued != waiting_.end())
+    queued->events |= events;
+  else
+    waiting_.push_back({fd, events});
+  WakePausedAfter(std::chrono::milliseconds(0));
+}
+
+void CurlMulti::Run(curl_socket_t fd, int events) {
+  runStarted_ = std::chrono::steady_clock::now();
+  inRun_ = true;
   int running = 0;
-  turnStarted_ = std::chrono::steady_clock::now();
-  inTurn_ = true;
   curl_multi_socket_action(multi_, fd, events, &running);
-  inTurn_ = false;
+  inRun_ = false;
   Deliver();
+  spent_ += std::chrono::steady_clock::now() - runStarted_;
 }
 
 void CurlMulti::ResumePaused() {
+  // A turn of the loop after the one that asked for this: the host has had its turn.
+  spent_ = {};
   std::vector<CURL *> paused;
   paused.swap(paused_);
   std::vector<std::pair<CURL *, CURLcode>> refused;
@@ -152,10 +171,7 @@ void CurlMulti::ResumePaused() {
       // What curl held back is delivered at once; the rest on the next turns. A delivery the
       // client refuses (a full disk, a part past its segment's end) ends the transfer here: curl
       // says so only in what this returns, and watches the handle no more.
-      turnStarted_ = std::chrono::steady_clock::now();
-      inTurn_ = true;
       const CURLcode result = curl_easy_pause(easy, CURLPAUSE_CONT);
-      inTurn_ = false;
       if (result != CURLE_OK)
         refused.emplace_back(easy, result);
     }
@@ -163,6 +179,13 @@ void CurlMulti::ResumePaused() {
   for (const auto &[easy, result] : refused)
     if (const auto it = clients_.find(easy); it != clients_.end())
       it->second->Ended(result);
+  while (!waiting_.empty() && spent_ < kTurnBudget) {
+    const Ready ready = waiting_.front();
+    waiting_.pop_front();
+    Run(ready.fd, ready.events);
+  }
+  if (!waiting_.empty())
+    WakePausedAfter(std::chrono::milliseconds(0));
 }
 
 void CurlMulti::Deliver() {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <unordered_map>
 #include <vector>
 
@@ -39,12 +40,10 @@ public:
   bool Add(CURL *easy, Client &client);
   void Remove(CURL *easy);
 
-  // For a write callback: whether `bytes` may be taken now. A fast server
-  // keeps a socket full, and curl would go on reading it for tens of
-  // milliseconds while the window waits; and all downloads together receive
-  // no more than the speed limit allows. A handle that must wait pauses
-  // (its write callback returns CURL_WRITEFUNC_PAUSE) and is taken up again
-  // after the host's other events, or once the limit allows.
+  // For a write callback: whether `bytes` may be taken now, so that the window gets its turn
+  // (see spent_) and all downloads together receive no more than the speed limit allows. A
+  // handle that must wait pauses (its write callback returns CURL_WRITEFUNC_PAUSE) and is taken
+  // up again at the next turn, or once the limit allows.
   bool Admit(CURL *easy, std::size_t bytes);
   // Tells the client of `easy` after this turn that bytes arrived.
   void MarkReceived(CURL *easy);
@@ -56,20 +55,37 @@ public:
 private:
   static int OnSocket(CURL *easy, curl_socket_t fd, int what, void *self, void *);
   static int OnTimer(CURLM *, long millis, void *self);
-  // One call of curl for a socket (or its timer), then the clients' news.
+  // A socket (or curl's timer) that is ready: curl is called for it in this turn, or, once the
+  // turn's time for receiving is spent or others wait before it, at the next.
   void Act(curl_socket_t fd, int events);
+  // One call of curl for a socket (or its timer), then the clients' news.
+  void Run(curl_socket_t fd, int events);
   void Deliver();
   // Holds `easy` back until the paused handles are taken up, `after` from now at the latest.
   void ResumeLater(CURL *easy, std::chrono::milliseconds after);
   void WakePausedAfter(std::chrono::milliseconds after);
+  // The next turn: the paused handles are taken up and the waiting sockets are run.
   void ResumePaused();
 
   host::EventLoop &loop_;
   CURLM *multi_;
   host::Timer timer_;
   host::Timer resume_;
-  std::chrono::steady_clock::time_point turnStarted_{};
-  bool inTurn_ = false;
+  // A fast server keeps a socket full, and curl goes on reading it for milliseconds; eight such
+  // sockets ready in one turn would keep the window from its messages for tens of them. So the
+  // time spent receiving since the host last had a turn is counted, and past a budget the
+  // sockets ready wait for the next turn, in the order they came: their bytes wait in the
+  // kernel, where holding them costs nothing (a paused handle's wait in a copy of curl's).
+  std::chrono::steady_clock::duration spent_{};
+  // A call of curl that goes on past the budget pauses the handle it is reading for: curl reads
+  // on while a socket has bytes, tens of milliseconds at loopback speed.
+  std::chrono::steady_clock::time_point runStarted_{};
+  bool inRun_ = false;
+  struct Ready {
+    curl_socket_t fd;
+    int events;
+  };
+  std::deque<Ready> waiting_;
   std::vector<CURL *> received_;
   std::vector<CURL *> paused_;
   // The speed limit's bucket: bytes that may come now (below 0: owed).
