@@ -4,6 +4,7 @@
 #include "cli/DemoServer.h"
 #include "cli/DemoSite.h"
 #include "e2e/ChildProcess.h"
+#include "support/Nginx.h"
 #include "support/TempDir.h"
 #include "support/XvfbDisplay.h"
 
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <thread>
 #include <tuple>
 
@@ -28,14 +30,17 @@ protected:
     VIDTRAWL_NEEDS_TOOL(display.Valid() && !std::system("which xdotool xclip >/dev/null"),
                         "Xvfb, xdotool or xclip");
   }
-  // gui_download.sh with ARGS over the demo site sending a block each `pace`; the clipboard
-  // monitor on (as it is at first) or off.
+  // gui_download.sh with ARGS over the demo site (or the server on `port`: every host is
+  // there); the clipboard monitor on (as it is at first) or off.
   ChildProcess::Result Run(const fs::path &home, std::vector<std::string> args, bool monitor,
-                           std::chrono::milliseconds pace = {}) {
-    cli::DemoServer server(pace);
-    EXPECT_TRUE(server.Start());
+                           int port = 0) {
+    cli::DemoServer server(std::chrono::milliseconds(0));
+    if (port == 0) {
+      EXPECT_TRUE(server.Start());
+      port = server.Port();
+    }
     std::map<std::string, std::string> env = CliEnvironment(home);
-    env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(server.Port());
+    env["VIDTRAWL_CONNECT_TO"] = "::127.0.0.1:" + std::to_string(port);
     env["QT_QPA_PLATFORM"] = "xcb";
     env["DISPLAY"] = display.Name();
     if (!monitor)
@@ -64,24 +69,37 @@ TEST_F(GuiProgram, ATypedCopiedOrHandedOverAddressIsDownloaded) {
 }
 
 // Killed in the middle of its list, the program comes back with the same list: the item it was
-// downloading is taken up again, and both videos arrive whole.
-TEST_F(GuiProgram, TheListComesBackAfterARestartAndIsFinished) {
-  TempDir home;
+// downloading goes on from its partial file by a range (nginx's log shows it), the next one
+// follows, and both arrive whole.
+TEST_F(GuiProgram, TheListComesBackAfterARestartAndGoesOnByRange) {
+  VIDTRAWL_NEEDS_TOOL(Nginx::Installed(), "nginx");
+  TempDir home, served;
+  Nginx nginx(served.path(), "limit_rate 800k;");
+  std::string first(3 << 20, '\0'), second(1 << 20, '\0');
+  for (std::size_t i = 0; i < first.size(); ++i)
+    first[i] = static_cast<char>(i * 7 + i / 4099);
+  for (std::size_t i = 0; i < second.size(); ++i)
+    second[i] = static_cast<char>(i * 13 + i / 65537);
+  WriteFile(served.path() / "www/first.flv", first);
+  WriteFile(served.path() / "www/second.flv", second);
   const fs::path videos = home / "Downloaded Videos";
-  const cli::DemoPage &first = demo.pages[1], &second = demo.pages[9];
-  const fs::path file1 = videos / first.fileName, file2 = videos / second.fileName;
-  const ChildProcess::Result result =
-      Run(home.path(),
-          {"restart", first.address, second.address, file1.string() + ".vidtrawl-part",
-           home / ".local/share/vidtrawl/list.json", file1, file2},
-          false, std::chrono::milliseconds(40)); // about 800 KB/s
+  const fs::path file1 = videos / "first.flv", file2 = videos / "second.flv";
+  const ChildProcess::Result result = Run(
+      home.path(),
+      {"restart", "http://media.example/first.flv", "http://media.example/second.flv",
+       file1.string() + ".vidtrawl-part", home / ".local/share/vidtrawl/list.json", file1, file2},
+      false, nginx.Port());
   ASSERT_EQ(result.exitCode, 0) << result.out << result.err;
   // As the killed program left it: the first item downloading, the second waiting.
   EXPECT_NE(result.out.find("\"phase\": \"receiving\""), std::string::npos) << result.out;
-  EXPECT_NE(result.out.find(second.address), std::string::npos) << result.out;
-  EXPECT_TRUE(ReadFile(file1) == cli::DemoVideoBytes(demo.videos[1]));
-  EXPECT_TRUE(ReadFile(file2) == cli::DemoVideoBytes(demo.videos[9]));
+  EXPECT_NE(result.out.find("second.flv"), std::string::npos) << result.out;
+  EXPECT_TRUE(ReadFile(file1) == first);
+  EXPECT_TRUE(ReadFile(file2) == second);
   EXPECT_EQ(std::distance(fs::directory_iterator(videos), {}), 2);
+  const std::string log = nginx.AccessLog();
+  EXPECT_TRUE(
+      std::regex_search(log, std::regex(R"("GET /first.flv [^"]*" 206 \d+ "bytes=[1-9]\d*-")")))
+      << log;
 }
 
 // One program per user session: a start on ":71.0" hands its address to the program of ":71"; one

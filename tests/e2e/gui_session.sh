@@ -128,3 +128,23 @@ xdotool windowminimize --sync "$window"
 expect hidden "minimising"
 click
 expect shown "a click on the minimised window's icon"
+[ "$kind" = xembed ] || exit 0
+
+# Maximised (its title strip's Maximize button), to the tray and back twice: the list's columns
+# keep the widths they had, in the settings file.
+widths() { sed -n 's/^Column Widths=//p' "$XDG_CONFIG_HOME/vidtrawl/registry.ini"; }
+size() { eval "$(xdotool getwindowgeometry --shell "$window")"; }
+xdotool mousemove --window "$window" 564 23 click 1
+maximised() { size && [ "$WIDTH" -ge 1000 ]; }
+within 50 maximised || fail "the Maximize button left the window ${WIDTH}x${HEIGHT}"
+sleep 1.5 # the widths are kept a second after a change
+before=$(widths)
+[ -n "$before" ] || fail "no Column Widths kept after the window grew"
+for round in 1 2; do
+  click
+  expect hidden "a click on the icon of the maximised window"
+  click
+  expect shown "a click on the icon, round $round"
+done
+sleep 1.5
+[ "$(widths)" = "$before" ] || fail "the column widths went from $before to $(widths)"
