@@ -56,6 +56,18 @@ bool IsHeader(std::string_view text) {
          text.find_first_of("\r\n") == std::string_view::npos;
 }
 
+bool IsExtractor(std::string_view text) {
+  return !base::TrimBlanks(text).empty() && text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+std::string ExtractorText(const std::string &program, const std::optional<std::string> &version) {
+  if (program == Config::kNoExtractor)
+    return program;
+  return program + (version ? " " + *version
+                            : std::string(" (cannot be run: install a current yt-dlp, or name "
+                                          "another program or none)"));
+}
+
 bool IsConnectToEntry(std::string_view entry) {
   return net::ConnectionMap::ParseEntry(entry).has_value();
 }

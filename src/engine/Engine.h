@@ -51,6 +51,13 @@ std::string_view QualityForms();
 bool IsQuality(std::string_view text);
 // Whether a text is a header every request may carry: "Name: value", on one line.
 bool IsHeader(std::string_view text);
+// Whether a text names a site extractor (the setting "Extractor"): a program looked for on PATH,
+// its path, or "none"; not blank, on one line. What "none" or a program cannot run says is not
+// checked here: the About page and -V tell it (ExtractorText).
+bool IsExtractor(std::string_view text);
+// The site extractor as the About page and -V tell it: "none", the program and its version line
+// ("yt-dlp 2024.04.09"), or the program and that it cannot be run.
+std::string ExtractorText(const std::string &program, const std::optional<std::string> &version);
 
 // curl's --connect-to entries (HOST1:PORT1:HOST2:PORT2, empty parts matching any): whether one is
 // well formed; and those of VIDTRAWL_CONNECT_TO (comma-separated), with whether all were.

@@ -50,7 +50,8 @@ DesktopController::~DesktopController() {
 }
 
 void DesktopController::Start(int major, int minor, int revision) {
-  hosts_.movie.Set(movie::kAboutTxt, movie::AboutTxtValue(major, minor, revision));
+  about_ = movie::AboutTxtValue(major, minor, revision);
+  hosts_.movie.Set(movie::kAboutTxt, about_);
   hosts_.movie.Set(movie::kWebSiteShown, movie::Flag(!webSite_.empty()));
   if (engine_.LoadSettings() == engine::SettingsRead::TooLarge)
     hosts_.messages.Show("The settings file " + engine_.SettingsFile().string() +
@@ -71,6 +72,20 @@ void DesktopController::SetCaption(const char *caption) {
 void DesktopController::SetFlags(const char *value, const char *const (&order)[3]) {
   for (const char *name : order)
     hosts_.movie.Set(name, value);
+}
+
+void DesktopController::TellExtractor() {
+  // Its version is asked once for each program named, when the About page first shows it.
+  const std::string program = engine_.Settings().extractor;
+  if (program == extractorTold_)
+    return;
+  extractorTold_ = program;
+  engine_.ReadExtractorVersion([this, self = QPointer(this),
+                                program](const std::optional<std::string> &version) {
+    if (self && program == engine_.Settings().extractor)
+      hosts_.movie.Set(movie::kAboutTxt,
+                       about_ + "\r\nSite extractor: " + engine::ExtractorText(program, version));
+  });
 }
 
 void DesktopController::ShowSettings() {
@@ -200,6 +215,7 @@ void DesktopController::Command(std::string_view command) {
        [](DesktopController &c) {
          c.hosts_.window.HideList();
          c.activePage_ = kAboutPage;
+         c.TellExtractor();
        }},
       {movie::kHelp, [](DesktopController &c) { c.OpenHelp(); }},
       {movie::kWebSite, [](DesktopController &c) { c.Open(c.webSite_, c.webSite_); }},
@@ -471,6 +487,8 @@ bool DesktopController::ChangeSettings(const std::function<void(engine::Config &
   engine_.SaveSettings();
   if (engine_.Settings().monitor != watched)
     hosts_.clipboard.Watch(engine_.Settings().monitor);
+  if (activePage_ == kAboutPage)
+    TellExtractor();
   ShowSettings();
   if (settingsChanged_)
     settingsChanged_();

@@ -7,6 +7,7 @@
 #include "gui/MessageBox.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -184,6 +185,8 @@ private:
   void SetFlags(const char *value, const char *const (&order)[3]);
   void Monitor(bool on);
   void ShowSettings();
+  // The About page's line of the site extractor: its version, or why it cannot be run.
+  void TellExtractor();
   void ChooseSimultaneousDownloads();
   void ChooseFolder();
   void AddFromMovie();
@@ -196,6 +199,8 @@ private:
   std::string helpFile_;
   std::string webSite_;
   std::string activePage_;
+  std::string about_;         // the about text, before the extractor's line
+  std::string extractorTold_; // the program whose version was asked
   const char *caption_ = kStartCaption;
   QTimer startTimer_;
   QTimer exitTimer_;

@@ -1065,10 +1065,24 @@ TEST(SettingsWindow, EachFieldIsCheckedTakenAndKept) {
       {"Headers", "X-A 1", "each line is a header such as 'Accept-Language: en', not 'X-A 1'"},
       {"Headers", "X-A: 1\n\nX-B: 2", "taken"},
       {"Proxy", "socks5h://127.0.0.1:9050", "taken"},
+      {"Program", " ", "a program on PATH, its path, or 'none' is needed"},
+      {"Program", "/no/such", "taken"},
       {"Folder", "/srv/films", "taken"}};
   for (const auto &[name, text, outcome] : edits)
     EXPECT_EQ(type(name, text), outcome) << name << " " << text;
   qobject_cast<QSpinBox *>(field(QStringLiteral("At once")))->setValue(5);
+  qobject_cast<QSpinBox *>(field(QStringLiteral("Time limit (seconds)")))->setValue(7);
+  // The About page tells the extractor's version, asked afresh when another is named.
+  const auto about = [&] { return t.movie.Get(gui::movie::kAboutTxt); };
+  t.desktop->Controller().Command(gui::movie::kAboutPage);
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return about().find("\r\nSite extractor: /no/such (cannot "
+                        "be run: install") != std::string::npos;
+  }));
+  WriteFile(t.dir / "x", "#!/bin/sh\necho 2099.01.01\n");
+  std::filesystem::permissions(t.dir / "x", std::filesystem::perms::owner_all);
+  type("Program", (t.dir / "x").c_str());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return about().ends_with("/x 2099.01.01"); })) << about();
   for (QCheckBox *check : w.findChildren<QCheckBox *>())
     if (check->text().contains(QStringLiteral("Monitor")))
       check->click();
@@ -1085,7 +1099,7 @@ TEST(SettingsWindow, EachFieldIsCheckedTakenAndKept) {
             "5 Limit 2 MB/s /srv/films");
   const std::string kept = ReadFile(t.dir / "registry.ini");
   for (const char *line : {"Speed Limit=2M", "Preferred Quality=720p", "Headers=X-A: 1\\nX-B: 2",
-                           "Simultaneous Downloads=5", "URL Mon=False"})
+                           "Simultaneous Downloads=5", "URL Mon=False", "Extractor Time Limit=7"})
     EXPECT_NE(kept.find(line), std::string::npos) << line << "\n" << kept;
   t.desktop->Controller().SetSpeedLimit(0);
   w.Refresh();
