@@ -115,7 +115,8 @@ public:
     config.cookies = options_.cookies.value_or(config.cookies);
     config.headers.insert(config.headers.end(), options_.headers.begin(), options_.headers.end());
     config.extractor = options_.extractor.value_or(config.extractor);
-    config.extractorPlaylists = !options_.noPlaylist;
+    config.extractorPlaylists = options_.noPlaylist ? engine::Config::Playlists::PageOnly
+                                                    : engine::Config::Playlists::AddAll;
     engine_.Configure(std::move(config));
   }
 

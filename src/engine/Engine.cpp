@@ -103,7 +103,11 @@ extractor::ExtractorSettings ExtractorOf(const Config &config) {
   extractor::ExtractorSettings settings;
   settings.program = config.extractor == Config::kNoExtractor ? std::string() : config.extractor;
   settings.timeLimit = std::chrono::seconds(config.extractorSeconds);
-  settings.wholePlaylists = config.extractorPlaylists;
+  using Entries = extractor::ExtractorSettings::Playlists;
+  settings.playlists = config.extractorPlaylists == Config::Playlists::AddAll ? Entries::AddAll
+                       : config.extractorPlaylists == Config::Playlists::PageOnly
+                           ? Entries::PageOnly
+                           : Entries::Ask;
   return settings;
 }
 
@@ -231,6 +235,13 @@ Engine::Engine(Hosts hosts, Options options)
     for (PassObserver *observer : observers)
       observer->PassStarted();
   });
+  parts_->scheduler.OnPlaylistFound(
+      [this](list::Serial serial, std::size_t videos, std::vector<std::string> others) {
+        const PlaylistOffer offer{serial, videos, std::move(others)};
+        const std::vector<PassObserver *> observers = parts_->passObservers;
+        for (PassObserver *observer : observers)
+          observer->PlaylistFound(offer);
+      });
   parts_->scheduler.OnRunsMoved(
       [this](const std::vector<list::Serial> &serials) { parts_->RunsMoved(serials); });
 }
@@ -368,18 +379,30 @@ std::size_t Engine::Add(const std::vector<std::string> &addresses) {
   return parts_->items.Add(addresses);
 }
 
-Added Engine::AddText(const std::string &text, bool supportedOnly) {
-  list::DownloadList &items = parts_->items;
+namespace {
+
+Added AddTo(list::DownloadList &items, const std::vector<std::string> &addresses,
+            bool supportedOnly) {
   const std::size_t before = items.Count();
   Added added;
-  // An address typed without its scheme is taken as a browser's address bar takes it.
-  std::vector<std::string> addresses = list::AddressesInText(text);
-  for (std::string &address : addresses)
-    address = net::WithHttpsScheme(address);
   added.dropped = items.Add(addresses, supportedOnly);
   for (std::size_t index = before; index < items.Count(); ++index)
     added.items.push_back(items[index].serial);
   return added;
+}
+
+} // namespace
+
+Added Engine::AddPlaylist(const PlaylistOffer &offer) {
+  return AddTo(parts_->items, offer.others, false);
+}
+
+Added Engine::AddText(const std::string &text, bool supportedOnly) {
+  // An address typed without its scheme is taken as a browser's address bar takes it.
+  std::vector<std::string> addresses = list::AddressesInText(text);
+  for (std::string &address : addresses)
+    address = net::WithHttpsScheme(address);
+  return AddTo(parts_->items, addresses, supportedOnly);
 }
 
 bool Engine::IsVideoPageAddress(const std::string &text) const {

@@ -45,7 +45,7 @@ std::vector<std::string> QueryArguments(const ExtractorSettings &settings,
                                         const net::ClientOptions &client,
                                         const std::string &address) {
   std::vector<std::string> arguments{settings.program, "--dump-single-json", "--no-warnings"};
-  if (!settings.wholePlaylists)
+  if (settings.playlists == ExtractorSettings::Playlists::PageOnly)
     arguments.emplace_back("--no-playlist");
   const auto pass = [&](const char *option, const std::string &value) {
     if (!value.empty()) {

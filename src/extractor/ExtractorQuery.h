@@ -25,7 +25,10 @@ struct ExtractorSettings {
 
   std::string program = kDefaultProgram; // a name looked for on PATH, or a path; empty: none
   std::chrono::milliseconds timeLimit = kDefaultTimeLimit;
-  bool wholePlaylists = true; // false: only the page's own video (--no-playlist)
+  // Of a playlist: each video an item; only the page's own (--no-playlist); the page's own, and
+  // the user asked about the others.
+  enum class Playlists { AddAll, PageOnly, Ask };
+  Playlists playlists = Playlists::AddAll;
 
   bool Enabled() const { return !program.empty(); }
   // The program as a user knows it: the last part of its path.

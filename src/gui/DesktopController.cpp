@@ -58,6 +58,9 @@ void DesktopController::Start(int major, int minor, int revision) {
                              " is too large to be Vidtrawl's: it is left as it is, and the "
                              "default settings are used and not saved.",
                          Box::Buttons::Ok, Box::Icon::Exclamation);
+  // A playlist's other videos are the user's choice here (PlaylistFound).
+  Configure(
+      [](engine::Config &config) { config.extractorPlaylists = engine::Config::Playlists::Ask; });
   if (engine_.Settings().monitor)
     hosts_.clipboard.Watch(true);
   ShowSettings();
@@ -170,6 +173,38 @@ void DesktopController::PassEnded(const engine::PassSummary &summary) {
   }
   if (passEnded_)
     passEnded_(PassEnd{summary});
+}
+
+void DesktopController::PlaylistFound(const engine::PlaylistOffer &offer) {
+  // Once for an item: its next runs find the same playlist.
+  if (!offeredItems_.insert(offer.item).second)
+    return;
+  offers_.push_back(offer);
+  if (!askingAboutPlaylists_)
+    QTimer::singleShot(0, this, [this] { AskAboutPlaylists(); });
+  askingAboutPlaylists_ = true;
+}
+
+void DesktopController::AskAboutPlaylists() {
+  // Those found while a question is on screen are asked next.
+  while (!offers_.empty()) {
+    const engine::PlaylistOffer offer = offers_.front();
+    offers_.erase(offers_.begin());
+    const std::optional<engine::ItemView> item = engine_.Find(offer.item);
+    if (!item)
+      continue;
+    const std::string all = std::to_string(offer.videos);
+    const Box::Answer answer = hosts_.messages.ShowMessage(
+        {.text = "The page " + item->address + " is a playlist of " + all +
+                 " videos. Download all " + all + ", or only the page's video?",
+         .buttons = Box::Buttons::YesNo,
+         .icon = Box::Icon::Question,
+         .yes = "Download &All " + all,
+         .no = "Only the &Page's Video"});
+    if (answer == Box::Answer::Yes)
+      Added(engine_.AddPlaylist(offer), true);
+  }
+  askingAboutPlaylists_ = false;
 }
 
 std::string DesktopController::PassEndNote(const engine::PassSummary &summary) const {

@@ -181,15 +181,21 @@ void ItemJob::Extracted(base::Outcome<extractor::ExtractorAnswer> outcome) {
     // The page's video is this item's; the playlist's others are items of their own, after the
     // last, unless only the page's video is wanted.
     video = std::move(answer.entries.front());
-    if (host_.Extractor().wholePlaylists && answer.entries.size() > 1) {
-      std::vector<std::string> others;
-      for (std::size_t i = 1; i < answer.entryAddresses.size(); ++i)
-        if (!answer.entryAddresses[i].empty())
-          others.push_back(answer.entryAddresses[i]);
-      trace_(base::TraceTopic::Page, name + " found a playlist of " +
-                                         std::to_string(answer.entries.size()) +
-                                         " videos: the others are added to the list");
-      items_.Add(others);
+    using Playlists = extractor::ExtractorSettings::Playlists;
+    const Playlists playlists = host_.Extractor().playlists;
+    std::vector<std::string> others;
+    for (std::size_t i = 1; i < answer.entryAddresses.size(); ++i)
+      if (!answer.entryAddresses[i].empty())
+        others.push_back(answer.entryAddresses[i]);
+    if (playlists != Playlists::PageOnly && !others.empty()) {
+      trace_(base::TraceTopic::Page,
+             name + " found a playlist of " + std::to_string(answer.entries.size()) +
+                 " videos: the others are " +
+                 (playlists == Playlists::Ask ? "offered to the user" : "added to the list"));
+      if (playlists == Playlists::Ask)
+        host_.PlaylistFound(serial_, answer.entries.size(), std::move(others));
+      else
+        items_.Add(others);
     }
   }
   std::string refused;

@@ -50,7 +50,9 @@ protected:
     Script("echo \"$@\" > '" + (dir / "args").string() + "'; [ \"$3\" = --cookies ] && echo $4 " +
            ">> \"$4\"; cat '" + (dir / "answer.json").string() + "'");
   }
+  void PlaylistFound(const engine::PlaylistOffer &offer) override { offers.push_back(offer); }
   std::string path_;
+  std::vector<engine::PlaylistOffer> offers;
 };
 
 // Each way an extractor fails gives the item a reason that names it and says why; a page whose
@@ -164,7 +166,8 @@ TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
 }
 
 // A format of fragments is fetched from its base address, fragment by fragment; a playlist's
-// other videos become items of their own, or are left with --no-playlist.
+// other videos become items of their own, are left with --no-playlist, or are offered to the
+// front end (whose word adds them) while the page's own is downloaded.
 TEST_F(ExtractorTest, FragmentsAndPlaylistEntries) {
   const fs::path dash = StreamFixtureDir(FindStreamFixture("dash"));
   std::string fragments;
@@ -177,15 +180,25 @@ TEST_F(ExtractorTest, FragmentsAndPlaylistEntries) {
     {"protocol":"http_dash_segments","fragment_base_url":"http://HOST/dash/","vcodec":"avc1",
      "acodec":"none","fragments":[{"path":"init-stream0.m4s"})" +
           fragments + R"(]}]},{"url":"http://HOST/second.mp4","protocol":"http"}]})");
-  for (const bool whole : {true, false}) {
+  using Playlists = engine::Config::Playlists;
+  for (const Playlists playlists : {Playlists::AddAll, Playlists::PageOnly, Playlists::Ask}) {
+    const bool whole = playlists == Playlists::AddAll;
     NewEngine();
-    Configure([&](engine::Config &config) { config.extractorPlaylists = whole; });
+    offers.clear();
+    Configure([&](engine::Config &config) { config.extractorPlaylists = playlists; });
     engine->Add({"http://dai.ly/x1"});
     EXPECT_EQ(RunPass().completed, whole ? 2 : 1) << engine::ReasonText(Item(0));
     EXPECT_EQ(VideoFrameHashes(Saved("First.mp4")), LavfiFrameHashes(kSmallVideo));
     EXPECT_EQ(engine->Count(), whole ? 2u : 1u);
-    EXPECT_EQ(FileText(dir / "args").find("--no-playlist") != std::string::npos, !whole);
+    EXPECT_EQ(FileText(dir / "args").find("--no-playlist") != std::string::npos,
+              playlists == Playlists::PageOnly);
+    ASSERT_EQ(offers.size(), playlists == Playlists::Ask ? 1u : 0u);
   }
+  EXPECT_EQ(offers[0].item, engine->SerialAt(0));
+  EXPECT_EQ(offers[0].videos, 2u);
+  EXPECT_EQ(engine->AddPlaylist(offers[0]).items.size(), 1u);
+  EXPECT_EQ(RunPass().completed, 1);
+  EXPECT_EQ(FileText(Saved("second.mp4")), "the second video");
 }
 
 // The real program's generic extractor on loopback pages: a page's <video>, its HLS stream, and a

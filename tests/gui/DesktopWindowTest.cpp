@@ -473,6 +473,47 @@ TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
   EXPECT_TRUE(ReadFile(r.dir / "videos/clip.mp4") == body);
 }
 
+// A page the site extractor finds to be a playlist: its own video downloads while the question
+// about the others is on screen, asked once; "all 2" adds and downloads the other.
+TEST(DesktopController, APlaylistIsAskedAboutWhileThePagesVideoDownloads) {
+  Rules r;
+  r.server.Serve("/two.flv", "defg");
+  WriteFile(r.dir / "x", R"(#!/bin/sh
+echo '{"_type":"playlist","entries":[{"title":"One","url":"http://www.example.com/small.flv",
+  "protocol":"http"},{"url":"http://www.example.com/two.flv","protocol":"http"}]}')");
+  std::filesystem::permissions(r.dir / "x", std::filesystem::perms::owner_all);
+  WriteFile(r.dir / "registry.ini", "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\n"
+                                    "Download Dir=" +
+                                        (r.dir / "videos").string() +
+                                        "\nExtractor=" + (r.dir / "x").string() + "\n");
+  gui::QtMessageBox box;
+  DesktopController controller(
+      r.engine, {r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, box, r.desktop},
+      "/help.html", "https://vidtrawl.example.org/");
+  controller.Start(1, 2, 3);
+  std::vector<std::string> asked;
+  QTimer answer;
+  answer.callOnTimeout([&] {
+    auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (question != nullptr && r.engine.ItemAt(0).phase == engine::Phase::Complete) {
+      asked.push_back(
+          (question->text() + " | " + question->button(QMessageBox::Yes)->text()).toStdString());
+      question->button(QMessageBox::Yes)->click();
+    }
+  });
+  answer.start(20);
+  r.engine.Add({"http://vimeo.com/9"});
+  r.engine.StartPass();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return r.engine.Count() == 2 && r.engine.Counts()[engine::Phase::Complete] == 2; },
+      20000))
+      << engine::ReasonText(r.engine.ItemAt(0));
+  EXPECT_EQ(asked, std::vector<std::string>{
+                       "The page http://vimeo.com/9 is a playlist of 2 videos. Download "
+                       "all 2, or only the page's video? | Download &All 2"});
+  EXPECT_EQ(ReadFile(r.dir / "videos/One.mp4") + ReadFile(r.dir / "videos/two.flv"), "abcdefg");
+}
+
 // The program put together, over a private settings file, with recording hosts.
 struct TestDesktop {
   // `settings`: the settings file's text to start with.

@@ -16,10 +16,12 @@ public:
     Icon icon;
     std::string title;
     std::string checkBox;
+    std::string yes;
   };
   using gui::MessageBox::Show;
   Answer ShowMessage(const Message &message) override {
-    shown.push_back({message.text, message.buttons, message.icon, message.title, message.checkBox});
+    shown.push_back({message.text, message.buttons, message.icon, message.title, message.checkBox,
+                     message.yes});
     if (message.checked != nullptr)
       *message.checked = tick;
     return answer;
