@@ -156,7 +156,8 @@ void ItemJob::AskExtractor(const std::string &why) {
   moved_ = true;
   trace_(base::TraceTopic::Page, why + ": the site extractor decides");
   query_ = std::make_unique<extractor::ExtractorQuery>(
-      host_.Session().Loop(), host_.Extractor(), host_.Session().Client(), page_, trace_,
+      host_.Session().Loop(), host_.Extractor(), host_.Session().Client(),
+      host_.RequestOf(serial_).get(), page_, trace_,
       [this](base::Outcome<extractor::ExtractorAnswer> outcome) { Extracted(std::move(outcome)); });
 }
 

@@ -46,9 +46,12 @@ protected:
     for (std::size_t at; (at = json.find("HOST")) != std::string::npos;)
       json.replace(at, 4, "127.0.0.1:" + std::to_string(server.port()));
     std::ofstream(dir / "answer.json") << json;
-    // As yt-dlp does, it writes its cookie jar back into the cookies file it was given.
-    Script("echo \"$@\" > '" + (dir / "args").string() + "'; [ \"$3\" = --cookies ] && echo $4 " +
-           ">> \"$4\"; cat '" + (dir / "answer.json").string() + "'");
+    // It notes the cookies file it was given, with its mode; and writes its cookie jar back into
+    // it, as yt-dlp does.
+    const std::string seen = (dir / "seen").string();
+    Script("echo \"$@\" > '" + (dir / "args").string() +
+           "'; [ \"$3\" = --cookies ] && { cat \"$4\" > '" + seen + "'; stat -c %a \"$4\" >> '" +
+           seen + "'; echo $4 >> \"$4\"; }; cat '" + (dir / "answer.json").string() + "'");
   }
   void PlaylistFound(const engine::PlaylistOffer &offer) override { offers.push_back(offer); }
   std::string path_;
@@ -120,7 +123,8 @@ TEST_F(ExtractorTest, AStopEndsAHangingExtractorAtOnce) {
 // A separate video and audio, the best of each, are joined frame for frame under the title (or
 // the user's template of uploader and id), the muxed format of less height passed over; the
 // files' requests carry the headers the extractor named, which their server requires, and none
-// that a line break in it would split in two.
+// that a line break in it would split in two. The extractor is asked with what a browser gave the
+// item: its cookies with the user's in a private file, its user agent and referer.
 TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
   const fs::path streams = StreamFixtureDir(FindStreamFixture("dash-ondemand"));
   for (const char *name : {"video.mp4", "en.mp4"})
@@ -148,16 +152,20 @@ TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
   Configure([&](engine::Config &config) { config.cookies = (dir / "cookies.txt").string(); });
   engine->Add({"http://vimeo.com/3", "http://vimeo.com/4"});
   engine->SetNameTemplate(engine->SerialAt(1), "{uploader} {id}.{ext}");
+  const std::string cookie = ".vimeo.com\tTRUE\t/\tFALSE\t0\tsid\tsecret";
+  engine->SetRequest(engine->SerialAt(1), {"http://page.example/list", "Browser/2", {cookie}});
   ASSERT_EQ(RunPass().completed, 2) << engine::ReasonText(Item(0));
   // The user's cookies reach it as a copy of its own, which goes with its end.
   const std::string args = FileText(dir / "args");
   const std::string head = "--dump-single-json --no-warnings --cookies ";
-  const std::string tail = " -- http://vimeo.com/4\n";
+  const std::string tail =
+      " --user-agent Browser/2 --referer http://page.example/list -- http://vimeo.com/4\n";
   ASSERT_EQ(args.substr(0, head.size()), head);
   ASSERT_EQ(args.substr(args.size() - tail.size()), tail);
   const std::string copy = args.substr(head.size(), args.size() - head.size() - tail.size());
   EXPECT_NE(copy, (dir / "cookies.txt").string());
   EXPECT_FALSE(fs::exists(copy));
+  EXPECT_EQ(FileText(dir / "seen"), "# Netscape HTTP Cookie File\n" + cookie + "\n600\n");
   EXPECT_EQ(FileText(dir / "cookies.txt"), "# Netscape HTTP Cookie File\n");
   for (const char *name : {"Joined clip.mp4", "Tester abc.mp4"}) {
     EXPECT_EQ(VideoFrameHashes(Saved(name)), LavfiFrameHashes(kSmallVideo)) << name;
@@ -229,7 +237,7 @@ TEST_F(ExtractorTest, TheRealProgramsAnswersAreRead) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.page);
     std::optional<base::Outcome<extractor::ExtractorAnswer>> answer;
-    extractor::ExtractorQuery query(loop, settings, {}, host + c.page, {},
+    extractor::ExtractorQuery query(loop, settings, {}, nullptr, host + c.page, {},
                                     [&](auto outcome) { answer = std::move(outcome); });
     ASSERT_TRUE(RunUntil([&] { return answer.has_value(); }));
     ASSERT_TRUE(answer->Done()) << answer->Failure().detail;
