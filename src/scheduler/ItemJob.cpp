@@ -252,6 +252,16 @@ void ItemJob::Extracted(base::Outcome<extractor::ExtractorAnswer> outcome) {
     Ask();
 }
 
+std::string ItemJob::Source() const {
+  // Asked again, the extractor gives a new signed address for the same file: an earlier run's
+  // bytes are found by the page and format, and joined only where the server proves them of the
+  // same version (the validator noted with them), else the file starts over.
+  if (formats_ && !formats_->audio && video_.protocol == pagesearch::VideoProtocol::File &&
+      !formats_->video.id.empty())
+    return page_ + "#format=" + formats_->video.id;
+  return video_.address;
+}
+
 void ItemJob::Ask() {
   Enter(Phase::Asking, "the video is at " + base::TracedAddress(video_.address));
   info_ = std::make_unique<net::FileInfoRequest>(
@@ -388,7 +398,7 @@ bool ItemJob::FoundInFolder(const std::string &name) {
     if (!fs::exists(fs::symlink_status(target, ec)))
       return false;
     const std::optional<std::uint64_t> size =
-        net::CompletedFile::From(target, video_.address, remote_.version);
+        net::CompletedFile::From(target, Source(), remote_.version);
     if (!size || (remote_.size && *remote_.size != *size))
       continue;
     Enter(Phase::Complete, "the folder holds it already as " + candidate, [&](Item &it) {
@@ -409,7 +419,7 @@ void ItemJob::Receive() {
   // left under a variant of the name (whatever files of those names came
   // since), else a new one under the first free variant.
   const fs::path &folder = host_.Folder();
-  const std::string address = video_.address;
+  const std::string address = Source();
   using Slot = net::PartialFile::Slot;
   // A stream's fragments, in their store beside its partial file, decide whether it goes on;
   // either of the two busy keeps the name taken.
@@ -617,7 +627,7 @@ void ItemJob::Discard() {
     file_->Discard();
   file_.reset();
   if (!partName_.empty())
-    RemoveLeftovers((host_.Folder() / partName_).string(), video_.address);
+    RemoveLeftovers((host_.Folder() / partName_).string(), Source());
 }
 
 } // namespace vidtrawl::scheduler

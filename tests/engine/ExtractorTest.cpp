@@ -209,6 +209,51 @@ TEST_F(ExtractorTest, FragmentsAndPlaylistEntries) {
   EXPECT_EQ(FileText(Saved("second.mp4")), "the second video");
 }
 
+// A resumed item asks the extractor again: a new signed address of the same bytes (the strong
+// validator noted with them) is asked for the rest only; one of other bytes starts the file over,
+// even from a server that sends a part of them to a range request whatever its If-Range.
+TEST_F(ExtractorTest, AResumeAsksAgainAndJoinsOnlyTheSameBytes) {
+  const std::string body = Pattern(60000, 6), other = Pattern(50000, 7);
+  ServeHeld("/clip.mp4", body, 20000); // its gate stays shut: each first run stops there
+  ServeRequests("/new/clip.mp4", [&](const std::string &request) {
+    const std::size_t range = request.find("\r\nRange: bytes=");
+    const std::size_t from =
+        range == std::string::npos ? 0 : std::stoul(request.substr(range + 15));
+    return RawServer::Reply{RawResponse(
+        from == 0 ? "HTTP/1.1 200 OK" : "HTTP/1.1 206 Partial Content",
+        "ETag: \"other\"\r\nContent-Length: " + std::to_string(other.size() - from) + "\r\n" +
+            (from == 0 ? ""
+                       : "Content-Range: bytes " + std::to_string(from) + "-" +
+                             std::to_string(other.size() - 1) + "/" + std::to_string(other.size()) +
+                             "\r\n"),
+        request.rfind("HEAD", 0) == 0 ? "" : other.substr(from))};
+  });
+  const auto answer = [&](const std::string &path) {
+    Answers(R"({"id":"c","title":"Clip","formats":[{"format_id":"f","url":"http://HOST)" + path +
+            R"(","protocol":"https","ext":"mp4"}]})");
+  };
+  for (const auto &[path, bytes] :
+       {std::pair{"/clip.mp4?sig=2", &body}, {"/new/clip.mp4?s=3", &other}}) {
+    SCOPED_TRACE(path);
+    NewEngine();
+    answer("/clip.mp4?sig=1");
+    engine->Add({"http://vimeo.com/6"});
+    engine->StartPass();
+    ASSERT_TRUE(RunUntil(
+        [&] { return Item(0).phase == engine::Phase::Receiving && Item(0).received > 0; }));
+    engine->Pause({Item(0).serial});
+    RunUntil([&] { return !engine->Downloading(); });
+    ASSERT_EQ(fs::file_size(Saved("Clip.mp4.vidtrawl-part")), 20000u);
+    answer(path);
+    engine->Resume({Item(0).serial});
+    EXPECT_EQ(RunPass().completed, 1) << engine::ReasonText(Item(0));
+    EXPECT_TRUE(FileText(Saved("Clip.mp4")) == *bytes);
+    const std::string last = server.Requests().back();
+    EXPECT_EQ(last.rfind(std::string("GET ") + path, 0), 0u) << last;
+    EXPECT_TRUE(bytes != &body || last.find("\r\nRange: bytes=20000-\r\n") != std::string::npos);
+  }
+}
+
 // The real program's generic extractor on loopback pages: a page's <video>, its HLS stream, and a
 // page of two videos as a playlist, read as Vidtrawl reads them.
 TEST_F(ExtractorTest, TheRealProgramsAnswersAreRead) {
