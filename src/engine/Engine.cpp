@@ -4,8 +4,10 @@
 #include "base/TrimBlanks.h"
 #include "base/WholeFile.h"
 #include "engine/ConfigFile.h"
+#include "engine/ExtractorFormats.h"
 #include "engine/FormatsLookup.h"
 #include "extractor/ExtractorQuery.h"
+#include "extractor/WhenAsked.h"
 #include "list/AddressesInText.h"
 #include "list/CleanFileName.h"
 #include "list/DownloadList.h"
@@ -212,8 +214,9 @@ struct Engine::Parts final : list::ListObserver {
   scheduler::Scheduler scheduler;
   std::vector<ItemObserver *> observers;
   std::vector<PassObserver *> passObservers;
-  std::unique_ptr<sites::VideoLookup> lookup; // a lone page being resolved
-  std::unique_ptr<FormatsLookup> formats;     // a lone address's formats being listed
+  std::unique_ptr<sites::VideoLookup> lookup;  // a lone page being resolved
+  std::unique_ptr<FormatsLookup> formats;      // a lone address's formats being listed
+  std::unique_ptr<ExtractorFormats> extracted; // a lone page the site extractor resolves
   manifests::Quality Quality() const {
     return manifests::ParseQuality(config.preferredQuality).value_or(manifests::Quality{});
   }
@@ -621,14 +624,42 @@ std::filesystem::path Engine::DefaultListFile() {
 }
 
 void Engine::ResolvePage(const std::string &url, std::function<void(const Resolution &)> done) {
+  parts_->extracted.reset();
+  const sites::Site *site = sites::SiteOfAddress(url, parts_->items.SiteRule());
+  const extractor::ExtractorSettings settings = ExtractorOf(parts_->config);
+  // The site extractor's answer: the address of the video format a download would take.
+  const auto extract = [this, url, settings, done](const std::string &why, bool after) {
+    parts_->trace(base::TraceTopic::Page, why + ": the site extractor decides");
+    parts_->extracted = std::make_unique<ExtractorFormats>(
+        parts_->session, settings, url, parts_->Quality(), after ? why : std::string(),
+        parts_->trace, [done](const FormatList &list) {
+          const auto chosen = std::find_if(list.formats.begin(), list.formats.end(),
+                                           [](const Format &f) { return f.chosen; });
+          if (list.fault || chosen == list.formats.end()) {
+            done({std::nullopt, list.fault.value_or(base::Fault{base::FaultKind::Extractor,
+                                                                "no format to download"})});
+            return;
+          }
+          const bool joined = std::count_if(list.formats.begin(), list.formats.end(),
+                                            [](const Format &f) { return f.chosen; }) > 1;
+          done({chosen->address, std::nullopt,
+                joined || !(chosen->protocol == "http" || chosen->protocol == "https")});
+        });
+  };
+  if (const std::string why = extractor::WhyAsked(settings, site, url, nullptr); !why.empty()) {
+    extract(why, false);
+    return;
+  }
   parts_->lookup = std::make_unique<sites::VideoLookup>(
-      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, nullptr,
-      [done = std::move(done),
-       quality =
-           manifests::ParseQuality(parts_->config.preferredQuality).value_or(manifests::Quality{})](
-          base::Outcome<pagesearch::ResolvedVideo> outcome) {
+      parts_->session, site, url, nullptr,
+      [done, extract, settings, site, url,
+       quality = parts_->Quality()](base::Outcome<pagesearch::ResolvedVideo> outcome) {
         if (outcome.Failed()) {
-          done({std::nullopt, outcome.Failure()});
+          if (const std::string why = extractor::WhyAsked(settings, site, url, &outcome.Failure());
+              !why.empty())
+            extract(why, true);
+          else
+            done({std::nullopt, outcome.Failure()});
           return;
         }
         const pagesearch::ResolvedVideo video = pagesearch::AtQuality(outcome.Value(), quality);
@@ -639,7 +670,8 @@ void Engine::ResolvePage(const std::string &url, std::function<void(const Resolu
 
 void Engine::ListFormats(const std::string &url, std::function<void(const FormatList &)> done) {
   parts_->formats = std::make_unique<FormatsLookup>(
-      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, parts_->Quality(),
+      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url,
+      ExtractorOf(parts_->config), parts_->Quality(),
       net::Requester(net::Agent::Browser, parts_->trace),
       [done = std::move(done)](const FormatList &list) { done(list); });
 }

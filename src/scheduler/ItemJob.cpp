@@ -4,13 +4,13 @@
 #include "base/ControlCharacters.h"
 #include "base/NameVariant.h"
 #include "base/TrimBlanks.h"
+#include "extractor/WhenAsked.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "media/FragmentStore.h"
 #include "media/Remuxer.h"
 #include "net/CompletedFile.h"
 #include "pagesearch/AnswerMedia.h"
-#include "pagesearch/VideoHosts.h"
 #include "sites/SiteTable.h"
 
 #include <cmath>
@@ -126,28 +126,7 @@ void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
 }
 
 std::string ItemJob::ExtractorAsked(const base::Fault *fault) const {
-  // The known sites only, as they always were: nothing else is asked.
-  if (!host_.Extractor().Enabled() || site_ == nullptr || site_->kind == sites::SiteKind::VideoFile)
-    return {};
-  if (fault == nullptr) {
-    // A video host's pages name no file of their own: its address goes to the extractor at once,
-    // unless one of the known sites has a rule of its own for it.
-    const std::string_view host = pagesearch::VideoHostOf(page_);
-    return site_->kind == sites::SiteKind::AnyPage && !host.empty()
-               ? "the address is on " + std::string(host)
-               : std::string();
-  }
-  switch (fault->kind) {
-  case base::FaultKind::SitePageNamesNoVideo:
-  case base::FaultKind::PlayerLookup:
-    return std::string(site_->name) + "'s rule found no video";
-  case base::FaultKind::NoVideoFoundOnPage:
-    return "no video found on this page";
-  case base::FaultKind::HostedVideo:
-    return "the video is hosted on " + fault->detail;
-  default:
-    return {};
-  }
+  return extractor::WhyAsked(host_.Extractor(), site_, page_, fault);
 }
 
 void ItemJob::AskExtractor(const std::string &why) {
