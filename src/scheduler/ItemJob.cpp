@@ -398,7 +398,7 @@ void ItemJob::Receive() {
   // left under a variant of the name (whatever files of those names came
   // since), else a new one under the first free variant.
   const fs::path &folder = host_.Folder();
-  const std::string address = Source();
+  const std::string address = source_ = Source();
   using Slot = net::PartialFile::Slot;
   // A stream's fragments, in their store beside its partial file, decide whether it goes on;
   // either of the two busy keeps the name taken.
@@ -606,7 +606,7 @@ void ItemJob::Discard() {
     file_->Discard();
   file_.reset();
   if (!partName_.empty())
-    RemoveLeftovers((host_.Folder() / partName_).string(), Source());
+    RemoveLeftovers((host_.Folder() / partName_).string(), source_);
 }
 
 } // namespace vidtrawl::scheduler

@@ -129,6 +129,7 @@ private:
   net::RemoteFile remote_;
   std::string proposed_;
   std::string partName_;
+  std::string source_; // what the partial file notes it is of (Source() when it was claimed)
   bool named_ = false;
   std::optional<scheduler::Received> received_; // every byte is in
   net::Requester requester_; // how its requests present themselves, and its trace

@@ -491,13 +491,13 @@ echo '{"_type":"playlist","entries":[{"title":"One","url":"http://www.example.co
       r.engine, {r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, box, r.desktop},
       "/help.html", "https://vidtrawl.example.org/");
   controller.Start(1, 2, 3);
-  std::vector<std::string> asked;
+  std::string asked;
   QTimer answer;
   answer.callOnTimeout([&] {
     auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (question != nullptr && r.engine.ItemAt(0).phase == engine::Phase::Complete) {
-      asked.push_back(
-          (question->text() + " | " + question->button(QMessageBox::Yes)->text()).toStdString());
+      asked += (question->text() + " | " + question->button(QMessageBox::Yes)->text() + "\n")
+                   .toStdString();
       question->button(QMessageBox::Yes)->click();
     }
   });
@@ -506,11 +506,9 @@ echo '{"_type":"playlist","entries":[{"title":"One","url":"http://www.example.co
   r.engine.StartPass();
   ASSERT_TRUE(QTest::qWaitFor(
       [&] { return r.engine.Count() == 2 && r.engine.Counts()[engine::Phase::Complete] == 2; },
-      20000))
-      << engine::ReasonText(r.engine.ItemAt(0));
-  EXPECT_EQ(asked, std::vector<std::string>{
-                       "The page http://vimeo.com/9 is a playlist of 2 videos. Download "
-                       "all 2, or only the page's video? | Download &All 2"});
+      20000));
+  EXPECT_EQ(asked, "The page http://vimeo.com/9 is a playlist of 2 videos. Download all 2, or "
+                   "only the page's video? | Download &All 2\n");
   EXPECT_EQ(ReadFile(r.dir / "videos/One.mp4") + ReadFile(r.dir / "videos/two.flv"), "abcdefg");
 }
 

@@ -16,12 +16,10 @@ public:
     Icon icon;
     std::string title;
     std::string checkBox;
-    std::string yes;
   };
   using gui::MessageBox::Show;
   Answer ShowMessage(const Message &message) override {
-    shown.push_back({message.text, message.buttons, message.icon, message.title, message.checkBox,
-                     message.yes});
+    shown.push_back({message.text, message.buttons, message.icon, message.title, message.checkBox});
     if (message.checked != nullptr)
       *message.checked = tick;
     return answer;
