@@ -115,23 +115,18 @@ public:
     config.cookies = options_.cookies.value_or(config.cookies);
     config.headers.insert(config.headers.end(), options_.headers.begin(), options_.headers.end());
     config.extractor = options_.extractor.value_or(config.extractor);
-    config.extractorPlaylists = !options_.noPlaylist;
+    config.extractorPlaylists = options_.noPlaylist ? engine::Config::Playlists::PageOnly
+                                                    : engine::Config::Playlists::AddAll;
     engine_.Configure(std::move(config));
   }
 
   // The site extractor as -V tells it.
   std::string ExtractorLine() {
-    const std::string &program = engine_.Settings().extractor;
-    if (program == engine::Config::kNoExtractor)
-      return "site extractor: none";
     std::optional<std::optional<std::string>> version;
     engine_.ReadExtractorVersion([&](std::optional<std::string> v) { version = std::move(v); });
     loop_.RunUntil([&] { return version.has_value() || InterruptRequested(); });
-    if (version && *version)
-      return "site extractor: " + program + " " + **version;
-    return "site extractor: " + program +
-           " (cannot be run: install a current yt-dlp, or name "
-           "another with --extractor)";
+    return "site extractor: " +
+           engine::ExtractorText(engine_.Settings().extractor, version.value_or(std::nullopt));
   }
   ~Run() { WakeOnInterrupt(nullptr); }
   Run(const Run &) = delete;

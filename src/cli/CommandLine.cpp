@@ -131,7 +131,7 @@ std::string Apply(const OptionSpec &spec, const std::string &value, CliOptions &
       return "option '--header' needs 'Name: value', not '" + value + "'";
     options.headers.push_back(value);
   } else if (name == "extractor") {
-    if (value.empty())
+    if (!engine::IsExtractor(value))
       return "option '--extractor' needs a program, its path, or 'none'";
     options.extractor = value;
   } else if (name == "no-playlist") {

@@ -53,11 +53,14 @@ struct Config {
   std::vector<std::string> headers;
   std::string cookies;
   // The site extractor asked for the video of a page the program's own rules find none on: a
-  // program looked for on PATH, a path, or "none"; the longest it may take, in seconds; and
-  // whether a playlist's other videos are added to the list (else only the page's own).
+  // program looked for on PATH, a path, or "none"; the longest it may take, in seconds; and what
+  // becomes of a playlist's other videos: items of their own after the last, nothing (only the
+  // page's own is asked for), or the front end's question (PassObserver::PlaylistFound) while the
+  // page's own is downloaded.
+  enum class Playlists { AddAll, PageOnly, Ask };
   std::string extractor = "yt-dlp";
   int extractorSeconds = 60;
-  bool extractorPlaylists = true;
+  Playlists extractorPlaylists = Playlists::AddAll;
   // After a restart, the waiting items (those the last run left unfinished among them) go on by
   // themselves; what is added (typed, pasted, dropped) is started at once, alone.
   bool resumeAtStart = true;

@@ -4,8 +4,10 @@
 #include "base/TrimBlanks.h"
 #include "base/WholeFile.h"
 #include "engine/ConfigFile.h"
+#include "engine/ExtractorFormats.h"
 #include "engine/FormatsLookup.h"
 #include "extractor/ExtractorQuery.h"
+#include "extractor/WhenAsked.h"
 #include "list/AddressesInText.h"
 #include "list/CleanFileName.h"
 #include "list/DownloadList.h"
@@ -56,6 +58,18 @@ bool IsHeader(std::string_view text) {
          text.find_first_of("\r\n") == std::string_view::npos;
 }
 
+bool IsExtractor(std::string_view text) {
+  return !base::TrimBlanks(text).empty() && text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+std::string ExtractorText(const std::string &program, const std::optional<std::string> &version) {
+  if (program == Config::kNoExtractor)
+    return program;
+  return program + (version ? " " + *version
+                            : std::string(" (cannot be run: install a current yt-dlp, or name "
+                                          "another program or none)"));
+}
+
 bool IsConnectToEntry(std::string_view entry) {
   return net::ConnectionMap::ParseEntry(entry).has_value();
 }
@@ -91,7 +105,11 @@ extractor::ExtractorSettings ExtractorOf(const Config &config) {
   extractor::ExtractorSettings settings;
   settings.program = config.extractor == Config::kNoExtractor ? std::string() : config.extractor;
   settings.timeLimit = std::chrono::seconds(config.extractorSeconds);
-  settings.wholePlaylists = config.extractorPlaylists;
+  using Entries = extractor::ExtractorSettings::Playlists;
+  settings.playlists = config.extractorPlaylists == Config::Playlists::AddAll ? Entries::AddAll
+                       : config.extractorPlaylists == Config::Playlists::PageOnly
+                           ? Entries::PageOnly
+                           : Entries::Ask;
   return settings;
 }
 
@@ -196,8 +214,9 @@ struct Engine::Parts final : list::ListObserver {
   scheduler::Scheduler scheduler;
   std::vector<ItemObserver *> observers;
   std::vector<PassObserver *> passObservers;
-  std::unique_ptr<sites::VideoLookup> lookup; // a lone page being resolved
-  std::unique_ptr<FormatsLookup> formats;     // a lone address's formats being listed
+  std::unique_ptr<sites::VideoLookup> lookup;  // a lone page being resolved
+  std::unique_ptr<FormatsLookup> formats;      // a lone address's formats being listed
+  std::unique_ptr<ExtractorFormats> extracted; // a lone page the site extractor resolves
   manifests::Quality Quality() const {
     return manifests::ParseQuality(config.preferredQuality).value_or(manifests::Quality{});
   }
@@ -219,6 +238,13 @@ Engine::Engine(Hosts hosts, Options options)
     for (PassObserver *observer : observers)
       observer->PassStarted();
   });
+  parts_->scheduler.OnPlaylistFound(
+      [this](list::Serial serial, std::size_t videos, std::vector<std::string> others) {
+        const PlaylistOffer offer{serial, videos, std::move(others)};
+        const std::vector<PassObserver *> observers = parts_->passObservers;
+        for (PassObserver *observer : observers)
+          observer->PlaylistFound(offer);
+      });
   parts_->scheduler.OnRunsMoved(
       [this](const std::vector<list::Serial> &serials) { parts_->RunsMoved(serials); });
 }
@@ -356,18 +382,30 @@ std::size_t Engine::Add(const std::vector<std::string> &addresses) {
   return parts_->items.Add(addresses);
 }
 
-Added Engine::AddText(const std::string &text, bool supportedOnly) {
-  list::DownloadList &items = parts_->items;
+namespace {
+
+Added AddTo(list::DownloadList &items, const std::vector<std::string> &addresses,
+            bool supportedOnly) {
   const std::size_t before = items.Count();
   Added added;
-  // An address typed without its scheme is taken as a browser's address bar takes it.
-  std::vector<std::string> addresses = list::AddressesInText(text);
-  for (std::string &address : addresses)
-    address = net::WithHttpsScheme(address);
   added.dropped = items.Add(addresses, supportedOnly);
   for (std::size_t index = before; index < items.Count(); ++index)
     added.items.push_back(items[index].serial);
   return added;
+}
+
+} // namespace
+
+Added Engine::AddPlaylist(const PlaylistOffer &offer) {
+  return AddTo(parts_->items, offer.others, false);
+}
+
+Added Engine::AddText(const std::string &text, bool supportedOnly) {
+  // An address typed without its scheme is taken as a browser's address bar takes it.
+  std::vector<std::string> addresses = list::AddressesInText(text);
+  for (std::string &address : addresses)
+    address = net::WithHttpsScheme(address);
+  return AddTo(parts_->items, addresses, supportedOnly);
 }
 
 bool Engine::IsVideoPageAddress(const std::string &text) const {
@@ -590,14 +628,42 @@ std::filesystem::path Engine::DefaultListFile() {
 }
 
 void Engine::ResolvePage(const std::string &url, std::function<void(const Resolution &)> done) {
+  parts_->extracted.reset();
+  const sites::Site *site = sites::SiteOfAddress(url, parts_->items.SiteRule());
+  const extractor::ExtractorSettings settings = ExtractorOf(parts_->config);
+  // The site extractor's answer: the address of the video format a download would take.
+  const auto extract = [this, url, settings, done](const std::string &why, bool after) {
+    parts_->trace(base::TraceTopic::Page, why + ": the site extractor decides");
+    parts_->extracted = std::make_unique<ExtractorFormats>(
+        parts_->session, settings, url, parts_->Quality(), after ? why : std::string(),
+        parts_->trace, [done](const FormatList &list) {
+          const auto chosen = std::find_if(list.formats.begin(), list.formats.end(),
+                                           [](const Format &f) { return f.chosen; });
+          if (list.fault || chosen == list.formats.end()) {
+            done({std::nullopt, list.fault.value_or(base::Fault{base::FaultKind::Extractor,
+                                                                "no format to download"})});
+            return;
+          }
+          const bool joined = std::count_if(list.formats.begin(), list.formats.end(),
+                                            [](const Format &f) { return f.chosen; }) > 1;
+          done({chosen->address, std::nullopt,
+                joined || !(chosen->protocol == "http" || chosen->protocol == "https")});
+        });
+  };
+  if (const std::string why = extractor::WhyAsked(settings, site, url, nullptr); !why.empty()) {
+    extract(why, false);
+    return;
+  }
   parts_->lookup = std::make_unique<sites::VideoLookup>(
-      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, nullptr,
-      [done = std::move(done),
-       quality =
-           manifests::ParseQuality(parts_->config.preferredQuality).value_or(manifests::Quality{})](
-          base::Outcome<pagesearch::ResolvedVideo> outcome) {
+      parts_->session, site, url, nullptr,
+      [done, extract, settings, site, url,
+       quality = parts_->Quality()](base::Outcome<pagesearch::ResolvedVideo> outcome) {
         if (outcome.Failed()) {
-          done({std::nullopt, outcome.Failure()});
+          if (const std::string why = extractor::WhyAsked(settings, site, url, &outcome.Failure());
+              !why.empty())
+            extract(why, true);
+          else
+            done({std::nullopt, outcome.Failure()});
           return;
         }
         const pagesearch::ResolvedVideo video = pagesearch::AtQuality(outcome.Value(), quality);
@@ -608,7 +674,8 @@ void Engine::ResolvePage(const std::string &url, std::function<void(const Resolu
 
 void Engine::ListFormats(const std::string &url, std::function<void(const FormatList &)> done) {
   parts_->formats = std::make_unique<FormatsLookup>(
-      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url, parts_->Quality(),
+      parts_->session, sites::SiteOfAddress(url, parts_->items.SiteRule()), url,
+      ExtractorOf(parts_->config), parts_->Quality(),
       net::Requester(net::Agent::Browser, parts_->trace),
       [done = std::move(done)](const FormatList &list) { done(list); });
 }

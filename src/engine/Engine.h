@@ -51,6 +51,13 @@ std::string_view QualityForms();
 bool IsQuality(std::string_view text);
 // Whether a text is a header every request may carry: "Name: value", on one line.
 bool IsHeader(std::string_view text);
+// Whether a text names a site extractor (the setting "Extractor"): a program looked for on PATH,
+// its path, or "none"; not blank, on one line. What "none" or a program cannot run says is not
+// checked here: the About page and -V tell it (ExtractorText).
+bool IsExtractor(std::string_view text);
+// The site extractor as the About page and -V tell it: "none", the program and its version line
+// ("yt-dlp 2024.04.09"), or the program and that it cannot be run.
+std::string ExtractorText(const std::string &program, const std::optional<std::string> &version);
 
 // curl's --connect-to entries (HOST1:PORT1:HOST2:PORT2, empty parts matching any): whether one is
 // well formed; and those of VIDTRAWL_CONNECT_TO (comma-separated), with whether all were.
@@ -81,12 +88,23 @@ struct PassSummary {
   std::vector<Serial> failedItems = {};
 };
 
-// Learns when a pass begins (whoever began it), and when it ends and how it went.
+// A page the site extractor found to be a playlist, while the setting says to ask about its
+// other videos (Config::Playlists::Ask): the item downloads the page's own video meanwhile.
+struct PlaylistOffer {
+  Serial item = 0;
+  std::size_t videos = 0;          // in all, the page's own among them
+  std::vector<std::string> others; // the addresses of the others, in the playlist's order
+};
+
+// Learns when a pass begins (whoever began it), and when it ends and how it went; and of a
+// playlist whose other videos wait for the user's word (told from inside the engine's work: a
+// question waits for the loop's next turn).
 class PassObserver {
 public:
   virtual ~PassObserver() = default;
   virtual void PassStarted() {}
   virtual void PassEnded(const PassSummary &summary) = 0;
+  virtual void PlaylistFound(const PlaylistOffer & /*offer*/) {}
 };
 
 // The running pass as a whole: how fast all its downloads receive together, and what is left of
@@ -213,6 +231,8 @@ public:
   // Adds page addresses, each once (blanks and line ends around it removed); an address of no
   // supported site is listed as unsupported. How many did not fit in the list.
   std::size_t Add(const std::vector<std::string> &addresses);
+  // A playlist's other videos, as the user asked: added after the last.
+  Added AddPlaylist(const PlaylistOffer &offer);
   // Adds the addresses a text holds, picked out of it as a link grabber does (a paste, a drop, a
   // typed line; a text of no http or https address, each of its lines): all of them, or those of
   // a supported site alone.

@@ -1,6 +1,7 @@
 #include "engine/FormatsLookup.h"
 
 #include "base/AsciiCase.h"
+#include "extractor/WhenAsked.h"
 #include "manifests/DashManifest.h"
 #include "manifests/HlsMasterPlaylist.h"
 #include "pagesearch/VideoFiles.h"
@@ -41,19 +42,40 @@ std::string ExtensionOf(std::string_view address) {
 } // namespace
 
 FormatsLookup::FormatsLookup(net::Session &session, const sites::Site *site,
-                             const std::string &address, manifests::Quality quality,
-                             net::Requester requester, Done done)
-    : session_(session), quality_(quality), requester_(std::move(requester)),
-      done_(std::move(done)) {
+                             const std::string &address,
+                             const extractor::ExtractorSettings &extractor,
+                             manifests::Quality quality, net::Requester requester, Done done)
+    : session_(session), site_(site), address_(address), extractor_(extractor), quality_(quality),
+      requester_(std::move(requester)), done_(std::move(done)) {
+  if (const std::string why = extractor::WhyAsked(extractor_, site_, address_, nullptr);
+      !why.empty()) {
+    AskExtractor(why, false);
+    return;
+  }
   lookup_ = std::make_unique<sites::VideoLookup>(
       session_, site, address, nullptr,
       [this](base::Outcome<pagesearch::ResolvedVideo> outcome) { Resolved(std::move(outcome)); },
       requester_);
 }
 
+void FormatsLookup::AskExtractor(const std::string &why, bool after) {
+  requester_.trace(base::TraceTopic::Page, why + ": the site extractor decides");
+  extracted_ = std::make_unique<ExtractorFormats>(session_, extractor_, address_, quality_,
+                                                  after ? why : std::string(), requester_.trace,
+                                                  [this](FormatList list) {
+                                                    list_ = std::move(list);
+                                                    Finish(list_.fault);
+                                                  });
+}
+
 void FormatsLookup::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
   if (outcome.Failed()) {
-    Finish(outcome.Failure());
+    if (const std::string why =
+            extractor::WhyAsked(extractor_, site_, address_, &outcome.Failure());
+        !why.empty())
+      AskExtractor(why, true);
+    else
+      Finish(outcome.Failure());
     return;
   }
   const pagesearch::ResolvedVideo &video = outcome.Value();

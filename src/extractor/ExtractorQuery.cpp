@@ -3,6 +3,7 @@
 #include "base/ControlCharacters.h"
 #include "base/Fault.h"
 #include "base/FileDescriptor.h"
+#include "base/TrimBlanks.h"
 #include "base/WholeFile.h"
 
 #include <cstring>
@@ -17,10 +18,22 @@ base::Fault Failure(std::string detail) {
   return base::Fault{base::FaultKind::Extractor, std::move(detail)};
 }
 
-// A copy of a cookies file that only this user may read, in the temporary folder; the file's own
-// name when it cannot be made (the file is then the program's to write, as the user asked).
-std::string CopyOfCookies(const std::string &file) {
-  const base::WholeFileText text = base::ReadWholeFile(file, ExtractorSettings::kMaxAnswer);
+bool OnOneLine(std::string_view text) {
+  return text.find_first_of("\r\n") == std::string_view::npos;
+}
+
+// The cookies the program is given, in a file of the temporary folder that only this user may
+// read: the user's cookies file and the cookies a browser gave the item (kept in no file of their
+// own). Empty when it cannot be made.
+std::string PrivateCookies(const std::string &file, const std::vector<std::string> &lines) {
+  base::WholeFileText text{base::WholeFileText::State::Read, "# Netscape HTTP Cookie File\n"};
+  if (!file.empty())
+    text = base::ReadWholeFile(file, ExtractorSettings::kMaxAnswer);
+  if (!text.text.empty() && text.text.back() != '\n')
+    text.text += '\n';
+  for (const std::string &line : lines)
+    if (OnOneLine(line))
+      text.text += line + '\n';
   std::error_code ec;
   const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
   std::string copy = ((ec ? std::filesystem::path("/tmp") : temp) / "vidtrawl-cookies-XXXXXX");
@@ -29,7 +42,7 @@ std::string CopyOfCookies(const std::string &file) {
       !base::WriteAll(fd.Get(), text.text)) {
     if (fd)
       ::unlink(copy.c_str());
-    return file;
+    return {};
   }
   return copy;
 }
@@ -45,7 +58,7 @@ std::vector<std::string> QueryArguments(const ExtractorSettings &settings,
                                         const net::ClientOptions &client,
                                         const std::string &address) {
   std::vector<std::string> arguments{settings.program, "--dump-single-json", "--no-warnings"};
-  if (!settings.wholePlaylists)
+  if (settings.playlists == ExtractorSettings::Playlists::PageOnly)
     arguments.emplace_back("--no-playlist");
   const auto pass = [&](const char *option, const std::string &value) {
     if (!value.empty()) {
@@ -56,6 +69,11 @@ std::vector<std::string> QueryArguments(const ExtractorSettings &settings,
   pass("--proxy", client.proxy);
   pass("--cookies", client.cookieFile);
   pass("--user-agent", client.userAgent);
+  pass("--referer", client.referer);
+  for (const std::string &header : client.headers)
+    if (const std::size_t colon = header.find(':'); colon != std::string::npos && OnOneLine(header))
+      pass("--add-header",
+           header.substr(0, colon) + ":" + std::string(base::TrimBlanks(header.substr(colon + 1))));
   arguments.emplace_back("--");
   arguments.push_back(address);
   return arguments;
@@ -89,17 +107,30 @@ std::string LastErrorLine(std::string_view err) {
 }
 
 ExtractorQuery::ExtractorQuery(host::EventLoop &loop, const ExtractorSettings &settings,
-                               const net::ClientOptions &client, const std::string &address,
-                               base::Trace trace, Done done)
+                               const net::ClientOptions &client, const base::ItemRequest *request,
+                               const std::string &address, base::Trace trace, Done done)
     : settings_(settings), trace_(trace), done_(std::move(done)) {
+  // What a browser gave the item goes with it, over the settings' own.
+  net::ClientOptions given = client;
+  const std::vector<std::string> none;
+  const std::vector<std::string> &cookies = request != nullptr ? request->cookies : none;
+  if (request != nullptr) {
+    if (!request->userAgent.empty())
+      given.userAgent = request->userAgent;
+    if (!request->referer.empty())
+      given.referer = request->referer;
+    given.headers.insert(given.headers.end(), request->headers.begin(), request->headers.end());
+  }
+  const bool cookied = !client.cookieFile.empty() || !cookies.empty();
   trace_(base::TraceTopic::Page, settings_.Name() + " is asked for " +
                                      base::TracedAddress(address) +
-                                     (client.cookieFile.empty() ? "" : ", with the cookies file"));
-  net::ClientOptions given = client;
-  if (!client.cookieFile.empty()) {
-    given.cookieFile = CopyOfCookies(client.cookieFile);
-    if (given.cookieFile != client.cookieFile)
-      cookies_ = given.cookieFile;
+                                     (cookied ? ", with cookies" : ""));
+  // yt-dlp writes its cookie jar back into the file it is given: it is given a copy, or the
+  // user's own file when none can be made (as the user asked).
+  if (cookied) {
+    cookies_ = PrivateCookies(client.cookieFile, cookies);
+    if (!cookies_.empty())
+      given.cookieFile = cookies_;
   }
   process_ = std::make_unique<ChildProcess>(loop, QueryArguments(settings_, given, address),
                                             ExtractorSettings::kMaxAnswer, settings_.timeLimit,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ItemRequest.h"
 #include "base/Outcome.h"
 #include "base/Trace.h"
 #include "extractor/ChildProcess.h"
@@ -25,7 +26,10 @@ struct ExtractorSettings {
 
   std::string program = kDefaultProgram; // a name looked for on PATH, or a path; empty: none
   std::chrono::milliseconds timeLimit = kDefaultTimeLimit;
-  bool wholePlaylists = true; // false: only the page's own video (--no-playlist)
+  // Of a playlist: each video an item; only the page's own (--no-playlist); the page's own, and
+  // the user asked about the others.
+  enum class Playlists { AddAll, PageOnly, Ask };
+  Playlists playlists = Playlists::AddAll;
 
   bool Enabled() const { return !program.empty(); }
   // The program as a user knows it: the last part of its path.
@@ -34,8 +38,9 @@ struct ExtractorSettings {
   friend bool operator==(const ExtractorSettings &, const ExtractorSettings &) = default;
 };
 
-// The program's arguments for an address: its info JSON, the request options the user set passed
-// on as its own options; the address after "--", so that none is read as an option.
+// The program's arguments for an address: its info JSON, the request options (the user's, and a
+// browser's for its item) passed on as its own options; the address after "--", so that none is
+// read as an option.
 std::vector<std::string> QueryArguments(const ExtractorSettings &settings,
                                         const net::ClientOptions &client,
                                         const std::string &address);
@@ -52,9 +57,10 @@ class ExtractorQuery {
 public:
   using Done = std::function<void(base::Outcome<ExtractorAnswer>)>;
 
+  // `request`: what a browser gave the item (nothing: none).
   ExtractorQuery(host::EventLoop &loop, const ExtractorSettings &settings,
-                 const net::ClientOptions &client, const std::string &address, base::Trace trace,
-                 Done done);
+                 const net::ClientOptions &client, const base::ItemRequest *request,
+                 const std::string &address, base::Trace trace, Done done);
 
   ~ExtractorQuery();
   ExtractorQuery(const ExtractorQuery &) = delete;
@@ -64,8 +70,7 @@ private:
   void Ended(ProgramEnd end);
 
   ExtractorSettings settings_;
-  // yt-dlp writes its cookie jar back into the file it was given: it is given a copy of the
-  // user's, which goes with the query.
+  // The private cookies file it was given, which goes with the query.
   std::string cookies_;
   base::Trace trace_;
   Done done_;

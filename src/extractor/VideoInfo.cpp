@@ -44,6 +44,9 @@ Format FormatOf(const Json &object, const Json &video) {
   format.kbps = Number(object, "tbr");
   if (format.kbps <= 0)
     format.kbps = Number(object, "vbr") + Number(object, "abr");
+  for (const char *size : {"filesize", "filesize_approx"})
+    if (const double bytes = Number(object, size); bytes > 0 && !format.size)
+      format.size = static_cast<std::uint64_t>(bytes);
   // A format's headers, else the video's.
   const Json *headers = nullptr;
   if (const auto own = object.find("http_headers"); own != object.end())

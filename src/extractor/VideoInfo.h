@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +25,8 @@ struct Format {
   bool audio = true;
   int width = 0;
   int height = 0;
-  double kbps = 0; // its "tbr", else "vbr" + "abr"
+  double kbps = 0;                   // its "tbr", else "vbr" + "abr"
+  std::optional<std::uint64_t> size; // its "filesize", else "filesize_approx", where it says
   // What each of its requests must carry ("Referer", "User-Agent", ...).
   std::vector<std::pair<std::string, std::string>> headers;
   std::vector<FormatFragment> fragments;

@@ -50,13 +50,17 @@ DesktopController::~DesktopController() {
 }
 
 void DesktopController::Start(int major, int minor, int revision) {
-  hosts_.movie.Set(movie::kAboutTxt, movie::AboutTxtValue(major, minor, revision));
+  about_ = movie::AboutTxtValue(major, minor, revision);
+  hosts_.movie.Set(movie::kAboutTxt, about_);
   hosts_.movie.Set(movie::kWebSiteShown, movie::Flag(!webSite_.empty()));
   if (engine_.LoadSettings() == engine::SettingsRead::TooLarge)
     hosts_.messages.Show("The settings file " + engine_.SettingsFile().string() +
                              " is too large to be Vidtrawl's: it is left as it is, and the "
                              "default settings are used and not saved.",
                          Box::Buttons::Ok, Box::Icon::Exclamation);
+  // A playlist's other videos are the user's choice here (PlaylistFound).
+  Configure(
+      [](engine::Config &config) { config.extractorPlaylists = engine::Config::Playlists::Ask; });
   if (engine_.Settings().monitor)
     hosts_.clipboard.Watch(true);
   ShowSettings();
@@ -71,6 +75,20 @@ void DesktopController::SetCaption(const char *caption) {
 void DesktopController::SetFlags(const char *value, const char *const (&order)[3]) {
   for (const char *name : order)
     hosts_.movie.Set(name, value);
+}
+
+void DesktopController::TellExtractor() {
+  // Its version is asked once for each program named, when the About page first shows it.
+  const std::string program = engine_.Settings().extractor;
+  if (program == extractorTold_)
+    return;
+  extractorTold_ = program;
+  engine_.ReadExtractorVersion([this, self = QPointer(this),
+                                program](const std::optional<std::string> &version) {
+    if (self && program == engine_.Settings().extractor)
+      hosts_.movie.Set(movie::kAboutTxt,
+                       about_ + "\r\nSite extractor: " + engine::ExtractorText(program, version));
+  });
 }
 
 void DesktopController::ShowSettings() {
@@ -157,6 +175,38 @@ void DesktopController::PassEnded(const engine::PassSummary &summary) {
     passEnded_(PassEnd{summary});
 }
 
+void DesktopController::PlaylistFound(const engine::PlaylistOffer &offer) {
+  // Once for an item: its next runs find the same playlist.
+  if (!offeredItems_.insert(offer.item).second)
+    return;
+  offers_.push_back(offer);
+  if (!askingAboutPlaylists_)
+    QTimer::singleShot(0, this, [this] { AskAboutPlaylists(); });
+  askingAboutPlaylists_ = true;
+}
+
+void DesktopController::AskAboutPlaylists() {
+  // Those found while a question is on screen are asked next.
+  while (!offers_.empty()) {
+    const engine::PlaylistOffer offer = offers_.front();
+    offers_.erase(offers_.begin());
+    const std::optional<engine::ItemView> item = engine_.Find(offer.item);
+    if (!item)
+      continue;
+    const std::string all = std::to_string(offer.videos);
+    const Box::Answer answer = hosts_.messages.ShowMessage(
+        {.text = "The page " + item->address + " is a playlist of " + all +
+                 " videos. Download all " + all + ", or only the page's video?",
+         .buttons = Box::Buttons::YesNo,
+         .icon = Box::Icon::Question,
+         .yes = "Download &All " + all,
+         .no = "Only the &Page's Video"});
+    if (answer == Box::Answer::Yes)
+      Added(engine_.AddPlaylist(offer), true);
+  }
+  askingAboutPlaylists_ = false;
+}
+
 std::string DesktopController::PassEndNote(const engine::PassSummary &summary) const {
   constexpr std::size_t kNamed = 3;
   std::string note = std::to_string(summary.completed) + " complete, " +
@@ -200,6 +250,7 @@ void DesktopController::Command(std::string_view command) {
        [](DesktopController &c) {
          c.hosts_.window.HideList();
          c.activePage_ = kAboutPage;
+         c.TellExtractor();
        }},
       {movie::kHelp, [](DesktopController &c) { c.OpenHelp(); }},
       {movie::kWebSite, [](DesktopController &c) { c.Open(c.webSite_, c.webSite_); }},
@@ -471,6 +522,8 @@ bool DesktopController::ChangeSettings(const std::function<void(engine::Config &
   engine_.SaveSettings();
   if (engine_.Settings().monitor != watched)
     hosts_.clipboard.Watch(engine_.Settings().monitor);
+  if (activePage_ == kAboutPage)
+    TellExtractor();
   ShowSettings();
   if (settingsChanged_)
     settingsChanged_();

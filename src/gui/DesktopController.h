@@ -7,11 +7,13 @@
 #include "gui/MessageBox.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace vidtrawl::gui {
@@ -162,6 +164,9 @@ public:
 
   void PassStarted() override;
   void PassEnded(const engine::PassSummary &summary) override;
+  // A playlist's other videos: the user is asked once, at the loop's next turn, whether they are
+  // added and downloaded too; the item goes on with the page's own meanwhile.
+  void PlaylistFound(const engine::PlaylistOffer &offer) override;
   // What a note at a pass's end says: how many of its items completed and
   // failed, and why the first few of its failed ones (in list order) failed,
   // each named by its file name or, while it has none, by its address.
@@ -184,9 +189,12 @@ private:
   void SetFlags(const char *value, const char *const (&order)[3]);
   void Monitor(bool on);
   void ShowSettings();
+  // The About page's line of the site extractor: its version, or why it cannot be run.
+  void TellExtractor();
   void ChooseSimultaneousDownloads();
   void ChooseFolder();
   void AddFromMovie();
+  void AskAboutPlaylists();
   // Opens it, or tells why not (and `hint`, when there is one).
   void Open(const std::string &target, const std::string &what, const std::string &hint = {});
 
@@ -196,12 +204,17 @@ private:
   std::string helpFile_;
   std::string webSite_;
   std::string activePage_;
+  std::string about_;         // the about text, before the extractor's line
+  std::string extractorTold_; // the program whose version was asked
   const char *caption_ = kStartCaption;
   QTimer startTimer_;
   QTimer exitTimer_;
   bool wholeList_ = false;               // the deferred start is the toggle's
   std::vector<engine::Serial> starting_; // items the deferred start starts
   bool ending_ = false;
+  std::vector<engine::PlaylistOffer> offers_;       // the playlists to ask about, in turn
+  std::unordered_set<engine::Serial> offeredItems_; // whose playlist the user was asked about
+  bool askingAboutPlaylists_ = false;
   std::function<void()> captionChanged_;
   std::function<void(const PassEnd &)> passEnded_;
   std::function<void()> settingsChanged_;

@@ -25,6 +25,9 @@ public:
     // the user ticked it goes to `checked`.
     std::string checkBox = {};
     bool *checked = nullptr;
+    // YesNo: the buttons' own words, where Yes and No would not say what each does; empty: Yes, No.
+    std::string yes = {};
+    std::string no = {};
   };
 
   virtual ~MessageBox() = default;

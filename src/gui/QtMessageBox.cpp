@@ -37,6 +37,10 @@ MessageBox::Answer QtMessageBox::ShowMessage(const Message &message) {
     box.setDefaultButton(keep);
   } else if (yesNo) {
     box.setDefaultButton(QMessageBox::No);
+    if (!message.yes.empty()) {
+      box.button(QMessageBox::Yes)->setText(QString::fromStdString(message.yes));
+      box.button(QMessageBox::No)->setText(QString::fromStdString(message.no));
+    }
   } else {
     box.setStandardButtons(QMessageBox::Ok);
   }

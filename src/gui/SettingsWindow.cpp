@@ -66,6 +66,11 @@ std::string QualityProblem(const std::string &text) {
                                  : std::string(engine::QualityForms()) + " is needed";
 }
 
+std::string ExtractorProblem(const std::string &text) {
+  return engine::IsExtractor(text) ? std::string()
+                                   : "a program on PATH, its path, or 'none' is needed";
+}
+
 std::string HeadersProblem(const std::string &lines) {
   for (const std::string &line : Lines(lines))
     if (!engine::IsHeader(line))
@@ -97,6 +102,7 @@ SettingsWindow::SettingsWindow(DesktopController &controller, QWidget *parent)
   DownloadsPage();
   NetworkPage();
   StreamsPage();
+  ExtractorPage();
   ClipboardPage();
   connect(pages_, &QListWidget::currentRowChanged, stack_, &QStackedWidget::setCurrentIndex);
   pages_->setCurrentRow(0);
@@ -349,6 +355,23 @@ void SettingsWindow::StreamsPage() {
   connect(quality->lineEdit(), &QLineEdit::editingFinished, this, take);
   connect(quality, &QComboBox::activated, this, take);
   AddNumber(form, QStringLiteral("&Fragments at once"), Config::kFragments, &Config::fragments);
+}
+
+void SettingsWindow::ExtractorPage() {
+  QFormLayout &form = *AddPage(
+      QStringLiteral("Extractor"),
+      QStringLiteral("Video hosts' pages, and pages the program's own rules find no video on, are "
+                     "asked of a site extractor (yt-dlp): the About page tells its version."));
+  AddText(
+      form, QStringLiteral("&Program"), [](const Config &config) { return config.extractor; },
+      ExtractorProblem,
+      [](Config &config, const std::string &text) { config.extractor = base::TrimBlanks(text); },
+      [](QWidget *owner) {
+        return QFileDialog::getOpenFileName(owner, QStringLiteral("Site extractor program"));
+      })
+      ->setPlaceholderText(QStringLiteral("yt-dlp (on PATH), a program's path, or none"));
+  AddNumber(form, QStringLiteral("&Time limit (seconds)"), Config::kExtractorSeconds,
+            &Config::extractorSeconds);
 }
 
 void SettingsWindow::ClipboardPage() {

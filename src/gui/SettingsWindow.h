@@ -23,9 +23,10 @@ class DesktopController;
 std::string SpeedLimitProblem(const std::string &text);
 std::string QualityProblem(const std::string &text);
 std::string HeadersProblem(const std::string &lines);
+std::string ExtractorProblem(const std::string &text);
 
-// Every setting in one place, a page a subject (Downloads, Network, Streams, Clipboard), in the
-// skin's look. A change takes effect at once and is saved; a text the check refuses says why
+// Every setting in one place, a page a subject (Downloads, Network, Streams, Extractor, Clipboard),
+// in the skin's look. A change takes effect at once and is saved; a text the check refuses says why
 // under its field and changes nothing until it is mended. The fields show the settings as they
 // are each time the window comes forward.
 class SettingsWindow final : public QDialog {
@@ -49,6 +50,7 @@ private:
   void DownloadsPage();
   void NetworkPage();
   void StreamsPage();
+  void ExtractorPage();
   void ClipboardPage();
 
   // Fields of each kind, read from the settings and written back into them.

@@ -4,13 +4,13 @@
 #include "base/ControlCharacters.h"
 #include "base/NameVariant.h"
 #include "base/TrimBlanks.h"
+#include "extractor/WhenAsked.h"
 #include "list/DownloadList.h"
 #include "list/FileNaming.h"
 #include "media/FragmentStore.h"
 #include "media/Remuxer.h"
 #include "net/CompletedFile.h"
 #include "pagesearch/AnswerMedia.h"
-#include "pagesearch/VideoHosts.h"
 #include "sites/SiteTable.h"
 
 #include <cmath>
@@ -126,28 +126,7 @@ void ItemJob::Resolved(base::Outcome<pagesearch::ResolvedVideo> outcome) {
 }
 
 std::string ItemJob::ExtractorAsked(const base::Fault *fault) const {
-  // The known sites only, as they always were: nothing else is asked.
-  if (!host_.Extractor().Enabled() || site_ == nullptr || site_->kind == sites::SiteKind::VideoFile)
-    return {};
-  if (fault == nullptr) {
-    // A video host's pages name no file of their own: its address goes to the extractor at once,
-    // unless one of the known sites has a rule of its own for it.
-    const std::string_view host = pagesearch::VideoHostOf(page_);
-    return site_->kind == sites::SiteKind::AnyPage && !host.empty()
-               ? "the address is on " + std::string(host)
-               : std::string();
-  }
-  switch (fault->kind) {
-  case base::FaultKind::SitePageNamesNoVideo:
-  case base::FaultKind::PlayerLookup:
-    return std::string(site_->name) + "'s rule found no video";
-  case base::FaultKind::NoVideoFoundOnPage:
-    return "no video found on this page";
-  case base::FaultKind::HostedVideo:
-    return "the video is hosted on " + fault->detail;
-  default:
-    return {};
-  }
+  return extractor::WhyAsked(host_.Extractor(), site_, page_, fault);
 }
 
 void ItemJob::AskExtractor(const std::string &why) {
@@ -156,7 +135,8 @@ void ItemJob::AskExtractor(const std::string &why) {
   moved_ = true;
   trace_(base::TraceTopic::Page, why + ": the site extractor decides");
   query_ = std::make_unique<extractor::ExtractorQuery>(
-      host_.Session().Loop(), host_.Extractor(), host_.Session().Client(), page_, trace_,
+      host_.Session().Loop(), host_.Extractor(), host_.Session().Client(),
+      host_.RequestOf(serial_).get(), page_, trace_,
       [this](base::Outcome<extractor::ExtractorAnswer> outcome) { Extracted(std::move(outcome)); });
 }
 
@@ -181,15 +161,21 @@ void ItemJob::Extracted(base::Outcome<extractor::ExtractorAnswer> outcome) {
     // The page's video is this item's; the playlist's others are items of their own, after the
     // last, unless only the page's video is wanted.
     video = std::move(answer.entries.front());
-    if (host_.Extractor().wholePlaylists && answer.entries.size() > 1) {
-      std::vector<std::string> others;
-      for (std::size_t i = 1; i < answer.entryAddresses.size(); ++i)
-        if (!answer.entryAddresses[i].empty())
-          others.push_back(answer.entryAddresses[i]);
-      trace_(base::TraceTopic::Page, name + " found a playlist of " +
-                                         std::to_string(answer.entries.size()) +
-                                         " videos: the others are added to the list");
-      items_.Add(others);
+    using Playlists = extractor::ExtractorSettings::Playlists;
+    const Playlists playlists = host_.Extractor().playlists;
+    std::vector<std::string> others;
+    for (std::size_t i = 1; i < answer.entryAddresses.size(); ++i)
+      if (!answer.entryAddresses[i].empty())
+        others.push_back(answer.entryAddresses[i]);
+    if (playlists != Playlists::PageOnly && !others.empty()) {
+      trace_(base::TraceTopic::Page,
+             name + " found a playlist of " + std::to_string(answer.entries.size()) +
+                 " videos: the others are " +
+                 (playlists == Playlists::Ask ? "offered to the user" : "added to the list"));
+      if (playlists == Playlists::Ask)
+        host_.PlaylistFound(serial_, answer.entries.size(), std::move(others));
+      else
+        items_.Add(others);
     }
   }
   std::string refused;
@@ -243,6 +229,16 @@ void ItemJob::Extracted(base::Outcome<extractor::ExtractorAnswer> outcome) {
     PlanStream();
   else
     Ask();
+}
+
+std::string ItemJob::Source() const {
+  // Asked again, the extractor gives a new signed address for the same file: an earlier run's
+  // bytes are found by the page and format, and joined only where the server proves them of the
+  // same version (the validator noted with them), else the file starts over.
+  if (formats_ && !formats_->audio && video_.protocol == pagesearch::VideoProtocol::File &&
+      !formats_->video.id.empty())
+    return page_ + "#format=" + formats_->video.id;
+  return video_.address;
 }
 
 void ItemJob::Ask() {
@@ -381,7 +377,7 @@ bool ItemJob::FoundInFolder(const std::string &name) {
     if (!fs::exists(fs::symlink_status(target, ec)))
       return false;
     const std::optional<std::uint64_t> size =
-        net::CompletedFile::From(target, video_.address, remote_.version);
+        net::CompletedFile::From(target, Source(), remote_.version);
     if (!size || (remote_.size && *remote_.size != *size))
       continue;
     Enter(Phase::Complete, "the folder holds it already as " + candidate, [&](Item &it) {
@@ -402,7 +398,7 @@ void ItemJob::Receive() {
   // left under a variant of the name (whatever files of those names came
   // since), else a new one under the first free variant.
   const fs::path &folder = host_.Folder();
-  const std::string address = video_.address;
+  const std::string address = source_ = Source();
   using Slot = net::PartialFile::Slot;
   // A stream's fragments, in their store beside its partial file, decide whether it goes on;
   // either of the two busy keeps the name taken.
@@ -610,7 +606,7 @@ void ItemJob::Discard() {
     file_->Discard();
   file_.reset();
   if (!partName_.empty())
-    RemoveLeftovers((host_.Folder() / partName_).string(), video_.address);
+    RemoveLeftovers((host_.Folder() / partName_).string(), source_);
 }
 
 } // namespace vidtrawl::scheduler

@@ -59,8 +59,9 @@ public:
   // file has meanwhile.
   const std::string &Proposal() const { return proposed_; }
   const std::string &PartName() const { return partName_; }
-  // The address its file comes from.
-  const std::string &Source() const { return video_.address; }
+  // What its file is known by, in its partial file and once complete: the address it comes from;
+  // for a file of a site extractor's format, whose signed address expires, its page and format.
+  std::string Source() const;
   bool Named() const { return named_; }
 
   const ItemRun &Run() const { return run_; }
@@ -128,6 +129,7 @@ private:
   net::RemoteFile remote_;
   std::string proposed_;
   std::string partName_;
+  std::string source_; // what the partial file notes it is of (Source() when it was claimed)
   bool named_ = false;
   std::optional<scheduler::Received> received_; // every byte is in
   net::Requester requester_; // how its requests present themselves, and its trace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vidtrawl::extractor {
 struct ExtractorSettings;
@@ -33,6 +34,10 @@ public:
   virtual std::shared_ptr<const base::ItemRequest> RequestOf(list::Serial serial) const = 0;
   // The site extractor that pages the program's own rules find no video on are given to.
   virtual const extractor::ExtractorSettings &Extractor() const = 0;
+  // The item's page is a playlist of `videos`, whose others (their addresses) the user is to be
+  // asked about: the job goes on with the page's own.
+  virtual void PlaylistFound(list::Serial serial, std::size_t videos,
+                             std::vector<std::string> others) = 0;
   // The job has the server's answer and waits for its file's name, which is decided in list order.
   virtual void WantsName() = 0;
   // A file of this name was completed in the pass.

@@ -104,6 +104,10 @@ public:
   void OnPassEnded(std::function<void(const Summary &)> listener) {
     passEnded_ = std::move(listener);
   }
+  void OnPlaylistFound(
+      std::function<void(list::Serial, std::size_t, std::vector<std::string>)> listener) {
+    playlistFound_ = std::move(listener);
+  }
   void OnRunsMoved(std::function<void(const std::vector<list::Serial> &)> listener) {
     runsMoved_ = std::move(listener);
   }
@@ -123,6 +127,11 @@ private:
   const media::StreamOptions &Streams() const override { return streams_; }
   std::shared_ptr<const base::ItemRequest> RequestOf(list::Serial serial) const override;
   const extractor::ExtractorSettings &Extractor() const override { return extractor_; }
+  void PlaylistFound(list::Serial serial, std::size_t videos,
+                     std::vector<std::string> others) override {
+    if (playlistFound_)
+      playlistFound_(serial, videos, std::move(others));
+  }
   void WantsName() override { GrantNames(); }
   void Completed(const std::string &name) override { names_.Completed(name); }
   void Ended(ItemJob &job) override;
@@ -168,6 +177,7 @@ private:
   host::Timer turn_;
   host::Timer tick_;
   std::function<void()> passStarted_;
+  std::function<void(list::Serial, std::size_t, std::vector<std::string>)> playlistFound_;
   std::function<void(const Summary &)> passEnded_;
   std::function<void(const std::vector<list::Serial> &)> runsMoved_;
 };

@@ -360,6 +360,17 @@ TEST(CliHabits, WhatTerminalUsersTypeAndFind) {
                "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=800000,RESOLUTION=640x360\nlow.m3u8\n"
                "#EXT-X-STREAM-INF:BANDWIDTH=2400000,RESOLUTION=1280x720\nhigh.m3u8\n",
                true, "application/vnd.apple.mpegurl");
+  // A site extractor that offers a host's video as a file with both tracks, and as a taller video
+  // and an audio to be joined.
+  TempDir tools;
+  const std::string host = "https://vimeo.com/76979871", x = (tools / "x").string();
+  WriteFile(x, R"(#!/bin/sh
+echo '{"title":"Seals hosted","formats":[{"format_id":"18","ext":"mp4","protocol":"https",
+"url":"http://h/18.mp4","width":426,"height":240,"filesize":9},{"format_id":"137","ext":"mp4",
+"protocol":"https","url":"http://h/137.mp4","width":1280,"height":720,"acodec":"none","tbr":2400},
+{"format_id":"140","ext":"m4a","protocol":"https","url":"http://h/140.m4a","vcodec":"none",
+"filesize_approx":4096}]}')");
+  fs::permissions(x, fs::perms::owner_all);
   const struct {
     std::vector<std::string> args;
     int exitCode;
@@ -391,6 +402,20 @@ TEST(CliHabits, WhatTerminalUsersTypeAndFind) {
        {},
        {"hls-360p  mp4  640x360     hls   800 kb/s        *\n",
         "hls-720p  mp4  1280x720    hls   2.4 Mb/s\n"},
+       {}},
+      // A video host's address goes to the site extractor, which lists its formats and resolves.
+      {{"-F", "--extractor", x, host},
+       0,
+       {},
+       {"Formats of " + host + " (Seals hosted):\n",
+        "18   mp4  426x240     https            9 Bytes\n",
+        "137  mp4  1280x720    https  2.4 Mb/s           *\n",
+        "140  m4a  audio only  https               4 KB  *\n"},
+       {}},
+      {{"--resolve-only", "--extractor", x, "-f", "240", host},
+       0,
+       {},
+       {host + "\thttp://h/18.mp4\n"},
        {}},
       // -o is a template of every address's name, its folders made inside the download folder;
       // an unknown field is NA, said once.

@@ -58,7 +58,7 @@ TEST(ConfigFile, EverySettingComesBackAsSaved) {
                      "/home/c.txt",
                      "/opt/yt-dlp",
                      30,
-                     true, // a console's choice for its run, not a setting
+                     Config::Playlists::AddAll, // a front end's choice for its run, not a setting
                      false,
                      false};
   WriteConfig(file, saved);

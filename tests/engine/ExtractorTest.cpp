@@ -46,11 +46,16 @@ protected:
     for (std::size_t at; (at = json.find("HOST")) != std::string::npos;)
       json.replace(at, 4, "127.0.0.1:" + std::to_string(server.port()));
     std::ofstream(dir / "answer.json") << json;
-    // As yt-dlp does, it writes its cookie jar back into the cookies file it was given.
-    Script("echo \"$@\" > '" + (dir / "args").string() + "'; [ \"$3\" = --cookies ] && echo $4 " +
-           ">> \"$4\"; cat '" + (dir / "answer.json").string() + "'");
+    // It notes the cookies file it was given, with its mode; and writes its cookie jar back into
+    // it, as yt-dlp does.
+    const std::string seen = (dir / "seen").string();
+    Script("echo \"$@\" > '" + (dir / "args").string() +
+           "'; [ \"$3\" = --cookies ] && { cat \"$4\" > '" + seen + "'; stat -c %a \"$4\" >> '" +
+           seen + "'; echo $4 >> \"$4\"; }; cat '" + (dir / "answer.json").string() + "'");
   }
+  void PlaylistFound(const engine::PlaylistOffer &offer) override { offers.push_back(offer); }
   std::string path_;
+  std::vector<engine::PlaylistOffer> offers;
 };
 
 // Each way an extractor fails gives the item a reason that names it and says why; a page whose
@@ -118,7 +123,8 @@ TEST_F(ExtractorTest, AStopEndsAHangingExtractorAtOnce) {
 // A separate video and audio, the best of each, are joined frame for frame under the title (or
 // the user's template of uploader and id), the muxed format of less height passed over; the
 // files' requests carry the headers the extractor named, which their server requires, and none
-// that a line break in it would split in two.
+// that a line break in it would split in two. The extractor is asked with what a browser gave the
+// item: its cookies with the user's in a private file, its user agent and referer.
 TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
   const fs::path streams = StreamFixtureDir(FindStreamFixture("dash-ondemand"));
   for (const char *name : {"video.mp4", "en.mp4"})
@@ -146,16 +152,20 @@ TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
   Configure([&](engine::Config &config) { config.cookies = (dir / "cookies.txt").string(); });
   engine->Add({"http://vimeo.com/3", "http://vimeo.com/4"});
   engine->SetNameTemplate(engine->SerialAt(1), "{uploader} {id}.{ext}");
+  const std::string cookie = ".vimeo.com\tTRUE\t/\tFALSE\t0\tsid\tsecret";
+  engine->SetRequest(engine->SerialAt(1), {"http://page.example/list", "Browser/2", {cookie}});
   ASSERT_EQ(RunPass().completed, 2) << engine::ReasonText(Item(0));
   // The user's cookies reach it as a copy of its own, which goes with its end.
   const std::string args = FileText(dir / "args");
   const std::string head = "--dump-single-json --no-warnings --cookies ";
-  const std::string tail = " -- http://vimeo.com/4\n";
+  const std::string tail =
+      " --user-agent Browser/2 --referer http://page.example/list -- http://vimeo.com/4\n";
   ASSERT_EQ(args.substr(0, head.size()), head);
   ASSERT_EQ(args.substr(args.size() - tail.size()), tail);
   const std::string copy = args.substr(head.size(), args.size() - head.size() - tail.size());
   EXPECT_NE(copy, (dir / "cookies.txt").string());
   EXPECT_FALSE(fs::exists(copy));
+  EXPECT_EQ(FileText(dir / "seen"), "# Netscape HTTP Cookie File\n" + cookie + "\n600\n");
   EXPECT_EQ(FileText(dir / "cookies.txt"), "# Netscape HTTP Cookie File\n");
   for (const char *name : {"Joined clip.mp4", "Tester abc.mp4"}) {
     EXPECT_EQ(VideoFrameHashes(Saved(name)), LavfiFrameHashes(kSmallVideo)) << name;
@@ -164,7 +174,8 @@ TEST_F(ExtractorTest, TheChosenFormatsAreFetchedWithTheirHeadersAndJoined) {
 }
 
 // A format of fragments is fetched from its base address, fragment by fragment; a playlist's
-// other videos become items of their own, or are left with --no-playlist.
+// other videos become items of their own, are left with --no-playlist, or are offered to the
+// front end while the page's own is downloaded.
 TEST_F(ExtractorTest, FragmentsAndPlaylistEntries) {
   const fs::path dash = StreamFixtureDir(FindStreamFixture("dash"));
   std::string fragments;
@@ -177,14 +188,50 @@ TEST_F(ExtractorTest, FragmentsAndPlaylistEntries) {
     {"protocol":"http_dash_segments","fragment_base_url":"http://HOST/dash/","vcodec":"avc1",
      "acodec":"none","fragments":[{"path":"init-stream0.m4s"})" +
           fragments + R"(]}]},{"url":"http://HOST/second.mp4","protocol":"http"}]})");
-  for (const bool whole : {true, false}) {
+  using Playlists = engine::Config::Playlists;
+  for (const Playlists playlists : {Playlists::AddAll, Playlists::PageOnly, Playlists::Ask}) {
+    const bool whole = playlists == Playlists::AddAll;
     NewEngine();
-    Configure([&](engine::Config &config) { config.extractorPlaylists = whole; });
+    offers.clear();
+    Configure([&](engine::Config &config) { config.extractorPlaylists = playlists; });
     engine->Add({"http://dai.ly/x1"});
     EXPECT_EQ(RunPass().completed, whole ? 2 : 1) << engine::ReasonText(Item(0));
     EXPECT_EQ(VideoFrameHashes(Saved("First.mp4")), LavfiFrameHashes(kSmallVideo));
     EXPECT_EQ(engine->Count(), whole ? 2u : 1u);
-    EXPECT_EQ(FileText(dir / "args").find("--no-playlist") != std::string::npos, !whole);
+    EXPECT_EQ(FileText(dir / "args").find("--no-playlist") != std::string::npos,
+              playlists == Playlists::PageOnly);
+    EXPECT_EQ(offers.size(), playlists == Playlists::Ask ? 1u : 0u);
+  }
+}
+
+// A resumed item asks the extractor again: a new signed address of the same bytes (the strong
+// validator noted with them) is asked for the rest only; one of other bytes starts the file over.
+TEST_F(ExtractorTest, AResumeAsksAgainAndJoinsOnlyTheSameBytes) {
+  const std::string body = Pattern(60000, 6), other = Pattern(50000, 7);
+  ServeHeld("/clip.mp4", body, 20000); // its gate stays shut: each first run stops there
+  Serve("/new/clip.mp4", other);
+  const auto answer = [&](const std::string &path) {
+    Answers(R"({"id":"c","title":"Clip","formats":[{"format_id":"f","url":"http://HOST)" + path +
+            R"(","protocol":"https","ext":"mp4"}]})");
+  };
+  for (const auto &[path, bytes] :
+       {std::pair{"/clip.mp4?sig=2", &body}, {"/new/clip.mp4?s=3", &other}}) {
+    SCOPED_TRACE(path);
+    NewEngine();
+    answer("/clip.mp4?sig=1");
+    engine->Add({"http://vimeo.com/6"});
+    engine->StartPass();
+    ASSERT_TRUE(RunUntil(
+        [&] { return Item(0).phase == engine::Phase::Receiving && Item(0).received > 0; }));
+    engine->Pause({Item(0).serial});
+    RunUntil([&] { return !engine->Downloading(); });
+    answer(path);
+    engine->Resume({Item(0).serial});
+    EXPECT_EQ(RunPass().completed, 1) << engine::ReasonText(Item(0));
+    EXPECT_TRUE(FileText(Saved("Clip.mp4")) == *bytes);
+    const std::string last = server.Requests().back();
+    EXPECT_EQ(last.rfind(std::string("GET ") + path, 0), 0u) << last;
+    EXPECT_TRUE(bytes != &body || last.find("\r\nRange: bytes=20000-\r\n") != std::string::npos);
   }
 }
 
@@ -216,7 +263,7 @@ TEST_F(ExtractorTest, TheRealProgramsAnswersAreRead) {
   for (const auto &c : cases) {
     SCOPED_TRACE(c.page);
     std::optional<base::Outcome<extractor::ExtractorAnswer>> answer;
-    extractor::ExtractorQuery query(loop, settings, {}, host + c.page, {},
+    extractor::ExtractorQuery query(loop, settings, {}, nullptr, host + c.page, {},
                                     [&](auto outcome) { answer = std::move(outcome); });
     ASSERT_TRUE(RunUntil([&] { return answer.has_value(); }));
     ASSERT_TRUE(answer->Done()) << answer->Failure().detail;

@@ -473,6 +473,45 @@ TEST(DesktopController, AQuestionOnScreenHoldsNoDownloadUp) {
   EXPECT_TRUE(ReadFile(r.dir / "videos/clip.mp4") == body);
 }
 
+// A page the site extractor finds to be a playlist: its own video downloads while the question
+// about the others is on screen, asked once; "all 2" adds and downloads the other.
+TEST(DesktopController, APlaylistIsAskedAboutWhileThePagesVideoDownloads) {
+  Rules r;
+  r.server.Serve("/two.flv", "defg");
+  WriteFile(r.dir / "x", R"(#!/bin/sh
+echo '{"_type":"playlist","entries":[{"title":"One","url":"http://www.example.com/small.flv",
+  "protocol":"http"},{"url":"http://www.example.com/two.flv","protocol":"http"}]}')");
+  std::filesystem::permissions(r.dir / "x", std::filesystem::perms::owner_all);
+  WriteFile(r.dir / "registry.ini", "[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\n"
+                                    "Download Dir=" +
+                                        (r.dir / "videos").string() +
+                                        "\nExtractor=" + (r.dir / "x").string() + "\n");
+  gui::QtMessageBox box;
+  DesktopController controller(
+      r.engine, {r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, r.desktop, box, r.desktop},
+      "/help.html", "https://vidtrawl.example.org/");
+  controller.Start(1, 2, 3);
+  std::string asked;
+  QTimer answer;
+  answer.callOnTimeout([&] {
+    auto *question = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (question != nullptr && r.engine.ItemAt(0).phase == engine::Phase::Complete) {
+      asked += (question->text() + " | " + question->button(QMessageBox::Yes)->text() + "\n")
+                   .toStdString();
+      question->button(QMessageBox::Yes)->click();
+    }
+  });
+  answer.start(20);
+  r.engine.Add({"http://vimeo.com/9"});
+  r.engine.StartPass();
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return r.engine.Count() == 2 && r.engine.Counts()[engine::Phase::Complete] == 2; },
+      20000));
+  EXPECT_EQ(asked, "The page http://vimeo.com/9 is a playlist of 2 videos. Download all 2, or "
+                   "only the page's video? | Download &All 2\n");
+  EXPECT_EQ(ReadFile(r.dir / "videos/One.mp4") + ReadFile(r.dir / "videos/two.flv"), "abcdefg");
+}
+
 // The program put together, over a private settings file, with recording hosts.
 struct TestDesktop {
   // `settings`: the settings file's text to start with.
@@ -1065,10 +1104,24 @@ TEST(SettingsWindow, EachFieldIsCheckedTakenAndKept) {
       {"Headers", "X-A 1", "each line is a header such as 'Accept-Language: en', not 'X-A 1'"},
       {"Headers", "X-A: 1\n\nX-B: 2", "taken"},
       {"Proxy", "socks5h://127.0.0.1:9050", "taken"},
+      {"Program", " ", "a program on PATH, its path, or 'none' is needed"},
+      {"Program", "/no/such", "taken"},
       {"Folder", "/srv/films", "taken"}};
   for (const auto &[name, text, outcome] : edits)
     EXPECT_EQ(type(name, text), outcome) << name << " " << text;
   qobject_cast<QSpinBox *>(field(QStringLiteral("At once")))->setValue(5);
+  qobject_cast<QSpinBox *>(field(QStringLiteral("Time limit (seconds)")))->setValue(7);
+  // The About page tells the extractor's version, asked afresh when another is named.
+  const auto about = [&] { return t.movie.Get(gui::movie::kAboutTxt); };
+  t.desktop->Controller().Command(gui::movie::kAboutPage);
+  ASSERT_TRUE(QTest::qWaitFor([&] {
+    return about().find("\r\nSite extractor: /no/such (cannot "
+                        "be run: install") != std::string::npos;
+  }));
+  WriteFile(t.dir / "x", "#!/bin/sh\necho 2099.01.01\n");
+  std::filesystem::permissions(t.dir / "x", std::filesystem::perms::owner_all);
+  type("Program", (t.dir / "x").c_str());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return about().ends_with("/x 2099.01.01"); })) << about();
   for (QCheckBox *check : w.findChildren<QCheckBox *>())
     if (check->text().contains(QStringLiteral("Monitor")))
       check->click();
@@ -1085,7 +1138,7 @@ TEST(SettingsWindow, EachFieldIsCheckedTakenAndKept) {
             "5 Limit 2 MB/s /srv/films");
   const std::string kept = ReadFile(t.dir / "registry.ini");
   for (const char *line : {"Speed Limit=2M", "Preferred Quality=720p", "Headers=X-A: 1\\nX-B: 2",
-                           "Simultaneous Downloads=5", "URL Mon=False"})
+                           "Simultaneous Downloads=5", "URL Mon=False", "Extractor Time Limit=7"})
     EXPECT_NE(kept.find(line), std::string::npos) << line << "\n" << kept;
   t.desktop->Controller().SetSpeedLimit(0);
   w.Refresh();
