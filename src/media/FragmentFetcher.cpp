@@ -68,6 +68,7 @@ public:
       request_.AskFrom(first, {}, first + fragment.range->length - 1);
     request_.Begin(fragment.address,
                    {.open = [this](std::string_view start) { return Open(start); },
+                    .ready = [this] { return !owner_.store_.Backlogged(); },
                     .received = [this] { owner_.Report(); },
                     .ended = [this] { Ended(); }});
   }

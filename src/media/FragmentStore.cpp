@@ -129,6 +129,10 @@ std::optional<base::Fault> FragmentStore::StartNotes(const std::string &header) 
 }
 
 std::optional<base::Fault> FragmentStore::Note(const std::string &line) {
+  // A note speaks for bytes in the file: they are written first.
+  file_.Flush();
+  if (std::optional<base::Fault> fault = file_.WriteFault())
+    return fault;
   if (notes_ && base::WriteAll(notes_.Get(), line))
     return std::nullopt;
   return LocalFault("cannot note the fragments in " + NotesPath(), notes_ ? errno : EBADF);

@@ -59,7 +59,9 @@ public:
   bool Write(std::uint64_t offset, const char *data, std::size_t size) {
     return file_.WriteAt(offset, data, size);
   }
-  std::optional<base::Fault> WriteFault() const { return file_.WriteFault(); }
+  std::optional<base::Fault> WriteFault() { return file_.WriteFault(); }
+  // Enough bytes wait for the disk that a fetch should hold back.
+  bool Backlogged() const { return file_.Backlogged(); }
   // Notes where a part being received stands; a cut of no bytes notes nothing.
   std::optional<base::Fault> NoteCut(Track track, std::size_t part, const Cut &cut);
   // Forgets a part's beginning: its resource is no longer what the bytes are of.

@@ -45,6 +45,9 @@ public:
   // handle that must wait pauses (its write callback returns CURL_WRITEFUNC_PAUSE) and is taken
   // up again at the next turn, or once the limit allows.
   bool Admit(CURL *easy, std::size_t bytes);
+  // For a write callback whose sink cannot take bytes now: the handle pauses, and is taken up
+  // again `after` from now at the latest.
+  void HoldBack(CURL *easy, std::chrono::milliseconds after) { ResumeLater(easy, after); }
   // Tells the client of `easy` after this turn that bytes arrived.
   void MarkReceived(CURL *easy);
   // The most all requests together receive a second; 0: no limit. It holds

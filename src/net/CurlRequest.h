@@ -36,7 +36,10 @@ public:
   // requests.
   using Opener = std::function<Sink(std::string_view first)>;
   struct Handlers {
-    Opener open = {};                    // nothing: no body is wanted
+    Opener open = {}; // nothing: no body is wanted
+    // Whether the sink takes bytes now; false holds the connection back for a moment (a file
+    // whose bytes wait for the disk), with the bytes left in the socket.
+    std::function<bool()> ready = {};
     std::function<void()> received = {}; // more body bytes were delivered
     std::function<void()> ended = {};    // the request ended; the owner may destroy it in here
   };

@@ -45,7 +45,7 @@ FileTransfer::FileTransfer(Session &session, std::string address, PartialFile &f
                            Requester requester)
     : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
       progress_(std::move(progress)), done_(std::move(done)), then_(then),
-      requester_(std::move(requester)) {
+      requester_(std::move(requester)), written_(session.Loop()) {
   // The bytes on disk are of another version than the server has now, or
   // longer than its file: the whole file (they go when its first byte comes).
   if (file_.Written() > 0 &&
@@ -68,6 +68,7 @@ void FileTransfer::Request() {
     request_->AskFrom(file_.Written(), file_.Version());
   request_->Begin(IsHttpAddress(address_) ? address_ : std::string(),
                   {.open = [this](std::string_view first) { return Open(first); },
+                   .ready = [this] { return !file_.Backlogged(); },
                    .received =
                        [this] {
                          if (progress_)
@@ -170,6 +171,11 @@ bool FileTransfer::WholeBy416() const {
 }
 
 void FileTransfer::Ended() {
+  // What the file holds is judged once it holds all it was handed.
+  if (file_.Writing()) {
+    written_.Start(WriteBehind::kCatchUp, [this] { Ended(); });
+    return;
+  }
   // An answer without a byte of body is read all the same: its headers say
   // what it is (a part of the rest that brings nothing is no end of the file).
   if (!opened_ && request_->Succeeded() && request_->Opened())

@@ -94,6 +94,7 @@ private:
   bool chunked_ = false;
   std::int64_t own_ = -1; // the length this request's body announced
   std::optional<base::Fault> refused_;
+  host::Timer written_; // the end waits for the bytes to be written
 };
 
 } // namespace vidtrawl::net

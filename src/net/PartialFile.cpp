@@ -130,6 +130,7 @@ bool PartialFile::TakeOver(const std::string &source) {
 }
 
 void PartialFile::SetVersion(const std::string &version) {
+  Flush();
   version_ = version;
   if (fd_)
     PartialNotes(fd_.Get(), part_).Set(kVersionMark, version);
@@ -138,6 +139,7 @@ void PartialFile::SetVersion(const std::string &version) {
 std::optional<base::Fault> PartialFile::Restart() {
   if (!fd_)
     return LocalFault("cannot start " + part_ + " over", EBADF);
+  Flush();
   if (::ftruncate(fd_.Get(), 0) != 0 || ::lseek(fd_.Get(), 0, SEEK_SET) != 0)
     return LocalFault("cannot start " + part_ + " over", errno);
   offset_ = written_ = 0;
@@ -148,6 +150,7 @@ std::optional<base::Fault> PartialFile::Restart() {
 std::optional<base::Fault> PartialFile::Allocate(std::uint64_t length) {
   if (!fd_)
     return LocalFault("cannot write " + part_, EBADF);
+  Flush();
   // Reserved now, a full disk shows before the first byte comes; only a file
   // system that cannot reserve gets a file of that length with holes.
   const auto size = static_cast<off_t>(length);
@@ -174,30 +177,31 @@ std::optional<base::Fault> PartialFile::Allocate(std::uint64_t length) {
 }
 
 bool PartialFile::WriteAt(std::uint64_t offset, const char *data, std::size_t size) {
-  if (writeError_ != 0 || !fd_)
+  if (writeError_ != 0 || !fd_ || Failed())
     return false;
-  while (size > 0) {
-    const ssize_t put = ::pwrite(fd_.Get(), data, size, static_cast<off_t>(offset));
-    if (put < 0 && errno == EINTR)
-      continue;
-    if (put <= 0) {
-      writeError_ = put < 0 && errno != 0 ? errno : EIO;
-      return false;
-    }
-    data += put;
-    size -= static_cast<std::size_t>(put);
-    offset += static_cast<std::uint64_t>(put);
-    written_ = std::max(written_, offset); // the file is this long at least
-  }
+  Behind().Put(offset, data, size);
+  written_ = std::max(written_, offset + size); // the file is this long at least
   return true;
 }
 
 std::string PartialFile::Segments() const {
+  if (behind_)
+    behind_->Drain(); // the last map handed in is the one noted
   return fd_ ? PartialNotes(fd_.Get(), part_).Get(kSegmentsMark) : std::string();
 }
 
 bool PartialFile::SetSegments(const std::string &map) {
-  return fd_ && PartialNotes(fd_.Get(), part_).Set(kSegmentsMark, map);
+  if (!fd_)
+    return false;
+  if (Writing()) {
+    // A map that cannot be kept costs only the bytes a resume will ask for again.
+    Behind().Then([fd = fd_.Get(), part = part_, map] {
+      PartialNotes(fd, part).Set(kSegmentsMark, map);
+      return 0;
+    });
+    return true;
+  }
+  return PartialNotes(fd_.Get(), part_).Set(kSegmentsMark, map);
 }
 
 bool PartialFile::NameInUse(const fs::path &target, const std::string &source) {
@@ -259,21 +263,52 @@ std::optional<base::Fault> PartialFile::RemoveOwnStale(const std::string &source
 }
 
 bool PartialFile::Write(const char *data, std::size_t size) {
-  if (writeError_ != 0 || !fd_)
+  if (writeError_ != 0 || !fd_ || Failed())
     return false;
-  if (!base::WriteAll(fd_.Get(), std::string_view(data, size))) {
-    writeError_ = errno != 0 ? errno : EIO;
-    // What did go in is kept, and counts.
-    struct stat info {};
-    if (::fstat(fd_.Get(), &info) == 0)
-      written_ = static_cast<std::uint64_t>(info.st_size);
-    return false;
-  }
+  Behind().Put(written_, data, size);
   written_ += size;
   return true;
 }
 
-std::optional<base::Fault> PartialFile::WriteFault() const {
+WriteBehind &PartialFile::Behind() {
+  if (!behind_)
+    behind_ = std::make_unique<WriteBehind>(fd_.Get());
+  return *behind_;
+}
+
+bool PartialFile::Failed() {
+  if (!behind_ || behind_->Failure() == 0)
+    return false;
+  if (writeError_ != 0)
+    return true;
+  behind_->Drain();
+  writeError_ = behind_->Failure();
+  // What did go in is kept, and counts.
+  struct stat info {};
+  if (::fstat(fd_.Get(), &info) == 0)
+    written_ = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+void PartialFile::Flush() {
+  if (!behind_)
+    return;
+  behind_->Drain();
+  Failed();
+}
+
+void PartialFile::StopWriting(bool keep) {
+  if (!behind_)
+    return;
+  if (keep)
+    Flush();
+  else
+    behind_->Drop();
+  behind_.reset();
+}
+
+std::optional<base::Fault> PartialFile::WriteFault() {
+  Failed();
   if (writeError_ == 0)
     return std::nullopt;
   return LocalFault("cannot write " + part_, writeError_);
@@ -303,6 +338,7 @@ bool PartialFile::RenameWithoutReplacing(const std::string &to) const {
 }
 
 std::optional<base::Fault> PartialFile::Complete() {
+  Flush();
   if (std::optional<base::Fault> fault = WriteFault())
     return fault;
   if (!fd_)
@@ -337,6 +373,7 @@ std::optional<base::Fault> PartialFile::Complete() {
   struct stat info {};
   if (!source.empty() && ::fstat(fd_.Get(), &info) == 0)
     CompletedFile::Mark(fd_.Get(), source, static_cast<std::uint64_t>(info.st_size), version_);
+  StopWriting(true);
   if (!fd_.Close())
     return LocalFault("cannot close " + target_, errno);
   return std::nullopt;
@@ -348,6 +385,7 @@ void PartialFile::Retarget(std::string target, std::string base) {
 }
 
 void PartialFile::Unlink() {
+  StopWriting(false);
   // Still under the lock: what the name holds now is this file.
   if (fd_ && NamedBy(fd_.Get(), part_)) {
     PartialNotes(fd_.Get(), part_).Clear();
@@ -359,6 +397,7 @@ void PartialFile::Unlink() {
 void PartialFile::Abandon() {
   if (!fd_)
     return;
+  StopWriting(true);
   // An empty file holds nothing worth keeping.
   if (written_ == 0)
     Unlink();

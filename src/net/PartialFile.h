@@ -3,9 +3,11 @@
 #include "base/FileDescriptor.h"
 #include "base/Outcome.h"
 #include "net/PartialNotes.h"
+#include "net/WriteBehind.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -27,6 +29,11 @@ namespace vidtrawl::net {
 // never replaces a file: when the target appeared meanwhile, the file gets
 // the next free "NAME (n).ext". Faults are LocalFile faults with a reason
 // the user can read.
+//
+// Bytes are written behind, from a thread of the file's own (WriteBehind): a transfer holds its
+// connection back while Backlogged(), and waits until the file is no longer Writing() before it
+// judges its end. Every other change of the file or its notes first waits for the bytes handed
+// in before it, so the notes never speak for bytes that are not in the file.
 class PartialFile {
 public:
   static constexpr const char *kSuffix = ".vidtrawl-part";
@@ -86,12 +93,20 @@ public:
   std::optional<base::Fault> Allocate(std::uint64_t length);
   bool WriteAt(std::uint64_t offset, const char *data, std::size_t size);
   std::string Segments() const;
+  // Notes the map once the bytes handed in before it are written.
   bool SetSegments(const std::string &map);
 
   // Appends bytes; false when the file refuses them (WriteFault says why).
-  // Safe to call from inside a network callback: it never throws.
+  // Safe to call from inside a network callback: it never throws, and never
+  // waits for the disk.
   bool Write(const char *data, std::size_t size);
-  std::optional<base::Fault> WriteFault() const;
+  std::optional<base::Fault> WriteFault();
+  // Enough bytes wait for the disk that a transfer should hold back.
+  bool Backlogged() const { return behind_ && behind_->Full(); }
+  // Bytes or notes handed in wait to be written.
+  bool Writing() const { return behind_ && behind_->Busy(); }
+  // Waits until everything handed in is written (or has failed).
+  void Flush();
 
   // Closes the file and renames it to the target, or to the first free
   // variant of its name when the target appeared meanwhile (Target() then
@@ -111,12 +126,18 @@ private:
   void Unlink();
   bool RenameWithoutReplacing(const std::string &to) const;
   base::Fault LocalFault(const std::string &what, int error) const;
+  WriteBehind &Behind();
+  // Takes up a failure of the writer: the bytes the file holds are what counts.
+  bool Failed();
+  // Waits for the writer and lets it go, before the file is closed or removed.
+  void StopWriting(bool keep);
 
   std::string target_;
   std::string base_;
   std::string part_;
   base::FileDescriptor fd_;
-  std::uint64_t written_ = 0;
+  std::unique_ptr<WriteBehind> behind_; // after fd_: gone before it closes
+  std::uint64_t written_ = 0;           // handed in, whether or not written yet
   std::uint64_t offset_ = 0;
   std::string version_;
   int writeError_ = 0;

@@ -101,6 +101,7 @@ void SegmentedTransfer::Launch(std::size_t segment) {
   running_.push_back(std::move(connection));
   c.request->Begin(IsHttpAddress(address_) ? address_ : std::string(),
                    {.open = [this, &c](std::string_view first) { return Open(c, first); },
+                    .ready = [this] { return !file_.Backlogged(); },
                     .received =
                         [this] {
                           if (progress_)
@@ -226,6 +227,15 @@ void SegmentedTransfer::Fill() {
   }
   if (running_.empty() && map_.Complete()) {
     save_.Stop();
+    // Complete once the file holds every byte it was handed.
+    if (file_.Writing()) {
+      turn_.Start(WriteBehind::kCatchUp, [this] { Fill(); });
+      return;
+    }
+    if (std::optional<base::Fault> fault = file_.WriteFault()) {
+      Finish(std::move(*fault));
+      return;
+    }
     Finish(map_.Length());
   }
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fcntl.h>
 #include <sys/xattr.h>
 
 namespace vidtrawl::net {
@@ -78,7 +79,9 @@ TEST_F(PartialFileTest, AFullDiskKeepsWhatWasReceivedAndSaysWhy) {
   base::Outcome<PartialFile> file = PartialFile::Claim(target, "a");
   std::optional<base::Fault> room;
   testing::WithFileSizeLimit(1000, [&] {
-    EXPECT_FALSE(file.Value().Write(data.data(), data.size()));
+    file.Value().Write(data.data(), data.size()); // written behind: told at the next call
+    file.Value().Flush();
+    EXPECT_FALSE(file.Value().Write(data.data(), 1));
     room = PartialFile::Claim(other, "a").Value().Allocate(5000);
   });
   EXPECT_EQ(file.Value().Written(), 1000u);
@@ -86,6 +89,38 @@ TEST_F(PartialFileTest, AFullDiskKeepsWhatWasReceivedAndSaysWhy) {
   file.Value().Abandon();
   EXPECT_TRUE(ReadFile(part) == data.substr(0, 1000) && !fs::exists(target));
   EXPECT_EQ(Why(room), "cannot make room for " + other + PartialFile::kSuffix + ": File too large");
+}
+
+// Bytes are written behind in the order handed in, and a note handed in after them runs only
+// once they are in the file; after a failure nothing more is written or noted.
+TEST_F(PartialFileTest, BytesAreWrittenBehindInOrderAndNotesComeAfterThem) {
+  const std::string data = testing::Pattern(3 << 20);
+  base::FileDescriptor fd(::open(part.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  std::string seen;
+  {
+    WriteBehind behind(fd.Get());
+    for (std::size_t at = 0; at < data.size(); at += 16384)
+      behind.Put(at, data.data() + at, std::min<std::size_t>(16384, data.size() - at));
+    behind.Then([&] {
+      seen = ReadFile(part);
+      return 0;
+    });
+    behind.Put(0, "X", 1); // after the note: the file's first byte changes last
+  }                        // the end writes what waits
+  EXPECT_TRUE(seen == data);
+  EXPECT_EQ(ReadFile(part), "X" + data.substr(1));
+
+  base::FileDescriptor readOnly(::open(part.c_str(), O_RDONLY | O_CLOEXEC));
+  WriteBehind refused(readOnly.Get());
+  bool noted = false;
+  refused.Put(0, "abc", 3);
+  refused.Then([&] {
+    noted = true;
+    return 0;
+  });
+  refused.Drain();
+  EXPECT_EQ(refused.Failure(), EBADF);
+  EXPECT_FALSE(noted || refused.Busy());
 }
 
 // A complete file never takes a name that is taken, nor the name of a file that replaced its own.

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vidtrawl::net {
+
+// Writes a file's bytes from a thread of its own, in the order they were handed in. Past the
+// kernel's share of dirty pages a write() of a few kilobytes waits for the disk, hundreds of
+// milliseconds behind gigabytes of downloads; the loop that runs every transfer and the window
+// must not wait with it. Bytes are copied in and written behind; a transfer whose file has
+// kHighWater bytes waiting holds its connection back (curl keeps the bytes in the socket) until
+// the disk has caught up, so memory stays bounded and the disk sets the pace, as with a write
+// in place. Tasks (the file's notes) run on the same thread after the bytes handed in before
+// them, so a note never speaks for bytes that are not written yet. After the first failure
+// nothing more is written or run; Failure() gives its errno.
+class WriteBehind {
+public:
+  static constexpr std::size_t kHighWater = 4 << 20;
+  // How long one who waits for the bytes to be written looks again after.
+  static constexpr std::chrono::milliseconds kCatchUp{5};
+
+  explicit WriteBehind(int fd);
+  // Writes what waits first: nothing handed in is lost.
+  ~WriteBehind();
+  WriteBehind(const WriteBehind &) = delete;
+  WriteBehind &operator=(const WriteBehind &) = delete;
+
+  // Hands in `size` bytes for `offset`.
+  void Put(std::uint64_t offset, const char *data, std::size_t size);
+  // Runs `task` on the writer's thread once the bytes handed in before are written; its result is
+  // an errno (0: done).
+  void Then(std::function<int()> task);
+  // Bytes and tasks handed in and not yet done.
+  bool Busy() const { return pending_.load(std::memory_order_acquire) != 0; }
+  bool Full() const { return queued_.load(std::memory_order_acquire) >= kHighWater; }
+  // Waits until everything handed in is done (or given up after a failure).
+  void Drain();
+  // Drops what waits and waits for what is being done.
+  void Drop();
+  int Failure() const { return failure_.load(std::memory_order_acquire); }
+
+private:
+  struct Work {
+    std::uint64_t offset = 0;
+    std::vector<char> bytes;
+    std::function<int()> task;
+  };
+  void Run();
+  void Push(Work work);
+  int WriteOut(const Work &work) const;
+
+  const int fd_;
+  std::mutex mutex_;
+  std::condition_variable wake_;         // the writer: work came, or the end
+  std::condition_variable done_;         // waiters: the queue emptied
+  std::deque<Work> queue_;               // under mutex_
+  std::vector<std::vector<char>> spare_; // buffers to fill again, under mutex_
+  bool ending_ = false;                  // under mutex_
+  std::atomic<std::size_t> queued_{0};   // bytes in queue_ and being written
+  std::atomic<std::size_t> pending_{0};  // items in queue_ and being done
+  std::atomic<int> failure_{0};
+  std::thread thread_;
+};
+
+} // namespace vidtrawl::net
