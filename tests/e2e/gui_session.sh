@@ -8,7 +8,11 @@
 #  a11y    the accessibility bus: a11y_check.py reads the window's controls;
 #  grow    on a 1280x900 screen, the window resized to 1000x800 follows and its list (as the
 #          accessibility bus shows it) grows; both sizes are back after a restart; at twice the
-#          scale the window is wholly on the screen.
+#          scale the window is wholly on the screen;
+#  manage  downloads from nginx at 300 KB/s a connection, kept by the user: a paste of three
+#          lines gives three items; the settings window's speed limit holds the downloads within a
+#          second; three paused rows resume with one menu action; Delete of a running item asks,
+#          and Keep leaves its partial file; renaming a Complete item renames its file.
 # Exit: 0 when all went as it should, 77 when a tool it needs is missing (1 under CI=true).
 set -eu
 program=$1 kind=$2
@@ -17,8 +21,10 @@ need="Xvfb xdotool openbox dbus-daemon"
 case $kind in
 xembed) need="$need trayer" ;;
 sni) need="$need gdbus xclip" ;;
+manage) need="$need xclip nginx" ;;
 esac
 missing() { echo "gui_session: no $1 (scripts/setup-deps)"; [ "${CI:-}" = true ] && exit 1; exit 77; }
+export PATH="$PATH:/usr/sbin"
 for tool in $need; do command -v "$tool" >/dev/null || missing "$tool"; done
 case $kind in
 sni) /usr/bin/python3 -c 'import gi' 2>/dev/null || missing python3-gi ;;
@@ -55,6 +61,21 @@ sni)
 a11y | grow)
   spawn /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1
   export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  ;;
+manage)
+  # The monitor off: the clipboard is the test's.
+  mkdir -p "$XDG_CONFIG_HOME/vidtrawl" "$work/www"
+  printf '[HKEY_CURRENT_USER\\Software\\Quillmark Vidtrawl\\Settings]\nURL Mon=False\n' \
+    >"$XDG_CONFIG_HOME/vidtrawl/registry.ini"
+  for name in a b c; do head -c 16000000 /dev/urandom >"$work/www/$name.flv"; done
+  head -c 65536 /dev/urandom >"$work/www/done.flv"
+  port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  user=
+  [ "$(id -u)" = 0 ] && user="user root;"
+  echo "$user daemon off; error_log error.log; pid nginx.pid; events {} http { access_log off; types { video/x-flv flv; }
+    server { listen 127.0.0.1:$port; root www; limit_rate 300k; } }" >"$work/nginx.conf"
+  spawn nginx -c "$work/nginx.conf" -p "$work/"
+  export VIDTRAWL_CONNECT_TO=::127.0.0.1:$port
   ;;
 esac
 sleep 1 # the tray is up before the icon is made
@@ -98,6 +119,86 @@ grow)
   eval "$(xdotool getwindowgeometry --shell "$window")"
   [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1280 ] && [ $((Y + HEIGHT)) -le 900 ] ||
     fail "at twice the scale the window is at ${X},${Y}, ${WIDTH}x${HEIGHT}, off the screen"
+  exit
+  ;;
+manage)
+  videos="$HOME/Downloaded Videos" list="$XDG_DATA_HOME/vidtrawl/list.json"
+  at() { xdotool mousemove --window "$window" "$1" "$2" click "${3:-1}"; }
+  row() { at "${2:-150}" $((197 + 22 * $1)); } # the Video URL (or the cell at X) of row N
+  key() { xdotool key --window "$1" "$2"; }
+  bytes() { cat "$videos"/[abc].flv.vidtrawl-part 2>/dev/null | wc -c; }
+  phases() { [ "$(grep -s -c "\"phase\": \"$1\"" "$list")" = "$2" ]; }
+  settle() { within "$@" || { fail "${*#* } did not come true: $(grep -s '"phase"' "$list" | tr -d ' \n')"; }; }
+  printf 'http://media.example/a.flv\nhttp://media.example/b.flv\nhttp://media.example/c.flv\n' |
+    xclip -selection clipboard >/dev/null 2>&1
+  at 250 101
+  key "$window" ctrl+v
+  key "$window" Return
+  settle 50 phases receiving 3
+  grep -q '"address": "http://media.example/c.flv"' "$list" || fail "the paste did not add c.flv"
+
+  # The speed limit, set in the settings window, holds the three within a second.
+  begun=$(bytes)
+  sleep 1
+  [ $(($(bytes) - begun)) -gt 400000 ] || fail "the downloads did not run at full speed"
+  key "$window" ctrl+comma
+  settings=$(timeout 10 xdotool search --sync --onlyvisible --name '^Vidtrawl Settings$' | head -n 1)
+  key "$settings" Down # the Network page
+  key "$settings" alt+l
+  key "$settings" ctrl+a
+  xdotool type --window "$settings" --delay 5 50k
+  key "$settings" Tab
+  sleep 1
+  begun=$(bytes)
+  sleep 2
+  [ $(($(bytes) - begun)) -lt 200000 ] || fail "$(($(bytes) - begun)) bytes came in 2 s under 50k"
+  key "$settings" alt+l
+  key "$settings" ctrl+a
+  key "$settings" BackSpace
+  key "$settings" Tab
+  key "$settings" Escape 2>/dev/null || : # (gone before the key's release)
+
+  # Three rows selected, paused and resumed with one action of the rows' menu each.
+  row 1
+  xdotool keydown shift && row 3 && xdotool keyup shift
+  key "$window" shift+F10
+  sleep 0.5
+  key "$window" p
+  settle 50 phases paused 3
+  key "$window" shift+F10
+  sleep 0.5
+  key "$window" u
+  settle 50 phases receiving 3
+
+  # Delete of a running item asks; Keep leaves its partial file.
+  row 1
+  key "$window" Delete
+  asked() {
+    question=$(xdotool search --onlyvisible --name '^Vidtrawl$' | grep -vx "$window" | head -n 1)
+    [ -n "$question" ]
+  }
+  within 100 asked || fail "Delete of a running item did not ask"
+  key "$question" alt+k 2>/dev/null || :
+  settle 50 phases receiving 2
+  ! grep -q a.flv "$list" || fail "a.flv is still listed"
+  [ -s "$videos/a.flv.vidtrawl-part" ] || fail "Keep did not leave a.flv's partial file"
+
+  # A Complete item renamed: its file follows.
+  at 250 101
+  xdotool type --window "$window" --delay 2 http://media.example/done.flv
+  key "$window" Return
+  settle 50 test -f "$videos/done.flv"
+  settle 50 phases complete 1
+  row 3 358
+  key "$window" F2
+  key "$window" ctrl+a
+  xdotool type --window "$window" --delay 5 renamed.flv
+  key "$window" Return
+  settle 50 test -f "$videos/renamed.flv"
+  [ ! -e "$videos/done.flv" ] && cmp -s "$videos/renamed.flv" "$work/www/done.flv" ||
+    fail "the renamed file is not the download's"
+  kill "$running"
+  wait "$running" || :
   exit
   ;;
 xembed)
