@@ -230,6 +230,7 @@ FragmentFetcher::FragmentFetcher(net::Session &session, FragmentStore &store,
     : session_(session), store_(store), atOnce_(std::max(atOnce, 1)),
       requester_(std::move(requester)), progress_(std::move(progress)), done_(std::move(done)),
       wake_(session.Loop()), start_(session.Loop()), notes_(session.Loop()) {
+  store_.TellRoom(session.Multi().RoomSignal());
   std::vector<Part> parts;
   const net::RetryPolicy retry(session.Rules().retries);
   const auto list = [&](Track track, const manifests::StreamTrack &source) {

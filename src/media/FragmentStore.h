@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -61,7 +62,8 @@ public:
   }
   std::optional<base::Fault> WriteFault() { return file_.WriteFault(); }
   // Enough bytes wait for the disk that a fetch should hold back.
-  bool Backlogged() const { return file_.Backlogged(); }
+  bool Backlogged() { return file_.Backlogged(); }
+  void TellRoom(std::function<void()> told) { file_.TellRoom(std::move(told)); }
   // Notes where a part being received stands; a cut of no bytes notes nothing.
   std::optional<base::Fault> NoteCut(Track track, std::size_t part, const Cut &cut);
   // Forgets a part's beginning: its resource is no longer what the bytes are of.

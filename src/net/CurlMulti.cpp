@@ -1,6 +1,8 @@
 #include "net/CurlMulti.h"
 
 #include <algorithm>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace vidtrawl::net {
 namespace {
@@ -25,16 +27,34 @@ unsigned InterestOf(int what) {
 } // namespace
 
 CurlMulti::CurlMulti(host::EventLoop &loop)
-    : loop_(loop), multi_(curl_multi_init()), timer_(loop), resume_(loop) {
+    : loop_(loop), multi_(curl_multi_init()), timer_(loop), resume_(loop),
+      room_(std::make_shared<base::FileDescriptor>(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))) {
   if (multi_ == nullptr)
     return;
   curl_multi_setopt(multi_, CURLMOPT_SOCKETFUNCTION, &CurlMulti::OnSocket);
   curl_multi_setopt(multi_, CURLMOPT_SOCKETDATA, this);
   curl_multi_setopt(multi_, CURLMOPT_TIMERFUNCTION, &CurlMulti::OnTimer);
   curl_multi_setopt(multi_, CURLMOPT_TIMERDATA, this);
+  if (room_->Valid())
+    loop_.Watch(room_->Get(), host::EventLoop::kReadable, [this](unsigned) {
+      std::uint64_t told = 0;
+      if (::read(room_->Get(), &told, sizeof told) > 0 && !paused_.empty())
+        WakePausedAfter(std::chrono::milliseconds(0));
+    });
+}
+
+std::function<void()> CurlMulti::RoomSignal() const {
+  if (!room_->Valid())
+    return {};
+  return [room = room_] {
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t put = ::write(room->Get(), &one, sizeof one);
+  };
 }
 
 CurlMulti::~CurlMulti() {
+  if (room_->Valid())
+    loop_.Watch(room_->Get(), 0, {});
   for (const auto &[easy, client] : clients_)
     curl_multi_remove_handle(multi_, easy);
   curl_multi_cleanup(multi_);

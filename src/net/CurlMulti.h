@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/FileDescriptor.h"
 #include "host/EventLoop.h"
 
 #include <curl/curl.h>
@@ -7,6 +8,8 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -48,6 +51,9 @@ public:
   // For a write callback whose sink cannot take bytes now: the handle pauses, and is taken up
   // again `after` from now at the latest.
   void HoldBack(CURL *easy, std::chrono::milliseconds after) { ResumeLater(easy, after); }
+  // What a sink that held its handle back calls, from any thread, once it has room again: the
+  // held handles are taken up at the loop's next turn.
+  std::function<void()> RoomSignal() const;
   // Tells the client of `easy` after this turn that bytes arrived.
   void MarkReceived(CURL *easy);
   // The most all requests together receive a second; 0: no limit. It holds
@@ -99,6 +105,8 @@ private:
   // The handles on the multi: a handle that is looked up again after a
   // client ran is told nothing once it is gone.
   std::unordered_map<CURL *, Client *> clients_;
+  // An eventfd the sinks' threads write to; shared with them, so that it outlives their last word.
+  std::shared_ptr<base::FileDescriptor> room_;
 };
 
 } // namespace vidtrawl::net

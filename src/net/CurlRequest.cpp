@@ -15,7 +15,8 @@ constexpr long kMaxRedirects = 10;
 // less time per GiB than 128 KiB here; 1 MiB no less.
 constexpr long kReceiveBufferSize = 512 * 1024;
 // How long a connection whose sink is behind waits before it is offered its bytes again.
-constexpr std::chrono::milliseconds kSinkBehind{5};
+// (It is told sooner when the sink has room again: see CurlMulti::RoomSignal.)
+constexpr std::chrono::milliseconds kSinkBehind{20};
 
 // The wait a Retry-After header asks for, in seconds (a number, or an HTTP
 // date); -1 without one.

@@ -46,6 +46,7 @@ FileTransfer::FileTransfer(Session &session, std::string address, PartialFile &f
     : session_(session), address_(std::move(address)), file_(file), expected_(std::move(expected)),
       progress_(std::move(progress)), done_(std::move(done)), then_(then),
       requester_(std::move(requester)), written_(session.Loop()) {
+  file_.TellRoom(session_.Multi().RoomSignal());
   // The bytes on disk are of another version than the server has now, or
   // longer than its file: the whole file (they go when its first byte comes).
   if (file_.Written() > 0 &&

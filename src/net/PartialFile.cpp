@@ -271,9 +271,17 @@ bool PartialFile::Write(const char *data, std::size_t size) {
 }
 
 WriteBehind &PartialFile::Behind() {
-  if (!behind_)
+  if (!behind_) {
     behind_ = std::make_unique<WriteBehind>(fd_.Get());
+    behind_->TellRoom(roomTold_);
+  }
   return *behind_;
+}
+
+void PartialFile::TellRoom(std::function<void()> told) {
+  roomTold_ = std::move(told);
+  if (behind_)
+    behind_->TellRoom(roomTold_);
 }
 
 bool PartialFile::Failed() {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,9 +103,11 @@ public:
   bool Write(const char *data, std::size_t size);
   std::optional<base::Fault> WriteFault();
   // Enough bytes wait for the disk that a transfer should hold back.
-  bool Backlogged() const { return behind_ && behind_->Full(); }
+  bool Backlogged() { return behind_ && behind_->Full(); }
+  // What to call, from the writer's thread, once a backlogged file has room again.
+  void TellRoom(std::function<void()> told);
   // Bytes or notes handed in wait to be written.
-  bool Writing() const { return behind_ && behind_->Busy(); }
+  bool Writing() { return behind_ && behind_->Busy(); }
   // Waits until everything handed in is written (or has failed).
   void Flush();
 
@@ -137,7 +140,8 @@ private:
   std::string part_;
   base::FileDescriptor fd_;
   std::unique_ptr<WriteBehind> behind_; // after fd_: gone before it closes
-  std::uint64_t written_ = 0;           // handed in, whether or not written yet
+  std::function<void()> roomTold_;
+  std::uint64_t written_ = 0; // handed in, whether or not written yet
   std::uint64_t offset_ = 0;
   std::string version_;
   int writeError_ = 0;

@@ -36,6 +36,7 @@ SegmentedTransfer::SegmentedTransfer(Session &session, std::string address, Part
       connections_(std::max(connections, 1)), progress_(std::move(progress)),
       done_(std::move(done)), requester_(std::move(requester)), turn_(session.Loop()),
       save_(session.Loop()) {
+  file_.TellRoom(session_.Multi().RoomSignal());
   Start();
 }
 

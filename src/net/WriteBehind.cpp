@@ -12,6 +12,8 @@ namespace {
 // in 16 KiB at a time.
 constexpr std::size_t kChunk = 1 << 20;
 constexpr std::size_t kSpares = WriteBehind::kHighWater / kChunk + 1;
+constexpr std::size_t kBatch = 512 << 10;
+constexpr std::chrono::milliseconds kLinger{100};
 
 } // namespace
 
@@ -44,15 +46,20 @@ void WriteBehind::Put(std::uint64_t offset, const char *data, std::size_t size) 
         failure_.store(error, std::memory_order_release);
     return;
   }
+  bool wake = false;
   {
     std::lock_guard lock(mutex_);
+    // The writer waits for a first byte, then for a batch.
+    const std::size_t before = queued_.fetch_add(size, std::memory_order_acq_rel);
+    wake = queue_.empty() || (before < kBatch && before + size >= kBatch);
     // Still waiting, so not being written: the next bytes of the file join it.
     if (!queue_.empty()) {
       Work &last = queue_.back();
       if (!last.task && last.offset + last.bytes.size() == offset &&
           last.bytes.size() + size <= kChunk) {
         last.bytes.insert(last.bytes.end(), data, data + size);
-        queued_.fetch_add(size, std::memory_order_acq_rel);
+        if (wake)
+          wake_.notify_one();
         return;
       }
     }
@@ -64,11 +71,23 @@ void WriteBehind::Put(std::uint64_t offset, const char *data, std::size_t size) 
       work.bytes.reserve(std::max(size, kChunk));
     }
     work.bytes.assign(data, data + size);
-    queued_.fetch_add(size, std::memory_order_acq_rel);
     pending_.fetch_add(1, std::memory_order_acq_rel);
     queue_.push_back(std::move(work));
   }
-  wake_.notify_one();
+  if (wake)
+    wake_.notify_one();
+}
+
+bool WriteBehind::Full() {
+  if (queued_.load(std::memory_order_acquire) < kHighWater)
+    return false;
+  wanted_.store(true, std::memory_order_release);
+  return true;
+}
+
+void WriteBehind::TellRoom(std::function<void()> told) {
+  std::lock_guard lock(mutex_);
+  told_ = std::move(told);
 }
 
 void WriteBehind::Then(std::function<int()> task) {
@@ -87,10 +106,26 @@ void WriteBehind::Push(Work work) {
     pending_.fetch_add(1, std::memory_order_acq_rel);
     queue_.push_back(std::move(work));
   }
+  wake_.notify_one(); // (then it waits for a batch, or kLinger)
+}
+
+bool WriteBehind::Busy() {
+  if (pending_.load(std::memory_order_acquire) == 0)
+    return false;
+  Hurry();
+  return true;
+}
+
+void WriteBehind::Hurry() {
+  {
+    std::lock_guard lock(mutex_);
+    hurry_ = true;
+  }
   wake_.notify_one();
 }
 
 void WriteBehind::Drain() {
+  Hurry();
   std::unique_lock lock(mutex_);
   done_.wait(lock, [this] { return pending_.load(std::memory_order_acquire) == 0; });
 }
@@ -109,9 +144,17 @@ void WriteBehind::Run() {
     Work work;
     {
       std::unique_lock lock(mutex_);
+      const auto due = [this] {
+        return ending_ || hurry_ || queued_.load(std::memory_order_acquire) >= kBatch;
+      };
       wake_.wait(lock, [this] { return ending_ || !queue_.empty(); });
-      if (queue_.empty())
-        return; // ending, with everything done
+      if (!due())
+        wake_.wait_for(lock, kLinger, due);
+      if (queue_.empty()) {
+        if (ending_)
+          return; // with everything done
+        continue; // dropped meanwhile
+      }
       work = std::move(queue_.front());
       queue_.pop_front();
     }
@@ -122,10 +165,16 @@ void WriteBehind::Run() {
         failure_.store(error, std::memory_order_release);
     std::lock_guard lock(mutex_);
     queued_.fetch_sub(work.bytes.size(), std::memory_order_acq_rel);
+    // A wake lost to a race with Full() costs the one holding back only its own time limit.
+    if (queued_.load(std::memory_order_acquire) <= kHighWater / 2 &&
+        wanted_.exchange(false, std::memory_order_acq_rel) && told_)
+      told_();
     if (work.bytes.capacity() != 0 && spare_.size() < kSpares) {
       work.bytes.clear();
       spare_.push_back(std::move(work.bytes));
     }
+    if (queue_.empty())
+      hurry_ = false;
     if (pending_.fetch_sub(1, std::memory_order_acq_rel) == 1)
       done_.notify_all();
   }

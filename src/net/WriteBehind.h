@@ -21,7 +21,9 @@ namespace vidtrawl::net {
 // kHighWater bytes waiting holds its connection back (curl keeps the bytes in the socket) until
 // the disk has caught up, so memory stays bounded and the disk sets the pace, as with a write
 // in place. Tasks (the file's notes) run on the same thread after the bytes handed in before
-// them, so a note never speaks for bytes that are not written yet. After the first failure
+// them, so a note never speaks for bytes that are not written yet. The thread is woken once
+// kBatch bytes wait, or kLinger after the first of fewer: a wake for every 16 KiB curl hands in
+// cost the loop a switch to the writer each time. After the first failure
 // nothing more is written or run; Failure() gives its errno.
 class WriteBehind {
 public:
@@ -41,8 +43,13 @@ public:
   // an errno (0: done).
   void Then(std::function<int()> task);
   // Bytes and tasks handed in and not yet done.
-  bool Busy() const { return pending_.load(std::memory_order_acquire) != 0; }
-  bool Full() const { return queued_.load(std::memory_order_acquire) >= kHighWater; }
+  // Bytes and tasks handed in and not yet done; they are done at once from now on.
+  bool Busy();
+  // Whether enough bytes wait that the one handing them in should hold back; then `told` (see
+  // TellRoom) is called once half of them are written.
+  bool Full();
+  // What to call, from the writer's thread, when a queue that was Full() has room again.
+  void TellRoom(std::function<void()> told);
   // Waits until everything handed in is done (or given up after a failure).
   void Drain();
   // Drops what waits and waits for what is being done.
@@ -57,6 +64,7 @@ private:
   };
   void Run();
   void Push(Work work);
+  void Hurry();
   int WriteOut(const Work &work) const;
 
   const int fd_;
@@ -66,9 +74,12 @@ private:
   std::deque<Work> queue_;               // under mutex_
   std::vector<std::vector<char>> spare_; // buffers to fill again, under mutex_
   bool ending_ = false;                  // under mutex_
+  bool hurry_ = false;                   // under mutex_: somebody waits for the queue to empty
   std::atomic<std::size_t> queued_{0};   // bytes in queue_ and being written
   std::atomic<std::size_t> pending_{0};  // items in queue_ and being done
   std::atomic<int> failure_{0};
+  std::atomic<bool> wanted_{false}; // Full() said so, and room is to be told
+  std::function<void()> told_;      // under mutex_
   std::thread thread_;
 };
 
