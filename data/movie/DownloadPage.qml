@@ -149,12 +149,6 @@ Item {
         y: 190
         width: page.width - 60
         height: page.height - 358
-        Text {
-            anchors.centerIn: parent
-            text: "Added videos are listed here"
-            color: Theme.textFaint
-            font.pixelSize: 12
-        }
     }
 
     Text {

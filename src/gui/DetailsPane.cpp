@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScrollArea>
 #include <QScrollBar>
 
 #include <filesystem>
@@ -60,7 +61,10 @@ DetailsPane::DetailsPane(engine::Engine &engine, const ItemLog &log, QWidget *pa
   setAutoFillBackground(true);
   auto *row = new QHBoxLayout(this);
   row->setContentsMargins(8, 6, 8, 6);
-  auto *form = form_ = new QFormLayout;
+  // The fields scroll in a pane too low for them all, rather than lose their last rows.
+  auto *fields = new QWidget;
+  auto *form = form_ = new QFormLayout(fields);
+  form->setContentsMargins(0, 0, 0, 0);
   form->setHorizontalSpacing(10);
   form->setVerticalSpacing(2);
   // Why it failed comes first, and keeps a line at least however low the pane is: a wrapped
@@ -78,7 +82,14 @@ DetailsPane::DetailsPane(engine::Engine &engine, const ItemLog &log, QWidget *pa
   parts_ = AddField(*form, QStringLiteral("Transfer"));
   none_ = new QLabel(QStringLiteral("Select a row to see all about its download."), this);
   form->addRow(none_);
-  row->addLayout(form, 3);
+  auto *scroll = new QScrollArea(this);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setWidget(fields);
+  scroll->viewport()->setAutoFillBackground(false);
+  fields->setAutoFillBackground(false);
+  row->addWidget(scroll, 3);
   trace_ = new QPlainTextEdit(this);
   trace_->setReadOnly(true);
   trace_->setLineWrapMode(QPlainTextEdit::NoWrap);
