@@ -11,7 +11,8 @@ namespace {
 // Bytes handed in one after the other are written together, up to this many a write: curl hands
 // in 16 KiB at a time.
 constexpr std::size_t kChunk = 1 << 20;
-constexpr std::size_t kSpares = WriteBehind::kHighWater / kChunk + 1;
+// Buffers kept to be filled again: a queue's worth, and one for each of several connections.
+constexpr std::size_t kSpares = WriteBehind::kHighWater / kChunk + 8;
 constexpr std::size_t kBatch = 512 << 10;
 constexpr std::chrono::milliseconds kLinger{100};
 
@@ -52,17 +53,15 @@ void WriteBehind::Put(std::uint64_t offset, const char *data, std::size_t size) 
     // The writer waits for a first byte, then for a batch.
     const std::size_t before = queued_.fetch_add(size, std::memory_order_acq_rel);
     wake = queue_.empty() || (before < kBatch && before + size >= kBatch);
-    // Still waiting, so not being written: the next bytes of the file join it.
-    if (!queue_.empty()) {
-      Work &last = queue_.back();
-      if (!last.task && last.offset + last.bytes.size() == offset &&
-          last.bytes.size() + size <= kChunk) {
-        last.bytes.insert(last.bytes.end(), data, data + size);
+    // Bytes that go on from a piece still waiting (so not being written) join it: a file received
+    // over several connections has a piece of each waiting. A note is not passed over.
+    for (auto it = queue_.rbegin(); it != queue_.rend() && !it->task; ++it)
+      if (it->offset + it->bytes.size() == offset && it->bytes.size() + size <= kChunk) {
+        it->bytes.insert(it->bytes.end(), data, data + size);
         if (wake)
           wake_.notify_one();
         return;
       }
-    }
     Work work{offset, {}, {}};
     if (!spare_.empty()) {
       work.bytes = std::move(spare_.back());
