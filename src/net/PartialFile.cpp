@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
