@@ -194,10 +194,8 @@ bool PartialFile::SetSegments(const std::string &map) {
     return false;
   if (Writing()) {
     // A map that cannot be kept costs only the bytes a resume will ask for again.
-    Behind().Then([fd = fd_.Get(), part = part_, map] {
-      PartialNotes(fd, part).Set(kSegmentsMark, map);
-      return 0;
-    });
+    Behind().Then(
+        [fd = fd_.Get(), part = part_, map] { PartialNotes(fd, part).Set(kSegmentsMark, map); });
     return true;
   }
   return PartialNotes(fd_.Get(), part_).Set(kSegmentsMark, map);

@@ -89,21 +89,16 @@ void WriteBehind::TellRoom(std::function<void()> told) {
   told_ = std::move(told);
 }
 
-void WriteBehind::Then(std::function<int()> task) {
+void WriteBehind::Then(std::function<void()> task) {
   if (!thread_.joinable()) {
     if (Failure() == 0)
-      if (const int error = task())
-        failure_.store(error, std::memory_order_release);
+      task();
     return;
   }
-  Push(Work{0, {}, std::move(task)});
-}
-
-void WriteBehind::Push(Work work) {
   {
     std::lock_guard lock(mutex_);
     pending_.fetch_add(1, std::memory_order_acq_rel);
-    queue_.push_back(std::move(work));
+    queue_.push_back(Work{0, {}, std::move(task)});
   }
   wake_.notify_one(); // (then it waits for a batch, or kLinger)
 }
@@ -159,8 +154,10 @@ void WriteBehind::Run() {
     }
     // After a failure the rest is given up: bytes past a hole would make a file that is not the
     // server's, and a note would speak for bytes that are not there.
-    if (Failure() == 0)
-      if (const int error = work.task ? work.task() : WriteOut(work))
+    if (Failure() == 0 && work.task)
+      work.task();
+    else if (Failure() == 0)
+      if (const int error = WriteOut(work))
         failure_.store(error, std::memory_order_release);
     std::lock_guard lock(mutex_);
     queued_.fetch_sub(work.bytes.size(), std::memory_order_acq_rel);

@@ -39,10 +39,8 @@ public:
 
   // Hands in `size` bytes for `offset`.
   void Put(std::uint64_t offset, const char *data, std::size_t size);
-  // Runs `task` on the writer's thread once the bytes handed in before are written; its result is
-  // an errno (0: done).
-  void Then(std::function<int()> task);
-  // Bytes and tasks handed in and not yet done.
+  // Runs `task` on the writer's thread once the bytes handed in before are written.
+  void Then(std::function<void()> task);
   // Bytes and tasks handed in and not yet done; they are done at once from now on.
   bool Busy();
   // Whether enough bytes wait that the one handing them in should hold back; then `told` (see
@@ -60,10 +58,9 @@ private:
   struct Work {
     std::uint64_t offset = 0;
     std::vector<char> bytes;
-    std::function<int()> task;
+    std::function<void()> task;
   };
   void Run();
-  void Push(Work work);
   void Hurry();
   int WriteOut(const Work &work) const;
 

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <fcntl.h>
+#include <future>
 #include <sys/xattr.h>
 
 namespace vidtrawl::net {
@@ -101,10 +103,7 @@ TEST_F(PartialFileTest, BytesAreWrittenBehindInOrderAndNotesComeAfterThem) {
     WriteBehind behind(fd.Get());
     for (std::size_t at = 0; at < data.size(); at += 16384)
       behind.Put(at, data.data() + at, std::min<std::size_t>(16384, data.size() - at));
-    behind.Then([&] {
-      seen = ReadFile(part);
-      return 0;
-    });
+    behind.Then([&] { seen = ReadFile(part); });
     behind.Put(0, "X", 1); // after the note: the file's first byte changes last
   }                        // the end writes what waits
   EXPECT_TRUE(seen == data);
@@ -114,13 +113,33 @@ TEST_F(PartialFileTest, BytesAreWrittenBehindInOrderAndNotesComeAfterThem) {
   WriteBehind refused(readOnly.Get());
   bool noted = false;
   refused.Put(0, "abc", 3);
-  refused.Then([&] {
-    noted = true;
-    return 0;
-  });
+  refused.Then([&] { noted = true; });
   refused.Drain();
   EXPECT_EQ(refused.Failure(), EBADF);
   EXPECT_FALSE(noted || refused.Busy());
+}
+
+// A writer with kHighWater bytes waiting says to hold back, and says once, from its thread, when
+// half of them are written: memory stays bounded, and the one held back is woken.
+TEST_F(PartialFileTest, AFullWriterHoldsBackUntilHalfIsWritten) {
+  base::FileDescriptor fd(::open(part.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  WriteBehind behind(fd.Get());
+  std::atomic<int> told = 0;
+  behind.TellRoom([&] { ++told; });
+  std::promise<void> go;
+  behind.Then([ready = go.get_future().share()] { ready.wait(); }); // the writer waits here
+  const std::string piece = testing::Pattern(1 << 20);
+  for (std::size_t at = 0; at < WriteBehind::kHighWater; at += piece.size()) {
+    EXPECT_FALSE(behind.Full()) << at;
+    behind.Put(at, piece.data(), piece.size());
+  }
+  EXPECT_TRUE(behind.Full());
+  EXPECT_EQ(told, 0);
+  go.set_value();
+  behind.Drain();
+  EXPECT_EQ(told, 1);
+  EXPECT_FALSE(behind.Full());
+  EXPECT_EQ(fs::file_size(part), WriteBehind::kHighWater);
 }
 
 // A complete file never takes a name that is taken, nor the name of a file that replaced its own.
