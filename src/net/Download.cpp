@@ -16,11 +16,17 @@ Download::Download(Session &session, std::string address, PartialFile &file, Exp
       session_, address_, file_, expected_, connections, progress_,
       [this](base::Outcome<std::uint64_t> outcome, bool fallBack) {
         if (!fallBack) {
-          if (outcome.Done() && then_ == FileTransfer::Then::Complete)
-            if (std::optional<base::Fault> fault = file_.Complete()) {
-              Finish(std::move(*fault));
-              return;
-            }
+          if (outcome.Done() && then_ == FileTransfer::Then::Complete) {
+            completion_ = std::make_unique<FileCompletion>(
+                session_.Loop(), file_,
+                [this, bytes = outcome.Value()](std::optional<base::Fault> fault) {
+                  if (fault)
+                    Finish(std::move(*fault));
+                  else
+                    Finish(bytes);
+                });
+            return;
+          }
           Finish(std::move(outcome));
           return;
         }

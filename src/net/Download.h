@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Outcome.h"
+#include "net/FileCompletion.h"
 #include "net/FileTransfer.h"
 #include "net/PartialFile.h"
 #include "net/SegmentedTransfer.h"
@@ -42,6 +43,7 @@ private:
   Requester requester_;
   std::unique_ptr<SegmentedTransfer> segmented_;
   std::unique_ptr<FileTransfer> single_;
+  std::unique_ptr<FileCompletion> completion_;
 };
 
 } // namespace vidtrawl::net

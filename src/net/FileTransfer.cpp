@@ -249,12 +249,17 @@ void FileTransfer::Ended() {
 }
 
 void FileTransfer::Received(std::uint64_t bytes) {
-  if (then_ == Then::Complete)
-    if (std::optional<base::Fault> fault = file_.Complete()) {
-      Finish(std::move(*fault));
-      return;
-    }
-  Finish(bytes);
+  if (then_ != Then::Complete) {
+    Finish(bytes);
+    return;
+  }
+  completion_ = std::make_unique<FileCompletion>(session_.Loop(), file_,
+                                                 [this, bytes](std::optional<base::Fault> fault) {
+                                                   if (fault)
+                                                     Finish(std::move(*fault));
+                                                   else
+                                                     Finish(bytes);
+                                                 });
 }
 
 void FileTransfer::Finish(base::Outcome<std::uint64_t> outcome) {

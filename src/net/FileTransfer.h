@@ -2,6 +2,7 @@
 
 #include "base/Outcome.h"
 #include "net/CurlRequest.h"
+#include "net/FileCompletion.h"
 #include "net/HeaderBlock.h"
 #include "net/PartialFile.h"
 #include "net/Session.h"
@@ -95,6 +96,7 @@ private:
   std::int64_t own_ = -1; // the length this request's body announced
   std::optional<base::Fault> refused_;
   host::Timer written_; // the end waits for the bytes to be written
+  std::unique_ptr<FileCompletion> completion_;
 };
 
 } // namespace vidtrawl::net

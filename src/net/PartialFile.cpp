@@ -68,7 +68,71 @@ base::FileDescriptor OpenOwnStale(const std::string &part, struct stat &named) {
   return old;
 }
 
+base::Fault LocalFault(const std::string &what, int error) {
+  return {base::FaultKind::LocalFile, error == 0 ? what : what + ": " + std::strerror(error), 0,
+          error};
+}
+
+// Renames `part` to `to` unless something has that name already; false (errno EEXIST) when
+// something has.
+bool RenameWithoutReplacing(const std::string &part, const std::string &to) {
+  if (::renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+    return false;
+  // A file system without that rename: a new link fails where a name exists.
+  if (::link(part.c_str(), to.c_str()) == 0) {
+    ::unlink(part.c_str());
+    return true;
+  }
+  if (errno != EPERM && errno != ENOTSUP)
+    return false;
+  // Nor links (FAT): the narrowest check there is.
+  struct stat info {};
+  if (::lstat(to.c_str(), &info) == 0 || errno != ENOENT) {
+    errno = EEXIST;
+    return false;
+  }
+  return ::rename(part.c_str(), to.c_str()) == 0;
+}
+
 } // namespace
+
+// The open partial file `fd`, named `part`, renamed to `target` or to the first free variant of
+// `base` (else of the target's name) after it; its notes give way to the completed file's mark.
+// Run by the file's writer, after its bytes: the lock is held through the rename, so no other
+// copy removes the file in between.
+PartialFile::Sealing PartialFile::Seal(int fd, const std::string &part, const std::string &target,
+                                       const std::string &base, const std::string &version) {
+  if (!NamedBy(fd, part))
+    return {LocalFault(part + " was removed or replaced while it was written", 0), {}};
+  const fs::path path(target);
+  const std::string name = path.filename().string();
+  const std::string stem = base.empty() ? name : base;
+  std::string to = target;
+  for (int n = 1;; ++n) {
+    if (n > kMaxVariants)
+      return {
+          LocalFault("cannot rename " + part + ": every name like " + target + " is taken", EEXIST),
+          {}};
+    if (n == 1 || base::NameVariant(stem, n) != name) {
+      if (n > 1)
+        to = (path.parent_path() / base::NameVariant(stem, n)).string();
+      if (RenameWithoutReplacing(part, to))
+        break;
+      if (errno != EEXIST)
+        return {LocalFault("cannot rename " + part + " to " + to, errno), {}};
+    }
+  }
+  // An attribute removed can free a block of the file system, which may wait for the disk.
+  PartialNotes notes(fd, part);
+  const std::string source = notes.Get(kSourceMark);
+  notes.Clear();
+  struct stat info {};
+  if (!source.empty() && ::fstat(fd, &info) == 0)
+    CompletedFile::Mark(fd, source, static_cast<std::uint64_t>(info.st_size), version);
+  return {std::nullopt, to};
+}
 
 PartialFile::PartialFile(std::string target)
     : target_(std::move(target)), part_(target_ + kSuffix) {}
@@ -92,7 +156,7 @@ PartialFile::Slot PartialFile::Probe(const fs::path &target, const std::string &
 base::Outcome<PartialFile> PartialFile::Claim(std::string target, std::string source) {
   PartialFile file(std::move(target));
   if (file.target_.empty())
-    return file.LocalFault("cannot save a file without a name", ENOENT);
+    return LocalFault("cannot save a file without a name", ENOENT);
   if (file.TakeOver(source))
     return file;
   if (std::optional<base::Fault> fault = file.Take(source))
@@ -319,69 +383,32 @@ std::optional<base::Fault> PartialFile::WriteFault() {
   return LocalFault("cannot write " + part_, writeError_);
 }
 
-// Renames the partial file to `to` unless something has that name already;
-// false (errno EEXIST) when something has.
-bool PartialFile::RenameWithoutReplacing(const std::string &to) const {
-  if (::renameat2(AT_FDCWD, part_.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-    return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-    return false;
-  // A file system without that rename: a new link fails where a name exists.
-  if (::link(part_.c_str(), to.c_str()) == 0) {
-    ::unlink(part_.c_str());
-    return true;
-  }
-  if (errno != EPERM && errno != ENOTSUP)
-    return false;
-  // Nor links (FAT): the narrowest check there is.
-  struct stat info {};
-  if (::lstat(to.c_str(), &info) == 0 || errno != ENOENT) {
-    errno = EEXIST;
-    return false;
-  }
-  return ::rename(part_.c_str(), to.c_str()) == 0;
-}
-
 std::optional<base::Fault> PartialFile::Complete() {
+  if (!fd_)
+    return LocalFault("cannot complete " + part_, EBADF);
+  if (!sealing_)
+    BeginComplete();
   Flush();
   if (std::optional<base::Fault> fault = WriteFault())
     return fault;
-  if (!fd_)
-    return LocalFault("cannot complete " + part_, EBADF);
-  // The lock is held through the rename: no other copy removes the file
-  // in between.
-  if (!NamedBy(fd_.Get(), part_))
-    return LocalFault(part_ + " was removed or replaced while it was written", 0);
-  // The target, else the next free variant of the base name after it.
-  const fs::path target(target_);
-  const std::string name = target.filename().string();
-  const std::string base = base_.empty() ? name : base_;
-  std::string to = target_;
-  for (int n = 1;; ++n) {
-    if (n > kMaxVariants)
-      return LocalFault("cannot rename " + part_ + ": every name like " + target_ + " is taken",
-                        EEXIST);
-    if (n == 1 || base::NameVariant(base, n) != name) {
-      if (n > 1)
-        to = (target.parent_path() / base::NameVariant(base, n)).string();
-      if (RenameWithoutReplacing(to)) {
-        target_ = to;
-        break;
-      }
-      if (errno != EEXIST)
-        return LocalFault("cannot rename " + part_ + " to " + to, errno);
-    }
-  }
-  PartialNotes notes(fd_.Get(), part_);
-  const std::string source = notes.Get(kSourceMark);
-  notes.Clear();
-  struct stat info {};
-  if (!source.empty() && ::fstat(fd_.Get(), &info) == 0)
-    CompletedFile::Mark(fd_.Get(), source, static_cast<std::uint64_t>(info.st_size), version_);
+  const std::shared_ptr<const Sealing> sealed = std::move(sealing_);
+  if (sealed->fault)
+    return sealed->fault;
+  if (sealed->target.empty())
+    return LocalFault("cannot complete " + part_, ECANCELED);
+  target_ = sealed->target;
   StopWriting(true);
   if (!fd_.Close())
     return LocalFault("cannot close " + target_, errno);
   return std::nullopt;
+}
+
+void PartialFile::BeginComplete() {
+  if (!fd_ || sealing_)
+    return;
+  sealing_ = std::make_shared<Sealing>();
+  Behind().Then([sealing = sealing_, fd = fd_.Get(), part = part_, target = target_, base = base_,
+                 version = version_] { *sealing = Seal(fd, part, target, base, version); });
 }
 
 void PartialFile::Retarget(std::string target, std::string base) {
@@ -391,11 +418,15 @@ void PartialFile::Retarget(std::string target, std::string base) {
 
 void PartialFile::Unlink() {
   StopWriting(false);
-  // Still under the lock: what the name holds now is this file.
+  // Still under the lock: what the name holds now is this file, under its partial name or, when
+  // the writer completed it meanwhile, its own.
   if (fd_ && NamedBy(fd_.Get(), part_)) {
     PartialNotes(fd_.Get(), part_).Clear();
     ::unlink(part_.c_str());
+  } else if (fd_ && sealing_ && !sealing_->target.empty() && NamedBy(fd_.Get(), sealing_->target)) {
+    ::unlink(sealing_->target.c_str());
   }
+  sealing_.reset();
   fd_.Reset();
 }
 
@@ -403,19 +434,14 @@ void PartialFile::Abandon() {
   if (!fd_)
     return;
   StopWriting(true);
-  // An empty file holds nothing worth keeping.
-  if (written_ == 0)
+  // An empty file holds nothing worth keeping (one the writer completed meanwhile is kept).
+  if (written_ == 0 && NamedBy(fd_.Get(), part_))
     Unlink();
   fd_.Reset();
 }
 
 void PartialFile::Discard() {
   Unlink();
-}
-
-base::Fault PartialFile::LocalFault(const std::string &what, int error) const {
-  return {base::FaultKind::LocalFile, error == 0 ? what : what + ": " + std::strerror(error), 0,
-          error};
 }
 
 } // namespace vidtrawl::net

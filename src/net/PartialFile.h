@@ -111,9 +111,13 @@ public:
   // Waits until everything handed in is written (or has failed).
   void Flush();
 
-  // Closes the file and renames it to the target, or to the first free
-  // variant of its name when the target appeared meanwhile (Target() then
-  // names it); the fault when it cannot.
+  // Hands the file's completion to its writer, after its bytes: it is renamed to the target, or
+  // to the first free variant of its name when the target appeared meanwhile, and its notes give
+  // way to the completed file's mark. A file system may wait for the disk over an attribute, so
+  // this is done off the loop: the file is Writing() until it is done.
+  void BeginComplete();
+  // Closes the completed file (Target() names it); the fault when it could not be completed.
+  // Without BeginComplete before, the completion is done now.
   std::optional<base::Fault> Complete();
   // Closes the file, keeping it under its partial name; a file left empty
   // is removed.
@@ -127,8 +131,12 @@ private:
   bool TakeOver(const std::string &source);
   std::optional<base::Fault> RemoveOwnStale(const std::string &source);
   void Unlink();
-  bool RenameWithoutReplacing(const std::string &to) const;
-  base::Fault LocalFault(const std::string &what, int error) const;
+  struct Sealing {
+    std::optional<base::Fault> fault;
+    std::string target; // the name it has now
+  };
+  static Sealing Seal(int fd, const std::string &part, const std::string &target,
+                      const std::string &base, const std::string &version);
   WriteBehind &Behind();
   // Takes up a failure of the writer: the bytes the file holds are what counts.
   bool Failed();
@@ -141,7 +149,8 @@ private:
   base::FileDescriptor fd_;
   std::unique_ptr<WriteBehind> behind_; // after fd_: gone before it closes
   std::function<void()> roomTold_;
-  std::uint64_t written_ = 0; // handed in, whether or not written yet
+  std::shared_ptr<Sealing> sealing_; // the completion handed to the writer, done once it is idle
+  std::uint64_t written_ = 0;        // handed in, whether or not written yet
   std::uint64_t offset_ = 0;
   std::string version_;
   int writeError_ = 0;

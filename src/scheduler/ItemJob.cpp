@@ -516,7 +516,15 @@ fs::path ItemJob::NameInFolder() const {
 
 void ItemJob::Complete() {
   // A file of the item's name may have appeared meanwhile: it gets the next free variant.
-  if (std::optional<base::Fault> fault = file_->Complete()) {
+  if (!completion_)
+    completion_ = std::make_unique<net::FileCompletion>(
+        host_.Session().Loop(), *file_,
+        [this](std::optional<base::Fault> fault) { Completed(std::move(fault)); });
+}
+
+void ItemJob::Completed(std::optional<base::Fault> fault) {
+  completion_.reset();
+  if (fault) {
     Fail(std::move(*fault));
     return;
   }
@@ -588,6 +596,7 @@ void ItemJob::End() {
 
 void ItemJob::StopWork() {
   retry_.Stop();
+  completion_.reset();
   transfer_.reset();
   info_.reset();
   lookup_.reset();

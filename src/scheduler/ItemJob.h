@@ -8,6 +8,7 @@
 #include "host/EventLoop.h"
 #include "list/FileNaming.h"
 #include "list/Item.h"
+#include "net/FileCompletion.h"
 #include "net/FileInfoRequest.h"
 #include "net/PartialFile.h"
 #include "net/RetryPolicy.h"
@@ -110,6 +111,7 @@ private:
   void Transfer();
   void Received(base::Outcome<scheduler::Received> outcome);
   void Complete();
+  void Completed(std::optional<base::Fault> fault);
   void Fail(base::Fault fault, bool fileMissing = false);
   // A transient failure: the step that failed is tried again later, while the item has tries
   // left; whether it will be.
@@ -142,6 +144,7 @@ private:
   std::unique_ptr<net::FileInfoRequest> info_;
   std::optional<net::PartialFile> file_;
   std::unique_ptr<ItemTransfer> transfer_;
+  std::unique_ptr<net::FileCompletion> completion_;
   ItemRun run_;
   bool moved_ = false; // the run changed since it was last sampled
   RateMeter rate_;

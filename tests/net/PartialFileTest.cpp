@@ -1,5 +1,8 @@
 // A partly received file: how it is claimed, written and completed, and the texts about its bytes.
 #include "net/PartialFile.h"
+#include "engine/PollLoop.h"
+#include "net/CompletedFile.h"
+#include "net/FileCompletion.h"
 #include "net/SegmentMap.h"
 #include "net/Validators.h"
 
@@ -140,6 +143,41 @@ TEST_F(PartialFileTest, AFullWriterHoldsBackUntilHalfIsWritten) {
   EXPECT_EQ(told, 1);
   EXPECT_FALSE(behind.Full());
   EXPECT_EQ(fs::file_size(part), WriteBehind::kHighWater);
+}
+
+// A file is completed by its writer, after its bytes: the loop only hears of it, on a later turn.
+// Its notes give way to the completed file's mark; a file discarded once its writer completed it
+// goes all the same.
+TEST_F(PartialFileTest, ItsWriterCompletesItAndTheLoopHearsOfIt) {
+  engine::PollLoop loop;
+  base::Outcome<PartialFile> file = PartialFile::Claim(target, "http://a/v");
+  const std::string bytes = testing::Pattern(3 << 20);
+  for (std::size_t at = 0; at < bytes.size(); at += 16 << 10)
+    ASSERT_TRUE(file.Value().Write(bytes.data() + at, 16 << 10));
+  int told = 0;
+  std::optional<base::Fault> fault{base::Fault{}};
+  net::FileCompletion completion(loop, file.Value(), [&](std::optional<base::Fault> outcome) {
+    ++told;
+    fault = std::move(outcome);
+  });
+  EXPECT_EQ(told, 0);
+  loop.RunUntil([&] { return told > 0; }, std::chrono::seconds(10));
+  ASSERT_EQ(told, 1);
+  EXPECT_EQ(Why(fault), "no fault");
+  EXPECT_FALSE(fs::exists(part));
+  EXPECT_EQ(ReadFile(target), bytes);
+  EXPECT_EQ(net::CompletedFile::From(target, "http://a/v"), bytes.size());
+  EXPECT_LT(::getxattr(target.c_str(), PartialFile::kSourceMark, nullptr, 0), 0);
+
+  const std::string other = (dir / "w.mp4").string();
+  base::Outcome<PartialFile> discarded = PartialFile::Claim(other, "http://a/w");
+  discarded.Value().Write("hello", 5);
+  discarded.Value().BeginComplete();
+  discarded.Value().Flush();
+  EXPECT_TRUE(fs::exists(other));
+  discarded.Value().Discard();
+  EXPECT_FALSE(fs::exists(other));
+  EXPECT_FALSE(fs::exists(other + PartialFile::kSuffix));
 }
 
 // A complete file never takes a name that is taken, nor the name of a file that replaced its own.
