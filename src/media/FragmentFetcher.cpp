@@ -61,6 +61,12 @@ public:
       cut_ = owner_.store_.CutShort(part_.track, part_.index);
     if (cut_ && fragment.range && cut_->length != fragment.range->length)
       cut_.reset();
+    // A beginning of every byte (cut just as its end came) leaves nothing to ask for by range:
+    // the fragment is asked for whole.
+    if (cut_ && cut_->taken >= cut_->length) {
+      owner_.store_.DropCut(part_.track, part_.index);
+      cut_.reset();
+    }
     if (cut_) {
       noted = cut_->taken;
       request_.AskFrom(first + cut_->taken, cut_->validator, first + cut_->length - 1);
@@ -79,7 +85,10 @@ public:
   std::uint64_t Arrived() const { return opened_ ? taken_ : cut_ ? cut_->taken : 0; }
   // Where it stands, for the store's notes: nothing while it has no bytes there.
   std::optional<FragmentStore::Cut> Standing() const {
-    if (!opened_ || holding_ || whole_ || taken_ == 0 || validator_.empty())
+    // A fragment of which every byte came is no beginning: it ends at the next turn, and a
+    // range after its last byte is none.
+    if (!opened_ || holding_ || whole_ || taken_ == 0 || validator_.empty() ||
+        (want_ > 0 && taken_ >= want_))
       return std::nullopt;
     return FragmentStore::Cut{region_, want_, taken_, validator_};
   }
