@@ -88,7 +88,7 @@ FragmentStore::FragmentStore(net::PartialFile file, std::array<std::size_t, 2> p
 
 FragmentStore::~FragmentStore() {
   // An empty store goes when its file is given up: so do its notes.
-  if (notes_ && file_.Written() == 0)
+  if (notes_ && *notes_ && file_.Written() == 0)
     ::unlink(NotesPath().c_str());
 }
 
@@ -106,7 +106,7 @@ bool FragmentStore::ReadNotes(const std::string &header) {
   // so that the next begins on a line of its own.
   if (!text->ends_with('\n') && !base::WriteAll(fd.Get(), kSpoiled))
     return false;
-  notes_ = std::move(fd);
+  notes_ = std::make_shared<base::FileDescriptor>(std::move(fd));
   table_ = std::move(table);
   return true;
 }
@@ -121,21 +121,32 @@ std::optional<base::Fault> FragmentStore::StartNotes(const std::string &header) 
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
       return LocalFault("cannot remove the earlier " + path, errno);
   }
-  notes_ = base::FileDescriptor(
+  notes_ = std::make_shared<base::FileDescriptor>(
       ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0666));
-  if (!notes_)
+  if (!*notes_)
     return LocalFault("cannot create " + path, errno);
   return Note(header);
 }
 
 std::optional<base::Fault> FragmentStore::Note(const std::string &line) {
-  // A note speaks for bytes in the file: they are written first.
-  file_.Flush();
+  if (std::optional<base::Fault> fault = WriteFault())
+    return fault;
+  if (!notes_ || !*notes_)
+    return LocalFault("cannot note the fragments in " + NotesPath(), EBADF);
+  // A note speaks for bytes in the file: the file's writer writes it after them, off the loop.
+  file_.AfterBytes([notes = notes_, error = noteError_, line] {
+    if (!base::WriteAll(notes->Get(), line))
+      error->store(errno != 0 ? errno : EIO, std::memory_order_release);
+  });
+  return std::nullopt;
+}
+
+std::optional<base::Fault> FragmentStore::WriteFault() {
   if (std::optional<base::Fault> fault = file_.WriteFault())
     return fault;
-  if (notes_ && base::WriteAll(notes_.Get(), line))
-    return std::nullopt;
-  return LocalFault("cannot note the fragments in " + NotesPath(), notes_ ? errno : EBADF);
+  if (const int error = noteError_->load(std::memory_order_acquire))
+    return LocalFault("cannot note the fragments in " + NotesPath(), error);
+  return std::nullopt;
 }
 
 std::optional<base::Fault> FragmentStore::NoteCut(Track track, std::size_t part, const Cut &cut) {
@@ -160,9 +171,9 @@ TrackSource FragmentStore::Source(Track track, std::size_t parts) const {
 }
 
 void FragmentStore::Discard() {
-  if (notes_)
+  if (notes_ && *notes_)
     ::unlink(NotesPath().c_str());
-  notes_.Reset();
+  notes_.reset();
   file_.Discard();
 }
 

@@ -7,9 +7,11 @@
 #include "net/PartialFile.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -60,7 +62,10 @@ public:
   bool Write(std::uint64_t offset, const char *data, std::size_t size) {
     return file_.WriteAt(offset, data, size);
   }
-  std::optional<base::Fault> WriteFault() { return file_.WriteFault(); }
+  // The first fault of the file's bytes or of the notes.
+  std::optional<base::Fault> WriteFault();
+  // Bytes or notes handed in wait to be written: the file is read once they are not.
+  bool Writing() { return file_.Writing(); }
   // Enough bytes wait for the disk that a fetch should hold back.
   bool Backlogged() { return file_.Backlogged(); }
   void TellRoom(std::function<void()> told) { file_.TellRoom(std::move(told)); }
@@ -92,7 +97,10 @@ private:
   std::string NotesPath() const { return file_.Path() + kNotesSuffix; }
 
   net::PartialFile file_;
-  base::FileDescriptor notes_;
+  // Written by the file's writer, after the bytes each note speaks for: it holds the notes open
+  // until its last note is written, and keeps the errno of a note it could not write.
+  std::shared_ptr<base::FileDescriptor> notes_;
+  std::shared_ptr<std::atomic<int>> noteError_ = std::make_shared<std::atomic<int>>(0);
   std::array<std::size_t, 2> parts_;
   FragmentTable table_;
 };

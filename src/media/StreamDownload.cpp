@@ -136,6 +136,15 @@ void StreamDownload::Fetched(std::optional<base::Fault> fault) {
 }
 
 void StreamDownload::Join() {
+  // The tracks are read from the store's file once it holds every byte and note handed in.
+  if (store_->Writing()) {
+    step_.Start(net::WriteBehind::kCatchUp, [this] { Join(); });
+    return;
+  }
+  if (std::optional<base::Fault> fault = store_->WriteFault()) {
+    Finish(std::move(*fault));
+    return;
+  }
   std::optional<TrackSource> audio;
   if (plan_.audio) {
     audio = store_->Source(FragmentStore::Track::Audio, PartsOf(*plan_.audio));

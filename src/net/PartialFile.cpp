@@ -265,6 +265,11 @@ bool PartialFile::SetSegments(const std::string &map) {
   return PartialNotes(fd_.Get(), part_).Set(kSegmentsMark, map);
 }
 
+void PartialFile::AfterBytes(std::function<void()> task) {
+  if (fd_)
+    Behind().Then(std::move(task));
+}
+
 bool PartialFile::NameInUse(const fs::path &target, const std::string &source) {
   // A name that cannot be looked at is no reason for another: the claim
   // of it fails and says why.

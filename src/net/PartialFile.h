@@ -96,6 +96,9 @@ public:
   std::string Segments() const;
   // Notes the map once the bytes handed in before it are written.
   bool SetSegments(const std::string &map);
+  // Runs `task` on the file's writer once the bytes handed in before it are written; after a
+  // failure to write, it is not run (WriteFault says why).
+  void AfterBytes(std::function<void()> task);
 
   // Appends bytes; false when the file refuses them (WriteFault says why).
   // Safe to call from inside a network callback: it never throws, and never

@@ -78,7 +78,8 @@ void WriteBehind::Put(std::uint64_t offset, const char *data, std::size_t size) 
 }
 
 bool WriteBehind::Full() {
-  if (queued_.load(std::memory_order_acquire) < kHighWater)
+  if (queued_.load(std::memory_order_acquire) < kHighWater &&
+      tasks_.load(std::memory_order_acquire) < kMostTasks)
     return false;
   wanted_.store(true, std::memory_order_release);
   return true;
@@ -98,9 +99,13 @@ void WriteBehind::Then(std::function<void()> task) {
   {
     std::lock_guard lock(mutex_);
     pending_.fetch_add(1, std::memory_order_acq_rel);
+    tasks_.fetch_add(1, std::memory_order_acq_rel);
     queue_.push_back(Work{0, {}, std::move(task)});
+    // A note is kept as soon as its bytes are: a kill loses few of them, and with them only the
+    // fragments they speak for.
+    hurry_ = true;
   }
-  wake_.notify_one(); // (then it waits for a batch, or kLinger)
+  wake_.notify_one();
 }
 
 bool WriteBehind::Busy() {
@@ -126,8 +131,10 @@ void WriteBehind::Drain() {
 
 void WriteBehind::Drop() {
   std::unique_lock lock(mutex_);
-  for (const Work &work : queue_)
+  for (const Work &work : queue_) {
     queued_.fetch_sub(work.bytes.size(), std::memory_order_acq_rel);
+    tasks_.fetch_sub(work.task ? 1 : 0, std::memory_order_acq_rel);
+  }
   pending_.fetch_sub(queue_.size(), std::memory_order_acq_rel);
   queue_.clear();
   done_.wait(lock, [this] { return pending_.load(std::memory_order_acquire) == 0; });
@@ -161,8 +168,10 @@ void WriteBehind::Run() {
         failure_.store(error, std::memory_order_release);
     std::lock_guard lock(mutex_);
     queued_.fetch_sub(work.bytes.size(), std::memory_order_acq_rel);
+    tasks_.fetch_sub(work.task ? 1 : 0, std::memory_order_acq_rel);
     // A wake lost to a race with Full() costs the one holding back only its own time limit.
     if (queued_.load(std::memory_order_acquire) <= kHighWater / 2 &&
+        tasks_.load(std::memory_order_acquire) <= kMostTasks / 2 &&
         wanted_.exchange(false, std::memory_order_acq_rel) && told_)
       told_();
     if (work.bytes.capacity() != 0 && spare_.size() < kSpares) {

@@ -23,11 +23,15 @@ namespace vidtrawl::net {
 // in place. Tasks (the file's notes) run on the same thread after the bytes handed in before
 // them, so a note never speaks for bytes that are not written yet. The thread is woken once
 // kBatch bytes wait, or kLinger after the first of fewer: a wake for every 16 KiB curl hands in
-// cost the loop a switch to the writer each time. After the first failure
+// cost the loop a switch to the writer each time. A task is done at once, with the bytes before
+// it. After the first failure
 // nothing more is written or run; Failure() gives its errno.
 class WriteBehind {
 public:
   static constexpr std::size_t kHighWater = 4 << 20;
+  // So many tasks waiting hold back too: a kill loses at most these notes, and with them only
+  // the bytes they speak for.
+  static constexpr std::size_t kMostTasks = 4;
   // How long one who waits for the bytes to be written looks again after.
   static constexpr std::chrono::milliseconds kCatchUp{5};
 
@@ -43,8 +47,8 @@ public:
   void Then(std::function<void()> task);
   // Bytes and tasks handed in and not yet done; they are done at once from now on.
   bool Busy();
-  // Whether enough bytes wait that the one handing them in should hold back; then `told` (see
-  // TellRoom) is called once half of them are written.
+  // Whether enough bytes or tasks wait that the one handing them in should hold back; then
+  // `told` (see TellRoom) is called once half of them are done.
   bool Full();
   // What to call, from the writer's thread, when a queue that was Full() has room again.
   void TellRoom(std::function<void()> told);
@@ -74,6 +78,7 @@ private:
   bool hurry_ = false;                   // under mutex_: somebody waits for the queue to empty
   std::atomic<std::size_t> queued_{0};   // bytes in queue_ and being written
   std::atomic<std::size_t> pending_{0};  // items in queue_ and being done
+  std::atomic<std::size_t> tasks_{0};    // tasks in queue_ and being done
   std::atomic<int> failure_{0};
   std::atomic<bool> wanted_{false}; // Full() said so, and room is to be told
   std::function<void()> told_;      // under mutex_

@@ -54,7 +54,9 @@ public:
 };
 
 // A 5,000-fragment stream stopped half-way, by Ctrl-C or by a kill, goes on in the next run
-// without asking again for a fragment it had whole: at most for those in flight (4 at once).
+// without asking again for a fragment it had whole: at most for those in flight (4 at once) and,
+// after a kill, those whose notes the writer had yet to write (WriteBehind::kMostTasks, and one
+// more a connection: a fragment may end while its connection is held back).
 TEST(CliStreams, AStreamStoppedHalfWayFetchesNoStoredFragmentAgain) {
   VIDTRAWL_NEEDS_TOOL(Nginx::Installed(), "nginx");
   StreamServer server({"hls-many"});
@@ -90,7 +92,7 @@ TEST(CliStreams, AStreamStoppedHalfWayFetchesNoStoredFragmentAgain) {
     for (const auto &[file, times] :
          server.Whole(server.nginx->AccessLog().substr(before + first.size()), "hls-many"))
       refetched += had.contains(file) ? times : 0;
-    EXPECT_LE(refetched, 4);
+    EXPECT_LE(refetched, signal == SIGINT ? 4 : 4 + 4 + 4);
     EXPECT_EQ(VideoFrameHashes(home / strsignal(signal) / "index.mp4"), frames);
   }
 }

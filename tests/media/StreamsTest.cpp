@@ -403,10 +403,13 @@ TEST_F(StreamsTest, AFullDiskKeepsTheFragmentsTakenBefore) {
   testing::WithFileSizeLimit(two + 1000, [&] { RunPass(); });
   EXPECT_EQ(engine::ReasonText(Item(0)), "cannot write " + Saved("v0.mp4.segments").string() +
                                              engine::kPartialSuffix + ": File too large");
-  EXPECT_EQ(segmentRequests(), 3);
+  // The third fragment's bytes are refused; the fourth may be asked for before that is known.
+  const auto first = segmentRequests();
+  EXPECT_GE(first, 3);
+  EXPECT_LE(first, 4);
   engine->Retry({Item(0).serial});
   EXPECT_EQ(RunPass().completed, 1) << Items();
-  EXPECT_EQ(segmentRequests(), 5);
+  EXPECT_EQ(segmentRequests() - first, 2); // only the two that are not whole
   EXPECT_EQ(testing::VideoFrameHashes(Downloaded(0)),
             testing::LavfiFrameHashes(testing::kSmallVideo));
 }
