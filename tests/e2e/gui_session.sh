@@ -129,6 +129,16 @@ manage)
   bytes() { cat "$videos"/[abc].flv.vidtrawl-part 2>/dev/null | wc -c; }
   phases() { [ "$(grep -s -c "\"phase\": \"$1\"" "$list")" = "$2" ]; }
   settle() { within "$@" || { fail "${*#* } did not come true: $(grep -s '"phase"' "$list" | tr -d ' \n')"; }; }
+  # The rows' menu, once it is shown (a window more on the screen), and one of its actions.
+  shown() { xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null | wc -l; }
+  more() { [ "$(shown)" -gt "$1" ]; }
+  menu() {
+    local before
+    before=$(shown)
+    key "$window" shift+F10
+    within 50 more "$before" || fail "the rows' menu did not open"
+    key "$window" "$1"
+  }
   printf 'http://media.example/a.flv\nhttp://media.example/b.flv\nhttp://media.example/c.flv\n' |
     xclip -selection clipboard >/dev/null 2>&1
   at 250 101
@@ -161,13 +171,9 @@ manage)
   # Three rows selected, paused and resumed with one action of the rows' menu each.
   row 1
   xdotool keydown shift && row 3 && xdotool keyup shift
-  key "$window" shift+F10
-  sleep 0.5
-  key "$window" p
+  menu p
   settle 50 phases paused 3
-  key "$window" shift+F10
-  sleep 0.5
-  key "$window" u
+  menu u
   settle 50 phases receiving 3
 
   # Delete of a running item asks; Keep leaves its partial file.
