@@ -685,8 +685,9 @@ TEST_F(DownloadPassTest, RetryAndRemoveStartClean) {
 
 // The queue as the user drives it: fewer at once sends the last running items back to waiting
 // with their bytes, and the pass takes them up later by range; an item started alone is taken
-// alone (those waiting beside it stay), and so is one retried; with nothing left to do there is
-// nothing to start. The pass's progress adds its items up.
+// alone (those waiting beside it stay), and so is one retried; a selection paused leaves its
+// complete items complete; with nothing left to do there is nothing to start. The pass's progress
+// adds its items up.
 TEST_F(DownloadPassTest, TheQueueBehaves) {
   std::vector<std::shared_ptr<RawServer::Gate>> gates;
   for (const std::string name : {"a", "b", "c"}) {
@@ -729,7 +730,8 @@ TEST_F(DownloadPassTest, TheQueueBehaves) {
   RunUntil([&] { return !engine->Downloading(); });
   EXPECT_EQ(Statuses(), "a Complete,b Complete,c Complete,d Waiting,e Complete,f Complete");
   EXPECT_TRUE(engine->AnyToDownload());
-  engine->Pause({Item(3).serial});
+  engine->Pause({Item(0).serial, Item(3).serial}); // a selection: what is done stays done
+  EXPECT_EQ(Statuses(), "a Complete,b Complete,c Complete,d Paused,e Complete,f Complete");
   EXPECT_FALSE(engine->AnyToDownload());
   EXPECT_FALSE(engine->Start({Item(3).serial, Item(4).serial}));
 }
