@@ -19,11 +19,12 @@ using namespace std::chrono_literals;
 
 class DownloadPassTest : public EngineFixture, public engine::ItemObserver {
 protected:
-  // Turns the loop until the item at `index` has received some of its bytes.
-  void UntilReceiving(std::size_t index) {
+  // Turns the loop until the item at `index` is receiving and has `bytes` of them (some, by
+  // default): the bytes a server sends at once can come over two turns of the loop.
+  void UntilReceiving(std::size_t index, std::uint64_t bytes = 1) {
     ASSERT_TRUE(RunUntil([&] {
       return index < engine->Count() && Item(index).phase == Phase::Receiving &&
-             Item(index).received > 0;
+             Item(index).received >= bytes;
     }));
   }
   // How reading the kept list went, as one text: "read HELD LEFT", "unreadable", "missing", or
@@ -295,7 +296,7 @@ TEST_F(DownloadPassTest, RenamePauseAndResumeActOnTheRunningDownload) {
   AddVideo("clip", body);
   std::shared_ptr<RawServer::Gate> gate = ServeHeld("/files/clip.flv", body, 20000);
   engine->StartPass();
-  UntilReceiving(0);
+  UntilReceiving(0, 20000);
   EXPECT_EQ(engine->Rename(Item(0).serial, "harbour").name, "harbour");
   engine->Pause({Item(0).serial});
   EXPECT_EQ(engine::StatusText(Item(0)), "Paused");
@@ -321,7 +322,7 @@ TEST_F(DownloadPassTest, AStoppedDownloadBelongsToItsAddress) {
   Serve("/y/video.mp4", "the other one");
   engine->Add({x});
   engine->StartPass();
-  UntilReceiving(0);
+  UntilReceiving(0, 20000);
   engine->Pause({Item(0).serial});
   RunUntil([&] { return !engine->Downloading(); });
   engine->Add({"http://media.example.net/y/video.mp4"});
