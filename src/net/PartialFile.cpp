@@ -1,6 +1,7 @@
 #include "net/PartialFile.h"
 
 #include "base/NameVariant.h"
+#include "base/RenameNoReplace.h"
 #include "net/CompletedFile.h"
 
 #include <algorithm>
@@ -73,29 +74,6 @@ base::Fault LocalFault(const std::string &what, int error) {
           error};
 }
 
-// Renames `part` to `to` unless something has that name already; false (errno EEXIST) when
-// something has.
-bool RenameWithoutReplacing(const std::string &part, const std::string &to) {
-  if (::renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-    return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-    return false;
-  // A file system without that rename: a new link fails where a name exists.
-  if (::link(part.c_str(), to.c_str()) == 0) {
-    ::unlink(part.c_str());
-    return true;
-  }
-  if (errno != EPERM && errno != ENOTSUP)
-    return false;
-  // Nor links (FAT): the narrowest check there is.
-  struct stat info {};
-  if (::lstat(to.c_str(), &info) == 0 || errno != ENOENT) {
-    errno = EEXIST;
-    return false;
-  }
-  return ::rename(part.c_str(), to.c_str()) == 0;
-}
-
 } // namespace
 
 // The open partial file `fd`, named `part`, renamed to `target` or to the first free variant of
@@ -118,10 +96,11 @@ PartialFile::Sealing PartialFile::Seal(int fd, const std::string &part, const st
     if (n == 1 || base::NameVariant(stem, n) != name) {
       if (n > 1)
         to = (path.parent_path() / base::NameVariant(stem, n)).string();
-      if (RenameWithoutReplacing(part, to))
+      const int error = base::RenameNoReplace(part, to);
+      if (error == 0)
         break;
-      if (errno != EEXIST)
-        return {LocalFault("cannot rename " + part + " to " + to, errno), {}};
+      if (error != EEXIST)
+        return {LocalFault("cannot rename " + part + " to " + to, error), {}};
     }
   }
   // An attribute removed can free a block of the file system, which may wait for the disk.
@@ -258,7 +237,7 @@ bool PartialFile::SetSegments(const std::string &map) {
     return false;
   if (Writing()) {
     // A map that cannot be kept costs only the bytes a resume will ask for again.
-    Behind().Then(
+    AfterBytes(
         [fd = fd_.Get(), part = part_, map] { PartialNotes(fd, part).Set(kSegmentsMark, map); });
     return true;
   }

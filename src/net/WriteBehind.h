@@ -24,8 +24,7 @@ namespace vidtrawl::net {
 // them, so a note never speaks for bytes that are not written yet. The thread is woken once
 // kBatch bytes wait, or kLinger after the first of fewer: a wake for every 16 KiB curl hands in
 // cost the loop a switch to the writer each time. A task is done at once, with the bytes before
-// it. After the first failure
-// nothing more is written or run; Failure() gives its errno.
+// it. After the first failure nothing more is written or run; Failure() gives its errno.
 class WriteBehind {
 public:
   static constexpr std::size_t kHighWater = 4 << 20;

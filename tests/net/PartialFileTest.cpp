@@ -123,7 +123,8 @@ TEST_F(PartialFileTest, BytesAreWrittenBehindInOrderAndNotesComeAfterThem) {
 }
 
 // A writer with kHighWater bytes waiting says to hold back, and says once, from its thread, when
-// half of them are written: memory stays bounded, and the one held back is woken.
+// half of them are written: memory stays bounded, and the one held back is woken. So do
+// kMostTasks notes waiting: a kill loses few.
 TEST_F(PartialFileTest, AFullWriterHoldsBackUntilHalfIsWritten) {
   base::FileDescriptor fd(::open(part.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
   WriteBehind behind(fd.Get());
@@ -143,6 +144,18 @@ TEST_F(PartialFileTest, AFullWriterHoldsBackUntilHalfIsWritten) {
   EXPECT_EQ(told, 1);
   EXPECT_FALSE(behind.Full());
   EXPECT_EQ(fs::file_size(part), WriteBehind::kHighWater);
+
+  std::promise<void> again;
+  behind.Then([ready = again.get_future().share()] { ready.wait(); });
+  for (std::size_t task = 1; task < WriteBehind::kMostTasks; ++task) {
+    EXPECT_FALSE(behind.Full()) << task;
+    behind.Then([] {});
+  }
+  EXPECT_TRUE(behind.Full());
+  again.set_value();
+  behind.Drain();
+  EXPECT_EQ(told, 2);
+  EXPECT_FALSE(behind.Full());
 }
 
 // A file is completed by its writer, after its bytes: the loop only hears of it, on a later turn.
